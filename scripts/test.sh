@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds rilk and runs the whole test suite twice: once in an optimised build and once
+# under AddressSanitizer and UndefinedBehaviorSanitizer. Installs what it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+run_suite() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" --parallel "$jobs"
+    ctest --test-dir "$dir" --output-on-failure --parallel "$jobs"
+}
+
+echo "== tests (release build)"
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DRILK_SANITIZE=ON -DRILK_BUILD_BENCHMARKS=OFF

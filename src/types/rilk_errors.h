@@ -1,0 +1,117 @@
+#pragma once
+
+#include <cstdint>
+#include <source_location>
+#include <string>
+
+#include "types/access_key.h"
+#include "types/visiting_chain.h"
+
+namespace Rilk {
+
+/// Root of the system's own errors. Not a standard exception: the text is composed on
+/// request by `message`, from the fields each subclass keeps.
+class RilkException {
+public:
+    explicit RilkException(const std::string& message) : message_(message) {}
+    virtual ~RilkException() = default;
+
+    /// The final message text; composed anew on every call.
+    virtual std::string message() const;
+
+protected:
+    RilkException() = default;
+
+private:
+    std::string message_;
+};
+
+/// "<kind> '<name>' not found."
+class NotFoundException : public RilkException {
+public:
+    NotFoundException(const std::string& kind, const std::string& name)
+        : kind_(kind), name_(name) {}
+    std::string message() const override;
+
+private:
+    std::string kind_;
+    std::string name_;
+};
+
+/// "Cannot convert <source type> <value> to <target type>"
+class BadConversion : public RilkException {
+public:
+    BadConversion(const std::string& sourceType, const std::string& valueText,
+                  const std::string& targetType)
+        : sourceType_(sourceType), valueText_(valueText), targetType_(targetType) {}
+    std::string message() const override;
+
+private:
+    std::string sourceType_;
+    std::string valueText_;
+    std::string targetType_;
+};
+
+/// A failure while following an identifier: the message, then the keys up to the
+/// failing position, then " <<".
+class IdentifierError : public RilkException {
+public:
+    IdentifierError(const KeyChain& chain, std::uint64_t position, const std::string& message)
+        : chain_(chain), position_(position), text_(message) {}
+    std::string message() const override;
+
+private:
+    KeyChain chain_;
+    std::uint64_t position_;
+    std::string text_;
+};
+
+/// A target that is already being built further up the chain.
+class LoopFoundException : public RilkException {
+public:
+    LoopFoundException(const std::string& term, const VisitingChain& chain)
+        : term_(term), chain_(chain) {}
+    std::string message() const override;
+
+private:
+    std::string term_;
+    VisitingChain chain_;
+};
+
+/// A broken internal invariant, with the place of the check.
+class InternalError : public RilkException {
+public:
+    explicit InternalError(const std::source_location& where = std::source_location::current())
+        : where_(where) {}
+    std::string message() const override;
+
+private:
+    std::source_location where_;
+};
+
+/// A value indexed with a key its type does not accept.
+class IndexException : public RilkException {
+public:
+    IndexException(const std::string& subject, const AccessKey& key)
+        : subject_(subject), key_(key) {}
+    std::string message() const override;
+
+private:
+    std::string subject_;
+    AccessKey key_;
+};
+
+/// An operation a value or context does not support; the text is given as is.
+class BadOperation : public RilkException {
+public:
+    explicit BadOperation(const std::string& message) : RilkException(message) {}
+    std::string message() const override;
+};
+
+/// A malformed "${...}" reference or "#{...}" group, at a character offset of the text.
+struct ParseError {
+    std::uint64_t position = 0;
+    std::string message;
+};
+
+}  // namespace Rilk

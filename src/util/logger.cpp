@@ -1,0 +1,103 @@
+#include "util/logger.h"
+
+#include <sched.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+
+namespace Rilk {
+
+int verbosity = 5;
+const unsigned levelColors[7] = {35, 33, 36, 208, 37, 33, 31};
+std::atomic<unsigned char> consoleLock{0};
+std::string logIndent;
+
+namespace {
+
+/// Holds the console lock for a scope; released however the scope ends.
+class ConsoleLockScope {
+public:
+    ConsoleLockScope() {
+        while (consoleLock.exchange(1) == 1) sched_yield();
+    }
+    ~ConsoleLockScope() { consoleLock.store(0, std::memory_order_release); }
+    ConsoleLockScope(const ConsoleLockScope&) = delete;
+    ConsoleLockScope& operator=(const ConsoleLockScope&) = delete;
+};
+
+}  // namespace
+
+bool isStdoutTerminal() { return isatty(fileno(stdout)) != 0; }
+
+std::string indentText(const std::string& text) {
+    if (logIndent.empty() || text.empty()) return text;
+    std::string out;
+    out.reserve(text.size() + logIndent.size() * 2);
+    bool lineStart = true;
+    for (char c : text) {
+        if (lineStart) out += logIndent;
+        out += c;
+        lineStart = c == '\n';
+    }
+    return out;
+}
+
+void writeColored(unsigned color, const std::string& text) {
+    ConsoleLockScope lock;
+    const std::string indented = indentText(text);
+    if (isStdoutTerminal()) {
+        if (color == 208) {
+            std::cout << "\033[38;5;208m";
+        } else {
+            std::cout << "\033[" << color << "m";
+        }
+        std::cout << indented << "\033[0m";
+    } else {
+        std::cout << indented;
+    }
+}
+
+void printColored(unsigned color, std::string_view text) {
+    writeColored(color, fmt::vformat(text, fmt::format_args{}));
+}
+
+unsigned colorForLevel(int level) {
+    return level >= 1 && level <= 7 ? levelColors[level - 1] : 37;
+}
+
+void log(int level, std::string_view text) {
+    if (level < verbosity) return;
+    printColored(colorForLevel(level), text);
+}
+
+LogIndentGuard::LogIndentGuard(std::string prefix) {
+    ConsoleLockScope lock;
+    saved_ = std::move(logIndent);
+    logIndent = std::move(prefix);
+}
+
+LogIndentGuard::~LogIndentGuard() {
+    ConsoleLockScope lock;
+    logIndent = std::move(saved_);
+}
+
+void terminateHandler() {
+    std::exception_ptr current = std::current_exception();
+    if (!current) std::abort();
+    try {
+        std::rethrow_exception(current);
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << std::endl;
+    } catch (...) {
+        try {
+            log(7, "Unknown exception!\n");
+        } catch (...) {
+        }
+    }
+    std::abort();
+}
+
+}  // namespace Rilk

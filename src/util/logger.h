@@ -1,0 +1,69 @@
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include <fmt/format.h>
+
+namespace Rilk {
+
+/// Messages below this level are not printed (a higher value prints less). Default 5.
+extern int verbosity;
+/// Colour codes of levels 1..7; any other level prints in 37.
+extern const unsigned levelColors[7];
+/// The one console lock: a test-and-set byte that serialises every message and every
+/// change of the line prefix.
+extern std::atomic<unsigned char> consoleLock;
+/// Put in front of every console line while a target is being built.
+extern std::string logIndent;
+
+/// Whether standard output is a terminal; asked anew for every message.
+bool isStdoutTerminal();
+/// The text with `logIndent` before its first character and after every newline that is
+/// followed by more text.
+std::string indentText(const std::string& text);
+
+/// Writes an already formatted message in the given colour, prefixed, as one piece.
+void writeColored(unsigned color, const std::string& text);
+
+/// Prints a format text (no arguments) in an explicit colour, with no level test.
+void printColored(unsigned color, std::string_view text);
+
+template <typename A, typename... Args>
+void printColored(unsigned color, fmt::format_string<A, Args...> format, A&& a, Args&&... args) {
+    // Formatting happens before the console lock is taken: a failing format can never
+    // leave the lock held.
+    writeColored(color, fmt::format(format, std::forward<A>(a), std::forward<Args>(args)...));
+}
+
+/// The colour of a level: its entry of `levelColors`, 37 outside 1..7.
+unsigned colorForLevel(int level);
+
+/// Prints a levelled message when `level >= verbosity`; the text is a format text.
+void log(int level, std::string_view text);
+
+template <typename A, typename... Args>
+void log(int level, fmt::format_string<A, Args...> format, A&& a, Args&&... args) {
+    if (level < verbosity) return;
+    printColored(colorForLevel(level), format, std::forward<A>(a), std::forward<Args>(args)...);
+}
+
+/// Installs a new line prefix for its scope and restores the previous one when the scope
+/// ends, also by an exception.
+class LogIndentGuard {
+public:
+    explicit LogIndentGuard(std::string prefix);
+    ~LogIndentGuard();
+    LogIndentGuard(const LogIndentGuard&) = delete;
+    LogIndentGuard& operator=(const LogIndentGuard&) = delete;
+
+private:
+    std::string saved_;
+};
+
+/// The handler passed to std::set_terminate: reports the current exception and aborts.
+[[noreturn]] void terminateHandler();
+
+}  // namespace Rilk
