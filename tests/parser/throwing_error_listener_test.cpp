@@ -17,7 +17,9 @@ TEST(ThrowingErrorListener, CollectsEveryErrorAndThrowsTheFirst) {
     EXPECT_EQ(
         listener.messages()[0],
         "proj/.rilk_registry.txt(1,17): '=' extraneous input '=' expecting {'}', IDENTIFIER}");
-    EXPECT_EQ(listener.messages()[1].rfind("proj/.rilk_registry.txt(2,10): '}' missing '{' at '}'", 0), 0u);
+    EXPECT_EQ(
+        listener.messages()[1].rfind("proj/.rilk_registry.txt(2,10): '}' missing '{' at '}'", 0),
+        0u);
     try {
         listener.throwFirst();
         FAIL() << "no error thrown";
