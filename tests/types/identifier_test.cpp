@@ -1,0 +1,36 @@
+#include "types/identifier.h"
+
+#include <gtest/gtest.h>
+
+#include "types/identifier_parser.h"
+
+namespace Rilk {
+namespace {
+
+Identifier parsed(const std::string& text) {
+    Identifier id;
+    IdentifierParseState state{text.size(), text.data(), 0, nullptr};
+    EXPECT_TRUE(parseKeyChain(state, id.segments, '\0')) << text;
+    return id;
+}
+
+class IdentifierTextTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(IdentifierTextTest, PrintsItsWrittenForm) {
+    EXPECT_EQ(parsed(GetParam()).toString(), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(RoundTrip, IdentifierTextTest,
+                         testing::Values("a", "a.b[1][2..5][c.d]", "x[y[0]].z",
+                                         "list[18446744073709551615]", "_p.Q_1[3..0]"));
+
+TEST(IdentifierTest, BuiltByHandPrintsTheSame) {
+    auto nested = std::make_shared<Identifier>();
+    nested->segments.push_back({"k", {}});
+    Identifier id;
+    id.segments.push_back({"t", {IndexExpr{std::uint64_t{4}}, IndexExpr{nested}}});
+    EXPECT_EQ(id.toString(), "t[4][k]");
+}
+
+}  // namespace
+}  // namespace Rilk
