@@ -59,15 +59,6 @@ TEST(AssignmentTest, ReplaceValueReturnsTheOldValueAndClearsResolved) {
     EXPECT_FALSE(a.resolved);
 }
 
-TEST(AssignmentTest, CopiesShareTheValue) {
-    const Assignment a(AssignmentSpec{"v", num(5), AssignType::SetIfUnset, AssignModifier::Must});
-    EXPECT_FALSE(a.resolved);
-    EXPECT_EQ(a.type, AssignType::SetIfUnset);
-    EXPECT_EQ(a.modifier, AssignModifier::Must);
-    const Assignment copy = a;
-    EXPECT_EQ(copy.value, a.value);
-}
-
 TEST(AssignmentTest, GetAssignmentStringNeverThrows) {
     std::map<Util::CiString, Assignment> map;
     map.emplace("Prefix",

@@ -113,14 +113,5 @@ TEST(IdentifierParserTest, WorksWithoutErrorRecord) {
     EXPECT_FALSE(parseKeyChain(state, segments, '\0'));
 }
 
-TEST(IdentifierParserTest, OnlyFirstErrorIsRecordedBecauseParsingStops) {
-    ParseError error{99, "untouched"};
-    const std::string text = "ok";
-    IdentifierParseState state{text.size(), text.data(), 0, &error};
-    std::vector<Identifier::Segment> segments;
-    EXPECT_TRUE(parseKeyChain(state, segments, '\0'));
-    EXPECT_EQ(error.message, "untouched");
-}
-
 }  // namespace
 }  // namespace Rilk

@@ -24,13 +24,5 @@ INSTANTIATE_TEST_SUITE_P(RoundTrip, IdentifierTextTest,
                          testing::Values("a", "a.b[1][2..5][c.d]", "x[y[0]].z",
                                          "list[18446744073709551615]", "_p.Q_1[3..0]"));
 
-TEST(IdentifierTest, BuiltByHandPrintsTheSame) {
-    auto nested = std::make_shared<Identifier>();
-    nested->segments.push_back({"k", {}});
-    Identifier id;
-    id.segments.push_back({"t", {IndexExpr{std::uint64_t{4}}, IndexExpr{nested}}});
-    EXPECT_EQ(id.toString(), "t[4][k]");
-}
-
 }  // namespace
 }  // namespace Rilk

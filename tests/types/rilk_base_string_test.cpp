@@ -151,14 +151,5 @@ TEST(RilkBaseStringTest, IterationNeedsASharedOwner) {
     EXPECT_THROW(unowned.begin(), std::bad_weak_ptr);
 }
 
-TEST(RilkBaseStringTest, CloneIsANewValueOfTheSameType) {
-    const auto s = makeString("t");
-    const auto copy = s->clone();
-    EXPECT_NE(copy.get(), s.get());
-    EXPECT_EQ(copy->toDisplayString(), "\"t\"");
-    EXPECT_EQ(typeid(*copy), typeid(RilkString));
-    EXPECT_EQ(RilkBaseString("b").clone()->typeName(), "RilkBaseString");
-}
-
 }  // namespace
 }  // namespace Rilk

@@ -76,11 +76,5 @@ TEST(RilkIntTest, LoopVisitsNothing) {
     EXPECT_EQ((*valueBegin(n))->toString(), "9");
 }
 
-TEST(RilkIntTest, CloneIsANewEqualValue) {
-    const RilkInt n(9);
-    const auto copy = n.clone();
-    EXPECT_TRUE(copy->equals(n));
-}
-
 }  // namespace
 }  // namespace Rilk

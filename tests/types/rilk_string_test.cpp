@@ -36,15 +36,5 @@ TEST(RilkStringTest, TextAndDisplayForms) {
     EXPECT_EQ(RilkRawString("r").toDisplayString(), "\"r\"");
 }
 
-TEST(RilkStringTest, NewStringsHaveNoResolver) {
-    std::string text = "moved";
-    const auto s = makeString(std::move(text));
-    EXPECT_EQ(s->resolver(), nullptr);
-    EXPECT_EQ(s->toString(), "moved");
-    const auto same = std::dynamic_pointer_cast<RilkString>(s->createSame("c"));
-    ASSERT_NE(same, nullptr);
-    EXPECT_EQ(same->resolver(), nullptr);
-}
-
 }  // namespace
 }  // namespace Rilk

@@ -54,16 +54,6 @@ TEST(RilkValueTest, EmptyHandlesMakeAnEmptyLoop) {
     EXPECT_FALSE(valueBegin(value) == valueBegin(*makeString("a")));
 }
 
-TEST(RilkValueTest, TypeNames) {
-    const std::vector<std::string> expected = {"RilkString", "RilkString", "RilkRawString",
-                                               "RilkInt",    "RilkList",   "RilkList"};
-    const auto values = samples();
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        EXPECT_EQ(values[i]->typeName(), expected[i]);
-    }
-    EXPECT_EQ(RilkBaseString("b").typeName(), "RilkBaseString");
-}
-
 TEST(RilkValueTest, OnlyReferringValuesAreResolvable) {
     const auto values = samples();
     const std::vector<bool> resolvable = {true, true, false, false, true, true};
