@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "context_test_support.h"
 
 namespace Rilk {
@@ -9,41 +11,32 @@ namespace {
 
 using namespace Rilk::testing;
 
-TEST(RilkIdentifier, PrintsItsWrittenForm) {
-    EXPECT_EQ(ref("a.b[1][2..5][c.d]")->toString(), "a.b[1][2..5][c.d]");
-    EXPECT_EQ(ref("x")->toDisplayString(), "x");
-    EXPECT_EQ(ref("x")->typeName(), "RilkIdentifier");
+std::string badOperation(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const BadOperation& e) {
+        return e.message();
+    }
+    return "no error";
 }
 
-TEST(RilkIdentifier, RefusesArithmetic) {
-    const RilkValuePtr id = ref("a");
-    try {
-        id->add(*raw("x"));
-        FAIL();
-    } catch (const BadOperation& e) {
-        EXPECT_EQ(e.message(), "a is not resolved yet and '\"x\"' cannot be added.");
-    }
-    try {
-        id->append(*num(2));
-        FAIL();
-    } catch (const BadOperation& e) {
-        EXPECT_EQ(e.message(), "a is not resolved yet and '2' cannot be appended to it.");
-    }
+TEST(RilkIdentifier, PrintsItsWrittenFormAndRefusesArithmetic) {
+    EXPECT_EQ(ref("a.b[1][2..5][c.d]")->toDisplayString(), "a.b[1][2..5][c.d]");
+    EXPECT_EQ(badOperation([] { ref("a")->add(*raw("x")); }),
+              "a is not resolved yet and '\"x\"' cannot be added.");
+    EXPECT_EQ(badOperation([] { ref("a")->append(*num(2)); }),
+              "a is not resolved yet and '2' cannot be appended to it.");
 }
 
 TEST(RilkIdentifier, EqualsEverythingAndOrdersNothing) {
-    const RilkValuePtr id = ref("a");
     for (const RilkValuePtr& other : {list({}), num(1), ref("b"), raw("s")}) {
-        EXPECT_TRUE(id->equals(*other));
-        EXPECT_FALSE(id->notEquals(*other));
-        EXPECT_FALSE(id->less(*other));
-        EXPECT_FALSE(id->greater(*other));
+        EXPECT_TRUE(ref("a")->equals(*other));
+        EXPECT_FALSE(ref("a")->less(*other) || ref("a")->greater(*other));
     }
-    EXPECT_TRUE(valueBegin(*id) == valueEnd(*id));
-    EXPECT_THROW(id->get(AccessKey(std::int64_t{0})), IndexException);
+    EXPECT_TRUE(valueBegin(*ref("a")) == valueEnd(*ref("a")));
 }
 
-TEST(RilkIdentifier, ResolvesThroughItsResolverWithoutChanging) {
+TEST(RilkIdentifier, ResolvesThroughItsResolverOnly) {
     Context context;
     set(context, "a", raw("value"));
     const auto id = std::make_shared<RilkIdentifier>(ident("a"));
@@ -51,9 +44,7 @@ TEST(RilkIdentifier, ResolvesThroughItsResolverWithoutChanging) {
     id->setResolver(&context);
     EXPECT_EQ(id->resolve()->toString(), "value");
     EXPECT_EQ(id->toString(), "a");
-    const RilkValuePtr copy = id->clone();
-    EXPECT_EQ(dynamic_cast<Resolvable&>(*copy).resolver(), nullptr);
-    EXPECT_EQ(copy->toString(), "a");
+    EXPECT_EQ(dynamic_cast<Resolvable&>(*id->clone()).resolver(), nullptr);
 }
 
 }  // namespace
