@@ -53,17 +53,19 @@ void log(int level, fmt::format_string<A, Args...> format, A&& a, Args&&... args
 /// Installs a new line prefix for its scope and restores the previous one when the scope
 /// ends, also by an exception.
 class LogIndentGuard {
-public:
+  public:
     explicit LogIndentGuard(std::string prefix);
     ~LogIndentGuard();
     LogIndentGuard(const LogIndentGuard&) = delete;
     LogIndentGuard& operator=(const LogIndentGuard&) = delete;
 
-private:
+  private:
     std::string saved_;
 };
 
-/// The handler passed to std::set_terminate: reports the current exception and aborts.
+/// The handler passed to std::set_terminate: reports the current exception (a standard one
+/// on standard error, any other as "Unknown exception!" at level 7), flushes standard output
+/// so nothing written before is lost, and aborts.
 [[noreturn]] void terminateHandler();
 
 }  // namespace Rilk
