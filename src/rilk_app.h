@@ -28,7 +28,7 @@ enum class RunMode {
 /// options read from the command line and everything the run loads, and releases them in
 /// reverse order of declaration when `main` returns.
 class RilkApplication {
-  public:
+public:
     /// Reads the program's arguments into the option fields and `positionalItems`.
     /// Throws std::runtime_error or std::invalid_argument for a malformed switch and the
     /// standard conversion errors for a bad number. `-h` prints the usage text and ends the

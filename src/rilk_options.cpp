@@ -17,7 +17,7 @@ namespace {
 /// argument consumes the item after it, so that item is never read as a switch or a
 /// positional item.
 class ItemCursor {
-  public:
+public:
     ItemCursor(int argc, char** argv) : argc_(argc), argv_(argv) {}
 
     bool atEnd() const { return index_ >= argc_; }
@@ -28,7 +28,7 @@ class ItemCursor {
     /// Moves onto the next item and returns it; only when `next` is not null.
     std::string consumeNext() { return argv_[++index_]; }
 
-  private:
+private:
     int argc_;
     char** argv_;
     int index_ = 1;

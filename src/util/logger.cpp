@@ -19,7 +19,7 @@ namespace {
 
 /// Holds the console lock for a scope; released however the scope ends.
 class ConsoleLockScope {
-  public:
+public:
     ConsoleLockScope() {
         while (consoleLock.exchange(1) == 1) sched_yield();
     }
@@ -64,7 +64,9 @@ void printColored(unsigned color, std::string_view text) {
     writeColored(color, fmt::vformat(text, fmt::format_args{}));
 }
 
-unsigned colorForLevel(int level) { return level >= 1 && level <= 7 ? levelColors[level - 1] : 37; }
+unsigned colorForLevel(int level) {
+    return level >= 1 && level <= 7 ? levelColors[level - 1] : 37;
+}
 
 void log(int level, std::string_view text) {
     if (level < verbosity) return;

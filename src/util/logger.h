@@ -53,13 +53,13 @@ void log(int level, fmt::format_string<A, Args...> format, A&& a, Args&&... args
 /// Installs a new line prefix for its scope and restores the previous one when the scope
 /// ends, also by an exception.
 class LogIndentGuard {
-  public:
+public:
     explicit LogIndentGuard(std::string prefix);
     ~LogIndentGuard();
     LogIndentGuard(const LogIndentGuard&) = delete;
     LogIndentGuard& operator=(const LogIndentGuard&) = delete;
 
-  private:
+private:
     std::string saved_;
 };
 
