@@ -37,7 +37,8 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
         if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) {
             _exit(126);
         }
-        for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
+        for (const auto& [name, value] : options.environment)
+            setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);

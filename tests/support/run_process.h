@@ -14,7 +14,7 @@ struct ProcessResult {
 };
 
 struct ProcessOptions {
-    std::filesystem::path workingDirectory;         ///< empty: the test's own
+    std::filesystem::path workingDirectory;          ///< empty: the test's own
     std::map<std::string, std::string> environment;  ///< set (or replace) in the child
     std::string input;                               ///< written to the child's standard input
 };
