@@ -20,6 +20,34 @@ void closeQuietly(int& fd) {
 
 }  // namespace
 
+ProcessResult collectChild(pid_t pid, int outFd, int errFd) {
+    ProcessResult result;
+    int fds[2] = {outFd, errFd};
+    std::string* sinks[2] = {&result.out, &result.err};
+    while (fds[0] >= 0 || fds[1] >= 0) {
+        pollfd polls[2];
+        for (int i = 0; i < 2; ++i) polls[i] = {fds[i], POLLIN, 0};
+        if (poll(polls, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i] < 0 || (polls[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
+            char buffer[4096];
+            const ssize_t n = read(fds[i], buffer, sizeof buffer);
+            if (n <= 0) {
+                closeQuietly(fds[i]);
+            } else {
+                sinks[i]->append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
     int outPipe[2], errPipe[2], inPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0 || pipe(inPipe) != 0) {
@@ -53,31 +81,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
     }
     close(inPipe[1]);
 
-    ProcessResult result;
-    int fds[2] = {outPipe[0], errPipe[0]};
-    std::string* sinks[2] = {&result.out, &result.err};
-    while (fds[0] >= 0 || fds[1] >= 0) {
-        pollfd polls[2];
-        for (int i = 0; i < 2; ++i) polls[i] = {fds[i], POLLIN, 0};
-        if (poll(polls, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i] < 0 || (polls[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
-            char buffer[4096];
-            const ssize_t n = read(fds[i], buffer, sizeof buffer);
-            if (n <= 0) {
-                closeQuietly(fds[i]);
-            } else {
-                sinks[i]->append(buffer, static_cast<std::size_t>(n));
-            }
-        }
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return result;
+    return collectChild(pid, outPipe[0], errPipe[0]);
 }
 
 ProcessResult runRilk(const std::vector<std::string>& args, const ProcessOptions& options) {
