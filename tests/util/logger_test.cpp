@@ -42,8 +42,8 @@ TEST(Logger, PrintsLevelsFromTheThresholdUp) {
         bool printed;
     };
     const Case cases[] = {
-        {5, 4, false}, {5, 5, true},  {5, 6, true},  {5, 7, true}, {7, 6, false},
-        {7, 7, true},  {1, 1, true},  {8, 7, false}, {0, 0, true}, {5, 9, true},
+        {5, 4, false}, {5, 5, true}, {5, 6, true},  {5, 7, true}, {7, 6, false},
+        {7, 7, true},  {1, 1, true}, {8, 7, false}, {0, 0, true}, {5, 9, true},
     };
     for (const Case& c : cases) {
         const auto result = runInChild([&] {
@@ -62,9 +62,8 @@ TEST(Logger, ColoursEachLevelOnATerminal) {
         const char* introducer;
     };
     const Case cases[] = {
-        {1, "\033[35m"}, {2, "\033[33m"},         {3, "\033[36m"}, {4, "\033[38;5;208m"},
-        {5, "\033[37m"}, {6, "\033[33m"},         {7, "\033[31m"}, {0, "\033[37m"},
-        {9, "\033[37m"}, {-1, "\033[37m"},
+        {1, "\033[35m"}, {2, "\033[33m"}, {3, "\033[36m"}, {4, "\033[38;5;208m"}, {5, "\033[37m"},
+        {6, "\033[33m"}, {7, "\033[31m"}, {0, "\033[37m"}, {9, "\033[37m"},       {-1, "\033[37m"},
     };
     for (const Case& c : cases) {
         const auto result = runInChild(
@@ -121,10 +120,7 @@ TEST(Logger, IndentTextInsertsThePrefixAtLineStarts) {
         const char* indented;
     };
     const Case cases[] = {
-        {"a\nb\n", "[u::t] a\n[u::t] b\n"},
-        {"\n", "[u::t] \n"},
-        {"", ""},
-        {"a", "[u::t] a"},
+        {"a\nb\n", "[u::t] a\n[u::t] b\n"},        {"\n", "[u::t] \n"}, {"", ""}, {"a", "[u::t] a"},
         {"a\n\nb", "[u::t] a\n[u::t] \n[u::t] b"},
     };
     LogIndentGuard guard("[u::t] ");
