@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-/// The usage text `-h` prints, every line ended by a newline. Switches meant for scripts
-/// and for the system's own development (-c, -d, -h) are left out on purpose.
+/// The usage text `-h` prints, every line ended by a newline. It does not list -c, -d and
+/// -h, which are accepted all the same.
 inline constexpr std::string_view kUsageText =
     "rilk [options] target? [assignment]*\n"
     "Options: \n"
