@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "types/identifier.h"
+#include "types/rilk_errors.h"
+
+namespace Rilk {
+
+/// The reading position of an identifier parse over a text it does not own.
+struct IdentifierParseState {
+    std::size_t length = 0;
+    const char* text = nullptr;
+    std::size_t position = 0;
+    /// Receives the first error; null when the caller wants none.
+    ParseError* error = nullptr;
+};
+
+/// Reads segments separated by "." into `out` (cleared first). On success the state
+/// stands at the first character not consumed; trailing text is the caller's concern.
+/// On failure records the error and keeps the segments completed before it.
+/// `terminator` ends a nested chain (']'); callers at the top level pass '\0'.
+bool parseKeyChain(IdentifierParseState& state, std::vector<Identifier::Segment>& out,
+                   char terminator);
+
+/// Reads one name (a letter or '_', then letters, digits, '_') and its "[...]" indices.
+bool parseSegment(IdentifierParseState& state, Identifier::Segment& out);
+
+/// Records the message at the current position, when the state has an error record.
+void setParseError(IdentifierParseState& state, const char* message);
+
+}  // namespace Rilk

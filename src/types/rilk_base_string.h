@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "types/rilk_value.h"
+
+namespace Rilk {
+
+/// A value holding text (any bytes). The base of the raw, plain and path strings, which
+/// share all operations but the ones they override.
+///
+/// `add` concatenates ("a" + "b" is "ab"); `append` joins two strings with one blank
+/// ("a" += "b" is "a b"). Comparisons with a non-string answer false; equality ignores
+/// case, ordering compares lengths only. Iteration yields the whitespace-separated words,
+/// each a new value of this string's own type. Must be owned by a shared pointer
+/// (`std::make_shared` or a factory) for `begin` and `end` to work.
+class RilkBaseString : public RilkValue, public std::enable_shared_from_this<RilkBaseString> {
+  public:
+    /// Walks the words of a string, on a copy of its `stringValue` taken at creation.
+    class Iterator : public IRilkValueIterator {
+      public:
+        /// At the first word, or at the end of the text when `atEnd`.
+        Iterator(std::shared_ptr<const RilkBaseString> owner, bool atEnd);
+        IRilkValueIterator& increment() override;
+        RilkValuePtr dereference() const override;
+        bool equals(const IRilkValueIterator& other) const override;
+
+      private:
+        void findWordFrom(std::size_t position);
+
+        std::shared_ptr<const RilkBaseString> owner_;
+        std::string text_;
+        std::size_t start_ = 0;
+        std::size_t end_ = 0;
+    };
+
+    explicit RilkBaseString(std::string text) : text_(std::move(text)) {}
+
+    RilkValuePtr clone() const override;
+    RilkValuePtr add(const RilkValue& other) const override;
+    void append(const RilkValue& other) override;
+    /// A position gives one character, a range a substring; names and patterns fail.
+    RilkValuePtr get(const AccessKey& key) const override;
+    std::string toString() const override { return text_; }
+    std::string toDisplayString() const override;
+    std::unique_ptr<IRilkValueIterator> begin() const override;
+    std::unique_ptr<IRilkValueIterator> end() const override;
+    bool equals(const RilkValue& other) const override;
+    bool greater(const RilkValue& other) const override;
+    bool less(const RilkValue& other) const override;
+    std::string typeName() const override { return "RilkBaseString"; }
+
+    /// The text as the language means it (plain strings drop one pair of quotes).
+    virtual std::string stringValue() const { return text_; }
+    /// A new string of this value's own type (and base directory) holding `text`.
+    virtual std::shared_ptr<RilkBaseString> createSame(std::string text) const;
+
+    /// The stored text, unchanged.
+    const std::string& text() const { return text_; }
+    /// Replaces the stored text in place (resolution does this).
+    void setText(std::string text) { text_ = std::move(text); }
+
+  private:
+    std::string text_;
+};
+
+}  // namespace Rilk

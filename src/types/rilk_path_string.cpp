@@ -1,0 +1,29 @@
+#include "types/rilk_path_string.h"
+
+#include <system_error>
+
+namespace Rilk {
+
+std::string RilkPathString::toDisplayString() const {
+    const std::string shown = baseDirectory_.empty() ? text() : fullPath().string();
+    return "P\"" + shown + "\"";
+}
+
+bool RilkPathString::equals(const RilkValue& other) const {
+    const auto* path = dynamic_cast<const RilkPathString*>(&other);
+    if (!path) return RilkString::equals(other);
+    // Any error, a missing file included, means the two do not name the same file.
+    std::error_code error;
+    return std::filesystem::equivalent(fullPath(), path->fullPath(), error) && !error;
+}
+
+std::shared_ptr<RilkBaseString> RilkPathString::createSame(std::string text) const {
+    return std::make_shared<RilkPathString>(std::move(text), baseDirectory_);
+}
+
+std::shared_ptr<RilkPathString> makePathString(std::string text,
+                                               std::filesystem::path baseDirectory) {
+    return std::make_shared<RilkPathString>(std::move(text), std::move(baseDirectory));
+}
+
+}  // namespace Rilk

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "types/rilk_string.h"
+
+namespace Rilk {
+
+/// A string naming a file relative to a base directory (which may be empty). Its full
+/// path is the base directory joined with the text; two path strings are equal when they
+/// name the same existing file. `resolve` expands references, then glob patterns.
+class RilkPathString : public RilkString {
+  public:
+    RilkPathString(std::string text, std::filesystem::path baseDirectory)
+        : RilkString(std::move(text)), baseDirectory_(std::move(baseDirectory)) {}
+
+    /// "P\"" + the full path (the bare text when there is no base directory) + "\"".
+    std::string toDisplayString() const override;
+    bool equals(const RilkValue& other) const override;
+    std::shared_ptr<RilkBaseString> createSame(std::string text) const override;
+    RilkValuePtr resolve() override;
+
+    const std::filesystem::path& baseDirectory() const { return baseDirectory_; }
+    /// The base directory joined with the text (an absolute text stands alone).
+    std::filesystem::path fullPath() const { return baseDirectory_ / text(); }
+
+  private:
+    std::filesystem::path baseDirectory_;
+};
+
+/// A new path string without resolver.
+std::shared_ptr<RilkPathString> makePathString(std::string text,
+                                               std::filesystem::path baseDirectory);
+
+}  // namespace Rilk

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "types/rilk_base_string.h"
+
+namespace Rilk {
+
+/// Text that may refer to variables ("${name}", "#{name}"); `resolve` expands the
+/// references through the resolver and replaces the stored text in place.
+class RilkString : public RilkBaseString, public Resolvable {
+  public:
+    explicit RilkString(std::string text) : RilkBaseString(std::move(text)) {}
+
+    std::string typeName() const override { return "RilkString"; }
+    /// The text without one pair of surrounding double quotes, when it has them.
+    std::string stringValue() const override;
+    std::shared_ptr<RilkBaseString> createSame(std::string text) const override;
+    RilkValuePtr resolve() override;
+};
+
+/// A new string value without resolver.
+std::shared_ptr<RilkString> makeString(const char* text);
+std::shared_ptr<RilkString> makeString(const std::string& text);
+std::shared_ptr<RilkString> makeString(std::string&& text);
+
+}  // namespace Rilk

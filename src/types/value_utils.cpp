@@ -1,0 +1,31 @@
+#include "types/value_utils.h"
+
+#include "types/rilk_list.h"
+#include "types/rilk_path_string.h"
+
+namespace Rilk {
+
+std::vector<RilkValuePtr> flattenValue(const RilkValuePtr& value) {
+    std::vector<RilkValuePtr> leaves;
+    if (!value) return leaves;
+    const auto* list = dynamic_cast<const RilkList*>(value.get());
+    if (!list) {
+        leaves.push_back(value);
+        return leaves;
+    }
+    for (const RilkValuePtr& e : list->elements()) {
+        std::vector<RilkValuePtr> inner = flattenValue(e);
+        leaves.insert(leaves.end(), inner.begin(), inner.end());
+    }
+    return leaves;
+}
+
+void collectPaths(const RilkValuePtr& value, std::vector<std::filesystem::path>& paths) {
+    if (const auto* path = dynamic_cast<const RilkPathString*>(value.get())) {
+        paths.push_back(path->fullPath());
+    } else if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+        for (const RilkValuePtr& e : list->elements()) collectPaths(e, paths);
+    }
+}
+
+}  // namespace Rilk
