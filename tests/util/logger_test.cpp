@@ -240,19 +240,6 @@ TEST(TerminateHandler, ReportsUnknownExceptionsInRedOnATerminal) {
     EXPECT_EQ(result.out, "\033[31mUnknown exception!\n\033[0m");
 }
 
-TEST(TerminateHandler, UnknownExceptionFollowsTheThreshold) {
-    const auto result = runInChild([] {
-        verbosity = 8;
-        try {
-            throw 42;
-        } catch (...) {
-            terminateHandler();
-        }
-    });
-    EXPECT_EQ(result.exitCode, kAborted);
-    EXPECT_EQ(result.out, "");
-}
-
 TEST(TerminateHandler, AbortsSilentlyWithoutAnException) {
     const auto result = runInChild([] { terminateHandler(); });
     EXPECT_EQ(result.exitCode, kAborted);
