@@ -1,12 +1,15 @@
 #include "util/ci_string.h"
 
-#include <cctype>
-
 namespace Util {
 
 namespace {
 
-inline int fold(char c) { return std::tolower(static_cast<unsigned char>(c)); }
+// The system never leaves the "C" locale, where tolower folds exactly 'A'..'Z'; folding
+// inline keeps comparisons and hashing free of library calls.
+inline int fold(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
+}
 
 }  // namespace
 
