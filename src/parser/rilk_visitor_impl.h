@@ -75,6 +75,11 @@ class RilkVisitorImpl : public RilkTopParserBaseVisitor {
     /// -> `Rilk::Assignment::AssignType`
     antlrcpp::Any visitAssign_operator(RilkTopParser::Assign_operatorContext* ctx) override;
 
+    // The operations of units, targets and dependencies (`visitRilkUnit`, `visitTarget`,
+    // `visitDependency` ...) and of the registry and project records (`visitRilkRegistry`,
+    // `visitRilkProject`, `visitBuild_tool` ...) are declared here beside these, each in
+    // a source file of its own part, and build on the operations above.
+
     /// The directory of the visited file; relative path literals are taken relative to it.
     std::filesystem::path baseDirectory;
     /// Namespace given to the qualified name of every target built (empty for every caller).

@@ -37,13 +37,4 @@ TEST(RilkVisitorImpl, TooDeepTreeFailsWithAnError) {
     EXPECT_NE(error.find("nested too deeply"), std::string::npos) << error;
 }
 
-TEST(RilkVisitorImpl, StartsWithTheCallersStateOnly) {
-    RilkVisitorImpl visitor("/base", "", RilkVisitorImpl::Project);
-    EXPECT_EQ(visitor.baseDirectory, "/base");
-    EXPECT_TRUE(visitor.targetNamespace.empty());
-    EXPECT_TRUE(visitor.unitName.empty());
-    EXPECT_EQ(visitor.fileKind, RilkVisitorImpl::Project);
-    EXPECT_FALSE(visitor.allowMustModifier);
-}
-
 }  // namespace
