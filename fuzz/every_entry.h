@@ -22,10 +22,22 @@ inline void visitBlocks(antlr4::tree::ParseTree* node, RilkVisitorImpl& visitor)
     for (auto* child : node->children) visitBlocks(child, visitor);
 }
 
+/// Empties the recognizers' shared prediction caches. They grow with every new input, so a
+/// fuzzer would see its memory climb and coverage that depends on earlier inputs; one
+/// program run parses only a few files and keeps them.
+inline void forgetPredictions(Rilk::ParseChain& chain) {
+    chain.lexer().getInterpreter<antlr4::atn::LexerATNSimulator>()->clearDFA();
+    auto* simulator = chain.parser().getInterpreter<antlr4::atn::ParserATNSimulator>();
+    simulator->clearDFA();
+    simulator->getSharedContextCache().clear();
+    chain.lexer().getInterpreter<antlr4::atn::LexerATNSimulator>()->getSharedContextCache().clear();
+}
+
 /// Parses `text` as one file of the given kind and, when it parsed without errors, builds
 /// the model of its blocks.
 inline void parseFile(const std::string& text, RilkVisitorImpl::FileKind kind) {
     Rilk::ParseChain chain(text, "fuzz.txt");
+    forgetPredictions(chain);
     ThrowingErrorListener listener("fuzz.txt");
     chain.useErrorListener(listener);
     antlr4::tree::ParseTree* tree = nullptr;
