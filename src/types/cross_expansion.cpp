@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "types/expander.h"
-#include "types/expansion_guard.h"
 #include "types/reference_parser.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
@@ -78,7 +77,6 @@ RilkValuePtr lookUpGroup(const std::string& name, const Identifier& identifier,
                          const RilkString& owner) {
     Resolver* resolver = owner.resolver();
     if (resolver == nullptr) throw NotFoundException("Variable", name);
-    LookupScope scope(name);
     return resolver->resolve(identifier);
 }
 

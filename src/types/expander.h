@@ -28,8 +28,8 @@ class Expander {
     /// replacement. A variable that cannot be resolved is logged at level 6 and gives the
     /// empty text. Throws `RilkException` for a missing '}' or a nested "${", `ParseError`
     /// for a bad name, `std::out_of_range` (text: the name) when a value's text refers
-    /// again to a name in `expanding`, and `LoopFoundException` when resolving a variable
-    /// comes back to a string whose resolution is under way.
+    /// again to a name in `expanding`. A `LoopFoundException` of the resolver (a variable
+    /// that needs itself to resolve) is passed on, never taken for a missing variable.
     static std::string expandReferences(const std::string& text, const RilkString& owner,
                                         NameSet& expanding);
 

@@ -1,7 +1,6 @@
 #include <stdexcept>
 
 #include "types/expander.h"
-#include "types/expansion_guard.h"
 #include "types/reference_parser.h"
 #include "types/rilk_errors.h"
 #include "types/text_origins.h"
@@ -19,10 +18,7 @@ RilkValuePtr lookUpReference(const std::string& name, const RilkString& owner) {
     const Identifier identifier = parseReferenceName(name);
     try {
         Resolver* resolver = owner.resolver();
-        if (resolver != nullptr) {
-            LookupScope scope(name);
-            return resolver->resolve(identifier);
-        }
+        if (resolver != nullptr) return resolver->resolve(identifier);
     } catch (const LoopFoundException&) {
         throw;
     } catch (...) {

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "types/expander.h"
-#include "types/expansion_guard.h"
 #include "types/path_glob.h"
 #include "types/rilk_list.h"
 #include "types/rilk_path_string.h"
@@ -16,7 +15,6 @@ namespace Rilk {
 namespace fs = std::filesystem;
 
 RilkValuePtr RilkString::resolve() {
-    ResolutionGuard guard(this, text());
     Expander::NameSet expanding;
     RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1);
     setText(result->toString());

@@ -54,22 +54,19 @@ INSTANTIATE_TEST_SUITE_P(
                        true},
         ComparisonCase{"GreaterByLength", [] { return raw("abc"); }, Op::Greater,
                        [] { return raw("ab"); }, true},
-        ComparisonCase{"LessNumbers", [] { return num(1); }, Op::Less, [] { return num(2); },
-                       true},
+        ComparisonCase{"LessNumbers", [] { return num(1); }, Op::Less, [] { return num(2); }, true},
         ComparisonCase{"RightIsAnIdentifier", [] { return num(3); }, Op::Equal,
                        [] { return ref("three"); }, true},
-        ComparisonCase{"NoValueEqualsNothing", nullptr, Op::Equal, [] { return raw("x"); },
-                       false},
+        ComparisonCase{"NoValueEqualsNothing", nullptr, Op::Equal, [] { return raw("x"); }, false},
         ComparisonCase{"NoValueDiffers", nullptr, Op::NotEqual, [] { return raw("x"); }, true},
-        ComparisonCase{"NoValueOrdersNot", nullptr, Op::Greater, [] { return raw("x"); },
-                       false}),
+        ComparisonCase{"NoValueOrdersNot", nullptr, Op::Greater, [] { return raw("x"); }, false}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(Conditions, WithoutOperatorTestWhetherTheVariableResolves) {
-    const ContextPtr context = contextWith(
-        {assign("declared", nullptr, AssignType::Declare)},
-        {when("declared", Op::Resolves, nullptr, block({assign("a", num(1))})),
-         when("absent", Op::Resolves, nullptr, block({assign("b", num(1))}))});
+    const ContextPtr context =
+        contextWith({assign("declared", nullptr, AssignType::Declare)},
+                    {when("declared", Op::Resolves, nullptr, block({assign("a", num(1))})),
+                     when("absent", Op::Resolves, nullptr, block({assign("b", num(1))}))});
     context->evaluateConditions();
     EXPECT_TRUE(context->hasVariable("a"));
     EXPECT_FALSE(context->hasVariable("b"));
@@ -81,12 +78,12 @@ TEST(Conditions, WithoutOperatorTestWhetherTheVariableResolves) {
 
 TEST(Conditions, NestedBlocksAreEvaluatedRightAfterTheirParent) {
     // if A { B = 1  if B { C = 1 } }  if C { D = 1 }
-    const ContextPtr context = contextWith(
-        {assign("A", num(1))},
-        {when("A", Op::Resolves, nullptr,
-              block({assign("B", num(1))},
-                    {when("B", Op::Resolves, nullptr, block({assign("C", num(1))}))})),
-         when("C", Op::Resolves, nullptr, block({assign("D", num(1))}))});
+    const ContextPtr context =
+        contextWith({assign("A", num(1))},
+                    {when("A", Op::Resolves, nullptr,
+                          block({assign("B", num(1))},
+                                {when("B", Op::Resolves, nullptr, block({assign("C", num(1))}))})),
+                     when("C", Op::Resolves, nullptr, block({assign("D", num(1))}))});
     context->evaluateConditions();
     EXPECT_TRUE(context->hasVariable("C"));
     EXPECT_TRUE(context->hasVariable("D"));
@@ -94,11 +91,11 @@ TEST(Conditions, NestedBlocksAreEvaluatedRightAfterTheirParent) {
 }
 
 TEST(Conditions, BlocksApplyTheirOperatorsToTheContext) {
-    const ContextPtr context = contextWith(
-        {assign("V", raw("a")), assign("W", raw("keep"))},
-        {when("V", Op::Resolves, nullptr,
-              block({assign("V", raw("x"), AssignType::Append),
-                     assign("W", raw("x"), AssignType::SetIfUnset)}))});
+    const ContextPtr context =
+        contextWith({assign("V", raw("a")), assign("W", raw("keep"))},
+                    {when("V", Op::Resolves, nullptr,
+                          block({assign("V", raw("x"), AssignType::Append),
+                                 assign("W", raw("x"), AssignType::SetIfUnset)}))});
     context->evaluateConditions();
     EXPECT_EQ(textOf(*context, "V"), "a x");
     EXPECT_EQ(textOf(*context, "W"), "keep");
@@ -106,9 +103,8 @@ TEST(Conditions, BlocksApplyTheirOperatorsToTheContext) {
 
 TEST(Conditions, ComparisonErrorsPropagateAndKeepTheCondition) {
     const ContextPtr context =
-        contextWith({assign("n", num(1))},
-                    {when("missing", Op::Equal, raw("x"), block({})),
-                     when("n", Op::Equal, raw("1"), block({}))});
+        contextWith({assign("n", num(1))}, {when("missing", Op::Equal, raw("x"), block({})),
+                                            when("n", Op::Equal, raw("1"), block({}))});
     EXPECT_THROW(context->evaluateConditions(), NotFoundException);
     EXPECT_EQ(context->conditions.size(), 2u);
     context->conditions.erase(context->conditions.begin());
@@ -116,16 +112,14 @@ TEST(Conditions, ComparisonErrorsPropagateAndKeepTheCondition) {
 }
 
 TEST(Conditions, AnUnknownOperatorIsAnInternalError) {
-    const ContextPtr context =
-        contextWith({}, {when("x", static_cast<Op>(9), nullptr, block({}))});
+    const ContextPtr context = contextWith({}, {when("x", static_cast<Op>(9), nullptr, block({}))});
     EXPECT_THROW(context->evaluateConditions(), InternalError);
 }
 
 TEST(Conditions, AnOperandThatIsNotAnIdentifierCountsAsPresent) {
-    const ContextPtr context = contextWith({}, {Condition{num(1), nullptr, Op::Resolves,
-                                                          block({assign("hit", num(1))})},
-                                                Condition{nullptr, nullptr, Op::Resolves,
-                                                          block({assign("miss", num(1))})}});
+    const ContextPtr context = contextWith(
+        {}, {Condition{num(1), nullptr, Op::Resolves, block({assign("hit", num(1))})},
+             Condition{nullptr, nullptr, Op::Resolves, block({assign("miss", num(1))})}});
     context->evaluateConditions();
     EXPECT_TRUE(context->hasVariable("hit"));
     EXPECT_FALSE(context->hasVariable("miss"));

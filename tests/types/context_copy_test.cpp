@@ -43,8 +43,8 @@ TEST(ContextCopy, NestedContextsAreCopiedToo) {
     Context source;
     set(source, "cfg", nested(inner));
     Context copy(source);
-    copy.getVariable("cfg")->append(*nested(std::make_shared<Context>(
-        set(*std::make_shared<Context>(), "y", str("2")))));
+    copy.getVariable("cfg")->append(
+        *nested(std::make_shared<Context>(set(*std::make_shared<Context>(), "y", str("2")))));
     copy.addAssignment(assign("cfg", str("z"), AssignType::Append), kKeepModifier);
     EXPECT_EQ(textOf(copy, "cfg"), "x y z");
     EXPECT_EQ(textOf(source, "cfg"), "x");
@@ -53,8 +53,8 @@ TEST(ContextCopy, NestedContextsAreCopiedToo) {
 TEST(ContextCopy, ConditionsOfTheCopyTestTheCopy) {
     Context source;
     const auto body = std::make_shared<ContextTemplate>(std::vector{assign("Y", str("1"))});
-    source.conditions.push_back(Condition{ref("X"), nullptr, Condition::OperatorType::Resolves,
-                                          body});
+    source.conditions.push_back(
+        Condition{ref("X"), nullptr, Condition::OperatorType::Resolves, body});
     source.conditions.back().lhs = ref("X");
     dynamic_cast<Resolvable&>(*source.conditions.back().lhs).setResolver(&source);
     Context copy(source);
@@ -70,12 +70,9 @@ TEST(ContextCopy, ATargetBuiltFromACopyLeavesTheSourceAlone) {
     Context runtime;
     set(runtime, "FLAGS", raw("-O2"));
     set(runtime, "ref", ref("FLAGS"));
-    auto target = std::make_shared<TargetContext>(QualifiedTargetName("", "u", "t"),
-                                                  std::vector<std::string>{},
-                                                  std::vector<RilkValuePtr>{},
-                                                  std::vector{assign("own", num(1))},
-                                                  std::vector<Condition>{},
-                                                  std::vector<Dependency>{});
+    auto target = std::make_shared<TargetContext>(
+        QualifiedTargetName("", "u", "t"), std::vector<std::string>{}, std::vector<RilkValuePtr>{},
+        std::vector{assign("own", num(1))}, std::vector<Condition>{}, std::vector<Dependency>{});
     const Context inherited = runtime;
     target->addContext(inherited, 0, kTakeModifier, false);
     target->addAssignment(assign("FLAGS", raw("-g"), AssignType::Append), kKeepModifier);

@@ -133,8 +133,8 @@ TEST(Context, AppendToListGathersValuesIntoLists) {
     Context context;
     set(context, "Held", str("a"));
     context.addAssignment(assign("bare", nullptr, AssignType::Declare, AssignModifier::Up), 0);
-    context.appendToList({assign("held", str("b")), assign("new", str("n"), AssignType::Append,
-                                                            AssignModifier::Up),
+    context.appendToList({assign("held", str("b")),
+                          assign("new", str("n"), AssignType::Append, AssignModifier::Up),
                           assign("new", list({str("m"), str("o")})), assign("bare", str("x"))});
     const Assignment& held = context.assignments.at("held");
     EXPECT_EQ(held.name, "Held");

@@ -6,7 +6,6 @@
 
 #include "types/expander.h"
 #include "types/expansion_test_values.h"
-#include "types/map_resolver.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/rilk_string.h"
@@ -30,7 +29,7 @@ class CrossExpansion : public ::testing::Test {
         vars.set("words", makeString("p q"));
         vars.set("empty", list({}));
         vars.set("dir", makeString("src"));
-        owner->setResolver(&vars);
+        owner->setResolver(vars.resolver());
     }
 
     RilkValuePtr expand(const std::string& text) {
@@ -47,7 +46,7 @@ class CrossExpansion : public ::testing::Test {
         return "no error";
     }
 
-    RilkTest::MapResolver vars;
+    RilkTest::Variables vars;
     std::shared_ptr<RilkString> owner = makeString("");
 };
 

@@ -5,7 +5,6 @@
 
 #include "types/expander.h"
 #include "types/expansion_test_values.h"
-#include "types/map_resolver.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_string.h"
 
@@ -27,7 +26,7 @@ class ReferenceExpansion : public ::testing::Test {
         vars.set("brace", makeString("{y2}"));
         vars.set("y2", makeString("z"));
         vars.set("n", list({"${x}", "b"}));
-        owner->setResolver(&vars);
+        owner->setResolver(vars.resolver());
     }
 
     std::string expand(const std::string& text) {
@@ -35,7 +34,7 @@ class ReferenceExpansion : public ::testing::Test {
         return Expander::expandReferences(text, *owner, expanding);
     }
 
-    RilkTest::MapResolver vars;
+    RilkTest::Variables vars;
     std::shared_ptr<RilkString> owner = makeString("");
 };
 

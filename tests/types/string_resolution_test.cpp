@@ -8,7 +8,6 @@
 
 #include "support/temp_dir.h"
 #include "types/expansion_test_values.h"
-#include "types/map_resolver.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/rilk_path_string.h"
@@ -23,9 +22,12 @@ using RilkTest::texts;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
 
-std::string loopMessage(RilkString& value) {
+/// The message of the loop error that resolving the text through `vars` raises.
+std::string loopMessage(const RilkTest::Variables& vars, const std::string& text) {
+    const auto value = makeString(text);
+    value->setResolver(vars.resolver());
     try {
-        value.resolve();
+        value->resolve();
     } catch (const LoopFoundException& e) {
         return e.message();
     }
@@ -33,10 +35,10 @@ std::string loopMessage(RilkString& value) {
 }
 
 TEST(StringResolution, ReplacesTheTextByTheExpandedTextAndReturnsTheResult) {
-    RilkTest::MapResolver vars;
+    RilkTest::Variables vars;
     vars.set("x", list({"a", "b"}));
     const auto value = makeString("#{x}.o");
-    value->setResolver(&vars);
+    value->setResolver(vars.resolver());
     EXPECT_THAT(texts(value->resolve()), ElementsAre("a.o", "b.o"));
     EXPECT_EQ(value->toString(), "a.o b.o");
 }
@@ -48,41 +50,46 @@ TEST(StringResolution, FailedExpansionLeavesTheTextAsItWas) {
 }
 
 TEST(StringResolution, VariableReferringToItselfIsALoopNamingIt) {
-    RilkTest::MapResolver vars;
-    const auto x = makeString("${x}");
-    vars.set("x", x);
-    EXPECT_EQ(loopMessage(*x), "Loop detected! Causing term: 'x'\n  loop goes as follows: x <- ");
+    RilkTest::Variables vars;
+    vars.set("x", makeString("${x}"));
+    EXPECT_EQ(loopMessage(vars, "${x}"),
+              "Loop detected! Causing term: 'x'\n  loop goes as follows: x <- ");
 }
 
 TEST(StringResolution, LoopThroughSeveralVariablesNamesEachOfThem) {
-    RilkTest::MapResolver vars;
-    const auto a = makeString("${b}");
-    vars.set("a", a);
+    RilkTest::Variables vars;
+    vars.set("a", makeString("${b}"));
     vars.set("b", makeString("pre ${C}"));
     vars.set("c", makeString("${A} post"));
-    const auto outside = makeString("${a}");
-    outside->setResolver(&vars);
-    EXPECT_EQ(loopMessage(*outside),
-              "Loop detected! Causing term: 'A'\n  loop goes as follows: A <- C <- b <- ");
+    EXPECT_EQ(loopMessage(vars, "${a}"),
+              "Loop detected! Causing term: 'a'\n  loop goes as follows: c <- b <- a <- ");
 }
 
 TEST(StringResolution, LoopThroughAGroupNamesTheVariable) {
-    RilkTest::MapResolver vars;
-    const auto x = makeString("#{x}");
-    vars.set("x", x);
-    EXPECT_EQ(loopMessage(*x), "Loop detected! Causing term: 'x'\n  loop goes as follows: x <- ");
+    RilkTest::Variables vars;
+    vars.set("x", makeString("#{x}"));
+    EXPECT_EQ(loopMessage(vars, "#{x}"),
+              "Loop detected! Causing term: 'x'\n  loop goes as follows: x <- ");
 }
 
-TEST(StringResolution, LoopLeavesNoTraceForLaterResolutions) {
-    RilkTest::MapResolver vars;
-    const auto x = makeString("${x}");
-    vars.set("x", x);
-    EXPECT_THROW(x->resolve(), LoopFoundException);
-    const auto y = makeString("${z}");
+TEST(StringResolution, LoopIsNotTakenForAMissingVariable) {
+    RilkTest::Variables vars;
+    vars.set("self", makeString("${self}"));
+    vars.set("user", makeString("[${self}]"));
+    RilkTest::VerbosityScope verbose(1);
+    testing::internal::CaptureStdout();
+    EXPECT_NE(loopMessage(vars, "${user}"), "no loop");
+    EXPECT_EQ(testing::internal::GetCapturedStdout().find("does not exist"), std::string::npos);
+}
+
+TEST(StringResolution, FailedResolutionLeavesNoStateBehind) {
+    RilkTest::Variables vars;
+    vars.set("x", makeString("${x}"));
     vars.set("z", makeString("fine"));
-    y->setResolver(&vars);
-    EXPECT_EQ(y->resolve()->toString(), "fine");
-    EXPECT_EQ(y->resolve()->toString(), "fine");
+    EXPECT_NE(loopMessage(vars, "${x}"), "no loop");
+    const auto y = makeString("${z} ${z}");
+    y->setResolver(vars.resolver());
+    EXPECT_EQ(y->resolve()->toString(), "fine fine");
 }
 
 class PathResolution : public ::testing::Test {
@@ -94,14 +101,14 @@ class PathResolution : public ::testing::Test {
 
     std::shared_ptr<RilkPathString> path(const std::string& text) {
         auto value = makePathString(text, dir.path());
-        value->setResolver(&vars);
+        value->setResolver(vars.resolver());
         return value;
     }
 
     std::string at(const std::string& relative) { return (dir.path() / relative).string(); }
 
     RilkTest::TempDir dir;
-    RilkTest::MapResolver vars;
+    RilkTest::Variables vars;
 };
 
 TEST_F(PathResolution, PatternGivesOnePathStringPerMatch) {
