@@ -9,14 +9,14 @@ using namespace Rilk::testing;
 
 /// A list that counts how often it is resolved.
 class CountingList : public RilkList {
-  public:
+public:
     explicit CountingList(int& count) : count_(count) {}
     RilkValuePtr resolve() override {
         ++count_;
         return RilkList::resolve();
     }
 
-  private:
+private:
     int& count_;
 };
 

@@ -13,176 +13,147 @@ namespace Rilk {
 namespace {
 
 using testing::assign;
+using ::testing::ElementsAre;
 using testing::ident;
-using testing::num;
 using testing::str;
 
-Dependency direct(const std::string& ns, const std::string& unit, const std::string& target) {
+Dependency direct(const std::string& unit, const std::string& target) {
     Dependency record;
-    record.target = QualifiedTargetName(ns, unit, target);
+    record.target = QualifiedTargetName("", unit, target);
     return record;
 }
 
-Dependency dynamic(const std::string& variable, bool sourceParameter = false) {
+/// "@deps", with the source marker, macro parameters or an alias when asked.
+Dependency dynamic(bool sourceParameter = false, std::vector<std::string> parameters = {},
+                   std::uint32_t aliasKind = Dependency::kNoAlias) {
     Dependency record;
-    record.target = DynamicDependency{ident(variable), sourceParameter};
+    record.target = DynamicDependency{ident("deps"), sourceParameter};
+    for (const std::string& p : parameters) record.parameters.push_back(ident(p));
+    record.aliasKind = aliasKind;
+    record.alias = aliasKind == Dependency::kNoAlias ? "" : "out";
     return record;
 }
 
-/// "target(p1,p2)" of a record: its qualified name and parameters, for comparisons.
+/// A record as "unit::target(p1,p2)".
 std::string describe(const Dependency& record) {
-    std::string text = std::get<QualifiedTargetName>(record.target).toString();
-    if (record.parameters.empty()) return text;
-    text += "(";
-    for (const Identifier& p : record.parameters) text += p.toString() + ",";
-    text.back() = ')';
-    return text;
+    const auto& name = std::get<QualifiedTargetName>(record.target);
+    std::string params;
+    for (const Identifier& p : record.parameters)
+        params += (params.empty() ? "" : ",") + p.toString();
+    return name.unit + "::" + name.target + (params.empty() ? "" : "(" + params + ")");
 }
 
 class DependencyList : public ::testing::Test {
-  protected:
-    std::shared_ptr<TargetContext> target(std::vector<Dependency> records) {
-        return std::make_shared<TargetContext>(
-            QualifiedTargetName("", "main", "app"), std::vector<std::string>{},
-            std::vector<RilkValuePtr>{}, variables, std::vector<Condition>{}, std::move(records));
+protected:
+    std::vector<Dependency> expand(RilkValuePtr deps, std::vector<Dependency> records) {
+        std::vector<Assignment> variables{assign("base", str("core"))};
+        if (deps) variables.push_back(assign("deps", std::move(deps)));
+        return std::make_shared<TargetContext>(QualifiedTargetName("", "main", "app"),
+                                               std::vector<std::string>{},
+                                               std::vector<RilkValuePtr>{}, variables,
+                                               std::vector<Condition>{}, std::move(records))
+            ->createDependencyList();
     }
 
-    std::vector<std::string> expand(std::vector<Dependency> records) {
+    std::vector<std::string> names(RilkValuePtr deps, std::vector<Dependency> records) {
         std::vector<std::string> out;
-        for (const Dependency& record : target(std::move(records))->createDependencyList()) {
+        for (const Dependency& record : expand(std::move(deps), std::move(records))) {
+            EXPECT_FALSE(record.isDynamic());
             out.push_back(describe(record));
         }
         return out;
     }
 
-    /// The expansion's error text for a `deps` variable holding `text`.
-    std::string failure(const std::string& text, Dependency macro = dynamic("deps")) {
-        variables.push_back(assign("deps", str(text)));
+    std::string failure(const std::string& deps, Dependency macro) {
         try {
-            target({macro})->createDependencyList();
+            expand(str(deps), {macro});
         } catch (const RilkException& e) {
             return e.message();
         }
         return "no error";
     }
-
-    std::vector<Assignment> variables;
 };
 
-TEST_F(DependencyList, DirectRecordsPassThroughInOrderAroundExpandedOnes) {
-    variables = {assign("deps", str("a  b(x, y.z)  c"))};
-    EXPECT_THAT(expand({direct("", "", "first"), dynamic("deps"), direct("ns", "u", "last")}),
-                ::testing::ElementsAre("/::first", "/::a", "/::b(x,y.z)", "/::c", "ns/u::last"));
+TEST_F(DependencyList, StringValuesSplitIntoWordsOutsideParentheses) {
+    EXPECT_THAT(names(str("a  b(x, y.z)  c"), {direct("", "first"), dynamic(), direct("u", "z")}),
+                ElementsAre("::first", "::a", "::b(x,y.z)", "::c", "u::z"));
+    EXPECT_THAT(names(str("${base}_lib tools::${base}"), {dynamic()}),
+                ElementsAre("::core_lib", "tools::core"));
+    EXPECT_THAT(names(str("a b"), {dynamic(false, {"q"})}), ElementsAre("::a(q)", "::b(q)"));
 }
 
-TEST_F(DependencyList, StringValueExpandsItsReferencesFirst) {
-    variables = {assign("deps", str("${base}_lib tools::${base}")), assign("base", str("core"))};
-    EXPECT_THAT(expand({dynamic("deps")}), ::testing::ElementsAre("/::core_lib", "/tools::core"));
-}
-
-TEST_F(DependencyList, WordErrorsNameTheTextAndTheReason) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"b(x y)", "Invalid dynamic dependency 'b(x y)': invalid parameter 'x y'"},
-        {"b(x", "Invalid dynamic dependency 'b(x': unterminated parameter list"},
-        {"a b)x", "Invalid dynamic dependency 'a b)x': unmatched ')'"},
-        {"b()", "Invalid dynamic dependency 'b()': empty parameter"},
-        {"b(x,)", "Invalid dynamic dependency 'b(x,)': empty parameter"},
-        {"b(,x)", "Invalid dynamic dependency 'b(,x)': empty parameter"},
-        {"(x)", "Invalid dynamic dependency '(x)': empty target name"},
-        {"b(x)y", "Invalid dynamic dependency 'b(x)y': unterminated parameter list"},
-        {"b(1x)", "Invalid dynamic dependency 'b(1x)': invalid parameter '1x'"},
+TEST_F(DependencyList, ErrorsNameTheDynamicTextAndTheReason) {
+    const struct {
+        const char* deps;
+        Dependency macro;
+        const char* message;
+    } cases[] = {
+        {"b(x y)", dynamic(), "'b(x y)': invalid parameter 'x y'"},
+        {"b(x", dynamic(), "'b(x': unterminated parameter list"},
+        {"a b)x", dynamic(), "'a b)x': unmatched ')'"},
+        {"b()", dynamic(), "'b()': empty parameter"},
+        {"b(x,)", dynamic(), "'b(x,)': empty parameter"},
+        {"(x)", dynamic(), "'(x)': empty target name"},
+        {"b(x)y", dynamic(), "'b(x)y': unterminated parameter list"},
+        {"a(p)", dynamic(false, {"q"}),
+         "'a(p)': cannot combine macro parameters with parameters from the resolved dependency "
+         "value"},
+        {"a(p)", dynamic(true),
+         "'a(p)': cannot combine source-parameterized macro with parameters from the resolved "
+         "dependency value"},
+        {"a b", dynamic(false, {}, Dependency::kAlias),
+         "'a b': single output alias cannot be used when a macro expands to multiple "
+         "dependencies"},
     };
-    for (const auto& [text, message] : cases) {
-        variables.clear();
-        EXPECT_EQ(failure(text), message) << text;
+    for (const auto& c : cases) {
+        EXPECT_EQ(failure(c.deps, c.macro), std::string("Invalid dynamic dependency ") + c.message);
     }
+    EXPECT_EQ(failure("x", direct("", "ok")), "no error");
+    EXPECT_THROW(expand(str("ok ::a"), {dynamic()}), std::runtime_error);
+    EXPECT_THROW(expand(nullptr, {dynamic()}), NotFoundException);
 }
 
-TEST_F(DependencyList, SingleAliasRefusesSeveralTargetsAndMergeAliasCopiesToEach) {
-    Dependency single = dynamic("deps");
-    single.aliasKind = Dependency::kAlias;
-    single.alias = "out";
-    EXPECT_EQ(failure("a b", single),
-              "Invalid dynamic dependency 'a b': single output alias cannot be used when a macro "
-              "expands to multiple dependencies");
-
-    Dependency merged = dynamic("deps");
-    merged.aliasKind = Dependency::kMergeAlias;
-    merged.alias = "out";
-    merged.modifier = Dependency::kPlus;
-    const auto records = target({merged})->createDependencyList();
+TEST_F(DependencyList, MergeAliasAndModifierGoToEveryTarget) {
+    Dependency macro = dynamic(false, {}, Dependency::kMergeAlias);
+    macro.modifier = Dependency::kPlus;
+    const auto records = expand(str("a b"), {macro});
     ASSERT_EQ(records.size(), 2u);
     for (const Dependency& record : records) {
         EXPECT_EQ(record.aliasKind, Dependency::kMergeAlias);
         EXPECT_EQ(record.alias, "out");
         EXPECT_EQ(record.modifier, Dependency::kPlus);
-        EXPECT_FALSE(record.isDynamic());
     }
 }
 
-TEST_F(DependencyList, ListElementsAreEntriesAndNullElementsAreSkipped) {
-    variables = {assign("deps", testing::list({str("a"), nullptr, str(" b(p) ")}))};
-    EXPECT_THAT(expand({dynamic("deps")}), ::testing::ElementsAre("/::a", "/::b(p)"));
-}
+TEST_F(DependencyList, ListsGiveTheirElementsAndContextsTheirVariablesInNameOrder) {
+    EXPECT_THAT(names(testing::list({str("a"), nullptr, str(" b(p) ")}), {dynamic()}),
+                ElementsAre("::a", "::b(p)"));
 
-TEST_F(DependencyList, NestedContextGivesItsVariablesInNameOrder) {
     auto nested = std::make_shared<Context>();
-    testing::set(*nested, "y", num(1));
-    testing::set(*nested, "X", num(2));
-    variables = {assign("deps", testing::nested(nested))};
-    EXPECT_THAT(expand({dynamic("deps")}), ::testing::ElementsAre("/::X", "/::y"));
-
-    const auto records = target({dynamic("deps", true)})->createDependencyList();
+    testing::set(*nested, "y", testing::num(1));
+    testing::set(*nested, "X", testing::num(2));
+    const auto records = expand(testing::nested(nested), {dynamic(true)});
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].sourceValue->toString(), "2");
-    EXPECT_EQ(records[1].sourceValue->toString(), "1");
-}
+    EXPECT_EQ(describe(records[0]) + "=" + records[0].sourceValue->toString(), "::X=2");
+    EXPECT_EQ(describe(records[1]) + "=" + records[1].sourceValue->toString(), "::y=1");
 
-TEST_F(DependencyList, SourceMarkerHandsEachWordItsOwnValue) {
-    variables = {assign("deps", str("a u::b"))};
-    const auto records = target({dynamic("deps", true)})->createDependencyList();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].sourceValue->toString(), "a");
-    EXPECT_EQ(records[1].sourceValue->toString(), "u::b");
-    EXPECT_EQ(describe(records[1]), "/u::b");
-    variables.clear();
-    EXPECT_EQ(failure("a(p)", dynamic("deps", true)),
-              "Invalid dynamic dependency 'a(p)': cannot combine source-parameterized macro with "
-              "parameters from the resolved dependency value");
-}
-
-TEST_F(DependencyList, MacroParametersGoToEveryTargetButNotWithTheirOwn) {
-    Dependency macro = dynamic("deps");
-    macro.parameters = {ident("q")};
-    variables = {assign("deps", str("a b"))};
-    EXPECT_THAT(expand({macro}), ::testing::ElementsAre("/::a(q)", "/::b(q)"));
-    variables.clear();
-    EXPECT_EQ(failure("a(p)", macro),
-              "Invalid dynamic dependency 'a(p)': cannot combine macro parameters with "
-              "parameters from the resolved dependency value");
+    const auto words = expand(str("a u::b"), {dynamic(true)});
+    ASSERT_EQ(words.size(), 2u);
+    EXPECT_EQ(words[1].sourceValue->toString(), "u::b");
 }
 
 TEST_F(DependencyList, EmptyValuesAreLoggedAndSkipped) {
-    variables = {assign("blank", str("")), assign("none", testing::list({})),
-                 assign("spaces", str("   ")), assign("declared", nullptr, AssignType::Declare)};
     testing::CapturedLog log(1);
-    EXPECT_THAT(expand({dynamic("blank"), dynamic("none"), dynamic("spaces"), dynamic("declared")}),
-                ::testing::IsEmpty());
-    EXPECT_EQ(log.text(),
-              "Creating dependency list.\n"
-              "Dynamic dependency 'blank' is empty and will be skipped.\n"
-              "Dynamic dependency 'none' is empty and will be skipped.\n"
-              "Dynamic dependency 'spaces' is empty and will be skipped.\n"
-              "Dynamic dependency 'declared' is empty and will be skipped.\n");
-}
-
-TEST_F(DependencyList, MissingVariablePropagatesTheResolverError) {
-    EXPECT_EQ(failure("x", dynamic("nothing")), "Assignment 'nothing' not found.");
-}
-
-TEST_F(DependencyList, BadDependencyStringPassesThroughAsRuntimeError) {
-    variables = {assign("deps", str("ok ::a"))};
-    EXPECT_THROW(target({dynamic("deps")})->createDependencyList(), std::runtime_error);
+    for (const RilkValuePtr& value : {str(""), str("   "), testing::list({}), RilkValuePtr()}) {
+        std::vector<Assignment> variables{assign("deps", value, AssignType::Declare)};
+        TargetContext context(QualifiedTargetName("", "u", "t"), {}, {}, variables, {},
+                              {dynamic()});
+        EXPECT_TRUE(context.createDependencyList().empty());
+    }
+    const std::string line =
+        "Creating dependency list.\n"
+        "Dynamic dependency 'deps' is empty and will be skipped.\n";
+    EXPECT_EQ(log.text(), line + line + line + line);
 }
 
 }  // namespace

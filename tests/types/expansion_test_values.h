@@ -10,7 +10,6 @@
 #include "types/rilk_list.h"
 #include "types/rilk_raw_string.h"
 #include "types/rilk_string.h"
-#include "util/logger.h"
 
 namespace RilkTest {
 
@@ -45,7 +44,7 @@ inline std::vector<std::string> texts(const Rilk::RilkValuePtr& value) {
 
 /// A context to hold the variables that expanded texts refer to.
 class Variables {
-  public:
+public:
     void set(const std::string& name, Rilk::RilkValuePtr value) {
         context_->addAssignment(Rilk::Assignment(name, std::move(value), Rilk::AssignType::Set,
                                                  Rilk::AssignModifier::None),
@@ -55,18 +54,8 @@ class Variables {
     /// The variable's value as the context stores it now.
     Rilk::RilkValuePtr stored(const std::string& name) const { return context_->getVariable(name); }
 
-  private:
+private:
     Rilk::ContextPtr context_ = std::make_shared<Rilk::Context>();
-};
-
-/// Lowers the verbosity for its scope so every level prints, and restores it.
-class VerbosityScope {
-  public:
-    explicit VerbosityScope(int level) : saved_(Rilk::verbosity) { Rilk::verbosity = level; }
-    ~VerbosityScope() { Rilk::verbosity = saved_; }
-
-  private:
-    int saved_;
 };
 
 }  // namespace RilkTest

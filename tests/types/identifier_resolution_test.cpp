@@ -10,7 +10,7 @@ namespace {
 using namespace Rilk::testing;
 
 class IdentifierResolution : public ::testing::Test {
-  protected:
+protected:
     IdentifierResolution() {
         set(context, "list", list({raw("a"), raw("b")}));
         set(context, "text", raw("hello"));
