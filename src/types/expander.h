@@ -19,7 +19,7 @@ struct TrackedText;
 /// element of the named variable. Every variable is looked up through the resolver of the
 /// string value that owns the text (the owner).
 class Expander {
-  public:
+public:
     /// Names whose text is being expanded right now; one set per string resolution.
     using NameSet = std::unordered_set<Util::CiString>;
 
@@ -46,7 +46,7 @@ class Expander {
     /// when there is none: no "#", no digit after it, or a position at or past the end.
     static std::size_t markerLength(const std::string& text, std::size_t position);
 
-  private:
+private:
     /// `expandReferences` on a text whose character origins are kept in step: replacement
     /// text takes the names common to the reference it replaces.
     static void expandTrackedReferences(TrackedText& text, OriginTable& origins,

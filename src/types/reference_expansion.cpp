@@ -29,7 +29,7 @@ RilkValuePtr lookUpReference(const std::string& name, const RilkString& owner) {
 
 /// Takes a name out of the expanding set when its expansion ends, however it ends.
 class ExpandingName {
-  public:
+public:
     ExpandingName(Expander::NameSet& set, const std::string& name) : set_(set), name_(name) {
         if (!set_.insert(name_).second) throw std::out_of_range(name);
     }
@@ -37,7 +37,7 @@ class ExpandingName {
     ExpandingName(const ExpandingName&) = delete;
     ExpandingName& operator=(const ExpandingName&) = delete;
 
-  private:
+private:
     Expander::NameSet& set_;
     Util::CiString name_;
 };

@@ -11,7 +11,7 @@ namespace Rilk {
 /// (oldest first) whose elements put a character into the text; origin 0, the empty list,
 /// marks characters that were written in the expanded text itself.
 class OriginTable {
-  public:
+public:
     using Id = std::uint32_t;
 
     OriginTable() : names_(1) {}
@@ -23,7 +23,7 @@ class OriginTable {
     /// of the first one's; compared ignoring case.
     std::vector<std::string> common(const Id* first, const Id* last) const;
 
-  private:
+private:
     std::vector<std::vector<std::string>> names_;
 };
 
