@@ -94,7 +94,7 @@ RilkValuePtr lookUpGroup(const std::string& name, const Identifier& identifier,
 }  // namespace
 
 std::size_t Expander::markerLength(const std::string& text, std::size_t position) {
-    if (position + 1 >= text.size() || text[position] != '#') return 0;
+    if (position >= text.size() || text.size() - position < 2 || text[position] != '#') return 0;
     std::size_t end = position + 1;
     while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
     return end == position + 1 ? 0 : end - position;

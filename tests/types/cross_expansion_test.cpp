@@ -126,8 +126,10 @@ TEST_F(CrossExpansion, MarkerLength) {
         std::size_t position;
         std::size_t length;
     } cases[] = {
-        {"#1", 0, 2},  {"#12x", 0, 3}, {"a#7", 1, 2}, {"#", 0, 0},   {"#a", 0, 0},
-        {"a#1", 0, 0}, {"#1", 1, 0},   {"#1", 5, 0},  {"#{1", 0, 0}, {"", 0, 0},
+        {"#1", 0, 2},  {"#12x", 0, 3}, {"a#7", 1, 2},
+        {"#", 0, 0},   {"#a", 0, 0},   {"a#1", 0, 0},
+        {"#1", 1, 0},  {"#1", 5, 0},   {"#1", std::string::npos, 0},
+        {"#{1", 0, 0}, {"", 0, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Expander::markerLength(c.text, c.position), c.length)
