@@ -18,16 +18,16 @@ RilkValuePtr num(std::int32_t n) { return std::make_shared<RilkInt>(n); }
 
 /// A resolvable value that resolves to a fixed value and records its resolver.
 class FakeResolvable : public ForeignValue, public Resolvable {
-public:
+  public:
     explicit FakeResolvable(RilkValuePtr result) : result_(std::move(result)) {}
     RilkValuePtr resolve() override { return result_; }
 
-private:
+  private:
     RilkValuePtr result_;
 };
 
 class NullResolver : public Resolver {
-public:
+  public:
     RilkValuePtr resolve(const Identifier&) override { return nullptr; }
 };
 
