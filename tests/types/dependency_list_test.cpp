@@ -5,17 +5,25 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "types/context_test_support.h"
+#include "types/expansion_test_values.h"
+#include "types/reference_parser.h"
+#include "types/rilk_context_value.h"
 #include "types/rilk_errors.h"
+#include "types/rilk_int.h"
 #include "types/target_context.h"
 
 namespace Rilk {
 namespace {
 
-using testing::assign;
 using ::testing::ElementsAre;
-using testing::ident;
-using testing::str;
+
+RilkValuePtr str(const std::string& text) { return makeString(text); }
+
+Assignment assign(const std::string& name, RilkValuePtr value, AssignType type = AssignType::Set) {
+    return Assignment(name, std::move(value), type, AssignModifier::None);
+}
+
+Identifier ident(const std::string& text) { return parseReferenceName(text); }
 
 Dependency direct(const std::string& unit, const std::string& target) {
     Dependency record;
@@ -126,13 +134,15 @@ TEST_F(DependencyList, MergeAliasAndModifierGoToEveryTarget) {
 }
 
 TEST_F(DependencyList, ListsGiveTheirElementsAndContextsTheirVariablesInNameOrder) {
-    EXPECT_THAT(names(testing::list({str("a"), nullptr, str(" b(p) ")}), {dynamic()}),
+    EXPECT_THAT(names(std::make_shared<RilkList>(
+                          std::vector<RilkValuePtr>{str("a"), nullptr, str(" b(p) ")}),
+                      {dynamic()}),
                 ElementsAre("::a", "::b(p)"));
 
     auto nested = std::make_shared<Context>();
-    testing::set(*nested, "y", testing::num(1));
-    testing::set(*nested, "X", testing::num(2));
-    const auto records = expand(testing::nested(nested), {dynamic(true)});
+    nested->addAssignment(assign("y", std::make_shared<RilkInt>(1)), kKeepModifier);
+    nested->addAssignment(assign("X", std::make_shared<RilkInt>(2)), kKeepModifier);
+    const auto records = expand(std::make_shared<RilkContext>(nested), {dynamic(true)});
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(describe(records[0]) + "=" + records[0].sourceValue->toString(), "::X=2");
     EXPECT_EQ(describe(records[1]) + "=" + records[1].sourceValue->toString(), "::y=1");
@@ -143,17 +153,20 @@ TEST_F(DependencyList, ListsGiveTheirElementsAndContextsTheirVariablesInNameOrde
 }
 
 TEST_F(DependencyList, EmptyValuesAreLoggedAndSkipped) {
-    testing::CapturedLog log(1);
-    for (const RilkValuePtr& value : {str(""), str("   "), testing::list({}), RilkValuePtr()}) {
-        std::vector<Assignment> variables{assign("deps", value, AssignType::Declare)};
-        TargetContext context(QualifiedTargetName("", "u", "t"), {}, {}, variables, {},
-                              {dynamic()});
-        EXPECT_TRUE(context.createDependencyList().empty());
-    }
+    const std::string log = RilkTest::capture(1, [] {
+        for (const RilkValuePtr& value :
+             {str(""), str("   "), RilkTest::list({}), RilkValuePtr()}) {
+            std::vector<Assignment> variables{
+                assign("deps", value, value ? AssignType::Set : AssignType::Declare)};
+            TargetContext context(QualifiedTargetName("", "u", "t"), {}, {}, variables, {},
+                                  {dynamic()});
+            EXPECT_TRUE(context.createDependencyList().empty());
+        }
+    });
     const std::string line =
         "Creating dependency list.\n"
         "Dynamic dependency 'deps' is empty and will be skipped.\n";
-    EXPECT_EQ(log.text(), line + line + line + line);
+    EXPECT_EQ(log, line + line + line + line);
 }
 
 }  // namespace

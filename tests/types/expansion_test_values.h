@@ -2,6 +2,8 @@
 
 // Values and variables for the expansion tests.
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "types/rilk_list.h"
 #include "types/rilk_raw_string.h"
 #include "types/rilk_string.h"
+#include "util/logger.h"
 
 namespace RilkTest {
 
@@ -57,5 +60,16 @@ public:
 private:
     Rilk::ContextPtr context_ = std::make_shared<Rilk::Context>();
 };
+
+/// Standard output of `action`, run at the given verbosity.
+template <typename Action>
+std::string capture(int verbosityLevel, Action action) {
+    const int saved = Rilk::verbosity;
+    Rilk::verbosity = verbosityLevel;
+    ::testing::internal::CaptureStdout();
+    action();
+    Rilk::verbosity = saved;
+    return ::testing::internal::GetCapturedStdout();
+}
 
 }  // namespace RilkTest

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "types/context_test_support.h"
 #include "types/expander.h"
 #include "types/expansion_test_values.h"
 #include "types/rilk_errors.h"
@@ -51,12 +50,13 @@ TEST_F(ReferenceExpansion, ReplacesEveryReferenceAndRescans) {
 }
 
 TEST_F(ReferenceExpansion, VariableThatCannotBeHadIsLoggedAtLevelSixAndGivesNothing) {
-    testing::CapturedLog log(6);
-    EXPECT_EQ(expand("[${Missing}|${x[9]}]"), "[|]");
-    const auto orphan = makeString("");
-    Expander::NameSet expanding;
-    EXPECT_EQ(Expander::expandReferences("<${x}>", *orphan, expanding), "<>");
-    EXPECT_EQ(log.text(),
+    const std::string log = RilkTest::capture(6, [this] {
+        EXPECT_EQ(expand("[${Missing}|${x[9]}]"), "[|]");
+        const auto orphan = makeString("");
+        Expander::NameSet expanding;
+        EXPECT_EQ(Expander::expandReferences("<${x}>", *orphan, expanding), "<>");
+    });
+    EXPECT_EQ(log,
               "Variable 'Missing' does not exist.\nVariable 'x[9]' does not exist.\n"
               "Variable 'x' does not exist.\n");
 }
