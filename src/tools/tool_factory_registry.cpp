@@ -33,8 +33,7 @@ Matcher* createToolMatcher(const Util::CiString& toolType, const std::string& to
                            AssignmentTable assignments, AssignmentTable mustAssignments) {
     const ToolFactory* factory = ToolFactoryRegistry::instance().find(toolType);
     if (factory == nullptr || !*factory) return nullptr;
-    return (*factory)(Util::CiString(toolName), std::move(assignments),
-                      std::move(mustAssignments));
+    return (*factory)(Util::CiString(toolName), std::move(assignments), std::move(mustAssignments));
 }
 
 }  // namespace Rilk

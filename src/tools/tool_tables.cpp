@@ -16,20 +16,19 @@ void preferDeclaration(VariableSpecTable& table, const char* name) {
 }
 
 BuilderTables gccTables() {
-    BuilderTables tables{makeAssignmentTable({"C_FILES", "OBJS"}),
-                         makeVariableSpecTable({"GCC", "EXE", "C_FLAGS", "C_FILES", "C_DEFINES",
-                                                "INCLUDE", "LIB", "OUTPUT_NAME", "OBJS",
-                                                "LD_SCRIPT", "LIBPATH", "LINK_FLAGS"})};
+    BuilderTables tables{
+        makeAssignmentTable({"C_FILES", "OBJS"}),
+        makeVariableSpecTable({"GCC", "EXE", "C_FLAGS", "C_FILES", "C_DEFINES", "INCLUDE", "LIB",
+                               "OUTPUT_NAME", "OBJS", "LD_SCRIPT", "LIBPATH", "LINK_FLAGS"})};
     preferDeclaration(tables.declaredVariables, "OUTPUT_NAME");
     return tables;
 }
 
 BuilderTables gppTables() {
-    BuilderTables tables{
-        makeAssignmentTable({"CPP_FILES", "OBJS"}),
-        makeVariableSpecTable({"GPP", "EXE", "C_FLAGS", "C_FILES", "CPP_FILES", "C_DEFINES",
-                               "INCLUDE", "LIB", "OUTPUT_NAME", "OBJS", "LD_SCRIPT", "LIBPATH",
-                               "LINK_FLAGS"})};
+    BuilderTables tables{makeAssignmentTable({"CPP_FILES", "OBJS"}),
+                         makeVariableSpecTable({"GPP", "EXE", "C_FLAGS", "C_FILES", "CPP_FILES",
+                                                "C_DEFINES", "INCLUDE", "LIB", "OUTPUT_NAME",
+                                                "OBJS", "LD_SCRIPT", "LIBPATH", "LINK_FLAGS"})};
     preferDeclaration(tables.declaredVariables, "OUTPUT_NAME");
     return tables;
 }
@@ -47,8 +46,8 @@ BuilderTables arTables() {
 AssignmentTable makeAssignmentTable(std::initializer_list<std::string_view> names) {
     AssignmentTable table;
     for (std::string_view name : names) {
-        table.emplace(Util::CiString(name), Assignment(std::string(name), nullptr,
-                                                       AssignType::Set, AssignModifier::None));
+        table.emplace(Util::CiString(name), Assignment(std::string(name), nullptr, AssignType::Set,
+                                                       AssignModifier::None));
     }
     return table;
 }
@@ -61,8 +60,8 @@ VariableSpecTable makeVariableSpecTable(std::initializer_list<std::string_view> 
 
 const MatcherTables& gnuMatcherTables() {
     static const MatcherTables tables{
-        makeAssignmentTable({"GNU", "toolchain_path", "toolchain_version",
-                             "toolchain_min_version", "arch", "TOOLCHAIN_TRIPLET"}),
+        makeAssignmentTable({"GNU", "toolchain_path", "toolchain_version", "toolchain_min_version",
+                             "arch", "TOOLCHAIN_TRIPLET"}),
         {}};
     return tables;
 }
@@ -80,8 +79,8 @@ const MatcherTables& noToolMatcherTables() {
 
 const MatcherTables& c3MatcherTables() {
     static const MatcherTables tables{
-        makeAssignmentTable({"C3C", "toolchain_path", "toolchain_version",
-                             "toolchain_min_version"}),
+        makeAssignmentTable(
+            {"C3C", "toolchain_path", "toolchain_version", "toolchain_min_version"}),
         {}};
     return tables;
 }
@@ -104,8 +103,8 @@ const BuilderTables& gnuArTables() {
 const BuilderTables& gnuLdTables() {
     static const BuilderTables tables{
         makeAssignmentTable({"OBJS"}),
-        makeVariableSpecTable({"LD", "SO", "KO", "SHARED", "OBJS", "LIB", "LIBPATH",
-                               "LINK_FLAGS", "LD_SCRIPT"})};
+        makeVariableSpecTable(
+            {"LD", "SO", "KO", "SHARED", "OBJS", "LIB", "LIBPATH", "LINK_FLAGS", "LD_SCRIPT"})};
     return tables;
 }
 
@@ -119,9 +118,9 @@ const BuilderTables& gnuObjcopyTables() {
 const BuilderTables& c3BuilderTables() {
     static const BuilderTables tables{
         makeAssignmentTable({"C3_FILES", "C3C_FILES", "C3_TEST_FILES"}),
-        makeVariableSpecTable({"C3C", "C3_FILES", "C3C_FILES", "C3_TEST_FILES", "C3C_FLAGS",
-                               "EXE", "STATIC", "DLL", "SO", "LIB", "LIB_PATH", "LIBPATH",
-                               "LINK_FLAGS", "OUTPUT_NAME"})};
+        makeVariableSpecTable({"C3C", "C3_FILES", "C3C_FILES", "C3_TEST_FILES", "C3C_FLAGS", "EXE",
+                               "STATIC", "DLL", "SO", "LIB", "LIB_PATH", "LIBPATH", "LINK_FLAGS",
+                               "OUTPUT_NAME"})};
     return tables;
 }
 

@@ -49,8 +49,8 @@ TEST(ToolTables, AssignmentTableEntriesHaveNoValueTypeSetAndNoModifier) {
 TEST(ToolTables, MatcherTables) {
     using Names = std::vector<std::string>;
     EXPECT_EQ(namesOf(gnuMatcherTables().criteria),
-              (Names{"arch", "GNU", "toolchain_min_version", "toolchain_path",
-                     "TOOLCHAIN_TRIPLET", "toolchain_version"}));
+              (Names{"arch", "GNU", "toolchain_min_version", "toolchain_path", "TOOLCHAIN_TRIPLET",
+                     "toolchain_version"}));
     EXPECT_TRUE(gnuMatcherTables().required.empty());
     EXPECT_EQ(namesOf(commandMatcherTables().criteria), (Names{"cwd"}));
     EXPECT_EQ(namesOf(commandMatcherTables().required), (Names{"cmdline"}));
@@ -77,33 +77,63 @@ TEST(ToolTables, BuilderInputVariables) {
 
 TEST(ToolTables, DeclaredVariablesAndWeights) {
     using W = std::vector<Weights>;
-    EXPECT_EQ(weightsOf(gnuGccTables().declaredVariables),
-              (W{{"C_DEFINES", 0, 1, 2}, {"C_FILES", 0, 1, 2}, {"C_FLAGS", 0, 1, 2},
-                 {"EXE", 0, 1, 2}, {"GCC", 0, 1, 2}, {"INCLUDE", 0, 1, 2}, {"LD_SCRIPT", 0, 1, 2},
-                 {"LIB", 0, 1, 2}, {"LIBPATH", 0, 1, 2}, {"LINK_FLAGS", 0, 1, 2},
-                 {"OBJS", 0, 1, 2}, {"OUTPUT_NAME", 0, 0, 5}}));
-    EXPECT_EQ(weightsOf(gnuGppTables().declaredVariables),
-              (W{{"C_DEFINES", 0, 1, 2}, {"C_FILES", 0, 1, 2}, {"C_FLAGS", 0, 1, 2},
-                 {"CPP_FILES", 0, 1, 2}, {"EXE", 0, 1, 2}, {"GPP", 0, 1, 2},
-                 {"INCLUDE", 0, 1, 2}, {"LD_SCRIPT", 0, 1, 2}, {"LIB", 0, 1, 2},
-                 {"LIBPATH", 0, 1, 2}, {"LINK_FLAGS", 0, 1, 2}, {"OBJS", 0, 1, 2},
-                 {"OUTPUT_NAME", 0, 0, 5}}));
-    EXPECT_EQ(weightsOf(gnuArTables().declaredVariables),
-              (W{{"AR", 0, 1, 2}, {"LIB", 0, 1, 2}, {"OBJS", 0, 1, 2}, {"OUTPUT_NAME", 0, 0, 5},
-                 {"STATIC", 0, 0, 5}}));
-    EXPECT_EQ(weightsOf(gnuLdTables().declaredVariables),
-              (W{{"KO", 0, 1, 2}, {"LD", 0, 1, 2}, {"LD_SCRIPT", 0, 1, 2}, {"LIB", 0, 1, 2},
-                 {"LIBPATH", 0, 1, 2}, {"LINK_FLAGS", 0, 1, 2}, {"OBJS", 0, 1, 2},
-                 {"SHARED", 0, 1, 2}, {"SO", 0, 1, 2}}));
-    EXPECT_EQ(weightsOf(gnuObjcopyTables().declaredVariables),
-              (W{{"INPUT", 0, 1, 2}, {"OBJCOPY", 0, 1, 2}, {"OBJCOPY_FLAGS", 0, 1, 2},
-                 {"OUTPUT_NAME", 0, 1, 2}}));
-    EXPECT_EQ(weightsOf(c3BuilderTables().declaredVariables),
-              (W{{"C3_FILES", 0, 1, 2}, {"C3_TEST_FILES", 0, 1, 2}, {"C3C", 0, 1, 2},
-                 {"C3C_FILES", 0, 1, 2}, {"C3C_FLAGS", 0, 1, 2}, {"DLL", 0, 1, 2},
-                 {"EXE", 0, 1, 2}, {"LIB", 0, 1, 2}, {"LIB_PATH", 0, 1, 2}, {"LIBPATH", 0, 1, 2},
-                 {"LINK_FLAGS", 0, 1, 2}, {"OUTPUT_NAME", 0, 1, 2}, {"SO", 0, 1, 2},
-                 {"STATIC", 0, 1, 2}}));
+    EXPECT_EQ(weightsOf(gnuGccTables().declaredVariables), (W{{"C_DEFINES", 0, 1, 2},
+                                                              {"C_FILES", 0, 1, 2},
+                                                              {"C_FLAGS", 0, 1, 2},
+                                                              {"EXE", 0, 1, 2},
+                                                              {"GCC", 0, 1, 2},
+                                                              {"INCLUDE", 0, 1, 2},
+                                                              {"LD_SCRIPT", 0, 1, 2},
+                                                              {"LIB", 0, 1, 2},
+                                                              {"LIBPATH", 0, 1, 2},
+                                                              {"LINK_FLAGS", 0, 1, 2},
+                                                              {"OBJS", 0, 1, 2},
+                                                              {"OUTPUT_NAME", 0, 0, 5}}));
+    EXPECT_EQ(weightsOf(gnuGppTables().declaredVariables), (W{{"C_DEFINES", 0, 1, 2},
+                                                              {"C_FILES", 0, 1, 2},
+                                                              {"C_FLAGS", 0, 1, 2},
+                                                              {"CPP_FILES", 0, 1, 2},
+                                                              {"EXE", 0, 1, 2},
+                                                              {"GPP", 0, 1, 2},
+                                                              {"INCLUDE", 0, 1, 2},
+                                                              {"LD_SCRIPT", 0, 1, 2},
+                                                              {"LIB", 0, 1, 2},
+                                                              {"LIBPATH", 0, 1, 2},
+                                                              {"LINK_FLAGS", 0, 1, 2},
+                                                              {"OBJS", 0, 1, 2},
+                                                              {"OUTPUT_NAME", 0, 0, 5}}));
+    EXPECT_EQ(weightsOf(gnuArTables().declaredVariables), (W{{"AR", 0, 1, 2},
+                                                             {"LIB", 0, 1, 2},
+                                                             {"OBJS", 0, 1, 2},
+                                                             {"OUTPUT_NAME", 0, 0, 5},
+                                                             {"STATIC", 0, 0, 5}}));
+    EXPECT_EQ(weightsOf(gnuLdTables().declaredVariables), (W{{"KO", 0, 1, 2},
+                                                             {"LD", 0, 1, 2},
+                                                             {"LD_SCRIPT", 0, 1, 2},
+                                                             {"LIB", 0, 1, 2},
+                                                             {"LIBPATH", 0, 1, 2},
+                                                             {"LINK_FLAGS", 0, 1, 2},
+                                                             {"OBJS", 0, 1, 2},
+                                                             {"SHARED", 0, 1, 2},
+                                                             {"SO", 0, 1, 2}}));
+    EXPECT_EQ(weightsOf(gnuObjcopyTables().declaredVariables), (W{{"INPUT", 0, 1, 2},
+                                                                  {"OBJCOPY", 0, 1, 2},
+                                                                  {"OBJCOPY_FLAGS", 0, 1, 2},
+                                                                  {"OUTPUT_NAME", 0, 1, 2}}));
+    EXPECT_EQ(weightsOf(c3BuilderTables().declaredVariables), (W{{"C3_FILES", 0, 1, 2},
+                                                                 {"C3_TEST_FILES", 0, 1, 2},
+                                                                 {"C3C", 0, 1, 2},
+                                                                 {"C3C_FILES", 0, 1, 2},
+                                                                 {"C3C_FLAGS", 0, 1, 2},
+                                                                 {"DLL", 0, 1, 2},
+                                                                 {"EXE", 0, 1, 2},
+                                                                 {"LIB", 0, 1, 2},
+                                                                 {"LIB_PATH", 0, 1, 2},
+                                                                 {"LIBPATH", 0, 1, 2},
+                                                                 {"LINK_FLAGS", 0, 1, 2},
+                                                                 {"OUTPUT_NAME", 0, 1, 2},
+                                                                 {"SO", 0, 1, 2},
+                                                                 {"STATIC", 0, 1, 2}}));
 }
 
 }  // namespace
