@@ -1,0 +1,70 @@
+#include "types/argument_text.h"
+
+#include "types/context.h"
+#include "types/rilk_list.h"
+
+namespace Rilk {
+
+namespace {
+
+bool isSelfQuoted(const std::string& text) {
+    return text.size() >= 2 && text.front() == '"' && text.back() == '"';
+}
+
+/// The text as it must stand between double quotes in a shell command.
+std::string escapeForDoubleQuotes(const std::string& text) {
+    std::string escaped;
+    escaped.reserve(text.size() + 2);
+    for (char c : text) {
+        if (c == '\\' || c == '"' || c == '$' || c == '`') escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+}  // namespace
+
+std::string formatArg(const RilkValuePtr& value, const std::string& prefix, bool quote) {
+    if (!value) return {};
+    const std::string text = value->toString();
+    if (text.empty()) return {};
+    if (!quote || isSelfQuoted(text)) return " " + prefix + text;
+    return " " + prefix + "\"" + escapeForDoubleQuotes(text) + "\"";
+}
+
+std::string formatValueArgs(const RilkValuePtr& value, const std::string& prefix, bool quote) {
+    const auto* list = dynamic_cast<const RilkList*>(value.get());
+    if (!list) return formatArg(value, prefix, quote);
+    std::string text;
+    for (const RilkValuePtr& element : list->elements()) {
+        text += formatValueArgs(element, prefix, quote);
+    }
+    return text;
+}
+
+std::string Context::formatVariableArgs(const std::string& name, const std::string& prefix,
+                                        bool quote) const {
+    const auto found = assignments.find(name);
+    if (found == assignments.end() || !found->second.value) return {};
+    return formatValueArgs(found->second.value, prefix, quote);
+}
+
+std::string Context::formatVariableArgsFlat(const std::string& name, const std::string& prefix,
+                                            bool quote) const {
+    const auto found = assignments.find(name);
+    if (found == assignments.end() || !found->second.value) return {};
+    std::string text;
+    const RilkValue& value = *found->second.value;
+    for (auto it = valueBegin(value), end = valueEnd(value); !(it == end); ++it) {
+        const RilkValuePtr element = *it;
+        const auto* inner = dynamic_cast<const RilkList*>(element.get());
+        if (!inner) {
+            text += formatArg(element, prefix, quote);
+            continue;
+        }
+        for (const RilkValuePtr& item : inner->elements()) text += formatArg(item, prefix, quote);
+    }
+    return text;
+}
+
+}  // namespace Rilk

@@ -1,0 +1,115 @@
+#include "types/context.h"
+
+#include <fmt/format.h>
+
+#include "types/rilk_errors.h"
+#include "types/rilk_list.h"
+#include "util/logger.h"
+
+namespace Rilk {
+
+namespace {
+
+/// Changes an existing variable's value by the operator of `applied`. Returns false when
+/// the operator leaves the variable as it is ("?=" on a variable with a value).
+bool applyOperator(Assignment& stored, const Assignment& applied) {
+    switch (applied.type) {
+        case AssignType::Set:
+            stored.value = applied.value;
+            return true;
+        case AssignType::Append:
+            if (!stored.value) {
+                stored.value = applied.value;
+            } else if (applied.value) {
+                stored.value->append(*applied.value);
+            }
+            return true;
+        case AssignType::SetIfUnset:
+            if (stored.value) return false;
+            stored.value = applied.value;
+            return true;
+        case AssignType::Declare:
+            stored.value = nullptr;
+            return true;
+    }
+    throw AssignmentException(stored, applied);
+}
+
+}  // namespace
+
+void Context::bind(const RilkValuePtr& value) {
+    if (auto* resolvable = dynamic_cast<Resolvable*>(value.get())) resolvable->setResolver(this);
+}
+
+void Context::addAssignment(const Assignment& assignment, unsigned mode) {
+    auto found = assignments.find(assignment.name);
+    if (found == assignments.end()) {
+        found = assignments.emplace(assignment.name, assignment).first;
+    } else {
+        Assignment& stored = found->second;
+        if (!Util::CiString::equal(stored.name, assignment.name)) {
+            throw AssignmentException(stored, assignment);
+        }
+        if (applyOperator(stored, assignment)) {
+            if (mode == kTakeModifier) stored.modifier = assignment.modifier;
+        }
+        stored.resolved = false;
+    }
+    bind(found->second.value);
+}
+
+Context& Context::addAssignments(const Context& other) {
+    for (const auto& [name, stored] : other.assignments) addAssignment(stored, kKeepModifier);
+    return *this;
+}
+
+void Context::addConditions(const Context& other) {
+    for (const Condition& condition : other.conditions) {
+        conditions.push_back(condition);
+        bind(condition.lhs);
+        bind(condition.rhs);
+    }
+}
+
+bool Context::hasVariable(const std::string& name) const { return assignments.contains(name); }
+
+RilkValuePtr Context::getVariable(const std::string& name) const {
+    const auto found = assignments.find(name);
+    if (found == assignments.end()) throw NotFoundException("Variable", name);
+    return found->second.value;
+}
+
+std::string Context::getString(const std::string& name, const std::string& defaultText) const {
+    const auto found = assignments.find(name);
+    if (found == assignments.end() || !found->second.value) return defaultText;
+    return found->second.value->toString();
+}
+
+std::string Context::getString(const std::string& name) const { return getString(name, ""); }
+
+void Context::appendToList(const std::vector<Assignment>& items) {
+    for (const Assignment& item : items) {
+        auto found = assignments.find(item.name);
+        std::shared_ptr<RilkList> list;
+        if (found == assignments.end()) {
+            list = std::make_shared<RilkList>();
+            assignments.emplace(item.name,
+                                Assignment(item.name, list, AssignType::Set, item.modifier));
+        } else if (!(list = std::dynamic_pointer_cast<RilkList>(found->second.value))) {
+            Assignment& stored = found->second;
+            list = std::make_shared<RilkList>();
+            if (stored.value) list->append(*stored.value);
+            // The variable keeps the spelling it was first stored with.
+            stored = Assignment(stored.name, list, AssignType::Set, stored.modifier);
+        }
+        if (item.value) list->append(*item.value);
+    }
+}
+
+void Context::print(int level) const {
+    std::string lines;
+    for (const auto& [name, stored] : assignments) lines += stored.toString() + "\n";
+    log(level, "{{\n{}}}\n\n", lines);
+}
+
+}  // namespace Rilk

@@ -1,0 +1,102 @@
+#include "types/context.h"
+#include "types/rilk_context_value.h"
+
+namespace Rilk {
+
+namespace {
+
+Resolver* resolverOf(const RilkValuePtr& value) {
+    const auto* resolvable = dynamic_cast<const Resolvable*>(value.get());
+    return resolvable ? resolvable->resolver() : nullptr;
+}
+
+void setResolverOf(const RilkValuePtr& value, Resolver* resolver) {
+    auto* resolvable = dynamic_cast<Resolvable*>(value.get());
+    if (resolvable && resolver) resolvable->setResolver(resolver);
+}
+
+/// An independent copy of a value held by `source`, for `target`: a value that resolved
+/// in `source` resolves in `target`; one bound elsewhere keeps that resolver.
+RilkValuePtr copyFor(const RilkValuePtr& value, const Context& source, Context& target) {
+    RilkValuePtr copy = independentCopy(value);
+    Resolver* resolver = resolverOf(value);
+    setResolverOf(copy, resolver == &source ? &target : resolver);
+    return copy;
+}
+
+/// After a move, the values that resolved in the moved-from context resolve here.
+void rebind(const RilkValuePtr& value, const Context& old, Context& target) {
+    if (resolverOf(value) == &old) setResolverOf(value, &target);
+}
+
+}  // namespace
+
+Context::Context(const Context& other) : Resolver(other), std::enable_shared_from_this<Context>() {
+    copyFrom(other);
+}
+
+Context& Context::operator=(const Context& other) {
+    if (this != &other) {
+        conditions.clear();
+        assignments.clear();
+        copyFrom(other);
+    }
+    return *this;
+}
+
+Context::Context(Context&& other) noexcept
+    : Resolver(other),
+      std::enable_shared_from_this<Context>(),
+      conditions(std::move(other.conditions)),
+      assignments(std::move(other.assignments)) {
+    rebindAfterMove(other);
+}
+
+Context& Context::operator=(Context&& other) noexcept {
+    if (this != &other) {
+        conditions = std::move(other.conditions);
+        assignments = std::move(other.assignments);
+        rebindAfterMove(other);
+    }
+    return *this;
+}
+
+void Context::copyFrom(const Context& other) {
+    for (const auto& [key, stored] : other.assignments) {
+        Assignment copy = stored;
+        copy.value = copyFor(stored.value, other, *this);
+        assignments.emplace(key, std::move(copy));
+    }
+    for (const Condition& condition : other.conditions) {
+        Condition copy = condition;
+        copy.lhs = copyFor(condition.lhs, other, *this);
+        copy.rhs = copyFor(condition.rhs, other, *this);
+        conditions.push_back(std::move(copy));
+    }
+}
+
+void Context::rebindAfterMove(const Context& old) {
+    for (auto& [key, stored] : assignments) rebind(stored.value, old, *this);
+    for (const Condition& condition : conditions) {
+        rebind(condition.lhs, old, *this);
+        rebind(condition.rhs, old, *this);
+    }
+}
+
+Context::Context(const std::vector<Assignment>& assignmentList,
+                 const std::vector<Condition>& conditionList) {
+    for (const Assignment& source : assignmentList) {
+        const RilkValuePtr copy = source.value ? source.value->clone() : nullptr;
+        addAssignment(Assignment(source.name, copy, source.type, source.modifier), kKeepModifier);
+    }
+    for (const Condition& source : conditionList) {
+        Condition copy = source;
+        copy.lhs = source.lhs ? source.lhs->clone() : nullptr;
+        copy.rhs = source.rhs ? source.rhs->clone() : nullptr;
+        bind(copy.lhs);
+        bind(copy.rhs);
+        conditions.push_back(std::move(copy));
+    }
+}
+
+}  // namespace Rilk

@@ -1,0 +1,26 @@
+#include "types/context.h"
+#include "types/rilk_errors.h"
+#include "util/logger.h"
+
+namespace Rilk {
+
+std::vector<Assignment> Context::addContext(const Context& source, unsigned typeOverride,
+                                            unsigned mode, bool copyConditions) {
+    std::vector<Assignment> failed;
+    for (const auto& [name, stored] : source.assignments) {
+        const Assignment applied =
+            typeOverride == 0 ? stored
+                              : Assignment(stored.name, stored.value,
+                                           static_cast<AssignType>(typeOverride), stored.modifier);
+        try {
+            addAssignment(applied, mode);
+        } catch (const BadOperation& error) {
+            log(2, "Exception when adding implicit context: {}\n", error.message());
+            failed.push_back(applied);
+        }
+    }
+    if (copyConditions) addConditions(source);
+    return failed;
+}
+
+}  // namespace Rilk

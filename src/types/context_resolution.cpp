@@ -1,0 +1,26 @@
+#include "types/context.h"
+#include "types/resolution_guard.h"
+#include "util/logger.h"
+
+namespace Rilk {
+
+RilkValuePtr resolveValue(RilkValuePtr value) {
+    if (auto* resolvable = dynamic_cast<Resolvable*>(value.get())) return resolvable->resolve();
+    return value;
+}
+
+RilkValuePtr Context::resolveAssignment(Assignment& stored) {
+    if (stored.resolved) return stored.value;
+    const ResolutionGuard guard(&stored, stored.name);
+    RilkValuePtr resolved = resolveValue(stored.value);
+    stored.replaceValue(resolved);
+    stored.resolved = true;
+    return resolved;
+}
+
+void Context::resolveAll() {
+    log(1, "Resolving variables.\n");
+    for (auto& [name, stored] : assignments) resolveAssignment(stored);
+}
+
+}  // namespace Rilk

@@ -1,0 +1,104 @@
+#include <stdexcept>
+
+#include "types/context.h"
+#include "types/resolution_guard.h"
+#include "types/rilk_base_string.h"
+#include "types/rilk_context_value.h"
+#include "types/rilk_errors.h"
+#include "types/rilk_identifier.h"
+#include "types/rilk_int.h"
+
+namespace Rilk {
+
+namespace {
+
+/// The key a resolved index identifier stands for: a number, or the text of a name or
+/// string.
+AccessKey keyFromValue(const RilkValuePtr& value) {
+    if (!value) throw std::invalid_argument("key value is null");
+    if (const auto* number = dynamic_cast<const RilkInt*>(value.get())) {
+        return AccessKey(std::int64_t{number->number()});
+    }
+    if (dynamic_cast<const RilkIdentifier*>(value.get()) ||
+        dynamic_cast<const RilkBaseString*>(value.get())) {
+        return nameKey(value->toString());
+    }
+    throw std::runtime_error("Unsupported key type: " + value->toDisplayString());
+}
+
+bool isNameKey(const AccessKey& key) { return key.index() == kNameKey; }
+
+/// `value->get(chain[position])`, refusing to index into a missing value.
+RilkValuePtr step(const RilkValuePtr& value, const KeyChain& chain, std::size_t position) {
+    if (!value) throw IdentifierError(chain, position, "Identifier part has no value.");
+    return value->get(chain[position]);
+}
+
+}  // namespace
+
+KeyChain Context::buildKeyChain(const Identifier& identifier) {
+    KeyChain chain;
+    for (const Identifier::Segment& segment : identifier.segments) {
+        chain.push_back(nameKey(segment.name));
+        for (const IndexExpr& index : segment.indices) {
+            switch (index.index()) {
+                case kNumberIndex:
+                    chain.emplace_back(static_cast<std::int64_t>(std::get<kNumberIndex>(index)));
+                    break;
+                case kRangeIndex: {
+                    const IndexRange& range = std::get<kRangeIndex>(index);
+                    chain.emplace_back(Range{static_cast<std::int64_t>(range.first),
+                                             static_cast<std::int64_t>(range.last), 1});
+                    break;
+                }
+                default:
+                    chain.push_back(keyFromValue(resolve(*std::get<kIdentifierIndex>(index))));
+            }
+        }
+    }
+    return chain;
+}
+
+RilkValuePtr Context::resolve(const Identifier& identifier) {
+    const KeyChain chain = buildKeyChain(identifier);
+    if (chain.empty() || isNameKey(chain.back())) return resolveAssignment(getAssignment(chain));
+    return resolveIndexed(chain, identifier.toString());
+}
+
+RilkValuePtr Context::resolveIndexed(const KeyChain& chain, const std::string& text) {
+    RilkValuePtr value = assignments.at(std::get<kNameKey>(chain.front())).value;
+    for (std::size_t position = 1; position < chain.size(); ++position) {
+        value = step(value, chain, position);
+    }
+    if (!dynamic_cast<Resolvable*>(value.get())) return value;
+    // Only the element reached is resolved, and nothing caches it: an element that
+    // refers back to itself must be caught here.
+    const ResolutionGuard guard(value.get(), text);
+    return resolveValue(value);
+}
+
+Assignment& Context::getAssignment(const KeyChain& chain) {
+    if (chain.empty()) throw InternalError();
+    const std::size_t last = chain.size() - 1;
+    if (!isNameKey(chain[last]))
+        throw IdentifierError(chain, last, "Identifier must end in a name.");
+    const std::string& name = std::get<kNameKey>(chain[last]);
+    if (last == 0) {
+        const auto found = assignments.find(name);
+        if (found == assignments.end()) throw NotFoundException("Assignment", name);
+        return found->second;
+    }
+    RilkValuePtr value = assignments.at(std::get<kNameKey>(chain.front())).value;
+    for (std::size_t position = 1; position < last; ++position) {
+        value = step(value, chain, position);
+    }
+    const auto* nestedValue = dynamic_cast<const RilkContext*>(value.get());
+    if (!nestedValue) throw IdentifierError(chain, last, "Identifier part must be context.");
+    if (!nestedValue->context()) throw InternalError();
+    auto& nestedAssignments = nestedValue->context()->assignments;
+    const auto found = nestedAssignments.find(name);
+    if (found == nestedAssignments.end()) throw NotFoundException("Assignment", name);
+    return found->second;
+}
+
+}  // namespace Rilk

@@ -1,0 +1,26 @@
+#include "types/qualified_target_name.h"
+
+namespace Rilk {
+
+QualifiedTargetName QualifiedTargetName::parse(const std::string& text) {
+    QualifiedTargetName name;
+    const std::size_t separator = text.find("::");
+    if (separator == std::string::npos) {
+        name.target = text;
+        return name;
+    }
+    name.target = text.substr(separator + 2);
+    const std::string prefix = text.substr(0, separator);
+    const std::size_t slash = prefix.find('/');
+    if (slash == std::string::npos) {
+        name.unit = prefix;
+    } else {
+        name.ns = prefix.substr(0, slash);
+        name.unit = prefix.substr(slash + 1);
+    }
+    return name;
+}
+
+std::string QualifiedTargetName::toString() const { return ns + "/" + unit + "::" + target; }
+
+}  // namespace Rilk

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace Rilk {
+
+/// The name that identifies a target across projects: the namespace of the project that
+/// declares it (empty for the main project), the unit and the target name.
+struct QualifiedTargetName {
+    std::string ns;
+    std::string unit;
+    std::string target;
+
+    QualifiedTargetName() = default;
+    QualifiedTargetName(const std::string& ns, const std::string& unit, const std::string& target)
+        : ns(ns), unit(unit), target(target) {}
+
+    /// Splits a written reference `[[ns/]unit::]target` at its first "::" and, before
+    /// that, at the first "/". Never fails: missing parts stay empty, and further "::"
+    /// belong to the target.
+    static QualifiedTargetName parse(const std::string& text);
+
+    /// ns + "/" + unit + "::" + target, with both separators also when parts are empty.
+    std::string toString() const;
+};
+
+}  // namespace Rilk

@@ -1,0 +1,40 @@
+#include "types/resolution_guard.h"
+
+#include <utility>
+#include <vector>
+
+#include "types/rilk_errors.h"
+
+namespace Rilk {
+
+namespace {
+
+struct InProgress {
+    const void* subject;
+    std::string name;
+};
+
+/// The subjects being resolved on this thread, outermost first.
+thread_local std::vector<InProgress> inProgress;
+
+[[noreturn]] void throwLoop(const std::string& name) {
+    VisitingChain chain;
+    for (auto entry = inProgress.rbegin(); entry != inProgress.rend(); ++entry) {
+        chain.names.push_back(entry->name);
+        chain.lookup.insert(entry->name);
+    }
+    throw LoopFoundException(name, chain);
+}
+
+}  // namespace
+
+ResolutionGuard::ResolutionGuard(const void* subject, const std::string& name) {
+    for (const InProgress& entry : inProgress) {
+        if (entry.subject == subject) throwLoop(name);
+    }
+    inProgress.push_back({subject, name});
+}
+
+ResolutionGuard::~ResolutionGuard() { inProgress.pop_back(); }
+
+}  // namespace Rilk

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace Rilk {
+
+/// Marks one variable (or one indexed element) as being resolved on this thread for the
+/// guard's scope. Entering a subject that is already being resolved further up means the
+/// subject needs itself to resolve: the guard raises `LoopFoundException` with the
+/// subject's name as the causing term and the names being resolved, innermost first, as
+/// the chain. This bounds every resolution by the number of variables involved.
+class ResolutionGuard {
+  public:
+    ResolutionGuard(const void* subject, const std::string& name);
+    ~ResolutionGuard();
+    ResolutionGuard(const ResolutionGuard&) = delete;
+    ResolutionGuard& operator=(const ResolutionGuard&) = delete;
+};
+
+}  // namespace Rilk

@@ -1,0 +1,60 @@
+#include "types/target_context.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include <fmt/format.h>
+
+#include "types/parameter_text.h"
+#include "types/rilk_context_value.h"
+#include "util/logger.h"
+
+namespace Rilk {
+
+TargetContext::TargetContext(const QualifiedTargetName& name,
+                             const std::vector<std::string>& parameterNames,
+                             const std::vector<RilkValuePtr>& parameterValues,
+                             const std::vector<Assignment>& assignments,
+                             const std::vector<Condition>& conditions,
+                             const std::vector<Dependency>& dependencies)
+    : Context(assignments, conditions), name(name), dependencies(dependencies) {
+    const std::size_t count = std::min(parameterNames.size(), parameterValues.size());
+    const std::vector<RilkValuePtr> used(parameterValues.begin(),
+                                         parameterValues.begin() + static_cast<long>(count));
+    parameterText = parameterTextOf(used);
+    for (std::size_t i = 0; i < count; ++i) {
+        // The caller's value is copied so that this target's build cannot change it.
+        const RilkValuePtr value = independentCopy(used[i]);
+        addAssignment(Assignment(parameterNames[i], value, AssignType::Set, AssignModifier::None),
+                      kKeepModifier);
+    }
+}
+
+TargetContext::TargetContext(const Context& context, const QualifiedTargetName& name)
+    : Context(context), name(name) {}
+
+std::string TargetContext::parameterHash() const {
+    if (parameterText.empty()) return {};
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (unsigned char byte : parameterText) {
+        hash ^= byte;
+        hash *= 1099511628211ULL;
+    }
+    return fmt::format("{:016x}", hash);
+}
+
+std::string TargetContext::uniqueName() const {
+    std::string text;
+    if (!name.ns.empty()) text += name.ns + "/";
+    if (!name.unit.empty()) text += name.unit + "::";
+    text += name.target;
+    if (!parameterText.empty()) text += "@" + parameterHash();
+    return text;
+}
+
+void TargetContext::print(int level) const {
+    log(level, "{}\n", name.toString());
+    Context::print(level);
+}
+
+}  // namespace Rilk

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "types/assignment.h"
+#include "types/condition.h"
+#include "types/context.h"
+#include "types/dependency.h"
+#include "types/qualified_target_name.h"
+#include "types/rilk_value.h"
+
+namespace Rilk {
+
+/// The variable context of one target instance being built: its template's variables and
+/// conditions, its qualified name and dependency records, and the parameter values it was
+/// called with, applied as variables and remembered as the parameter text from which the
+/// instance's unique name is formed. Always owned through a shared pointer made for it.
+class TargetContext : public Context {
+  public:
+    /// Builds the context from the template lists (values cloned), then applies the
+    /// parameters: the i-th name gets (a copy of) the i-th value with "=", up to the
+    /// shorter of the two lists.
+    TargetContext(const QualifiedTargetName& name, const std::vector<std::string>& parameterNames,
+                  const std::vector<RilkValuePtr>& parameterValues,
+                  const std::vector<Assignment>& assignments,
+                  const std::vector<Condition>& conditions,
+                  const std::vector<Dependency>& dependencies);
+    /// A copy of `context`'s variables and conditions under `name`, with no dependency
+    /// records and no parameters.
+    TargetContext(const Context& context, const QualifiedTargetName& name);
+
+    /// 16 lowercase hex digits of the 64-bit FNV-1a hash of `parameterText`; empty when
+    /// the target has no parameters.
+    std::string parameterHash() const;
+    /// [ns "/"] [unit "::"] target ["@" parameterHash]: the key of the target instance's
+    /// cache record and output directory.
+    std::string uniqueName() const;
+    /// The qualified name, then the variables in braces, at `level`.
+    void print(int level) const override;
+
+    /// The dependency records with every dynamic dependency replaced by the direct ones
+    /// its variable's value names, in order. (Defined with the dependency list.)
+    std::vector<Dependency> createDependencyList();
+
+    QualifiedTargetName name;
+    std::vector<Dependency> dependencies;
+    /// The text of this instance's parameter values (see `parameterTextOf`).
+    std::string parameterText;
+};
+
+}  // namespace Rilk
