@@ -130,5 +130,37 @@ TEST(SelectMatchSubject, InputVariablesThatAreNotOutputsAllowTheBuild) {
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
+/// A builder made from one of the built-in tables.
+class TableBuilder : public ClassifyingBuilder {
+  public:
+    explicit TableBuilder(const BuilderTables& tables) {
+        inputVariables = tables.inputVariables;
+        declaredVariables = tables.declaredVariables;
+    }
+};
+
+TEST(BuiltInWeights, DeclarationsPullTowardsTheBuilderThatPrefersThem) {
+    struct Case {
+        const BuilderTables& tables;
+        Assignment assignment;
+        int points;
+    };
+    const Assignment staticDeclared("STATIC", nullptr, AssignType::Declare, kNone);
+    const Assignment nameSet("OUTPUT_NAME", makeString("app"), AssignType::Set, kNone);
+    const Assignment nameDeclared("OUTPUT_NAME", nullptr, AssignType::Declare, kNone);
+    for (const Case& c :
+         {Case{gnuArTables(), staticDeclared, 5}, Case{gnuGccTables(), staticDeclared, 0},
+          Case{gnuGccTables(), nameSet, 0}, Case{gnuGccTables(), nameDeclared, 5},
+          Case{gnuObjcopyTables(), nameSet, 1}}) {
+        MatchResult result;
+        TableBuilder(c.tables).classifyVariables(result, contextWith(c.assignment).assignments);
+        const VariableMatch& match = result.variables.at(c.assignment.name);
+        auto spec = c.tables.declaredVariables.find(c.assignment.name);
+        const int points =
+            spec == c.tables.declaredVariables.end() ? 0 : spec->second.weightFor(match.kind);
+        EXPECT_EQ(points, c.points) << c.assignment.toString();
+    }
+}
+
 }  // namespace
 }  // namespace Rilk

@@ -317,15 +317,6 @@ TEST_F(CBuilderTest, RecordedSourcesDoNotFollowIntoAnotherTarget) {
         "cc -c " + libA.string() + " -o " + (root() / "x86_64-linux-gnu/main/other/a.o").string());
 }
 
-TEST_F(CBuilderTest, OneRecipePerCommandLineInTheOutputDirectory) {
-    auto target = makeTarget({{"PROJECT_ROOT", text(root().string())}});
-    builder.beginBuild(*target, 1);
-    std::vector<Recipe> recipes = builder.createRecipes(*target);
-    ASSERT_EQ(recipes.size(), 1U);
-    EXPECT_EQ(recipes[0].command, "link app");
-    EXPECT_EQ(recipes[0].workingDirectory, root() / "x86_64-linux-gnu/main/app");
-}
-
 TEST_F(CBuilderTest, AddInputTakesOneValueOrAListOfClones) {
     auto target =
         makeTarget({{"ONE", paths({"x.o"})}, {"TWO", paths({"a.c", "b.h"})}, {"NONE", nullptr}});

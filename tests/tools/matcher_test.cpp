@@ -72,17 +72,5 @@ TEST(Matcher, DefaultMatchCanBuildNothing) {
     EXPECT_TRUE(result.variables.empty());
 }
 
-TEST(Matcher, CloneCopiesEveryField) {
-    PlainMatcher matcher("t", commandMatcherTables().criteria, commandMatcherTables().required, {},
-                         {});
-    matcher.conditions.push_back(Condition{});
-    std::unique_ptr<Matcher> copy = matcher.clone();
-    EXPECT_NE(dynamic_cast<PlainMatcher*>(copy.get()), nullptr);
-    EXPECT_EQ(copy->name, "t");
-    EXPECT_EQ(textOf(copy->criteria), textOf(matcher.criteria));
-    EXPECT_EQ(textOf(copy->required), textOf(matcher.required));
-    EXPECT_EQ(copy->conditions.size(), 1U);
-}
-
 }  // namespace
 }  // namespace Rilk
