@@ -61,7 +61,11 @@ KeyChain Context::buildKeyChain(const Identifier& identifier) {
 
 RilkValuePtr Context::resolve(const Identifier& identifier) {
     const KeyChain chain = buildKeyChain(identifier);
-    if (chain.empty() || isNameKey(chain.back())) return resolveAssignment(getAssignment(chain));
+    // Written forms decide: `a.b` names a variable, `a[x]` an element, also when the
+    // index `x` yields a text key.
+    const bool endsInName =
+        identifier.segments.empty() || identifier.segments.back().indices.empty();
+    if (endsInName) return resolveAssignment(getAssignment(chain));
     return resolveIndexed(chain, identifier.toString());
 }
 
