@@ -26,6 +26,9 @@ void CBuilder::beginBuild(Context& firstJob, const std::size_t& count) {
     if (!Util::CiString::equal(job.uniqueName(), sourcesTarget_)) forgetCompiledSources();
     log(5, "Output dir: {}\n", outputDirectory.string());
     fs::create_directories(outputDirectory);
+    for (const fs::path& directory : targetPlacement_.subdirectories()) {
+        fs::create_directories(outputDirectory / directory);
+    }
     onBeginBuild(firstJob);
 }
 

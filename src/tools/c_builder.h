@@ -31,12 +31,13 @@ namespace Rilk {
 /// two sources with one file name never share an object and a job that holds only some of
 /// the sources names their objects as the plan did.
 class CBuilder : public Builder {
-  public:
+public:
     CBuilder(AssignmentTable inputVariables, VariableSpecTable declaredVariables);
 
     /// Sets the output directory, output name, target name and job count from the first
     /// job (which must be a `TargetContext`, else `std::bad_cast`), logs and creates the
-    /// output directory, then calls `onBeginBuild`.
+    /// output directory (with the subdirectories that objects of colliding sources go to),
+    /// then calls `onBeginBuild`.
     void beginBuild(Context& firstJob, const std::size_t& jobCount) override;
     /// Calls `onEndBuild`, then sets the job count back to 1.
     void endBuild() override;
@@ -46,7 +47,7 @@ class CBuilder : public Builder {
     /// One recipe per line of `createCommandLines`, run in the output directory.
     std::vector<Recipe> createRecipes(const Context& job) override;
 
-  protected:
+protected:
     /// The target's work items and the context assignments they depend on.
     virtual PlannedWork doCreateRecipes(const TargetContext& target) const = 0;
     /// The cap on the number of jobs; -1 for none. Default 1.
@@ -117,7 +118,7 @@ class CBuilder : public Builder {
     /// The number of jobs of the current target.
     std::uint64_t jobCount = 1;
 
-  private:
+private:
     /// Records the sources the target compiles, so that jobs name objects as the plan did.
     void recordCompiledSources(const TargetContext& target);
     void forgetCompiledSources();

@@ -90,4 +90,12 @@ fs::path ObjectPlacement::objectFor(const fs::path& source, const fs::path& obje
     return fs::absolute(objectDirectory) / placements_.at(identityOf(source));
 }
 
+std::vector<fs::path> ObjectPlacement::subdirectories() const {
+    std::set<fs::path> directories;
+    for (const auto& [source, placement] : placements_) {
+        if (placement.has_parent_path()) directories.insert(placement.parent_path());
+    }
+    return {directories.begin(), directories.end()};
+}
+
 }  // namespace Rilk

@@ -22,7 +22,7 @@ namespace Rilk {
 /// directory. The placement depends on the whole set, so every object of a target must be
 /// named from the placement of all its sources.
 class ObjectPlacement {
-  public:
+public:
     ObjectPlacement() = default;
     /// Places `sources` (each with a file name). Throws `RilkException` in the unlikely
     /// case that two different sources still end up with one object.
@@ -34,8 +34,10 @@ class ObjectPlacement {
     /// The absolute object path of a placed source below `objectDirectory`.
     std::filesystem::path objectFor(const std::filesystem::path& source,
                                     const std::filesystem::path& objectDirectory) const;
+    /// The subdirectories of the object directory that the objects use, relative to it.
+    std::vector<std::filesystem::path> subdirectories() const;
 
-  private:
+private:
     /// From the absolute, lexically normal source to its object relative to the object
     /// directory.
     std::map<std::filesystem::path, std::filesystem::path> placements_;

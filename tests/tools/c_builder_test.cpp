@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 /// A compiler-like test tool: one work item per C source; a job's command lines compile
 /// each of its sources to the object the base names for it, or link when it has none.
 class TestCompiler : public CBuilder {
-  public:
+public:
     TestCompiler()
         : CBuilder(makeAssignmentTable({"C_FILES"}),
                    makeVariableSpecTable({"C_FILES", "C_FLAGS"})) {}
@@ -47,7 +47,7 @@ class TestCompiler : public CBuilder {
     int begun = 0;
     int ended = 0;
 
-  protected:
+protected:
     PlannedWork doCreateRecipes(const TargetContext& target) const override {
         PlannedWork planned;
         const std::string hash = target.parameterHash();
@@ -104,7 +104,7 @@ RilkValuePtr paths(const std::vector<fs::path>& files) {
 }
 
 class CBuilderTest : public ::testing::Test {
-  protected:
+protected:
     CBuilderTest() : savedVerbosity(verbosity) { verbosity = 6; }
     ~CBuilderTest() override { verbosity = savedVerbosity; }
 
@@ -301,6 +301,8 @@ TEST_F(CBuilderTest, AJobWithPartOfTheSourcesNamesObjectsAsThePlanDid) {
     EXPECT_EQ(recipes[0].workingDirectory, objectDirectory());
     EXPECT_EQ(recipes[0].kind, Recipe::Run);
     EXPECT_TRUE(recipes[0].pathDirectories.empty());
+    EXPECT_TRUE(fs::is_directory(objectDirectory() / "src"));
+    EXPECT_TRUE(fs::is_directory(objectDirectory() / "lib"));
     builder.endBuild();
 }
 
