@@ -24,7 +24,7 @@ namespace Rilk {
 /// never when `beginBuild` threw). One builder may serve many targets, one after another;
 /// it may keep state from `beginBuild` to `endBuild`. Job threads never call a builder.
 class Builder {
-  public:
+public:
     /// The variables whose values are the builder's input files; an entry with a value
     /// asks for that value.
     AssignmentTable inputVariables;

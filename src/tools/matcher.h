@@ -23,7 +23,7 @@ using ToolScores = std::map<Util::CiString, std::int32_t>;
 /// will do the work. Matchers are made by the tool factories and owned by the application
 /// through shared pointers; they are used on the main thread only.
 class Matcher {
-  public:
+public:
     /// The tool's name (the name it is registered under, not its type).
     std::string name;
     /// Variables targets are scored against; an entry with a value asks for that value.
@@ -50,7 +50,7 @@ class Matcher {
     /// The builder for the target, or null when the tool has none for it.
     virtual std::shared_ptr<Builder> builderFor(const TargetContext& target) const = 0;
 
-  protected:
+protected:
     Matcher(const Matcher&) = default;
     Matcher& operator=(const Matcher&) = default;
 };

@@ -23,7 +23,7 @@ using ToolFactory = std::function<Matcher*(Util::CiString toolName, AssignmentTa
 /// static registrar objects that call `registerToolFactory`; afterwards it is only read.
 /// There is no lock: registration runs on the one thread of a starting process.
 class ToolFactoryRegistry {
-  public:
+public:
     /// The one registry of the process, created on the first call.
     static ToolFactoryRegistry& instance();
 
@@ -37,7 +37,7 @@ class ToolFactoryRegistry {
     /// Stores `factory` under `name`, replacing the factory of an entry equal ignoring case.
     void store(const Util::CiString& name, ToolFactory factory);
 
-  private:
+private:
     ToolFactoryRegistry();
 
     std::unordered_map<Util::CiString, ToolFactory> factories_;

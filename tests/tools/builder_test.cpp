@@ -14,7 +14,7 @@ namespace {
 /// A builder with the C compiler's input variables, a few declared variables and one
 /// declared variable with a value of its own.
 class ClassifyingBuilder : public Builder {
-  public:
+public:
     ClassifyingBuilder()
         : Builder(makeAssignmentTable({"C_FILES", "OBJS"}),
                   makeVariableSpecTable({"GCC", "C_FILES", "OBJS", "VERSION"})) {
@@ -29,11 +29,11 @@ class ClassifyingBuilder : public Builder {
 
 /// Raises the verbosity so that level-4 messages print, for the scope.
 class VerbosityGuard {
-  public:
+public:
     explicit VerbosityGuard(int level) : saved_(verbosity) { verbosity = level; }
     ~VerbosityGuard() { verbosity = saved_; }
 
-  private:
+private:
     int saved_;
 };
 
@@ -132,7 +132,7 @@ TEST(SelectMatchSubject, InputVariablesThatAreNotOutputsAllowTheBuild) {
 
 /// A builder made from one of the built-in tables.
 class TableBuilder : public ClassifyingBuilder {
-  public:
+public:
     explicit TableBuilder(const BuilderTables& tables) {
         inputVariables = tables.inputVariables;
         declaredVariables = tables.declaredVariables;

@@ -12,7 +12,7 @@ namespace {
 
 /// The smallest concrete matcher: it has no builder and keeps the default `match`.
 class PlainMatcher : public Matcher {
-  public:
+public:
     using Matcher::Matcher;
     std::unique_ptr<Matcher> clone() const override {
         return std::make_unique<PlainMatcher>(*this);

@@ -13,7 +13,7 @@ namespace {
 
 /// A matcher that shows what its factory was given.
 class RecordingMatcher : public Matcher {
-  public:
+public:
     RecordingMatcher(Util::CiString toolName, AssignmentTable assignments,
                      AssignmentTable mustAssignments, std::string madeBy)
         : Matcher(toolName.str(), commandMatcherTables().criteria, commandMatcherTables().required,
@@ -37,7 +37,7 @@ ToolFactory factoryNamed(const std::string& label) {
 
 /// Registers the test tool type during static initialisation, as the real tools do.
 class RegisterRecordingMatcher {
-  public:
+public:
     RegisterRecordingMatcher() { registerToolFactory("recording", "NULL", factoryNamed("static")); }
 };
 const RegisterRecordingMatcher registerRecordingMatcher;
