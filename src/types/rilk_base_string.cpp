@@ -45,7 +45,8 @@ RilkValuePtr RilkBaseString::Iterator::dereference() const {
 bool RilkBaseString::Iterator::equals(const IRilkValueIterator& other) const {
     const auto* that = dynamic_cast<const Iterator*>(&other);
     if (!that) throw InternalError();
-    return Util::CiString::equal(text_, that->text_) && start_ == that->start_;
+    // Offsets first: a loop compares against its end on every step.
+    return start_ == that->start_ && Util::CiString::equal(text_, that->text_);
 }
 
 RilkValuePtr RilkBaseString::clone() const { return createSame(text_); }

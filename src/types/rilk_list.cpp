@@ -31,7 +31,9 @@ RilkValuePtr RilkList::Iterator::dereference() const { return elements_->at(posi
 bool RilkList::Iterator::equals(const IRilkValueIterator& other) const {
     const auto* that = dynamic_cast<const Iterator*>(&other);
     if (!that) throw InternalError();
-    return *elements_ == *that->elements_ && position_ == that->position_;
+    // Positions first: a loop compares against its end on every step.
+    if (position_ != that->position_) return false;
+    return elements_ == that->elements_ || *elements_ == *that->elements_;
 }
 
 RilkValuePtr RilkList::clone() const {

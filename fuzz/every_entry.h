@@ -1,0 +1,68 @@
+#pragma once
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "parser/parse_assignment.h"
+#include "parser/parse_chain.h"
+#include "parser/rilk_visitor_impl.h"
+#include "parser/throwing_error_listener.h"
+#include "types/rilk_errors.h"
+
+namespace RilkFuzz {
+
+/// Builds the model of every outermost block under `node` with `visitor`.
+inline void visitBlocks(antlr4::tree::ParseTree* node, RilkVisitorImpl& visitor) {
+    if (auto* block = dynamic_cast<RilkTopParser::ContextContext*>(node)) {
+        std::unique_ptr<RilkVisitorImpl::UnitContextData> data(
+            takeResult<RilkVisitorImpl::UnitContextData*>(visitor.visitContext(block)));
+        return;
+    }
+    for (auto* child : node->children) visitBlocks(child, visitor);
+}
+
+/// Parses `text` as one file of the given kind and, when it parsed without errors, builds
+/// the model of its blocks.
+inline void parseFile(const std::string& text, RilkVisitorImpl::FileKind kind) {
+    Rilk::ParseChain chain(text, "fuzz.txt");
+    ThrowingErrorListener listener("fuzz.txt");
+    chain.useErrorListener(listener);
+    antlr4::tree::ParseTree* tree = nullptr;
+    switch (kind) {
+        case RilkVisitorImpl::Registry:
+            tree = chain.registryFile();
+            break;
+        case RilkVisitorImpl::Unit:
+            tree = chain.unitFile();
+            break;
+        case RilkVisitorImpl::Project:
+            tree = chain.projFile();
+            break;
+    }
+    if (tree == nullptr || !listener.messages().empty()) return;
+    RilkVisitorImpl visitor("/fuzz", "", kind);
+    visitor.sourcePath = "fuzz.txt";
+    visitBlocks(tree, visitor);
+}
+
+/// Feeds `text` to each entry rule of the grammar and to the model builder. Every failure
+/// the front end reports by design (syntax errors, too deep nesting, text that is not
+/// UTF-8, model errors) is caught here; what remains for the fuzzer to find is a crash, a
+/// leak, a hang or an unexpected exception type.
+inline void parseFromEveryEntry(const std::string& text) {
+    for (auto kind : {RilkVisitorImpl::Registry, RilkVisitorImpl::Unit, RilkVisitorImpl::Project}) {
+        try {
+            parseFile(text, kind);
+        } catch (const std::exception&) {
+        } catch (const Rilk::RilkException&) {
+        }
+    }
+    try {
+        Rilk::parseAssignment(text, ".");
+    } catch (const std::exception&) {
+    } catch (const Rilk::RilkException&) {
+    }
+}
+
+}  // namespace RilkFuzz

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "types/assignment.h"
+
+namespace Rilk {
+
+/// Reads one assignment written in the configuration language (a NAME=value item of the
+/// command line, a line of the build cache). The whole text must be exactly one assignment:
+/// a lexical error, a syntax error or anything after the assignment fails with
+/// `std::runtime_error` "Parsing assignment failed due to syntax errors.". Lexical errors are
+/// also printed on standard error by the runtime's console listener.
+///
+/// Path literals are relative to `source`. "!" is refused (the visitor's error passes
+/// through). A value written as an identifier becomes a plain string of its text:
+/// `MODE = release` sets the string "release".
+Assignment parseAssignment(const std::string& text, const std::filesystem::path& source);
+
+}  // namespace Rilk

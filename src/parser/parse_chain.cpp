@@ -1,0 +1,59 @@
+#include "parser/parse_chain.h"
+
+#include <stdexcept>
+
+namespace Rilk {
+namespace {
+
+std::unique_ptr<antlr4::ANTLRInputStream> decodeText(const std::string& text,
+                                                     const std::filesystem::path& source) {
+    try {
+        return std::make_unique<antlr4::ANTLRInputStream>(text);
+    } catch (const std::range_error&) {
+        // The runtime's UTF-8 decoder gives no position; name the file at least.
+        throw std::runtime_error(source.string() + ": the text is not valid UTF-8.");
+    }
+}
+
+}  // namespace
+
+ParseChain::ParseChain(const std::string& text, const std::filesystem::path& source)
+    : input_(decodeText(text, source)),
+      lexer_(input_.get()),
+      tokens_(&lexer_),
+      parser_(&tokens_),
+      guard_(parser_) {
+    parser_.addParseListener(&guard_);
+}
+
+void ParseChain::useErrorListener(antlr4::ANTLRErrorListener& listener) {
+    lexer_.removeErrorListeners();
+    lexer_.addErrorListener(&listener);
+    parser_.removeErrorListeners();
+    parser_.addErrorListener(&listener);
+}
+
+template <typename Node>
+Node* ParseChain::run(Node* (RilkTopParser::*rule)()) {
+    try {
+        return (parser_.*rule)();
+    } catch (const NestingTooDeep&) {
+        return nullptr;  // already reported to the listeners
+    }
+}
+
+RilkTopParser::RegistryFileContext* ParseChain::registryFile() {
+    return run(&RilkTopParser::registryFile);
+}
+
+RilkTopParser::UnitFileContext* ParseChain::unitFile() { return run(&RilkTopParser::unitFile); }
+
+RilkTopParser::ProjFileContext* ParseChain::projFile() { return run(&RilkTopParser::projFile); }
+
+RilkTopParser::AssignmentContext* ParseChain::assignment() {
+    return run(&RilkTopParser::assignment);
+}
+
+bool ParseChain::atEnd() { return tokens_.LA(1) == antlr4::Token::EOF; }
+
+}  // namespace Rilk

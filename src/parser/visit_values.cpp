@@ -1,0 +1,89 @@
+// Values: strings, raw and path strings, identifiers, numbers, lists and nested blocks.
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "parser/rilk_visitor_impl.h"
+#include "types/context_template.h"
+#include "types/rilk_context_value.h"
+#include "types/rilk_identifier.h"
+#include "types/rilk_value_types.h"
+
+namespace {
+
+/// The text between the delimiters of a raw or path string: less `R"(` and `)"`.
+std::string delimitedContent(const std::string& text) {
+    if (text.size() < 5) return std::string();
+    return text.substr(3, text.size() - 5);
+}
+
+/// A string literal's text without its enclosing double quotes.
+std::string unquoted(const std::string& text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        return text.substr(1, text.size() - 2);
+    }
+    return text;
+}
+
+}  // namespace
+
+antlrcpp::Any RilkVisitorImpl::visitValueNode(RilkTopParser::ValueNodeContext* ctx) {
+    NestingScope scope(*this, ctx);
+    Rilk::RilkValuePtr value;
+    if (ctx->STRING() != nullptr) {
+        value = Rilk::makeString(unquoted(ctx->STRING()->getText()));
+    } else if (ctx->RAW_STRING() != nullptr) {
+        value =
+            std::make_shared<Rilk::RilkRawString>(delimitedContent(ctx->RAW_STRING()->getText()));
+    } else if (ctx->PATH_STRING() != nullptr) {
+        value = pathValue(delimitedContent(ctx->PATH_STRING()->getText()));
+    } else if (ctx->identifier() != nullptr) {
+        value = std::make_shared<Rilk::RilkIdentifier>(
+            takeResult<Rilk::Identifier>(visitIdentifier(ctx->identifier())));
+    } else if (ctx->NUMBER() != nullptr) {
+        value = std::make_shared<Rilk::RilkInt>(intValue(ctx, ctx->NUMBER()->getText()));
+    } else if (ctx->list() != nullptr) {
+        value = takeResult<std::shared_ptr<Rilk::RilkList>>(visitList(ctx->list()));
+    } else if (ctx->context() != nullptr) {
+        value = contextValue(ctx->context());
+    }
+    return value;
+}
+
+antlrcpp::Any RilkVisitorImpl::visitList(RilkTopParser::ListContext* ctx) {
+    auto list = std::make_shared<Rilk::RilkList>();
+    for (auto* node : ctx->valueNode()) {
+        auto value = takeResult<Rilk::RilkValuePtr>(visitValueNode(node));
+        // Only a block in a project or registry file has no value; it adds nothing.
+        if (value) list->append(*value);
+    }
+    return list;
+}
+
+std::int32_t RilkVisitorImpl::intValue(antlr4::ParserRuleContext* node,
+                                       const std::string& text) const {
+    errno = 0;
+    long long number = std::strtoll(text.c_str(), nullptr, 10);
+    if (errno == ERANGE || number < std::numeric_limits<std::int32_t>::min() ||
+        number > std::numeric_limits<std::int32_t>::max()) {
+        failOutOfRange(node, "the number " + text + " does not fit in a signed 32-bit integer");
+    }
+    return static_cast<std::int32_t>(number);
+}
+
+Rilk::RilkValuePtr RilkVisitorImpl::pathValue(const std::string& text) const {
+    if (fileKind != Project) return Rilk::makePathString(text, baseDirectory);
+    // A project file fixes its relative paths to its own directory at load time.
+    std::filesystem::path path(text);
+    if (!path.has_root_directory()) path = baseDirectory / path;
+    return Rilk::makeString(path.native());
+}
+
+Rilk::RilkValuePtr RilkVisitorImpl::contextValue(RilkTopParser::ContextContext* ctx) {
+    if (fileKind != Unit) return nullptr;
+    std::unique_ptr<UnitContextData> data(takeResult<UnitContextData*>(visitContext(ctx)));
+    Rilk::ContextTemplate block(std::move(data->assignments), std::move(data->conditions));
+    return std::make_shared<Rilk::RilkContext>(block.createContext());
+}

@@ -1,0 +1,49 @@
+#include "parser/rilk_visitor_impl.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "parser/CommonLexer.h"
+#include "parser/RilkTopParser.h"
+#include "parser/visit_test_support.h"
+
+namespace {
+
+TEST(RilkVisitorImpl, TakeResultMovesOutOrRefusesAnotherType) {
+    antlrcpp::Any text = std::string("value");
+    EXPECT_EQ(takeResult<std::string>(std::move(text)), "value");
+    antlrcpp::Any number = 1;
+    EXPECT_THROW(takeResult<std::string>(std::move(number)), std::bad_cast);
+    EXPECT_THROW(takeResult<std::string>(antlrcpp::Any()), std::bad_cast);
+}
+
+// A parser without the nesting guard builds trees deeper than the visitor follows; the
+// visit must end in an error, not in a stack overflow.
+TEST(RilkVisitorImpl, TooDeepTreeFailsWithAnError) {
+    std::string text = "x = ";
+    for (std::size_t i = 0; i <= RilkVisitorImpl::maxNesting; ++i) text += "[";
+    antlr4::ANTLRInputStream input(text);
+    CommonLexer lexer(&input);
+    antlr4::CommonTokenStream tokens(&lexer);
+    RilkTopParser parser(&tokens);
+    parser.removeErrorListeners();
+    auto* tree = parser.assignment();
+    RilkVisitorImpl visitor("/base", "", RilkVisitorImpl::Unit);
+    visitor.sourcePath = "cmdline";
+    std::string error = errorText<std::runtime_error>([&] { visitor.visitAssignment(tree); });
+    EXPECT_NE(error.find("cmdline(1,"), std::string::npos) << error;
+    EXPECT_NE(error.find("nested too deeply"), std::string::npos) << error;
+}
+
+TEST(RilkVisitorImpl, StartsWithTheCallersStateOnly) {
+    RilkVisitorImpl visitor("/base", "", RilkVisitorImpl::Project);
+    EXPECT_EQ(visitor.baseDirectory, "/base");
+    EXPECT_TRUE(visitor.targetNamespace.empty());
+    EXPECT_TRUE(visitor.unitName.empty());
+    EXPECT_EQ(visitor.fileKind, RilkVisitorImpl::Project);
+    EXPECT_FALSE(visitor.allowMustModifier);
+}
+
+}  // namespace
