@@ -3,14 +3,15 @@
 // Clang 14 with libstdc++ 12 offers no std::source_location: the library's header needs
 // __builtin_source_location, which only later compilers have. The fuzz build force-includes
 // this file so that the code base compiles there unchanged; it supplies the same interface
-// from the builtins clang 14 does have. Never used with a compiler that has the real thing.
+// from the builtins clang 14 does have (constexpr, as clang 14 mishandles a consteval
+// default argument). Never used with a compiler that has the real thing.
 #if defined(__clang__) && __cplusplus > 201703L && !__has_builtin(__builtin_source_location)
 #include <cstdint>
 
 namespace std {
 
 struct source_location {
-    static consteval source_location current(const char* file = __builtin_FILE(),
+    static constexpr source_location current(const char* file = __builtin_FILE(),
                                              const char* function = __builtin_FUNCTION(),
                                              std::uint_least32_t line = __builtin_LINE(),
                                              std::uint_least32_t column = __builtin_COLUMN()) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds rilk and runs it on the example project in examples/hello.
+# Builds rilk and shows what it does so far: its version and its usage text.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

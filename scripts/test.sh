@@ -16,7 +16,7 @@ run_suite() {
 }
 
 echo "== tests (release build)"
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRILK_BUILD_BENCHMARKS=ON
 
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -1,9 +1,11 @@
 #include <exception>
 
+#include "rilk_app.h"
+#include "rilk_error_report.h"
 #include "util/logger.h"
 
-int main(int /*argc*/, char** /*argv*/) {
+int main(int argc, char** argv) {
+    RilkApplication app;
     std::set_terminate(Rilk::terminateHandler);
-    Rilk::log(5, "3.11.3.0\n");
-    return 0;
+    return runReportingErrors([&] { return app.run(argc, argv); });
 }

@@ -51,8 +51,10 @@ KeyChain Context::buildKeyChain(const Identifier& identifier) {
                                              static_cast<std::int64_t>(range.last), 1});
                     break;
                 }
-                default:
-                    chain.push_back(keyFromValue(resolve(*std::get<kIdentifierIndex>(index))));
+                default: {
+                    const auto& inner = std::get<kIdentifierIndex>(index);
+                    chain.push_back(keyFromValue(inner ? resolve(*inner) : nullptr));
+                }
             }
         }
     }

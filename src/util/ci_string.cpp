@@ -1,12 +1,15 @@
 #include "util/ci_string.h"
 
-#include <cctype>
-
 namespace Util {
 
 namespace {
 
-inline int fold(char c) { return std::tolower(static_cast<unsigned char>(c)); }
+// The system never leaves the "C" locale, where tolower folds exactly 'A'..'Z'; folding
+// inline keeps comparisons and hashing free of library calls.
+inline int fold(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
+}
 
 }  // namespace
 
@@ -32,8 +35,8 @@ std::uint64_t CiString::hash(std::string_view text) {
     std::uint64_t h = 0;
     for (char c : text) {
         // The folded byte is widened with its sign, as the stored hashes expect.
-        const auto f = static_cast<std::uint64_t>(static_cast<std::int64_t>(
-            static_cast<std::int8_t>(fold(c))));
+        const auto f = static_cast<std::uint64_t>(
+            static_cast<std::int64_t>(static_cast<std::int8_t>(fold(c))));
         h ^= (h << 6) + (h >> 2) + 0x9e3779b9ULL + f;
     }
     return h;

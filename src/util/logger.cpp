@@ -64,9 +64,7 @@ void printColored(unsigned color, std::string_view text) {
     writeColored(color, fmt::vformat(text, fmt::format_args{}));
 }
 
-unsigned colorForLevel(int level) {
-    return level >= 1 && level <= 7 ? levelColors[level - 1] : 37;
-}
+unsigned colorForLevel(int level) { return level >= 1 && level <= 7 ? levelColors[level - 1] : 37; }
 
 void log(int level, std::string_view text) {
     if (level < verbosity) return;
@@ -97,6 +95,10 @@ void terminateHandler() {
         } catch (...) {
         }
     }
+    // abort does not flush: without this, everything still buffered for a pipe or a file,
+    // the report above included, would be lost.
+    std::cout.flush();
+    std::fflush(stdout);
     std::abort();
 }
 

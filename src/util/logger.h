@@ -63,7 +63,9 @@ private:
     std::string saved_;
 };
 
-/// The handler passed to std::set_terminate: reports the current exception and aborts.
+/// The handler passed to std::set_terminate: reports the current exception (a standard one
+/// on standard error, any other as "Unknown exception!" at level 7), flushes standard output
+/// so nothing written before is lost, and aborts.
 [[noreturn]] void terminateHandler();
 
 }  // namespace Rilk

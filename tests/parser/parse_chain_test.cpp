@@ -27,13 +27,4 @@ TEST(ParseChain, OneListenerHearsLexicalAndSyntaxErrors) {
     EXPECT_EQ(listener.messages()[1].rfind("f(1,11): '}' ", 0), 0u) << listener.messages()[1];
 }
 
-TEST(ParseChain, AtEndTellsWhetherTheEntryRuleReadEverything) {
-    Rilk::ParseChain whole("a = 1", "f");
-    whole.assignment();
-    EXPECT_TRUE(whole.atEnd());
-    Rilk::ParseChain partial("a = 1 b = 2", "f");
-    partial.assignment();
-    EXPECT_FALSE(partial.atEnd());
-}
-
 }  // namespace

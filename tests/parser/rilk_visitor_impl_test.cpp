@@ -37,13 +37,21 @@ TEST(RilkVisitorImpl, TooDeepTreeFailsWithAnError) {
     EXPECT_NE(error.find("nested too deeply"), std::string::npos) << error;
 }
 
-TEST(RilkVisitorImpl, StartsWithTheCallersStateOnly) {
-    RilkVisitorImpl visitor("/base", "", RilkVisitorImpl::Project);
-    EXPECT_EQ(visitor.baseDirectory, "/base");
-    EXPECT_TRUE(visitor.targetNamespace.empty());
-    EXPECT_TRUE(visitor.unitName.empty());
-    EXPECT_EQ(visitor.fileKind, RilkVisitorImpl::Project);
-    EXPECT_FALSE(visitor.allowMustModifier);
+// The deepest trees the nesting guard lets through are built and released without trouble.
+TEST(RilkVisitorImpl, DeepestAcceptedNestingIsBuilt) {
+    struct Nesting {
+        const char* open;
+        const char* close;
+        int levels;
+    };
+    for (Nesting nesting : {Nesting{"x = {", "}", 300}, Nesting{"if a {", "}", 450}}) {
+        std::string text = "{";
+        for (int i = 0; i < nesting.levels; ++i) text += nesting.open;
+        for (int i = 0; i < nesting.levels; ++i) text += nesting.close;
+        text += "}";
+        auto data = VisitText(text, RilkVisitorImpl::Unit).context();
+        EXPECT_EQ(data->assignments.size() + data->conditions.size(), 1u);
+    }
 }
 
 }  // namespace

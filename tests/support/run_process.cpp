@@ -20,40 +20,9 @@ void closeQuietly(int& fd) {
 
 }  // namespace
 
-ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
-    int outPipe[2], errPipe[2], inPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0 || pipe(inPipe) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
-            close(fd);
-        }
-        if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) {
-            _exit(126);
-        }
-        for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(inPipe[0]);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    if (!options.input.empty()) {
-        [[maybe_unused]] ssize_t n = write(inPipe[1], options.input.data(), options.input.size());
-    }
-    close(inPipe[1]);
-
+ProcessResult collectChild(pid_t pid, int outFd, int errFd) {
     ProcessResult result;
-    int fds[2] = {outPipe[0], errPipe[0]};
+    int fds[2] = {outFd, errFd};
     std::string* sinks[2] = {&result.out, &result.err};
     while (fds[0] >= 0 || fds[1] >= 0) {
         pollfd polls[2];
@@ -77,6 +46,42 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
     waitpid(pid, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
+}
+
+ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
+    int outPipe[2], errPipe[2], inPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0 || pipe(inPipe) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        dup2(inPipe[0], 0);
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
+            close(fd);
+        }
+        if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) {
+            _exit(126);
+        }
+        for (const auto& [name, value] : options.environment)
+            setenv(name.c_str(), value.c_str(), 1);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    close(inPipe[0]);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    if (!options.input.empty()) {
+        [[maybe_unused]] ssize_t n = write(inPipe[1], options.input.data(), options.input.size());
+    }
+    close(inPipe[1]);
+
+    return collectChild(pid, outPipe[0], errPipe[0]);
 }
 
 ProcessResult runRilk(const std::vector<std::string>& args, const ProcessOptions& options) {

@@ -1,12 +1,8 @@
 #pragma once
 
-// Small builders for the context tests: identifiers from text, values and assignments.
+// Builders for the context tests: identifiers from text, values and assignments.
 
 #include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "types/identifier_parser.h"
 #include "types/rilk_context_types.h"
@@ -18,12 +14,11 @@ namespace Rilk::testing {
 inline Identifier ident(const std::string& text) {
     IdentifierParseState state{text.size(), text.c_str(), 0, nullptr};
     Identifier id;
-    EXPECT_TRUE(parseKeyChain(state, id.segments, '\0')) << text;
-    EXPECT_EQ(state.position, text.size()) << text;
+    EXPECT_TRUE(parseKeyChain(state, id.segments, '\0') && state.position == text.size()) << text;
     return id;
 }
 
-inline RilkValuePtr str(const std::string& text) { return makeString(text); }
+// Raw strings: never resolved, so the tests need no reference expansion.
 inline RilkValuePtr raw(const std::string& text) { return std::make_shared<RilkRawString>(text); }
 inline RilkValuePtr num(std::int32_t n) { return std::make_shared<RilkInt>(n); }
 inline RilkValuePtr ref(const std::string& text) {
@@ -42,37 +37,27 @@ inline Assignment assign(const std::string& name, RilkValuePtr value,
     return Assignment(name, std::move(value), type, modifier);
 }
 
-/// Applies `name = value` (mode 0) and returns the context for chaining.
-inline Context& set(Context& context, const std::string& name, RilkValuePtr value) {
-    context.addAssignment(assign(name, std::move(value)), kKeepModifier);
+inline Context& set(Context& context, const std::string& name, RilkValuePtr value,
+                    AssignType type = AssignType::Set) {
+    context.addAssignment(assign(name, std::move(value), type), kKeepModifier);
     return context;
 }
 
-/// The text of a variable's stored value, "<null>" without value.
+/// The plain text of a variable's stored value, "<null>" without value.
 inline std::string textOf(const Context& context, const std::string& name) {
     const RilkValuePtr value = context.getVariable(name);
     return value ? value->toString() : "<null>";
 }
 
-/// Sets the logger's verbosity for a scope and captures standard output.
-class CapturedLog {
-  public:
-    explicit CapturedLog(int verbosityLevel) : saved_(verbosity) {
-        verbosity = verbosityLevel;
-        ::testing::internal::CaptureStdout();
-    }
-    ~CapturedLog() {
-        if (!taken_) ::testing::internal::GetCapturedStdout();
-        verbosity = saved_;
-    }
-    std::string text() {
-        taken_ = true;
-        return ::testing::internal::GetCapturedStdout();
-    }
-
-  private:
-    int saved_;
-    bool taken_ = false;
-};
+/// Standard output of `action`, run at the given verbosity.
+template <typename Action>
+std::string capture(int verbosityLevel, Action action) {
+    const int saved = verbosity;
+    verbosity = verbosityLevel;
+    ::testing::internal::CaptureStdout();
+    action();
+    verbosity = saved;
+    return ::testing::internal::GetCapturedStdout();
+}
 
 }  // namespace Rilk::testing

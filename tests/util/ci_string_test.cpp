@@ -25,9 +25,9 @@ TEST(CiString, OrdersByFoldedSignedBytes) {
         bool less;
     };
     const Case cases[] = {
-        {"ab", "AbC", true},  {"AbC", "ab", false}, {"a", "B", true},    {"B", "c", true},
-        {"_a", "Za", true},   {"_a", "[a", false},  {"\xC3x", "a", true}, {"a", "\xC3x", false},
-        {"", "a", true},      {"", "", false},
+        {"ab", "AbC", true}, {"AbC", "ab", false}, {"a", "B", true},     {"B", "c", true},
+        {"_a", "Za", true},  {"_a", "[a", false},  {"\xC3x", "a", true}, {"a", "\xC3x", false},
+        {"", "a", true},     {"", "", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CiString(c.a) < CiString(c.b), c.less) << c.a << " < " << c.b;

@@ -1,0 +1,68 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const std::string kUsage =
+    "rilk [options] target? [assignment]*\n"
+    "Options: \n"
+    "  -l <unit>  list targets from unit (1 = main unit)\n"
+    "  -u         list units from project file\n"
+    "  -p         list profiles from project file\n"
+    "  -v <num>   verbosity level\n"
+    "  -j <num>   thread count\n"
+    "  -f <file>  default rilk file override\n"
+    "  -o <file>  main target outputs\n"
+    "  -r         register current project\n"
+    "  --find-compilers   detect and register default toolchains\n"
+    "  --version\n"
+    "  --create-project     initialise project file\n";
+
+TEST(RilkCommandLine, PrintsVersionUsageAndOptionErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {{"--version"}, "3.11.3.0\n", 0},
+        {{"-v", "7", "--version"}, "", 0},
+        {{"-d", "-u", "-p", "-r", "--create-project", "--find-compilers", "-l", "x", "-j", "3",
+          "-VERSION"},
+         "3.11.3.0\n",
+         0},
+        {{"-h"}, kUsage, 0},
+        {{"--HELP", "-l"}, kUsage, 0},
+        {{"-v", "6", "-h"}, "", 0},
+        {{"-l"}, "Option '-l' requires a unit.\n", 1},
+        {{"-l", "-u", "--version"}, "Option '-l' requires a unit.\n", 1},
+        {{"-v", "7", "-l"}, "Option '-l' requires a unit.\n", 1},
+        {{"-v", "8", "-l"}, "", 1},
+        {{"--version", "-f"}, "unknown switch\n", 1},
+        {{"-o"}, "unknown switch\n", 1},
+        {{"-v", "99999999999", "--version"}, "stoi\n", 1},
+    };
+    for (const Case& c : cases) {
+        const auto result = RilkTest::runRilk(c.args);
+        EXPECT_EQ(result.out, c.out) << testing::PrintToString(c.args);
+        EXPECT_EQ(result.err, "") << testing::PrintToString(c.args);
+        EXPECT_EQ(result.exitCode, c.exitCode) << testing::PrintToString(c.args);
+    }
+}
+
+TEST(RilkCommandLine, ARunItCannotCarryOutFails) {
+    const RilkTest::TempDir home;
+    RilkTest::ProcessOptions options;
+    options.workingDirectory = home.path();
+    options.environment["HOME"] = home.path().string();
+    const auto result = RilkTest::runRilk({}, options);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.out, "");
+}
+
+}  // namespace

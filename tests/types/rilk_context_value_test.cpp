@@ -1,0 +1,73 @@
+#include "types/rilk_context_value.h"
+
+#include <gtest/gtest.h>
+
+#include "context_test_support.h"
+
+namespace Rilk {
+namespace {
+
+using namespace Rilk::testing;
+
+std::shared_ptr<RilkContext> contextValue(std::vector<Assignment> assignments) {
+    auto context = std::make_shared<Context>();
+    for (const Assignment& a : assignments) context->addAssignment(a, kKeepModifier);
+    return nested(context);
+}
+
+TEST(RilkContext, TextAndIterationGiveTheVariableNamesInNameOrder) {
+    const auto value = contextValue({assign("b", num(1)), assign("A", num(2))});
+    EXPECT_EQ(value->toString(), "A b");
+    std::vector<std::string> names;
+    for (auto it = valueBegin(*value), end = valueEnd(*value); !(it == end); ++it) {
+        EXPECT_EQ((*it)->typeName(), "RilkString");
+        names.push_back((*it)->toString());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "b"}));
+    EXPECT_THROW(value->begin()->equals(*list({raw("x")})->begin()), InternalError);
+}
+
+TEST(RilkContext, AStringDeclaresAVariableInTheSharedContext) {
+    const auto value = contextValue({assign("NAME", num(1))});
+    value->append(*makeString("name"));
+    EXPECT_EQ(value->context()->getVariable("NAME"), nullptr);
+    const RilkValuePtr sum = value->add(*makeString("other"));
+    EXPECT_TRUE(value->context()->hasVariable("other"));
+    EXPECT_EQ(dynamic_cast<RilkContext&>(*sum).context(), value->context());
+    EXPECT_THROW(value->append(*raw("x")), BadConversion);
+}
+
+TEST(RilkContext, AddingAContextChangesNeitherOperand) {
+    const auto left = contextValue({assign("b", raw("x"))});
+    const auto right =
+        contextValue({assign("b", raw("y"), AssignType::Append), assign("c", num(1))});
+    const RilkValuePtr sum = left->add(*right);
+    const Context& merged = *dynamic_cast<RilkContext&>(*sum).context();
+    EXPECT_EQ(textOf(merged, "b"), "x y");
+    EXPECT_EQ(textOf(*left->context(), "b"), "x");
+    EXPECT_FALSE(left->context()->hasVariable("c"));
+    EXPECT_NE(merged.getVariable("c"), right->context()->getVariable("c"));
+    left->append(*right);
+    EXPECT_EQ(textOf(*left->context(), "b"), "x y");
+}
+
+TEST(RilkContext, GetComparisonsAndResolver) {
+    const RilkValuePtr id = ref("outer");
+    const auto value = contextValue({assign("x", id)});
+    EXPECT_EQ(value->get(nameKey("X")), id);
+    EXPECT_THROW(value->get(nameKey("y")), NotFoundException);
+    EXPECT_THROW(value->get(AccessKey(std::int64_t{0})), std::bad_variant_access);
+    EXPECT_TRUE(value->equals(*value->clone()));
+    EXPECT_FALSE(value->equals(*contextValue({assign("x", id)})));
+    EXPECT_TRUE(value->less(*contextValue({assign("x", id), assign("y", id)})));
+    EXPECT_THROW(value->equals(*raw("a")), BadConversion);
+    Context outer;
+    set(outer, "outer", raw("o"));
+    set(outer, "cfg", value);
+    EXPECT_EQ(dynamic_cast<Resolvable&>(*id).resolver(), &outer);
+    EXPECT_EQ(value->resolve(), value);
+    EXPECT_EQ(textOf(*value->context(), "x"), "o");
+}
+
+}  // namespace
+}  // namespace Rilk
