@@ -1,18 +1,59 @@
 // Resolution of string and path-string values: reference expansion, cross expansion and
 // path globbing.
 
-#include "types/rilk_errors.h"
+#include <filesystem>
+#include <vector>
+
+#include "types/expander.h"
+#include "types/path_glob.h"
+#include "types/rilk_list.h"
 #include "types/rilk_path_string.h"
 #include "types/rilk_string.h"
 
 namespace Rilk {
 
+namespace fs = std::filesystem;
+
 RilkValuePtr RilkString::resolve() {
-    throw BadOperation("String resolution is not available yet.");
+    Expander::NameSet expanding;
+    RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1);
+    setText(result->toString());
+    return result;
 }
 
+namespace {
+
+/// The paths a text names: the glob matches of its full path, or the path itself when
+/// nothing matches.
+void collectPaths(const std::string& text, const fs::path& baseDirectory,
+                  std::vector<fs::path>& out) {
+    fs::path path(text);
+    if (!path.has_root_directory()) path = baseDirectory / path;
+    std::vector<fs::path> matches = expandPathGlob(path);
+    if (matches.empty()) matches.push_back(path);
+    out.insert(out.end(), matches.begin(), matches.end());
+}
+
+}  // namespace
+
 RilkValuePtr RilkPathString::resolve() {
-    throw BadOperation("String resolution is not available yet.");
+    const RilkValuePtr expanded = RilkString::resolve();
+    std::vector<fs::path> paths;
+    if (const auto* list = dynamic_cast<const RilkList*>(expanded.get())) {
+        for (const RilkValuePtr& element : list->elements()) {
+            collectPaths(element->toString(), baseDirectory(), paths);
+        }
+    } else {
+        collectPaths(expanded->toString(), baseDirectory(), paths);
+    }
+    if (paths.size() == 1) {
+        setText(paths.front().string());
+        return makePathString(paths.front().string(), {});
+    }
+    std::vector<RilkValuePtr> elements;
+    elements.reserve(paths.size());
+    for (const fs::path& path : paths) elements.push_back(makePathString(path.string(), {}));
+    return std::make_shared<RilkList>(std::move(elements));
 }
 
 }  // namespace Rilk

@@ -1,0 +1,100 @@
+#include "tools/c_builder.h"
+
+#include <typeinfo>
+#include <utility>
+
+#include <fmt/format.h>
+
+#include "types/rilk_errors.h"
+#include "util/logger.h"
+
+namespace Rilk {
+
+namespace fs = std::filesystem;
+
+CBuilder::CBuilder(AssignmentTable inputs, VariableSpecTable declared)
+    : Builder(std::move(inputs), std::move(declared)) {}
+
+void CBuilder::beginBuild(Context& firstJob, const std::size_t& count) {
+    jobCount = count;
+    const auto& job = dynamic_cast<const TargetContext&>(firstJob);
+    const std::string hash = job.parameterHash();
+    const std::string suffix = hash.empty() ? "" : "@" + hash;
+    targetName = job.name.target;
+    outputName = job.getString("OUTPUT_NAME", targetName);
+    outputDirectory = outputDirectoryFor(job, job.name, targetName, suffix);
+    if (!Util::CiString::equal(job.uniqueName(), sourcesTarget_)) forgetCompiledSources();
+    log(5, "Output dir: {}\n", outputDirectory.string());
+    fs::create_directories(outputDirectory);
+    for (const fs::path& directory : targetPlacement_.subdirectories()) {
+        fs::create_directories(outputDirectory / directory);
+    }
+    onBeginBuild(firstJob);
+}
+
+void CBuilder::endBuild() {
+    onEndBuild();
+    jobCount = 1;
+    forgetCompiledSources();
+}
+
+BuildPlan CBuilder::planBuild(const TargetContext& target) {
+    recordCompiledSources(target);
+    PlannedWork planned = doCreateRecipes(target);
+    for (const char* name :
+         {"PROJECT_ROOT", "OUTPUT_NAME", "OUTPUT_DIR", "OUTPUT_DEF_DIR", "PROFILE"}) {
+        appendContextAssignment(target.assignments, name, planned.context);
+    }
+    const std::int64_t cap = maxParallelJobs(target, planned);
+    return BuildPlan{std::move(planned.recipes), std::move(planned.context),
+                     static_cast<std::uint64_t>(cap)};
+}
+
+std::vector<Recipe> CBuilder::createRecipes(const Context& job) {
+    std::vector<Recipe> recipes;
+    for (std::string& line : createCommandLines(targetName, job)) {
+        recipes.push_back(Recipe{std::move(line), outputDirectory, Recipe::Run, {}});
+    }
+    return recipes;
+}
+
+std::int64_t CBuilder::maxParallelJobs(const TargetContext&, const PlannedWork&) const { return 1; }
+
+void CBuilder::onEndBuild() {}
+
+std::vector<RilkValuePtr> CBuilder::compiledSources(const Context&) const { return {}; }
+
+fs::path CBuilder::outputDirectoryFor(const Context& target,
+                                      const QualifiedTargetName& qualifiedName,
+                                      const std::string& name, const std::string& suffix) const {
+    const std::string explicitDirectory = target.getString("OUTPUT_DIR", "");
+    if (!explicitDirectory.empty()) return fs::path(explicitDirectory);
+    const RilkValuePtr root = target.getVariable("PROJECT_ROOT");
+    if (!root) {
+        throw RilkException(fmt::format(
+            "Variable 'PROJECT_ROOT' has no value; the outputs of target '{}' have no place.",
+            name));
+    }
+    fs::path directory = root->toString();
+    directory /= target.getString("OUTPUT_DEF_DIR", "");
+    directory /= toolId(target);
+    directory /= target.getString("PROFILE", "");
+    directory /= qualifiedName.ns;
+    directory /= qualifiedName.unit;
+    directory /= name + suffix;
+    return directory;
+}
+
+void CBuilder::appendContextAssignment(const AssignmentTable& variables, const std::string& name,
+                                       std::vector<Assignment>& out) {
+    auto found = variables.find(name);
+    if (found == variables.end()) return;
+    const Assignment& stored = found->second;
+    if (stored.value) {
+        out.emplace_back(name, stored.value->clone(), AssignType::Set, stored.modifier);
+    } else {
+        out.emplace_back(name, nullptr, AssignType::Declare, stored.modifier);
+    }
+}
+
+}  // namespace Rilk

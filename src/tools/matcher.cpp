@@ -1,0 +1,26 @@
+#include "tools/matcher.h"
+
+#include <utility>
+
+namespace Rilk {
+
+Matcher::Matcher(std::string toolName, const AssignmentTable& criteriaTable,
+                 const AssignmentTable& requiredTable, const AssignmentTable& assignments,
+                 const AssignmentTable& mustAssignments)
+    : name(std::move(toolName)), criteria(criteriaTable), required(requiredTable) {
+    for (const auto& [key, assignment] : assignments) {
+        if (auto found = required.find(key); found != required.end()) {
+            found->second = assignment;
+        } else {
+            criteria.insert_or_assign(key, assignment);
+        }
+    }
+    for (const auto& [key, assignment] : mustAssignments) {
+        criteria.erase(key);
+        required.insert_or_assign(key, assignment);
+    }
+}
+
+MatchResult Matcher::match(const TargetContext&, const ToolScores&) const { return {}; }
+
+}  // namespace Rilk

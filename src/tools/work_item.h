@@ -1,0 +1,44 @@
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include "types/assignment.h"
+
+namespace Rilk {
+
+/// One input of a work item: the input variable as planned (for example one source file)
+/// and the intermediate product that the builder derives from it (for example its object
+/// file).
+struct WorkItemEntry {
+    /// The input variable with the value this item consumes.
+    Assignment input;
+    /// The intermediate product of the input; its value is null when the builder derives
+    /// none.
+    Assignment intermediate;
+    /// Set by the build cache when the input and its intermediate are unchanged since the
+    /// recorded build and the input's files are older than the item's outputs; a job then
+    /// receives the intermediate in place of the input. False as planned.
+    bool intermediateFlag = false;
+
+    /// An entry without intermediate: the intermediate assignment has no name and no value.
+    explicit WorkItemEntry(Assignment in)
+        : input(std::move(in)), intermediate("", nullptr, AssignType::Set, AssignModifier::None) {}
+    WorkItemEntry(Assignment in, Assignment derived)
+        : input(std::move(in)), intermediate(std::move(derived)) {}
+
+    /// True when the builder derived an intermediate value from the input.
+    bool hasIntermediate() const { return intermediate.value != nullptr; }
+};
+
+/// One planned unit of a target's work: what it consumes and which output variables it
+/// produces. The build cache keeps work items between runs and compares them by their
+/// inputs; jobs are made from the work items that must be built again.
+struct WorkItem {
+    /// The inputs, in plan order.
+    std::vector<WorkItemEntry> inputs;
+    /// The output variables the item produces, as output assignments ('^').
+    std::vector<Assignment> outputs;
+};
+
+}  // namespace Rilk

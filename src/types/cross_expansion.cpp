@@ -1,0 +1,152 @@
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "types/expander.h"
+#include "types/reference_parser.h"
+#include "types/rilk_errors.h"
+#include "types/rilk_list.h"
+#include "types/text_origins.h"
+#include "util/ci_find.h"
+
+namespace Rilk {
+
+namespace {
+
+constexpr std::size_t kNone = std::string::npos;
+
+/// The first group "#{...}" of the text as [start, end], `end` on the "}" that closes it,
+/// or `start` == kNone. Only "#" and "}" are looked at: before the first "#{", either of
+/// them means the text has no group.
+std::pair<std::size_t, std::size_t> findGroup(const std::string& text) {
+    std::size_t start = kNone;
+    long depth = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '#' && c != '}') continue;
+        if (c == '#' && i + 1 < text.size() && text[i + 1] == '{') {
+            if (start == kNone) start = i;
+            ++depth;
+            continue;
+        }
+        if (c == '}') --depth;
+        if (depth <= 0) return {start, i};
+    }
+    return {kNone, kNone};
+}
+
+/// Replaces every marker equal to `marker` at or after `from` by `element`.
+void replaceMarkers(TrackedText& text, std::size_t from, const std::string& marker,
+                    const std::string& element, OriginTable::Id origin) {
+    std::size_t at = Util::ciFind(text.text, "#", from);
+    while (at != kNone) {
+        const std::size_t length = Expander::markerLength(text.text, at);
+        std::size_t next = at + 1;
+        if (length != 0 && text.text.compare(at, length, marker) == 0) {
+            text.replace(at, length, element, origin);
+            next = at + element.size();
+        } else if (length != 0) {
+            next = at + length;
+        }
+        at = next < text.text.size() ? Util::ciFind(text.text, "#", next) : kNone;
+    }
+}
+
+void checkNoMarkersLeft(const std::string& text) {
+    for (std::size_t at = text.find('#'); at != kNone; at = text.find('#', at + 1)) {
+        const std::size_t length = Expander::markerLength(text, at);
+        if (length != 0) {
+            throw RilkException("unresolved cross expansion reference '" + text.substr(at, length) +
+                                "'");
+        }
+    }
+}
+
+/// The plain texts of the value's elements; a variable without value has none.
+std::vector<std::string> elementTexts(const RilkValuePtr& value) {
+    std::vector<std::string> texts;
+    if (!value) return texts;
+    for (auto it = valueBegin(*value), end = valueEnd(*value); !(it == end); ++it) {
+        const RilkValuePtr element = *it;
+        texts.push_back(element ? element->toString() : std::string());
+    }
+    return texts;
+}
+
+RilkValuePtr lookUpGroup(const std::string& name, const Identifier& identifier,
+                         const RilkString& owner) {
+    Resolver* resolver = owner.resolver();
+    if (resolver == nullptr) throw NotFoundException("Variable", name);
+    return resolver->resolve(identifier);
+}
+
+/// A group whose every character came from elements of its own variable: expanding it
+/// inserts those elements again, which hold the group again, without end.
+[[noreturn]] void throwGroupLoop(const std::string& name, const std::string& key,
+                                 const std::vector<std::string>& origin) {
+    VisitingChain chain;
+    chain.names.push_back(key);
+    for (auto it = origin.rbegin(); it != origin.rend(); ++it) chain.names.push_back(*it);
+    chain.lookup.insert(chain.names.begin(), chain.names.end());
+    throw LoopFoundException("#{" + name + "}", chain);
+}
+
+}  // namespace
+
+std::size_t Expander::markerLength(const std::string& text, std::size_t position) {
+    if (position >= text.size() || text.size() - position < 2 || text[position] != '#') return 0;
+    std::size_t end = position + 1;
+    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+    return end == position + 1 ? 0 : end - position;
+}
+
+RilkValuePtr Expander::crossExpand(const std::string& text, const RilkString& owner,
+                                   NameSet& expanding, std::uint64_t depth) {
+    OriginTable origins;
+    return crossExpandTracked(TrackedText(text), origins, owner, expanding, depth);
+}
+
+RilkValuePtr Expander::crossExpandTracked(TrackedText text, OriginTable& origins,
+                                          const RilkString& owner, NameSet& expanding,
+                                          std::uint64_t depth) {
+    expandTrackedReferences(text, origins, owner, expanding);
+    const auto [start, end] = findGroup(text.text);
+    if (start != kNone) {
+        RilkValuePtr result = expandGroup(text, start, end, origins, owner, expanding, depth);
+        if (result) return result;
+    }
+    checkNoMarkersLeft(text.text);
+    return makeString(std::move(text.text));
+}
+
+RilkValuePtr Expander::expandGroup(const TrackedText& text, std::size_t start, std::size_t end,
+                                   OriginTable& origins, const RilkString& owner,
+                                   NameSet& expanding, std::uint64_t depth) {
+    const std::string name = text.text.substr(start + 2, end - start - 2);
+    const Identifier identifier = parseReferenceName(name);
+    const std::string key = identifier.toString();
+    std::vector<std::string> origin = text.commonNames(origins, start, end + 1 - start);
+    for (const std::string& from : origin) {
+        if (Util::CiString::equal(from, key)) throwGroupLoop(name, key, origin);
+    }
+    const std::vector<std::string> elements = elementTexts(lookUpGroup(name, identifier, owner));
+    if (elements.empty()) return nullptr;
+
+    origin.push_back(key);
+    const OriginTable::Id elementOrigin = origins.add(std::move(origin));
+    const std::string marker = "#" + std::to_string(depth);
+    std::vector<TrackedText> level;
+    for (const std::string& element : elements) {
+        TrackedText copy = text;
+        copy.replace(start, end + 1 - start, element, elementOrigin);
+        replaceMarkers(copy, start + element.size(), marker, element, elementOrigin);
+        level.push_back(std::move(copy));
+    }
+    auto result = std::make_shared<RilkList>();
+    for (TrackedText& entry : level) {
+        result->append(*crossExpandTracked(std::move(entry), origins, owner, expanding, depth + 1));
+    }
+    return result;
+}
+
+}  // namespace Rilk

@@ -1,0 +1,151 @@
+// The flat dependency list of a target context: direct dependencies as written, dynamic
+// ones ("@" variable) replaced by the dependencies their variable's value names.
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "types/dependency_string.h"
+#include "types/identifier_parser.h"
+#include "types/parameter_list.h"
+#include "types/rilk_context_value.h"
+#include "types/rilk_errors.h"
+#include "types/rilk_list.h"
+#include "types/target_context.h"
+#include "util/logger.h"
+
+namespace Rilk {
+
+namespace {
+
+RilkException invalid(const std::string& subject, const std::string& reason) {
+    return RilkException("Invalid dynamic dependency '" + subject + "': " + reason);
+}
+
+/// The words of a text, split at white space outside parentheses: `b(x, y)` stays one.
+void splitWords(const std::string& text, ParameterList& entries) {
+    std::string word;
+    int depth = 0;
+    for (const char c : text) {
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (depth == 0) throw invalid(text, "unmatched ')'");
+            --depth;
+        } else if (depth == 0 && std::isspace(static_cast<unsigned char>(c))) {
+            addParameter(entries, word, nullptr);
+            word.clear();
+            continue;
+        }
+        word += c;
+    }
+    if (depth > 0) throw invalid(text, "unterminated parameter list");
+    addParameter(entries, word, nullptr);
+}
+
+/// One entry per dependency the value names, each a text and the value it came from.
+ParameterList collectEntries(const RilkValue& value) {
+    ParameterList entries;
+    if (const auto* nested = dynamic_cast<const RilkContext*>(&value)) {
+        if (nested->context()) {
+            for (const auto& [name, assignment] : nested->context()->assignments) {
+                addParameter(entries, name.str(), assignment.value);
+            }
+        }
+    } else if (const auto* list = dynamic_cast<const RilkList*>(&value)) {
+        for (const RilkValuePtr& element : list->elements()) {
+            if (element) addParameter(entries, element->toString(), element);
+        }
+    } else {
+        splitWords(value.toString(), entries);
+    }
+    return entries;
+}
+
+/// The identifiers of a parameter list's inner text, split at every ",".
+std::vector<Identifier> parseParameters(const std::string& inner, const std::string& entry) {
+    std::vector<Identifier> parameters;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = inner.find(',', start);
+        const std::string piece = trim(inner.substr(start, comma - start));
+        if (piece.empty()) throw invalid(entry, "empty parameter");
+        IdentifierParseState state{piece.size(), piece.data(), 0, nullptr};
+        Identifier identifier;
+        if (!parseKeyChain(state, identifier.segments, '\0') || state.position != piece.size()) {
+            throw invalid(entry, "invalid parameter '" + piece + "'");
+        }
+        parameters.push_back(std::move(identifier));
+        if (comma == std::string::npos) return parameters;
+        start = comma + 1;
+    }
+}
+
+/// The direct dependency that one entry of a dynamic dependency names.
+Dependency expandEntry(const Dependency& macro, bool sourceParameter,
+                       const std::pair<std::string, RilkValuePtr>& entry) {
+    const std::string& text = entry.first;
+    Dependency record = macro;
+    record.sourceValue = nullptr;
+    const std::size_t open = text.find('(');
+    if (sourceParameter) {
+        record.sourceValue = entry.second;
+        if (open != std::string::npos) {
+            throw invalid(text,
+                          "cannot combine source-parameterized macro with parameters from the "
+                          "resolved dependency value");
+        }
+        record.target = parseDependencyString(text);
+    } else if (open == std::string::npos) {
+        record.target = parseDependencyString(text);
+    } else {
+        if (!macro.parameters.empty()) {
+            throw invalid(text,
+                          "cannot combine macro parameters with parameters from the resolved "
+                          "dependency value");
+        }
+        if (text.back() != ')') throw invalid(text, "unterminated parameter list");
+        const std::string target = trim(text.substr(0, open));
+        if (target.empty()) throw invalid(text, "empty target name");
+        record.parameters = parseParameters(text.substr(open + 1, text.size() - open - 2), text);
+        record.target = parseDependencyString(target);
+    }
+    return record;
+}
+
+void logSkipped(const Identifier& identifier) {
+    log(6, "Dynamic dependency '{}' is empty and will be skipped.\n", identifier.toString());
+}
+
+}  // namespace
+
+std::vector<Dependency> TargetContext::createDependencyList() {
+    log(1, "Creating dependency list.\n");
+    std::vector<Dependency> list;
+    list.reserve(dependencies.size());
+    for (const Dependency& record : dependencies) {
+        if (!record.isDynamic()) {
+            list.push_back(record);
+            continue;
+        }
+        const DynamicDependency& macro = std::get<DynamicDependency>(record.target);
+        const RilkValuePtr value = resolve(macro.identifier);
+        const std::string text = value ? value->toString() : std::string();
+        const ParameterList entries = text.empty() ? ParameterList() : collectEntries(*value);
+        if (entries.empty()) {
+            logSkipped(macro.identifier);
+            continue;
+        }
+        if (record.aliasKind == Dependency::kAlias && entries.size() > 1) {
+            throw invalid(text,
+                          "single output alias cannot be used when a macro expands to multiple "
+                          "dependencies");
+        }
+        for (const auto& entry : entries) {
+            list.push_back(expandEntry(record, macro.sourceParameter, entry));
+        }
+    }
+    return list;
+}
+
+}  // namespace Rilk

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace Rilk {
+
+/// The paths that a pattern names. Path components holding "*" or "?" are wild and are
+/// matched against directory listings; every other component is taken as written without
+/// looking at the file system (brackets and backslashes are ordinary characters, "**" is
+/// two stars in one component). Results follow the listing order and keep the pattern's
+/// fixed parts as written. A relative pattern starts from the empty path, so a wild first
+/// component matches nothing. Never throws for file-system conditions: missing,
+/// unreadable or non-directory paths only drop candidates, and the result may be empty.
+std::vector<std::filesystem::path> expandPathGlob(const std::filesystem::path& pattern);
+
+/// Whether the whole of `name` matches `pattern`, byte for byte (case-sensitive): "?"
+/// stands for one character, "*" for any run of characters including none (a leading "."
+/// too).
+bool globMatch(const std::string& name, const std::string& pattern);
+
+}  // namespace Rilk

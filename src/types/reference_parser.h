@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "types/identifier.h"
+#include "types/rilk_errors.h"
+
+namespace Rilk {
+
+/// Reads the identifier at the start of a reference name (the text inside "${...}" or
+/// "#{...}"); characters after a complete identifier are not examined. An empty text fails
+/// with position 0 and "Empty identifier" and leaves `out` untouched; otherwise the result,
+/// `out` and `error` are those of the identifier parser.
+bool parseIdentifierText(const std::string& text, Identifier& out, ParseError& error);
+
+/// The identifier of a reference name, or the parse failure thrown as a `ParseError`.
+Identifier parseReferenceName(const std::string& name);
+
+}  // namespace Rilk

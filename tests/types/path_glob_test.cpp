@@ -1,0 +1,82 @@
+#include "types/path_glob.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace Rilk {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::UnorderedElementsAreArray;
+
+TEST(GlobMatch, WildcardsMatchWholeNamesCaseSensitively) {
+    const struct {
+        const char* name;
+        const char* pattern;
+        bool matches;
+    } cases[] = {
+        {"a.c", "?.c", true},
+        {"ab.c", "?.c", false},
+        {".hidden", "*", true},
+        {"x.c", "*.C", false},
+        {"", "*", true},
+        {"a", "", false},
+        {"abbbc", "a*b*c", true},
+        {"abcd", "a*c", false},
+        {"a1.c", "a[1].c", false},
+        {"a[1].c", "a[1].c", true},
+        {"a\\b", "a\\b", true},
+        {"aaa", "a**", true},
+        {"mississippi", "m*iss*pi", true},
+        {"ab", "abc*", false},
+        {"a.c.c", "*.c", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(globMatch(c.name, c.pattern), c.matches) << c.name << " vs " << c.pattern;
+    }
+}
+
+TEST(ExpandPathGlob, MatchesWildComponentsAgainstTheDirectoryTree) {
+    RilkTest::TempDir dir;
+    for (const char* file : {"src/a.c", "src/b.c", "src/ab.c", "src/x.C", "src/.hidden",
+                             "src/[1].c", "a/one/b.txt", "a/two/c.txt", "a/file.txt"}) {
+        dir.write(file, "");
+    }
+    const struct {
+        const char* pattern;
+        std::vector<std::string> matches;
+    } cases[] = {
+        {"src/*.c", {"src/a.c", "src/b.c", "src/ab.c", "src/[1].c"}},
+        {"src/?.c", {"src/a.c", "src/b.c"}},
+        {"src/*.C", {"src/x.C"}},
+        {"src/.*", {"src/.hidden"}},
+        {"src/*", {"src/a.c", "src/b.c", "src/ab.c", "src/x.C", "src/.hidden", "src/[1].c"}},
+        {"src/[1]*", {"src/[1].c"}},
+        // Only wild components look at the disk: files are listed too, fixed tails kept.
+        {"a/*/b.txt", {"a/one/b.txt", "a/two/b.txt", "a/file.txt/b.txt"}},
+        {"a/*/*.txt", {"a/one/b.txt", "a/two/c.txt"}},
+        {"missing/file.c", {"missing/file.c"}},
+        {"none/*.c", {}},
+        {"src/a.c/*", {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<fs::path> expected;
+        for (const std::string& match : c.matches) expected.push_back(dir.path() / match);
+        EXPECT_THAT(expandPathGlob(dir.path() / c.pattern), UnorderedElementsAreArray(expected))
+            << c.pattern;
+    }
+}
+
+TEST(ExpandPathGlob, RelativePatternStartsFromTheEmptyPath) {
+    EXPECT_THAT(expandPathGlob("rel/x.c"), UnorderedElementsAreArray({fs::path("rel/x.c")}));
+    EXPECT_TRUE(expandPathGlob("*.c").empty());
+}
+
+}  // namespace
+}  // namespace Rilk
