@@ -7,6 +7,7 @@
 #include "parser/file_visit_support.h"
 #include "types/dependency.h"
 #include "types/rilk_errors.h"
+#include "types/target_context.h"
 
 namespace {
 
@@ -118,5 +119,54 @@ INSTANTIATE_TEST_SUITE_P(
         MarkerCase{"app: @deps(x, .)", kLateMarker}, MarkerCase{"app: @deps(., .)", kLateMarker},
         // The marker after another parameter, as in `@gen(x, .)`, is refused.
         MarkerCase{"lib(mode): +base other/util::fmt @gen(x, .) => srcs", kLateMarker}));
+
+/// The records of `name` in a unit text, expanded in a target context made from the target.
+std::vector<std::string> expanded(const std::string& text, const std::string& name) {
+    auto unit = unitOf(text);
+    const Rilk::Target& target = unit->targets.at(name);
+    auto context = std::make_shared<Rilk::TargetContext>(
+        target.name, target.parameterNames, std::vector<Rilk::RilkValuePtr>{}, target.assignments,
+        target.conditions, target.dependencies);
+    std::vector<std::string> described;
+    for (const auto& d : context->createDependencyList()) {
+        described.push_back(describe(d) + (d.sourceValue ? "=" + d.sourceValue->toString() : ""));
+    }
+    return described;
+}
+
+TEST(VisitDependencies, ParsedSourceMarkerHandsEachEntryItsValue) {
+    EXPECT_EQ(
+        expanded(R"(
+        app: @deps(.) +@more(p) +> out {
+            deps = { b = "two" a = "one" }
+            more = "x"
+        }
+    )",
+                 "app"),
+        (std::vector<std::string>{"direct[||a] with source value=one",
+                                  "direct[||b] with source value=two", "+direct[||x] (p) +> out"}));
+}
+
+TEST(VisitDependencies, MacroParametersDoNotCombineWithAnEntrysOwn) {
+    try {
+        expanded(R"txt(app: @more(p) { more = "x y(q)" })txt", "app");
+        FAIL() << "expected the combined parameters to be refused";
+    } catch (const Rilk::RilkException& e) {
+        EXPECT_EQ(e.message(),
+                  "Invalid dynamic dependency 'y(q)': cannot combine macro parameters with "
+                  "parameters from the resolved dependency value");
+    }
+}
+
+TEST(VisitDependencies, SingleAliasOnAMacroOfManyTargetsIsRefused) {
+    try {
+        expanded(R"(app: @deps => out { deps = "a b" })", "app");
+        FAIL() << "expected the single alias to be refused";
+    } catch (const Rilk::RilkException& e) {
+        EXPECT_EQ(e.message(),
+                  "Invalid dynamic dependency 'a b': single output alias cannot be used when a "
+                  "macro expands to multiple dependencies");
+    }
+}
 
 }  // namespace
