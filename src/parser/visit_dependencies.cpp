@@ -9,6 +9,25 @@
 #include "types/dependency.h"
 #include "types/rilk_errors.h"
 
+namespace {
+
+/// Records the source marker "." found at position `index` of the parameter list. The
+/// marker hands each expanded entry's own value to its target, so it only means something
+/// first in the list of a dynamic dependency.
+void markSourceParameter(Rilk::Dependency& dependency, std::size_t index) {
+    if (!dependency.isDynamic()) {
+        throw Rilk::RilkException(
+            "The source parameter marker '.' can only be used with a dynamic dependency.");
+    }
+    if (index != 0) {
+        throw Rilk::RilkException(
+            "The source parameter marker '.' must be the first dependency parameter.");
+    }
+    std::get<Rilk::DynamicDependency>(dependency.target).sourceParameter = true;
+}
+
+}  // namespace
+
 antlrcpp::Any RilkVisitorImpl::visitDependency(RilkTopParser::DependencyContext* ctx) {
     auto* reference = ctx->dependency_identifier();
     Rilk::Dependency dependency;
@@ -23,25 +42,16 @@ antlrcpp::Any RilkVisitorImpl::visitDependency(RilkTopParser::DependencyContext*
     }
     const std::vector<RilkTopParser::Dependency_parameterContext*> parameters =
         ctx->dependency_parameter();
+    // Checked one by one in text order: a misplaced marker fails only when it is reached.
     for (std::size_t i = 0; i < parameters.size(); ++i) {
-        if (parameters[i]->DOT() == nullptr) {
-            if (parameters[i]->identifier() == nullptr)
-                fail(parameters[i], "the dependency parameter is missing");
+        if (parameters[i]->DOT() != nullptr) {
+            markSourceParameter(dependency, i);
+        } else if (parameters[i]->identifier() != nullptr) {
             dependency.parameters.push_back(
                 takeResult<Rilk::Identifier>(visitIdentifier(parameters[i]->identifier())));
-            continue;
+        } else {
+            fail(parameters[i], "the dependency parameter is missing");
         }
-        // The marker "." hands each expanded entry's own value to its target, so it only
-        // means something first in the list of a dynamic dependency.
-        if (!dependency.isDynamic()) {
-            throw Rilk::RilkException(
-                "The source parameter marker '.' can only be used with a dynamic dependency.");
-        }
-        if (i != 0) {
-            throw Rilk::RilkException(
-                "The source parameter marker '.' must be the first dependency parameter.");
-        }
-        std::get<Rilk::DynamicDependency>(dependency.target).sourceParameter = true;
     }
     if (auto* modifier = ctx->dependency_modifier(); modifier != nullptr && modifier->PLUS()) {
         dependency.modifier = Rilk::Dependency::kPlus;

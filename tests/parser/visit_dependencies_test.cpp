@@ -147,26 +147,4 @@ TEST(VisitDependencies, ParsedSourceMarkerHandsEachEntryItsValue) {
                                   "direct[||b] with source value=two", "+direct[||x] (p) +> out"}));
 }
 
-TEST(VisitDependencies, MacroParametersDoNotCombineWithAnEntrysOwn) {
-    try {
-        expanded(R"txt(app: @more(p) { more = "x y(q)" })txt", "app");
-        FAIL() << "expected the combined parameters to be refused";
-    } catch (const Rilk::RilkException& e) {
-        EXPECT_EQ(e.message(),
-                  "Invalid dynamic dependency 'y(q)': cannot combine macro parameters with "
-                  "parameters from the resolved dependency value");
-    }
-}
-
-TEST(VisitDependencies, SingleAliasOnAMacroOfManyTargetsIsRefused) {
-    try {
-        expanded(R"(app: @deps => out { deps = "a b" })", "app");
-        FAIL() << "expected the single alias to be refused";
-    } catch (const Rilk::RilkException& e) {
-        EXPECT_EQ(e.message(),
-                  "Invalid dynamic dependency 'a b': single output alias cannot be used when a "
-                  "macro expands to multiple dependencies");
-    }
-}
-
 }  // namespace

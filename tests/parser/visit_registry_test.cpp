@@ -19,17 +19,12 @@ std::vector<std::string> projectsOf(const RilkRegData& data) {
 }
 
 TEST(VisitRegistry, RelativePathsAreTakenAgainstTheRegistryDirectory) {
-    RilkRegData data =
-        registryOf(R"(projects { app "/src/app" lib "lib" up "../x/" })", kRegistryDir);
-    EXPECT_EQ(projectsOf(data),
-              (std::vector<std::string>{"app -> /src/app", "lib -> /home/u/.config/rilk/lib",
-                                        "up -> /home/u/.config/rilk/../x/"}));
+    RilkRegData data = registryOf(
+        R"(projects { app "/src/app" lib "lib" up "../x/" abs "/srv/a/../b/" })", kRegistryDir);
+    EXPECT_EQ(projectsOf(data), (std::vector<std::string>{
+                                    "app -> /src/app", "lib -> /home/u/.config/rilk/lib",
+                                    "up -> /home/u/.config/rilk/../x/", "abs -> /srv/a/../b/"}));
     EXPECT_TRUE(data.tools.empty());
-}
-
-TEST(VisitRegistry, AbsolutePathsStayAsWritten) {
-    RilkRegData data = registryOf(R"(projects { a "/srv/a/../b/" })", kRegistryDir);
-    EXPECT_EQ(projectsOf(data), std::vector<std::string>{"a -> /srv/a/../b/"});
 }
 
 TEST(VisitRegistry, EmptyBlocksAndEmptyFileGiveEmptyLists) {
@@ -69,13 +64,6 @@ TEST(VisitRegistry, ToolBlockKeepsRequiredModifierAndConditions) {
     EXPECT_EQ(tool.assignments[1].modifier, Rilk::AssignModifier::Must);
     ASSERT_EQ(tool.conditions.size(), 1u);
     EXPECT_EQ(tool.conditions[0].type, Rilk::Condition::OperatorType::Equal);
-}
-
-TEST(VisitRegistry, NestedBlockInTheRegistryGivesNoValue) {
-    RilkRegData data = registryOf("tools { t { x = { y = 1 } } }", kRegistryDir);
-    ASSERT_EQ(data.tools.size(), 1u);
-    ASSERT_EQ(data.tools[0].contextTemplate->assignments.size(), 1u);
-    EXPECT_EQ(data.tools[0].contextTemplate->assignments[0].value, nullptr);
 }
 
 TEST(VisitRegistry, FlagIsRestoredWhenAToolBlockFails) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
 #include <vector>
 
 namespace Rilk {
@@ -11,27 +10,16 @@ namespace {
 
 using Paths = std::vector<std::filesystem::path>;
 
-TEST(ProjectDataTest, UnitEntriesMergeIgnoringCaseAndKeepFirstSpellingAndPlace) {
-    ProjectData data;
-    data.addUnitFiles("core", {"a/rilk.txt"});
-    data.addUnitFiles("app", {});
-    data.addUnitFiles("Core", {"b/rilk.txt", "c/rilk.txt"});
-    data.addUnitFiles("APP", {"app/rilk.txt"});
-
-    ASSERT_EQ(data.units.size(), 2u);
-    EXPECT_EQ(data.units[0].first, "core");
-    EXPECT_EQ(data.units[0].second, (Paths{"a/rilk.txt", "b/rilk.txt", "c/rilk.txt"}));
-    EXPECT_EQ(data.units[1].first, "app");
-    EXPECT_EQ(data.units[1].second, (Paths{"app/rilk.txt"}));
-}
-
-TEST(ProjectDataTest, NamesThatDifferBeyondCaseStayApart) {
+TEST(ProjectDataTest, OnlyNamesEqualIgnoringCaseMerge) {
     ProjectData data;
     data.addUnitFiles("core", {"a"});
-    data.addUnitFiles("core2", {"b"});
-    data.addUnitFiles("cor", {"c"});
+    data.addUnitFiles("cor", {"b"});
+    data.addUnitFiles("CORE", {"c"});
+    data.addUnitFiles("core2", {});
     ASSERT_EQ(data.units.size(), 3u);
-    EXPECT_EQ(data.units[2].first, "cor");
+    EXPECT_EQ(data.units[0], (ProjectData::UnitEntry{"core", Paths{"a", "c"}}));
+    EXPECT_EQ(data.units[1], (ProjectData::UnitEntry{"cor", Paths{"b"}}));
+    EXPECT_EQ(data.units[2], (ProjectData::UnitEntry{"core2", Paths{}}));
 }
 
 }  // namespace
