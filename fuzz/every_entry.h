@@ -8,7 +8,10 @@
 #include "parser/parse_chain.h"
 #include "parser/rilk_visitor_impl.h"
 #include "parser/throwing_error_listener.h"
+#include "types/project_data.h"
 #include "types/rilk_errors.h"
+#include "types/rilk_reg_data.h"
+#include "types/unit.h"
 
 namespace RilkFuzz {
 
@@ -31,6 +34,20 @@ inline void forgetPredictions(Rilk::ParseChain& chain) {
     simulator->clearDFA();
     simulator->getSharedContextCache().clear();
     chain.lexer().getInterpreter<antlr4::atn::LexerATNSimulator>()->getSharedContextCache().clear();
+}
+
+/// Builds the whole file model (unit, project or registry record) from a clean file tree.
+inline void visitModel(antlr4::tree::ParseTree* tree, RilkVisitorImpl::FileKind kind) {
+    RilkVisitorImpl visitor("/fuzz", "", kind);
+    visitor.sourcePath = "fuzz.txt";
+    if (auto* unit = dynamic_cast<RilkTopParser::UnitFileContext*>(tree)) {
+        std::unique_ptr<Rilk::Unit> model(
+            takeResult<Rilk::Unit*>(visitor.visitRilkUnit(unit->rilkUnit())));
+    } else if (auto* project = dynamic_cast<RilkTopParser::ProjFileContext*>(tree)) {
+        takeResult<Rilk::ProjectData>(visitor.visitRilkProject(project->rilkProject()));
+    } else if (auto* registry = dynamic_cast<RilkTopParser::RegistryFileContext*>(tree)) {
+        takeResult<RilkRegData>(visitor.visitRilkRegistry(registry->rilkRegistry()));
+    }
 }
 
 /// Parses `text` as one file of the given kind and, when it parsed without errors, builds
@@ -56,6 +73,7 @@ inline void parseFile(const std::string& text, RilkVisitorImpl::FileKind kind) {
     RilkVisitorImpl visitor("/fuzz", "", kind);
     visitor.sourcePath = "fuzz.txt";
     visitBlocks(tree, visitor);
+    visitModel(tree, kind);
 }
 
 /// Feeds `text` to each entry rule of the grammar and to the model builder. Every failure

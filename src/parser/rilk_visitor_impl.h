@@ -75,10 +75,44 @@ class RilkVisitorImpl : public RilkTopParserBaseVisitor {
     /// -> `Rilk::Assignment::AssignType`
     antlrcpp::Any visitAssign_operator(RilkTopParser::Assign_operatorContext* ctx) override;
 
-    // The operations of units, targets and dependencies (`visitRilkUnit`, `visitTarget`,
-    // `visitDependency` ...) and of the registry and project records (`visitRilkRegistry`,
-    // `visitRilkProject`, `visitBuild_tool` ...) are declared here beside these, each in
-    // a source file of its own part, and build on the operations above.
+    // Units, targets and dependencies (visit_units.cpp, visit_dependencies.cpp).
+    /// -> `Rilk::Unit*`, owned by the caller
+    antlrcpp::Any visitRilkUnit(RilkTopParser::RilkUnitContext* ctx) override;
+    /// -> `Rilk::Target*`, owned by the caller
+    antlrcpp::Any visitTarget(RilkTopParser::TargetContext* ctx) override;
+    /// -> `Rilk::Dependency`
+    antlrcpp::Any visitDependency(RilkTopParser::DependencyContext* ctx) override;
+    /// -> `Rilk::Dependency` with only its direct target set
+    antlrcpp::Any visitDirect_dependency(RilkTopParser::Direct_dependencyContext* ctx) override;
+    /// -> `Rilk::Dependency` with only its dynamic target set
+    antlrcpp::Any visitDependency_macro(RilkTopParser::Dependency_macroContext* ctx) override;
+
+    // The registry file and tool definitions (visit_registry.cpp).
+    /// -> `RilkRegData`
+    antlrcpp::Any visitRilkRegistry(RilkTopParser::RilkRegistryContext* ctx) override;
+    /// -> `std::vector<RilkRegProject>`
+    antlrcpp::Any visitProjects(RilkTopParser::ProjectsContext* ctx) override;
+    /// -> `RilkRegProject`, its relative path joined to `baseDirectory`
+    antlrcpp::Any visitProject(RilkTopParser::ProjectContext* ctx) override;
+    /// -> `std::vector<Rilk::BuildToolDefinition>`
+    antlrcpp::Any visitBuild_tools(RilkTopParser::Build_toolsContext* ctx) override;
+    /// -> `Rilk::BuildToolDefinition`; "!" is accepted inside the tool's block
+    antlrcpp::Any visitBuild_tool(RilkTopParser::Build_toolContext* ctx) override;
+
+    // The project file (visit_project.cpp).
+    /// -> `Rilk::ProjectData`
+    antlrcpp::Any visitRilkProject(RilkTopParser::RilkProjectContext* ctx) override;
+    /// -> `std::vector<Rilk::ProjectImport>`
+    antlrcpp::Any visitProj_import_section(RilkTopParser::Proj_import_sectionContext* ctx) override;
+    /// -> `Rilk::ProjectImport`
+    antlrcpp::Any visitProj_import(RilkTopParser::Proj_importContext* ctx) override;
+    /// -> `Rilk::ProjectImport` of kind `Path`
+    antlrcpp::Any visitProj_path_import(RilkTopParser::Proj_path_importContext* ctx) override;
+    /// -> `Rilk::ProjectImport` of kind `Registry`
+    antlrcpp::Any visitProj_registry_import(
+        RilkTopParser::Proj_registry_importContext* ctx) override;
+    /// -> `Rilk::Profile`
+    antlrcpp::Any visitProfile(RilkTopParser::ProfileContext* ctx) override;
 
     /// The directory of the visited file; relative path literals are taken relative to it.
     std::filesystem::path baseDirectory;
