@@ -1,69 +1,41 @@
-#include "types/argument_text.h"
+#include "types/types_test_support.h"
 
-#include <gtest/gtest.h>
+using namespace Rilk;
+using namespace RilkTest;
 
-#include "context_test_support.h"
-
-namespace Rilk {
-namespace {
-
-using namespace Rilk::testing;
-
-struct ArgCase {
-    const char* text;
-    const char* prefix;
-    bool quote;
-    const char* expected;
-};
-
-class FormatArg : public ::testing::TestWithParam<ArgCase> {};
-
-TEST_P(FormatArg, WritesOneArgument) {
-    const ArgCase& c = GetParam();
-    EXPECT_EQ(formatArg(raw(c.text), c.prefix, c.quote), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, FormatArg,
-    ::testing::Values(ArgCase{"a b", "p", true, " p\"a b\""}, ArgCase{"a b", "p", false, " pa b"},
-                      ArgCase{"", "-I", true, ""}, ArgCase{"\"q r\"", "", true, " \"q r\""},
-                      ArgCase{R"(a\b"c$d`e)", "-D", true, R"( -D"a\\b\"c\$d\`e")"},
-                      ArgCase{R"(a\b"c$d`e)", "-D", false, R"( -Da\b"c$d`e)"},
-                      ArgCase{"\"open", "", true, R"( "\"open")"},
-                      ArgCase{"$(rm -rf x)", "", true, R"x( "\$(rm -rf x)")x"}));
-
-TEST(FormatArgNull, GivesNothing) { EXPECT_EQ(formatArg(nullptr, "p", true), ""); }
-
-class VariableArgs : public ::testing::Test {
-  protected:
-    VariableArgs() {
-        set(context, "flags", raw("-O2 -g"));
-        set(context, "dirs", list({raw("a"), raw("b c")}));
-        set(context, "deep", list({list({raw("a"), list({raw("b"), raw("c")})})}));
-        set(context, "gaps", list({raw(""), raw("x"), nullptr}));
-        context.addAssignment(assign("none", nullptr, AssignType::Declare), kKeepModifier);
+TEST(FormatArg, WritesOneArgumentEscapingWhatItQuotes) {
+    const std::tuple<const char*, const char*, bool, const char*> cases[] = {
+        {"a b", "p", true, " p\"a b\""},
+        {"a b", "p", false, " pa b"},
+        {"", "-I", true, ""},
+        {"\"q r\"", "", true, " \"q r\""},
+        {R"(a\b"c$d`e)", "-D", true, R"( -D"a\\b\"c\$d\`e")"},
+        {R"(a\b"c$d`e)", "-D", false, R"( -Da\b"c$d`e)"},
+        {"\"open", "", true, R"( "\"open")"},
+        {"$(rm -rf x)", "", true, R"x( "\$(rm -rf x)")x"}};
+    for (const auto& [text, prefix, quote, expected] : cases) {
+        EXPECT_EQ(formatArg(raw(text), prefix, quote), expected) << text;
     }
+    EXPECT_EQ(formatArg(nullptr, "p", true), "");
+}
+
+TEST(VariableArgs, DeepFormTakesStringsWholeFlatFormSplitsWordsAndOpensOneLevel) {
     Context context;
-};
-
-TEST_F(VariableArgs, DeepFormTakesStringsWholeAndListsToAnyDepth) {
-    EXPECT_EQ(context.formatVariableArgs("flags", "", true), " \"-O2 -g\"");
-    EXPECT_EQ(context.formatVariableArgs("dirs", "-I", true), " -I\"a\" -I\"b c\"");
-    EXPECT_EQ(context.formatVariableArgs("deep", "p", false), " pa pb pc");
-    EXPECT_EQ(context.formatVariableArgs("gaps", "p", false), " px");
-    EXPECT_EQ(context.formatVariableArgs("none", "p", false), "");
-    EXPECT_EQ(context.formatVariableArgs("absent", "p", false), "");
+    set(set(context, "flags", raw("-O2 -g")), "dirs", list({raw("a"), raw("b c")}));
+    set(context, "deep", list({list({raw("a"), list({raw("b"), raw("c")})})}));
+    set(context, "gaps", list({raw(""), raw("x"), nullptr}));
+    set(context, "none", nullptr, AssignType::Declare);
+    const std::tuple<const char*, const char*, bool, const char*, const char*> cases[] = {
+        // variable, prefix, quote, deep form, flat form
+        {"flags", "", true, " \"-O2 -g\"", " \"-O2\" \"-g\""},
+        {"flags", "", false, " -O2 -g", " -O2 -g"},
+        {"dirs", "-I", true, " -I\"a\" -I\"b c\"", " -I\"a\" -I\"b c\""},
+        {"deep", "p", false, " pa pb pc", " pa pb c"},
+        {"gaps", "p", false, " px", " px"},
+        {"none", "p", false, "", ""},
+        {"absent", "p", false, "", ""}};
+    for (const auto& [name, prefix, quote, deep, flat] : cases) {
+        EXPECT_EQ(context.formatVariableArgs(name, prefix, quote), deep) << name;
+        EXPECT_EQ(context.formatVariableArgsFlat(name, prefix, quote), flat) << name;
+    }
 }
-
-TEST_F(VariableArgs, FlatFormSplitsWordsAndOpensOneLevel) {
-    EXPECT_EQ(context.formatVariableArgsFlat("flags", "", false), " -O2 -g");
-    EXPECT_EQ(context.formatVariableArgsFlat("flags", "", true), " \"-O2\" \"-g\"");
-    EXPECT_EQ(context.formatVariableArgsFlat("dirs", "-I", true), " -I\"a\" -I\"b c\"");
-    EXPECT_EQ(context.formatVariableArgsFlat("deep", "p", false), " pa pb c");
-    EXPECT_EQ(context.formatVariableArgsFlat("gaps", "p", false), " px");
-    EXPECT_EQ(context.formatVariableArgsFlat("none", "p", false), "");
-    EXPECT_EQ(context.formatVariableArgsFlat("absent", "p", false), "");
-}
-
-}  // namespace
-}  // namespace Rilk

@@ -1,69 +1,55 @@
-#include <gtest/gtest.h>
+#include "types/types_test_support.h"
 
-#include "context_test_support.h"
+using namespace Rilk;
+using namespace RilkTest;
 
-namespace Rilk {
 namespace {
-
-using namespace Rilk::testing;
 
 Resolver* resolverOf(const RilkValuePtr& value) {
     return dynamic_cast<Resolvable&>(*value).resolver();
 }
 
+}  // namespace
+
 TEST(ContextCopy, AppendingOrResolvingInTheCopyLeavesTheSourceUnchanged) {
     auto inner = std::make_shared<Context>();
     set(*inner, "x", raw("1"));
     Context source;
-    set(source, "s", raw("x"));
-    set(source, "a", ref("b"));
-    set(source, "b", raw("source"));
+    set(set(set(source, "s", raw("x")), "a", ref("b")), "b", raw("source"));
     set(source, "cfg", nested(inner));
     Context copy(source);
-    set(copy, "s", raw("y"), AssignType::Append);
-    set(copy, "b", raw("copy"));
-    set(copy, "cfg", makeString("z"), AssignType::Append);
-    copy.resolveAll();
-    EXPECT_EQ(textOf(copy, "s"), "x y");
-    EXPECT_EQ(textOf(copy, "a"), "copy");
-    EXPECT_EQ(textOf(copy, "cfg"), "x z");
-    EXPECT_EQ(textOf(source, "s"), "x");
-    EXPECT_EQ(textOf(source, "cfg"), "x");
+    set(set(copy, "s", raw("y"), AssignType::Append), "b", raw("copy"));
+    set(copy, "cfg", str("z"), AssignType::Append).resolveAll();
+    EXPECT_EQ(textOf(copy, "s") + "|" + textOf(copy, "a") + "|" + textOf(copy, "cfg"),
+              "x y|copy|x z");
+    EXPECT_EQ(textOf(source, "s") + "|" + textOf(source, "cfg"), "x|x");
     EXPECT_EQ(source.getVariable("a")->typeName(), "RilkIdentifier");
     EXPECT_EQ(resolverOf(source.getVariable("a")), &source);
-}
 
-TEST(ContextCopy, ATargetMergedFromACopyLeavesTheSourceAlone) {
+    // The same holds for a target merged from a copy of a runtime context.
     Context runtime;
-    set(runtime, "FLAGS", raw("-O2"));
-    set(runtime, "ref", ref("FLAGS"));
+    set(set(runtime, "FLAGS", raw("-O2")), "ref", ref("FLAGS"));
     auto target = std::make_shared<TargetContext>(Context(), QualifiedTargetName("", "u", "t"));
     target->addContext(Context(runtime), 0, kTakeModifier, false);
-    set(*target, "FLAGS", raw("-g"), AssignType::Append);
-    target->resolveAll();
+    set(*target, "FLAGS", raw("-g"), AssignType::Append).resolveAll();
     EXPECT_EQ(textOf(*target, "ref"), "-O2 -g");
     EXPECT_EQ(textOf(runtime, "FLAGS"), "-O2");
     EXPECT_EQ(runtime.getVariable("ref")->typeName(), "RilkIdentifier");
 }
 
-TEST(ContextCopy, ConditionsOfTheCopyTestTheCopy) {
+TEST(ContextCopy, ConditionsOfTheCopyTestTheCopyAndMovingRebindsTheValues) {
     const auto body = std::make_shared<ContextTemplate>(std::vector{assign("Y", num(1))});
-    const ContextPtr source =
-        ContextTemplate({}, {Condition{ref("X"), nullptr, Condition::OperatorType::Resolves, body}})
-            .createContext();
+    const Condition ifX{ref("X"), nullptr, Condition::OperatorType::Resolves, body};
+    const ContextPtr source = ContextTemplate({}, {ifX}).createContext();
     Context copy(*source);
-    set(copy, "X", num(1));
-    copy.evaluateConditions();
+    set(copy, "X", num(1)).evaluateConditions();
     EXPECT_TRUE(copy.hasVariable("Y"));
     EXPECT_FALSE(source->hasVariable("Y"));
     EXPECT_EQ(source->conditions.size(), 1u);
-}
 
-TEST(ContextCopy, MovingRebindsTheMovedValues) {
-    Context source;
-    set(source, "a", ref("b"));
-    set(source, "b", raw("v"));
-    const auto moved = std::make_shared<Context>(std::move(source));
+    Context from;
+    set(set(from, "a", ref("b")), "b", raw("v"));
+    const auto moved = std::make_shared<Context>(std::move(from));
     EXPECT_EQ(resolverOf(moved->getVariable("a")), moved.get());
     moved->resolveAll();
     EXPECT_EQ(textOf(*moved, "a"), "v");
@@ -78,12 +64,36 @@ TEST(ContextTemplate, CombinesAssignmentsInSourceOrderIntoIndependentContexts) {
     EXPECT_EQ(first->assignments.at("a").type, AssignType::Set);
     EXPECT_EQ(textOf(*first, "A"), "x y");
     EXPECT_EQ(block.assignments[0].value->toString(), "x");
-    set(*second, "b", raw("2"));
+    set(*second, "b", raw("2")).resolveAll();
     first->resolveAll();
-    second->resolveAll();
-    EXPECT_EQ(textOf(*first, "r"), "1");
-    EXPECT_EQ(textOf(*second, "r"), "2");
+    EXPECT_EQ(textOf(*first, "r") + "|" + textOf(*second, "r"), "1|2");
 }
 
-}  // namespace
-}  // namespace Rilk
+TEST(ContextMerge, AppliesTheSourceUnderTheOverride) {
+    for (const auto& [typeOverride, expected] :
+         {std::pair{0u, "x"}, std::pair{2u, "y x"}, std::pair{3u, "y"}, std::pair{4u, "<null>"}}) {
+        Context source, target;
+        set(source, "a", raw("x"));
+        set(target, "a", raw("y"));
+        EXPECT_TRUE(target.addContext(source, typeOverride, kKeepModifier, false).empty());
+        EXPECT_EQ(textOf(target, "a"), expected) << typeOverride;
+    }
+}
+
+TEST(ContextMerge, BadOperationsAreLoggedAndReturned) {
+    Context source, target;
+    source.addAssignment(assign("a", raw("x"), AssignType::Set, AssignModifier::Up), 0);
+    set(source, "b", raw("z"));
+    const RilkValuePtr pending = ref("later");
+    set(target, "a", pending);
+    std::vector<Assignment> failed;
+    EXPECT_EQ(capture(1, [&] { failed = target.addContext(source, 2, kTakeModifier, false); }),
+              "Exception when adding implicit context: later is not resolved yet and '\"x\"' "
+              "cannot be appended to it.\n");
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].type, AssignType::Append);
+    EXPECT_EQ(failed[0].modifier, AssignModifier::Up);
+    EXPECT_EQ(target.getVariable("a"), pending);
+    EXPECT_EQ(textOf(target, "b"), "z");
+    EXPECT_THROW(target.addContext(source, 7, kKeepModifier, false), AssignmentException);
+}

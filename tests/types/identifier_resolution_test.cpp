@@ -1,25 +1,29 @@
-#include <gtest/gtest.h>
-
 #include <stdexcept>
 
-#include "context_test_support.h"
+#include "types/types_test_support.h"
 
-namespace Rilk {
+using namespace Rilk;
+using namespace RilkTest;
+
 namespace {
 
-using namespace Rilk::testing;
+/// A list that counts how often it is resolved.
+struct CountingList : RilkList {
+    explicit CountingList(int& count) : count(count) {}
+    RilkValuePtr resolve() override { return ++count, RilkList::resolve(); }
+    int& count;
+};
+
+}  // namespace
 
 class IdentifierResolution : public ::testing::Test {
-  protected:
+protected:
     IdentifierResolution() {
-        set(context, "list", list({raw("a"), raw("b")}));
-        set(context, "text", raw("hello"));
-        set(context, "one", num(1));
-        set(context, "oneText", raw("1"));
+        set(set(context, "list", list({raw("a"), raw("b")})), "text", raw("hello"));
+        set(set(context, "one", num(1)), "oneText", raw("1"));
         set(context, "empty", nullptr, AssignType::Declare);
         set(*inner, "name", ref("other"));
-        set(context, "cfg", nested(inner));
-        set(context, "other", raw("found"));
+        set(set(context, "cfg", nested(inner)), "other", raw("found"));
         set(context, "refs", list({ref("other"), nested(inner)}));
     }
 
@@ -30,31 +34,21 @@ class IdentifierResolution : public ::testing::Test {
 
     template <typename Error>
     std::string error(const std::string& identifier) {
-        try {
-            context.resolve(ident(identifier));
-        } catch (const Error& e) {
-            if constexpr (std::is_base_of_v<RilkException, Error>)
-                return e.message();
-            else
-                return e.what();
-        }
-        return "no error";
+        return errorText<Error>([&] { context.resolve(ident(identifier)); });
     }
 
     Context context;
     ContextPtr inner = std::make_shared<Context>();
 };
 
-TEST_F(IdentifierResolution, FindsPlainIndexedAndDottedNames) {
+TEST_F(IdentifierResolution, FindsPlainIndexedAndDottedNamesWhereTheyLive) {
     EXPECT_EQ(text("empty"), "<null>");
     EXPECT_EQ(text("TEXT"), "hello");
     EXPECT_EQ(text("list[1]"), "b");
     EXPECT_EQ(text("text[1..3]"), "el");
     EXPECT_EQ(text("list[one]"), "b");
     EXPECT_EQ(text("refs[1].name"), "found");
-}
-
-TEST_F(IdentifierResolution, ResolvesTheDesignatedVariableWhereItLives) {
+    // The designated variable is resolved and cached where it lives.
     EXPECT_EQ(text("cfg.NAME"), "found");
     EXPECT_TRUE(inner->assignments.at("name").resolved);
     EXPECT_EQ(inner->getVariable("name")->toString(), "found");
@@ -81,5 +75,35 @@ TEST_F(IdentifierResolution, EachFailingFormRaisesItsError) {
     EXPECT_EQ(error<IdentifierError>("empty.x"), "Identifier part must be context. empty. <<");
 }
 
-}  // namespace
-}  // namespace Rilk
+TEST(ContextResolution, ResolvesEachVariableOnceUntilItChanges) {
+    int xCount = 0, yCount = 0;
+    Context context;
+    set(context, "X", std::make_shared<CountingList>(xCount));
+    set(context, "Y", std::make_shared<CountingList>(yCount)).resolveAll();
+    context.resolveAll();
+    EXPECT_EQ(xCount, 1);
+    set(context, "X", std::make_shared<CountingList>(xCount));
+    set(context, "X", raw("y"), AssignType::Append).resolveAll();
+    EXPECT_EQ(xCount, 2);
+    EXPECT_EQ(yCount, 1);
+}
+
+TEST(ContextResolution, AVariableThatNeedsItselfIsALoop) {
+    Context context;
+    set(set(set(context, "x", ref("x")), "a", ref("b")), "b", ref("a"));
+    set(context, "l", list({ref("l[0]")}));
+    auto inner = std::make_shared<Context>();
+    set(*inner, "y", ref("cfg"));
+    set(context, "cfg", nested(inner));
+    const auto loop = [&](const char* name) {
+        return errorText<LoopFoundException>([&] { context.resolve(ident(name)); });
+    };
+    EXPECT_EQ(loop("x"), "Loop detected! Causing term: 'x'\n  loop goes as follows: x <- ");
+    EXPECT_EQ(loop("a"), "Loop detected! Causing term: 'a'\n  loop goes as follows: b <- a <- ");
+    EXPECT_EQ(loop("l").find("Causing term: 'l[0]'"), 15u);
+    EXPECT_EQ(loop("cfg").find("Causing term: 'cfg'"), 15u);
+    EXPECT_FALSE(context.assignments.at("a").resolved);
+    // Nothing stays marked after a loop: a variable used in one still resolves elsewhere.
+    set(context, "b", raw("fine"));
+    EXPECT_EQ(context.resolve(ident("a"))->toString(), "fine");
+}

@@ -1,26 +1,15 @@
 #include "types/path_glob.h"
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
 
-namespace Rilk {
-namespace {
-
+using namespace Rilk;
 namespace fs = std::filesystem;
 using ::testing::UnorderedElementsAreArray;
 
 TEST(GlobMatch, WildcardsMatchWholeNamesCaseSensitively) {
-    const struct {
-        const char* name;
-        const char* pattern;
-        bool matches;
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"a.c", "?.c", true},
         {"ab.c", "?.c", false},
         {".hidden", "*", true},
@@ -37,8 +26,8 @@ TEST(GlobMatch, WildcardsMatchWholeNamesCaseSensitively) {
         {"ab", "abc*", false},
         {"a.c.c", "*.c", true},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(globMatch(c.name, c.pattern), c.matches) << c.name << " vs " << c.pattern;
+    for (const auto& [name, pattern, matches] : cases) {
+        EXPECT_EQ(globMatch(name, pattern), matches) << name << " vs " << pattern;
     }
 }
 
@@ -48,10 +37,7 @@ TEST(ExpandPathGlob, MatchesWildComponentsAgainstTheDirectoryTree) {
                              "src/[1].c", "a/one/b.txt", "a/two/c.txt", "a/file.txt"}) {
         dir.write(file, "");
     }
-    const struct {
-        const char* pattern;
-        std::vector<std::string> matches;
-    } cases[] = {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"src/*.c", {"src/a.c", "src/b.c", "src/ab.c", "src/[1].c"}},
         {"src/?.c", {"src/a.c", "src/b.c"}},
         {"src/*.C", {"src/x.C"}},
@@ -65,18 +51,13 @@ TEST(ExpandPathGlob, MatchesWildComponentsAgainstTheDirectoryTree) {
         {"none/*.c", {}},
         {"src/a.c/*", {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [pattern, matches] : cases) {
         std::vector<fs::path> expected;
-        for (const std::string& match : c.matches) expected.push_back(dir.path() / match);
-        EXPECT_THAT(expandPathGlob(dir.path() / c.pattern), UnorderedElementsAreArray(expected))
-            << c.pattern;
+        for (const std::string& match : matches) expected.push_back(dir.path() / match);
+        EXPECT_THAT(expandPathGlob(dir.path() / pattern), UnorderedElementsAreArray(expected))
+            << pattern;
     }
-}
-
-TEST(ExpandPathGlob, RelativePatternStartsFromTheEmptyPath) {
+    // A relative pattern starts from the empty path.
     EXPECT_THAT(expandPathGlob("rel/x.c"), UnorderedElementsAreArray({fs::path("rel/x.c")}));
     EXPECT_TRUE(expandPathGlob("*.c").empty());
 }
-
-}  // namespace
-}  // namespace Rilk

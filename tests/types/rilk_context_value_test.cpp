@@ -1,13 +1,9 @@
-#include "types/rilk_context_value.h"
+#include "types/types_test_support.h"
 
-#include <gtest/gtest.h>
+using namespace Rilk;
+using namespace RilkTest;
 
-#include "context_test_support.h"
-
-namespace Rilk {
 namespace {
-
-using namespace Rilk::testing;
 
 std::shared_ptr<RilkContext> contextValue(std::vector<Assignment> assignments) {
     auto context = std::make_shared<Context>();
@@ -15,38 +11,34 @@ std::shared_ptr<RilkContext> contextValue(std::vector<Assignment> assignments) {
     return nested(context);
 }
 
+}  // namespace
+
 TEST(RilkContext, TextAndIterationGiveTheVariableNamesInNameOrder) {
     const auto value = contextValue({assign("b", num(1)), assign("A", num(2))});
     EXPECT_EQ(value->toString(), "A b");
-    std::vector<std::string> names;
-    for (auto it = valueBegin(*value), end = valueEnd(*value); !(it == end); ++it) {
-        EXPECT_EQ((*it)->typeName(), "RilkString");
-        names.push_back((*it)->toString());
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"A", "b"}));
+    EXPECT_EQ(texts(*value), (std::vector<std::string>{"A", "b"}));
+    EXPECT_EQ((*valueBegin(*value))->typeName(), "RilkString");
     EXPECT_THROW(value->begin()->equals(*list({raw("x")})->begin()), InternalError);
 }
 
-TEST(RilkContext, AStringDeclaresAVariableInTheSharedContext) {
+TEST(RilkContext, AStringDeclaresInTheSharedContextAContextIsAddedToACopy) {
     const auto value = contextValue({assign("NAME", num(1))});
-    value->append(*makeString("name"));
+    value->append(*str("name"));
     EXPECT_EQ(value->context()->getVariable("NAME"), nullptr);
-    const RilkValuePtr sum = value->add(*makeString("other"));
+    const RilkValuePtr declared = value->add(*str("other"));
     EXPECT_TRUE(value->context()->hasVariable("other"));
-    EXPECT_EQ(dynamic_cast<RilkContext&>(*sum).context(), value->context());
+    EXPECT_EQ(dynamic_cast<RilkContext&>(*declared).context(), value->context());
     EXPECT_THROW(value->append(*raw("x")), BadConversion);
-}
 
-TEST(RilkContext, AddingAContextChangesNeitherOperand) {
     const auto left = contextValue({assign("b", raw("x"))});
     const auto right =
         contextValue({assign("b", raw("y"), AssignType::Append), assign("c", num(1))});
-    const RilkValuePtr sum = left->add(*right);
-    const Context& merged = *dynamic_cast<RilkContext&>(*sum).context();
-    EXPECT_EQ(textOf(merged, "b"), "x y");
+    const RilkValuePtr added = left->add(*right);
+    const Context& sum = *dynamic_cast<RilkContext&>(*added).context();
+    EXPECT_EQ(textOf(sum, "b"), "x y");
     EXPECT_EQ(textOf(*left->context(), "b"), "x");
     EXPECT_FALSE(left->context()->hasVariable("c"));
-    EXPECT_NE(merged.getVariable("c"), right->context()->getVariable("c"));
+    EXPECT_NE(sum.getVariable("c"), right->context()->getVariable("c"));
     left->append(*right);
     EXPECT_EQ(textOf(*left->context(), "b"), "x y");
 }
@@ -62,12 +54,8 @@ TEST(RilkContext, GetComparisonsAndResolver) {
     EXPECT_TRUE(value->less(*contextValue({assign("x", id), assign("y", id)})));
     EXPECT_THROW(value->equals(*raw("a")), BadConversion);
     Context outer;
-    set(outer, "outer", raw("o"));
-    set(outer, "cfg", value);
+    set(set(outer, "outer", raw("o")), "cfg", value);
     EXPECT_EQ(dynamic_cast<Resolvable&>(*id).resolver(), &outer);
     EXPECT_EQ(value->resolve(), value);
     EXPECT_EQ(textOf(*value->context(), "x"), "o");
 }
-
-}  // namespace
-}  // namespace Rilk

@@ -1,13 +1,12 @@
-#include "types/target_context.h"
+#include <set>
 
-#include <gtest/gtest.h>
+#include "types/parameter_text.h"
+#include "types/types_test_support.h"
 
-#include "context_test_support.h"
+using namespace Rilk;
+using namespace RilkTest;
 
-namespace Rilk {
 namespace {
-
-using namespace Rilk::testing;
 
 std::shared_ptr<TargetContext> instance(std::vector<std::string> names,
                                         std::vector<RilkValuePtr> values,
@@ -16,6 +15,8 @@ std::shared_ptr<TargetContext> instance(std::vector<std::string> names,
     return std::make_shared<TargetContext>(name, names, values, assignments,
                                            std::vector<Condition>{}, std::vector<Dependency>(1));
 }
+
+}  // namespace
 
 TEST(TargetContext, AppliesParametersOverTheTemplate) {
     const RilkValuePtr callers = raw("1");
@@ -31,26 +32,18 @@ TEST(TargetContext, AppliesParametersOverTheTemplate) {
     EXPECT_EQ(callers->toString(), "1");
 }
 
-TEST(TargetContext, UniqueNamesJoinTheNonEmptyParts) {
+TEST(TargetContext, UniqueNamesJoinTheNonEmptyPartsAndTheParameterHash) {
     EXPECT_EQ(instance({}, {}, {}, {"", "", "app"})->uniqueName(), "app");
     EXPECT_EQ(instance({}, {}, {}, {"", "main", "app"})->uniqueName(), "main::app");
     EXPECT_EQ(instance({}, {})->uniqueName(), "lib/main::app");
     EXPECT_EQ(instance({"p"}, {raw("abc")})->uniqueName(), "lib/main::app@e71fa2190541574b");
     EXPECT_EQ(instance({"p"}, {raw("x"), raw("y")})->parameterText, "x");
-}
-
-TEST(TargetContext, ParameterHashKeepsLeadingZeros) {
+    EXPECT_NE(instance({"a", "b"}, {raw("12"), raw("3")})->uniqueName(),
+              instance({"a", "b"}, {raw("1"), raw("23")})->uniqueName());
     auto target = instance({}, {});
     EXPECT_EQ(target->parameterHash(), "");
-    target->parameterText = "10";
+    target->parameterText = "10";  // a hash below 2^60 keeps its leading zeros
     EXPECT_EQ(target->parameterHash(), "07f89207b4ba08a4");
-}
-
-TEST(TargetContext, DifferentParameterListsGetDifferentUniqueNames) {
-    const std::string first = instance({"a", "b"}, {raw("12"), raw("3")})->uniqueName();
-    EXPECT_NE(first, instance({"a", "b"}, {raw("1"), raw("23")})->uniqueName());
-    EXPECT_NE(first, instance({"a"}, {raw("123")})->uniqueName());
-    EXPECT_NE(instance({"a"}, {raw("")})->uniqueName(), instance({"a"}, {})->uniqueName());
 }
 
 TEST(TargetContext, CanBeMadeFromAnotherContextAndPrintsItsName) {
@@ -61,5 +54,35 @@ TEST(TargetContext, CanBeMadeFromAnotherContextAndPrintsItsName) {
     EXPECT_EQ(capture(1, [&] { target->print(3); }), "/u::t\n{\nx = 1\n}\n\n");
 }
 
-}  // namespace
-}  // namespace Rilk
+TEST(QualifiedTargetName, ParseSplitsAtTheFirstSeparatorsToStringPrintsBoth) {
+    const std::pair<const char*, const char*> cases[] = {{"app", "||app"},
+                                                         {"main::app", "|main|app"},
+                                                         {"lib/main::app", "lib|main|app"},
+                                                         {"a/b/c::t", "a|b/c|t"},
+                                                         {"x::y::z", "|x|y::z"},
+                                                         {"a/b", "||a/b"},
+                                                         {"::t", "||t"},
+                                                         {"", "||"}};
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(fields(QualifiedTargetName::parse(text)), expected) << text;
+    }
+    EXPECT_EQ(QualifiedTargetName("", "", "app").toString(), "/::app");
+    EXPECT_EQ(QualifiedTargetName("lib", "main", "app").toString(), "lib/main::app");
+}
+
+TEST(ParameterText, ASingleValueKeepsItsTextAndNoTwoListsMeet) {
+    const auto textOf = [](std::vector<const char*> texts) {
+        std::vector<RilkValuePtr> values;
+        for (const char* t : texts) values.push_back(t ? raw(t) : nullptr);
+        return parameterTextOf(values);
+    };
+    EXPECT_EQ(textOf({}), "");
+    EXPECT_EQ(textOf({"a b,c"}), "a b,c");
+    // \037 is the unit separator, a likely choice of separator.
+    const std::vector<std::vector<const char*>> lists = {
+        {},          {""},      {nullptr},       {"", ""},       {"12", "3"},
+        {"1", "23"}, {"123"},   {"1", "2", "3"}, {"a\037", "b"}, {"a", "\037b"},
+        {"a\037,b"}, {"\037E"}, {"\0370"},       {nullptr, ""},  {"a\037\037", ",b"}};
+    std::set<std::string> seen;
+    for (const auto& texts : lists) EXPECT_TRUE(seen.insert(textOf(texts)).second) << seen.size();
+}

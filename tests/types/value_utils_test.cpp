@@ -1,42 +1,15 @@
 #include "types/value_utils.h"
 
-#include <gtest/gtest.h>
+#include "types/types_test_support.h"
 
-#include "types/rilk_value_types.h"
+using namespace Rilk;
+using namespace RilkTest;
 
-namespace Rilk {
-namespace {
-
-std::shared_ptr<RilkList> listOf(std::vector<RilkValuePtr> elements) {
-    return std::make_shared<RilkList>(std::move(elements));
-}
-
-TEST(ValueUtilsTest, FlattenReturnsLeavesToAnyDepth) {
-    const RilkValuePtr a = makeString("a");
-    const RilkValuePtr b = makeString("b");
-    const RilkValuePtr c = makeString("c");
-    const RilkValuePtr one = std::make_shared<RilkInt>(1);
-    const auto value = listOf({a, listOf({b}), listOf({listOf({c})}), one});
-    EXPECT_EQ(flattenValue(value), (std::vector<RilkValuePtr>{a, b, c, one}));
-}
-
-TEST(ValueUtilsTest, FlattenOfALeafOrNothing) {
-    const RilkValuePtr s = makeString("s");
-    EXPECT_EQ(flattenValue(s), (std::vector<RilkValuePtr>{s}));
-    EXPECT_TRUE(flattenValue(std::make_shared<RilkList>()).empty());
+TEST(ValueUtils, FlattenGivesTheLeavesToAnyDepth) {
+    using Values = std::vector<RilkValuePtr>;
+    const RilkValuePtr a = str("a"), b = str("b"), c = str("c"), one = num(1);
+    EXPECT_EQ(flattenValue(list({a, list({b}), list({list({c})}), one})), (Values{a, b, c, one}));
+    EXPECT_EQ(flattenValue(a), (Values{a}));
+    EXPECT_TRUE(flattenValue(list()).empty());
     EXPECT_TRUE(flattenValue(nullptr).empty());
 }
-
-TEST(ValueUtilsTest, CollectPathsTakesOnlyPathStrings) {
-    std::vector<std::filesystem::path> paths{"/kept"};
-    collectPaths(listOf({makePathString("x", "/b"), makeString("y"),
-                         listOf({makePathString("/abs/z", "/b")}), nullptr}),
-                 paths);
-    EXPECT_EQ(paths, (std::vector<std::filesystem::path>{"/kept", "/b/x", "/abs/z"}));
-    collectPaths(nullptr, paths);
-    collectPaths(std::make_shared<RilkRawString>("r"), paths);
-    EXPECT_EQ(paths.size(), 3u);
-}
-
-}  // namespace
-}  // namespace Rilk
