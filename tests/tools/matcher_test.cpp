@@ -20,54 +20,47 @@ public:
     std::shared_ptr<Builder> builderFor(const TargetContext&) const override { return nullptr; }
 };
 
-Assignment set(const std::string& name, const char* value,
-               AssignModifier modifier = AssignModifier::None) {
-    return Assignment(name, value ? makeString(value) : nullptr, AssignType::Set, modifier);
-}
-
-AssignmentTable tableOf(std::initializer_list<Assignment> assignments) {
+/// A table of `name = value` (no value for null); a leading '!' marks a Must assignment.
+AssignmentTable tableOf(std::initializer_list<std::pair<std::string, const char*>> entries) {
     AssignmentTable table;
-    for (const Assignment& a : assignments) table.emplace(a.name, a);
+    for (auto [name, value] : entries) {
+        const bool must = name.starts_with("!");
+        table.emplace(
+            name.substr(must),
+            Assignment(name.substr(must), value ? makeString(value) : nullptr, AssignType::Set,
+                       must ? AssignModifier::Must : AssignModifier::None));
+    }
     return table;
 }
 
+/// The entries of a table in key order, Must assignments marked with '!'.
 std::string textOf(const AssignmentTable& table) {
     std::string text;
-    for (const auto& [key, assignment] : table) text += assignment.toString() + ";";
+    for (const auto& [key, a] : table) {
+        text += (a.modifier == AssignModifier::Must ? "!" : "") + a.toString() + ";";
+    }
     return text;
 }
 
-TEST(Matcher, PlainAssignmentsSetCriteriaOrRequiredValues) {
-    PlainMatcher matcher(
-        "default_basic", commandMatcherTables().criteria, commandMatcherTables().required,
-        tableOf({set("CMDLINE", "make"), set("cwd", "/src"), set("extra", "1")}), {});
-    EXPECT_EQ(matcher.name, "default_basic");
-    EXPECT_EQ(textOf(matcher.criteria), "cwd = \"/src\";extra = \"1\";");
-    EXPECT_EQ(textOf(matcher.required), "CMDLINE = \"make\";");
-    EXPECT_TRUE(matcher.conditions.empty());
-}
-
-TEST(Matcher, MustAssignmentsMoveFromCriteriaIntoRequired) {
-    PlainMatcher matcher("gcc12", gnuMatcherTables().criteria, gnuMatcherTables().required,
-                         tableOf({set("GNU", nullptr)}),
-                         tableOf({set("ARCH", "x86_64", AssignModifier::Must)}));
-    EXPECT_EQ(matcher.criteria.count("arch"), 0U);
-    EXPECT_EQ(matcher.criteria.count("GNU"), 1U);
-    ASSERT_EQ(matcher.required.count("arch"), 1U);
-    EXPECT_EQ(matcher.required.at("arch").toString(), "ARCH = \"x86_64\"");
-    EXPECT_EQ(matcher.required.at("arch").modifier, AssignModifier::Must);
-}
-
-TEST(Matcher, MustAssignmentReplacesARequiredEntry) {
-    PlainMatcher matcher("t", {}, noToolMatcherTables().required, {},
-                         tableOf({set("no_tool", "yes", AssignModifier::Must)}));
-    EXPECT_EQ(textOf(matcher.required), "no_tool = \"yes\";");
+TEST(Matcher, PlainAssignmentsSetCriteriaOrRequiredValuesAndMustOnesBecomeRequired) {
+    PlainMatcher plain("default_basic", commandMatcherTables().criteria,
+                       commandMatcherTables().required,
+                       tableOf({{"CMDLINE", "make"}, {"cwd", "/src"}, {"extra", "1"}}), {});
+    EXPECT_EQ(plain.name, "default_basic");
+    EXPECT_EQ(textOf(plain.criteria) + " | " + textOf(plain.required),
+              "cwd = \"/src\";extra = \"1\"; | CMDLINE = \"make\";");
+    EXPECT_TRUE(plain.conditions.empty());
+    PlainMatcher must("t", tableOf({{"arch", nullptr}, {"GNU", nullptr}}),
+                      noToolMatcherTables().required, {},
+                      tableOf({{"!ARCH", "x86_64"}, {"!no_tool", "yes"}}));
+    EXPECT_EQ(textOf(must.criteria) + " | " + textOf(must.required),
+              "GNU = ; | !ARCH = \"x86_64\";!no_tool = \"yes\";");
 }
 
 TEST(Matcher, DefaultMatchCanBuildNothing) {
-    PlainMatcher matcher("t", {}, {}, {}, {});
-    TargetContext target(Context(), QualifiedTargetName("", "main", "app"));
-    MatchResult result = matcher.match(target);
+    MatchResult result =
+        PlainMatcher("t", {}, {}, {}, {})
+            .match(TargetContext(Context(), QualifiedTargetName("", "main", "app")));
     EXPECT_EQ(result.status, BuildImpossible);
     EXPECT_TRUE(result.variables.empty());
 }
