@@ -1,10 +1,6 @@
 #include "tools/c_builder.h"
 
-#include <filesystem>
-#include <memory>
-#include <string>
 #include <typeinfo>
-#include <vector>
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -35,7 +31,6 @@ public:
     using CBuilder::addOutputPairToContext;
     using CBuilder::fileNameText;
     using CBuilder::outputDirectoryFor;
-    std::int64_t cap = 1;
 
 protected:
     PlannedWork doCreateRecipes(const TargetContext& target) const override {
@@ -46,7 +41,7 @@ protected:
         return planned;
     }
     std::int64_t maxParallelJobs(const TargetContext&, const PlannedWork&) const override {
-        return cap;
+        return -1;
     }
     void onBeginBuild(Context&) override {}
     std::vector<std::string> createCommandLines(const std::string&,
@@ -69,6 +64,11 @@ protected:
 Assignment var(const std::string& name, const RilkValuePtr& value) {
     return Assignment(name, value, value ? AssignType::Set : AssignType::Declare,
                       AssignModifier::None);
+}
+
+/// The assignment as written, '^' marking an output variable.
+std::string written(const Assignment& a) {
+    return (a.modifier == AssignModifier::Up ? "^" : "") + a.toString();
 }
 
 /// A target with the variables (declared where the value is null).
@@ -110,7 +110,7 @@ protected:
     TestCompiler builder;
 };
 
-TEST_F(CBuilderTest, BeginBuildCreatesTheOutputDirectory) {
+TEST_F(CBuilderTest, BeginBuildCreatesTheOutputDirectoryAndEndBuildResetsTheJobCount) {
     // OUTPUT_DEF_DIR (a leading '/' stands for the temporary directory), PROFILE, namespace,
     // parameters, and the directory below the temporary one ("@" and the hash follow).
     const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
@@ -120,6 +120,7 @@ TEST_F(CBuilderTest, BeginBuildCreatesTheOutputDirectory) {
         {"/build", "", "", "", "build/x86_64-linux-gnu/main/app"},
         {"out", "", "", "n=1", "project/out/x86_64-linux-gnu/main/app"},
     };
+    verbosity = 5;
     for (const auto& [outputDefDir, profile, ns, parameters, expectedText] : cases) {
         const std::string defDir =
             (*outputDefDir == '/' ? temp.path().string() : "") + outputDefDir;
@@ -127,28 +128,22 @@ TEST_F(CBuilderTest, BeginBuildCreatesTheOutputDirectory) {
                                   {"OUTPUT_DEF_DIR", makeString(defDir)},
                                   {"PROFILE", makeString(profile)}},
                                  {ns, "main", "app"}, parameters);
-        builder.beginBuild(*target, 1);
-        fs::path expected = temp.path() / expectedText;
+        ::testing::internal::CaptureStdout();
+        builder.beginBuild(*target, 4);
+        std::string expected = (temp.path() / expectedText).string();
         if (*parameters) expected += "@" + target->parameterHash();
-        EXPECT_EQ(builder.state(), expected.string() + "|app|app|1");
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Output dir: " + expected + "\n");
+        EXPECT_EQ(builder.state(), expected + "|app|app|4");
         EXPECT_TRUE(fs::is_directory(expected)) << expected;
+        builder.endBuild();
+        EXPECT_EQ(builder.state(), expected + "|app|app|1");
     }
+    verbosity = 6;
     auto target = makeTarget({{"PROJECT_ROOT", root}, {"OUTPUT_DIR", makeString("out")}});
     EXPECT_EQ(builder.outputDirectoryFor(*target, target->name, "app", ""), "out");
-}
-
-TEST_F(CBuilderTest, BeginBuildSetsTheNamesAndJobCountAndEndBuildResetsIt) {
     const std::string directory = root->toString() + "/x86_64-linux-gnu/main/app";
-    verbosity = 5;
-    ::testing::internal::CaptureStdout();
-    builder.beginBuild(*makeTarget({{"PROJECT_ROOT", root}}), 4);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Output dir: " + directory + "\n");
-    EXPECT_EQ(builder.state(), directory + "|app|app|4");
-    builder.endBuild();
-    EXPECT_EQ(builder.state(), directory + "|app|app|1");
-    verbosity = 6;
-    builder.beginBuild(*makeTarget({{"PROJECT_ROOT", root}, {"OUTPUT_NAME", makeString("x")}}), 2);
-    EXPECT_EQ(builder.state(), directory + "|x|app|2");
+    builder.beginBuild(*makeTarget({{"PROJECT_ROOT", root}, {"OUTPUT_NAME", makeString("x")}}), 1);
+    EXPECT_EQ(builder.state(), directory + "|x|app|1");
     builder.beginBuild(*makeTarget({{"PROJECT_ROOT", root}, {"OUTPUT_NAME", nullptr}}), 1);
     EXPECT_EQ(builder.state(), directory + "|app|app|1");
 }
@@ -168,27 +163,24 @@ TEST_F(CBuilderTest, PlansOneWorkItemPerSourceAndJobsNameObjectsAsThePlanDid) {
     auto target = compiling({srcA, libA, temp.path() / "src/b.c"});
     target->addAssignment(var("C_FLAGS", makeString("-c")), 0);
     target->addAssignment(var("output_name", nullptr), 0);
-    builder.cap = -1;
     BuildPlan plan = builder.planBuild(*target);
     EXPECT_EQ(plan.maxParallelJobs, BuildPlan::kNoJobLimit);
-    std::string items;
+    std::string items, context;
     for (const WorkItem& item : plan.recipes) {
-        ASSERT_EQ(item.inputs.size(), 1U);
-        EXPECT_FALSE(item.inputs[0].hasIntermediate() || item.inputs[0].intermediateFlag);
-        ASSERT_EQ(item.outputs.size(), 1U);
-        EXPECT_EQ(item.outputs[0].modifier, AssignModifier::Up);
-        items += item.inputs[0].input.toString() + " -> " + item.outputs[0].toString() + "\n";
+        for (const WorkItemEntry& entry : item.inputs) {
+            items += written(entry.input) +
+                     (entry.hasIntermediate() || entry.intermediateFlag ? " and more" : "");
+        }
+        for (const Assignment& output : item.outputs) items += " -> " + written(output);
+        items += "\n";
     }
-    const std::string t = temp.path().string(), o = objects.string();
-    EXPECT_EQ(items, fmt::format("C_FILES = P\"{0}/src/a.c\" -> OBJS = P\"{1}/src/a.o\"\n"
-                                 "C_FILES = P\"{0}/lib/a.c\" -> OBJS = P\"{1}/lib/a.o\"\n"
-                                 "C_FILES = P\"{0}/src/b.c\" -> OBJS = P\"{1}/b.o\"\n",
-                                 t, o));
-    std::string context;
-    for (const Assignment& a : plan.context) context += a.toString() + ";";
+    EXPECT_EQ(items, fmt::format("C_FILES = P\"{0}/src/a.c\" -> ^OBJS = P\"{1}/src/a.o\"\n"
+                                 "C_FILES = P\"{0}/lib/a.c\" -> ^OBJS = P\"{1}/lib/a.o\"\n"
+                                 "C_FILES = P\"{0}/src/b.c\" -> ^OBJS = P\"{1}/b.o\"\n",
+                                 temp.path().string(), objects.string()));
+    for (const Assignment& a : plan.context) context += written(a) + ";";
     EXPECT_EQ(context, "C_FLAGS = \"-c\";PROJECT_ROOT = \"" + root->toString() +
                            "\";OUTPUT_NAME;OUTPUT_DEF_DIR = \"out\";");
-    EXPECT_EQ(plan.context[2].type, AssignType::Declare);
     // The plan holds clones, not the target's own values.
     EXPECT_NE(plan.context[0].value, target->getVariable("C_FLAGS"));
     EXPECT_NE(plan.recipes[0].inputs[0].input.value,
@@ -197,19 +189,19 @@ TEST_F(CBuilderTest, PlansOneWorkItemPerSourceAndJobsNameObjectsAsThePlanDid) {
     // A job holding only lib/a.c, which alone would look unique, names the planned object.
     builder.beginBuild(*compiling({libA}), 2);
     std::vector<Recipe> recipes = builder.createRecipes(*compiling({libA}));
-    ASSERT_EQ(recipes.size(), 1U);
-    EXPECT_EQ(recipes[0].command, "cc -c " + libA.string() + " -o " + o + "/lib/a.o");
-    EXPECT_EQ(recipes[0].workingDirectory, objects);
-    EXPECT_EQ(recipes[0].kind, Recipe::Run);
-    EXPECT_TRUE(recipes[0].pathDirectories.empty());
+    ASSERT_EQ(recipes.size(), 1U);  // command|working directory|kind|PATH directories
+    EXPECT_EQ(fmt::format("{}|{}|{}|{}", recipes[0].command, recipes[0].workingDirectory.string(),
+                          recipes[0].kind, recipes[0].pathDirectories.size()),
+              fmt::format("cc -c {} -o {}/lib/a.o|{}|0|0", libA.string(), objects.string(),
+                          objects.string()));
     EXPECT_TRUE(fs::is_directory(objects / "src") && fs::is_directory(objects / "lib"));
     builder.endBuild();
     // Another target compiling lib/a.c alone gets the plain object.
     builder.planBuild(*target);
     builder.beginBuild(*compiling({libA}, "other"), 1);
-    EXPECT_EQ(
-        builder.createRecipes(*compiling({libA}, "other"))[0].command,
-        "cc -c " + libA.string() + " -o " + t + "/project/out/x86_64-linux-gnu/main/other/a.o");
+    EXPECT_EQ(builder.createRecipes(*compiling({libA}, "other"))[0].command,
+              "cc -c " + libA.string() + " -o " + root->toString() +
+                  "/out/x86_64-linux-gnu/main/other/a.o");
 }
 
 TEST(CBuilderOperations, AddInputTakesOneValueOrAListOfClones) {
@@ -235,15 +227,13 @@ TEST(CBuilderOperations, OutputPairsArePathAndFileName) {
     std::vector<Assignment> outputs;
     TestCompiler::addOutputPair(outputs, "LIB", "LIB_NAME", "/out", "sub/libx.a");
     ASSERT_EQ(outputs.size(), 2U);
-    EXPECT_EQ(outputs[0].toString() + ";" + outputs[1].toString(),
-              "LIB = P\"/out/sub/libx.a\";LIB_NAME = \"libx.a\"");
-    EXPECT_EQ(outputs[0].modifier, AssignModifier::Up);
-    EXPECT_EQ(outputs[1].modifier, AssignModifier::Up);
+    EXPECT_EQ(written(outputs[0]) + ";" + written(outputs[1]),
+              "^LIB = P\"/out/sub/libx.a\";^LIB_NAME = \"libx.a\"");
     Context collected;
     TestCompiler::addOutputPairToContext(collected, "BINARY", "BINARY_NAME", "/out", "app");
-    EXPECT_EQ(collected.assignments.at("BINARY").toString(), "BINARY = P\"/out/app\"");
-    EXPECT_EQ(collected.assignments.at("BINARY").modifier, AssignModifier::None);
-    EXPECT_EQ(collected.getString("BINARY_NAME"), "app");
+    EXPECT_EQ(written(collected.assignments.at("BINARY")) + ";" +
+                  written(collected.assignments.at("BINARY_NAME")),
+              "BINARY = P\"/out/app\";BINARY_NAME = \"app\"");
     EXPECT_EQ(TestCompiler::fileNameText("out/"), "out/");
 }
 

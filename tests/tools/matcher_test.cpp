@@ -1,8 +1,5 @@
 #include "tools/matcher.h"
 
-#include <memory>
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "types/rilk_value_types.h"
@@ -20,45 +17,42 @@ public:
     std::shared_ptr<Builder> builderFor(const TargetContext&) const override { return nullptr; }
 };
 
-/// A table of `name = value` (no value for null); a leading '!' marks a Must assignment.
-AssignmentTable tableOf(std::initializer_list<std::pair<std::string, const char*>> entries) {
+/// A table of `name = value` assignments with `modifier`.
+AssignmentTable tableOf(std::initializer_list<std::pair<const char*, const char*>> entries,
+                        AssignModifier modifier = AssignModifier::None) {
     AssignmentTable table;
-    for (auto [name, value] : entries) {
-        const bool must = name.starts_with("!");
-        table.emplace(
-            name.substr(must),
-            Assignment(name.substr(must), value ? makeString(value) : nullptr, AssignType::Set,
-                       must ? AssignModifier::Must : AssignModifier::None));
+    for (const auto& [name, value] : entries) {
+        table.emplace(name, Assignment(name, makeString(value), AssignType::Set, modifier));
     }
     return table;
 }
 
-/// The entries of a table in key order, Must assignments marked with '!'.
-std::string textOf(const AssignmentTable& table) {
+/// "criteria | required" in key order, Must assignments marked with '!'.
+std::string textOf(const Matcher& matcher) {
     std::string text;
-    for (const auto& [key, a] : table) {
-        text += (a.modifier == AssignModifier::Must ? "!" : "") + a.toString() + ";";
+    for (const auto* table : {&matcher.criteria, &matcher.required}) {
+        text += text.empty() ? "" : "| ";
+        for (const auto& [key, a] : *table) {
+            text += (a.modifier == AssignModifier::Must ? "!" : "") + a.toString() + "; ";
+        }
     }
     return text;
 }
 
 TEST(Matcher, PlainAssignmentsSetCriteriaOrRequiredValuesAndMustOnesBecomeRequired) {
-    PlainMatcher plain("default_basic", commandMatcherTables().criteria,
-                       commandMatcherTables().required,
-                       tableOf({{"CMDLINE", "make"}, {"cwd", "/src"}, {"extra", "1"}}), {});
+    const MatcherTables& command = commandMatcherTables();  // criteria cwd, required cmdline
+    const PlainMatcher plain("default_basic", command.criteria, command.required,
+                             tableOf({{"CMDLINE", "make"}, {"cwd", "/a"}, {"x", "1"}}), {});
     EXPECT_EQ(plain.name, "default_basic");
-    EXPECT_EQ(textOf(plain.criteria) + " | " + textOf(plain.required),
-              "cwd = \"/src\";extra = \"1\"; | CMDLINE = \"make\";");
+    EXPECT_EQ(textOf(plain), "cwd = \"/a\"; x = \"1\"; | CMDLINE = \"make\"; ");
     EXPECT_TRUE(plain.conditions.empty());
-    PlainMatcher must("t", tableOf({{"arch", nullptr}, {"GNU", nullptr}}),
-                      noToolMatcherTables().required, {},
-                      tableOf({{"!ARCH", "x86_64"}, {"!no_tool", "yes"}}));
-    EXPECT_EQ(textOf(must.criteria) + " | " + textOf(must.required),
-              "GNU = ; | !ARCH = \"x86_64\";!no_tool = \"yes\";");
+    const PlainMatcher must("t", command.criteria, command.required, tableOf({{"x", "1"}}),
+                            tableOf({{"CWD", "/b"}, {"cmdline", "ls"}}, AssignModifier::Must));
+    EXPECT_EQ(textOf(must), "x = \"1\"; | !cmdline = \"ls\"; !CWD = \"/b\"; ");
 }
 
 TEST(Matcher, DefaultMatchCanBuildNothing) {
-    MatchResult result =
+    const MatchResult result =
         PlainMatcher("t", {}, {}, {}, {})
             .match(TargetContext(Context(), QualifiedTargetName("", "main", "app")));
     EXPECT_EQ(result.status, BuildImpossible);

@@ -1,8 +1,6 @@
 #include "tools/object_placement.h"
 
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,19 +10,24 @@ namespace Rilk {
 namespace {
 
 namespace fs = std::filesystem;
-using Paths = std::vector<fs::path>;
 
-/// The objects of `sources`, in order, below `directory`.
-Paths objectsOf(const Paths& sources, const fs::path& directory) {
-    ObjectPlacement placement(sources, ".o");
-    Paths objects;
-    for (const fs::path& source : sources)
-        objects.push_back(placement.objectFor(source, directory));
+/// The objects of the blank-separated `sources` (taken below `base`), in order and written
+/// relative to the absolute form of the object directory `out`.
+std::string objectsOf(const std::string& sources, const fs::path& base = "/p",
+                      const fs::path& out = "/out") {
+    std::vector<fs::path> paths;
+    std::istringstream words(sources);
+    for (std::string word; words >> word;) paths.push_back(base / word);
+    const ObjectPlacement placement(paths, ".o");
+    std::string objects;
+    for (const fs::path& path : paths) {
+        objects += (objects.empty() ? "" : " ") +
+                   placement.objectFor(path, out).lexically_relative(fs::absolute(out)).string();
+    }
     return objects;
 }
 
 TEST(ObjectPlacement, PlacesEverySourceOnItsOwnObject) {
-    // Label, sources below /p and their objects below /out, each blank-separated.
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"unique names keep the plain object", "src/main.c lib/util.c", "main.o util.o"},
         {"same name in two directories", "src/a.c lib/a.c", "src/a.o lib/a.o"},
@@ -36,25 +39,17 @@ TEST(ObjectPlacement, PlacesEverySourceOnItsOwnObject) {
         {"double extension", "a.tar.gz", "a.tar.o"},
         {"no extension", "src/README", "README.o"},
     };
-    for (const auto& [label, sourceText, objectText] : cases) {
-        Paths sources, expected;
-        std::istringstream sourceWords(sourceText), objectWords(objectText);
-        for (std::string word; sourceWords >> word;) sources.push_back("/p/" + word);
-        for (std::string word; objectWords >> word;) expected.push_back("/out/" + word);
-        EXPECT_EQ(objectsOf(sources, "/out"), expected) << label;
+    for (const auto& [label, sources, objects] : cases) {
+        EXPECT_EQ(objectsOf(sources), objects) << label;
     }
-}
-
-TEST(ObjectPlacement, RelativeSourcesAndDirectoryAreTakenAgainstTheCurrentDirectory) {
-    const fs::path cwd = fs::current_path();
-    EXPECT_EQ(objectsOf({"x/a.c", "y/a.c", "z/b.c"}, "out"),
-              (Paths{cwd / "out/x/a.o", cwd / "out/y/a.o", cwd / "out/b.o"}));
+    // Relative sources and object directory are taken against the current directory.
+    EXPECT_EQ(objectsOf("x/a.c y/a.c z/b.c", "", "out"), "x/a.o y/a.o b.o");
 }
 
 TEST(ObjectPlacement, RefusesTwoSourcesThatStillShareAnObjectAndCoversOnlyItsOwn) {
     // a.c and a.cpp fall back to a.c.o and a.cpp.o; a.c.x names a.c.o plainly.
     EXPECT_THROW(ObjectPlacement({"/p/a.c", "/p/a.cpp", "/p/a.c.x"}, ".o"), RilkException);
-    ObjectPlacement placement({"/p/src/a.c"}, ".o");
+    const ObjectPlacement placement({"/p/src/a.c"}, ".o");
     EXPECT_TRUE(placement.covers("/p/src/../src/./a.c"));
     EXPECT_FALSE(placement.covers("/p/lib/a.c"));
 }

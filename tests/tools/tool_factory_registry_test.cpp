@@ -1,8 +1,6 @@
 #include "tools/tool_factory_registry.h"
 
-#include <memory>
 #include <stdexcept>
-#include <string>
 
 #include <gtest/gtest.h>
 
@@ -34,14 +32,15 @@ ToolFactory factoryNamed(const std::string& label) {
 [[maybe_unused]] const bool registered =
     (registerToolFactory("recording", "NULL", factoryNamed("static")), true);
 
-/// The label of the factory that makes the matcher of `type`, "none" for no matcher.
+/// The factory that made the matcher of `type` for the definition "my_tool" ("none" for
+/// no matcher); the matcher must have been given the definition.
 std::string madeBy(const Util::CiString& type) {
     std::unique_ptr<Matcher> made(createToolMatcher(type, "my_tool", makeAssignmentTable({"cwd"}),
                                                     makeAssignmentTable({"flag"})));
     if (!made) return "none";
     EXPECT_EQ(made->name, "my_tool");
     EXPECT_EQ(made->criteria.count("cwd") + made->required.count("flag"), 2U);
-    return dynamic_cast<RecordingMatcher&>(*made).factory;
+    return dynamic_cast<const RecordingMatcher&>(*made).factory;
 }
 
 TEST(ToolFactoryRegistry, FactoryIsFoundIgnoringCaseAndReplacedByALaterOne) {
