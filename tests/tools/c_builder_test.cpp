@@ -208,8 +208,9 @@ TEST(CBuilderOperations, AddInputTakesOneValueOrAListOfClones) {
     auto target =
         makeTarget({{"ONE", paths({"x.o"})}, {"TWO", paths({"a.c", "b.h"})}, {"NONE", nullptr}});
     const IntermediateSpec objects{"OBJS", [](const RilkValuePtr& source) -> RilkValuePtr {
-                                       if (source->toString().ends_with(".h")) return nullptr;
-                                       return makeString(source->toString() + ".o");
+                                       return source->toString().ends_with(".h")
+                                                  ? nullptr
+                                                  : makeString(source->toString() + ".o");
                                    }};
     WorkItem item;
     TestCompiler::addInput(target->assignments, "one", item, std::nullopt);

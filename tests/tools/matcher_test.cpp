@@ -49,13 +49,9 @@ TEST(Matcher, PlainAssignmentsSetCriteriaOrRequiredValuesAndMustOnesBecomeRequir
     const PlainMatcher must("t", command.criteria, command.required, tableOf({{"x", "1"}}),
                             tableOf({{"CWD", "/b"}, {"cmdline", "ls"}}, AssignModifier::Must));
     EXPECT_EQ(textOf(must), "x = \"1\"; | !cmdline = \"ls\"; !CWD = \"/b\"; ");
-}
 
-TEST(Matcher, DefaultMatchCanBuildNothing) {
-    const MatchResult result =
-        PlainMatcher("t", {}, {}, {}, {})
-            .match(TargetContext(Context(), QualifiedTargetName("", "main", "app")));
-    EXPECT_EQ(result.status, BuildImpossible);
+    const MatchResult result = plain.match(TargetContext(Context(), {"", "main", "app"}));
+    EXPECT_EQ(result.status, BuildImpossible);  // the default match can build nothing
     EXPECT_TRUE(result.variables.empty());
 }
 
