@@ -7,29 +7,8 @@
 
 #include "support/command_line.h"
 
-namespace {
-
-using RilkTest::parseCommandLine;
-
-TEST(RilkApplication, StartsWithTheDefaults) {
-    const RilkApplication app;
-    EXPECT_EQ(app.unitFile, "rilk.txt");
-    EXPECT_EQ(app.unitFileMode, 0);
-    EXPECT_EQ(app.unnamedUnitCounter.load(), 1);
-    EXPECT_EQ(app.verbosity, 5);
-    EXPECT_EQ(app.jobs, 1);
-    EXPECT_EQ(app.exactMatchWeight, 2);
-    EXPECT_EQ(app.partialMatchWeight, 1);
-    EXPECT_EQ(app.noMatchWeight, 0);
-    EXPECT_EQ(app.runMode(), RunMode::Build);
-}
-
 TEST(RilkApplication, TheFirstOneShotModeWins) {
-    struct Case {
-        std::vector<std::string> items;
-        RunMode mode;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<std::string>, RunMode> cases[] = {
         {{"-p", "-u", "-l", "x", "-r", "--find-compilers", "--create-project", "--version"},
          RunMode::PrintVersion},
         {{"--find-compilers", "--create-project"}, RunMode::CreateProject},
@@ -39,12 +18,11 @@ TEST(RilkApplication, TheFirstOneShotModeWins) {
         {{"-p", "-u"}, RunMode::ListUnits},
         {{"-p"}, RunMode::ListProfiles},
         {{"-d", "-c", "-j", "2", "-o", "out", "target", "a=1"}, RunMode::Build},
+        {{}, RunMode::Build},
     };
-    for (const Case& c : cases) {
+    for (const auto& [items, mode] : cases) {
         RilkApplication app;
-        parseCommandLine(app, c.items);
-        EXPECT_EQ(app.runMode(), c.mode) << testing::PrintToString(c.items);
+        RilkTest::parseCommandLine(app, items);
+        EXPECT_EQ(app.runMode(), mode) << testing::PrintToString(items);
     }
 }
-
-}  // namespace

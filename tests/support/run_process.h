@@ -1,8 +1,7 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,21 +11,27 @@ namespace RilkTest {
 struct ProcessResult {
     int exitCode = -1;  ///< exit status, or 128 + signal number when killed by a signal
     std::string out;
-    std::string err;
+    std::string err;  ///< stays empty when the child wrote to a terminal
 };
 
 struct ProcessOptions {
     std::filesystem::path workingDirectory;          ///< empty: the test's own
     std::map<std::string, std::string> environment;  ///< set (or replace) in the child
-    std::string input;                               ///< written to the child's standard input
 };
+
+/// Where a child's standard output goes.
+enum class Console {
+    Pipe,      ///< standard output and error are collected separately
+    Terminal,  ///< both go to one pseudo-terminal with no output translation
+};
+
+/// Runs `body` in a forked child (standard input empty) and collects what it writes. The child
+/// has its own copy of all global state; when `body` returns it flushes standard output and
+/// exits with status 0, running no exit handlers.
+ProcessResult runInChild(const std::function<void()>& body, Console console = Console::Pipe);
 
 /// Runs a program with arguments, without a shell, and collects its output and status.
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {});
-
-/// Reads everything a child writes to the two descriptors (either may be -1) until both are
-/// closed, closes them, and waits for the child's status.
-ProcessResult collectChild(pid_t pid, int outFd, int errFd);
 
 /// Runs the `rilk` binary under test with the given arguments.
 ProcessResult runRilk(const std::vector<std::string>& args, const ProcessOptions& options = {});

@@ -7,39 +7,30 @@
 
 using Util::CiString;
 
-TEST(CiString, FoldsOnlyAsciiLetters) {
-    EXPECT_EQ(CiString("CFLAGS"), CiString("cflags"));
-    EXPECT_EQ(CiString("CFlags"), CiString("cflags"));
-    EXPECT_FALSE(CiString("CFLAGS") < CiString("cflags"));
-    EXPECT_FALSE(CiString("cflags") < CiString("CFlags"));
-    EXPECT_FALSE(CiString("x-y") == CiString("x_y"));
-    EXPECT_FALSE(CiString("\xC3\x84") == CiString("\xC3\xA4"));
-    EXPECT_FALSE(CiString("ab") == CiString("abc"));
-    EXPECT_EQ(CiString(""), CiString(""));
-}
-
-TEST(CiString, OrdersByFoldedSignedBytes) {
+TEST(CiString, ComparesByFoldedSignedBytes) {
     struct Case {
         const char* a;
         const char* b;
-        bool less;
+        int order;  // -1: a < b, 0: equal, 1: a > b
     };
     const Case cases[] = {
-        {"ab", "AbC", true}, {"AbC", "ab", false}, {"a", "B", true},     {"B", "c", true},
-        {"_a", "Za", true},  {"_a", "[a", false},  {"\xC3x", "a", true}, {"a", "\xC3x", false},
-        {"", "a", true},     {"", "", false},
+        {"CFLAGS", "cflags", 0}, {"CFlags", "cflags", 0}, {"", "", 0},      {"x-y", "x_y", -1},
+        {"\xC3\x84", "\xC3\xA4", -1}, {"ab", "AbC", -1}, {"a", "B", -1},      {"B", "c", -1},
+        {"_a", "Za", -1},          {"_a", "[a", 1},       {"\xC3x", "a", -1}, {"", "a", -1},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(CiString(c.a) < CiString(c.b), c.less) << c.a << " < " << c.b;
+        const CiString a(c.a), b(c.b);
+        EXPECT_EQ(a == b, c.order == 0) << c.a << " == " << c.b;
+        EXPECT_EQ(a < b, c.order < 0) << c.a << " < " << c.b;
+        EXPECT_EQ(b < a, c.order > 0) << c.b << " < " << c.a;
     }
 }
 
-TEST(CiString, HashMatchesStoredValues) {
+TEST(CiString, HashesFoldedTextToTheStoredValues) {
     EXPECT_EQ(CiString::hash(""), 0u);
     EXPECT_EQ(CiString::hash("a"), 0x9e377a1aULL);
     EXPECT_EQ(CiString::hash("abc"), 0xa16fb515711ULL);
     EXPECT_EQ(CiString::hash("ABC"), 0xa16fb515711ULL);
-    EXPECT_EQ(std::hash<CiString>{}(CiString("CFlags")), std::hash<CiString>{}(CiString("cflags")));
 }
 
 TEST(CiString, MapsKeepTheFirstSpelling) {
@@ -47,8 +38,6 @@ TEST(CiString, MapsKeepTheFirstSpelling) {
     ordered["OUT"] = 2;
     ASSERT_EQ(ordered.size(), 1u);
     EXPECT_EQ(ordered.begin()->first.str(), "Out");
-    EXPECT_EQ(ordered.begin()->second, 2);
-
     std::unordered_map<CiString, int> hashed{{"Out", 1}};
     EXPECT_EQ(hashed.count("oUT"), 1u);
     EXPECT_EQ(fmt::format("{}", hashed.begin()->first), "Out");
