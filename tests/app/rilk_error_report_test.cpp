@@ -3,7 +3,6 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
-#include <iostream>
 #include <stdexcept>
 #include <string>
 
@@ -20,14 +19,14 @@ TEST(ErrorReport, MapsEachFailureToItsMessageAndStatus) {
         std::string out;
         int exitCode;
     };
+    const Rilk::ParseError badName{0, "Empty identifier"};
     const Case cases[] = {
         {"success", [] { return 0; }, "", 0},
-        {"no project to list", [] { return -1; }, "", 255},
         {"own error", []() -> int { throw Rilk::RilkException("Build failed."); },
          "Error: Build failed.\n", 1},
         {"own subclass", []() -> int { throw Rilk::NotFoundException("Unit", "core"); },
          "Error: Unit 'core' not found.\n", 1},
-        {"reference name", []() -> int { throw Rilk::ParseError{0, "Empty identifier"}; },
+        {"reference name", [&]() -> int { throw badName; },
          "Error: Empty identifier (at position 0 of the name)\n", 1},
         {"standard", []() -> int { throw std::invalid_argument("Option '-l' requires a unit."); },
          "Option '-l' requires a unit.\n", 1},
@@ -36,8 +35,7 @@ TEST(ErrorReport, MapsEachFailureToItsMessageAndStatus) {
     for (const Case& c : cases) {
         const auto result = RilkTest::runInChild([&] {
             const int status = runReportingErrors(c.body);
-            std::cout.flush();
-            std::fflush(stdout);
+            std::fflush(nullptr);
             _exit(status);
         });
         EXPECT_EQ(result.out, c.out) << c.what;

@@ -8,87 +8,62 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <stdexcept>
 
 namespace RilkTest {
-
 namespace {
 
-void flushAll() {
-    std::cout.flush();
-    std::fflush(nullptr);
-}
-
-/// Reads from the start of the descriptor until its end (a closed terminal reports an error).
+/// Reads from the start of a file, or a terminal until it is closed.
 std::string readAll(int fd) {
     std::string text;
     char buffer[4096];
     lseek(fd, 0, SEEK_SET);
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
     return text;
-}
-
-int waitForExit(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-[[noreturn]] void runAndExit(const std::function<void()>& body) {
-    body();
-    flushAll();
-    _exit(0);
-}
-
-/// The child writes into two unnamed temporary files, read once it has ended.
-ProcessResult runOnFiles(const std::function<void()>& body) {
-    FILE* out = std::tmpfile();
-    FILE* err = std::tmpfile();
-    if (out == nullptr || err == nullptr) throw std::runtime_error("tmpfile failed");
-    flushAll();
-    const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        dup2(open("/dev/null", O_RDONLY), 0);
-        dup2(fileno(out), 1);
-        dup2(fileno(err), 2);
-        runAndExit(body);
-    }
-    ProcessResult result{waitForExit(pid), readAll(fileno(out)), readAll(fileno(err))};
-    std::fclose(out);
-    std::fclose(err);
-    return result;
-}
-
-ProcessResult runOnTerminal(const std::function<void()>& body) {
-    int master = -1;
-    flushAll();
-    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
-    if (pid < 0) throw std::runtime_error("forkpty failed");
-    if (pid == 0) {
-        // Keep the bytes as written: no "\n" to "\r\n" translation.
-        termios settings{};
-        tcgetattr(1, &settings);
-        settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-        tcsetattr(1, TCSANOW, &settings);
-        runAndExit(body);
-    }
-    ProcessResult result;
-    result.out = readAll(master);  // drained before waiting, so the child never blocks
-    close(master);
-    result.exitCode = waitForExit(pid);
-    return result;
 }
 
 }  // namespace
 
 ProcessResult runInChild(const std::function<void()>& body, Console console) {
-    return console == Console::Terminal ? runOnTerminal(body) : runOnFiles(body);
+    const bool terminal = console == Console::Terminal;
+    FILE* out = std::tmpfile();
+    FILE* err = std::tmpfile();
+    if (out == nullptr || err == nullptr) throw std::runtime_error("tmpfile failed");
+    int master = -1;
+    std::fflush(nullptr);  // std::cout is synchronised with stdio, so this covers it too
+    const pid_t pid = terminal ? forkpty(&master, nullptr, nullptr, nullptr) : fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        if (terminal) {  // keep the bytes as written: no "\n" to "\r\n" translation
+            termios settings{};
+            tcgetattr(1, &settings);
+            settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+            tcsetattr(1, TCSANOW, &settings);
+        } else {
+            dup2(fileno(out), 1);
+        }
+        dup2(open("/dev/null", O_RDONLY), 0);
+        dup2(fileno(err), 2);
+        body();
+        std::fflush(nullptr);
+        _exit(0);
+    }
+    // A terminal is drained while the child runs, so that the child never blocks on it.
+    const std::string shown = terminal ? readAll(master) : "";
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const ProcessResult result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                               terminal ? shown : readAll(fileno(out)), readAll(fileno(err))};
+    if (terminal) close(master);
+    std::fclose(out);
+    std::fclose(err);
+    return result;
 }
 
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
-    return runOnFiles([&] {
+    return runInChild([&] {
         if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) {
             _exit(126);
         }

@@ -11,7 +11,7 @@ namespace RilkTest {
 struct ProcessResult {
     int exitCode = -1;  ///< exit status, or 128 + signal number when killed by a signal
     std::string out;
-    std::string err;  ///< stays empty when the child wrote to a terminal
+    std::string err;
 };
 
 struct ProcessOptions {
@@ -21,14 +21,14 @@ struct ProcessOptions {
 
 /// Where a child's standard output goes.
 enum class Console {
-    Pipe,      ///< standard output and error are collected separately
-    Terminal,  ///< both go to one pseudo-terminal with no output translation
+    File,      ///< a file (no terminal), read once the child has ended
+    Terminal,  ///< a pseudo-terminal with no output translation
 };
 
-/// Runs `body` in a forked child (standard input empty) and collects what it writes. The child
-/// has its own copy of all global state; when `body` returns it flushes standard output and
-/// exits with status 0, running no exit handlers.
-ProcessResult runInChild(const std::function<void()>& body, Console console = Console::Pipe);
+/// Runs `body` in a forked child (standard input empty) and collects what it writes to standard
+/// output and error. The child has its own copy of all global state; when `body` returns it
+/// flushes standard output and exits with status 0, running no exit handlers.
+ProcessResult runInChild(const std::function<void()>& body, Console console = Console::File);
 
 /// Runs a program with arguments, without a shell, and collects its output and status.
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {});
