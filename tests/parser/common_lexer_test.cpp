@@ -7,13 +7,11 @@
 
 #include "parser/throwing_error_listener.h"
 
-namespace {
-
 using Tokens = std::vector<std::string>;
 
 /// The tokens of `text`, each named "NAME", or "NAME:text" where the token has no fixed
 /// literal, with "error" where a lexical error was reported.
-Tokens lex(const std::string& text) {
+static Tokens lex(const std::string& text) {
     antlr4::ANTLRInputStream input(text);
     CommonLexer lexer(&input);
     ThrowingErrorListener listener("t");
@@ -93,5 +91,3 @@ TEST(CommonLexer, SplitsTextIntoTokensAndReportsUnknownCharacters) {
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(lex(text), expected) << text;
 }
-
-}  // namespace

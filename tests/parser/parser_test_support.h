@@ -1,7 +1,6 @@
 #pragma once
 
-// Parses texts of the configuration language the way the loaders do, so that the parser
-// tests read like the files users write.
+// Parses texts of the configuration language as the loaders do, for the parser tests.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +14,7 @@
 #include "parser/rilk_visitor_impl.h"
 #include "parser/throwing_error_listener.h"
 #include "types/project_data.h"
+#include "types/rilk_path_string.h"
 #include "types/rilk_reg_data.h"
 #include "types/unit.h"
 
@@ -48,11 +48,14 @@ using Block = RilkVisitorImpl::UnitContextData;
 
 /// Parses one text from one rule and visits the node with a visitor of the given file kind,
 /// calling the node's own operation as the loaders do. A syntax error, or text left after the
-/// rule, fails with `std::logic_error`: a visit is only tried on a clean tree.
+/// rule, fails with `std::logic_error`: a visit is only tried on a clean tree. The visitor is
+/// public for inspecting its state after a visit.
 class Visit {
 public:
     Visit(const std::string& text, Kind kind, const std::filesystem::path& base = "/base")
-        : parsed_(text), visitor(base, "", kind) {}
+        : visitor(base, "", kind), parsed_(text) {}
+
+    RilkVisitorImpl visitor;
 
     auto value() { return run<Rilk::RilkValuePtr>(parser().valueNode(), &V::visitValueNode); }
     auto identifier() { return run<Rilk::Identifier>(parser().identifier(), &V::visitIdentifier); }
@@ -93,9 +96,6 @@ private:
     }
 
     Parsed parsed_;
-
-public:
-    RilkVisitorImpl visitor;
 };
 
 inline std::unique_ptr<Rilk::Unit> unitOf(const std::string& text) {
@@ -105,9 +105,13 @@ inline Rilk::ProjectData projectOf(const std::string& text) {
     return Visit(text, Kind::Project).project();
 }
 
-/// A value as "<type name>:<text>", or "none" for no value, so a table row states it whole.
+/// A value as "<type name>:<text>", a path string with " in <base directory>", or "none"
+/// for no value, so that a table row states the whole value.
 inline std::string shown(const Rilk::RilkValuePtr& value) {
-    return value ? value->typeName() + ":" + value->toString() : "none";
+    if (value == nullptr) return "none";
+    std::string text = value->typeName() + ":" + value->toString();
+    auto* path = dynamic_cast<const Rilk::RilkPathString*>(value.get());
+    return path ? text + " in " + path->baseDirectory().string() : text;
 }
 
 /// Runs `call` and returns the text of the exception of type `E` it throws ("" when none).

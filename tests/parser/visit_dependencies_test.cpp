@@ -4,13 +4,11 @@
 #include "types/dependency.h"
 #include "types/rilk_errors.h"
 
-namespace {
-
 using Strings = std::vector<std::string>;
 
 /// A dependency record in one line: modifier, target, parameters and alias, so that a table
 /// row states the whole expected record.
-std::string describe(const Rilk::Dependency& d) {
+static std::string describe(const Rilk::Dependency& d) {
     std::string text = d.modifier == Rilk::Dependency::kPlus ? "+" : "";
     if (const auto* direct = std::get_if<Rilk::QualifiedTargetName>(&d.target)) {
         text += "direct[" + direct->ns + "|" + direct->unit + "|" + direct->target + "]";
@@ -23,7 +21,6 @@ std::string describe(const Rilk::Dependency& d) {
     if (d.aliasKind == Rilk::Dependency::kAlias) text += " => " + d.alias;
     if (d.aliasKind == Rilk::Dependency::kMergeAlias) text += " +> " + d.alias;
     if (d.aliasKind == Rilk::Dependency::kNoAlias && !d.alias.empty()) text += " stray alias";
-    if (d.sourceValue) text += " with a source value";
     return text;
 }
 
@@ -46,8 +43,9 @@ TEST(VisitDependencies, BuildExactlyTheWrittenRecordsInTextOrder) {
     for (const auto& [header, expected] : cases) {
         auto unit = unitOf(header + std::string(" { }"));
         Strings records;
-        for (const auto& d : unit->targets.begin()->second.dependencies)
+        for (const auto& d : unit->targets.begin()->second.dependencies) {
             records.push_back(describe(d));
+        }
         EXPECT_EQ(records, expected) << header;
     }
 }
@@ -73,5 +71,3 @@ TEST(VisitDependencies, MisplacedSourceMarkerFailsWithItsMessage) {
         EXPECT_EQ(error, message) << header;
     }
 }
-
-}  // namespace

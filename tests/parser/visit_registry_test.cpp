@@ -1,8 +1,6 @@
 #include "parser/parser_test_support.h"
 
-namespace {
-
-RilkRegData registryOf(const std::string& text) {
+static RilkRegData registryOf(const std::string& text) {
     return Visit(text, Kind::Registry, "/home/u/.config/rilk").registry();
 }
 
@@ -42,5 +40,3 @@ TEST(VisitRegistry, ToolsKeepFileOrderRequiredModifierAndConditions) {
     EXPECT_EQ(gcc.conditions[0].type, Rilk::Condition::OperatorType::Equal);
     EXPECT_EQ(gcc.conditions[0].body->assignments[0].modifier, Rilk::AssignModifier::Must);
 }
-
-}  // namespace

@@ -1,10 +1,8 @@
 #include "parser/parser_test_support.h"
 
-namespace {
-
 using Strings = std::vector<std::string>;
 
-Strings qualifiedNames(const Rilk::Unit& unit) {
+static Strings qualifiedNames(const Rilk::Unit& unit) {
     Strings names;
     for (const auto& [key, target] : unit.targets) names.push_back(target.name.toString());
     return names;
@@ -42,5 +40,3 @@ TEST(VisitUnits, TargetBlockBecomesItsTemplate) {
     ASSERT_EQ(app.conditions.size(), 1u);
     EXPECT_EQ(shown(app.conditions[0].body->assignments[0].value), "RilkString:-g");
 }
-
-}  // namespace

@@ -11,7 +11,10 @@ TEST(VisitValue, BuildsTheValueOfTheLiteral) {
         {"\"a\\b\"", Kind::Unit, "RilkString:a\\b"},
         {R"--(R"(say "hi" (x) y)")--", Kind::Unit, R"(RilkRawString:say "hi" (x) y)"},
         {R"--(R"()")--", Kind::Unit, "RilkRawString:"},
-        // A project file fixes a path literal to its directory and keeps a plain string.
+        // A path literal is a path string in unit and registry files; a project file fixes
+        // it to its directory and keeps a plain string.
+        {R"--(P"(src)")--", Kind::Unit, "RilkString:src in /base"},
+        {R"--(P"(src)")--", Kind::Registry, "RilkString:src in /base"},
         {R"--(P"(src)")--", Kind::Project, "RilkString:/base/src"},
         {R"--(P"(/opt/x)")--", Kind::Project, "RilkString:/opt/x"},
         {"a.b[0]", Kind::Unit, "RilkIdentifier:a.b[0]"},
@@ -23,8 +26,7 @@ TEST(VisitValue, BuildsTheValueOfTheLiteral) {
         {"[1, { y = 1 }, 2]", Kind::Project, "RilkList:1 2"},
         // Only a unit file gives a block a value.
         {"{ y = 1 }", Kind::Project, "none"},
-        {"{ y = 1 }", Kind::Registry, "none"},
-    };
+        {"{ y = 1 }", Kind::Registry, "none"}};
     for (const auto& [text, kind, value] : cases) {
         EXPECT_EQ(shown(Visit(text, kind).value()), value) << text;
     }
@@ -38,16 +40,6 @@ TEST(VisitValue, ListLiteralsNeverNest) {
     for (const auto& element : list->elements()) elements.push_back(shown(element));
     EXPECT_EQ(elements, (std::vector<std::string>{"RilkIdentifier:a", "RilkString:b",
                                                   "RilkIdentifier:c", "RilkIdentifier:d"}));
-}
-
-TEST(VisitValue, PathLiteralIsAPathStringInUnitAndRegistryFiles) {
-    for (Kind kind : {Kind::Unit, Kind::Registry}) {
-        auto value = Visit(R"--(P"(src)")--", kind).value();
-        auto* path = dynamic_cast<Rilk::RilkPathString*>(value.get());
-        ASSERT_NE(path, nullptr);
-        EXPECT_EQ(path->text(), "src");
-        EXPECT_EQ(path->baseDirectory(), "/base");
-    }
 }
 
 TEST(VisitValue, NumbersBeyond32BitsFailWithTheirPosition) {
