@@ -4,31 +4,23 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
+#include <sstream>
 
 #include "../../fuzz/every_entry.h"
 
-namespace {
-
-std::filesystem::path fuzzDirectory() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz";
-}
-
 TEST(FuzzRegression, KeptInputsRunCleanly) {
+    const auto fuzz =
+        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz";
     int inputs = 0;
     for (const char* folder : {"regressions", "corpus"}) {
-        for (const auto& entry : std::filesystem::directory_iterator(fuzzDirectory() / folder)) {
-            std::ifstream file(entry.path(), std::ios::binary);
-            std::string text((std::istreambuf_iterator<char>(file)),
-                             std::istreambuf_iterator<char>());
+        for (const auto& entry : std::filesystem::directory_iterator(fuzz / folder)) {
+            std::ostringstream text;
+            text << std::ifstream(entry.path(), std::ios::binary).rdbuf();
             testing::internal::CaptureStderr();
-            RilkFuzz::parseFromEveryEntry(text);
+            RilkFuzz::parseFromEveryEntry(text.str());
             testing::internal::GetCapturedStderr();
             ++inputs;
         }
     }
     EXPECT_GT(inputs, 0);
 }
-
-}  // namespace

@@ -1,31 +1,19 @@
 #include "parser/rilk_error_counter.h"
 
-#include <gtest/gtest.h>
+#include "parser/parser_test_support.h"
 
-#include "parser/parse_chain.h"
-
-namespace {
-
-TEST(RilkErrorCounter, CountsAndPrintsUnlessSilent) {
-    Rilk::ParseChain chain("t: { = }\nu: {", "f");
-    RilkErrorCounter counter("unit", false);
-    chain.useErrorListener(counter);
-    testing::internal::CaptureStderr();
-    chain.unitFile();
-    std::string printed = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(counter.errorCount(), 2u);
-    EXPECT_EQ(printed.rfind("unit: line 1:5 ", 0), 0u) << printed;
-    EXPECT_NE(printed.find("\nunit: line 2:4 "), std::string::npos) << printed;
+TEST(RilkErrorCounter, CountsEveryErrorAndPrintsItUnlessSilent) {
+    for (bool silent : {false, true}) {
+        Rilk::ParseChain chain("t: { = }\nu: {", "f");
+        RilkErrorCounter counter("unit", silent);
+        chain.useErrorListener(counter);
+        testing::internal::CaptureStderr();
+        chain.unitFile();
+        std::string printed = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(counter.errorCount(), 2u);
+        EXPECT_EQ(printed.empty(), silent);
+        if (silent) continue;
+        EXPECT_EQ(printed.rfind("unit: line 1:5 extraneous input '=' ", 0), 0u) << printed;
+        EXPECT_NE(printed.find("\nunit: line 2:4 mismatched input '<EOF>' "), std::string::npos);
+    }
 }
-
-TEST(RilkErrorCounter, SilentCounterPrintsNothing) {
-    Rilk::ParseChain chain("= x", "f");
-    RilkErrorCounter counter("assignment", true);
-    chain.useErrorListener(counter);
-    testing::internal::CaptureStderr();
-    chain.assignment();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(counter.errorCount(), 1u);
-}
-
-}  // namespace

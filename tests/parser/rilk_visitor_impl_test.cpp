@@ -1,30 +1,11 @@
 #include "parser/rilk_visitor_impl.h"
 
-#include <gtest/gtest.h>
-
-#include <stdexcept>
-#include <string>
-
-#include "parser/CommonLexer.h"
-#include "parser/RilkTopParser.h"
-#include "parser/visit_test_support.h"
-
-namespace {
-
-TEST(RilkVisitorImpl, TakeResultMovesOutOrRefusesAnotherType) {
-    antlrcpp::Any text = std::string("value");
-    EXPECT_EQ(takeResult<std::string>(std::move(text)), "value");
-    antlrcpp::Any number = 1;
-    EXPECT_THROW(takeResult<std::string>(std::move(number)), std::bad_cast);
-    EXPECT_THROW(takeResult<std::string>(antlrcpp::Any()), std::bad_cast);
-}
+#include "parser/parser_test_support.h"
 
 // A parser without the nesting guard builds trees deeper than the visitor follows; the
 // visit must end in an error, not in a stack overflow.
 TEST(RilkVisitorImpl, TooDeepTreeFailsWithAnError) {
-    std::string text = "x = ";
-    for (std::size_t i = 0; i <= RilkVisitorImpl::maxNesting; ++i) text += "[";
-    antlr4::ANTLRInputStream input(text);
+    antlr4::ANTLRInputStream input("x = " + std::string(RilkVisitorImpl::maxNesting + 1, '['));
     CommonLexer lexer(&input);
     antlr4::CommonTokenStream tokens(&lexer);
     RilkTopParser parser(&tokens);
@@ -39,19 +20,10 @@ TEST(RilkVisitorImpl, TooDeepTreeFailsWithAnError) {
 
 // The deepest trees the nesting guard lets through are built and released without trouble.
 TEST(RilkVisitorImpl, DeepestAcceptedNestingIsBuilt) {
-    struct Nesting {
-        const char* open;
-        const char* close;
-        int levels;
-    };
-    for (Nesting nesting : {Nesting{"x = {", "}", 300}, Nesting{"if a {", "}", 450}}) {
+    for (auto [open, levels] : {std::pair{"x = {", 300}, std::pair{"if a {", 450}}) {
         std::string text = "{";
-        for (int i = 0; i < nesting.levels; ++i) text += nesting.open;
-        for (int i = 0; i < nesting.levels; ++i) text += nesting.close;
-        text += "}";
-        auto data = VisitText(text, RilkVisitorImpl::Unit).context();
+        for (int i = 0; i < levels; ++i) text += open;
+        auto data = Visit(text + std::string(levels + 1, '}'), Kind::Unit).context();
         EXPECT_EQ(data->assignments.size() + data->conditions.size(), 1u);
     }
 }
-
-}  // namespace

@@ -1,45 +1,39 @@
 #include "parser/throwing_error_listener.h"
 
-#include <gtest/gtest.h>
+#include "parser/parser_test_support.h"
 
-#include <stdexcept>
-
-#include "parser/parse_chain.h"
-
-namespace {
-
-TEST(ThrowingErrorListener, CollectsEveryErrorAndThrowsTheFirst) {
-    Rilk::ParseChain chain("projects { a \"x\" = }\ntools { b }", "proj/.rilk_registry.txt");
-    ThrowingErrorListener listener("proj/.rilk_registry.txt");
-    chain.useErrorListener(listener);
-    chain.registryFile();
-    ASSERT_EQ(listener.messages().size(), 3u);
-    EXPECT_EQ(
-        listener.messages()[0],
-        "proj/.rilk_registry.txt(1,17): '=' extraneous input '=' expecting {'}', IDENTIFIER}");
-    EXPECT_EQ(
-        listener.messages()[1].rfind("proj/.rilk_registry.txt(2,10): '}' missing '{' at '}'", 0),
-        0u);
-    try {
-        listener.throwFirst();
-        FAIL() << "no error thrown";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(error.what(), listener.messages()[0]);
+// Lexical and syntax errors of every file kind reach the one listener, each naming the file,
+// line and column.
+TEST(ThrowingErrorListener, CollectsEveryErrorWithItsPosition) {
+    const std::tuple<Entry, const char*, std::vector<std::string>> cases[] = {
+        {Entry::Registry,
+         "projects { a \"x\" = }\ntools { b }",
+         {"d/r.txt(1,17): '=' extraneous input '=' expecting {'}', IDENTIFIER}",
+          "d/r.txt(2,10): '}' missing '{' at '}'",
+          "d/r.txt(2,11): '<EOF>' extraneous input '<EOF>' expecting {'}', IDENTIFIER}"}},
+        {Entry::Registry,
+         "projects {\n  a \"x\" &\n}",
+         {"d/r.txt(2,8): token recognition error at: '&'"}},
+        {Entry::Unit,
+         "t: { a = % }",
+         {"d/r.txt(1,9): token recognition error at: '%'",
+          "d/r.txt(1,11): '}' mismatched input '}' expecting {'{', STRING, RAW_STRING, "
+          "PATH_STRING, NUMBER, '[', IDENTIFIER}"}},
+        {Entry::Project,
+         "name p\nunits {\n  core { \"a\" }\n  }\n}",
+         {"d/r.txt(5,0): '}' extraneous input '}' expecting <EOF>"}},
+        {Entry::Project, "name p $", {"d/r.txt(1,7): token recognition error at: '$'"}},
+    };
+    for (const auto& [entry, text, messages] : cases) {
+        EXPECT_EQ(syntaxErrors(entry, text, "d/r.txt"), messages) << text;
     }
 }
 
-TEST(ThrowingErrorListener, LexicalErrorsHaveNoTokenPart) {
-    Rilk::ParseChain chain("projects {\n  a \"x\" &\n}", "r.txt");
-    ThrowingErrorListener listener("r.txt");
-    chain.useErrorListener(listener);
-    chain.registryFile();
-    ASSERT_EQ(listener.messages().size(), 1u);
-    EXPECT_EQ(listener.messages()[0], "r.txt(2,8): token recognition error at: '&'");
+TEST(ThrowingErrorListener, ThrowsTheFirstMessageIfAny) {
+    Parsed parsed("projects { a = }");
+    EXPECT_NO_THROW(parsed.listener.throwFirst());
+    parsed.chain.registryFile();
+    ASSERT_FALSE(parsed.listener.messages().empty());
+    EXPECT_EQ(errorText<std::runtime_error>([&] { parsed.listener.throwFirst(); }),
+              parsed.listener.messages()[0]);
 }
-
-TEST(ThrowingErrorListener, NothingCollectedThrowsNothing) {
-    ThrowingErrorListener listener("r.txt");
-    EXPECT_NO_THROW(listener.throwFirst());
-}
-
-}  // namespace

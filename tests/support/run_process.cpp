@@ -1,95 +1,85 @@
 #include "support/run_process.h"
 
 #include <fcntl.h>
-#include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
 namespace RilkTest {
-
 namespace {
 
-void closeQuietly(int& fd) {
-    if (fd >= 0) close(fd);
-    fd = -1;
+/// Reads from the start of a file, or a terminal until it is closed.
+std::string readAll(int fd) {
+    std::string text;
+    char buffer[4096];
+    lseek(fd, 0, SEEK_SET);
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
 }
 
 }  // namespace
 
-ProcessResult collectChild(pid_t pid, int outFd, int errFd) {
-    ProcessResult result;
-    int fds[2] = {outFd, errFd};
-    std::string* sinks[2] = {&result.out, &result.err};
-    while (fds[0] >= 0 || fds[1] >= 0) {
-        pollfd polls[2];
-        for (int i = 0; i < 2; ++i) polls[i] = {fds[i], POLLIN, 0};
-        if (poll(polls, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
+ProcessResult runInChild(const std::function<void()>& body, Console console) {
+    const bool terminal = console == Console::Terminal;
+    FILE* out = std::tmpfile();
+    FILE* err = std::tmpfile();
+    if (out == nullptr || err == nullptr) throw std::runtime_error("tmpfile failed");
+    int master = -1;
+    std::fflush(nullptr);  // std::cout is synchronised with stdio, so this covers it too
+    const pid_t pid = terminal ? forkpty(&master, nullptr, nullptr, nullptr) : fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        if (terminal) {  // keep the bytes as written: no "\n" to "\r\n" translation
+            termios settings{};
+            tcgetattr(1, &settings);
+            settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+            tcsetattr(1, TCSANOW, &settings);
+        } else {
+            dup2(fileno(out), 1);
         }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i] < 0 || (polls[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
-            char buffer[4096];
-            const ssize_t n = read(fds[i], buffer, sizeof buffer);
-            if (n <= 0) {
-                closeQuietly(fds[i]);
-            } else {
-                sinks[i]->append(buffer, static_cast<std::size_t>(n));
-            }
-        }
+        dup2(open("/dev/null", O_RDONLY), 0);
+        dup2(fileno(err), 2);
+        body();
+        std::fflush(nullptr);
+        _exit(0);
     }
+    // A terminal is drained while the child runs, so that the child never blocks on it.
+    const std::string shown = terminal ? readAll(master) : "";
     int status = 0;
     waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    const ProcessResult result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                               terminal ? shown : readAll(fileno(out)), readAll(fileno(err))};
+    if (terminal) close(master);
+    std::fclose(out);
+    std::fclose(err);
     return result;
 }
 
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
-    int outPipe[2], errPipe[2], inPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0 || pipe(inPipe) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
-            close(fd);
-        }
+    return runInChild([&] {
         if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) {
             _exit(126);
         }
-        for (const auto& [name, value] : options.environment)
+        for (const auto& [name, value] : options.environment) {
             setenv(name.c_str(), value.c_str(), 1);
+        }
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         execv(args[0], args.data());
         _exit(127);
-    }
-    close(inPipe[0]);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    if (!options.input.empty()) {
-        [[maybe_unused]] ssize_t n = write(inPipe[1], options.input.data(), options.input.size());
-    }
-    close(inPipe[1]);
-
-    return collectChild(pid, outPipe[0], errPipe[0]);
+    });
 }
 
 ProcessResult runRilk(const std::vector<std::string>& args, const ProcessOptions& options) {
-#ifdef RILK_BINARY
     std::vector<std::string> argv{RILK_BINARY};
-#else
-    std::vector<std::string> argv{"rilk"};
-#endif
     argv.insert(argv.end(), args.begin(), args.end());
     return runProcess(argv, options);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,15 +17,21 @@ struct ProcessResult {
 struct ProcessOptions {
     std::filesystem::path workingDirectory;          ///< empty: the test's own
     std::map<std::string, std::string> environment;  ///< set (or replace) in the child
-    std::string input;                               ///< written to the child's standard input
 };
+
+/// Where a child's standard output goes.
+enum class Console {
+    File,      ///< a file (no terminal), read once the child has ended
+    Terminal,  ///< a pseudo-terminal with no output translation
+};
+
+/// Runs `body` in a forked child (standard input empty) and collects what it writes to standard
+/// output and error. The child has its own copy of all global state; when `body` returns it
+/// flushes standard output and exits with status 0, running no exit handlers.
+ProcessResult runInChild(const std::function<void()>& body, Console console = Console::File);
 
 /// Runs a program with arguments, without a shell, and collects its output and status.
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {});
-
-/// Reads everything a child writes to the two descriptors (either may be -1) until both are
-/// closed, closes them, and waits for the child's status.
-ProcessResult collectChild(pid_t pid, int outFd, int errFd);
 
 /// Runs the `rilk` binary under test with the given arguments.
 ProcessResult runRilk(const std::vector<std::string>& args, const ProcessOptions& options = {});

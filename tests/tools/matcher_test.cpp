@@ -1,8 +1,5 @@
 #include "tools/matcher.h"
 
-#include <memory>
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "types/rilk_value_types.h"
@@ -20,55 +17,41 @@ public:
     std::shared_ptr<Builder> builderFor(const TargetContext&) const override { return nullptr; }
 };
 
-Assignment set(const std::string& name, const char* value,
-               AssignModifier modifier = AssignModifier::None) {
-    return Assignment(name, value ? makeString(value) : nullptr, AssignType::Set, modifier);
-}
-
-AssignmentTable tableOf(std::initializer_list<Assignment> assignments) {
+/// A table of `name = value` assignments with `modifier`.
+AssignmentTable tableOf(std::initializer_list<std::pair<const char*, const char*>> entries,
+                        AssignModifier modifier = AssignModifier::None) {
     AssignmentTable table;
-    for (const Assignment& a : assignments) table.emplace(a.name, a);
+    for (const auto& [name, value] : entries) {
+        table.emplace(name, Assignment(name, makeString(value), AssignType::Set, modifier));
+    }
     return table;
 }
 
-std::string textOf(const AssignmentTable& table) {
+/// "criteria | required" in key order, Must assignments marked with '!'.
+std::string textOf(const Matcher& matcher) {
     std::string text;
-    for (const auto& [key, assignment] : table) text += assignment.toString() + ";";
+    for (const auto* table : {&matcher.criteria, &matcher.required}) {
+        text += text.empty() ? "" : "| ";
+        for (const auto& [key, a] : *table) {
+            text += (a.modifier == AssignModifier::Must ? "!" : "") + a.toString() + "; ";
+        }
+    }
     return text;
 }
 
-TEST(Matcher, PlainAssignmentsSetCriteriaOrRequiredValues) {
-    PlainMatcher matcher(
-        "default_basic", commandMatcherTables().criteria, commandMatcherTables().required,
-        tableOf({set("CMDLINE", "make"), set("cwd", "/src"), set("extra", "1")}), {});
-    EXPECT_EQ(matcher.name, "default_basic");
-    EXPECT_EQ(textOf(matcher.criteria), "cwd = \"/src\";extra = \"1\";");
-    EXPECT_EQ(textOf(matcher.required), "CMDLINE = \"make\";");
-    EXPECT_TRUE(matcher.conditions.empty());
-}
+TEST(Matcher, PlainAssignmentsSetCriteriaOrRequiredValuesAndMustOnesBecomeRequired) {
+    const MatcherTables& command = commandMatcherTables();  // criteria cwd, required cmdline
+    const PlainMatcher plain("default_basic", command.criteria, command.required,
+                             tableOf({{"CMDLINE", "make"}, {"cwd", "/a"}, {"x", "1"}}), {});
+    EXPECT_EQ(plain.name, "default_basic");
+    EXPECT_EQ(textOf(plain), "cwd = \"/a\"; x = \"1\"; | CMDLINE = \"make\"; ");
+    EXPECT_TRUE(plain.conditions.empty());
+    const PlainMatcher must("t", command.criteria, command.required, tableOf({{"x", "1"}}),
+                            tableOf({{"CWD", "/b"}, {"cmdline", "ls"}}, AssignModifier::Must));
+    EXPECT_EQ(textOf(must), "x = \"1\"; | !cmdline = \"ls\"; !CWD = \"/b\"; ");
 
-TEST(Matcher, MustAssignmentsMoveFromCriteriaIntoRequired) {
-    PlainMatcher matcher("gcc12", gnuMatcherTables().criteria, gnuMatcherTables().required,
-                         tableOf({set("GNU", nullptr)}),
-                         tableOf({set("ARCH", "x86_64", AssignModifier::Must)}));
-    EXPECT_EQ(matcher.criteria.count("arch"), 0U);
-    EXPECT_EQ(matcher.criteria.count("GNU"), 1U);
-    ASSERT_EQ(matcher.required.count("arch"), 1U);
-    EXPECT_EQ(matcher.required.at("arch").toString(), "ARCH = \"x86_64\"");
-    EXPECT_EQ(matcher.required.at("arch").modifier, AssignModifier::Must);
-}
-
-TEST(Matcher, MustAssignmentReplacesARequiredEntry) {
-    PlainMatcher matcher("t", {}, noToolMatcherTables().required, {},
-                         tableOf({set("no_tool", "yes", AssignModifier::Must)}));
-    EXPECT_EQ(textOf(matcher.required), "no_tool = \"yes\";");
-}
-
-TEST(Matcher, DefaultMatchCanBuildNothing) {
-    PlainMatcher matcher("t", {}, {}, {}, {});
-    TargetContext target(Context(), QualifiedTargetName("", "main", "app"));
-    MatchResult result = matcher.match(target);
-    EXPECT_EQ(result.status, BuildImpossible);
+    const MatchResult result = plain.match(TargetContext(Context(), {"", "main", "app"}));
+    EXPECT_EQ(result.status, BuildImpossible);  // the default match can build nothing
     EXPECT_TRUE(result.variables.empty());
 }
 

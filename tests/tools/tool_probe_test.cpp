@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
@@ -11,8 +9,7 @@
 
 namespace {
 
-using RilkTest::TempDir;
-using RilkTest::writeScript;
+namespace fs = std::filesystem;
 
 TEST(ToolProbe, CommandTextQuotesTheToolAndClosesInput) {
     EXPECT_EQ(Rilk::toolCommandText("/usr/bin/gcc-12", "-dumpmachine"),
@@ -22,12 +19,16 @@ TEST(ToolProbe, CommandTextQuotesTheToolAndClosesInput) {
 }
 
 TEST(ToolProbe, OutputIsTrimmedAndStatusIsTheExitCode) {
-    struct Case {
-        const char* body;
-        std::string output;
-        int status;
-    };
-    const Case cases[] = {
+    RilkTest::TempDir dir;
+    // The tool's path must reach the shell literally: command substitution would create
+    // the marker file.
+    const std::string marker = (dir.path() / "injected").string();
+    const fs::path tool = dir.path() /
+                          ("a $HOME `touch " + marker + "` $(touch " + marker +
+                           ") 'single' \"double\" back\\slash\nnewline") /
+                          "gcc";
+    const std::string line(2000, 'v');
+    const std::tuple<std::string, std::string, int> cases[] = {
         {"echo x86_64-linux-gnu\n", "x86_64-linux-gnu", 0},
         {"printf 'first\\nsecond\\n'\n", "first\nsecond", 0},
         {"printf ' \\n\\t\\r\\n  \\n'\n", "", 0},
@@ -35,81 +36,32 @@ TEST(ToolProbe, OutputIsTrimmedAndStatusIsTheExitCode) {
         {"printf '\\t a\\001 \\r\\n'\n", "a\001", 0},
         {"echo kept; echo dropped >&2\n", "kept", 0},
         {"echo \"$#:$1\"\n", "1:-dumpversion", 0},
+        {"echo " + line + "; echo " + line + "\n", line + "\n" + line, 0},
+        {"echo \"$0\"\n", tool.native(), 0},
+        {"echo \"[$(cat)]\"\n", "[]", 0},  // the probe gets no input
+        // The shell that runs the tool is killed (never the test process itself).
+        {"echo partial\n[ \"$PPID\" != " + std::to_string(getpid()) + " ] && kill -KILL $PPID\n",
+         "partial", -1},
     };
-    TempDir dir;
-    for (const Case& c : cases) {
-        const auto tool = writeScript(dir.path() / "tool", c.body);
-        const Rilk::ToolRunResult result = Rilk::runToolCapture(tool, "-dumpversion");
-        EXPECT_EQ(result.output.native(), c.output) << c.body;
-        EXPECT_EQ(result.exitStatus, c.status) << c.body;
+    // Standard input is a pipe holding some text while the probes run.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ASSERT_EQ(write(fds[1], "typed\n", 6), 6);
+    close(fds[1]);
+    const int savedInput = dup(0);
+    dup2(fds[0], 0);
+    close(fds[0]);
+    for (const auto& [body, output, status] : cases) {
+        const auto result = Rilk::runToolCapture(RilkTest::writeScript(tool, body), "-dumpversion");
+        EXPECT_EQ(result.output.native(), output) << body;
+        EXPECT_EQ(result.exitStatus, status) << body;
     }
-}
-
-TEST(ToolProbe, LongOutputComesBackWhole) {
-    TempDir dir;
-    const std::string line(2000, 'v');
-    const auto tool = writeScript(dir.path() / "long", "echo " + line + "\necho " + line + "\n");
-    EXPECT_EQ(Rilk::runToolCapture(tool, "").output.native(), line + "\n" + line);
-}
-
-TEST(ToolProbe, MissingToolGivesNoOutputAndFailure) {
-    TempDir dir;
-    const Rilk::ToolRunResult result = Rilk::runToolCapture(dir.path() / "no-such-gcc", "-v");
-    EXPECT_TRUE(result.output.empty());
-    EXPECT_NE(result.exitStatus, 0);
-    EXPECT_NE(result.exitStatus, -1);
-}
-
-TEST(ToolProbe, PathCharactersReachTheShellLiterally) {
-    TempDir dir;
-    // A marker file that command substitution in the path would create.
-    const std::string marker = (dir.path() / "injected").string();
-    const std::string odd = "a $HOME `touch " + marker + "` $(touch " + marker +
-                            ") 'single' \"double\" back\\slash\nnewline";
-    const auto tool = writeScript(dir.path() / odd / "gcc", "echo \"$0\"\n");
-    const Rilk::ToolRunResult result = Rilk::runToolCapture(tool, "-dumpmachine");
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.output.native(), tool.native());
-    EXPECT_FALSE(std::filesystem::exists(marker));
-}
-
-/// Replaces standard input with a pipe holding some text for the lifetime of the object.
-class PipedStdin {
-  public:
-    explicit PipedStdin(const std::string& text) {
-        int fds[2];
-        EXPECT_EQ(pipe(fds), 0);
-        EXPECT_EQ(write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
-        close(fds[1]);
-        saved_ = dup(0);
-        dup2(fds[0], 0);
-        close(fds[0]);
-    }
-    ~PipedStdin() {
-        dup2(saved_, 0);
-        close(saved_);
-    }
-
-  private:
-    int saved_ = -1;
-};
-
-TEST(ToolProbe, ProbedProgramGetsNoInput) {
-    TempDir dir;
-    const auto tool = writeScript(dir.path() / "reader", "echo \"[$(cat)]\"\n");
-    PipedStdin input("from the terminal\n");
-    EXPECT_EQ(Rilk::runToolCapture(tool, "").output.native(), "[]");
-}
-
-TEST(ToolProbe, ShellEndedBySignalGivesMinusOneAndKeepsOutput) {
-    TempDir dir;
-    // Kills the shell that runs it, never the test process itself.
-    const auto tool = writeScript(
-        dir.path() / "killer",
-        "echo partial\n[ \"$PPID\" != " + std::to_string(getpid()) + " ] && kill -KILL $PPID\n");
-    const Rilk::ToolRunResult result = Rilk::runToolCapture(tool, "");
-    EXPECT_EQ(result.output.native(), "partial");
-    EXPECT_EQ(result.exitStatus, -1);
+    dup2(savedInput, 0);
+    close(savedInput);
+    EXPECT_FALSE(fs::exists(marker));
+    const auto missing = Rilk::runToolCapture(dir.path() / "no-such-gcc", "-v");
+    EXPECT_EQ(missing.output, "");
+    EXPECT_GT(missing.exitStatus, 0);
 }
 
 }  // namespace

@@ -1,139 +1,66 @@
 #include "tools/tool_tables.h"
 
-#include <ostream>
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
 
 namespace Rilk {
 namespace {
 
-std::vector<std::string> namesOf(const AssignmentTable& table) {
-    std::vector<std::string> names;
-    for (const auto& [key, assignment] : table) names.push_back(assignment.name);
+/// The names of a table, blank-separated in key order; every entry must be a bare
+/// assignment (no value, type Set, modifier None, not resolved).
+std::string namesOf(const AssignmentTable& table) {
+    std::string names;
+    for (const auto& [key, a] : table) {
+        EXPECT_TRUE(!a.value && a.type == AssignType::Set && a.modifier == AssignModifier::None &&
+                    !a.resolved)
+            << a.name;
+        names += (names.empty() ? "" : " ") + a.name;
+    }
     return names;
 }
 
-struct Weights {
-    std::string name;
-    int none, partial, exact;
-    bool operator==(const Weights&) const = default;
-};
-
-void PrintTo(const Weights& w, std::ostream* os) {
-    *os << w.name << " " << w.none << "/" << w.partial << "/" << w.exact;
+/// "criteria | required".
+std::string textOf(const MatcherTables& tables) {
+    return namesOf(tables.criteria) + " | " + namesOf(tables.required);
 }
 
-std::vector<Weights> weightsOf(const VariableSpecTable& table) {
-    std::vector<Weights> weights;
-    for (const auto& [key, spec] : table) {
+/// "input variables | declared variables", each declared variable followed by its weights
+/// for the three match kinds when they are not the usual 0, 1 and 2.
+std::string textOf(const BuilderTables& tables) {
+    std::string text = namesOf(tables.inputVariables) + " |";
+    for (const auto& [key, spec] : tables.declaredVariables) {
         EXPECT_EQ(spec.defaultValue, nullptr) << key.str();
-        weights.push_back(
-            {key.str(), spec.noMatchWeight, spec.partialMatchWeight, spec.exactMatchWeight});
+        const std::string weights = std::to_string(spec.weightFor(NoMatch)) +
+                                    std::to_string(spec.weightFor(PartialMatch)) +
+                                    std::to_string(spec.weightFor(ExactMatch));
+        text += " " + key.str() + (weights == "012" ? "" : "(" + weights + ")");
     }
-    return weights;
+    return text;
 }
 
-TEST(ToolTables, AssignmentTableEntriesHaveNoValueTypeSetAndNoModifier) {
-    AssignmentTable table = makeAssignmentTable({"b", "A", "a"});
-    ASSERT_EQ(namesOf(table), (std::vector<std::string>{"A", "b"}));  // first spelling stays
-    for (const auto& [key, assignment] : table) {
-        EXPECT_EQ(assignment.value, nullptr);
-        EXPECT_EQ(assignment.type, AssignType::Set);
-        EXPECT_EQ(assignment.modifier, AssignModifier::None);
-        EXPECT_FALSE(assignment.resolved);
-    }
-}
-
-TEST(ToolTables, MatcherTables) {
-    using Names = std::vector<std::string>;
-    EXPECT_EQ(namesOf(gnuMatcherTables().criteria),
-              (Names{"arch", "GNU", "toolchain_min_version", "toolchain_path", "TOOLCHAIN_TRIPLET",
-                     "toolchain_version"}));
-    EXPECT_TRUE(gnuMatcherTables().required.empty());
-    EXPECT_EQ(namesOf(commandMatcherTables().criteria), (Names{"cwd"}));
-    EXPECT_EQ(namesOf(commandMatcherTables().required), (Names{"cmdline"}));
-    EXPECT_TRUE(noToolMatcherTables().criteria.empty());
-    EXPECT_EQ(namesOf(noToolMatcherTables().required), (Names{"NO_TOOL"}));
-    EXPECT_EQ(namesOf(c3MatcherTables().criteria),
-              (Names{"C3C", "toolchain_min_version", "toolchain_path", "toolchain_version"}));
-    EXPECT_TRUE(c3MatcherTables().required.empty());
-}
-
-TEST(ToolTables, BuilderInputVariables) {
-    using Names = std::vector<std::string>;
-    EXPECT_EQ(namesOf(gnuGccTables().inputVariables), (Names{"C_FILES", "OBJS"}));
-    EXPECT_EQ(namesOf(gnuGppTables().inputVariables), (Names{"CPP_FILES", "OBJS"}));
-    EXPECT_EQ(namesOf(gnuArTables().inputVariables), (Names{"OBJS"}));
-    EXPECT_EQ(namesOf(gnuLdTables().inputVariables), (Names{"OBJS"}));
-    EXPECT_EQ(namesOf(gnuObjcopyTables().inputVariables), (Names{"INPUT"}));
-    EXPECT_EQ(namesOf(c3BuilderTables().inputVariables),
-              (Names{"C3_FILES", "C3_TEST_FILES", "C3C_FILES"}));
-    EXPECT_EQ(namesOf(noToolBuilderTables().inputVariables), (Names{"NO_TOOL"}));
-    EXPECT_TRUE(noToolBuilderTables().declaredVariables.empty());
+TEST(ToolTables, BuiltInTables) {
+    EXPECT_EQ(namesOf(makeAssignmentTable({"b", "A", "a"})), "A b");  // the first spelling stays
     EXPECT_EQ(gnuGccTables().inputVariables.count("c_files"), 1U);
-}
-
-TEST(ToolTables, DeclaredVariablesAndWeights) {
-    using W = std::vector<Weights>;
-    EXPECT_EQ(weightsOf(gnuGccTables().declaredVariables), (W{{"C_DEFINES", 0, 1, 2},
-                                                              {"C_FILES", 0, 1, 2},
-                                                              {"C_FLAGS", 0, 1, 2},
-                                                              {"EXE", 0, 1, 2},
-                                                              {"GCC", 0, 1, 2},
-                                                              {"INCLUDE", 0, 1, 2},
-                                                              {"LD_SCRIPT", 0, 1, 2},
-                                                              {"LIB", 0, 1, 2},
-                                                              {"LIBPATH", 0, 1, 2},
-                                                              {"LINK_FLAGS", 0, 1, 2},
-                                                              {"OBJS", 0, 1, 2},
-                                                              {"OUTPUT_NAME", 0, 0, 5}}));
-    EXPECT_EQ(weightsOf(gnuGppTables().declaredVariables), (W{{"C_DEFINES", 0, 1, 2},
-                                                              {"C_FILES", 0, 1, 2},
-                                                              {"C_FLAGS", 0, 1, 2},
-                                                              {"CPP_FILES", 0, 1, 2},
-                                                              {"EXE", 0, 1, 2},
-                                                              {"GPP", 0, 1, 2},
-                                                              {"INCLUDE", 0, 1, 2},
-                                                              {"LD_SCRIPT", 0, 1, 2},
-                                                              {"LIB", 0, 1, 2},
-                                                              {"LIBPATH", 0, 1, 2},
-                                                              {"LINK_FLAGS", 0, 1, 2},
-                                                              {"OBJS", 0, 1, 2},
-                                                              {"OUTPUT_NAME", 0, 0, 5}}));
-    EXPECT_EQ(weightsOf(gnuArTables().declaredVariables), (W{{"AR", 0, 1, 2},
-                                                             {"LIB", 0, 1, 2},
-                                                             {"OBJS", 0, 1, 2},
-                                                             {"OUTPUT_NAME", 0, 0, 5},
-                                                             {"STATIC", 0, 0, 5}}));
-    EXPECT_EQ(weightsOf(gnuLdTables().declaredVariables), (W{{"KO", 0, 1, 2},
-                                                             {"LD", 0, 1, 2},
-                                                             {"LD_SCRIPT", 0, 1, 2},
-                                                             {"LIB", 0, 1, 2},
-                                                             {"LIBPATH", 0, 1, 2},
-                                                             {"LINK_FLAGS", 0, 1, 2},
-                                                             {"OBJS", 0, 1, 2},
-                                                             {"SHARED", 0, 1, 2},
-                                                             {"SO", 0, 1, 2}}));
-    EXPECT_EQ(weightsOf(gnuObjcopyTables().declaredVariables), (W{{"INPUT", 0, 1, 2},
-                                                                  {"OBJCOPY", 0, 1, 2},
-                                                                  {"OBJCOPY_FLAGS", 0, 1, 2},
-                                                                  {"OUTPUT_NAME", 0, 1, 2}}));
-    EXPECT_EQ(weightsOf(c3BuilderTables().declaredVariables), (W{{"C3_FILES", 0, 1, 2},
-                                                                 {"C3_TEST_FILES", 0, 1, 2},
-                                                                 {"C3C", 0, 1, 2},
-                                                                 {"C3C_FILES", 0, 1, 2},
-                                                                 {"C3C_FLAGS", 0, 1, 2},
-                                                                 {"DLL", 0, 1, 2},
-                                                                 {"EXE", 0, 1, 2},
-                                                                 {"LIB", 0, 1, 2},
-                                                                 {"LIB_PATH", 0, 1, 2},
-                                                                 {"LIBPATH", 0, 1, 2},
-                                                                 {"LINK_FLAGS", 0, 1, 2},
-                                                                 {"OUTPUT_NAME", 0, 1, 2},
-                                                                 {"SO", 0, 1, 2},
-                                                                 {"STATIC", 0, 1, 2}}));
+    EXPECT_EQ(
+        textOf(gnuMatcherTables()),
+        "arch GNU toolchain_min_version toolchain_path TOOLCHAIN_TRIPLET toolchain_version | ");
+    EXPECT_EQ(textOf(commandMatcherTables()), "cwd | cmdline");
+    EXPECT_EQ(textOf(noToolMatcherTables()), " | NO_TOOL");
+    EXPECT_EQ(textOf(c3MatcherTables()),
+              "C3C toolchain_min_version toolchain_path toolchain_version | ");
+    EXPECT_EQ(textOf(gnuGccTables()),
+              "C_FILES OBJS | C_DEFINES C_FILES C_FLAGS EXE GCC INCLUDE LD_SCRIPT LIB LIBPATH "
+              "LINK_FLAGS OBJS OUTPUT_NAME(005)");
+    EXPECT_EQ(textOf(gnuGppTables()),
+              "CPP_FILES OBJS | C_DEFINES C_FILES C_FLAGS CPP_FILES EXE GPP INCLUDE LD_SCRIPT LIB "
+              "LIBPATH LINK_FLAGS OBJS OUTPUT_NAME(005)");
+    EXPECT_EQ(textOf(gnuArTables()), "OBJS | AR LIB OBJS OUTPUT_NAME(005) STATIC(005)");
+    EXPECT_EQ(textOf(gnuLdTables()),
+              "OBJS | KO LD LD_SCRIPT LIB LIBPATH LINK_FLAGS OBJS SHARED SO");
+    EXPECT_EQ(textOf(gnuObjcopyTables()), "INPUT | INPUT OBJCOPY OBJCOPY_FLAGS OUTPUT_NAME");
+    EXPECT_EQ(textOf(c3BuilderTables()),
+              "C3_FILES C3_TEST_FILES C3C_FILES | C3_FILES C3_TEST_FILES C3C C3C_FILES C3C_FLAGS "
+              "DLL EXE LIB LIB_PATH LIBPATH LINK_FLAGS OUTPUT_NAME SO STATIC");
+    EXPECT_EQ(textOf(noToolBuilderTables()), "NO_TOOL |");
 }
 
 }  // namespace

@@ -1,0 +1,6 @@
+#ifndef GREET_H
+#define GREET_H
+
+void greet(const char* name);
+
+#endif
