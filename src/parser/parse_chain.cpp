@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "parser/unclosed_token_simulator.h"
+
 namespace Rilk {
 namespace {
 
@@ -23,6 +25,7 @@ ParseChain::ParseChain(const std::string& text, const std::filesystem::path& sou
       tokens_(&lexer_),
       parser_(&tokens_),
       guard_(parser_) {
+    UnclosedTokenSimulator::install(lexer_);
     parser_.addParseListener(&guard_);
 }
 
