@@ -23,7 +23,8 @@ void CBuilder::beginBuild(Context& firstJob, const std::size_t& count) {
     targetName = job.name.target;
     outputName = job.getString("OUTPUT_NAME", targetName);
     outputDirectory = outputDirectoryFor(job, job.name, targetName, suffix);
-    if (!Util::CiString::equal(job.uniqueName(), sourcesTarget_)) forgetCompiledSources();
+    // A target built without a plan (no build cache) places its objects by its own sources.
+    if (!Util::CiString::equal(job.uniqueName(), sourcesTarget_)) recordCompiledSources(job);
     log(5, "Output dir: {}\n", outputDirectory.string());
     fs::create_directories(outputDirectory);
     for (const fs::path& directory : targetPlacement_.subdirectories()) {

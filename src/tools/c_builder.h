@@ -27,7 +27,8 @@ namespace Rilk {
 /// protected virtual operations.
 ///
 /// Object files: the object of a source is named from the placement of all sources the
-/// target compiles (`compiledSources`), which `planBuild` records for the target, so that
+/// target compiles (`compiledSources`), which `planBuild` records for the target (or
+/// `beginBuild`, for a target built without a plan), so that
 /// two sources with one file name never share an object and a job that holds only some of
 /// the sources names their objects as the plan did.
 class CBuilder : public Builder {

@@ -64,10 +64,13 @@ Context& Context::addAssignments(const Context& other) {
 }
 
 void Context::addConditions(const Context& other) {
-    for (const Condition& condition : other.conditions) {
-        conditions.push_back(condition);
-        bind(condition.lhs);
-        bind(condition.rhs);
+    // `other` may be this context: copy only the conditions it held on entry, by position,
+    // since appending may move the vector's elements.
+    const std::size_t count = other.conditions.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        conditions.push_back(other.conditions[i]);
+        bind(conditions.back().lhs);
+        bind(conditions.back().rhs);
     }
 }
 

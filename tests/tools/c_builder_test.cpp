@@ -56,6 +56,7 @@ protected:
     std::string toolId(const Context&) const override { return "x86_64-linux-gnu"; }
     std::string objectExtension() const override { return ".o"; }
     std::vector<RilkValuePtr> compiledSources(const Context& target) const override {
+        if (!target.hasVariable("C_FILES")) return {};
         return {target.getVariable("C_FILES")};
     }
 };
@@ -202,6 +203,15 @@ TEST_F(CBuilderTest, PlansOneWorkItemPerSourceAndJobsNameObjectsAsThePlanDid) {
     EXPECT_EQ(builder.createRecipes(*compiling({libA}, "other"))[0].command,
               "cc -c " + libA.string() + " -o " + root->toString() +
                   "/out/x86_64-linux-gnu/main/other/a.o");
+}
+
+TEST_F(CBuilderTest, ATargetBuiltWithoutAPlanGetsTheDirectoriesOfItsObjects) {
+    auto target = compiling({temp.path() / "src/a.c", temp.path() / "lib/a.c"});
+    builder.beginBuild(*target, 1);
+    EXPECT_EQ(
+        builder.createRecipes(*target)[1].command,
+        fmt::format("cc -c {0}/lib/a.c -o {1}/lib/a.o", temp.path().string(), objects.string()));
+    EXPECT_TRUE(fs::is_directory(objects / "src") && fs::is_directory(objects / "lib"));
 }
 
 TEST(CBuilderOperations, AddInputTakesOneValueOrAListOfClones) {

@@ -97,3 +97,13 @@ TEST(ContextMerge, BadOperationsAreLoggedAndReturned) {
     EXPECT_EQ(textOf(target, "b"), "z");
     EXPECT_THROW(target.addContext(source, 7, kKeepModifier, false), AssignmentException);
 }
+
+TEST(ContextMerge, MergingAContextIntoItselfCopiesEachConditionOnce) {
+    Context context;
+    set(context, "a", raw("x"));
+    context.conditions.assign(20, Condition{ref("a"), nullptr, Condition::OperatorType::Resolves,
+                                            std::make_shared<ContextTemplate>()});
+    context.addContext(context, 0, kKeepModifier, true);
+    EXPECT_EQ(context.conditions.size(), 40u);
+    EXPECT_EQ(textOf(context, "a"), "x");
+}
