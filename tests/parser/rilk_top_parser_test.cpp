@@ -40,13 +40,6 @@ TEST(RilkTopParser, RejectsWhatTheLanguageLacks) {
     }
 }
 
-TEST(RilkTopParser, AssignmentRuleStopsAfterOneAssignment) {
-    Parsed parsed("a = 1 b");
-    EXPECT_EQ(parsed.chain.assignment()->getText(), "a=1");
-    EXPECT_TRUE(parsed.listener.messages().empty());
-    EXPECT_FALSE(parsed.chain.atEnd());
-}
-
 TEST(RilkTopParser, RuleIndicesAndNamesAreFixed) {
     Parsed parsed("");
     auto& parser = parsed.chain.parser();

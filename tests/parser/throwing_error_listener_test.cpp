@@ -28,12 +28,3 @@ TEST(ThrowingErrorListener, CollectsEveryErrorWithItsPosition) {
         EXPECT_EQ(syntaxErrors(entry, text, "d/r.txt"), messages) << text;
     }
 }
-
-TEST(ThrowingErrorListener, ThrowsTheFirstMessageIfAny) {
-    Parsed parsed("projects { a = }");
-    EXPECT_NO_THROW(parsed.listener.throwFirst());
-    parsed.chain.registryFile();
-    ASSERT_FALSE(parsed.listener.messages().empty());
-    EXPECT_EQ(errorText<std::runtime_error>([&] { parsed.listener.throwFirst(); }),
-              parsed.listener.messages()[0]);
-}

@@ -1,12 +1,9 @@
 #include "tools/c_builder.h"
 
-#include <typeinfo>
-
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
-#include "types/rilk_errors.h"
 #include "types/rilk_value_types.h"
 #include "util/logger.h"
 
@@ -26,7 +23,6 @@ public:
         return fmt::format("{}|{}|{}|{}", outputDirectory.string(), outputName, targetName,
                            jobCount);
     }
-    using CBuilder::addInput;
     using CBuilder::addOutputPair;
     using CBuilder::addOutputPairToContext;
     using CBuilder::fileNameText;
@@ -149,16 +145,6 @@ TEST_F(CBuilderTest, BeginBuildCreatesTheOutputDirectoryAndEndBuildResetsTheJobC
     EXPECT_EQ(builder.state(), directory + "|app|app|1");
 }
 
-TEST_F(CBuilderTest, BeginBuildFailures) {
-    Context plain({var("PROJECT_ROOT", root)}, {});
-    EXPECT_THROW(builder.beginBuild(plain, 1), std::bad_cast);
-    EXPECT_THROW(builder.beginBuild(*makeTarget({}), 1), NotFoundException);
-    EXPECT_THROW(builder.beginBuild(*makeTarget({{"PROJECT_ROOT", nullptr}}), 1), RilkException);
-    temp.write("project/x86_64-linux-gnu", "a file where a directory belongs");
-    EXPECT_THROW(builder.beginBuild(*makeTarget({{"PROJECT_ROOT", root}}), 1),
-                 fs::filesystem_error);
-}
-
 TEST_F(CBuilderTest, PlansOneWorkItemPerSourceAndJobsNameObjectsAsThePlanDid) {
     const fs::path srcA = temp.path() / "src/a.c", libA = temp.path() / "lib/a.c";
     auto target = compiling({srcA, libA, temp.path() / "src/b.c"});
@@ -212,26 +198,6 @@ TEST_F(CBuilderTest, ATargetBuiltWithoutAPlanGetsTheDirectoriesOfItsObjects) {
         builder.createRecipes(*target)[1].command,
         fmt::format("cc -c {0}/lib/a.c -o {1}/lib/a.o", temp.path().string(), objects.string()));
     EXPECT_TRUE(fs::is_directory(objects / "src") && fs::is_directory(objects / "lib"));
-}
-
-TEST(CBuilderOperations, AddInputTakesOneValueOrAListOfClones) {
-    auto target =
-        makeTarget({{"ONE", paths({"x.o"})}, {"TWO", paths({"a.c", "b.h"})}, {"NONE", nullptr}});
-    const IntermediateSpec objects{"OBJS", [](const RilkValuePtr& source) -> RilkValuePtr {
-                                       return source->toString().ends_with(".h")
-                                                  ? nullptr
-                                                  : makeString(source->toString() + ".o");
-                                   }};
-    WorkItem item;
-    TestCompiler::addInput(target->assignments, "one", item, std::nullopt);
-    for (const char* name : {"TWO", "NONE", "ABSENT"}) {
-        TestCompiler::addInput(target->assignments, name, item, objects);
-    }
-    ASSERT_EQ(item.inputs.size(), 2U);
-    EXPECT_EQ(item.inputs[0].input.toString(), "one = P\"x.o\"");
-    EXPECT_FALSE(item.inputs[0].hasIntermediate());
-    EXPECT_EQ(item.inputs[1].input.toString(), "TWO = [ P\"a.c\", P\"b.h\" ]");
-    EXPECT_EQ(item.inputs[1].intermediate.toString(), "OBJS = \"a.c.o\"");
 }
 
 TEST(CBuilderOperations, OutputPairsArePathAndFileName) {

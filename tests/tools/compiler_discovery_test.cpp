@@ -43,12 +43,6 @@ std::vector<std::string> describe(const std::vector<CompilerInfo>& records, cons
     return lines;
 }
 
-/// The number of lines of a file, 0 when it does not exist.
-std::size_t lineCount(const fs::path& file) {
-    std::ifstream in(file);
-    return std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
-}
-
 TEST(CompilerDiscovery, AcceptsAndRefusesCompilerNames) {
     // Each name is tried alone in a bin directory; "!" marks a refused name, ":" the version
     // taken from an accepted name.
@@ -91,7 +85,8 @@ TEST(CompilerDiscovery, VersionComesFromProbesThenFromTheName) {
         const auto found = findCompilersUnder({}, bin);
         ASSERT_EQ(found.size(), 1u) << file;
         EXPECT_EQ(found[0].version, version) << file;
-        EXPECT_EQ(lineCount(bin / "log"), probes) << file;
+        std::ifstream log(bin / "log");
+        EXPECT_EQ(std::count(std::istreambuf_iterator<char>(log), {}, '\n'), probes) << file;
     }
 }
 
@@ -105,41 +100,15 @@ TEST(CompilerDiscovery, CompilerWithoutMachineIsLeftOut) {
     EXPECT_TRUE(findCompilersUnder({}, dir.path()).empty());
 }
 
-TEST(CompilerDiscovery, OneRecordPerFileAndPerTripleAndVersion) {
+TEST(CompilerDiscovery, OneRecordPerTripleAndVersion) {
     RilkTest::TempDir dir;
     const fs::path bin = dir.path() / "bin";
-    // One file under three names is probed once, under a name listed in the directory.
-    writeFakeCompiler(dir.path() / "real/driver", gcc12, dir.path() / "log");
-    fs::create_directories(bin);
-    fs::create_symlink(dir.path() / "real/driver", bin / "gcc");
-    fs::create_symlink("gcc", bin / "cc");
-    fs::create_symlink("gcc", bin / "g++");
+    writeFakeCompiler(bin / "gcc", gcc12);
     writeFakeCompiler(bin / "x86_64-linux-gnu-gcc", gcc12);  // same triple and version
     writeFakeCompiler(bin / "gcc-13", gcc13);
     const auto found = describe(findCompilersUnder({}, bin), bin);
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(std::count(found.begin(), found.end(), "gcc-13|x86_64-linux-gnu|13.1.0|.."), 1);
-    std::ifstream log(dir.path() / "log");
-    std::string firstProbe;
-    std::getline(log, firstProbe);
-    EXPECT_TRUE(firstProbe.starts_with(bin.native() + "/")) << firstProbe;
-    EXPECT_EQ(lineCount(dir.path() / "log"), 2u);  // -dumpmachine, -dumpfullversion
-}
-
-TEST(CompilerDiscovery, TripleSplitsIntoArchOsAbi) {
-    RilkTest::TempDir dir;
-    for (const char* machine :
-         {"x86_64-linux-gnu", "x86_64-pc-linux-gnu", "msp430-elf", "avr", "a--c-"}) {
-        writeFakeCompiler(dir.path() / "bin" / (std::string(machine) + "-gcc"), {machine, "1", ""});
-    }
-    std::vector<std::string> parts;
-    for (const CompilerInfo& r : findCompilersUnder({}, dir.path() / "bin")) {
-        parts.push_back(r.prefix + " " + r.arch + "|" + r.os + "|" + r.abi);
-    }
-    std::sort(parts.begin(), parts.end());
-    EXPECT_EQ(parts, (std::vector<std::string>{"a--c- a||c", "avr avr||", "msp430-elf msp430|elf|",
-                                               "x86_64-linux-gnu x86_64|linux|gnu",
-                                               "x86_64-pc-linux-gnu x86_64|pc|linux"}));
 }
 
 TEST(CompilerDiscovery, EveryNonEmptyWantMustHold) {
@@ -205,15 +174,6 @@ TEST(CompilerDiscovery, FixedDirectoriesFirstThenTheWalkEachOnceThenTheWants) {
     const auto wants = wantsOf({{"arch", "X86_64"}, {"toolchain_min_version", "13"}});
     EXPECT_EQ(describe(findCompilersUnder(wants, dir.path()), dir.path()),
               std::vector<std::string>{"usr/bin/gcc|x86_64-linux-gnu|13.1.0|usr"});
-}
-
-TEST(CompilerDiscovery, MissingRootOrNoCompilersGiveNothing) {
-    RilkTest::TempDir dir;
-    dir.write("bin/readme", "not a compiler");
-    const fs::path file = dir.write("plain-file", "");
-    for (const fs::path& root : {dir.path() / "missing", dir.path(), file, fs::path()}) {
-        EXPECT_TRUE(findCompilersUnder({}, root).empty()) << root;
-    }
 }
 
 TEST(CompilerDiscovery, FindsThisMachinesGcc) {

@@ -1,7 +1,5 @@
 #include "tools/tool_factory_registry.h"
 
-#include <stdexcept>
-
 #include <gtest/gtest.h>
 
 #include "tools/matcher.h"
@@ -49,23 +47,6 @@ TEST(ToolFactoryRegistry, FactoryIsFoundIgnoringCaseAndReplacedByALaterOne) {
     registerToolFactory("replaced", "NULL", factoryNamed("first"));
     registerToolFactory("REPLACED", "NULL", factoryNamed("second"));
     EXPECT_EQ(madeBy("Replaced"), "second");
-}
-
-TEST(ToolFactoryRegistry, EmptyFactoryTakesACopyOfTheFallback) {
-    registerToolFactory("fallback_source", "NULL", factoryNamed("fallback"));
-    registerToolFactory("borrowing", "FALLBACK_SOURCE", ToolFactory());
-    registerToolFactory("fallback_source", "NULL", factoryNamed("changed later"));
-    EXPECT_EQ(madeBy("borrowing"), "fallback");
-    registerToolFactory("hollow", "never_registered", ToolFactory());
-    EXPECT_EQ(madeBy("hollow"), "none");
-    EXPECT_EQ(madeBy("never_registered"), "none");
-}
-
-TEST(ToolFactoryRegistry, FactoryErrorsPassThrough) {
-    registerToolFactory("failing", "NULL", [](auto, auto, auto) -> Matcher* {
-        throw std::runtime_error("no toolchain");
-    });
-    EXPECT_THROW(createToolMatcher("failing", "t", {}, {}), std::runtime_error);
 }
 
 }  // namespace

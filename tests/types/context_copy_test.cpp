@@ -55,31 +55,6 @@ TEST(ContextCopy, ConditionsOfTheCopyTestTheCopyAndMovingRebindsTheValues) {
     EXPECT_EQ(textOf(*moved, "a"), "v");
 }
 
-TEST(ContextTemplate, CombinesAssignmentsInSourceOrderIntoIndependentContexts) {
-    const ContextTemplate block({assign("A", raw("x")), assign("a", raw("y"), AssignType::Append),
-                                 assign("r", ref("b")), assign("b", raw("1"))});
-    const ContextPtr first = block.createContext();
-    const ContextPtr second = block.createContext();
-    EXPECT_EQ(first->assignments.at("a").name, "A");
-    EXPECT_EQ(first->assignments.at("a").type, AssignType::Set);
-    EXPECT_EQ(textOf(*first, "A"), "x y");
-    EXPECT_EQ(block.assignments[0].value->toString(), "x");
-    set(*second, "b", raw("2")).resolveAll();
-    first->resolveAll();
-    EXPECT_EQ(textOf(*first, "r") + "|" + textOf(*second, "r"), "1|2");
-}
-
-TEST(ContextMerge, AppliesTheSourceUnderTheOverride) {
-    for (const auto& [typeOverride, expected] :
-         {std::pair{0u, "x"}, std::pair{2u, "y x"}, std::pair{3u, "y"}, std::pair{4u, "<null>"}}) {
-        Context source, target;
-        set(source, "a", raw("x"));
-        set(target, "a", raw("y"));
-        EXPECT_TRUE(target.addContext(source, typeOverride, kKeepModifier, false).empty());
-        EXPECT_EQ(textOf(target, "a"), expected) << typeOverride;
-    }
-}
-
 TEST(ContextMerge, BadOperationsAreLoggedAndReturned) {
     Context source, target;
     source.addAssignment(assign("a", raw("x"), AssignType::Set, AssignModifier::Up), 0);

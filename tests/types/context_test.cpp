@@ -28,16 +28,6 @@ TEST(Context, OperatorsChangeOnlyTheValueOfAnExistingVariable) {
     }
 }
 
-TEST(Context, KeepsTheFirstSpellingAndOperatorOfAName) {
-    Context context;
-    set(set(context, "A", num(1)), "a", num(2), AssignType::Append);
-    ASSERT_EQ(context.assignments.size(), 1u);
-    EXPECT_EQ(context.assignments.begin()->first.str(), "A");
-    EXPECT_EQ(context.assignments.at("a").name, "A");
-    EXPECT_EQ(context.assignments.at("a").type, AssignType::Set);
-    EXPECT_EQ(textOf(context, "a"), "3");
-}
-
 TEST(Context, TakeModeCopiesModifiersExceptForSetIfUnsetAndUnknownOperatorsChangeNothing) {
     Context context;
     set(set(context, "a", raw("1")), "b", raw("1")).resolveAll();

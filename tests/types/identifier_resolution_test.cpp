@@ -5,17 +5,6 @@
 using namespace Rilk;
 using namespace RilkTest;
 
-namespace {
-
-/// A list that counts how often it is resolved.
-struct CountingList : RilkList {
-    explicit CountingList(int& count) : count(count) {}
-    RilkValuePtr resolve() override { return ++count, RilkList::resolve(); }
-    int& count;
-};
-
-}  // namespace
-
 class IdentifierResolution : public ::testing::Test {
 protected:
     IdentifierResolution() {
@@ -73,19 +62,6 @@ TEST_F(IdentifierResolution, EachFailingFormRaisesItsError) {
     EXPECT_THROW(context.resolve(ident("cfg[0]")), std::bad_variant_access);
     EXPECT_EQ(error<IdentifierError>("empty[0]"), "Identifier part has no value. empty. <<");
     EXPECT_EQ(error<IdentifierError>("empty.x"), "Identifier part must be context. empty. <<");
-}
-
-TEST(ContextResolution, ResolvesEachVariableOnceUntilItChanges) {
-    int xCount = 0, yCount = 0;
-    Context context;
-    set(context, "X", std::make_shared<CountingList>(xCount));
-    set(context, "Y", std::make_shared<CountingList>(yCount)).resolveAll();
-    context.resolveAll();
-    EXPECT_EQ(xCount, 1);
-    set(context, "X", std::make_shared<CountingList>(xCount));
-    set(context, "X", raw("y"), AssignType::Append).resolveAll();
-    EXPECT_EQ(xCount, 2);
-    EXPECT_EQ(yCount, 1);
 }
 
 TEST(ContextResolution, AVariableThatNeedsItselfIsALoop) {
