@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "parser/literal_text.h"
 #include "parser/rilk_visitor_impl.h"
 #include "types/context_template.h"
 #include "types/rilk_context_value.h"
@@ -19,21 +20,13 @@ std::string delimitedContent(const std::string& text) {
     return text.substr(3, text.size() - 5);
 }
 
-/// A string literal's text without its enclosing double quotes.
-std::string unquoted(const std::string& text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-        return text.substr(1, text.size() - 2);
-    }
-    return text;
-}
-
 }  // namespace
 
 antlrcpp::Any RilkVisitorImpl::visitValueNode(RilkTopParser::ValueNodeContext* ctx) {
     NestingScope scope(*this, ctx);
     Rilk::RilkValuePtr value;
     if (ctx->STRING() != nullptr) {
-        value = Rilk::makeString(unquoted(ctx->STRING()->getText()));
+        value = Rilk::makeString(Rilk::unquotedLiteral(ctx->STRING()->getText()));
     } else if (ctx->RAW_STRING() != nullptr) {
         value =
             std::make_shared<Rilk::RilkRawString>(delimitedContent(ctx->RAW_STRING()->getText()));
