@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -153,6 +154,8 @@ class RilkVisitorImpl : public RilkTopParserBaseVisitor {
     std::int32_t intValue(antlr4::ParserRuleContext* node, const std::string& text) const;
     Rilk::RilkValuePtr pathValue(const std::string& text) const;
     Rilk::RilkValuePtr contextValue(RilkTopParser::ContextContext* ctx);
+    /// The template of a visited context block: its assignments and conditional blocks.
+    std::shared_ptr<Rilk::ContextTemplate> blockTemplate(RilkTopParser::ContextContext* ctx);
     Rilk::Assignment::AssignType assignType(RilkTopParser::AssignmentContext* ctx);
     Rilk::AssignModifier assignModifier(RilkTopParser::AssignmentContext* ctx);
 

@@ -18,13 +18,17 @@ antlrcpp::Any RilkVisitorImpl::visitContext(RilkTopParser::ContextContext* ctx) 
             fail(block, "a conditional block is incomplete");
         }
         auto condition = takeResult<Rilk::Condition>(visitCondition(block->condition()));
-        std::unique_ptr<UnitContextData> body(
-            takeResult<UnitContextData*>(visitContext(block->context())));
-        condition.body = std::make_shared<Rilk::ContextTemplate>(std::move(body->assignments),
-                                                                 std::move(body->conditions));
+        condition.body = blockTemplate(block->context());
         data->conditions.push_back(std::move(condition));
     }
     return data.release();
+}
+
+std::shared_ptr<Rilk::ContextTemplate> RilkVisitorImpl::blockTemplate(
+    RilkTopParser::ContextContext* ctx) {
+    std::unique_ptr<UnitContextData> block(takeResult<UnitContextData*>(visitContext(ctx)));
+    return std::make_shared<Rilk::ContextTemplate>(std::move(block->assignments),
+                                                   std::move(block->conditions));
 }
 
 antlrcpp::Any RilkVisitorImpl::visitCondition(RilkTopParser::ConditionContext* ctx) {

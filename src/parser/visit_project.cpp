@@ -100,9 +100,5 @@ antlrcpp::Any RilkVisitorImpl::visitProfile(RilkTopParser::ProfileContext* ctx) 
         fail(ctx, "the profile is incomplete");
     }
     // Unlike a tool's block, a profile's block keeps the file's rule for "!".
-    std::unique_ptr<UnitContextData> block(
-        takeResult<UnitContextData*>(visitContext(ctx->context())));
-    auto contextTemplate = std::make_shared<Rilk::ContextTemplate>(std::move(block->assignments),
-                                                                   std::move(block->conditions));
-    return Rilk::Profile{ctx->IDENTIFIER()->getText(), std::move(contextTemplate)};
+    return Rilk::Profile{ctx->IDENTIFIER()->getText(), blockTemplate(ctx->context())};
 }

@@ -72,13 +72,7 @@ antlrcpp::Any RilkVisitorImpl::visitBuild_tool(RilkTopParser::Build_toolContext*
     if (ctx->IDENTIFIER() == nullptr || ctx->context() == nullptr) {
         fail(ctx, "the tool definition is incomplete");
     }
-    std::unique_ptr<UnitContextData> block;
-    {
-        // "!" marks the variables a tool requires, so it is legal in every tool's block.
-        FlagRestorer must(allowMustModifier, true);
-        block.reset(takeResult<UnitContextData*>(visitContext(ctx->context())));
-    }
-    auto contextTemplate = std::make_shared<Rilk::ContextTemplate>(std::move(block->assignments),
-                                                                   std::move(block->conditions));
-    return Rilk::BuildToolDefinition{ctx->IDENTIFIER()->getText(), std::move(contextTemplate)};
+    // "!" marks the variables a tool requires, so it is legal in every tool's block.
+    FlagRestorer must(allowMustModifier, true);
+    return Rilk::BuildToolDefinition{ctx->IDENTIFIER()->getText(), blockTemplate(ctx->context())};
 }

@@ -76,7 +76,5 @@ Rilk::RilkValuePtr RilkVisitorImpl::pathValue(const std::string& text) const {
 
 Rilk::RilkValuePtr RilkVisitorImpl::contextValue(RilkTopParser::ContextContext* ctx) {
     if (fileKind != Unit) return nullptr;
-    std::unique_ptr<UnitContextData> data(takeResult<UnitContextData*>(visitContext(ctx)));
-    Rilk::ContextTemplate block(std::move(data->assignments), std::move(data->conditions));
-    return std::make_shared<Rilk::RilkContext>(block.createContext());
+    return std::make_shared<Rilk::RilkContext>(blockTemplate(ctx)->createContext());
 }
