@@ -64,6 +64,7 @@ std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind, const fs:
     if (ec) return {};
     std::vector<CompilerCandidate> candidates;
     std::set<std::string> seenPaths;
+    // Every file lies in `directory`, so triple and version alone tell compilers apart.
     std::set<std::string> keys;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         const fs::path& file = it->path();
@@ -73,9 +74,7 @@ std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind, const fs:
         const std::optional<std::string> machine = probe(file, "-dumpmachine");
         if (!machine || machine->empty()) continue;
         std::string version = probeVersion(file, name, versionPattern);
-        const std::string key =
-            normalizedPathText(file.parent_path()) + "|" + *machine + "|" + version;
-        if (!keys.insert(key).second) continue;
+        if (!keys.insert(*machine + "|" + version).second) continue;
         candidates.push_back({std::move(version), *machine, file.native()});
     }
     return candidates;
