@@ -4,13 +4,13 @@
 
 #include <fmt/format.h>
 
+#include "parser/nesting_guard.h"
+
 RilkVisitorImpl::NestingScope::NestingScope(RilkVisitorImpl& visitor,
                                             antlr4::ParserRuleContext* node)
     : visitor_(visitor) {
     if (visitor_.nesting_ >= maxNesting) {
-        visitor_.fail(node,
-                      "nested too deeply: flatten the nested contexts, lists, conditions or "
-                      "indices");
+        visitor_.fail(node, Rilk::NestingGuard::message);
     }
     ++visitor_.nesting_;
 }
