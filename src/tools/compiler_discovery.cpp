@@ -77,12 +77,14 @@ std::vector<CompilerInfo> directoryRecords(const ToolchainWants& wants, const fs
 
 std::vector<CompilerInfo> findCompilersUnder(const ToolchainWants& wants, const fs::path& root) {
     std::vector<CompilerInfo> result;
-    std::set<std::string> keys;
+    // The directories are distinct by their normalised paths, so a record can only repeat
+    // one of its own directory (a C and a C++ compiler of one triple and version).
     for (const fs::path& dir : candidateDirectories(root)) {
+        std::set<std::string> keys;
         for (CompilerInfo& record : directoryRecords(wants, dir)) {
-            const std::string key =
-                normalizedPathText(record.binDir) + "|" + record.prefix + "|" + record.version;
-            if (keys.insert(key).second) result.push_back(std::move(record));
+            if (keys.insert(record.prefix + "|" + record.version).second) {
+                result.push_back(std::move(record));
+            }
         }
     }
     return result;
