@@ -2,6 +2,7 @@
 
 #include "types/context.h"
 #include "types/rilk_list.h"
+#include "types/value_utils.h"
 
 namespace Rilk {
 
@@ -33,12 +34,8 @@ std::string formatArg(const RilkValuePtr& value, const std::string& prefix, bool
 }
 
 std::string formatValueArgs(const RilkValuePtr& value, const std::string& prefix, bool quote) {
-    const auto* list = dynamic_cast<const RilkList*>(value.get());
-    if (!list) return formatArg(value, prefix, quote);
     std::string text;
-    for (const RilkValuePtr& element : list->elements()) {
-        text += formatValueArgs(element, prefix, quote);
-    }
+    for (const RilkValuePtr& leaf : flattenValue(value)) text += formatArg(leaf, prefix, quote);
     return text;
 }
 

@@ -73,9 +73,7 @@ void Context::evaluateConditions() {
         std::vector<Condition> nested;
         if (condition.body) {
             const ContextPtr block = condition.body->createContext();
-            for (const auto& [name, stored] : block->assignments) {
-                addAssignment(stored, kKeepModifier);
-            }
+            addAssignments(*block);
             nested = block->conditions;
             for (const Condition& inner : nested) {
                 bind(inner.lhs);

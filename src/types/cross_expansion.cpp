@@ -135,16 +135,12 @@ RilkValuePtr Expander::expandGroup(const TrackedText& text, std::size_t start, s
     origin.push_back(key);
     const OriginTable::Id elementOrigin = origins.add(std::move(origin));
     const std::string marker = "#" + std::to_string(depth);
-    std::vector<TrackedText> level;
+    auto result = std::make_shared<RilkList>();
     for (const std::string& element : elements) {
         TrackedText copy = text;
         copy.replace(start, end + 1 - start, element, elementOrigin);
         replaceMarkers(copy, start + element.size(), marker, element, elementOrigin);
-        level.push_back(std::move(copy));
-    }
-    auto result = std::make_shared<RilkList>();
-    for (TrackedText& entry : level) {
-        result->append(*crossExpandTracked(std::move(entry), origins, owner, expanding, depth + 1));
+        result->append(*crossExpandTracked(std::move(copy), origins, owner, expanding, depth + 1));
     }
     return result;
 }

@@ -86,30 +86,27 @@ Dependency expandEntry(const Dependency& macro, bool sourceParameter,
                        const std::pair<std::string, RilkValuePtr>& entry) {
     const std::string& text = entry.first;
     Dependency record = macro;
-    record.sourceValue = nullptr;
+    record.sourceValue = sourceParameter ? entry.second : nullptr;
     const std::size_t open = text.find('(');
-    if (sourceParameter) {
-        record.sourceValue = entry.second;
-        if (open != std::string::npos) {
-            throw invalid(text,
-                          "cannot combine source-parameterized macro with parameters from the "
-                          "resolved dependency value");
-        }
+    if (open == std::string::npos) {
         record.target = parseDependencyString(text);
-    } else if (open == std::string::npos) {
-        record.target = parseDependencyString(text);
-    } else {
-        if (!macro.parameters.empty()) {
-            throw invalid(text,
-                          "cannot combine macro parameters with parameters from the resolved "
-                          "dependency value");
-        }
-        if (text.back() != ')') throw invalid(text, "unterminated parameter list");
-        const std::string target = trim(text.substr(0, open));
-        if (target.empty()) throw invalid(text, "empty target name");
-        record.parameters = parseParameters(text.substr(open + 1, text.size() - open - 2), text);
-        record.target = parseDependencyString(target);
+        return record;
     }
+    if (sourceParameter) {
+        throw invalid(text,
+                      "cannot combine source-parameterized macro with parameters from the "
+                      "resolved dependency value");
+    }
+    if (!macro.parameters.empty()) {
+        throw invalid(text,
+                      "cannot combine macro parameters with parameters from the resolved "
+                      "dependency value");
+    }
+    if (text.back() != ')') throw invalid(text, "unterminated parameter list");
+    const std::string target = trim(text.substr(0, open));
+    if (target.empty()) throw invalid(text, "empty target name");
+    record.parameters = parseParameters(text.substr(open + 1, text.size() - open - 2), text);
+    record.target = parseDependencyString(target);
     return record;
 }
 

@@ -55,31 +55,18 @@ std::shared_ptr<RilkBaseString> RilkBaseString::createSame(std::string text) con
     return std::make_shared<RilkBaseString>(std::move(text));
 }
 
-RilkValuePtr RilkBaseString::add(const RilkValue& other) const {
-    auto result = createSame("");
-    if (const auto* s = dynamic_cast<const RilkBaseString*>(&other)) {
-        result->setText(text_ + s->text_);
-    } else if (dynamic_cast<const RilkInt*>(&other)) {
-        result->setText(text_ + other.toString());
-    } else if (dynamic_cast<const RilkList*>(&other)) {
-        result->setText(text_ + " " + other.toString());
-    } else {
-        throw BadConversion(other.typeName(), other.toDisplayString(), typeName());
-    }
-    return result;
+std::string RilkBaseString::joinedText(const RilkValue& other, const char* stringGap) const {
+    if (const auto* s = dynamic_cast<const RilkBaseString*>(&other)) return stringGap + s->text_;
+    if (dynamic_cast<const RilkInt*>(&other)) return other.toString();
+    if (dynamic_cast<const RilkList*>(&other)) return " " + other.toString();
+    throw BadConversion(other.typeName(), other.toDisplayString(), typeName());
 }
 
-void RilkBaseString::append(const RilkValue& other) {
-    if (const auto* s = dynamic_cast<const RilkBaseString*>(&other)) {
-        text_ += " " + s->text_;
-    } else if (dynamic_cast<const RilkInt*>(&other)) {
-        text_ += other.toString();
-    } else if (dynamic_cast<const RilkList*>(&other)) {
-        text_ += " " + other.toString();
-    } else {
-        throw BadConversion(other.typeName(), other.toDisplayString(), typeName());
-    }
+RilkValuePtr RilkBaseString::add(const RilkValue& other) const {
+    return createSame(text_ + joinedText(other, ""));
 }
+
+void RilkBaseString::append(const RilkValue& other) { text_ += joinedText(other, " "); }
 
 RilkValuePtr RilkBaseString::get(const AccessKey& key) const {
     if (key.index() == kPositionKey) {

@@ -63,6 +63,10 @@ class RilkBaseString : public RilkValue, public std::enable_shared_from_this<Ril
     void setText(std::string text) { text_ = std::move(text); }
 
   private:
+    /// What `other` adds after this text: a string's text after `stringGap`, an integer's
+    /// digits directly, a list's text after one blank. Any other value is `BadConversion`.
+    std::string joinedText(const RilkValue& other, const char* stringGap) const;
+
     std::string text_;
 };
 

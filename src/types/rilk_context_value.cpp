@@ -73,10 +73,7 @@ void RilkContext::append(const RilkValue& other) {
         return;
     }
     const Context& addition = contextOperand(other).nested();
-    if (&addition == &nested()) return;
-    for (const auto& [key, stored] : addition.assignments) {
-        nested().addAssignment(stored, kKeepModifier);
-    }
+    if (&addition != &nested()) nested().addAssignments(addition);
 }
 
 RilkValuePtr RilkContext::get(const AccessKey& key) const {

@@ -18,7 +18,6 @@ public:
 
     /// A new origin with these names.
     Id add(std::vector<std::string> names);
-    const std::vector<std::string>& names(Id id) const { return names_[id]; }
     /// The names that the origins of every id in [first, last) have in common, in the order
     /// of the first one's; compared ignoring case.
     std::vector<std::string> common(const Id* first, const Id* last) const;

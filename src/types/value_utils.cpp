@@ -5,18 +5,23 @@
 
 namespace Rilk {
 
-std::vector<RilkValuePtr> flattenValue(const RilkValuePtr& value) {
-    std::vector<RilkValuePtr> leaves;
-    if (!value) return leaves;
+namespace {
+
+void appendLeaves(const RilkValuePtr& value, std::vector<RilkValuePtr>& leaves) {
+    if (!value) return;
     const auto* list = dynamic_cast<const RilkList*>(value.get());
     if (!list) {
         leaves.push_back(value);
-        return leaves;
+        return;
     }
-    for (const RilkValuePtr& e : list->elements()) {
-        std::vector<RilkValuePtr> inner = flattenValue(e);
-        leaves.insert(leaves.end(), inner.begin(), inner.end());
-    }
+    for (const RilkValuePtr& e : list->elements()) appendLeaves(e, leaves);
+}
+
+}  // namespace
+
+std::vector<RilkValuePtr> flattenValue(const RilkValuePtr& value) {
+    std::vector<RilkValuePtr> leaves;
+    appendLeaves(value, leaves);
     return leaves;
 }
 
