@@ -29,7 +29,7 @@ struct source_location {
     constexpr const char* file_name() const noexcept { return file_; }
     constexpr const char* function_name() const noexcept { return function_; }
 
-  private:
+private:
     const char* file_ = "";
     const char* function_ = "";
     std::uint_least32_t line_ = 0;

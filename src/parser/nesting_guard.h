@@ -10,7 +10,7 @@ namespace Rilk {
 /// Thrown to abandon a parse whose rules nest deeper than `NestingGuard` allows. The error has
 /// already been reported to the parser's error listeners when this is thrown.
 class NestingTooDeep : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
@@ -19,7 +19,7 @@ class NestingTooDeep : public std::runtime_error {
 /// the offending token instead of exhausting the stack. Every input that a person would
 /// write stays far below the limit.
 class NestingGuard : public antlr4::tree::ParseTreeListener {
-  public:
+public:
     /// Deepest rule nesting a parse may reach. One level of a nested block, list or index
     /// costs two to four rule levels.
     static constexpr std::size_t maxRuleDepth = 1000;
@@ -34,7 +34,7 @@ class NestingGuard : public antlr4::tree::ParseTreeListener {
     void visitTerminal(antlr4::tree::TerminalNode*) override {}
     void visitErrorNode(antlr4::tree::ErrorNode*) override {}
 
-  private:
+private:
     antlr4::Parser& parser_;
     std::size_t depth_ = 0;
 };

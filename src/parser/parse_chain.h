@@ -21,7 +21,7 @@ namespace Rilk {
 /// null. Callers check the reported errors before they visit the tree. Lexing takes time
 /// linear in the text, also where comments or raw strings open and never close.
 class ParseChain {
-  public:
+public:
     /// Decodes `text` as UTF-8; text that is not UTF-8 fails with `std::runtime_error`
     /// naming `source`.
     ParseChain(const std::string& text, const std::filesystem::path& source);
@@ -44,7 +44,7 @@ class ParseChain {
     /// Whether every token of the input has been read by the entry rule.
     bool atEnd();
 
-  private:
+private:
     template <typename Node>
     Node* run(Node* (RilkTopParser::*rule)());
 

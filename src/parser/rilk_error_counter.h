@@ -9,7 +9,7 @@
 /// Counts the syntax errors that a lexer or parser reports to it. Unless silent, it also
 /// writes each one to standard error as "<name>: line <line>:<column> <message>".
 class RilkErrorCounter : public antlr4::BaseErrorListener {
-  public:
+public:
     /// `name` names what is parsed; it must outlive the counter (a fixed text).
     RilkErrorCounter(const char* name, bool silent) : name_(name), silent_(silent) {}
 
@@ -20,7 +20,7 @@ class RilkErrorCounter : public antlr4::BaseErrorListener {
     const char* name() const { return name_; }
     std::uint32_t errorCount() const { return errorCount_; }
 
-  private:
+private:
     const char* name_;
     bool silent_;
     std::uint32_t errorCount_ = 0;

@@ -29,7 +29,7 @@
 /// targets, dependencies and the registry and project records are built by further
 /// overrides of the rule operations of those parts.
 class RilkVisitorImpl : public RilkTopParserBaseVisitor {
-  public:
+public:
     /// What the visited text is. A single assignment is read as `Unit`.
     enum FileKind : std::uint32_t { Unit = 0, Project = 1, Registry = 2 };
 
@@ -127,16 +127,16 @@ class RilkVisitorImpl : public RilkTopParserBaseVisitor {
     /// Names the visited text in error messages, with line and column; may stay empty.
     std::filesystem::path sourcePath;
 
-  protected:
+protected:
     /// Counts one level of nesting for its scope and fails past `maxNesting`.
     class NestingScope {
-      public:
+    public:
         NestingScope(RilkVisitorImpl& visitor, antlr4::ParserRuleContext* node);
         ~NestingScope() { --visitor_.nesting_; }
         NestingScope(const NestingScope&) = delete;
         NestingScope& operator=(const NestingScope&) = delete;
 
-      private:
+    private:
         RilkVisitorImpl& visitor_;
     };
 
@@ -149,7 +149,7 @@ class RilkVisitorImpl : public RilkTopParserBaseVisitor {
     /// "<source>(<line>,<column>): " for the start of `node`, in the listeners' form.
     std::string position(antlr4::ParserRuleContext* node) const;
 
-  private:
+private:
     /// The signed 32-bit number a NUMBER token of a value holds.
     std::int32_t intValue(antlr4::ParserRuleContext* node, const std::string& text) const;
     Rilk::RilkValuePtr pathValue(const std::string& text) const;

@@ -11,7 +11,7 @@
 /// "<source>(<line>,<column>): " + "'<token>' " (parser errors only) + the runtime's text.
 /// Reporting never throws; the loader reads the messages after the parse (`throwFirst`).
 class ThrowingErrorListener : public antlr4::BaseErrorListener {
-  public:
+public:
     explicit ThrowingErrorListener(std::filesystem::path source) : source_(std::move(source)) {}
 
     void syntaxError(antlr4::Recognizer* recognizer, antlr4::Token* offendingSymbol, size_t line,
@@ -24,7 +24,7 @@ class ThrowingErrorListener : public antlr4::BaseErrorListener {
     /// Throws `std::runtime_error` with the first collected message, if there is one.
     void throwFirst() const;
 
-  private:
+private:
     std::vector<std::string> messages_;
     std::filesystem::path source_;
 };

@@ -14,13 +14,13 @@ namespace {
 
 /// Restores a flag when the scope ends, also when it ends by an exception.
 class FlagRestorer {
-  public:
+public:
     FlagRestorer(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
     ~FlagRestorer() { flag_ = saved_; }
     FlagRestorer(const FlagRestorer&) = delete;
     FlagRestorer& operator=(const FlagRestorer&) = delete;
 
-  private:
+private:
     bool& flag_;
     bool saved_;
 };

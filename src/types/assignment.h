@@ -25,7 +25,7 @@ struct AssignmentSpec;
 /// text form (`toString`) is the language's assignment syntax; cache and registry files
 /// store it and read it back through the grammar.
 class Assignment {
-  public:
+public:
     /// The operator: what applying the assignment to an existing variable does.
     enum class AssignType : std::uint32_t {
         Set = 1,         ///< "=": replaces the value.
@@ -76,11 +76,11 @@ std::string getAssignmentString(const std::map<Util::CiString, Assignment>& assi
 
 /// An assignment that cannot be applied to the one a context holds. A standard exception.
 class AssignmentException : public std::exception {
-  public:
+public:
     AssignmentException(const Assignment& held, const Assignment& applied);
     const char* what() const noexcept override { return message_.c_str(); }
 
-  private:
+private:
     std::string message_;
 };
 

@@ -32,7 +32,7 @@ inline constexpr unsigned kTakeModifier = 1;
 /// included), bound to the copy where the source's were bound to the source, so resolving
 /// or appending in one never changes the other. Moving rebinds the moved values.
 class Context : public Resolver, public std::enable_shared_from_this<Context> {
-  public:
+public:
     using AssignmentMap = std::map<Util::CiString, Assignment>;
 
     Context() = default;
@@ -108,7 +108,7 @@ class Context : public Resolver, public std::enable_shared_from_this<Context> {
     /// The variables, ordered by name ignoring case.
     AssignmentMap assignments;
 
-  private:
+private:
     /// Makes this context the resolver of `value` when it is resolvable.
     void bind(const RilkValuePtr& value);
     void copyFrom(const Context& other);

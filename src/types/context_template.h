@@ -12,7 +12,7 @@ namespace Rilk {
 /// made. The assignments keep source order (a name may occur several times). Shared
 /// through shared pointers; targets derive from it.
 class ContextTemplate {
-  public:
+public:
     ContextTemplate() = default;
     /// A template of these assignments (and conditions), e.g. a tool's default variables.
     explicit ContextTemplate(std::vector<Assignment> assignments,

@@ -10,7 +10,7 @@ namespace Rilk {
 /// subject's name as the causing term and the names being resolved, innermost first, as
 /// the chain. This bounds every resolution by the number of variables involved.
 class ResolutionGuard {
-  public:
+public:
     ResolutionGuard(const void* subject, const std::string& name);
     ~ResolutionGuard();
     ResolutionGuard(const ResolutionGuard&) = delete;

@@ -17,17 +17,17 @@ namespace Rilk {
 /// each a new value of this string's own type. Must be owned by a shared pointer
 /// (`std::make_shared` or a factory) for `begin` and `end` to work.
 class RilkBaseString : public RilkValue, public std::enable_shared_from_this<RilkBaseString> {
-  public:
+public:
     /// Walks the words of a string, on a copy of its `stringValue` taken at creation.
     class Iterator : public IRilkValueIterator {
-      public:
+    public:
         /// At the first word, or at the end of the text when `atEnd`.
         Iterator(std::shared_ptr<const RilkBaseString> owner, bool atEnd);
         IRilkValueIterator& increment() override;
         RilkValuePtr dereference() const override;
         bool equals(const IRilkValueIterator& other) const override;
 
-      private:
+    private:
         void findWordFrom(std::size_t position);
 
         std::shared_ptr<const RilkBaseString> owner_;
@@ -62,7 +62,7 @@ class RilkBaseString : public RilkValue, public std::enable_shared_from_this<Ril
     /// Replaces the stored text in place (resolution does this).
     void setText(std::string text) { text_ = std::move(text); }
 
-  private:
+private:
     /// What `other` adds after this text: a string's text after `stringGap`, an integer's
     /// digits directly, a list's text after one blank. Any other value is `BadConversion`.
     std::string joinedText(const RilkValue& other, const char* stringGap) const;

@@ -21,10 +21,10 @@ namespace Rilk {
 class RilkContext : public RilkValue,
                     public Resolvable,
                     public std::enable_shared_from_this<RilkContext> {
-  public:
+public:
     /// Walks the variable names of a nested context, which it keeps alive.
     class Iterator : public IRilkValueIterator {
-      public:
+    public:
         using Position = std::map<Util::CiString, Assignment>::const_iterator;
         Iterator(ContextPtr context, Position position)
             : context_(std::move(context)), position_(position) {}
@@ -32,7 +32,7 @@ class RilkContext : public RilkValue,
         RilkValuePtr dereference() const override;
         bool equals(const IRilkValueIterator& other) const override;
 
-      private:
+    private:
         ContextPtr context_;
         Position position_;
     };
@@ -67,7 +67,7 @@ class RilkContext : public RilkValue,
     /// Resolves every nested variable and returns this value itself.
     RilkValuePtr resolve() override;
 
-  private:
+private:
     /// The other operand as a nested context value, or `BadConversion`.
     const RilkContext& contextOperand(const RilkValue& other) const;
     /// The nested context, or `InternalError` when this value holds none.

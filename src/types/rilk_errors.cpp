@@ -8,9 +8,7 @@ namespace Rilk {
 
 std::string RilkException::message() const { return message_; }
 
-std::string NotFoundException::message() const {
-    return kind_ + " '" + name_ + "' not found.";
-}
+std::string NotFoundException::message() const { return kind_ + " '" + name_ + "' not found."; }
 
 std::string BadConversion::message() const {
     return "Cannot convert " + sourceType_ + " " + valueText_ + " to " + targetType_;

@@ -12,7 +12,7 @@ namespace Rilk {
 /// unresolved until its context resolves it: arithmetic on it fails with `BadOperation`,
 /// it equals every value and is never less or greater, and it cannot be iterated.
 class RilkIdentifier : public RilkValue, public Resolvable {
-  public:
+public:
     explicit RilkIdentifier(Identifier identifier) : identifier_(std::move(identifier)) {}
 
     const Identifier& identifier() const { return identifier_; }
@@ -35,7 +35,7 @@ class RilkIdentifier : public RilkValue, public Resolvable {
     /// Without a resolver it raises a `RilkException` naming the identifier.
     RilkValuePtr resolve() override;
 
-  private:
+private:
     Identifier identifier_;
 };
 

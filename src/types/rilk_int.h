@@ -11,16 +11,16 @@ namespace Rilk {
 /// A signed 32-bit number. Arithmetic wraps around modulo 2^32. Every operation that
 /// takes another value requires an integer. Iteration visits nothing.
 class RilkInt : public RilkValue {
-  public:
+public:
     /// Holds the number; begin and end are equal, so a loop over an integer is empty.
     class Iterator : public IRilkValueIterator {
-      public:
+    public:
         explicit Iterator(std::int32_t number) : number_(number) {}
         IRilkValueIterator& increment() override { return *this; }
         RilkValuePtr dereference() const override;
         bool equals(const IRilkValueIterator& other) const override;
 
-      private:
+    private:
         std::int32_t number_;
     };
 
@@ -40,7 +40,7 @@ class RilkInt : public RilkValue {
 
     std::int32_t number() const { return number_; }
 
-  private:
+private:
     /// The other operand as an integer, or `BadConversion` naming this value first.
     std::int32_t operand(const RilkValue& other) const;
 

@@ -15,17 +15,17 @@ namespace Rilk {
 /// `get` takes a position only and returns the shared element. `resolve` returns a new
 /// list in which elements that resolve to lists are flattened by one level.
 class RilkList : public RilkValue, public Resolvable {
-  public:
+public:
     /// Walks the element vector of a list; the list must outlive the iterator.
     class Iterator : public IRilkValueIterator {
-      public:
+    public:
         Iterator(const std::vector<RilkValuePtr>* elements, std::size_t position)
             : elements_(elements), position_(position) {}
         IRilkValueIterator& increment() override;
         RilkValuePtr dereference() const override;
         bool equals(const IRilkValueIterator& other) const override;
 
-      private:
+    private:
         const std::vector<RilkValuePtr>* elements_;
         std::size_t position_;
     };
@@ -52,7 +52,7 @@ class RilkList : public RilkValue, public Resolvable {
 
     const std::vector<RilkValuePtr>& elements() const { return elements_; }
 
-  private:
+private:
     std::vector<RilkValuePtr> elements_;
 };
 

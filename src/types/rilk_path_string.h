@@ -12,7 +12,7 @@ namespace Rilk {
 /// path is the base directory joined with the text; two path strings are equal when they
 /// name the same existing file. `resolve` expands references, then glob patterns.
 class RilkPathString : public RilkString {
-  public:
+public:
     RilkPathString(std::string text, std::filesystem::path baseDirectory)
         : RilkString(std::move(text)), baseDirectory_(std::move(baseDirectory)) {}
 
@@ -26,7 +26,7 @@ class RilkPathString : public RilkString {
     /// The base directory joined with the text (an absolute text stands alone).
     std::filesystem::path fullPath() const { return baseDirectory_ / text(); }
 
-  private:
+private:
     std::filesystem::path baseDirectory_;
 };
 

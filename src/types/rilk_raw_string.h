@@ -9,7 +9,7 @@ namespace Rilk {
 
 /// Text that is never expanded: written R"(...)" in the language.
 class RilkRawString : public RilkBaseString {
-  public:
+public:
     explicit RilkRawString(std::string text) : RilkBaseString(std::move(text)) {}
 
     std::string typeName() const override { return "RilkRawString"; }

@@ -10,7 +10,7 @@ namespace Rilk {
 /// Text that may refer to variables ("${name}", "#{name}"); `resolve` expands the
 /// references through the resolver and replaces the stored text in place.
 class RilkString : public RilkBaseString, public Resolvable {
-  public:
+public:
     explicit RilkString(std::string text) : RilkBaseString(std::move(text)) {}
 
     std::string typeName() const override { return "RilkString"; }

@@ -22,7 +22,7 @@ using RilkValuePtr = std::shared_ptr<RilkValue>;
 /// `add` makes a new value, `append` changes this one in place; every other operation
 /// leaves the value unchanged.
 class RilkValue {
-  public:
+public:
     virtual ~RilkValue() = default;
 
     /// A copy of the value; lists copy their elements, nested contexts share their context.
@@ -55,7 +55,7 @@ class RilkValue {
 /// nested context's variable names. Iterators of different concrete types must never be
 /// compared; `equals` raises `InternalError` when they are.
 class IRilkValueIterator {
-  public:
+public:
     virtual ~IRilkValueIterator() = default;
     /// Advances to the next element and returns this iterator.
     virtual IRilkValueIterator& increment() = 0;
@@ -69,14 +69,14 @@ class IRilkValueIterator {
 /// Handles without an iterator (values that cannot be iterated) are equal to each
 /// other, so such a loop runs zero times.
 class ValueIterator {
-  public:
+public:
     explicit ValueIterator(std::unique_ptr<IRilkValueIterator> iterator);
 
     ValueIterator& operator++();
     RilkValuePtr operator*() const;
     bool operator==(const ValueIterator& other) const;
 
-  private:
+private:
     std::unique_ptr<IRilkValueIterator> iterator_;
 };
 
@@ -85,7 +85,7 @@ ValueIterator valueEnd(const RilkValue& value);
 
 /// Finds the variables that values refer to. Contexts implement it.
 class Resolver {
-  public:
+public:
     virtual ~Resolver() = default;
     /// The value the identifier names; throws when it names nothing.
     virtual RilkValuePtr resolve(const Identifier& identifier) = 0;
@@ -95,7 +95,7 @@ class Resolver {
 /// resolved against the resolver it was given. The resolver is not owned; it is null after
 /// construction and after `clone`. Test for this interface by dynamic cast.
 class Resolvable {
-  public:
+public:
     virtual ~Resolvable() = default;
     /// Stores the resolver; containers also pass it on to their elements.
     virtual void setResolver(Resolver* resolver) { resolver_ = resolver; }
@@ -104,7 +104,7 @@ class Resolvable {
 
     Resolver* resolver() const { return resolver_; }
 
-  protected:
+protected:
     Resolvable() = default;
     Resolvable(const Resolvable&) = default;
     Resolvable& operator=(const Resolvable&) = default;

@@ -14,7 +14,7 @@ namespace Rilk {
 /// qualified name, the names of its parameters and its dependency records, all in the
 /// order they are written. A target is a template, never a context itself.
 class Target : public ContextTemplate {
-  public:
+public:
     /// `name.ns` is the namespace of the declaring project, `name.unit` the unit declared
     /// by the file (empty without one), `name.target` the target name as written.
     QualifiedTargetName name;

@@ -17,7 +17,7 @@ namespace Rilk {
 /// called with, applied as variables and remembered as the parameter text from which the
 /// instance's unique name is formed. Always owned through a shared pointer made for it.
 class TargetContext : public Context {
-  public:
+public:
     /// Builds the context from the template lists (values cloned), then applies the
     /// parameters: the i-th name gets (a copy of) the i-th value with "=", up to the
     /// shorter of the two lists.

@@ -15,7 +15,7 @@ namespace Rilk {
 /// which refuses a second target of the same name and remembers the first target ever
 /// added as the unit's default target.
 class Unit {
-  public:
+public:
     /// Enters `target` under `target.name.target` and takes over its contents.
     ///
     /// When a target of that name (ignoring case) is already stored, throws
