@@ -1,7 +1,7 @@
 #include <exception>
 
-#include "rilk_app.h"
-#include "rilk_error_report.h"
+#include "app/rilk_app.h"
+#include "app/rilk_error_report.h"
 #include "util/logger.h"
 
 int main(int argc, char** argv) {

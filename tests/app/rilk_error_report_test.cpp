@@ -1,4 +1,4 @@
-#include "rilk_error_report.h"
+#include "app/rilk_error_report.h"
 
 #include <csignal>
 #include <cstdio>

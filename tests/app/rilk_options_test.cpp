@@ -1,4 +1,4 @@
-#include "rilk_options.h"
+#include "app/rilk_options.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,7 +10,7 @@
 #include <fmt/ranges.h>
 #include <gtest/gtest.h>
 
-#include "rilk_app.h"
+#include "app/rilk_app.h"
 #include "util/logger.h"
 
 namespace {

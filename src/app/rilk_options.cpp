@@ -1,4 +1,4 @@
-#include "rilk_options.h"
+#include "app/rilk_options.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "rilk_app.h"
+#include "app/rilk_app.h"
 #include "util/ci_string.h"
 #include "util/logger.h"
 

@@ -1,4 +1,4 @@
-#include "rilk_app.h"
+#include "app/rilk_app.h"
 
 #include <stdexcept>
 
