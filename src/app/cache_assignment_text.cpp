@@ -8,12 +8,10 @@
 namespace Rilk {
 namespace {
 
-constexpr std::array<std::string_view, 8> kKeywords = {
-    "unit", "if", "import", "units", "profiles", "projects", "tools", "name"};
+constexpr std::array<std::string_view, 8> kKeywords = {"unit",     "if",       "import", "units",
+                                                       "profiles", "projects", "tools",  "name"};
 
-bool isNameStart(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
+bool isNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 
 bool isNameChar(char c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == '-'; }
 

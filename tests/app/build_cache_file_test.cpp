@@ -155,21 +155,23 @@ TEST_F(BuildCacheFile, EachDefectEmptiesTheCacheWithItsMessage) {
         {"RILK_CACHE_V5\n1\n4\nu::t\nx\n", "is malformed (recipe count)"},
         {"RILK_CACHE_V5\n1\n4\nu::t\n1\n-1\n", "is malformed (inputs count)"},
         {"RILK_CACHE_V5\n1\n" + record + "2\n0\n0\n", "is malformed (input intermediate flag)"},
-        {"RILK_CACHE_V5\n1\n" + record + "1\nB 1 0\n", "is malformed (input intermediate assignment)"},
+        {"RILK_CACHE_V5\n1\n" + record + "1\nB 1 0\n",
+         "is malformed (input intermediate assignment)"},
         {"RILK_CACHE_V5\n1\n" + record + "0\n" + std::string(100, '1') + "\n",
          "is malformed (outputs count)"},
         {"RILK_CACHE_V5\n1\n" + record + "0\n1\nA 1\n", "is malformed (output assignment)"},
         {"RILK_CACHE_V5\n1\n" + record + "0\n0\n", "is malformed (env/context count)"},
-        {"RILK_CACHE_V5\n1\n" + record + "0\n0\n1\nA 1 0\n9\nX", "is malformed (env/context assignment)"},
-        {"RILK_CACHE_V5\n1\n4\nu::t\n1\n1\nA 1 0\n999999\nX = 1\n", "is malformed (input assignment)"},
+        {"RILK_CACHE_V5\n1\n" + record + "0\n0\n1\nA 1 0\n9\nX",
+         "is malformed (env/context assignment)"},
+        {"RILK_CACHE_V5\n1\n4\nu::t\n1\n1\nA 1 0\n999999\nX = 1\n",
+         "is malformed (input assignment)"},
     };
     for (const auto& c : cases) {
         BuildCache cache(file());
         const std::string printed = load(c.bytes, cache);
-        const std::string expected =
-            c.message.empty()
-                ? ""
-                : "Cache file '" + path + "' " + c.message + ". Starting with empty cache.\n";
+        const std::string expected = c.message.empty() ? ""
+                                                       : "Cache file '" + path + "' " + c.message +
+                                                             ". Starting with empty cache.\n";
         EXPECT_EQ(printed, expected) << c.bytes;
         EXPECT_EQ(cache.size(), 0u) << c.bytes;
     }
@@ -227,9 +229,8 @@ TEST_F(BuildCacheFile, TruncatedOrCorruptedFilesGiveWholeRecordsOrNone) {
 TEST_F(BuildCacheFile, RecordThatCannotBeKeptIsLeftOut) {
     BuildCache cache(file());
     RecordContents odd;
-    odd.add(workItem({text("SRC", "x")}, {Assignment(
-                                              "OUT", makeString("both \" and )\""),
-                                              AssignType::Set, AssignModifier::Up)}));
+    odd.add(workItem({text("SRC", "x")}, {Assignment("OUT", makeString("both \" and )\""),
+                                                     AssignType::Set, AssignModifier::Up)}));
     cache.upsert("odd", odd, 0);
     cache.upsert("fine", samples()[1].second, 0);
     EXPECT_EQ(capture(2, [&] { cache.save(); }),

@@ -49,6 +49,7 @@ std::string describe(const std::optional<Assignment>& a) {
 
 /// Texts the fast reader must either read exactly as the grammar does or decline.
 std::vector<std::string> edgeCases() {
+    // clang-format off
     return {
         "X", "  X  ", "X = ", "X += ", "X ?= ", "X : ", "X =", "X=\"a\"", "X = \"a\" ",
         "X = \"a\"\"b\"", "X = \"unterminated", "X = abc", "X = [a]", "X = 12abc", "X = -5",
@@ -65,6 +66,7 @@ std::vector<std::string> edgeCases() {
         std::string("X = \"a\0b\"", 9), "X = \"\xef\xbf\xbf\"", "X\t=\r\n\"a\"",
         "X = {a=1}", "X = [ {a=1}, 2 ]", "X = { a = [ ] }", "X = +1", "X = 1.5",
     };
+    // clang-format on
 }
 
 TEST(CacheAssignmentReader, FastReaderAgreesWithTheGrammar) {
@@ -98,8 +100,8 @@ TEST(CacheAssignmentReader, EveryWrittenValueReadsBackTheSame) {
     for (const Assignment& a : RilkTest::sampleAssignments()) {
         const auto read = readCacheAssignment(*cacheAssignmentText(a), a.type, a.modifier);
         ASSERT_TRUE(read) << a.name;
-        EXPECT_TRUE(exactlyEqual(*read, a)) << *cacheAssignmentText(a) << " read as "
-                                            << describe(read);
+        EXPECT_TRUE(exactlyEqual(*read, a))
+            << *cacheAssignmentText(a) << " read as " << describe(read);
     }
 }
 
@@ -122,9 +124,8 @@ TEST(CacheAssignmentReader, ValuesWithoutAFaithfulFormAreNotWritten) {
                      std::make_shared<RilkList>(std::vector<RilkValuePtr>{makeString("a")})})),
         set("X", std::make_shared<RilkIdentifier>(Identifier())),
         set("X", block({}, {condition})),
-        set("X", block({Assignment("a", makeString("x"), AssignType::Set,
-                                   AssignModifier::Must)},
-                       {})),
+        set("X",
+            block({Assignment("a", makeString("x"), AssignType::Set, AssignModifier::Must)}, {})),
         set("X", makeString("not utf-8 \xff")),
         set("name", makeString("keyword")),
         set("two words", makeString("x")),

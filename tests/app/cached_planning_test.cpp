@@ -30,7 +30,7 @@ TEST(ComputeParallelism, AtLeastTwoWorkItemsPerJob) {
     const struct {
         std::uint64_t requested, maximum, pending, jobs;
     } cases[] = {
-        {8, kAny, 10, 5}, {8, 1, 10, 1}, {1, kAny, 10, 1}, {8, kAny, 3, 1},
+        {8, kAny, 10, 5}, {8, 1, 10, 1},   {1, kAny, 10, 1},  {8, kAny, 3, 1},
         {0, kAny, 10, 1}, {8, kAny, 4, 2}, {3, kAny, 100, 3}, {8, 2, 100, 2},
     };
     for (const auto& c : cases) {
@@ -161,8 +161,8 @@ TEST_F(CachedPlanning, StaleWorkItemsOfARecordFromTheLastRun) {
             pending.push_back(std::filesystem::path(item[0].input.value->toString()).filename());
         }
         EXPECT_EQ(pending, c.pending);
-        EXPECT_EQ(printed, c.pending.empty() ? "Cache hit for 'u::t'.\n"
-                                             : "Cache claimed for 'u::t'.\n");
+        EXPECT_EQ(printed,
+                  c.pending.empty() ? "Cache hit for 'u::t'.\n" : "Cache claimed for 'u::t'.\n");
         EXPECT_EQ(result.claimToken != 0, !c.pending.empty());
     }
 }

@@ -61,10 +61,10 @@ TEST(ExactlyEqual, ComparesByKindWithExactText) {
 
 TEST(ExactlyEqual, AssignmentsCompareNamesIgnoringCaseOperatorsAndModifiersExactly) {
     const Assignment base("Flags", str("x"), AssignType::Set, AssignModifier::None);
-    EXPECT_TRUE(exactlyEqual(base, Assignment("FLAGS", str("x"), AssignType::Set,
-                                              AssignModifier::None)));
-    EXPECT_FALSE(exactlyEqual(base, Assignment("Flags", str("x"), AssignType::Append,
-                                               AssignModifier::None)));
+    EXPECT_TRUE(
+        exactlyEqual(base, Assignment("FLAGS", str("x"), AssignType::Set, AssignModifier::None)));
+    EXPECT_FALSE(exactlyEqual(
+        base, Assignment("Flags", str("x"), AssignType::Append, AssignModifier::None)));
     EXPECT_FALSE(
         exactlyEqual(base, Assignment("Flags", str("x"), AssignType::Set, AssignModifier::Up)));
 }
