@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "app/record_contents.h"
@@ -36,6 +37,9 @@ public:
     /// an empty cache silently, a damaged one an empty cache and a level-6 message, and a
     /// record whose assignment texts cannot be read is dropped alone with its own message.
     void load();
+
+    /// `load` of a file holding `bytes`.
+    void loadBytes(std::string_view bytes);
 
     /// Writes every record to the cache file, replacing it whole. Never fails: a failure is
     /// reported at level 7 and leaves the previous file as it was. A record holding a value

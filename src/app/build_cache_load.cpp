@@ -111,14 +111,18 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
 }  // namespace
 
 void BuildCache::load() {
-    const std::string shown = path_.string();
     const std::optional<std::string> bytes = readWholeFile(path_);
-    RecordMap records;
     if (!bytes) {
-        replaceRecords(std::move(records));
+        replaceRecords(RecordMap());
         return;
     }
-    CacheInput in(*bytes);
+    loadBytes(*bytes);
+}
+
+void BuildCache::loadBytes(std::string_view bytes) {
+    const std::string shown = path_.string();
+    RecordMap records;
+    CacheInput in(bytes);
     std::string_view header;
     std::uint64_t count = 0;
     if (!in.readLine(header, kMaxCacheLine)) {

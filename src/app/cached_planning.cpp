@@ -120,6 +120,7 @@ CachedPlan createRecipesCached(BuildCache& cache, Builder& builder, const Target
     }
     result.jobContexts = splitPending(target, result.contents, decision.pending, requestedJobs,
                                       plan.maxParallelJobs, split);
+    result.pending = std::move(decision.pending);
     return result;
 }
 

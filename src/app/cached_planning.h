@@ -24,6 +24,8 @@ struct CachedPlan {
     RecordContents contents;
     /// The contexts of the jobs to run; empty when nothing is to be built.
     std::vector<ContextPtr> jobContexts;
+    /// The positions in `contents` of the work items dealt out to the jobs, in order.
+    std::vector<std::size_t> pending;
 };
 
 /// Deals the given work items (each as its list of inputs) out to at most `jobCount` job

@@ -5,7 +5,8 @@
 #include <system_error>
 
 #include "app/exact_equality.h"
-#include "types/value_utils.h"
+#include "types/rilk_context_types.h"
+#include "types/rilk_value_types.h"
 
 namespace Rilk {
 namespace {
@@ -22,6 +23,27 @@ std::optional<FileTime> writeTime(const std::filesystem::path& path) {
     return time;
 }
 
+/// Appends the full path of every path value, walking lists and nested blocks: a
+/// dependency's outputs reach a target as a nested block, and the files they name are inputs
+/// like any other.
+void collectFilePaths(const RilkValuePtr& value, std::vector<std::filesystem::path>& paths,
+                      int depth = 0) {
+    // Nested blocks may refer to each other; a file list this deep has ended long before.
+    if (!value || depth > 64) return;
+    if (const auto* path = dynamic_cast<const RilkPathString*>(value.get())) {
+        paths.push_back(path->fullPath());
+    } else if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+        for (const RilkValuePtr& element : list->elements()) {
+            collectFilePaths(element, paths, depth + 1);
+        }
+    } else if (const auto* block = dynamic_cast<const RilkContext*>(value.get())) {
+        if (!block->context()) return;
+        for (const auto& [name, stored] : block->context()->assignments) {
+            collectFilePaths(stored.value, paths, depth + 1);
+        }
+    }
+}
+
 /// The file times of every path in the values, oldest and newest; nothing when a path
 /// cannot be read. `any` tells whether there was a path at all.
 struct TimeSpan {
@@ -32,7 +54,7 @@ struct TimeSpan {
 
     void add(const RilkValuePtr& value) {
         std::vector<std::filesystem::path> paths;
-        collectPaths(value, paths);
+        collectFilePaths(value, paths);
         for (const auto& path : paths) {
             const auto time = writeTime(path);
             if (!time) {

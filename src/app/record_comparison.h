@@ -13,8 +13,9 @@ namespace Rilk {
 ///
 /// A changed context assignment makes every work item stale. Otherwise a work item is up to
 /// date when the record holds one with the same inputs and the same outputs, every output
-/// path exists, and every input file is older than the oldest output file. A work item
-/// whose outputs name no file is stale on every run. Each input's intermediate flag is set
+/// path exists, and every input file is older than the oldest output file. Files are the
+/// path values in lists and nested blocks too (a dependency's outputs arrive as a block). A work
+/// item whose outputs name no file is stale on every run. Each input's intermediate flag is set
 /// exactly when the input and its intermediate are unchanged, its files are older than the
 /// outputs, and every file its intermediate names exists and is newer than the input's
 /// files, so a job is only handed an intermediate that was really produced. File-system

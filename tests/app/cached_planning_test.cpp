@@ -167,6 +167,20 @@ TEST_F(CachedPlanning, StaleWorkItemsOfARecordFromTheLastRun) {
     }
 }
 
+TEST_F(CachedPlanning, FilesInADependencysOutputBlockAreInputs) {
+    auto outputs = std::make_shared<Context>();
+    outputs->addAssignment(path("OBJ", file("dep.o", 30), kUp), kKeepModifier);
+    const Assignment dependency("dep", std::make_shared<RilkContext>(outputs), AssignType::Set,
+                                AssignModifier::None);
+    builder.plan.recipes = {workItem({dependency}, {path("EXE", file("app", 20), kUp)})};
+    buildOnce();
+    startNextRun();
+    file("dep.o", 10);  // the dependency was built again
+    CachedPlan result;
+    EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
+    EXPECT_EQ(result.pending, std::vector<std::size_t>{0});
+}
+
 TEST_F(CachedPlanning, OutputsWithoutPathRebuildEveryRun) {
     builder.plan.recipes = {workItem({text("CMD", "echo")}, {text("MSG", "hi", kUp)})};
     buildOnce();
