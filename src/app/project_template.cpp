@@ -16,6 +16,8 @@ namespace {
 
 const std::string kRefusal = "Cannot create the project file: ";
 
+}  // namespace
+
 void checkProjectName(const std::string& name) {
     if (const std::string reason = invalidNameReason(name); !reason.empty()) {
         throw RilkException(kRefusal + "the project name '" + name +
@@ -23,6 +25,8 @@ void checkProjectName(const std::string& name) {
                             ". Run it in a directory whose name is a valid name.");
     }
 }
+
+namespace {
 
 void checkUnit(const std::string& unitName, const std::vector<fs::path>& files) {
     if (const std::string reason = invalidNameReason(unitName); !reason.empty()) {
@@ -58,6 +62,8 @@ void RilkApplication::CreateProjectFile(const std::string& name) {
     findProjectFile();
     const fs::path workingDirectory = fs::current_path();
     const std::string projectName = name.empty() ? workingDirectory.filename().string() : name;
+    // Checked before the search, which could otherwise walk a whole file system first.
+    Rilk::checkProjectName(projectName);
     // With -c there is no root; the tree below the working directory is searched then.
     const fs::path searchRoot = projectRoot.empty() ? workingDirectory : projectRoot;
     Rilk::ProjectTree tree;

@@ -14,4 +14,7 @@ namespace Rilk {
 /// unit name is not a valid name of the language, or a path holds a double quote.
 std::string projectTemplateText(const std::string& name, const ProjectTree& tree);
 
+/// Throws the `RilkException` of `projectTemplateText` when `name` cannot be a project name.
+void checkProjectName(const std::string& name);
+
 }  // namespace Rilk
