@@ -32,8 +32,8 @@ void RilkApplication::findProjectFile() {
             projectFile = found / Rilk::kProjectFileName;
         } else {
             Rilk::log(1, "No project file.\n");
-            projectRoot = fs::exists(unitFile) ? fs::absolute(unitFile).parent_path()
-                                               : fs::current_path();
+            projectRoot =
+                fs::exists(unitFile) ? fs::absolute(unitFile).parent_path() : fs::current_path();
         }
     }
     Rilk::log(1, "Setting project root to {}\n", projectRoot.string());

@@ -20,9 +20,8 @@ const std::string kRefusal = "Cannot create the project file: ";
 
 void checkProjectName(const std::string& name) {
     if (const std::string reason = invalidNameReason(name); !reason.empty()) {
-        throw RilkException(kRefusal + "the project name '" + name +
-                            "' is not a valid name: " + reason +
-                            ". Run it in a directory whose name is a valid name.");
+        throw RilkException(kRefusal + "the project name '" + name + "' is not a valid name: " +
+                            reason + ". Run it in a directory whose name is a valid name.");
     }
 }
 

@@ -21,8 +21,7 @@ UnitPtr parseUnitFile(const RilkApplication& app, std::filesystem::path path);
 
 /// The unit of a parsed unit file whose base directory is `directory`. A tree without its
 /// unit node fails with `RilkException` "Unable to parse unit file.".
-UnitPtr visitUnitTree(RilkTopParser::UnitFileContext* tree,
-                      const std::filesystem::path& directory,
+UnitPtr visitUnitTree(RilkTopParser::UnitFileContext* tree, const std::filesystem::path& directory,
                       const std::filesystem::path& source);
 
 }  // namespace Rilk

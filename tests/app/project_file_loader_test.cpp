@@ -36,8 +36,10 @@ TEST(ProjectFileLoader, ReportsEveryFailureWithItsText) {
         std::string error;
     };
     const Case cases[] = {
-        {"name app units { core {\"a.txt\" } ", file + "(1,33): '<EOF>' extraneous input '<EOF>' expecting {'}', IDENTIFIER}"},
-        {"name app\nunits { core { \"a\" } } ~ $", file + "(2,23): token recognition error at: '~'"},
+        {"name app units { core {\"a.txt\" } ",
+         file + "(1,33): '<EOF>' extraneous input '<EOF>' expecting {'}', IDENTIFIER}"},
+        {"name app\nunits { core { \"a\" } } ~ $",
+         file + "(2,23): token recognition error at: '~'"},
         {"name app profiles { debug { !x = 1 } }",
          "'!' assignment modifier is not allowed in this context."},
         {"name app tools { cc { !x = 1 } }", "ok"},
@@ -62,12 +64,13 @@ TEST(ProjectFileLoader, ReportsEveryFailureWithItsText) {
 
 TEST(ProjectFileLoader, FillsTheProjectKeepingAGivenNameAndTheLastOfEqualProfiles) {
     const RilkTest::TempDir dir;
-    const auto file = dir.write(".rilk_project.txt",
-                                "name app\n"
-                                "import { \"../lib\" base; }\n"
-                                "tools { cc { x = 1 } }\n"
-                                "units { core { \"a/rilk.txt\" \"b/rilk.txt\" } gui { \"g.txt\" } }\n"
-                                "profiles { debug { a = 1 } DEBUG { a = 2 } release { } }\n");
+    const auto file =
+        dir.write(".rilk_project.txt",
+                  "name app\n"
+                  "import { \"../lib\" base; }\n"
+                  "tools { cc { x = 1 } }\n"
+                  "units { core { \"a/rilk.txt\" \"b/rilk.txt\" } gui { \"g.txt\" } }\n"
+                  "profiles { debug { a = 1 } DEBUG { a = 2 } release { } }\n");
     Rilk::Project project(file, "");
     project.activeProfile = "kept";
     project.importedProjects.push_back(std::make_shared<Rilk::Project>("x", "x"));

@@ -35,9 +35,14 @@ std::vector<std::string> foundUnitFiles(const fs::path& top) {
 
 TEST(ProjectTree, ReadsTheUnitDeclaredInTheFirstLine) {
     const std::pair<std::string, std::string> cases[] = {
-        {"unit core", "core"},     {"  UNIT\tcore  more", "core"}, {"unit core{", "core{"},
-        {"unit", ""},              {"units core", ""},             {"// unit core", ""},
-        {"", ""},                  {"build: { }", ""},
+        {"unit core", "core"},
+        {"  UNIT\tcore  more", "core"},
+        {"unit core{", "core{"},
+        {"unit", ""},
+        {"units core", ""},
+        {"// unit core", ""},
+        {"", ""},
+        {"build: { }", ""},
     };
     for (const auto& [line, unit] : cases) EXPECT_EQ(Rilk::declaredUnitName(line), unit) << line;
 }
@@ -58,7 +63,7 @@ TEST(ProjectTree, FindsUnitFilesInEveryDirectoryAndFollowsLinksWithoutLooping) {
     // The linked sibling is searched as well; its files are named through the link's
     // target, as paths relative to the working directory are.
     const std::vector<std::string> expected = {
-        ": doc/rilk.txt",      "app: rilk.txt",      "core: .hidden/RILK.TXT",
+        ": doc/rilk.txt",     "app: rilk.txt",      "core: .hidden/RILK.TXT",
         "core: lib/Rilk.txt", "core: lib/Rilk.txt",
     };
     EXPECT_EQ(foundUnitFiles(top), expected);
@@ -80,12 +85,12 @@ TEST(ProjectTree, FilesAnUnreadableUnitFileUnderNoUnitAndSaysSo) {
     const RilkTest::TempDir dir;
     const fs::path file = dir.write("rilk.txt", "unit a\n");
     fs::permissions(file, fs::perms::none);
-    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_read |
-                                    fs::perms::others_exec);
+    fs::permissions(dir.path(),
+                    fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
     const auto result = RilkTest::runInChild([&] {
         // Even root cannot read it once it has given up its privileges.
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 ||
-                               setuid(65534) != 0)) {
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
             _exit(2);
         }
         Rilk::ProjectTree tree;

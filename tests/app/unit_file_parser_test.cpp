@@ -48,7 +48,8 @@ TEST(UnitFileParser, FailsOnEveryFaultOfTheFile) {
     } cases[] = {
         {"", "missing.txt", "File not found at " + root + "/missing.txt"},
         {"", "folder", "Unable to open file!"},
-        {"a: { x = 1 }\n~\n", "stray.txt", root + "/stray.txt Parsing failed due to syntax errors."},
+        {"a: { x = 1 }\n~\n", "stray.txt",
+         root + "/stray.txt Parsing failed due to syntax errors."},
         {"a: { x = }", "syntax.txt", root + "/syntax.txt Parsing failed due to syntax errors."},
         {"a: { }\nA: { }", "twice.txt", "Key already exists: a"},
     };

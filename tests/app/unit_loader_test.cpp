@@ -63,10 +63,14 @@ TEST_F(UnitLoaderTest, MergesTheFilesOfAUnitUnderItsProjectSpelling) {
 TEST_F(UnitLoaderTest, AFileListedTwiceMergesOnlyWhenItHasNoTargets) {
     dir.write("empty.txt", "unit core\n");
     dir.write("full.txt", "unit core\nbuild: { }\n");
-    EXPECT_EQ(errorOf([&] { app.LoadUnit(mainProject({{"core", {"empty.txt", "empty.txt"}}})); }),
+    EXPECT_EQ(errorOf([&] {
+                  app.LoadUnit(mainProject({{"core", {"empty.txt", "empty.txt"}}}));
+              }),
               "ok");
     app.mainUnitsLoaded = false;
-    EXPECT_EQ(errorOf([&] { app.LoadUnit(mainProject({{"core", {"full.txt", "full.txt"}}})); }),
+    EXPECT_EQ(errorOf([&] {
+                  app.LoadUnit(mainProject({{"core", {"full.txt", "full.txt"}}}));
+              }),
               "Unable to merge unit 'core' from file '" + (dir.path() / "full.txt").string() +
                   "': Key already exists: build");
 }

@@ -57,12 +57,15 @@ TEST_F(CreateProject, RefusesWhatCouldNotBeLoadedBackAndWritesNothing) {
         std::string out;
     };
     const Case cases[] = {
-        {"my app", "", refusal + "the project name 'my app' is not a valid name: " + notAName +
-                           ". Run it in a directory whose name is a valid name.\n"},
-        {"1app", "", refusal + "the project name '1app' is not a valid name: " + notAName +
-                         ". Run it in a directory whose name is a valid name.\n"},
-        {"units", "", refusal + "the project name 'units' is not a valid name: it is a keyword "
-                          "of the language. Run it in a directory whose name is a valid name.\n"},
+        {"my app", "",
+         refusal + "the project name 'my app' is not a valid name: " + notAName +
+             ". Run it in a directory whose name is a valid name.\n"},
+        {"1app", "",
+         refusal + "the project name '1app' is not a valid name: " + notAName +
+             ". Run it in a directory whose name is a valid name.\n"},
+        {"units", "",
+         refusal + "the project name 'units' is not a valid name: it is a keyword "
+                   "of the language. Run it in a directory whose name is a valid name.\n"},
         {"brace", "unit core{\n",
          refusal + "the unit name 'core{' declared in 'x/rilk.txt' is not a valid name: " +
              notAName + ".\n"},
@@ -77,15 +80,16 @@ TEST_F(CreateProject, RefusesWhatCouldNotBeLoadedBackAndWritesNothing) {
 
     write({{"quote/a\"b/rilk.txt", "unit core\n"}});
     EXPECT_EQ(rilk({"--create-project"}, "quote").out,
-              refusal + "the path 'a\"b/rilk.txt' holds a double quote, which a project file "
-                        "cannot hold.\n");
+              refusal +
+                  "the path 'a\"b/rilk.txt' holds a double quote, which a project file "
+                  "cannot hold.\n");
 }
 
 TEST_F(CreateProject, FailsWhenTheFileCannotBeWritten) {
     fs::create_directories(work.path() / "app/.rilk_project.txt");
     const auto result = rilk({"--create-project"}, "app");
-    EXPECT_EQ(result.out, "Unable to write file '" + dir() +
-                              "/app/.rilk_project.txt': Is a directory\n");
+    EXPECT_EQ(result.out,
+              "Unable to write file '" + dir() + "/app/.rilk_project.txt': Is a directory\n");
     EXPECT_EQ(result.exitCode, 1);
 }
 

@@ -17,9 +17,10 @@ const std::map<std::string, std::string> kProject = {
 TEST_F(ProjectLoading, FindsTheRootUpwardInASubdirectory) {
     write(kProject);
     const auto result = rilk({"-v", "1", "-l", "1"}, "core/deep");
-    EXPECT_EQ(result.out, "Found a project file at " + dir() + "\nSetting project root to " + dir() +
-                              "\nLoading project file " + dir() + "/.rilk_project.txt\nParsing " +
-                              dir() + "/core/rilk.txt\nParsed unit 'core' at '" + dir() +
+    EXPECT_EQ(result.out, "Found a project file at " + dir() + "\nSetting project root to " +
+                              dir() + "\nLoading project file " + dir() +
+                              "/.rilk_project.txt\nParsing " + dir() +
+                              "/core/rilk.txt\nParsed unit 'core' at '" + dir() +
                               "/core/rilk.txt'\nLoaded unit 'core' from 1 file(s)\nbuild\n");
     EXPECT_EQ(result.exitCode, 0);
 }
@@ -46,7 +47,8 @@ TEST_F(ProjectLoading, FileAndCommandLineModesReadNoProjectFile) {
     EXPECT_EQ(result.exitCode, 0);
 
     result = rilk({"-c", "-v", "1", "-u"});
-    EXPECT_EQ(result.out, "Setting project root to \nNo file to list. You need .rilk_project.txt.\n");
+    EXPECT_EQ(result.out,
+              "Setting project root to \nNo file to list. You need .rilk_project.txt.\n");
     EXPECT_EQ(result.exitCode, 255);
 }
 
@@ -86,10 +88,10 @@ TEST_F(ProjectLoading, ReportsEveryLoadingFault) {
         {{{".rilk_project.txt", core}, {"a.txt", "x: { }\n"}},
          "Error: Unit file '" + d +
              "/a.txt' declares unit '', but project entry expects unit 'core'.\n"},
-        {{{".rilk_project.txt", core}, {"a.txt", "unit core\nx: { }\n"},
+        {{{".rilk_project.txt", core},
+          {"a.txt", "unit core\nx: { }\n"},
           {"b.txt", "unit Core\nX: { }\n"}},
-         "Error: Unable to merge unit 'core' from file '" + d +
-             "/b.txt': Key already exists: x\n"},
+         "Error: Unable to merge unit 'core' from file '" + d + "/b.txt': Key already exists: x\n"},
         {{{".rilk_project.txt", core}, {"a.txt/x", ""}}, "Error: Unable to open file!\n"},
     };
     for (const Case& c : cases) {

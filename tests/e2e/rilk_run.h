@@ -19,8 +19,8 @@ protected:
                                  const std::string& subdirectory = "") const {
         const std::filesystem::path where = work.path() / subdirectory;
         std::filesystem::create_directories(where);
-        return RilkTest::runRilk(args, {.workingDirectory = where,
-                                        .environment = {{"HOME", home.path().string()}}});
+        return RilkTest::runRilk(
+            args, {.workingDirectory = where, .environment = {{"HOME", home.path().string()}}});
     }
 
     /// Writes each file (path relative to the working directory, content).
