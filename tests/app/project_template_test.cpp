@@ -29,31 +29,11 @@ TEST(ProjectTemplate, ListsNamedUnitsInNameOrderWithTheirFiles) {
     EXPECT_EQ(templateOrError("demo", Rilk::ProjectTree{}), "name demo\nunits\n{\n}\n");
 }
 
-TEST(ProjectTemplate, RefusesWhatTheProjectFileLoaderWouldRefuse) {
-    const std::string refusal = "Cannot create the project file: ";
-    Rilk::ProjectTree badUnit;
-    badUnit.unitFiles["core{"] = {"a/rilk.txt"};
-    Rilk::ProjectTree badPath;
-    badPath.unitFiles["core"] = {"a\"b/rilk.txt"};
-    const struct {
-        std::string name;
-        const Rilk::ProjectTree& tree;
-        std::string error;
-    } cases[] = {
-        {"", Rilk::ProjectTree{},
-         refusal + "the project name '' is not a valid name: it is empty. Run it in a "
-                   "directory whose name is a valid name."},
-        {"import", Rilk::ProjectTree{},
-         refusal + "the project name 'import' is not a valid name: it is a keyword of the "
-                   "language. Run it in a directory whose name is a valid name."},
-        {"app", badUnit,
-         refusal + "the unit name 'core{' declared in 'a/rilk.txt' is not a valid name: a name "
-                   "starts with a letter or '_' and holds only letters, digits, '_' and '-'."},
-        {"app", badPath,
-         refusal + "the path 'a\"b/rilk.txt' holds a double quote, which a project file cannot "
-                   "hold."},
-    };
-    for (const auto& c : cases) EXPECT_EQ(templateOrError(c.name, c.tree), c.error) << c.name;
+// The other refusals are run end to end.
+TEST(ProjectTemplate, RefusesTheEmptyNameOfTheRootDirectory) {
+    EXPECT_EQ(templateOrError("", Rilk::ProjectTree{}),
+              "Cannot create the project file: the project name '' is not a valid name: it is "
+              "empty. Run it in a directory whose name is a valid name.");
 }
 
 }  // namespace

@@ -69,18 +69,6 @@ TEST(ProjectTree, FindsUnitFilesInEveryDirectoryAndFollowsLinksWithoutLooping) {
     EXPECT_EQ(foundUnitFiles(top), expected);
 }
 
-TEST(ProjectTree, KeepsEveryRegularFileInItsDirectoryNode) {
-    const RilkTest::TempDir dir;
-    dir.write("sub/rilk.txt", "unit a\n");
-    dir.write("sub/notes.md", "");
-    Rilk::ProjectTree tree;
-    Rilk::findUnitFiles(tree, dir.path(), tree);
-    ASSERT_EQ(tree.children.size(), 1u);
-    EXPECT_EQ(tree.path, dir.path());
-    EXPECT_EQ(tree.children.front().files.size(), 2u);
-    EXPECT_TRUE(tree.files.empty());
-}
-
 TEST(ProjectTree, FilesAnUnreadableUnitFileUnderNoUnitAndSaysSo) {
     const RilkTest::TempDir dir;
     const fs::path file = dir.write("rilk.txt", "unit a\n");

@@ -60,9 +60,6 @@ TEST_F(CreateProject, RefusesWhatCouldNotBeLoadedBackAndWritesNothing) {
         {"my app", "",
          refusal + "the project name 'my app' is not a valid name: " + notAName +
              ". Run it in a directory whose name is a valid name.\n"},
-        {"1app", "",
-         refusal + "the project name '1app' is not a valid name: " + notAName +
-             ". Run it in a directory whose name is a valid name.\n"},
         {"units", "",
          refusal + "the project name 'units' is not a valid name: it is a keyword "
                    "of the language. Run it in a directory whose name is a valid name.\n"},

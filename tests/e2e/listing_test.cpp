@@ -31,7 +31,6 @@ TEST_F(Listing, ListsTargetsUnitsAndProfilesInTheirOrder) {
         {{"-u", "-p"}, "gui\nCore\n", 0},
         {{"-p"}, "alpha\nDebug\nrelease\n", 0},
         {{"-l", "net"}, "Error: Unit 'demo/net' not found.\n", 1},
-        {{"--list-targets", "gui", "build"}, "Alpha\nbeta\nzeta\n", 0},
     };
     for (const Case& c : cases) {
         const auto result = rilk(c.args, "gui");
