@@ -1,6 +1,7 @@
 #include "app/legacy_path_literals.h"
 
 #include <cstddef>
+#include <vector>
 
 namespace Rilk {
 namespace {
@@ -9,20 +10,37 @@ bool isNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z
 
 bool isNameChar(char c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == '-'; }
 
-/// The end of a delimited literal ("R\"(" or "P\"(" at `start`) as the lexer reads it: the
-/// first ")\"" that its pairwise scan of the content reaches; npos when there is none.
-std::size_t delimitedEnd(std::string_view text, std::size_t start) {
-    std::size_t i = start + 3;
-    while (i < text.size()) {
-        if (text[i] == ')') {
-            if (i + 1 < text.size() && text[i + 1] == '"') return i + 2;
-            i += 2;
-        } else {
-            ++i;
+/// Where the lexer's pairwise scan of a delimited literal's content, started at a given
+/// position, finds the closing ")\"" (the position after it), or npos. Worked out for every
+/// position at once, backwards, so that many literals that never close cost linear time.
+class DelimitedEnds {
+public:
+    explicit DelimitedEnds(std::string_view text) : text_(text) {}
+
+    /// The end of the literal whose opening "R\"(" or "P\"(" is at `start`.
+    std::size_t endOf(std::size_t start) {
+        if (ends_.empty()) compute();
+        return start + 3 < ends_.size() ? ends_[start + 3] : std::string_view::npos;
+    }
+
+private:
+    void compute() {
+        const std::size_t n = text_.size();
+        ends_.assign(n + 2, std::string_view::npos);
+        for (std::size_t i = n; i-- > 0;) {
+            if (text_[i] != ')') {
+                ends_[i] = ends_[i + 1];
+            } else if (i + 1 < n && text_[i + 1] == '"') {
+                ends_[i] = i + 2;
+            } else if (i + 1 < n) {
+                ends_[i] = ends_[i + 2];
+            }
         }
     }
-    return std::string_view::npos;
-}
+
+    std::string_view text_;
+    std::vector<std::size_t> ends_;
+};
 
 /// The end of the older path form "P\"path\"" at `start`; npos when it does not fit.
 std::size_t legacyPathEnd(std::string_view text, std::size_t start) {
@@ -44,6 +62,7 @@ bool startsWith(std::string_view text, std::size_t at, std::string_view prefix) 
 std::string rewriteLegacyPathLiterals(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 8);
+    DelimitedEnds delimited(text);
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t end = i + 1;
@@ -58,7 +77,7 @@ std::string rewriteLegacyPathLiterals(std::string_view text) {
             const std::size_t close = text.find("*/", i + 2);
             end = close == std::string_view::npos ? text.size() : close + 2;
         } else if (startsWith(text, i, "R\"(") || startsWith(text, i, "P\"(")) {
-            end = delimitedEnd(text, i);
+            end = delimited.endOf(i);
             if (end == std::string_view::npos) end = i + 1;  // only the name R or P
         } else if (startsWith(text, i, "P\"")) {
             const std::size_t close = legacyPathEnd(text, i);

@@ -145,6 +145,8 @@ TEST(LegacyPathLiterals, RewrittenOnlyWhereATokenStarts) {
         {"X = XP\"/a\"", "X = XP\"/a\""},
         {"X = P\"/a\nb\"", "X = P\"/a\nb\""},
         {"X = 1 // P\"/a\"", "X = 1 // P\"/a\""},
+        {"X = R\"(a P\"/b\"", "X = R\"(a P\"/b\""},
+        {"X = [R\"(a))\", P\"/b\"]", "X = [R\"(a))\", P\"(/b)\"]"},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(rewriteLegacyPathLiterals(text), expected) << text;
