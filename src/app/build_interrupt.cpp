@@ -1,7 +1,7 @@
 #include "app/build_interrupt.h"
 
-#include <signal.h>
 #include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,14 +23,22 @@ std::atomic<int> receivedSignal{0};
 std::atomic<RunningCommandSlot*> activeSlots{nullptr};
 std::atomic<std::size_t> activeSlotCount{0};
 
-/// Sends `signal` to the process group of every published command. Async-signal-safe.
-void stopRunningCommands(int signal) {
+/// Ends a command and everything it started. SIGTERM, whatever the signal received: a
+/// shell run with "-c" defers SIGINT until its current child ends, and would still start
+/// that child when the signal came first. SIGCONT wakes a command that was stopped, for
+/// example by reading the terminal, so that it can end. Async-signal-safe.
+void stopGroup(pid_t group) {
+    kill(-group, SIGTERM);
+    kill(-group, SIGCONT);
+}
+
+void stopRunningCommands() {
     RunningCommandSlot* slots = activeSlots.load();
     const std::size_t count = activeSlotCount.load();
     if (slots == nullptr) return;
     for (std::size_t i = 0; i < count; ++i) {
         const pid_t group = slots[i].processGroup();
-        if (group > 0) kill(-group, signal);
+        if (group > 0) stopGroup(group);
     }
 }
 
@@ -38,7 +46,7 @@ void onInterrupt(int signal) {
     const int savedErrno = errno;  // the interrupted code may be about to read its own
     int none = 0;
     receivedSignal.compare_exchange_strong(none, signal);
-    stopRunningCommands(receivedSignal.load());
+    stopRunningCommands();
     errno = savedErrno;
 }
 
@@ -62,7 +70,7 @@ void RunningCommandSlot::publish(pid_t processGroup) {
     processGroup_.store(processGroup);
     // Pairs with the handler, which stores the signal before it reads the slots: either
     // it sees this group, or this thread sees its signal.
-    if (const int signal = receivedSignal.load(); signal != 0) kill(-processGroup, signal);
+    if (receivedSignal.load() != 0) stopGroup(processGroup);
 }
 
 void RunningCommandSlot::withdraw() { processGroup_.store(0); }

@@ -31,9 +31,9 @@ private:
 };
 
 /// Catches SIGINT and SIGTERM for the lifetime of one batch of jobs (a signal ignored
-/// when the batch starts stays ignored). On a signal the handler records it and sends it
-/// on to the process group of every published command; the jobs see `interrupted()` and
-/// start nothing further. After the jobs have ended the runner calls `reraise`.
+/// when the batch starts stays ignored). On a signal the handler records it and ends the
+/// process group of every published command; the jobs see `interrupted()` and start
+/// nothing further. After the jobs have ended the runner calls `reraise`.
 ///
 /// Only one guard may exist at a time. Everything the handler reads is lock-free atomic:
 /// a signal handler may take no lock.

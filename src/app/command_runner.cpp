@@ -37,8 +37,8 @@ int startShell(const Recipe& recipe, const std::vector<std::string>& environment
     posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&setup.attributes, 0);
     if (!recipe.workingDirectory.empty()) {
-        const int error = posix_spawn_file_actions_addchdir_np(&setup.actions,
-                                                               recipe.workingDirectory.c_str());
+        const int error =
+            posix_spawn_file_actions_addchdir_np(&setup.actions, recipe.workingDirectory.c_str());
         if (error != 0) return error;
     }
     std::vector<char*> envp;
