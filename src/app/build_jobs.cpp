@@ -37,9 +37,9 @@ constexpr int kRecipeNotRun = ENOSYS;
 int runJob(std::vector<Recipe> recipes, const std::vector<std::string>& environment,
            InterruptGuard& interrupt, RunningCommandSlot& slot) {
     for (const Recipe& recipe : recipes) {
+        if (interrupt.interrupted()) return kCommandSignalled;
         log(5, "{}\n", recipe.command);
         if (recipe.kind == Recipe::NotRun) return kRecipeNotRun;
-        if (interrupt.interrupted()) return kCommandSignalled;
         const int result =
             runCommand(recipe, childEnvironment(environment, recipe.pathDirectories), slot);
         if (result != 0) return result;
@@ -140,12 +140,15 @@ void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
                   const Util::CiString& name, Context& output, const JobOutputFiles& outputFiles) {
     std::vector<BuildJob> jobs = makeJobs(jobContexts, outputFiles);
     if (jobs.empty()) return;
-    InterruptGuard interrupt(jobs.size());
     builder.beginBuild(*jobs.front().context, jobs.size());
+    // Until the jobs start nothing needs undoing: a signal before then ends the process
+    // by its default action.
+    std::optional<InterruptGuard> interrupt;
     try {
         for (BuildJob& job : jobs) job.recipes = builder.createRecipes(*job.context);
-        const std::exception_ptr startError = runAll(jobs, interrupt);
-        if (interrupt.interrupted()) endInterrupted(jobs, interrupt);
+        interrupt.emplace(jobs.size());
+        const std::exception_ptr startError = runAll(jobs, *interrupt);
+        if (interrupt->interrupted()) endInterrupted(jobs, *interrupt);
         for (const std::filesystem::path& file : removePartialOutputs(jobs)) {
             log(3, "Removed '{}', left behind by a failed job.\n", file.string());
         }
@@ -154,12 +157,12 @@ void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
         collectOutputs(builder, jobs, output);
     } catch (...) {
         // Every job thread has been joined by now.
-        if (interrupt.interrupted()) endInterrupted(jobs, interrupt);
+        if (interrupt && interrupt->interrupted()) endInterrupted(jobs, *interrupt);
         builder.endBuild();
         throw;
     }
     builder.endBuild();
-    if (interrupt.interrupted()) endInterrupted(jobs, interrupt);
+    if (interrupt->interrupted()) endInterrupted(jobs, *interrupt);
 }
 
 }  // namespace Rilk
