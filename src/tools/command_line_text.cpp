@@ -7,29 +7,34 @@ namespace Rilk {
 
 namespace {
 
-/// The value's argument texts, one level opened (see `flatArguments`).
-std::string flatValueArguments(const RilkValuePtr& value, const std::string& prefix,
-                               bool quote) {
-    if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
-        std::string text;
-        for (const RilkValuePtr& element : list->elements()) {
-            const auto* inner = dynamic_cast<const RilkList*>(element.get());
-            if (inner == nullptr) {
-                text += argumentText(element, prefix, quote);
-                continue;
-            }
-            for (const RilkValuePtr& item : inner->elements()) {
-                text += argumentText(item, prefix, quote);
-            }
-        }
-        return text;
-    }
+/// A plain or raw string gives one argument per word; a path string, or any other value,
+/// gives one argument.
+std::string wordArguments(const RilkValuePtr& value, const std::string& prefix, bool quote) {
     const bool splitIntoWords = dynamic_cast<const RilkBaseString*>(value.get()) != nullptr &&
                                 dynamic_cast<const RilkPathString*>(value.get()) == nullptr;
     if (!splitIntoWords) return argumentText(value, prefix, quote);
     std::string text;
     for (auto it = valueBegin(*value), end = valueEnd(*value); !(it == end); ++it) {
         text += argumentText(*it, prefix, quote);
+    }
+    return text;
+}
+
+/// The value's argument texts, one level opened (see `flatArguments`).
+std::string flatValueArguments(const RilkValuePtr& value, const std::string& prefix,
+                               bool quote) {
+    const auto* list = dynamic_cast<const RilkList*>(value.get());
+    if (list == nullptr) return wordArguments(value, prefix, quote);
+    std::string text;
+    for (const RilkValuePtr& element : list->elements()) {
+        const auto* inner = dynamic_cast<const RilkList*>(element.get());
+        if (inner == nullptr) {
+            text += wordArguments(element, prefix, quote);
+            continue;
+        }
+        for (const RilkValuePtr& item : inner->elements()) {
+            text += wordArguments(item, prefix, quote);
+        }
     }
     return text;
 }

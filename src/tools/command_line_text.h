@@ -29,9 +29,12 @@ std::string argumentText(const RilkValuePtr& value, const std::string& prefix, b
 std::string deepArguments(const Context& context, const std::string& name,
                           const std::string& prefix, bool quote);
 
-/// The variable's value opened one level: a plain or raw string gives one argument per
-/// word, a list one argument per element (an element that is a list, one per item), and
-/// a path string or any other value one argument.
+/// The variable's value opened one level: a list gives its elements (an element that is a
+/// list, its items); each of these, and a value that is no list, gives one argument per
+/// word when it is a plain or raw string, and one argument when it is a path string (so a
+/// file name with blanks stays whole) or any other value. Flags written as one string and
+/// flags written as a list, as the user or the build cache's job lists hold them, give the
+/// same arguments.
 std::string flatArguments(const Context& context, const std::string& name,
                           const std::string& prefix, bool quote);
 

@@ -47,7 +47,7 @@ TEST(CommandLineText, DeepAndFlatArguments) {
     const std::tuple<const char*, std::string, std::string> cases[] = {
         {"WORDS", " \"-static  --gc-sections\"", " \"-static\" \"--gc-sections\""},
         {"PATH", " \"/lib dir/lib x.a\"", " \"/lib dir/lib x.a\""},
-        {"NESTED", " \"a b\" \"c d\" \"e\"", " \"a b\" \"c d\" \"e\""},
+        {"NESTED", " \"a b\" \"c d\" \"e\"", " \"a\" \"b\" \"c d\" \"e\""},
         {"EMPTY", "", ""},
         {"ABSENT", "", ""},
     };
