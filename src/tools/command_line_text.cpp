@@ -21,8 +21,7 @@ std::string wordArguments(const RilkValuePtr& value, const std::string& prefix, 
 }
 
 /// The value's argument texts, one level opened (see `flatArguments`).
-std::string flatValueArguments(const RilkValuePtr& value, const std::string& prefix,
-                               bool quote) {
+std::string flatValueArguments(const RilkValuePtr& value, const std::string& prefix, bool quote) {
     const auto* list = dynamic_cast<const RilkList*>(value.get());
     if (list == nullptr) return wordArguments(value, prefix, quote);
     std::string text;

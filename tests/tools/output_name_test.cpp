@@ -23,10 +23,10 @@ TEST(OutputName, EveryFormOfAMissingNameGivesTheToolsDefault) {
     for (const auto& [label, value, extension, expected] : cases) {
         Context target;
         if (std::string(label) != "-") {
-            target.addAssignment(Assignment("OUTPUT_NAME", value,
-                                            value ? AssignType::Set : AssignType::Declare,
-                                            AssignModifier::None),
-                                 0);
+            target.addAssignment(
+                Assignment("OUTPUT_NAME", value, value ? AssignType::Set : AssignType::Declare,
+                           AssignModifier::None),
+                0);
         }
         EXPECT_EQ(outputNameFor(target, "core", extension), expected) << label;
     }

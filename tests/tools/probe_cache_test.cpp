@@ -28,7 +28,8 @@ TEST(ProbeCache, EachProgramFileAnswersEachProbeOnceWhateverNameLeadsToIt) {
         EXPECT_EQ(Rilk::probeTool(name, "-dumpmachine").output, "x86_64-linux-gnu");
         EXPECT_EQ(Rilk::probeTool(name, "-dumpfullversion").output, "12.2.0");
     }
-    EXPECT_EQ(readFile(log), gcc.string() + " -dumpmachine\n" + gcc.string() + " -dumpfullversion\n");
+    EXPECT_EQ(readFile(log),
+              gcc.string() + " -dumpmachine\n" + gcc.string() + " -dumpfullversion\n");
 }
 
 }  // namespace

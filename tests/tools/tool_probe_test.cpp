@@ -73,11 +73,12 @@ TEST(ToolProbe, AToolThatNeverAnswersIsStoppedWithEverythingItStarted) {
     const std::string printed = ::testing::internal::GetCapturedStdout();
     EXPECT_TRUE(result.timedOut);
     EXPECT_EQ(result.exitStatus, -1);
-    EXPECT_NE(printed.find("Probe '" + tool.string() + "' -dumpmachine did not finish within 0.3 s"),
-              std::string::npos)
+    EXPECT_NE(
+        printed.find("Probe '" + tool.string() + "' -dumpmachine did not finish within 0.3 s"),
+        std::string::npos)
         << printed;
-    EXPECT_FALSE(Rilk::runToolCapture(RilkTest::writeScript(dir.path() / "cc", "echo ok\n"), "")
-                     .timedOut);
+    EXPECT_FALSE(
+        Rilk::runToolCapture(RilkTest::writeScript(dir.path() / "cc", "echo ok\n"), "").timedOut);
 }
 
 }  // namespace

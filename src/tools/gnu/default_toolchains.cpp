@@ -12,8 +12,8 @@ namespace Rilk {
 namespace {
 
 bool isNameCharacter(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
 }
 
 BuildToolDefinition definitionOf(const CompilerInfo& record) {
@@ -21,9 +21,14 @@ BuildToolDefinition definitionOf(const CompilerInfo& record) {
     const std::string name =
         "default_gnu_" + sanitizeToolchainName(record.arch) + "_" + sanitizeToolchainName(version);
     const std::pair<const char*, std::string> fields[] = {
-        {"toolchain_name", name},       {"tool_type", "gnu-gcc"}, {"toolchain_version", version},
-        {"prefix", record.prefix},      {"arch", record.arch},    {"os", record.os},
-        {"abi", record.abi},            {"toolchain_path", record.binDir.string()},
+        {"toolchain_name", name},
+        {"tool_type", "gnu-gcc"},
+        {"toolchain_version", version},
+        {"prefix", record.prefix},
+        {"arch", record.arch},
+        {"os", record.os},
+        {"abi", record.abi},
+        {"toolchain_path", record.binDir.string()},
     };
     std::vector<Assignment> assignments;
     for (const auto& [variable, text] : fields) {

@@ -29,8 +29,8 @@ struct SharedArguments {
 
 SharedArguments sharedArguments(const Context& job) {
     SharedArguments shared;
-    shared.beforeOutput = flatArguments(job, "C_DEFINES", "-D", false) +
-                          deepArguments(job, "INCLUDE", "-I", true);
+    shared.beforeOutput =
+        flatArguments(job, "C_DEFINES", "-D", false) + deepArguments(job, "INCLUDE", "-I", true);
     shared.afterOutput = flatArguments(job, "LIB", "", true);
     if (!job.getString("LIBPATH", "").empty() || !job.getString("LINK_FLAGS", "").empty()) {
         shared.afterOutput += deepArguments(job, "LIBPATH", "-Wl,-L", true) +
@@ -142,7 +142,8 @@ std::vector<std::string> GNU_GCC::compileCommands(const std::string& head,
         }
     }
     std::vector<std::string> lines;
-    if (!together.empty()) lines.push_back(head + together + shared.beforeOutput + shared.afterOutput);
+    if (!together.empty())
+        lines.push_back(head + together + shared.beforeOutput + shared.afterOutput);
     for (std::string& line : alone) lines.push_back(std::move(line));
     return lines;
 }

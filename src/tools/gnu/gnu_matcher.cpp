@@ -8,9 +8,7 @@ namespace Rilk {
 namespace {
 
 /// The text of a variable the target defines; empty when absent or without value.
-std::string textOf(const Context& target, const char* name) {
-    return target.getString(name, "");
-}
+std::string textOf(const Context& target, const char* name) { return target.getString(name, ""); }
 
 /// A wanted text passes when it is empty or equal to the actual text ignoring case.
 bool wantHolds(const std::string& want, const std::string& actual) {
@@ -29,8 +27,7 @@ int scoreOf(const GNUTool& tool, const MatchResult& result, const TargetContext&
     int score = 0;
     for (const auto& [name, spec] : tool.declaredVariables) {
         const auto defined = target.assignments.find(name);
-        if (defined == target.assignments.end() ||
-            defined->second.modifier == AssignModifier::Up) {
+        if (defined == target.assignments.end() || defined->second.modifier == AssignModifier::Up) {
             continue;
         }
         const auto usage = result.variables.find(name);
@@ -49,8 +46,7 @@ GNUMatcher::GNUMatcher(std::string name, const AssignmentTable& assignments,
 std::unique_ptr<Matcher> GNUMatcher::clone() const { return std::make_unique<GNUMatcher>(*this); }
 
 bool GNUMatcher::acceptsToolchain(const TargetContext& target) const {
-    const std::string arch =
-        target.hasVariable("ARCH") ? textOf(target, "ARCH") : toolchain.arch;
+    const std::string arch = target.hasVariable("ARCH") ? textOf(target, "ARCH") : toolchain.arch;
     // A triplet declared without value wants nothing, like an empty one.
     if (!wantHolds(arch, toolchain.arch) ||
         !wantHolds(textOf(target, "TOOLCHAIN_TRIPLET"), toolchain.prefix)) {

@@ -45,8 +45,7 @@ void addTools(GNUMatcher& matcher) {
     const CompilerInfo& toolchain = matcher.toolchain;
     std::error_code ec;
     if (toolchain.binDir.empty() || !fs::is_directory(toolchain.binDir, ec)) {
-        throw RilkException("GNU binary directory not found: '" + toolchain.binDir.string() +
-                            "'.");
+        throw RilkException("GNU binary directory not found: '" + toolchain.binDir.string() + "'.");
     }
     const fs::path gcc = findToolchainCompiler(toolchain, "gcc");
     if (gcc.empty()) failMissingTool(toolchain, "gcc");
@@ -67,12 +66,12 @@ void addTools(GNUMatcher& matcher) {
 /// Registers the "gnu-gcc" factory during static initialisation.
 struct RegisterGNUMatcher {
     RegisterGNUMatcher() {
-        registerToolFactory("gnu-gcc", "NULL",
-                            [](Util::CiString name, AssignmentTable assignments,
-                               AssignmentTable mustAssignments) -> Matcher* {
-                                return createGNUMatcher(name.str(), assignments, mustAssignments)
-                                    .release();
-                            });
+        registerToolFactory(
+            "gnu-gcc", "NULL",
+            [](Util::CiString name, AssignmentTable assignments,
+               AssignmentTable mustAssignments) -> Matcher* {
+                return createGNUMatcher(name.str(), assignments, mustAssignments).release();
+            });
     }
 };
 

@@ -19,7 +19,6 @@ std::filesystem::path findGnuTool(const std::filesystem::path& binDirectory,
 /// plain one), the first whose own answers (`identifyCompiler`) give the toolchain's triple
 /// and version. An empty path when no file of that version is there, so that a toolchain
 /// chosen for its version never runs another version's compiler.
-std::filesystem::path findToolchainCompiler(const CompilerInfo& toolchain,
-                                            const std::string& tool);
+std::filesystem::path findToolchainCompiler(const CompilerInfo& toolchain, const std::string& tool);
 
 }  // namespace Rilk

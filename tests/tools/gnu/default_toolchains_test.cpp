@@ -19,7 +19,7 @@ std::string describe(const BuildToolDefinition& definition) {
 
 TEST(DefaultToolchains, NamesAreMadeSafeWithoutChangingTheirLength) {
     const std::pair<std::string, std::string> cases[] = {
-        {"x86_64-pc", "x86_64-pc"}, {"13.2.1", "13_2_1"}, {"", "unknown"},
+        {"x86_64-pc", "x86_64-pc"}, {"13.2.1", "13_2_1"},           {"", "unknown"},
         {"a+b/c d", "a_b_c_d"},     {"\xc3\xa9t\xc3\xa9", "__t__"},
     };
     for (const auto& [text, name] : cases) EXPECT_EQ(sanitizeToolchainName(text), name);
@@ -38,7 +38,8 @@ TEST(DefaultToolchains, OneDefinitionPerToolchainInRootOrder) {
               "default_gnu_x86_64_13_2_1; toolchain_name = \"default_gnu_x86_64_13_2_1\"; "
               "tool_type = \"gnu-gcc\"; toolchain_version = \"13.2.1\"; "
               "prefix = \"x86_64-pc-linux-gnu\"; arch = \"x86_64\"; os = \"pc\"; "
-              "abi = \"linux\"; toolchain_path = \"" + rh.string() + "\"");
+              "abi = \"linux\"; toolchain_path = \"" +
+                  rh.string() + "\"");
     EXPECT_EQ(describe(definitions[1]),
               "default_gnu_avr_0; toolchain_name = \"default_gnu_avr_0\"; "
               "tool_type = \"gnu-gcc\"; toolchain_version = \"0\"; prefix = \"avr\"; "

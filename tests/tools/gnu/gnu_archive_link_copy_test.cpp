@@ -58,16 +58,20 @@ protected:
 
 TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
     const std::tuple<Builder*, std::vector<Assignment>, std::string> cases[] = {
-        {&ar, {var("OBJS", list({"a.o", "b c.o"}, true))},
+        {&ar,
+         {var("OBJS", list({"a.o", "b c.o"}, true))},
          R"("/tc/bin/ar" rcs "core.a" "a.o" "b c.o" | LIB=<out>/core.a | LIB_NAME=core.a |)"
          " lib=<out>/core.a lib_name=core.a"},
-        {&ar, {var("OBJS", str("a.o")), var("OUTPUT_NAME", str(""))},
+        {&ar,
+         {var("OBJS", str("a.o")), var("OUTPUT_NAME", str(""))},
          R"("/tc/bin/ar" rcs "core.a" "a.o" | LIB=<out>/core.a | LIB_NAME=core.a |)"
          " lib=<out>/core.a lib_name=core.a"},
-        {&ar, {var("OBJS", str("a.o")), var("OUTPUT_NAME", str("lib/libcore.a"))},
+        {&ar,
+         {var("OBJS", str("a.o")), var("OUTPUT_NAME", str("lib/libcore.a"))},
          R"("/tc/bin/ar" rcs "lib/libcore.a" "a.o" | LIB=<out>/lib/libcore.a |)"
          " LIB_NAME=libcore.a | lib=<out>/lib/libcore.a lib_name=libcore.a"},
-        {&ld, {var("OBJS", str("a.o")), var("SO", nullptr), var("KO", nullptr)},
+        {&ld,
+         {var("OBJS", str("a.o")), var("SO", nullptr), var("KO", nullptr)},
          R"("/tc/bin/ld" "a.o" -shared  -o "core.so" | BINARY=<out>/core.so |)"
          " BINARY_NAME=core.so | SO=<out>/core.so | SO_NAME=core.so | binary=<out>/core.so"
          " binary_name=core.so so=<out>/core.so so_name=core.so"},
@@ -78,7 +82,8 @@ TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
          R"("/tc/bin/ld" "a.o" "-lx" "/l y/l.a" -L"/l" "-static" "--gc-sections" -T"k.ld")"
          R"( -o "core.ko" | BINARY=<out>/core.ko | BINARY_NAME=core.ko |)"
          " binary=<out>/core.ko binary_name=core.ko"},
-        {&ld, {var("OBJS", str("a.o")), var("OUTPUT_NAME", nullptr)},
+        {&ld,
+         {var("OBJS", str("a.o")), var("OUTPUT_NAME", nullptr)},
          R"("/tc/bin/ld" "a.o" -o "core.elf" | BINARY=<out>/core.elf | BINARY_NAME=core.elf |)"
          " binary=<out>/core.elf binary_name=core.elf"},
         {&objcopy,
@@ -86,7 +91,8 @@ TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
           var("OUTPUT_NAME", str("app.bin"))},
          R"("/tc/bin/objcopy" -O binary "app.elf" "app.bin" | OUTPUT=<out>/app.bin |)"
          " OUTPUT_NAME=app.bin | output=<out>/app.bin output_name=app.bin"},
-        {&objcopy, {var("INPUT", str("app.elf")), var("OUTPUT_NAME", str(""))},
+        {&objcopy,
+         {var("INPUT", str("app.elf")), var("OUTPUT_NAME", str(""))},
          R"("/tc/bin/objcopy" "app.elf" "core" | OUTPUT=<out>/core | OUTPUT_NAME=core |)"
          " output=<out>/core output_name=core"},
     };

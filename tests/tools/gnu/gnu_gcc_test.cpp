@@ -20,9 +20,10 @@ std::string written(const Assignment& a) {
 
 TEST(GnuCompileOnlyFlag, AnyWordThatIsExactlyDashC) {
     const std::pair<const char*, bool> cases[] = {
-        {"-O2 -c", true},  {"-c", true},     {"-fno-common -c", true}, {"\t-c\n", true},
-        {"-cfoo", false},  {"-O2", false},   {"x", false},             {"", false},
-        {"-fno-common", false}, {"-c-", false},
+        {"-O2 -c", true}, {"-c", true},     {"-fno-common -c", true},
+        {"\t-c\n", true}, {"-cfoo", false}, {"-O2", false},
+        {"x", false},     {"", false},      {"-fno-common", false},
+        {"-c-", false},
     };
     for (const auto& [flags, compileOnly] : cases) {
         EXPECT_EQ(hasCompileOnlyFlag(flags), compileOnly) << flags;
@@ -114,34 +115,33 @@ TEST_F(GnuCompilerTest, LinkModePlansTheSourcesWithoutObjectsAndNamesTheProgramO
 TEST_F(GnuCompilerTest, CompileOnlyPlansOneItemPerSourceAndSpreadsThemOverJobs) {
     std::vector<std::string> sources;
     for (int i = 0; i < 8; ++i) sources.push_back(fmt::format("{}/s{}.c", temp.path().string(), i));
-    const DrivenBuild built = build(gcc,
-                                    {var("C_FLAGS", str("-fno-common -c")),
-                                     var("C_FILES", list(sources, true)),
-                                     var("CPP_FILES", str("x.cpp")), var("OBJS", str("old.o"))},
-                                    4);
+    const DrivenBuild built =
+        build(gcc,
+              {var("C_FLAGS", str("-fno-common -c")), var("C_FILES", list(sources, true)),
+               var("CPP_FILES", str("x.cpp")), var("OBJS", str("old.o"))},
+              4);
     EXPECT_EQ(built.plan.maxParallelJobs, BuildPlan::kNoJobLimit);
     ASSERT_EQ(built.plan.recipes.size(), 8u);  // no item for the C++ source
     EXPECT_EQ(written(built.plan.recipes[7].outputs.at(0)),
               fmt::format("^OBJS = P\"{}/s7.o\"", out.string()));
     ASSERT_EQ(built.jobs.size(), 4u);
-    EXPECT_EQ(built.recipes.at(1).command,
-              fmt::format(R"("/tc/bin/gcc" -fno-common -c "{0}/s2.c" "{0}/s3.c")",
-                          temp.path().string()));
+    EXPECT_EQ(
+        built.recipes.at(1).command,
+        fmt::format(R"("/tc/bin/gcc" -fno-common -c "{0}/s2.c" "{0}/s3.c")", temp.path().string()));
     EXPECT_EQ(built.outputs.at(3).getString("objs"),
               fmt::format("{0}/s6.o {0}/s7.o", out.string()));
     EXPECT_FALSE(built.outputs.at(3).hasVariable("binary"));
     // G++ compiles the C++ sources as well.
-    const DrivenBuild both =
-        build(gpp, {var("C_FLAGS", str("-c")), var("C_FILES", str("a.c")),
-                    var("CPP_FILES", str("b.cpp"))});
+    const DrivenBuild both = build(gpp, {var("C_FLAGS", str("-c")), var("C_FILES", str("a.c")),
+                                         var("CPP_FILES", str("b.cpp"))});
     EXPECT_EQ(commands(both), "\"/tc/bin/g++\" -c \"a.c\" \"b.cpp\"\n");
 }
 
 TEST_F(GnuCompilerTest, SameNamedSourcesEachGetTheirOwnObjectFile) {
     const std::string t = temp.path().string();
-    const DrivenBuild built = build(
-        gcc, {var("C_FLAGS", str("-c")), var("INCLUDE", str("inc")), var("LIB", str("-lm")),
-              var("C_FILES", list({t + "/src/a.c", t + "/lib/a.c", t + "/src/b.c"}, true))});
+    const DrivenBuild built =
+        build(gcc, {var("C_FLAGS", str("-c")), var("INCLUDE", str("inc")), var("LIB", str("-lm")),
+                    var("C_FILES", list({t + "/src/a.c", t + "/lib/a.c", t + "/src/b.c"}, true))});
     EXPECT_EQ(commands(built),
               fmt::format("\"/tc/bin/gcc\" -c \"{0}/src/b.c\" -I\"inc\"\n"
                           "\"/tc/bin/gcc\" -c \"{0}/src/a.c\" -I\"inc\" -o \"{1}/src/a.o\"\n"

@@ -42,29 +42,32 @@ std::string builderName(const GNUMatcher& matcher, const TargetContext& target) 
 }
 
 TEST(GnuMatcher, ToolchainWantsOfTheTargetAndTheDefinition) {
-    const auto a = [](const char* name, const char* text) { return var(name, text ? str(text) : nullptr); };
-    // Toolchain version, definition's wants, target's wants, accepted.
-    const std::tuple<const char*, std::vector<Assignment>, std::vector<Assignment>, bool> cases[] = {
-        {"12.2.0", {}, {a("ARCH", "X86_64")}, true},
-        {"12.2.0", {}, {a("ARCH", "")}, true},
-        {"12.2.0", {}, {a("ARCH", nullptr)}, true},
-        {"12.2.0", {}, {a("ARCH", "arm")}, false},
-        {"12.2.0", {}, {a("TOOLCHAIN_TRIPLET", "x86_64-linux-gnu")}, true},
-        {"12.2.0", {}, {a("TOOLCHAIN_TRIPLET", "x86_64-linux")}, false},
-        {"12.2.0", {}, {a("TOOLCHAIN_TRIPLET", nullptr)}, true},
-        {"12.2.1", {}, {var("toolchain_version", list({"11.4.0", "12.2.1"}))}, true},
-        {"12.2.0", {}, {a("toolchain_version", "12")}, false},
-        {"12.2.0", {}, {a("toolchain_version", nullptr)}, false},
-        {"12.0.0", {}, {a("toolchain_min_version", "12")}, true},
-        {"13.1", {}, {a("toolchain_min_version", "12")}, true},
-        {"11.4.0", {}, {a("toolchain_min_version", "12")}, false},
-        {"11.4.0", {}, {a("toolchain_min_version", "0")}, true},
-        {"11.4.0", {}, {a("toolchain_min_version", "")}, true},
-        {"12.2.0", {a("toolchain_version", "0")}, {}, false},
-        {"12.2.0", {a("toolchain_version", "12.2.0")}, {}, true},
-        {"12.2.0", {a("toolchain_version", nullptr)}, {}, true},
-        {"12.2.0", {a("toolchain_min_version", "13")}, {}, false},
+    const auto a = [](const char* name, const char* text) {
+        return var(name, text ? str(text) : nullptr);
     };
+    // Toolchain version, definition's wants, target's wants, accepted.
+    const std::tuple<const char*, std::vector<Assignment>, std::vector<Assignment>, bool> cases[] =
+        {
+            {"12.2.0", {}, {a("ARCH", "X86_64")}, true},
+            {"12.2.0", {}, {a("ARCH", "")}, true},
+            {"12.2.0", {}, {a("ARCH", nullptr)}, true},
+            {"12.2.0", {}, {a("ARCH", "arm")}, false},
+            {"12.2.0", {}, {a("TOOLCHAIN_TRIPLET", "x86_64-linux-gnu")}, true},
+            {"12.2.0", {}, {a("TOOLCHAIN_TRIPLET", "x86_64-linux")}, false},
+            {"12.2.0", {}, {a("TOOLCHAIN_TRIPLET", nullptr)}, true},
+            {"12.2.1", {}, {var("toolchain_version", list({"11.4.0", "12.2.1"}))}, true},
+            {"12.2.0", {}, {a("toolchain_version", "12")}, false},
+            {"12.2.0", {}, {a("toolchain_version", nullptr)}, false},
+            {"12.0.0", {}, {a("toolchain_min_version", "12")}, true},
+            {"13.1", {}, {a("toolchain_min_version", "12")}, true},
+            {"11.4.0", {}, {a("toolchain_min_version", "12")}, false},
+            {"11.4.0", {}, {a("toolchain_min_version", "0")}, true},
+            {"11.4.0", {}, {a("toolchain_min_version", "")}, true},
+            {"12.2.0", {a("toolchain_version", "0")}, {}, false},
+            {"12.2.0", {a("toolchain_version", "12.2.0")}, {}, true},
+            {"12.2.0", {a("toolchain_version", nullptr)}, {}, true},
+            {"12.2.0", {a("toolchain_min_version", "13")}, {}, false},
+        };
     for (const auto& [version, definition, wants, accepted] : cases) {
         std::vector<Assignment> variables = wants;
         variables.push_back(var("C_FILES", str("a.c")));
@@ -101,8 +104,7 @@ TEST(GnuMatcher, MatchTakesTheFirstCapableToolAndBuilderForTheBestScoring) {
     }
     // The usage map scored is GCC's, the first tool that can build an archive target.
     const auto archive = makeTarget({var("OBJS", str("a.o")), var("OUTPUT_NAME", str("libx.a"))});
-    EXPECT_EQ(matcherFor("12.2.0").match(*archive).variables.at("OUTPUT_NAME").kind,
-              PartialMatch);
+    EXPECT_EQ(matcherFor("12.2.0").match(*archive).variables.at("OUTPUT_NAME").kind, PartialMatch);
     verbosity = 5;
 }
 

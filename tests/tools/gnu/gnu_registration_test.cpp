@@ -51,7 +51,8 @@ TEST(GnuRegistration, EveryFailureHasItsMessage) {
     const std::string path = bin.string();
     const std::pair<AssignmentTable, std::string> cases[] = {
         {{}, "GNUMatcher requires want variable 'toolchain_path'."},
-        {definition({{"toolchain_path", ""}}), "GNUMatcher requires want variable 'toolchain_path'."},
+        {definition({{"toolchain_path", ""}}),
+         "GNUMatcher requires want variable 'toolchain_path'."},
         {definition({{"toolchain_path", path.c_str()}, {"arch", "arm"}}),
          "Couldn't find GNU toolchain from provided 'wants' variables."},
         {definition({{"toolchain_path", (dir.path() / "none").c_str()}}),
@@ -71,9 +72,10 @@ TEST(GnuRegistration, NewestToolchainWinsAndPrefixedProgramsComeFirst) {
     writeToolchain(dir.path() / "b/bin", {{"gcc", {"x86_64-linux-gnu", "13.1.0", ""}},
                                           {"g++", {"x86_64-linux-gnu", "13.1.0", ""}}});
     const fs::path newer = dir.path() / "c/bin";
-    writeToolchain(newer, {{"gcc", {"x86_64-linux-gnu", "12.2.0", ""}},
-                           {"x86_64-linux-gnu-gcc", {"x86_64-linux-gnu", "14.1.0", ""}},
-                           {"x86_64-linux-gnu-g++", {"x86_64-linux-gnu", "14.1.0", ""}}},
+    writeToolchain(newer,
+                   {{"gcc", {"x86_64-linux-gnu", "12.2.0", ""}},
+                    {"x86_64-linux-gnu-gcc", {"x86_64-linux-gnu", "14.1.0", ""}},
+                    {"x86_64-linux-gnu-g++", {"x86_64-linux-gnu", "14.1.0", ""}}},
                    {"x86_64-linux-gnu-ar", "ar", "ld"});
     const auto assignments = definition({{"toolchain_path", dir.path().c_str()}});
     EXPECT_EQ(outcome(assignments),
@@ -92,12 +94,13 @@ TEST(GnuRegistration, AToolchainChosenForItsVersionRunsThatVersionsCompilers) {
                          {"g++", {"x86_64-linux-gnu", "13.1.0", ""}},
                          {"gcc-12", {"x86_64-linux-gnu", "12.2.0", ""}},
                          {"x86_64-linux-gnu-gcc-12.2", {"arm-none-eabi", "12.2.0", ""}}});
-    const auto wanted = definition({{"toolchain_path", bin.c_str()}, {"toolchain_version", "12.2.0"}});
-    EXPECT_EQ(outcome(wanted), "Required GNU tool missing: '" + bin.string() +
-                                   "/x86_64-linux-gnu-g++'.");
+    const auto wanted =
+        definition({{"toolchain_path", bin.c_str()}, {"toolchain_version", "12.2.0"}});
+    EXPECT_EQ(outcome(wanted),
+              "Required GNU tool missing: '" + bin.string() + "/x86_64-linux-gnu-g++'.");
     writeFakeCompiler(bin / "g++-12", {"x86_64-linux-gnu", "", ""});
-    EXPECT_EQ(outcome(wanted), "Required GNU tool missing: '" + bin.string() +
-                                   "/x86_64-linux-gnu-g++'.");
+    EXPECT_EQ(outcome(wanted),
+              "Required GNU tool missing: '" + bin.string() + "/x86_64-linux-gnu-g++'.");
     writeFakeCompiler(bin / "g++-12.2.0", {"x86_64-linux-gnu", "12.2.0", ""});
     EXPECT_EQ(outcome(wanted), "tools: gcc-12 g++-12.2.0 ar ld objcopy");
     EXPECT_EQ(outcome(definition({{"toolchain_path", bin.c_str()}})),
@@ -109,9 +112,8 @@ TEST(GnuRegistration, TheFactoryIsRegisteredAndLogsTheSearchedDirectory) {
     writeToolchain(dir.path() / "tc/bin", {{"gcc", gcc12}, {"g++", gcc12}});
     verbosity = 1;
     ::testing::internal::CaptureStdout();
-    std::unique_ptr<Matcher> matcher(
-        createToolMatcher("GNU-GCC", "mine", definition({{"toolchain_path", dir.path().c_str()}}),
-                          {}));
+    std::unique_ptr<Matcher> matcher(createToolMatcher(
+        "GNU-GCC", "mine", definition({{"toolchain_path", dir.path().c_str()}}), {}));
     const std::string printed = ::testing::internal::GetCapturedStdout();
     verbosity = 5;
     ASSERT_NE(matcher, nullptr);

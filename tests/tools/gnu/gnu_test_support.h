@@ -18,8 +18,8 @@ namespace RilkTest {
 /// `name = value`, or a bare declaration when the value is null.
 inline Rilk::Assignment var(const std::string& name, const Rilk::RilkValuePtr& value,
                             Rilk::AssignModifier modifier = Rilk::AssignModifier::None) {
-    return Rilk::Assignment(name, value,
-                            value ? Rilk::AssignType::Set : Rilk::AssignType::Declare, modifier);
+    return Rilk::Assignment(name, value, value ? Rilk::AssignType::Set : Rilk::AssignType::Declare,
+                            modifier);
 }
 
 inline Rilk::RilkValuePtr str(const std::string& text) { return Rilk::makeString(text); }
@@ -37,8 +37,8 @@ inline Rilk::RilkValuePtr list(const std::vector<std::string>& texts, bool paths
 inline std::shared_ptr<Rilk::TargetContext> makeTarget(
     const std::vector<Rilk::Assignment>& variables, const std::string& name = "app",
     const std::string& parameters = "") {
-    auto target = std::make_shared<Rilk::TargetContext>(Rilk::Context(variables, {}),
-                                                        Rilk::QualifiedTargetName{"", "main", name});
+    auto target = std::make_shared<Rilk::TargetContext>(
+        Rilk::Context(variables, {}), Rilk::QualifiedTargetName{"", "main", name});
     target->parameterText = parameters;
     return target;
 }
