@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/temp_dir.h"
 #include "types/rilk_value_types.h"
 
 namespace Rilk {
@@ -31,14 +30,6 @@ TEST(OutputName, EveryFormOfAMissingNameGivesTheToolsDefault) {
         EXPECT_EQ(outputNameFor(target, "core", extension), expected) << label;
     }
     EXPECT_EQ(outputNameFor(Context(), "x.o", ".a"), "x.a");
-}
-
-TEST(OutputName, DirectoryPartIsCreatedBelowTheOutputDirectory) {
-    RilkTest::TempDir dir;
-    createOutputNameDirectory(dir.path() / "out", "sub/deeper/app");
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "out/sub/deeper"));
-    createOutputNameDirectory(dir.path() / "plain", "app");
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "plain"));
 }
 
 }  // namespace

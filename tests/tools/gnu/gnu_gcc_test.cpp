@@ -164,23 +164,6 @@ TEST_F(GnuCompilerTest, ParameterisedTargetsKeepTheirNameInTheirOwnDirectory) {
     EXPECT_EQ(fullPathOf(built.outputs.at(0), "binary"), (directory / "app").string());
 }
 
-TEST_F(GnuCompilerTest, MatchSubjects) {
-    // Variables ('^' marks an output variable) and whether GCC and G++ can build them.
-    const std::tuple<std::vector<Assignment>, bool, bool> cases[] = {
-        {{var("C_FILES", str("a.c"))}, true, true},
-        {{var("CPP_FILES", str("a.cpp"))}, false, true},
-        {{var("OBJS", str("a.o"))}, true, true},
-        {{var("OBJS", str("a.o"), AssignModifier::Up)}, false, false},
-        {{var("OBJS", str("a.o"), AssignModifier::Up), var("C_FILES", nullptr)}, true, true},
-        {{var("INPUT", str("a.elf"))}, false, false},
-    };
-    for (const auto& [variables, byGcc, byGpp] : cases) {
-        const auto target = makeTarget(variables);
-        EXPECT_EQ(gcc.selectMatchSubject(*target).status == BuildPossible, byGcc);
-        EXPECT_EQ(gpp.selectMatchSubject(*target).status == BuildPossible, byGpp);
-    }
-}
-
 TEST_F(GnuCompilerTest, CommandsCompileWithTheRealCompilerWhateverTheNames) {
     if (!fs::exists("/usr/bin/gcc")) GTEST_SKIP() << "no /usr/bin/gcc";
     GNU_GCC real{gnuGccTables(), toolchainIn("/usr/bin"), "/usr/bin/gcc"};

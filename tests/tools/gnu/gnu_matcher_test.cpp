@@ -88,6 +88,9 @@ TEST(GnuMatcher, MatchTakesTheFirstCapableToolAndBuilderForTheBestScoring) {
     const std::tuple<std::vector<Assignment>, const char*, const char*> cases[] = {
         {{var("C_FILES", str("a.c"))}, "gcc", "gcc"},
         {{var("C_FILES", str("a.c")), var("CPP_FILES", str("b.cpp"))}, "g++", "g++"},
+        {{var("CPP_FILES", str("b.cpp")), var("OBJS", str("a.o"), AssignModifier::Up)}, "g++",
+         "g++"},
+        {{var("OBJS", str("a.o"), AssignModifier::Up)}, "none", "none"},
         {{var("OBJS", str("a.o")), var("OUTPUT_NAME", str("libx.a"))}, "ar", "ar"},
         {{var("OBJS", str("a.o")), var("SO", str("1"))}, "ld", "ld"},
         {{var("OBJS", str("a.o"))}, "gcc", "gcc"},
@@ -106,24 +109,6 @@ TEST(GnuMatcher, MatchTakesTheFirstCapableToolAndBuilderForTheBestScoring) {
     const auto archive = makeTarget({var("OBJS", str("a.o")), var("OUTPUT_NAME", str("libx.a"))});
     EXPECT_EQ(matcherFor("12.2.0").match(*archive).variables.at("OUTPUT_NAME").kind, PartialMatch);
     verbosity = 5;
-}
-
-TEST(GnuMatcher, ClonesShareTheTools) {
-    const GNUMatcher matcher = matcherFor("12.2.0", {var("toolchain_path", str("/tc"))});
-    const auto clone = matcher.clone();
-    const auto& copy = dynamic_cast<const GNUMatcher&>(*clone);
-    EXPECT_EQ(copy.name, "tc");
-    EXPECT_EQ(copy.tools, matcher.tools);
-    EXPECT_EQ(copy.criteria.at("toolchain_path").value->toString(), "/tc");
-    EXPECT_EQ(copy.toolchain.version, "12.2.0");
-}
-
-TEST(GnuMatcher, ValueContains) {
-    EXPECT_FALSE(valueContains(nullptr, "12"));
-    EXPECT_TRUE(valueContains(str("12.2.0-RC"), "12.2.0-rc"));
-    EXPECT_FALSE(valueContains(str("12"), "12.2.0"));
-    EXPECT_TRUE(valueContains(list({"11", "12.2.0"}), "12.2.0"));
-    EXPECT_FALSE(valueContains(list({}), "12.2.0"));
 }
 
 }  // namespace
