@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
+#include <thread>
 
 #include "util/logger.h"
 
@@ -51,11 +53,24 @@ bool readUntil(int fd, Clock::time_point deadline, std::string& text) {
         pollfd entry{fd, POLLIN, 0};
         const int ready = poll(&entry, 1, static_cast<int>(left.count()));
         if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return ready < 0;  // an error ends the read like end of file
+        if (ready <= 0) return false;
         const ssize_t count = read(fd, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR) continue;
         if (count <= 0) return true;
         text.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+/// The shell's wait status once it has ended, or nothing when it is still running at the
+/// deadline (it may have closed its output and gone on).
+std::optional<int> waitUntil(pid_t pid, Clock::time_point deadline) {
+    for (;;) {
+        int status = 0;
+        const pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid) return status;
+        if (ended < 0 && errno != EINTR) return -1;
+        if (Clock::now() >= deadline) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
@@ -95,17 +110,20 @@ ToolRunResult runToolCapture(const std::filesystem::path& tool, const std::strin
     setpgid(pid, pid);
     close(fds[1]);
     std::string output;
-    const bool finished = readUntil(fds[0], Clock::now() + timeout, output);
+    const Clock::time_point deadline = Clock::now() + timeout;
+    std::optional<int> status;
+    if (readUntil(fds[0], deadline, output)) status = waitUntil(pid, deadline);
     close(fds[0]);
+    const bool finished = status.has_value();
     if (!finished) {
         kill(-pid, SIGKILL);
+        waitFor(pid);
         log(6, "Probe '{}' {} did not finish within {:g} s and was stopped; skipping it.\n",
             tool.string(), arguments, static_cast<double>(timeout.count()) / 1000.0);
     }
-    const int status = waitFor(pid);
     result.output = trimmed(output);
     result.timedOut = !finished;
-    if (finished && status != -1 && WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+    if (finished && *status != -1 && WIFEXITED(*status)) result.exitStatus = WEXITSTATUS(*status);
     return result;
 }
 
