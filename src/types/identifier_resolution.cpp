@@ -72,7 +72,7 @@ RilkValuePtr Context::resolve(const Identifier& identifier) {
 }
 
 RilkValuePtr Context::resolveIndexed(const KeyChain& chain, const std::string& text) {
-    RilkValuePtr value = assignments.at(std::get<kNameKey>(chain.front())).value;
+    RilkValuePtr value = getVariable(std::get<kNameKey>(chain.front()));
     for (std::size_t position = 1; position < chain.size(); ++position) {
         value = step(value, chain, position);
     }
@@ -94,7 +94,7 @@ Assignment& Context::getAssignment(const KeyChain& chain) {
         if (found == assignments.end()) throw NotFoundException("Assignment", name);
         return found->second;
     }
-    RilkValuePtr value = assignments.at(std::get<kNameKey>(chain.front())).value;
+    RilkValuePtr value = getVariable(std::get<kNameKey>(chain.front()));
     for (std::size_t position = 1; position < last; ++position) {
         value = step(value, chain, position);
     }

@@ -1,8 +1,11 @@
 #include "types/resolution_guard.h"
 
+#include <fmt/format.h>
+
 #include <utility>
 #include <vector>
 
+#include "types/resolution_limits.h"
 #include "types/rilk_errors.h"
 
 namespace Rilk {
@@ -28,9 +31,20 @@ thread_local std::vector<InProgress> inProgress;
 
 }  // namespace
 
+std::string resolutionSubject() {
+    if (inProgress.empty()) return "Value";
+    return "Variable '" + inProgress.back().name + "'";
+}
+
 ResolutionGuard::ResolutionGuard(const void* subject, const std::string& name) {
     for (const InProgress& entry : inProgress) {
         if (entry.subject == subject) throwLoop(name);
+    }
+    if (inProgress.size() >= ResolutionLimits::maxDepth) {
+        throw LimitExceeded("Variable '" + name + "'",
+                            fmt::format("nested too deeply: more than {} variables resolve "
+                                        "through each other",
+                                        ResolutionLimits::maxDepth));
     }
     inProgress.push_back({subject, name});
 }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "types/rilk_errors.h"
+
+namespace Rilk {
+
+/// Bounds on what one resolution may do. Real projects stay far below every one of them;
+/// hostile input reaches a clear error instead of a crash, a hang or an exhausted memory.
+struct ResolutionLimits {
+    /// Variables (or indexed elements) resolving through each other at one time. One level
+    /// costs a few kilobytes of stack in a sanitizer build; the limit keeps a chain well
+    /// inside the main thread's 8 MB stack there.
+    static constexpr std::size_t maxDepth = 1000;
+    /// Indices nested inside each other in one identifier ("a[b[c[...]]]").
+    static constexpr std::size_t maxIdentifierDepth = 1000;
+    /// Cross-expansion groups expanded inside each other.
+    static constexpr std::size_t maxGroupDepth = 1000;
+    /// References replaced in one text.
+    static constexpr std::size_t maxReplacements = std::size_t{1} << 20;
+    /// Bytes of one text, and of all texts one cross expansion yields together.
+    static constexpr std::size_t maxTextBytes = std::size_t{64} << 20;
+    /// Texts one cross expansion yields, and paths one glob yields.
+    static constexpr std::size_t maxResults = std::size_t{1} << 21;
+};
+
+/// A resolution that went past one of the bounds above: "<subject> <what>: <reason>".
+class LimitExceeded : public RilkException {
+public:
+    LimitExceeded(const std::string& subject, const std::string& reason)
+        : RilkException(subject + " " + reason) {}
+};
+
+}  // namespace Rilk
