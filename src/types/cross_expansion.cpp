@@ -140,6 +140,7 @@ RilkValuePtr Expander::crossExpandTracked(TrackedText text, OriginTable& origins
                                         "inside each other",
                                         ResolutionLimits::maxGroupDepth));
     }
+    const RecursionLevel level(resolutionSubject());
     expandTrackedReferences(text, origins, owner, expanding);
     const auto [start, end] = findGroup(text.text);
     if (start != kNone) {

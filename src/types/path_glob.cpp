@@ -19,6 +19,17 @@ namespace {
 
 bool isWild(const std::string& element) { return element.find_first_of("*?") != std::string::npos; }
 
+/// Where globs may list directories; empty for anywhere.
+fs::path globRoot;
+
+bool mayList(const fs::path& directory) {
+    if (globRoot.empty()) return true;
+    const fs::path normal = directory.lexically_normal();
+    const auto [rootEnd, unused] = std::mismatch(globRoot.begin(), globRoot.end(), normal.begin(),
+                                                 normal.end());
+    return rootEnd == globRoot.end();
+}
+
 /// A directory's identity on the system: device and inode.
 using DirectoryId = std::pair<dev_t, ino_t>;
 
@@ -35,6 +46,7 @@ struct Candidate {
 /// keeps the matches found before it.
 void addMatches(const Candidate& candidate, const std::string& pattern,
                 const fs::path& wholePattern, std::vector<Candidate>& out) {
+    if (!mayList(candidate.path)) return;
     struct stat info {};
     if (::stat(candidate.path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return;
     const DirectoryId id{info.st_dev, info.st_ino};
@@ -79,6 +91,12 @@ std::vector<fs::path> expandPathGlob(const fs::path& pattern) {
     paths.reserve(working.size());
     for (Candidate& candidate : working) paths.push_back(std::move(candidate.path));
     return paths;
+}
+
+void confineGlobs(const fs::path& root) {
+    globRoot = root.empty() ? fs::path() : root.lexically_normal();
+    // "dir/" normalises to "dir/" with an empty last element, which no path inside has.
+    if (!globRoot.empty() && !globRoot.has_filename()) globRoot = globRoot.parent_path();
 }
 
 std::string printablePath(const std::string& text) {

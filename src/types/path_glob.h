@@ -19,6 +19,11 @@ namespace Rilk {
 /// `LimitExceeded`.
 std::vector<std::filesystem::path> expandPathGlob(const std::filesystem::path& pattern);
 
+/// Confines every later glob of this process to directories inside `root` (compared after
+/// lexical normalisation): others are not listed and match nothing. An empty root lifts
+/// the confinement. For harnesses that feed arbitrary text to the resolver.
+void confineGlobs(const std::filesystem::path& root);
+
 /// The text with each NUL byte written as "\0", for messages.
 std::string printablePath(const std::string& text);
 

@@ -59,6 +59,7 @@ std::string replacementText(const std::string& name, const RilkString& owner,
                             Expander::NameSet& expanding) {
     const RilkValuePtr value = lookUpReference(name, owner);
     if (!value) return {};
+    const RecursionLevel level("Reference '" + name + "'");
     ExpandingName guard(expanding, name);
     return Expander::expandReferences(value->toString(), owner, expanding);
 }
@@ -72,18 +73,19 @@ void appendPart(TrackedText& to, const TrackedText& from, std::size_t position, 
 
 /// One left-to-right pass that replaces every reference of a text.
 ///
-/// The text is consumed from the front: `out_` holds the finished part, `pending_` (from
-/// `pendingAt_`) the replacement text not yet looked at, and `source_` (from `sourceAt_`)
-/// the rest of the original text. A replacement is fully expanded and so holds no "${"
-/// itself; a new reference can only form where it meets its neighbours: a "$" finishing
-/// `out_` before a "{" that follows. The search therefore never goes back more than one
-/// character, and every character is looked at a bounded number of times.
+/// The text is consumed from the front: `out_` holds the finished part, `pending_` the
+/// replacement texts not yet looked at (the next one last, each from its `at`), and
+/// `source_` (from `sourceAt_`) the rest of the original text. A replacement is fully
+/// expanded and so holds no "${" itself; a new reference can only form where two pieces
+/// meet: a "$" finishing `out_` before a "{" that follows. The search therefore never goes
+/// back more than one character, and every character is looked at a bounded number of
+/// times.
 class ReferenceScan {
 public:
     ReferenceScan(const TrackedText& source, OriginTable& origins, const RilkString& owner,
                   Expander::NameSet& expanding)
         : source_(source), origins_(origins), owner_(owner), expanding_(expanding),
-          out_(std::string()), pending_(std::string()) {}
+          out_(std::string()) {}
 
     TrackedText run() {
         for (;;) {
@@ -92,9 +94,11 @@ public:
                 const OriginTable::Id dollar = out_.origins.back();
                 out_.origins.pop_back();
                 replaceReference(dollar);
-            } else if (pendingAt_ < pending_.text.size()) {
-                appendPart(out_, pending_, pendingAt_, pending_.text.size() - pendingAt_);
-                pendingAt_ = pending_.text.size();
+            } else if (!pending_.empty()) {
+                const Piece& piece = pending_.back();
+                appendPart(out_, piece.text, piece.at, piece.text.text.size() - piece.at);
+                pendingBytes_ -= piece.text.text.size() - piece.at;
+                pending_.pop_back();
             } else {
                 const std::size_t open = source_.text.find("${", sourceAt_);
                 if (open == std::string::npos) break;
@@ -108,9 +112,15 @@ public:
     }
 
 private:
+    /// A replacement text and how much of it is consumed.
+    struct Piece {
+        TrackedText text;
+        std::size_t at = 0;
+    };
+
     /// The first character not consumed yet, or '\0' at the end.
     char nextChar() const {
-        if (pendingAt_ < pending_.text.size()) return pending_.text[pendingAt_];
+        if (!pending_.empty()) return pending_.back().text.text[pending_.back().at];
         return sourceAt_ < source_.text.size() ? source_.text[sourceAt_] : '\0';
     }
 
@@ -121,7 +131,6 @@ private:
         std::string name;
         bool nested = false;
         bool closed = false;
-        bool closedInPending = false;
         char previous = '\0';
         bool first = true;
         auto take = [&](const TrackedText& from, std::size_t& at) {
@@ -142,8 +151,13 @@ private:
                 name += c;
             }
         };
-        take(pending_, pendingAt_);
-        closedInPending = closed;
+        while (!closed && !pending_.empty()) {
+            Piece& piece = pending_.back();
+            const std::size_t before = piece.at;
+            take(piece.text, piece.at);
+            pendingBytes_ -= piece.at - before;
+            if (piece.at == piece.text.text.size()) pending_.pop_back();
+        }
         if (!closed) take(source_, sourceAt_);
         if (!closed) throw RilkException("missing '}'");
         if (nested) throw RilkException("nested ${} is not allowed");
@@ -154,25 +168,25 @@ private:
         }
 
         const std::string replacement = replacementText(name, owner_, expanding_);
-        const std::size_t remaining = out_.text.size() + replacement.size() +
-                                      (pending_.text.size() - pendingAt_) +
-                                      (source_.text.size() - sourceAt_);
-        if (remaining > ResolutionLimits::maxTextBytes) {
+        if (out_.text.size() + pendingBytes_ + replacement.size() +
+                (source_.text.size() - sourceAt_) >
+            ResolutionLimits::maxTextBytes) {
             throw LimitExceeded(resolutionSubject(),
                                 fmt::format("expands to more than {} bytes",
                                             ResolutionLimits::maxTextBytes));
         }
-        TrackedText next(replacement);
-        const OriginTable::Id origin = commonOriginOf(ids);
-        std::fill(next.origins.begin(), next.origins.end(), origin);
-        if (closedInPending) appendPart(next, pending_, pendingAt_, pending_.text.size() - pendingAt_);
-        pending_ = std::move(next);
-        pendingAt_ = 0;
+        if (replacement.empty()) return;
+        Piece piece{TrackedText(replacement), 0};
+        std::fill(piece.text.origins.begin(), piece.text.origins.end(), commonOriginOf(ids));
+        pending_.push_back(std::move(piece));
+        pendingBytes_ += replacement.size();
     }
 
     OriginTable::Id commonOriginOf(const std::vector<OriginTable::Id>& ids) {
         for (const OriginTable::Id id : ids) {
-            if (id != ids.front()) return origins_.add(origins_.common(ids.data(), ids.data() + ids.size()));
+            if (id != ids.front()) {
+                return origins_.add(origins_.common(ids.data(), ids.data() + ids.size()));
+            }
         }
         return ids.front();
     }
@@ -182,10 +196,11 @@ private:
     const RilkString& owner_;
     Expander::NameSet& expanding_;
     TrackedText out_;
-    TrackedText pending_;
+    std::vector<Piece> pending_;
     std::size_t sourceAt_ = 0;
-    std::size_t pendingAt_ = 0;
     std::size_t replacements_ = 0;
+    /// Bytes of `pending_` not consumed yet.
+    std::size_t pendingBytes_ = 0;
 };
 
 }  // namespace

@@ -20,6 +20,9 @@ struct InProgress {
 /// The subjects being resolved on this thread, outermost first.
 thread_local std::vector<InProgress> inProgress;
 
+/// The recursion levels open on this thread.
+thread_local std::size_t recursionLevels = 0;
+
 [[noreturn]] void throwLoop(const std::string& name) {
     VisitingChain chain;
     for (auto entry = inProgress.rbegin(); entry != inProgress.rend(); ++entry) {
@@ -35,6 +38,17 @@ std::string resolutionSubject() {
     if (inProgress.empty()) return "Value";
     return "Variable '" + inProgress.back().name + "'";
 }
+
+RecursionLevel::RecursionLevel(const std::string& subject) {
+    if (recursionLevels >= ResolutionLimits::maxRecursion) {
+        throw LimitExceeded(subject, fmt::format("nested too deeply: more than {} levels of "
+                                                 "variables, indices, references and groups",
+                                                 ResolutionLimits::maxRecursion));
+    }
+    ++recursionLevels;
+}
+
+RecursionLevel::~RecursionLevel() { --recursionLevels; }
 
 ResolutionGuard::ResolutionGuard(const void* subject, const std::string& name) {
     for (const InProgress& entry : inProgress) {

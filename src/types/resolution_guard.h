@@ -14,6 +14,16 @@ namespace Rilk {
 /// innermost variable being resolved on this thread, or "Value" when there is none.
 std::string resolutionSubject();
 
+/// Counts one level of recursion over user input on this thread for its scope. Beyond
+/// `ResolutionLimits::maxRecursion` levels it raises `LimitExceeded` with `subject`.
+class RecursionLevel {
+public:
+    explicit RecursionLevel(const std::string& subject);
+    ~RecursionLevel();
+    RecursionLevel(const RecursionLevel&) = delete;
+    RecursionLevel& operator=(const RecursionLevel&) = delete;
+};
+
 class ResolutionGuard {
 public:
     ResolutionGuard(const void* subject, const std::string& name);

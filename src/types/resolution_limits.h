@@ -14,6 +14,10 @@ struct ResolutionLimits {
     /// costs a few kilobytes of stack in a sanitizer build; the limit keeps a chain well
     /// inside the main thread's 8 MB stack there.
     static constexpr std::size_t maxDepth = 1000;
+    /// Recursion levels over user input of all kinds at one time on one thread (variables,
+    /// identifiers inside indices, references, cross-expansion groups): each kind has its own
+    /// limit, this one bounds inputs that mix them.
+    static constexpr std::size_t maxRecursion = 4000;
     /// Indices nested inside each other in one identifier ("a[b[c[...]]]").
     static constexpr std::size_t maxIdentifierDepth = 1000;
     /// Cross-expansion groups expanded inside each other.
@@ -21,9 +25,9 @@ struct ResolutionLimits {
     /// References replaced in one text.
     static constexpr std::size_t maxReplacements = std::size_t{1} << 20;
     /// Bytes of one text, and of all texts one cross expansion yields together.
-    static constexpr std::size_t maxTextBytes = std::size_t{64} << 20;
+    static constexpr std::size_t maxTextBytes = std::size_t{16} << 20;
     /// Texts one cross expansion yields, and paths one glob yields.
-    static constexpr std::size_t maxResults = std::size_t{1} << 21;
+    static constexpr std::size_t maxResults = std::size_t{1} << 20;
 };
 
 /// A resolution that went past one of the bounds above: "<subject> <what>: <reason>".
