@@ -93,6 +93,12 @@ public:
                 out_.text.pop_back();
                 const OriginTable::Id dollar = out_.origins.back();
                 out_.origins.pop_back();
+                if (++joined_ > ResolutionLimits::maxJoinedReferences) {
+                    throw LimitExceeded(resolutionSubject(),
+                                        fmt::format("forms more than {} references by joining "
+                                                    "replacements to the text around them",
+                                                    ResolutionLimits::maxJoinedReferences));
+                }
                 replaceReference(dollar);
             } else if (!pending_.empty()) {
                 const Piece& piece = pending_.back();
@@ -161,11 +167,6 @@ private:
         if (!closed) take(source_, sourceAt_);
         if (!closed) throw RilkException("missing '}'");
         if (nested) throw RilkException("nested ${} is not allowed");
-        if (++replacements_ > ResolutionLimits::maxReplacements) {
-            throw LimitExceeded(resolutionSubject(),
-                                fmt::format("expands more than {} references in one text",
-                                            ResolutionLimits::maxReplacements));
-        }
 
         const std::string replacement = replacementText(name, owner_, expanding_);
         if (out_.text.size() + pendingBytes_ + replacement.size() +
@@ -198,7 +199,9 @@ private:
     TrackedText out_;
     std::vector<Piece> pending_;
     std::size_t sourceAt_ = 0;
-    std::size_t replacements_ = 0;
+    /// References formed where a replacement met the text around it: only these can recur
+    /// without end, since every other one consumes characters of the original text.
+    std::size_t joined_ = 0;
     /// Bytes of `pending_` not consumed yet.
     std::size_t pendingBytes_ = 0;
 };

@@ -15,7 +15,8 @@ namespace Rilk {
 std::string resolutionSubject();
 
 /// Counts one level of recursion over user input on this thread for its scope. Beyond
-/// `ResolutionLimits::maxRecursion` levels it raises `LimitExceeded` with `subject`.
+/// `ResolutionLimits::maxRecursion` levels, or below half of the thread's stack, it raises
+/// `LimitExceeded` with `subject`.
 class RecursionLevel {
 public:
     explicit RecursionLevel(const std::string& subject);

@@ -22,8 +22,9 @@ struct ResolutionLimits {
     static constexpr std::size_t maxIdentifierDepth = 1000;
     /// Cross-expansion groups expanded inside each other.
     static constexpr std::size_t maxGroupDepth = 1000;
-    /// References replaced in one text.
-    static constexpr std::size_t maxReplacements = std::size_t{1} << 20;
+    /// References in one text that a replacement forms with the text around it ("$" and
+    /// "{name}" meeting); each such pass may form the next one.
+    static constexpr std::size_t maxJoinedReferences = std::size_t{1} << 16;
     /// Bytes of one text, and of all texts one cross expansion yields together.
     static constexpr std::size_t maxTextBytes = std::size_t{16} << 20;
     /// Texts one cross expansion yields, and paths one glob yields.
