@@ -31,7 +31,8 @@ inline void makeGlobTree(const std::filesystem::path& directory) {
 
 /// Resolves one target instance the way a build does: its context from the template, with
 /// each parameter set to a string of its name, then its conditions, every variable and
-/// its dependency list. Errors the model reports by design are caught per step.
+/// its dependency list (all variables in one go, which the first error ends, as a build
+/// does). Errors the model reports by design are caught per step.
 inline void resolveTarget(const Rilk::Target& target) {
     std::vector<Rilk::RilkValuePtr> parameters;
     for (const std::string& name : target.parameterNames) parameters.push_back(Rilk::makeString(name));
@@ -47,9 +48,7 @@ inline void resolveTarget(const Rilk::Target& target) {
         }
     };
     guarded([&] { context->evaluateConditions(); });
-    for (auto& [name, stored] : context->assignments) {
-        guarded([&] { context->resolveAssignment(stored); });
-    }
+    guarded([&] { context->resolveAll(); });
     guarded([&] { context->createDependencyList(); });
     guarded([&] { (void)context->uniqueName(); });
 }
