@@ -12,8 +12,8 @@
 
 namespace {
 
-using Rilk::AssignModifier;
 using Rilk::Assignment;
+using Rilk::AssignModifier;
 using Rilk::AssignType;
 
 Assignment assign(const std::string& name, Rilk::RilkValuePtr value,

@@ -35,7 +35,8 @@ inline void makeGlobTree(const std::filesystem::path& directory) {
 /// does). Errors the model reports by design are caught per step.
 inline void resolveTarget(const Rilk::Target& target) {
     std::vector<Rilk::RilkValuePtr> parameters;
-    for (const std::string& name : target.parameterNames) parameters.push_back(Rilk::makeString(name));
+    for (const std::string& name : target.parameterNames)
+        parameters.push_back(Rilk::makeString(name));
     auto context = std::make_shared<Rilk::TargetContext>(target.name, target.parameterNames,
                                                          parameters, target.assignments,
                                                          target.conditions, target.dependencies);

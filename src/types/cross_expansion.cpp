@@ -6,9 +6,9 @@
 
 #include "types/expander.h"
 #include "types/reference_parser.h"
-#include "types/rilk_errors.h"
 #include "types/resolution_guard.h"
 #include "types/resolution_limits.h"
+#include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/text_origins.h"
 #include "util/ci_find.h"
@@ -118,14 +118,13 @@ namespace {
 void spend(Expander::Budget& budget, std::size_t bytes, bool result) {
     budget.bytes += bytes;
     if (budget.bytes > ResolutionLimits::maxTextBytes) {
-        throw LimitExceeded(resolutionSubject(),
-                            fmt::format("cross expands to more than {} bytes",
-                                        ResolutionLimits::maxTextBytes));
+        throw LimitExceeded(resolutionSubject(), fmt::format("cross expands to more than {} bytes",
+                                                             ResolutionLimits::maxTextBytes));
     }
     if (result && ++budget.results > ResolutionLimits::maxResults) {
-        throw LimitExceeded(resolutionSubject(),
-                            fmt::format("cross expands to more than {} strings",
-                                        ResolutionLimits::maxResults));
+        throw LimitExceeded(
+            resolutionSubject(),
+            fmt::format("cross expands to more than {} strings", ResolutionLimits::maxResults));
     }
 }
 

@@ -60,15 +60,14 @@ private:
     static void expandTrackedReferences(TrackedText& text, OriginTable& origins,
                                         const RilkString& owner, NameSet& expanding);
     /// `crossExpand` on a tracked text; all levels of one expansion share `origins`.
-    static RilkValuePtr crossExpandTracked(TrackedText text, OriginTable& origins,
-                                           Budget& budget, const RilkString& owner,
-                                           NameSet& expanding, std::uint64_t depth);
+    static RilkValuePtr crossExpandTracked(TrackedText text, OriginTable& origins, Budget& budget,
+                                           const RilkString& owner, NameSet& expanding,
+                                           std::uint64_t depth);
     /// One text per element of the group's variable, expanded at the next depth; null when
     /// the variable has no elements. The group spans [start, end], `end` on its "}".
     static RilkValuePtr expandGroup(const TrackedText& text, std::size_t start, std::size_t end,
-                                    OriginTable& origins, Budget& budget,
-                                    const RilkString& owner, NameSet& expanding,
-                                    std::uint64_t depth);
+                                    OriginTable& origins, Budget& budget, const RilkString& owner,
+                                    NameSet& expanding, std::uint64_t depth);
 };
 
 }  // namespace Rilk

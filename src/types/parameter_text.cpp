@@ -1,7 +1,7 @@
 #include "types/parameter_text.h"
 
-#include "types/rilk_list.h"
 #include "types/rilk_base_string.h"
+#include "types/rilk_list.h"
 
 namespace Rilk {
 

@@ -25,8 +25,8 @@ fs::path globRoot;
 bool mayList(const fs::path& directory) {
     if (globRoot.empty()) return true;
     const fs::path normal = directory.lexically_normal();
-    const auto [rootEnd, unused] = std::mismatch(globRoot.begin(), globRoot.end(), normal.begin(),
-                                                 normal.end());
+    const auto [rootEnd, unused] =
+        std::mismatch(globRoot.begin(), globRoot.end(), normal.begin(), normal.end());
     return rootEnd == globRoot.end();
 }
 
@@ -61,9 +61,9 @@ void addMatches(const Candidate& candidate, const std::string& pattern,
         const std::string name = it->path().filename().string();
         if (!globMatch(name, pattern)) continue;
         if (out.size() >= ResolutionLimits::maxResults) {
-            throw LimitExceeded("Path pattern '" + wholePattern.string() + "'",
-                                fmt::format("matches more than {} paths",
-                                            ResolutionLimits::maxResults));
+            throw LimitExceeded(
+                "Path pattern '" + wholePattern.string() + "'",
+                fmt::format("matches more than {} paths", ResolutionLimits::maxResults));
         }
         out.push_back({candidate.path / name, listed});
     }

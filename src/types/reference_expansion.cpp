@@ -84,7 +84,10 @@ class ReferenceScan {
 public:
     ReferenceScan(const TrackedText& source, OriginTable& origins, const RilkString& owner,
                   Expander::NameSet& expanding)
-        : source_(source), origins_(origins), owner_(owner), expanding_(expanding),
+        : source_(source),
+          origins_(origins),
+          owner_(owner),
+          expanding_(expanding),
           out_(std::string()) {}
 
     TrackedText run() {
@@ -172,9 +175,8 @@ private:
         if (out_.text.size() + pendingBytes_ + replacement.size() +
                 (source_.text.size() - sourceAt_) >
             ResolutionLimits::maxTextBytes) {
-            throw LimitExceeded(resolutionSubject(),
-                                fmt::format("expands to more than {} bytes",
-                                            ResolutionLimits::maxTextBytes));
+            throw LimitExceeded(resolutionSubject(), fmt::format("expands to more than {} bytes",
+                                                                 ResolutionLimits::maxTextBytes));
         }
         if (replacement.empty()) return;
         Piece piece{TrackedText(replacement), 0};

@@ -33,7 +33,8 @@ thread_local std::size_t recursionLevels = 0;
 const char* stackFloor() {
     thread_local const char* floor = [] {
         pthread_attr_t attributes;
-        if (pthread_getattr_np(pthread_self(), &attributes) != 0) return static_cast<char*>(nullptr);
+        if (pthread_getattr_np(pthread_self(), &attributes) != 0)
+            return static_cast<char*>(nullptr);
         void* lowest = nullptr;
         std::size_t size = 0;
         const bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
@@ -63,8 +64,9 @@ RecursionLevel::RecursionLevel(const std::string& subject) {
     const char* floor = stackFloor();
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
     if (floor != nullptr && here < reinterpret_cast<std::uintptr_t>(floor)) {
-        throw LimitExceeded(subject, "nested too deeply: the variables, indices, references "
-                                     "and groups need more stack than this thread has");
+        throw LimitExceeded(subject,
+                            "nested too deeply: the variables, indices, references "
+                            "and groups need more stack than this thread has");
     }
     if (recursionLevels >= ResolutionLimits::maxRecursion) {
         throw LimitExceeded(subject, fmt::format("nested too deeply: more than {} levels of "

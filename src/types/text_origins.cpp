@@ -33,9 +33,9 @@ std::vector<std::string> OriginTable::any(const Id* first, const Id* last) const
     for (const Id* id = first; id != last; ++id) {
         if (!seen.insert(*id).second) continue;
         for (const std::string& name : names_[*id]) {
-            const bool known = std::any_of(result.begin(), result.end(), [&name](const std::string& r) {
-                return Util::CiString::equal(name, r);
-            });
+            const bool known = std::any_of(
+                result.begin(), result.end(),
+                [&name](const std::string& r) { return Util::CiString::equal(name, r); });
             if (!known) result.push_back(name);
         }
     }

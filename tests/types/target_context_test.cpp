@@ -89,10 +89,16 @@ TEST(ParameterText, ASingleValueKeepsItsTextAndNoTwoListsMeet) {
 
 TEST(ParameterText, KindsOfValuesNeverMeetAndAPlainStringKeepsItsText) {
     EXPECT_EQ(parameterTextOf({str("abc")}), "abc");
-    const std::vector<std::vector<RilkValuePtr>> values = {
-        {list({raw("a"), raw("b")})}, {raw("a b")},        {num(1)},
-        {raw("1")},                   {list({raw("1")})},  {list({list({raw("a")}), raw("b")})},
-        {list({raw("a"), list({raw("b")})})}, {ref("a")}, {raw("a")}, {list()}};
+    const std::vector<std::vector<RilkValuePtr>> values = {{list({raw("a"), raw("b")})},
+                                                           {raw("a b")},
+                                                           {num(1)},
+                                                           {raw("1")},
+                                                           {list({raw("1")})},
+                                                           {list({list({raw("a")}), raw("b")})},
+                                                           {list({raw("a"), list({raw("b")})})},
+                                                           {ref("a")},
+                                                           {raw("a")},
+                                                           {list()}};
     std::set<std::string> seen;
     for (const auto& each : values) {
         EXPECT_TRUE(seen.insert(parameterTextOf(each)).second) << parameterTextOf(each);
@@ -112,8 +118,9 @@ TEST(TargetContext, InstancesOfOneTemplateOwnTheirNestedValues) {
     };
     appendInto(first->getVariable("c"));
     appendInto(dynamic_cast<RilkList&>(*first->getVariable("l")).elements().front());
-    for (const auto& context : {second->getVariable("c"),
-                                dynamic_cast<RilkList&>(*second->getVariable("l")).elements().front()}) {
+    for (const auto& context :
+         {second->getVariable("c"),
+          dynamic_cast<RilkList&>(*second->getVariable("l")).elements().front()}) {
         EXPECT_EQ(textOf(*dynamic_cast<RilkContext&>(*context).context(), "v"), "1");
     }
     EXPECT_EQ(textOf(*inner, "v"), "1");
