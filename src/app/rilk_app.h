@@ -4,9 +4,21 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "app/tool_source.h"
+#include "types/context.h"
+#include "types/profile.h"
+
+class RilkRegistry;
+
+namespace Rilk {
+class Matcher;
+class TargetContext;
+}  // namespace Rilk
 
 /// The version text `--version` prints.
 inline constexpr std::string_view kRilkVersion = "3.11.3.0";
@@ -43,6 +55,34 @@ public:
     /// status; failures are thrown to the caller.
     int run(int argc, char** argv);
 
+    // Registry (rilk_registry.cpp, registry_mode.cpp).
+    /// Loads the per-user registry into `registry` (`registryFailure` when there is none).
+    void loadRegistry();
+
+    // Implicit variables and runtime contexts (implicit_variables.cpp, runtime_contexts.cpp).
+    /// Fills `implicitVariables`: os_family, year, month, day, project_root, output_def_dir
+    /// and cwd.
+    void addImplicitVariables();
+    /// Without a project: fills `implicitContext` with the implicit variables and, unless
+    /// `-c` was given, the command-line assignments on top.
+    void ApplyDefaultProfile();
+
+    // Tools (tool_registration.cpp, best_tool.cpp).
+    /// Empties `tools`, then registers the static tools, the registry's tools in name order
+    /// and the tools of the main project and its imports.
+    void registerBuildTools();
+    /// Stores "default_basic" (type "command") and "default_no_tool" (type "no_tool").
+    void createStaticTools();
+    /// The matcher for one tool definition, or null when it cannot be made (the reason is
+    /// logged at level 6).
+    std::shared_ptr<Rilk::Matcher> createTool(const ToolSource& source);
+    /// Creates the tool and stores it under its name, replacing an earlier one with a
+    /// warning.
+    void registerTool(const ToolSource& source);
+    /// The registered tool that builds `target` with the best score, or null when none can;
+    /// a tie keeps the tool that comes first by name. The matcher stays owned by `tools`.
+    Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) const;
+
     std::filesystem::path projectRoot;
     std::filesystem::path projectFile;
     // The unit index and `mainTarget` take their place here.
@@ -50,12 +90,19 @@ public:
     std::filesystem::path unitFile{"rilk.txt"};
     std::int32_t unitFileMode = 0;  ///< 0 none, 1 set by -f, 2 set by -c
     std::vector<std::string> positionalItems;
-    // `project` and `registry` take their place here.
+    // `project` takes its place here.
+    std::shared_ptr<RilkRegistry> registry;
+    /// Why no registry could be set up, when `registry` is null after loading it.
+    std::string registryFailure;
     std::map<std::filesystem::path, std::string> loadedUnitFiles;
-    // `tools` and `runtimeContexts` take their place here.
+    ToolMap tools;
+    // `runtimeContexts` takes its place here.
     bool mainUnitsLoaded = false;
-    // The implicit, command-line and no-project contexts, the build cache and the selected
-    // profile take their place here.
+    Rilk::Context implicitVariables;
+    Rilk::Context commandLineContext;
+    Rilk::Context implicitContext;
+    // The build cache takes its place here.
+    std::shared_ptr<Rilk::Profile> selectedProfile;
     std::int32_t verbosity = 5;
     std::int32_t jobs = 1;
     bool cmdMode = false;
