@@ -40,7 +40,7 @@ void RilkApplication::registerBuildTools() {
             registerTool({name.str(), definition, "Registry"});
         }
     }
-    // PROJECT-TOOLS
+    registerProjectTools(project);
 }
 
 void RilkApplication::createStaticTools() {
@@ -127,4 +127,16 @@ void RilkApplication::registerTool(const ToolSource& source) {
                   source.name, source.origin);
     }
     entry->second = std::move(tool);
+}
+
+void RilkApplication::registerProjectTools(const Rilk::ProjectPtr& project) {
+    if (!project) return;
+    const std::string prefix = project->name.empty() ? "" : project->name + "/";
+    for (const Rilk::BuildToolDefinition& definition : project->toolDefinitions) {
+        registerTool(
+            {prefix + definition.name, definition.contextTemplate, "Project " + project->name});
+    }
+    for (const Rilk::ProjectPtr& imported : project->importedProjects) {
+        registerProjectTools(imported);
+    }
 }
