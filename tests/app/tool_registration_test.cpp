@@ -6,6 +6,7 @@
 
 #include "app/registry_reader.h"
 #include "app/rilk_app.h"
+#include "app/rilk_registry.h"
 #include "support/run_process.h"
 #include "tools/matcher.h"
 #include "tools/tool_factory_registry.h"
@@ -126,6 +127,34 @@ TEST(ToolRegistration, ALaterToolReplacesOneOfTheSameNameWithAWarning) {
               "Tool 'Default_Basic' from Registry overrides an earlier tool with the same name.\n"
               "alpha alpha\nBeta Beta\ndefault_basic Default_Basic\n"
               "default_no_tool default_no_tool NO_TOOL\n");
+}
+
+TEST(ToolRegistration, RegistersRegistryToolsThenProjectToolsUnderTheProjectName) {
+    const auto result = RilkTest::runInChild([] {
+        if (Rilk::ToolFactoryRegistry::instance().find("command") == nullptr) {
+            Rilk::registerToolFactory("command", "reg-ok", nullptr);
+            Rilk::registerToolFactory("no_tool", "reg-ok", nullptr);
+        }
+        auto project = [](const std::string& name, const std::string& tool,
+                          const std::string& body) {
+            auto made = std::make_shared<Rilk::Project>("/p/.rilk_project.txt", name);
+            made->toolDefinitions.push_back({tool, definition(body)});
+            return made;
+        };
+        RilkApplication app;
+        app.registry = std::make_shared<RilkRegistry>("/r/.rilk_registry.txt");
+        app.registry->toolDefinitions["zz"] = definition("tool_type = \"reg-ok\"");
+        app.registry->toolDefinitions["cc"] = definition("tool_type = \"reg-ok\"");
+        app.project = project("demo", "cc", "tool_type = \"reg-null\"");
+        app.project->importedProjects = {project("lib", "x", "tool_type = \"reg-ok\""),
+                                         project("", "cc", "tool_type = \"reg-ok\"")};
+        app.registerBuildTools();
+        for (const auto& [name, tool] : app.tools) fmt::print("{}\n", name.str());
+    });
+    EXPECT_EQ(result.out,
+              "Unable to create Project demo tool 'reg-null' for 'demo/cc'.\n"
+              "Tool 'cc' from Project  overrides an earlier tool with the same name.\n"
+              "cc\ndefault_basic\ndefault_no_tool\nlib/x\nzz\n");
 }
 
 }  // namespace
