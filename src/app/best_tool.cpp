@@ -91,6 +91,7 @@ Rilk::Matcher* RilkApplication::findBestTool(const Rilk::TargetContext& target) 
             bestScore = score;
         }
     }
-    if (best != nullptr) Rilk::log(3, "Best registered tool: {}, score: {}\n", best->name, bestScore);
+    if (best != nullptr)
+        Rilk::log(3, "Best registered tool: {}, score: {}\n", best->name, bestScore);
     return best;
 }

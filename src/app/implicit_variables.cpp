@@ -23,10 +23,9 @@ std::optional<std::string> osFamily() {
 
 void RilkApplication::addImplicitVariables() {
     auto add = [this](const char* name, std::string text, Rilk::AssignType type) {
-        implicitVariables.addAssignment(
-            Rilk::Assignment(name, Rilk::makeString(std::move(text)), type,
-                             Rilk::AssignModifier::None),
-            Rilk::kKeepModifier);
+        implicitVariables.addAssignment(Rilk::Assignment(name, Rilk::makeString(std::move(text)),
+                                                         type, Rilk::AssignModifier::None),
+                                        Rilk::kKeepModifier);
     };
     const auto keep = Rilk::AssignType::SetIfUnset;
     const auto replace = Rilk::AssignType::Set;

@@ -12,7 +12,8 @@ bool RilkApplication::useProfileNamed(const std::string& item, bool confirming) 
     if (found == project->profiles.end()) return false;
     Rilk::log(1, "Using profile '{}'.\n", item);
     if (selectedProfile) {
-        if (confirming && Util::CiString::equal(selectedProfile->name, found->second.name)) return true;
+        if (confirming && Util::CiString::equal(selectedProfile->name, found->second.name))
+            return true;
         throw Rilk::RilkException("Profile already set to '" + selectedProfile->name +
                                   "'. It can only be set once.");
     }

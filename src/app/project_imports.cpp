@@ -74,8 +74,7 @@ private:
                 }
                 if (!Util::CiString::equal(entry.sourceProfile, project.activeProfile)) continue;
             }
-            auto imported =
-                std::make_shared<Rilk::Project>(fileOf(project, entry), entry.alias);
+            auto imported = std::make_shared<Rilk::Project>(fileOf(project, entry), entry.alias);
             Rilk::loadProjectFile(*imported);
             if (!entry.importProfile.empty()) {
                 if (!hasProfile(*imported, entry.importProfile)) {

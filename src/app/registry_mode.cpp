@@ -11,8 +11,7 @@ void RilkApplication::registerMainProject() {
     if (!project) throw Rilk::NotFoundException("project", "");
     if (!registry) {
         throw Rilk::RilkException(fmt::format(
-            "The project cannot be registered: there is no user registry ({}).",
-            registryFailure));
+            "The project cannot be registered: there is no user registry ({}).", registryFailure));
     }
     registry->addProject(project->name, project->projectFile);
 }

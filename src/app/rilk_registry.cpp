@@ -39,7 +39,9 @@ std::string readWholeFile(const std::filesystem::path& file) {
 
 /// Whether `name` is an identifier of the language, which the file needs as a name.
 bool isIdentifier(const std::string& name) {
-    auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    auto letter = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    };
     auto digit = [](char c) { return c >= '0' && c <= '9'; };
     if (name.empty() || !letter(name.front())) return false;
     for (char c : name) {
@@ -58,8 +60,8 @@ std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
             touch(registry->filePath);
             return registry;
         }
-        RegistryEntries entries = readRegistryText(readWholeFile(registry->filePath),
-                                                   registry->filePath);
+        RegistryEntries entries =
+            readRegistryText(readWholeFile(registry->filePath), registry->filePath);
         registry->projects = std::move(entries.projects);
         registry->toolDefinitions = std::move(entries.toolDefinitions);
     } catch (const Rilk::RilkException& error) {

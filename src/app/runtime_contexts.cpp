@@ -32,7 +32,8 @@ void addRuntimeContexts(RilkApplication& app, const Rilk::ProjectPtr& project) {
             fmt::format("Project namespace '{}' is used more than once.", project->name));
     }
     app.runtimeContexts.emplace(
-        project->name, ProjectRuntimeContext{project, app.CreateImplicitContextForProject(project)});
+        project->name,
+        ProjectRuntimeContext{project, app.CreateImplicitContextForProject(project)});
     for (const Rilk::ProjectPtr& imported : project->importedProjects) {
         addRuntimeContexts(app, imported);
     }

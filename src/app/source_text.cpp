@@ -14,8 +14,8 @@ namespace {
 
 std::string quoted(const std::string& text) {
     if (text.find('"') != std::string::npos) {
-        throw std::invalid_argument(
-            fmt::format("the string \"{}\" holds a double quote, which a string cannot hold", text));
+        throw std::invalid_argument(fmt::format(
+            "the string \"{}\" holds a double quote, which a string cannot hold", text));
     }
     return "\"" + text + "\"";
 }
@@ -113,8 +113,8 @@ std::string identifierSourceText(const Identifier& identifier) {
 
 std::string valueSourceText(const RilkValue& value) {
     if (const auto* path = dynamic_cast<const RilkPathString*>(&value)) {
-        return delimited('P', path->baseDirectory().empty() ? path->text()
-                                                            : path->fullPath().string());
+        return delimited('P',
+                         path->baseDirectory().empty() ? path->text() : path->fullPath().string());
     }
     if (const auto* raw = dynamic_cast<const RilkRawString*>(&value)) {
         return delimited('R', raw->text());
@@ -128,8 +128,8 @@ std::string valueSourceText(const RilkValue& value) {
     if (dynamic_cast<const RilkContext*>(&value) != nullptr) {
         throw std::invalid_argument("a nested block value has no written form here");
     }
-    throw std::invalid_argument(fmt::format("a value of type {} has no written form",
-                                            value.typeName()));
+    throw std::invalid_argument(
+        fmt::format("a value of type {} has no written form", value.typeName()));
 }
 
 std::string assignmentSourceText(const Assignment& assignment) {

@@ -77,7 +77,7 @@ std::shared_ptr<Rilk::Matcher> RilkApplication::createTool(const ToolSource& sou
     for (const Rilk::Assignment& assignment : source.context->assignments) {
         if (!Util::CiString::equal(assignment.name, "tool_type")) {
             auto& table = assignment.modifier == Rilk::AssignModifier::Must ? requiredVariables
-                                                                           : toolVariables;
+                                                                            : toolVariables;
             table.insert_or_assign(assignment.name, assignment);
             continue;
         }
@@ -110,8 +110,7 @@ std::shared_ptr<Rilk::Matcher> RilkApplication::createTool(const ToolSource& sou
                   source.name, error.what());
     }
     if (!matcher) {
-        Rilk::log(6, "Unable to create {} tool '{}' for '{}'.\n", source.origin, type,
-                  source.name);
+        Rilk::log(6, "Unable to create {} tool '{}' for '{}'.\n", source.origin, type, source.name);
         return nullptr;
     }
     matcher->conditions = source.context->conditions;

@@ -37,9 +37,8 @@ private:
 };
 
 /// name = value pairs; a null text declares the name without a value.
-Rilk::AssignmentTable table(
-    std::initializer_list<std::pair<const char*, const char*>> entries,
-    AssignModifier modifier = AssignModifier::None) {
+Rilk::AssignmentTable table(std::initializer_list<std::pair<const char*, const char*>> entries,
+                            AssignModifier modifier = AssignModifier::None) {
     Rilk::AssignmentTable result;
     for (const auto& [name, text] : entries) {
         result.emplace(name, Rilk::Assignment(name, text ? Rilk::makeString(text) : nullptr,

@@ -71,7 +71,8 @@ TEST_F(ProjectImportsTest, LoadsPathAndRegistryImportsDepthFirst) {
 }
 
 TEST_F(ProjectImportsTest, ProfilesGateAndSelectImports) {
-    write({{"main", "import { dev: \"../lib/.rilk_project.txt\"; }\nprofiles { dev { } other { } }\n"},
+    write({{"main",
+            "import { dev: \"../lib/.rilk_project.txt\"; }\nprofiles { dev { } other { } }\n"},
            {"lib", "name lib\n"}});
     EXPECT_EQ(resolve("DEV"), "ok");
     EXPECT_EQ(tree(app.project), " lib@lib");
@@ -104,8 +105,9 @@ TEST_F(ProjectImportsTest, RefusesACycleButLoadsAProjectReachedTwice) {
     EXPECT_EQ(tree(app.project), " a@a [ shared@shared ] b@b [ other@shared ]");
 
     // Under another profile a project may import itself: the import it makes then differs.
-    write({{"self", "name self\nimport { dev: \".rilk_project.txt\" (rel); }\n"
-                    "profiles { dev { } rel { } }\n"},
+    write({{"self",
+            "name self\nimport { dev: \".rilk_project.txt\" (rel); }\n"
+            "profiles { dev { } rel { } }\n"},
            {"main", "import { \"../self/.rilk_project.txt\" (dev); }\n"}});
     EXPECT_EQ(resolve(), "ok");
     EXPECT_EQ(tree(app.project), " self@self(dev) [ self@self(rel) ]");

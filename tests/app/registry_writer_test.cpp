@@ -46,7 +46,8 @@ TEST(RegistryWriter, KeepsWhatAHandWrittenToolDefinitionHolds) {
     const std::string text =
         "tools {\n"
         "  cc {\n"
-        "    !cmdline ?= [ \"a\", R\"(raw \"q\")\", P\"(/src/x.c)\", 3, -4, dir.files[1][2:5][k] ]\n"
+        "    !cmdline ?= [ \"a\", R\"(raw \"q\")\", P\"(/src/x.c)\", 3, -4, dir.files[1][2:5][k] "
+        "]\n"
         "    ^out += []\n"
         "    cleared\n"
         "    block = {}\n"
@@ -68,8 +69,8 @@ TEST(RegistryWriter, RefusesAnEntryThatWouldNotReadBackTheSame) {
         return std::make_shared<Rilk::ContextTemplate>(std::vector<Rilk::Assignment>{
             {"v", std::move(value), Rilk::AssignType::Set, Rilk::AssignModifier::None}});
     };
-    auto inner = std::make_shared<Rilk::RilkList>(std::vector<Rilk::RilkValuePtr>{
-        Rilk::makeString("a")});
+    auto inner =
+        std::make_shared<Rilk::RilkList>(std::vector<Rilk::RilkValuePtr>{Rilk::makeString("a")});
     auto outer = std::make_shared<Rilk::RilkList>(std::vector<Rilk::RilkValuePtr>{inner});
     struct Case {
         RegistryEntries entries;
@@ -89,8 +90,10 @@ TEST(RegistryWriter, RefusesAnEntryThatWouldNotReadBackTheSame) {
             registryFileText(c.entries, kFile);
             ADD_FAILURE() << c.named << " was written";
         } catch (const Rilk::RilkException& error) {
-            EXPECT_NE(error.message().find("The " + c.named + " cannot be written to the "
-                                           "registry file '" + kFile.string() + "'"),
+            EXPECT_NE(error.message().find("The " + c.named +
+                                           " cannot be written to the "
+                                           "registry file '" +
+                                           kFile.string() + "'"),
                       std::string::npos)
                 << error.message();
             EXPECT_NE(error.message().find(c.reason), std::string::npos) << error.message();

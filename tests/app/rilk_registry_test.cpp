@@ -107,8 +107,10 @@ TEST_F(RegistryTest, AFileThatFailsToLoadGivesAnEmptyRegistryThatIsNeverSaved) {
         ASSERT_TRUE(registry);
         EXPECT_TRUE(registry->projects.empty());
         EXPECT_EQ(registry->loadFailure,
-                  unreadable ? "Registry file '" + registryFile().string() + "' not found."
-                             : registryFile().string() + "(2,0): '<EOF>' extraneous input '<EOF>' expecting {'}', IDENTIFIER}");
+                  unreadable
+                      ? "Registry file '" + registryFile().string() + "' not found."
+                      : registryFile().string() +
+                            "(2,0): '<EOF>' extraneous input '<EOF>' expecting {'}', IDENTIFIER}");
         registry->toolDefinitions["t"] = std::make_shared<Rilk::ContextTemplate>();
         try {
             registry->save();

@@ -38,16 +38,16 @@ Rilk::Matcher* makePlain(Util::CiString name, Rilk::AssignmentTable plain,
                               [](Util::CiString, Rilk::AssignmentTable, Rilk::AssignmentTable) {
                                   return static_cast<Rilk::Matcher*>(nullptr);
                               });
-    Rilk::registerToolFactory(
-        "reg-own-error", "", [](Util::CiString, Rilk::AssignmentTable, Rilk::AssignmentTable) {
-            throw Rilk::RilkException("the factory says no");
-            return static_cast<Rilk::Matcher*>(nullptr);
-        });
-    Rilk::registerToolFactory(
-        "reg-std-error", "", [](Util::CiString, Rilk::AssignmentTable, Rilk::AssignmentTable) {
-            throw std::runtime_error("bad tool");
-            return static_cast<Rilk::Matcher*>(nullptr);
-        });
+    Rilk::registerToolFactory("reg-own-error", "",
+                              [](Util::CiString, Rilk::AssignmentTable, Rilk::AssignmentTable) {
+                                  throw Rilk::RilkException("the factory says no");
+                                  return static_cast<Rilk::Matcher*>(nullptr);
+                              });
+    Rilk::registerToolFactory("reg-std-error", "",
+                              [](Util::CiString, Rilk::AssignmentTable, Rilk::AssignmentTable) {
+                                  throw std::runtime_error("bad tool");
+                                  return static_cast<Rilk::Matcher*>(nullptr);
+                              });
     return true;
 }();
 
@@ -70,7 +70,8 @@ TEST(ToolRegistration, SkipsADefinitionThatMakesNoToolAndSaysWhy) {
     const std::pair<std::string, std::string> cases[] = {
         {"x = 1", "Registry tool 'cc' has no 'tool_type'. Skipping.\n"},
         {"tool_type", "Registry tool 'cc' has empty 'tool_type'. Skipping.\n"},
-        {"tool_type tool_type = \"reg-ok\"", "Registry tool 'cc' has empty 'tool_type'. Skipping.\n"},
+        {"tool_type tool_type = \"reg-ok\"",
+         "Registry tool 'cc' has empty 'tool_type'. Skipping.\n"},
         {"tool_type = \"reg-ok\" TOOL_TYPE = \"reg-ok\"",
          "Registry tool 'cc' has multiple 'tool_type' assignments. Skipping.\n"},
         {"tool_type = \"\"", "Unable to create Registry tool '' for 'cc'.\n"},

@@ -132,10 +132,10 @@ TEST_F(Registry, RefusesToRegisterWhatItCannotKeep) {
 }
 
 TEST_F(Registry, ARelativeRegisteredPathIsTakenFromTheRegistryDirectory) {
-    write({{"lib/.rilk_project.txt", "name libname units { core { \"rilk.txt\" } }"},
-           {"lib/rilk.txt", "unit core\nlibtarget: { }\n"},
-           {".rilk_project.txt",
-            "name demo import { lib; } units { core { \"core/rilk.txt\" } }"}});
+    write(
+        {{"lib/.rilk_project.txt", "name libname units { core { \"rilk.txt\" } }"},
+         {"lib/rilk.txt", "unit core\nlibtarget: { }\n"},
+         {".rilk_project.txt", "name demo import { lib; } units { core { \"core/rilk.txt\" } }"}});
     const fs::path relative =
         fs::relative(work.path() / "lib/.rilk_project.txt", registryFile().parent_path());
     home.write(".config/rilk/.rilk_registry.txt",
