@@ -130,7 +130,7 @@ public:
     /// command-line assignments, each by its own operator. It holds its own copies of the
     /// values.
     Rilk::Context CreateImplicitContextForProject(const Rilk::ProjectPtr& project);
-    /// Fills `runtimeContexts` for the main project and, depth first, every imported one.
+    /// Refills `runtimeContexts` for the main project and, depth first, every imported one.
     /// A namespace used twice fails with "Project namespace '...' is used more than once.".
     void CreateProjectRuntimeContexts();
 

@@ -65,4 +65,7 @@ Rilk::Context RilkApplication::CreateImplicitContextForProject(const Rilk::Proje
     return context;
 }
 
-void RilkApplication::CreateProjectRuntimeContexts() { addRuntimeContexts(*this, project); }
+void RilkApplication::CreateProjectRuntimeContexts() {
+    runtimeContexts.clear();
+    addRuntimeContexts(*this, project);
+}
