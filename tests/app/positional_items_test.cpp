@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "app/rilk_app.h"
-#include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
@@ -20,22 +19,15 @@ protected:
     void SetUp() override { Rilk::verbosity = 8; }
     void TearDown() override { Rilk::verbosity = 5; }
 
-    /// A new run: loads the unit (with a project declaring profiles dev, rel and build when
-    /// `withProject`) and applies `items`; returns the error text, or "ok".
-    std::string run(std::vector<std::string> items, bool withProject = false) {
+    /// A new run without project: loads the unit and applies `items`; returns the error
+    /// text, or "ok".
+    std::string run(std::vector<std::string> items) {
         dir.write("rilk.txt", kUnit);
         appHolder = std::make_unique<RilkApplication>();
         RilkApplication& app = *appHolder;
         app.positionalItems = std::move(items);
         try {
-            if (withProject) {
-                app.projectFile = dir.write(".rilk_project.txt",
-                                            "units { app { \"rilk.txt\" } }\n"
-                                            "profiles { dev { } rel { } build { } }\n");
-                app.loadMainProject();
-            } else {
-                app.unitFile = dir.path() / "rilk.txt";
-            }
+            app.unitFile = dir.path() / "rilk.txt";
             app.loadMainUnits();
             app.HandlePositionalArguments();
         } catch (const Rilk::RilkException& error) {
@@ -77,37 +69,6 @@ TEST_F(PositionalItemsTest, OtherItemsAreAssignments) {
     EXPECT_EQ(variable("C"), "<declared>");
     EXPECT_EQ(variable("dev"), "<declared>");  // no project, so no profile
     EXPECT_EQ(appHolder->commandLineContext.assignments.at("D").modifier, Rilk::AssignModifier::Up);
-    EXPECT_EQ(run({"!E=1"}), "'!' assignment modifier is not allowed in this context.");
-    EXPECT_EQ(run({"A=\"x"}), "Parsing assignment failed due to syntax errors.");
-}
-
-TEST_F(PositionalItemsTest, AProjectProfileIsSelectedOnce) {
-    const std::string twice = "Profile already set to 'dev'. It can only be set once.";
-    const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
-        {{"DEV"}, "ok", "dev"},
-        {{"build", "test"}, "ok", ""},  // a target first, whatever else it names
-        {{"dev", "rel"}, twice, "dev"},
-        {{"dev", "Dev"}, twice, "dev"},
-    };
-    for (const auto& [items, result, profile] : cases) {
-        EXPECT_EQ(run(items, true), result);
-        EXPECT_EQ(appHolder->project->activeProfile, profile);
-        EXPECT_EQ(appHolder->selectedProfile ? appHolder->selectedProfile->name : "", profile);
-    }
-}
-
-TEST_F(PositionalItemsTest, ReportsWhatEachItemWasTakenFor) {
-    const auto result = RilkTest::runInChild([&] {
-        Rilk::verbosity = 1;
-        run({"test", "A=x", "build", "DEV"}, true);
-    });
-    EXPECT_NE(result.out.find("Using profile 'DEV'.\n"), std::string::npos) << result.out;
-    const std::string tail =
-        "Main target changed from /app::build to test.\n"
-        "Identified assignment 'A = \"x\"'.\n"
-        "Only one target name can be specified\n"
-        "Using profile 'DEV'.\n";
-    EXPECT_EQ(result.out.substr(result.out.size() - tail.size()), tail) << result.out;
 }
 
 }  // namespace

@@ -32,22 +32,19 @@ Rilk::Matcher* makePlain(Util::CiString name, Rilk::AssignmentTable plain,
     return new PlainMatcher(name.str(), plain, must);
 }
 
+template <typename Error>
+Rilk::ToolFactory throwing(const char* text) {
+    return [text](Util::CiString, Rilk::AssignmentTable, Rilk::AssignmentTable) -> Rilk::Matcher* {
+        throw Error(text);
+    };
+}
+
 [[maybe_unused]] const bool registered = [] {
     Rilk::registerToolFactory("reg-ok", "", makePlain);
-    Rilk::registerToolFactory("reg-null", "",
-                              [](Util::CiString, Rilk::AssignmentTable, Rilk::AssignmentTable) {
-                                  return static_cast<Rilk::Matcher*>(nullptr);
-                              });
+    Rilk::registerToolFactory("reg-null", "", [](auto&&...) -> Rilk::Matcher* { return nullptr; });
     Rilk::registerToolFactory("reg-own-error", "",
-                              [](Util::CiString, Rilk::AssignmentTable, Rilk::AssignmentTable) {
-                                  throw Rilk::RilkException("the factory says no");
-                                  return static_cast<Rilk::Matcher*>(nullptr);
-                              });
-    Rilk::registerToolFactory("reg-std-error", "",
-                              [](Util::CiString, Rilk::AssignmentTable, Rilk::AssignmentTable) {
-                                  throw std::runtime_error("bad tool");
-                                  return static_cast<Rilk::Matcher*>(nullptr);
-                              });
+                              throwing<Rilk::RilkException>("the factory says no"));
+    Rilk::registerToolFactory("reg-std-error", "", throwing<std::runtime_error>("bad tool"));
     return true;
 }();
 
@@ -110,10 +107,6 @@ TEST(ToolRegistration, HandsTheDefinitionToTheFactorySortedByModifier) {
 TEST(ToolRegistration, ALaterToolReplacesOneOfTheSameNameWithAWarning) {
     const auto result = RilkTest::runInChild([] {
         RilkApplication app;
-        if (Rilk::ToolFactoryRegistry::instance().find("command") == nullptr) {
-            Rilk::registerToolFactory("command", "reg-ok", nullptr);
-            Rilk::registerToolFactory("no_tool", "reg-ok", nullptr);
-        }
         app.createStaticTools();
         for (const char* name : {"Beta", "Default_Basic", "alpha"}) {
             app.registerTool({name, definition("tool_type = \"reg-ok\""), "Registry"});
@@ -132,10 +125,6 @@ TEST(ToolRegistration, ALaterToolReplacesOneOfTheSameNameWithAWarning) {
 
 TEST(ToolRegistration, RegistersRegistryToolsThenProjectToolsUnderTheProjectName) {
     const auto result = RilkTest::runInChild([] {
-        if (Rilk::ToolFactoryRegistry::instance().find("command") == nullptr) {
-            Rilk::registerToolFactory("command", "reg-ok", nullptr);
-            Rilk::registerToolFactory("no_tool", "reg-ok", nullptr);
-        }
         auto project = [](const std::string& name, const std::string& tool,
                           const std::string& body) {
             auto made = std::make_shared<Rilk::Project>("/p/.rilk_project.txt", name);

@@ -78,6 +78,7 @@ TEST_F(ImportsAndItems, RefusesWhatCannotBeResolved) {
     };
     const Case cases[] = {
         {{"dev", "rel"}, "Error: Profile already set to 'dev'. It can only be set once.\n"},
+        {{"dev", "DEV"}, "Error: Profile already set to 'dev'. It can only be set once.\n"},
         {{"!X=1"}, "'!' assignment modifier is not allowed in this context.\n"},
         // Without the dev profile the registry import does not apply.
         {{"libname/core::libtarget"}, "Parsing assignment failed due to syntax errors.\n"},
