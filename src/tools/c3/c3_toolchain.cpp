@@ -1,6 +1,5 @@
 #include "tools/c3/c3_toolchain.h"
 
-#include <regex>
 #include <system_error>
 
 #include "tools/tool_probe.h"
@@ -11,19 +10,45 @@ namespace Rilk {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+/// The position after the run of digits that starts at `from`.
+std::size_t skipDigits(const std::string& text, std::size_t from) {
+    while (from < text.size() && isDigit(text[from])) ++from;
+    return from;
+}
+
+}  // namespace
+
 bool isC3CompilerName(const fs::path& path) {
     const std::string name = path.filename().string();
     return Util::CiString::equal(name, "c3c") || Util::CiString::equal(name, "c3c.exe");
 }
 
 std::optional<std::string> versionFromBanner(const std::string& banner) {
-    static const std::regex dotted("[0-9]+(?:\\.[0-9]+)+");
-    static const std::regex number("[0-9]+");
-    std::smatch match;
-    if (std::regex_search(banner, match, dotted) || std::regex_search(banner, match, number)) {
-        return match.str(0);
+    // A plain scan rather than a regular expression: a banner is a program's output of any
+    // length, and a backtracking matcher's stack could not hold a long enough run of digits.
+    std::optional<std::string> firstNumber;
+    std::size_t i = 0;
+    while (i < banner.size()) {
+        if (!isDigit(banner[i])) {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        std::size_t end = skipDigits(banner, i);
+        bool dotted = false;
+        while (end + 1 < banner.size() && banner[end] == '.' && isDigit(banner[end + 1])) {
+            end = skipDigits(banner, end + 1);
+            dotted = true;
+        }
+        if (dotted) return banner.substr(start, end - start);
+        if (!firstNumber) firstNumber = banner.substr(start, end - start);
+        i = end;
     }
-    return std::nullopt;
+    return firstNumber;
 }
 
 std::optional<C3Candidate> probeToolVersion(const fs::path& path) {
