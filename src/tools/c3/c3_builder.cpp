@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "tools/c3/c3_output_kinds.h"
+#include "tools/output_name.h"
 #include "tools/tool_tables.h"
 #include "util/logger.h"
 
@@ -72,7 +73,7 @@ PlannedWork C3Builder::doCreateRecipes(const TargetContext& target) const {
 
 void C3Builder::onBeginBuild(Context& firstJob) {
     CBuilder::outputName = outputName(firstJob, targetName);
-    fs::create_directories((outputDirectory / CBuilder::outputName).parent_path());
+    createOutputNameDirectory(outputDirectory, CBuilder::outputName);
 }
 
 std::vector<Recipe> C3Builder::createRecipes(const Context& job) {

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "tools/c3/c3_output_kinds.h"
+#include "tools/output_name.h"
 #include "types/rilk_errors.h"
 
 namespace Rilk {
@@ -48,8 +49,7 @@ void C3Builder::checkOutputSelectors(const Context& job) {
 }
 
 std::string C3Builder::outputName(const Context& job, const std::string& defaultName) {
-    const std::string name = job.getString("OUTPUT_NAME", "");
-    return name.empty() ? defaultName : name;
+    return outputNameFor(job, defaultName, "");
 }
 
 }  // namespace Rilk

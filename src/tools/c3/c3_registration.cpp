@@ -31,13 +31,18 @@ C3Matcher* createC3Matcher(const Util::CiString& toolName, const AssignmentTable
 
 namespace {
 
-[[maybe_unused]] const bool RegisterC3Matcher =
-    (registerToolFactory("c3c", "NULL",
-                         [](Util::CiString name, AssignmentTable assignments,
-                            AssignmentTable mustAssignments) -> Matcher* {
-                             return createC3Matcher(name, assignments, mustAssignments);
-                         }),
-     true);
+/// Registers the "c3c" factory during static initialisation.
+struct RegisterC3Matcher {
+    RegisterC3Matcher() {
+        registerToolFactory("c3c", "NULL",
+                            [](Util::CiString name, AssignmentTable assignments,
+                               AssignmentTable mustAssignments) -> Matcher* {
+                                return createC3Matcher(name, assignments, mustAssignments);
+                            });
+    }
+};
+
+const RegisterC3Matcher registerC3Matcher;
 
 }  // namespace
 

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "tools/tool_probe.h"
+#include "tools/probe_cache.h"
 #include "tools/version_rules.h"
 #include "util/ci_string.h"
 
@@ -54,7 +54,7 @@ std::optional<std::string> versionFromBanner(const std::string& banner) {
 std::optional<C3Candidate> probeToolVersion(const fs::path& path) {
     std::error_code error;
     if (!fs::is_regular_file(path, error)) return std::nullopt;
-    const ToolRunResult run = runToolCapture(path, "--version");
+    const ToolRunResult run = probeTool(path, "--version");
     if (run.exitStatus != 0) return std::nullopt;
     std::optional<std::string> version = versionFromBanner(run.output.string());
     if (!version) return std::nullopt;

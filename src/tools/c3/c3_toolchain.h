@@ -23,9 +23,9 @@ bool isC3CompilerName(const std::filesystem::path& path);
 /// name before the version ("C3") is no version when a dotted number follows.
 std::optional<std::string> versionFromBanner(const std::string& banner);
 
-/// Runs the regular file at `path` with "--version"; its candidate record when it exits
-/// with 0 and states a version, nothing otherwise (no file, not runnable, failing, no
-/// version). Logs nothing.
+/// Runs the regular file at `path` with "--version" (once per program and run, see
+/// `probeTool`); its candidate record when it exits with 0 and states a version, nothing
+/// otherwise (no file, not runnable, failing, silent, or stopped for running too long).
 std::optional<C3Candidate> probeToolVersion(const std::filesystem::path& path);
 
 /// Whether the candidate satisfies the version wants: toolchain_version (when set) is
