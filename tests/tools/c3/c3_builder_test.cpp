@@ -236,5 +236,27 @@ TEST_F(C3BuilderTest, SourceVariablesAreMatchSubjectsUnlessOutputVariables) {
     }
 }
 
+TEST_F(C3BuilderTest, TheStandInRefusesMalformedCommandLines) {
+    // The acceptance of the tests above means something only if these fail.
+    const std::string m = main.string();
+    // arguments, FAKE_C3C_STATUS, exit status
+    const std::tuple<std::vector<std::string>, const char*, int> cases[] = {
+        {{"-o", "x", "compile", m}, "0", 0},
+        {{"-o", "x", "compile", m}, "3", 3},
+        {{"compile", "-o", "x", m}, "0", 1},
+        {{"-o", "x", "compile"}, "0", 1},
+        {{"-o", "x", "compile", m + ".missing"}, "0", 1},
+        {{"-o", "x", "compile", "static-lib", m}, "0", 1},
+        {{"-o", "x", "lib", "compile", m}, "0", 1},
+        {{"compile", m}, "0", 1},
+    };
+    for (auto [arguments, setStatus, status] : cases) {
+        arguments.insert(arguments.begin(), compiler.string());
+        const auto run =
+            RilkTest::runProcess(arguments, {temp.path(), {{"FAKE_C3C_STATUS", setStatus}}});
+        EXPECT_EQ(run.exitCode, status) << arguments[1] << " " << arguments[2];
+    }
+}
+
 }  // namespace
 }  // namespace Rilk
