@@ -29,9 +29,6 @@ public:
     /// its PATH directories.
     std::vector<Recipe> createRecipes(const Context& job) override;
 
-    const CompilerInfo& toolchain() const { return toolchain_; }
-    const std::filesystem::path& executable() const { return executable_; }
-
 protected:
     /// arch-os-abi of the toolchain ("--" when all three are empty), so targets built by
     /// toolchains for different machines get different output directories.
