@@ -1,72 +1,93 @@
 #include "app/exact_equality.h"
 
-#include <cstddef>
-#include <iterator>
+#include <algorithm>
+#include <vector>
 
-#include "types/rilk_context_types.h"
+#include "types/context.h"
+#include "types/rilk_context_value.h"
+#include "types/rilk_identifier.h"
 #include "types/rilk_value_types.h"
-#include "util/ci_string.h"
 
 namespace Rilk {
 namespace {
 
-bool sameContexts(const ContextPtr& a, const ContextPtr& b) {
-    if (a == b) return true;
-    if (!a || !b) return false;
-    // Conditions not yet applied have no exact comparison of their own; a context that
-    // still holds any is taken as changed.
-    if (!a->conditions.empty() || !b->conditions.empty()) return false;
-    if (a->assignments.size() != b->assignments.size()) return false;
-    for (auto i = a->assignments.begin(), j = b->assignments.begin(); i != a->assignments.end();
-         ++i, ++j) {
-        if (!exactlyEqual(i->second, j->second)) return false;
-    }
-    return true;
+template <typename T, typename Same>
+bool sameSequence(const std::vector<T>& a, const std::vector<T>& b, Same same) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), same);
 }
 
-bool sameLists(const RilkList& a, const RilkList& b) {
-    const auto& x = a.elements();
-    const auto& y = b.elements();
-    if (x.size() != y.size()) return false;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        if (!exactlyEqual(x[i], y[i])) return false;
+bool sameIdentifier(const Identifier& a, const Identifier& b);
+
+bool sameIndex(const IndexExpr& a, const IndexExpr& b) {
+    if (a.index() != b.index()) return false;
+    if (a.index() != kIdentifierIndex) return a == b;
+    const auto& x = std::get<kIdentifierIndex>(a);
+    const auto& y = std::get<kIdentifierIndex>(b);
+    return x && y ? sameIdentifier(*x, *y) : x == y;
+}
+
+bool sameIdentifier(const Identifier& a, const Identifier& b) {
+    return sameSequence(a.segments, b.segments, [](const auto& x, const auto& y) {
+        return x.name == y.name && sameSequence(x.indices, y.indices, sameIndex);
+    });
+}
+
+bool sameCondition(const Condition& a, const Condition& b) {
+    return a.type == b.type && sameValue(a.lhs, b.lhs) && sameValue(a.rhs, b.rhs) &&
+           sameTemplate(a.body, b.body);
+}
+
+bool sameContext(const Context& a, const Context& b) {
+    if (!std::equal(a.assignments.begin(), a.assignments.end(), b.assignments.begin(),
+                    b.assignments.end(), [](const auto& x, const auto& y) {
+                        return x.first.str() == y.first.str() && sameAssignment(x.second, y.second);
+                    })) {
+        return false;
     }
-    return true;
+    return sameSequence(a.conditions, b.conditions, sameCondition);
+}
+
+template <typename T>
+const T* as(const RilkValuePtr& value) {
+    return dynamic_cast<const T*>(value.get());
 }
 
 }  // namespace
 
-bool exactlyEqual(const RilkValuePtr& a, const RilkValuePtr& b) {
-    if (a == b) return true;
-    if (!a || !b) return false;
-    const auto* pathA = dynamic_cast<const RilkPathString*>(a.get());
-    const auto* pathB = dynamic_cast<const RilkPathString*>(b.get());
-    if (pathA || pathB) {
-        return pathA && pathB && pathA->fullPath().string() == pathB->fullPath().string();
+bool sameValue(const RilkValuePtr& a, const RilkValuePtr& b) {
+    if (!a || !b) return !a && !b;
+    if (a->typeName() != b->typeName()) return false;
+    if (const auto* x = as<RilkPathString>(a)) {
+        const auto* y = as<RilkPathString>(b);
+        return y != nullptr && x->fullPath() == y->fullPath();
     }
-    const auto* textA = dynamic_cast<const RilkBaseString*>(a.get());
-    const auto* textB = dynamic_cast<const RilkBaseString*>(b.get());
-    if (textA || textB) return textA && textB && textA->text() == textB->text();
-    const auto* intA = dynamic_cast<const RilkInt*>(a.get());
-    const auto* intB = dynamic_cast<const RilkInt*>(b.get());
-    if (intA || intB) return intA && intB && intA->number() == intB->number();
-    const auto* listA = dynamic_cast<const RilkList*>(a.get());
-    const auto* listB = dynamic_cast<const RilkList*>(b.get());
-    if (listA || listB) return listA && listB && sameLists(*listA, *listB);
-    const auto* contextA = dynamic_cast<const RilkContext*>(a.get());
-    const auto* contextB = dynamic_cast<const RilkContext*>(b.get());
-    if (contextA || contextB) {
-        return contextA && contextB && sameContexts(contextA->context(), contextB->context());
+    if (as<RilkPathString>(b) != nullptr) return false;
+    if (const auto* x = as<RilkBaseString>(a)) return x->text() == as<RilkBaseString>(b)->text();
+    if (const auto* x = as<RilkList>(a)) {
+        return sameSequence(x->elements(), as<RilkList>(b)->elements(),
+                            [](const auto& p, const auto& q) { return sameValue(p, q); });
     }
-    const auto* idA = dynamic_cast<const RilkIdentifier*>(a.get());
-    const auto* idB = dynamic_cast<const RilkIdentifier*>(b.get());
-    if (idA || idB) return idA && idB && idA->toString() == idB->toString();
-    return false;
+    if (const auto* x = as<RilkIdentifier>(a)) {
+        return sameIdentifier(x->identifier(), as<RilkIdentifier>(b)->identifier());
+    }
+    if (const auto* x = as<RilkContext>(a)) {
+        const auto& p = x->context();
+        const auto& q = as<RilkContext>(b)->context();
+        return p && q ? sameContext(*p, *q) : p == q;
+    }
+    return a->toString() == b->toString();
 }
 
-bool exactlyEqual(const Assignment& a, const Assignment& b) {
-    return a.type == b.type && a.modifier == b.modifier && Util::CiString::equal(a.name, b.name) &&
-           exactlyEqual(a.value, b.value);
+bool sameAssignment(const Assignment& a, const Assignment& b) {
+    return a.name == b.name && a.type == b.type && a.modifier == b.modifier &&
+           sameValue(a.value, b.value);
+}
+
+bool sameTemplate(const std::shared_ptr<ContextTemplate>& a,
+                  const std::shared_ptr<ContextTemplate>& b) {
+    if (!a || !b) return !a && !b;
+    return sameSequence(a->assignments, b->assignments, sameAssignment) &&
+           sameSequence(a->conditions, b->conditions, sameCondition);
 }
 
 }  // namespace Rilk

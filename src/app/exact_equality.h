@@ -1,22 +1,23 @@
 #pragma once
 
+#include <memory>
+
 #include "types/assignment.h"
+#include "types/condition.h"
+#include "types/context_template.h"
 #include "types/rilk_value.h"
 
 namespace Rilk {
 
-/// Whether two values are the same for the build cache's "up to date" decision.
-///
-/// Unlike the language's equality, which ignores letter case, treats a path as equal to
-/// whatever names the same file and may throw, this comparison is exact and never throws.
-/// Values compare by kind: plain and raw strings by their text, paths by their full path
-/// text, integers by number, lists element by element, nested contexts variable by
-/// variable, identifiers by their written form. Values of different kinds differ; two nulls
-/// are equal.
-bool exactlyEqual(const RilkValuePtr& a, const RilkValuePtr& b);
+// Exact comparisons of model objects, for checking that a written file reads back as what
+// was meant: same value types, texts equal byte for byte, path strings naming the same full
+// path, lists element by element, assignments with the same name, operator and modifier,
+// blocks with the same assignments and conditional blocks in the same order. Unlike the
+// language's own equality they ignore no letter case and never throw.
 
-/// Names equal ignoring case (as every name), operators and modifiers equal, values
-/// `exactlyEqual`.
-bool exactlyEqual(const Assignment& a, const Assignment& b);
+bool sameValue(const RilkValuePtr& a, const RilkValuePtr& b);
+bool sameAssignment(const Assignment& a, const Assignment& b);
+bool sameTemplate(const std::shared_ptr<ContextTemplate>& a,
+                  const std::shared_ptr<ContextTemplate>& b);
 
 }  // namespace Rilk

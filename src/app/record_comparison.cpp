@@ -4,7 +4,7 @@
 #include <optional>
 #include <system_error>
 
-#include "app/exact_equality.h"
+#include "app/cache_equality.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
 
@@ -75,7 +75,7 @@ void clearFlags(WorkItem& item) {
 bool sameOutputs(const WorkItem& a, const WorkItem& b) {
     if (a.outputs.size() != b.outputs.size()) return false;
     for (std::size_t i = 0; i < a.outputs.size(); ++i) {
-        if (!exactlyEqual(a.outputs[i], b.outputs[i])) return false;
+        if (!cacheEqual(a.outputs[i], b.outputs[i])) return false;
     }
     return true;
 }
@@ -83,7 +83,7 @@ bool sameOutputs(const WorkItem& a, const WorkItem& b) {
 bool sameContext(const RecordContents& a, const RecordContents& b) {
     if (a.context.size() != b.context.size()) return false;
     for (std::size_t i = 0; i < a.context.size(); ++i) {
-        if (!exactlyEqual(a.context[i], b.context[i])) return false;
+        if (!cacheEqual(a.context[i], b.context[i])) return false;
     }
     return true;
 }
@@ -92,9 +92,9 @@ bool sameContext(const RecordContents& a, const RecordContents& b) {
 /// intermediate that was produced after them.
 bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
                     const std::optional<FileTime>& outputTime) {
-    if (!exactlyEqual(now.input, before.input)) return false;
+    if (!cacheEqual(now.input, before.input)) return false;
     if (now.hasIntermediate() != before.hasIntermediate()) return false;
-    if (now.hasIntermediate() && !exactlyEqual(now.intermediate, before.intermediate)) {
+    if (now.hasIntermediate() && !cacheEqual(now.intermediate, before.intermediate)) {
         return false;
     }
     TimeSpan input;

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "app/exact_equality.h"
+#include "app/cache_equality.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
 
@@ -54,7 +54,7 @@ std::uint64_t hashWorkItemInputs(const std::vector<WorkItemEntry>& inputs) {
 bool sameInputs(const std::vector<WorkItemEntry>& a, const std::vector<WorkItemEntry>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (!exactlyEqual(a[i].input, b[i].input)) return false;
+        if (!cacheEqual(a[i].input, b[i].input)) return false;
     }
     return true;
 }

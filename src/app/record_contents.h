@@ -17,7 +17,7 @@ namespace Rilk {
 std::uint64_t hashWorkItemInputs(const std::vector<WorkItemEntry>& inputs);
 
 /// Whether two input lists are the same work: equal length and each input assignment
-/// `exactlyEqual`. Equal hashes alone never make two work items the same.
+/// `cacheEqual`. Equal hashes alone never make two work items the same.
 bool sameInputs(const std::vector<WorkItemEntry>& a, const std::vector<WorkItemEntry>& b);
 
 /// What a build cache record stores: a target's work items, each at most once, and the

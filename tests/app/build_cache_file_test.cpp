@@ -8,7 +8,7 @@
 
 #include "app/build_cache.h"
 #include "app/cache_test_support.h"
-#include "app/exact_equality.h"
+#include "app/cache_equality.h"
 #include "support/temp_dir.h"
 #include "types/types_test_support.h"
 
@@ -28,7 +28,7 @@ bool sameContents(const RecordContents& a, const RecordContents& b) {
     auto sameList = [](const std::vector<Assignment>& x, const std::vector<Assignment>& y) {
         if (x.size() != y.size()) return false;
         for (std::size_t i = 0; i < x.size(); ++i) {
-            if (!exactlyEqual(x[i], y[i])) return false;
+            if (!cacheEqual(x[i], y[i])) return false;
         }
         return true;
     };
@@ -40,8 +40,8 @@ bool sameContents(const RecordContents& a, const RecordContents& b) {
         const WorkItem& y = b.workItems()[i];
         if (x.inputs.size() != y.inputs.size() || !sameList(x.outputs, y.outputs)) return false;
         for (std::size_t k = 0; k < x.inputs.size(); ++k) {
-            if (!exactlyEqual(x.inputs[k].input, y.inputs[k].input) ||
-                !exactlyEqual(x.inputs[k].intermediate, y.inputs[k].intermediate)) {
+            if (!cacheEqual(x.inputs[k].input, y.inputs[k].input) ||
+                !cacheEqual(x.inputs[k].intermediate, y.inputs[k].intermediate)) {
                 return false;
             }
         }
@@ -121,8 +121,8 @@ TEST_F(BuildCacheFile, ReadsOlderVersions) {
     ASSERT_TRUE(record);
     ASSERT_EQ(record->contents.workItems().size(), 1u);
     const WorkItem& item = record->contents.workItems()[0];
-    EXPECT_TRUE(exactlyEqual(item.inputs[0].input, RilkTest::path("SRC", "/p/a")));
-    EXPECT_TRUE(exactlyEqual(item.outputs[0], RilkTest::path("OBJS", "/p/o", AssignModifier::Up)));
+    EXPECT_TRUE(cacheEqual(item.inputs[0].input, RilkTest::path("SRC", "/p/a")));
+    EXPECT_TRUE(cacheEqual(item.outputs[0], RilkTest::path("OBJS", "/p/o", AssignModifier::Up)));
     EXPECT_EQ(record->contents.context.size(), 1u);
 
     std::string v3 = v4;

@@ -7,7 +7,7 @@
 
 #include "app/cache_assignment_text.h"
 #include "app/cache_test_support.h"
-#include "app/exact_equality.h"
+#include "app/cache_equality.h"
 #include "app/legacy_path_literals.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
@@ -100,7 +100,7 @@ TEST(CacheAssignmentReader, EveryWrittenValueReadsBackTheSame) {
     for (const Assignment& a : RilkTest::sampleAssignments()) {
         const auto read = readCacheAssignment(*cacheAssignmentText(a), a.type, a.modifier);
         ASSERT_TRUE(read) << a.name;
-        EXPECT_TRUE(exactlyEqual(*read, a))
+        EXPECT_TRUE(cacheEqual(*read, a))
             << *cacheAssignmentText(a) << " read as " << describe(read);
     }
 }

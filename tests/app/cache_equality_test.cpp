@@ -1,4 +1,4 @@
-#include "app/exact_equality.h"
+#include "app/cache_equality.h"
 
 #include <memory>
 #include <string>
@@ -26,7 +26,7 @@ Assignment set(const char* name, RilkValuePtr value) {
     return Assignment(name, std::move(value), AssignType::Set, AssignModifier::None);
 }
 
-TEST(ExactlyEqual, ComparesByKindWithExactText) {
+TEST(CacheEqual, ComparesByKindWithExactText) {
     const struct {
         const char* label;
         RilkValuePtr a, b;
@@ -54,19 +54,19 @@ TEST(ExactlyEqual, ComparesByKindWithExactText) {
         {"null and value", nullptr, str(""), false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(exactlyEqual(c.a, c.b), c.equal) << c.label;
-        EXPECT_EQ(exactlyEqual(c.b, c.a), c.equal) << c.label << " (swapped)";
+        EXPECT_EQ(cacheEqual(c.a, c.b), c.equal) << c.label;
+        EXPECT_EQ(cacheEqual(c.b, c.a), c.equal) << c.label << " (swapped)";
     }
 }
 
-TEST(ExactlyEqual, AssignmentsCompareNamesIgnoringCaseOperatorsAndModifiersExactly) {
+TEST(CacheEqual, AssignmentsCompareNamesIgnoringCaseOperatorsAndModifiersExactly) {
     const Assignment base("Flags", str("x"), AssignType::Set, AssignModifier::None);
     EXPECT_TRUE(
-        exactlyEqual(base, Assignment("FLAGS", str("x"), AssignType::Set, AssignModifier::None)));
-    EXPECT_FALSE(exactlyEqual(
+        cacheEqual(base, Assignment("FLAGS", str("x"), AssignType::Set, AssignModifier::None)));
+    EXPECT_FALSE(cacheEqual(
         base, Assignment("Flags", str("x"), AssignType::Append, AssignModifier::None)));
     EXPECT_FALSE(
-        exactlyEqual(base, Assignment("Flags", str("x"), AssignType::Set, AssignModifier::Up)));
+        cacheEqual(base, Assignment("Flags", str("x"), AssignType::Set, AssignModifier::Up)));
 }
 
 }  // namespace
