@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds rilk and runs the whole test suite twice: once in an optimised build and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer. Installs what it needs first.
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then the tests of the code that
+# runs threads (the job runner and the logger) a third time, in a tree of their own under
+# ThreadSanitizer. Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,3 +24,7 @@ echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DRILK_SANITIZE=ON -DRILK_BUILD_BENCHMARKS=OFF
+
+echo "== thread tests (ThreadSanitizer: job runner and logger)"
+export TSAN_OPTIONS=halt_on_error=1
+run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DRILK_TSAN=ON
