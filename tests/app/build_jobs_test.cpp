@@ -72,17 +72,20 @@ std::string readFile(const fs::path& file) {
     return text.str();
 }
 
-/// "ok", or the message of the error the call ended with.
+/// "ok", or the message of the error the call ended with; what it printed at verbosity
+/// `level` goes to `printed` when given.
 std::string run(ScriptedBuilder& builder, const std::vector<ContextPtr>& contexts, Context& output,
-                const JobOutputFiles& files = {}) {
+                const JobOutputFiles& files = {}, std::string* printed = nullptr,
+                int level = 5) {
     std::string outcome = "ok";
-    RilkTest::capture(5, [&] {
+    const std::string text = RilkTest::capture(level, [&] {
         try {
             runBuildJobs(builder, contexts, "unit::target", output, files);
         } catch (const RilkException& e) {
             outcome = e.message();
         }
     });
+    if (printed != nullptr) *printed = text;
     return outcome;
 }
 
@@ -195,6 +198,50 @@ TEST(BuildJobs, FailedJobLeavesNoneOfTheOutputsItWrote) {
     EXPECT_TRUE(fs::is_directory(d / "made.d"));
     EXPECT_TRUE(fs::exists(d / "unlisted.o"));
     EXPECT_EQ(readFile(d / "good.o"), "good\n") << "a job that succeeded keeps its outputs";
+}
+
+// Many jobs at once, some failing: every job's commands and their output reach the console
+// whole, each failed job's files are removed and every other job's stay.
+TEST(BuildJobs, ManyJobsWithFailuresKeepEveryJobsOutputApart) {
+    constexpr std::size_t count = 24;
+    for (const std::size_t failEvery : {0, 5}) {
+        RilkTest::TempDir dir;
+        const fs::path d = dir.path();
+        ScriptedBuilder builder;
+        JobOutputFiles files;
+        std::string expectedObjs;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string n = std::to_string(i);
+            const bool fails = failEvery != 0 && i % failEvery == 3;
+            builder.recipes.push_back({sh("echo out-" + n + " > " + n + ".o; echo said-" + n, d),
+                                       sh(fails ? "exit 4" : "echo done-" + n)});
+            files.push_back({d / (n + ".o")});
+            expectedObjs += (i == 0 ? "" : ", ") + n;
+        }
+        Context output;
+        std::string printed;
+        const LogIndentGuard prefix("[unit::target] ");
+        const std::string outcome = run(builder, jobs(count), output, files, &printed, 1);
+        EXPECT_EQ(outcome, failEvery == 0 ? "ok" : "Build failed.");
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string n = std::to_string(i);
+            const bool fails = failEvery != 0 && i % failEvery == 3;
+            for (const std::string& line :
+                 {"[unit::target] echo out-" + n + " > " + n + ".o; echo said-" + n + "\n",
+                  "\nsaid-" + n + "\n",
+                  fails ? "[unit::target] Removed '" + (d / (n + ".o")).string() +
+                              "', left behind by a failed job.\n"
+                        : "\ndone-" + n + "\n"}) {
+                EXPECT_NE(printed.find(line), std::string::npos) << line << printed;
+            }
+            EXPECT_EQ(fs::exists(d / (n + ".o")), !fails) << n;
+        }
+        const std::size_t failure = printed.find("Build of unit::target failed. Exiting..\n");
+        EXPECT_EQ(failure == std::string::npos, failEvery == 0) << printed;
+        if (failEvery == 0) {
+            EXPECT_EQ(output.getVariable("OBJS")->toDisplayString(), "[ " + expectedObjs + " ]");
+        }
+    }
 }
 
 // A job's command sends the signal to the runner, as a terminal or a supervisor would.
