@@ -102,7 +102,9 @@ TEST(FileWriter, WriteCutShortByTheFileSizeLimitLeavesTheOldFileWhole) {
         });
         EXPECT_EQ(result.out, "Unable to write file '" + file.string() + "': File too large\n");
         EXPECT_EQ(fs::exists(file), hadOldFile);
-        if (hadOldFile) EXPECT_EQ(readFile(file), "old content");
+        if (hadOldFile) {
+            EXPECT_EQ(readFile(file), "old content");
+        }
         EXPECT_EQ(entriesIn(dir.path()), hadOldFile ? 1u : 0u) << "no temporary file is left";
         fs::remove(file);
     }
