@@ -139,6 +139,7 @@ TEST(Logger, PrefixChangesWhileThreadsLogKeepEachMessageWhole) {
          at = m[0].second) {
         if (m[2].matched) ++seen.at(std::stoi(m[2]) * perThread + std::stoi(m[3]));
     }
+    EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(std::string(at, result.out.cend()), "[u::outer] end\nafter\n");
     EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), threads * perThread);
 }
