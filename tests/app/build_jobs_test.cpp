@@ -1,5 +1,7 @@
 #include "app/build_jobs.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -244,19 +246,24 @@ TEST(BuildJobs, ManyJobsWithFailuresKeepEveryJobsOutputApart) {
     }
 }
 
-// A job's command sends the signal to the runner, as a terminal or a supervisor would.
+// A job's command sends the signal to the runner, as a terminal or a supervisor would. It
+// waits at a FIFO until the last job's command has run, so that job's line was printed
+// before the signal, however the threads are scheduled.
 TEST(BuildJobs, InterruptStopsCommandsRemovesPartialOutputsAndEndsBySignal) {
     for (const int signal : {SIGTERM, SIGINT}) {
         RilkTest::TempDir dir;
         const fs::path d = dir.path();
         dir.write("kept.o", "old");
+        ASSERT_EQ(mkfifo((d / "gate").c_str(), 0600), 0);
         const std::string kill = "kill -" + std::to_string(signal) + " $PPID; ";
         const RilkTest::ProcessResult result = RilkTest::runInChild([&] {
             std::signal(signal, SIG_DFL);  // as started from a terminal, not ignoring it
             ScriptedBuilder builder;
-            builder.recipes = {{sh("echo part > part.o; " + kill + "sleep 30; touch done0", d)},
-                               {sh("sleep 30; touch done1", d), sh("touch done1", d)},
-                               {sh("echo whole > whole.o", d)}};
+            builder.recipes = {
+                {sh("cat gate >/dev/null; echo part > part.o; " + kill + "sleep 30; touch done0",
+                    d)},
+                {sh("sleep 30; touch done1", d), sh("touch done1", d)},
+                {sh("echo whole > whole.o; echo go > gate", d)}};
             Context output;
             try {
                 runBuildJobs(builder, jobs(3), "unit::target", output,
@@ -272,8 +279,9 @@ TEST(BuildJobs, InterruptStopsCommandsRemovesPartialOutputsAndEndsBySignal) {
             EXPECT_FALSE(fs::exists(d / never)) << never;
         }
         EXPECT_EQ(result.out.find("failed"), std::string::npos) << result.out;
-        EXPECT_NE(result.out.find("echo whole > whole.o\n"), std::string::npos)
-            << "what was printed before is not lost";
+        EXPECT_NE(result.out.find("echo whole > whole.o; echo go > gate\n"), std::string::npos)
+            << "what was printed before is not lost:\n"
+            << result.out;
     }
 }
 
