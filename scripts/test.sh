@@ -3,18 +3,24 @@
 # under AddressSanitizer and UndefinedBehaviorSanitizer; then the tests of the code that
 # runs threads (the job runner and the logger) a third time, in a tree of their own under
 # ThreadSanitizer. Installs what it needs first.
+#
+# RILK_TEST_JOBS sets the number of parallel compile and test jobs (default: one per
+# core); lower it on a machine shared with other builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-jobs=$(nproc)
+jobs=${RILK_TEST_JOBS:-$(nproc)}
+timings=()
 run_suite() {
     local dir=$1
     shift
+    local start=$SECONDS
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
     cmake --build "$dir" --parallel "$jobs"
     ctest --test-dir "$dir" --output-on-failure --parallel "$jobs"
+    timings+=("$dir: $((SECONDS - start)) s")
 }
 
 echo "== tests (release build)"
@@ -28,3 +34,6 @@ run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DRILK_SANITIZE=ON -DRILK_BUILD_BE
 echo "== thread tests (ThreadSanitizer: job runner and logger)"
 export TSAN_OPTIONS=halt_on_error=1
 run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DRILK_TSAN=ON
+
+echo "== time per stage (build and tests, $jobs jobs)"
+printf '%s\n' "${timings[@]}"
