@@ -77,8 +77,7 @@ std::string readFile(const fs::path& file) {
 /// "ok", or the message of the error the call ended with; what it printed at verbosity
 /// `level` goes to `printed` when given.
 std::string run(ScriptedBuilder& builder, const std::vector<ContextPtr>& contexts, Context& output,
-                const JobOutputFiles& files = {}, std::string* printed = nullptr,
-                int level = 5) {
+                const JobOutputFiles& files = {}, std::string* printed = nullptr, int level = 5) {
     std::string outcome = "ok";
     const std::string text = RilkTest::capture(level, [&] {
         try {

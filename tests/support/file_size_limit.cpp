@@ -47,8 +47,7 @@ void drain(int out, int err, std::string& outText, std::string& errText) {
 
 }  // namespace
 
-ProcessResult runInChildWithFileSizeLimit(std::uintmax_t bytes,
-                                          const std::function<void()>& body) {
+ProcessResult runInChildWithFileSizeLimit(std::uintmax_t bytes, const std::function<void()>& body) {
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe failed");
