@@ -7,8 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "app/build_cache.h"
-#include "app/cache_test_support.h"
 #include "app/cache_equality.h"
+#include "app/cache_test_support.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 #include "types/types_test_support.h"
 
@@ -249,12 +250,17 @@ TEST_F(BuildCacheFile, FailedSaveIsReportedAndLeavesTheOldFile) {
     EXPECT_NE(capture(7, [&] { nested.save(); }).find("Unable to create cache directory '"),
               std::string::npos);
 
-    std::filesystem::create_directory(file());
+    // A disk that fills up while the file is written: the old file stays whole.
+    dir.write(".rilk_cache", "RILK_CACHE_V5\n0\n");
     BuildCache cache(file());
-    const std::string printed = capture(7, [&] { cache.save(); });
-    EXPECT_NE(printed.find("Unable to save the build cache: "), std::string::npos);
-    EXPECT_NE(printed.find(file().string()), std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_directory(file()));
+    for (const auto& [key, contents] : samples()) cache.upsert(key, contents, 0);
+    const auto result = RilkTest::runInChildWithFileSizeLimit(100, [&] { cache.save(); });
+    EXPECT_EQ(
+        result.out.rfind(
+            "Unable to save the build cache: Unable to write file '" + file().string() + "'", 0),
+        0u)
+        << result.out;
+    EXPECT_EQ(readFile(file()), "RILK_CACHE_V5\n0\n");
 }
 
 }  // namespace
