@@ -7,8 +7,8 @@
 
 namespace {
 
-using Rilk::AssignModifier;
 using Rilk::Assignment;
+using Rilk::AssignModifier;
 using Rilk::AssignType;
 
 bool sameUnitAndNamespace(const Rilk::QualifiedTargetName& a, const Rilk::QualifiedTargetName& b) {
@@ -108,8 +108,8 @@ void DependencyOutputStore::addMergedAliasOutput(const Rilk::Dependency& depende
         appendNested(dependency.alias, nestedValue(shared), name);
         // When the alias already held a nested context, "+=" merged into that one: it is
         // the context the target sees, so later outputs of the alias must go there too.
-        const auto* seen = dynamic_cast<const Rilk::RilkContext*>(
-            target_.getVariable(dependency.alias).get());
+        const auto* seen =
+            dynamic_cast<const Rilk::RilkContext*>(target_.getVariable(dependency.alias).get());
         if (seen != nullptr && seen->context()) shared = seen->context();
     }
     std::vector<Assignment> failed = shared->addContext(*output, 2, Rilk::kKeepModifier, false);

@@ -37,7 +37,8 @@ std::vector<Rilk::ContextPtr> splitJobContexts(
         job->parameterText = target.parameterText;
         const std::uint64_t take = count / jobCount + (k < count % jobCount ? 1 : 0);
         for (std::uint64_t end = next + take; next < end; ++next) {
-            for (const Rilk::WorkItemEntry& entry : items[next]) contribute(*job, contributionOf(entry));
+            for (const Rilk::WorkItemEntry& entry : items[next])
+                contribute(*job, contributionOf(entry));
         }
         for (const Rilk::Assignment& assignment : common) contribute(*job, assignment);
         jobs.push_back(std::move(job));

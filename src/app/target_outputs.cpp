@@ -31,7 +31,8 @@ TargetOutputs::TargetOutputs(const Rilk::Context& target, const Rilk::Context& i
     for (const auto& [name, stored] : target.assignments) {
         if (stored.modifier != Rilk::AssignModifier::Up) continue;
         names_.insert(name);
-        if (inherited.hasVariable(name.str())) saved_.insert_or_assign(name, ownValue(stored, stored.value));
+        if (inherited.hasVariable(name.str()))
+            saved_.insert_or_assign(name, ownValue(stored, stored.value));
     }
 }
 

@@ -8,7 +8,8 @@ void applyToolDefaults(const Rilk::Matcher& tool, Rilk::TargetContext& target) {
     std::vector<Rilk::Assignment> defaults;
     for (const auto& [name, assignment] : tool.criteria) defaults.push_back(assignment);
     for (const auto& [name, assignment] : tool.required) defaults.push_back(assignment);
-    const Rilk::ContextPtr context = Rilk::ContextTemplate(defaults, tool.conditions).createContext();
+    const Rilk::ContextPtr context =
+        Rilk::ContextTemplate(defaults, tool.conditions).createContext();
     target.addContext(*context, static_cast<unsigned>(Rilk::AssignType::SetIfUnset),
                       Rilk::kTakeModifier, true);
 }
