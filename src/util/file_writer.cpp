@@ -1,0 +1,125 @@
+#include "util/file_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+#include <fmt/format.h>
+
+namespace fs = std::filesystem;
+
+namespace Util {
+namespace {
+
+[[noreturn]] void fail(const fs::path& file, int error) {
+    throw std::runtime_error(
+        fmt::format("Unable to write file '{}': {}", file.string(), std::strerror(error)));
+}
+
+/// Follows a chain of symbolic links to the path they finally name, which need not exist.
+fs::path followLinks(fs::path path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+        fs::path next = fs::read_symlink(path, ec);
+        if (ec) fail(path, ec.value());
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    fail(path, ELOOP);
+}
+
+void writeAll(int fd, std::string_view content, const fs::path& file) {
+    while (!content.empty()) {
+        const ssize_t n = ::write(fd, content.data(), content.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(file, errno);
+        }
+        content.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
+mode_t newFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+/// Devices and FIFOs cannot be replaced by a rename; they are written in place.
+void writeInPlace(const fs::path& file, std::string_view content) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) fail(file, errno);
+    try {
+        writeAll(fd, content, file);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0) fail(file, errno);
+}
+
+/// Removes the temporary file unless the rename consumed it.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const fs::path& target)
+        : path_((target.parent_path().empty() ? fs::path(".") : target.parent_path()) /
+                ("." + target.filename().string() + ".tmpXXXXXX")) {
+        std::string pattern = path_.string();
+        fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd_ < 0) fail(target, errno);
+        path_ = pattern;
+    }
+    ~TemporaryFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!renamed_) ::unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int fd() const { return fd_; }
+    const fs::path& path() const { return path_; }
+    void closeChecked(const fs::path& target) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) fail(target, errno);
+    }
+    void renamedTo(const fs::path& target) {
+        if (::rename(path_.c_str(), target.c_str()) != 0) fail(target, errno);
+        renamed_ = true;
+    }
+
+private:
+    fs::path path_;
+    int fd_ = -1;
+    bool renamed_ = false;
+};
+
+}  // namespace
+
+void writeFileReplacing(const fs::path& requested, std::string_view content) {
+    const fs::path target = followLinks(requested);
+
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT) fail(target, errno);
+    if (exists && !S_ISREG(old.st_mode)) {
+        writeInPlace(target, content);
+        return;
+    }
+
+    TemporaryFile temp(target);
+    writeAll(temp.fd(), content, target);
+    const mode_t mode = exists ? (old.st_mode & 07777) : newFileMode();
+    if (::fchmod(temp.fd(), mode) != 0) fail(target, errno);
+    if (::fsync(temp.fd()) != 0) fail(target, errno);
+    temp.closeChecked(target);
+    temp.renamedTo(target);
+}
+
+}  // namespace Util

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace Util {
+
+/// Replaces the content of `target` with `content` so that a reader only ever sees the old
+/// file or the new one, whole.
+///
+/// A regular (or missing) target is written to a uniquely named temporary file in its own
+/// directory, flushed to disk, given the old file's permission bits (or 0666 under the
+/// umask for a new file) and renamed over the target. A symbolic link is followed first,
+/// so the file it points to is replaced and the link stays. A target that exists and is
+/// not a regular file (a device such as /dev/null, a FIFO) is written directly.
+///
+/// Throws std::runtime_error naming the file and the system's reason on any failure; the
+/// temporary file is then removed and the old file is left as it was.
+void writeFileReplacing(const std::filesystem::path& target, std::string_view content);
+
+}  // namespace Util
