@@ -24,21 +24,26 @@ const Rilk::Assignment& contributionOf(const Rilk::WorkItemEntry& entry) {
 
 }  // namespace
 
+std::vector<std::uint64_t> jobSizes(std::uint64_t items, std::uint64_t requestedJobs) {
+    std::vector<std::uint64_t> sizes;
+    if (items == 0 || requestedJobs == 0) return sizes;
+    const std::uint64_t jobCount = std::min(items, requestedJobs);
+    for (std::uint64_t k = 0; k < jobCount; ++k) {
+        sizes.push_back(items / jobCount + (k < items % jobCount ? 1 : 0));
+    }
+    return sizes;
+}
+
 std::vector<Rilk::ContextPtr> splitJobContexts(
     const Rilk::TargetContext& target, const std::vector<std::vector<Rilk::WorkItemEntry>>& items,
     const std::vector<Rilk::Assignment>& common, std::uint64_t requestedJobs) {
     std::vector<Rilk::ContextPtr> jobs;
-    if (items.empty() || requestedJobs == 0) return jobs;
-    const std::uint64_t count = items.size();
-    const std::uint64_t jobCount = std::min(count, requestedJobs);
     std::uint64_t next = 0;
-    for (std::uint64_t k = 0; k < jobCount; ++k) {
+    for (const std::uint64_t take : jobSizes(items.size(), requestedJobs)) {
         auto job = std::make_shared<Rilk::TargetContext>(Rilk::Context(), target.name);
         job->parameterText = target.parameterText;
-        const std::uint64_t take = count / jobCount + (k < count % jobCount ? 1 : 0);
-        for (std::uint64_t end = next + take; next < end; ++next) {
-            for (const Rilk::WorkItemEntry& entry : items[next])
-                contribute(*job, contributionOf(entry));
+        for (const std::uint64_t end = next + take; next < end; ++next) {
+            for (const auto& entry : items[next]) contribute(*job, contributionOf(entry));
         }
         for (const Rilk::Assignment& assignment : common) contribute(*job, assignment);
         jobs.push_back(std::move(job));

@@ -16,6 +16,9 @@
 /// assignment; then the common assignments follow. A variable that receives one value keeps
 /// that value's own form (a string stays a string, so it splits into the same arguments as
 /// on the target); a variable that receives several becomes the list of them, in order.
+/// How many work items each job of `splitJobContexts` takes, in job order.
+std::vector<std::uint64_t> jobSizes(std::uint64_t items, std::uint64_t requestedJobs);
+
 std::vector<Rilk::ContextPtr> splitJobContexts(
     const Rilk::TargetContext& target, const std::vector<std::vector<Rilk::WorkItemEntry>>& items,
     const std::vector<Rilk::Assignment>& common, std::uint64_t requestedJobs);

@@ -124,7 +124,7 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
 
     const JobPlan plan = services_.planJobs(*builder, context);
     Rilk::Context output;
-    services_.runBuildJobs(*builder, plan.jobContexts, label, output);
+    services_.runBuildJobs(*builder, plan, label, output);
     if (plan.claimToken != 0) services_.storeRecord(uniqueName, plan);
     outputs.fill(*context, plan, output);
     Rilk::log(3, "Output context:\n");

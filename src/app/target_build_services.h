@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct JobPlan {
     std::vector<Rilk::WorkItem> workItems;
     std::vector<Rilk::Assignment> contextAssignments;
     std::vector<Rilk::ContextPtr> jobContexts;
+    /// The files each job writes, by job; a job that fails must not leave them changed.
+    /// Empty when they are not known.
+    std::vector<std::vector<std::filesystem::path>> jobOutputFiles;
 };
 
 /// What the recursive target build needs from the rest of the application. The
@@ -48,8 +52,8 @@ public:
     virtual const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) = 0;
     /// Divides the resolved target's work into jobs.
     virtual JobPlan planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) = 0;
-    /// Runs the jobs, appending their outputs to `output`; a failed job throws.
-    virtual void runBuildJobs(Rilk::Builder& builder, const std::vector<Rilk::ContextPtr>& jobs,
+    /// Runs the plan's jobs, appending their outputs to `output`; a failed job throws.
+    virtual void runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
                               const Util::CiString& label, Rilk::Context& output) = 0;
     /// Stores a plan whose jobs all succeeded under the target's unique name.
     virtual void storeRecord(const std::string& uniqueName, const JobPlan& plan) = 0;

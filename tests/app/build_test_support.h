@@ -74,10 +74,12 @@ public:
         cached.jobContexts = {target};
         return cached;
     }
-    void runBuildJobs(Rilk::Builder&, const std::vector<Rilk::ContextPtr>& jobs,
-                      const Util::CiString& label, Rilk::Context&) override {
-        runs.push_back({label.str(), Rilk::logIndent, jobs});
-        if (jobs.front()->hasVariable("fail")) throw Rilk::RilkException("Build failed.");
+    void runBuildJobs(Rilk::Builder&, const JobPlan& plan, const Util::CiString& label,
+                      Rilk::Context&) override {
+        runs.push_back({label.str(), Rilk::logIndent, plan.jobContexts});
+        if (plan.jobContexts.front()->hasVariable("fail")) {
+            throw Rilk::RilkException("Build failed.");
+        }
     }
     void storeRecord(const std::string& uniqueName, const JobPlan&) override {
         stored.push_back(uniqueName);
