@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include "app/listings.h"
 #include "util/logger.h"
 
 namespace {
@@ -31,6 +32,11 @@ std::string_view modeLabel(RunMode mode) {
     return "Building";
 }
 
+std::runtime_error notAvailable(RunMode mode) {
+    return std::runtime_error(
+        fmt::format("{} is not available yet in this rilk.", modeLabel(mode)));
+}
+
 }  // namespace
 
 RunMode RilkApplication::runMode() const {
@@ -51,14 +57,30 @@ int RilkApplication::run(int argc, char** argv) {
         Rilk::log(5, "{}\n", kRilkVersion);
         return 0;
     }
-    // Still to come here, in this order: --create-project; loading the registry;
-    // --find-compilers; settling the project root and loading the project with its units,
-    // profiles and imports; -r; implicit variables; the static, registry and project tools;
-    // the units and the main target; the positional items; -l, -u and -p; the build, the -o
-    // file and the cache file. Until then a run that needs them fails instead of claiming
-    // success.
-    throw std::runtime_error(fmt::format(
-        "{} is not available yet: this rilk only prints its version (--version) and its "
-        "usage (-h).",
-        modeLabel(mode)));
+    if (mode == RunMode::CreateProject) {
+        CreateProjectFile("");
+        return 0;
+    }
+    // The registry is loaded here.
+    if (mode == RunMode::FindCompilers) throw notAvailable(mode);
+    findProjectFile();
+    loadMainProject();
+    if (mode == RunMode::RegisterProject) throw notAvailable(mode);
+    // The implicit variables are set and the static, registry and project tools registered
+    // here.
+    loadMainUnits();
+    // The positional items are applied here.
+    switch (mode) {
+        case RunMode::ListTargets:
+            return Rilk::listTargets(unitIndex, project ? project->name : "", listTargetsUnit);
+        case RunMode::ListUnits:
+            return Rilk::listUnits(project.get());
+        case RunMode::ListProfiles:
+            return Rilk::listProfiles(project.get());
+        default:
+            break;
+    }
+    // The build, the -o file and the cache file follow here. Until then a build fails
+    // instead of claiming success.
+    throw notAvailable(mode);
 }

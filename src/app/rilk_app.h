@@ -8,6 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "app/project.h"
+#include "app/unit_index.h"
+#include "types/qualified_target_name.h"
+#include "types/unit.h"
+
 /// The version text `--version` prints.
 inline constexpr std::string_view kRilkVersion = "3.11.3.0";
 
@@ -43,14 +48,51 @@ public:
     /// status; failures are thrown to the caller.
     int run(int argc, char** argv);
 
+    /// Settles `projectRoot` and, when a project file is found, `projectFile`: with -f the
+    /// unit file's directory and no project; with -c nothing; otherwise the nearest
+    /// directory upward from the working directory that holds a project file, or without
+    /// one the unit file's directory (when it exists) or the working directory.
+    void findProjectFile();
+
+    /// When a project file was found: creates and loads the main project into `project`,
+    /// sets the unit index's defaults from it and loads its own units.
+    void loadMainProject();
+
+    /// Loads the units a build or listing needs and settles `mainTarget`: the main
+    /// project's and its imports' units; without a project the unit file (also registered
+    /// as unit "1"); with -c the empty unit "cmdline".
+    void loadMainUnits();
+
+    /// Loads the unit file of a run without project once per path and registers it under
+    /// `ns`; a file that declares no unit gets the next number of `unnamedUnitCounter` as
+    /// its name. A path loaded before is only looked up again.
+    Rilk::UnitPtr loadUnitFile(const std::filesystem::path& path, const std::string& ns);
+
+    /// Loads and registers every unit of `project`, merging the files of each unit. The main
+    /// project's units are loaded once; its first unit is also registered as "1".
+    void LoadUnit(const Rilk::ProjectPtr& project);
+
+    /// `LoadUnit` for `project`, then, depth first, for every project it imports.
+    void LoadUnits(const Rilk::ProjectPtr& project);
+
+    /// Writes the project-file template ".rilk_project.txt" into the working directory,
+    /// naming the project `name` (the working directory's name when empty) and listing the
+    /// unit files found below the project root. Refuses, writing nothing, when a name or
+    /// path could not be read back by the project-file loader.
+    void CreateProjectFile(const std::string& name);
+
     std::filesystem::path projectRoot;
     std::filesystem::path projectFile;
-    // The unit index and `mainTarget` take their place here.
+    Rilk::UnitIndex unitIndex;
+    /// The target a build builds: namespace, unit and target.
+    Rilk::QualifiedTargetName mainTarget;
     std::atomic<std::int32_t> unnamedUnitCounter{1};
     std::filesystem::path unitFile{"rilk.txt"};
     std::int32_t unitFileMode = 0;  ///< 0 none, 1 set by -f, 2 set by -c
     std::vector<std::string> positionalItems;
-    // `project` and `registry` take their place here.
+    /// The main project; null in a run without a project file.
+    Rilk::ProjectPtr project;
+    // `registry` takes its place here.
     std::map<std::filesystem::path, std::string> loadedUnitFiles;
     // `tools` and `runtimeContexts` take their place here.
     bool mainUnitsLoaded = false;

@@ -13,10 +13,10 @@ namespace Rilk {
 /// `kind` is "gcc" (C: names gcc or cc) or the pattern "g\+\+" (C++: g++ or c++); any other
 /// text is used as a regular expression for the compiler name. A name may carry a triple
 /// before ("x86_64-linux-gnu-gcc") and a version after ("gcc-12.2"); ".exe" is ignored.
-/// Each matching file is probed once under the path it was listed by: "-dumpmachine" must
-/// answer (exit 0, some text); the version comes from "-dumpfullversion", else
-/// "-dumpversion", else the name. Files reached twice (links) and a second file with the
-/// same triple and version give nothing. A missing or unreadable directory gives nothing.
+/// Each matching file is identified by `identifyCompiler` (a file probed before in this run,
+/// under any name or link, is not run again). Files reached twice (links) and a second file
+/// with the same triple and version give nothing. A missing or unreadable directory gives
+/// nothing.
 std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind,
                                                      const std::filesystem::path& directory);
 

@@ -1,17 +1,23 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
 namespace Rilk {
 
+/// How long a probed tool may run before it is stopped.
+inline constexpr std::chrono::milliseconds kProbeTimeout{10000};
+
 /// What one run of an installed tool produced: its standard output, trimmed of blanks,
 /// tabs and line breaks at both ends, and its exit code (0..255), or -1 when the tool's
-/// shell did not start, could not be waited for or ended by a signal.
+/// shell did not start, could not be waited for, ended by a signal or was stopped for
+/// running too long (`timedOut`).
 struct ToolRunResult {
     std::filesystem::path output;
     std::int32_t exitStatus = -1;
+    bool timedOut = false;
 };
 
 /// The shell command that runs `tool` with `arguments`: the tool path single-quoted so
@@ -21,8 +27,11 @@ struct ToolRunResult {
 std::string toolCommandText(const std::filesystem::path& tool, const std::string& arguments);
 
 /// Runs `tool` through /bin/sh with `arguments` (split into words by the shell), reads all
-/// it writes to standard output and waits for it to end. Never throws for a failing tool;
-/// callers treat a non-zero exit status as a failed probe.
-ToolRunResult runToolCapture(const std::filesystem::path& tool, const std::string& arguments);
+/// it writes to standard output and waits for it to end. A tool still running (or still
+/// holding its output open) after `timeout` is killed together with everything it started,
+/// a level-6 line names it, and the result has `timedOut` set and status -1. Never throws
+/// for a failing tool; callers treat a non-zero exit status as a failed probe.
+ToolRunResult runToolCapture(const std::filesystem::path& tool, const std::string& arguments,
+                             std::chrono::milliseconds timeout = kProbeTimeout);
 
 }  // namespace Rilk

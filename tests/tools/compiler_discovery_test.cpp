@@ -90,6 +90,17 @@ TEST(CompilerDiscovery, VersionComesFromProbesThenFromTheName) {
     }
 }
 
+TEST(CompilerDiscovery, SearchesOfOneDirectoryProbeEachProgramOnce) {
+    RilkTest::TempDir dir;
+    const fs::path bin = dir.path() / "bin";
+    writeFakeCompiler(bin / "gcc", gcc12, dir.path() / "log");
+    EXPECT_EQ(findCompilersUnder({}, dir.path()).size(), 1u);
+    EXPECT_EQ(findCompilersUnder({}, bin).size(), 1u);
+    std::ifstream log(dir.path() / "log");
+    std::string all((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 2) << all;
+}
+
 TEST(CompilerDiscovery, CompilerWithoutMachineIsLeftOut) {
     RilkTest::TempDir dir;
     writeFakeCompiler(dir.path() / "a/bin/gcc", {std::nullopt, "12.2.0", "12"});

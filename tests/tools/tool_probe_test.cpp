@@ -64,4 +64,24 @@ TEST(ToolProbe, OutputIsTrimmedAndStatusIsTheExitCode) {
     EXPECT_GT(missing.exitStatus, 0);
 }
 
+TEST(ToolProbe, AToolThatNeverAnswersIsStoppedWithEverythingItStarted) {
+    RilkTest::TempDir dir;
+    // A helper holding the output open after the tool ended; a tool that closed its output.
+    for (const char* body : {"sleep 60 &\nsleep 60\n", "exec >&-\nsleep 60\n"}) {
+        const fs::path tool = RilkTest::writeScript(dir.path() / "gcc", body);
+        ::testing::internal::CaptureStdout();
+        const auto result =
+            Rilk::runToolCapture(tool, "-dumpmachine", std::chrono::milliseconds(300));
+        const std::string printed = ::testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(result.timedOut) << body;
+        EXPECT_EQ(result.exitStatus, -1);
+        EXPECT_NE(
+            printed.find("Probe '" + tool.string() + "' -dumpmachine did not finish within 0.3 s"),
+            std::string::npos)
+            << printed;
+    }
+    EXPECT_FALSE(
+        Rilk::runToolCapture(RilkTest::writeScript(dir.path() / "cc", "echo ok\n"), "").timedOut);
+}
+
 }  // namespace

@@ -1,0 +1,16 @@
+// Loading the main project as soon as its file has been found.
+#include <memory>
+
+#include "app/project_file_loader.h"
+#include "app/rilk_app.h"
+
+void RilkApplication::loadMainProject() {
+    if (projectFile.empty()) return;
+    project = std::make_shared<Rilk::Project>(projectFile, "");
+    Rilk::loadProjectFile(*project);
+    unitIndex.defaultUnit = project->firstUnitName();
+    unitIndex.defaultNamespace = project->name;
+    LoadUnit(project);
+    // Profiles are selected and the project's imports resolved here, once the main
+    // project's own targets are known.
+}

@@ -1,0 +1,69 @@
+#include "app/unit_file_parser.h"
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "app/rilk_app.h"
+#include "parser/parse_chain.h"
+#include "parser/rilk_error_counter.h"
+#include "parser/rilk_visitor_impl.h"
+#include "types/rilk_errors.h"
+#include "util/logger.h"
+
+namespace fs = std::filesystem;
+
+namespace Rilk {
+namespace {
+
+/// The whole text of an existing unit file. A directory opens on Linux but reads as
+/// nothing, which would load as an empty unit, so it counts as unreadable as well.
+std::string readUnitText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    log(1, "Parsing {}\n", file.string());
+    if (!in || fs::is_directory(file)) throw RilkException("Unable to open file!");
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) throw RilkException("Unable to open file!");
+    return text;
+}
+
+fs::path baseDirectory(const fs::path& file) {
+    const fs::path parent = file.parent_path();
+    return fs::weakly_canonical(parent.empty() ? fs::path(".") : parent);
+}
+
+}  // namespace
+
+UnitPtr visitUnitTree(RilkTopParser::UnitFileContext* tree, const fs::path& directory,
+                      const fs::path& source) {
+    if (tree == nullptr || tree->rilkUnit() == nullptr) {
+        throw RilkException("Unable to parse unit file.");
+    }
+    RilkVisitorImpl visitor(directory, "", RilkVisitorImpl::Unit);
+    visitor.sourcePath = source;
+    return UnitPtr(takeResult<Unit*>(visitor.visitRilkUnit(tree->rilkUnit())));
+}
+
+UnitPtr parseUnitFile(const RilkApplication& app, fs::path path) {
+    const fs::path file = path.has_root_directory() ? path : app.projectRoot / path;
+    if (fs::status(file).type() == fs::file_type::not_found) {
+        throw RilkException("File not found at " + file.string());
+    }
+    const std::string text = readUnitText(file);
+
+    ParseChain chain(text, file);
+    // The runtime's console listeners stay and print every error; the counter on the
+    // lexer makes a character that starts no token fail the load like a syntax error.
+    RilkErrorCounter lexicalErrors("unit file", true);
+    chain.lexer().addErrorListener(&lexicalErrors);
+    auto* tree = chain.unitFile();
+    if (chain.parser().getNumberOfSyntaxErrors() != 0 || lexicalErrors.errorCount() != 0) {
+        throw RilkException(file.string() + " Parsing failed due to syntax errors.");
+    }
+    UnitPtr unit = visitUnitTree(tree, baseDirectory(file), file);
+    log(3, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
+    return unit;
+}
+
+}  // namespace Rilk

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace Rilk {
+
+/// What a compiler file says about itself: its target triple and its version.
+struct CompilerIdentity {
+    std::string machine;  ///< the trimmed answer to "-dumpmachine"; never empty
+    std::string version;  ///< may be empty
+};
+
+/// The name pattern of a compiler kind: "gcc" (ignoring case) stands for gcc or cc, the
+/// pattern "g\+\+" for g++ or c++; any other text is taken as the pattern itself.
+std::string compilerKindPattern(const std::string& kind);
+
+/// The file name that names the compiler: without an ".exe" extension (any letter case).
+std::string compilerName(const std::filesystem::path& file);
+
+/// Asks the compiler file (under the path given, links not resolved) for its identity,
+/// each probe at most once per run (`probeTool`): "-dumpmachine" must answer with exit 0
+/// and some text, else there is none. The version comes from "-dumpfullversion", else
+/// "-dumpversion", else from a version after the kind in the file's name ("gcc-12" gives
+/// 12), else it is empty.
+std::optional<CompilerIdentity> identifyCompiler(const std::filesystem::path& file,
+                                                 const std::string& kind);
+
+}  // namespace Rilk

@@ -1,0 +1,50 @@
+#include "tools/gnu/gnu_ar.h"
+
+#include <optional>
+#include <utility>
+
+#include "tools/command_line_text.h"
+
+namespace Rilk {
+
+namespace fs = std::filesystem;
+
+MatchResult GNU_AR::selectMatchSubject(const Context& target) const {
+    MatchResult result = subjectFrom(target, {"OBJS"});
+    const auto found = target.assignments.find("OUTPUT_NAME");
+    if (found != target.assignments.end() && found->second.modifier != AssignModifier::Up &&
+        found->second.value &&
+        fs::path(found->second.value->toString()).extension().string() == ".a") {
+        result.variables[Util::CiString("OUTPUT_NAME")].kind = ExactMatch;
+    }
+    return result;
+}
+
+std::string GNU_AR::defaultOutputExtension(const Context&) const { return ".a"; }
+
+PlannedWork GNU_AR::doCreateRecipes(const TargetContext& target) const {
+    PlannedWork planned;
+    WorkItem item;
+    addInput(target.assignments, "OBJS", item, std::nullopt);
+    addOutputPair(item.outputs, "LIB", "LIB_NAME", plannedOutputDirectory(target),
+                  outputNameOf(target, target.name.target));
+    planned.recipes.push_back(std::move(item));
+    return planned;
+}
+
+std::vector<std::string> GNU_AR::createCommandLines(const std::string& targetName,
+                                                    const Context& job) const {
+    return {quotedExecutable() + " rcs " + shellQuoted(jobOutputName(job, targetName)) +
+            deepArguments(job, "OBJS", "", true)};
+}
+
+void GNU_AR::onOutputsPrepared(Context&) { fs::remove(outputDirectory / outputName); }
+
+Context GNU_AR::collectOutputs(const Context& job, int) {
+    Context outputs;
+    addOutputPairToContext(outputs, "lib", "lib_name", outputDirectory,
+                           jobOutputName(job, targetName));
+    return outputs;
+}
+
+}  // namespace Rilk

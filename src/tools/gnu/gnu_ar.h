@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/gnu/gnu_tool.h"
+
+namespace Rilk {
+
+/// The GNU archiver ("ar"): makes the static library named by the output name (by default
+/// the target's name with ".a") from OBJS with "rcs". The old archive is removed before
+/// the job runs, so that objects dropped from OBJS do not linger in it.
+class GNU_AR : public GNUTool {
+public:
+    using GNUTool::GNUTool;
+
+    /// "lib" and "lib_name" naming the archive.
+    Context collectOutputs(const Context& job, int jobResult) override;
+    /// A subject when it has OBJS (not as an output variable); an OUTPUT_NAME ending in
+    /// ".a" (exactly) is reported as an exact match.
+    MatchResult selectMatchSubject(const Context& target) const override;
+
+protected:
+    PlannedWork doCreateRecipes(const TargetContext& target) const override;
+    std::vector<std::string> createCommandLines(const std::string& targetName,
+                                                const Context& job) const override;
+    std::string defaultOutputExtension(const Context& target) const override;
+    /// Removes the archive left by an earlier build.
+    void onOutputsPrepared(Context& firstJob) override;
+};
+
+}  // namespace Rilk

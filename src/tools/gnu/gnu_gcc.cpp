@@ -1,0 +1,177 @@
+#include "tools/gnu/gnu_gcc.h"
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "tools/command_line_text.h"
+#include "tools/gnu/compile_only_flag.h"
+#include "types/rilk_list.h"
+#include "util/logger.h"
+
+namespace Rilk {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isCompileOnly(const Context& context) {
+    return hasCompileOnlyFlag(context.getString("C_FLAGS", ""));
+}
+
+/// The arguments every command of a job ends with: definitions and include directories
+/// (before the point where "-o" goes) and libraries with their directories and link flags
+/// (after it).
+struct SharedArguments {
+    std::string beforeOutput;
+    std::string afterOutput;
+};
+
+SharedArguments sharedArguments(const Context& job) {
+    SharedArguments shared;
+    shared.beforeOutput =
+        flatArguments(job, "C_DEFINES", "-D", false) + deepArguments(job, "INCLUDE", "-I", true);
+    shared.afterOutput = flatArguments(job, "LIB", "", true);
+    if (!job.getString("LIBPATH", "").empty() || !job.getString("LINK_FLAGS", "").empty()) {
+        shared.afterOutput += deepArguments(job, "LIBPATH", "-Wl,-L", true) +
+                              flatArguments(job, "LINK_FLAGS", "-Wl,", true);
+    }
+    return shared;
+}
+
+}  // namespace
+
+GNU_GCC::GNU_GCC(const BuilderTables& tables, const CompilerInfo& toolchain, fs::path executable)
+    : GNUTool(tables, toolchain, std::move(executable)) {}
+
+std::vector<std::string> GNU_GCC::sourceVariables() const { return {"C_FILES"}; }
+
+MatchResult GNU_GCC::selectMatchSubject(const Context& target) const {
+    return subjectFrom(target, {"C_FILES", "OBJS"});
+}
+
+std::int64_t GNU_GCC::maxParallelJobs(const TargetContext& target, const PlannedWork&) const {
+    return isCompileOnly(target) ? -1 : 1;
+}
+
+bool GNU_GCC::writesNamedOutput(const Context& target) const { return !isCompileOnly(target); }
+
+std::vector<RilkValuePtr> GNU_GCC::compiledSources(const Context& target) const {
+    std::vector<RilkValuePtr> sources;
+    if (!isCompileOnly(target)) return sources;
+    for (const std::string& name : sourceVariables()) {
+        if (target.hasVariable(name) && target.getVariable(name)) {
+            sources.push_back(target.getVariable(name));
+        }
+    }
+    return sources;
+}
+
+PlannedWork GNU_GCC::doCreateRecipes(const TargetContext& target) const {
+    PlannedWork planned;
+    const fs::path directory = plannedOutputDirectory(target);
+    for (const char* name : {"C_DEFINES", "C_FLAGS", "INCLUDE"}) {
+        appendContextAssignment(target.assignments, name, planned.context);
+    }
+    if (isCompileOnly(target)) {
+        for (const std::string& name : sourceVariables()) {
+            addCompileRecipes(target.assignments, name, directory, planned.recipes);
+        }
+        return planned;
+    }
+    appendContextAssignment(target.assignments, "LINK_FLAGS", planned.context);
+    appendContextAssignment(target.assignments, "LIBPATH", planned.context);
+    // Linking straight from the sources writes no object files, so the sources have no
+    // intermediate that a later build could use in their place.
+    WorkItem item;
+    addInput(target.assignments, "OBJS", item, std::nullopt);
+    for (const std::string& name : sourceVariables()) {
+        addInput(target.assignments, name, item, std::nullopt);
+    }
+    addInput(target.assignments, "LIB", item, std::nullopt);
+    addInput(target.assignments, "LD_SCRIPT", item, std::nullopt);
+    addOutputPair(item.outputs, "BINARY", "BINARY_NAME", directory,
+                  outputNameOf(target, target.name.target));
+    planned.recipes.push_back(std::move(item));
+    return planned;
+}
+
+std::vector<std::string> GNU_GCC::createCommandLines(const std::string& targetName,
+                                                     const Context& job) const {
+    std::string head = quotedExecutable();
+    const std::string flags = job.getString("C_FLAGS", "");
+    if (!flags.empty()) head += " " + flags;
+    if (!isCompileOnly(job)) return {linkCommand(head, targetName, job)};
+    if (job.hasVariable("OBJS")) {
+        log(6, "OBJS were passed to '{}', but target uses -c.\n", targetName);
+    }
+    return compileCommands(head, job);
+}
+
+std::string GNU_GCC::linkCommand(const std::string& head, const std::string& targetName,
+                                 const Context& job) const {
+    const SharedArguments shared = sharedArguments(job);
+    std::string line = head;
+    for (const std::string& name : sourceVariables()) line += deepArguments(job, name, "", true);
+    line += shared.beforeOutput;
+    line += deepArguments(job, "OBJS", "", true);
+    line += deepArguments(job, "LD_SCRIPT", "-T", true);
+    line += " -o " + shellQuoted(jobOutputName(job, targetName));
+    return line + shared.afterOutput;
+}
+
+std::vector<std::string> GNU_GCC::compileCommands(const std::string& head,
+                                                  const Context& job) const {
+    const SharedArguments shared = sharedArguments(job);
+    const fs::path directory = fs::absolute(outputDirectory);
+    std::string together;
+    std::vector<std::string> alone;
+    for (const std::string& name : sourceVariables()) {
+        if (!job.hasVariable(name)) continue;
+        for (const auto& [source, object] : objectFiles(job.getVariable(name), outputDirectory)) {
+            // The compiler names the object of a source it is given without "-o" by the
+            // source's file name, in the working directory (the output directory).
+            const fs::path normal =
+                directory / fs::path(source->toString()).filename().replace_extension(".o");
+            if (fs::path(object->toString()) == normal) {
+                together += argumentText(source, "", true);
+            } else {
+                alone.push_back(head + argumentText(source, "", true) + shared.beforeOutput +
+                                " -o " + shellQuoted(object->toString()) + shared.afterOutput);
+            }
+        }
+    }
+    std::vector<std::string> lines;
+    if (!together.empty())
+        lines.push_back(head + together + shared.beforeOutput + shared.afterOutput);
+    for (std::string& line : alone) lines.push_back(std::move(line));
+    return lines;
+}
+
+Context GNU_GCC::collectOutputs(const Context& job, int) {
+    Context outputs;
+    std::vector<RilkValuePtr> objects;
+    const bool compileOnly = isCompileOnly(job);
+    if (compileOnly) {
+        for (const std::string& name : sourceVariables()) {
+            appendObjectFiles(job.assignments, name, outputDirectory, objects);
+        }
+    }
+    outputs.addAssignment(Assignment("objs", std::make_shared<RilkList>(std::move(objects)),
+                                     AssignType::Set, AssignModifier::None),
+                          kKeepModifier);
+    if (!compileOnly) {
+        const std::string program = jobOutputName(job, targetName);
+        addOutputPairToContext(outputs, "elf", "elf_name", outputDirectory, program);
+        addOutputPairToContext(outputs, "binary", "binary_name", outputDirectory, program);
+    }
+    return outputs;
+}
+
+std::vector<std::string> GNU_GPP::sourceVariables() const { return {"C_FILES", "CPP_FILES"}; }
+
+MatchResult GNU_GPP::selectMatchSubject(const Context& target) const {
+    return subjectFrom(target, {"CPP_FILES", "C_FILES", "OBJS"});
+}
+
+}  // namespace Rilk

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/gnu/gnu_tool.h"
+
+namespace Rilk {
+
+/// The GNU linker ("ld"): links OBJS with LIB, LIBPATH, LINK_FLAGS and LD_SCRIPT into a
+/// shared object (SO or SHARED present: "-shared", default extension ".so"), a kernel
+/// module (KO present: ".ko") or a program (".elf").
+class GNU_LD : public GNUTool {
+public:
+    using GNUTool::GNUTool;
+
+    /// "so"/"so_name" for a shared object, then "binary"/"binary_name".
+    Context collectOutputs(const Context& job, int jobResult) override;
+    /// A subject when it has OBJS (not as an output variable).
+    MatchResult selectMatchSubject(const Context& target) const override;
+
+protected:
+    PlannedWork doCreateRecipes(const TargetContext& target) const override;
+    std::vector<std::string> createCommandLines(const std::string& targetName,
+                                                const Context& job) const override;
+    std::string defaultOutputExtension(const Context& target) const override;
+};
+
+}  // namespace Rilk

@@ -1,0 +1,20 @@
+#include "tools/output_name.h"
+
+namespace Rilk {
+
+namespace fs = std::filesystem;
+
+std::string outputNameFor(const Context& target, const std::string& targetName,
+                          const std::string& defaultExtension) {
+    std::string name = target.getString("OUTPUT_NAME", "");
+    if (!name.empty()) return name;
+    if (defaultExtension.empty()) return targetName;
+    return fs::path(targetName).replace_extension(defaultExtension).string();
+}
+
+void createOutputNameDirectory(const fs::path& outputDirectory, const std::string& outputName) {
+    const fs::path directory = (outputDirectory / outputName).parent_path();
+    if (!directory.empty()) fs::create_directories(directory);
+}
+
+}  // namespace Rilk

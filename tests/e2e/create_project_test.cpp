@@ -1,0 +1,93 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "e2e/rilk_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using CreateProject = RilkRun;
+
+std::string read(const fs::path& file) {
+    std::ifstream in(file);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(CreateProject, WritesTheUnitsFoundBelowTheRootAndLoadsBack) {
+    write({{"demo/src/rilk.txt", "unit core\nbuild: { }\n"},
+           {"demo/lib/RILK.TXT", "unit Beta\nlib: { }\n"},
+           {"demo/doc/rilk.txt", "// notes\nunit late\n"},
+           {"demo/.rilk_project.txt", "old"}});
+    const auto result = rilk({"--create-project", "--find-compilers"}, "demo");
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(read(work.path() / "demo/.rilk_project.txt"),
+              "name demo\nunits\n{\nBeta\n{\n  \"lib/RILK.TXT\"\n}\n"
+              "core\n{\n  \"src/rilk.txt\"\n}\n}\n");
+    EXPECT_EQ(rilk({"-u"}, "demo/src").out, "Beta\ncore\n");
+}
+
+TEST_F(CreateProject, InASubdirectoryWritesThereAndSearchesFromTheRoot) {
+    write({{".rilk_project.txt", "units { a { \"a/rilk.txt\" } }"},
+           {"a/rilk.txt", "unit a\n"},
+           {"sub/b/rilk.txt", "unit b\n"}});
+    EXPECT_EQ(rilk({"--create-project"}, "sub").exitCode, 0);
+    EXPECT_EQ(read(work.path() / "sub/.rilk_project.txt"),
+              "name sub\nunits\n{\na\n{\n  \"../a/rilk.txt\"\n}\nb\n{\n  \"b/rilk.txt\"\n}\n}\n");
+    EXPECT_EQ(read(work.path() / ".rilk_project.txt"), "units { a { \"a/rilk.txt\" } }");
+}
+
+TEST_F(CreateProject, WithoutUnitFilesWritesTheSkeleton) {
+    EXPECT_EQ(rilk({"--create-project"}, "empty").exitCode, 0);
+    EXPECT_EQ(read(work.path() / "empty/.rilk_project.txt"), "name empty\nunits\n{\n}\n");
+}
+
+TEST_F(CreateProject, RefusesWhatCouldNotBeLoadedBackAndWritesNothing) {
+    const std::string refusal = "Error: Cannot create the project file: ";
+    const std::string notAName =
+        "a name starts with a letter or '_' and holds only letters, digits, '_' and '-'";
+    struct Case {
+        std::string directory;
+        std::string unitFile;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"my app", "",
+         refusal + "the project name 'my app' is not a valid name: " + notAName +
+             ". Run it in a directory whose name is a valid name.\n"},
+        {"units", "",
+         refusal + "the project name 'units' is not a valid name: it is a keyword "
+                   "of the language. Run it in a directory whose name is a valid name.\n"},
+        {"brace", "unit core{\n",
+         refusal + "the unit name 'core{' declared in 'x/rilk.txt' is not a valid name: " +
+             notAName + ".\n"},
+    };
+    for (const Case& c : cases) {
+        if (!c.unitFile.empty()) write({{c.directory + "/x/rilk.txt", c.unitFile}});
+        const auto result = rilk({"--create-project"}, c.directory);
+        EXPECT_EQ(result.out, c.out) << c.directory;
+        EXPECT_EQ(result.exitCode, 1) << c.directory;
+        EXPECT_FALSE(fs::exists(work.path() / c.directory / ".rilk_project.txt")) << c.directory;
+    }
+
+    write({{"quote/a\"b/rilk.txt", "unit core\n"}});
+    EXPECT_EQ(rilk({"--create-project"}, "quote").out,
+              refusal +
+                  "the path 'a\"b/rilk.txt' holds a double quote, which a project file "
+                  "cannot hold.\n");
+}
+
+TEST_F(CreateProject, FailsWhenTheFileCannotBeWritten) {
+    fs::create_directories(work.path() / "app/.rilk_project.txt");
+    const auto result = rilk({"--create-project"}, "app");
+    EXPECT_EQ(result.out,
+              "Unable to write file '" + dir() + "/app/.rilk_project.txt': Is a directory\n");
+    EXPECT_EQ(result.exitCode, 1);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#pragma once
+
+// Runs the real rilk binary in a fresh working directory with its own home directory.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+class RilkRun : public testing::Test {
+protected:
+    /// Runs rilk in the working directory, or in `subdirectory` of it (created first).
+    RilkTest::ProcessResult rilk(const std::vector<std::string>& args,
+                                 const std::string& subdirectory = "") const {
+        const std::filesystem::path where = work.path() / subdirectory;
+        std::filesystem::create_directories(where);
+        return RilkTest::runRilk(
+            args, {.workingDirectory = where, .environment = {{"HOME", home.path().string()}}});
+    }
+
+    /// Writes each file (path relative to the working directory, content).
+    void write(const std::map<std::string, std::string>& files) const {
+        for (const auto& [path, content] : files) work.write(path, content);
+    }
+
+    /// The working directory's path text, for expected messages.
+    std::string dir() const { return work.path().string(); }
+
+    RilkTest::TempDir home;
+    RilkTest::TempDir work;
+};

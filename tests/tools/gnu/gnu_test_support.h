@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/run_process.h"
+#include "tools/builder.h"
+#include "tools/compiler_info.h"
+#include "types/rilk_value_types.h"
+#include "types/target_context.h"
+
+namespace RilkTest {
+
+/// `name = value`, or a bare declaration when the value is null.
+inline Rilk::Assignment var(const std::string& name, const Rilk::RilkValuePtr& value,
+                            Rilk::AssignModifier modifier = Rilk::AssignModifier::None) {
+    return Rilk::Assignment(name, value, value ? Rilk::AssignType::Set : Rilk::AssignType::Declare,
+                            modifier);
+}
+
+inline Rilk::RilkValuePtr str(const std::string& text) { return Rilk::makeString(text); }
+
+inline Rilk::RilkValuePtr list(const std::vector<std::string>& texts, bool paths = false) {
+    std::vector<Rilk::RilkValuePtr> elements;
+    for (const std::string& text : texts) {
+        elements.push_back(paths ? Rilk::RilkValuePtr(Rilk::makePathString(text, {}))
+                                 : Rilk::RilkValuePtr(Rilk::makeString(text)));
+    }
+    return std::make_shared<Rilk::RilkList>(std::move(elements));
+}
+
+/// A target of unit "main" with the variables (declared where the value is null).
+inline std::shared_ptr<Rilk::TargetContext> makeTarget(
+    const std::vector<Rilk::Assignment>& variables, const std::string& name = "app",
+    const std::string& parameters = "") {
+    auto target = std::make_shared<Rilk::TargetContext>(
+        Rilk::Context(variables, {}), Rilk::QualifiedTargetName{"", "main", name});
+    target->parameterText = parameters;
+    return target;
+}
+
+/// The x86_64-linux-gnu toolchain of version 12.2.0 in `binDir`.
+inline Rilk::CompilerInfo toolchainIn(const std::filesystem::path& binDir) {
+    Rilk::CompilerInfo info;
+    info.version = "12.2.0";
+    info.prefix = "x86_64-linux-gnu";
+    info.arch = "x86_64";
+    info.os = "linux";
+    info.abi = "gnu";
+    info.binDir = binDir;
+    info.toolchainRoot = binDir.parent_path();
+    info.compilerPath = binDir / "gcc";
+    return info;
+}
+
+/// The full path of a path-string variable ("" when it holds none).
+inline std::string fullPathOf(const Rilk::Context& context, const std::string& name) {
+    const auto* path = dynamic_cast<const Rilk::RilkPathString*>(context.getVariable(name).get());
+    return path ? path->fullPath().string() : "";
+}
+
+/// What the build driver does with a builder for one target, in its order: plan, deal the
+/// work items out to `jobs` job contexts (each gets its items' inputs, then the plan's
+/// context assignments, gathered into lists), begin, make every job's recipes, collect
+/// every job's outputs, end.
+struct DrivenBuild {
+    Rilk::BuildPlan plan;
+    std::vector<std::shared_ptr<Rilk::TargetContext>> jobs;
+    std::vector<Rilk::Recipe> recipes;
+    std::vector<Rilk::Context> outputs;
+};
+
+inline DrivenBuild driveBuild(Rilk::Builder& builder, const Rilk::TargetContext& target,
+                              std::size_t jobs = 1) {
+    DrivenBuild built;
+    built.plan = builder.planBuild(target);
+    const std::size_t items = built.plan.recipes.size();
+    if (jobs > items) jobs = items;
+    for (std::size_t k = 0, next = 0; k < jobs; ++k) {
+        auto job = std::make_shared<Rilk::TargetContext>(Rilk::Context(), target.name);
+        job->parameterText = target.parameterText;
+        const std::size_t count = items / jobs + (k < items % jobs ? 1 : 0);
+        for (std::size_t i = 0; i < count; ++i, ++next) {
+            std::vector<Rilk::Assignment> inputs;
+            for (const auto& entry : built.plan.recipes[next].inputs) {
+                inputs.push_back(entry.intermediateFlag && entry.hasIntermediate()
+                                     ? entry.intermediate
+                                     : entry.input);
+            }
+            job->appendToList(inputs);
+        }
+        job->appendToList(built.plan.context);
+        built.jobs.push_back(job);
+    }
+    if (built.jobs.empty()) return built;
+    builder.beginBuild(*built.jobs.front(), built.jobs.size());
+    for (const auto& job : built.jobs) {
+        for (Rilk::Recipe& recipe : builder.createRecipes(*job)) built.recipes.push_back(recipe);
+    }
+    for (const auto& job : built.jobs) built.outputs.push_back(builder.collectOutputs(*job, 0));
+    builder.endBuild();
+    return built;
+}
+
+/// Runs a recipe as the job runner does: "/bin/sh" "-c" command in its working directory,
+/// its directories in front of PATH.
+inline ProcessResult runRecipe(const Rilk::Recipe& recipe) {
+    std::string path;
+    for (const auto& directory : recipe.pathDirectories) path += directory.string() + ":";
+    const char* inherited = std::getenv("PATH");
+    path += inherited ? inherited : "/usr/bin:/bin";
+    return runProcess({"/bin/sh", "-c", recipe.command},
+                      {recipe.workingDirectory, {{"PATH", path}}});
+}
+
+}  // namespace RilkTest
