@@ -60,6 +60,12 @@ void writeColored(unsigned color, const std::string& text) {
     }
 }
 
+void flushConsole() {
+    ConsoleLockScope lock;
+    std::cout.flush();
+    std::fflush(stdout);
+}
+
 void printColored(unsigned color, std::string_view text) {
     writeColored(color, fmt::vformat(text, fmt::format_args{}));
 }

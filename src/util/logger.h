@@ -28,6 +28,10 @@ std::string indentText(const std::string& text);
 /// Writes an already formatted message in the given colour, prefixed, as one piece.
 void writeColored(unsigned color, const std::string& text);
 
+/// Writes out everything printed so far, under the console lock, so that output a child
+/// process writes next lands after it also when standard output is a pipe or a file.
+void flushConsole();
+
 /// Prints a format text (no arguments) in an explicit colour, with no level test.
 void printColored(unsigned color, std::string_view text);
 

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+#include "tools/builder.h"
+#include "types/context.h"
+#include "util/ci_string.h"
+
+namespace Rilk {
+
+/// The files each job writes: element i belongs to `jobContexts[i]` of `runBuildJobs`
+/// (missing elements mean no files).
+using JobOutputFiles = std::vector<std::vector<std::filesystem::path>>;
+
+/// Runs the work of one target: one job per non-null job context, each job's recipes in
+/// order through "/bin/sh" "-c", all jobs in parallel, one thread each.
+///
+/// Calls, on this thread: `builder.beginBuild` (first job, job count), `createRecipes` per
+/// job before any job starts, then after every job has ended either `collectOutputs` per
+/// job, whose variables are appended to `output` as lists in job order, or — when a job
+/// failed — logs "Build of <name> failed. Exiting.." and throws `RilkException`
+/// "Build failed.". `endBuild` is called on every path once `beginBuild` returned, after
+/// all job threads have been joined. With no job no builder operation is called.
+///
+/// A job stops at its first command that fails. The files listed for a job that did not
+/// succeed are removed when its commands created or changed them.
+///
+/// SIGINT or SIGTERM while the jobs run stops every running command (its whole process
+/// group), waits for the jobs, removes the changed outputs of every job that did not
+/// succeed and ends the process by the same signal: the call does not return, nothing
+/// further is printed and nothing can be saved. `buildInterrupted` tells it happened.
+void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
+                  const Util::CiString& name, Context& output,
+                  const JobOutputFiles& outputFiles = {});
+
+}  // namespace Rilk

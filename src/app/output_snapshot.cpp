@@ -1,0 +1,46 @@
+#include "app/output_snapshot.h"
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace Rilk {
+
+namespace {
+
+bool sameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+/// Whether `now` is the unchanged file that `before` recorded. The change time moves on
+/// every write, also one that restores the modification time.
+bool unchanged(const struct stat& before, const struct stat& now) {
+    return before.st_dev == now.st_dev && before.st_ino == now.st_ino &&
+           before.st_size == now.st_size && sameTime(before.st_mtim, now.st_mtim) &&
+           sameTime(before.st_ctim, now.st_ctim);
+}
+
+}  // namespace
+
+OutputSnapshot::OutputSnapshot(std::vector<std::filesystem::path> files) {
+    entries_.reserve(files.size());
+    for (std::filesystem::path& file : files) {
+        Entry entry;
+        entry.file = std::move(file);
+        entry.existed = lstat(entry.file.c_str(), &entry.state) == 0;
+        entries_.push_back(std::move(entry));
+    }
+}
+
+std::vector<std::filesystem::path> OutputSnapshot::removeChanged() const {
+    std::vector<std::filesystem::path> removed;
+    for (const Entry& entry : entries_) {
+        struct stat now {};
+        if (lstat(entry.file.c_str(), &now) != 0 || !S_ISREG(now.st_mode)) continue;
+        if (entry.existed && unchanged(entry.state, now)) continue;
+        if (unlink(entry.file.c_str()) == 0) removed.push_back(entry.file);
+    }
+    return removed;
+}
+
+}  // namespace Rilk

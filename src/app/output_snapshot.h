@@ -1,0 +1,33 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace Rilk {
+
+/// The state of a job's output files when the job starts, so that after a failed or
+/// stopped job exactly the files its commands created or changed can be removed: a later
+/// run must never take a partly written file for up to date, and a file the job did not
+/// touch must never be lost.
+class OutputSnapshot {
+public:
+    /// Records the state of each file now.
+    explicit OutputSnapshot(std::vector<std::filesystem::path> files);
+
+    /// Removes every recorded file that is now a regular file and did not exist, or was
+    /// another file or changed (time, size), when the snapshot was taken. Returns the
+    /// files removed. Failures to remove are skipped: the file stays as it is.
+    std::vector<std::filesystem::path> removeChanged() const;
+
+private:
+    struct Entry {
+        std::filesystem::path file;
+        bool existed = false;
+        struct stat state {};
+    };
+    std::vector<Entry> entries_;
+};
+
+}  // namespace Rilk

@@ -1,0 +1,74 @@
+#include "tools/command/basic_builder.h"
+
+#include <utility>
+
+#include "types/rilk_context_types.h"
+#include "types/rilk_value_types.h"
+
+namespace Rilk {
+
+namespace {
+
+/// The variables that say how the commands run rather than what they consume.
+bool isCommandSetting(const Util::CiString& name) {
+    return Util::CiString::equal(name.str(), "cmdline") || Util::CiString::equal(name.str(), "cwd");
+}
+
+}  // namespace
+
+BasicBuilder::BasicBuilder() : Builder({}, makeVariableSpecTable({"cmdline"})) {}
+
+std::string BasicBuilder::name() const { return commandVariable; }
+
+void BasicBuilder::beginBuild(Context&, const std::size_t&) {}
+
+void BasicBuilder::endBuild() {}
+
+Context BasicBuilder::collectOutputs(const Context&, int jobResult) {
+    Context outputs;
+    outputs.addAssignment(Assignment("result", std::make_shared<RilkInt>(jobResult),
+                                     AssignType::Set, AssignModifier::None),
+                          kKeepModifier);
+    return outputs;
+}
+
+BuildPlan BasicBuilder::planBuild(const TargetContext& target) {
+    WorkItem item;
+    std::vector<Assignment> settings;
+    for (const auto& [key, assignment] : target.assignments) {
+        if (!assignment.value) continue;
+        const RilkValuePtr copy = assignment.value->clone();
+        if (assignment.modifier == AssignModifier::Up) {
+            item.outputs.emplace_back(assignment.name, copy, AssignType::Set, AssignModifier::Up);
+        } else if (isCommandSetting(key)) {
+            settings.emplace_back(assignment.name, copy, AssignType::Set, assignment.modifier);
+        } else {
+            item.inputs.emplace_back(
+                Assignment(assignment.name, copy, AssignType::Set, assignment.modifier));
+        }
+    }
+    BuildPlan plan;
+    if (item.outputs.empty()) return plan;
+    plan.recipes.push_back(std::move(item));
+    plan.context = std::move(settings);
+    return plan;
+}
+
+std::vector<Recipe> BasicBuilder::createRecipes(const Context& job) {
+    const RilkValuePtr commands = job.getVariable(commandVariable);
+    const std::filesystem::path directory = job.getString("cwd", "");
+    std::vector<Recipe> recipes;
+    auto add = [&](const RilkValuePtr& command) {
+        if (command) recipes.push_back(Recipe{command->toString(), directory, recipeKind, {}});
+    };
+    // A raw string is a command like any other string: it never gets expanded, which is
+    // exactly what a command line full of shell "$" wants.
+    if (dynamic_cast<const RilkBaseString*>(commands.get()) != nullptr) {
+        add(commands);
+    } else if (const auto* list = dynamic_cast<const RilkList*>(commands.get())) {
+        for (const RilkValuePtr& element : list->elements()) add(element);
+    }
+    return recipes;
+}
+
+}  // namespace Rilk
