@@ -45,17 +45,29 @@ void Context::addAssignment(const Assignment& assignment, unsigned mode) {
     auto found = assignments.find(assignment.name);
     if (found == assignments.end()) {
         found = assignments.emplace(assignment.name, assignment).first;
-    } else {
-        Assignment& stored = found->second;
-        if (!Util::CiString::equal(stored.name, assignment.name)) {
-            throw AssignmentException(stored, assignment);
-        }
-        if (applyOperator(stored, assignment)) {
-            if (mode == kTakeModifier) stored.modifier = assignment.modifier;
-        }
-        stored.resolved = false;
+        bind(found->second.value);
+        return;
     }
-    bind(found->second.value);
+    Assignment& stored = found->second;
+    if (!Util::CiString::equal(stored.name, assignment.name)) {
+        throw AssignmentException(stored, assignment);
+    }
+    // A list bound here already needs only the elements an append adds bound: binding the
+    // whole list on every "+=" would make a run of appends cost quadratic time.
+    auto* list = dynamic_cast<RilkList*>(stored.value.get());
+    const bool boundList = assignment.type == AssignType::Append && assignment.value && list &&
+                           list->resolver() == this;
+    const std::size_t kept = boundList ? list->elements().size() : 0;
+    if (applyOperator(stored, assignment)) {
+        if (mode == kTakeModifier) stored.modifier = assignment.modifier;
+    }
+    stored.resolved = false;
+    if (!boundList) {
+        bind(stored.value);
+        return;
+    }
+    const std::vector<RilkValuePtr>& elements = list->elements();
+    for (std::size_t i = kept; i < elements.size(); ++i) bind(elements[i]);
 }
 
 Context& Context::addAssignments(const Context& other) {

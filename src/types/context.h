@@ -42,8 +42,9 @@ public:
     Context& operator=(Context&& other) noexcept;
     ~Context() override = default;
 
-    /// A context from a template's lists: each assignment's value is cloned and applied in
-    /// order; the conditions get cloned operands bound here and share their bodies.
+    /// A context from a template's lists: each assignment's value is copied (nested contexts
+    /// too, see `independentCopy`) and applied in order; the conditions get copied operands
+    /// bound here and share their bodies. The template's values never change through it.
     Context(const std::vector<Assignment>& assignments, const std::vector<Condition>& conditions);
 
     /// The resolved value of the variable the identifier names (null for a variable

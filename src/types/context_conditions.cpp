@@ -46,45 +46,54 @@ bool compare(const Condition& condition) {
     }
 }
 
+bool holds(const Condition& condition) {
+    switch (condition.type) {
+        case Op::Resolves:
+            return operandResolves(condition.lhs);
+        case Op::Equal:
+        case Op::NotEqual:
+        case Op::Less:
+        case Op::Greater:
+            return compare(condition);
+        default:
+            throw InternalError();
+    }
+}
+
 }  // namespace
 
 void Context::evaluateConditions() {
-    std::size_t i = 0;
-    while (i < conditions.size()) {
-        const Condition condition = conditions[i];
-        bool holds = false;
-        switch (condition.type) {
-            case Op::Resolves:
-                holds = operandResolves(condition.lhs);
-                break;
-            case Op::Equal:
-            case Op::NotEqual:
-            case Op::Less:
-            case Op::Greater:
-                holds = compare(condition);
-                break;
-            default:
-                throw InternalError();
-        }
-        if (!holds) {
-            ++i;
-            continue;
-        }
-        std::vector<Condition> nested;
-        if (condition.body) {
+    // The conditions still to test, the next one last; an applied block's nested
+    // conditions go on top, so that they are tested right after it. Those that do not hold
+    // are kept in order for a later call.
+    std::vector<Condition> pending(conditions.rbegin(), conditions.rend());
+    std::vector<Condition> kept;
+    try {
+        while (!pending.empty()) {
+            const bool applies = holds(pending.back());
+            const Condition condition = std::move(pending.back());
+            pending.pop_back();
+            if (!applies) {
+                kept.push_back(condition);
+                continue;
+            }
+            if (!condition.body) continue;
             const ContextPtr block = condition.body->createContext();
             addAssignments(*block);
-            nested = block->conditions;
-            for (const Condition& inner : nested) {
-                bind(inner.lhs);
-                bind(inner.rhs);
+            for (auto inner = block->conditions.rbegin(); inner != block->conditions.rend();
+                 ++inner) {
+                bind(inner->lhs);
+                bind(inner->rhs);
+                pending.push_back(*inner);
             }
         }
-        // The nested blocks take the applied one's place and are evaluated next.
-        conditions.erase(conditions.begin() + static_cast<std::ptrdiff_t>(i));
-        conditions.insert(conditions.begin() + static_cast<std::ptrdiff_t>(i), nested.begin(),
-                          nested.end());
+    } catch (...) {
+        // The conditions not applied stay, in their order, for a later call.
+        kept.insert(kept.end(), pending.rbegin(), pending.rend());
+        conditions = std::move(kept);
+        throw;
     }
+    conditions = std::move(kept);
 }
 
 }  // namespace Rilk

@@ -86,13 +86,13 @@ void Context::rebindAfterMove(const Context& old) {
 Context::Context(const std::vector<Assignment>& assignmentList,
                  const std::vector<Condition>& conditionList) {
     for (const Assignment& source : assignmentList) {
-        const RilkValuePtr copy = source.value ? source.value->clone() : nullptr;
+        const RilkValuePtr copy = independentCopy(source.value);
         addAssignment(Assignment(source.name, copy, source.type, source.modifier), kKeepModifier);
     }
     for (const Condition& source : conditionList) {
         Condition copy = source;
-        copy.lhs = source.lhs ? source.lhs->clone() : nullptr;
-        copy.rhs = source.rhs ? source.rhs->clone() : nullptr;
+        copy.lhs = independentCopy(source.lhs);
+        copy.rhs = independentCopy(source.rhs);
         bind(copy.lhs);
         bind(copy.rhs);
         conditions.push_back(std::move(copy));

@@ -1,9 +1,13 @@
+#include <fmt/format.h>
+
 #include <cctype>
 #include <string>
 #include <vector>
 
 #include "types/expander.h"
 #include "types/reference_parser.h"
+#include "types/resolution_guard.h"
+#include "types/resolution_limits.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/text_origins.h"
@@ -103,29 +107,60 @@ std::size_t Expander::markerLength(const std::string& text, std::size_t position
 RilkValuePtr Expander::crossExpand(const std::string& text, const RilkString& owner,
                                    NameSet& expanding, std::uint64_t depth) {
     OriginTable origins;
-    return crossExpandTracked(TrackedText(text), origins, owner, expanding, depth);
+    Budget budget;
+    return crossExpandTracked(TrackedText(text), origins, budget, owner, expanding, depth);
 }
 
-RilkValuePtr Expander::crossExpandTracked(TrackedText text, OriginTable& origins,
+namespace {
+
+/// Counts a text that one cross expansion makes (a copy for the next level or a result)
+/// against the limits on bytes and, for results, on their number.
+void spend(Expander::Budget& budget, std::size_t bytes, bool result) {
+    budget.bytes += bytes;
+    if (budget.bytes > ResolutionLimits::maxTextBytes) {
+        throw LimitExceeded(resolutionSubject(), fmt::format("cross expands to more than {} bytes",
+                                                             ResolutionLimits::maxTextBytes));
+    }
+    if (result && ++budget.results > ResolutionLimits::maxResults) {
+        throw LimitExceeded(
+            resolutionSubject(),
+            fmt::format("cross expands to more than {} strings", ResolutionLimits::maxResults));
+    }
+}
+
+}  // namespace
+
+RilkValuePtr Expander::crossExpandTracked(TrackedText text, OriginTable& origins, Budget& budget,
                                           const RilkString& owner, NameSet& expanding,
                                           std::uint64_t depth) {
+    if (depth > ResolutionLimits::maxGroupDepth) {
+        throw LimitExceeded(resolutionSubject(),
+                            fmt::format("nested too deeply: more than {} cross expansion groups "
+                                        "inside each other",
+                                        ResolutionLimits::maxGroupDepth));
+    }
+    const RecursionLevel level(resolutionSubject());
     expandTrackedReferences(text, origins, owner, expanding);
     const auto [start, end] = findGroup(text.text);
     if (start != kNone) {
-        RilkValuePtr result = expandGroup(text, start, end, origins, owner, expanding, depth);
+        RilkValuePtr result =
+            expandGroup(text, start, end, origins, budget, owner, expanding, depth);
         if (result) return result;
     }
     checkNoMarkersLeft(text.text);
+    spend(budget, text.text.size(), true);
     return makeString(std::move(text.text));
 }
 
 RilkValuePtr Expander::expandGroup(const TrackedText& text, std::size_t start, std::size_t end,
-                                   OriginTable& origins, const RilkString& owner,
+                                   OriginTable& origins, Budget& budget, const RilkString& owner,
                                    NameSet& expanding, std::uint64_t depth) {
     const std::string name = text.text.substr(start + 2, end - start - 2);
     const Identifier identifier = parseReferenceName(name);
     const std::string key = identifier.toString();
-    std::vector<std::string> origin = text.commonNames(origins, start, end + 1 - start);
+    // Elements of a variable that put any part of its own group back into the text would
+    // do so again on every level.
+    std::vector<std::string> origin = text.anyNames(origins, start, end + 1 - start);
     for (const std::string& from : origin) {
         if (Util::CiString::equal(from, key)) throwGroupLoop(name, key, origin);
     }
@@ -137,10 +172,12 @@ RilkValuePtr Expander::expandGroup(const TrackedText& text, std::size_t start, s
     const std::string marker = "#" + std::to_string(depth);
     auto result = std::make_shared<RilkList>();
     for (const std::string& element : elements) {
+        spend(budget, text.text.size() + element.size(), false);
         TrackedText copy = text;
         copy.replace(start, end + 1 - start, element, elementOrigin);
         replaceMarkers(copy, start + element.size(), marker, element, elementOrigin);
-        result->append(*crossExpandTracked(std::move(copy), origins, owner, expanding, depth + 1));
+        result->append(
+            *crossExpandTracked(std::move(copy), origins, budget, owner, expanding, depth + 1));
     }
     return result;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "types/dependency_string.h"
 #include "types/identifier_parser.h"
 #include "types/parameter_list.h"
@@ -70,9 +72,14 @@ std::vector<Identifier> parseParameters(const std::string& inner, const std::str
         const std::size_t comma = inner.find(',', start);
         const std::string piece = trim(inner.substr(start, comma - start));
         if (piece.empty()) throw invalid(entry, "empty parameter");
-        IdentifierParseState state{piece.size(), piece.data(), 0, nullptr};
+        ParseError error;
+        IdentifierParseState state{piece.size(), piece.data(), 0, &error};
         Identifier identifier;
         if (!parseKeyChain(state, identifier.segments, '\0') || state.position != piece.size()) {
+            if (error.message == kIdentifierTooDeep) {
+                throw invalid(entry, fmt::format("parameter {} at offset {}", kIdentifierTooDeep,
+                                                 error.position));
+            }
             throw invalid(entry, "invalid parameter '" + piece + "'");
         }
         parameters.push_back(std::move(identifier));

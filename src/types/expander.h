@@ -20,6 +20,12 @@ struct TrackedText;
 /// string value that owns the text (the owner).
 class Expander {
 public:
+    /// What one cross expansion has made so far, against `ResolutionLimits`.
+    struct Budget {
+        std::size_t results = 0;
+        std::size_t bytes = 0;
+    };
+
     /// Names whose text is being expanded right now; one set per string resolution.
     using NameSet = std::unordered_set<Util::CiString>;
 
@@ -37,8 +43,10 @@ public:
     /// element of the variable in turn, "#<depth>" markers after it by the same element,
     /// and each result expanded again at `depth` + 1. Gives a new `RilkString`, or a new
     /// `RilkList` of them with the first group varying slowest. Throws `RilkException` for a
-    /// marker that no group replaced and `LoopFoundException` for a group produced entirely
-    /// from the elements of the same variable, which would recur forever.
+    /// marker that no group replaced and `LoopFoundException` for a group that any
+    /// element of its own variable helped to produce, which would recur forever.
+    /// `LimitExceeded` ends an expansion that nests its groups deeper than
+    /// `ResolutionLimits::maxGroupDepth` or makes more texts or bytes than the limits allow.
     static RilkValuePtr crossExpand(const std::string& text, const RilkString& owner,
                                     NameSet& expanding, std::uint64_t depth);
 
@@ -52,13 +60,13 @@ private:
     static void expandTrackedReferences(TrackedText& text, OriginTable& origins,
                                         const RilkString& owner, NameSet& expanding);
     /// `crossExpand` on a tracked text; all levels of one expansion share `origins`.
-    static RilkValuePtr crossExpandTracked(TrackedText text, OriginTable& origins,
+    static RilkValuePtr crossExpandTracked(TrackedText text, OriginTable& origins, Budget& budget,
                                            const RilkString& owner, NameSet& expanding,
                                            std::uint64_t depth);
     /// One text per element of the group's variable, expanded at the next depth; null when
     /// the variable has no elements. The group spans [start, end], `end` on its "}".
     static RilkValuePtr expandGroup(const TrackedText& text, std::size_t start, std::size_t end,
-                                    OriginTable& origins, const RilkString& owner,
+                                    OriginTable& origins, Budget& budget, const RilkString& owner,
                                     NameSet& expanding, std::uint64_t depth);
 };
 

@@ -6,7 +6,11 @@
 #include <memory>
 #include <optional>
 
+#include "types/resolution_limits.h"
+
 namespace Rilk {
+
+const char* const kIdentifierTooDeep = "nested too deeply: flatten the indices of the identifier";
 
 namespace {
 
@@ -63,8 +67,15 @@ bool parseIndex(IdentifierParseState& s, IndexExpr& out) {
     if (isDigit(current(s))) {
         if (!parseNumericIndex(s, out)) return false;
     } else if (isNameStart(current(s))) {
+        if (s.depth >= ResolutionLimits::maxIdentifierDepth) {
+            setParseError(s, kIdentifierTooDeep);
+            return false;
+        }
         auto nested = std::make_shared<Identifier>();
-        if (!parseKeyChain(s, nested->segments, ']')) return false;
+        ++s.depth;
+        const bool parsed = parseKeyChain(s, nested->segments, ']');
+        --s.depth;
+        if (!parsed) return false;
         out = std::move(nested);
     } else {
         setParseError(s, "Invalid index expression inside '[]'");

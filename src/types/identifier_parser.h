@@ -15,7 +15,13 @@ struct IdentifierParseState {
     std::size_t position = 0;
     /// Receives the first error; null when the caller wants none.
     ParseError* error = nullptr;
+    /// Identifiers open inside indices at the reading position.
+    std::size_t depth = 0;
 };
+
+/// The error text of an identifier whose indices nest deeper than
+/// `ResolutionLimits::maxIdentifierDepth`.
+extern const char* const kIdentifierTooDeep;
 
 /// Reads segments separated by "." into `out` (cleared first). On success the state
 /// stands at the first character not consumed; trailing text is the caller's concern.

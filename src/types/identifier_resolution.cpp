@@ -62,6 +62,9 @@ KeyChain Context::buildKeyChain(const Identifier& identifier) {
 }
 
 RilkValuePtr Context::resolve(const Identifier& identifier) {
+    const RecursionLevel level(
+        "Identifier '" + (identifier.segments.empty() ? "" : identifier.segments.front().name) +
+        "'");
     const KeyChain chain = buildKeyChain(identifier);
     // Written forms decide: `a.b` names a variable, `a[x]` an element, also when the
     // index `x` yields a text key.
@@ -72,7 +75,7 @@ RilkValuePtr Context::resolve(const Identifier& identifier) {
 }
 
 RilkValuePtr Context::resolveIndexed(const KeyChain& chain, const std::string& text) {
-    RilkValuePtr value = assignments.at(std::get<kNameKey>(chain.front())).value;
+    RilkValuePtr value = getVariable(std::get<kNameKey>(chain.front()));
     for (std::size_t position = 1; position < chain.size(); ++position) {
         value = step(value, chain, position);
     }
@@ -94,7 +97,7 @@ Assignment& Context::getAssignment(const KeyChain& chain) {
         if (found == assignments.end()) throw NotFoundException("Assignment", name);
         return found->second;
     }
-    RilkValuePtr value = assignments.at(std::get<kNameKey>(chain.front())).value;
+    RilkValuePtr value = getVariable(std::get<kNameKey>(chain.front()));
     for (std::size_t position = 1; position < last; ++position) {
         value = step(value, chain, position);
     }

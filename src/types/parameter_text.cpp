@@ -1,5 +1,8 @@
 #include "types/parameter_text.h"
 
+#include "types/rilk_base_string.h"
+#include "types/rilk_list.h"
+
 namespace Rilk {
 
 namespace {
@@ -16,9 +19,21 @@ std::string escaped(const std::string& text) {
     return out;
 }
 
+/// A string gives its text; every other kind of value its type name in front, and a
+/// list its elements' pieces in brackets, so that values of different kinds never meet.
 std::string piece(const RilkValuePtr& value) {
     if (!value) return {kEscape, '0'};
-    return escaped(value->toString());
+    if (dynamic_cast<const RilkBaseString*>(value.get())) {
+        return escaped(value->toString());
+    }
+    std::string text{kEscape};
+    text += value->typeName();
+    if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+        text += {kEscape, '['};
+        for (const RilkValuePtr& element : list->elements()) text += piece(element) + kEscape + ';';
+        return text + kEscape + ']';
+    }
+    return text + kEscape + ':' + escaped(value->toString());
 }
 
 }  // namespace

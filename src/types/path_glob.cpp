@@ -1,6 +1,15 @@
 #include "types/path_glob.h"
 
+#include <sys/stat.h>
+
+#include <fmt/format.h>
+
+#include <algorithm>
 #include <system_error>
+#include <utility>
+
+#include "types/resolution_limits.h"
+#include "types/rilk_errors.h"
 
 namespace Rilk {
 
@@ -10,35 +19,96 @@ namespace {
 
 bool isWild(const std::string& element) { return element.find_first_of("*?") != std::string::npos; }
 
-/// Appends `directory / name` for every entry of the directory whose name matches.
-/// Anything but a readable directory contributes nothing; a listing error keeps the
-/// matches found before it.
-void addMatches(const fs::path& directory, const std::string& pattern, std::vector<fs::path>& out) {
+/// Where globs may list directories; empty for anywhere.
+fs::path globRoot;
+
+bool mayList(const fs::path& directory) {
+    if (globRoot.empty()) return true;
+    const fs::path normal = directory.lexically_normal();
+    const auto [rootEnd, unused] =
+        std::mismatch(globRoot.begin(), globRoot.end(), normal.begin(), normal.end());
+    return rootEnd == globRoot.end();
+}
+
+/// A directory's identity on the system: device and inode.
+using DirectoryId = std::pair<dev_t, ino_t>;
+
+/// A path matched so far, with the directories listed on the way to it.
+struct Candidate {
+    fs::path path;
+    std::vector<DirectoryId> listed;
+};
+
+/// Appends `directory / name` for every entry of the candidate's directory whose name
+/// matches. Anything but a readable directory contributes nothing, and neither does a
+/// directory listed before on the same path (a link back to one of its parents would
+/// otherwise multiply the matches with every further wild component); a listing error
+/// keeps the matches found before it.
+void addMatches(const Candidate& candidate, const std::string& pattern,
+                const fs::path& wholePattern, std::vector<Candidate>& out) {
+    if (!mayList(candidate.path)) return;
+    struct stat info {};
+    if (::stat(candidate.path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return;
+    const DirectoryId id{info.st_dev, info.st_ino};
+    if (std::find(candidate.listed.begin(), candidate.listed.end(), id) != candidate.listed.end()) {
+        return;
+    }
+    std::vector<DirectoryId> listed = candidate.listed;
+    listed.push_back(id);
     std::error_code ec;
-    const fs::file_status status = fs::status(directory, ec);
-    if (ec || !fs::is_directory(status)) return;
-    fs::directory_iterator it(directory, fs::directory_options::skip_permission_denied, ec);
+    fs::directory_iterator it(candidate.path, fs::directory_options::skip_permission_denied, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (globMatch(name, pattern)) out.push_back(directory / name);
+        if (!globMatch(name, pattern)) continue;
+        if (out.size() >= ResolutionLimits::maxResults) {
+            throw LimitExceeded(
+                "Path pattern '" + wholePattern.string() + "'",
+                fmt::format("matches more than {} paths", ResolutionLimits::maxResults));
+        }
+        out.push_back({candidate.path / name, listed});
     }
 }
 
 }  // namespace
 
 std::vector<fs::path> expandPathGlob(const fs::path& pattern) {
-    std::vector<fs::path> working{pattern.root_path()};
+    if (pattern.native().find('\0') != std::string::npos) {
+        throw RilkException("Path pattern holds a NUL byte: '" + printablePath(pattern.native()) +
+                            "'");
+    }
+    std::vector<Candidate> working{{pattern.root_path(), {}}};
     for (const fs::path& part : pattern.relative_path()) {
         const std::string element = part.string();
         if (!isWild(element)) {
-            for (fs::path& path : working) path /= part;
+            for (Candidate& candidate : working) candidate.path /= part;
             continue;
         }
-        std::vector<fs::path> next;
-        for (const fs::path& directory : working) addMatches(directory, element, next);
+        std::vector<Candidate> next;
+        for (const Candidate& candidate : working) addMatches(candidate, element, pattern, next);
         working = std::move(next);
     }
-    return working;
+    std::vector<fs::path> paths;
+    paths.reserve(working.size());
+    for (Candidate& candidate : working) paths.push_back(std::move(candidate.path));
+    return paths;
+}
+
+void confineGlobs(const fs::path& root) {
+    globRoot = root.empty() ? fs::path() : root.lexically_normal();
+    // "dir/" normalises to "dir/" with an empty last element, which no path inside has.
+    if (!globRoot.empty() && !globRoot.has_filename()) globRoot = globRoot.parent_path();
+}
+
+std::string printablePath(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\0') {
+            out += "\\0";
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 bool globMatch(const std::string& name, const std::string& pattern) {

@@ -13,7 +13,19 @@ namespace Rilk {
 /// fixed parts as written. A relative pattern starts from the empty path, so a wild first
 /// component matches nothing. Never throws for file-system conditions: missing,
 /// unreadable or non-directory paths only drop candidates, and the result may be empty.
+/// A directory is never listed twice on one path (device and inode decide), so links back
+/// to a parent add nothing. A pattern holding a NUL byte, which the system would cut there,
+/// raises `RilkException`; more than `ResolutionLimits::maxResults` paths raise
+/// `LimitExceeded`.
 std::vector<std::filesystem::path> expandPathGlob(const std::filesystem::path& pattern);
+
+/// Confines every later glob of this process to directories inside `root` (compared after
+/// lexical normalisation): others are not listed and match nothing. An empty root lifts
+/// the confinement. For harnesses that feed arbitrary text to the resolver.
+void confineGlobs(const std::filesystem::path& root);
+
+/// The text with each NUL byte written as "\0", for messages.
+std::string printablePath(const std::string& text);
 
 /// Whether the whole of `name` matches `pattern`, byte for byte (case-sensitive): "?"
 /// stands for one character, "*" for any run of characters including none (a leading "."

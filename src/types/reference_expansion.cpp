@@ -1,10 +1,15 @@
+#include <fmt/format.h>
+
 #include <stdexcept>
+#include <string_view>
+#include <vector>
 
 #include "types/expander.h"
 #include "types/reference_parser.h"
+#include "types/resolution_guard.h"
+#include "types/resolution_limits.h"
 #include "types/rilk_errors.h"
 #include "types/text_origins.h"
-#include "util/ci_find.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -12,14 +17,16 @@ namespace Rilk {
 namespace {
 
 /// The value a reference names, or null when it cannot be had. Any failure of the lookup
-/// counts as a variable that does not exist, except a resolution loop, which no later text
-/// could repair.
+/// counts as a variable that does not exist, except a resolution loop or an exceeded
+/// limit, which no later text could repair.
 RilkValuePtr lookUpReference(const std::string& name, const RilkString& owner) {
     const Identifier identifier = parseReferenceName(name);
     try {
         Resolver* resolver = owner.resolver();
         if (resolver != nullptr) return resolver->resolve(identifier);
     } catch (const LoopFoundException&) {
+        throw;
+    } catch (const LimitExceeded&) {
         throw;
     } catch (...) {
     }
@@ -31,6 +38,12 @@ RilkValuePtr lookUpReference(const std::string& name, const RilkString& owner) {
 class ExpandingName {
 public:
     ExpandingName(Expander::NameSet& set, const std::string& name) : set_(set), name_(name) {
+        if (set_.size() >= ResolutionLimits::maxDepth) {
+            throw LimitExceeded("Reference '" + name + "'",
+                                fmt::format("nested too deeply: more than {} references expand "
+                                            "through each other",
+                                            ResolutionLimits::maxDepth));
+        }
         if (!set_.insert(name_).second) throw std::out_of_range(name);
     }
     ~ExpandingName() { set_.erase(name_); }
@@ -46,14 +59,160 @@ std::string replacementText(const std::string& name, const RilkString& owner,
                             Expander::NameSet& expanding) {
     const RilkValuePtr value = lookUpReference(name, owner);
     if (!value) return {};
+    const RecursionLevel level("Reference '" + name + "'");
     ExpandingName guard(expanding, name);
     return Expander::expandReferences(value->toString(), owner, expanding);
 }
+
+/// Appends `count` characters of `from` at `position`, with their origins, to `to`.
+void appendPart(TrackedText& to, const TrackedText& from, std::size_t position, std::size_t count) {
+    to.text.append(from.text, position, count);
+    const auto first = from.origins.begin() + static_cast<std::ptrdiff_t>(position);
+    to.origins.insert(to.origins.end(), first, first + static_cast<std::ptrdiff_t>(count));
+}
+
+/// One left-to-right pass that replaces every reference of a text.
+///
+/// The text is consumed from the front: `out_` holds the finished part, `pending_` the
+/// replacement texts not yet looked at (the next one last, each from its `at`), and
+/// `source_` (from `sourceAt_`) the rest of the original text. A replacement is fully
+/// expanded and so holds no "${" itself; a new reference can only form where two pieces
+/// meet: a "$" finishing `out_` before a "{" that follows. The search therefore never goes
+/// back more than one character, and every character is looked at a bounded number of
+/// times.
+class ReferenceScan {
+public:
+    ReferenceScan(const TrackedText& source, OriginTable& origins, const RilkString& owner,
+                  Expander::NameSet& expanding)
+        : source_(source),
+          origins_(origins),
+          owner_(owner),
+          expanding_(expanding),
+          out_(std::string()) {}
+
+    TrackedText run() {
+        for (;;) {
+            if (!out_.text.empty() && out_.text.back() == '$' && nextChar() == '{') {
+                out_.text.pop_back();
+                const OriginTable::Id dollar = out_.origins.back();
+                out_.origins.pop_back();
+                if (++joined_ > ResolutionLimits::maxJoinedReferences) {
+                    throw LimitExceeded(resolutionSubject(),
+                                        fmt::format("forms more than {} references by joining "
+                                                    "replacements to the text around them",
+                                                    ResolutionLimits::maxJoinedReferences));
+                }
+                replaceReference(dollar);
+            } else if (!pending_.empty()) {
+                const Piece& piece = pending_.back();
+                appendPart(out_, piece.text, piece.at, piece.text.text.size() - piece.at);
+                pendingBytes_ -= piece.text.text.size() - piece.at;
+                pending_.pop_back();
+            } else {
+                const std::size_t open = source_.text.find("${", sourceAt_);
+                if (open == std::string::npos) break;
+                appendPart(out_, source_, sourceAt_, open - sourceAt_);
+                sourceAt_ = open + 1;
+                replaceReference(source_.origins[open]);
+            }
+        }
+        appendPart(out_, source_, sourceAt_, source_.text.size() - sourceAt_);
+        return std::move(out_);
+    }
+
+private:
+    /// A replacement text and how much of it is consumed.
+    struct Piece {
+        TrackedText text;
+        std::size_t at = 0;
+    };
+
+    /// The first character not consumed yet, or '\0' at the end.
+    char nextChar() const {
+        if (!pending_.empty()) return pending_.back().text.text[pending_.back().at];
+        return sourceAt_ < source_.text.size() ? source_.text[sourceAt_] : '\0';
+    }
+
+    /// Reads the reference whose "$" (of origin `dollar`) is consumed already and whose "{"
+    /// is the next character, up to its "}", and puts its replacement in front of the rest.
+    void replaceReference(OriginTable::Id dollar) {
+        std::vector<OriginTable::Id> ids{dollar};
+        std::string name;
+        bool nested = false;
+        bool closed = false;
+        char previous = '\0';
+        bool first = true;
+        auto take = [&](const TrackedText& from, std::size_t& at) {
+            for (; at < from.text.size(); ++at) {
+                const char c = from.text[at];
+                ids.push_back(from.origins[at]);
+                if (first) {
+                    first = false;  // the "{" that opens the reference
+                    continue;
+                }
+                if (c == '}') {
+                    ++at;
+                    closed = true;
+                    return;
+                }
+                if (previous == '$' && c == '{') nested = true;
+                previous = c;
+                name += c;
+            }
+        };
+        while (!closed && !pending_.empty()) {
+            Piece& piece = pending_.back();
+            const std::size_t before = piece.at;
+            take(piece.text, piece.at);
+            pendingBytes_ -= piece.at - before;
+            if (piece.at == piece.text.text.size()) pending_.pop_back();
+        }
+        if (!closed) take(source_, sourceAt_);
+        if (!closed) throw RilkException("missing '}'");
+        if (nested) throw RilkException("nested ${} is not allowed");
+
+        const std::string replacement = replacementText(name, owner_, expanding_);
+        if (out_.text.size() + pendingBytes_ + replacement.size() +
+                (source_.text.size() - sourceAt_) >
+            ResolutionLimits::maxTextBytes) {
+            throw LimitExceeded(resolutionSubject(), fmt::format("expands to more than {} bytes",
+                                                                 ResolutionLimits::maxTextBytes));
+        }
+        if (replacement.empty()) return;
+        Piece piece{TrackedText(replacement), 0};
+        std::fill(piece.text.origins.begin(), piece.text.origins.end(), commonOriginOf(ids));
+        pending_.push_back(std::move(piece));
+        pendingBytes_ += replacement.size();
+    }
+
+    OriginTable::Id commonOriginOf(const std::vector<OriginTable::Id>& ids) {
+        for (const OriginTable::Id id : ids) {
+            if (id != ids.front()) {
+                return origins_.add(origins_.common(ids.data(), ids.data() + ids.size()));
+            }
+        }
+        return ids.front();
+    }
+
+    const TrackedText& source_;
+    OriginTable& origins_;
+    const RilkString& owner_;
+    Expander::NameSet& expanding_;
+    TrackedText out_;
+    std::vector<Piece> pending_;
+    std::size_t sourceAt_ = 0;
+    /// References formed where a replacement met the text around it: only these can recur
+    /// without end, since every other one consumes characters of the original text.
+    std::size_t joined_ = 0;
+    /// Bytes of `pending_` not consumed yet.
+    std::size_t pendingBytes_ = 0;
+};
 
 }  // namespace
 
 std::string Expander::expandReferences(const std::string& text, const RilkString& owner,
                                        NameSet& expanding) {
+    if (text.find("${") == std::string::npos) return text;
     TrackedText tracked(text);
     OriginTable origins;
     expandTrackedReferences(tracked, origins, owner, expanding);
@@ -62,19 +221,8 @@ std::string Expander::expandReferences(const std::string& text, const RilkString
 
 void Expander::expandTrackedReferences(TrackedText& text, OriginTable& origins,
                                        const RilkString& owner, NameSet& expanding) {
-    for (;;) {
-        const std::size_t open = Util::ciFind(text.text, "${", 0);
-        if (open == std::string::npos) return;
-        const std::size_t close = Util::ciFind(text.text, "}", open + 2);
-        if (close == std::string::npos) throw RilkException("missing '}'");
-        if (Util::ciFind(text.text, "${", open + 2) < close) {
-            throw RilkException("nested ${} is not allowed");
-        }
-        const std::string name = text.text.substr(open + 2, close - open - 2);
-        const std::string replacement = replacementText(name, owner, expanding);
-        const std::size_t count = close + 1 - open;
-        text.replace(open, count, replacement, text.commonOrigin(origins, open, count));
-    }
+    if (text.text.find("${") == std::string::npos) return;
+    text = ReferenceScan(text, origins, owner, expanding).run();
 }
 
 }  // namespace Rilk

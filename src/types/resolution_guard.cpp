@@ -1,8 +1,14 @@
 #include "types/resolution_guard.h"
 
+#include <fmt/format.h>
+
+#include <pthread.h>
+
+#include <cstdint>
 #include <utility>
 #include <vector>
 
+#include "types/resolution_limits.h"
 #include "types/rilk_errors.h"
 
 namespace Rilk {
@@ -17,6 +23,27 @@ struct InProgress {
 /// The subjects being resolved on this thread, outermost first.
 thread_local std::vector<InProgress> inProgress;
 
+/// The recursion levels open on this thread.
+thread_local std::size_t recursionLevels = 0;
+
+/// The lowest stack address that recursion over user input may reach on this thread: half
+/// of the thread's stack stays free for the work done at the deepest level (a sanitizer
+/// build uses several times the stack of a release build per call). Null when the system
+/// does not say where the stack lies.
+const char* stackFloor() {
+    thread_local const char* floor = [] {
+        pthread_attr_t attributes;
+        if (pthread_getattr_np(pthread_self(), &attributes) != 0)
+            return static_cast<char*>(nullptr);
+        void* lowest = nullptr;
+        std::size_t size = 0;
+        const bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
+        pthread_attr_destroy(&attributes);
+        return known ? static_cast<char*>(lowest) + size / 2 : static_cast<char*>(nullptr);
+    }();
+    return floor;
+}
+
 [[noreturn]] void throwLoop(const std::string& name) {
     VisitingChain chain;
     for (auto entry = inProgress.rbegin(); entry != inProgress.rend(); ++entry) {
@@ -28,9 +55,38 @@ thread_local std::vector<InProgress> inProgress;
 
 }  // namespace
 
+std::string resolutionSubject() {
+    if (inProgress.empty()) return "Value";
+    return "Variable '" + inProgress.back().name + "'";
+}
+
+RecursionLevel::RecursionLevel(const std::string& subject) {
+    const char* floor = stackFloor();
+    const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    if (floor != nullptr && here < reinterpret_cast<std::uintptr_t>(floor)) {
+        throw LimitExceeded(subject,
+                            "nested too deeply: the variables, indices, references "
+                            "and groups need more stack than this thread has");
+    }
+    if (recursionLevels >= ResolutionLimits::maxRecursion) {
+        throw LimitExceeded(subject, fmt::format("nested too deeply: more than {} levels of "
+                                                 "variables, indices, references and groups",
+                                                 ResolutionLimits::maxRecursion));
+    }
+    ++recursionLevels;
+}
+
+RecursionLevel::~RecursionLevel() { --recursionLevels; }
+
 ResolutionGuard::ResolutionGuard(const void* subject, const std::string& name) {
     for (const InProgress& entry : inProgress) {
         if (entry.subject == subject) throwLoop(name);
+    }
+    if (inProgress.size() >= ResolutionLimits::maxDepth) {
+        throw LimitExceeded("Variable '" + name + "'",
+                            fmt::format("nested too deeply: more than {} variables resolve "
+                                        "through each other",
+                                        ResolutionLimits::maxDepth));
     }
     inProgress.push_back({subject, name});
 }

@@ -8,7 +8,23 @@ namespace Rilk {
 /// guard's scope. Entering a subject that is already being resolved further up means the
 /// subject needs itself to resolve: the guard raises `LoopFoundException` with the
 /// subject's name as the causing term and the names being resolved, innermost first, as
-/// the chain. This bounds every resolution by the number of variables involved.
+/// the chain. This bounds every resolution by the number of variables involved. More than
+/// `ResolutionLimits::maxDepth` subjects at once raise `LimitExceeded` naming the subject.
+/// The subject of a limit error raised while resolving: "Variable '<name>'" for the
+/// innermost variable being resolved on this thread, or "Value" when there is none.
+std::string resolutionSubject();
+
+/// Counts one level of recursion over user input on this thread for its scope. Beyond
+/// `ResolutionLimits::maxRecursion` levels, or below half of the thread's stack, it raises
+/// `LimitExceeded` with `subject`.
+class RecursionLevel {
+public:
+    explicit RecursionLevel(const std::string& subject);
+    ~RecursionLevel();
+    RecursionLevel(const RecursionLevel&) = delete;
+    RecursionLevel& operator=(const RecursionLevel&) = delete;
+};
+
 class ResolutionGuard {
 public:
     ResolutionGuard(const void* subject, const std::string& name);

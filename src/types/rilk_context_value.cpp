@@ -2,6 +2,7 @@
 
 #include "types/context.h"
 #include "types/rilk_errors.h"
+#include "types/rilk_list.h"
 #include "types/rilk_string.h"
 
 namespace Rilk {
@@ -130,6 +131,14 @@ RilkValuePtr independentCopy(const RilkValuePtr& value) {
         if (nested->context()) {
             return std::make_shared<RilkContext>(std::make_shared<Context>(*nested->context()));
         }
+    }
+    if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+        std::vector<RilkValuePtr> copies;
+        copies.reserve(list->elements().size());
+        for (const RilkValuePtr& element : list->elements()) {
+            copies.push_back(independentCopy(element));
+        }
+        return std::make_shared<RilkList>(std::move(copies));
     }
     return value->clone();
 }

@@ -81,8 +81,8 @@ private:
 namespace Rilk {
 
 /// A copy of a value that shares no variables with it: `clone`, except that a nested
-/// context value gets its own copy of the nested context. Null stays null. The copy has
-/// no resolver.
+/// context value gets its own copy of the nested context, also inside lists. Null stays null. The
+/// copy has no resolver.
 RilkValuePtr independentCopy(const RilkValuePtr& value);
 
 }  // namespace Rilk

@@ -12,7 +12,11 @@ std::string RilkPathString::toDisplayString() const {
 bool RilkPathString::equals(const RilkValue& other) const {
     const auto* path = dynamic_cast<const RilkPathString*>(&other);
     if (!path) return RilkString::equals(other);
-    // Any error, a missing file included, means the two do not name the same file.
+    // Any error, a missing file included, means the two do not name the same file; so does
+    // a NUL byte, at which the system would cut the path.
+    if (text().find('\0') != std::string::npos || path->text().find('\0') != std::string::npos) {
+        return false;
+    }
     std::error_code error;
     return std::filesystem::equivalent(fullPath(), path->fullPath(), error) && !error;
 }

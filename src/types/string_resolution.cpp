@@ -6,6 +6,7 @@
 
 #include "types/expander.h"
 #include "types/path_glob.h"
+#include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/rilk_path_string.h"
 #include "types/rilk_string.h"
@@ -27,6 +28,9 @@ namespace {
 /// nothing matches.
 void collectPaths(const std::string& text, const fs::path& baseDirectory,
                   std::vector<fs::path>& out) {
+    if (text.find('\0') != std::string::npos) {
+        throw RilkException("Path holds a NUL byte: '" + printablePath(text) + "'");
+    }
     fs::path path(text);
     if (!path.has_root_directory()) path = baseDirectory / path;
     std::vector<fs::path> matches = expandPathGlob(path);

@@ -1,6 +1,7 @@
 #include "types/text_origins.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "util/ci_string.h"
 
@@ -26,6 +27,21 @@ std::vector<std::string> OriginTable::common(const Id* first, const Id* last) co
     return result;
 }
 
+std::vector<std::string> OriginTable::any(const Id* first, const Id* last) const {
+    std::unordered_set<Id> seen;
+    std::vector<std::string> result;
+    for (const Id* id = first; id != last; ++id) {
+        if (!seen.insert(*id).second) continue;
+        for (const std::string& name : names_[*id]) {
+            const bool known = std::any_of(
+                result.begin(), result.end(),
+                [&name](const std::string& r) { return Util::CiString::equal(name, r); });
+            if (!known) result.push_back(name);
+        }
+    }
+    return result;
+}
+
 void TrackedText::replace(std::size_t position, std::size_t count, const std::string& with,
                           OriginTable::Id origin) {
     text.replace(position, count, with);
@@ -34,21 +50,10 @@ void TrackedText::replace(std::size_t position, std::size_t count, const std::st
     origins.insert(removed, with.size(), origin);
 }
 
-std::vector<std::string> TrackedText::commonNames(const OriginTable& table, std::size_t position,
-                                                  std::size_t count) const {
+std::vector<std::string> TrackedText::anyNames(const OriginTable& table, std::size_t position,
+                                               std::size_t count) const {
     const OriginTable::Id* first = origins.data() + position;
-    return table.common(first, first + count);
-}
-
-OriginTable::Id TrackedText::commonOrigin(OriginTable& table, std::size_t position,
-                                          std::size_t count) const {
-    const auto first = origins.begin() + static_cast<std::ptrdiff_t>(position);
-    const auto last = first + static_cast<std::ptrdiff_t>(count);
-    if (first == last) return 0;
-    if (std::all_of(first, last, [&first](OriginTable::Id id) { return id == *first; })) {
-        return *first;
-    }
-    return table.add(commonNames(table, position, count));
+    return table.any(first, first + count);
 }
 
 }  // namespace Rilk

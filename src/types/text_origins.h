@@ -21,6 +21,9 @@ public:
     /// The names that the origins of every id in [first, last) have in common, in the order
     /// of the first one's; compared ignoring case.
     std::vector<std::string> common(const Id* first, const Id* last) const;
+    /// The names that any origin of an id in [first, last) holds, each once, in the order
+    /// first met; compared ignoring case.
+    std::vector<std::string> any(const Id* first, const Id* last) const;
 
 private:
     std::vector<std::vector<std::string>> names_;
@@ -33,12 +36,9 @@ struct TrackedText {
     /// Replaces `count` characters at `position` by `with`, whose characters get `origin`.
     void replace(std::size_t position, std::size_t count, const std::string& with,
                  OriginTable::Id origin);
-    /// The names common to the origins of the characters in [position, position + count).
-    std::vector<std::string> commonNames(const OriginTable& table, std::size_t position,
-                                         std::size_t count) const;
-    /// An origin for text that takes the place of [position, position + count): the one
-    /// those characters share, or a new one with their common names.
-    OriginTable::Id commonOrigin(OriginTable& table, std::size_t position, std::size_t count) const;
+    /// The names of any origin of the characters in [position, position + count).
+    std::vector<std::string> anyNames(const OriginTable& table, std::size_t position,
+                                      std::size_t count) const;
 
     std::string text;
     std::vector<OriginTable::Id> origins;

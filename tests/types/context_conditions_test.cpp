@@ -55,3 +55,18 @@ TEST(Conditions, NestedBlocksComeRightAfterTheirParentAndApplyTheirOperators) {
     EXPECT_EQ(textOf(*context, "V"), "a x");
     EXPECT_EQ(textOf(*context, "W"), "keep");
 }
+
+TEST(Conditions, ThoseNotAppliedStayInOrderAlsoWhenATestFails) {
+    // if Missing { }  if A = "1" { E = 1 }  if Cfg = "x" { }  if Other { }
+    const ContextPtr context = contextWith(
+        {assign("A", raw("1")), assign("Cfg", nested(std::make_shared<Context>()))},
+        {when("Missing", Op::Resolves, nullptr, {}),
+         when("A", Op::Equal, raw("1"), {assign("E", num(1))}),
+         when("Cfg", Op::Equal, raw("x"), {}), when("Other", Op::Resolves, nullptr, {})});
+    EXPECT_THROW(context->evaluateConditions(), BadConversion);
+    EXPECT_TRUE(context->hasVariable("E"));
+    std::vector<std::string> left;
+    for (const Condition& condition : context->conditions)
+        left.push_back(condition.lhs->toString());
+    EXPECT_EQ(left, (std::vector<std::string>{"Missing", "Cfg", "Other"}));
+}

@@ -49,8 +49,8 @@ TEST_F(IdentifierResolution, FindsPlainIndexedAndDottedNamesWhereTheyLive) {
 
 TEST_F(IdentifierResolution, EachFailingFormRaisesItsError) {
     EXPECT_EQ(error<NotFoundException>("a"), "Assignment 'a' not found.");
-    EXPECT_EQ(error<std::out_of_range>("a.b"), "map::at");
-    EXPECT_EQ(error<std::out_of_range>("a[0]"), "map::at");
+    EXPECT_EQ(error<NotFoundException>("a.b"), "Variable 'a' not found.");
+    EXPECT_EQ(error<NotFoundException>("a[0]"), "Variable 'a' not found.");
     EXPECT_EQ(error<IdentifierError>("text.b"), "Identifier part must be context. text. <<");
     EXPECT_EQ(error<NotFoundException>("cfg.missing"), "Assignment 'missing' not found.");
     EXPECT_EQ(error<IndexException>("list[0..2]"),

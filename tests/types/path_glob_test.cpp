@@ -1,5 +1,7 @@
 #include "types/path_glob.h"
 
+#include "types/rilk_errors.h"
+
 #include <gmock/gmock.h>
 
 #include "support/temp_dir.h"
@@ -60,4 +62,29 @@ TEST(ExpandPathGlob, MatchesWildComponentsAgainstTheDirectoryTree) {
     // A relative pattern starts from the empty path.
     EXPECT_THAT(expandPathGlob("rel/x.c"), UnorderedElementsAreArray({fs::path("rel/x.c")}));
     EXPECT_TRUE(expandPathGlob("*.c").empty());
+}
+
+TEST(ExpandPathGlob, ListsNoDirectoryTwiceOnOnePathAndStaysInsideItsConfinement) {
+    RilkTest::TempDir dir;
+    dir.write("L/a.c", "");
+    dir.write("L/sub/b.c", "");
+    fs::create_directory_symlink(".", dir.path() / "L" / "self");
+    fs::create_directory_symlink("..", dir.path() / "L" / "sub" / "up");
+    const auto found = [&](const std::string& pattern) {
+        std::vector<std::string> relative;
+        for (const fs::path& path : expandPathGlob(dir.path() / pattern)) {
+            relative.push_back(path.lexically_relative(dir.path()).string());
+        }
+        return relative;
+    };
+    // "self" and "sub/up" lead back to "L", which is listed already on those paths.
+    EXPECT_THAT(found("L/*/*"), UnorderedElementsAreArray({"L/sub/b.c", "L/sub/up"}));
+    EXPECT_THAT(found("L/*/*/*"), UnorderedElementsAreArray(std::vector<std::string>{}));
+    EXPECT_THAT(found("L/self/sub/*"),
+                UnorderedElementsAreArray({"L/self/sub/b.c", "L/self/sub/up"}));
+    confineGlobs(dir.path() / "L" / "sub");
+    EXPECT_THAT(found("L/*"), UnorderedElementsAreArray(std::vector<std::string>{}));
+    EXPECT_THAT(found("L/sub/*.c"), UnorderedElementsAreArray({"L/sub/b.c"}));
+    confineGlobs({});
+    EXPECT_THROW(expandPathGlob(dir.path() / std::string("L\0/*", 4)), RilkException);
 }

@@ -1,3 +1,5 @@
+#include <gmock/gmock.h>
+
 #include <stdexcept>
 
 #include "types/types_test_support.h"
@@ -61,4 +63,17 @@ TEST_F(ReferenceExpansion, VariableThatCannotBeHadIsLoggedAtLevelSixAndGivesNoth
     EXPECT_EQ(log,
               "Variable 'Missing' does not exist.\nVariable 'x[9]' does not exist.\n"
               "Variable 'x' does not exist.\n");
+}
+
+TEST_F(ReferenceExpansion, ReferencesFormedWhereAReplacementMeetsItsNeighboursAreReplaced) {
+    set(set(set(vars, "dollar", str("$")), "open", str("{x")), "tw", str("{tw}{tw}$$"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"${dollar}{x}", "1"},
+        {"${dollar}${dollar}{x}", "$1"},
+        {"$${open}}", "1"},
+        {"$${open}${x}}", "error nested ${} is not allowed"},
+        {"${dollar}{x", "error missing '}'"},
+        {"${tw}", "{tw}{tw}$$"}};
+    for (const auto& [text, expected] : cases) EXPECT_EQ(expand(text), expected) << text;
+    EXPECT_THAT(expand("${tw}{tw}"), ::testing::HasSubstr("forms more than 65536 references"));
 }

@@ -95,6 +95,8 @@ TEST(RilkPathString, EqualWhenNamingTheSameFileElseByText) {
     EXPECT_TRUE(viaBase->equals(*absolute));
     // Missing files are never equal; plain strings compare by text.
     EXPECT_FALSE(makePathString("f", "/no/such")->equals(*makePathString("f", "/no/such")));
+    // The system would cut a path at a NUL byte: it names no file.
+    EXPECT_FALSE(makePathString(std::string("a.c\0x", 5), dir.path())->equals(*viaBase));
     EXPECT_TRUE(makePathString("A.C", "/p")->equals(*makeString("a.c")));
     EXPECT_TRUE(makeString("a.c")->equals(*makePathString("A.C", "/p")));
 }

@@ -86,3 +86,42 @@ TEST(ParameterText, ASingleValueKeepsItsTextAndNoTwoListsMeet) {
     std::set<std::string> seen;
     for (const auto& texts : lists) EXPECT_TRUE(seen.insert(textOf(texts)).second) << seen.size();
 }
+
+TEST(ParameterText, KindsOfValuesNeverMeetAndAPlainStringKeepsItsText) {
+    EXPECT_EQ(parameterTextOf({str("abc")}), "abc");
+    const std::vector<std::vector<RilkValuePtr>> values = {{list({raw("a"), raw("b")})},
+                                                           {raw("a b")},
+                                                           {num(1)},
+                                                           {raw("1")},
+                                                           {list({raw("1")})},
+                                                           {list({list({raw("a")}), raw("b")})},
+                                                           {list({raw("a"), list({raw("b")})})},
+                                                           {ref("a")},
+                                                           {raw("a")},
+                                                           {list()}};
+    std::set<std::string> seen;
+    for (const auto& each : values) {
+        EXPECT_TRUE(seen.insert(parameterTextOf(each)).second) << parameterTextOf(each);
+    }
+}
+
+TEST(TargetContext, InstancesOfOneTemplateOwnTheirNestedValues) {
+    auto inner = std::make_shared<Context>();
+    set(*inner, "v", raw("1"));
+    const std::vector<Assignment> templateList = {assign("c", nested(inner)),
+                                                  assign("l", list({nested(inner)}))};
+    const auto first = instance({}, {}, templateList);
+    const auto second = instance({}, {}, templateList);
+    const auto appendInto = [](const RilkValuePtr& value) {
+        auto& context = *dynamic_cast<RilkContext&>(*value).context();
+        set(context, "v", raw("2"), AssignType::Append);
+    };
+    appendInto(first->getVariable("c"));
+    appendInto(dynamic_cast<RilkList&>(*first->getVariable("l")).elements().front());
+    for (const auto& context :
+         {second->getVariable("c"),
+          dynamic_cast<RilkList&>(*second->getVariable("l")).elements().front()}) {
+        EXPECT_EQ(textOf(*dynamic_cast<RilkContext&>(*context).context(), "v"), "1");
+    }
+    EXPECT_EQ(textOf(*inner, "v"), "1");
+}
