@@ -11,6 +11,8 @@ void RilkApplication::loadMainProject() {
     unitIndex.defaultUnit = project->firstUnitName();
     unitIndex.defaultNamespace = project->name;
     LoadUnit(project);
-    // Profiles are selected and the project's imports resolved here, once the main
-    // project's own targets are known.
+    // Once the main project's own targets are known: a positional item that names one is
+    // no profile.
+    SelectProfiles();
+    ResolveProjectImports(project);
 }

@@ -61,15 +61,18 @@ int RilkApplication::run(int argc, char** argv) {
         CreateProjectFile("");
         return 0;
     }
-    // The registry is loaded here.
+    loadRegistry();
     if (mode == RunMode::FindCompilers) throw notAvailable(mode);
     findProjectFile();
     loadMainProject();
-    if (mode == RunMode::RegisterProject) throw notAvailable(mode);
-    // The implicit variables are set and the static, registry and project tools registered
-    // here.
+    if (mode == RunMode::RegisterProject) {
+        registerMainProject();
+        return 0;
+    }
+    addImplicitVariables();
+    registerBuildTools();
     loadMainUnits();
-    // The positional items are applied here.
+    HandlePositionalArguments();
     switch (mode) {
         case RunMode::ListTargets:
             return Rilk::listTargets(unitIndex, project ? project->name : "", listTargetsUnit);

@@ -4,14 +4,26 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/project.h"
+#include "app/runtime_context.h"
+#include "app/tool_source.h"
 #include "app/unit_index.h"
+#include "types/context.h"
+#include "types/profile.h"
 #include "types/qualified_target_name.h"
 #include "types/unit.h"
+
+class RilkRegistry;
+
+namespace Rilk {
+class Matcher;
+class TargetContext;
+}  // namespace Rilk
 
 /// The version text `--version` prints.
 inline constexpr std::string_view kRilkVersion = "3.11.3.0";
@@ -81,6 +93,66 @@ public:
     /// path could not be read back by the project-file loader.
     void CreateProjectFile(const std::string& name);
 
+    // Registry (registry_mode.cpp).
+    /// Loads the per-user registry into `registry` (`registryFailure` when there is none).
+    void loadRegistry();
+    /// `-r`: records the main project in the registry and saves it. Fails without a project
+    /// or without a registry.
+    void registerMainProject();
+
+    // Imports, profiles and positional items (project_imports.cpp, profile_selection.cpp,
+    // positional_items.cpp).
+    /// Loads the projects `project` imports and, depth first, theirs into its
+    /// `importedProjects`. An import that would bring a project back in under the same
+    /// active profile while it is being imported is refused as a cycle.
+    void ResolveProjectImports(const Rilk::ProjectPtr& project);
+    /// Selects the main project's profile that a positional item names (items that name a
+    /// target are skipped). A second profile fails.
+    void SelectProfiles();
+    /// Makes the main project's profile `name` the selected and active one and returns
+    /// true; false when there is no such profile. Another profile selected before fails; the
+    /// same one again is accepted when `confirming`.
+    bool useProfileNamed(const std::string& name, bool confirming);
+    /// Sorts the positional items out: the first target name becomes the main target, a
+    /// profile name is confirmed, anything else is parsed as an assignment into
+    /// `commandLineContext`.
+    void HandlePositionalArguments();
+
+    // Implicit variables and runtime contexts (implicit_variables.cpp, runtime_contexts.cpp).
+    /// Fills `implicitVariables`: os_family, year, month, day, project_root, output_def_dir
+    /// and cwd.
+    void addImplicitVariables();
+    /// Without a project: fills `implicitContext` with the implicit variables and, unless
+    /// `-c` was given, the command-line assignments on top.
+    void ApplyDefaultProfile();
+    /// The context `project`'s targets start from: the implicit variables, project_root,
+    /// the "default" profile, the active profile and PROFILE, and (unless `-c`) the
+    /// command-line assignments, each by its own operator. It holds its own copies of the
+    /// values.
+    Rilk::Context CreateImplicitContextForProject(const Rilk::ProjectPtr& project);
+    /// Refills `runtimeContexts` for the main project and, depth first, every imported one.
+    /// A namespace used twice fails with "Project namespace '...' is used more than once.".
+    void CreateProjectRuntimeContexts();
+
+    // Tools (tool_registration.cpp, best_tool.cpp).
+    /// Empties `tools`, then registers the static tools, the registry's tools in name order
+    /// and the tools of the main project and its imports.
+    void registerBuildTools();
+    /// Stores "default_basic" (type "command") and "default_no_tool" (type "no_tool").
+    void createStaticTools();
+    /// The matcher for one tool definition, or null when it cannot be made (the reason is
+    /// logged at level 6).
+    std::shared_ptr<Rilk::Matcher> createTool(const ToolSource& source);
+    /// Creates the tool and stores it under its name, replacing an earlier one with a
+    /// warning.
+    void registerTool(const ToolSource& source);
+    /// Registers the tools of `project` as "<project>/<tool>", then, depth first, those of
+    /// the projects it imports.
+    void registerProjectTools(const Rilk::ProjectPtr& project);
+    /// The registered tool that builds `target` with the best score, or null when none can;
+    /// a tie keeps the tool that comes first by name. The matcher stays owned by `tools`.
+    Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) const;
+
     std::filesystem::path projectRoot;
     std::filesystem::path projectFile;
     Rilk::UnitIndex unitIndex;
@@ -92,12 +164,18 @@ public:
     std::vector<std::string> positionalItems;
     /// The main project; null in a run without a project file.
     Rilk::ProjectPtr project;
-    // `registry` takes its place here.
+    std::shared_ptr<RilkRegistry> registry;
+    /// Why no registry could be set up, when `registry` is null after loading it.
+    std::string registryFailure;
     std::map<std::filesystem::path, std::string> loadedUnitFiles;
-    // `tools` and `runtimeContexts` take their place here.
+    ToolMap tools;
+    RuntimeContextMap runtimeContexts;
     bool mainUnitsLoaded = false;
-    // The implicit, command-line and no-project contexts, the build cache and the selected
-    // profile take their place here.
+    Rilk::Context implicitVariables;
+    Rilk::Context commandLineContext;
+    Rilk::Context implicitContext;
+    // The build cache takes its place here.
+    std::shared_ptr<Rilk::Profile> selectedProfile;
     std::int32_t verbosity = 5;
     std::int32_t jobs = 1;
     bool cmdMode = false;

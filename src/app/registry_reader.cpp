@@ -1,0 +1,36 @@
+#include "app/registry_reader.h"
+
+#include <stdexcept>
+
+#include "parser/parse_chain.h"
+#include "parser/rilk_visitor_impl.h"
+#include "parser/throwing_error_listener.h"
+#include "types/rilk_reg_data.h"
+
+namespace {
+
+std::filesystem::path baseDirectoryOf(const std::filesystem::path& file) {
+    const std::filesystem::path directory = file.parent_path();
+    return std::filesystem::weakly_canonical(directory.empty() ? "." : directory);
+}
+
+}  // namespace
+
+RegistryEntries readRegistryText(const std::string& text, const std::filesystem::path& file) {
+    Rilk::ParseChain chain(text, file);
+    ThrowingErrorListener listener(file);
+    chain.useErrorListener(listener);
+    auto* root = chain.registryFile();
+    listener.throwFirst();
+    if (root == nullptr || root->rilkRegistry() == nullptr) {
+        throw std::runtime_error("Unable to parse registry file.");
+    }
+    RilkVisitorImpl visitor(baseDirectoryOf(file), "", RilkVisitorImpl::Registry);
+    visitor.sourcePath = file;
+    auto data = takeResult<RilkRegData>(visitor.visitRilkRegistry(root->rilkRegistry()));
+
+    RegistryEntries entries;
+    for (auto& project : data.projects) entries.projects[project.name] = std::move(project.path);
+    for (auto& tool : data.tools) entries.toolDefinitions[tool.name] = tool.contextTemplate;
+    return entries;
+}

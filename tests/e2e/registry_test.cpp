@@ -1,0 +1,151 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "e2e/rilk_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::map<std::string, std::string> kProject = {
+    {".rilk_project.txt", "name demo units { core { \"core/rilk.txt\" } } profiles { dev { } }"},
+    {"core/rilk.txt", "unit core\nbuild: { }\n"},
+};
+
+class Registry : public RilkRun {
+protected:
+    void SetUp() override { write(kProject); }
+
+    fs::path registryFile() const { return home.path() / ".config/rilk/.rilk_registry.txt"; }
+    std::string registryText() const {
+        std::ifstream in(registryFile(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    std::string updated() const { return "Updated file '" + registryFile().string() + "'.\n"; }
+    std::string projectLine(const std::string& name, const std::string& directory) const {
+        return "  " + name + " \"" + directory + "/.rilk_project.txt\"\n";
+    }
+
+    RilkTest::ProcessResult rilkWithHome(const std::vector<std::string>& args,
+                                         const std::string& homeText) const {
+        return RilkTest::runRilk(
+            args, {.workingDirectory = work.path(), .environment = {{"HOME", homeText}}});
+    }
+};
+
+TEST_F(Registry, IsCreatedEmptyOnTheFirstRun) {
+    const auto result = rilk({"-p"});
+    EXPECT_EQ(result.out, "dev\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(fs::is_regular_file(registryFile()));
+    EXPECT_EQ(registryText(), "");
+}
+
+TEST_F(Registry, ALoadFailureIsReportedAndTheRunGoesOn) {
+    const auto noHome = rilkWithHome({"-p"}, "");
+    EXPECT_EQ(noHome.out, "Unable to load registry file: Unable to resolve HOME path.\ndev\n");
+    EXPECT_EQ(noHome.exitCode, 0);
+
+    home.write(".config/rilk/.rilk_registry.txt", "projects { lib \"/l\" \n");
+    const auto broken = rilk({"-p"});
+    EXPECT_EQ(broken.out, "Unable to load registry file: " + registryFile().string() +
+                              "(2,0): '<EOF>' extraneous input '<EOF>' expecting {'}', "
+                              "IDENTIFIER}\ndev\n");
+    EXPECT_EQ(broken.exitCode, 0);
+
+    fs::remove(registryFile());
+    fs::create_directory(registryFile());
+    const auto unreadable = rilk({"-p"});
+    EXPECT_EQ(unreadable.out, "Registry file '" + registryFile().string() + "' not found.\ndev\n");
+    EXPECT_EQ(unreadable.exitCode, 0);
+
+    fs::remove(registryFile());
+    home.write(".config/rilk/.rilk_registry.txt", "// nothing yet\n");
+    EXPECT_EQ(rilk({"-p"}).out, "dev\n");
+}
+
+TEST_F(Registry, RegisteringTwiceRewritesTheSameEntry) {
+    auto result = rilk({"-r"});
+    EXPECT_EQ(result.out, updated());
+    EXPECT_EQ(result.exitCode, 0);
+    const std::string text = "projects {\n" + projectLine("demo", dir()) + "}\n";
+    EXPECT_EQ(registryText(), text);
+
+    result = rilk({"-r"}, "core");
+    EXPECT_EQ(result.out, "Project already registered\n" + updated());
+    EXPECT_EQ(registryText(), text);
+}
+
+TEST_F(Registry, AMovedProjectReplacesItsPathUnderTheFirstSpelling) {
+    home.write(".config/rilk/.rilk_registry.txt",
+               "projects { Demo \"/old/.rilk_project.txt\" }\n"
+               "tools { cc { tool_type = \"command\" !cmdline ^out = P\"(o)\" } }\n");
+    EXPECT_EQ(rilk({"-r"}).exitCode, 0);
+    EXPECT_EQ(registryText(), "projects {\n" + projectLine("Demo", dir()) +
+                                  "}\n\ntools {\n  cc {\n    tool_type = \"command\"\n"
+                                  "    !cmdline\n    ^out = P\"(" +
+                                  registryFile().parent_path().string() + "/o)\"\n  }\n}\n");
+}
+
+TEST_F(Registry, RefusesToRegisterWhatItCannotKeep) {
+    const std::string untouched = " The file was left untouched.";
+    // No registry at all.
+    auto result = rilkWithHome({"-r"}, "");
+    EXPECT_EQ(result.out,
+              "Unable to load registry file: Unable to resolve HOME path.\n"
+              "Error: The project cannot be registered: there is no user registry (Unable to "
+              "resolve HOME path.).\n");
+    EXPECT_EQ(result.exitCode, 1);
+
+    // A registry file that did not load stays as it is.
+    const std::string broken = "projects { lib \"/l\" \n";
+    home.write(".config/rilk/.rilk_registry.txt", broken);
+    result = rilk({"-v", "7", "-r"});
+    EXPECT_EQ(result.out, "Error: The registry file '" + registryFile().string() +
+                              "' was left untouched: it could not be loaded (" +
+                              registryFile().string() +
+                              "(2,0): '<EOF>' extraneous input '<EOF>' expecting {'}', "
+                              "IDENTIFIER}), and writing it now would drop its entries. Correct "
+                              "or remove it, then try again.\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(registryText(), broken);
+
+    // A project without a name.
+    home.write(".config/rilk/.rilk_registry.txt", "");
+    write({{".rilk_project.txt", "units { core { \"core/rilk.txt\" } }"}});
+    result = rilk({"-r"});
+    EXPECT_EQ(result.out, "Error: The project '" + dir() +
+                              "/.rilk_project.txt' has no name, so it cannot be registered. Give "
+                              "it one with a 'name' line in its project file.\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(registryText(), "");
+
+    // No project.
+    fs::remove(work.path() / ".rilk_project.txt");
+    result = rilk({"-r"});
+    EXPECT_EQ(result.out, "Error: project '' not found.\n");
+    EXPECT_EQ(result.exitCode, 1);
+}
+
+TEST_F(Registry, ARelativeRegisteredPathIsTakenFromTheRegistryDirectory) {
+    write(
+        {{"lib/.rilk_project.txt", "name libname units { core { \"rilk.txt\" } }"},
+         {"lib/rilk.txt", "unit core\nlibtarget: { }\n"},
+         {".rilk_project.txt", "name demo import { lib; } units { core { \"core/rilk.txt\" } }"}});
+    const fs::path relative =
+        fs::relative(work.path() / "lib/.rilk_project.txt", registryFile().parent_path());
+    home.write(".config/rilk/.rilk_registry.txt",
+               "projects { lib \"" + relative.string() + "\" }\n");
+    const auto result = rilk({"-v", "1", "-p", "libname/core::libtarget"});
+    EXPECT_NE(result.out.find("Main target changed from demo/core::build to "
+                              "libname/core::libtarget.\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.exitCode, 0);
+}
+
+}  // namespace
