@@ -207,9 +207,13 @@ TEST(BuildJobs, InterruptStopsCommandsRemovesPartialOutputsAndEndsBySignal) {
         const RilkTest::ProcessResult result = RilkTest::runInChild([&] {
             std::signal(signal, SIG_DFL);  // as started from a terminal, not ignoring it
             ScriptedBuilder builder;
-            builder.recipes = {{sh("echo part > part.o; " + kill + "sleep 30; touch done0", d)},
-                               {sh("sleep 30; touch done1", d), sh("touch done1", d)},
-                               {sh("echo whole > whole.o", d)}};
+            // The signal is sent once the third job's command has run, so its line was
+            // printed before.
+            const std::string third = "while [ ! -e whole.o ]; do sleep 0.01; done; ";
+            builder.recipes = {
+                {sh("echo part > part.o; " + third + kill + "sleep 30; touch done0", d)},
+                {sh("sleep 30; touch done1", d), sh("touch done1", d)},
+                {sh("echo whole > whole.o", d)}};
             Context output;
             try {
                 runBuildJobs(builder, jobs(3), "unit::target", output,
