@@ -50,44 +50,7 @@ TEST(DependencyOutputStore, PlacesOutputsUnderAliasTargetOrUnitAndTarget) {
     }
 }
 
-TEST(DependencyOutputStore, WarnsOnceForEveryKindOfTakenName) {
-    struct Case {
-        const char* existing;  // variable of the target, as `name=value` kind
-        QualifiedTargetName dependency;
-        std::string alias;
-        std::string warning;
-    };
-    const Case cases[] = {
-        {"L",
-         {"", "u", "x"},
-         "l",
-         "Dependency output alias 'l' collides with an existing context variable." + kAmbiguous},
-        {"LIB",
-         {"", "u", "lib"},
-         "",
-         "Dependency output 'lib' collides with an existing context variable." + kAmbiguous},
-        {"Other",
-         {"", "other", "lib"},
-         "",
-         "Dependency output 'other::lib' collides with existing context variable 'other'." +
-             kAmbiguous},
-        {"none", {"", "u", "lib"}, "", ""},
-    };
-    for (const Case& c : cases) {
-        Rilk::Context target;
-        target.addAssignment(Rilk::Assignment(c.existing, RilkTest::list(), Rilk::AssignType::Set,
-                                              Rilk::AssignModifier::None),
-                             Rilk::kKeepModifier);
-        DependencyOutputStore store(target, kApp);
-        const auto kind = c.alias.empty() ? Dependency::kNoAlias : Dependency::kAlias;
-        EXPECT_EQ(printed(6,
-                          [&] {
-                              store.addOutput(dependency(kind, c.alias), c.dependency,
-                                              outputs("X", "v"));
-                          }),
-                  c.warning)
-            << c.existing;
-    }
+TEST(DependencyOutputStore, WarnsOnlyWhenAnotherUnitsTargetIsThereAlready) {
     // A second output of one other unit is silent; the same target again is not.
     Rilk::Context target;
     DependencyOutputStore store(target, kApp);

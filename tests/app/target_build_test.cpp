@@ -157,16 +157,4 @@ TEST(TargetBuild, OutputVariablesKeepTheTargetsOwnValueAndAppearOnce) {
     EXPECT_EQ(services.stored, (std::vector<std::string>{"u::t"}));
 }
 
-TEST(TargetBuild, ReportsTheToolSelection) {
-    FakeServices services;
-    services.addUnit("unit u t: { }");
-    std::string out;
-    build(services, "u::t", &out, 3);
-    EXPECT_NE(out.find("[u::t] Tool selection\n[u::t] --------------\n"
-                       "[u::t] Registered : fake_tool\n[u::t] Tool       : fake\n"
-                       "[u::t] Reason     :\n[u::t]   - no matched variables\n"),
-              std::string::npos)
-        << out;
-}
-
 }  // namespace
