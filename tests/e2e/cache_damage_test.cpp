@@ -34,10 +34,11 @@ protected:
     RilkTest::ProcessResult buildAndCheck(const std::string& what) {
         auto run = rilk({"-v", "1"});
         EXPECT_EQ(run.exitCode, 0) << what << "\n" << run.out << run.err;
-        EXPECT_NE(run.out.find("Hello, rilk!\n"), std::string::npos) << what << "\n" << run.out;
+        const auto program = RilkTest::runProcess({(work.path() / "out/hello").string()});
+        EXPECT_EQ(program.out, "Hello, rilk!\n") << what;
         if (std::filesystem::is_regular_file(work.path() / ".rilk_cache")) {
             Rilk::BuildCache cache(work.path() / ".rilk_cache");
-            EXPECT_EQ(RilkTest::capture(9, [&] { cache.load(); }), "") << what;
+            EXPECT_EQ(RilkTest::capture(6, [&] { cache.load(); }), "") << what;
             EXPECT_EQ(cache.size(), 2u) << what;
         }
         return run;
@@ -62,18 +63,15 @@ TEST_F(CacheDamage, CutFilesRebuildEverythingAndSaveAWholeCache) {
     }
 }
 
-TEST_F(CacheDamage, AHitNeedsItsOutputsToExistAndBeNewer) {
+TEST_F(CacheDamage, AHitNeedsItsOutputsToExist) {
     std::filesystem::remove(work.path() / "out/greet.o");
     auto run = buildAndCheck("object removed");
     EXPECT_FALSE(has(run.out, "Cache hit for 'hello::greet'")) << run.out;
-    EXPECT_TRUE(std::filesystem::exists(work.path() / "out/greet.o"));
 
-    // A source edited after the last build makes its target build again.
-    const auto later = std::filesystem::last_write_time(work.path() / "out/greet.o") +
-                       std::chrono::seconds(10);
-    std::filesystem::last_write_time(work.path() / "src/greet.c", later);
-    run = buildAndCheck("source edited");
-    EXPECT_FALSE(has(run.out, "Cache hit for 'hello::greet'")) << run.out;
+    std::filesystem::remove(work.path() / "out/hello");
+    run = buildAndCheck("program removed");
+    EXPECT_FALSE(has(run.out, "Cache hit for 'hello::app'")) << run.out;
+    EXPECT_TRUE(has(run.out, "Cache hit for 'hello::greet'")) << run.out;
 }
 
 TEST_F(CacheDamage, AnUnusableFileIsAnEmptyCache) {

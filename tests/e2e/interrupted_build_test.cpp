@@ -24,7 +24,7 @@ protected:
     static constexpr int kSlow = 5;
 
     /// `kSlow` targets whose command writes its output in two steps with a pause between,
-    /// then `quick` targets that each add a record, all under the main target `all`.
+    /// then `quick` targets that each add a large record, all under the main target `all`.
     void writeProject(int quick) const {
         std::string deps;
         std::string targets;
@@ -40,7 +40,8 @@ protected:
         for (int i = 0; i < quick; ++i) {
             const std::string n = "q" + std::to_string(i);
             deps += " " + n;
-            targets += n + ": { NAME = \"" + std::string(200, 'q') + "\" cmdline = [ \"true\" ] }\n";
+            targets += n + ": { NAME = \"" + std::string(2000, 'q') + "\" ^OUT = P\"(out/" + n +
+                       ".txt)\" cmdline = [ \"touch out/" + n + ".txt\" ] }\n";
         }
         files["rilk.txt"] = "unit u\nall:" + deps + " { cmdline = [ \"true\" ] }\n" + targets;
         write(files);
@@ -128,7 +129,9 @@ TEST_F(InterruptedBuild, SigintAndSigtermLeaveNoPartialOutputAndNoChangedCache) 
                                  std::to_string(delay) + " ms";
         EXPECT_TRUE(status == 128 + signal || status == 0) << status << " " << when;
         expectNoPartialOutput(when);
-        if (status != 0) EXPECT_EQ(read(".rilk_cache"), cache) << when;
+        if (status != 0) {
+            EXPECT_EQ(read(".rilk_cache"), cache) << when;
+        }
 
         const auto next = rilk({});
         EXPECT_EQ(next.exitCode, 0) << when << "\n" << next.out << next.err;
@@ -141,10 +144,10 @@ TEST_F(InterruptedBuild, SigintAndSigtermLeaveNoPartialOutputAndNoChangedCache) 
 
 TEST_F(InterruptedBuild, SigkillLeavesTheOldCacheOrTheNewOneWhole) {
     // Many records make the save long enough for a kill to land in it.
-    writeProject(300);
+    writeProject(50);
     ASSERT_EQ(rilk({}).exitCode, 0);
     const std::string oldCache = read(".rilk_cache");
-    writeProject(600);
+    writeProject(120);
     const auto timed = std::chrono::steady_clock::now();
     ASSERT_EQ(rilk({}).exitCode, 0);
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -152,12 +155,12 @@ TEST_F(InterruptedBuild, SigkillLeavesTheOldCacheOrTheNewOneWhole) {
     const std::string newCache = read(".rilk_cache");
     ASSERT_NE(oldCache, newCache);
 
-    std::uniform_int_distribution<long> moment(0, took.count());
-    for (int round = 0; round < 6; ++round) {
+    std::uniform_int_distribution<long> moment(0, took.count() + took.count() / 4);
+    for (int round = 0; round < 3; ++round) {
         work.write(".rilk_cache", oldCache);
         touchSources();
         const pid_t pid = start();
-        // Half the rounds kill at a random moment, the others as soon as the save has begun.
+        // Some rounds kill at a random moment, one as soon as the save has begun.
         const long delay = round % 2 == 0 ? moment(random) : -1;
         if (delay >= 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(delay));
@@ -169,8 +172,7 @@ TEST_F(InterruptedBuild, SigkillLeavesTheOldCacheOrTheNewOneWhole) {
         const std::string after = read(".rilk_cache");
         EXPECT_TRUE(after == oldCache || after == newCache)
             << "killed after " << delay << " ms: " << after.size() << " bytes";
-        // Commands keep running after a kill; let them end before the next build.
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // The killed run's commands may still be running: the next build must cope.
         const auto next = rilk({});
         EXPECT_EQ(next.exitCode, 0) << next.out << next.err;
         EXPECT_EQ(read(".rilk_cache"), newCache);
@@ -190,7 +192,7 @@ TEST_F(InterruptedBuild, TwoBuildsAtOnceLeaveOneRunsWholeCache) {
         EXPECT_EQ(wait(second), 0);
         EXPECT_EQ(read(".rilk_cache"), cache) << "round " << round;
         Rilk::BuildCache loaded(work.path() / ".rilk_cache");
-        EXPECT_EQ(RilkTest::capture(9, [&] { loaded.load(); }), "");
+        EXPECT_EQ(RilkTest::capture(6, [&] { loaded.load(); }), "");
     }
 }
 
