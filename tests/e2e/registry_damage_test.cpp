@@ -70,9 +70,9 @@ TEST_F(RegistryDamage, ACutRegistryFailsTheRunAndStaysOrIsRewrittenWhole) {
                       std::string::npos)
                 << result.out;
             EXPECT_EQ(registryText(), cut);
+            // Toolchain discovery saves through the same refusal.
             const auto find = rilk({"--find-compilers"});
-            EXPECT_EQ(find.exitCode, 1);
-            EXPECT_NE(find.out.find("Error: "), std::string::npos) << find.out;
+            EXPECT_EQ(find.exitCode, 1) << find.out;
             EXPECT_EQ(registryText(), cut);
             continue;
         }
