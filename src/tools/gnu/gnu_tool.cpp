@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "tools/output_name.h"
-#include "tools/command_line_text.h"
+#include "types/argument_text.h"
 
 namespace Rilk {
 
