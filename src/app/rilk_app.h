@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/build_cache.h"
 #include "app/project.h"
 #include "app/runtime_context.h"
 #include "app/tool_source.h"
@@ -153,6 +154,15 @@ public:
     /// a tie keeps the tool that comes first by name. The matcher stays owned by `tools`.
     Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) const;
 
+    // The build (build_run.cpp).
+    /// Builds the main target after everything it depends on: loads the build cache, makes
+    /// the runtime contexts (`-d` shows them), builds, saves the cache and writes the `-o`
+    /// file. Returns 0; every failure is thrown.
+    int runBuild();
+    /// `-d`: every project's runtime context in namespace order, or the implicit context
+    /// without project, and with `-c` the command-line assignments.
+    void dumpContexts() const;
+
     std::filesystem::path projectRoot;
     std::filesystem::path projectFile;
     Rilk::UnitIndex unitIndex;
@@ -174,7 +184,8 @@ public:
     Rilk::Context implicitVariables;
     Rilk::Context commandLineContext;
     Rilk::Context implicitContext;
-    // The build cache takes its place here.
+    /// Created just before the build for `projectRoot` / ".rilk_cache".
+    std::unique_ptr<Rilk::BuildCache> buildCache;
     std::shared_ptr<Rilk::Profile> selectedProfile;
     std::int32_t verbosity = 5;
     std::int32_t jobs = 1;
