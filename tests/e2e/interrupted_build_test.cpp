@@ -1,5 +1,5 @@
-// Builds stopped by a signal at random moments, and two builds of one project at once: the
-// outputs and the cache file stay whole and the next run succeeds.
+// Builds stopped by a signal at random moments: the outputs and the cache file stay whole
+// and the next run succeeds.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -13,9 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "app/build_cache.h"
 #include "e2e/rilk_run.h"
-#include "types/types_test_support.h"
 
 namespace {
 
@@ -176,23 +174,6 @@ TEST_F(InterruptedBuild, SigkillLeavesTheOldCacheOrTheNewOneWhole) {
         const auto next = rilk({});
         EXPECT_EQ(next.exitCode, 0) << next.out << next.err;
         EXPECT_EQ(read(".rilk_cache"), newCache);
-    }
-}
-
-TEST_F(InterruptedBuild, TwoBuildsAtOnceLeaveOneRunsWholeCache) {
-    writeProject(10);
-    ASSERT_EQ(rilk({}).exitCode, 0);
-    const std::string cache = read(".rilk_cache");
-    for (int round = 0; round < 2; ++round) {
-        std::filesystem::remove(work.path() / ".rilk_cache");
-        touchSources();
-        const pid_t first = start();
-        const pid_t second = start();
-        EXPECT_EQ(wait(first), 0);
-        EXPECT_EQ(wait(second), 0);
-        EXPECT_EQ(read(".rilk_cache"), cache) << "round " << round;
-        Rilk::BuildCache loaded(work.path() / ".rilk_cache");
-        EXPECT_EQ(RilkTest::capture(6, [&] { loaded.load(); }), "");
     }
 }
 
