@@ -30,8 +30,8 @@ protected:
         std::filesystem::copy(std::string(RILK_SOURCE_DIR) + "/examples/hello", project_->path(),
                               std::filesystem::copy_options::recursive);
         RilkTest::TempDir home;
-        const auto run = RilkTest::runRilk(
-            {}, {.workingDirectory = project_->path(), .environment = {{"HOME", home.path().string()}}});
+        const auto run = RilkTest::runRilk({}, {.workingDirectory = project_->path(),
+                                                .environment = {{"HOME", home.path().string()}}});
         ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
         original_ = readFile(project_->path() / ".rilk_cache");
     }

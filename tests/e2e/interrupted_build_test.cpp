@@ -78,8 +78,8 @@ protected:
     void touchSources() const {
         const auto later = std::filesystem::file_time_type::clock::now() + std::chrono::hours(1);
         for (int i = 0; i < kSlow; ++i) {
-            std::filesystem::last_write_time(
-                work.path() / ("src/s" + std::to_string(i) + ".in"), later);
+            std::filesystem::last_write_time(work.path() / ("src/s" + std::to_string(i) + ".in"),
+                                             later);
         }
     }
 
@@ -123,8 +123,8 @@ TEST_F(InterruptedBuild, SigintAndSigtermLeaveNoPartialOutputAndNoChangedCache) 
         std::this_thread::sleep_for(std::chrono::milliseconds(delay));
         ::kill(pid, signal);
         const int status = wait(pid);
-        const std::string when = "signal " + std::to_string(signal) + " after " +
-                                 std::to_string(delay) + " ms";
+        const std::string when =
+            "signal " + std::to_string(signal) + " after " + std::to_string(delay) + " ms";
         EXPECT_TRUE(status == 128 + signal || status == 0) << status << " " << when;
         expectNoPartialOutput(when);
         if (status != 0) {
