@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "app/listings.h"
+#include "app/toolchain_discovery.h"
 #include "util/logger.h"
 
 namespace {
@@ -62,7 +63,10 @@ int RilkApplication::run(int argc, char** argv) {
         return 0;
     }
     loadRegistry();
-    if (mode == RunMode::FindCompilers) throw notAvailable(mode);
+    if (mode == RunMode::FindCompilers) {
+        discoverToolchains(defaultToolchainRoots());
+        return 0;
+    }
     findProjectFile();
     loadMainProject();
     if (mode == RunMode::RegisterProject) {
