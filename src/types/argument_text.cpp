@@ -2,14 +2,18 @@
 
 #include "types/context.h"
 #include "types/rilk_list.h"
+#include "types/rilk_path_string.h"
 #include "types/value_utils.h"
 
 namespace Rilk {
 
 namespace {
 
-bool isSelfQuoted(const std::string& text) {
-    return text.size() >= 2 && text.front() == '"' && text.back() == '"';
+/// A text the user wrote in its own pair of double quotes. A path (a file name, perhaps
+/// found by a glob) never counts: its quote characters belong to the name.
+bool isSelfQuoted(const RilkValue& value, const std::string& text) {
+    return text.size() >= 2 && text.front() == '"' && text.back() == '"' &&
+           dynamic_cast<const RilkPathString*>(&value) == nullptr;
 }
 
 /// The text as it must stand between double quotes in a shell command.
@@ -29,7 +33,7 @@ std::string formatArg(const RilkValuePtr& value, const std::string& prefix, bool
     if (!value) return {};
     const std::string text = value->toString();
     if (text.empty()) return {};
-    if (!quote || isSelfQuoted(text)) return " " + prefix + text;
+    if (!quote || isSelfQuoted(*value, text)) return " " + prefix + text;
     return " " + prefix + "\"" + escapeForDoubleQuotes(text) + "\"";
 }
 

@@ -17,6 +17,8 @@ TEST(FormatArg, WritesOneArgumentEscapingWhatItQuotes) {
         EXPECT_EQ(formatArg(raw(text), prefix, quote), expected) << text;
     }
     EXPECT_EQ(formatArg(nullptr, "p", true), "");
+    // A file whose name starts and ends with a quote is still one escaped argument.
+    EXPECT_EQ(formatArg(makePathString("\"a b\"", ""), "", true), R"( "\"a b\"")");
 }
 
 TEST(VariableArgs, DeepFormTakesStringsWholeFlatFormSplitsWordsAndOpensOneLevel) {
