@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
 # Builds rilk and runs the whole test suite twice: once in an optimised build and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer. Installs what it needs first.
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then the tests of the code that
+# runs threads (the job runner and the logger) a third time, in a tree of their own under
+# ThreadSanitizer. Installs what it needs first.
+#
+# RILK_TEST_JOBS sets the number of parallel compile and test jobs (default: one per
+# core); lower it on a machine shared with other builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-jobs=$(nproc)
+jobs=${RILK_TEST_JOBS:-$(nproc)}
+timings=()
 run_suite() {
     local dir=$1
     shift
+    local start=$SECONDS
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
     cmake --build "$dir" --parallel "$jobs"
     ctest --test-dir "$dir" --output-on-failure --parallel "$jobs"
+    timings+=("$dir: $((SECONDS - start)) s")
 }
 
 echo "== tests (release build)"
@@ -22,3 +30,10 @@ echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DRILK_SANITIZE=ON -DRILK_BUILD_BENCHMARKS=OFF
+
+echo "== thread tests (ThreadSanitizer: job runner and logger)"
+export TSAN_OPTIONS=halt_on_error=1
+run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DRILK_TSAN=ON
+
+echo "== time per stage (build and tests, $jobs jobs)"
+printf '%s\n' "${timings[@]}"

@@ -1,5 +1,7 @@
 #include "app/build_jobs.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -72,17 +74,19 @@ std::string readFile(const fs::path& file) {
     return text.str();
 }
 
-/// "ok", or the message of the error the call ended with.
+/// "ok", or the message of the error the call ended with; what it printed at verbosity
+/// `level` goes to `printed` when given.
 std::string run(ScriptedBuilder& builder, const std::vector<ContextPtr>& contexts, Context& output,
-                const JobOutputFiles& files = {}) {
+                const JobOutputFiles& files = {}, std::string* printed = nullptr, int level = 5) {
     std::string outcome = "ok";
-    RilkTest::capture(5, [&] {
+    const std::string text = RilkTest::capture(level, [&] {
         try {
             runBuildJobs(builder, contexts, "unit::target", output, files);
         } catch (const RilkException& e) {
             outcome = e.message();
         }
     });
+    if (printed != nullptr) *printed = text;
     return outcome;
 }
 
@@ -197,19 +201,68 @@ TEST(BuildJobs, FailedJobLeavesNoneOfTheOutputsItWrote) {
     EXPECT_EQ(readFile(d / "good.o"), "good\n") << "a job that succeeded keeps its outputs";
 }
 
-// A job's command sends the signal to the runner, as a terminal or a supervisor would.
+// Many jobs at once, some failing: every job's commands and their output reach the console
+// whole, each failed job's files are removed and every other job's stay.
+TEST(BuildJobs, ManyJobsWithFailuresKeepEveryJobsOutputApart) {
+    constexpr std::size_t count = 24;
+    for (const std::size_t failEvery : {0, 5}) {
+        RilkTest::TempDir dir;
+        const fs::path d = dir.path();
+        ScriptedBuilder builder;
+        JobOutputFiles files;
+        std::string expectedObjs;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string n = std::to_string(i);
+            const bool fails = failEvery != 0 && i % failEvery == 3;
+            builder.recipes.push_back({sh("echo out-" + n + " > " + n + ".o; echo said-" + n, d),
+                                       sh(fails ? "exit 4" : "echo done-" + n)});
+            files.push_back({d / (n + ".o")});
+            expectedObjs += (i == 0 ? "" : ", ") + n;
+        }
+        Context output;
+        std::string printed;
+        const LogIndentGuard prefix("[unit::target] ");
+        const std::string outcome = run(builder, jobs(count), output, files, &printed, 1);
+        EXPECT_EQ(outcome, failEvery == 0 ? "ok" : "Build failed.");
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string n = std::to_string(i);
+            const bool fails = failEvery != 0 && i % failEvery == 3;
+            for (const std::string& line :
+                 {"[unit::target] echo out-" + n + " > " + n + ".o; echo said-" + n + "\n",
+                  "\nsaid-" + n + "\n",
+                  fails ? "[unit::target] Removed '" + (d / (n + ".o")).string() +
+                              "', left behind by a failed job.\n"
+                        : "\ndone-" + n + "\n"}) {
+                EXPECT_NE(printed.find(line), std::string::npos) << line << printed;
+            }
+            EXPECT_EQ(fs::exists(d / (n + ".o")), !fails) << n;
+        }
+        const std::size_t failure = printed.find("Build of unit::target failed. Exiting..\n");
+        EXPECT_EQ(failure == std::string::npos, failEvery == 0) << printed;
+        if (failEvery == 0) {
+            EXPECT_EQ(output.getVariable("OBJS")->toDisplayString(), "[ " + expectedObjs + " ]");
+        }
+    }
+}
+
+// A job's command sends the signal to the runner, as a terminal or a supervisor would. It
+// waits at a FIFO until the last job's command has run, so that job's line was printed
+// before the signal, however the threads are scheduled.
 TEST(BuildJobs, InterruptStopsCommandsRemovesPartialOutputsAndEndsBySignal) {
     for (const int signal : {SIGTERM, SIGINT}) {
         RilkTest::TempDir dir;
         const fs::path d = dir.path();
         dir.write("kept.o", "old");
+        ASSERT_EQ(mkfifo((d / "gate").c_str(), 0600), 0);
         const std::string kill = "kill -" + std::to_string(signal) + " $PPID; ";
         const RilkTest::ProcessResult result = RilkTest::runInChild([&] {
             std::signal(signal, SIG_DFL);  // as started from a terminal, not ignoring it
             ScriptedBuilder builder;
-            builder.recipes = {{sh("echo part > part.o; " + kill + "sleep 30; touch done0", d)},
-                               {sh("sleep 30; touch done1", d), sh("touch done1", d)},
-                               {sh("echo whole > whole.o", d)}};
+            builder.recipes = {
+                {sh("cat gate >/dev/null; echo part > part.o; " + kill + "sleep 30; touch done0",
+                    d)},
+                {sh("sleep 30; touch done1", d), sh("touch done1", d)},
+                {sh("echo whole > whole.o; echo go > gate", d)}};
             Context output;
             try {
                 runBuildJobs(builder, jobs(3), "unit::target", output,
@@ -225,8 +278,9 @@ TEST(BuildJobs, InterruptStopsCommandsRemovesPartialOutputsAndEndsBySignal) {
             EXPECT_FALSE(fs::exists(d / never)) << never;
         }
         EXPECT_EQ(result.out.find("failed"), std::string::npos) << result.out;
-        EXPECT_NE(result.out.find("echo whole > whole.o\n"), std::string::npos)
-            << "what was printed before is not lost";
+        EXPECT_NE(result.out.find("echo whole > whole.o; echo go > gate\n"), std::string::npos)
+            << "what was printed before is not lost:\n"
+            << result.out;
     }
 }
 

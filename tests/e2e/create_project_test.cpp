@@ -90,4 +90,28 @@ TEST_F(CreateProject, FailsWhenTheFileCannotBeWritten) {
     EXPECT_EQ(result.exitCode, 1);
 }
 
+TEST_F(CreateProject, OnAFullDiskReportsTheFailureAndLeavesTheOldFileWhole) {
+    // Forty units make a template of more than a kilobyte, far past the limit.
+    for (int i = 0; i < 40; ++i) {
+        write({{"app/u" + std::to_string(i) + "/rilk.txt", "unit u" + std::to_string(i) + "\n"}});
+    }
+    const fs::path file = work.path() / "app/.rilk_project.txt";
+    for (const bool hadOldFile : {true, false}) {
+        if (hadOldFile) write({{"app/.rilk_project.txt", "name old\n"}});
+        const auto result = rilkWithFileSizeLimit(256, {"--create-project"}, "app");
+        EXPECT_EQ(result.out, "Unable to write file '" + file.string() + "': File too large\n");
+        EXPECT_EQ(result.exitCode, 1);
+        if (hadOldFile) {
+            EXPECT_EQ(read(file), "name old\n");
+            fs::remove(file);
+        }
+        EXPECT_FALSE(fs::exists(file));
+        for (const auto& entry : fs::directory_iterator(work.path() / "app")) {
+            EXPECT_TRUE(entry.is_directory()) << "left behind: " << entry.path();
+        }
+    }
+    EXPECT_EQ(rilkWithFileSizeLimit(4096, {"--create-project"}, "app").exitCode, 0);
+    EXPECT_NE(read(file).find("u39\n{\n  \"u39/rilk.txt\"\n}\n"), std::string::npos);
+}
+
 }  // namespace

@@ -148,4 +148,17 @@ TEST_F(Registry, ARelativeRegisteredPathIsTakenFromTheRegistryDirectory) {
     EXPECT_EQ(result.exitCode, 0);
 }
 
+TEST_F(Registry, ASaveOnAFullDiskIsReportedAndLeavesTheOldRegistryWhole) {
+    const std::string old = "projects {\n  other \"/o/.rilk_project.txt\"\n}\n";
+    home.write(".config/rilk/.rilk_registry.txt", old);
+    const auto result = rilkWithFileSizeLimit(old.size(), {"-r"});
+    EXPECT_EQ(result.out, "Unable to write file '" + registryFile().string() +
+                              "': File too large\nUnable to write registry file: " +
+                              registryFile().string() + "\n");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(registryText(), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(registryFile().parent_path()), {}), 1)
+        << "no temporary file is left";
+}
+
 }  // namespace

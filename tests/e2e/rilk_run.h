@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/file_size_limit.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -21,6 +22,17 @@ protected:
         std::filesystem::create_directories(where);
         return RilkTest::runRilk(
             args, {.workingDirectory = where, .environment = {{"HOME", home.path().string()}}});
+    }
+
+    /// Like `rilk`, but no file the run writes can grow past `bytes`, as on a full disk.
+    RilkTest::ProcessResult rilkWithFileSizeLimit(std::uintmax_t bytes,
+                                                  const std::vector<std::string>& args,
+                                                  const std::string& subdirectory = "") const {
+        const std::filesystem::path where = work.path() / subdirectory;
+        std::filesystem::create_directories(where);
+        return RilkTest::runRilkWithFileSizeLimit(
+            bytes, args,
+            {.workingDirectory = where, .environment = {{"HOME", home.path().string()}}});
     }
 
     /// Writes each file (path relative to the working directory, content).

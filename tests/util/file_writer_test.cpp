@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -10,6 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -83,4 +85,31 @@ TEST(FileWriter, FailureLeavesTheOldFileWholeAndNoTemporaryFile) {
                  std::runtime_error);
     EXPECT_EQ(readFile(file), "old content");
     EXPECT_EQ(entriesIn(dir.path()), 2u);
+}
+
+// As on a full disk: the write of the temporary file fails part way.
+TEST(FileWriter, WriteCutShortByTheFileSizeLimitLeavesTheOldFileWhole) {
+    TempDir dir;
+    const fs::path file = dir.path() / "state.txt";
+    for (const bool hadOldFile : {true, false}) {
+        if (hadOldFile) dir.write("state.txt", "old content");
+        const auto result = RilkTest::runInChildWithFileSizeLimit(100, [&] {
+            try {
+                Util::writeFileReplacing(file, std::string(1000, 'x'));
+            } catch (const std::runtime_error& e) {
+                std::printf("%s\n", e.what());
+            }
+        });
+        EXPECT_EQ(result.out, "Unable to write file '" + file.string() + "': File too large\n");
+        EXPECT_EQ(fs::exists(file), hadOldFile);
+        if (hadOldFile) {
+            EXPECT_EQ(readFile(file), "old content");
+        }
+        EXPECT_EQ(entriesIn(dir.path()), hadOldFile ? 1u : 0u) << "no temporary file is left";
+        fs::remove(file);
+    }
+    const auto fits = RilkTest::runInChildWithFileSizeLimit(
+        100, [&] { Util::writeFileReplacing(file, std::string(100, 'y')); });
+    EXPECT_EQ(fits.exitCode, 0) << fits.err;
+    EXPECT_EQ(readFile(file), std::string(100, 'y'));
 }

@@ -1,6 +1,7 @@
 #include "util/logger.h"
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <exception>
 #include <regex>
@@ -9,6 +10,7 @@
 #include <thread>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +102,46 @@ TEST(Logger, ThreadsWriteWholeMessages) {
     EXPECT_EQ(std::regex_replace(result.out, whole, ""), "");
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), 'a'), 40 * perThread);
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), 'b'), 40 * perThread);
+}
+
+// As in a build: the main thread enters and leaves targets, changing the prefix, while the
+// jobs of a target log from threads of their own. Every message is printed whole under one
+// prefix, and the caller's prefix is back at the end.
+TEST(Logger, PrefixChangesWhileThreadsLogKeepEachMessageWhole) {
+    constexpr int threads = 8;
+    constexpr int perThread = 200;
+    const auto result = runInChild([] {
+        {
+            LogIndentGuard outer("[u::outer] ");
+            std::atomic<int> finished{0};
+            std::vector<std::thread> workers;
+            for (int t = 0; t < threads; ++t) {
+                workers.emplace_back([t, &finished] {
+                    for (int i = 0; i < perThread; ++i) log(5, "{} {}\nmore {} {}\n", t, i, t, i);
+                    ++finished;
+                });
+            }
+            for (int n = 0; n < 100 || finished.load() < threads; ++n) {
+                LogIndentGuard inner("[u::t" + std::to_string(n) + "] ");
+                log(5, "inner {}\n", n);
+            }
+            for (std::thread& worker : workers) worker.join();
+            log(5, "end\n");
+        }
+        log(5, "after\n");
+    });
+    const std::regex message(
+        "(\\[u::(?:outer|t\\d+)\\] )(\\d+) (\\d+)\n\\1more \\2 \\3\n|\\[u::t(\\d+)\\] inner \\4\n");
+    std::vector<int> seen(threads * perThread, 0);
+    auto at = result.out.cbegin();
+    for (std::smatch m; std::regex_search(at, result.out.cend(), m, message,
+                                          std::regex_constants::match_continuous);
+         at = m[0].second) {
+        if (m[2].matched) ++seen.at(std::stoi(m[2]) * perThread + std::stoi(m[3]));
+    }
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(std::string(at, result.out.cend()), "[u::outer] end\nafter\n");
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), threads * perThread);
 }
 
 TEST(TerminateHandler, ReportsTheCurrentExceptionKeepsEarlierOutputAndAborts) {

@@ -1,0 +1,101 @@
+#include "support/file_size_limit.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <stdexcept>
+
+namespace RilkTest {
+namespace {
+
+/// Caps this process's file size; an ignored SIGXFSZ stays ignored across exec.
+void limitFileSize(std::uintmax_t bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY || bytes < limit.rlim_max
+                         ? static_cast<rlim_t>(bytes)
+                         : limit.rlim_max;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+/// Reads both pipes until the child and everything that inherited them closed them.
+void drain(int out, int err, std::string& outText, std::string& errText) {
+    pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
+    std::string* texts[2] = {&outText, &errText};
+    int openPipes = 2;
+    char buffer[4096];
+    while (openPipes > 0) {
+        if (poll(fds, 2, -1) < 0) continue;  // EINTR
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                texts[i]->append(buffer, static_cast<std::size_t>(n));
+            } else {
+                fds[i].fd = -1;
+                --openPipes;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+ProcessResult runInChildWithFileSizeLimit(std::uintmax_t bytes, const std::function<void()>& body) {
+    int out[2], err[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        dup2(open("/dev/null", O_RDONLY), 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        limitFileSize(bytes);
+        body();
+        std::fflush(nullptr);
+        _exit(0);
+    }
+    close(out[1]);
+    close(err[1]);
+    ProcessResult result;
+    drain(out[0], err[0], result.out, result.err);
+    close(out[0]);
+    close(err[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+ProcessResult runRilkWithFileSizeLimit(std::uintmax_t bytes, const std::vector<std::string>& args,
+                                       const ProcessOptions& options) {
+    if (!options.environment.contains("HOME")) {
+        throw std::invalid_argument("a rilk run under a file-size limit needs its own HOME");
+    }
+    std::vector<std::string> argv{RILK_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runInChildWithFileSizeLimit(bytes, [&] {
+        if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) {
+            _exit(126);
+        }
+        for (const auto& [name, value] : options.environment) {
+            setenv(name.c_str(), value.c_str(), 1);
+        }
+        std::vector<char*> pointers;
+        for (const std::string& a : argv) pointers.push_back(const_cast<char*>(a.c_str()));
+        pointers.push_back(nullptr);
+        execv(pointers[0], pointers.data());
+        _exit(127);
+    });
+}
+
+}  // namespace RilkTest
