@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/rilk_app.h"
+#include "parser/fast_unit_reader.h"
 #include "parser/parse_chain.h"
 #include "parser/rilk_error_counter.h"
 #include "parser/rilk_visitor_impl.h"
@@ -33,6 +34,18 @@ fs::path baseDirectory(const fs::path& file) {
     return fs::weakly_canonical(parent.empty() ? fs::path(".") : parent);
 }
 
+/// The unit of `text` read by the fast reader, or null where it declines. A base directory
+/// that cannot be found leaves the file to the grammar, so its errors keep their order.
+UnitPtr readFast(const std::string& text, const fs::path& file) {
+    fs::path directory;
+    try {
+        directory = baseDirectory(file);
+    } catch (const fs::filesystem_error&) {
+        return nullptr;
+    }
+    return readUnitFast(text, directory);
+}
+
 }  // namespace
 
 UnitPtr visitUnitTree(RilkTopParser::UnitFileContext* tree, const fs::path& directory,
@@ -51,6 +64,12 @@ UnitPtr parseUnitFile(const RilkApplication& app, fs::path path) {
         throw RilkException("File not found at " + file.string());
     }
     const std::string text = readUnitText(file);
+    // A valid file is read without the generated parser; anything the fast reader declines
+    // (every error included) takes the grammar's road, which reports it.
+    if (UnitPtr unit = readFast(text, file)) {
+        log(3, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
+        return unit;
+    }
 
     ParseChain chain(text, file);
     // The runtime's console listeners stay and print every error; the counter on the

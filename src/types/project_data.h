@@ -2,12 +2,14 @@
 
 #include <filesystem>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "types/build_tool_definition.h"
 #include "types/profile.h"
 #include "types/project_import.h"
+#include "util/ci_string.h"
 
 namespace Rilk {
 
@@ -29,6 +31,15 @@ struct ProjectData {
     /// One entry per distinct unit name (ignoring case), in order of first appearance.
     std::vector<UnitEntry> units;
     std::vector<Profile> profiles;
+
+private:
+    /// Rebuilds `unitPositions_` from `units`.
+    void indexUnits();
+
+    /// The position in `units` of each unit name, so that adding a unit costs the same
+    /// however many a project lists. Rebuilt when `units` no longer matches it (entries
+    /// added or removed directly).
+    std::unordered_map<Util::CiString, std::size_t> unitPositions_;
 };
 
 }  // namespace Rilk

@@ -1,0 +1,20 @@
+// libFuzzer entry: arbitrary bytes as a unit file, read by the generated parser and the
+// visitor and by the fast reader. The fast reader must decline or build the same unit.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "unit_reader_differential.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const RilkFuzz::UnitReadings readings = RilkFuzz::readBothWays(text);
+    if (!readings.agree()) {
+        std::fprintf(stderr, "The fast reader differs.\ngrammar: %s\nfast: %s\n",
+                     readings.grammar.value_or("(no unit)").c_str(), readings.fast->c_str());
+        std::abort();
+    }
+    return 0;
+}

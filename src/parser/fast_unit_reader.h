@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "types/unit.h"
+
+namespace Rilk {
+
+/// Reads a valid unit file without the generated parser, which spends most of a large
+/// file's load on per-token and per-node overhead.
+///
+/// For every text that the generated parser reads without a lexical or syntax error and
+/// that `RilkVisitorImpl` (file kind `Unit`, empty namespace, `baseDirectory` as given)
+/// turns into a unit without an error, the unit returned is built exactly as the visitor
+/// builds it. Everything else it declines by returning null: any error, any text it does
+/// not fully understand (non-ASCII text, nesting deeper than a person writes), so that the
+/// caller falls back to the generated parser and every diagnostic stays the one it gives.
+/// Nothing is printed and nothing is thrown.
+UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory);
+
+}  // namespace Rilk
