@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds rilk and runs it in the example project examples/hello. Building a project needs
-# the build driver, which rilk does not have yet; for now it shows its version and usage.
+# Builds rilk and runs it in the example project examples/hello, which compiles, links and
+# runs a small C program; a second run finds everything up to date and runs nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,4 +11,5 @@ cmake --build build --parallel "$(nproc)" --target rilk
 rilk="$PWD/build/src/rilk"
 cd examples/hello
 "$rilk" --version
-"$rilk" -h
+"$rilk"
+"$rilk"

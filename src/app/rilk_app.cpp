@@ -87,7 +87,5 @@ int RilkApplication::run(int argc, char** argv) {
         default:
             break;
     }
-    // The build, the -o file and the cache file follow here. Until then a build fails
-    // instead of claiming success.
-    throw notAvailable(mode);
+    return runBuild();
 }

@@ -157,6 +157,15 @@ public:
     /// a tie keeps the tool that comes first by name. The matcher stays owned by `tools`.
     Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) const;
 
+    // The build (build_run.cpp).
+    /// Builds the main target after everything it depends on: loads the build cache, makes
+    /// the runtime contexts (`-d` shows them), builds, saves the cache and writes the `-o`
+    /// file. Returns 0; every failure is thrown.
+    int runBuild();
+    /// `-d`: every project's runtime context in namespace order, or the implicit context
+    /// without project, and with `-c` the command-line assignments.
+    void dumpContexts() const;
+
     std::filesystem::path projectRoot;
     std::filesystem::path projectFile;
     Rilk::UnitIndex unitIndex;

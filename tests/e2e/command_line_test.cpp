@@ -54,12 +54,13 @@ TEST(RilkCommandLine, PrintsVersionUsageAndOptionErrors) {
     }
 }
 
-TEST(RilkCommandLine, ABuildFailsPlainlyAfterLoading) {
+TEST(RilkCommandLine, ABuildOfATargetWithoutToolFailsAfterVisitingIt) {
     const RilkTest::TempDir home;
     home.write("rilk.txt", "all: { }\n");
     const auto result = RilkTest::runRilk(
         {}, {.workingDirectory = home.path(), .environment = {{"HOME", home.path().string()}}});
-    EXPECT_EQ(result.out, "Building is not available yet in this rilk.\n");
+    EXPECT_EQ(result.out,
+              "Starting build\n[1::all] Visiting target\nError: No tool to build 1::all.\n");
     EXPECT_EQ(result.exitCode, 1);
 }
 

@@ -1,0 +1,52 @@
+#include "app/application_build_services.h"
+
+#include "app/build_jobs.h"
+#include "app/job_context_split.h"
+#include "app/rilk_app.h"
+#include "types/rilk_errors.h"
+#include "types/value_utils.h"
+
+namespace {
+
+/// The name a unit is registered under in its namespace, never the main unit's alias "1"
+/// when it has another one.
+std::string registeredUnitName(const std::map<Util::CiString, Rilk::UnitPtr>& units,
+                               const Util::CiString& found) {
+    const Rilk::UnitPtr unit = units.at(found);
+    for (const auto& [name, registered] : units) {
+        if (registered == unit && name.str() != "1") return name.str();
+    }
+    return units.find(found)->first.str();
+}
+
+}  // namespace
+
+FoundTarget ApplicationBuildServices::findTarget(Rilk::QualifiedTargetName& name) {
+    const Rilk::Target& target = app_.unitIndex.findTarget(name);
+    const auto space = app_.unitIndex.namespaces.find(name.ns);
+    return {&target, Rilk::QualifiedTargetName(space->first.str(),
+                                               registeredUnitName(space->second, name.unit),
+                                               target.name.target)};
+}
+
+Rilk::Context ApplicationBuildServices::inheritedContext(const std::string& ns) {
+    if (!app_.project) return app_.implicitContext;
+    const auto found = app_.runtimeContexts.find(ns);
+    if (found == app_.runtimeContexts.end()) throw Rilk::NotFoundException("project namespace", ns);
+    return found->second.context;
+}
+
+const Rilk::Matcher* ApplicationBuildServices::findBestTool(const Rilk::TargetContext& target) {
+    return app_.findBestTool(target);
+}
+
+JobPlan ApplicationBuildServices::planJobs(Rilk::Builder&, const Rilk::ContextPtr& target) {
+    return uncachedJobPlan(target);
+}
+
+void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
+                                            const Util::CiString& label, Rilk::Context& output) {
+    Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles);
+}
+
+void ApplicationBuildServices::storeRecord(const std::string&, const JobPlan&) {}

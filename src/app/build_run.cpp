@@ -1,0 +1,47 @@
+// The build of the main target: the last step of a run that is no one-shot mode.
+#include <memory>
+
+#include "app/application_build_services.h"
+#include "app/output_file.h"
+#include "app/rilk_app.h"
+#include "app/target_build.h"
+#include "util/logger.h"
+
+void RilkApplication::dumpContexts() const {
+    if (project) {
+        for (const auto& [ns, entry] : runtimeContexts) {
+            Rilk::log(5, "Implicit context for project '{}':\n", ns.str());
+            entry.context.print(5);
+        }
+    } else {
+        Rilk::log(5, "Implicit context:\n");
+        implicitContext.print(5);
+    }
+    if (cmdMode) commandLineContext.print(5);
+}
+
+int RilkApplication::runBuild() {
+    Rilk::log(5, "Starting build\n");
+    Rilk::log(1, "Main file: {}\n", unitFile.string());
+    Rilk::log(1, "Main unit: {}\n", mainTarget.unit);
+    Rilk::log(1, "Main target: {}\n", mainTarget.target);
+    if (project) {
+        runtimeContexts.clear();
+        CreateProjectRuntimeContexts();
+    } else {
+        ApplyDefaultProfile();
+    }
+    if (dump) dumpContexts();
+
+    ApplicationBuildServices services(*this);
+    TargetBuild build(services);
+    Rilk::VisitingChain chain;
+    // A namespace named on the command line is kept; the main project's own is left empty.
+    const bool ownNamespace =
+        mainTarget.ns.empty() || (project && Util::CiString::equal(mainTarget.ns, project->name));
+    Rilk::QualifiedTargetName main(ownNamespace ? "" : mainTarget.ns, mainTarget.unit,
+                                   mainTarget.target);
+    const Rilk::Context outputs = build.buildTarget(main, {}, chain);
+    if (!outFile.empty()) writeOutputFile(outFile, outputs);
+    return 0;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "types/rilk_context_types.h"
+#include "util/ci_string.h"
+
+/// Puts the output context of each built dependency into the context of the target that
+/// depends on it, as a nested context value its variables can refer to:
+/// - under the dependency's alias when it has one ("=>"),
+/// - under the dependency's target name when it lies in the target's own unit and
+///   namespace (`lib.X`),
+/// - otherwise under its unit name and then its target name (`other.lib.X`);
+/// dependencies that share a merged alias ("+>") share one nested context collecting all
+/// of their outputs. A name that is already taken only gives a level-6 warning; the outputs
+/// are still appended to it with "+=" when its value can take them.
+///
+/// One store per target build, used on the main thread; the target context outlives it.
+class DependencyOutputStore {
+public:
+    DependencyOutputStore(Rilk::Context& target, const Rilk::QualifiedTargetName& targetName);
+
+    /// Adds the outputs of a dependency without merged alias.
+    void addOutput(const Rilk::Dependency& dependency, const Rilk::QualifiedTargetName& name,
+                   const Rilk::ContextPtr& output);
+    /// Adds the outputs of a dependency with a merged alias to the alias's shared context.
+    /// An empty alias is an internal error.
+    void addMergedAliasOutput(const Rilk::Dependency& dependency,
+                              const Rilk::QualifiedTargetName& name,
+                              const Rilk::ContextPtr& output);
+    /// Applies once more, in alias order, the merged outputs that could not be appended when
+    /// they arrived; call it after the target context was resolved. Errors propagate.
+    void retryMergedFailures();
+
+    /// Prints the level-6 warning when the name under which a dependency's outputs will
+    /// appear is already a variable of the target context. Only prints.
+    static void warnCollision(const Rilk::Context& target,
+                              const Rilk::QualifiedTargetName& targetName,
+                              const Rilk::QualifiedTargetName& dependencyName,
+                              const std::string& alias);
+
+private:
+    /// Applies `name += value`; a variable that cannot take a nested context (a string or
+    /// an integer) keeps its value and the outputs are dropped with a level-6 warning.
+    void appendNested(const std::string& name, const Rilk::RilkValuePtr& value,
+                      const Rilk::QualifiedTargetName& dependencyName);
+
+    Rilk::Context& target_;
+    Rilk::QualifiedTargetName targetName_;
+    std::map<Util::CiString, Rilk::ContextPtr> mergedAliases_;
+    std::map<Util::CiString, std::vector<Rilk::Assignment>> mergedFailures_;
+};

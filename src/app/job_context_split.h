@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tools/work_item.h"
+#include "types/rilk_context_types.h"
+
+/// Divides a target's pending work items among `requestedJobs` job contexts, in order and
+/// in contiguous runs, the first jobs taking one more item each when the count does not
+/// divide evenly; fewer jobs when there are fewer items, none for no item or no job.
+///
+/// Each job is a new target context with the target's qualified name and parameter text and
+/// nothing else. A work item contributes, per entry, its intermediate assignment when the
+/// entry's intermediate flag is set and the intermediate has a value, else its input
+/// assignment; then the common assignments follow. A variable that receives one value keeps
+/// that value's own form (a string stays a string, so it splits into the same arguments as
+/// on the target); a variable that receives several becomes the list of them, in order.
+/// How many work items each job of `splitJobContexts` takes, in job order.
+std::vector<std::uint64_t> jobSizes(std::uint64_t items, std::uint64_t requestedJobs);
+
+std::vector<Rilk::ContextPtr> splitJobContexts(
+    const Rilk::TargetContext& target, const std::vector<std::vector<Rilk::WorkItemEntry>>& items,
+    const std::vector<Rilk::Assignment>& common, std::uint64_t requestedJobs);

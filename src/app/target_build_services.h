@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/builder.h"
+#include "tools/matcher.h"
+#include "tools/work_item.h"
+#include "types/rilk_context_types.h"
+#include "types/target.h"
+#include "util/ci_string.h"
+
+/// A target found for a qualified name: the target itself and the one name that stands
+/// for it whatever way it was reached (its project's namespace, its unit's registered name,
+/// never the main unit's alias "1", and its own name).
+struct FoundTarget {
+    const Rilk::Target* target = nullptr;
+    Rilk::QualifiedTargetName canonicalName;
+};
+
+/// How a target's work is divided into jobs. Without a build cache it is one job on the
+/// target context itself; with one it is the cache's plan: the work items (whose outputs
+/// become the target's outputs), the context assignments, the jobs of the work items that
+/// must be built again, and a claim token when the record is to be stored after success.
+struct JobPlan {
+    bool cached = false;
+    std::uint64_t claimToken = 0;
+    std::vector<Rilk::WorkItem> workItems;
+    std::vector<Rilk::Assignment> contextAssignments;
+    std::vector<Rilk::ContextPtr> jobContexts;
+    /// The files each job writes, by job; a job that fails must not leave them changed.
+    /// Empty when they are not known.
+    std::vector<std::vector<std::filesystem::path>> jobOutputFiles;
+};
+
+/// What the recursive target build needs from the rest of the application. The
+/// application implements it over its unit index, runtime contexts, tool map, build cache
+/// and job runner; tests implement it by hand. Every call comes from the main thread.
+class TargetBuildServices {
+public:
+    virtual ~TargetBuildServices() = default;
+
+    /// Finds a target, completing an empty namespace or unit of `name` in place from the
+    /// defaults (also when the lookup fails). Throws `Rilk::NotFoundException`.
+    virtual FoundTarget findTarget(Rilk::QualifiedTargetName& name) = 0;
+    /// A copy of the runtime context the targets of a namespace start from. Throws
+    /// `Rilk::NotFoundException` ("project namespace") for a namespace without project.
+    virtual Rilk::Context inheritedContext(const std::string& ns) = 0;
+    /// The best registered tool for the target context, or null; the tool map owns it.
+    virtual const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) = 0;
+    /// Divides the resolved target's work into jobs.
+    virtual JobPlan planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) = 0;
+    /// Runs the plan's jobs, appending their outputs to `output`; a failed job throws.
+    virtual void runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
+                              const Util::CiString& label, Rilk::Context& output) = 0;
+    /// Stores a plan whose jobs all succeeded under the target's unique name.
+    virtual void storeRecord(const std::string& uniqueName, const JobPlan& plan) = 0;
+};
+
+/// The plan without a build cache: the target context as the only job.
+JobPlan uncachedJobPlan(const Rilk::ContextPtr& target);

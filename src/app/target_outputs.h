@@ -1,0 +1,37 @@
+#pragma once
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "app/target_build_services.h"
+#include "types/rilk_context_types.h"
+#include "util/ci_string.h"
+
+/// The output ('^') variables of one target build and the target's own values of those
+/// that the inherited runtime context would otherwise override.
+///
+/// Merging the inherited context copies its modifiers, so a variable the target marked '^'
+/// and the runtime context also sets loses the mark there; the names are taken before that
+/// merge, so such a variable stays an output and carries the target's own value.
+class TargetOutputs {
+public:
+    /// Takes the target's output variables before the inherited context is merged in, and
+    /// keeps a copy of the value of each that `inherited` also defines.
+    TargetOutputs(const Rilk::Context& target, const Rilk::Context& inherited);
+
+    /// Keeps the value the target holds now for `name`, before an inherited assignment that
+    /// failed at first is applied once more.
+    void keepCurrentValue(const Rilk::Context& target, const std::string& name);
+
+    /// Fills the output context once the jobs ran: with a cached plan the outputs the jobs
+    /// appended give way to the work items' outputs, in plan order; then every output
+    /// variable of the target is applied by its own operator (with the kept value where there
+    /// is one). An appending output variable whose value a work item already output is not
+    /// applied again, so it does not appear twice.
+    void fill(const Rilk::Context& target, const JobPlan& plan, Rilk::Context& output) const;
+
+private:
+    std::set<Util::CiString> names_;
+    std::map<Util::CiString, Rilk::Assignment> saved_;
+};
