@@ -1,0 +1,212 @@
+// C programs built with the machine's GCC toolchain, found by --find-compilers: the command
+// lines of each GNU tool, where they run, tool choice by toolchain criteria and file names
+// that a shell would misread.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "e2e/rilk_run.h"
+#include "tools/fake_toolchain.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kGcc = "\"/usr/bin/x86_64-linux-gnu-gcc\"";
+
+class GnuBuild : public RilkRun {
+protected:
+    void SetUp() override {
+        if (!fs::exists("/usr/bin/x86_64-linux-gnu-gcc-12")) {
+            GTEST_SKIP() << "no GCC 12 for x86_64-linux-gnu in /usr/bin";
+        }
+    }
+
+    /// Records the machine's toolchains in the test's own registry.
+    void findCompilers() const { ASSERT_EQ(rilk({"--find-compilers"}).exitCode, 0); }
+
+    /// The output directory of a target of unit `unit` (namespace `ns`) below `root`.
+    static fs::path outputDir(const fs::path& root, const std::string& ns, const std::string& unit,
+                              const std::string& target) {
+        return root / "out/x86_64-linux-gnu" / ns / unit / target;
+    }
+    fs::path outputDir(const std::string& target) const {
+        return outputDir(work.path(), "", "u", target);
+    }
+
+    static std::string readFile(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+};
+
+/// Whether `line` is a whole line of `text`.
+bool hasLine(const std::string& text, const std::string& line) {
+    return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
+}
+
+TEST_F(GnuBuild, EachToolRunsItsCommandInTheOutputDirectory) {
+    findCompilers();
+    write({{"inc/two.h", "int two(void);\n"},
+           {"a.c",
+            "#include <math.h>\n#include <stdio.h>\n#include \"two.h\"\n"
+            "int main(void) { printf(\"%d %.0f\\n\", two(), sqrt(16.0)); return 0; }\n"},
+           {"b.c", "int two(void) { return 2; }\n"},
+           {"s.c", "int answer(void) { return 42; }\n"},
+           {"rilk.txt", R"x(unit u
+all: app shared archive raw { NO_TOOL = 1 }
+app: {
+    C_FLAGS = "-O2"
+    C_FILES = [P"(a.c)", P"(b.c)"]
+    INCLUDE = P"(inc)"
+    LIB = "-lm"
+    OUTPUT_NAME = "app"
+}
+pic: { C_FLAGS = "-fPIC -c" C_FILES = P"(s.c)" }
+shared: +pic { OBJS SO }
+archive: +pic { OBJS OUTPUT_NAME = "libanswer.a" }
+raw: app { INPUT = "${app.binary}" OBJCOPY_FLAGS = "-O binary" }
+)x"}});
+    const auto result = rilk({});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    const std::string pic = outputDir("pic").string();
+    for (const std::string& line : {
+             "[u::app] Output dir: " + outputDir("app").string(),
+             "[u::app] " + kGcc + " -O2 \"" + dir() + "/a.c\" \"" + dir() + "/b.c\" -I\"" + dir() +
+                 "/inc\" -o \"app\" \"-lm\"",
+             "[u::pic] " + kGcc + " -fPIC -c \"" + dir() + "/s.c\"",
+             "[u::shared] \"/usr/bin/x86_64-linux-gnu-ld\" \"" + pic +
+                 "/s.o\" -shared  -o \"shared.so\"",
+             "[u::archive] \"/usr/bin/x86_64-linux-gnu-ar\" rcs \"libanswer.a\" \"" + pic +
+                 "/s.o\"",
+             "[u::raw] \"/usr/bin/x86_64-linux-gnu-objcopy\" -O binary \"" +
+                 (outputDir("app") / "app").string() + "\" \"raw\"",
+         }) {
+        EXPECT_TRUE(hasLine(result.out, line)) << line << "\n" << result.out;
+    }
+    EXPECT_EQ(RilkTest::runProcess({(outputDir("app") / "app").string()}).out, "2 4\n");
+    for (const fs::path& file : {outputDir("pic") / "s.o", outputDir("shared") / "shared.so",
+                                 outputDir("archive") / "libanswer.a", outputDir("raw") / "raw"}) {
+        EXPECT_TRUE(fs::is_regular_file(file)) << file;
+    }
+}
+
+TEST_F(GnuBuild, CommandsRunWithTheToolchainsBinDirectoryFirstInPath) {
+    // A toolchain of wrappers around /usr/bin's tools that log where and with which PATH they
+    // run; probes are passed through silently.
+    const fs::path bin = work.path() / "tc/bin";
+    const fs::path log = work.path() / "tools.log";
+    for (const char* tool : {"gcc", "g++", "ar", "ld", "objcopy"}) {
+        RilkTest::writeScript(
+            bin / tool, std::string("case \"$1\" in -dump* | --version) ;;\n*) echo \"") + tool +
+                            "|$PWD|${PATH%%:*}\" >> '" + log.string() +
+                            "' ;;\nesac\nexec /usr/bin/" + tool + " \"$@\"\n");
+    }
+    write({{".rilk_project.txt",
+            "name w tools { tc { tool_type = \"gnu-gcc\" toolchain_path = "
+            "P\"(tc)\" } } units { u { \"rilk.txt\" } }"},
+           {"main.c", "int answer(void);\nint main(void) { return answer() - 42; }\n"},
+           {"answer.c", "int answer(void) { return 42; }\n"},
+           {"rilk.txt", R"x(unit u
+app: +archive { C_FILES = P"(main.c)" }
+archive: +parts { OBJS OUTPUT_NAME = "libanswer.a" }
+parts: { C_FLAGS = "-c" C_FILES = P"(answer.c)" }
+)x"}});
+    const auto result = rilk({});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    // The link driver finds the toolchain's own ld through PATH as well.
+    std::string expected;
+    for (const auto& [tool, target] :
+         {std::pair{"gcc", "parts"}, {"ar", "archive"}, {"gcc", "app"}, {"ld", "app"}}) {
+        expected += std::string(tool) + "|" + outputDir(work.path(), "w", "u", target).string() +
+                    "|" + bin.string() + "\n";
+    }
+    EXPECT_EQ(readFile(log), expected);
+    EXPECT_EQ(
+        RilkTest::runProcess({(outputDir(work.path(), "w", "u", "app") / "app").string()}).exitCode,
+        0);
+}
+
+TEST_F(GnuBuild, TheToolchainCriteriaOfATargetChooseTheTool) {
+    findCompilers();
+    write({{"b.c", "int two(void) { return 2; }\n"}});
+    const std::string sources = "C_FLAGS = \"-c\" C_FILES = P\"(b.c)\" ";
+    const std::pair<std::string, bool> cases[] = {
+        {sources + "ARCH = \"arm\"", false},
+        {sources + "ARCH = \"X86_64\"", true},
+        {sources + "ARCH = \"\"", true},
+        {sources + "TOOLCHAIN_TRIPLET = \"x86_64-linux-gnu\"", true},
+        {sources + "TOOLCHAIN_TRIPLET = \"arm-none-eabi\"", false},
+        {sources + "TOOLCHAIN_TRIPLET", true},
+        {sources + "toolchain_version = [\"11.4.0\", \"12.2.0\"]", true},
+        {sources + "toolchain_version = \"12\"", false},
+        {sources + "toolchain_min_version = \"12\"", true},
+        {sources + "toolchain_min_version = \"13\"", false},
+        {sources + "toolchain_min_version = \"0\"", true},
+        {"ARCH = \"x86_64\" C_FLAGS = \"-c\" INCLUDE = P\"(.)\"", false},  // no source
+    };
+    for (const auto& [variables, builds] : cases) {
+        write({{"rilk.txt", "unit u\napp: { " + variables + " }\n"}});
+        const auto result = rilk({"-v", "6"});
+        EXPECT_EQ(result.exitCode, builds ? 0 : 1) << variables << "\n" << result.out;
+        if (!builds) {
+            EXPECT_EQ(result.out, "Error: No tool to build u::app.\n") << variables;
+        }
+    }
+}
+
+TEST_F(GnuBuild, NamesWithShellCharactersReachTheToolsUnchanged) {
+    findCompilers();
+    const std::string root = "p r\"o$j`x`";
+    const std::string include = "in c\"l$u`d`";
+    const std::string source = "sub d$ir/b`q`.c";
+    write({{root + "/.rilk_project.txt", "name w\nunits { u { \"rilk.txt\" } }\n"},
+           {root + "/" + include + "/two.h", "int two(void);\n"},
+           {root + "/m a\"i$n`x`.c",
+            "#include <stdio.h>\n#include \"two.h\"\n"
+            "int main(void) { printf(\"%d\\n\", two()); return 0; }\n"},
+           {root + "/" + source, "int two(void) { return 2; }\n"},
+           {root + "/rilk.txt",
+            "unit u\n"
+            "app: +archive {\n"
+            "    C_FILES = P\"(m a\"i$n`x`.c)\"\n"
+            "    INCLUDE = P\"(" +
+                include +
+                ")\"\n"
+                "    OUTPUT_NAME = \"a p$p`x`\"\n"
+                "}\n"
+                "archive: +parts { OBJS OUTPUT_NAME = \"l i$b.a\" }\n"
+                "parts: { C_FLAGS = \"-c\" C_FILES = P\"(" +
+                source + ")\" }\n"}});
+    const auto result = rilk({}, root);
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    const fs::path project = work.path() / root;
+    EXPECT_TRUE(hasLine(result.out, "[u::parts] " + kGcc + " -c \"" + dir() +
+                                        "/p r\\\"o\\$j\\`x\\`/sub d\\$ir/b\\`q\\`.c\""))
+        << result.out;
+    EXPECT_TRUE(fs::is_regular_file(outputDir(project, "w", "u", "parts") / "b`q`.o"));
+    EXPECT_TRUE(fs::is_regular_file(outputDir(project, "w", "u", "archive") / "l i$b.a"));
+    EXPECT_EQ(
+        RilkTest::runProcess({(outputDir(project, "w", "u", "app") / "a p$p`x`").string()}).out,
+        "2\n");
+}
+
+TEST_F(GnuBuild, TheExampleProjectBuildsItsLibraryAndProgram) {
+    const fs::path example = fs::path(RILK_SOURCE_DIR) / "examples/hello";
+    for (const char* file : {".rilk_project.txt", "rilk.txt", "src"}) {
+        fs::copy(example / file, work.path() / file, fs::copy_options::recursive);
+    }
+    const auto result = rilk({"-j", "2"});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_TRUE(
+        fs::is_regular_file(outputDir(work.path(), "hello", "hello", "greet") / "libgreet.a"));
+    EXPECT_EQ(
+        RilkTest::runProcess({(outputDir(work.path(), "hello", "hello", "app") / "hello").string()})
+            .out,
+        "Hello, rilk!\nGoodbye, rilk!\n");
+}
+
+}  // namespace
