@@ -94,6 +94,31 @@ raw: app { INPUT = "${app.binary}" OBJCOPY_FLAGS = "-O binary" }
     }
 }
 
+TEST_F(GnuBuild, CompileOnlyWritesOneObjectPerSourceForTheDependants) {
+    findCompilers();
+    std::string calls;
+    for (int i = 1; i < 8; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        write({{"src/" + name + ".c",
+                "int " + name + "(void) { return " + std::to_string(i) + "; }\n"}});
+        calls += (i > 1 ? " + " : "") + name + "()";
+    }
+    write({{"src/main.c",
+            "#include <stdio.h>\nint f1(void), f2(void), f3(void), f4(void), "
+            "f5(void), f6(void), f7(void);\nint main(void) { printf(\"%d\\n\", " +
+                calls + "); return 0; }\n"},
+           {"rilk.txt", R"x(unit u
+prog: +parts { OBJS }
+parts: { C_FLAGS = "-c" C_FILES = P"(src/*.c)" }
+)x"}});
+    const auto result = rilk({"-j", "4"});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    for (const char* object : {"main.o", "f1.o", "f2.o", "f3.o", "f4.o", "f5.o", "f6.o", "f7.o"}) {
+        EXPECT_TRUE(fs::is_regular_file(outputDir("parts") / object)) << object;
+    }
+    EXPECT_EQ(RilkTest::runProcess({(outputDir("prog") / "prog").string()}).out, "28\n");
+}
+
 TEST_F(GnuBuild, CommandsRunWithTheToolchainsBinDirectoryFirstInPath) {
     // A toolchain of wrappers around /usr/bin's tools that log where and with which PATH they
     // run; probes are passed through silently.
