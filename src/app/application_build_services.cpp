@@ -1,6 +1,7 @@
 #include "app/application_build_services.h"
 
 #include "app/build_jobs.h"
+#include "app/cached_job_plan.h"
 #include "app/job_context_split.h"
 #include "app/rilk_app.h"
 #include "types/rilk_errors.h"
@@ -40,8 +41,9 @@ const Rilk::Matcher* ApplicationBuildServices::findBestTool(const Rilk::TargetCo
     return app_.findBestTool(target);
 }
 
-JobPlan ApplicationBuildServices::planJobs(Rilk::Builder&, const Rilk::ContextPtr& target) {
-    return uncachedJobPlan(target);
+JobPlan ApplicationBuildServices::planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) {
+    if (!app_.buildCache) return uncachedJobPlan(target);
+    return cachedJobPlan(*app_.buildCache, builder, target, static_cast<std::uint64_t>(app_.jobs));
 }
 
 void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
@@ -49,4 +51,6 @@ void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPla
     Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles);
 }
 
-void ApplicationBuildServices::storeRecord(const std::string&, const JobPlan&) {}
+void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const JobPlan& plan) {
+    if (app_.buildCache) storeCachedRecord(*app_.buildCache, uniqueName, plan);
+}

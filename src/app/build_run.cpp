@@ -21,6 +21,8 @@ void RilkApplication::dumpContexts() const {
 }
 
 int RilkApplication::runBuild() {
+    if (!buildCache) buildCache = std::make_unique<Rilk::BuildCache>(projectRoot / ".rilk_cache");
+    buildCache->load();
     Rilk::log(5, "Starting build\n");
     Rilk::log(1, "Main file: {}\n", unitFile.string());
     Rilk::log(1, "Main unit: {}\n", mainTarget.unit);
@@ -42,6 +44,8 @@ int RilkApplication::runBuild() {
     Rilk::QualifiedTargetName main(ownNamespace ? "" : mainTarget.ns, mainTarget.unit,
                                    mainTarget.target);
     const Rilk::Context outputs = build.buildTarget(main, {}, chain);
+    // Saved before the -o file: the build succeeded even when that file cannot be written.
+    buildCache->save();
     if (!outFile.empty()) writeOutputFile(outFile, outputs);
     return 0;
 }

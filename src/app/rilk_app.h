@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/build_cache.h"
 #include "app/project.h"
 #include "app/runtime_context.h"
 #include "app/tool_source.h"
@@ -187,7 +188,8 @@ public:
     Rilk::Context implicitVariables;
     Rilk::Context commandLineContext;
     Rilk::Context implicitContext;
-    // The build cache takes its place here.
+    /// Created just before the build for `projectRoot` / ".rilk_cache".
+    std::unique_ptr<Rilk::BuildCache> buildCache;
     std::shared_ptr<Rilk::Profile> selectedProfile;
     std::int32_t verbosity = 5;
     std::int32_t jobs = 1;

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "app/record_contents.h"
+#include "app/runtime_record.h"
+#include "util/ci_string.h"
+
+namespace Rilk {
+
+/// The build cache of one run: for every target built successfully, the plan its builder
+/// made, kept in memory under the target's unique name (letter case ignored) and stored
+/// between runs in one file.
+///
+/// The record map is guarded by one mutex; each record has its own (`RuntimeRecord`). Lock
+/// order: the map mutex, then a record's mutex; nothing takes the map mutex while holding a
+/// record's. A build that finds no usable record claims it, and only the claim holder may
+/// store it (`upsert`), which wakes builds waiting for it.
+class BuildCache {
+public:
+    using RecordMap = std::unordered_map<Util::CiString, std::shared_ptr<RuntimeRecord>>;
+
+    /// A cache for the file `file`, with no records.
+    explicit BuildCache(std::filesystem::path file);
+
+    const std::filesystem::path& path() const { return path_; }
+
+    /// Replaces the records with those of the cache file. Never fails: a missing file gives
+    /// an empty cache silently, a damaged one an empty cache and a level-6 message, and a
+    /// record whose assignment texts cannot be read is dropped alone with its own message.
+    void load();
+
+    /// `load` of a file holding `bytes`.
+    void loadBytes(std::string_view bytes);
+
+    /// Writes every record to the cache file, replacing it whole. Never fails: a failure is
+    /// reported at level 7 and leaves the previous file as it was. A record holding a value
+    /// that the file cannot keep exactly is left out, so its target is built again.
+    void save() const;
+
+    /// Stores `contents` as the record of `key`. An existing record is changed only by the
+    /// holder of its claim (`token`); the claim then ends and waiters are woken. A missing
+    /// record is created unclaimed.
+    void upsert(const std::string& key, const RecordContents& contents, std::uint64_t token);
+
+    /// What `findOrClaim` found.
+    struct Lookup {
+        std::shared_ptr<RuntimeRecord> record;
+        /// Not 0 when the record was missing and has been created, claimed with this token.
+        std::uint64_t claimToken = 0;
+    };
+
+    /// The record of `key`; when there is none, a new empty record, current and claimed by
+    /// the caller.
+    Lookup findOrClaim(const std::string& key);
+
+    /// The record of `key`, or null.
+    std::shared_ptr<RuntimeRecord> find(const std::string& key) const;
+
+    /// A claim token never handed out before in this run (never 0).
+    std::uint64_t takeClaimToken() { return nextClaimToken_.fetch_add(1); }
+
+    std::size_t size() const;
+
+private:
+    /// Installs the records read by `load` and restarts the claim tokens.
+    void replaceRecords(RecordMap records);
+
+    std::filesystem::path path_;
+    mutable std::mutex mapMutex_;
+    RecordMap records_;
+    std::atomic<std::uint64_t> nextClaimToken_{1};
+};
+
+}  // namespace Rilk

@@ -1,0 +1,156 @@
+// Reading the build cache file into the cache's records.
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/build_cache.h"
+#include "app/cache_file_format.h"
+#include "util/logger.h"
+
+namespace Rilk {
+namespace {
+
+enum class Version { V3, V4, V5 };
+
+std::optional<Version> versionOf(std::string_view header) {
+    if (header == "RILK_CACHE_V5") return Version::V5;
+    if (header == "RILK_CACHE_V4") return Version::V4;
+    if (header == "RILK_CACHE_V3") return Version::V3;
+    return std::nullopt;
+}
+
+/// Reads one record. A structural defect returns false with `part` naming what was being
+/// read; an assignment whose text cannot be read only marks the record `damaged`.
+class RecordReader {
+public:
+    RecordReader(CacheInput& in, Version version) : in_(in), version_(version) {}
+
+    bool read(std::string& key, RecordContents& contents) {
+        std::uint64_t items = 0;
+        if (!step("record key", readSizedString(in_, key)) ||
+            !step("recipe count", readCountLine(in_, items))) {
+            return false;
+        }
+        for (std::uint64_t i = 0; i < items; ++i) {
+            WorkItem item;
+            if (!readWorkItem(item)) return false;
+            contents.add(std::move(item));
+        }
+        std::uint64_t count = 0;
+        if (!step("env/context count", readCountLine(in_, count))) return false;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            std::optional<Assignment> assignment;
+            if (!readAssignment("env/context assignment", assignment)) return false;
+            if (version_ != Version::V3 && assignment) contents.context.push_back(*assignment);
+        }
+        return true;
+    }
+
+    bool damaged = false;
+    const char* part = "";
+
+private:
+    bool step(const char* what, bool ok) {
+        part = what;
+        return ok;
+    }
+
+    bool readAssignment(const char* what, std::optional<Assignment>& assignment) {
+        if (!step(what, readAssignmentRecord(in_, assignment))) return false;
+        if (!assignment) damaged = true;
+        return true;
+    }
+
+    bool readWorkItem(WorkItem& item) {
+        std::uint64_t inputs = 0;
+        if (!step("inputs count", readCountLine(in_, inputs))) return false;
+        for (std::uint64_t i = 0; i < inputs; ++i) {
+            std::optional<Assignment> input;
+            if (!readAssignment("input assignment", input)) return false;
+            std::optional<Assignment> intermediate;
+            if (version_ == Version::V5) {
+                std::uint64_t flag = 0;
+                if (!step("input intermediate flag", readCountLine(in_, flag) && flag <= 1)) {
+                    return false;
+                }
+                if (flag == 1 && !readAssignment("input intermediate assignment", intermediate)) {
+                    return false;
+                }
+            }
+            if (!input) continue;
+            if (intermediate) {
+                item.inputs.emplace_back(std::move(*input), std::move(*intermediate));
+            } else {
+                item.inputs.emplace_back(std::move(*input));
+            }
+        }
+        std::uint64_t outputs = 0;
+        if (!step("outputs count", readCountLine(in_, outputs))) return false;
+        for (std::uint64_t i = 0; i < outputs; ++i) {
+            std::optional<Assignment> output;
+            if (!readAssignment("output assignment", output)) return false;
+            if (output) item.outputs.push_back(std::move(*output));
+        }
+        return true;
+    }
+
+    CacheInput& in_;
+    Version version_;
+};
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad()) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+void BuildCache::load() {
+    const std::optional<std::string> bytes = readWholeFile(path_);
+    if (!bytes) {
+        replaceRecords(RecordMap());
+        return;
+    }
+    loadBytes(*bytes);
+}
+
+void BuildCache::loadBytes(std::string_view bytes) {
+    const std::string shown = path_.string();
+    RecordMap records;
+    CacheInput in(bytes);
+    std::string_view header;
+    std::uint64_t count = 0;
+    if (!in.readLine(header, kMaxCacheLine)) {
+        log(6, "Cache file '{}' has invalid header. Starting with empty cache.\n", shown);
+    } else if (!versionOf(header)) {
+        log(6, "Cache file '{}' has unsupported header '{}'. Starting with empty cache.\n", shown,
+            header);
+    } else if (!readCountLine(in, count)) {
+        log(6, "Cache file '{}' has invalid records count. Starting with empty cache.\n", shown);
+    } else {
+        for (std::uint64_t i = 0; i < count; ++i) {
+            RecordReader reader(in, *versionOf(header));
+            std::string key;
+            auto record = std::make_shared<RuntimeRecord>();
+            if (!reader.read(key, record->contents)) {
+                log(6, "Cache file '{}' is malformed ({}). Starting with empty cache.\n", shown,
+                    reader.part);
+                records.clear();
+                break;
+            }
+            if (reader.damaged) {
+                log(6, "Build cache record '{}' is damaged. Dropping it.\n", key);
+                continue;
+            }
+            records.insert_or_assign(Util::CiString(key), std::move(record));
+        }
+    }
+    replaceRecords(std::move(records));
+}
+
+}  // namespace Rilk

@@ -1,0 +1,186 @@
+#include "app/cache_assignment_text.h"
+
+#include <array>
+
+#include "types/rilk_context_types.h"
+#include "types/rilk_value_types.h"
+
+namespace Rilk {
+namespace {
+
+constexpr std::array<std::string_view, 8> kKeywords = {"unit",     "if",       "import", "units",
+                                                       "profiles", "projects", "tools",  "name"};
+
+bool isNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+
+bool isNameChar(char c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == '-'; }
+
+bool writeValue(const RilkValuePtr& value, int depth, std::string& out);
+
+bool writeText(const RilkBaseString& text, std::string& out) {
+    const std::string& s = text.text();
+    const bool raw = dynamic_cast<const RilkRawString*>(&text) != nullptr;
+    const bool quotable = s.find('"') == std::string::npos;
+    if (raw ? fitsDelimitedLiteral(s) : !quotable && fitsDelimitedLiteral(s)) {
+        out += "R\"(" + s + ")\"";
+        return true;
+    }
+    if (!quotable) return false;
+    out += '"' + s + '"';
+    return true;
+}
+
+bool writeList(const RilkList& list, int depth, std::string& out) {
+    if (list.elements().empty()) {
+        out += "[]";
+        return true;
+    }
+    out += '[';
+    for (std::size_t i = 0; i < list.elements().size(); ++i) {
+        const RilkValuePtr& element = list.elements()[i];
+        // Reading a list flattens list elements and has no form for a missing one.
+        if (!element || dynamic_cast<const RilkList*>(element.get())) return false;
+        out += i == 0 ? " " : ", ";
+        if (!writeValue(element, depth + 1, out)) return false;
+    }
+    out += " ]";
+    return true;
+}
+
+bool writeBlock(const RilkContext& block, int depth, std::string& out) {
+    const ContextPtr& context = block.context();
+    if (!context || !context->conditions.empty()) return false;
+    out += '{';
+    for (const auto& [name, stored] : context->assignments) {
+        if (!isPlainVariableName(stored.name)) return false;
+        out += ' ';
+        if (stored.modifier == AssignModifier::Up) {
+            out += '^';
+        } else if (stored.modifier != AssignModifier::None) {
+            return false;
+        }
+        out += stored.name;
+        // Inside a block the operator is the text's own: a bare name declares.
+        switch (stored.type) {
+            case AssignType::Set:
+                out += " = ";
+                break;
+            case AssignType::Append:
+                out += " += ";
+                break;
+            case AssignType::SetIfUnset:
+                out += " ?= ";
+                break;
+            case AssignType::Declare:
+                if (stored.value) return false;
+                continue;
+            default:
+                return false;
+        }
+        if (!stored.value || !writeValue(stored.value, depth + 1, out)) return false;
+    }
+    out += " }";
+    return true;
+}
+
+bool writeValue(const RilkValuePtr& value, int depth, std::string& out) {
+    if (depth > kMaxCacheTextDepth) return false;
+    if (const auto* path = dynamic_cast<const RilkPathString*>(value.get())) {
+        const std::string full = path->fullPath().string();
+        if (!fitsDelimitedLiteral(full)) return false;
+        out += "P\"(" + full + ")\"";
+        return true;
+    }
+    if (const auto* text = dynamic_cast<const RilkBaseString*>(value.get())) {
+        return writeText(*text, out);
+    }
+    if (const auto* number = dynamic_cast<const RilkInt*>(value.get())) {
+        out += number->toString();
+        return true;
+    }
+    if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+        return writeList(*list, depth, out);
+    }
+    if (const auto* block = dynamic_cast<const RilkContext*>(value.get())) {
+        return writeBlock(*block, depth, out);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool isPlainVariableName(std::string_view name) {
+    if (name.empty() || !isNameStart(name.front())) return false;
+    for (char c : name) {
+        if (!isNameChar(c)) return false;
+    }
+    for (std::string_view keyword : kKeywords) {
+        if (name == keyword) return false;
+    }
+    return true;
+}
+
+bool isUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        unsigned min = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            min = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            min = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            min = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) return false;
+        unsigned code = c & (0xFF >> (length + 1));
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+        i += length;
+    }
+    return true;
+}
+
+bool fitsDelimitedLiteral(std::string_view text) {
+    return text.find(")\"") == std::string_view::npos && (text.empty() || text.back() != ')');
+}
+
+std::optional<std::string> cacheAssignmentText(const Assignment& assignment) {
+    if (!isPlainVariableName(assignment.name)) return std::nullopt;
+    std::string text = assignment.name;
+    switch (assignment.type) {
+        case AssignType::Set:
+            text += " = ";
+            break;
+        case AssignType::Append:
+            text += " += ";
+            break;
+        case AssignType::SetIfUnset:
+            text += " ?= ";
+            break;
+        case AssignType::Declare:
+            if (!assignment.value) return text;
+            text += " = ";
+            break;
+        default:
+            return std::nullopt;
+    }
+    if (assignment.value && !writeValue(assignment.value, 0, text)) return std::nullopt;
+    if (!isUtf8(text)) return std::nullopt;
+    return text;
+}
+
+}  // namespace Rilk

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "types/assignment.h"
+
+namespace Rilk {
+
+/// The bytes of a cache file being read, with the position of the next unread byte.
+/// Reads never run past the end and never allocate more than the bytes they return.
+class CacheInput {
+public:
+    explicit CacheInput(std::string_view bytes) : bytes_(bytes) {}
+
+    /// Bytes not read yet.
+    std::size_t remaining() const { return bytes_.size() - pos_; }
+
+    /// The next line without its line feed (a last line may end at the end of the file).
+    /// False, consuming nothing, at the end or when the line is longer than `maxLength`.
+    bool readLine(std::string_view& line, std::size_t maxLength);
+
+    /// The next `count` bytes; false, consuming nothing, when fewer are left.
+    bool readBytes(std::size_t count, std::string_view& bytes);
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+/// Longest header, count or record line read; a longer line is damage.
+inline constexpr std::size_t kMaxCacheLine = 64;
+
+/// A count line: optional blanks, an optional "+", decimal digits, then anything (12abc
+/// reads as 12). False when no line can be read or it holds no digits, a sign "-" or a
+/// number beyond 64 bits, or when the number is larger than the bytes left after it: every
+/// count and length in the file stands for at least that many bytes.
+bool readCountLine(CacheInput& in, std::uint64_t& count);
+
+/// A length line, exactly that many bytes, then a line feed.
+bool readSizedString(CacheInput& in, std::string& text);
+
+/// An assignment record: the line "A <operator> <modifier>" and the assignment's text as a
+/// sized text. False when the record's structure is damaged. True with `assignment` empty
+/// when the structure is whole but the operator, the modifier or the text cannot be read.
+bool readAssignmentRecord(CacheInput& in, std::optional<Assignment>& assignment);
+
+/// Appends the length, a line feed, the bytes and a line feed.
+void writeSizedString(std::string& out, std::string_view text);
+
+/// Appends an assignment record. False, with `out` partly written, when the assignment
+/// cannot be written so that it reads back the same (`cacheAssignmentText`).
+bool writeAssignmentRecord(std::string& out, const Assignment& assignment);
+
+}  // namespace Rilk

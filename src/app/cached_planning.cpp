@@ -1,0 +1,127 @@
+#include "app/cached_planning.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <numeric>
+#include <string>
+#include <utility>
+
+#include "app/record_comparison.h"
+#include "util/logger.h"
+
+namespace Rilk {
+namespace {
+
+/// How a planned target stands against its record.
+enum class Outcome { Hit, Claimed, Unclaimed };
+
+struct Decision {
+    Outcome outcome = Outcome::Unclaimed;
+    std::uint64_t claimToken = 0;
+    /// Positions, in plan order, of the work items to build.
+    std::vector<std::size_t> pending;
+};
+
+std::vector<std::size_t> everyWorkItem(const RecordContents& plan) {
+    std::vector<std::size_t> all(plan.workItems().size());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    return all;
+}
+
+/// Waits, with the record's mutex held by `lock`, until another build's claim ends or one
+/// second has passed, and decides what this build does then.
+Decision waitForClaim(const std::string& key, RuntimeRecord& record,
+                      std::unique_lock<std::mutex>& lock, const RecordContents& plan) {
+    record.stored.wait_for(lock, std::chrono::seconds(1),
+                           [&] { return record.state != RuntimeRecord::Claimed; });
+    if (record.state != RuntimeRecord::Claimed && record.current) return {Outcome::Hit, 0, {}};
+    if (record.state != RuntimeRecord::Claimed) {
+        log(2,
+            "Cache record for '{}' was claimed but resulted in invalid recipes upon "
+            "completion.\n",
+            key);
+    }
+    // Still claimed: build anyway, without storing; nothing may pass as built unbuilt.
+    return {Outcome::Unclaimed, 0, everyWorkItem(plan)};
+}
+
+/// Decides on an existing record: a hit, a claim for the stale work items, or a build
+/// without a claim. Takes and releases the record's mutex.
+Decision decide(BuildCache& cache, const std::string& key, RuntimeRecord& record,
+                RecordContents& plan) {
+    std::unique_lock lock(record.mutex);
+    if (record.current) {
+        if (record.state == RuntimeRecord::Idle) return {Outcome::Hit, 0, {}};
+        return waitForClaim(key, record, lock, plan);
+    }
+    std::vector<std::size_t> pending = staleWorkItems(record.contents, plan);
+    if (pending.empty()) return {Outcome::Hit, 0, {}};
+    if (record.state == RuntimeRecord::Claimed) return waitForClaim(key, record, lock, plan);
+    record.claimToken = cache.takeClaimToken();
+    record.state = RuntimeRecord::Claimed;
+    return {Outcome::Claimed, record.claimToken, std::move(pending)};
+}
+
+std::vector<ContextPtr> splitPending(const TargetContext& target, const RecordContents& plan,
+                                     const std::vector<std::size_t>& pending,
+                                     std::uint64_t requestedJobs, std::uint64_t planMaximum,
+                                     const JobSplitter& split) {
+    std::vector<std::vector<WorkItemEntry>> items;
+    items.reserve(pending.size());
+    for (std::size_t index : pending) items.push_back(plan.workItems()[index].inputs);
+    const std::uint64_t jobs = computeParallelism(requestedJobs, planMaximum, items.size());
+    return split(target, items, plan.context, jobs);
+}
+
+}  // namespace
+
+std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaximum,
+                                 std::uint64_t pending) {
+    if (requested < 2 || planMaximum < 2 || pending < 2) return 1;
+    return std::max<std::uint64_t>(1, std::min({requested, planMaximum, pending / 2}));
+}
+
+CachedPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetContext& target,
+                               std::uint64_t requestedJobs, const JobSplitter& split) {
+    const std::string label = target.name.unit + "::" + target.name.target;
+    BuildPlan plan = builder.planBuild(target);
+
+    CachedPlan result;
+    if (plan.recipes.empty()) {
+        log(2, "Target '{}' not suitable for caching. Using the original context.\n", label);
+        result.jobContexts.push_back(std::make_shared<TargetContext>(target, target.name));
+        return result;
+    }
+    for (WorkItem& item : plan.recipes) result.contents.add(std::move(item));
+    result.contents.context = std::move(plan.context);
+
+    const std::string key = target.uniqueName();
+    BuildCache::Lookup lookup = cache.findOrClaim(key);
+    Decision decision;
+    if (lookup.claimToken != 0) {
+        decision = {Outcome::Claimed, lookup.claimToken, everyWorkItem(result.contents)};
+    } else {
+        decision = decide(cache, key, *lookup.record, result.contents);
+    }
+
+    switch (decision.outcome) {
+        case Outcome::Hit:
+            log(1, "Cache hit for '{}'.\n", label);
+            return result;
+        case Outcome::Claimed:
+            log(1, "Cache claimed for '{}'.\n", label);
+            result.claimToken = decision.claimToken;
+            break;
+        case Outcome::Unclaimed:
+            log(1, "Cache miss for '{}'. Building...\n", label);
+            break;
+    }
+    result.jobContexts = splitPending(target, result.contents, decision.pending, requestedJobs,
+                                      plan.maxParallelJobs, split);
+    result.pending = std::move(decision.pending);
+    return result;
+}
+
+}  // namespace Rilk

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "tools/work_item.h"
+#include "types/assignment.h"
+
+namespace Rilk {
+
+/// The 64-bit FNV-1a hash of the inputs' names and value texts, concatenated in order
+/// without separators; intermediates and outputs do not enter it. A path value enters with
+/// its full path, so a path planned relative to its unit file and the same path read back
+/// from the cache file hash alike.
+std::uint64_t hashWorkItemInputs(const std::vector<WorkItemEntry>& inputs);
+
+/// Whether two input lists are the same work: equal length and each input assignment
+/// `cacheEqual`. Equal hashes alone never make two work items the same.
+bool sameInputs(const std::vector<WorkItemEntry>& a, const std::vector<WorkItemEntry>& b);
+
+/// What a build cache record stores: a target's work items, each at most once, and the
+/// context assignments its plan depended on.
+///
+/// The work items keep the order in which they were added (the plan's order), so the
+/// outputs gathered from them and the file written from them are the same from run to run.
+/// They are indexed by their input hash; a lookup compares the inputs exactly.
+class RecordContents {
+public:
+    /// Adds the work item unless one with the same inputs is already held; returns
+    /// whether it was added.
+    bool add(WorkItem item);
+
+    /// The held work item whose inputs are the same as `inputs`, or null.
+    const WorkItem* find(const std::vector<WorkItemEntry>& inputs) const;
+
+    const std::vector<WorkItem>& workItems() const { return items_; }
+    /// A held work item, for setting its inputs' intermediate flags.
+    WorkItem& workItem(std::size_t index) { return items_.at(index); }
+
+    /// The variables of the target context the plan was made from.
+    std::vector<Assignment> context;
+
+private:
+    const WorkItem* findHashed(std::uint64_t hash, const std::vector<WorkItemEntry>& inputs) const;
+
+    std::vector<WorkItem> items_;
+    std::unordered_multimap<std::uint64_t, std::size_t> byHash_;
+};
+
+}  // namespace Rilk
