@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds rilk, then with it the example project examples/hello: a C program linked against a
-# static library of its own, compiled with the machine's GCC (/usr/bin). Runs the program.
+# static library of its own, compiled with the machine's GCC (/usr/bin). Runs the program,
+# then rilk once more, which finds everything up to date.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +15,5 @@ cd examples/hello
 # The program lies in the output directory of the target "app".
 program="$(find out -path '*/app/hello' -type f)"
 "$program"
+# Nothing changed since, so a second run finds every target up to date and runs nothing.
+"$rilk" -j "$(nproc)"

@@ -1,10 +1,12 @@
 // C programs built with the machine's GCC toolchain, found by --find-compilers: the command
 // lines of each GNU tool, where they run, tool choice by toolchain criteria and file names
 // that a shell would misread.
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "e2e/rilk_run.h"
 #include "tools/fake_toolchain.h"
@@ -42,6 +44,16 @@ protected:
         return text.str();
     }
 };
+
+/// The lines of `text` that show a command of a tool from /usr/bin.
+std::vector<std::string> commandLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("] \"/usr/bin/") != std::string::npos) lines.push_back(line);
+    }
+    return lines;
+}
 
 /// Whether `line` is a whole line of `text`.
 bool hasLine(const std::string& text, const std::string& line) {
@@ -94,7 +106,7 @@ raw: app { INPUT = "${app.binary}" OBJCOPY_FLAGS = "-O binary" }
     }
 }
 
-TEST_F(GnuBuild, CompileOnlyWritesOneObjectPerSourceForTheDependants) {
+TEST_F(GnuBuild, CompileOnlySpreadsTheSourcesOverJobsAndHandsTheObjectsOn) {
     findCompilers();
     std::string calls;
     for (int i = 1; i < 8; ++i) {
@@ -113,6 +125,14 @@ parts: { C_FLAGS = "-c" C_FILES = P"(src/*.c)" }
 )x"}});
     const auto result = rilk({"-j", "4"});
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    // Four jobs of two sources each.
+    const std::string compile = "[u::parts] " + kGcc + " -c \"" + dir() + "/src/";
+    EXPECT_EQ(commandLines(result.out).size(), 5u) << result.out;
+    for (const std::string& line : commandLines(result.out)) {
+        if (line.rfind(compile, 0) != 0) continue;
+        EXPECT_EQ(line.find("\" \"" + dir() + "/src/"), line.rfind("\" \"" + dir() + "/src/"))
+            << line;
+    }
     for (const char* object : {"main.o", "f1.o", "f2.o", "f3.o", "f4.o", "f5.o", "f6.o", "f7.o"}) {
         EXPECT_TRUE(fs::is_regular_file(outputDir("parts") / object)) << object;
     }
@@ -224,14 +244,32 @@ TEST_F(GnuBuild, TheExampleProjectBuildsItsLibraryAndProgram) {
     for (const char* file : {".rilk_project.txt", "rilk.txt", "src"}) {
         fs::copy(example / file, work.path() / file, fs::copy_options::recursive);
     }
-    const auto result = rilk({"-j", "2"});
+    auto result = rilk({"-j", "2"});
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
-    EXPECT_TRUE(
-        fs::is_regular_file(outputDir(work.path(), "hello", "hello", "greet") / "libgreet.a"));
-    EXPECT_EQ(
-        RilkTest::runProcess({(outputDir(work.path(), "hello", "hello", "app") / "hello").string()})
-            .out,
-        "Hello, rilk!\nGoodbye, rilk!\n");
+    EXPECT_EQ(commandLines(result.out).size(), 3u) << result.out;
+    const fs::path out = work.path() / "out/x86_64-linux-gnu/hello/hello";
+    EXPECT_TRUE(fs::is_regular_file(out / "greet/libgreet.a"));
+    EXPECT_EQ(RilkTest::runProcess({(out / "app/hello").string()}).out,
+              "Hello, rilk!\nGoodbye, rilk!\n");
+
+    result = rilk({"-j", "2"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out.find("Starting build job"), std::string::npos) << result.out;
+
+    // A changed library source is compiled alone, then archived and linked in again.
+    fs::last_write_time(work.path() / "src/farewell.c",
+                        fs::last_write_time(out / "app/hello") + std::chrono::seconds(2));
+    result = rilk({"-j", "2"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(commandLines(result.out),
+              (std::vector<std::string>{
+                  "[hello::greet_objs] " + kGcc + " -O2 -c \"" + dir() + "/src/farewell.c\" -I\"" +
+                      dir() + "/src\"",
+                  "[hello::greet] \"/usr/bin/x86_64-linux-gnu-ar\" rcs \"libgreet.a\" \"" +
+                      (out / "greet_objs/greet.o\" \"").string() +
+                      (out / "greet_objs/farewell.o\"").string(),
+                  "[hello::app] " + kGcc + " -O2 \"" + dir() + "/src/main.c\" -I\"" + dir() +
+                      "/src\" -o \"hello\" \"" + (out / "greet/libgreet.a\"").string()}));
 }
 
 }  // namespace
