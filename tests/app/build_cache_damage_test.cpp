@@ -24,14 +24,17 @@ std::string readFile(const std::filesystem::path& path) {
 
 class BuildCacheDamage : public ::testing::Test {
 protected:
-    /// The cache file that a real build of the example project leaves behind.
+    /// The cache file that a GNU build of the example project leaves behind.
     static void SetUpTestSuite() {
         project_ = new RilkTest::TempDir;
         std::filesystem::copy(std::string(RILK_SOURCE_DIR) + "/examples/hello", project_->path(),
                               std::filesystem::copy_options::recursive);
         RilkTest::TempDir home;
-        const auto run = RilkTest::runRilk({}, {.workingDirectory = project_->path(),
-                                                .environment = {{"HOME", home.path().string()}}});
+        const RilkTest::ProcessOptions options{.workingDirectory = project_->path(),
+                                               .environment = {{"HOME", home.path().string()}}};
+        // The example builds with the machine's GCC, which the registry must know first.
+        ASSERT_EQ(RilkTest::runRilk({"--find-compilers"}, options).exitCode, 0);
+        const auto run = RilkTest::runRilk({}, options);
         ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
         original_ = readFile(project_->path() / ".rilk_cache");
     }

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,6 +20,8 @@ protected:
     void SetUp() override {
         std::filesystem::copy(std::string(RILK_SOURCE_DIR) + "/examples/hello", work.path(),
                               std::filesystem::copy_options::recursive);
+        // The example builds with the machine's GCC, which the registry must know first.
+        ASSERT_EQ(rilk({"--find-compilers"}).exitCode, 0);
         const auto first = rilk({});
         ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
         good = read(".rilk_cache");
@@ -29,17 +32,26 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
+    /// The built file named `name`, found below out/; empty when there is none.
+    std::filesystem::path built(const std::string& name) const {
+        for (const auto& entry :
+             std::filesystem::recursive_directory_iterator(work.path() / "out")) {
+            if (entry.is_regular_file() && entry.path().filename() == name) return entry.path();
+        }
+        return {};
+    }
+
     /// Runs the build on whatever cache file is there and checks what every run must give:
     /// exit 0, the right program, and a cache file that loads whole.
     RilkTest::ProcessResult buildAndCheck(const std::string& what) {
         auto run = rilk({"-v", "1"});
         EXPECT_EQ(run.exitCode, 0) << what << "\n" << run.out << run.err;
-        const auto program = RilkTest::runProcess({(work.path() / "out/hello").string()});
-        EXPECT_EQ(program.out, "Hello, rilk!\n") << what;
+        const auto program = RilkTest::runProcess({built("hello").string()});
+        EXPECT_EQ(program.out, "Hello, rilk!\nGoodbye, rilk!\n") << what;
         if (std::filesystem::is_regular_file(work.path() / ".rilk_cache")) {
             Rilk::BuildCache cache(work.path() / ".rilk_cache");
             EXPECT_EQ(RilkTest::capture(6, [&] { cache.load(); }), "") << what;
-            EXPECT_EQ(cache.size(), 2u) << what;
+            EXPECT_EQ(cache.size(), 3u) << what;
         }
         return run;
     }
@@ -64,14 +76,21 @@ TEST_F(CacheDamage, CutFilesRebuildEverythingAndSaveAWholeCache) {
 }
 
 TEST_F(CacheDamage, AHitNeedsItsOutputsToExist) {
-    std::filesystem::remove(work.path() / "out/greet.o");
-    auto run = buildAndCheck("object removed");
+    std::filesystem::remove(built("libgreet.a"));
+    auto run = buildAndCheck("library removed");
     EXPECT_FALSE(has(run.out, "Cache hit for 'hello::greet'")) << run.out;
+    EXPECT_TRUE(has(run.out, "Cache hit for 'hello::greet_objs'")) << run.out;
 
-    std::filesystem::remove(work.path() / "out/hello");
+    std::filesystem::remove(built("hello"));
     run = buildAndCheck("program removed");
     EXPECT_FALSE(has(run.out, "Cache hit for 'hello::app'")) << run.out;
-    EXPECT_TRUE(has(run.out, "Cache hit for 'hello::greet'")) << run.out;
+}
+
+TEST_F(CacheDamage, AHitNeedsItsOutputsNewerThanItsInputs) {
+    const auto later = std::filesystem::file_time_type::clock::now() + std::chrono::hours(1);
+    std::filesystem::last_write_time(work.path() / "src/farewell.c", later);
+    const auto run = buildAndCheck("source edited");
+    EXPECT_FALSE(has(run.out, "Cache hit for 'hello::greet_objs'")) << run.out;
 }
 
 TEST_F(CacheDamage, AnUnusableFileIsAnEmptyCache) {
