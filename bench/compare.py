@@ -82,7 +82,10 @@ def peak_rss_once(argv, cwd, home):
     shell = subprocess.run(["/bin/sh", "-c", '"$@" </dev/null >/dev/null 2>&1 & echo $!', "sh"]
                            + argv, cwd=cwd, env=tool_env(home), stdin=subprocess.DEVNULL,
                            stdout=subprocess.PIPE, check=True, text=True)
-    _, _, usage = os.wait4(int(shell.stdout.strip()), 0)
+    try:
+        _, _, usage = os.wait4(int(shell.stdout.strip()), 0)
+    except ChildProcessError:  # reaped elsewhere before it reached us: no figure
+        return float("nan")
     return usage.ru_maxrss
 
 
@@ -190,7 +193,7 @@ def needs_build(case):
 
     def run(options, root):
         if not options.can_build:
-            print("case %s: not available yet (this rilk cannot build)" % case.__doc__.split(":")[0])
+            print("%s: not available yet (this rilk cannot build)" % case.__doc__.split(":")[0])
             return []
         return case(options, root)
 
@@ -319,7 +322,7 @@ def case_fanout(options, root):
 def diamond_project(root, layers):
     """`layers` layers of diamonds: layer k has targets a_k and b_k, both depending on the
     pair of layer k+1 ... as one chain of diamonds top -> {a, b} -> join -> {a, b} -> ...:
-    2^layers paths from the top to the bottom, 3 * layers + 1 targets."""
+    2^layers paths from the top to the bottom, 3 * layers + 2 targets with the top."""
     rilk = ["unit dia"]
     ninja = ["rule cp", "  command = cp $in $out", ""]
     make = ["all: out/j0.txt", ""]
@@ -358,7 +361,7 @@ def diamond_project(root, layers):
 
 def case_diamonds(options, root):
     """Case 6: chains of 5, 10 and 20 diamonds, fresh and no-op: the time follows the
-    3 * layers + 1 targets, not the 2^layers paths from the top to the bottom."""
+    3 * layers + 2 targets, not the 2^layers paths from the top to the bottom."""
     rows = []
     for layers in (5, 10, 20):
         project = os.path.join(root, "diamonds-%d" % layers)
@@ -384,12 +387,20 @@ def case_diamonds(options, root):
 
 
 def case_cache(options, root):
-    """Case 5: the cache file of case 1's 10,000-target project, loaded and saved."""
-    bench = options.bench
-    if not os.access(bench, os.X_OK):
-        print("case 5: %s not built (configure with -DRILK_BUILD_BENCHMARKS=ON)" % bench)
+    """Case 5: the cache file of case 1's projects, loaded and saved by the library
+    benchmarks (build/bench/rilk_bench, BM_CacheLoad and BM_CacheSave)."""
+    if not os.access(options.bench, os.X_OK):
+        print("case 5: %s not built (configure with -DRILK_BUILD_BENCHMARKS=ON)" % options.bench)
         return []
-    subprocess.run([bench, "--benchmark_filter=BM_Cache"], check=False)
+    for count in options.noop_sizes:
+        project = os.path.join(root, "noop-%d" % count)
+        if not os.path.exists(os.path.join(project, ".rilk_cache")):
+            copy_project(project, count)
+            built_once([options.rilk], project, home_for(root, "rilk"), "rilk")
+        print("case 5: cache file of %d targets (%d bytes)"
+              % (count, os.path.getsize(os.path.join(project, ".rilk_cache"))))
+        env = dict(os.environ, RILK_BENCH_CACHE_FILE=os.path.join(project, ".rilk_cache"))
+        subprocess.run([options.bench, "--benchmark_filter=BM_Cache"], env=env, check=False)
     return []
 
 
@@ -398,7 +409,7 @@ CASES = {
     2: needs_build(case_fanout),
     3: case_loading,
     4: case_startup,
-    5: case_cache,
+    5: needs_build(case_cache),
     6: needs_build(case_diamonds),
 }
 
