@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds rilk and runs it in the example project examples/hello, which compiles, links and
-# runs a small C program; a second run finds everything up to date and runs nothing.
+# Builds rilk, then with it the example project examples/hello: a C program linked against a
+# static library of its own, compiled with the machine's GCC (/usr/bin). Runs the program,
+# then rilk once more, which finds everything up to date.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,9 @@ cmake --build build --parallel "$(nproc)" --target rilk
 
 rilk="$PWD/build/src/rilk"
 cd examples/hello
-"$rilk" --version
-"$rilk"
-"$rilk"
+"$rilk" -j "$(nproc)"
+# The program lies in the output directory of the target "app".
+program="$(find out -path '*/app/hello' -type f)"
+"$program"
+# Nothing changed since, so a second run finds every target up to date and runs nothing.
+"$rilk" -j "$(nproc)"

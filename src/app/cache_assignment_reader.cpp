@@ -242,7 +242,7 @@ std::optional<Assignment> readCacheAssignmentGrammar(std::string_view text, Assi
                                                      AssignModifier modifier) {
     try {
         Assignment parsed =
-            parseAssignment(rewriteLegacyPathLiterals(text), std::filesystem::path());
+            parseAssignment(rewriteLegacyPathLiterals(text), std::filesystem::path(), true);
         return Assignment(parsed.name, parsed.value, type, modifier);
     } catch (const std::exception&) {
     } catch (const RilkException&) {

@@ -1,43 +1,8 @@
 #include "app/rilk_app.h"
 
-#include <stdexcept>
-
-#include <fmt/format.h>
-
 #include "app/listings.h"
+#include "app/toolchain_discovery.h"
 #include "util/logger.h"
-
-namespace {
-
-/// How a message names a mode that this rilk cannot run yet.
-std::string_view modeLabel(RunMode mode) {
-    switch (mode) {
-        case RunMode::PrintVersion:
-            return "Option '--version'";
-        case RunMode::CreateProject:
-            return "Option '--create-project'";
-        case RunMode::FindCompilers:
-            return "Option '--find-compilers'";
-        case RunMode::RegisterProject:
-            return "Option '-r'";
-        case RunMode::ListTargets:
-            return "Option '-l'";
-        case RunMode::ListUnits:
-            return "Option '-u'";
-        case RunMode::ListProfiles:
-            return "Option '-p'";
-        case RunMode::Build:
-            break;
-    }
-    return "Building";
-}
-
-std::runtime_error notAvailable(RunMode mode) {
-    return std::runtime_error(
-        fmt::format("{} is not available yet in this rilk.", modeLabel(mode)));
-}
-
-}  // namespace
 
 RunMode RilkApplication::runMode() const {
     if (printVersion) return RunMode::PrintVersion;
@@ -62,7 +27,10 @@ int RilkApplication::run(int argc, char** argv) {
         return 0;
     }
     loadRegistry();
-    if (mode == RunMode::FindCompilers) throw notAvailable(mode);
+    if (mode == RunMode::FindCompilers) {
+        discoverToolchains(defaultToolchainRoots());
+        return 0;
+    }
     findProjectFile();
     loadMainProject();
     if (mode == RunMode::RegisterProject) {

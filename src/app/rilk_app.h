@@ -100,6 +100,10 @@ public:
     /// `-r`: records the main project in the registry and saves it. Fails without a project
     /// or without a registry.
     void registerMainProject();
+    /// `--find-compilers` (toolchain_discovery.cpp): stores a tool definition for every GCC
+    /// toolchain found below `roots` in the registry and saves it, also when none is found.
+    /// Fails without a registry, and leaves a registry file that failed to load untouched.
+    void discoverToolchains(const std::vector<std::filesystem::path>& roots);
 
     // Imports, profiles and positional items (project_imports.cpp, profile_selection.cpp,
     // positional_items.cpp).

@@ -19,7 +19,8 @@ namespace {
 
 }  // namespace
 
-Assignment parseAssignment(const std::string& text, const std::filesystem::path& source) {
+Assignment parseAssignment(const std::string& text, const std::filesystem::path& source,
+                           bool quiet) {
     RilkErrorCounter counter("assignment", true);
     std::unique_ptr<ParseChain> chain;
     try {
@@ -29,8 +30,9 @@ Assignment parseAssignment(const std::string& text, const std::filesystem::path&
     }
     chain->parser().removeErrorListeners();
     chain->parser().addErrorListener(&counter);
-    // The console listener stays on the lexer, so lexical errors are shown; the counter
-    // makes them fail the parse as well.
+    // Unless quiet, the console listener stays on the lexer, so lexical errors are shown;
+    // the counter makes them fail the parse as well.
+    if (quiet) chain->lexer().removeErrorListeners();
     chain->lexer().addErrorListener(&counter);
 
     auto* tree = chain->assignment();

@@ -18,11 +18,9 @@ CBuilder::CBuilder(AssignmentTable inputs, VariableSpecTable declared)
 void CBuilder::beginBuild(Context& firstJob, const std::size_t& count) {
     jobCount = count;
     const auto& job = dynamic_cast<const TargetContext&>(firstJob);
-    const std::string hash = job.parameterHash();
-    const std::string suffix = hash.empty() ? "" : "@" + hash;
     targetName = job.name.target;
     outputName = job.getString("OUTPUT_NAME", targetName);
-    outputDirectory = outputDirectoryFor(job, job.name, targetName, suffix);
+    outputDirectory = plannedOutputDirectory(job);
     // A target built without a plan (no build cache) places its objects by its own sources.
     if (!Util::CiString::equal(job.uniqueName(), sourcesTarget_)) recordCompiledSources(job);
     log(5, "Output dir: {}\n", outputDirectory.string());
@@ -52,9 +50,13 @@ BuildPlan CBuilder::planBuild(const TargetContext& target) {
 }
 
 std::vector<Recipe> CBuilder::createRecipes(const Context& job) {
+    std::vector<fs::path> pathDirectories;
+    if (fs::path program = programDirectory(); !program.empty()) {
+        pathDirectories.push_back(std::move(program));
+    }
     std::vector<Recipe> recipes;
     for (std::string& line : createCommandLines(targetName, job)) {
-        recipes.push_back(Recipe{std::move(line), outputDirectory, Recipe::Run, {}});
+        recipes.push_back(Recipe{std::move(line), outputDirectory, Recipe::Run, pathDirectories});
     }
     return recipes;
 }
@@ -64,6 +66,25 @@ std::int64_t CBuilder::maxParallelJobs(const TargetContext&, const PlannedWork&)
 void CBuilder::onEndBuild() {}
 
 std::vector<RilkValuePtr> CBuilder::compiledSources(const Context&) const { return {}; }
+
+fs::path CBuilder::programDirectory() const { return {}; }
+
+MatchResult CBuilder::subjectFrom(const Context& target,
+                                  std::initializer_list<const char*> candidates) const {
+    MatchResult result;
+    for (const char* candidate : candidates) {
+        const auto found = target.assignments.find(candidate);
+        if (found == target.assignments.end()) continue;
+        if (found->second.modifier == AssignModifier::Up) {
+            log(4, "Skipping '{}' as match subject: output variable\n", found->second.name);
+            continue;
+        }
+        result.status = BuildPossible;
+        break;
+    }
+    classifyVariables(result, target.assignments);
+    return result;
+}
 
 fs::path CBuilder::outputDirectoryFor(const Context& target,
                                       const QualifiedTargetName& qualifiedName,
@@ -84,6 +105,12 @@ fs::path CBuilder::outputDirectoryFor(const Context& target,
     directory /= qualifiedName.unit;
     directory /= name + suffix;
     return directory;
+}
+
+fs::path CBuilder::plannedOutputDirectory(const TargetContext& target) const {
+    const std::string hash = target.parameterHash();
+    return outputDirectoryFor(target, target.name, target.name.target,
+                              hash.empty() ? "" : "@" + hash);
 }
 
 void CBuilder::appendContextAssignment(const AssignmentTable& variables, const std::string& name,

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -45,7 +46,8 @@ public:
     /// `doCreateRecipes`, completed with the variables PROJECT_ROOT, OUTPUT_NAME,
     /// OUTPUT_DIR, OUTPUT_DEF_DIR and PROFILE, and the cap of `maxParallelJobs`.
     BuildPlan planBuild(const TargetContext& target) override;
-    /// One recipe per line of `createCommandLines`, run in the output directory.
+    /// One recipe per line of `createCommandLines`, run in the output directory, with
+    /// `programDirectory` (when not empty) in front of `PATH`.
     std::vector<Recipe> createRecipes(const Context& job) override;
 
 protected:
@@ -67,6 +69,15 @@ protected:
     virtual std::string objectExtension() const = 0;
     /// Every source value the target compiles into an object file. Default: none.
     virtual std::vector<RilkValuePtr> compiledSources(const Context& target) const;
+    /// The directory of the tool's program, put in front of `PATH` for every recipe so the
+    /// program finds the helpers installed beside it. Default: none.
+    virtual std::filesystem::path programDirectory() const;
+
+    /// Whether one of `candidates` makes the target a match subject: the first candidate
+    /// the target defines and not as an output variable ('^') makes it one; an output
+    /// variable is skipped with a level-4 message. Then every variable is classified.
+    MatchResult subjectFrom(const Context& target,
+                            std::initializer_list<const char*> candidates) const;
 
     /// The output directory of a target: the text of OUTPUT_DIR when it is not empty,
     /// otherwise PROJECT_ROOT / OUTPUT_DEF_DIR / toolId / PROFILE / namespace / unit /
@@ -75,6 +86,10 @@ protected:
                                              const QualifiedTargetName& qualifiedName,
                                              const std::string& targetName,
                                              const std::string& suffix) const;
+    /// The output directory of the target itself: `outputDirectoryFor` its qualified name
+    /// and plain name, suffixed with "@" and the parameter hash for a parameterised target,
+    /// so that every instance of a target has its own directory.
+    std::filesystem::path plannedOutputDirectory(const TargetContext& target) const;
     /// Appends the variable `name` (spelled as given) with a clone of its value to `out`,
     /// when the variables define it; a variable without value is appended as a declaration.
     static void appendContextAssignment(const AssignmentTable& variables, const std::string& name,

@@ -1,7 +1,7 @@
 #include "tools/command_line_text.h"
 
+#include "types/argument_text.h"
 #include "types/rilk_value_types.h"
-#include "types/value_utils.h"
 
 namespace Rilk {
 
@@ -12,10 +12,10 @@ namespace {
 std::string wordArguments(const RilkValuePtr& value, const std::string& prefix, bool quote) {
     const bool splitIntoWords = dynamic_cast<const RilkBaseString*>(value.get()) != nullptr &&
                                 dynamic_cast<const RilkPathString*>(value.get()) == nullptr;
-    if (!splitIntoWords) return argumentText(value, prefix, quote);
+    if (!splitIntoWords) return formatArg(value, prefix, quote);
     std::string text;
     for (auto it = valueBegin(*value), end = valueEnd(*value); !(it == end); ++it) {
-        text += argumentText(*it, prefix, quote);
+        text += formatArg(*it, prefix, quote);
     }
     return text;
 }
@@ -38,56 +38,13 @@ std::string flatValueArguments(const RilkValuePtr& value, const std::string& pre
     return text;
 }
 
-const RilkValuePtr* valueOf(const Context& context, const std::string& name) {
-    const auto found = context.assignments.find(name);
-    if (found == context.assignments.end() || !found->second.value) return nullptr;
-    return &found->second.value;
-}
-
 }  // namespace
-
-std::string shellQuoted(const std::string& text) {
-    std::string quoted = "\"";
-    quoted.reserve(text.size() + 2);
-    for (char c : text) {
-        if (c == '\\' || c == '"' || c == '$' || c == '`') quoted += '\\';
-        quoted += c;
-    }
-    quoted += '"';
-    return quoted;
-}
-
-bool isUserQuoted(const RilkValuePtr& value) {
-    const auto* string = dynamic_cast<const RilkBaseString*>(value.get());
-    if (string == nullptr || dynamic_cast<const RilkPathString*>(value.get()) != nullptr) {
-        return false;
-    }
-    const std::string& text = string->text();
-    return text.size() >= 2 && text.front() == '"' && text.back() == '"';
-}
-
-std::string argumentText(const RilkValuePtr& value, const std::string& prefix, bool quote) {
-    if (!value) return {};
-    const std::string text = value->toString();
-    if (text.empty()) return {};
-    if (!quote || isUserQuoted(value)) return " " + prefix + text;
-    return " " + prefix + shellQuoted(text);
-}
-
-std::string deepArguments(const Context& context, const std::string& name,
-                          const std::string& prefix, bool quote) {
-    const RilkValuePtr* value = valueOf(context, name);
-    if (value == nullptr) return {};
-    std::string text;
-    for (const RilkValuePtr& leaf : flattenValue(*value)) text += argumentText(leaf, prefix, quote);
-    return text;
-}
 
 std::string flatArguments(const Context& context, const std::string& name,
                           const std::string& prefix, bool quote) {
-    const RilkValuePtr* value = valueOf(context, name);
-    if (value == nullptr) return {};
-    return flatValueArguments(*value, prefix, quote);
+    const auto found = context.assignments.find(name);
+    if (found == context.assignments.end() || !found->second.value) return {};
+    return flatValueArguments(found->second.value, prefix, quote);
 }
 
 }  // namespace Rilk

@@ -7,6 +7,7 @@
 #include "tools/compiler_candidate_merge.h"
 #include "tools/compiler_directory_scan.h"
 #include "tools/normalized_path.h"
+#include "tools/quiet_tree_walk.h"
 
 namespace Rilk {
 
@@ -25,18 +26,14 @@ void addIfNew(const fs::path& dir, SeenPaths& seen, std::vector<fs::path>& dirs)
     if (insertNormalizedPath(seen, dir)) dirs.push_back(dir);
 }
 
-/// Every directory named "bin" below `root`, in walk order; the walk goes on past entries
-/// it cannot read as far as the iterator allows.
+/// Every directory named "bin" below `root`, in walk order.
 void addWalkedBinDirectories(const fs::path& root, SeenPaths& seen, std::vector<fs::path>& dirs) {
-    std::error_code ec;
-    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
-    if (ec) return;
-    for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    walkTreeQuietly(root, [&](const fs::directory_entry& entry) {
         std::error_code typeError;
-        if (it->path().filename() == "bin" && it->is_directory(typeError)) {
-            addIfNew(it->path(), seen, dirs);
+        if (entry.path().filename() == "bin" && entry.is_directory(typeError)) {
+            addIfNew(entry.path(), seen, dirs);
         }
-    }
+    });
 }
 
 /// The directories to scan below `root`, each at most once by its normalised path.

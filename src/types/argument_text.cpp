@@ -1,40 +1,39 @@
 #include "types/argument_text.h"
 
 #include "types/context.h"
+#include "types/rilk_base_string.h"
 #include "types/rilk_list.h"
 #include "types/rilk_path_string.h"
 #include "types/value_utils.h"
 
 namespace Rilk {
 
-namespace {
-
-/// A text the user wrote in its own pair of double quotes. A path (a file name, perhaps
-/// found by a glob) never counts: its quote characters belong to the name.
-bool isSelfQuoted(const RilkValue& value, const std::string& text) {
-    return text.size() >= 2 && text.front() == '"' && text.back() == '"' &&
-           dynamic_cast<const RilkPathString*>(&value) == nullptr;
-}
-
-/// The text as it must stand between double quotes in a shell command.
-std::string escapeForDoubleQuotes(const std::string& text) {
-    std::string escaped;
-    escaped.reserve(text.size() + 2);
+std::string shellQuoted(const std::string& text) {
+    std::string quoted = "\"";
+    quoted.reserve(text.size() + 2);
     for (char c : text) {
-        if (c == '\\' || c == '"' || c == '$' || c == '`') escaped += '\\';
-        escaped += c;
+        if (c == '\\' || c == '"' || c == '$' || c == '`') quoted += '\\';
+        quoted += c;
     }
-    return escaped;
+    quoted += '"';
+    return quoted;
 }
 
-}  // namespace
+bool isUserQuoted(const RilkValuePtr& value) {
+    const auto* string = dynamic_cast<const RilkBaseString*>(value.get());
+    if (string == nullptr || dynamic_cast<const RilkPathString*>(value.get()) != nullptr) {
+        return false;
+    }
+    const std::string& text = string->text();
+    return text.size() >= 2 && text.front() == '"' && text.back() == '"';
+}
 
 std::string formatArg(const RilkValuePtr& value, const std::string& prefix, bool quote) {
     if (!value) return {};
     const std::string text = value->toString();
     if (text.empty()) return {};
-    if (!quote || isSelfQuoted(*value, text)) return " " + prefix + text;
-    return " " + prefix + "\"" + escapeForDoubleQuotes(text) + "\"";
+    if (!quote || isUserQuoted(value)) return " " + prefix + text;
+    return " " + prefix + shellQuoted(text);
 }
 
 std::string formatValueArgs(const RilkValuePtr& value, const std::string& prefix, bool quote) {

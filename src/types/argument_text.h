@@ -6,13 +6,22 @@
 
 namespace Rilk {
 
-/// One command-line argument: " " + prefix + the value's plain text; empty when that
-/// text is empty (or there is no value).
-///
-/// With `quote`, the text is wrapped in double quotes for the shell, with `\`, `"`, `$`
-/// and backquote escaped inside them, so the text reaches the command literally. A string
-/// that already stands in its own pair of double quotes is taken as written; a path
-/// string never is.
+// The texts that values give on a shell command line. Every text put between double quotes
+// is escaped (`\`, `"`, `$` and backquote), so that the shell passes it on literally: file
+// names with blanks, quotes, dollars or backquotes reach the program as written and nothing
+// in them is run.
+
+/// The text between double quotes, escaped for the shell.
+std::string shellQuoted(const std::string& text);
+
+/// True for a value whose text the user wrote as a string (plain or raw) and that stands
+/// in its own pair of double quotes: such a text is already shell text and is taken as
+/// written. Path strings, and so every file name found by globbing, never are.
+bool isUserQuoted(const RilkValuePtr& value);
+
+/// One command-line argument: " " + prefix + the value's text; with `quote` the text is
+/// quoted with `shellQuoted` unless `isUserQuoted`. Empty when there is no value or its
+/// text is empty.
 std::string formatArg(const RilkValuePtr& value, const std::string& prefix, bool quote);
 
 /// The deep argument text of a value: each leaf of a list, to any depth, is one

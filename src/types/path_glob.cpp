@@ -55,18 +55,23 @@ void addMatches(const Candidate& candidate, const std::string& pattern,
     }
     std::vector<DirectoryId> listed = candidate.listed;
     listed.push_back(id);
+    std::vector<std::string> names;
     std::error_code ec;
     fs::directory_iterator it(candidate.path, fs::directory_options::skip_permission_denied, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+        std::string name = it->path().filename().string();
         if (!globMatch(name, pattern)) continue;
-        if (out.size() >= ResolutionLimits::maxResults) {
+        if (out.size() + names.size() >= ResolutionLimits::maxResults) {
             throw LimitExceeded(
                 "Path pattern '" + wholePattern.string() + "'",
                 fmt::format("matches more than {} paths", ResolutionLimits::maxResults));
         }
-        out.push_back({candidate.path / name, listed});
+        names.push_back(std::move(name));
     }
+    // Directory order is whatever the file system keeps; sorted names give the same
+    // command lines (and so the same cached plans) on every run and every machine.
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) out.push_back({candidate.path / name, listed});
 }
 
 }  // namespace

@@ -18,12 +18,12 @@ TEST(Examples, HelloProjectAndUnitParse) {
         Visit(readExample("hello/.rilk_project.txt"), Kind::Project).project();
     EXPECT_EQ(project.name, "hello");
     ASSERT_EQ(project.units.size(), 1u);
-    EXPECT_EQ(project.profiles.size(), 2u);
+    EXPECT_EQ(project.tools.size(), 1u);
 
     const auto unit = Visit(readExample("hello/rilk.txt"), Kind::Unit).unit();
     EXPECT_EQ(unit->name, "hello");
     EXPECT_EQ(unit->defaultTarget, "app");
-    EXPECT_EQ(unit->targets.size(), 2u);
+    EXPECT_EQ(unit->targets.size(), 3u);
 }
 
 }  // namespace

@@ -44,9 +44,12 @@ TEST(ParseAssignment, FailsWithTheErrorText) {
     EXPECT_EQ(error("!OUT = x"), kMustRefused);
 }
 
-TEST(ParseAssignment, LexicalErrorIsAlsoShownOnStandardError) {
+TEST(ParseAssignment, LexicalErrorIsAlsoShownOnStandardErrorUnlessQuiet) {
     testing::internal::CaptureStderr();
     EXPECT_THROW(Rilk::parseAssignment("A = x %", "."), std::runtime_error);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("token recognition error at: '%'"),
               std::string::npos);
+    testing::internal::CaptureStderr();
+    EXPECT_THROW(Rilk::parseAssignment("A = x %", ".", true), std::runtime_error);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }

@@ -1,5 +1,7 @@
 #include "types/path_glob.h"
 
+#include <algorithm>
+
 #include "types/rilk_errors.h"
 
 #include <gmock/gmock.h>
@@ -59,6 +61,9 @@ TEST(ExpandPathGlob, MatchesWildComponentsAgainstTheDirectoryTree) {
         EXPECT_THAT(expandPathGlob(dir.path() / pattern), UnorderedElementsAreArray(expected))
             << pattern;
     }
+    // Matches come in name order, whatever order the directory keeps them in.
+    const std::vector<fs::path> ordered = expandPathGlob(dir.path() / "src/*");
+    EXPECT_TRUE(std::is_sorted(ordered.begin(), ordered.end()));
     // A relative pattern starts from the empty path.
     EXPECT_THAT(expandPathGlob("rel/x.c"), UnorderedElementsAreArray({fs::path("rel/x.c")}));
     EXPECT_TRUE(expandPathGlob("*.c").empty());

@@ -2,5 +2,6 @@
 #define GREET_H
 
 void greet(const char* name);
+void farewell(const char* name);
 
 #endif

@@ -2,5 +2,6 @@
 
 int main(void) {
     greet("rilk");
+    farewell("rilk");
     return 0;
 }

@@ -5,7 +5,6 @@
 #include "tools/c3/c3_output_kinds.h"
 #include "tools/output_name.h"
 #include "tools/tool_tables.h"
-#include "util/logger.h"
 
 namespace Rilk {
 
@@ -18,8 +17,6 @@ const char* const kInputVariables[] = {"C3_FILES", "C3C_FILES", "C3_TEST_FILES",
                                        "LIB",      "LIB_PATH",  "LIBPATH",       "LINK_FLAGS"};
 /// The target variables the plan depends on besides the inputs.
 const char* const kContextVariables[] = {"C3C", "EXE", "STATIC", "DLL", "SO"};
-/// The variables that make a target buildable, in the order they are tried.
-const char* const kSourceVariables[] = {"C3_FILES", "C3C_FILES", "C3_TEST_FILES"};
 
 }  // namespace
 
@@ -35,27 +32,15 @@ std::string C3Builder::toolId(const Context&) const { return "c3c-" + version_; 
 
 std::string C3Builder::objectExtension() const { return ".o"; }
 
+fs::path C3Builder::programDirectory() const { return binDirectory_; }
+
 MatchResult C3Builder::selectMatchSubject(const Context& target) const {
-    MatchResult result;
-    for (const char* name : kSourceVariables) {
-        auto found = target.assignments.find(name);
-        if (found == target.assignments.end()) continue;
-        if (found->second.modifier == AssignModifier::Up) {
-            log(4, "Skipping '{}' as match subject: output variable\n", found->second.name);
-            continue;
-        }
-        result.status = BuildPossible;
-        break;
-    }
-    classifyVariables(result, target.assignments);
-    return result;
+    return subjectFrom(target, {"C3_FILES", "C3C_FILES", "C3_TEST_FILES"});
 }
 
 PlannedWork C3Builder::doCreateRecipes(const TargetContext& target) const {
     checkOutputSelectors(target);
-    const std::string hash = target.parameterHash();
-    const fs::path directory =
-        outputDirectoryFor(target, target.name, target.name.target, hash.empty() ? "" : "@" + hash);
+    const fs::path directory = plannedOutputDirectory(target);
     const C3OutputNames& names = c3OutputNames(outputKind(target));
     const std::string output = outputName(target, target.name.target);
     WorkItem item;
@@ -74,14 +59,6 @@ PlannedWork C3Builder::doCreateRecipes(const TargetContext& target) const {
 void C3Builder::onBeginBuild(Context& firstJob) {
     CBuilder::outputName = outputName(firstJob, targetName);
     createOutputNameDirectory(outputDirectory, CBuilder::outputName);
-}
-
-std::vector<Recipe> C3Builder::createRecipes(const Context& job) {
-    std::vector<Recipe> recipes = CBuilder::createRecipes(job);
-    if (!binDirectory_.empty()) {
-        for (Recipe& recipe : recipes) recipe.pathDirectories.push_back(binDirectory_);
-    }
-    return recipes;
 }
 
 Context C3Builder::collectOutputs(const Context& job, int) {

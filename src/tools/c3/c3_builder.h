@@ -48,8 +48,6 @@ public:
     /// Buildable when the first of C3_FILES, C3C_FILES, C3_TEST_FILES that the target
     /// defines as an ordinary variable exists; every variable is classified either way.
     MatchResult selectMatchSubject(const Context& target) const override;
-    /// The base's recipes, each with the compiler's directory put in front of `PATH`.
-    std::vector<Recipe> createRecipes(const Context& job) override;
 
     const std::string& version() const { return version_; }
     const std::filesystem::path& compilerPath() const { return compilerPath_; }
@@ -64,6 +62,8 @@ protected:
     /// "c3c-" and the compiler's version.
     std::string toolId(const Context& target) const override;
     std::string objectExtension() const override;
+    /// The compiler's own directory.
+    std::filesystem::path programDirectory() const override;
 
 private:
     std::string version_;

@@ -3,6 +3,7 @@
 #include "tools/c3/c3_builder.h"
 #include "tools/c3/c3_output_kinds.h"
 #include "tools/command_line_text.h"
+#include "types/argument_text.h"
 
 namespace Rilk {
 
@@ -13,14 +14,14 @@ std::vector<std::string> C3Builder::createCommandLines(const std::string& target
     std::string line = shellQuoted(compilerPath_.string());
     line += flatArguments(job, "C3C_FLAGS", "", false);
     line += " -o " + shellQuoted(outputName(job, target));
-    line += deepArguments(job, "LIB_PATH", "-L ", true);
-    line += deepArguments(job, "LIBPATH", "-L ", true);
-    line += deepArguments(job, "LIB", "-l ", false);
+    line += job.formatVariableArgs("LIB_PATH", "-L ", true);
+    line += job.formatVariableArgs("LIBPATH", "-L ", true);
+    line += job.formatVariableArgs("LIB", "-l ", false);
     line += flatArguments(job, "LINK_FLAGS", "-z ", true);
     line += c3Subcommand(job, kind);
-    line += deepArguments(job, "C3_FILES", "", true);
-    line += deepArguments(job, "C3C_FILES", "", true);
-    line += deepArguments(job, "C3_TEST_FILES", "", true);
+    line += job.formatVariableArgs("C3_FILES", "", true);
+    line += job.formatVariableArgs("C3C_FILES", "", true);
+    line += job.formatVariableArgs("C3_TEST_FILES", "", true);
     return {line};
 }
 

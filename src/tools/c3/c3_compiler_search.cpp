@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "tools/normalized_path.h"
+#include "tools/quiet_tree_walk.h"
 
 namespace Rilk {
 
@@ -34,13 +35,11 @@ private:
 
 /// Examines every file or link named like the compiler below `root`.
 void examineWalk(const fs::path& root, CandidateExaminer& examiner) {
-    std::error_code error;
-    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error);
-    for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    walkTreeQuietly(root, [&examiner](const fs::directory_entry& entry) {
         std::error_code typeError;
-        const bool fileOrLink = it->is_regular_file(typeError) || it->is_symlink(typeError);
-        if (fileOrLink && isC3CompilerName(it->path())) examiner.examine(it->path());
-    }
+        const bool fileOrLink = entry.is_regular_file(typeError) || entry.is_symlink(typeError);
+        if (fileOrLink && isC3CompilerName(entry.path())) examiner.examine(entry.path());
+    });
 }
 
 }  // namespace

@@ -5,8 +5,7 @@
 #include "tools/c3/c3_compiler_search.h"
 #include "tools/c3/c3_matcher.h"
 #include "tools/tool_factory_registry.h"
-#include "tools/version_rules.h"
-#include "types/rilk_errors.h"
+#include "tools/toolchain_choice.h"
 
 namespace Rilk {
 
@@ -14,18 +13,9 @@ C3Matcher* createC3Matcher(const Util::CiString& toolName, const AssignmentTable
                            const AssignmentTable& mustAssignments) {
     auto matcher = std::make_unique<C3Matcher>(toolName.str(), assignments, mustAssignments);
     const ToolchainWants wants(assignments);
-    if (!wants.toolchainPath) {
-        throw RilkException("C3Matcher requires want variable 'toolchain_path'.");
-    }
-    const std::vector<C3Candidate> found = findC3Compilers(wants, *wants.toolchainPath);
-    if (found.empty()) {
-        throw RilkException("Couldn't find C3 toolchain from provided 'wants' variables.");
-    }
-    const C3Candidate* chosen = &found.front();
-    for (const C3Candidate& candidate : found) {
-        if (compareVersions(candidate.version, chosen->version) == 1) chosen = &candidate;
-    }
-    matcher->useCompiler(*chosen);
+    const std::filesystem::path& root = requiredToolchainPath(wants, "C3Matcher");
+    const std::vector<C3Candidate> found = findC3Compilers(wants, root);
+    matcher->useCompiler(chooseNewestToolchain(found, "C3"));
     return matcher.release();
 }
 

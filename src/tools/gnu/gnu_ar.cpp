@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "tools/command_line_text.h"
+#include "types/argument_text.h"
 
 namespace Rilk {
 
@@ -35,7 +36,7 @@ PlannedWork GNU_AR::doCreateRecipes(const TargetContext& target) const {
 std::vector<std::string> GNU_AR::createCommandLines(const std::string& targetName,
                                                     const Context& job) const {
     return {quotedExecutable() + " rcs " + shellQuoted(jobOutputName(job, targetName)) +
-            deepArguments(job, "OBJS", "", true)};
+            job.formatVariableArgs("OBJS", "", true)};
 }
 
 void GNU_AR::onOutputsPrepared(Context&) { fs::remove(outputDirectory / outputName); }

@@ -6,6 +6,7 @@
 
 #include "tools/command_line_text.h"
 #include "tools/gnu/compile_only_flag.h"
+#include "types/argument_text.h"
 #include "types/rilk_list.h"
 #include "util/logger.h"
 
@@ -29,11 +30,11 @@ struct SharedArguments {
 
 SharedArguments sharedArguments(const Context& job) {
     SharedArguments shared;
-    shared.beforeOutput =
-        flatArguments(job, "C_DEFINES", "-D", false) + deepArguments(job, "INCLUDE", "-I", true);
+    shared.beforeOutput = flatArguments(job, "C_DEFINES", "-D", false) +
+                          job.formatVariableArgs("INCLUDE", "-I", true);
     shared.afterOutput = flatArguments(job, "LIB", "", true);
     if (!job.getString("LIBPATH", "").empty() || !job.getString("LINK_FLAGS", "").empty()) {
-        shared.afterOutput += deepArguments(job, "LIBPATH", "-Wl,-L", true) +
+        shared.afterOutput += job.formatVariableArgs("LIBPATH", "-Wl,-L", true) +
                               flatArguments(job, "LINK_FLAGS", "-Wl,", true);
     }
     return shared;
@@ -112,10 +113,12 @@ std::string GNU_GCC::linkCommand(const std::string& head, const std::string& tar
                                  const Context& job) const {
     const SharedArguments shared = sharedArguments(job);
     std::string line = head;
-    for (const std::string& name : sourceVariables()) line += deepArguments(job, name, "", true);
+    for (const std::string& name : sourceVariables()) {
+        line += job.formatVariableArgs(name, "", true);
+    }
     line += shared.beforeOutput;
-    line += deepArguments(job, "OBJS", "", true);
-    line += deepArguments(job, "LD_SCRIPT", "-T", true);
+    line += job.formatVariableArgs("OBJS", "", true);
+    line += job.formatVariableArgs("LD_SCRIPT", "-T", true);
     line += " -o " + shellQuoted(jobOutputName(job, targetName));
     return line + shared.afterOutput;
 }
@@ -134,10 +137,10 @@ std::vector<std::string> GNU_GCC::compileCommands(const std::string& head,
             const fs::path normal =
                 directory / fs::path(source->toString()).filename().replace_extension(".o");
             if (fs::path(object->toString()) == normal) {
-                together += argumentText(source, "", true);
+                together += formatArg(source, "", true);
             } else {
-                alone.push_back(head + argumentText(source, "", true) + shared.beforeOutput +
-                                " -o " + shellQuoted(object->toString()) + shared.afterOutput);
+                alone.push_back(head + formatArg(source, "", true) + shared.beforeOutput + " -o " +
+                                shellQuoted(object->toString()) + shared.afterOutput);
             }
         }
     }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "tools/command_line_text.h"
+#include "types/argument_text.h"
 
 namespace Rilk {
 
@@ -44,11 +45,11 @@ PlannedWork GNU_LD::doCreateRecipes(const TargetContext& target) const {
 std::vector<std::string> GNU_LD::createCommandLines(const std::string& targetName,
                                                     const Context& job) const {
     std::string line = quotedExecutable();
-    line += deepArguments(job, "OBJS", "", true);
+    line += job.formatVariableArgs("OBJS", "", true);
     line += flatArguments(job, "LIB", "", true);
-    line += deepArguments(job, "LIBPATH", "-L", true);
+    line += job.formatVariableArgs("LIBPATH", "-L", true);
     line += flatArguments(job, "LINK_FLAGS", "", true);
-    line += deepArguments(job, "LD_SCRIPT", "-T", true);
+    line += job.formatVariableArgs("LD_SCRIPT", "-T", true);
     if (buildsSharedObject(job)) line += " -shared ";
     return {line + " -o " + shellQuoted(jobOutputName(job, targetName))};
 }

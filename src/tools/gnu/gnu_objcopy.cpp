@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "tools/command_line_text.h"
+#include "types/argument_text.h"
 
 namespace Rilk {
 
@@ -25,7 +26,7 @@ PlannedWork GNU_OBJCOPY::doCreateRecipes(const TargetContext& target) const {
 std::vector<std::string> GNU_OBJCOPY::createCommandLines(const std::string& targetName,
                                                          const Context& job) const {
     return {quotedExecutable() + flatArguments(job, "OBJCOPY_FLAGS", "", false) +
-            deepArguments(job, "INPUT", "", true) + " " +
+            job.formatVariableArgs("INPUT", "", true) + " " +
             shellQuoted(jobOutputName(job, targetName))};
 }
 

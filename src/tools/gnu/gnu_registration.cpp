@@ -10,8 +10,7 @@
 #include "tools/gnu/gnu_objcopy.h"
 #include "tools/gnu/gnu_tool_lookup.h"
 #include "tools/tool_factory_registry.h"
-#include "tools/toolchain_wants.h"
-#include "tools/version_rules.h"
+#include "tools/toolchain_choice.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
 
@@ -20,15 +19,6 @@ namespace Rilk {
 namespace fs = std::filesystem;
 
 namespace {
-
-/// The first record, replaced only by a strictly newer one.
-const CompilerInfo& newest(const std::vector<CompilerInfo>& records) {
-    const CompilerInfo* chosen = &records.front();
-    for (const CompilerInfo& record : records) {
-        if (compareVersions(record.version, chosen->version) == 1) chosen = &record;
-    }
-    return *chosen;
-}
 
 [[noreturn]] void failMissingTool(const CompilerInfo& toolchain, const std::string& tool) {
     throw RilkException("Required GNU tool missing: '" +
@@ -84,15 +74,10 @@ std::unique_ptr<GNUMatcher> createGNUMatcher(const std::string& toolName,
                                              const AssignmentTable& mustAssignments) {
     auto matcher = std::make_unique<GNUMatcher>(toolName, assignments, mustAssignments);
     const ToolchainWants wants(assignments);
-    if (!wants.toolchainPath) {
-        throw RilkException("GNUMatcher requires want variable 'toolchain_path'.");
-    }
-    const std::vector<CompilerInfo> records = findCompilersUnder(wants, *wants.toolchainPath);
-    if (records.empty()) {
-        throw RilkException("Couldn't find GNU toolchain from provided 'wants' variables.");
-    }
-    matcher->toolchain = newest(records);
-    log(1, "Compiler at {} added.\n", wants.toolchainPath->string());
+    const fs::path& root = requiredToolchainPath(wants, "GNUMatcher");
+    const std::vector<CompilerInfo> found = findCompilersUnder(wants, root);
+    matcher->toolchain = chooseNewestToolchain(found, "GNU");
+    log(1, "Compiler at {} added.\n", root.string());
     addTools(*matcher);
     return matcher;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -25,15 +24,14 @@ public:
 
     /// The file name of the tool's program (x86_64-linux-gnu-gcc, gcc.exe).
     std::string name() const override;
-    /// The base recipes, each with the toolchain's bin directory (when known) appended to
-    /// its PATH directories.
-    std::vector<Recipe> createRecipes(const Context& job) override;
 
 protected:
     /// arch-os-abi of the toolchain ("--" when all three are empty), so targets built by
     /// toolchains for different machines get different output directories.
     std::string toolId(const Context& target) const override;
     std::string objectExtension() const override;
+    /// The toolchain's bin directory.
+    std::filesystem::path programDirectory() const override;
     /// Names the output file of the target (`outputNameOf`) and creates the directory part
     /// of that name below the output directory; then `onOutputsPrepared`.
     void onBeginBuild(Context& firstJob) override;
@@ -51,17 +49,8 @@ protected:
     /// The output name of the target being built: the field set by `beginBuild`, or, before
     /// that, the name the rule gives for the job and target name.
     std::string jobOutputName(const Context& job, const std::string& name) const;
-    /// The output directory of a target as planning computes it (plain target name, "@"
-    /// and the parameter hash for a parameterised target).
-    std::filesystem::path plannedOutputDirectory(const TargetContext& target) const;
     /// The text of the executable in double quotes, escaped for the shell.
     std::string quotedExecutable() const;
-
-    /// Whether one of `candidates` makes the target a match subject: the first candidate
-    /// the target defines and not as an output variable ('^') makes it one; an output
-    /// variable is skipped with a level-4 message. Then every variable is classified.
-    MatchResult subjectFrom(const Context& target,
-                            std::initializer_list<const char*> candidates) const;
 
 private:
     CompilerInfo toolchain_;

@@ -1,26 +1,18 @@
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "support/run_process.h"
 #include "tools/builder.h"
+#include "tools/builder_test_support.h"
 #include "tools/compiler_info.h"
 #include "types/rilk_value_types.h"
 #include "types/target_context.h"
 
 namespace RilkTest {
-
-/// `name = value`, or a bare declaration when the value is null.
-inline Rilk::Assignment var(const std::string& name, const Rilk::RilkValuePtr& value,
-                            Rilk::AssignModifier modifier = Rilk::AssignModifier::None) {
-    return Rilk::Assignment(name, value, value ? Rilk::AssignType::Set : Rilk::AssignType::Declare,
-                            modifier);
-}
 
 inline Rilk::RilkValuePtr str(const std::string& text) { return Rilk::makeString(text); }
 
@@ -31,16 +23,6 @@ inline Rilk::RilkValuePtr list(const std::vector<std::string>& texts, bool paths
                                  : Rilk::RilkValuePtr(Rilk::makeString(text)));
     }
     return std::make_shared<Rilk::RilkList>(std::move(elements));
-}
-
-/// A target of unit "main" with the variables (declared where the value is null).
-inline std::shared_ptr<Rilk::TargetContext> makeTarget(
-    const std::vector<Rilk::Assignment>& variables, const std::string& name = "app",
-    const std::string& parameters = "") {
-    auto target = std::make_shared<Rilk::TargetContext>(
-        Rilk::Context(variables, {}), Rilk::QualifiedTargetName{"", "main", name});
-    target->parameterText = parameters;
-    return target;
 }
 
 /// The x86_64-linux-gnu toolchain of version 12.2.0 in `binDir`.
@@ -104,17 +86,6 @@ inline DrivenBuild driveBuild(Rilk::Builder& builder, const Rilk::TargetContext&
     for (const auto& job : built.jobs) built.outputs.push_back(builder.collectOutputs(*job, 0));
     builder.endBuild();
     return built;
-}
-
-/// Runs a recipe as the job runner does: "/bin/sh" "-c" command in its working directory,
-/// its directories in front of PATH.
-inline ProcessResult runRecipe(const Rilk::Recipe& recipe) {
-    std::string path;
-    for (const auto& directory : recipe.pathDirectories) path += directory.string() + ":";
-    const char* inherited = std::getenv("PATH");
-    path += inherited ? inherited : "/usr/bin:/bin";
-    return runProcess({"/bin/sh", "-c", recipe.command},
-                      {recipe.workingDirectory, {{"PATH", path}}});
 }
 
 }  // namespace RilkTest
