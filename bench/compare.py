@@ -82,7 +82,10 @@ def peak_rss_once(argv, cwd, home):
     shell = subprocess.run(["/bin/sh", "-c", '"$@" </dev/null >/dev/null 2>&1 & echo $!', "sh"]
                            + argv, cwd=cwd, env=tool_env(home), stdin=subprocess.DEVNULL,
                            stdout=subprocess.PIPE, check=True, text=True)
-    _, _, usage = os.wait4(int(shell.stdout.strip()), 0)
+    try:
+        _, _, usage = os.wait4(int(shell.stdout.strip()), 0)
+    except ChildProcessError:  # reaped elsewhere before it reached us: no figure
+        return float("nan")
     return usage.ru_maxrss
 
 
@@ -185,26 +188,232 @@ def case_startup(options, root):
     return [Row("4 start-up", "-", rilk, ninja, make, "--version")]
 
 
-def needs_build(title):
+def needs_build(case):
     """A case that runs rilk builds: skipped with a note while rilk cannot build."""
 
-    def case(options, root):
+    def run(options, root):
         if not options.can_build:
-            print("case %s: not available yet (this rilk cannot build)" % title)
+            print("%s: not available yet (this rilk cannot build)" % case.__doc__.split(":")[0])
             return []
-        print("case %s: not written yet" % title)
-        return []
+        return case(options, root)
 
-    return case
+    run.__doc__ = case.__doc__
+    return run
+
+
+def built_once(argv, cwd, home, what):
+    """Runs argv once before timing; a failure ends the case with its reason."""
+    _, status = run_once(argv, cwd, home)
+    if status != 0:
+        raise RuntimeError("%s failed (exit status %d) in %s" % (what, status, cwd))
+
+
+def registry_home(options, root):
+    """A HOME whose registry `rilk --find-compilers` wrote, or None when it cannot."""
+    home = home_for(root, "rilk-registry")
+    _, status = run_once([options.rilk, "--find-compilers"], home, home)
+    registry = os.path.join(home, ".config", "rilk", ".rilk_registry.txt")
+    if status != 0 or not os.path.exists(registry):
+        return None
+    return home
+
+
+def case_noop(options, root):
+    """Case 1: no-op build of `count` copy targets under one top target, everything built
+    once before timing (rilk with its cache, ninja with its log, make with file times); rilk
+    once with an empty registry and once with one from --find-compilers."""
+    rows = []
+    with_registry = registry_home(options, root)
+    registry_note = "rilk (registry from --find-compilers) / ninja / make -r"
+    if with_registry is None:
+        print("case 1: rilk --find-compilers wrote no registry; the registry rows use one "
+              "gnu-gcc toolchain written by hand")
+        with_registry = gcc_home(options, root)
+        registry_note = "rilk (registry: one gnu-gcc toolchain by hand) / ninja / make -r"
+    for count in options.noop_sizes:
+        project = os.path.join(root, "noop-%d" % count)
+        copy_project(project, count)
+        rilk_home, ninja_home, make_home = (home_for(root, name)
+                                            for name in ("rilk", "ninja", "make"))
+        built_once([options.rilk], project, rilk_home, "rilk")
+        built_once([options.ninja], project, ninja_home, "ninja")
+        built_once([options.make, "-r"], project, make_home, "make")
+        rilk = measure([options.rilk], project, rilk_home, options.runs)
+        ninja = measure([options.ninja], project, ninja_home, options.runs)
+        make = measure([options.make, "-r"], project, make_home, options.runs)
+        rows.append(Row("1 no-op", count, rilk, ninja, make,
+                        "rilk (empty registry) / ninja / make -r"))
+        built_once([options.rilk], project, with_registry, "rilk")
+        registered = measure([options.rilk], project, with_registry, options.runs)
+        rows.append(Row("1 no-op", count, registered, ninja, make, registry_note))
+    return rows
+
+
+def fanout_project(root, count, toolchain):
+    """One GNU C target compiling `count` tiny sources in compile-only mode (rilk.txt, unit
+    "fan"), and `count` gcc -c commands as a build.ninja and a Makefile."""
+    sources = ["src/s%d.c" % i for i in range(count)]
+    for i, source in enumerate(sources):
+        write(os.path.join(root, source), "int s%d(int x) { return x + %d; }\n" % (i, i))
+    rilk = ["unit fan", "objs: {", "    C_FLAGS = \"-c\"", "    OUTPUT_DIR = P\"(obj)\"",
+            "    C_FILES = [" + ", ".join('P"(%s)"' % source for source in sources) + "]", "}"]
+    ninja = ["rule cc", "  command = %s -c $in -o $out" % toolchain, ""]
+    make = ["all: " + " ".join("obj/s%d.o" % i for i in range(count)), ""]
+    for i in range(count):
+        ninja.append("build obj/s%d.o: cc src/s%d.c" % (i, i))
+        make += ["obj/s%d.o: src/s%d.c" % (i, i), "\t@mkdir -p obj", "\t%s -c $< -o $@" % toolchain]
+    write(os.path.join(root, "rilk.txt"), "\n".join(rilk) + "\n")
+    write(os.path.join(root, "build.ninja"), "\n".join(ninja) + "\n")
+    write(os.path.join(root, "Makefile"), "\n".join(make) + "\n")
+
+
+def gcc_home(options, root):
+    """A HOME whose registry defines one gnu-gcc toolchain in the directory of `gcc`: the
+    one from --find-compilers when that works, else one written here."""
+    home = registry_home(options, root)
+    if home is not None:
+        return home
+    home = home_for(root, "rilk-gcc")
+    gcc = os.path.realpath(shutil.which("gcc") or "/usr/bin/gcc")
+    machine = subprocess.run([gcc, "-dumpmachine"], capture_output=True, text=True).stdout.strip()
+    version = subprocess.run([gcc, "-dumpfullversion"], capture_output=True,
+                             text=True).stdout.strip()
+    arch, _, rest = machine.partition("-")
+    osname, _, abi = rest.partition("-")
+    write(os.path.join(home, ".config", "rilk", ".rilk_registry.txt"),
+          "tools {\n  gcc_bench {\n    toolchain_name = \"gcc_bench\"\n"
+          "    tool_type = \"gnu-gcc\"\n    toolchain_version = \"%s\"\n    prefix = \"%s\"\n"
+          "    arch = \"%s\"\n    os = \"%s\"\n    abi = \"%s\"\n    toolchain_path = \"%s\"\n"
+          "  }\n}\n" % (version, machine, arch, osname, abi, os.path.dirname(gcc)))
+    return home
+
+
+def case_fanout(options, root):
+    """Case 2: one GNU C target of 1,000 tiny sources in compile-only mode at -j 8, fresh
+    and no-op, against 1,000 gcc -c commands in ninja and make at -j 8."""
+    count = 1000
+    project = os.path.join(root, "fanout")
+    fanout_project(project, count, shutil.which("gcc") or "gcc")
+    rilk_home, ninja_home, make_home = (home_for(root, name) for name in ("rilk", "ninja", "make"))
+    rilk_home = gcc_home(options, root)
+    rilk_argv = [options.rilk, "-j", "8"]
+    ninja_argv = [options.ninja, "-j", "8"]
+    make_argv = [options.make, "-r", "-j", "8"]
+
+    def clean():
+        shutil.rmtree(os.path.join(project, "obj"), ignore_errors=True)
+        for name in (".rilk_cache", ".ninja_log", ".ninja_deps"):
+            if os.path.exists(os.path.join(project, name)):
+                os.remove(os.path.join(project, name))
+
+    runs = max(1, min(options.runs, 3))
+    rows = []
+    note = "fresh -j 8: rilk runs 8 jobs of one gcc command each over the 1,000 sources"
+    fresh = [measure(argv, project, home, runs, prepare=clean)
+             for argv, home in ((rilk_argv, rilk_home), (ninja_argv, ninja_home),
+                                (make_argv, make_home))]
+    rows.append(Row("2 fan-out fresh", count, *fresh, note))
+    for argv, home in ((rilk_argv, rilk_home), (ninja_argv, ninja_home), (make_argv, make_home)):
+        built_once(argv, project, home, argv[0])
+    noop = [measure(argv, project, home, options.runs)
+            for argv, home in ((rilk_argv, rilk_home), (ninja_argv, ninja_home),
+                               (make_argv, make_home))]
+    rows.append(Row("2 fan-out no-op", count, *noop, "-j 8, everything built"))
+    return rows
+
+
+def diamond_project(root, layers):
+    """`layers` layers of diamonds: layer k has targets a_k and b_k, both depending on the
+    pair of layer k+1 ... as one chain of diamonds top -> {a, b} -> join -> {a, b} -> ...:
+    2^layers paths from the top to the bottom, 3 * layers + 2 targets with the top."""
+    rilk = ["unit dia"]
+    ninja = ["rule cp", "  command = cp $in $out", ""]
+    make = ["all: out/j0.txt", ""]
+    write(os.path.join(root, "in", "base.txt"), "base\n")
+    os.makedirs(os.path.join(root, "out"), exist_ok=True)
+    below = None
+    for layer in range(layers, -1, -1):
+        join = "j%d" % layer
+        if below is None:
+            rilk += ["%s: {" % join, '    in = P"(in/base.txt)"', '    ^out = P"(out/%s.txt)"' % join,
+                     '    cmdline = "cp ${in} ${out}"', "}"]
+            ninja.append("build out/%s.txt: cp in/base.txt" % join)
+            make += ["out/%s.txt: in/base.txt" % join, "\tcp $< $@"]
+        else:
+            for side in ("a", "b"):
+                name = "%s%d" % (side, layer + 1)
+                rilk += ["%s: %s {" % (name, below), '    in = P"(out/%s.txt)"' % below,
+                         '    ^out = P"(out/%s.txt)"' % name, '    cmdline = "cp ${in} ${out}"', "}"]
+                ninja.append("build out/%s.txt: cp out/%s.txt" % (name, below))
+                make += ["out/%s.txt: out/%s.txt" % (name, below), "\tcp $< $@"]
+            rilk += ["%s: a%d b%d {" % (join, layer + 1, layer + 1),
+                     '    in = P"(out/a%d.txt)"' % (layer + 1), '    ^out = P"(out/%s.txt)"' % join,
+                     '    cmdline = "cat ${in} out/b%d.txt > ${out}"' % (layer + 1), "}"]
+            ninja.append("build out/%s.txt: cp out/a%d.txt | out/b%d.txt" % (join, layer + 1, layer + 1))
+            make += ["out/%s.txt: out/a%d.txt out/b%d.txt" % (join, layer + 1, layer + 1),
+                     "\tcat $^ > $@"]
+        below = join
+    # the top target first: it is the unit's main target
+    rilk = [rilk[0], "top: j0 {", "    NO_TOOL = 1", "}"] + rilk[1:]
+    ninja.append("build top: phony out/j0.txt")
+    ninja.append("default top")
+    write(os.path.join(root, "rilk.txt"), "\n".join(rilk) + "\n")
+    write(os.path.join(root, "build.ninja"), "\n".join(ninja) + "\n")
+    write(os.path.join(root, "Makefile"), "\n".join(make) + "\n")
+
+
+def case_diamonds(options, root):
+    """Case 6: chains of 5, 10 and 20 diamonds, fresh and no-op: the time follows the
+    3 * layers + 2 targets, not the 2^layers paths from the top to the bottom."""
+    rows = []
+    for layers in (5, 10, 20):
+        project = os.path.join(root, "diamonds-%d" % layers)
+        diamond_project(project, layers)
+        homes = [home_for(root, name) for name in ("rilk", "ninja", "make")]
+        argvs = [[options.rilk], [options.ninja], [options.make, "-r"]]
+
+        def clean(project=project):
+            shutil.rmtree(os.path.join(project, "out"), ignore_errors=True)
+            os.makedirs(os.path.join(project, "out"))
+            for name in (".rilk_cache", ".ninja_log", ".ninja_deps"):
+                if os.path.exists(os.path.join(project, name)):
+                    os.remove(os.path.join(project, name))
+
+        fresh = [measure(argv, project, home, options.runs, prepare=clean)
+                 for argv, home in zip(argvs, homes)]
+        rows.append(Row("6 diamonds fresh", "%d layers" % layers, *fresh,
+                        "%d targets, 2^%d paths" % (3 * layers + 2, layers)))
+        noop = [measure(argv, project, home, options.runs) for argv, home in zip(argvs, homes)]
+        rows.append(Row("6 diamonds no-op", "%d layers" % layers, *noop,
+                        "%d targets, 2^%d paths" % (3 * layers + 2, layers)))
+    return rows
+
+
+def case_cache(options, root):
+    """Case 5: the cache file of case 1's projects, loaded and saved by the library
+    benchmarks (build/bench/rilk_bench, BM_CacheLoad and BM_CacheSave)."""
+    if not os.access(options.bench, os.X_OK):
+        print("case 5: %s not built (configure with -DRILK_BUILD_BENCHMARKS=ON)" % options.bench)
+        return []
+    for count in options.noop_sizes:
+        project = os.path.join(root, "noop-%d" % count)
+        if not os.path.exists(os.path.join(project, ".rilk_cache")):
+            copy_project(project, count)
+            built_once([options.rilk], project, home_for(root, "rilk"), "rilk")
+        print("case 5: cache file of %d targets (%d bytes)"
+              % (count, os.path.getsize(os.path.join(project, ".rilk_cache"))))
+        env = dict(os.environ, RILK_BENCH_CACHE_FILE=os.path.join(project, ".rilk_cache"))
+        subprocess.run([options.bench, "--benchmark_filter=BM_Cache"], env=env, check=False)
+    return []
 
 
 CASES = {
-    1: needs_build("1 no-op build"),
-    2: needs_build("2 GNU fan-out"),
+    1: needs_build(case_noop),
+    2: needs_build(case_fanout),
     3: case_loading,
     4: case_startup,
-    5: needs_build("5 cache load/save"),
-    6: needs_build("6 diamond layers"),
+    5: needs_build(case_cache),
+    6: needs_build(case_diamonds),
 }
 
 
@@ -250,9 +459,14 @@ def main():
     parser.add_argument("--cases", default="1,2,3,4,5,6", help="comma-separated case numbers")
     parser.add_argument("--sizes", default="1000,10000,100000",
                         help="target counts of the loading case")
+    parser.add_argument("--noop-sizes", default="1000,10000",
+                        help="target counts of the no-op case")
+    parser.add_argument("--bench", default=os.path.join(REPO, "build", "bench", "rilk_bench"),
+                        help="the library benchmarks (case 5)")
     options = parser.parse_args()
     options.rilk = os.path.abspath(options.rilk)
     options.sizes = [int(size) for size in options.sizes.split(",")]
+    options.noop_sizes = [int(size) for size in options.noop_sizes.split(",")]
     if not os.access(options.rilk, os.X_OK):
         sys.exit("rilk not found at %s: build it first or pass --rilk" % options.rilk)
 
