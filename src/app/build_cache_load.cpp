@@ -1,6 +1,4 @@
 // Reading the build cache file into the cache's records.
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -8,6 +6,7 @@
 #include "app/build_cache.h"
 #include "app/cache_file_format.h"
 #include "util/logger.h"
+#include "util/mapped_file.h"
 
 namespace Rilk {
 namespace {
@@ -100,23 +99,17 @@ private:
     Version version_;
 };
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) return std::nullopt;
-    return bytes;
-}
-
 }  // namespace
 
 void BuildCache::load() {
-    const std::optional<std::string> bytes = readWholeFile(path_);
-    if (!bytes) {
+    // Mapped, not copied: a huge damaged file is rejected after its first line without
+    // being read into memory.
+    const std::optional<Util::MappedFile> file = Util::MappedFile::open(path_);
+    if (!file) {
         replaceRecords(RecordMap());
         return;
     }
-    loadBytes(*bytes);
+    loadBytes(file->bytes());
 }
 
 void BuildCache::loadBytes(std::string_view bytes) {
