@@ -61,22 +61,13 @@ bool writeBlock(const RilkContext& block, int depth, std::string& out) {
         }
         out += stored.name;
         // Inside a block the operator is the text's own: a bare name declares.
-        switch (stored.type) {
-            case AssignType::Set:
-                out += " = ";
-                break;
-            case AssignType::Append:
-                out += " += ";
-                break;
-            case AssignType::SetIfUnset:
-                out += " ?= ";
-                break;
-            case AssignType::Declare:
-                if (stored.value) return false;
-                continue;
-            default:
-                return false;
+        if (stored.type == AssignType::Declare) {
+            if (stored.value) return false;
+            continue;
         }
+        const char* op = Assignment::operatorText(stored.type);
+        if (op == nullptr) return false;
+        out += op;
         if (!stored.value || !writeValue(stored.value, depth + 1, out)) return false;
     }
     out += " }";
@@ -161,22 +152,14 @@ bool fitsDelimitedLiteral(std::string_view text) {
 std::optional<std::string> cacheAssignmentText(const Assignment& assignment) {
     if (!isPlainVariableName(assignment.name)) return std::nullopt;
     std::string text = assignment.name;
-    switch (assignment.type) {
-        case AssignType::Set:
-            text += " = ";
-            break;
-        case AssignType::Append:
-            text += " += ";
-            break;
-        case AssignType::SetIfUnset:
-            text += " ?= ";
-            break;
-        case AssignType::Declare:
-            if (!assignment.value) return text;
-            text += " = ";
-            break;
-        default:
-            return std::nullopt;
+    if (assignment.type == AssignType::Declare) {
+        // The record line carries the operator, so a declaration's value is written with "=".
+        if (!assignment.value) return text;
+        text += " = ";
+    } else if (const char* op = Assignment::operatorText(assignment.type)) {
+        text += op;
+    } else {
+        return std::nullopt;
     }
     if (assignment.value && !writeValue(assignment.value, 0, text)) return std::nullopt;
     if (!isUtf8(text)) return std::nullopt;

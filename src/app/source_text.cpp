@@ -57,20 +57,6 @@ std::string listSourceText(const RilkList& list) {
     return text + " ]";
 }
 
-const char* operatorText(AssignType type) {
-    switch (type) {
-        case AssignType::Set:
-            return " = ";
-        case AssignType::Append:
-            return " += ";
-        case AssignType::SetIfUnset:
-            return " ?= ";
-        case AssignType::Declare:
-            break;
-    }
-    return nullptr;
-}
-
 const char* conditionOperatorText(Condition::OperatorType type) {
     switch (type) {
         case Condition::OperatorType::Equal:
@@ -137,7 +123,7 @@ std::string assignmentSourceText(const Assignment& assignment) {
     if (assignment.modifier == AssignModifier::Up) text = "^";
     if (assignment.modifier == AssignModifier::Must) text = "!";
     text += assignment.name;
-    const char* op = operatorText(assignment.type);
+    const char* op = Assignment::operatorText(assignment.type);
     if (op == nullptr) {
         if (assignment.value) {
             throw std::invalid_argument(

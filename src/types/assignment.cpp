@@ -12,21 +12,26 @@ bool Assignment::operator==(const Assignment& other) const {
     return value->equals(*other.value);
 }
 
-std::string Assignment::toString() const {
-    std::string text = name;
+const char* Assignment::operatorText(AssignType type) {
     switch (type) {
         case AssignType::Set:
-            text += " = ";
-            break;
+            return " = ";
         case AssignType::Append:
-            text += " += ";
-            break;
+            return " += ";
         case AssignType::SetIfUnset:
-            text += " ?= ";
-            break;
+            return " ?= ";
         case AssignType::Declare:
-            if (value) text += " : ";
             break;
+    }
+    return nullptr;
+}
+
+std::string Assignment::toString() const {
+    std::string text = name;
+    if (const char* op = operatorText(type)) {
+        text += op;
+    } else if (type == AssignType::Declare && value) {
+        text += " : ";
     }
     if (value) text += value->toDisplayString();
     return text;

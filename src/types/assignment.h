@@ -43,6 +43,10 @@ public:
     /// Operator, modifier and `resolved` are not compared.
     bool operator==(const Assignment& other) const;
 
+    /// The operator as written between name and value, blanks included (" = ", " += ",
+    /// " ?= "); null for a declaration or a type outside the enumeration.
+    static const char* operatorText(AssignType type);
+
     /// name, " = " / " += " / " ?= " (a declaration: " : " only with a value), then the
     /// value's display text when there is a value. The modifier is not written.
     std::string toString() const;
