@@ -7,6 +7,7 @@
 #include "app/cache_equality.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 namespace {
@@ -30,13 +31,13 @@ void collectFilePaths(const RilkValuePtr& value, std::vector<std::filesystem::pa
                       int depth = 0) {
     // Nested blocks may refer to each other; a file list this deep has ended long before.
     if (!value || depth > 64) return;
-    if (const auto* path = dynamic_cast<const RilkPathString*>(value.get())) {
+    if (const auto* path = valueCast<const RilkPathString>(value.get())) {
         paths.push_back(path->fullPath());
-    } else if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+    } else if (const auto* list = valueCast<const RilkList>(value.get())) {
         for (const RilkValuePtr& element : list->elements()) {
             collectFilePaths(element, paths, depth + 1);
         }
-    } else if (const auto* block = dynamic_cast<const RilkContext*>(value.get())) {
+    } else if (const auto* block = valueCast<const RilkContext>(value.get())) {
         if (!block->context()) return;
         for (const auto& [name, stored] : block->context()->assignments) {
             collectFilePaths(stored.value, paths, depth + 1);

@@ -1,4 +1,5 @@
 #include "types/rilk_path_string.h"
+#include "types/value_cast.h"
 
 #include <system_error>
 
@@ -10,7 +11,7 @@ std::string RilkPathString::toDisplayString() const {
 }
 
 bool RilkPathString::equals(const RilkValue& other) const {
-    const auto* path = dynamic_cast<const RilkPathString*>(&other);
+    const auto* path = valueCast<const RilkPathString>(&other);
     if (!path) return RilkString::equals(other);
     // Any error, a missing file included, means the two do not name the same file; so does
     // a NUL byte, at which the system would cut the path.

@@ -21,6 +21,8 @@ public:
     bool equals(const RilkValue& other) const override;
     std::shared_ptr<RilkBaseString> createSame(std::string text) const override;
     RilkValuePtr resolve() override;
+    ValueKind kind() const override { return ValueKind::PathString; }
+    static constexpr bool holdsKind(ValueKind kind) { return kind == ValueKind::PathString; }
 
     const std::filesystem::path& baseDirectory() const { return baseDirectory_; }
     /// The base directory joined with the text (an absolute text stands alone).

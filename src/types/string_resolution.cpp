@@ -10,6 +10,7 @@
 #include "types/rilk_list.h"
 #include "types/rilk_path_string.h"
 #include "types/rilk_string.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -43,7 +44,7 @@ void collectPaths(const std::string& text, const fs::path& baseDirectory,
 RilkValuePtr RilkPathString::resolve() {
     const RilkValuePtr expanded = RilkString::resolve();
     std::vector<fs::path> paths;
-    if (const auto* list = dynamic_cast<const RilkList*>(expanded.get())) {
+    if (const auto* list = valueCast<const RilkList>(expanded.get())) {
         for (const RilkValuePtr& element : list->elements()) {
             collectPaths(element->toString(), baseDirectory(), paths);
         }
