@@ -78,7 +78,7 @@ bool writeBlock(const RilkContext& block, int depth, std::string& out) {
 bool writeValue(const RilkValuePtr& value, int depth, std::string& out) {
     if (depth > kMaxCacheTextDepth) return false;
     if (const auto* path = valueCast<const RilkPathString>(value.get())) {
-        const std::string full = path->fullPath().string();
+        const std::string full = path->fullPathText();
         if (!fitsDelimitedLiteral(full)) return false;
         out += "P\"(" + full + ")\"";
         return true;

@@ -43,7 +43,7 @@ bool cacheEqual(const RilkValuePtr& a, const RilkValuePtr& b) {
     const auto* pathA = valueCast<const RilkPathString>(a.get());
     const auto* pathB = valueCast<const RilkPathString>(b.get());
     if (pathA || pathB) {
-        return pathA && pathB && pathA->fullPath().string() == pathB->fullPath().string();
+        return pathA && pathB && pathA->fullPathText() == pathB->fullPathText();
     }
     const auto* textA = valueCast<const RilkBaseString>(a.get());
     const auto* textB = valueCast<const RilkBaseString>(b.get());

@@ -25,7 +25,7 @@ void hashBytes(std::uint64_t& hash, const std::string& text) {
 std::string hashText(const RilkValuePtr& value) {
     if (!value) return std::string();
     if (const auto* path = valueCast<const RilkPathString>(value.get())) {
-        return path->fullPath().string();
+        return path->fullPathText();
     }
     if (const auto* list = valueCast<const RilkList>(value.get())) {
         std::string text;

@@ -101,7 +101,7 @@ std::string identifierSourceText(const Identifier& identifier) {
 std::string valueSourceText(const RilkValue& value) {
     if (const auto* path = valueCast<const RilkPathString>(&value)) {
         return delimited('P',
-                         path->baseDirectory().empty() ? path->text() : path->fullPath().string());
+                         path->baseDirectory().empty() ? path->text() : path->fullPathText());
     }
     if (const auto* raw = valueCast<const RilkRawString>(&value)) {
         return delimited('R', raw->text());

@@ -123,6 +123,7 @@ void Context::appendToList(const std::vector<Assignment>& items) {
 }
 
 void Context::print(int level) const {
+    if (level < verbosity) return;
     std::string lines;
     for (const auto& [name, stored] : assignments) lines += stored.toString() + "\n";
     log(level, "{{\n{}}}\n\n", lines);

@@ -9,6 +9,7 @@
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/rilk_path_string.h"
+#include "types/resolution_limits.h"
 #include "types/rilk_string.h"
 #include "types/value_cast.h"
 
@@ -17,6 +18,12 @@ namespace Rilk {
 namespace fs = std::filesystem;
 
 RilkValuePtr RilkString::resolve() {
+    // Without a reference ("${") or a cross expansion group or marker ("#"), the text
+    // resolves to itself; most texts of a build are like that.
+    if (text().find_first_of("$#") == std::string::npos &&
+        text().size() <= ResolutionLimits::maxTextBytes) {
+        return makeString(text());
+    }
     Expander::NameSet expanding;
     RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1);
     setText(result->toString());
@@ -32,8 +39,13 @@ void collectPaths(const std::string& text, const fs::path& baseDirectory,
     if (text.find('\0') != std::string::npos) {
         throw RilkException("Path holds a NUL byte: '" + printablePath(text) + "'");
     }
-    fs::path path(text);
-    if (!path.has_root_directory()) path = baseDirectory / path;
+    fs::path path(joinedPathText(baseDirectory.native(), text));
+    // A path without wildcards and without doubled separators (which the glob walk would
+    // fold) names itself.
+    if (!isWildPattern(path.native()) && path.native().find("//") == std::string::npos) {
+        out.push_back(std::move(path));
+        return;
+    }
     std::vector<fs::path> matches = expandPathGlob(path);
     if (matches.empty()) matches.push_back(path);
     out.insert(out.end(), matches.begin(), matches.end());
