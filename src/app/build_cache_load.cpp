@@ -1,4 +1,7 @@
 // Reading the build cache file into the cache's records.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -65,6 +68,8 @@ private:
     bool readWorkItem(WorkItem& item) {
         std::uint64_t inputs = 0;
         if (!step("inputs count", readCountLine(in_, inputs))) return false;
+        // The count is bounded by the bytes left, not by memory: reserve only a little.
+        item.inputs.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(inputs, 16)));
         for (std::uint64_t i = 0; i < inputs; ++i) {
             std::optional<Assignment> input;
             if (!readAssignment("input assignment", input)) return false;
