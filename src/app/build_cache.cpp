@@ -17,6 +17,7 @@ void BuildCache::upsert(const std::string& key, const RecordContents& contents,
         record->contents = contents;
         record->current = true;
         records_.emplace(key, std::move(record));
+        changed_ = true;
         mapLock.unlock();
         if (verbosity <= 0) printColored(37, "Inserted new cache record for '{}'.\n", key);
         return;
@@ -30,6 +31,7 @@ void BuildCache::upsert(const std::string& key, const RecordContents& contents,
         return;
     }
     record->contents = contents;
+    changed_ = true;
     record->state = RuntimeRecord::Idle;
     record->current = true;
     record->claimToken = 0;
@@ -45,6 +47,7 @@ BuildCache::Lookup BuildCache::findOrClaim(const std::string& key) {
     record->state = RuntimeRecord::Claimed;
     record->claimToken = takeClaimToken();
     records_.emplace(key, record);
+    changed_ = true;
     return Lookup{record, record->claimToken};
 }
 
@@ -59,10 +62,12 @@ std::size_t BuildCache::size() const {
     return records_.size();
 }
 
-void BuildCache::replaceRecords(RecordMap records) {
+void BuildCache::replaceRecords(RecordMap records, bool fileIsCurrent) {
     {
         std::lock_guard mapLock(mapMutex_);
         records_.swap(records);
+        fileIsCurrent_ = fileIsCurrent;
+        changed_ = false;
     }
     nextClaimToken_ = 1;
     // The old records are released here, outside the lock.

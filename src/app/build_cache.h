@@ -38,12 +38,16 @@ public:
     /// record whose assignment texts cannot be read is dropped alone with its own message.
     void load();
 
-    /// `load` of a file holding `bytes`.
+    /// `load` of a file holding `bytes` (the file itself is not read, and `save` writes it).
     void loadBytes(std::string_view bytes);
 
     /// Writes every record to the cache file, replacing it whole. Never fails: a failure is
     /// reported at level 7 and leaves the previous file as it was. A record holding a value
     /// that the file cannot keep exactly is left out, so its target is built again.
+    ///
+    /// Nothing is written when the file already holds exactly these records: it was read
+    /// whole, in the current layout and without damage, and no record has been created or
+    /// stored since.
     void save() const;
 
     /// Stores `contents` as the record of `key`. An existing record is changed only by the
@@ -71,13 +75,19 @@ public:
     std::size_t size() const;
 
 private:
-    /// Installs the records read by `load` and restarts the claim tokens.
-    void replaceRecords(RecordMap records);
+    /// Reads `bytes` into the records; `bytesOfFile` tells whether they are the file's.
+    void loadRecords(std::string_view bytes, bool bytesOfFile);
+    /// Installs the records read by `load` and restarts the claim tokens; `fileIsCurrent`
+    /// tells whether the file holds exactly these records in the current layout.
+    void replaceRecords(RecordMap records, bool fileIsCurrent);
 
     std::filesystem::path path_;
     mutable std::mutex mapMutex_;
     RecordMap records_;
     std::atomic<std::uint64_t> nextClaimToken_{1};
+    /// Whether a record was created or stored since the records were loaded.
+    std::atomic<bool> changed_{false};
+    bool fileIsCurrent_ = false;
 };
 
 }  // namespace Rilk

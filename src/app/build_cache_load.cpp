@@ -1,4 +1,7 @@
 // Reading the build cache file into the cache's records.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -65,6 +68,8 @@ private:
     bool readWorkItem(WorkItem& item) {
         std::uint64_t inputs = 0;
         if (!step("inputs count", readCountLine(in_, inputs))) return false;
+        // The count is bounded by the bytes left, not by memory: reserve only a little.
+        item.inputs.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(inputs, 16)));
         for (std::uint64_t i = 0; i < inputs; ++i) {
             std::optional<Assignment> input;
             if (!readAssignment("input assignment", input)) return false;
@@ -106,18 +111,21 @@ void BuildCache::load() {
     // being read into memory.
     const std::optional<Util::MappedFile> file = Util::MappedFile::open(path_);
     if (!file) {
-        replaceRecords(RecordMap());
+        replaceRecords(RecordMap(), false);
         return;
     }
-    loadBytes(file->bytes());
+    loadRecords(file->bytes(), true);
 }
 
-void BuildCache::loadBytes(std::string_view bytes) {
+void BuildCache::loadBytes(std::string_view bytes) { loadRecords(bytes, false); }
+
+void BuildCache::loadRecords(std::string_view bytes, bool bytesOfFile) {
     const std::string shown = path_.string();
     RecordMap records;
     CacheInput in(bytes);
     std::string_view header;
     std::uint64_t count = 0;
+    bool whole = false;
     if (!in.readLine(header, kMaxCacheLine)) {
         log(6, "Cache file '{}' has invalid header. Starting with empty cache.\n", shown);
     } else if (!versionOf(header)) {
@@ -126,6 +134,7 @@ void BuildCache::loadBytes(std::string_view bytes) {
     } else if (!readCountLine(in, count)) {
         log(6, "Cache file '{}' has invalid records count. Starting with empty cache.\n", shown);
     } else {
+        whole = *versionOf(header) == Version::V5;
         for (std::uint64_t i = 0; i < count; ++i) {
             RecordReader reader(in, *versionOf(header));
             std::string key;
@@ -134,16 +143,23 @@ void BuildCache::loadBytes(std::string_view bytes) {
                 log(6, "Cache file '{}' is malformed ({}). Starting with empty cache.\n", shown,
                     reader.part);
                 records.clear();
+                whole = false;
                 break;
             }
             if (reader.damaged) {
                 log(6, "Build cache record '{}' is damaged. Dropping it.\n", key);
+                whole = false;
                 continue;
             }
-            records.insert_or_assign(Util::CiString(key), std::move(record));
+            // A key given twice leaves one record, so the file holds more than the cache.
+            if (!records.insert_or_assign(Util::CiString(key), std::move(record)).second) {
+                whole = false;
+            }
         }
+        // Bytes after the last record are not part of any; the file is written anew.
+        if (in.remaining() != 0) whole = false;
     }
-    replaceRecords(std::move(records));
+    replaceRecords(std::move(records), bytesOfFile && whole);
 }
 
 }  // namespace Rilk

@@ -1,6 +1,8 @@
 // Writing the build cache's records to its file.
 #include <algorithm>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -42,14 +44,12 @@ bool writeRecord(std::string& out, const std::string& key, const RecordContents&
 }  // namespace
 
 void BuildCache::save() const {
-    std::vector<std::pair<std::string, RecordContents>> snapshot;
+    std::vector<std::pair<std::string, std::shared_ptr<RuntimeRecord>>> snapshot;
     {
         std::lock_guard mapLock(mapMutex_);
+        if (fileIsCurrent_ && !changed_) return;
         snapshot.reserve(records_.size());
-        for (const auto& [key, record] : records_) {
-            std::lock_guard recordLock(record->mutex);
-            snapshot.emplace_back(key.str(), record->contents);
-        }
+        for (const auto& [key, record] : records_) snapshot.emplace_back(key.str(), record);
     }
     // A fixed order keeps the file the same from run to run.
     std::sort(snapshot.begin(), snapshot.end(),
@@ -57,14 +57,15 @@ void BuildCache::save() const {
 
     std::string body;
     std::size_t written = 0;
-    for (const auto& [key, contents] : snapshot) {
-        std::string record;
-        if (!writeRecord(record, key, contents)) {
+    for (const auto& [key, record] : snapshot) {
+        const std::size_t start = body.size();
+        std::lock_guard recordLock(record->mutex);
+        if (!writeRecord(body, key, record->contents)) {
+            body.resize(start);
             log(2, "Cache record for '{}' holds a value the cache file cannot keep; not saved.\n",
                 key);
             continue;
         }
-        body += record;
         ++written;
     }
 

@@ -4,6 +4,7 @@
 
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 namespace {
@@ -19,7 +20,7 @@ bool writeValue(const RilkValuePtr& value, int depth, std::string& out);
 
 bool writeText(const RilkBaseString& text, std::string& out) {
     const std::string& s = text.text();
-    const bool raw = dynamic_cast<const RilkRawString*>(&text) != nullptr;
+    const bool raw = valueCast<const RilkRawString>(&text) != nullptr;
     const bool quotable = s.find('"') == std::string::npos;
     if (raw ? fitsDelimitedLiteral(s) : !quotable && fitsDelimitedLiteral(s)) {
         out += "R\"(" + s + ")\"";
@@ -39,7 +40,7 @@ bool writeList(const RilkList& list, int depth, std::string& out) {
     for (std::size_t i = 0; i < list.elements().size(); ++i) {
         const RilkValuePtr& element = list.elements()[i];
         // Reading a list flattens list elements and has no form for a missing one.
-        if (!element || dynamic_cast<const RilkList*>(element.get())) return false;
+        if (!element || valueCast<const RilkList>(element.get())) return false;
         out += i == 0 ? " " : ", ";
         if (!writeValue(element, depth + 1, out)) return false;
     }
@@ -76,23 +77,23 @@ bool writeBlock(const RilkContext& block, int depth, std::string& out) {
 
 bool writeValue(const RilkValuePtr& value, int depth, std::string& out) {
     if (depth > kMaxCacheTextDepth) return false;
-    if (const auto* path = dynamic_cast<const RilkPathString*>(value.get())) {
-        const std::string full = path->fullPath().string();
+    if (const auto* path = valueCast<const RilkPathString>(value.get())) {
+        const std::string full = path->fullPathText();
         if (!fitsDelimitedLiteral(full)) return false;
         out += "P\"(" + full + ")\"";
         return true;
     }
-    if (const auto* text = dynamic_cast<const RilkBaseString*>(value.get())) {
+    if (const auto* text = valueCast<const RilkBaseString>(value.get())) {
         return writeText(*text, out);
     }
-    if (const auto* number = dynamic_cast<const RilkInt*>(value.get())) {
+    if (const auto* number = valueCast<const RilkInt>(value.get())) {
         out += number->toString();
         return true;
     }
-    if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+    if (const auto* list = valueCast<const RilkList>(value.get())) {
         return writeList(*list, depth, out);
     }
-    if (const auto* block = dynamic_cast<const RilkContext*>(value.get())) {
+    if (const auto* block = valueCast<const RilkContext>(value.get())) {
         return writeBlock(*block, depth, out);
     }
     return false;

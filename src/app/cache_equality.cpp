@@ -5,6 +5,7 @@
 
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
+#include "types/value_cast.h"
 #include "util/ci_string.h"
 
 namespace Rilk {
@@ -39,27 +40,27 @@ bool sameLists(const RilkList& a, const RilkList& b) {
 bool cacheEqual(const RilkValuePtr& a, const RilkValuePtr& b) {
     if (a == b) return true;
     if (!a || !b) return false;
-    const auto* pathA = dynamic_cast<const RilkPathString*>(a.get());
-    const auto* pathB = dynamic_cast<const RilkPathString*>(b.get());
+    const auto* pathA = valueCast<const RilkPathString>(a.get());
+    const auto* pathB = valueCast<const RilkPathString>(b.get());
     if (pathA || pathB) {
-        return pathA && pathB && pathA->fullPath().string() == pathB->fullPath().string();
+        return pathA && pathB && pathA->fullPathText() == pathB->fullPathText();
     }
-    const auto* textA = dynamic_cast<const RilkBaseString*>(a.get());
-    const auto* textB = dynamic_cast<const RilkBaseString*>(b.get());
+    const auto* textA = valueCast<const RilkBaseString>(a.get());
+    const auto* textB = valueCast<const RilkBaseString>(b.get());
     if (textA || textB) return textA && textB && textA->text() == textB->text();
-    const auto* intA = dynamic_cast<const RilkInt*>(a.get());
-    const auto* intB = dynamic_cast<const RilkInt*>(b.get());
+    const auto* intA = valueCast<const RilkInt>(a.get());
+    const auto* intB = valueCast<const RilkInt>(b.get());
     if (intA || intB) return intA && intB && intA->number() == intB->number();
-    const auto* listA = dynamic_cast<const RilkList*>(a.get());
-    const auto* listB = dynamic_cast<const RilkList*>(b.get());
+    const auto* listA = valueCast<const RilkList>(a.get());
+    const auto* listB = valueCast<const RilkList>(b.get());
     if (listA || listB) return listA && listB && sameLists(*listA, *listB);
-    const auto* contextA = dynamic_cast<const RilkContext*>(a.get());
-    const auto* contextB = dynamic_cast<const RilkContext*>(b.get());
+    const auto* contextA = valueCast<const RilkContext>(a.get());
+    const auto* contextB = valueCast<const RilkContext>(b.get());
     if (contextA || contextB) {
         return contextA && contextB && sameContexts(contextA->context(), contextB->context());
     }
-    const auto* idA = dynamic_cast<const RilkIdentifier*>(a.get());
-    const auto* idB = dynamic_cast<const RilkIdentifier*>(b.get());
+    const auto* idA = valueCast<const RilkIdentifier>(a.get());
+    const auto* idB = valueCast<const RilkIdentifier>(b.get());
     if (idA || idB) return idA && idB && idA->toString() == idB->toString();
     return false;
 }

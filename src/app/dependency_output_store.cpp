@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "types/rilk_errors.h"
+#include "types/value_cast.h"
 #include "util/logger.h"
 
 namespace {
@@ -53,7 +54,7 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
     }
     if (!target.hasVariable(dependencyName.unit)) return;
     const auto* unitValue =
-        dynamic_cast<const Rilk::RilkContext*>(target.getVariable(dependencyName.unit).get());
+        Rilk::valueCast<const Rilk::RilkContext>(target.getVariable(dependencyName.unit).get());
     if (unitValue == nullptr || !unitValue->context()) {
         Rilk::log(6,
                   "Dependency output '{}::{}' collides with existing context variable '{}'. Names "
@@ -109,7 +110,7 @@ void DependencyOutputStore::addMergedAliasOutput(const Rilk::Dependency& depende
         // When the alias already held a nested context, "+=" merged into that one: it is
         // the context the target sees, so later outputs of the alias must go there too.
         const auto* seen =
-            dynamic_cast<const Rilk::RilkContext*>(target_.getVariable(dependency.alias).get());
+            Rilk::valueCast<const Rilk::RilkContext>(target_.getVariable(dependency.alias).get());
         if (seen != nullptr && seen->context()) shared = seen->context();
     }
     std::vector<Assignment> failed = shared->addContext(*output, 2, Rilk::kKeepModifier, false);

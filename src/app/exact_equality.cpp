@@ -7,6 +7,7 @@
 #include "types/rilk_context_value.h"
 #include "types/rilk_identifier.h"
 #include "types/rilk_value_types.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 namespace {
@@ -49,7 +50,7 @@ bool sameContext(const Context& a, const Context& b) {
 
 template <typename T>
 const T* as(const RilkValuePtr& value) {
-    return dynamic_cast<const T*>(value.get());
+    return valueCast<const T>(value.get());
 }
 
 }  // namespace

@@ -1,42 +1,46 @@
 #include "app/record_comparison.h"
 
-#include <filesystem>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <limits>
 #include <optional>
-#include <system_error>
+#include <string>
+#include <vector>
 
 #include "app/cache_equality.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 namespace {
 
-using FileTime = std::filesystem::file_time_type;
+/// A file's modification time in nanoseconds.
+using FileTime = std::int64_t;
 
-/// The last write time of a path that exists, or nothing.
-std::optional<FileTime> writeTime(const std::filesystem::path& path) {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status)) return std::nullopt;
-    const FileTime time = std::filesystem::last_write_time(path, error);
-    if (error) return std::nullopt;
-    return time;
+/// The modification time of a path that exists (links followed), or nothing.
+std::optional<FileTime> writeTime(const std::string& path) {
+    struct stat info {};
+    if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<FileTime>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
 }
 
 /// Appends the full path of every path value, walking lists and nested blocks: a
 /// dependency's outputs reach a target as a nested block, and the files they name are inputs
 /// like any other.
-void collectFilePaths(const RilkValuePtr& value, std::vector<std::filesystem::path>& paths,
-                      int depth = 0) {
+void collectFilePaths(const RilkValuePtr& value, std::vector<std::string>& paths, int depth = 0) {
     // Nested blocks may refer to each other; a file list this deep has ended long before.
     if (!value || depth > 64) return;
-    if (const auto* path = dynamic_cast<const RilkPathString*>(value.get())) {
-        paths.push_back(path->fullPath());
-    } else if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+    if (const auto* path = valueCast<const RilkPathString>(value.get())) {
+        paths.push_back(path->fullPathText());
+    } else if (const auto* list = valueCast<const RilkList>(value.get())) {
         for (const RilkValuePtr& element : list->elements()) {
             collectFilePaths(element, paths, depth + 1);
         }
-    } else if (const auto* block = dynamic_cast<const RilkContext*>(value.get())) {
+    } else if (const auto* block = valueCast<const RilkContext>(value.get())) {
         if (!block->context()) return;
         for (const auto& [name, stored] : block->context()->assignments) {
             collectFilePaths(stored.value, paths, depth + 1);
@@ -49,11 +53,11 @@ void collectFilePaths(const RilkValuePtr& value, std::vector<std::filesystem::pa
 struct TimeSpan {
     bool any = false;
     bool failed = false;
-    FileTime oldest = FileTime::max();
-    FileTime newest = FileTime::min();
+    FileTime oldest = std::numeric_limits<FileTime>::max();
+    FileTime newest = std::numeric_limits<FileTime>::min();
 
     void add(const RilkValuePtr& value) {
-        std::vector<std::filesystem::path> paths;
+        std::vector<std::string> paths;
         collectFilePaths(value, paths);
         for (const auto& path : paths) {
             const auto time = writeTime(path);

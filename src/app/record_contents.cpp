@@ -6,6 +6,7 @@
 #include "app/cache_equality.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 namespace {
@@ -23,10 +24,10 @@ void hashBytes(std::uint64_t& hash, const std::string& text) {
 /// The value's plain text, with every path (also inside lists) as its full path.
 std::string hashText(const RilkValuePtr& value) {
     if (!value) return std::string();
-    if (const auto* path = dynamic_cast<const RilkPathString*>(value.get())) {
-        return path->fullPath().string();
+    if (const auto* path = valueCast<const RilkPathString>(value.get())) {
+        return path->fullPathText();
     }
-    if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+    if (const auto* list = valueCast<const RilkList>(value.get())) {
         std::string text;
         for (std::size_t i = 0; i < list->elements().size(); ++i) {
             if (i > 0) text += ' ';
@@ -34,7 +35,7 @@ std::string hashText(const RilkValuePtr& value) {
         }
         return text;
     }
-    if (const auto* nested = dynamic_cast<const RilkContext*>(value.get())) {
+    if (const auto* nested = valueCast<const RilkContext>(value.get())) {
         if (!nested->context()) return std::string();
     }
     return value->toString();

@@ -8,6 +8,7 @@
 #include "types/rilk_context_value.h"
 #include "types/rilk_identifier.h"
 #include "types/rilk_value_types.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 namespace {
@@ -74,7 +75,7 @@ const char* conditionOperatorText(Condition::OperatorType type) {
 }
 
 std::string conditionHead(const Condition& condition) {
-    const auto* subject = dynamic_cast<const RilkIdentifier*>(condition.lhs.get());
+    const auto* subject = valueCast<const RilkIdentifier>(condition.lhs.get());
     if (subject == nullptr) throw std::invalid_argument("a condition does not test a variable");
     std::string text = "if " + identifierSourceText(subject->identifier());
     const char* op = conditionOperatorText(condition.type);
@@ -98,20 +99,20 @@ std::string identifierSourceText(const Identifier& identifier) {
 }
 
 std::string valueSourceText(const RilkValue& value) {
-    if (const auto* path = dynamic_cast<const RilkPathString*>(&value)) {
+    if (const auto* path = valueCast<const RilkPathString>(&value)) {
         return delimited('P',
-                         path->baseDirectory().empty() ? path->text() : path->fullPath().string());
+                         path->baseDirectory().empty() ? path->text() : path->fullPathText());
     }
-    if (const auto* raw = dynamic_cast<const RilkRawString*>(&value)) {
+    if (const auto* raw = valueCast<const RilkRawString>(&value)) {
         return delimited('R', raw->text());
     }
-    if (const auto* text = dynamic_cast<const RilkBaseString*>(&value)) return quoted(text->text());
-    if (const auto* list = dynamic_cast<const RilkList*>(&value)) return listSourceText(*list);
-    if (const auto* identifier = dynamic_cast<const RilkIdentifier*>(&value)) {
+    if (const auto* text = valueCast<const RilkBaseString>(&value)) return quoted(text->text());
+    if (const auto* list = valueCast<const RilkList>(&value)) return listSourceText(*list);
+    if (const auto* identifier = valueCast<const RilkIdentifier>(&value)) {
         return identifierSourceText(identifier->identifier());
     }
-    if (dynamic_cast<const RilkInt*>(&value) != nullptr) return value.toString();
-    if (dynamic_cast<const RilkContext*>(&value) != nullptr) {
+    if (valueCast<const RilkInt>(&value) != nullptr) return value.toString();
+    if (valueCast<const RilkContext>(&value) != nullptr) {
         throw std::invalid_argument("a nested block value has no written form here");
     }
     throw std::invalid_argument(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "app/target_build_services.h"
@@ -42,5 +42,5 @@ private:
 
     TargetBuildServices& services_;
     /// The output context of every target built in this run, by unique name.
-    std::map<Util::CiString, Rilk::Context> built_;
+    std::unordered_map<Util::CiString, Rilk::Context> built_;
 };

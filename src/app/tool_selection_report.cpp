@@ -16,6 +16,7 @@ void applyToolDefaults(const Rilk::Matcher& tool, Rilk::TargetContext& target) {
 
 void reportToolSelection(const Rilk::Matcher& tool, const Rilk::Builder& builder,
                          const Rilk::TargetContext& target) {
+    if (3 < Rilk::verbosity) return;
     const Rilk::MatchResult result = builder.selectMatchSubject(target);
     Rilk::log(3, "Tool selection\n");
     Rilk::log(3, "--------------\n");
@@ -33,6 +34,7 @@ void reportToolSelection(const Rilk::Matcher& tool, const Rilk::Builder& builder
 }
 
 void reportClaimedVariables(const Rilk::Builder& builder, const Rilk::Context& inherited) {
+    if (1 < Rilk::verbosity) return;
     const Rilk::MatchResult result = builder.selectMatchSubject(inherited);
     Rilk::log(1, "Filtering context.\n");
     if (result.status == Rilk::BuildImpossible) return;

@@ -8,6 +8,7 @@
 #include "parser/rilk_visitor_impl.h"
 #include "types/rilk_identifier.h"
 #include "types/rilk_string.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 namespace {
@@ -43,7 +44,7 @@ Assignment parseAssignment(const std::string& text, const std::filesystem::path&
 
     RilkVisitorImpl visitor(source, "", RilkVisitorImpl::Unit);
     auto assignment = takeResult<Assignment>(visitor.visitAssignment(tree));
-    if (auto* identifier = dynamic_cast<RilkIdentifier*>(assignment.value.get())) {
+    if (auto* identifier = valueCast<RilkIdentifier>(assignment.value.get())) {
         assignment.replaceValue(makeString(identifier->toString()));
     }
     return assignment;

@@ -2,6 +2,7 @@
 
 #include "types/argument_text.h"
 #include "types/rilk_value_types.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -10,8 +11,8 @@ namespace {
 /// A plain or raw string gives one argument per word; a path string, or any other value,
 /// gives one argument.
 std::string wordArguments(const RilkValuePtr& value, const std::string& prefix, bool quote) {
-    const bool splitIntoWords = dynamic_cast<const RilkBaseString*>(value.get()) != nullptr &&
-                                dynamic_cast<const RilkPathString*>(value.get()) == nullptr;
+    const bool splitIntoWords = valueCast<const RilkBaseString>(value.get()) != nullptr &&
+                                valueCast<const RilkPathString>(value.get()) == nullptr;
     if (!splitIntoWords) return formatArg(value, prefix, quote);
     std::string text;
     for (auto it = valueBegin(*value), end = valueEnd(*value); !(it == end); ++it) {
@@ -22,11 +23,11 @@ std::string wordArguments(const RilkValuePtr& value, const std::string& prefix, 
 
 /// The value's argument texts, one level opened (see `flatArguments`).
 std::string flatValueArguments(const RilkValuePtr& value, const std::string& prefix, bool quote) {
-    const auto* list = dynamic_cast<const RilkList*>(value.get());
+    const auto* list = valueCast<const RilkList>(value.get());
     if (list == nullptr) return wordArguments(value, prefix, quote);
     std::string text;
     for (const RilkValuePtr& element : list->elements()) {
-        const auto* inner = dynamic_cast<const RilkList*>(element.get());
+        const auto* inner = valueCast<const RilkList>(element.get());
         if (inner == nullptr) {
             text += wordArguments(element, prefix, quote);
             continue;

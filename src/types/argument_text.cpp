@@ -4,6 +4,7 @@
 #include "types/rilk_base_string.h"
 #include "types/rilk_list.h"
 #include "types/rilk_path_string.h"
+#include "types/value_cast.h"
 #include "types/value_utils.h"
 
 namespace Rilk {
@@ -20,8 +21,8 @@ std::string shellQuoted(const std::string& text) {
 }
 
 bool isUserQuoted(const RilkValuePtr& value) {
-    const auto* string = dynamic_cast<const RilkBaseString*>(value.get());
-    if (string == nullptr || dynamic_cast<const RilkPathString*>(value.get()) != nullptr) {
+    const auto* string = valueCast<const RilkBaseString>(value.get());
+    if (string == nullptr || valueCast<const RilkPathString>(value.get()) != nullptr) {
         return false;
     }
     const std::string& text = string->text();
@@ -57,7 +58,7 @@ std::string Context::formatVariableArgsFlat(const std::string& name, const std::
     const RilkValue& value = *found->second.value;
     for (auto it = valueBegin(value), end = valueEnd(value); !(it == end); ++it) {
         const RilkValuePtr element = *it;
-        const auto* inner = dynamic_cast<const RilkList*>(element.get());
+        const auto* inner = valueCast<const RilkList>(element.get());
         if (!inner) {
             text += formatArg(element, prefix, quote);
             continue;

@@ -4,6 +4,7 @@
 
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
+#include "types/value_cast.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -38,7 +39,7 @@ bool applyOperator(Assignment& stored, const Assignment& applied) {
 }  // namespace
 
 void Context::bind(const RilkValuePtr& value) {
-    if (auto* resolvable = dynamic_cast<Resolvable*>(value.get())) resolvable->setResolver(this);
+    if (auto* resolvable = asResolvable(value.get())) resolvable->setResolver(this);
 }
 
 void Context::addAssignment(const Assignment& assignment, unsigned mode) {
@@ -54,7 +55,7 @@ void Context::addAssignment(const Assignment& assignment, unsigned mode) {
     }
     // A list bound here already needs only the elements an append adds bound: binding the
     // whole list on every "+=" would make a run of appends cost quadratic time.
-    auto* list = dynamic_cast<RilkList*>(stored.value.get());
+    auto* list = valueCast<RilkList>(stored.value.get());
     const bool boundList = assignment.type == AssignType::Append && assignment.value && list &&
                            list->resolver() == this;
     const std::size_t kept = boundList ? list->elements().size() : 0;
@@ -110,7 +111,7 @@ void Context::appendToList(const std::vector<Assignment>& items) {
             list = std::make_shared<RilkList>();
             assignments.emplace(item.name,
                                 Assignment(item.name, list, AssignType::Set, item.modifier));
-        } else if (!(list = std::dynamic_pointer_cast<RilkList>(found->second.value))) {
+        } else if (!(list = valuePointerCast<RilkList>(found->second.value))) {
             Assignment& stored = found->second;
             list = std::make_shared<RilkList>();
             if (stored.value) list->append(*stored.value);
@@ -122,6 +123,7 @@ void Context::appendToList(const std::vector<Assignment>& items) {
 }
 
 void Context::print(int level) const {
+    if (level < verbosity) return;
     std::string lines;
     for (const auto& [name, stored] : assignments) lines += stored.toString() + "\n";
     log(level, "{{\n{}}}\n\n", lines);

@@ -1,6 +1,7 @@
 #include "types/context.h"
 #include "types/context_template.h"
 #include "types/rilk_errors.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -11,7 +12,7 @@ using Op = Condition::OperatorType;
 /// A condition without operator holds when its left operand resolves without an error.
 bool operandResolves(const RilkValuePtr& operand) {
     if (!operand) return false;
-    auto* resolvable = dynamic_cast<Resolvable*>(operand.get());
+    auto* resolvable = asResolvable(operand.get());
     if (!resolvable) return true;
     try {
         resolvable->resolve();

@@ -1,17 +1,18 @@
 #include "types/context.h"
 #include "types/rilk_context_value.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
 namespace {
 
 Resolver* resolverOf(const RilkValuePtr& value) {
-    const auto* resolvable = dynamic_cast<const Resolvable*>(value.get());
+    const auto* resolvable = asResolvable(value.get());
     return resolvable ? resolvable->resolver() : nullptr;
 }
 
 void setResolverOf(const RilkValuePtr& value, Resolver* resolver) {
-    auto* resolvable = dynamic_cast<Resolvable*>(value.get());
+    auto* resolvable = asResolvable(value.get());
     if (resolvable && resolver) resolvable->setResolver(resolver);
 }
 

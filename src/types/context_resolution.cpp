@@ -1,11 +1,12 @@
 #include "types/context.h"
 #include "types/resolution_guard.h"
+#include "types/value_cast.h"
 #include "util/logger.h"
 
 namespace Rilk {
 
 RilkValuePtr resolveValue(RilkValuePtr value) {
-    if (auto* resolvable = dynamic_cast<Resolvable*>(value.get())) return resolvable->resolve();
+    if (auto* resolvable = asResolvable(value.get())) return resolvable->resolve();
     return value;
 }
 

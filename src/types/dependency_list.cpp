@@ -14,6 +14,7 @@
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/target_context.h"
+#include "types/value_cast.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -48,13 +49,13 @@ void splitWords(const std::string& text, ParameterList& entries) {
 /// One entry per dependency the value names, each a text and the value it came from.
 ParameterList collectEntries(const RilkValue& value) {
     ParameterList entries;
-    if (const auto* nested = dynamic_cast<const RilkContext*>(&value)) {
+    if (const auto* nested = valueCast<const RilkContext>(&value)) {
         if (nested->context()) {
             for (const auto& [name, assignment] : nested->context()->assignments) {
                 addParameter(entries, name.str(), assignment.value);
             }
         }
-    } else if (const auto* list = dynamic_cast<const RilkList*>(&value)) {
+    } else if (const auto* list = valueCast<const RilkList>(&value)) {
         for (const RilkValuePtr& element : list->elements()) {
             if (element) addParameter(entries, element->toString(), element);
         }

@@ -7,6 +7,7 @@
 #include "types/rilk_errors.h"
 #include "types/rilk_identifier.h"
 #include "types/rilk_int.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -16,11 +17,11 @@ namespace {
 /// string.
 AccessKey keyFromValue(const RilkValuePtr& value) {
     if (!value) throw std::invalid_argument("key value is null");
-    if (const auto* number = dynamic_cast<const RilkInt*>(value.get())) {
+    if (const auto* number = valueCast<const RilkInt>(value.get())) {
         return AccessKey(std::int64_t{number->number()});
     }
-    if (dynamic_cast<const RilkIdentifier*>(value.get()) ||
-        dynamic_cast<const RilkBaseString*>(value.get())) {
+    if (valueCast<const RilkIdentifier>(value.get()) ||
+        valueCast<const RilkBaseString>(value.get())) {
         return nameKey(value->toString());
     }
     throw std::runtime_error("Unsupported key type: " + value->toDisplayString());
@@ -79,7 +80,7 @@ RilkValuePtr Context::resolveIndexed(const KeyChain& chain, const std::string& t
     for (std::size_t position = 1; position < chain.size(); ++position) {
         value = step(value, chain, position);
     }
-    if (!dynamic_cast<Resolvable*>(value.get())) return value;
+    if (!asResolvable(value.get())) return value;
     // Only the element reached is resolved, and nothing caches it: an element that
     // refers back to itself must be caught here.
     const ResolutionGuard guard(value.get(), text);
@@ -101,7 +102,7 @@ Assignment& Context::getAssignment(const KeyChain& chain) {
     for (std::size_t position = 1; position < last; ++position) {
         value = step(value, chain, position);
     }
-    const auto* nestedValue = dynamic_cast<const RilkContext*>(value.get());
+    const auto* nestedValue = valueCast<const RilkContext>(value.get());
     if (!nestedValue) throw IdentifierError(chain, last, "Identifier part must be context.");
     if (!nestedValue->context()) throw InternalError();
     auto& nestedAssignments = nestedValue->context()->assignments;

@@ -2,6 +2,7 @@
 
 #include "types/rilk_base_string.h"
 #include "types/rilk_list.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -23,12 +24,12 @@ std::string escaped(const std::string& text) {
 /// list its elements' pieces in brackets, so that values of different kinds never meet.
 std::string piece(const RilkValuePtr& value) {
     if (!value) return {kEscape, '0'};
-    if (dynamic_cast<const RilkBaseString*>(value.get())) {
+    if (valueCast<const RilkBaseString>(value.get())) {
         return escaped(value->toString());
     }
     std::string text{kEscape};
     text += value->typeName();
-    if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+    if (const auto* list = valueCast<const RilkList>(value.get())) {
         text += {kEscape, '['};
         for (const RilkValuePtr& element : list->elements()) text += piece(element) + kEscape + ';';
         return text + kEscape + ']';

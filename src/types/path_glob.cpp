@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isWild(const std::string& element) { return element.find_first_of("*?") != std::string::npos; }
+bool isWild(const std::string& element) { return isWildPattern(element); }
 
 /// Where globs may list directories; empty for anywhere.
 fs::path globRoot;

@@ -19,6 +19,11 @@ namespace Rilk {
 /// `LimitExceeded`.
 std::vector<std::filesystem::path> expandPathGlob(const std::filesystem::path& pattern);
 
+/// Whether a path or path element holds a wildcard ("*" or "?").
+inline bool isWildPattern(const std::string& text) {
+    return text.find_first_of("*?") != std::string::npos;
+}
+
 /// Confines every later glob of this process to directories inside `root` (compared after
 /// lexical normalisation): others are not listed and match nothing. An empty root lifts
 /// the confinement. For harnesses that feed arbitrary text to the resolver.

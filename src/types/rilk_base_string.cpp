@@ -5,6 +5,7 @@
 #include "types/rilk_errors.h"
 #include "types/rilk_int.h"
 #include "types/rilk_list.h"
+#include "types/value_cast.h"
 #include "util/ci_string.h"
 
 namespace Rilk {
@@ -56,9 +57,9 @@ std::shared_ptr<RilkBaseString> RilkBaseString::createSame(std::string text) con
 }
 
 std::string RilkBaseString::joinedText(const RilkValue& other, const char* stringGap) const {
-    if (const auto* s = dynamic_cast<const RilkBaseString*>(&other)) return stringGap + s->text_;
-    if (dynamic_cast<const RilkInt*>(&other)) return other.toString();
-    if (dynamic_cast<const RilkList*>(&other)) return " " + other.toString();
+    if (const auto* s = valueCast<const RilkBaseString>(&other)) return stringGap + s->text_;
+    if (valueCast<const RilkInt>(&other)) return other.toString();
+    if (valueCast<const RilkList>(&other)) return " " + other.toString();
     throw BadConversion(other.typeName(), other.toDisplayString(), typeName());
 }
 
@@ -98,17 +99,17 @@ std::unique_ptr<IRilkValueIterator> RilkBaseString::end() const {
 }
 
 bool RilkBaseString::equals(const RilkValue& other) const {
-    const auto* s = dynamic_cast<const RilkBaseString*>(&other);
+    const auto* s = valueCast<const RilkBaseString>(&other);
     return s && Util::CiString::equal(stringValue(), s->stringValue());
 }
 
 bool RilkBaseString::greater(const RilkValue& other) const {
-    const auto* s = dynamic_cast<const RilkBaseString*>(&other);
+    const auto* s = valueCast<const RilkBaseString>(&other);
     return s && text_.size() > s->text_.size();
 }
 
 bool RilkBaseString::less(const RilkValue& other) const {
-    const auto* s = dynamic_cast<const RilkBaseString*>(&other);
+    const auto* s = valueCast<const RilkBaseString>(&other);
     return s && text_.size() < s->text_.size();
 }
 

@@ -51,6 +51,11 @@ public:
     bool greater(const RilkValue& other) const override;
     bool less(const RilkValue& other) const override;
     std::string typeName() const override { return "RilkBaseString"; }
+    ValueKind kind() const override { return ValueKind::BaseString; }
+    static constexpr bool holdsKind(ValueKind kind) {
+        return kind == ValueKind::BaseString || kind == ValueKind::RawString ||
+               kind == ValueKind::String || kind == ValueKind::PathString;
+    }
 
     /// The text as the language means it (plain strings drop one pair of quotes).
     virtual std::string stringValue() const { return text_; }

@@ -4,6 +4,7 @@
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/rilk_string.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -28,7 +29,7 @@ Context& RilkContext::nested() const {
 }
 
 const RilkContext& RilkContext::contextOperand(const RilkValue& other) const {
-    const auto* context = dynamic_cast<const RilkContext*>(&other);
+    const auto* context = valueCast<const RilkContext>(&other);
     if (!context) throw BadConversion(other.typeName(), other.toDisplayString(), typeName());
     return *context;
 }
@@ -39,7 +40,7 @@ namespace {
 
 /// The name a plain or path string declares, or null for any other value.
 const RilkString* declaredName(const RilkValue& other) {
-    return dynamic_cast<const RilkString*>(&other);
+    return valueCast<const RilkString>(&other);
 }
 
 Assignment declaration(const std::string& name) {
@@ -114,7 +115,7 @@ void RilkContext::setResolver(Resolver* resolver) {
     Resolvable::setResolver(resolver);
     if (!context_) return;
     for (auto& [name, stored] : context_->assignments) {
-        if (auto* resolvable = dynamic_cast<Resolvable*>(stored.value.get())) {
+        if (auto* resolvable = asResolvable(stored.value.get())) {
             resolvable->setResolver(resolver);
         }
     }
@@ -127,12 +128,12 @@ RilkValuePtr RilkContext::resolve() {
 
 RilkValuePtr independentCopy(const RilkValuePtr& value) {
     if (!value) return nullptr;
-    if (const auto* nested = dynamic_cast<const RilkContext*>(value.get())) {
+    if (const auto* nested = valueCast<const RilkContext>(value.get())) {
         if (nested->context()) {
             return std::make_shared<RilkContext>(std::make_shared<Context>(*nested->context()));
         }
     }
-    if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+    if (const auto* list = valueCast<const RilkList>(value.get())) {
         std::vector<RilkValuePtr> copies;
         copies.reserve(list->elements().size());
         for (const RilkValuePtr& element : list->elements()) {

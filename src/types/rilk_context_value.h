@@ -61,6 +61,9 @@ public:
     bool greater(const RilkValue& other) const override;
     bool less(const RilkValue& other) const override;
     std::string typeName() const override { return "RilkContext"; }
+    ValueKind kind() const override { return ValueKind::Context; }
+    static constexpr bool holdsKind(ValueKind kind) { return kind == ValueKind::Context; }
+    Resolvable* resolvable() override { return this; }
 
     /// Stores the resolver and passes it on to every resolvable nested value.
     void setResolver(Resolver* resolver) override;

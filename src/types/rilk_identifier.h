@@ -30,6 +30,9 @@ public:
     bool greater(const RilkValue&) const override { return false; }
     bool less(const RilkValue&) const override { return false; }
     std::string typeName() const override { return "RilkIdentifier"; }
+    ValueKind kind() const override { return ValueKind::Identifier; }
+    static constexpr bool holdsKind(ValueKind kind) { return kind == ValueKind::Identifier; }
+    Resolvable* resolvable() override { return this; }
 
     /// The value the identifier names, found by the resolver; this value does not change.
     /// Without a resolver it raises a `RilkException` naming the identifier.

@@ -1,6 +1,7 @@
 #include "types/rilk_int.h"
 
 #include "types/rilk_errors.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -22,7 +23,7 @@ bool RilkInt::Iterator::equals(const IRilkValueIterator& other) const {
 }
 
 std::int32_t RilkInt::operand(const RilkValue& other) const {
-    const auto* number = dynamic_cast<const RilkInt*>(&other);
+    const auto* number = valueCast<const RilkInt>(&other);
     if (!number) throw BadConversion("RilkInt", toDisplayString(), other.typeName());
     return number->number_;
 }

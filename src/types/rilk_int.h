@@ -37,6 +37,8 @@ public:
     bool greater(const RilkValue& other) const override;
     bool less(const RilkValue& other) const override;
     std::string typeName() const override { return "RilkInt"; }
+    ValueKind kind() const override { return ValueKind::Int; }
+    static constexpr bool holdsKind(ValueKind kind) { return kind == ValueKind::Int; }
 
     std::int32_t number() const { return number_; }
 

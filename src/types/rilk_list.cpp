@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "types/rilk_errors.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -50,7 +51,7 @@ RilkValuePtr RilkList::add(const RilkValue& other) const {
 }
 
 void RilkList::append(const RilkValue& other) {
-    if (const auto* list = dynamic_cast<const RilkList*>(&other)) {
+    if (const auto* list = valueCast<const RilkList>(&other)) {
         // Copy first: a list may be appended to itself.
         const std::vector<RilkValuePtr> added = list->elements_;
         elements_.insert(elements_.end(), added.begin(), added.end());
@@ -93,7 +94,7 @@ std::unique_ptr<IRilkValueIterator> RilkList::end() const {
 }
 
 bool RilkList::equals(const RilkValue& other) const {
-    const auto* list = dynamic_cast<const RilkList*>(&other);
+    const auto* list = valueCast<const RilkList>(&other);
     if (!list || list->elements_.size() != elements_.size()) return false;
     for (std::size_t i = 0; i < elements_.size(); ++i) {
         const RilkValuePtr& a = elements_[i];
@@ -117,7 +118,7 @@ int compareLists(const std::vector<RilkValuePtr>& a, const std::vector<RilkValue
 }
 
 const RilkList& requireList(const RilkValue& other) {
-    const auto* list = dynamic_cast<const RilkList*>(&other);
+    const auto* list = valueCast<const RilkList>(&other);
     if (!list) throw BadConversion(other.typeName(), other.toDisplayString(), "RilkList");
     return *list;
 }
@@ -135,7 +136,7 @@ bool RilkList::less(const RilkValue& other) const {
 void RilkList::setResolver(Resolver* resolver) {
     Resolvable::setResolver(resolver);
     for (const RilkValuePtr& e : elements_) {
-        if (auto* r = dynamic_cast<Resolvable*>(e.get())) r->setResolver(resolver);
+        if (auto* r = asResolvable(e.get())) r->setResolver(resolver);
     }
 }
 
@@ -146,9 +147,9 @@ RilkValuePtr RilkList::resolve() {
             resolved.push_back(nullptr);
             continue;
         }
-        auto* resolvable = dynamic_cast<Resolvable*>(e.get());
+        auto* resolvable = asResolvable(e.get());
         RilkValuePtr r = resolvable ? resolvable->resolve() : e;
-        if (const auto* list = dynamic_cast<const RilkList*>(r.get())) {
+        if (const auto* list = valueCast<const RilkList>(r.get())) {
             const std::vector<RilkValuePtr> inner = list->elements_;
             resolved.insert(resolved.end(), inner.begin(), inner.end());
         } else {

@@ -46,6 +46,9 @@ public:
     bool greater(const RilkValue& other) const override;
     bool less(const RilkValue& other) const override;
     std::string typeName() const override { return "RilkList"; }
+    ValueKind kind() const override { return ValueKind::List; }
+    static constexpr bool holdsKind(ValueKind kind) { return kind == ValueKind::List; }
+    Resolvable* resolvable() override { return this; }
 
     void setResolver(Resolver* resolver) override;
     RilkValuePtr resolve() override;

@@ -1,16 +1,17 @@
 #include "types/rilk_path_string.h"
+#include "types/value_cast.h"
 
 #include <system_error>
 
 namespace Rilk {
 
 std::string RilkPathString::toDisplayString() const {
-    const std::string shown = baseDirectory_.empty() ? text() : fullPath().string();
+    const std::string shown = baseDirectory_.empty() ? text() : fullPathText();
     return "P\"" + shown + "\"";
 }
 
 bool RilkPathString::equals(const RilkValue& other) const {
-    const auto* path = dynamic_cast<const RilkPathString*>(&other);
+    const auto* path = valueCast<const RilkPathString>(&other);
     if (!path) return RilkString::equals(other);
     // Any error, a missing file included, means the two do not name the same file; so does
     // a NUL byte, at which the system would cut the path.
@@ -23,6 +24,16 @@ bool RilkPathString::equals(const RilkValue& other) const {
 
 std::shared_ptr<RilkBaseString> RilkPathString::createSame(std::string text) const {
     return std::make_shared<RilkPathString>(std::move(text), baseDirectory_);
+}
+
+std::string joinedPathText(const std::string& base, const std::string& text) {
+    if (base.empty() || (!text.empty() && text.front() == '/')) return text;
+    std::string joined;
+    joined.reserve(base.size() + 1 + text.size());
+    joined += base;
+    if (joined.back() != '/') joined += '/';
+    joined += text;
+    return joined;
 }
 
 std::shared_ptr<RilkPathString> makePathString(std::string text,

@@ -8,6 +8,10 @@
 
 namespace Rilk {
 
+/// The text of `std::filesystem::path(base) / text` on this system: `text` alone when it is
+/// absolute or `base` is empty, else `base`, a "/" unless `base` ends with one, and `text`.
+std::string joinedPathText(const std::string& base, const std::string& text);
+
 /// A string naming a file relative to a base directory (which may be empty). Its full
 /// path is the base directory joined with the text; two path strings are equal when they
 /// name the same existing file. `resolve` expands references, then glob patterns.
@@ -21,10 +25,14 @@ public:
     bool equals(const RilkValue& other) const override;
     std::shared_ptr<RilkBaseString> createSame(std::string text) const override;
     RilkValuePtr resolve() override;
+    ValueKind kind() const override { return ValueKind::PathString; }
+    static constexpr bool holdsKind(ValueKind kind) { return kind == ValueKind::PathString; }
 
     const std::filesystem::path& baseDirectory() const { return baseDirectory_; }
     /// The base directory joined with the text (an absolute text stands alone).
     std::filesystem::path fullPath() const { return baseDirectory_ / text(); }
+    /// `fullPath().string()`, made without taking the path apart.
+    std::string fullPathText() const { return joinedPathText(baseDirectory_.native(), text()); }
 
 private:
     std::filesystem::path baseDirectory_;

@@ -14,6 +14,11 @@ public:
     explicit RilkString(std::string text) : RilkBaseString(std::move(text)) {}
 
     std::string typeName() const override { return "RilkString"; }
+    ValueKind kind() const override { return ValueKind::String; }
+    static constexpr bool holdsKind(ValueKind kind) {
+        return kind == ValueKind::String || kind == ValueKind::PathString;
+    }
+    Resolvable* resolvable() override { return this; }
     /// The text without one pair of surrounding double quotes, when it has them.
     std::string stringValue() const override;
     std::shared_ptr<RilkBaseString> createSame(std::string text) const override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -10,6 +11,21 @@ namespace Rilk {
 
 class RilkValue;
 class IRilkValueIterator;
+class Resolvable;
+
+/// The concrete type of a value. Type tests go through it (`valueCast`), because a
+/// `dynamic_cast` across this hierarchy costs a walk of the type graph with string compares
+/// on every miss, and the build's hot paths test types all the time.
+enum class ValueKind : std::uint8_t {
+    BaseString,
+    RawString,
+    String,
+    PathString,
+    Int,
+    List,
+    Identifier,
+    Context,
+};
 
 /// Values are shared objects: an in-place change is seen by every holder.
 using RilkValuePtr = std::shared_ptr<RilkValue>;
@@ -49,6 +65,10 @@ public:
     virtual bool less(const RilkValue& other) const = 0;
     /// The name of the concrete type ("RilkString", "RilkList", ...).
     virtual std::string typeName() const = 0;
+    /// The concrete type, for `valueCast`.
+    virtual ValueKind kind() const = 0;
+    /// This value as a `Resolvable`, or null for values that refer to nothing.
+    virtual Resolvable* resolvable() { return nullptr; }
 };
 
 /// Iteration over a value: a string's whitespace-separated words, a list's elements, a
@@ -93,7 +113,7 @@ public:
 
 /// A value that refers to variables (strings, lists, identifiers, nested contexts) and is
 /// resolved against the resolver it was given. The resolver is not owned; it is null after
-/// construction and after `clone`. Test for this interface by dynamic cast.
+/// construction and after `clone`. Test for this interface with `RilkValue::resolvable`.
 class Resolvable {
 public:
     virtual ~Resolvable() = default;

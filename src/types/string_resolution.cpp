@@ -9,13 +9,21 @@
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/rilk_path_string.h"
+#include "types/resolution_limits.h"
 #include "types/rilk_string.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
 namespace fs = std::filesystem;
 
 RilkValuePtr RilkString::resolve() {
+    // Without a reference ("${") or a cross expansion group or marker ("#"), the text
+    // resolves to itself; most texts of a build are like that.
+    if (text().find_first_of("$#") == std::string::npos &&
+        text().size() <= ResolutionLimits::maxTextBytes) {
+        return makeString(text());
+    }
     Expander::NameSet expanding;
     RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1);
     setText(result->toString());
@@ -31,8 +39,13 @@ void collectPaths(const std::string& text, const fs::path& baseDirectory,
     if (text.find('\0') != std::string::npos) {
         throw RilkException("Path holds a NUL byte: '" + printablePath(text) + "'");
     }
-    fs::path path(text);
-    if (!path.has_root_directory()) path = baseDirectory / path;
+    fs::path path(joinedPathText(baseDirectory.native(), text));
+    // A path without wildcards and without doubled separators (which the glob walk would
+    // fold) names itself.
+    if (!isWildPattern(path.native()) && path.native().find("//") == std::string::npos) {
+        out.push_back(std::move(path));
+        return;
+    }
     std::vector<fs::path> matches = expandPathGlob(path);
     if (matches.empty()) matches.push_back(path);
     out.insert(out.end(), matches.begin(), matches.end());
@@ -43,7 +56,7 @@ void collectPaths(const std::string& text, const fs::path& baseDirectory,
 RilkValuePtr RilkPathString::resolve() {
     const RilkValuePtr expanded = RilkString::resolve();
     std::vector<fs::path> paths;
-    if (const auto* list = dynamic_cast<const RilkList*>(expanded.get())) {
+    if (const auto* list = valueCast<const RilkList>(expanded.get())) {
         for (const RilkValuePtr& element : list->elements()) {
             collectPaths(element->toString(), baseDirectory(), paths);
         }

@@ -53,6 +53,7 @@ std::string TargetContext::uniqueName() const {
 }
 
 void TargetContext::print(int level) const {
+    if (level < verbosity) return;
     log(level, "{}\n", name.toString());
     Context::print(level);
 }

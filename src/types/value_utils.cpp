@@ -1,3 +1,4 @@
+#include "types/value_cast.h"
 #include "types/value_utils.h"
 
 #include "types/rilk_list.h"
@@ -9,7 +10,7 @@ namespace {
 
 void appendLeaves(const RilkValuePtr& value, std::vector<RilkValuePtr>& leaves) {
     if (!value) return;
-    const auto* list = dynamic_cast<const RilkList*>(value.get());
+    const auto* list = valueCast<const RilkList>(value.get());
     if (!list) {
         leaves.push_back(value);
         return;
@@ -26,9 +27,9 @@ std::vector<RilkValuePtr> flattenValue(const RilkValuePtr& value) {
 }
 
 void collectPaths(const RilkValuePtr& value, std::vector<std::filesystem::path>& paths) {
-    if (const auto* path = dynamic_cast<const RilkPathString*>(value.get())) {
+    if (const auto* path = valueCast<const RilkPathString>(value.get())) {
         paths.push_back(path->fullPath());
-    } else if (const auto* list = dynamic_cast<const RilkList*>(value.get())) {
+    } else if (const auto* list = valueCast<const RilkList>(value.get())) {
         for (const RilkValuePtr& e : list->elements()) collectPaths(e, paths);
     }
 }

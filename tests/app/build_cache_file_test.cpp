@@ -1,4 +1,7 @@
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -109,6 +112,44 @@ TEST_F(BuildCacheFile, EveryRecordReadsBackTheSame) {
         ASSERT_TRUE(record) << key;
         EXPECT_TRUE(sameContents(record->contents, contents)) << key;
         EXPECT_FALSE(record->current);
+    }
+}
+
+TEST_F(BuildCacheFile, WritesTheFileOnlyWhenItDiffersFromTheRecords) {
+    BuildCache written(file());
+    for (const auto& [key, contents] : samples()) written.upsert(key, contents, 0);
+    written.save();
+    const std::string saved = readFile(file());
+    const auto inode = [&] {
+        struct stat info {};
+        return ::stat(file().c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+
+    // A file read whole and nothing stored since: left as it is (the writer would have
+    // put a new file in its place).
+    BuildCache loaded(file());
+    loaded.load();
+    const auto before = inode();
+    loaded.save();
+    EXPECT_EQ(inode(), before);
+
+    // What makes it differ: a stored record, a record created for a build, a file with
+    // more than its records, an older layout.
+    const std::vector<std::pair<std::string, std::function<void(BuildCache&)>>> changes = {
+        {saved, [](BuildCache& c) { c.upsert("u::new", RecordContents(), 0); }},
+        {saved, [](BuildCache& c) { c.findOrClaim("u::claimed"); }},
+        {saved + "junk", [](BuildCache&) {}},
+        {"RILK_CACHE_V4\n0\n", [](BuildCache&) {}},
+    };
+    for (const auto& [bytes, change] : changes) {
+        dir.write(".rilk_cache", bytes);
+        BuildCache cache(file());
+        capture(9, [&] { cache.load(); });
+        change(cache);
+        const auto old = inode();
+        capture(9, [&] { cache.save(); });
+        EXPECT_NE(inode(), old) << bytes;
+        EXPECT_EQ(readFile(file()).rfind("RILK_CACHE_V5\n", 0), 0u) << bytes;
     }
 }
 

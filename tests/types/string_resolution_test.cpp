@@ -1,3 +1,6 @@
+#include <filesystem>
+#include <tuple>
+
 #include <gmock/gmock.h>
 
 #include "support/temp_dir.h"
@@ -63,4 +66,21 @@ TEST(PathResolution, GlobsEachExpandedTextOneMatchBecomesTheTextSeveralABaseless
         EXPECT_EQ(value->toString(), at(expected));
     }
     EXPECT_EQ(makePathString(at("src/a.*"), "/elsewhere")->resolve()->toString(), at("src/a.c"));
+}
+
+TEST(PathResolution, PathsWithoutWildcardsResolveAsTheGlobWalkWouldWriteThem) {
+    // Without wildcards a path skips the glob walk; it must come out exactly as before,
+    // doubled separators folded, whatever the base and the text look like.
+    for (const auto& [base, text, expected] :
+         {std::tuple{"/p", "a/b.c", "/p/a/b.c"}, std::tuple{"/p/", "a", "/p/a"},
+          std::tuple{"/p", "/abs/x", "/abs/x"}, std::tuple{"", "rel/x", "rel/x"},
+          std::tuple{"/p", "a//b", "/p/a/b"}, std::tuple{"/p//q", "a", "/p/q/a"},
+          std::tuple{"/p", "dir/", "/p/dir/"}, std::tuple{"/p", "./a/../b", "/p/./a/../b"}}) {
+        Context vars;
+        auto value = makePathString(text, base);
+        value->setResolver(&vars);
+        EXPECT_EQ(value->resolve()->toString(), expected) << base << " + " << text;
+        EXPECT_EQ(joinedPathText(base, text), (std::filesystem::path(base) / text).string())
+            << base << " + " << text;
+    }
 }

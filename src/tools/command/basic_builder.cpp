@@ -4,6 +4,7 @@
 
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -63,9 +64,9 @@ std::vector<Recipe> BasicBuilder::createRecipes(const Context& job) {
     };
     // A raw string is a command like any other string: it never gets expanded, which is
     // exactly what a command line full of shell "$" wants.
-    if (dynamic_cast<const RilkBaseString*>(commands.get()) != nullptr) {
+    if (valueCast<const RilkBaseString>(commands.get()) != nullptr) {
         add(commands);
-    } else if (const auto* list = dynamic_cast<const RilkList*>(commands.get())) {
+    } else if (const auto* list = valueCast<const RilkList>(commands.get())) {
         for (const RilkValuePtr& element : list->elements()) add(element);
     }
     return recipes;

@@ -2,6 +2,7 @@
 
 #include "tools/version_rules.h"
 #include "types/rilk_list.h"
+#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -95,7 +96,7 @@ std::shared_ptr<Builder> GNUMatcher::builderFor(const TargetContext& target) con
 
 bool valueContains(const RilkValuePtr& value, const std::string& text) {
     if (!value) return false;
-    const auto* list = dynamic_cast<const RilkList*>(value.get());
+    const auto* list = valueCast<const RilkList>(value.get());
     if (list == nullptr) return Util::CiString::equal(value->toString(), text);
     for (const RilkValuePtr& element : list->elements()) {
         if (valueContains(element, text)) return true;
