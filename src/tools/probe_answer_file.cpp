@@ -86,7 +86,8 @@ private:
     Read number(std::int64_t& value, bool signedValue, char end) {
         const bool negative = signedValue && pos_ < text_.size() && text_[pos_] == '-';
         if (negative) ++pos_;
-        constexpr auto kLimit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+        constexpr auto kLimit =
+            static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
         std::size_t digits = 0;
         std::uint64_t result = 0;
         for (; pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9'; ++pos_, ++digits) {
@@ -97,7 +98,8 @@ private:
         if (digits == 0 && !atEnd()) return Read::Bad;
         const Read read = expect(end);
         if (read == Read::Ok) {
-            value = negative ? -static_cast<std::int64_t>(result) : static_cast<std::int64_t>(result);
+            value =
+                negative ? -static_cast<std::int64_t>(result) : static_cast<std::int64_t>(result);
         }
         return read;
     }

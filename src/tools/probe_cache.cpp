@@ -57,7 +57,8 @@ ProbeCache& processCache() {
 
 }  // namespace
 
-ProbeCache::ProbeCache(fs::path answerFile) : file_(std::move(answerFile)) {}
+ProbeCache::ProbeCache(fs::path answerFile, std::chrono::milliseconds timeout)
+    : file_(std::move(answerFile)), timeout_(timeout) {}
 
 void ProbeCache::setAnswerFile(fs::path answerFile) {
     std::lock_guard lock(mutex_);
@@ -84,7 +85,7 @@ ToolRunResult ProbeCache::probe(const fs::path& tool, const std::string& argumen
     }
     // The lock is not held while the program runs; two threads probing one file at once
     // may both run it, and the first answer stored stays.
-    ToolRunResult result = runToolCapture(tool, arguments);
+    ToolRunResult result = runToolCapture(tool, arguments, timeout_);
     std::lock_guard lock(mutex_);
     if (result.timedOut) {
         timedOut_.insert(std::move(program));
@@ -138,8 +139,7 @@ void ProbeCache::save() {
         text = fileText();
     }
     if (text.size() > kMaxProbeAnswerFile) {
-        log(3, "Probe answers not saved: they would pass the size limit of '{}'.\n",
-            file.string());
+        log(3, "Probe answers not saved: they would pass the size limit of '{}'.\n", file.string());
         return;
     }
     try {

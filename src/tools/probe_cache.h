@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -14,11 +15,11 @@ namespace Rilk {
 /// Name of the file, in the user's cache directory, that keeps probe answers across runs.
 inline constexpr const char* kProbeAnswerFileName = "compiler_probes";
 
-/// `runToolCapture` with the default timeout, run at most once per program file and
-/// argument text: the answer is kept and handed out again. A program is known by its file
-/// (links resolved), its size and its modification and status-change times, so every name
-/// or link that leads to one file shares its answers, also across searches of the same
-/// directories by several tool definitions, and a changed file is probed again.
+/// `runToolCapture`, run at most once per program file and argument text: the answer is
+/// kept and handed out again. A program is known by its file (links resolved), its size and
+/// its modification and status-change times, so every name or link that leads to one file
+/// shares its answers, also across searches of the same directories by several tool
+/// definitions, and a changed file is probed again.
 ///
 /// With an answer file, the answers of earlier runs are read from it once, at the first
 /// probe, and `save` writes it back when a probe added an answer; a missing or damaged
@@ -28,8 +29,10 @@ inline constexpr const char* kProbeAnswerFileName = "compiler_probes";
 /// Safe to call from several threads.
 class ProbeCache {
 public:
-    /// A cache keeping its answers in `answerFile`; only in memory when it is empty.
-    explicit ProbeCache(std::filesystem::path answerFile = {});
+    /// A cache keeping its answers in `answerFile` (only in memory when it is empty) whose
+    /// probes are stopped after `timeout`.
+    explicit ProbeCache(std::filesystem::path answerFile = {},
+                        std::chrono::milliseconds timeout = kProbeTimeout);
 
     /// Changes the answer file; takes effect when no probe has run yet.
     void setAnswerFile(std::filesystem::path answerFile);
@@ -54,6 +57,7 @@ private:
 
     std::mutex mutex_;
     std::filesystem::path file_;
+    const std::chrono::milliseconds timeout_;
     bool loaded_ = false;
     bool added_ = false;
     /// Answers that may be kept in the file: read from it or probed in this run.
