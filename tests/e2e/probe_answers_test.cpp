@@ -1,7 +1,6 @@
 // Compiler probe answers kept across runs in the user's cache directory.
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -78,17 +77,13 @@ TEST_F(ProbeAnswers, ANoOpRunWithKeptAnswersProbesNothingAndPrintsTheSame) {
 
 TEST_F(ProbeAnswers, AnUnusableCacheDirectoryOnlyMeansProbingEveryTime) {
     home.write("xdg", "a file where the directory should be");
-    std::size_t probes = 0;
-    for (int i = 1; i <= 2; ++i) {
-        const auto result = run({});
-        EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
-        EXPECT_EQ(result.err, "");
-        const std::string text = readFile(log);
-        const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-        if (i == 1) probes = lines;
-        EXPECT_EQ(lines, probes * i) << text;
-    }
-    EXPECT_GT(probes, 0u);
+    const auto first = run({});
+    const auto second = run({});
+    EXPECT_EQ(first.exitCode, 0);
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(first.err + second.err, "");
+    const std::string probes = readFile(log);
+    EXPECT_EQ(probes.substr(probes.size() / 2), probes.substr(0, probes.size() / 2));
 }
 
 }  // namespace

@@ -9,10 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "tools/fake_toolchain.h"
-#include "util/logger.h"
 
 namespace {
 
@@ -119,18 +117,6 @@ TEST_F(ProbeAnswerKeeping, AChangedProgramIsProbedAgainAndItsOldAnswersDropped) 
     }
 }
 
-TEST_F(ProbeAnswerKeeping, ADamagedFileMeansProbingAgainAndIsReplaced) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file) << "RILK_PROBES_V1\n99:garbage";
-    Rilk::ProbeCache cache(file);
-    EXPECT_EQ(answers(cache), "x86_64-linux-gnu|0 12.2.0|0 |1");
-    EXPECT_EQ(probesRun(), 3u);
-    cache.save();
-    const auto kept = Rilk::readProbeAnswerFile(file);
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(kept->size(), 3u);
-}
-
 TEST_F(ProbeAnswerKeeping, ATimedOutProbeIsNeitherKeptNorRunAgain) {
     const fs::path slow = RilkTest::writeScript(
         dir.path() / "bin/slow-gcc", "echo \"$1\" >> '" + log.string() + "'\nsleep 5\necho late\n");
@@ -142,21 +128,6 @@ TEST_F(ProbeAnswerKeeping, ATimedOutProbeIsNeitherKeptNorRunAgain) {
     EXPECT_EQ(probesRun(), 1u);
     cache.save();
     EXPECT_FALSE(fs::exists(file));
-}
-
-TEST_F(ProbeAnswerKeeping, AFailedSaveIsOnlyShownAtAVerboseLevel) {
-    std::ofstream(dir.path() / "plain") << "a file, not a directory";
-    for (const int level : {5, 3}) {
-        const auto result = RilkTest::runInChild([&] {
-            Rilk::verbosity = level;
-            Rilk::ProbeCache cache(dir.path() / "plain/rilk/compiler_probes");
-            answers(cache);
-            cache.save();
-        });
-        EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(result.out.find("Probe answers not saved: ") == std::string::npos, level == 5)
-            << result.out;
-    }
 }
 
 }  // namespace
