@@ -140,13 +140,14 @@ bool isKept(const ProbeKey& key, const ProbeAnswer& answer) {
     return key.size >= 0 && answer.exitStatus >= 0 && answer.exitStatus <= 255;
 }
 
-/// The whole file when it is a regular file of at most `kMaxProbeAnswerFile` bytes.
+/// The whole file when it is a regular file of this user of at most `kMaxProbeAnswerFile`
+/// bytes; answers planted by someone else are not taken.
 std::optional<std::string> readBounded(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     std::optional<std::string> text;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
         static_cast<std::uint64_t>(st.st_size) <= kMaxProbeAnswerFile) {
         // One byte more than allowed is asked for, so that a file that grew since the check
         // is still refused.

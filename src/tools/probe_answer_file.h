@@ -57,7 +57,8 @@ std::string probeAnswersText(const ProbeAnswers& answers);
 std::optional<ProbeAnswers> parseProbeAnswers(std::string_view text);
 
 /// `parseProbeAnswers` of the file at `file`, read with bounded reads: nothing when it is
-/// missing, unreadable, not a regular file or larger than `kMaxProbeAnswerFile`.
+/// missing, unreadable, not a regular file, owned by another user or larger than
+/// `kMaxProbeAnswerFile`.
 std::optional<ProbeAnswers> readProbeAnswerFile(const std::filesystem::path& file);
 
 }  // namespace Rilk

@@ -1,5 +1,7 @@
 #include "tools/probe_answer_file.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -106,6 +108,12 @@ TEST(ProbeAnswerFile, RefusesFilesItShouldNotRead) {
     fs::create_directory(dir.path() / "directory");
     for (const char* name : {"large", "directory", "missing"}) {
         EXPECT_EQ(Rilk::readProbeAnswerFile(dir.path() / name), std::nullopt) << name;
+    }
+    // Answers another user could have planted; only root can give a file away.
+    const fs::path foreign = dir.path() / "foreign";
+    writeFile(foreign, Rilk::probeAnswersText(awkwardAnswers()));
+    if (::geteuid() == 0 && ::chown(foreign.c_str(), 65534, 65534) == 0) {
+        EXPECT_EQ(Rilk::readProbeAnswerFile(foreign), std::nullopt);
     }
 }
 
