@@ -20,8 +20,9 @@ protected:
                                  const std::string& subdirectory = "") const {
         const std::filesystem::path where = work.path() / subdirectory;
         std::filesystem::create_directories(where);
-        return RilkTest::runRilk(
-            args, {.workingDirectory = where, .environment = {{"HOME", home.path().string()}}});
+        return RilkTest::runRilk(args, {.workingDirectory = where,
+                                        .environment = {{"HOME", home.path().string()}},
+                                        .user = runAs});
     }
 
     /// Like `rilk`, but no file the run writes can grow past `bytes`, as on a full disk.
@@ -45,4 +46,6 @@ protected:
 
     RilkTest::TempDir home;
     RilkTest::TempDir work;
+    /// The user id `rilk` runs as; -1 for the test's own.
+    int runAs = -1;
 };
