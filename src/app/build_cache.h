@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "app/record_contents.h"
 #include "app/runtime_record.h"
@@ -32,6 +34,11 @@ public:
     explicit BuildCache(std::filesystem::path file);
 
     const std::filesystem::path& path() const { return path_; }
+
+    /// Starts reading the cache file on a thread of its own; the next `load` waits for it
+    /// and installs what it read, so the caller can do other work meanwhile. What the read
+    /// reports is printed by that `load`, as if it had read the file itself.
+    void startLoading();
 
     /// Replaces the records with those of the cache file. Never fails: a missing file gives
     /// an empty cache silently, a damaged one an empty cache and a level-6 message, and a
@@ -75,8 +82,22 @@ public:
     std::size_t size() const;
 
 private:
-    /// Reads `bytes` into the records; `bytesOfFile` tells whether they are the file's.
-    void loadRecords(std::string_view bytes, bool bytesOfFile);
+    /// What a read of cache file bytes yields, before it is installed.
+    struct ReadResult {
+        RecordMap records;
+        /// Whether the file holds exactly these records in the current layout.
+        bool fileIsCurrent = false;
+        /// The level-6 messages of the read, in order.
+        std::vector<std::string> messages;
+    };
+    /// Reads `file`; a missing or unreadable file gives no records and no message.
+    static ReadResult readFile(const std::filesystem::path& file);
+    /// Reads `bytes`, naming the file `shown` in messages; `bytesOfFile` tells whether they
+    /// are the file's own.
+    static ReadResult readBytes(std::string_view bytes, const std::string& shown,
+                                bool bytesOfFile);
+    /// Prints the read's messages and installs its records.
+    void install(ReadResult read);
     /// Installs the records read by `load` and restarts the claim tokens; `fileIsCurrent`
     /// tells whether the file holds exactly these records in the current layout.
     void replaceRecords(RecordMap records, bool fileIsCurrent);
@@ -88,6 +109,8 @@ private:
     /// Whether a record was created or stored since the records were loaded.
     std::atomic<bool> changed_{false};
     bool fileIsCurrent_ = false;
+    /// The read `startLoading` began, until `load` takes it.
+    std::future<ReadResult> pending_;
 };
 
 }  // namespace Rilk

@@ -2,9 +2,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/build_cache.h"
 #include "app/cache_file_format.h"
@@ -106,33 +108,47 @@ private:
 
 }  // namespace
 
-void BuildCache::load() {
+BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file) {
     // Mapped, not copied: a huge damaged file is rejected after its first line without
     // being read into memory.
-    const std::optional<Util::MappedFile> file = Util::MappedFile::open(path_);
-    if (!file) {
-        replaceRecords(RecordMap(), false);
-        return;
-    }
-    loadRecords(file->bytes(), true);
+    const std::optional<Util::MappedFile> mapped = Util::MappedFile::open(file);
+    if (!mapped) return ReadResult();
+    return readBytes(mapped->bytes(), file.string(), true);
 }
 
-void BuildCache::loadBytes(std::string_view bytes) { loadRecords(bytes, false); }
+void BuildCache::startLoading() {
+    if (pending_.valid()) return;
+    pending_ = std::async(std::launch::async, [file = path_] { return readFile(file); });
+}
 
-void BuildCache::loadRecords(std::string_view bytes, bool bytesOfFile) {
-    const std::string shown = path_.string();
-    RecordMap records;
+void BuildCache::load() {
+    install(pending_.valid() ? pending_.get() : readFile(path_));
+}
+
+void BuildCache::loadBytes(std::string_view bytes) {
+    if (pending_.valid()) pending_.wait();
+    pending_ = {};
+    install(readBytes(bytes, path_.string(), false));
+}
+
+BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::string& shown,
+                                             bool bytesOfFile) {
+    ReadResult result;
+    auto note = [&](std::string message) { result.messages.push_back(std::move(message)); };
     CacheInput in(bytes);
     std::string_view header;
     std::uint64_t count = 0;
     bool whole = false;
     if (!in.readLine(header, kMaxCacheLine)) {
-        log(6, "Cache file '{}' has invalid header. Starting with empty cache.\n", shown);
+        note(fmt::format("Cache file '{}' has invalid header. Starting with empty cache.\n",
+                         shown));
     } else if (!versionOf(header)) {
-        log(6, "Cache file '{}' has unsupported header '{}'. Starting with empty cache.\n", shown,
-            header);
+        note(fmt::format(
+            "Cache file '{}' has unsupported header '{}'. Starting with empty cache.\n", shown,
+            header));
     } else if (!readCountLine(in, count)) {
-        log(6, "Cache file '{}' has invalid records count. Starting with empty cache.\n", shown);
+        note(fmt::format("Cache file '{}' has invalid records count. Starting with empty cache.\n",
+                         shown));
     } else {
         whole = *versionOf(header) == Version::V5;
         for (std::uint64_t i = 0; i < count; ++i) {
@@ -140,26 +156,32 @@ void BuildCache::loadRecords(std::string_view bytes, bool bytesOfFile) {
             std::string key;
             auto record = std::make_shared<RuntimeRecord>();
             if (!reader.read(key, record->contents)) {
-                log(6, "Cache file '{}' is malformed ({}). Starting with empty cache.\n", shown,
-                    reader.part);
-                records.clear();
+                note(fmt::format("Cache file '{}' is malformed ({}). Starting with empty cache.\n",
+                                 shown, reader.part));
+                result.records.clear();
                 whole = false;
                 break;
             }
             if (reader.damaged) {
-                log(6, "Build cache record '{}' is damaged. Dropping it.\n", key);
+                note(fmt::format("Build cache record '{}' is damaged. Dropping it.\n", key));
                 whole = false;
                 continue;
             }
             // A key given twice leaves one record, so the file holds more than the cache.
-            if (!records.insert_or_assign(Util::CiString(key), std::move(record)).second) {
+            if (!result.records.insert_or_assign(Util::CiString(key), std::move(record)).second) {
                 whole = false;
             }
         }
         // Bytes after the last record are not part of any; the file is written anew.
         if (in.remaining() != 0) whole = false;
     }
-    replaceRecords(std::move(records), bytesOfFile && whole);
+    result.fileIsCurrent = bytesOfFile && whole;
+    return result;
+}
+
+void BuildCache::install(ReadResult read) {
+    for (const std::string& message : read.messages) log(6, "{}", message);
+    replaceRecords(std::move(read.records), read.fileIsCurrent);
 }
 
 }  // namespace Rilk

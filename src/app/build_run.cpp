@@ -20,6 +20,11 @@ void RilkApplication::dumpContexts() const {
     if (cmdMode) commandLineContext.print(5);
 }
 
+void RilkApplication::startLoadingCache() {
+    buildCache = std::make_unique<Rilk::BuildCache>(projectRoot / ".rilk_cache");
+    buildCache->startLoading();
+}
+
 int RilkApplication::runBuild() {
     if (!buildCache) buildCache = std::make_unique<Rilk::BuildCache>(projectRoot / ".rilk_cache");
     buildCache->load();

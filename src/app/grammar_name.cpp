@@ -6,6 +6,7 @@
 
 #include "antlr4-runtime.h"
 #include "parser/CommonLexer.h"
+#include "parser/grammar_lock.h"
 #include "parser/rilk_error_counter.h"
 
 namespace Rilk {
@@ -31,6 +32,7 @@ bool isKeyword(size_t type) {
 
 std::string invalidNameReason(std::string_view name) {
     if (name.empty()) return "it is empty";
+    const auto grammarLock = Rilk::lockGrammar();
     std::unique_ptr<antlr4::ANTLRInputStream> input;
     try {
         input = std::make_unique<antlr4::ANTLRInputStream>(std::string(name));

@@ -32,6 +32,7 @@ int RilkApplication::run(int argc, char** argv) {
         return 0;
     }
     findProjectFile();
+    if (mode == RunMode::Build) startLoadingCache();
     loadMainProject();
     if (mode == RunMode::RegisterProject) {
         registerMainProject();

@@ -163,6 +163,9 @@ public:
     /// the runtime contexts (`-d` shows them), builds, saves the cache and writes the `-o`
     /// file. Returns 0; every failure is thrown.
     int runBuild();
+    /// Creates the build cache for `projectRoot` and starts reading its file, which the
+    /// build's load then waits for: the file is read while the units load.
+    void startLoadingCache();
     /// `-d`: every project's runtime context in namespace order, or the implicit context
     /// without project, and with `-c` the command-line assignments.
     void dumpContexts() const;
@@ -188,7 +191,8 @@ public:
     Rilk::Context implicitVariables;
     Rilk::Context commandLineContext;
     Rilk::Context implicitContext;
-    /// Created just before the build for `projectRoot` / ".rilk_cache".
+    /// Created for `projectRoot` / ".rilk_cache" once the project root is settled in a build
+    /// run (or just before the build).
     std::unique_ptr<Rilk::BuildCache> buildCache;
     std::shared_ptr<Rilk::Profile> selectedProfile;
     std::int32_t verbosity = 5;

@@ -20,7 +20,8 @@ std::unique_ptr<antlr4::ANTLRInputStream> decodeText(const std::string& text,
 }  // namespace
 
 ParseChain::ParseChain(const std::string& text, const std::filesystem::path& source)
-    : input_(decodeText(text, source)),
+    : grammarLock_(lockGrammar()),
+      input_(decodeText(text, source)),
       lexer_(input_.get()),
       tokens_(&lexer_),
       parser_(&tokens_),

@@ -7,6 +7,7 @@
 #include "antlr4-runtime.h"
 #include "parser/CommonLexer.h"
 #include "parser/RilkTopParser.h"
+#include "parser/grammar_lock.h"
 #include "parser/nesting_guard.h"
 
 namespace Rilk {
@@ -19,7 +20,8 @@ namespace Rilk {
 /// The entry operations never overflow the stack: input nested deeper than `NestingGuard`
 /// allows is reported as a syntax error at the offending token, and the entry then returns
 /// null. Callers check the reported errors before they visit the tree. Lexing takes time
-/// linear in the text, also where comments or raw strings open and never close.
+/// linear in the text, also where comments or raw strings open and never close. A chain
+/// holds the grammar lock (`lockGrammar`) for its whole life.
 class ParseChain {
 public:
     /// Decodes `text` as UTF-8; text that is not UTF-8 fails with `std::runtime_error`
@@ -48,6 +50,8 @@ private:
     template <typename Node>
     Node* run(Node* (RilkTopParser::*rule)());
 
+    /// First in, last out: the whole chain's life.
+    std::unique_lock<std::recursive_mutex> grammarLock_;
     std::unique_ptr<antlr4::ANTLRInputStream> input_;
     CommonLexer lexer_;
     antlr4::CommonTokenStream tokens_;

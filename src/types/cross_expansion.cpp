@@ -139,7 +139,7 @@ RilkValuePtr Expander::crossExpandTracked(TrackedText text, OriginTable& origins
                                         "inside each other",
                                         ResolutionLimits::maxGroupDepth));
     }
-    const RecursionLevel level(resolutionSubject());
+    const RecursionLevel level = RecursionLevel::ofResolution();
     expandTrackedReferences(text, origins, owner, expanding);
     const auto [start, end] = findGroup(text.text);
     if (start != kNone) {

@@ -64,8 +64,7 @@ KeyChain Context::buildKeyChain(const Identifier& identifier) {
 
 RilkValuePtr Context::resolve(const Identifier& identifier) {
     const RecursionLevel level(
-        "Identifier '" + (identifier.segments.empty() ? "" : identifier.segments.front().name) +
-        "'");
+        "Identifier", identifier.segments.empty() ? "" : identifier.segments.front().name);
     const KeyChain chain = buildKeyChain(identifier);
     // Written forms decide: `a.b` names a variable, `a[x]` an element, also when the
     // index `x` yields a text key.

@@ -59,7 +59,7 @@ std::string replacementText(const std::string& name, const RilkString& owner,
                             Expander::NameSet& expanding) {
     const RilkValuePtr value = lookUpReference(name, owner);
     if (!value) return {};
-    const RecursionLevel level("Reference '" + name + "'");
+    const RecursionLevel level("Reference", name);
     ExpandingName guard(expanding, name);
     return Expander::expandReferences(value->toString(), owner, expanding);
 }

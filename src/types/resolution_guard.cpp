@@ -60,21 +60,39 @@ std::string resolutionSubject() {
     return "Variable '" + inProgress.back().name + "'";
 }
 
-RecursionLevel::RecursionLevel(const std::string& subject) {
+std::string RecursionLevel::enter() {
     const char* floor = stackFloor();
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
     if (floor != nullptr && here < reinterpret_cast<std::uintptr_t>(floor)) {
-        throw LimitExceeded(subject,
-                            "nested too deeply: the variables, indices, references "
-                            "and groups need more stack than this thread has");
+        return "nested too deeply: the variables, indices, references and groups need more "
+               "stack than this thread has";
     }
     if (recursionLevels >= ResolutionLimits::maxRecursion) {
-        throw LimitExceeded(subject, fmt::format("nested too deeply: more than {} levels of "
-                                                 "variables, indices, references and groups",
-                                                 ResolutionLimits::maxRecursion));
+        return fmt::format("nested too deeply: more than {} levels of variables, indices, "
+                           "references and groups",
+                           ResolutionLimits::maxRecursion);
     }
     ++recursionLevels;
+    return std::string();
 }
+
+RecursionLevel::RecursionLevel(const std::string& subject) {
+    if (std::string reason = enter(); !reason.empty()) throw LimitExceeded(subject, reason);
+}
+
+RecursionLevel::RecursionLevel(std::string_view kind, std::string_view name) {
+    if (std::string reason = enter(); !reason.empty()) {
+        throw LimitExceeded(fmt::format("{} '{}'", kind, name), reason);
+    }
+}
+
+RecursionLevel::RecursionLevel(Deferred) {
+    if (std::string reason = enter(); !reason.empty()) {
+        throw LimitExceeded(resolutionSubject(), reason);
+    }
+}
+
+RecursionLevel RecursionLevel::ofResolution() { return RecursionLevel(Deferred{}); }
 
 RecursionLevel::~RecursionLevel() { --recursionLevels; }
 

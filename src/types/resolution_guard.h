@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace Rilk {
 
@@ -20,9 +21,19 @@ std::string resolutionSubject();
 class RecursionLevel {
 public:
     explicit RecursionLevel(const std::string& subject);
+    /// The same with the subject "<kind> '<name>'", which is only formed for the error.
+    RecursionLevel(std::string_view kind, std::string_view name);
+    /// The same with the subject `resolutionSubject()`, only formed for the error.
+    static RecursionLevel ofResolution();
     ~RecursionLevel();
     RecursionLevel(const RecursionLevel&) = delete;
     RecursionLevel& operator=(const RecursionLevel&) = delete;
+
+private:
+    struct Deferred {};
+    /// Counts the level, or returns why it cannot (the message of the limit error).
+    static std::string enter();
+    explicit RecursionLevel(Deferred);
 };
 
 class ResolutionGuard {

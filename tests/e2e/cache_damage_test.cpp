@@ -107,10 +107,26 @@ TEST_F(CacheDamage, AnUnusableFileIsAnEmptyCache) {
 }
 
 TEST_F(CacheDamage, AnUnreadableFileIsAnEmptyCache) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file, so no file is unreadable";
     work.write(".rilk_cache", good);
     std::filesystem::permissions(work.path() / ".rilk_cache", std::filesystem::perms::none);
-    buildAndCheck("unreadable");
+    if (::geteuid() == 0) {
+        // Root reads every file: the build runs as an unprivileged user who owns the project
+        // and its home, so that only the cache file's own permissions keep it out.
+        constexpr int kNobody = 65534;
+        for (const auto* tree : {&work, &home}) {
+            ASSERT_EQ(::lchown(tree->path().c_str(), kNobody, kNobody), 0);
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(tree->path())) {
+                ASSERT_EQ(::lchown(entry.path().c_str(), kNobody, kNobody), 0) << entry.path();
+            }
+        }
+        runAs = kNobody;
+        if (rilk({"--version"}).exitCode != 0) {
+            GTEST_SKIP() << "the rilk binary lies out of an unprivileged user's reach";
+        }
+    }
+    const auto run = buildAndCheck("unreadable");
+    EXPECT_FALSE(has(run.out, "Cache hit")) << run.out;
+    EXPECT_EQ(read(".rilk_cache"), good);
 }
 
 TEST_F(CacheDamage, AGigabyteWithoutALineFeedIsReadInBoundedMemory) {

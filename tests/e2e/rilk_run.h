@@ -20,8 +20,8 @@ protected:
                                  const std::string& subdirectory = "") const {
         const std::filesystem::path where = work.path() / subdirectory;
         std::filesystem::create_directories(where);
-        return RilkTest::runRilk(args,
-                                 {.workingDirectory = where, .environment = userEnvironment()});
+        return RilkTest::runRilk(
+            args, {.workingDirectory = where, .environment = userEnvironment(), .user = runAs});
     }
 
     /// Like `rilk`, but no file the run writes can grow past `bytes`, as on a full disk.
@@ -50,4 +50,6 @@ protected:
 
     RilkTest::TempDir home;
     RilkTest::TempDir work;
+    /// The user id `rilk` runs as; -1 for the test's own.
+    int runAs = -1;
 };

@@ -1,6 +1,7 @@
 #include "support/run_process.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -69,6 +70,11 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
         }
         for (const auto& [name, value] : options.environment) {
             setenv(name.c_str(), value.c_str(), 1);
+        }
+        if (options.user >= 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(static_cast<gid_t>(options.user)) != 0 ||
+             setuid(static_cast<uid_t>(options.user)) != 0)) {
+            _exit(125);
         }
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));

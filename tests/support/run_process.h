@@ -17,6 +17,9 @@ struct ProcessResult {
 struct ProcessOptions {
     std::filesystem::path workingDirectory;          ///< empty: the test's own
     std::map<std::string, std::string> environment;  ///< set (or replace) in the child
+    /// When not negative, the child drops to this user id (group id the same) before the
+    /// program starts; needs a test running as root.
+    int user = -1;
 };
 
 /// Where a child's standard output goes.
