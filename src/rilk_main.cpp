@@ -5,6 +5,8 @@
 
 #include "app/rilk_app.h"
 #include "app/rilk_error_report.h"
+#include "app/user_cache_dir.h"
+#include "tools/probe_cache.h"
 #include "util/logger.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -22,7 +24,10 @@ int main(int argc, char** argv) {
     // see every object.
     auto* app = new RilkApplication;
     std::set_terminate(Rilk::terminateHandler);
+    Rilk::setProbeCacheDirectory(Rilk::getUserCacheDir());
     const int status = runReportingErrors([&] { return app->run(argc, argv); });
+    // Once the run has ended no job thread is left, and failed runs keep their answers too.
+    Rilk::saveProbeAnswers();
 #ifdef RILK_TEAR_DOWN_AT_EXIT
     delete app;
     return status;

@@ -38,8 +38,10 @@ std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind, const fs:
     std::set<std::string> keys;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         const fs::path& file = it->path();
-        if (!isCompilerFileCandidate(*it) || !insertNormalizedPath(seenPaths, file)) continue;
+        // The name is tested first: it is cheap, and a file of another name that leads to
+        // the same program must not hide a compiler's name.
         if (!std::regex_match(compilerName(file), namePattern)) continue;
+        if (!isCompilerFileCandidate(*it) || !insertNormalizedPath(seenPaths, file)) continue;
         std::optional<CompilerIdentity> identity = identifyCompiler(file, kind);
         if (!identity) continue;
         if (!keys.insert(identity->machine + "|" + identity->version).second) continue;

@@ -1,11 +1,14 @@
 #include "tools/probe_cache.h"
 
-#include <chrono>
-#include <map>
-#include <mutex>
+#include <sys/stat.h>
+
+#include <exception>
 #include <system_error>
+#include <utility>
 
 #include "tools/normalized_path.h"
+#include "util/file_writer.h"
+#include "util/logger.h"
 
 namespace Rilk {
 
@@ -13,59 +16,148 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ProgramProbes {
-    bool timedOut = false;
-    std::map<std::string, ToolRunResult> answers;
-};
+std::int64_t nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
 
-struct ProbeCache {
-    std::mutex mutex;
-    std::map<std::string, ProgramProbes> programs;
-};
+/// The key of `tool`'s program file without arguments: its resolved path and stamp, or the
+/// normalised path with `size` -1 when the file cannot be inspected.
+ProbeKey programKey(const fs::path& tool) {
+    ProbeKey key;
+    std::error_code ec;
+    const fs::path file = fs::canonical(tool, ec);
+    if (ec) {
+        key.program = normalizedPathText(tool);
+        return key;
+    }
+    key.program = file.native();
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return key;
+    key.size = static_cast<std::int64_t>(st.st_size);
+    key.modified = nanoseconds(st.st_mtim);
+    key.changed = nanoseconds(st.st_ctim);
+    return key;
+}
 
-ProbeCache& cache() {
+bool sameStamp(const ProbeKey& a, const ProbeKey& b) {
+    return a.size == b.size && a.modified == b.modified && a.changed == b.changed;
+}
+
+ToolRunResult resultOf(const ProbeAnswer& answer) {
+    ToolRunResult result;
+    result.output = answer.output;
+    result.exitStatus = answer.exitStatus;
+    return result;
+}
+
+ProbeCache& processCache() {
     static ProbeCache instance;
     return instance;
 }
 
-/// The file's resolved path, size and modification time; the normalised path alone when
-/// the file cannot be inspected.
-std::string programKey(const fs::path& tool) {
-    std::error_code ec;
-    const fs::path file = fs::canonical(tool, ec);
-    if (ec) return normalizedPathText(tool);
-    const auto size = fs::file_size(file, ec);
-    if (ec) return file.native();
-    const auto time = fs::last_write_time(file, ec);
-    if (ec) return file.native();
-    return file.native() + "|" + std::to_string(size) + "|" +
-           std::to_string(time.time_since_epoch().count());
-}
-
 }  // namespace
 
-ToolRunResult probeTool(const fs::path& tool, const std::string& arguments) {
-    const std::string key = programKey(tool);
-    ProbeCache& probes = cache();
+ProbeCache::ProbeCache(fs::path answerFile, std::chrono::milliseconds timeout)
+    : file_(std::move(answerFile)), timeout_(timeout) {}
+
+void ProbeCache::setAnswerFile(fs::path answerFile) {
+    std::lock_guard lock(mutex_);
+    if (!loaded_) file_ = std::move(answerFile);
+}
+
+ToolRunResult ProbeCache::probe(const fs::path& tool, const std::string& arguments) {
+    ProbeKey key = programKey(tool);
+    ProbeKey program = key;
+    key.arguments = arguments;
     {
-        std::lock_guard lock(probes.mutex);
-        ProgramProbes& program = probes.programs[key];
-        if (program.timedOut) {
+        std::lock_guard lock(mutex_);
+        if (timedOut_.contains(program)) {
             ToolRunResult skipped;
             skipped.timedOut = true;
             return skipped;
         }
-        if (auto found = program.answers.find(arguments); found != program.answers.end()) {
-            return found->second;
+        if (auto found = transient_.find(key); found != transient_.end()) return found->second;
+        loadOnce();
+        if (auto found = kept_.find(key); found != kept_.end()) {
+            found->second.used = true;
+            return resultOf(found->second.answer);
         }
     }
     // The lock is not held while the program runs; two threads probing one file at once
     // may both run it, and the first answer stored stays.
-    ToolRunResult result = runToolCapture(tool, arguments);
-    std::lock_guard lock(probes.mutex);
-    ProgramProbes& program = probes.programs[key];
-    if (result.timedOut) program.timedOut = true;
-    return program.answers.emplace(arguments, result).first->second;
+    ToolRunResult result = runToolCapture(tool, arguments, timeout_);
+    std::lock_guard lock(mutex_);
+    if (result.timedOut) {
+        timedOut_.insert(std::move(program));
+        return result;
+    }
+    if (key.size < 0 || result.exitStatus < 0) {
+        return transient_.emplace(std::move(key), std::move(result)).first->second;
+    }
+    const ProbeAnswer answer{result.exitStatus, result.output.native()};
+    const auto [entry, added] = kept_.try_emplace(std::move(key), Entry{answer, true});
+    added_ = added_ || added;
+    return resultOf(entry->second.answer);
 }
+
+void ProbeCache::loadOnce() {
+    if (loaded_) return;
+    loaded_ = true;
+    if (file_.empty()) return;
+    std::optional<ProbeAnswers> answers = readProbeAnswerFile(file_);
+    if (!answers) return;
+    for (auto& [key, answer] : *answers) kept_.emplace(key, Entry{std::move(answer), false});
+}
+
+std::string ProbeCache::fileText() const {
+    // The state of each program as this run saw it; answers for any other state are stale.
+    std::map<std::string, const ProbeKey*> current;
+    for (const auto& [key, entry] : kept_) {
+        if (entry.used) current[key.program] = &key;
+    }
+    ProbeAnswers all;
+    ProbeAnswers used;
+    for (const auto& [key, entry] : kept_) {
+        const auto seen = current.find(key.program);
+        if (seen != current.end() && !sameStamp(*seen->second, key)) continue;
+        all.emplace(key, entry.answer);
+        if (entry.used) used.emplace(key, entry.answer);
+    }
+    std::string text = probeAnswersText(all);
+    if (text.size() > kMaxProbeAnswerFile) text = probeAnswersText(used);
+    return text;
+}
+
+void ProbeCache::save() {
+    fs::path file;
+    std::string text;
+    {
+        std::lock_guard lock(mutex_);
+        if (!added_ || file_.empty()) return;
+        added_ = false;
+        file = file_;
+        text = fileText();
+    }
+    if (text.size() > kMaxProbeAnswerFile) {
+        log(3, "Probe answers not saved: they would pass the size limit of '{}'.\n", file.string());
+        return;
+    }
+    try {
+        if (file.has_parent_path()) fs::create_directories(file.parent_path());
+        Util::writeFileReplacing(file, text);
+    } catch (const std::exception& error) {
+        log(3, "Probe answers not saved: {}\n", error.what());
+    }
+}
+
+ToolRunResult probeTool(const fs::path& tool, const std::string& arguments) {
+    return processCache().probe(tool, arguments);
+}
+
+void setProbeCacheDirectory(const fs::path& directory) {
+    processCache().setAnswerFile(directory.empty() ? fs::path() : directory / kProbeAnswerFileName);
+}
+
+void saveProbeAnswers() { processCache().save(); }
 
 }  // namespace Rilk

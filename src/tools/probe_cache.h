@@ -1,19 +1,82 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <map>
+#include <mutex>
+#include <set>
 #include <string>
 
+#include "tools/probe_answer_file.h"
 #include "tools/tool_probe.h"
 
 namespace Rilk {
 
-/// `runToolCapture` with the default timeout, run at most once per program file and
-/// argument text in a process: the answer is kept and handed out again. A program is
-/// known by its file (links resolved), its size and its modification time, so every name
-/// or link that leads to one file shares its answers, also across searches of the same
-/// directories by several tool definitions. Once a probe of a file has timed out, every
-/// later probe of that file fails at once (status -1, `timedOut`) without running it.
+/// Name of the file, in the user's cache directory, that keeps probe answers across runs.
+inline constexpr const char* kProbeAnswerFileName = "compiler_probes";
+
+/// `runToolCapture`, run at most once per program file and argument text: the answer is
+/// kept and handed out again. A program is known by its file (links resolved), its size and
+/// its modification and status-change times, so every name or link that leads to one file
+/// shares its answers, also across searches of the same directories by several tool
+/// definitions, and a changed file is probed again.
+///
+/// With an answer file, the answers of earlier runs are read from it once, at the first
+/// probe, and `save` writes it back when a probe added an answer; a missing or damaged
+/// file only means that the probes run again. Probes that timed out are never kept in the
+/// file; once a probe of a file has timed out, every later probe of that file in this
+/// object fails at once (status -1, `timedOut`) without running it.
 /// Safe to call from several threads.
+class ProbeCache {
+public:
+    /// A cache keeping its answers in `answerFile` (only in memory when it is empty) whose
+    /// probes are stopped after `timeout`.
+    explicit ProbeCache(std::filesystem::path answerFile = {},
+                        std::chrono::milliseconds timeout = kProbeTimeout);
+
+    /// Changes the answer file; takes effect when no probe has run yet.
+    void setAnswerFile(std::filesystem::path answerFile);
+
+    ToolRunResult probe(const std::filesystem::path& tool, const std::string& arguments);
+
+    /// Writes the answer file when a probe added an answer since it was read or last
+    /// written: the answers read, those of this run, without the answers of an older state
+    /// of a program probed in this run. When that would pass `kMaxProbeAnswerFile`, only the
+    /// answers this run used are written. Creates the file's directory. A failure is logged
+    /// at level 3 and otherwise ignored: the file is only a cache.
+    void save();
+
+private:
+    struct Entry {
+        ProbeAnswer answer;
+        bool used = false;
+    };
+
+    void loadOnce();
+    std::string fileText() const;
+
+    std::mutex mutex_;
+    std::filesystem::path file_;
+    const std::chrono::milliseconds timeout_;
+    bool loaded_ = false;
+    bool added_ = false;
+    /// Answers that may be kept in the file: read from it or probed in this run.
+    std::map<ProbeKey, Entry> kept_;
+    /// Answers only for this run (programs that could not be inspected, failed starts).
+    std::map<ProbeKey, ToolRunResult> transient_;
+    /// Programs (keys without arguments) whose probe timed out.
+    std::set<ProbeKey> timedOut_;
+};
+
+/// `ProbeCache::probe` of the process's one cache.
 ToolRunResult probeTool(const std::filesystem::path& tool, const std::string& arguments);
+
+/// Makes the process's cache keep its answers in `kProbeAnswerFileName` in `directory` (the
+/// user's cache directory); an empty path keeps them in memory only. Called at start-up,
+/// before the first probe.
+void setProbeCacheDirectory(const std::filesystem::path& directory);
+
+/// `ProbeCache::save` of the process's one cache. Called once the run's probes are done.
+void saveProbeAnswers();
 
 }  // namespace Rilk

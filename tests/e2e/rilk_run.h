@@ -20,9 +20,8 @@ protected:
                                  const std::string& subdirectory = "") const {
         const std::filesystem::path where = work.path() / subdirectory;
         std::filesystem::create_directories(where);
-        return RilkTest::runRilk(args, {.workingDirectory = where,
-                                        .environment = {{"HOME", home.path().string()}},
-                                        .user = runAs});
+        return RilkTest::runRilk(
+            args, {.workingDirectory = where, .environment = userEnvironment(), .user = runAs});
     }
 
     /// Like `rilk`, but no file the run writes can grow past `bytes`, as on a full disk.
@@ -32,8 +31,13 @@ protected:
         const std::filesystem::path where = work.path() / subdirectory;
         std::filesystem::create_directories(where);
         return RilkTest::runRilkWithFileSizeLimit(
-            bytes, args,
-            {.workingDirectory = where, .environment = {{"HOME", home.path().string()}}});
+            bytes, args, {.workingDirectory = where, .environment = userEnvironment()});
+    }
+
+    /// HOME in the test's own directory; XDG_CACHE_HOME empty, so that the user's cache
+    /// directory lies below HOME too and a run never writes to the tester's own.
+    std::map<std::string, std::string> userEnvironment() const {
+        return {{"HOME", home.path().string()}, {"XDG_CACHE_HOME", ""}};
     }
 
     /// Writes each file (path relative to the working directory, content).

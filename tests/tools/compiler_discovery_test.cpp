@@ -101,6 +101,18 @@ TEST(CompilerDiscovery, SearchesOfOneDirectoryProbeEachProgramOnce) {
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 2) << all;
 }
 
+TEST(CompilerDiscovery, LinksOfOtherNamesDoNotHideTheCompilerTheyLeadTo) {
+    // Directory order is the file system's; with many such links one of them is almost
+    // surely listed before the compiler itself.
+    RilkTest::TempDir dir;
+    const fs::path bin = dir.path() / "bin";
+    const fs::path gcc = writeFakeCompiler(bin / "gcc-12", gcc12);
+    for (int i = 0; i < 20; ++i) fs::create_symlink(gcc, bin / ("tool" + std::to_string(i)));
+    const auto found = findCompilersUnder({}, bin);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].compilerPath, gcc);
+}
+
 TEST(CompilerDiscovery, CompilerWithoutMachineIsLeftOut) {
     RilkTest::TempDir dir;
     writeFakeCompiler(dir.path() / "a/bin/gcc", {std::nullopt, "12.2.0", "12"});

@@ -1,0 +1,204 @@
+#include "tools/probe_answer_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <limits>
+
+#include <fmt/format.h>
+
+namespace Rilk {
+
+namespace {
+
+/// FNV-1a, 64 bits: enough to tell a damaged record from a whole one.
+std::uint64_t checksum(std::string_view bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ULL;
+    }
+    return hash;
+}
+
+constexpr std::size_t kChecksumDigits = 16;
+
+void appendSized(std::string& out, std::string_view text) {
+    out += std::to_string(text.size());
+    out += ':';
+    out += text;
+}
+
+void appendRecord(std::string& out, const ProbeKey& key, const ProbeAnswer& answer) {
+    const std::size_t start = out.size();
+    appendSized(out, key.program);
+    out += fmt::format(" {} {} {} ", key.size, key.modified, key.changed);
+    appendSized(out, key.arguments);
+    out += fmt::format(" {} ", answer.exitStatus);
+    appendSized(out, answer.output);
+    out += ' ';
+    out += fmt::format("{:016x}\n", checksum(std::string_view(out).substr(start)));
+}
+
+/// How reading a piece of a record went: `Short` when the text ended before the piece did.
+enum class Read { Ok, Short, Bad };
+
+/// Reads the records of a probe answer file, piece by piece, never past its end.
+class RecordReader {
+public:
+    explicit RecordReader(std::string_view text, std::size_t pos) : text_(text), pos_(pos) {}
+
+    bool atEnd() const { return pos_ == text_.size(); }
+
+    Read record(ProbeKey& key, ProbeAnswer& answer) {
+        const std::size_t start = pos_;
+        std::int64_t status = 0;
+        Read read = sized(key.program, ' ');
+        if (read == Read::Ok) read = number(key.size, false, ' ');
+        if (read == Read::Ok) read = number(key.modified, true, ' ');
+        if (read == Read::Ok) read = number(key.changed, true, ' ');
+        if (read == Read::Ok) read = sized(key.arguments, ' ');
+        if (read == Read::Ok) read = number(status, false, ' ');
+        if (read == Read::Ok) read = sized(answer.output, ' ');
+        if (read != Read::Ok) return read;
+        const std::string_view body = text_.substr(start, pos_ - start);
+        std::uint64_t stored = 0;
+        read = checksumField(stored);
+        if (read == Read::Ok) read = expect('\n');
+        if (read != Read::Ok) return read;
+        if (stored != checksum(body) || status > 255) return Read::Bad;
+        answer.exitStatus = static_cast<std::int32_t>(status);
+        return Read::Ok;
+    }
+
+private:
+    Read expect(char c) {
+        if (atEnd()) return Read::Short;
+        if (text_[pos_] != c) return Read::Bad;
+        ++pos_;
+        return Read::Ok;
+    }
+
+    /// Decimal digits, after a '-' when `signedValue` allows one, then `end`. A value beyond
+    /// 64 bits is damage.
+    Read number(std::int64_t& value, bool signedValue, char end) {
+        const bool negative = signedValue && pos_ < text_.size() && text_[pos_] == '-';
+        if (negative) ++pos_;
+        constexpr auto kLimit =
+            static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+        std::size_t digits = 0;
+        std::uint64_t result = 0;
+        for (; pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9'; ++pos_, ++digits) {
+            const auto digit = static_cast<std::uint64_t>(text_[pos_] - '0');
+            if (result > (kLimit - digit) / 10) return Read::Bad;
+            result = result * 10 + digit;
+        }
+        if (digits == 0 && !atEnd()) return Read::Bad;
+        const Read read = expect(end);
+        if (read == Read::Ok) {
+            value =
+                negative ? -static_cast<std::int64_t>(result) : static_cast<std::int64_t>(result);
+        }
+        return read;
+    }
+
+    /// A byte count, ':', that many bytes, then `end`.
+    Read sized(std::string& text, char end) {
+        std::int64_t length = 0;
+        if (const Read read = number(length, false, ':'); read != Read::Ok) return read;
+        if (static_cast<std::uint64_t>(length) > text_.size() - pos_) return Read::Short;
+        text.assign(text_.substr(pos_, static_cast<std::size_t>(length)));
+        pos_ += static_cast<std::size_t>(length);
+        return expect(end);
+    }
+
+    Read checksumField(std::uint64_t& value) {
+        if (text_.size() - pos_ < kChecksumDigits) return Read::Short;
+        value = 0;
+        for (std::size_t i = 0; i < kChecksumDigits; ++i, ++pos_) {
+            const char c = text_[pos_];
+            int digit = 0;
+            if (c >= '0' && c <= '9') {
+                digit = c - '0';
+            } else if (c >= 'a' && c <= 'f') {
+                digit = c - 'a' + 10;
+            } else {
+                return Read::Bad;
+            }
+            value = value << 4 | static_cast<std::uint64_t>(digit);
+        }
+        return Read::Ok;
+    }
+
+    std::string_view text_;
+    std::size_t pos_;
+};
+
+bool isKept(const ProbeKey& key, const ProbeAnswer& answer) {
+    return key.size >= 0 && answer.exitStatus >= 0 && answer.exitStatus <= 255;
+}
+
+/// The whole file when it is a regular file of this user of at most `kMaxProbeAnswerFile`
+/// bytes; answers planted by someone else are not taken.
+std::optional<std::string> readBounded(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::string> text;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        static_cast<std::uint64_t>(st.st_size) <= kMaxProbeAnswerFile) {
+        // One byte more than allowed is asked for, so that a file that grew since the check
+        // is still refused.
+        std::string buffer(kMaxProbeAnswerFile + 1, '\0');
+        std::size_t filled = 0;
+        for (;;) {
+            const ssize_t count = ::read(fd, buffer.data() + filled, buffer.size() - filled);
+            if (count < 0 && errno == EINTR) continue;
+            if (count < 0) break;
+            filled += static_cast<std::size_t>(count);
+            if (count == 0 || filled == buffer.size()) {
+                if (filled <= kMaxProbeAnswerFile) text = buffer.substr(0, filled);
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return text;
+}
+
+}  // namespace
+
+std::string probeAnswersText(const ProbeAnswers& answers) {
+    std::string out(kProbeAnswerHeader);
+    out += '\n';
+    for (const auto& [key, answer] : answers) {
+        if (isKept(key, answer)) appendRecord(out, key, answer);
+    }
+    return out;
+}
+
+std::optional<ProbeAnswers> parseProbeAnswers(std::string_view text) {
+    const std::string header = std::string(kProbeAnswerHeader) + '\n';
+    if (!text.starts_with(header)) return std::nullopt;
+    ProbeAnswers answers;
+    RecordReader reader(text, header.size());
+    while (!reader.atEnd()) {
+        ProbeKey key;
+        ProbeAnswer answer;
+        const Read read = reader.record(key, answer);
+        if (read == Read::Short) break;
+        if (read == Read::Bad) return std::nullopt;
+        answers.insert_or_assign(std::move(key), std::move(answer));
+    }
+    return answers;
+}
+
+std::optional<ProbeAnswers> readProbeAnswerFile(const std::filesystem::path& file) {
+    const std::optional<std::string> text = readBounded(file);
+    if (!text) return std::nullopt;
+    return parseProbeAnswers(*text);
+}
+
+}  // namespace Rilk

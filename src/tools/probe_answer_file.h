@@ -1,0 +1,64 @@
+#pragma once
+
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Rilk {
+
+/// One probe of one program file: the file as it was found on disk (its path with links
+/// resolved, its size and its modification and status-change times in nanoseconds) and the
+/// argument text. A file that is replaced, rewritten, touched or made executable gets
+/// another key, so an answer is never handed out for a program that has changed since.
+/// `size` -1 stands for a program that could not be inspected; such keys are never kept in
+/// a file.
+struct ProbeKey {
+    std::string program;
+    std::int64_t size = -1;
+    std::int64_t modified = 0;
+    std::int64_t changed = 0;
+    std::string arguments;
+
+    auto operator<=>(const ProbeKey&) const = default;
+};
+
+/// What a finished probe answered: its exit status (0..255) and its trimmed output.
+struct ProbeAnswer {
+    std::int32_t exitStatus = 0;
+    std::string output;
+
+    bool operator==(const ProbeAnswer&) const = default;
+};
+
+using ProbeAnswers = std::map<ProbeKey, ProbeAnswer>;
+
+/// First line of a probe answer file.
+inline constexpr std::string_view kProbeAnswerHeader = "RILK_PROBES_V1";
+
+/// Largest probe answer file read or written; a larger one is ignored.
+inline constexpr std::size_t kMaxProbeAnswerFile = 1 << 20;
+
+/// The file text of `answers`: the header line, then one record per answer in key order.
+/// Every text field is written as its byte count, ':' and the bytes, so paths and outputs
+/// with line breaks or any other byte read back unchanged; each record ends with a checksum
+/// of its bytes and a line feed. Keys with `size` -1 and answers with a status outside
+/// 0..255 are left out.
+std::string probeAnswersText(const ProbeAnswers& answers);
+
+/// The answers of a probe answer file's text. A last record cut short (a torn write) is
+/// dropped and the whole records before it are kept; any other defect (wrong header,
+/// garbage, a bad number, a checksum that does not match) gives nothing, so that every
+/// probe runs again.
+std::optional<ProbeAnswers> parseProbeAnswers(std::string_view text);
+
+/// `parseProbeAnswers` of the file at `file`, read with bounded reads: nothing when it is
+/// missing, unreadable, not a regular file, owned by another user or larger than
+/// `kMaxProbeAnswerFile`.
+std::optional<ProbeAnswers> readProbeAnswerFile(const std::filesystem::path& file);
+
+}  // namespace Rilk
