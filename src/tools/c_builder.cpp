@@ -69,21 +69,32 @@ std::vector<RilkValuePtr> CBuilder::compiledSources(const Context&) const { retu
 
 fs::path CBuilder::programDirectory() const { return {}; }
 
-MatchResult CBuilder::subjectFrom(const Context& target,
-                                  std::initializer_list<const char*> candidates) const {
-    MatchResult result;
+bool CBuilder::hasSubject(const Context& target, std::initializer_list<const char*> candidates,
+                          bool report) {
     for (const char* candidate : candidates) {
         const auto found = target.assignments.find(candidate);
         if (found == target.assignments.end()) continue;
         if (found->second.modifier == AssignModifier::Up) {
-            log(4, "Skipping '{}' as match subject: output variable\n", found->second.name);
+            if (report) {
+                log(4, "Skipping '{}' as match subject: output variable\n", found->second.name);
+            }
             continue;
         }
-        result.status = BuildPossible;
-        break;
+        return true;
     }
+    return false;
+}
+
+MatchResult CBuilder::classifiedSubject(const Context& target, bool isSubject) const {
+    MatchResult result;
+    if (isSubject) result.status = BuildPossible;
     classifyVariables(result, target.assignments);
     return result;
+}
+
+MatchResult CBuilder::subjectFrom(const Context& target,
+                                  std::initializer_list<const char*> candidates) const {
+    return classifiedSubject(target, hasSubject(target, candidates, true));
 }
 
 fs::path CBuilder::outputDirectoryFor(const Context& target,

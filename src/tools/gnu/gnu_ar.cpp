@@ -10,8 +10,12 @@ namespace Rilk {
 
 namespace fs = std::filesystem;
 
+bool GNU_AR::hasMatchSubject(const Context& target, bool report) const {
+    return hasSubject(target, {"OBJS"}, report);
+}
+
 MatchResult GNU_AR::selectMatchSubject(const Context& target) const {
-    MatchResult result = subjectFrom(target, {"OBJS"});
+    MatchResult result = GNUTool::selectMatchSubject(target);
     const auto found = target.assignments.find("OUTPUT_NAME");
     if (found != target.assignments.end() && found->second.modifier != AssignModifier::Up &&
         found->second.value &&

@@ -16,8 +16,8 @@ bool buildsSharedObject(const Context& target) {
 
 }  // namespace
 
-MatchResult GNU_LD::selectMatchSubject(const Context& target) const {
-    return subjectFrom(target, {"OBJS"});
+bool GNU_LD::hasMatchSubject(const Context& target, bool report) const {
+    return hasSubject(target, {"OBJS"}, report);
 }
 
 std::string GNU_LD::defaultOutputExtension(const Context& target) const {

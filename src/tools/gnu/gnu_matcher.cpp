@@ -71,12 +71,14 @@ bool GNUMatcher::acceptsToolchain(const TargetContext& target) const {
 
 MatchResult GNUMatcher::match(const TargetContext& target, const ToolScores&) const {
     if (!acceptsToolchain(target)) return {};
-    MatchResult result;
-    for (const auto& tool : tools) {
-        result = tool->selectMatchSubject(target);
-        if (result.status == BuildPossible) break;
+    // The result is the first tool's that can build the target, else the last tool's. Only
+    // that tool classifies the target's variables; the ones before it only print what
+    // their match would print. Most targets of a project are subjects of no GNU tool.
+    for (std::size_t i = 0; i + 1 < tools.size(); ++i) {
+        if (tools[i]->hasMatchSubject(target, false)) return tools[i]->selectMatchSubject(target);
+        tools[i]->hasMatchSubject(target, true);
     }
-    return result;
+    return tools.empty() ? MatchResult() : tools.back()->selectMatchSubject(target);
 }
 
 std::shared_ptr<Builder> GNUMatcher::builderFor(const TargetContext& target) const {

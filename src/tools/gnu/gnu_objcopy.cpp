@@ -8,8 +8,8 @@
 
 namespace Rilk {
 
-MatchResult GNU_OBJCOPY::selectMatchSubject(const Context& target) const {
-    return subjectFrom(target, {"INPUT"});
+bool GNU_OBJCOPY::hasMatchSubject(const Context& target, bool report) const {
+    return hasSubject(target, {"INPUT"}, report);
 }
 
 PlannedWork GNU_OBJCOPY::doCreateRecipes(const TargetContext& target) const {

@@ -16,6 +16,10 @@ GNUTool::GNUTool(const BuilderTables& tables, const CompilerInfo& toolchain, fs:
 
 std::string GNUTool::name() const { return executable_.filename().string(); }
 
+MatchResult GNUTool::selectMatchSubject(const Context& target) const {
+    return classifiedSubject(target, hasMatchSubject(target, true));
+}
+
 std::string GNUTool::toolId(const Context&) const {
     return toolchain_.arch + "-" + toolchain_.os + "-" + toolchain_.abi;
 }

@@ -25,6 +25,12 @@ public:
     /// The file name of the tool's program (x86_64-linux-gnu-gcc, gcc.exe).
     std::string name() const override;
 
+    /// Whether the target is a match subject of this tool (see `CBuilder::hasSubject`);
+    /// with `report`, the skipped output variables are reported as a match reports them.
+    virtual bool hasMatchSubject(const Context& target, bool report) const = 0;
+    /// `classifiedSubject` of `hasMatchSubject`, with its messages.
+    MatchResult selectMatchSubject(const Context& target) const override;
+
 protected:
     /// arch-os-abi of the toolchain ("--" when all three are empty), so targets built by
     /// toolchains for different machines get different output directories.

@@ -1,5 +1,9 @@
 #include "tools/gnu/gnu_matcher.h"
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "tools/gnu/gnu_ar.h"
@@ -33,6 +37,17 @@ GNUMatcher matcherFor(const std::string& version, std::vector<Assignment> defini
             std::make_shared<GNU_OBJCOPY>(gnuObjcopyTables(), tc, "/tc/bin/objcopy"));
     }
     return matcher;
+}
+
+/// What `action` prints at verbosity 1.
+std::string printedBy(const std::function<void()>& action) {
+    const int saved = verbosity;
+    verbosity = 1;
+    ::testing::internal::CaptureStdout();
+    action();
+    flushConsole();
+    verbosity = saved;
+    return ::testing::internal::GetCapturedStdout();
 }
 
 /// The name of the builder handed out ("none" for none).
@@ -109,6 +124,40 @@ TEST(GnuMatcher, MatchTakesTheFirstCapableToolAndBuilderForTheBestScoring) {
     const auto archive = makeTarget({var("OBJS", str("a.o")), var("OUTPUT_NAME", str("libx.a"))});
     EXPECT_EQ(matcherFor("12.2.0").match(*archive).variables.at("OUTPUT_NAME").kind, PartialMatch);
     verbosity = 5;
+}
+
+TEST(GnuMatcher, MatchGivesWhatTheToolsFullMatchesGiveOneByOne) {
+    // The matcher classifies the variables for the tool whose result it returns only; the
+    // result and the messages must be those of matching every tool in turn.
+    const std::vector<Assignment> cases[] = {
+        {var("C_FILES", str("a.c")), var("X", str("1"))},
+        {var("C_FILES", str("a.c"), AssignModifier::Up), var("OBJS", str("a.o"))},
+        {var("OBJS", str("a.o"), AssignModifier::Up), var("INPUT", str("a.elf"))},
+        {var("OBJS", str("a.o"), AssignModifier::Up), var("OUTPUT_NAME", str("libx.a"))},
+        {var("cmdline", str("cp a b")), var("in", str("a"))},
+        {},
+    };
+    for (const bool withObjcopy : {true, false}) {
+        const GNUMatcher matcher = matcherFor("12.2.0", {}, withObjcopy);
+        for (const auto& variables : cases) {
+            const auto target = makeTarget(variables);
+            MatchResult expected;
+            const std::string expectedOutput = printedBy([&] {
+                for (const auto& tool : matcher.tools) {
+                    expected = tool->selectMatchSubject(*target);
+                    if (expected.status == BuildPossible) break;
+                }
+            });
+            MatchResult result;
+            EXPECT_EQ(printedBy([&] { result = matcher.match(*target); }), expectedOutput);
+            EXPECT_EQ(result.status, expected.status);
+            ASSERT_EQ(result.variables.size(), expected.variables.size());
+            for (const auto& [name, usage] : expected.variables) {
+                EXPECT_EQ(result.variables.at(name).kind, usage.kind) << name.str();
+                EXPECT_EQ(result.variables.at(name).claimed, usage.claimed) << name.str();
+            }
+        }
+    }
 }
 
 }  // namespace
