@@ -113,8 +113,9 @@ bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
 }
 
 /// Sets the intermediate flags of one planned work item and returns whether it is stale.
-bool compareWorkItem(const RecordContents& recorded, WorkItem& item) {
-    const WorkItem* before = recorded.find(item.inputs);
+bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan, std::size_t index,
+                     WorkItem& item) {
+    const WorkItem* before = recorded.findSame(plan, index);
     if (before == nullptr || !sameOutputs(item, *before)) {
         clearFlags(item);
         return true;
@@ -144,7 +145,7 @@ std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordCo
         if (contextChanged) {
             clearFlags(item);
             pending.push_back(i);
-        } else if (compareWorkItem(recorded, item)) {
+        } else if (compareWorkItem(recorded, plan, i, item)) {
             pending.push_back(i);
         }
     }

@@ -1,6 +1,8 @@
 #include "app/record_contents.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "app/cache_equality.h"
@@ -14,31 +16,43 @@ namespace {
 constexpr std::uint64_t kFnvOffsetBasis = 0xcbf29ce484222325ULL;
 constexpr std::uint64_t kFnvPrime = 0x100000001b3ULL;
 
-void hashBytes(std::uint64_t& hash, const std::string& text) {
+void hashBytes(std::uint64_t& hash, std::string_view text) {
     for (unsigned char c : text) {
         hash ^= c;
         hash *= kFnvPrime;
     }
 }
 
-/// The value's plain text, with every path (also inside lists) as its full path.
-std::string hashText(const RilkValuePtr& value) {
-    if (!value) return std::string();
+/// Hashes the value's plain text, with every path (also inside lists) as its full path,
+/// without making that text.
+void hashValue(std::uint64_t& hash, const RilkValuePtr& value) {
+    if (!value) return;
     if (const auto* path = valueCast<const RilkPathString>(value.get())) {
-        return path->fullPathText();
+        // The bytes of `fullPathText`, in pieces.
+        const std::string& base = path->baseDirectory().native();
+        const std::string& text = path->text();
+        if (!base.empty() && (text.empty() || text.front() != '/')) {
+            hashBytes(hash, base);
+            if (base.back() != '/') hashBytes(hash, "/");
+        }
+        hashBytes(hash, text);
+        return;
     }
     if (const auto* list = valueCast<const RilkList>(value.get())) {
-        std::string text;
         for (std::size_t i = 0; i < list->elements().size(); ++i) {
-            if (i > 0) text += ' ';
-            text += hashText(list->elements()[i]);
+            if (i > 0) hashBytes(hash, " ");
+            hashValue(hash, list->elements()[i]);
         }
-        return text;
+        return;
+    }
+    if (const auto* text = valueCast<const RilkBaseString>(value.get())) {
+        hashBytes(hash, text->text());
+        return;
     }
     if (const auto* nested = valueCast<const RilkContext>(value.get())) {
-        if (!nested->context()) return std::string();
+        if (!nested->context()) return;
     }
-    return value->toString();
+    hashBytes(hash, value->toString());
 }
 
 }  // namespace
@@ -47,7 +61,7 @@ std::uint64_t hashWorkItemInputs(const std::vector<WorkItemEntry>& inputs) {
     std::uint64_t hash = kFnvOffsetBasis;
     for (const WorkItemEntry& entry : inputs) {
         hashBytes(hash, entry.input.name);
-        hashBytes(hash, hashText(entry.input.value));
+        hashValue(hash, entry.input.value);
     }
     return hash;
 }
@@ -65,11 +79,16 @@ bool RecordContents::add(WorkItem item) {
     if (findHashed(hash, item.inputs) != nullptr) return false;
     byHash_.emplace(hash, items_.size());
     items_.push_back(std::move(item));
+    hashes_.push_back(hash);
     return true;
 }
 
 const WorkItem* RecordContents::find(const std::vector<WorkItemEntry>& inputs) const {
     return findHashed(hashWorkItemInputs(inputs), inputs);
+}
+
+const WorkItem* RecordContents::findSame(const RecordContents& other, std::size_t index) const {
+    return findHashed(other.hashes_.at(index), other.items_.at(index).inputs);
 }
 
 const WorkItem* RecordContents::findHashed(std::uint64_t hash,

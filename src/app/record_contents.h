@@ -34,6 +34,8 @@ public:
 
     /// The held work item whose inputs are the same as `inputs`, or null.
     const WorkItem* find(const std::vector<WorkItemEntry>& inputs) const;
+    /// `find` of the inputs of `other`'s work item `index`, with the hash `other` keeps.
+    const WorkItem* findSame(const RecordContents& other, std::size_t index) const;
 
     const std::vector<WorkItem>& workItems() const { return items_; }
     /// A held work item, for setting its inputs' intermediate flags.
@@ -46,6 +48,8 @@ private:
     const WorkItem* findHashed(std::uint64_t hash, const std::vector<WorkItemEntry>& inputs) const;
 
     std::vector<WorkItem> items_;
+    /// The input hash of each work item, in the same order.
+    std::vector<std::uint64_t> hashes_;
     std::unordered_multimap<std::uint64_t, std::size_t> byHash_;
 };
 

@@ -1,0 +1,42 @@
+// Work items are found by the hash of their inputs: a path must hash by its full path,
+// however its base directory and text divide it, or a record read back from the cache file
+// (whose paths have no base) never finds the planned work item again.
+#include "app/record_contents.h"
+
+#include <gtest/gtest.h>
+
+#include "types/rilk_list.h"
+#include "types/rilk_path_string.h"
+#include "types/rilk_string.h"
+
+namespace Rilk {
+namespace {
+
+std::vector<WorkItemEntry> inputs(RilkValuePtr value) {
+    return {WorkItemEntry(Assignment("SRC", value, AssignType::Set, AssignModifier::None))};
+}
+
+TEST(RecordContents, PathsHashAndMatchByTheirFullPath) {
+    const std::pair<const char*, const char*> planned[] = {
+        {"/p", "src/a.c"}, {"/p/", "src/a.c"}, {"/elsewhere", "/p/src/a.c"}, {"", "/p/src/a.c"}};
+    const auto stored = inputs(makePathString("/p/src/a.c", {}));
+    RecordContents record;
+    WorkItem item;
+    item.inputs = stored;
+    record.add(item);
+    for (const auto& [base, text] : planned) {
+        const auto now = inputs(makePathString(text, base));
+        EXPECT_EQ(hashWorkItemInputs(now), hashWorkItemInputs(stored)) << base << " " << text;
+        EXPECT_NE(record.find(now), nullptr) << base << " " << text;
+    }
+    // Lists hash their elements' texts with one blank between them; a string and a path of
+    // the same text hash alike, but are not the same input.
+    const auto both = inputs(std::make_shared<RilkList>(std::vector<RilkValuePtr>{
+        makePathString("a.c", "/p"), makeString("-O2")}));
+    EXPECT_EQ(hashWorkItemInputs(both), hashWorkItemInputs(inputs(makeString("/p/a.c -O2"))));
+    EXPECT_EQ(hashWorkItemInputs(stored), hashWorkItemInputs(inputs(makeString("/p/src/a.c"))));
+    EXPECT_EQ(record.find(inputs(makeString("/p/src/a.c"))), nullptr);
+}
+
+}  // namespace
+}  // namespace Rilk
