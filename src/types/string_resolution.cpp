@@ -2,6 +2,7 @@
 // path globbing.
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "types/expander.h"
@@ -35,27 +36,27 @@ namespace {
 /// The paths a text names: the glob matches of its full path, or the path itself when
 /// nothing matches.
 void collectPaths(const std::string& text, const fs::path& baseDirectory,
-                  std::vector<fs::path>& out) {
+                  std::vector<std::string>& out) {
     if (text.find('\0') != std::string::npos) {
         throw RilkException("Path holds a NUL byte: '" + printablePath(text) + "'");
     }
-    fs::path path(joinedPathText(baseDirectory.native(), text));
+    std::string full = joinedPathText(baseDirectory.native(), text);
     // A path without wildcards and without doubled separators (which the glob walk would
     // fold) names itself.
-    if (!isWildPattern(path.native()) && path.native().find("//") == std::string::npos) {
-        out.push_back(std::move(path));
+    if (!isWildPattern(full) && full.find("//") == std::string::npos) {
+        out.push_back(std::move(full));
         return;
     }
-    std::vector<fs::path> matches = expandPathGlob(path);
-    if (matches.empty()) matches.push_back(path);
-    out.insert(out.end(), matches.begin(), matches.end());
+    const std::vector<fs::path> matches = expandPathGlob(full);
+    if (matches.empty()) out.push_back(std::move(full));
+    for (const fs::path& match : matches) out.push_back(match.native());
 }
 
 }  // namespace
 
 RilkValuePtr RilkPathString::resolve() {
     const RilkValuePtr expanded = RilkString::resolve();
-    std::vector<fs::path> paths;
+    std::vector<std::string> paths;
     if (const auto* list = valueCast<const RilkList>(expanded.get())) {
         for (const RilkValuePtr& element : list->elements()) {
             collectPaths(element->toString(), baseDirectory(), paths);
@@ -64,12 +65,12 @@ RilkValuePtr RilkPathString::resolve() {
         collectPaths(expanded->toString(), baseDirectory(), paths);
     }
     if (paths.size() == 1) {
-        setText(paths.front().string());
-        return makePathString(paths.front().string(), {});
+        setText(paths.front());
+        return makePathString(std::move(paths.front()), {});
     }
     std::vector<RilkValuePtr> elements;
     elements.reserve(paths.size());
-    for (const fs::path& path : paths) elements.push_back(makePathString(path.string(), {}));
+    for (std::string& path : paths) elements.push_back(makePathString(std::move(path), {}));
     return std::make_shared<RilkList>(std::move(elements));
 }
 
