@@ -26,7 +26,7 @@ void RilkApplication::startLoadingCache() {
 }
 
 int RilkApplication::runBuild() {
-    if (!buildCache) buildCache = std::make_unique<Rilk::BuildCache>(projectRoot / ".rilk_cache");
+    if (!buildCache) startLoadingCache();
     buildCache->load();
     Rilk::log(5, "Starting build\n");
     Rilk::log(1, "Main file: {}\n", unitFile.string());

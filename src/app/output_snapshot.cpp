@@ -4,20 +4,19 @@
 
 #include <utility>
 
+#include "util/file_time.h"
+
 namespace Rilk {
 
 namespace {
-
-bool sameTime(const timespec& a, const timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
 
 /// Whether `now` is the unchanged file that `before` recorded. The change time moves on
 /// every write, also one that restores the modification time.
 bool unchanged(const struct stat& before, const struct stat& now) {
     return before.st_dev == now.st_dev && before.st_ino == now.st_ino &&
-           before.st_size == now.st_size && sameTime(before.st_mtim, now.st_mtim) &&
-           sameTime(before.st_ctim, now.st_ctim);
+           before.st_size == now.st_size &&
+           Util::nanosecondsOf(before.st_mtim) == Util::nanosecondsOf(now.st_mtim) &&
+           Util::nanosecondsOf(before.st_ctim) == Util::nanosecondsOf(now.st_ctim);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
 #include "types/value_cast.h"
+#include "util/file_time.h"
 
 namespace Rilk {
 namespace {
@@ -25,7 +26,7 @@ std::optional<FileTime> writeTime(const std::string& path) {
     if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &info) != 0) {
         return std::nullopt;
     }
-    return static_cast<FileTime>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    return Util::nanosecondsOf(info.st_mtim);
 }
 
 /// Appends the full path of every path value, walking lists and nested blocks: a

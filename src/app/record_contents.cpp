@@ -29,13 +29,10 @@ void hashValue(std::uint64_t& hash, const RilkValuePtr& value) {
     if (!value) return;
     if (const auto* path = valueCast<const RilkPathString>(value.get())) {
         // The bytes of `fullPathText`, in pieces.
-        const std::string& base = path->baseDirectory().native();
-        const std::string& text = path->text();
-        if (!base.empty() && (text.empty() || text.front() != '/')) {
-            hashBytes(hash, base);
-            if (base.back() != '/') hashBytes(hash, "/");
-        }
-        hashBytes(hash, text);
+        const JoinedPath joined = joinPath(path->baseDirectory().native(), path->text());
+        hashBytes(hash, joined.base);
+        if (joined.separator) hashBytes(hash, "/");
+        hashBytes(hash, joined.text);
         return;
     }
     if (const auto* list = valueCast<const RilkList>(value.get())) {

@@ -69,15 +69,12 @@ std::vector<RilkValuePtr> CBuilder::compiledSources(const Context&) const { retu
 
 fs::path CBuilder::programDirectory() const { return {}; }
 
-bool CBuilder::hasSubject(const Context& target, std::initializer_list<const char*> candidates,
-                          bool report) {
+bool CBuilder::hasSubject(const Context& target, std::initializer_list<const char*> candidates) {
     for (const char* candidate : candidates) {
         const auto found = target.assignments.find(candidate);
         if (found == target.assignments.end()) continue;
         if (found->second.modifier == AssignModifier::Up) {
-            if (report) {
-                log(4, "Skipping '{}' as match subject: output variable\n", found->second.name);
-            }
+            log(4, "Skipping '{}' as match subject: output variable\n", found->second.name);
             continue;
         }
         return true;
@@ -94,7 +91,7 @@ MatchResult CBuilder::classifiedSubject(const Context& target, bool isSubject) c
 
 MatchResult CBuilder::subjectFrom(const Context& target,
                                   std::initializer_list<const char*> candidates) const {
-    return classifiedSubject(target, hasSubject(target, candidates, true));
+    return classifiedSubject(target, hasSubject(target, candidates));
 }
 
 fs::path CBuilder::outputDirectoryFor(const Context& target,

@@ -75,13 +75,12 @@ protected:
 
     /// Whether one of `candidates` makes the target a match subject: the first candidate
     /// the target defines and not as an output variable ('^') makes it one; an output
-    /// variable before it is skipped, with a level-4 message when `report`.
-    static bool hasSubject(const Context& target, std::initializer_list<const char*> candidates,
-                           bool report);
+    /// variable before it is skipped with a level-4 message.
+    static bool hasSubject(const Context& target, std::initializer_list<const char*> candidates);
     /// The match result of a target that is (`isSubject`) or is not a subject: the status,
     /// and every variable of the target classified.
     MatchResult classifiedSubject(const Context& target, bool isSubject) const;
-    /// `classifiedSubject` of `hasSubject` with its messages.
+    /// `classifiedSubject` of `hasSubject`.
     MatchResult subjectFrom(const Context& target,
                             std::initializer_list<const char*> candidates) const;
 

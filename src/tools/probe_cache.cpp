@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "tools/normalized_path.h"
+#include "util/file_time.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
 
@@ -15,10 +16,6 @@ namespace Rilk {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::int64_t nanoseconds(const timespec& time) {
-    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-}
 
 /// The key of `tool`'s program file without arguments: its resolved path and stamp, or the
 /// normalised path with `size` -1 when the file cannot be inspected.
@@ -34,8 +31,8 @@ ProbeKey programKey(const fs::path& tool) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0) return key;
     key.size = static_cast<std::int64_t>(st.st_size);
-    key.modified = nanoseconds(st.st_mtim);
-    key.changed = nanoseconds(st.st_ctim);
+    key.modified = Util::nanosecondsOf(st.st_mtim);
+    key.changed = Util::nanosecondsOf(st.st_ctim);
     return key;
 }
 

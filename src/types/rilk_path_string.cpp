@@ -26,13 +26,18 @@ std::shared_ptr<RilkBaseString> RilkPathString::createSame(std::string text) con
     return std::make_shared<RilkPathString>(std::move(text), baseDirectory_);
 }
 
+JoinedPath joinPath(const std::string& base, const std::string& text) {
+    if (base.empty() || (!text.empty() && text.front() == '/')) return {{}, false, text};
+    return {base, base.back() != '/', text};
+}
+
 std::string joinedPathText(const std::string& base, const std::string& text) {
-    if (base.empty() || (!text.empty() && text.front() == '/')) return text;
+    const JoinedPath path = joinPath(base, text);
     std::string joined;
-    joined.reserve(base.size() + 1 + text.size());
-    joined += base;
-    if (joined.back() != '/') joined += '/';
-    joined += text;
+    joined.reserve(path.base.size() + 1 + path.text.size());
+    joined += path.base;
+    if (path.separator) joined += '/';
+    joined += path.text;
     return joined;
 }
 

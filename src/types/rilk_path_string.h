@@ -3,13 +3,23 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "types/rilk_string.h"
 
 namespace Rilk {
 
-/// The text of `std::filesystem::path(base) / text` on this system: `text` alone when it is
-/// absolute or `base` is empty, else `base`, a "/" unless `base` ends with one, and `text`.
+/// The pieces of `std::filesystem::path(base) / text` on this system, in order: `text` alone
+/// when it is absolute or `base` is empty, else `base`, a "/" unless `base` ends with one,
+/// and `text`. Views into the arguments.
+struct JoinedPath {
+    std::string_view base;
+    bool separator = false;
+    std::string_view text;
+};
+JoinedPath joinPath(const std::string& base, const std::string& text);
+
+/// The text of `joinPath`'s pieces.
 std::string joinedPathText(const std::string& base, const std::string& text);
 
 /// A string naming a file relative to a base directory (which may be empty). Its full

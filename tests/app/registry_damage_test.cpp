@@ -11,6 +11,7 @@
 #include "app/registry_reader.h"
 #include "app/registry_writer.h"
 #include "app/rilk_registry.h"
+#include "app/registry_home.h"
 #include "support/temp_dir.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
@@ -50,26 +51,8 @@ bool isPartOf(const RegistryEntries& part, const RegistryEntries& whole) {
     return true;
 }
 
-class RegistryDamageTest : public testing::Test {
+class RegistryDamageTest : public RegistryHomeTest {
 protected:
-    void SetUp() override {
-        const char* home = std::getenv("HOME");
-        hadHome_ = home != nullptr;
-        if (hadHome_) savedHome_ = home;
-        setenv("HOME", home_.path().c_str(), 1);
-        savedVerbosity_ = Rilk::verbosity;
-        Rilk::verbosity = 8;
-    }
-    void TearDown() override {
-        if (hadHome_) {
-            setenv("HOME", savedHome_.c_str(), 1);
-        } else {
-            unsetenv("HOME");
-        }
-        Rilk::verbosity = savedVerbosity_;
-    }
-
-    fs::path registryFile() const { return home_.path() / ".config/rilk/.rilk_registry.txt"; }
     std::string registryText() const {
         std::ostringstream text;
         text << std::ifstream(registryFile(), std::ios::binary).rdbuf();
@@ -89,12 +72,6 @@ protected:
         registry->addProject("Beta", "/p/b/.rilk_project.txt");
         return {registryText(), {registry->projects, registry->toolDefinitions}};
     }
-
-private:
-    RilkTest::TempDir home_;
-    bool hadHome_ = false;
-    std::string savedHome_;
-    int savedVerbosity_ = 5;
 };
 
 TEST_F(RegistryDamageTest, ACutThatDoesNotLoadIsKeptAndOneThatLoadsIsRewrittenWhole) {

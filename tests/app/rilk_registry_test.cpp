@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/registry_home.h"
 #include "support/temp_dir.h"
 #include "util/logger.h"
 
@@ -13,36 +14,11 @@ namespace {
 namespace fs = std::filesystem;
 
 /// Each test runs with HOME in a fresh directory; the logger is kept quiet.
-class RegistryTest : public testing::Test {
+class RegistryTest : public RegistryHomeTest {
 protected:
-    void SetUp() override {
-        const char* home = std::getenv("HOME");
-        hadHome_ = home != nullptr;
-        if (hadHome_) savedHome_ = home;
-        setenv("HOME", home_.path().c_str(), 1);
-        savedVerbosity_ = Rilk::verbosity;
-        Rilk::verbosity = 8;
-    }
-    void TearDown() override {
-        if (hadHome_) {
-            setenv("HOME", savedHome_.c_str(), 1);
-        } else {
-            unsetenv("HOME");
-        }
-        Rilk::verbosity = savedVerbosity_;
-    }
-
-    fs::path registryFile() const { return home_.path() / ".config/rilk/.rilk_registry.txt"; }
     void writeRegistry(const std::string& text) const {
         home_.write(".config/rilk/.rilk_registry.txt", text);
     }
-
-    RilkTest::TempDir home_;
-
-private:
-    bool hadHome_ = false;
-    std::string savedHome_;
-    int savedVerbosity_ = 5;
 };
 
 TEST_F(RegistryTest, FirstLoadCreatesAnEmptyFileAndLaterLoadsReadIt) {

@@ -10,12 +10,12 @@ namespace Rilk {
 
 namespace fs = std::filesystem;
 
-bool GNU_AR::hasMatchSubject(const Context& target, bool report) const {
-    return hasSubject(target, {"OBJS"}, report);
+bool GNU_AR::hasMatchSubject(const Context& target) const {
+    return hasSubject(target, {"OBJS"});
 }
 
-MatchResult GNU_AR::selectMatchSubject(const Context& target) const {
-    MatchResult result = GNUTool::selectMatchSubject(target);
+MatchResult GNU_AR::matchResult(const Context& target, bool isSubject) const {
+    MatchResult result = GNUTool::matchResult(target, isSubject);
     const auto found = target.assignments.find("OUTPUT_NAME");
     if (found != target.assignments.end() && found->second.modifier != AssignModifier::Up &&
         found->second.value &&

@@ -18,10 +18,10 @@ public:
     /// "lib" and "lib_name" naming the archive.
     Context collectOutputs(const Context& job, int jobResult) override;
     /// A subject when it has OBJS (not as an output variable).
-    bool hasMatchSubject(const Context& target, bool report) const override;
+    bool hasMatchSubject(const Context& target) const override;
     /// As every tool's, and an OUTPUT_NAME ending in ".a" (exactly) is reported as an exact
     /// match.
-    MatchResult selectMatchSubject(const Context& target) const override;
+    MatchResult matchResult(const Context& target, bool isSubject) const override;
 
 protected:
     PlannedWork doCreateRecipes(const TargetContext& target) const override;

@@ -16,8 +16,8 @@ bool buildsSharedObject(const Context& target) {
 
 }  // namespace
 
-bool GNU_LD::hasMatchSubject(const Context& target, bool report) const {
-    return hasSubject(target, {"OBJS"}, report);
+bool GNU_LD::hasMatchSubject(const Context& target) const {
+    return hasSubject(target, {"OBJS"});
 }
 
 std::string GNU_LD::defaultOutputExtension(const Context& target) const {

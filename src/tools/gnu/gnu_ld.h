@@ -18,7 +18,7 @@ public:
     /// "so"/"so_name" for a shared object, then "binary"/"binary_name".
     Context collectOutputs(const Context& job, int jobResult) override;
     /// A subject when it has OBJS (not as an output variable).
-    bool hasMatchSubject(const Context& target, bool report) const override;
+    bool hasMatchSubject(const Context& target) const override;
 
 protected:
     PlannedWork doCreateRecipes(const TargetContext& target) const override;

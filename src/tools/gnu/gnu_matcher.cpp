@@ -71,14 +71,14 @@ bool GNUMatcher::acceptsToolchain(const TargetContext& target) const {
 
 MatchResult GNUMatcher::match(const TargetContext& target, const ToolScores&) const {
     if (!acceptsToolchain(target)) return {};
-    // The result is the first tool's that can build the target, else the last tool's. Only
-    // that tool classifies the target's variables; the ones before it only print what
-    // their match would print. Most targets of a project are subjects of no GNU tool.
-    for (std::size_t i = 0; i + 1 < tools.size(); ++i) {
-        if (tools[i]->hasMatchSubject(target, false)) return tools[i]->selectMatchSubject(target);
-        tools[i]->hasMatchSubject(target, true);
+    // The result is the first tool's that can build the target, else the last tool's; only
+    // that tool classifies the target's variables. Most targets of a project are subjects
+    // of no GNU tool.
+    for (std::size_t i = 0; i < tools.size(); ++i) {
+        const bool subject = tools[i]->hasMatchSubject(target);
+        if (subject || i + 1 == tools.size()) return tools[i]->matchResult(target, subject);
     }
-    return tools.empty() ? MatchResult() : tools.back()->selectMatchSubject(target);
+    return {};
 }
 
 std::shared_ptr<Builder> GNUMatcher::builderFor(const TargetContext& target) const {

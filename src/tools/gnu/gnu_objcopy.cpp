@@ -8,8 +8,8 @@
 
 namespace Rilk {
 
-bool GNU_OBJCOPY::hasMatchSubject(const Context& target, bool report) const {
-    return hasSubject(target, {"INPUT"}, report);
+bool GNU_OBJCOPY::hasMatchSubject(const Context& target) const {
+    return hasSubject(target, {"INPUT"});
 }
 
 PlannedWork GNU_OBJCOPY::doCreateRecipes(const TargetContext& target) const {

@@ -17,7 +17,7 @@ public:
     /// "output" and "output_name" naming the file written.
     Context collectOutputs(const Context& job, int jobResult) override;
     /// A subject when it has INPUT (not as an output variable).
-    bool hasMatchSubject(const Context& target, bool report) const override;
+    bool hasMatchSubject(const Context& target) const override;
 
 protected:
     PlannedWork doCreateRecipes(const TargetContext& target) const override;

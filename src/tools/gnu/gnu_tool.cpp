@@ -16,8 +16,12 @@ GNUTool::GNUTool(const BuilderTables& tables, const CompilerInfo& toolchain, fs:
 
 std::string GNUTool::name() const { return executable_.filename().string(); }
 
+MatchResult GNUTool::matchResult(const Context& target, bool isSubject) const {
+    return classifiedSubject(target, isSubject);
+}
+
 MatchResult GNUTool::selectMatchSubject(const Context& target) const {
-    return classifiedSubject(target, hasMatchSubject(target, true));
+    return matchResult(target, hasMatchSubject(target));
 }
 
 std::string GNUTool::toolId(const Context&) const {

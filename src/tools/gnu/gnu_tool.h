@@ -25,10 +25,12 @@ public:
     /// The file name of the tool's program (x86_64-linux-gnu-gcc, gcc.exe).
     std::string name() const override;
 
-    /// Whether the target is a match subject of this tool (see `CBuilder::hasSubject`);
-    /// with `report`, the skipped output variables are reported as a match reports them.
-    virtual bool hasMatchSubject(const Context& target, bool report) const = 0;
-    /// `classifiedSubject` of `hasMatchSubject`, with its messages.
+    /// Whether the target is a match subject of this tool (see `CBuilder::hasSubject`).
+    virtual bool hasMatchSubject(const Context& target) const = 0;
+    /// The match result of a target that is (`isSubject`) or is not a subject of this tool.
+    /// Default: `classifiedSubject`.
+    virtual MatchResult matchResult(const Context& target, bool isSubject) const;
+    /// `matchResult` of `hasMatchSubject`.
     MatchResult selectMatchSubject(const Context& target) const override;
 
 protected:
