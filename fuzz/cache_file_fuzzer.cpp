@@ -8,25 +8,19 @@
 #include <string_view>
 
 #include "cache_file_entry.h"
+#include "run_directory.h"
 #include "util/logger.h"
 
 namespace {
 
+/// The run's directory, made by LLVMFuzzerInitialize.
 std::filesystem::path cacheDirectory;
-
-void removeCacheDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(cacheDirectory, ignored);
-}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Rilk::verbosity = 8;
-    std::string pattern = (std::filesystem::temp_directory_path() / "rilk-cache-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    cacheDirectory = pattern;
-    std::atexit(removeCacheDirectory);
+    cacheDirectory = RilkFuzz::makeRunDirectory("rilk-cache");
     return 0;
 }
 

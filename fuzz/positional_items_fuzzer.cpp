@@ -2,31 +2,24 @@
 // project made for the fuzzing run.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "positional_items_entry.h"
+#include "run_directory.h"
 #include "util/logger.h"
 
 namespace {
 
+/// The run's directory, made by LLVMFuzzerInitialize.
 std::filesystem::path projectDirectory;
-
-void removeProject() {
-    std::error_code ignored;
-    std::filesystem::remove_all(projectDirectory, ignored);
-}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Rilk::verbosity = 8;
-    std::string pattern = (std::filesystem::temp_directory_path() / "rilk-items-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    projectDirectory = pattern;
+    projectDirectory = RilkFuzz::makeRunDirectory("rilk-items");
     RilkFuzz::makeItemsProject(projectDirectory);
-    std::atexit(removeProject);
     return 0;
 }
 

@@ -2,29 +2,22 @@
 // confined to a temporary directory made for the run.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "resolve_entry.h"
+#include "run_directory.h"
 
 namespace {
 
+/// The run's directory, made by LLVMFuzzerInitialize.
 std::filesystem::path globTree;
-
-void removeGlobTree() {
-    std::error_code ignored;
-    std::filesystem::remove_all(globTree, ignored);
-}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "rilk-fuzz-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    globTree = pattern;
+    globTree = RilkFuzz::makeRunDirectory("rilk-fuzz");
     RilkFuzz::makeGlobTree(globTree);
-    std::atexit(removeGlobTree);
     return 0;
 }
 
