@@ -139,7 +139,7 @@ RilkValuePtr Expander::crossExpandTracked(TrackedText text, OriginTable& origins
                                         "inside each other",
                                         ResolutionLimits::maxGroupDepth));
     }
-    const RecursionLevel level = RecursionLevel::ofResolution();
+    const RecursionLevel level;
     expandTrackedReferences(text, origins, owner, expanding);
     const auto [start, end] = findGroup(text.text);
     if (start != kNone) {

@@ -76,8 +76,10 @@ std::string RecursionLevel::enter() {
     return std::string();
 }
 
-RecursionLevel::RecursionLevel(const std::string& subject) {
-    if (std::string reason = enter(); !reason.empty()) throw LimitExceeded(subject, reason);
+RecursionLevel::RecursionLevel() {
+    if (std::string reason = enter(); !reason.empty()) {
+        throw LimitExceeded(resolutionSubject(), reason);
+    }
 }
 
 RecursionLevel::RecursionLevel(std::string_view kind, std::string_view name) {
@@ -85,14 +87,6 @@ RecursionLevel::RecursionLevel(std::string_view kind, std::string_view name) {
         throw LimitExceeded(fmt::format("{} '{}'", kind, name), reason);
     }
 }
-
-RecursionLevel::RecursionLevel(Deferred) {
-    if (std::string reason = enter(); !reason.empty()) {
-        throw LimitExceeded(resolutionSubject(), reason);
-    }
-}
-
-RecursionLevel RecursionLevel::ofResolution() { return RecursionLevel(Deferred{}); }
 
 RecursionLevel::~RecursionLevel() { --recursionLevels; }
 

@@ -17,23 +17,20 @@ std::string resolutionSubject();
 
 /// Counts one level of recursion over user input on this thread for its scope. Beyond
 /// `ResolutionLimits::maxRecursion` levels, or below half of the thread's stack, it raises
-/// `LimitExceeded` with `subject`.
+/// `LimitExceeded` with its subject, which is only formed then.
 class RecursionLevel {
 public:
-    explicit RecursionLevel(const std::string& subject);
-    /// The same with the subject "<kind> '<name>'", which is only formed for the error.
+    /// The subject is `resolutionSubject()`.
+    RecursionLevel();
+    /// The subject is "<kind> '<name>'".
     RecursionLevel(std::string_view kind, std::string_view name);
-    /// The same with the subject `resolutionSubject()`, only formed for the error.
-    static RecursionLevel ofResolution();
     ~RecursionLevel();
     RecursionLevel(const RecursionLevel&) = delete;
     RecursionLevel& operator=(const RecursionLevel&) = delete;
 
 private:
-    struct Deferred {};
     /// Counts the level, or returns why it cannot (the message of the limit error).
     static std::string enter();
-    explicit RecursionLevel(Deferred);
 };
 
 class ResolutionGuard {
