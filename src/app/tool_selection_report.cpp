@@ -8,9 +8,8 @@ void applyToolDefaults(const Rilk::Matcher& tool, Rilk::TargetContext& target) {
     std::vector<Rilk::Assignment> defaults;
     for (const auto& [name, assignment] : tool.criteria) defaults.push_back(assignment);
     for (const auto& [name, assignment] : tool.required) defaults.push_back(assignment);
-    const Rilk::ContextPtr context =
-        Rilk::ContextTemplate(defaults, tool.conditions).createContext();
-    target.addContext(*context, static_cast<unsigned>(Rilk::AssignType::SetIfUnset),
+    const Rilk::Context context(defaults, tool.conditions);
+    target.addContext(context, static_cast<unsigned>(Rilk::AssignType::SetIfUnset),
                       Rilk::kTakeModifier, true);
 }
 
@@ -35,7 +34,9 @@ void reportToolSelection(const Rilk::Matcher& tool, const Rilk::Builder& builder
 
 void reportClaimedVariables(const Rilk::Builder& builder, const Rilk::Context& inherited) {
     if (1 < Rilk::verbosity) return;
-    const Rilk::MatchResult result = builder.selectMatchSubject(inherited);
+    // A copy: matching may resolve values, and the runtime context serves every target.
+    const Rilk::Context copy(inherited);
+    const Rilk::MatchResult result = builder.selectMatchSubject(copy);
     Rilk::log(1, "Filtering context.\n");
     if (result.status == Rilk::BuildImpossible) return;
     for (const auto& [name, usage] : result.variables) {

@@ -76,6 +76,16 @@ void Context::copyFrom(const Context& other) {
     }
 }
 
+std::vector<Assignment> Context::addCopyOf(const Context& source, unsigned mode) {
+    std::vector<Assignment> failed;
+    for (const auto& [key, stored] : source.assignments) {
+        Assignment copy = stored;
+        copy.value = copyFor(stored.value, source, *this);
+        addMerged(copy, mode, failed);
+    }
+    return failed;
+}
+
 void Context::rebindAfterMove(const Context& old) {
     for (auto& [key, stored] : assignments) rebind(stored.value, old, *this);
     for (const Condition& condition : conditions) {
