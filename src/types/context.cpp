@@ -22,6 +22,7 @@ bool applyOperator(Assignment& stored, const Assignment& applied) {
             if (!stored.value) {
                 stored.value = applied.value;
             } else if (applied.value) {
+                if (stored.value.get() == stored.borrowed) stored.value = stored.value->clone();
                 stored.value->append(*applied.value);
             }
             return true;
@@ -43,9 +44,11 @@ void Context::bind(const RilkValuePtr& value) {
 }
 
 void Context::addAssignment(const Assignment& assignment, unsigned mode) {
-    auto found = assignments.find(assignment.name);
-    if (found == assignments.end()) {
-        found = assignments.emplace(assignment.name, assignment).first;
+    // One walk of the tree finds the variable or the place for it.
+    Util::CiString key(assignment.name);
+    auto found = assignments.lower_bound(key);
+    if (found == assignments.end() || key < found->first) {
+        found = assignments.emplace_hint(found, std::move(key), assignment);
         bind(found->second.value);
         return;
     }

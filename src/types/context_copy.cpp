@@ -1,5 +1,6 @@
 #include "types/context.h"
 #include "types/rilk_context_value.h"
+#include "types/rilk_string.h"
 #include "types/value_cast.h"
 
 namespace Rilk {
@@ -28,6 +29,13 @@ RilkValuePtr copyFor(const RilkValuePtr& value, const Context& source, Context& 
 /// After a move, the values that resolved in the moved-from context resolve here.
 void rebind(const RilkValuePtr& value, const Context& old, Context& target) {
     if (resolverOf(value) == &old) setResolverOf(value, &target);
+}
+
+/// Whether a value can be shared instead of copied: a plain text, which resolving leaves
+/// as it is. Appending to it copies it first (see `Assignment::borrowed`).
+bool shareable(const RilkValuePtr& value) {
+    const auto* text = valueCast<const RilkString>(value.get());
+    return text != nullptr && text->kind() == ValueKind::String && text->isPlainText();
 }
 
 }  // namespace
@@ -80,7 +88,11 @@ std::vector<Assignment> Context::addCopyOf(const Context& source, unsigned mode)
     std::vector<Assignment> failed;
     for (const auto& [key, stored] : source.assignments) {
         Assignment copy = stored;
-        copy.value = copyFor(stored.value, source, *this);
+        if (shareable(stored.value)) {
+            copy.borrowed = stored.value.get();
+        } else {
+            copy.value = copyFor(stored.value, source, *this);
+        }
         addMerged(copy, mode, failed);
     }
     return failed;
