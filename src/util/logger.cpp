@@ -71,7 +71,7 @@ void flushConsole() {
 
 void printColored(unsigned color, std::string_view text) {
     // Without braces the text formats to itself.
-    if (text.find_first_of("{}") == std::string_view::npos) {
+    if (text.find('{') == std::string_view::npos && text.find('}') == std::string_view::npos) {
         writeColored(color, std::string(text));
     } else {
         writeColored(color, fmt::vformat(text, fmt::format_args{}));
