@@ -56,10 +56,6 @@ public:
 
     /// True once the holding context has replaced the value by its resolved form.
     bool resolved = false;
-    /// The value object this assignment took over from another context without copying it
-    /// (see `Context::addCopyOf`). While `value` is that object, an in-place change copies
-    /// it first, so that the other context never sees the change.
-    const RilkValue* borrowed = nullptr;
     std::string name;
     /// Null for a variable declared without a value or whose value was cleared.
     RilkValuePtr value;

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "types/rilk_base_string.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/value_cast.h"
@@ -22,7 +23,9 @@ bool applyOperator(Assignment& stored, const Assignment& applied) {
             if (!stored.value) {
                 stored.value = applied.value;
             } else if (applied.value) {
-                if (stored.value.get() == stored.borrowed) stored.value = stored.value->clone();
+                // A text other contexts hold too changes by copy; they never see it.
+                const auto* text = valueCast<const RilkBaseString>(stored.value.get());
+                if (text && text->isShared()) stored.value = stored.value->clone();
                 stored.value->append(*applied.value);
             }
             return true;

@@ -72,6 +72,7 @@ public:
                                        bool copyConditions);
     /// `addContext(copy, 0, mode, false)` for an independent copy `copy` of `source`, made
     /// value by value as it goes: resolving or appending here never changes `source`.
+    /// Plain texts are not copied but marked shared (see `RilkBaseString::markShared`).
     std::vector<Assignment> addCopyOf(const Context& source, unsigned mode);
 
     bool hasVariable(const std::string& name) const;

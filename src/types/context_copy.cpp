@@ -31,11 +31,12 @@ void rebind(const RilkValuePtr& value, const Context& old, Context& target) {
     if (resolverOf(value) == &old) setResolverOf(value, &target);
 }
 
-/// Whether a value can be shared instead of copied: a plain text, which resolving leaves
-/// as it is. Appending to it copies it first (see `Assignment::borrowed`).
-bool shareable(const RilkValuePtr& value) {
-    const auto* text = valueCast<const RilkString>(value.get());
-    return text != nullptr && text->kind() == ValueKind::String && text->isPlainText();
+/// The value as a plain text that contexts can share instead of copying, or null: such a
+/// text is left as it is by resolving, and appending to it copies it first.
+RilkString* shareableText(const RilkValuePtr& value) {
+    auto* text = valueCast<RilkString>(value.get());
+    return text != nullptr && text->kind() == ValueKind::String && text->isPlainText() ? text
+                                                                                     : nullptr;
 }
 
 }  // namespace
@@ -88,8 +89,8 @@ std::vector<Assignment> Context::addCopyOf(const Context& source, unsigned mode)
     std::vector<Assignment> failed;
     for (const auto& [key, stored] : source.assignments) {
         Assignment copy = stored;
-        if (shareable(stored.value)) {
-            copy.borrowed = stored.value.get();
+        if (RilkString* text = shareableText(stored.value)) {
+            text->markShared();
         } else {
             copy.value = copyFor(stored.value, source, *this);
         }

@@ -48,6 +48,12 @@ TEST(ContextCopy, MergedCopiesShareOnlyPlainTextsAndNeverChangeTheSource) {
     set(*first, "FLAGS", str("-g"), AssignType::Append).resolveAll();
     EXPECT_EQ(textOf(*first, "cmd"), "cc -O2 -g");
 
+    // Passed on to another context with the value itself, it still changes by copy.
+    Context parent;
+    set(parent, "FLAGS", runtime.getVariable("FLAGS"));
+    set(parent, "FLAGS", str("-s"), AssignType::Append);
+    EXPECT_EQ(textOf(parent, "FLAGS"), "-O2 -s");
+
     auto second = std::make_shared<TargetContext>(Context(), QualifiedTargetName("", "u", "b"));
     second->addCopyOf(runtime, kTakeModifier);
     second->resolveAll();
