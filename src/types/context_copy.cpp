@@ -88,12 +88,13 @@ void Context::copyFrom(const Context& other) {
 std::vector<Assignment> Context::addCopyOf(const Context& source, unsigned mode) {
     std::vector<Assignment> failed;
     for (const auto& [key, stored] : source.assignments) {
-        Assignment copy = stored;
         if (RilkString* text = shareableText(stored.value)) {
             text->markShared();
-        } else {
-            copy.value = copyFor(stored.value, source, *this);
+            addMerged(stored, mode, failed);
+            continue;
         }
+        Assignment copy = stored;
+        copy.value = copyFor(stored.value, source, *this);
         addMerged(copy, mode, failed);
     }
     return failed;
