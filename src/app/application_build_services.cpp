@@ -30,7 +30,7 @@ FoundTarget ApplicationBuildServices::findTarget(Rilk::QualifiedTargetName& name
                                                target.name.target)};
 }
 
-Rilk::Context ApplicationBuildServices::inheritedContext(const std::string& ns) {
+const Rilk::Context& ApplicationBuildServices::inheritedContext(const std::string& ns) {
     if (!app_.project) return app_.implicitContext;
     const auto found = app_.runtimeContexts.find(ns);
     if (found == app_.runtimeContexts.end()) throw Rilk::NotFoundException("project namespace", ns);

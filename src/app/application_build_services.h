@@ -12,7 +12,7 @@ public:
     explicit ApplicationBuildServices(RilkApplication& app) : app_(app) {}
 
     FoundTarget findTarget(Rilk::QualifiedTargetName& name) override;
-    Rilk::Context inheritedContext(const std::string& ns) override;
+    const Rilk::Context& inheritedContext(const std::string& ns) override;
     const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) override;
     JobPlan planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) override;
     void runBuildJobs(Rilk::Builder& builder, const JobPlan& plan, const Util::CiString& label,

@@ -15,7 +15,7 @@ using Usage = std::map<Util::CiString, Rilk::VariableMatch>;
 /// The per-variable trace is printed only below the lowest message level.
 template <typename... Args>
 void trace(fmt::format_string<Args...> format, Args&&... args) {
-    if (Rilk::verbosity <= 0) Rilk::printColored(37, format, std::forward<Args>(args)...);
+    if (Rilk::tracingMatches()) Rilk::printColored(37, format, std::forward<Args>(args)...);
 }
 
 /// Whether the target defines every required variable that has no default value.
@@ -84,6 +84,9 @@ Rilk::Matcher* RilkApplication::findBestTool(const Rilk::TargetContext& target) 
         }
         trace("{}::match - result.note: {}\n", matcher->name,
               status == Rilk::BuildPossible ? "BuildPossible" : "BuildImpossible");
+        // A tool that cannot build the target is out whatever its score; its variables
+        // only feed the trace.
+        if (status != Rilk::BuildPossible && !Rilk::tracingMatches()) continue;
         compareVariables(*matcher, target, usage);
         const std::int32_t score = scoreOf(usage, weights);
         if (status == Rilk::BuildPossible && score > bestScore) {

@@ -83,7 +83,7 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
                                  const Util::CiString& label, Rilk::VisitingChain& chain) {
     const Rilk::Target& target = *found.target;
     const Rilk::QualifiedTargetName& own = found.canonicalName;
-    const Rilk::Context inherited = services_.inheritedContext(own.ns);
+    const Rilk::Context& inherited = services_.inheritedContext(own.ns);
     auto context = std::make_shared<Rilk::TargetContext>(own, target.parameterNames, parameters,
                                                          target.assignments, target.conditions,
                                                          target.dependencies);
@@ -95,7 +95,7 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
 
     TargetOutputs outputs(*context, inherited);
     const std::vector<Rilk::Assignment> failedInherited =
-        context->addContext(inherited, 0, Rilk::kTakeModifier, false);
+        context->addCopyOf(inherited, Rilk::kTakeModifier);
 
     const Rilk::Matcher* tool = services_.findBestTool(*context);
     if (tool == nullptr) throw Rilk::RilkException("No tool to build " + label.str() + ".");

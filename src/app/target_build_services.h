@@ -45,9 +45,10 @@ public:
     /// Finds a target, completing an empty namespace or unit of `name` in place from the
     /// defaults (also when the lookup fails). Throws `Rilk::NotFoundException`.
     virtual FoundTarget findTarget(Rilk::QualifiedTargetName& name) = 0;
-    /// A copy of the runtime context the targets of a namespace start from. Throws
+    /// The runtime context the targets of a namespace start from; it stays as it is during
+    /// the build, and targets merge copies of its values. Throws
     /// `Rilk::NotFoundException` ("project namespace") for a namespace without project.
-    virtual Rilk::Context inheritedContext(const std::string& ns) = 0;
+    virtual const Rilk::Context& inheritedContext(const std::string& ns) = 0;
     /// The best registered tool for the target context, or null; the tool map owns it.
     virtual const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) = 0;
     /// Divides the resolved target's work into jobs.

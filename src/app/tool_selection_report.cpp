@@ -4,13 +4,46 @@
 
 #include "util/logger.h"
 
+namespace {
+
+/// Whether the tool's defaults leave every value of the target as it is: the tool has no
+/// conditions and each default names a variable, once, that the target holds with a value.
+/// Applying them with "?=" then only marks those variables for resolving again.
+bool defaultsAllHeld(const Rilk::Matcher& tool, const Rilk::TargetContext& target) {
+    if (!tool.conditions.empty()) return false;
+    auto held = [&](const Util::CiString& name) {
+        const auto found = target.assignments.find(name);
+        return found != target.assignments.end() && found->second.value != nullptr;
+    };
+    for (const auto& [name, assignment] : tool.criteria) {
+        if (!held(name) || tool.required.contains(name)) return false;
+    }
+    for (const auto& [name, assignment] : tool.required) {
+        if (!held(name)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void applyToolDefaults(const Rilk::Matcher& tool, Rilk::TargetContext& target) {
+    if (defaultsAllHeld(tool, target)) {
+        // The same "?=" without copying the default values, which it would not store.
+        for (const auto* table : {&tool.criteria, &tool.required}) {
+            for (const auto& [name, assignment] : *table) {
+                target.addAssignment(Rilk::Assignment(assignment.name, nullptr,
+                                                      Rilk::AssignType::SetIfUnset,
+                                                      assignment.modifier),
+                                     Rilk::kTakeModifier);
+            }
+        }
+        return;
+    }
     std::vector<Rilk::Assignment> defaults;
     for (const auto& [name, assignment] : tool.criteria) defaults.push_back(assignment);
     for (const auto& [name, assignment] : tool.required) defaults.push_back(assignment);
-    const Rilk::ContextPtr context =
-        Rilk::ContextTemplate(defaults, tool.conditions).createContext();
-    target.addContext(*context, static_cast<unsigned>(Rilk::AssignType::SetIfUnset),
+    const Rilk::Context context(defaults, tool.conditions);
+    target.addContext(context, static_cast<unsigned>(Rilk::AssignType::SetIfUnset),
                       Rilk::kTakeModifier, true);
 }
 
@@ -35,7 +68,9 @@ void reportToolSelection(const Rilk::Matcher& tool, const Rilk::Builder& builder
 
 void reportClaimedVariables(const Rilk::Builder& builder, const Rilk::Context& inherited) {
     if (1 < Rilk::verbosity) return;
-    const Rilk::MatchResult result = builder.selectMatchSubject(inherited);
+    // A copy: matching may resolve values, and the runtime context serves every target.
+    const Rilk::Context copy(inherited);
+    const Rilk::MatchResult result = builder.selectMatchSubject(copy);
     Rilk::log(1, "Filtering context.\n");
     if (result.status == Rilk::BuildImpossible) return;
     for (const auto& [name, usage] : result.variables) {

@@ -1,10 +1,10 @@
 #include "tools/compiler_directory_scan.h"
 
-#include <regex>
 #include <set>
 #include <system_error>
 
 #include "tools/compiler_identity.h"
+#include "tools/compiler_name_pattern.h"
 #include "tools/normalized_path.h"
 
 namespace Rilk {
@@ -27,8 +27,7 @@ bool isCompilerFileCandidate(const fs::directory_entry& entry) {
 std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind, const fs::path& directory) {
     std::error_code ec;
     if (!fs::is_directory(directory, ec)) return {};
-    const std::regex namePattern("^(?:.+-)?" + compilerKindPattern(kind) +
-                                 "(?:-[0-9]+(?:\\.[0-9]+)*)?$");
+    const CompilerNamePattern namePattern(kind);
 
     fs::directory_iterator it(directory, fs::directory_options::skip_permission_denied, ec);
     if (ec) return {};
@@ -40,7 +39,7 @@ std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind, const fs:
         const fs::path& file = it->path();
         // The name is tested first: it is cheap, and a file of another name that leads to
         // the same program must not hide a compiler's name.
-        if (!std::regex_match(compilerName(file), namePattern)) continue;
+        if (!namePattern.matches(compilerName(file))) continue;
         if (!isCompilerFileCandidate(*it) || !insertNormalizedPath(seenPaths, file)) continue;
         std::optional<CompilerIdentity> identity = identifyCompiler(file, kind);
         if (!identity) continue;

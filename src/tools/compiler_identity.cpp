@@ -1,7 +1,6 @@
 #include "tools/compiler_identity.h"
 
-#include <regex>
-
+#include "tools/compiler_name_pattern.h"
 #include "tools/probe_cache.h"
 #include "util/ci_string.h"
 
@@ -20,12 +19,6 @@ std::optional<std::string> probe(const fs::path& file, const std::string& option
 
 }  // namespace
 
-std::string compilerKindPattern(const std::string& kind) {
-    if (Util::CiString::equal(kind, "gcc")) return "(?:gcc|cc)";
-    if (kind == "g\\+\\+") return "(?:g\\+\\+|c\\+\\+)";
-    return kind;
-}
-
 std::string compilerName(const fs::path& file) {
     if (Util::CiString::equal(file.extension().native(), ".exe")) return file.stem().native();
     return file.filename().native();
@@ -36,13 +29,7 @@ std::optional<CompilerIdentity> identifyCompiler(const fs::path& file, const std
     if (!machine || machine->empty()) return std::nullopt;
     std::string version = probe(file, "-dumpfullversion").value_or("");
     if (version.empty()) version = probe(file, "-dumpversion").value_or("");
-    if (version.empty()) {
-        const std::regex versionPattern("^(?:.+-)?" + compilerKindPattern(kind) +
-                                        "-([0-9]+(?:\\.[0-9]+)*)$");
-        const std::string name = compilerName(file);
-        std::smatch match;
-        if (std::regex_match(name, match, versionPattern)) version = match[1];
-    }
+    if (version.empty()) version = CompilerNamePattern(kind).version(compilerName(file)).value_or("");
     return CompilerIdentity{std::move(*machine), std::move(version)};
 }
 

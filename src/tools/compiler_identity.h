@@ -12,10 +12,6 @@ struct CompilerIdentity {
     std::string version;  ///< may be empty
 };
 
-/// The name pattern of a compiler kind: "gcc" (ignoring case) stands for gcc or cc, the
-/// pattern "g\+\+" for g++ or c++; any other text is taken as the pattern itself.
-std::string compilerKindPattern(const std::string& kind);
-
 /// The file name that names the compiler: without an ".exe" extension (any letter case).
 std::string compilerName(const std::filesystem::path& file);
 

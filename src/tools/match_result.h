@@ -4,6 +4,7 @@
 #include <map>
 
 #include "util/ci_string.h"
+#include "util/logger.h"
 
 namespace Rilk {
 
@@ -33,5 +34,10 @@ struct MatchResult {
     std::map<Util::CiString, VariableMatch> variables;
     MatchStatus status = BuildImpossible;
 };
+
+/// Whether tool choice traces every variable it classifies; the trace is printed below the
+/// lowest message level. Without it, a matcher's result for a target it cannot build is
+/// only its status, and a matcher may leave its variables unclassified.
+inline bool tracingMatches() { return verbosity <= 0; }
 
 }  // namespace Rilk

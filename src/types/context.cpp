@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "types/rilk_base_string.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "types/value_cast.h"
@@ -22,6 +23,9 @@ bool applyOperator(Assignment& stored, const Assignment& applied) {
             if (!stored.value) {
                 stored.value = applied.value;
             } else if (applied.value) {
+                // A text other contexts hold too changes by copy; they never see it.
+                const auto* text = valueCast<const RilkBaseString>(stored.value.get());
+                if (text && text->isShared()) stored.value = stored.value->clone();
                 stored.value->append(*applied.value);
             }
             return true;
@@ -43,9 +47,11 @@ void Context::bind(const RilkValuePtr& value) {
 }
 
 void Context::addAssignment(const Assignment& assignment, unsigned mode) {
-    auto found = assignments.find(assignment.name);
-    if (found == assignments.end()) {
-        found = assignments.emplace(assignment.name, assignment).first;
+    // One walk of the tree finds the variable or the place for it.
+    Util::CiString key(assignment.name);
+    auto found = assignments.lower_bound(key);
+    if (found == assignments.end() || key < found->first) {
+        found = assignments.emplace_hint(found, std::move(key), assignment);
         bind(found->second.value);
         return;
     }

@@ -70,6 +70,10 @@ public:
     /// errors propagate. With `copyConditions` the source's conditions follow.
     std::vector<Assignment> addContext(const Context& source, unsigned typeOverride, unsigned mode,
                                        bool copyConditions);
+    /// `addContext(copy, 0, mode, false)` for an independent copy `copy` of `source`, made
+    /// value by value as it goes: resolving or appending here never changes `source`.
+    /// Plain texts are not copied but marked shared (see `RilkBaseString::markShared`).
+    std::vector<Assignment> addCopyOf(const Context& source, unsigned mode);
 
     bool hasVariable(const std::string& name) const;
     /// The stored value, unresolved; null for a variable without value. An absent name
@@ -113,6 +117,9 @@ private:
     /// Makes this context the resolver of `value` when it is resolvable.
     void bind(const RilkValuePtr& value);
     void copyFrom(const Context& other);
+    /// One assignment of a merge; one that raises `BadOperation` is logged and kept in
+    /// `failed` for a later try.
+    void addMerged(const Assignment& applied, unsigned mode, std::vector<Assignment>& failed);
     void rebindAfterMove(const Context& old);
     KeyChain buildKeyChain(const Identifier& identifier);
     RilkValuePtr resolveIndexed(const KeyChain& chain, const std::string& text);

@@ -1,5 +1,6 @@
 #include "types/context.h"
 #include "types/rilk_context_value.h"
+#include "types/rilk_string.h"
 #include "types/value_cast.h"
 
 namespace Rilk {
@@ -28,6 +29,14 @@ RilkValuePtr copyFor(const RilkValuePtr& value, const Context& source, Context& 
 /// After a move, the values that resolved in the moved-from context resolve here.
 void rebind(const RilkValuePtr& value, const Context& old, Context& target) {
     if (resolverOf(value) == &old) setResolverOf(value, &target);
+}
+
+/// The value as a plain text that contexts can share instead of copying, or null: such a
+/// text is left as it is by resolving, and appending to it copies it first.
+RilkString* shareableText(const RilkValuePtr& value) {
+    auto* text = valueCast<RilkString>(value.get());
+    return text != nullptr && text->kind() == ValueKind::String && text->isPlainText() ? text
+                                                                                     : nullptr;
 }
 
 }  // namespace
@@ -74,6 +83,21 @@ void Context::copyFrom(const Context& other) {
         copy.rhs = copyFor(condition.rhs, other, *this);
         conditions.push_back(std::move(copy));
     }
+}
+
+std::vector<Assignment> Context::addCopyOf(const Context& source, unsigned mode) {
+    std::vector<Assignment> failed;
+    for (const auto& [key, stored] : source.assignments) {
+        if (RilkString* text = shareableText(stored.value)) {
+            text->markShared();
+            addMerged(stored, mode, failed);
+            continue;
+        }
+        Assignment copy = stored;
+        copy.value = copyFor(stored.value, source, *this);
+        addMerged(copy, mode, failed);
+    }
+    return failed;
 }
 
 void Context::rebindAfterMove(const Context& old) {

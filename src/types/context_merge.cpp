@@ -12,15 +12,20 @@ std::vector<Assignment> Context::addContext(const Context& source, unsigned type
             typeOverride == 0 ? stored
                               : Assignment(stored.name, stored.value,
                                            static_cast<AssignType>(typeOverride), stored.modifier);
-        try {
-            addAssignment(applied, mode);
-        } catch (const BadOperation& error) {
-            log(2, "Exception when adding implicit context: {}\n", error.message());
-            failed.push_back(applied);
-        }
+        addMerged(applied, mode, failed);
     }
     if (copyConditions) addConditions(source);
     return failed;
+}
+
+void Context::addMerged(const Assignment& applied, unsigned mode,
+                        std::vector<Assignment>& failed) {
+    try {
+        addAssignment(applied, mode);
+    } catch (const BadOperation& error) {
+        log(2, "Exception when adding implicit context: {}\n", error.message());
+        failed.push_back(applied);
+    }
 }
 
 }  // namespace Rilk

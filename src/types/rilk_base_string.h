@@ -66,6 +66,10 @@ public:
     const std::string& text() const { return text_; }
     /// Replaces the stored text in place (resolution does this).
     void setText(std::string text) { text_ = std::move(text); }
+    /// Marks the text as held by contexts that must not see each other's changes: a
+    /// context appending to it copies it first. Copies of it are unmarked.
+    void markShared() { shared_ = true; }
+    bool isShared() const { return shared_; }
 
 private:
     /// What `other` adds after this text: a string's text after `stringGap`, an integer's
@@ -73,6 +77,7 @@ private:
     std::string joinedText(const RilkValue& other, const char* stringGap) const;
 
     std::string text_;
+    bool shared_ = false;
 };
 
 }  // namespace Rilk

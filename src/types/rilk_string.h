@@ -23,6 +23,9 @@ public:
     std::string stringValue() const override;
     std::shared_ptr<RilkBaseString> createSame(std::string text) const override;
     RilkValuePtr resolve() override;
+    /// Whether the text holds no reference or cross expansion, so that resolving gives
+    /// the same text and leaves this value as it is.
+    bool isPlainText() const;
 };
 
 /// A new string value without resolver.

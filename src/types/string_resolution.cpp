@@ -18,13 +18,18 @@ namespace Rilk {
 
 namespace fs = std::filesystem;
 
+bool RilkString::isPlainText() const {
+    if (text().size() > ResolutionLimits::maxTextBytes) return false;
+    for (const char c : text()) {
+        if (c == '$' || c == '#') return false;
+    }
+    return true;
+}
+
 RilkValuePtr RilkString::resolve() {
     // Without a reference ("${") or a cross expansion group or marker ("#"), the text
     // resolves to itself; most texts of a build are like that.
-    if (text().find_first_of("$#") == std::string::npos &&
-        text().size() <= ResolutionLimits::maxTextBytes) {
-        return makeString(text());
-    }
+    if (isPlainText()) return makeString(text());
     Expander::NameSet expanding;
     RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1);
     setText(result->toString());

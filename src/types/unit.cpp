@@ -5,14 +5,14 @@
 namespace Rilk {
 
 void Unit::addTarget(Target&& target) {
-    const std::string key = target.name.target;
-    if (auto found = targets.find(key); found != targets.end()) {
-        throw std::invalid_argument("Key already exists: " + found->first.str());
+    Util::CiString key(target.name.target);
+    // One walk of the tree finds a target of the name or the place for the new one.
+    const auto place = targets.lower_bound(key);
+    if (place != targets.end() && !(key < place->first)) {
+        throw std::invalid_argument("Key already exists: " + place->first.str());
     }
-    targets.emplace(key, std::move(target));
-    if (defaultTarget.empty()) {
-        defaultTarget = key;
-    }
+    if (defaultTarget.empty()) defaultTarget = key.str();
+    targets.emplace_hint(place, std::move(key), std::move(target));
 }
 
 }  // namespace Rilk

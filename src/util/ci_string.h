@@ -28,9 +28,24 @@ public:
     std::size_t size() const { return text_.size(); }
 
     /// Case-insensitive equality of two plain texts, for callers that need no key.
-    static bool equal(std::string_view a, std::string_view b);
+    static bool equal(std::string_view a, std::string_view b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (a[i] != b[i] && fold(a[i]) != fold(b[i])) return false;
+        }
+        return true;
+    }
     /// Case-insensitive strict ordering of two plain texts.
-    static bool less(std::string_view a, std::string_view b);
+    static bool less(std::string_view a, std::string_view b) {
+        const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            if (a[i] == b[i]) continue;
+            const auto fa = static_cast<std::int8_t>(fold(a[i]));
+            const auto fb = static_cast<std::int8_t>(fold(b[i]));
+            if (fa != fb) return fa < fb;
+        }
+        return a.size() < b.size();
+    }
     /// The case-insensitive hash of a text; the empty text hashes to 0.
     static std::uint64_t hash(std::string_view text);
 
@@ -38,6 +53,13 @@ public:
     friend bool operator<(const CiString& a, const CiString& b) { return less(a.text_, b.text_); }
 
 private:
+    // The system never leaves the "C" locale, where tolower folds exactly 'A'..'Z'; folding
+    // inline keeps comparisons and hashing free of library calls.
+    static int fold(char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
+    }
+
     std::string text_;
 };
 

@@ -36,11 +36,14 @@ std::string indentText(const std::string& text) {
     if (logIndent.empty() || text.empty()) return text;
     std::string out;
     out.reserve(text.size() + logIndent.size() * 2);
-    bool lineStart = true;
-    for (char c : text) {
-        if (lineStart) out += logIndent;
-        out += c;
-        lineStart = c == '\n';
+    // Each line, the last one too when it has no line end, gets the prefix.
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        out += logIndent;
+        out.append(text, start, next - start);
+        start = next;
     }
     return out;
 }
@@ -67,7 +70,12 @@ void flushConsole() {
 }
 
 void printColored(unsigned color, std::string_view text) {
-    writeColored(color, fmt::vformat(text, fmt::format_args{}));
+    // Without braces the text formats to itself.
+    if (text.find('{') == std::string_view::npos && text.find('}') == std::string_view::npos) {
+        writeColored(color, std::string(text));
+    } else {
+        writeColored(color, fmt::vformat(text, fmt::format_args{}));
+    }
 }
 
 unsigned colorForLevel(int level) { return level >= 1 && level <= 7 ? levelColors[level - 1] : 37; }

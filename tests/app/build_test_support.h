@@ -64,7 +64,7 @@ public:
         }
         return {&target->second, {name.ns, unit->second->name, target->second.name.target}};
     }
-    Rilk::Context inheritedContext(const std::string&) override { return inherited; }
+    const Rilk::Context& inheritedContext(const std::string&) override { return inherited; }
     const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) override {
         return target.hasVariable("no_tool") ? nullptr : &tool;
     }

@@ -37,6 +37,30 @@ TEST(ContextCopy, AppendingOrResolvingInTheCopyLeavesTheSourceUnchanged) {
     EXPECT_EQ(runtime.getVariable("ref")->typeName(), "RilkIdentifier");
 }
 
+TEST(ContextCopy, MergedCopiesShareOnlyPlainTextsAndNeverChangeTheSource) {
+    Context runtime;
+    set(set(runtime, "FLAGS", str("-O2")), "cmd", str("cc ${FLAGS}"));
+    auto first = std::make_shared<TargetContext>(Context(), QualifiedTargetName("", "u", "a"));
+    first->addCopyOf(runtime, kTakeModifier);
+    // The plain text is the runtime's own object; the one with a reference is a copy.
+    EXPECT_EQ(first->getVariable("FLAGS"), runtime.getVariable("FLAGS"));
+    EXPECT_NE(first->getVariable("cmd"), runtime.getVariable("cmd"));
+    set(*first, "FLAGS", str("-g"), AssignType::Append).resolveAll();
+    EXPECT_EQ(textOf(*first, "cmd"), "cc -O2 -g");
+
+    // Passed on to another context with the value itself, it still changes by copy.
+    Context parent;
+    set(parent, "FLAGS", runtime.getVariable("FLAGS"));
+    set(parent, "FLAGS", str("-s"), AssignType::Append);
+    EXPECT_EQ(textOf(parent, "FLAGS"), "-O2 -s");
+
+    auto second = std::make_shared<TargetContext>(Context(), QualifiedTargetName("", "u", "b"));
+    second->addCopyOf(runtime, kTakeModifier);
+    second->resolveAll();
+    EXPECT_EQ(textOf(*second, "cmd"), "cc -O2");
+    EXPECT_EQ(textOf(runtime, "FLAGS") + "|" + textOf(runtime, "cmd"), "-O2|cc ${FLAGS}");
+}
+
 TEST(ContextCopy, ConditionsOfTheCopyTestTheCopyAndMovingRebindsTheValues) {
     const auto body = std::make_shared<ContextTemplate>(std::vector{assign("Y", num(1))});
     const Condition ifX{ref("X"), nullptr, Condition::OperatorType::Resolves, body};

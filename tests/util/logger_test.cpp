@@ -70,6 +70,8 @@ TEST(Logger, IndentGuardsRestoreTheCallersPrefix) {
     try {
         LogIndentGuard inner("[b::y] ");
         EXPECT_EQ(indentText("m"), "[b::y] m");
+        EXPECT_EQ(indentText("a\n\nb"), "[b::y] a\n[b::y] \n[b::y] b");
+        EXPECT_EQ(indentText("a\n"), "[b::y] a\n");
         throw std::runtime_error("build failed");
     } catch (const std::runtime_error&) {
     }

@@ -8,8 +8,22 @@ namespace Rilk {
 
 namespace {
 
-/// The text of a variable the target defines; empty when absent or without value.
-std::string textOf(const Context& target, const char* name) { return target.getString(name, ""); }
+/// The names the toolchain check reads, made once: every target is checked.
+const Util::CiString kArch("ARCH");
+const Util::CiString kTriplet("TOOLCHAIN_TRIPLET");
+const Util::CiString kVersion("toolchain_version");
+const Util::CiString kMinVersion("toolchain_min_version");
+
+/// The variable the context holds under `name`, or null.
+const Assignment* heldBy(const AssignmentTable& variables, const Util::CiString& name) {
+    const auto found = variables.find(name);
+    return found == variables.end() ? nullptr : &found->second;
+}
+
+/// The text of a held variable; empty when absent or without value.
+std::string textOf(const Assignment* held) {
+    return held && held->value ? held->value->toString() : std::string();
+}
 
 /// A wanted text passes when it is empty or equal to the actual text ignoring case.
 bool wantHolds(const std::string& want, const std::string& actual) {
@@ -17,9 +31,9 @@ bool wantHolds(const std::string& want, const std::string& actual) {
 }
 
 /// The definition's own assignment of `name`, when it has a value.
-const Assignment* definitionValue(const AssignmentTable& criteria, const char* name) {
-    const auto found = criteria.find(name);
-    return found == criteria.end() || !found->second.value ? nullptr : &found->second;
+const Assignment* definitionValue(const AssignmentTable& criteria, const Util::CiString& name) {
+    const Assignment* held = heldBy(criteria, name);
+    return held && held->value ? held : nullptr;
 }
 
 /// The score of one tool's result: the weights of the usage kinds of the target's own
@@ -47,25 +61,27 @@ GNUMatcher::GNUMatcher(std::string name, const AssignmentTable& assignments,
 std::unique_ptr<Matcher> GNUMatcher::clone() const { return std::make_unique<GNUMatcher>(*this); }
 
 bool GNUMatcher::acceptsToolchain(const TargetContext& target) const {
-    const std::string arch = target.hasVariable("ARCH") ? textOf(target, "ARCH") : toolchain.arch;
+    const AssignmentTable& variables = target.assignments;
+    // An ARCH without value wants nothing, like an empty one.
+    if (const Assignment* arch = heldBy(variables, kArch);
+        arch && !wantHolds(textOf(arch), toolchain.arch)) {
+        return false;
+    }
     // A triplet declared without value wants nothing, like an empty one.
-    if (!wantHolds(arch, toolchain.arch) ||
-        !wantHolds(textOf(target, "TOOLCHAIN_TRIPLET"), toolchain.prefix)) {
+    if (!wantHolds(textOf(heldBy(variables, kTriplet)), toolchain.prefix)) return false;
+    if (const Assignment* version = heldBy(variables, kVersion);
+        version && !valueContains(version->value, toolchain.version)) {
         return false;
     }
-    if (target.hasVariable("toolchain_version") &&
-        !valueContains(target.getVariable("toolchain_version"), toolchain.version)) {
+    if (const Assignment* minimum = heldBy(variables, kMinVersion);
+        minimum && !meetsMinVersion(toolchain.version, textOf(minimum))) {
         return false;
     }
-    if (target.hasVariable("toolchain_min_version") &&
-        !meetsMinVersion(toolchain.version, textOf(target, "toolchain_min_version"))) {
-        return false;
-    }
-    if (const Assignment* wanted = definitionValue(criteria, "toolchain_version");
+    if (const Assignment* wanted = definitionValue(criteria, kVersion);
         wanted != nullptr && !valueContains(wanted->value, toolchain.version)) {
         return false;
     }
-    const Assignment* minimum = definitionValue(criteria, "toolchain_min_version");
+    const Assignment* minimum = definitionValue(criteria, kMinVersion);
     return minimum == nullptr || meetsMinVersion(toolchain.version, minimum->value->toString());
 }
 
@@ -76,9 +92,10 @@ MatchResult GNUMatcher::match(const TargetContext& target, const ToolScores&) co
     // of no GNU tool.
     for (std::size_t i = 0; i < tools.size(); ++i) {
         const bool subject = tools[i]->hasMatchSubject(target);
-        if (subject || i + 1 == tools.size()) return tools[i]->matchResult(target, subject);
+        if (subject) return tools[i]->matchResult(target, true);
     }
-    return {};
+    if (tools.empty() || !tracingMatches()) return {};
+    return tools.back()->matchResult(target, false);
 }
 
 std::shared_ptr<Builder> GNUMatcher::builderFor(const TargetContext& target) const {
