@@ -5,8 +5,22 @@
 
 namespace Rilk {
 
+const std::filesystem::path& RilkPathString::noDirectory() {
+    static const std::filesystem::path none;
+    return none;
+}
+
+RilkPathString::SharedDirectory RilkPathString::shareDirectory(std::filesystem::path directory) {
+    if (directory.empty()) return nullptr;
+    thread_local SharedDirectory last;
+    if (!last || last->native() != directory.native()) {
+        last = std::make_shared<const std::filesystem::path>(std::move(directory));
+    }
+    return last;
+}
+
 std::string RilkPathString::toDisplayString() const {
-    const std::string shown = baseDirectory_.empty() ? text() : fullPathText();
+    const std::string shown = baseDirectory().empty() ? text() : fullPathText();
     return "P\"" + shown + "\"";
 }
 
