@@ -10,11 +10,12 @@ const std::filesystem::path& RilkPathString::noDirectory() {
     return none;
 }
 
-RilkPathString::SharedDirectory RilkPathString::shareDirectory(std::filesystem::path directory) {
+RilkPathString::SharedDirectory RilkPathString::shareDirectory(
+    const std::filesystem::path& directory) {
     if (directory.empty()) return nullptr;
     thread_local SharedDirectory last;
     if (!last || last->native() != directory.native()) {
-        last = std::make_shared<const std::filesystem::path>(std::move(directory));
+        last = std::make_shared<const std::filesystem::path>(directory);
     }
     return last;
 }
@@ -56,8 +57,8 @@ std::string joinedPathText(const std::string& base, const std::string& text) {
 }
 
 std::shared_ptr<RilkPathString> makePathString(std::string text,
-                                               std::filesystem::path baseDirectory) {
-    return std::make_shared<RilkPathString>(std::move(text), std::move(baseDirectory));
+                                               const std::filesystem::path& baseDirectory) {
+    return std::make_shared<RilkPathString>(std::move(text), baseDirectory);
 }
 
 }  // namespace Rilk

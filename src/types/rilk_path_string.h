@@ -32,8 +32,8 @@ public:
     /// Null for an empty base directory.
     using SharedDirectory = std::shared_ptr<const std::filesystem::path>;
 
-    RilkPathString(std::string text, std::filesystem::path baseDirectory)
-        : RilkString(std::move(text)), baseDirectory_(shareDirectory(std::move(baseDirectory))) {}
+    RilkPathString(std::string text, const std::filesystem::path& baseDirectory)
+        : RilkString(std::move(text)), baseDirectory_(shareDirectory(baseDirectory)) {}
     RilkPathString(std::string text, SharedDirectory baseDirectory)
         : RilkString(std::move(text)), baseDirectory_(std::move(baseDirectory)) {}
 
@@ -56,7 +56,7 @@ public:
 private:
     /// `directory` as a shared base directory. The values of one unit file share a base
     /// directory, so the last one made on this thread is handed out again while it fits.
-    static SharedDirectory shareDirectory(std::filesystem::path directory);
+    static SharedDirectory shareDirectory(const std::filesystem::path& directory);
 
     /// The empty path, for a value without base directory.
     static const std::filesystem::path& noDirectory();
@@ -65,6 +65,6 @@ private:
 
 /// A new path string without resolver.
 std::shared_ptr<RilkPathString> makePathString(std::string text,
-                                               std::filesystem::path baseDirectory);
+                                               const std::filesystem::path& baseDirectory);
 
 }  // namespace Rilk
