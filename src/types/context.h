@@ -52,6 +52,7 @@ public:
     /// list elements or characters. A variable that needs itself to resolve, directly or
     /// through others, raises `LoopFoundException` naming the chain.
     RilkValuePtr resolve(const Identifier& identifier) override;
+    RilkValuePtr resolveName(const std::string& name) override;
 
     /// Dumps the variables in braces, one assignment text per line, at `level`.
     virtual void print(int level) const;

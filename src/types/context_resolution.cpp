@@ -5,15 +5,22 @@
 
 namespace Rilk {
 
-RilkValuePtr resolveValue(RilkValuePtr value) {
+namespace {
+
+/// `resolveValue` without taking a reference to the value it is given.
+RilkValuePtr resolvedForm(const RilkValuePtr& value) {
     if (auto* resolvable = asResolvable(value.get())) return resolvable->resolve();
     return value;
 }
 
+}  // namespace
+
+RilkValuePtr resolveValue(RilkValuePtr value) { return resolvedForm(value); }
+
 RilkValuePtr Context::resolveAssignment(Assignment& stored) {
     if (stored.resolved) return stored.value;
     const ResolutionGuard guard(&stored, stored.name);
-    RilkValuePtr resolved = resolveValue(stored.value);
+    RilkValuePtr resolved = resolvedForm(stored.value);
     stored.replaceValue(resolved);
     stored.resolved = true;
     return resolved;

@@ -23,6 +23,8 @@ constexpr std::size_t kNone = std::string::npos;
 /// or `start` == kNone. Only "#" and "}" are looked at: before the first "#{", either of
 /// them means the text has no group.
 std::pair<std::size_t, std::size_t> findGroup(const std::string& text) {
+    // Most texts hold no "#" at all, which one fast search tells.
+    if (text.find('#') == kNone) return {kNone, kNone};
     std::size_t start = kNone;
     long depth = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -104,13 +106,6 @@ std::size_t Expander::markerLength(const std::string& text, std::size_t position
     return end == position + 1 ? 0 : end - position;
 }
 
-RilkValuePtr Expander::crossExpand(const std::string& text, const RilkString& owner,
-                                   NameSet& expanding, std::uint64_t depth) {
-    OriginTable origins;
-    Budget budget;
-    return crossExpandTracked(TrackedText(text), origins, budget, owner, expanding, depth);
-}
-
 namespace {
 
 /// Counts a text that one cross expansion makes (a copy for the next level or a result)
@@ -128,17 +123,45 @@ void spend(Expander::Budget& budget, std::size_t bytes, bool result) {
     }
 }
 
-}  // namespace
-
-RilkValuePtr Expander::crossExpandTracked(TrackedText text, OriginTable& origins, Budget& budget,
-                                          const RilkString& owner, NameSet& expanding,
-                                          std::uint64_t depth) {
+void checkDepth(std::uint64_t depth) {
     if (depth > ResolutionLimits::maxGroupDepth) {
         throw LimitExceeded(resolutionSubject(),
                             fmt::format("nested too deeply: more than {} cross expansion groups "
                                         "inside each other",
                                         ResolutionLimits::maxGroupDepth));
     }
+}
+
+/// The result of a level without a group (or whose group has no elements): its text.
+RilkValuePtr finalText(std::string text, Expander::Budget& budget) {
+    checkNoMarkersLeft(text);
+    spend(budget, text.size(), true);
+    return makeString(std::move(text));
+}
+
+}  // namespace
+
+RilkValuePtr Expander::crossExpand(const std::string& text, const RilkString& owner,
+                                   NameSet& expanding, std::uint64_t depth) {
+    checkDepth(depth);
+    const RecursionLevel level;
+    // Before any group is expanded, every character of the text has the empty origin, and
+    // so has every replacement: only a text with a group needs the origins kept.
+    std::string expanded = expandReferences(text, owner, expanding);
+    Budget budget;
+    const auto [start, end] = findGroup(expanded);
+    if (start == kNone) return finalText(std::move(expanded), budget);
+    OriginTable origins;
+    const TrackedText tracked(std::move(expanded));
+    RilkValuePtr result =
+        expandGroup(tracked, start, end, origins, budget, owner, expanding, depth);
+    return result ? result : finalText(tracked.text, budget);
+}
+
+RilkValuePtr Expander::crossExpandTracked(TrackedText text, OriginTable& origins, Budget& budget,
+                                          const RilkString& owner, NameSet& expanding,
+                                          std::uint64_t depth) {
+    checkDepth(depth);
     const RecursionLevel level;
     expandTrackedReferences(text, origins, owner, expanding);
     const auto [start, end] = findGroup(text.text);
@@ -147,9 +170,7 @@ RilkValuePtr Expander::crossExpandTracked(TrackedText text, OriginTable& origins
             expandGroup(text, start, end, origins, budget, owner, expanding, depth);
         if (result) return result;
     }
-    checkNoMarkersLeft(text.text);
-    spend(budget, text.text.size(), true);
-    return makeString(std::move(text.text));
+    return finalText(std::move(text.text), budget);
 }
 
 RilkValuePtr Expander::expandGroup(const TrackedText& text, std::size_t start, std::size_t end,

@@ -63,8 +63,11 @@ KeyChain Context::buildKeyChain(const Identifier& identifier) {
 }
 
 RilkValuePtr Context::resolve(const Identifier& identifier) {
-    const RecursionLevel level(
-        "Identifier", identifier.segments.empty() ? "" : identifier.segments.front().name);
+    if (identifier.segments.size() == 1 && identifier.segments.front().indices.empty()) {
+        return resolveName(identifier.segments.front().name);
+    }
+    const RecursionLevel level("Identifier",
+                               identifier.segments.empty() ? "" : identifier.segments.front().name);
     const KeyChain chain = buildKeyChain(identifier);
     // Written forms decide: `a.b` names a variable, `a[x]` an element, also when the
     // index `x` yields a text key.
@@ -72,6 +75,14 @@ RilkValuePtr Context::resolve(const Identifier& identifier) {
         identifier.segments.empty() || identifier.segments.back().indices.empty();
     if (endsInName) return resolveAssignment(getAssignment(chain));
     return resolveIndexed(chain, identifier.toString());
+}
+
+// The one-name identifier without its key chain: the chain would hold just the name.
+RilkValuePtr Context::resolveName(const std::string& name) {
+    const RecursionLevel level("Identifier", name);
+    const auto found = assignments.find(name);
+    if (found == assignments.end()) throw NotFoundException("Assignment", name);
+    return resolveAssignment(found->second);
 }
 
 RilkValuePtr Context::resolveIndexed(const KeyChain& chain, const std::string& text) {

@@ -21,7 +21,8 @@ std::vector<std::filesystem::path> expandPathGlob(const std::filesystem::path& p
 
 /// Whether a path or path element holds a wildcard ("*" or "?").
 inline bool isWildPattern(const std::string& text) {
-    return text.find_first_of("*?") != std::string::npos;
+    // Two scans for one byte each: far cheaper than one scan for either of two bytes.
+    return text.find('*') != std::string::npos || text.find('?') != std::string::npos;
 }
 
 /// Confines every later glob of this process to directories inside `root` (compared after

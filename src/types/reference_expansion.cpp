@@ -1,7 +1,9 @@
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "types/expander.h"
@@ -20,10 +22,14 @@ namespace {
 /// counts as a variable that does not exist, except a resolution loop or an exceeded
 /// limit, which no later text could repair.
 RilkValuePtr lookUpReference(const std::string& name, const RilkString& owner) {
-    const Identifier identifier = parseReferenceName(name);
+    // Most references are one plain name, which needs no identifier made for it.
+    const bool plain = isPlainName(name);
+    const Identifier identifier = plain ? Identifier() : parseReferenceName(name);
     try {
         Resolver* resolver = owner.resolver();
-        if (resolver != nullptr) return resolver->resolve(identifier);
+        if (resolver != nullptr) {
+            return plain ? resolver->resolveName(name) : resolver->resolve(identifier);
+        }
     } catch (const LoopFoundException&) {
         throw;
     } catch (const LimitExceeded&) {
@@ -38,17 +44,24 @@ RilkValuePtr lookUpReference(const std::string& name, const RilkString& owner) {
 class ExpandingName {
 public:
     ExpandingName(Expander::NameSet& set, const std::string& name) : set_(set), name_(name) {
-        if (set_.size() >= ResolutionLimits::maxDepth) {
+        check(set_, name);
+        set_.insert(name_);
+    }
+    ~ExpandingName() { set_.erase(name_); }
+    ExpandingName(const ExpandingName&) = delete;
+    ExpandingName& operator=(const ExpandingName&) = delete;
+
+    /// Raises what entering `name` into `set` raises: `LimitExceeded` for a set grown too
+    /// deep, `std::out_of_range` for a name in it already.
+    static void check(const Expander::NameSet& set, const std::string& name) {
+        if (set.size() >= ResolutionLimits::maxDepth) {
             throw LimitExceeded("Reference '" + name + "'",
                                 fmt::format("nested too deeply: more than {} references expand "
                                             "through each other",
                                             ResolutionLimits::maxDepth));
         }
-        if (!set_.insert(name_).second) throw std::out_of_range(name);
+        if (!set.empty() && set.contains(Util::CiString(name))) throw std::out_of_range(name);
     }
-    ~ExpandingName() { set_.erase(name_); }
-    ExpandingName(const ExpandingName&) = delete;
-    ExpandingName& operator=(const ExpandingName&) = delete;
 
 private:
     Expander::NameSet& set_;
@@ -60,11 +73,30 @@ std::string replacementText(const std::string& name, const RilkString& owner,
     const RilkValuePtr value = lookUpReference(name, owner);
     if (!value) return {};
     const RecursionLevel level("Reference", name);
+    std::string text = value->toString();
+    // A text without references is its own expansion. No lookup happens while it expands,
+    // so none could see the name in the set: the checks of entering it are enough.
+    if (text.find("${") == std::string::npos) {
+        ExpandingName::check(expanding, name);
+        return text;
+    }
     ExpandingName guard(expanding, name);
-    return Expander::expandReferences(value->toString(), owner, expanding);
+    return Expander::expandReferences(text, owner, expanding);
 }
 
+// The scan below runs on plain texts (`std::string`) and on texts that keep their origins
+// (`TrackedText`); these helpers are what differs between the two.
+
+std::string& charsOf(std::string& text) { return text; }
+const std::string& charsOf(const std::string& text) { return text; }
+std::string& charsOf(TrackedText& text) { return text.text; }
+const std::string& charsOf(const TrackedText& text) { return text.text; }
+
 /// Appends `count` characters of `from` at `position`, with their origins, to `to`.
+void appendPart(std::string& to, const std::string& from, std::size_t position, std::size_t count) {
+    to.append(from, position, count);
+}
+
 void appendPart(TrackedText& to, const TrackedText& from, std::size_t position, std::size_t count) {
     to.text.append(from.text, position, count);
     const auto first = from.origins.begin() + static_cast<std::ptrdiff_t>(position);
@@ -80,9 +112,15 @@ void appendPart(TrackedText& to, const TrackedText& from, std::size_t position, 
 /// meet: a "$" finishing `out_` before a "{" that follows. The search therefore never goes
 /// back more than one character, and every character is looked at a bounded number of
 /// times.
+///
+/// `Text` is `TrackedText` when the origins of the characters are wanted (a replacement
+/// takes the names common to the reference it replaces), else `std::string`.
+template <class Text>
 class ReferenceScan {
+    static constexpr bool kTracked = std::is_same_v<Text, TrackedText>;
+
 public:
-    ReferenceScan(const TrackedText& source, OriginTable& origins, const RilkString& owner,
+    ReferenceScan(const Text& source, OriginTable* origins, const RilkString& owner,
                   Expander::NameSet& expanding)
         : source_(source),
           origins_(origins),
@@ -90,12 +128,16 @@ public:
           expanding_(expanding),
           out_(std::string()) {}
 
-    TrackedText run() {
+    Text run() {
         for (;;) {
-            if (!out_.text.empty() && out_.text.back() == '$' && nextChar() == '{') {
-                out_.text.pop_back();
-                const OriginTable::Id dollar = out_.origins.back();
-                out_.origins.pop_back();
+            std::string& out = charsOf(out_);
+            if (!out.empty() && out.back() == '$' && nextChar() == '{') {
+                out.pop_back();
+                OriginTable::Id dollar = 0;
+                if constexpr (kTracked) {
+                    dollar = out_.origins.back();
+                    out_.origins.pop_back();
+                }
                 if (++joined_ > ResolutionLimits::maxJoinedReferences) {
                     throw LimitExceeded(resolutionSubject(),
                                         fmt::format("forms more than {} references by joining "
@@ -105,47 +147,55 @@ public:
                 replaceReference(dollar);
             } else if (!pending_.empty()) {
                 const Piece& piece = pending_.back();
-                appendPart(out_, piece.text, piece.at, piece.text.text.size() - piece.at);
-                pendingBytes_ -= piece.text.text.size() - piece.at;
+                const std::size_t rest = charsOf(piece.text).size() - piece.at;
+                appendPart(out_, piece.text, piece.at, rest);
+                pendingBytes_ -= rest;
                 pending_.pop_back();
             } else {
-                const std::size_t open = source_.text.find("${", sourceAt_);
+                const std::size_t open = sourceChars().find("${", sourceAt_);
                 if (open == std::string::npos) break;
                 appendPart(out_, source_, sourceAt_, open - sourceAt_);
                 sourceAt_ = open + 1;
-                replaceReference(source_.origins[open]);
+                OriginTable::Id dollar = 0;
+                if constexpr (kTracked) dollar = source_.origins[open];
+                replaceReference(dollar);
             }
         }
-        appendPart(out_, source_, sourceAt_, source_.text.size() - sourceAt_);
+        appendPart(out_, source_, sourceAt_, sourceChars().size() - sourceAt_);
         return std::move(out_);
     }
 
 private:
     /// A replacement text and how much of it is consumed.
     struct Piece {
-        TrackedText text;
+        Text text;
         std::size_t at = 0;
     };
 
+    const std::string& sourceChars() const { return charsOf(source_); }
+
     /// The first character not consumed yet, or '\0' at the end.
     char nextChar() const {
-        if (!pending_.empty()) return pending_.back().text.text[pending_.back().at];
-        return sourceAt_ < source_.text.size() ? source_.text[sourceAt_] : '\0';
+        if (!pending_.empty()) return charsOf(pending_.back().text)[pending_.back().at];
+        return sourceAt_ < sourceChars().size() ? sourceChars()[sourceAt_] : '\0';
     }
 
     /// Reads the reference whose "$" (of origin `dollar`) is consumed already and whose "{"
     /// is the next character, up to its "}", and puts its replacement in front of the rest.
     void replaceReference(OriginTable::Id dollar) {
-        std::vector<OriginTable::Id> ids{dollar};
+        // The origins of the reference's characters, when they are kept.
+        std::vector<OriginTable::Id> ids;
+        if constexpr (kTracked) ids.push_back(dollar);
         std::string name;
         bool nested = false;
         bool closed = false;
         char previous = '\0';
         bool first = true;
-        auto take = [&](const TrackedText& from, std::size_t& at) {
-            for (; at < from.text.size(); ++at) {
-                const char c = from.text[at];
-                ids.push_back(from.origins[at]);
+        auto take = [&](const Text& from, std::size_t& at) {
+            const std::string& chars = charsOf(from);
+            for (; at < chars.size(); ++at) {
+                const char c = chars[at];
+                if constexpr (kTracked) ids.push_back(from.origins[at]);
                 if (first) {
                     first = false;  // the "{" that opens the reference
                     continue;
@@ -165,40 +215,43 @@ private:
             const std::size_t before = piece.at;
             take(piece.text, piece.at);
             pendingBytes_ -= piece.at - before;
-            if (piece.at == piece.text.text.size()) pending_.pop_back();
+            if (piece.at == charsOf(piece.text).size()) pending_.pop_back();
         }
         if (!closed) take(source_, sourceAt_);
         if (!closed) throw RilkException("missing '}'");
         if (nested) throw RilkException("nested ${} is not allowed");
 
-        const std::string replacement = replacementText(name, owner_, expanding_);
-        if (out_.text.size() + pendingBytes_ + replacement.size() +
-                (source_.text.size() - sourceAt_) >
+        std::string replacement = replacementText(name, owner_, expanding_);
+        if (charsOf(out_).size() + pendingBytes_ + replacement.size() +
+                (sourceChars().size() - sourceAt_) >
             ResolutionLimits::maxTextBytes) {
             throw LimitExceeded(resolutionSubject(), fmt::format("expands to more than {} bytes",
                                                                  ResolutionLimits::maxTextBytes));
         }
         if (replacement.empty()) return;
-        Piece piece{TrackedText(replacement), 0};
-        std::fill(piece.text.origins.begin(), piece.text.origins.end(), commonOriginOf(ids));
-        pending_.push_back(std::move(piece));
         pendingBytes_ += replacement.size();
+        Piece piece{Text(std::move(replacement)), 0};
+        if constexpr (kTracked) {
+            std::fill(piece.text.origins.begin(), piece.text.origins.end(), commonOriginOf(ids));
+        }
+        pending_.push_back(std::move(piece));
     }
 
     OriginTable::Id commonOriginOf(const std::vector<OriginTable::Id>& ids) {
         for (const OriginTable::Id id : ids) {
             if (id != ids.front()) {
-                return origins_.add(origins_.common(ids.data(), ids.data() + ids.size()));
+                return origins_->add(origins_->common(ids.data(), ids.data() + ids.size()));
             }
         }
         return ids.front();
     }
 
-    const TrackedText& source_;
-    OriginTable& origins_;
+    const Text& source_;
+    /// Where new origins go; used only when `Text` keeps origins.
+    OriginTable* origins_;
     const RilkString& owner_;
     Expander::NameSet& expanding_;
-    TrackedText out_;
+    Text out_;
     std::vector<Piece> pending_;
     std::size_t sourceAt_ = 0;
     /// References formed where a replacement met the text around it: only these can recur
@@ -213,16 +266,13 @@ private:
 std::string Expander::expandReferences(const std::string& text, const RilkString& owner,
                                        NameSet& expanding) {
     if (text.find("${") == std::string::npos) return text;
-    TrackedText tracked(text);
-    OriginTable origins;
-    expandTrackedReferences(tracked, origins, owner, expanding);
-    return std::move(tracked.text);
+    return ReferenceScan<std::string>(text, nullptr, owner, expanding).run();
 }
 
 void Expander::expandTrackedReferences(TrackedText& text, OriginTable& origins,
                                        const RilkString& owner, NameSet& expanding) {
     if (text.text.find("${") == std::string::npos) return;
-    text = ReferenceScan(text, origins, owner, expanding).run();
+    text = ReferenceScan<TrackedText>(text, &origins, owner, expanding).run();
 }
 
 }  // namespace Rilk

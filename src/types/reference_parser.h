@@ -13,6 +13,11 @@ namespace Rilk {
 /// `out` and `error` are those of the identifier parser.
 bool parseIdentifierText(const std::string& text, Identifier& out, ParseError& error);
 
+/// Whether the text is one name that the identifier parser reads whole, without indices
+/// or dots (a letter or '_', then letters, digits and '_'): the identifier with this one
+/// segment, which `Resolver::resolveName` looks up without parsing.
+bool isPlainName(const std::string& text);
+
 /// The identifier of a reference name, or the parse failure thrown as a `ParseError`.
 Identifier parseReferenceName(const std::string& name);
 

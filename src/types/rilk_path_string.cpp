@@ -5,8 +5,23 @@
 
 namespace Rilk {
 
+const std::filesystem::path& RilkPathString::noDirectory() {
+    static const std::filesystem::path none;
+    return none;
+}
+
+RilkPathString::SharedDirectory RilkPathString::shareDirectory(
+    const std::filesystem::path& directory) {
+    if (directory.empty()) return nullptr;
+    thread_local SharedDirectory last;
+    if (!last || last->native() != directory.native()) {
+        last = std::make_shared<const std::filesystem::path>(directory);
+    }
+    return last;
+}
+
 std::string RilkPathString::toDisplayString() const {
-    const std::string shown = baseDirectory_.empty() ? text() : fullPathText();
+    const std::string shown = baseDirectory().empty() ? text() : fullPathText();
     return "P\"" + shown + "\"";
 }
 
@@ -42,8 +57,8 @@ std::string joinedPathText(const std::string& base, const std::string& text) {
 }
 
 std::shared_ptr<RilkPathString> makePathString(std::string text,
-                                               std::filesystem::path baseDirectory) {
-    return std::make_shared<RilkPathString>(std::move(text), std::move(baseDirectory));
+                                               const std::filesystem::path& baseDirectory) {
+    return std::make_shared<RilkPathString>(std::move(text), baseDirectory);
 }
 
 }  // namespace Rilk

@@ -27,7 +27,14 @@ std::string joinedPathText(const std::string& base, const std::string& text);
 /// name the same existing file. `resolve` expands references, then glob patterns.
 class RilkPathString : public RilkString {
 public:
-    RilkPathString(std::string text, std::filesystem::path baseDirectory)
+    /// The base directory of a path string, shared by the values made from one another
+    /// (clones, words, substrings): copying a path costs allocations, sharing one does not.
+    /// Null for an empty base directory.
+    using SharedDirectory = std::shared_ptr<const std::filesystem::path>;
+
+    RilkPathString(std::string text, const std::filesystem::path& baseDirectory)
+        : RilkString(std::move(text)), baseDirectory_(shareDirectory(baseDirectory)) {}
+    RilkPathString(std::string text, SharedDirectory baseDirectory)
         : RilkString(std::move(text)), baseDirectory_(std::move(baseDirectory)) {}
 
     /// "P\"" + the full path (the bare text when there is no base directory) + "\"".
@@ -38,18 +45,26 @@ public:
     ValueKind kind() const override { return ValueKind::PathString; }
     static constexpr bool holdsKind(ValueKind kind) { return kind == ValueKind::PathString; }
 
-    const std::filesystem::path& baseDirectory() const { return baseDirectory_; }
+    const std::filesystem::path& baseDirectory() const {
+        return baseDirectory_ ? *baseDirectory_ : noDirectory();
+    }
     /// The base directory joined with the text (an absolute text stands alone).
-    std::filesystem::path fullPath() const { return baseDirectory_ / text(); }
+    std::filesystem::path fullPath() const { return baseDirectory() / text(); }
     /// `fullPath().string()`, made without taking the path apart.
-    std::string fullPathText() const { return joinedPathText(baseDirectory_.native(), text()); }
+    std::string fullPathText() const { return joinedPathText(baseDirectory().native(), text()); }
 
 private:
-    std::filesystem::path baseDirectory_;
+    /// `directory` as a shared base directory. The values of one unit file share a base
+    /// directory, so the last one made on this thread is handed out again while it fits.
+    static SharedDirectory shareDirectory(const std::filesystem::path& directory);
+
+    /// The empty path, for a value without base directory.
+    static const std::filesystem::path& noDirectory();
+    SharedDirectory baseDirectory_;
 };
 
 /// A new path string without resolver.
 std::shared_ptr<RilkPathString> makePathString(std::string text,
-                                               std::filesystem::path baseDirectory);
+                                               const std::filesystem::path& baseDirectory);
 
 }  // namespace Rilk

@@ -8,6 +8,12 @@ RilkValuePtr RilkValue::get(const AccessKey& key) const {
     throw IndexException(toDisplayString(), key);
 }
 
+RilkValuePtr Resolver::resolveName(const std::string& name) {
+    Identifier identifier;
+    identifier.segments.push_back({name, {}});
+    return resolve(identifier);
+}
+
 bool RilkValue::notEquals(const RilkValue& other) const { return !equals(other); }
 
 ValueIterator::ValueIterator(std::unique_ptr<IRilkValueIterator> iterator)

@@ -109,6 +109,10 @@ public:
     virtual ~Resolver() = default;
     /// The value the identifier names; throws when it names nothing.
     virtual RilkValuePtr resolve(const Identifier& identifier) = 0;
+    /// `resolve` of the identifier that is this one name, without indices (a letter or '_',
+    /// then letters, digits and '_'): the usual reference, which resolvers may look up
+    /// without making the identifier.
+    virtual RilkValuePtr resolveName(const std::string& name);
 };
 
 /// A value that refers to variables (strings, lists, identifiers, nested contexts) and is

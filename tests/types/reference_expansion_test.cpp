@@ -77,3 +77,56 @@ TEST_F(ReferenceExpansion, ReferencesFormedWhereAReplacementMeetsItsNeighboursAr
     for (const auto& [text, expected] : cases) EXPECT_EQ(expand(text), expected) << text;
     EXPECT_THAT(expand("${tw}{tw}"), ::testing::HasSubstr("forms more than 65536 references"));
 }
+
+TEST_F(ReferenceExpansion, TextsExpandAlikeWhetherWrittenOrBroughtByAGroupsElement) {
+    // The references of a written text are expanded without keeping where each character
+    // came from; those of a group's element are expanded keeping it. Both must agree in
+    // the text, the error and the log.
+    set(set(set(vars, "dollar", str("$")), "open", str("{x")), "nothing", str(""));
+    const auto outcome = [this](const std::string& text) {
+        std::string result;
+        const std::string log = capture(6, [&] {
+            try {
+                result = resolveIn(vars, text)->toString();
+            } catch (const ParseError& e) {
+                result = "error " + std::to_string(e.position) + ": " + e.message;
+            } catch (const RilkException& e) {
+                result = "error " + e.message();
+            } catch (const std::exception& e) {
+                result = std::string("error ") + e.what();
+            }
+        });
+        return result + "|" + log;
+    };
+    for (const char* text : {"a${x}b",
+                             "${pq}",
+                             "${X}",
+                             "${a b}",
+                             "${a-b}",
+                             "${viaY}",
+                             "${rawY}",
+                             "$${brace}",
+                             "a}b",
+                             "",
+                             "${x}${x}",
+                             "${a${b}}",
+                             "${a",
+                             "ok ${x} ${",
+                             "${dollar}{x}",
+                             "${dollar}${dollar}{x}",
+                             "$${open}}",
+                             "$${open}${x}}",
+                             "${dollar}{x",
+                             "[${Missing}|${x[9]}]",
+                             "${}",
+                             "${1a}",
+                             "${a.}",
+                             "${r}",
+                             "${p}",
+                             "${nothing}${dollar}{x}",
+                             "$${nothing}{x}",
+                             "${_}"}) {
+        set(vars, "element", list({raw(text)}));
+        EXPECT_EQ(outcome(text), outcome("#{element}")) << text;
+    }
+}

@@ -86,6 +86,22 @@ TEST(RilkPathString, DisplaysItsFullPathAndKeepsItsBaseInClones) {
     EXPECT_EQ(makePathString("f", "/b")->clone()->toDisplayString(), "P\"/b/f\"");
 }
 
+TEST(RilkPathString, ValuesMadeInTurnWithDifferentBasesKeepTheirOwn) {
+    // Values made one after the other share a base directory only when it is the same.
+    const char* bases[] = {"/p", "/q", "/p", "", "/p/", "/q"};
+    std::vector<std::shared_ptr<RilkPathString>> made;
+    for (const char* base : bases) made.push_back(makePathString("f", base));
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        const std::string base = bases[i];
+        EXPECT_EQ(made[i]->baseDirectory().native(), base) << i;
+        const auto clone = std::dynamic_pointer_cast<RilkPathString>(made[i]->clone());
+        EXPECT_EQ(clone->baseDirectory().native(), base) << i;
+        EXPECT_EQ(made[i]->get(Range{0, 1, 1})->toDisplayString(),
+                  base.empty() ? "P\"f\"" : "P\"" + joinedPathText(base, "f") + "\"")
+            << i;
+    }
+}
+
 TEST(RilkPathString, EqualWhenNamingTheSameFileElseByText) {
     TempDir dir;
     dir.write("a.c", "int x;\n");

@@ -84,3 +84,37 @@ TEST(PathResolution, PathsWithoutWildcardsResolveAsTheGlobWalkWouldWriteThem) {
             << base << " + " << text;
     }
 }
+
+TEST(PathResolution, APlainPathResolvesAsTheSamePathWrittenWithAReference) {
+    // A text without references takes a shorter way than one with them; both must agree,
+    // in the result, its type and base, and the text left in the value.
+    TempDir dir;
+    dir.write("src/a.c", "");
+    const std::string root = dir.path().string();
+    const std::pair<std::string, std::string> cases[] = {{"/p", "a/b.c"},
+                                                         {"/p/", "a"},
+                                                         {"/p", "/abs/x"},
+                                                         {"", "rel/x"},
+                                                         {"/p", "a//b"},
+                                                         {"/p", "dir/"},
+                                                         {"/p", ""},
+                                                         {"", ""},
+                                                         {root, "src/*.c"},
+                                                         {root, "src/?.h"},
+                                                         {root, "src//a.c"},
+                                                         {"/p", "a b"},
+                                                         {"/p", std::string("a\0b", 3)}};
+    for (const auto& [base, text] : cases) {
+        Context vars;
+        set(vars, "nothing", str(""));
+        const auto outcome = [&](const std::string& pathText) {
+            auto value = makePathString(pathText, base);
+            value->setResolver(&vars);
+            std::string shown;
+            const std::string error =
+                errorText([&] { shown = value->resolve()->toDisplayString(); });
+            return shown + "|" + value->toString() + "|" + error;
+        };
+        EXPECT_EQ(outcome(text), outcome(text + "${nothing}")) << base << " + " << text;
+    }
+}
