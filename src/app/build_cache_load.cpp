@@ -21,7 +21,7 @@ namespace {
 
 /// Threads that read the records of a large file; a small one is read on one.
 unsigned readThreads(std::uint64_t count) {
-    constexpr std::uint64_t kRecordsPerThread = 128;
+    constexpr std::uint64_t kRecordsPerThread = 64;
     constexpr unsigned kMaxThreads = 4;
     const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
     return static_cast<unsigned>(
