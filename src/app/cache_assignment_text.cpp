@@ -1,8 +1,8 @@
 #include "app/cache_assignment_text.h"
 
-#include <array>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
@@ -11,8 +11,25 @@
 namespace Rilk {
 namespace {
 
-constexpr std::array<std::string_view, 8> kKeywords = {"unit",     "if",       "import", "units",
-                                                       "profiles", "projects", "tools",  "name"};
+/// Whether `name` is a keyword of the language (which no variable can be named). By length
+/// first: this runs for every name the cache file holds.
+bool isKeyword(std::string_view name) {
+    using namespace std::string_view_literals;
+    switch (name.size()) {
+        case 2:
+            return name == "if"sv;
+        case 4:
+            return name == "unit"sv || name == "name"sv;
+        case 5:
+            return name == "units"sv || name == "tools"sv;
+        case 6:
+            return name == "import"sv;
+        case 8:
+            return name == "profiles"sv || name == "projects"sv;
+        default:
+            return false;
+    }
+}
 
 bool writeValue(const RilkValuePtr& value, int depth, std::string& out);
 
@@ -104,10 +121,7 @@ bool isPlainVariableName(std::string_view name) {
     for (char c : name) {
         if (!isCacheNameChar(c)) return false;
     }
-    for (std::string_view keyword : kKeywords) {
-        if (name == keyword) return false;
-    }
-    return true;
+    return !isKeyword(name);
 }
 
 bool isUtf8(std::string_view text) {
