@@ -31,12 +31,17 @@ struct CacheFileRecords {
     std::size_t end = 0;
 };
 
+/// Records in one chunk of the parallel read.
+inline constexpr std::size_t kCacheChunkRecords = 64;
+
 /// Reads up to `count` records of `version` from `bytes`, the first at offset `start`,
-/// exactly as reading them one after the other does, but on up to `threads` threads: one
-/// pass walks the structure alone to find where each record starts (the layout's counts
-/// and lengths make that cheap), then contiguous ranges of records are read in parallel.
+/// exactly as reading them one after the other does, but on up to `threads` threads: this
+/// thread walks the structure alone (the layout's counts and lengths make that cheap),
+/// handing out chunks of `chunkRecords` records as it finds them, and the chunks are read in
+/// parallel meanwhile and joined in file order.
 CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
                                       CacheFileVersion version, std::uint64_t count,
-                                      unsigned threads);
+                                      unsigned threads,
+                                      std::size_t chunkRecords = kCacheChunkRecords);
 
 }  // namespace Rilk
