@@ -19,7 +19,8 @@
 namespace Rilk {
 namespace {
 
-/// Threads that read the records of a large file; a small one is read on one.
+/// Threads that read a file of `count` records: one for every 64 records, up to four (the
+/// units go on loading on the main thread meanwhile); a small file is read on this one.
 unsigned readThreads(std::uint64_t count) {
     constexpr std::uint64_t kRecordsPerThread = 64;
     constexpr unsigned kMaxThreads = 4;
@@ -60,12 +61,12 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
     std::uint64_t count = 0;
     bool whole = false;
     if (!in.readLine(header, kMaxCacheLine)) {
-        note(
-            fmt::format("Cache file '{}' has invalid header. Starting with empty cache.\n", shown));
+        note(fmt::format("Cache file '{}' has invalid header. Starting with empty cache.\n",
+                         shown));
     } else if (!cacheFileVersion(header)) {
-        note(
-            fmt::format("Cache file '{}' has unsupported header '{}'. Starting with empty cache.\n",
-                        shown, header));
+        note(fmt::format(
+            "Cache file '{}' has unsupported header '{}'. Starting with empty cache.\n", shown,
+            header));
     } else if (!readCountLine(in, count)) {
         note(fmt::format("Cache file '{}' has invalid records count. Starting with empty cache.\n",
                          shown));
