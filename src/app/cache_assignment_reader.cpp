@@ -20,9 +20,14 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-bool isNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-
-bool isNameChar(char c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == '-'; }
+/// An assignment whose name is copied once, straight from the text.
+Assignment namedAssignment(std::string_view name, RilkValuePtr value, AssignType type,
+                           AssignModifier modifier) {
+    Assignment result(std::string(), nullptr, type, modifier);
+    result.name.assign(name);
+    result.value = std::move(value);
+    return result;
+}
 
 /// A cursor over one assignment text; every `read` either consumes a whole token or leaves
 /// the cursor where it was and fails.
@@ -41,16 +46,16 @@ public:
         return true;
     }
 
-    /// An assignable name (an identifier that is no keyword).
-    std::optional<std::string> name() {
+    /// An assignable name (an identifier that is no keyword), viewed in the text.
+    std::optional<std::string_view> name() {
         const std::size_t start = pos_;
-        if (atEnd() || !isNameStart(text_[pos_])) return std::nullopt;
+        if (atEnd() || !isCacheNameStart(text_[pos_])) return std::nullopt;
         std::size_t end = pos_ + 1;
-        while (end < text_.size() && isNameChar(text_[end])) ++end;
+        while (end < text_.size() && isCacheNameChar(text_[end])) ++end;
         std::string_view found = text_.substr(start, end - start);
         if (!isPlainVariableName(found)) return std::nullopt;
         pos_ = end;
-        return std::string(found);
+        return found;
     }
 
     /// "=", "+=" or "?=".
@@ -159,18 +164,19 @@ private:
                 modifier = AssignModifier::Up;
                 skipBlanks();
             }
-            std::optional<std::string> variable = name();
+            std::optional<std::string_view> variable = name();
             if (!variable) return nullptr;
             skipBlanks();
             std::optional<AssignType> type = assignOperator();
             if (!type) {
-                assignments.emplace_back(*variable, nullptr, AssignType::Declare, modifier);
+                assignments.push_back(
+                    namedAssignment(*variable, nullptr, AssignType::Declare, modifier));
                 continue;
             }
             skipBlanks();
             RilkValuePtr assigned = value(depth + 1);
             if (!assigned) return nullptr;
-            assignments.emplace_back(*variable, assigned, *type, modifier);
+            assignments.push_back(namedAssignment(*variable, std::move(assigned), *type, modifier));
         }
         return std::make_shared<RilkContext>(
             std::make_shared<Context>(assignments, std::vector<Condition>{}));
@@ -218,10 +224,10 @@ std::optional<Assignment> readCacheAssignmentFast(std::string_view text, AssignT
     if (!isUtf8(text)) return std::nullopt;
     FastReader reader(text);
     reader.skipBlanks();
-    std::optional<std::string> name = reader.name();
+    std::optional<std::string_view> name = reader.name();
     if (!name) return std::nullopt;
     reader.skipBlanks();
-    if (reader.atEnd()) return Assignment(*name, nullptr, type, modifier);
+    if (reader.atEnd()) return namedAssignment(*name, nullptr, type, modifier);
     std::optional<AssignType> written = reader.assignOperator();
     if (!written) return std::nullopt;
     reader.skipBlanks();
@@ -229,13 +235,13 @@ std::optional<Assignment> readCacheAssignmentFast(std::string_view text, AssignT
         // The grammar refuses an operator without value; the record line's operator then
         // decides, and it must be the one written.
         if (*written != type) return std::nullopt;
-        return Assignment(*name, nullptr, type, modifier);
+        return namedAssignment(*name, nullptr, type, modifier);
     }
     RilkValuePtr value = reader.value(0);
     if (!value) return std::nullopt;
     reader.skipBlanks();
     if (!reader.atEnd()) return std::nullopt;
-    return Assignment(*name, value, type, modifier);
+    return namedAssignment(*name, std::move(value), type, modifier);
 }
 
 std::optional<Assignment> readCacheAssignmentGrammar(std::string_view text, AssignType type,

@@ -1,6 +1,8 @@
 #include "app/cache_assignment_text.h"
 
-#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
 
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
@@ -9,12 +11,25 @@
 namespace Rilk {
 namespace {
 
-constexpr std::array<std::string_view, 8> kKeywords = {"unit",     "if",       "import", "units",
-                                                       "profiles", "projects", "tools",  "name"};
-
-bool isNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-
-bool isNameChar(char c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == '-'; }
+/// Whether `name` is a keyword of the language (which no variable can be named). By length
+/// first: this runs for every name the cache file holds.
+bool isKeyword(std::string_view name) {
+    using namespace std::string_view_literals;
+    switch (name.size()) {
+        case 2:
+            return name == "if"sv;
+        case 4:
+            return name == "unit"sv || name == "name"sv;
+        case 5:
+            return name == "units"sv || name == "tools"sv;
+        case 6:
+            return name == "import"sv;
+        case 8:
+            return name == "profiles"sv || name == "projects"sv;
+        default:
+            return false;
+    }
+}
 
 bool writeValue(const RilkValuePtr& value, int depth, std::string& out);
 
@@ -102,19 +117,25 @@ bool writeValue(const RilkValuePtr& value, int depth, std::string& out) {
 }  // namespace
 
 bool isPlainVariableName(std::string_view name) {
-    if (name.empty() || !isNameStart(name.front())) return false;
+    if (name.empty() || !isCacheNameStart(name.front())) return false;
     for (char c : name) {
-        if (!isNameChar(c)) return false;
+        if (!isCacheNameChar(c)) return false;
     }
-    for (std::string_view keyword : kKeywords) {
-        if (name == keyword) return false;
-    }
-    return true;
+    return !isKeyword(name);
 }
 
 bool isUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
+        // Plain ASCII, nearly every text, eight bytes at a time.
+        if (text.size() - i >= 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         const auto c = static_cast<unsigned char>(text[i]);
         std::size_t length = 0;
         unsigned min = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,30 @@ inline constexpr int kMaxCacheTextDepth = 64;
 /// no literal form can hold, a list holding a list or a missing element, an identifier, a
 /// block with conditions or a "!" variable, text that is not UTF-8).
 std::optional<std::string> cacheAssignmentText(const Assignment& assignment);
+
+namespace CacheNameChars {
+/// Bit 1: may start an identifier (a letter or "_"); bit 2: may continue one (also digits
+/// and "-"). A table: these run for every byte of every name the cache file holds.
+inline constexpr std::array<unsigned char, 256> kClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (int c = 0; c < 256; ++c) {
+        const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+        const bool more = start || (c >= '0' && c <= '9') || c == '-';
+        classes[static_cast<std::size_t>(c)] =
+            static_cast<unsigned char>((start ? 1 : 0) | (more ? 2 : 0));
+    }
+    return classes;
+}();
+}  // namespace CacheNameChars
+
+/// Whether `c` may start an identifier.
+inline bool isCacheNameStart(char c) {
+    return (CacheNameChars::kClasses[static_cast<unsigned char>(c)] & 1) != 0;
+}
+/// Whether `c` may continue an identifier.
+inline bool isCacheNameChar(char c) {
+    return (CacheNameChars::kClasses[static_cast<unsigned char>(c)] & 2) != 0;
+}
 
 /// Whether `name` is read as one assignable name: an identifier that is not a keyword.
 bool isPlainVariableName(std::string_view name);

@@ -10,8 +10,24 @@
 namespace Rilk {
 namespace {
 
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+/// A line of at most 19 digits and nothing else: the writer's own count lines, whose value
+/// cannot overflow, read without the general conversion.
+bool parseDigitsOnly(std::string_view line, std::uint64_t& count) {
+    if (line.empty() || line.size() > 19) return false;
+    std::uint64_t value = 0;
+    for (char c : line) {
+        if (!isDigit(c)) return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    count = value;
+    return true;
+}
+
 /// Leading digits after optional blanks and "+", as an unsigned 64-bit number.
 bool parseCount(std::string_view line, std::uint64_t& count) {
+    if (parseDigitsOnly(line, count)) return true;
     std::size_t i = 0;
     while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
     if (i < line.size() && line[i] == '+') ++i;
@@ -33,6 +49,13 @@ bool parseSigned(std::string_view& rest, long long& number) {
 
 /// Parses "A <operator> <modifier>"; anything after the modifier is ignored.
 bool parseRecordLine(std::string_view line, long long& type, long long& modifier) {
+    // The writer's own lines: one digit each.
+    if (line.size() == 5 && line[0] == 'A' && line[1] == ' ' && isDigit(line[2]) &&
+        line[3] == ' ' && isDigit(line[4])) {
+        type = line[2] - '0';
+        modifier = line[4] - '0';
+        return true;
+    }
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
     if (line.size() < 2 || line[0] != 'A' || (line[1] != ' ' && line[1] != '\t')) return false;
     line.remove_prefix(1);
@@ -44,15 +67,18 @@ bool parseRecordLine(std::string_view line, long long& type, long long& modifier
 bool CacheInput::readLine(std::string_view& line, std::size_t maxLength) {
     if (pos_ >= bytes_.size()) return false;
     const std::size_t limit = std::min(remaining(), maxLength + 1);
-    const std::size_t feed = bytes_.substr(pos_, limit).find('\n');
-    if (feed == std::string_view::npos) {
-        if (remaining() > maxLength) return false;
-        line = bytes_.substr(pos_);
-        pos_ = bytes_.size();
-        return true;
+    // The lines are a few bytes long: a plain loop beats a library search here.
+    const char* start = bytes_.data() + pos_;
+    for (std::size_t feed = 0; feed < limit; ++feed) {
+        if (start[feed] == '\n') {
+            line = std::string_view(start, feed);
+            pos_ += feed + 1;
+            return true;
+        }
     }
-    line = bytes_.substr(pos_, feed);
-    pos_ += feed + 1;
+    if (remaining() > maxLength) return false;
+    line = bytes_.substr(pos_);
+    pos_ = bytes_.size();
     return true;
 }
 
@@ -68,7 +94,7 @@ bool readCountLine(CacheInput& in, std::uint64_t& count) {
     return in.readLine(line, kMaxCacheLine) && parseCount(line, count) && count <= in.remaining();
 }
 
-bool readSizedString(CacheInput& in, std::string& text) {
+bool readSizedText(CacheInput& in, std::string_view& text) {
     std::uint64_t length = 0;
     std::string_view bytes;
     std::string_view feed;
@@ -76,23 +102,32 @@ bool readSizedString(CacheInput& in, std::string& text) {
         feed != "\n") {
         return false;
     }
+    text = bytes;
+    return true;
+}
+
+bool readSizedString(CacheInput& in, std::string& text) {
+    std::string_view bytes;
+    if (!readSizedText(in, bytes)) return false;
     text.assign(bytes);
     return true;
 }
 
+bool readAssignmentRecordFields(CacheInput& in, AssignmentRecordFields& fields) {
+    std::string_view line;
+    return in.readLine(line, kMaxCacheLine) &&
+           parseRecordLine(line, fields.type, fields.modifier) && readSizedText(in, fields.text);
+}
+
 bool readAssignmentRecord(CacheInput& in, std::optional<Assignment>& assignment) {
     assignment.reset();
-    std::string_view line;
-    long long type = 0;
-    long long modifier = 0;
-    std::string text;
-    if (!in.readLine(line, kMaxCacheLine) || !parseRecordLine(line, type, modifier) ||
-        !readSizedString(in, text)) {
-        return false;
+    AssignmentRecordFields fields;
+    if (!readAssignmentRecordFields(in, fields)) return false;
+    if (fields.type < 1 || fields.type > 4 || fields.modifier < 0 || fields.modifier > 2) {
+        return true;
     }
-    if (type < 1 || type > 4 || modifier < 0 || modifier > 2) return true;
-    assignment = readCacheAssignment(text, static_cast<AssignType>(type),
-                                     static_cast<AssignModifier>(modifier));
+    assignment = readCacheAssignment(fields.text, static_cast<AssignType>(fields.type),
+                                     static_cast<AssignModifier>(fields.modifier));
     return true;
 }
 

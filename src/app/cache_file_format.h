@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -15,9 +16,14 @@ namespace Rilk {
 class CacheInput {
 public:
     explicit CacheInput(std::string_view bytes) : bytes_(bytes) {}
+    /// The same bytes, read from `position` on (at most their size).
+    CacheInput(std::string_view bytes, std::size_t position)
+        : bytes_(bytes), pos_(std::min(position, bytes.size())) {}
 
     /// Bytes not read yet.
     std::size_t remaining() const { return bytes_.size() - pos_; }
+    /// The offset of the next unread byte.
+    std::size_t position() const { return pos_; }
 
     /// The next line without its line feed (a last line may end at the end of the file).
     /// False, consuming nothing, at the end or when the line is longer than `maxLength`.
@@ -42,6 +48,20 @@ bool readCountLine(CacheInput& in, std::uint64_t& count);
 
 /// A length line, exactly that many bytes, then a line feed.
 bool readSizedString(CacheInput& in, std::string& text);
+/// `readSizedString` viewing the bytes in place instead of copying them.
+bool readSizedText(CacheInput& in, std::string_view& text);
+
+/// The parts of an assignment record as written: the record line's operator and modifier
+/// (any numbers) and the assignment's text, viewed in the file's bytes.
+struct AssignmentRecordFields {
+    long long type = 0;
+    long long modifier = 0;
+    std::string_view text;
+};
+
+/// The structure of an assignment record, its text not interpreted: false exactly when
+/// `readAssignmentRecord` is false, consuming the same bytes.
+bool readAssignmentRecordFields(CacheInput& in, AssignmentRecordFields& fields);
 
 /// An assignment record: the line "A <operator> <modifier>" and the assignment's text as a
 /// sized text. False when the record's structure is damaged. True with `assignment` empty

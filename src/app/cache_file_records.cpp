@@ -1,0 +1,117 @@
+#include "app/cache_file_records.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <future>
+#include <utility>
+
+#include "app/cache_chunk_queue.h"
+
+namespace Rilk {
+namespace {
+
+/// Lets the calling thread's heap grow to about `bytes` at once. The C library gives each
+/// thread its own heap and grows it a page at a time, one system call per page, each
+/// stalling the page faults of every other thread; records read from a large file take
+/// megabytes. Memory taken in pieces the heap serves itself (large blocks are mapped on
+/// their own) and given back keeps the heap's reach, so the records fill it without those
+/// calls; the freed pages are released, not kept.
+void widenThreadHeap(std::size_t bytes) {
+    constexpr std::size_t kPiece = 64 * 1024;
+    constexpr std::size_t kMost = 32 * 1024 * 1024;
+    std::vector<void*> pieces;
+    pieces.reserve(std::min(bytes, kMost) / kPiece + 1);
+    for (std::size_t taken = 0; taken < std::min(bytes, kMost); taken += kPiece) {
+        pieces.push_back(std::malloc(kPiece));
+    }
+    for (void* piece : pieces) std::free(piece);
+}
+
+/// Reads the records of `chunk`, stopping after one whose structure is damaged.
+void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChunk& chunk) {
+    chunk.records.resize(chunk.starts.size());
+    for (std::size_t i = 0; i < chunk.starts.size(); ++i) {
+        CacheInput in(bytes, chunk.starts[i]);
+        CacheRecordReader reader(in, version, true);
+        CacheFileRecord& record = chunk.records[i];
+        record.record = std::make_shared<RuntimeRecord>();
+        if (!reader.read(record.key, record.record->contents)) {
+            record.record.reset();
+            record.malformedPart = reader.part;
+            chunk.records.resize(i + 1);
+            return;
+        }
+        record.damaged = reader.damaged;
+    }
+}
+
+/// Reads chunks until none is left. The first chunk taken widens the thread's heap for its
+/// share of the file: the records take about seven times the bytes they are read from.
+void readChunks(std::string_view bytes, CacheFileVersion version, CacheChunkQueue& queue,
+                std::size_t share) {
+    bool widened = false;
+    while (CacheRecordChunk* chunk = queue.take()) {
+        if (!widened) widenThreadHeap(share * 8);
+        widened = true;
+        readChunk(bytes, version, *chunk);
+    }
+}
+
+/// Walks the structure alone, adding chunks of `chunkRecords` records as they are found,
+/// up to and including the first record that is not whole (which its full read reports).
+/// Returns the offset where the walk ended.
+std::size_t walkRecords(std::string_view bytes, std::size_t start, CacheFileVersion version,
+                        std::uint64_t count, std::size_t chunkRecords, CacheChunkQueue& queue) {
+    CacheInput in(bytes, start);
+    RecordContents ignored;
+    CacheRecordChunk chunk;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        chunk.starts.push_back(in.position());
+        CacheRecordReader walker(in, version, false);
+        std::string_view key;
+        const bool whole = walker.read(key, ignored);
+        if (whole && chunk.starts.size() < chunkRecords) continue;
+        queue.add(std::move(chunk));
+        chunk = CacheRecordChunk();
+        if (!whole) break;
+    }
+    if (!chunk.starts.empty()) queue.add(std::move(chunk));
+    return in.position();
+}
+
+}  // namespace
+
+CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
+                                      CacheFileVersion version, std::uint64_t count,
+                                      unsigned threads, std::size_t chunkRecords) {
+    CacheFileRecords result;
+    CacheChunkQueue queue;
+    const std::size_t share =
+        (bytes.size() - std::min(start, bytes.size())) / std::max(threads, 1U);
+    std::vector<std::future<void>> readers;
+    {
+        // Closed however this block is left, before the readers are waited for.
+        CacheChunkQueueCloser closer(queue);
+        // Where no thread can be started, the chunks are read by this one.
+        for (unsigned k = 1; k < threads; ++k) {
+            readers.push_back(std::async(std::launch::async | std::launch::deferred, readChunks,
+                                         bytes, version, std::ref(queue), share));
+        }
+        result.end = walkRecords(bytes, start, version, count,
+                                 std::max<std::size_t>(chunkRecords, 1), queue);
+    }
+    readChunks(bytes, version, queue, share);
+    for (std::future<void>& reader : readers) reader.get();
+
+    for (CacheRecordChunk& chunk : queue.chunks()) {
+        for (CacheFileRecord& record : chunk.records) {
+            // The read as a whole ends at the first damaged structure.
+            const bool last = record.malformedPart != nullptr;
+            result.records.push_back(std::move(record));
+            if (last) return result;
+        }
+    }
+    return result;
+}
+
+}  // namespace Rilk
