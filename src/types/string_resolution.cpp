@@ -74,7 +74,7 @@ RilkValuePtr makeResolvedPath(std::string full) {
 
 RilkValuePtr RilkPathString::resolve() {
     // The common case, one plain path, without the intermediate values of the general way.
-    if (resolvesToItself(text())) {
+    if (isPlainText()) {
         std::string full = fullPathOf(text(), baseDirectory());
         if (namesItself(full)) {
             setText(full);
