@@ -20,34 +20,27 @@ namespace {
 /// A file's modification time in nanoseconds.
 using FileTime = std::int64_t;
 
-/// The modification time of a path that exists (links followed), or nothing.
-std::optional<FileTime> writeTime(const std::string& path) {
-    struct stat info {};
-    if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &info) != 0) {
-        return std::nullopt;
+/// Reads the modification times of path values (links followed), making each full path
+/// text in one buffer kept from call to call.
+class FileTimes {
+public:
+    /// The time of the file `path` names, or nothing when it cannot be read.
+    std::optional<FileTime> of(const RilkPathString& path) {
+        const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
+        text_.assign(joined.base);
+        if (joined.separator) text_ += '/';
+        text_ += joined.text;
+        // The system would cut the path at a NUL byte and read another file.
+        struct stat info {};
+        if (text_.find('\0') != std::string::npos || ::stat(text_.c_str(), &info) != 0) {
+            return std::nullopt;
+        }
+        return Util::nanosecondsOf(info.st_mtim);
     }
-    return Util::nanosecondsOf(info.st_mtim);
-}
 
-/// Appends the full path of every path value, walking lists and nested blocks: a
-/// dependency's outputs reach a target as a nested block, and the files they name are inputs
-/// like any other.
-void collectFilePaths(const RilkValuePtr& value, std::vector<std::string>& paths, int depth = 0) {
-    // Nested blocks may refer to each other; a file list this deep has ended long before.
-    if (!value || depth > 64) return;
-    if (const auto* path = valueCast<const RilkPathString>(value.get())) {
-        paths.push_back(path->fullPathText());
-    } else if (const auto* list = valueCast<const RilkList>(value.get())) {
-        for (const RilkValuePtr& element : list->elements()) {
-            collectFilePaths(element, paths, depth + 1);
-        }
-    } else if (const auto* block = valueCast<const RilkContext>(value.get())) {
-        if (!block->context()) return;
-        for (const auto& [name, stored] : block->context()->assignments) {
-            collectFilePaths(stored.value, paths, depth + 1);
-        }
-    }
-}
+private:
+    std::string text_;
+};
 
 /// The file times of every path in the values, oldest and newest; nothing when a path
 /// cannot be read. `any` tells whether there was a path at all.
@@ -57,19 +50,33 @@ struct TimeSpan {
     FileTime oldest = std::numeric_limits<FileTime>::max();
     FileTime newest = std::numeric_limits<FileTime>::min();
 
-    void add(const RilkValuePtr& value) {
-        std::vector<std::string> paths;
-        collectFilePaths(value, paths);
-        for (const auto& path : paths) {
-            const auto time = writeTime(path);
-            if (!time) {
-                failed = true;
-                continue;
+    /// Adds the time of every path value, walking lists and nested blocks: a dependency's
+    /// outputs reach a target as a nested block, and the files they name are inputs like
+    /// any other.
+    void add(const RilkValuePtr& value, FileTimes& times, int depth = 0) {
+        // Nested blocks may refer to each other; a file list this deep has ended long before.
+        if (!value || depth > 64) return;
+        if (const auto* path = valueCast<const RilkPathString>(value.get())) {
+            addTime(times.of(*path));
+        } else if (const auto* list = valueCast<const RilkList>(value.get())) {
+            for (const RilkValuePtr& element : list->elements()) add(element, times, depth + 1);
+        } else if (const auto* block = valueCast<const RilkContext>(value.get())) {
+            if (!block->context()) return;
+            for (const auto& [name, stored] : block->context()->assignments) {
+                add(stored.value, times, depth + 1);
             }
-            any = true;
-            if (*time < oldest) oldest = *time;
-            if (*time > newest) newest = *time;
         }
+    }
+
+private:
+    void addTime(const std::optional<FileTime>& time) {
+        if (!time) {
+            failed = true;
+            return;
+        }
+        any = true;
+        if (*time < oldest) oldest = *time;
+        if (*time > newest) newest = *time;
     }
 };
 
@@ -93,44 +100,44 @@ bool sameContext(const RecordContents& a, const RecordContents& b) {
     return true;
 }
 
-/// Whether one input is unchanged and its files are older than `outputTime`, with an
-/// intermediate that was produced after them.
+/// Whether one input, already known to equal the recorded one, has an unchanged
+/// intermediate, files older than `outputTime` and an intermediate produced after them.
 bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
-                    const std::optional<FileTime>& outputTime) {
-    if (!cacheEqual(now.input, before.input)) return false;
+                    const std::optional<FileTime>& outputTime, FileTimes& times) {
     if (now.hasIntermediate() != before.hasIntermediate()) return false;
     if (now.hasIntermediate() && !cacheEqual(now.intermediate, before.intermediate)) {
         return false;
     }
     TimeSpan input;
-    input.add(now.input.value);
+    input.add(now.input.value, times);
     if (input.failed) return false;
     if (input.any && (!outputTime || input.newest >= *outputTime)) return false;
     if (!now.hasIntermediate()) return true;
     TimeSpan intermediate;
-    intermediate.add(now.intermediate.value);
+    intermediate.add(now.intermediate.value, times);
     if (intermediate.failed) return false;
     return !intermediate.any || !input.any || intermediate.oldest > input.newest;
 }
 
 /// Sets the intermediate flags of one planned work item and returns whether it is stale.
 bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan, std::size_t index,
-                     WorkItem& item) {
+                     WorkItem& item, FileTimes& times) {
+    // Found by its inputs: the recorded work item has as many inputs, each equal to the
+    // planned one at its position.
     const WorkItem* before = recorded.findSame(plan, index);
     if (before == nullptr || !sameOutputs(item, *before)) {
         clearFlags(item);
         return true;
     }
     TimeSpan outputs;
-    for (const Assignment& output : item.outputs) outputs.add(output.value);
+    for (const Assignment& output : item.outputs) outputs.add(output.value, times);
     std::optional<FileTime> outputTime;
     if (outputs.any && !outputs.failed) outputTime = outputs.oldest;
 
-    bool stale = !outputTime || item.inputs.size() != before->inputs.size();
+    bool stale = !outputTime;
     for (std::size_t i = 0; i < item.inputs.size(); ++i) {
         WorkItemEntry& entry = item.inputs[i];
-        entry.intermediateFlag =
-            i < before->inputs.size() && inputUnchanged(entry, before->inputs[i], outputTime);
+        entry.intermediateFlag = inputUnchanged(entry, before->inputs[i], outputTime, times);
         if (!entry.intermediateFlag) stale = true;
     }
     return stale;
@@ -141,12 +148,13 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
 std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan) {
     std::vector<std::size_t> pending;
     const bool contextChanged = !sameContext(recorded, plan);
+    FileTimes times;
     for (std::size_t i = 0; i < plan.workItems().size(); ++i) {
         WorkItem& item = plan.workItem(i);
         if (contextChanged) {
             clearFlags(item);
             pending.push_back(i);
-        } else if (compareWorkItem(recorded, plan, i, item)) {
+        } else if (compareWorkItem(recorded, plan, i, item, times)) {
             pending.push_back(i);
         }
     }

@@ -34,24 +34,29 @@ Context BasicBuilder::collectOutputs(const Context&, int jobResult) {
 }
 
 BuildPlan BasicBuilder::planBuild(const TargetContext& target) {
+    BuildPlan plan;
     WorkItem item;
-    std::vector<Assignment> settings;
+    // Every variable lands in one of the three lists: room for all of them in each keeps
+    // the lists from growing step by step.
+    item.inputs.reserve(target.assignments.size());
+    item.outputs.reserve(target.assignments.size());
+    plan.context.reserve(target.assignments.size());
     for (const auto& [key, assignment] : target.assignments) {
         if (!assignment.value) continue;
         const RilkValuePtr copy = assignment.value->clone();
         if (assignment.modifier == AssignModifier::Up) {
-            item.outputs.emplace_back(assignment.name, copy, AssignType::Set, AssignModifier::Up);
+            item.outputs.emplace_back(assignment.name, copy, AssignType::Set,
+                                      AssignModifier::Up);
         } else if (isCommandSetting(key)) {
-            settings.emplace_back(assignment.name, copy, AssignType::Set, assignment.modifier);
+            plan.context.emplace_back(assignment.name, copy, AssignType::Set,
+                                      assignment.modifier);
         } else {
             item.inputs.emplace_back(
                 Assignment(assignment.name, copy, AssignType::Set, assignment.modifier));
         }
     }
-    BuildPlan plan;
-    if (item.outputs.empty()) return plan;
+    if (item.outputs.empty()) return BuildPlan{};
     plan.recipes.push_back(std::move(item));
-    plan.context = std::move(settings);
     return plan;
 }
 
