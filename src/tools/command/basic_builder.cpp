@@ -45,11 +45,9 @@ BuildPlan BasicBuilder::planBuild(const TargetContext& target) {
         if (!assignment.value) continue;
         const RilkValuePtr copy = assignment.value->clone();
         if (assignment.modifier == AssignModifier::Up) {
-            item.outputs.emplace_back(assignment.name, copy, AssignType::Set,
-                                      AssignModifier::Up);
+            item.outputs.emplace_back(assignment.name, copy, AssignType::Set, AssignModifier::Up);
         } else if (isCommandSetting(key)) {
-            plan.context.emplace_back(assignment.name, copy, AssignType::Set,
-                                      assignment.modifier);
+            plan.context.emplace_back(assignment.name, copy, AssignType::Set, assignment.modifier);
         } else {
             item.inputs.emplace_back(
                 Assignment(assignment.name, copy, AssignType::Set, assignment.modifier));
