@@ -181,6 +181,34 @@ TEST_F(CachedPlanning, FilesInADependencysOutputBlockAreInputs) {
     EXPECT_EQ(result.pending, std::vector<std::size_t>{0});
 }
 
+TEST_F(CachedPlanning, FilesAreReadByTheirFullPath) {
+    // A path planned relative to a directory names the file of its full path text; one
+    // holding a NUL byte names none (the system would read a shorter path).
+    file("a.c", 30);
+    file("app", 10);
+    const std::string base = dir.path().string();
+    const struct {
+        const char* label;
+        std::string base, text;
+        bool stale;
+    } cases[] = {
+        {"relative", base, "a.c", false},
+        {"base ending in a slash", base + "/", "a.c", false},
+        {"absolute text", "/elsewhere", base + "/a.c", false},
+        {"NUL byte", base, std::string("a.c\0x", 5), true},
+        {"missing", base, "b.c", true},
+    };
+    for (const auto& c : cases) {
+        cache = std::make_unique<BuildCache>(dir.path() / ".rilk_cache");
+        const Assignment source("SRC", makePathString(c.text, c.base), AssignType::Set,
+                                AssignModifier::None);
+        builder.plan.recipes = {workItem({source}, {path("EXE", dir.path() / "app", kUp)})};
+        buildOnce();
+        startNextRun();
+        EXPECT_EQ(plan().pending.empty(), !c.stale) << c.label;
+    }
+}
+
 TEST_F(CachedPlanning, OutputsWithoutPathRebuildEveryRun) {
     builder.plan.recipes = {workItem({text("CMD", "echo")}, {text("MSG", "hi", kUp)})};
     buildOnce();
