@@ -82,8 +82,8 @@ TEST(CacheEqual, AssignmentsCompareNamesIgnoringCaseOperatorsAndModifiersExactly
     const Assignment base("Flags", str("x"), AssignType::Set, AssignModifier::None);
     EXPECT_TRUE(
         cacheEqual(base, Assignment("FLAGS", str("x"), AssignType::Set, AssignModifier::None)));
-    EXPECT_FALSE(
-        cacheEqual(base, Assignment("Flags", str("x"), AssignType::Append, AssignModifier::None)));
+    EXPECT_FALSE(cacheEqual(
+        base, Assignment("Flags", str("x"), AssignType::Append, AssignModifier::None)));
     EXPECT_FALSE(
         cacheEqual(base, Assignment("Flags", str("x"), AssignType::Set, AssignModifier::Up)));
 }

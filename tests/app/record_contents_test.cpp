@@ -31,8 +31,8 @@ TEST(RecordContents, PathsHashAndMatchByTheirFullPath) {
     }
     // Lists hash their elements' texts with one blank between them; a string and a path of
     // the same text hash alike, but are not the same input.
-    const auto both = inputs(std::make_shared<RilkList>(
-        std::vector<RilkValuePtr>{makePathString("a.c", "/p"), makeString("-O2")}));
+    const auto both = inputs(std::make_shared<RilkList>(std::vector<RilkValuePtr>{
+        makePathString("a.c", "/p"), makeString("-O2")}));
     EXPECT_EQ(hashWorkItemInputs(both), hashWorkItemInputs(inputs(makeString("/p/a.c -O2"))));
     EXPECT_EQ(hashWorkItemInputs(stored), hashWorkItemInputs(inputs(makeString("/p/src/a.c"))));
     EXPECT_EQ(record.find(inputs(makeString("/p/src/a.c"))), nullptr);
