@@ -11,6 +11,7 @@
 
 #include "app/cache_test_support.h"
 #include "support/temp_dir.h"
+#include "tools/command/no_tool_builder.h"
 #include "types/types_test_support.h"
 
 namespace Rilk {
@@ -105,6 +106,31 @@ TEST_F(CachedPlanning, EmptyPlanBuildsOnACopyWithoutRecord) {
               "Target 'u::t' not suitable for caching. Using the original context.\n");
     ASSERT_EQ(result.jobContexts.size(), 1u);
     EXPECT_EQ(result.claimToken, 0u);
+    EXPECT_EQ(cache->size(), 0u);
+}
+
+TEST_F(CachedPlanning, NoToolJobNeedsOnlyTheTargetsName) {
+    // The no-tool is given no copy of the target: whatever its job context holds, the job
+    // begins, makes its recipes and gives its outputs alike.
+    auto target = RilkTest::targetContext("u", "t");
+    target->addAssignment(text("NO_TOOL", "1"), kKeepModifier);
+    target->addAssignment(path("OUT", dir.path() / "out", kUp), kKeepModifier);
+    NoToolBuilder noTool;
+    CachedPlan result;
+    EXPECT_EQ(capture(2, [&] {
+                  result = createRecipesCached(*cache, noTool, *target, 8, spy.splitter());
+              }),
+              "Target 'u::t' not suitable for caching. Using the original context.\n");
+    ASSERT_EQ(result.jobContexts.size(), 1u);
+    const auto* job = dynamic_cast<const TargetContext*>(result.jobContexts[0].get());
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->name.toString(), target->name.toString());
+    for (Context* given : {static_cast<Context*>(target.get()), result.jobContexts[0].get()}) {
+        noTool.beginBuild(*given, 1);
+        EXPECT_TRUE(noTool.createRecipes(*given).empty());
+        EXPECT_TRUE(noTool.collectOutputs(*given, 0).assignments.empty());
+        noTool.endBuild();
+    }
     EXPECT_EQ(cache->size(), 0u);
 }
 
