@@ -20,27 +20,21 @@ namespace {
 /// A file's modification time in nanoseconds.
 using FileTime = std::int64_t;
 
-/// Reads the modification times of path values (links followed), making each full path
-/// text in one buffer kept from call to call.
-class FileTimes {
-public:
-    /// The time of the file `path` names, or nothing when it cannot be read.
-    std::optional<FileTime> of(const RilkPathString& path) {
-        const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
-        text_.assign(joined.base);
-        if (joined.separator) text_ += '/';
-        text_ += joined.text;
-        // The system would cut the path at a NUL byte and read another file.
-        struct stat info {};
-        if (text_.find('\0') != std::string::npos || ::stat(text_.c_str(), &info) != 0) {
-            return std::nullopt;
-        }
-        return Util::nanosecondsOf(info.st_mtim);
+/// The modification time of the file a path value names (links followed), or nothing when
+/// it cannot be read. The full path text is made in a buffer kept from call to call.
+std::optional<FileTime> writeTime(const RilkPathString& path) {
+    thread_local std::string text;
+    const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
+    text.assign(joined.base);
+    if (joined.separator) text += '/';
+    text += joined.text;
+    // The system would cut the path at a NUL byte and read another file.
+    struct stat info {};
+    if (text.find('\0') != std::string::npos || ::stat(text.c_str(), &info) != 0) {
+        return std::nullopt;
     }
-
-private:
-    std::string text_;
-};
+    return Util::nanosecondsOf(info.st_mtim);
+}
 
 /// The file times of every path in the values, oldest and newest; nothing when a path
 /// cannot be read. `any` tells whether there was a path at all.
@@ -53,17 +47,17 @@ struct TimeSpan {
     /// Adds the time of every path value, walking lists and nested blocks: a dependency's
     /// outputs reach a target as a nested block, and the files they name are inputs like
     /// any other.
-    void add(const RilkValuePtr& value, FileTimes& times, int depth = 0) {
+    void add(const RilkValuePtr& value, int depth = 0) {
         // Nested blocks may refer to each other; a file list this deep has ended long before.
         if (!value || depth > 64) return;
         if (const auto* path = valueCast<const RilkPathString>(value.get())) {
-            addTime(times.of(*path));
+            addTime(writeTime(*path));
         } else if (const auto* list = valueCast<const RilkList>(value.get())) {
-            for (const RilkValuePtr& element : list->elements()) add(element, times, depth + 1);
+            for (const RilkValuePtr& element : list->elements()) add(element, depth + 1);
         } else if (const auto* block = valueCast<const RilkContext>(value.get())) {
             if (!block->context()) return;
             for (const auto& [name, stored] : block->context()->assignments) {
-                add(stored.value, times, depth + 1);
+                add(stored.value, depth + 1);
             }
         }
     }
@@ -103,25 +97,25 @@ bool sameContext(const RecordContents& a, const RecordContents& b) {
 /// Whether one input, already known to equal the recorded one, has an unchanged
 /// intermediate, files older than `outputTime` and an intermediate produced after them.
 bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
-                    const std::optional<FileTime>& outputTime, FileTimes& times) {
+                    const std::optional<FileTime>& outputTime) {
     if (now.hasIntermediate() != before.hasIntermediate()) return false;
     if (now.hasIntermediate() && !cacheEqual(now.intermediate, before.intermediate)) {
         return false;
     }
     TimeSpan input;
-    input.add(now.input.value, times);
+    input.add(now.input.value);
     if (input.failed) return false;
     if (input.any && (!outputTime || input.newest >= *outputTime)) return false;
     if (!now.hasIntermediate()) return true;
     TimeSpan intermediate;
-    intermediate.add(now.intermediate.value, times);
+    intermediate.add(now.intermediate.value);
     if (intermediate.failed) return false;
     return !intermediate.any || !input.any || intermediate.oldest > input.newest;
 }
 
 /// Sets the intermediate flags of one planned work item and returns whether it is stale.
 bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan, std::size_t index,
-                     WorkItem& item, FileTimes& times) {
+                     WorkItem& item) {
     // Found by its inputs: the recorded work item has as many inputs, each equal to the
     // planned one at its position.
     const WorkItem* before = recorded.findSame(plan, index);
@@ -130,14 +124,14 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
         return true;
     }
     TimeSpan outputs;
-    for (const Assignment& output : item.outputs) outputs.add(output.value, times);
+    for (const Assignment& output : item.outputs) outputs.add(output.value);
     std::optional<FileTime> outputTime;
     if (outputs.any && !outputs.failed) outputTime = outputs.oldest;
 
     bool stale = !outputTime;
     for (std::size_t i = 0; i < item.inputs.size(); ++i) {
         WorkItemEntry& entry = item.inputs[i];
-        entry.intermediateFlag = inputUnchanged(entry, before->inputs[i], outputTime, times);
+        entry.intermediateFlag = inputUnchanged(entry, before->inputs[i], outputTime);
         if (!entry.intermediateFlag) stale = true;
     }
     return stale;
@@ -148,13 +142,12 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
 std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan) {
     std::vector<std::size_t> pending;
     const bool contextChanged = !sameContext(recorded, plan);
-    FileTimes times;
     for (std::size_t i = 0; i < plan.workItems().size(); ++i) {
         WorkItem& item = plan.workItem(i);
         if (contextChanged) {
             clearFlags(item);
             pending.push_back(i);
-        } else if (compareWorkItem(recorded, plan, i, item, times)) {
+        } else if (compareWorkItem(recorded, plan, i, item)) {
             pending.push_back(i);
         }
     }
