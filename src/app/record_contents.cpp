@@ -9,7 +9,6 @@
 #include "app/kinded_value.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
-#include "types/value_cast.h"
 
 namespace Rilk {
 namespace {
