@@ -1,5 +1,6 @@
 #include "app/target_outputs.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -44,9 +45,18 @@ void TargetOutputs::keepCurrentValue(const Rilk::Context& target, const std::str
     saved_.insert_or_assign(found->first, ownValue(found->second, found->second.value));
 }
 
+bool TargetOutputs::wasOutput(const Util::CiString& name) const {
+    // A target has few output variables, and most names differ from them in length: a
+    // scan rejects them sooner than a search of the ordered set.
+    if (names_.size() > 8) return names_.contains(name);
+    return std::any_of(names_.begin(), names_.end(), [&](const Util::CiString& output) {
+        return Util::CiString::equal(output.str(), name.str());
+    });
+}
+
 const Rilk::Assignment* TargetOutputs::appliedOutput(const Util::CiString& name,
                                                      const Rilk::Assignment& stored) const {
-    if (stored.modifier != Rilk::AssignModifier::Up && !names_.contains(name)) return nullptr;
+    if (stored.modifier != Rilk::AssignModifier::Up && !wasOutput(name)) return nullptr;
     const auto kept = saved_.find(name);
     return kept != saved_.end() ? &kept->second : &stored;
 }

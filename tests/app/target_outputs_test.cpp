@@ -42,6 +42,16 @@ Rilk::WorkItem producing(std::vector<Assignment> outputs) {
     return item;
 }
 
+/// Output variables o0 .. o11 and a plain variable "src".
+std::vector<Assignment> manyOutputs() {
+    std::vector<Assignment> made{assign("src", str("s"))};
+    for (int i = 0; i < 12; ++i) {
+        const std::string n = std::to_string(i);
+        made.push_back(assign("o" + n, str(n), AssignType::Set, kUp));
+    }
+    return made;
+}
+
 TEST(TargetOutputs, CachedOutputsAreWhatGatheringEveryListFirstGives) {
     const struct {
         const char* label;
@@ -79,6 +89,11 @@ TEST(TargetOutputs, CachedOutputsAreWhatGatheringEveryListFirstGives) {
          {{assign("out", str("mine"), AssignType::Set, kUp),
            assign("more", str("m"), AssignType::Set, kUp)}}},
         {"a work item without outputs", {assign("out", str("a"), AssignType::Set, kUp)}, {}, {{}}},
+        {"many outputs, one marked only before the merge",
+         manyOutputs(),
+         {assign("O7", str("t"))},
+         {{assign("o7", str("7"), AssignType::Set, kUp),
+           assign("o8", str("8"), AssignType::Set, kUp)}}},
     };
     for (const auto& c : cases) {
         Context target;
@@ -103,6 +118,27 @@ TEST(TargetOutputs, CachedOutputsAreWhatGatheringEveryListFirstGives) {
         outputs.fill(target, applyOnly, expected);
 
         EXPECT_EQ(described(filled), described(expected)) << c.label;
+    }
+}
+
+TEST(TargetOutputs, AnOutputTheInheritedContextAlsoSetsKeepsTheTargetsValue) {
+    // The merge takes the inherited modifier, so the variable is no longer marked '^'; it is
+    // still an output, with the target's own value. Few outputs and many alike.
+    for (const bool many : {false, true}) {
+        std::vector<Assignment> own = many ? manyOutputs() : std::vector<Assignment>{};
+        own.push_back(assign("OUT", str("mine"), AssignType::Set, kUp));
+        Context target;
+        for (const Assignment& a : own) target.addAssignment(a, Rilk::kKeepModifier);
+        Context inherited;
+        inherited.addAssignment(assign("out", str("theirs")), Rilk::kKeepModifier);
+        const TargetOutputs outputs(target, inherited);
+        target.addContext(inherited, 0, Rilk::kTakeModifier, false);
+        ASSERT_NE(target.assignments.at("out").modifier, kUp);
+
+        Context filled;
+        outputs.fill(target, JobPlan(), filled);
+        EXPECT_EQ(RilkTest::textOf(filled, "out"), "mine") << many;
+        EXPECT_FALSE(filled.hasVariable("src")) << many;
     }
 }
 
