@@ -1,7 +1,5 @@
 #include "app/record_comparison.h"
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -9,32 +7,16 @@
 #include <vector>
 
 #include "app/cache_equality.h"
+#include "app/path_write_time.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
 #include "types/value_cast.h"
-#include "util/file_time.h"
 
 namespace Rilk {
 namespace {
 
 /// A file's modification time in nanoseconds.
 using FileTime = std::int64_t;
-
-/// The modification time of the file a path value names (links followed), or nothing when
-/// it cannot be read. The full path text is made in a buffer kept from call to call.
-std::optional<FileTime> writeTime(const RilkPathString& path) {
-    thread_local std::string text;
-    const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
-    text.assign(joined.base);
-    if (joined.separator) text += '/';
-    text += joined.text;
-    // The system would cut the path at a NUL byte and read another file.
-    struct stat info {};
-    if (text.find('\0') != std::string::npos || ::stat(text.c_str(), &info) != 0) {
-        return std::nullopt;
-    }
-    return Util::nanosecondsOf(info.st_mtim);
-}
 
 /// The file times of every path in the values, oldest and newest; nothing when a path
 /// cannot be read. `any` tells whether there was a path at all.
@@ -51,7 +33,7 @@ struct TimeSpan {
         // Nested blocks may refer to each other; a file list this deep has ended long before.
         if (!value || depth > 64) return;
         if (const auto* path = valueCast<const RilkPathString>(value.get())) {
-            addTime(writeTime(*path));
+            addTime(pathWriteTime(*path));
         } else if (const auto* list = valueCast<const RilkList>(value.get())) {
             for (const RilkValuePtr& element : list->elements()) add(element, depth + 1);
         } else if (const auto* block = valueCast<const RilkContext>(value.get())) {
