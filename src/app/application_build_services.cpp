@@ -3,6 +3,7 @@
 #include "app/build_jobs.h"
 #include "app/cached_job_plan.h"
 #include "app/job_context_split.h"
+#include "app/path_write_time.h"
 #include "app/rilk_app.h"
 #include "types/rilk_errors.h"
 #include "types/value_utils.h"
@@ -48,6 +49,8 @@ JobPlan ApplicationBuildServices::planJobs(Rilk::Builder& builder, const Rilk::C
 
 void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
                                             const Util::CiString& label, Rilk::Context& output) {
+    // The jobs may move directories the cache comparison keeps open.
+    if (!plan.jobContexts.empty()) Rilk::forgetOpenDirectories();
     Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles);
 }
 

@@ -28,7 +28,15 @@ namespace Rilk {
 /// store it (`upsert`), which wakes builds waiting for it.
 class BuildCache {
 public:
-    using RecordMap = std::unordered_map<Util::CiString, std::shared_ptr<RuntimeRecord>>;
+    /// Hashes a record key ignoring letter case. Unlike `std::hash<Util::CiString>` it may
+    /// throw, and the standard library's map then keeps every key's hash beside it: a
+    /// lookup compares kept hashes instead of hashing each key on its way.
+    struct KeyHash {
+        std::size_t operator()(const Util::CiString& key) const {
+            return Util::CiString::hash(key.str());
+        }
+    };
+    using RecordMap = std::unordered_map<Util::CiString, std::shared_ptr<RuntimeRecord>, KeyHash>;
 
     /// A cache for the file `file`, with no records.
     explicit BuildCache(std::filesystem::path file);

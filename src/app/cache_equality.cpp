@@ -1,15 +1,58 @@
 #include "app/cache_equality.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <iterator>
+#include <string_view>
 
+#include "app/kinded_value.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
-#include "types/value_cast.h"
 #include "util/ci_string.h"
 
 namespace Rilk {
 namespace {
+
+/// The bytes of a path's full path text (`RilkPathString::fullPathText`), read in the
+/// pieces it is joined from rather than copied into one text.
+class FullPathBytes {
+public:
+    explicit FullPathBytes(const RilkPathString& path) {
+        const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
+        pieces_ = {joined.base, joined.separator ? std::string_view("/") : std::string_view(),
+                   joined.text};
+    }
+
+    std::size_t size() const { return pieces_[0].size() + pieces_[1].size() + pieces_[2].size(); }
+    /// The unread bytes of the current piece; empty at the end.
+    std::string_view chunk() {
+        while (next_ < pieces_.size() && pieces_[next_].empty()) ++next_;
+        return next_ < pieces_.size() ? pieces_[next_] : std::string_view();
+    }
+    void skip(std::size_t count) { pieces_[next_].remove_prefix(count); }
+
+private:
+    std::array<std::string_view, 3> pieces_;
+    std::size_t next_ = 0;
+};
+
+/// `a.fullPathText() == b.fullPathText()`, without making either text.
+bool sameFullPath(const RilkPathString& a, const RilkPathString& b) {
+    FullPathBytes x(a);
+    FullPathBytes y(b);
+    if (x.size() != y.size()) return false;
+    for (;;) {
+        const std::string_view p = x.chunk();
+        const std::string_view q = y.chunk();
+        const std::size_t count = std::min(p.size(), q.size());
+        // Equal sizes: both end together.
+        if (count == 0) return true;
+        if (p.substr(0, count) != q.substr(0, count)) return false;
+        x.skip(count);
+        y.skip(count);
+    }
+}
 
 bool sameContexts(const ContextPtr& a, const ContextPtr& b) {
     if (a == b) return true;
@@ -40,33 +83,35 @@ bool sameLists(const RilkList& a, const RilkList& b) {
 bool cacheEqual(const RilkValuePtr& a, const RilkValuePtr& b) {
     if (a == b) return true;
     if (!a || !b) return false;
-    const auto* pathA = valueCast<const RilkPathString>(a.get());
-    const auto* pathB = valueCast<const RilkPathString>(b.get());
-    if (pathA || pathB) {
-        return pathA && pathB && pathA->fullPathText() == pathB->fullPathText();
-    }
-    const auto* textA = valueCast<const RilkBaseString>(a.get());
-    const auto* textB = valueCast<const RilkBaseString>(b.get());
+    const KindedValue x(*a);
+    const KindedValue y(*b);
+    const auto* pathA = x.as<RilkPathString>();
+    const auto* pathB = y.as<RilkPathString>();
+    if (pathA || pathB) return pathA && pathB && sameFullPath(*pathA, *pathB);
+    const auto* textA = x.as<RilkBaseString>();
+    const auto* textB = y.as<RilkBaseString>();
     if (textA || textB) return textA && textB && textA->text() == textB->text();
-    const auto* intA = valueCast<const RilkInt>(a.get());
-    const auto* intB = valueCast<const RilkInt>(b.get());
+    const auto* intA = x.as<RilkInt>();
+    const auto* intB = y.as<RilkInt>();
     if (intA || intB) return intA && intB && intA->number() == intB->number();
-    const auto* listA = valueCast<const RilkList>(a.get());
-    const auto* listB = valueCast<const RilkList>(b.get());
+    const auto* listA = x.as<RilkList>();
+    const auto* listB = y.as<RilkList>();
     if (listA || listB) return listA && listB && sameLists(*listA, *listB);
-    const auto* contextA = valueCast<const RilkContext>(a.get());
-    const auto* contextB = valueCast<const RilkContext>(b.get());
+    const auto* contextA = x.as<RilkContext>();
+    const auto* contextB = y.as<RilkContext>();
     if (contextA || contextB) {
         return contextA && contextB && sameContexts(contextA->context(), contextB->context());
     }
-    const auto* idA = valueCast<const RilkIdentifier>(a.get());
-    const auto* idB = valueCast<const RilkIdentifier>(b.get());
+    const auto* idA = x.as<RilkIdentifier>();
+    const auto* idB = y.as<RilkIdentifier>();
     if (idA || idB) return idA && idB && idA->toString() == idB->toString();
     return false;
 }
 
 bool cacheEqual(const Assignment& a, const Assignment& b) {
-    return a.type == b.type && a.modifier == b.modifier && Util::CiString::equal(a.name, b.name) &&
+    // Names are nearly always spelled alike; the exact comparison is the cheaper test.
+    return a.type == b.type && a.modifier == b.modifier &&
+           (a.name == b.name || Util::CiString::equal(a.name, b.name)) &&
            cacheEqual(a.value, b.value);
 }
 

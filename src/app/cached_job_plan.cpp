@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "app/cached_planning.h"
@@ -17,8 +18,8 @@ JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
     JobPlan plan;
     plan.cached = true;
     plan.claimToken = cached.claimToken;
-    plan.workItems = cached.contents.workItems();
-    plan.contextAssignments = cached.contents.context;
+    plan.workItems = cached.contents.releaseWorkItems();
+    plan.contextAssignments = std::move(cached.contents.context);
     plan.jobContexts = std::move(cached.jobContexts);
     if (plan.jobContexts.empty() || cached.pending.empty()) return plan;
 

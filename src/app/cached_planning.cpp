@@ -6,9 +6,11 @@
 #include <mutex>
 #include <numeric>
 #include <string>
+#include <typeinfo>
 #include <utility>
 
 #include "app/record_comparison.h"
+#include "tools/command/no_tool_builder.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -23,6 +25,16 @@ struct Decision {
     /// Positions, in plan order, of the work items to build.
     std::vector<std::size_t> pending;
 };
+
+/// The one job context of a target the builder cannot plan: a copy of the target context.
+/// The no-tool never looks at its job, so it gets one with only the target's name: a
+/// target gathering many dependencies would cost a deep copy of all their outputs.
+ContextPtr jobContextOf(const Builder& builder, const TargetContext& target) {
+    if (typeid(builder) == typeid(NoToolBuilder)) {
+        return std::make_shared<TargetContext>(Context(), target.name);
+    }
+    return std::make_shared<TargetContext>(target, target.name);
+}
 
 std::vector<std::size_t> everyWorkItem(const RecordContents& plan) {
     std::vector<std::size_t> all(plan.workItems().size());
@@ -91,7 +103,7 @@ CachedPlan createRecipesCached(BuildCache& cache, Builder& builder, const Target
     CachedPlan result;
     if (plan.recipes.empty()) {
         log(2, "Target '{}' not suitable for caching. Using the original context.\n", label);
-        result.jobContexts.push_back(std::make_shared<TargetContext>(target, target.name));
+        result.jobContexts.push_back(jobContextOf(builder, target));
         return result;
     }
     for (WorkItem& item : plan.recipes) result.contents.add(std::move(item));

@@ -1,7 +1,5 @@
 #include "app/record_comparison.h"
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -9,45 +7,16 @@
 #include <vector>
 
 #include "app/cache_equality.h"
+#include "app/path_write_time.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
 #include "types/value_cast.h"
-#include "util/file_time.h"
 
 namespace Rilk {
 namespace {
 
 /// A file's modification time in nanoseconds.
 using FileTime = std::int64_t;
-
-/// The modification time of a path that exists (links followed), or nothing.
-std::optional<FileTime> writeTime(const std::string& path) {
-    struct stat info {};
-    if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &info) != 0) {
-        return std::nullopt;
-    }
-    return Util::nanosecondsOf(info.st_mtim);
-}
-
-/// Appends the full path of every path value, walking lists and nested blocks: a
-/// dependency's outputs reach a target as a nested block, and the files they name are inputs
-/// like any other.
-void collectFilePaths(const RilkValuePtr& value, std::vector<std::string>& paths, int depth = 0) {
-    // Nested blocks may refer to each other; a file list this deep has ended long before.
-    if (!value || depth > 64) return;
-    if (const auto* path = valueCast<const RilkPathString>(value.get())) {
-        paths.push_back(path->fullPathText());
-    } else if (const auto* list = valueCast<const RilkList>(value.get())) {
-        for (const RilkValuePtr& element : list->elements()) {
-            collectFilePaths(element, paths, depth + 1);
-        }
-    } else if (const auto* block = valueCast<const RilkContext>(value.get())) {
-        if (!block->context()) return;
-        for (const auto& [name, stored] : block->context()->assignments) {
-            collectFilePaths(stored.value, paths, depth + 1);
-        }
-    }
-}
 
 /// The file times of every path in the values, oldest and newest; nothing when a path
 /// cannot be read. `any` tells whether there was a path at all.
@@ -57,19 +26,33 @@ struct TimeSpan {
     FileTime oldest = std::numeric_limits<FileTime>::max();
     FileTime newest = std::numeric_limits<FileTime>::min();
 
-    void add(const RilkValuePtr& value) {
-        std::vector<std::string> paths;
-        collectFilePaths(value, paths);
-        for (const auto& path : paths) {
-            const auto time = writeTime(path);
-            if (!time) {
-                failed = true;
-                continue;
+    /// Adds the time of every path value, walking lists and nested blocks: a dependency's
+    /// outputs reach a target as a nested block, and the files they name are inputs like
+    /// any other.
+    void add(const RilkValuePtr& value, int depth = 0) {
+        // Nested blocks may refer to each other; a file list this deep has ended long before.
+        if (!value || depth > 64) return;
+        if (const auto* path = valueCast<const RilkPathString>(value.get())) {
+            addTime(pathWriteTime(*path));
+        } else if (const auto* list = valueCast<const RilkList>(value.get())) {
+            for (const RilkValuePtr& element : list->elements()) add(element, depth + 1);
+        } else if (const auto* block = valueCast<const RilkContext>(value.get())) {
+            if (!block->context()) return;
+            for (const auto& [name, stored] : block->context()->assignments) {
+                add(stored.value, depth + 1);
             }
-            any = true;
-            if (*time < oldest) oldest = *time;
-            if (*time > newest) newest = *time;
         }
+    }
+
+private:
+    void addTime(const std::optional<FileTime>& time) {
+        if (!time) {
+            failed = true;
+            return;
+        }
+        any = true;
+        if (*time < oldest) oldest = *time;
+        if (*time > newest) newest = *time;
     }
 };
 
@@ -93,11 +76,10 @@ bool sameContext(const RecordContents& a, const RecordContents& b) {
     return true;
 }
 
-/// Whether one input is unchanged and its files are older than `outputTime`, with an
-/// intermediate that was produced after them.
+/// Whether one input, already known to equal the recorded one, has an unchanged
+/// intermediate, files older than `outputTime` and an intermediate produced after them.
 bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
                     const std::optional<FileTime>& outputTime) {
-    if (!cacheEqual(now.input, before.input)) return false;
     if (now.hasIntermediate() != before.hasIntermediate()) return false;
     if (now.hasIntermediate() && !cacheEqual(now.intermediate, before.intermediate)) {
         return false;
@@ -116,6 +98,8 @@ bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
 /// Sets the intermediate flags of one planned work item and returns whether it is stale.
 bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan, std::size_t index,
                      WorkItem& item) {
+    // Found by its inputs: the recorded work item has as many inputs, each equal to the
+    // planned one at its position.
     const WorkItem* before = recorded.findSame(plan, index);
     if (before == nullptr || !sameOutputs(item, *before)) {
         clearFlags(item);
@@ -126,11 +110,10 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
     std::optional<FileTime> outputTime;
     if (outputs.any && !outputs.failed) outputTime = outputs.oldest;
 
-    bool stale = !outputTime || item.inputs.size() != before->inputs.size();
+    bool stale = !outputTime;
     for (std::size_t i = 0; i < item.inputs.size(); ++i) {
         WorkItemEntry& entry = item.inputs[i];
-        entry.intermediateFlag =
-            i < before->inputs.size() && inputUnchanged(entry, before->inputs[i], outputTime);
+        entry.intermediateFlag = inputUnchanged(entry, before->inputs[i], outputTime);
         if (!entry.intermediateFlag) stale = true;
     }
     return stale;

@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "app/cache_equality.h"
+#include "app/kinded_value.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
-#include "types/value_cast.h"
 
 namespace Rilk {
 namespace {
@@ -27,7 +27,8 @@ void hashBytes(std::uint64_t& hash, std::string_view text) {
 /// without making that text.
 void hashValue(std::uint64_t& hash, const RilkValuePtr& value) {
     if (!value) return;
-    if (const auto* path = valueCast<const RilkPathString>(value.get())) {
+    const KindedValue kinded(*value);
+    if (const auto* path = kinded.as<RilkPathString>()) {
         // The bytes of `fullPathText`, in pieces.
         const JoinedPath joined = joinPath(path->baseDirectory().native(), path->text());
         hashBytes(hash, joined.base);
@@ -35,18 +36,18 @@ void hashValue(std::uint64_t& hash, const RilkValuePtr& value) {
         hashBytes(hash, joined.text);
         return;
     }
-    if (const auto* list = valueCast<const RilkList>(value.get())) {
+    if (const auto* list = kinded.as<RilkList>()) {
         for (std::size_t i = 0; i < list->elements().size(); ++i) {
             if (i > 0) hashBytes(hash, " ");
             hashValue(hash, list->elements()[i]);
         }
         return;
     }
-    if (const auto* text = valueCast<const RilkBaseString>(value.get())) {
+    if (const auto* text = kinded.as<RilkBaseString>()) {
         hashBytes(hash, text->text());
         return;
     }
-    if (const auto* nested = valueCast<const RilkContext>(value.get())) {
+    if (const auto* nested = kinded.as<RilkContext>()) {
         if (!nested->context()) return;
     }
     hashBytes(hash, value->toString());
@@ -74,10 +75,20 @@ bool sameInputs(const std::vector<WorkItemEntry>& a, const std::vector<WorkItemE
 bool RecordContents::add(WorkItem item) {
     const std::uint64_t hash = hashWorkItemInputs(item.inputs);
     if (findHashed(hash, item.inputs) != nullptr) return false;
-    byHash_.emplace(hash, items_.size());
     items_.push_back(std::move(item));
     hashes_.push_back(hash);
+    if (items_.size() == kScanLimit + 1) {
+        for (std::size_t i = 0; i < hashes_.size(); ++i) byHash_.emplace(hashes_[i], i);
+    } else if (items_.size() > kScanLimit) {
+        byHash_.emplace(hash, items_.size() - 1);
+    }
     return true;
+}
+
+std::vector<WorkItem> RecordContents::releaseWorkItems() {
+    hashes_.clear();
+    byHash_.clear();
+    return std::exchange(items_, {});
 }
 
 const WorkItem* RecordContents::find(const std::vector<WorkItemEntry>& inputs) const {
@@ -90,6 +101,14 @@ const WorkItem* RecordContents::findSame(const RecordContents& other, std::size_
 
 const WorkItem* RecordContents::findHashed(std::uint64_t hash,
                                            const std::vector<WorkItemEntry>& inputs) const {
+    // No two held work items have the same inputs, so the order of the search does not
+    // matter.
+    if (items_.size() <= kScanLimit) {
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (hashes_[i] == hash && sameInputs(items_[i].inputs, inputs)) return &items_[i];
+        }
+        return nullptr;
+    }
     auto [first, last] = byHash_.equal_range(hash);
     for (auto it = first; it != last; ++it) {
         const WorkItem& held = items_[it->second];

@@ -25,7 +25,8 @@ bool sameInputs(const std::vector<WorkItemEntry>& a, const std::vector<WorkItemE
 ///
 /// The work items keep the order in which they were added (the plan's order), so the
 /// outputs gathered from them and the file written from them are the same from run to run.
-/// They are indexed by their input hash; a lookup compares the inputs exactly.
+/// They are indexed by their input hash; a lookup compares the inputs exactly. A few work
+/// items (a command target has one) are found by a scan of their hashes, many through a map.
 class RecordContents {
 public:
     /// Adds the work item unless one with the same inputs is already held; returns
@@ -40,6 +41,8 @@ public:
     const std::vector<WorkItem>& workItems() const { return items_; }
     /// A held work item, for setting its inputs' intermediate flags.
     WorkItem& workItem(std::size_t index) { return items_.at(index); }
+    /// Hands the work items over, in order, and leaves no work item held.
+    std::vector<WorkItem> releaseWorkItems();
 
     /// The variables of the target context the plan was made from.
     std::vector<Assignment> context;
@@ -47,9 +50,14 @@ public:
 private:
     const WorkItem* findHashed(std::uint64_t hash, const std::vector<WorkItemEntry>& inputs) const;
 
+    /// Up to this many work items, a scan of `hashes_` finds one faster than a map does.
+    static constexpr std::size_t kScanLimit = 16;
+
     std::vector<WorkItem> items_;
     /// The input hash of each work item, in the same order.
     std::vector<std::uint64_t> hashes_;
+    /// The positions of the work items by hash; filled once there are more than
+    /// `kScanLimit`.
     std::unordered_multimap<std::uint64_t, std::size_t> byHash_;
 };
 

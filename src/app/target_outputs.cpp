@@ -1,5 +1,8 @@
 #include "app/target_outputs.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 Rilk::Assignment ownValue(const Rilk::Assignment& stored, const Rilk::RilkValuePtr& value) {
@@ -42,17 +45,67 @@ void TargetOutputs::keepCurrentValue(const Rilk::Context& target, const std::str
     saved_.insert_or_assign(found->first, ownValue(found->second, found->second.value));
 }
 
+bool TargetOutputs::wasOutput(const Util::CiString& name) const {
+    // A target has few output variables, and most names differ from them in length: a
+    // scan rejects them sooner than a search of the ordered set.
+    if (names_.size() > 8) return names_.contains(name);
+    return std::any_of(names_.begin(), names_.end(), [&](const Util::CiString& output) {
+        return Util::CiString::equal(output.str(), name.str());
+    });
+}
+
+const Rilk::Assignment* TargetOutputs::appliedOutput(const Util::CiString& name,
+                                                     const Rilk::Assignment& stored) const {
+    if (stored.modifier != Rilk::AssignModifier::Up && !wasOutput(name)) return nullptr;
+    const auto kept = saved_.find(name);
+    return kept != saved_.end() ? &kept->second : &stored;
+}
+
+bool TargetOutputs::setsOwnValue(const Rilk::Context& target, const std::string& name) const {
+    const auto found = target.assignments.find(name);
+    if (found == target.assignments.end()) return false;
+    const Rilk::Assignment* applied = appliedOutput(found->first, found->second);
+    return applied != nullptr && applied->type == Rilk::AssignType::Set;
+}
+
+void TargetOutputs::addWorkItemOutputs(const Rilk::Context& target, const Rilk::WorkItem& item,
+                                       Rilk::Context& output) const {
+    bool anySet = false;
+    bool allSet = true;
+    for (const Rilk::Assignment& produced : item.outputs) {
+        const bool set = setsOwnValue(target, produced.name);
+        anySet = anySet || set;
+        allSet = allSet && set;
+    }
+    if (!anySet) {
+        output.appendToList(item.outputs);
+        return;
+    }
+    // A list that the target's own value replaces is never seen: only the variable it
+    // would have made is made, with the same spelling, operator and modifier, and
+    // `fill` gives it its value.
+    std::vector<Rilk::Assignment> listed;
+    for (const Rilk::Assignment& produced : item.outputs) {
+        if (allSet || setsOwnValue(target, produced.name)) {
+            output.assignments.try_emplace(produced.name, produced.name, nullptr,
+                                           Rilk::AssignType::Set, produced.modifier);
+        } else {
+            listed.push_back(produced);
+        }
+    }
+    if (!listed.empty()) output.appendToList(listed);
+}
+
 void TargetOutputs::fill(const Rilk::Context& target, const JobPlan& plan,
                          Rilk::Context& output) const {
     if (plan.cached) {
         output = Rilk::Context();
-        for (const Rilk::WorkItem& item : plan.workItems) output.appendToList(item.outputs);
+        for (const Rilk::WorkItem& item : plan.workItems) addWorkItemOutputs(target, item, output);
     }
     for (const auto& [name, stored] : target.assignments) {
-        if (stored.modifier != Rilk::AssignModifier::Up && !names_.contains(name)) continue;
-        const auto kept = saved_.find(name);
-        const Rilk::Assignment& applied = kept != saved_.end() ? kept->second : stored;
-        if (applied.type == Rilk::AssignType::Append && planOutputs(plan, applied)) continue;
-        output.addAssignment(applied, Rilk::kKeepModifier);
+        const Rilk::Assignment* applied = appliedOutput(name, stored);
+        if (applied == nullptr) continue;
+        if (applied->type == Rilk::AssignType::Append && planOutputs(plan, *applied)) continue;
+        output.addAssignment(*applied, Rilk::kKeepModifier);
     }
 }

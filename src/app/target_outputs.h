@@ -2,6 +2,7 @@
 
 #include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "app/target_build_services.h"
@@ -32,6 +33,19 @@ public:
     void fill(const Rilk::Context& target, const JobPlan& plan, Rilk::Context& output) const;
 
 private:
+    /// Whether `name` was an output variable of the target before the inherited merge.
+    bool wasOutput(const Util::CiString& name) const;
+    /// The assignment `fill` applies for the target's variable `name` (held as `stored`),
+    /// or null when the variable is no output.
+    const Rilk::Assignment* appliedOutput(const Util::CiString& name,
+                                          const Rilk::Assignment& stored) const;
+    /// Whether `fill` sets the target's own value of `name` ("="), whatever the work items
+    /// output under that name.
+    bool setsOwnValue(const Rilk::Context& target, const std::string& name) const;
+    /// Gathers a work item's outputs into lists of `output`, as `Context::appendToList`.
+    void addWorkItemOutputs(const Rilk::Context& target, const Rilk::WorkItem& item,
+                            Rilk::Context& output) const;
+
     std::set<Util::CiString> names_;
     std::map<Util::CiString, Rilk::Assignment> saved_;
 };

@@ -59,6 +59,25 @@ TEST(CacheEqual, ComparesByKindWithExactText) {
     }
 }
 
+TEST(CacheEqual, PathsAreEqualExactlyWhenTheirFullPathTextsAre) {
+    // Paths compare piece by piece; every split of a few full paths and their near misses
+    // must agree with comparing the texts.
+    const std::pair<const char*, const char*> paths[] = {
+        {"", "/p/src/a.c"},   {"/p", "src/a.c"},  {"/p/", "src/a.c"},  {"/p/src", "a.c"},
+        {"/x", "/p/src/a.c"}, {"/p/s", "rc/a.c"}, {"/p//", "src/a.c"}, {"/p/src/a.c", ""},
+        {"", "/p/src/a.cc"},  {"/p", "src/a.C"},  {"/p", "src/a."},    {"", ""},
+        {"/", "p"},           {"", "/p"},         {"/p", ""},          {"", "p"},
+    };
+    for (const auto& [baseA, textA] : paths) {
+        for (const auto& [baseB, textB] : paths) {
+            const auto a = makePathString(textA, baseA);
+            const auto b = makePathString(textB, baseB);
+            EXPECT_EQ(cacheEqual(a, b), a->fullPathText() == b->fullPathText())
+                << baseA << " " << textA << " / " << baseB << " " << textB;
+        }
+    }
+}
+
 TEST(CacheEqual, AssignmentsCompareNamesIgnoringCaseOperatorsAndModifiersExactly) {
     const Assignment base("Flags", str("x"), AssignType::Set, AssignModifier::None);
     EXPECT_TRUE(

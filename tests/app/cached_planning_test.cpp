@@ -11,6 +11,7 @@
 
 #include "app/cache_test_support.h"
 #include "support/temp_dir.h"
+#include "tools/command/no_tool_builder.h"
 #include "types/types_test_support.h"
 
 namespace Rilk {
@@ -108,6 +109,31 @@ TEST_F(CachedPlanning, EmptyPlanBuildsOnACopyWithoutRecord) {
     EXPECT_EQ(cache->size(), 0u);
 }
 
+TEST_F(CachedPlanning, NoToolJobNeedsOnlyTheTargetsName) {
+    // The no-tool is given no copy of the target: whatever its job context holds, the job
+    // begins, makes its recipes and gives its outputs alike.
+    auto target = RilkTest::targetContext("u", "t");
+    target->addAssignment(text("NO_TOOL", "1"), kKeepModifier);
+    target->addAssignment(path("OUT", dir.path() / "out", kUp), kKeepModifier);
+    NoToolBuilder noTool;
+    CachedPlan result;
+    EXPECT_EQ(capture(2, [&] {
+                  result = createRecipesCached(*cache, noTool, *target, 8, spy.splitter());
+              }),
+              "Target 'u::t' not suitable for caching. Using the original context.\n");
+    ASSERT_EQ(result.jobContexts.size(), 1u);
+    const auto* job = dynamic_cast<const TargetContext*>(result.jobContexts[0].get());
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->name.toString(), target->name.toString());
+    for (Context* given : {static_cast<Context*>(target.get()), result.jobContexts[0].get()}) {
+        noTool.beginBuild(*given, 1);
+        EXPECT_TRUE(noTool.createRecipes(*given).empty());
+        EXPECT_TRUE(noTool.collectOutputs(*given, 0).assignments.empty());
+        noTool.endBuild();
+    }
+    EXPECT_EQ(cache->size(), 0u);
+}
+
 TEST_F(CachedPlanning, EqualInputsAreOneWorkItemEqualHashesAreNot) {
     // "AB" + "c" and "A" + "Bc" hash alike but are different work.
     builder.plan.recipes = {workItem({text("SRC", "a.c")}, {}), workItem({text("SRC", "a.c")}, {}),
@@ -179,6 +205,34 @@ TEST_F(CachedPlanning, FilesInADependencysOutputBlockAreInputs) {
     CachedPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
     EXPECT_EQ(result.pending, std::vector<std::size_t>{0});
+}
+
+TEST_F(CachedPlanning, FilesAreReadByTheirFullPath) {
+    // A path planned relative to a directory names the file of its full path text; one
+    // holding a NUL byte names none (the system would read a shorter path).
+    file("a.c", 30);
+    file("app", 10);
+    const std::string base = dir.path().string();
+    const struct {
+        const char* label;
+        std::string base, text;
+        bool stale;
+    } cases[] = {
+        {"relative", base, "a.c", false},
+        {"base ending in a slash", base + "/", "a.c", false},
+        {"absolute text", "/elsewhere", base + "/a.c", false},
+        {"NUL byte", base, std::string("a.c\0x", 5), true},
+        {"missing", base, "b.c", true},
+    };
+    for (const auto& c : cases) {
+        cache = std::make_unique<BuildCache>(dir.path() / ".rilk_cache");
+        const Assignment source("SRC", makePathString(c.text, c.base), AssignType::Set,
+                                AssignModifier::None);
+        builder.plan.recipes = {workItem({source}, {path("EXE", dir.path() / "app", kUp)})};
+        buildOnce();
+        startNextRun();
+        EXPECT_EQ(plan().pending.empty(), !c.stale) << c.label;
+    }
 }
 
 TEST_F(CachedPlanning, OutputsWithoutPathRebuildEveryRun) {

@@ -38,5 +38,36 @@ TEST(RecordContents, PathsHashAndMatchByTheirFullPath) {
     EXPECT_EQ(record.find(inputs(makeString("/p/src/a.c"))), nullptr);
 }
 
+TEST(RecordContents, FindsEachWorkItemOnceWhetherScannedOrMapped) {
+    // Past a few work items the lookup changes from a scan to a map: every size up to well
+    // beyond that finds each held work item, refuses it again and finds nothing else.
+    // "AB" + "c" and "A" + "Bc" hash alike but are different work.
+    auto item = [](const char* name, const std::string& text) {
+        WorkItem made;
+        made.inputs.emplace_back(
+            Assignment(name, makeString(text), AssignType::Set, AssignModifier::None));
+        return made;
+    };
+    std::vector<WorkItem> added;
+    RecordContents record;
+    for (int n = 0; n < 40; ++n) {
+        added.push_back(n == 25   ? item("AB", "c")
+                        : n == 30 ? item("A", "Bc")
+                                  : item("SRC", std::to_string(n)));
+        ASSERT_TRUE(record.add(added.back())) << n;
+        for (std::size_t i = 0; i < added.size(); ++i) {
+            EXPECT_EQ(record.find(added[i].inputs), &record.workItems()[i]) << n << " " << i;
+        }
+        EXPECT_FALSE(record.add(added.front())) << n;
+        EXPECT_EQ(record.find(item("SRC", "none").inputs), nullptr) << n;
+    }
+    std::vector<WorkItem> released = record.releaseWorkItems();
+    ASSERT_EQ(released.size(), added.size());
+    EXPECT_TRUE(sameInputs(released[30].inputs, added[30].inputs));
+    EXPECT_TRUE(record.workItems().empty());
+    EXPECT_EQ(record.find(added[30].inputs), nullptr);
+    EXPECT_TRUE(record.add(added[30]));
+}
+
 }  // namespace
 }  // namespace Rilk

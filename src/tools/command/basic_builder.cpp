@@ -10,9 +10,18 @@ namespace Rilk {
 
 namespace {
 
+/// Where a target variable goes in the plan.
+enum class PlanPart { None, Output, Setting, Input };
+
 /// The variables that say how the commands run rather than what they consume.
 bool isCommandSetting(const Util::CiString& name) {
     return Util::CiString::equal(name.str(), "cmdline") || Util::CiString::equal(name.str(), "cwd");
+}
+
+PlanPart planPartOf(const Util::CiString& name, const Assignment& assignment) {
+    if (!assignment.value) return PlanPart::None;
+    if (assignment.modifier == AssignModifier::Up) return PlanPart::Output;
+    return isCommandSetting(name) ? PlanPart::Setting : PlanPart::Input;
 }
 
 }  // namespace
@@ -34,24 +43,37 @@ Context BasicBuilder::collectOutputs(const Context&, int jobResult) {
 }
 
 BuildPlan BasicBuilder::planBuild(const TargetContext& target) {
-    WorkItem item;
-    std::vector<Assignment> settings;
+    // Counted first, so each list is made once at its size.
+    std::size_t outputs = 0;
+    std::size_t settings = 0;
+    std::size_t inputs = 0;
     for (const auto& [key, assignment] : target.assignments) {
-        if (!assignment.value) continue;
+        const PlanPart part = planPartOf(key, assignment);
+        if (part == PlanPart::Output) ++outputs;
+        if (part == PlanPart::Setting) ++settings;
+        if (part == PlanPart::Input) ++inputs;
+    }
+    if (outputs == 0) return {};
+
+    BuildPlan plan;
+    WorkItem item;
+    item.outputs.reserve(outputs);
+    item.inputs.reserve(inputs);
+    plan.context.reserve(settings);
+    for (const auto& [key, assignment] : target.assignments) {
+        const PlanPart part = planPartOf(key, assignment);
+        if (part == PlanPart::None) continue;
         const RilkValuePtr copy = assignment.value->clone();
-        if (assignment.modifier == AssignModifier::Up) {
+        if (part == PlanPart::Output) {
             item.outputs.emplace_back(assignment.name, copy, AssignType::Set, AssignModifier::Up);
-        } else if (isCommandSetting(key)) {
-            settings.emplace_back(assignment.name, copy, AssignType::Set, assignment.modifier);
+        } else if (part == PlanPart::Setting) {
+            plan.context.emplace_back(assignment.name, copy, AssignType::Set, assignment.modifier);
         } else {
             item.inputs.emplace_back(
                 Assignment(assignment.name, copy, AssignType::Set, assignment.modifier));
         }
     }
-    BuildPlan plan;
-    if (item.outputs.empty()) return plan;
     plan.recipes.push_back(std::move(item));
-    plan.context = std::move(settings);
     return plan;
 }
 

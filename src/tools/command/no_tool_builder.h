@@ -10,7 +10,8 @@ namespace Rilk {
 
 /// The builder of the no-tool: it plans nothing, makes no recipes and has no outputs of
 /// its own, so a target built with it only gathers its dependencies and passes its
-/// output variables on.
+/// output variables on. It never looks at its job contexts, so the cached planning hands
+/// it one holding only the target's name rather than a copy of the whole target.
 class NoToolBuilder : public Builder {
 public:
     NoToolBuilder();

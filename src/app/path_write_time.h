@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "types/rilk_path_string.h"
+
+namespace Rilk {
+
+/// The modification time, in nanoseconds, of the file that a path value names (links
+/// followed), or nothing when it cannot be read; a path holding a NUL byte names no file.
+///
+/// A relative text is looked up from its base directory, which is kept open from call to
+/// call, so the system walks only the text's own components, not the base's again on every
+/// call. That answers as the full path does while the base directories stay where they are;
+/// only the build's jobs change files during a run, and `forgetOpenDirectories` is called
+/// before they run. Any lookup that fails this way is repeated with the full path. Each
+/// thread keeps its own open directories (the build plans its targets on the main thread).
+std::optional<std::int64_t> pathWriteTime(const RilkPathString& path);
+
+/// Closes the base directories this thread keeps open, so that the next lookups open them
+/// again.
+void forgetOpenDirectories();
+
+}  // namespace Rilk
