@@ -84,6 +84,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
                 note(fmt::format("Cache file '{}' is malformed ({}). Starting with empty cache.\n",
                                  shown, record.malformedPart));
                 result.records.clear();
+                result.prefetch.reset();
                 whole = false;
                 break;
             }
