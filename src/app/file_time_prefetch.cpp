@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -19,34 +20,8 @@ constexpr std::size_t kBatch = 32;
 /// The prefetch `pathWriteTime` consults; null when there is none or jobs may have run.
 std::atomic<FileTimePrefetch*> inUse{nullptr};
 
-/// FNV-1a over the pieces of a path in turn, so that a path given in pieces hashes as its
-/// whole text does without being joined.
-struct PathHash {
-    std::uint64_t value = 14695981039346656037ULL;
-    void add(std::string_view piece) {
-        for (const char c : piece) {
-            value ^= static_cast<unsigned char>(c);
-            value *= 1099511628211ULL;
-        }
-    }
-};
-
-std::uint64_t hashOf(const JoinedPath& path) {
-    PathHash hash;
-    hash.add(path.base);
-    if (path.separator) hash.add("/");
-    hash.add(path.text);
-    return hash.value;
-}
-
-/// Whether `whole` is the text that `path`'s pieces spell.
-bool spells(std::string_view whole, const JoinedPath& path) {
-    const std::size_t separator = path.separator ? 1 : 0;
-    if (whole.size() != path.base.size() + separator + path.text.size()) return false;
-    if (!whole.starts_with(path.base)) return false;
-    if (separator != 0 && whole[path.base.size()] != '/') return false;
-    return whole.substr(path.base.size() + separator) == path.text;
-}
+/// The hash of a full path text.
+std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>()(text); }
 
 }  // namespace
 
@@ -86,8 +61,7 @@ void FileTimePrefetch::add(std::string path) {
     // A relative text would depend on the working directory, and the system cuts a text at
     // its first NUL byte: neither is read ahead.
     if (path.empty() || path.front() != '/' || path.find('\0') != std::string::npos) return;
-    const JoinedPath whole{{}, false, path};
-    const std::uint64_t hash = hashOf(whole);
+    const std::uint64_t hash = hashOf(path);
     std::size_t place = hash & mask_;
     while (places_[place] != 0) {
         const Slot& held = slots_[places_[place] - 1];
@@ -116,10 +90,20 @@ void FileTimePrefetch::run() {
 }
 
 std::optional<std::int64_t> FileTimePrefetch::find(const JoinedPath& path) const {
-    const std::uint64_t hash = hashOf(path);
+    // A path value without base directory holds its full path text already.
+    if (path.base.empty()) return findText(path.text);
+    thread_local std::string joined;
+    joined.assign(path.base);
+    if (path.separator) joined += '/';
+    joined += path.text;
+    return findText(joined);
+}
+
+std::optional<std::int64_t> FileTimePrefetch::findText(std::string_view text) const {
+    const std::uint64_t hash = hashOf(text);
     for (std::size_t place = hash & mask_; places_[place] != 0; place = (place + 1) & mask_) {
         const Slot& slot = slots_[places_[place] - 1];
-        if (slot.hash != hash || !spells(slot.path, path)) continue;
+        if (slot.hash != hash || slot.path != text) continue;
         if (!slot.ready.load(std::memory_order_acquire)) return std::nullopt;
         return slot.time;
     }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -67,6 +68,8 @@ private:
         std::atomic<bool> ready{false};
     };
 
+    /// `find` of a full path text.
+    std::optional<std::int64_t> findText(std::string_view text) const;
     /// Places `path` in the table unless it is already there or is not read ahead.
     void add(std::string path);
     /// Reads times in batches until none is left or the prefetch stops.
