@@ -1,6 +1,7 @@
 #include "parser/fast_lexer.h"
 
 #include <array>
+#include <cstddef>
 #include <utility>
 
 namespace Rilk {
@@ -15,12 +16,23 @@ bool isWordPart(char c) { return isWordStart(c) || isDigit(c) || c == '-'; }
 
 /// Printable ASCII, tab and line breaks: the bytes that decode to themselves and that the
 /// generated lexer handles like this one.
-bool isPlainText(std::string_view text) {
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && !isBlank(c)) || byte >= 0x7f) return false;
+constexpr bool isPlainByte(unsigned char byte) {
+    return (byte >= 0x20 && byte < 0x7f) || byte == '\t' || byte == '\r' || byte == '\n';
+}
+
+/// `isPlainByte` by table, so that checking a whole file costs no branch per byte.
+constexpr std::array<bool, 256> kRefusedBytes = [] {
+    std::array<bool, 256> refused{};
+    for (std::size_t byte = 0; byte < refused.size(); ++byte) {
+        refused[byte] = !isPlainByte(static_cast<unsigned char>(byte));
     }
-    return true;
+    return refused;
+}();
+
+bool isPlainText(std::string_view text) {
+    bool refused = false;
+    for (const char c : text) refused |= kRefusedBytes[static_cast<unsigned char>(c)];
+    return !refused;
 }
 
 constexpr std::array<std::pair<std::string_view, Kind>, 8> kKeywords{{
@@ -59,6 +71,8 @@ bool FastLexer::skipBlanksAndComments() {
         const char c = text_[at_];
         if (isBlank(c)) {
             ++at_;
+        } else if (c != '/') {
+            break;
         } else if (text_.substr(at_, 2) == "//") {
             const std::size_t end = text_.find_first_of("\r\n", at_);
             at_ = end == std::string_view::npos ? text_.size() : end;
@@ -77,8 +91,11 @@ FastToken FastLexer::word() {
     std::size_t end = at_ + 1;
     while (end < text_.size() && isWordPart(text_[end])) ++end;
     const std::string_view text = text_.substr(at_, end - at_);
+    // Comparing the first letter first spares most words a full comparison.
     for (const auto& [keyword, kind] : kKeywords) {
-        if (text == keyword) return make(kind, text.size());
+        if (text.size() == keyword.size() && text[0] == keyword[0] && text == keyword) {
+            return make(kind, text.size());
+        }
     }
     return make(Kind::Identifier, text.size());
 }
