@@ -9,10 +9,23 @@ namespace {
 
 using Kind = FastToken::Kind;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isWordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool isWordPart(char c) { return isWordStart(c) || isDigit(c) || c == '-'; }
+constexpr bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool isWordStart(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+/// The bytes that continue a word, by table: words are most of a unit file's text.
+constexpr std::array<bool, 256> kWordParts = [] {
+    std::array<bool, 256> parts{};
+    for (std::size_t byte = 0; byte < parts.size(); ++byte) {
+        const auto c = static_cast<char>(byte);
+        parts[byte] = isWordStart(c) || isDigit(c) || c == '-';
+    }
+    return parts;
+}();
+
+bool isWordPart(char c) { return kWordParts[static_cast<unsigned char>(c)]; }
 
 /// Printable ASCII, tab and line breaks: the bytes that decode to themselves and that the
 /// generated lexer handles like this one.

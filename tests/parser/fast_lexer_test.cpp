@@ -23,29 +23,38 @@ std::vector<std::pair<Kind, std::string>> tokensOf(std::string_view text) {
 
 TEST(FastLexer, RefusesEveryTextWithAByteOutsidePlainText) {
     for (int byte = 0; byte < 256; ++byte) {
-        const bool plain = (byte >= 0x20 && byte < 0x7f) || byte == '\t' || byte == '\n' ||
-                           byte == '\r';
-        // The byte inside a string literal, so that it never starts a token itself, and at
-        // either end of a text longer than a few machine words.
+        const bool plain =
+            (byte >= 0x20 && byte < 0x7f) || byte == '\t' || byte == '\n' || byte == '\r';
+        // The byte inside a string literal, so that it never starts a token itself, at
+        // every place within a machine word, with line breaks and tabs in other words.
         const std::string inside = "x = \"" + std::string(1, static_cast<char>(byte)) + "\"";
-        const std::string padding(37, ' ');
-        for (const std::string& text : {inside, padding + inside, inside + padding}) {
+        for (std::size_t before = 0; before < 20; ++before) {
+            const std::string text =
+                std::string(before, ' ') + inside + (before % 2 == 0 ? "\n\t\r\n  x" : " x");
             const auto tokens = tokensOf(text);
             ASSERT_FALSE(tokens.empty());
-            EXPECT_EQ(tokens.front().first == Kind::Invalid, !plain) << "byte " << byte;
+            EXPECT_EQ(tokens.front().first == Kind::Invalid, !plain)
+                << "byte " << byte << " after " << before;
         }
     }
 }
 
 TEST(FastLexer, TellsKeywordsFromWordsAlike) {
     const std::pair<const char*, Kind> words[] = {
-        {"if", Kind::IfKeyword},         {"in", Kind::Identifier},
-        {"iff", Kind::Identifier},       {"unit", Kind::UnitKeyword},
-        {"unix", Kind::Identifier},      {"units", Kind::UnitsKeyword},
-        {"Unit", Kind::Identifier},      {"name", Kind::NameKeyword},
-        {"names", Kind::Identifier},     {"tools", Kind::ToolsKeyword},
-        {"toolz", Kind::Identifier},     {"profiles", Kind::ProfilesKeyword},
-        {"projects", Kind::ProjectsKeyword}, {"import", Kind::ImportKeyword},
+        {"if", Kind::IfKeyword},
+        {"in", Kind::Identifier},
+        {"iff", Kind::Identifier},
+        {"unit", Kind::UnitKeyword},
+        {"unix", Kind::Identifier},
+        {"units", Kind::UnitsKeyword},
+        {"Unit", Kind::Identifier},
+        {"name", Kind::NameKeyword},
+        {"names", Kind::Identifier},
+        {"tools", Kind::ToolsKeyword},
+        {"toolz", Kind::Identifier},
+        {"profiles", Kind::ProfilesKeyword},
+        {"projects", Kind::ProjectsKeyword},
+        {"import", Kind::ImportKeyword},
         {"n", Kind::Identifier},
     };
     for (const auto& [word, kind] : words) {

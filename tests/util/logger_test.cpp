@@ -67,8 +67,8 @@ TEST(Logger, WritesPlainTextFromTheThresholdUpWithoutATerminal) {
 
 TEST(Logger, PrefixedMessagesPrintAsIndentTextGivesThem) {
     // Long and short messages in turn, so that a message never shows a longer one's rest.
-    const std::vector<std::string> texts = {"a long first message\nof two lines\n", "m", "",
-                                            "a\n\nb", "x\n", "{}\n"};
+    const std::vector<std::string> texts = {
+        "a long first message\nof two lines\n", "m", "", "a\n\nb", "x\n", "{}\n"};
     std::string expected;
     {
         LogIndentGuard guard("[u::t] ");
