@@ -65,7 +65,9 @@ FastLexer::FastLexer(std::string_view text) : text_(text), refused_(!isPlainText
 
 FastToken FastLexer::next() {
     if (refused_) return invalid();
-    if (!skipBlanksAndComments()) return invalid();
+    // Plain blanks are skipped here; only a slash can start a comment.
+    while (at_ < text_.size() && isBlank(text_[at_])) ++at_;
+    if (at_ < text_.size() && text_[at_] == '/' && !skipBlanksAndComments()) return invalid();
     if (at_ >= text_.size()) return FastToken{Kind::End, text_.substr(at_, 0)};
     const char c = text_[at_];
     const char after = at_ + 1 < text_.size() ? text_[at_ + 1] : '\0';

@@ -79,7 +79,8 @@ private:
 
     void readTarget(Unit& unit);
     Dependency readDependency();
-    Dependency readDirectDependency();
+    /// The target name of a dependency without '@'.
+    QualifiedTargetName readTargetName();
     void readDependencyParameter(Dependency& dependency, std::size_t position);
     void readBlock(std::vector<Assignment>& assignments, std::vector<Condition>& conditions);
     Assignment readAssignment();
@@ -112,7 +113,8 @@ UnitPtr FastUnitReader::read() {
 
 void FastUnitReader::readTarget(Unit& unit) {
     Target target;
-    target.name = QualifiedTargetName("", unitName_, take(Kind::Identifier));
+    target.name.unit = unitName_;
+    target.name.target = take(Kind::Identifier);
     if (skip(Kind::LParen)) {
         do {
             target.parameterNames.push_back(take(Kind::Identifier));
@@ -135,7 +137,7 @@ Dependency FastUnitReader::readDependency() {
         macro.identifier = readIdentifier();
         dependency.target = std::move(macro);
     } else {
-        dependency = readDirectDependency();
+        dependency.target = readTargetName();
     }
     if (skip(Kind::LParen)) {
         std::size_t position = 0;
@@ -153,7 +155,7 @@ Dependency FastUnitReader::readDependency() {
     return dependency;
 }
 
-Dependency FastUnitReader::readDirectDependency() {
+QualifiedTargetName FastUnitReader::readTargetName() {
     QualifiedTargetName name;
     std::string first = take(Kind::Identifier);
     if (skip(Kind::Slash)) {
@@ -167,9 +169,7 @@ Dependency FastUnitReader::readDirectDependency() {
     } else {
         name.target = std::move(first);
     }
-    Dependency dependency;
-    dependency.target = std::move(name);
-    return dependency;
+    return name;
 }
 
 void FastUnitReader::readDependencyParameter(Dependency& dependency, std::size_t position) {
