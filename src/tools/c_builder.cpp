@@ -69,15 +69,32 @@ std::vector<RilkValuePtr> CBuilder::compiledSources(const Context&) const { retu
 
 fs::path CBuilder::programDirectory() const { return {}; }
 
+namespace {
+
+/// Whether a variable the target may hold makes it a match subject: held, and not as an
+/// output variable, which is skipped with a level-4 message.
+bool isSubjectVariable(const Context& target, const Util::CiString& name) {
+    const auto found = target.assignments.find(name);
+    if (found == target.assignments.end()) return false;
+    if (found->second.modifier == AssignModifier::Up) {
+        log(4, "Skipping '{}' as match subject: output variable\n", found->second.name);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool CBuilder::hasSubject(const Context& target, std::initializer_list<const char*> candidates) {
     for (const char* candidate : candidates) {
-        const auto found = target.assignments.find(candidate);
-        if (found == target.assignments.end()) continue;
-        if (found->second.modifier == AssignModifier::Up) {
-            log(4, "Skipping '{}' as match subject: output variable\n", found->second.name);
-            continue;
-        }
-        return true;
+        if (isSubjectVariable(target, Util::CiString(candidate))) return true;
+    }
+    return false;
+}
+
+bool CBuilder::hasSubject(const Context& target, std::span<const Util::CiString> candidates) {
+    for (const Util::CiString& candidate : candidates) {
+        if (isSubjectVariable(target, candidate)) return true;
     }
     return false;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -77,6 +78,8 @@ protected:
     /// the target defines and not as an output variable ('^') makes it one; an output
     /// variable before it is skipped with a level-4 message.
     static bool hasSubject(const Context& target, std::initializer_list<const char*> candidates);
+    /// The same for names made once.
+    static bool hasSubject(const Context& target, std::span<const Util::CiString> candidates);
     /// The match result of a target that is (`isSubject`) or is not a subject: the status,
     /// and every variable of the target classified.
     MatchResult classifiedSubject(const Context& target, bool isSubject) const;

@@ -1,5 +1,8 @@
 #include "tools/compiler_directory_scan.h"
 
+#include <dirent.h>
+
+#include <memory>
 #include <set>
 #include <system_error>
 
@@ -14,13 +17,19 @@ namespace fs = std::filesystem;
 namespace {
 
 /// Regular files (links followed) and symbolic links, dangling ones included.
-bool isCompilerFileCandidate(const fs::directory_entry& entry) {
+bool isCompilerFileCandidate(const fs::path& file) {
     std::error_code ec;
+    const fs::directory_entry entry(file, ec);
+    if (ec) return false;
     if (entry.is_symlink(ec)) return true;
     if (ec) return false;
     const bool regular = entry.is_regular_file(ec);
     return regular && !ec;
 }
+
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { closedir(directory); }
+};
 
 }  // namespace
 
@@ -29,18 +38,22 @@ std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind, const fs:
     if (!fs::is_directory(directory, ec)) return {};
     const CompilerNamePattern namePattern(kind);
 
-    fs::directory_iterator it(directory, fs::directory_options::skip_permission_denied, ec);
-    if (ec) return {};
+    // The names are read as the system gives them: a bin directory holds thousands of
+    // files, and only the few whose name matches become paths.
+    const std::unique_ptr<DIR, DirectoryCloser> listing(opendir(directory.c_str()));
+    if (!listing) return {};
     std::vector<CompilerCandidate> candidates;
     std::set<std::string> seenPaths;
     // Every file lies in `directory`, so triple and version alone tell compilers apart.
     std::set<std::string> keys;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        const fs::path& file = it->path();
+    while (const dirent* entry = readdir(listing.get())) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") continue;
         // The name is tested first: it is cheap, and a file of another name that leads to
         // the same program must not hide a compiler's name.
-        if (!namePattern.matches(compilerName(file))) continue;
-        if (!isCompilerFileCandidate(*it) || !insertNormalizedPath(seenPaths, file)) continue;
+        if (!namePattern.matches(compilerNameOf(name))) continue;
+        const fs::path file = directory / name;
+        if (!isCompilerFileCandidate(file) || !insertNormalizedPath(seenPaths, file)) continue;
         std::optional<CompilerIdentity> identity = identifyCompiler(file, kind);
         if (!identity) continue;
         if (!keys.insert(identity->machine + "|" + identity->version).second) continue;

@@ -20,8 +20,14 @@ std::optional<std::string> probe(const fs::path& file, const std::string& option
 }  // namespace
 
 std::string compilerName(const fs::path& file) {
-    if (Util::CiString::equal(file.extension().native(), ".exe")) return file.stem().native();
-    return file.filename().native();
+    return std::string(compilerNameOf(file.filename().native()));
+}
+
+std::string_view compilerNameOf(std::string_view fileName) {
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || fileName == "..") return fileName;
+    if (!Util::CiString::equal(fileName.substr(dot), ".exe")) return fileName;
+    return fileName.substr(0, dot);
 }
 
 std::optional<CompilerIdentity> identifyCompiler(const fs::path& file, const std::string& kind) {

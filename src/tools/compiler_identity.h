@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace Rilk {
 
@@ -14,6 +15,9 @@ struct CompilerIdentity {
 
 /// The file name that names the compiler: without an ".exe" extension (any letter case).
 std::string compilerName(const std::filesystem::path& file);
+/// The same for a file name: an extension is the part from the last "." that is not the
+/// name's first character.
+std::string_view compilerNameOf(std::string_view fileName);
 
 /// Asks the compiler file (under the path given, links not resolved) for its identity,
 /// each probe at most once per run (`probeTool`): "-dumpmachine" must answer with exit 0

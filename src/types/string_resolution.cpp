@@ -27,7 +27,12 @@ bool RilkString::isPlainText() const {
 RilkValuePtr RilkString::resolve() {
     // Without a reference ("${") or a cross expansion group or marker ("#"), the text
     // resolves to itself; most texts of a build are like that.
-    if (isPlainText()) return makeString(text());
+    if (isPlainText()) {
+        // A shared text never changes in place (appending copies it), so it can stand for
+        // its own resolved form; any other gets a value of its own.
+        if (isShared()) return shared_from_this();
+        return makeString(text());
+    }
     Expander::NameSet expanding;
     RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1);
     setText(result->toString());

@@ -3,7 +3,12 @@
 
 #include "tools/compiler_name_pattern.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
+
+#include "tools/compiler_identity.h"
+#include "util/ci_string.h"
 
 #include <regex>
 #include <string>
@@ -35,6 +40,17 @@ TEST(CompilerNamePattern, MatchesAndVersionsAsTheRegularExpressionWould) {
                                                          : std::nullopt;
             EXPECT_EQ(pattern.version(name), expected);
         }
+    }
+}
+
+TEST(CompilerNamePattern, FileNamesLoseAnExeExtensionAsPathsDo) {
+    for (const std::string name : {"gcc", "gcc.exe", "GCC.EXE", "gcc.Exe", ".exe", "..exe", "a.b.exe",
+                                   "gcc.exe.old", "gcc.ex", ".", "..", "x.", "c++-12.exe"}) {
+        const std::filesystem::path file = std::filesystem::path("/usr/bin") / name;
+        const std::string expected = Util::CiString::equal(file.extension().native(), ".exe")
+                                         ? file.stem().native()
+                                         : file.filename().native();
+        EXPECT_EQ(Rilk::compilerNameOf(name), expected) << name;
     }
 }
 

@@ -58,6 +58,10 @@ TEST(ContextCopy, MergedCopiesShareOnlyPlainTextsAndNeverChangeTheSource) {
     second->addCopyOf(runtime, kTakeModifier);
     second->resolveAll();
     EXPECT_EQ(textOf(*second, "cmd"), "cc -O2");
+    // Resolved, the shared text is still the runtime's object, and still changes by copy.
+    EXPECT_EQ(second->getVariable("FLAGS"), runtime.getVariable("FLAGS"));
+    set(*second, "FLAGS", str("-c"), AssignType::Append);
+    EXPECT_EQ(textOf(*second, "FLAGS"), "-O2 -c");
     EXPECT_EQ(textOf(runtime, "FLAGS") + "|" + textOf(runtime, "cmd"), "-O2|cc ${FLAGS}");
 }
 

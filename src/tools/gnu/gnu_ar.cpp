@@ -10,8 +10,9 @@ namespace Rilk {
 
 namespace fs = std::filesystem;
 
-bool GNU_AR::hasMatchSubject(const Context& target) const {
-    return hasSubject(target, {"OBJS"});
+std::span<const Util::CiString> GNU_AR::subjectNames() const {
+    static const Util::CiString names[] = {"OBJS"};
+    return names;
 }
 
 MatchResult GNU_AR::matchResult(const Context& target, bool isSubject) const {

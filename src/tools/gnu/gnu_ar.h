@@ -17,8 +17,8 @@ public:
 
     /// "lib" and "lib_name" naming the archive.
     Context collectOutputs(const Context& job, int jobResult) override;
-    /// A subject when it has OBJS (not as an output variable).
-    bool hasMatchSubject(const Context& target) const override;
+    /// A subject when it has OBJS (not as output variables).
+    std::span<const Util::CiString> subjectNames() const override;
     /// As every tool's, and an OUTPUT_NAME ending in ".a" (exactly) is reported as an exact
     /// match.
     MatchResult matchResult(const Context& target, bool isSubject) const override;

@@ -47,8 +47,9 @@ GNU_GCC::GNU_GCC(const BuilderTables& tables, const CompilerInfo& toolchain, fs:
 
 std::vector<std::string> GNU_GCC::sourceVariables() const { return {"C_FILES"}; }
 
-bool GNU_GCC::hasMatchSubject(const Context& target) const {
-    return hasSubject(target, {"C_FILES", "OBJS"});
+std::span<const Util::CiString> GNU_GCC::subjectNames() const {
+    static const Util::CiString names[] = {"C_FILES", "OBJS"};
+    return names;
 }
 
 std::int64_t GNU_GCC::maxParallelJobs(const TargetContext& target, const PlannedWork&) const {
@@ -173,8 +174,9 @@ Context GNU_GCC::collectOutputs(const Context& job, int) {
 
 std::vector<std::string> GNU_GPP::sourceVariables() const { return {"C_FILES", "CPP_FILES"}; }
 
-bool GNU_GPP::hasMatchSubject(const Context& target) const {
-    return hasSubject(target, {"CPP_FILES", "C_FILES", "OBJS"});
+std::span<const Util::CiString> GNU_GPP::subjectNames() const {
+    static const Util::CiString names[] = {"CPP_FILES", "C_FILES", "OBJS"};
+    return names;
 }
 
 }  // namespace Rilk

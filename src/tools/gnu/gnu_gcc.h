@@ -27,7 +27,7 @@ public:
     /// "elf"/"elf_name" and "binary"/"binary_name" naming the program.
     Context collectOutputs(const Context& job, int jobResult) override;
     /// A subject when it has C_FILES or OBJS (not as output variables).
-    bool hasMatchSubject(const Context& target) const override;
+    std::span<const Util::CiString> subjectNames() const override;
 
 protected:
     /// The variables holding the sources this tool compiles.
@@ -54,7 +54,7 @@ public:
     using GNU_GCC::GNU_GCC;
 
     /// A subject when it has CPP_FILES, C_FILES or OBJS (not as output variables).
-    bool hasMatchSubject(const Context& target) const override;
+    std::span<const Util::CiString> subjectNames() const override;
 
 protected:
     std::vector<std::string> sourceVariables() const override;

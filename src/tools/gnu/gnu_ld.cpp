@@ -16,8 +16,9 @@ bool buildsSharedObject(const Context& target) {
 
 }  // namespace
 
-bool GNU_LD::hasMatchSubject(const Context& target) const {
-    return hasSubject(target, {"OBJS"});
+std::span<const Util::CiString> GNU_LD::subjectNames() const {
+    static const Util::CiString names[] = {"OBJS"};
+    return names;
 }
 
 std::string GNU_LD::defaultOutputExtension(const Context& target) const {

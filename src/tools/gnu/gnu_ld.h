@@ -17,8 +17,8 @@ public:
 
     /// "so"/"so_name" for a shared object, then "binary"/"binary_name".
     Context collectOutputs(const Context& job, int jobResult) override;
-    /// A subject when it has OBJS (not as an output variable).
-    bool hasMatchSubject(const Context& target) const override;
+    /// A subject when it has OBJS (not as output variables).
+    std::span<const Util::CiString> subjectNames() const override;
 
 protected:
     PlannedWork doCreateRecipes(const TargetContext& target) const override;

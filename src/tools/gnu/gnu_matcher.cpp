@@ -60,6 +60,15 @@ GNUMatcher::GNUMatcher(std::string name, const AssignmentTable& assignments,
 
 std::unique_ptr<Matcher> GNUMatcher::clone() const { return std::make_unique<GNUMatcher>(*this); }
 
+bool GNUMatcher::holdsSubjectName(const TargetContext& target) const {
+    for (const auto& tool : tools) {
+        for (const Util::CiString& name : tool->subjectNames()) {
+            if (target.assignments.contains(name)) return true;
+        }
+    }
+    return false;
+}
+
 bool GNUMatcher::acceptsToolchain(const TargetContext& target) const {
     const AssignmentTable& variables = target.assignments;
     // An ARCH without value wants nothing, like an empty one.
@@ -86,6 +95,9 @@ bool GNUMatcher::acceptsToolchain(const TargetContext& target) const {
 }
 
 MatchResult GNUMatcher::match(const TargetContext& target, const ToolScores&) const {
+    // Most targets of a project hold no variable a GNU tool builds from; no tool would
+    // take them or say a word about them, whatever the toolchain.
+    if (!tracingMatches() && !holdsSubjectName(target)) return {};
     if (!acceptsToolchain(target)) return {};
     // The result is the first tool's that can build the target, else the last tool's; only
     // that tool classifies the target's variables. Most targets of a project are subjects

@@ -34,6 +34,9 @@ public:
 private:
     /// Whether the toolchain passes the target's and the definition's wants.
     bool acceptsToolchain(const TargetContext& target) const;
+    /// Whether the target holds a variable (output variables too) that makes targets match
+    /// subjects of some tool.
+    bool holdsSubjectName(const TargetContext& target) const;
 };
 
 /// Whether the value's text equals `text` ignoring case; a list contains it when one of

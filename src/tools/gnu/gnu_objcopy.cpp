@@ -8,8 +8,9 @@
 
 namespace Rilk {
 
-bool GNU_OBJCOPY::hasMatchSubject(const Context& target) const {
-    return hasSubject(target, {"INPUT"});
+std::span<const Util::CiString> GNU_OBJCOPY::subjectNames() const {
+    static const Util::CiString names[] = {"INPUT"};
+    return names;
 }
 
 PlannedWork GNU_OBJCOPY::doCreateRecipes(const TargetContext& target) const {

@@ -16,8 +16,8 @@ public:
 
     /// "output" and "output_name" naming the file written.
     Context collectOutputs(const Context& job, int jobResult) override;
-    /// A subject when it has INPUT (not as an output variable).
-    bool hasMatchSubject(const Context& target) const override;
+    /// A subject when it has INPUT (not as output variables).
+    std::span<const Util::CiString> subjectNames() const override;
 
 protected:
     PlannedWork doCreateRecipes(const TargetContext& target) const override;

@@ -25,8 +25,12 @@ public:
     /// The file name of the tool's program (x86_64-linux-gnu-gcc, gcc.exe).
     std::string name() const override;
 
+    /// The variables that make a target a match subject of this tool, in order.
+    virtual std::span<const Util::CiString> subjectNames() const = 0;
     /// Whether the target is a match subject of this tool (see `CBuilder::hasSubject`).
-    virtual bool hasMatchSubject(const Context& target) const = 0;
+    bool hasMatchSubject(const Context& target) const {
+        return hasSubject(target, subjectNames());
+    }
     /// The match result of a target that is (`isSubject`) or is not a subject of this tool.
     /// Default: `classifiedSubject`.
     virtual MatchResult matchResult(const Context& target, bool isSubject) const;
