@@ -7,6 +7,7 @@
 
 #include "app/cached_planning.h"
 #include "app/job_context_split.h"
+#include "types/rilk_context_value.h"
 #include "types/value_utils.h"
 
 JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
@@ -37,10 +38,36 @@ JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
     return plan;
 }
 
+namespace {
+
+/// The assignment with a value of its own: a plan shares the target's values, which go on
+/// to the target's outputs and may change there; the record must keep what was planned.
+Rilk::Assignment ownCopy(const Rilk::Assignment& assignment) {
+    Rilk::Assignment copy = assignment;
+    copy.value = Rilk::independentCopy(assignment.value);
+    return copy;
+}
+
+}  // namespace
+
 void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName,
                        const JobPlan& plan) {
     Rilk::RecordContents contents;
-    for (const Rilk::WorkItem& item : plan.workItems) contents.add(item);
-    contents.context = plan.contextAssignments;
+    for (const Rilk::WorkItem& item : plan.workItems) {
+        Rilk::WorkItem copy;
+        copy.outputs.reserve(item.outputs.size());
+        for (const Rilk::Assignment& output : item.outputs) copy.outputs.push_back(ownCopy(output));
+        copy.inputs.reserve(item.inputs.size());
+        for (const Rilk::WorkItemEntry& entry : item.inputs) {
+            Rilk::WorkItemEntry& kept = copy.inputs.emplace_back(ownCopy(entry.input),
+                                                                 ownCopy(entry.intermediate));
+            kept.intermediateFlag = entry.intermediateFlag;
+        }
+        contents.add(std::move(copy));
+    }
+    contents.context.reserve(plan.contextAssignments.size());
+    for (const Rilk::Assignment& assignment : plan.contextAssignments) {
+        contents.context.push_back(ownCopy(assignment));
+    }
     cache.upsert(uniqueName, contents, plan.claimToken);
 }

@@ -1,4 +1,5 @@
 #include "app/cached_planning.h"
+#include "app/cached_job_plan.h"
 
 #include <chrono>
 #include <filesystem>
@@ -98,6 +99,27 @@ TEST_F(CachedPlanning, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
     EXPECT_EQ(result.claimToken, 0u);
     ASSERT_EQ(result.contents.workItems().size(), 2u);
     EXPECT_EQ(cache->size(), 1u);
+}
+
+TEST_F(CachedPlanning, AStoredRecordKeepsWhatWasPlannedWhenTheValuesChangeLater) {
+    // A plan shares the target's values, which go on to the target's outputs.
+    const RilkValuePtr source = RilkTest::str("a.c");
+    const RilkValuePtr flags = RilkTest::str("-O2");
+    JobPlan planned;
+    planned.claimToken = cache->findOrClaim("u::t").claimToken;
+    WorkItem item;
+    item.inputs.emplace_back(Assignment("SRC", source, AssignType::Set, AssignModifier::None));
+    item.outputs.emplace_back("OBJ", source, AssignType::Set, kUp);
+    planned.workItems.push_back(item);
+    planned.contextAssignments.emplace_back("FLAGS", flags, AssignType::Set,
+                                            AssignModifier::None);
+    storeCachedRecord(*cache, "u::t", planned);
+    source->append(*RilkTest::str("x"));
+    flags->append(*RilkTest::str("-g"));
+    const RecordContents& stored = cache->find("u::t")->contents;
+    EXPECT_EQ(stored.workItems().front().inputs.front().input.toString(), "SRC = \"a.c\"");
+    EXPECT_EQ(stored.workItems().front().outputs.front().toString(), "OBJ = \"a.c\"");
+    EXPECT_EQ(stored.context.front().toString(), "FLAGS = \"-O2\"");
 }
 
 TEST_F(CachedPlanning, EmptyPlanBuildsOnACopyWithoutRecord) {

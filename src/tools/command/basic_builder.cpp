@@ -63,14 +63,15 @@ BuildPlan BasicBuilder::planBuild(const TargetContext& target) {
     for (const auto& [key, assignment] : target.assignments) {
         const PlanPart part = planPartOf(key, assignment);
         if (part == PlanPart::None) continue;
-        const RilkValuePtr copy = assignment.value->clone();
+        // The plan shares the resolved values; what the cache keeps of it is copied there.
+        const RilkValuePtr& value = assignment.value;
         if (part == PlanPart::Output) {
-            item.outputs.emplace_back(assignment.name, copy, AssignType::Set, AssignModifier::Up);
+            item.outputs.emplace_back(assignment.name, value, AssignType::Set, AssignModifier::Up);
         } else if (part == PlanPart::Setting) {
-            plan.context.emplace_back(assignment.name, copy, AssignType::Set, assignment.modifier);
+            plan.context.emplace_back(assignment.name, value, AssignType::Set, assignment.modifier);
         } else {
             item.inputs.emplace_back(
-                Assignment(assignment.name, copy, AssignType::Set, assignment.modifier));
+                Assignment(assignment.name, value, AssignType::Set, assignment.modifier));
         }
     }
     plan.recipes.push_back(std::move(item));
