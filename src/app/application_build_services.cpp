@@ -13,13 +13,14 @@ namespace {
 
 /// The name a unit is registered under in its namespace, never the main unit's alias "1"
 /// when it has another one.
-std::string registeredUnitName(const std::map<Util::CiString, Rilk::UnitPtr>& units,
-                               const Util::CiString& found) {
-    const Rilk::UnitPtr unit = units.at(found);
+const std::string& registeredUnitName(const std::map<Util::CiString, Rilk::UnitPtr>& units,
+                                      const Util::CiString& found) {
+    const auto entry = units.find(found);
+    if (entry == units.end()) throw Rilk::InternalError();
     for (const auto& [name, registered] : units) {
-        if (registered == unit && name.str() != "1") return name.str();
+        if (registered == entry->second && name.str() != "1") return name.str();
     }
-    return units.find(found)->first.str();
+    return entry->first.str();
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 #include "app/target_build.h"
 
 #include <exception>
+#include <initializer_list>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "app/dependency_output_store.h"
 #include "app/target_outputs.h"
@@ -12,14 +16,32 @@
 
 namespace {
 
-void enterChain(Rilk::VisitingChain& chain, const std::string& text) {
-    if (chain.lookup.contains(text)) throw Rilk::LoopFoundException(text, chain);
-    chain.lookup.insert(text);
-    chain.names.push_front(text);
+/// The pieces one after another, in a string allocated once.
+std::string joined(std::initializer_list<std::string_view> pieces) {
+    std::size_t size = 0;
+    for (const std::string_view piece : pieces) size += piece.size();
+    std::string text;
+    text.reserve(size);
+    for (const std::string_view piece : pieces) text += piece;
+    return text;
 }
 
-void leaveChain(Rilk::VisitingChain& chain) {
-    chain.lookup.erase(chain.names.front());
+/// `QualifiedTargetName::toString` of a name, allocated once.
+std::string chainText(const Rilk::QualifiedTargetName& name) {
+    return joined({name.ns, "/", name.unit, "::", name.target});
+}
+
+/// Puts the target of `text` on the chain; returns its entry in the lookup set, which
+/// stays valid until `leaveChain` takes it off again.
+std::set<Util::CiString>::iterator enterChain(Rilk::VisitingChain& chain, std::string text) {
+    const auto [entry, added] = chain.lookup.insert(Util::CiString(text));
+    if (!added) throw Rilk::LoopFoundException(text, chain);
+    chain.names.push_front(std::move(text));
+    return entry;
+}
+
+void leaveChain(Rilk::VisitingChain& chain, std::set<Util::CiString>::iterator entry) {
+    chain.lookup.erase(entry);
     chain.names.pop_front();
 }
 
@@ -58,7 +80,7 @@ JobPlan uncachedJobPlan(const Rilk::ContextPtr& target) {
 Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
                                        const std::vector<Rilk::RilkValuePtr>& parameters,
                                        Rilk::VisitingChain& chain) {
-    const Util::CiString label(name.unit + "::" + name.target);
+    const Util::CiString label(joined({name.unit, "::", name.target}));
     // The target is looked up before its loop check, which needs its canonical name, but
     // a failed lookup is reported after "Visiting target", like every other failure of a
     // target; a repeated target never gets that line.
@@ -69,12 +91,13 @@ Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
     } catch (...) {
         lookupFailure = std::current_exception();
     }
-    if (!lookupFailure) enterChain(chain, found.canonicalName.toString());
-    const Rilk::LogIndentGuard prefix("[" + label.str() + "] ");
+    std::set<Util::CiString>::iterator chainEntry;
+    if (!lookupFailure) chainEntry = enterChain(chain, chainText(found.canonicalName));
+    const Rilk::LogIndentGuard prefix(joined({"[", label.str(), "] "}));
     Rilk::log(5, "Visiting target\n");
     if (lookupFailure) std::rethrow_exception(lookupFailure);
     Rilk::Context output = build(found, parameters, label, chain);
-    leaveChain(chain);
+    leaveChain(chain, chainEntry);
     return output;
 }
 
@@ -87,8 +110,8 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
     auto context = std::make_shared<Rilk::TargetContext>(own, target.parameterNames, parameters,
                                                          target.assignments, target.conditions,
                                                          target.dependencies);
-    const std::string uniqueName = context->uniqueName();
-    if (const auto done = built_.find(uniqueName); done != built_.end()) {
+    std::string uniqueName = context->uniqueName();
+    if (const auto done = built_.find(std::string_view(uniqueName)); done != built_.end()) {
         Rilk::log(1, "Target '{}' already built.\n", label.str());
         return done->second;
     }
@@ -130,7 +153,7 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
     Rilk::log(3, "Output context:\n");
     output.print(3);
     Rilk::log(5, "Build done\n");
-    built_.insert_or_assign(uniqueName, output);
+    built_.insert_or_assign(Util::CiString(std::move(uniqueName)), output);
     return output;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -41,6 +43,30 @@ private:
                                                     Rilk::VisitingChain& chain);
 
     TargetBuildServices& services_;
+    /// Hashes a unique name or any text standing for one, so that a lookup needs no key.
+    /// Not noexcept on purpose: the map then keeps each key's hash instead of hashing every
+    /// key again whenever it grows.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const { return Util::CiString::hash(name); }
+        std::size_t operator()(const Util::CiString& name) const {
+            return Util::CiString::hash(name.str());
+        }
+    };
+    struct NameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const {
+            return Util::CiString::equal(a, b);
+        }
+        bool operator()(const Util::CiString& a, std::string_view b) const {
+            return Util::CiString::equal(a.str(), b);
+        }
+        bool operator()(std::string_view a, const Util::CiString& b) const {
+            return Util::CiString::equal(a, b.str());
+        }
+        bool operator()(const Util::CiString& a, const Util::CiString& b) const { return a == b; }
+    };
+
     /// The output context of every target built in this run, by unique name.
-    std::unordered_map<Util::CiString, Rilk::Context> built_;
+    std::unordered_map<Util::CiString, Rilk::Context, NameHash, NameEqual> built_;
 };

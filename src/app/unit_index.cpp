@@ -18,7 +18,7 @@ void UnitIndex::addUnit(const std::string& ns, const std::string& unitName, Unit
     namespaces[ns].insert_or_assign(unitName, std::move(unit));
 }
 
-UnitPtr UnitIndex::findUnit(std::string& ns, std::string& unitName) const {
+const UnitPtr& UnitIndex::findUnit(std::string& ns, std::string& unitName) const {
     if (ns.empty()) ns = defaultNamespace;
     const auto space = namespaces.find(ns);
     if (space == namespaces.end()) throw NotFoundException("Namespace", ns);
@@ -29,7 +29,7 @@ UnitPtr UnitIndex::findUnit(std::string& ns, std::string& unitName) const {
 }
 
 Target& UnitIndex::findTarget(QualifiedTargetName& name) const {
-    const UnitPtr unit = findUnit(name.ns, name.unit);
+    const UnitPtr& unit = findUnit(name.ns, name.unit);
     const auto target = unit->targets.find(name.target);
     if (target == unit->targets.end()) {
         throw NotFoundException("Target", unitPath(name.ns, name.unit) + "::" + name.target);

@@ -24,8 +24,9 @@ public:
     /// key keeps the spelling of its first insertion.
     void addUnit(const std::string& ns, const std::string& unitName, UnitPtr unit);
 
-    /// The unit named by `ns` and `unitName`, both completed in place.
-    UnitPtr findUnit(std::string& ns, std::string& unitName) const;
+    /// The unit named by `ns` and `unitName`, both completed in place; the reference stays
+    /// valid while the unit is registered under that name.
+    const UnitPtr& findUnit(std::string& ns, std::string& unitName) const;
 
     /// The target `name` names, its namespace and unit completed in place. The target lives
     /// in its unit and stays valid as long as that unit is registered.

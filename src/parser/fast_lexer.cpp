@@ -1,6 +1,7 @@
 #include "parser/fast_lexer.h"
 
 #include <array>
+#include <cstddef>
 #include <utility>
 
 namespace Rilk {
@@ -8,19 +9,43 @@ namespace {
 
 using Kind = FastToken::Kind;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isWordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool isWordPart(char c) { return isWordStart(c) || isDigit(c) || c == '-'; }
+constexpr bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool isWordStart(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+/// The bytes that continue a word, by table: words are most of a unit file's text.
+constexpr std::array<bool, 256> kWordParts = [] {
+    std::array<bool, 256> parts{};
+    for (std::size_t byte = 0; byte < parts.size(); ++byte) {
+        const auto c = static_cast<char>(byte);
+        parts[byte] = isWordStart(c) || isDigit(c) || c == '-';
+    }
+    return parts;
+}();
+
+bool isWordPart(char c) { return kWordParts[static_cast<unsigned char>(c)]; }
 
 /// Printable ASCII, tab and line breaks: the bytes that decode to themselves and that the
 /// generated lexer handles like this one.
-bool isPlainText(std::string_view text) {
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && !isBlank(c)) || byte >= 0x7f) return false;
+constexpr bool isPlainByte(unsigned char byte) {
+    return (byte >= 0x20 && byte < 0x7f) || byte == '\t' || byte == '\r' || byte == '\n';
+}
+
+/// `isPlainByte` by table, so that checking a whole file costs no branch per byte.
+constexpr std::array<bool, 256> kRefusedBytes = [] {
+    std::array<bool, 256> refused{};
+    for (std::size_t byte = 0; byte < refused.size(); ++byte) {
+        refused[byte] = !isPlainByte(static_cast<unsigned char>(byte));
     }
-    return true;
+    return refused;
+}();
+
+bool isPlainText(std::string_view text) {
+    bool refused = false;
+    for (const char c : text) refused |= kRefusedBytes[static_cast<unsigned char>(c)];
+    return !refused;
 }
 
 constexpr std::array<std::pair<std::string_view, Kind>, 8> kKeywords{{
@@ -40,7 +65,9 @@ FastLexer::FastLexer(std::string_view text) : text_(text), refused_(!isPlainText
 
 FastToken FastLexer::next() {
     if (refused_) return invalid();
-    if (!skipBlanksAndComments()) return invalid();
+    // Plain blanks are skipped here; only a slash can start a comment.
+    while (at_ < text_.size() && isBlank(text_[at_])) ++at_;
+    if (at_ < text_.size() && text_[at_] == '/' && !skipBlanksAndComments()) return invalid();
     if (at_ >= text_.size()) return FastToken{Kind::End, text_.substr(at_, 0)};
     const char c = text_[at_];
     const char after = at_ + 1 < text_.size() ? text_[at_ + 1] : '\0';
@@ -59,6 +86,8 @@ bool FastLexer::skipBlanksAndComments() {
         const char c = text_[at_];
         if (isBlank(c)) {
             ++at_;
+        } else if (c != '/') {
+            break;
         } else if (text_.substr(at_, 2) == "//") {
             const std::size_t end = text_.find_first_of("\r\n", at_);
             at_ = end == std::string_view::npos ? text_.size() : end;
@@ -77,8 +106,11 @@ FastToken FastLexer::word() {
     std::size_t end = at_ + 1;
     while (end < text_.size() && isWordPart(text_[end])) ++end;
     const std::string_view text = text_.substr(at_, end - at_);
+    // Comparing the first letter first spares most words a full comparison.
     for (const auto& [keyword, kind] : kKeywords) {
-        if (text == keyword) return make(kind, text.size());
+        if (text.size() == keyword.size() && text[0] == keyword[0] && text == keyword) {
+            return make(kind, text.size());
+        }
     }
     return make(Kind::Identifier, text.size());
 }

@@ -33,6 +33,9 @@ struct Declined {};
 /// which reports its own limit; everything a person writes stays far below it.
 constexpr std::size_t kMaxNesting = 100;
 
+/// Room made for the assignments of a block before its first one is read.
+constexpr std::size_t kFirstAssignments = 4;
+
 class FastUnitReader {
 public:
     FastUnitReader(std::string_view text, const std::filesystem::path& baseDirectory)
@@ -76,7 +79,8 @@ private:
 
     void readTarget(Unit& unit);
     Dependency readDependency();
-    Dependency readDirectDependency();
+    /// The target name of a dependency without '@'.
+    QualifiedTargetName readTargetName();
     void readDependencyParameter(Dependency& dependency, std::size_t position);
     void readBlock(std::vector<Assignment>& assignments, std::vector<Condition>& conditions);
     Assignment readAssignment();
@@ -109,7 +113,8 @@ UnitPtr FastUnitReader::read() {
 
 void FastUnitReader::readTarget(Unit& unit) {
     Target target;
-    target.name = QualifiedTargetName("", unitName_, take(Kind::Identifier));
+    target.name.unit = unitName_;
+    target.name.target = take(Kind::Identifier);
     if (skip(Kind::LParen)) {
         do {
             target.parameterNames.push_back(take(Kind::Identifier));
@@ -132,7 +137,7 @@ Dependency FastUnitReader::readDependency() {
         macro.identifier = readIdentifier();
         dependency.target = std::move(macro);
     } else {
-        dependency = readDirectDependency();
+        dependency.target = readTargetName();
     }
     if (skip(Kind::LParen)) {
         std::size_t position = 0;
@@ -150,7 +155,7 @@ Dependency FastUnitReader::readDependency() {
     return dependency;
 }
 
-Dependency FastUnitReader::readDirectDependency() {
+QualifiedTargetName FastUnitReader::readTargetName() {
     QualifiedTargetName name;
     std::string first = take(Kind::Identifier);
     if (skip(Kind::Slash)) {
@@ -164,9 +169,7 @@ Dependency FastUnitReader::readDirectDependency() {
     } else {
         name.target = std::move(first);
     }
-    Dependency dependency;
-    dependency.target = std::move(name);
-    return dependency;
+    return name;
 }
 
 void FastUnitReader::readDependencyParameter(Dependency& dependency, std::size_t position) {
@@ -184,6 +187,9 @@ void FastUnitReader::readBlock(std::vector<Assignment>& assignments,
                                std::vector<Condition>& conditions) {
     Nested nested(depth_);
     take(Kind::LBrace);
+    // A target holds a few assignments; growing the vector from nothing one by one would
+    // reallocate it for each of the first few.
+    if (assignments.capacity() == 0) assignments.reserve(kFirstAssignments);
     // Assignments and conditional blocks are gathered apart, so all assignments come
     // before the conditional blocks whatever their order in the text.
     while (!skip(Kind::RBrace)) {
@@ -211,9 +217,10 @@ Assignment FastUnitReader::readAssignment() {
     } else if (skip(Kind::AssignEmpty)) {
         type = Assignment::AssignType::SetIfUnset;
     }
-    RilkValuePtr value;
-    if (type != Assignment::AssignType::Declare) value = readValue();
-    return Assignment(name, value, type, modifier);
+    Assignment assignment({}, nullptr, type, modifier);
+    assignment.name = std::move(name);
+    if (type != Assignment::AssignType::Declare) assignment.value = readValue();
+    return assignment;
 }
 
 Condition FastUnitReader::readCondition() {

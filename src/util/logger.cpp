@@ -28,6 +28,19 @@ public:
     ConsoleLockScope& operator=(const ConsoleLockScope&) = delete;
 };
 
+/// Appends `text` to `out` with `logIndent` before each line, the last one too when it
+/// has no line end.
+void appendIndented(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        out += logIndent;
+        out.append(text, start, next - start);
+        start = next;
+    }
+}
+
 }  // namespace
 
 bool isStdoutTerminal() { return isatty(fileno(stdout)) != 0; }
@@ -36,21 +49,27 @@ std::string indentText(const std::string& text) {
     if (logIndent.empty() || text.empty()) return text;
     std::string out;
     out.reserve(text.size() + logIndent.size() * 2);
-    // Each line, the last one too when it has no line end, gets the prefix.
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
-        out += logIndent;
-        out.append(text, start, next - start);
-        start = next;
-    }
+    appendIndented(out, text);
     return out;
 }
 
-void writeColored(unsigned color, const std::string& text) {
+namespace {
+
+/// `indentText` of `text`, built in a buffer that only the holder of the console lock
+/// touches and that keeps its room, so a message costs no allocation once the buffer has
+/// grown to the longest message.
+std::string_view indentUnderLock(std::string_view text) {
+    if (logIndent.empty() || text.empty()) return text;
+    static std::string buffer;
+    buffer.clear();
+    appendIndented(buffer, text);
+    return buffer;
+}
+
+/// Writes a formatted message in the given colour, prefixed, as one piece.
+void writeText(unsigned color, std::string_view text) {
     ConsoleLockScope lock;
-    const std::string indented = indentText(text);
+    const std::string_view indented = indentUnderLock(text);
     if (isStdoutTerminal()) {
         if (color == 208) {
             std::cout << "\033[38;5;208m";
@@ -63,6 +82,10 @@ void writeColored(unsigned color, const std::string& text) {
     }
 }
 
+}  // namespace
+
+void writeColored(unsigned color, const std::string& text) { writeText(color, text); }
+
 void flushConsole() {
     ConsoleLockScope lock;
     std::cout.flush();
@@ -72,7 +95,7 @@ void flushConsole() {
 void printColored(unsigned color, std::string_view text) {
     // Without braces the text formats to itself.
     if (text.find('{') == std::string_view::npos && text.find('}') == std::string_view::npos) {
-        writeColored(color, std::string(text));
+        writeText(color, text);
     } else {
         writeColored(color, fmt::vformat(text, fmt::format_args{}));
     }

@@ -65,6 +65,27 @@ TEST(Logger, WritesPlainTextFromTheThresholdUpWithoutATerminal) {
     EXPECT_EQ(result.err, "");
 }
 
+TEST(Logger, PrefixedMessagesPrintAsIndentTextGivesThem) {
+    // Long and short messages in turn, so that a message never shows a longer one's rest.
+    const std::vector<std::string> texts = {
+        "a long first message\nof two lines\n", "m", "", "a\n\nb", "x\n", "{}\n"};
+    std::string expected;
+    {
+        LogIndentGuard guard("[u::t] ");
+        for (const std::string& text : texts) {
+            expected += indentText(text) + indentText(text);
+        }
+    }
+    const auto result = runInChild([&] {
+        LogIndentGuard guard("[u::t] ");
+        for (const std::string& text : texts) {
+            log(5, text == "{}\n" ? "{{}}\n" : text);
+            printColored(37, "{}", text);
+        }
+    });
+    EXPECT_EQ(result.out, expected);
+}
+
 TEST(Logger, IndentGuardsRestoreTheCallersPrefix) {
     LogIndentGuard outer("[a::x] ");
     try {
