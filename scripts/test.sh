@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds rilk and runs the whole test suite twice: once in an optimised build and once
 # under AddressSanitizer and UndefinedBehaviorSanitizer; then the tests of the code that
-# runs threads (the job runner and the logger) a third time, in a tree of their own under
-# ThreadSanitizer. Installs what it needs first.
+# runs threads (the job runner, the logger, the cache read and the file times read ahead) a
+# third time, in a tree of their own under ThreadSanitizer. Installs what it needs first.
 #
 # RILK_TEST_JOBS sets the number of parallel compile and test jobs (default: one per
 # core); lower it on a machine shared with other builds.
@@ -31,7 +31,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DRILK_SANITIZE=ON -DRILK_BUILD_BENCHMARKS=OFF
 
-echo "== thread tests (ThreadSanitizer: job runner and logger)"
+echo "== thread tests (ThreadSanitizer: job runner, logger, cache read, file times)"
 export TSAN_OPTIONS=halt_on_error=1
 run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DRILK_TSAN=ON
 

@@ -2,6 +2,7 @@
 
 #include "app/build_jobs.h"
 #include "app/cached_job_plan.h"
+#include "app/file_time_prefetch.h"
 #include "app/job_context_split.h"
 #include "app/path_write_time.h"
 #include "app/rilk_app.h"
@@ -50,8 +51,12 @@ JobPlan ApplicationBuildServices::planJobs(Rilk::Builder& builder, const Rilk::C
 
 void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
                                             const Util::CiString& label, Rilk::Context& output) {
-    // The jobs may move directories the cache comparison keeps open.
-    if (!plan.jobContexts.empty()) Rilk::forgetOpenDirectories();
+    // The jobs may move directories the cache comparison keeps open, and change the files
+    // whose times were read ahead.
+    if (!plan.jobContexts.empty()) {
+        Rilk::forgetOpenDirectories();
+        Rilk::dropFileTimePrefetch();
+    }
     Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles);
 }
 

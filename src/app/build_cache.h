@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/file_time_prefetch.h"
 #include "app/record_contents.h"
 #include "app/runtime_record.h"
 #include "util/ci_string.h"
@@ -97,6 +98,8 @@ private:
         bool fileIsCurrent = false;
         /// The level-6 messages of the read, in order.
         std::vector<std::string> messages;
+        /// The times of the files the records name, being read ahead; may be null.
+        std::unique_ptr<FileTimePrefetch> prefetch;
     };
     /// Reads `file`; a missing or unreadable file gives no records and no message.
     static ReadResult readFile(const std::filesystem::path& file);
@@ -117,6 +120,8 @@ private:
     /// Whether a record was created or stored since the records were loaded.
     std::atomic<bool> changed_{false};
     bool fileIsCurrent_ = false;
+    /// The file times read ahead for the installed records, in use until a job runs.
+    std::unique_ptr<FileTimePrefetch> prefetch_;
     /// The read `startLoading` began, until `load` takes it.
     std::future<ReadResult> pending_;
 };

@@ -73,13 +73,18 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
     } else {
         const CacheFileVersion version = *cacheFileVersion(header);
         whole = version == CacheFileVersion::V5;
-        CacheFileRecords read =
-            readCacheFileRecords(bytes, in.position(), version, count, readThreads(count));
+        // The files the records name are asked for soon after a file is read: their times
+        // are read ahead.
+        CacheFileRecords read = readCacheFileRecords(bytes, in.position(), version, count,
+                                                     readThreads(count), kCacheChunkRecords,
+                                                     bytesOfFile);
+        if (bytesOfFile) result.prefetch = FileTimePrefetch::start(std::move(read.filePaths));
         for (CacheFileRecord& record : read.records) {
             if (record.malformedPart != nullptr) {
                 note(fmt::format("Cache file '{}' is malformed ({}). Starting with empty cache.\n",
                                  shown, record.malformedPart));
                 result.records.clear();
+                result.prefetch.reset();
                 whole = false;
                 break;
             }
@@ -105,6 +110,8 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
 void BuildCache::install(ReadResult read) {
     for (const std::string& message : read.messages) log(6, "{}", message);
     replaceRecords(std::move(read.records), read.fileIsCurrent);
+    prefetch_ = std::move(read.prefetch);
+    useFileTimePrefetch(prefetch_.get());
 }
 
 }  // namespace Rilk

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "app/cache_file_records.h"
@@ -14,6 +15,8 @@ namespace Rilk {
 struct CacheRecordChunk {
     std::vector<std::size_t> starts;
     std::vector<CacheFileRecord> records;
+    /// The file paths the records name, when they are asked for.
+    std::vector<std::string> filePaths;
 };
 
 /// The chunks of a cache file in file order, handed out to the threads that read them while

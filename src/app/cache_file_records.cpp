@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/cache_chunk_queue.h"
+#include "app/cached_file_paths.h"
 
 namespace Rilk {
 namespace {
@@ -27,8 +28,10 @@ void widenThreadHeap(std::size_t bytes) {
     for (void* piece : pieces) std::free(piece);
 }
 
-/// Reads the records of `chunk`, stopping after one whose structure is damaged.
-void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChunk& chunk) {
+/// Reads the records of `chunk`, stopping after one whose structure is damaged, and gathers
+/// their file paths when `filePaths` asks for them: each record is at hand just then.
+void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChunk& chunk,
+               bool filePaths) {
     chunk.records.resize(chunk.starts.size());
     for (std::size_t i = 0; i < chunk.starts.size(); ++i) {
         CacheInput in(bytes, chunk.starts[i]);
@@ -42,18 +45,19 @@ void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChun
             return;
         }
         record.damaged = reader.damaged;
+        if (filePaths) addCachedFilePaths(record.record->contents, chunk.filePaths);
     }
 }
 
 /// Reads chunks until none is left. The first chunk taken widens the thread's heap for its
 /// share of the file: the records take about seven times the bytes they are read from.
 void readChunks(std::string_view bytes, CacheFileVersion version, CacheChunkQueue& queue,
-                std::size_t share) {
+                std::size_t share, bool filePaths) {
     bool widened = false;
     while (CacheRecordChunk* chunk = queue.take()) {
         if (!widened) widenThreadHeap(share * 8);
         widened = true;
-        readChunk(bytes, version, *chunk);
+        readChunk(bytes, version, *chunk, filePaths);
     }
 }
 
@@ -83,7 +87,8 @@ std::size_t walkRecords(std::string_view bytes, std::size_t start, CacheFileVers
 
 CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
                                       CacheFileVersion version, std::uint64_t count,
-                                      unsigned threads, std::size_t chunkRecords) {
+                                      unsigned threads, std::size_t chunkRecords,
+                                      bool filePaths) {
     CacheFileRecords result;
     CacheChunkQueue queue;
     const std::size_t share =
@@ -95,15 +100,19 @@ CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
         // Where no thread can be started, the chunks are read by this one.
         for (unsigned k = 1; k < threads; ++k) {
             readers.push_back(std::async(std::launch::async | std::launch::deferred, readChunks,
-                                         bytes, version, std::ref(queue), share));
+                                         bytes, version, std::ref(queue), share, filePaths));
         }
         result.end = walkRecords(bytes, start, version, count,
                                  std::max<std::size_t>(chunkRecords, 1), queue);
     }
-    readChunks(bytes, version, queue, share);
+    readChunks(bytes, version, queue, share, filePaths);
     for (std::future<void>& reader : readers) reader.get();
 
+    std::size_t pathCount = 0;
+    for (const CacheRecordChunk& chunk : queue.chunks()) pathCount += chunk.filePaths.size();
+    result.filePaths.reserve(pathCount);
     for (CacheRecordChunk& chunk : queue.chunks()) {
+        for (std::string& path : chunk.filePaths) result.filePaths.push_back(std::move(path));
         for (CacheFileRecord& record : chunk.records) {
             // The read as a whole ends at the first damaged structure.
             const bool last = record.malformedPart != nullptr;

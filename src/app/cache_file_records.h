@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct CacheFileRecord {
 struct CacheFileRecords {
     std::vector<CacheFileRecord> records;
     std::size_t end = 0;
+    /// When asked for, the full path texts of the files the records' work items name
+    /// (`addCachedFilePaths`), gathered as each record is read.
+    std::vector<std::string> filePaths;
 };
 
 /// Records in one chunk of the parallel read.
@@ -38,10 +42,12 @@ inline constexpr std::size_t kCacheChunkRecords = 64;
 /// exactly as reading them one after the other does, but on up to `threads` threads: this
 /// thread walks the structure alone (the layout's counts and lengths make that cheap),
 /// handing out chunks of `chunkRecords` records as it finds them, and the chunks are read in
-/// parallel meanwhile and joined in file order.
+/// parallel meanwhile and joined in file order. `filePaths` asks for the records' file paths
+/// too.
 CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
                                       CacheFileVersion version, std::uint64_t count,
                                       unsigned threads,
-                                      std::size_t chunkRecords = kCacheChunkRecords);
+                                      std::size_t chunkRecords = kCacheChunkRecords,
+                                      bool filePaths = false);
 
 }  // namespace Rilk

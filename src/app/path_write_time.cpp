@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/file_time_prefetch.h"
 #include "util/file_time.h"
 
 namespace Rilk {
@@ -50,6 +51,9 @@ std::optional<std::int64_t> pathWriteTime(const RilkPathString& path) {
     if (joined.base.find('\0') != std::string_view::npos ||
         joined.text.find('\0') != std::string_view::npos) {
         return std::nullopt;
+    }
+    if (const std::optional<std::int64_t> prefetched = prefetchedWriteTime(joined)) {
+        return prefetched;
     }
     struct stat info {};
     if (!joined.base.empty() && !joined.text.empty()) {

@@ -16,6 +16,9 @@ namespace Rilk {
 /// only the build's jobs change files during a run, and `forgetOpenDirectories` is called
 /// before they run. Any lookup that fails this way is repeated with the full path. Each
 /// thread keeps its own open directories (the build plans its targets on the main thread).
+///
+/// A time the file time prefetch has already read for exactly the same full path text is
+/// taken as it is (see `FileTimePrefetch`); it is dropped before any job runs.
 std::optional<std::int64_t> pathWriteTime(const RilkPathString& path);
 
 /// Closes the base directories this thread keeps open, so that the next lookups open them

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "types/rilk_path_string.h"
+
+namespace Rilk {
+
+/// The modification times of files a run is about to ask for, read ahead on a few threads of
+/// their own while the run goes on with other work. A no-op build asks the time of every
+/// input and output its cache records name; read here, those answers are ready when the
+/// build asks.
+///
+/// A time read ahead is what a `stat` of the full path text gave a moment earlier in the
+/// same run. That is the build's own answer only while no job has run (jobs change files),
+/// so the prefetch in use is dropped before the first job starts (`dropFileTimePrefetch`)
+/// and never consulted again. Only absolute texts without NUL bytes are read, and only the
+/// times of files that could be read are kept: any other question is left to the caller.
+///
+/// The paths and their places are fixed before the threads start; each thread fills the
+/// time of a path and then marks it ready, so a lookup takes no lock and never waits.
+class FileTimePrefetch {
+public:
+    /// Threads for `count` paths: one per `kPathsPerThread`, at most `kMaxThreads`; none for
+    /// fewer paths, whose times the build reads faster than threads start.
+    static unsigned threadsFor(std::size_t count);
+
+    /// A prefetch of the times of `paths` (full path texts; repeated ones read once), or
+    /// null when they are too few to be worth threads of their own.
+    static std::unique_ptr<FileTimePrefetch> start(std::vector<std::string> paths);
+
+    /// Starts reading the times of `paths` on `threads` threads (none: nothing is read).
+    FileTimePrefetch(std::vector<std::string> paths, unsigned threads);
+    /// Stops the threads and waits for them; a prefetch in use is no longer.
+    ~FileTimePrefetch();
+    FileTimePrefetch(const FileTimePrefetch&) = delete;
+    FileTimePrefetch& operator=(const FileTimePrefetch&) = delete;
+
+    /// The time read for exactly the full path that `path`'s pieces spell, or nothing when
+    /// that path is not held or its time has not been read (yet, or at all).
+    std::optional<std::int64_t> find(const JoinedPath& path) const;
+
+    /// Lets the threads end after the path at hand.
+    void stop();
+    /// Waits until every thread has ended.
+    void wait();
+
+    /// The number of distinct paths held.
+    std::size_t size() const { return count_; }
+
+    static constexpr std::size_t kPathsPerThread = 1024;
+    static constexpr unsigned kMaxThreads = 3;
+
+private:
+    struct Slot {
+        std::string path;
+        std::uint64_t hash = 0;
+        /// Written once by a thread before `ready` is set; read only after it.
+        std::int64_t time = 0;
+        std::atomic<bool> ready{false};
+    };
+
+    /// `find` of a full path text.
+    std::optional<std::int64_t> findText(std::string_view text) const;
+    /// Places `path` in the table unless it is already there or is not read ahead.
+    void add(std::string path);
+    /// Reads times in batches until none is left or the prefetch stops.
+    void run();
+
+    std::unique_ptr<Slot[]> slots_;
+    std::size_t count_ = 0;
+    /// Open addressing by hash: a slot's position + 1, or 0 for an empty place.
+    std::vector<std::uint32_t> places_;
+    std::size_t mask_ = 0;
+    /// The first slot no thread has taken yet.
+    std::atomic<std::size_t> next_{0};
+    std::atomic<bool> stopped_{false};
+    std::vector<std::thread> threads_;
+};
+
+/// Makes `prefetch` the one `prefetchedWriteTime` consults (null: none). Called on the
+/// thread that plans the build.
+void useFileTimePrefetch(FileTimePrefetch* prefetch);
+
+/// Stops the prefetch in use and consults it no more: its times were read before any job of
+/// the run could change a file. Called before the first job starts.
+void dropFileTimePrefetch();
+
+/// The time the prefetch in use read for the full path `path` spells, or nothing.
+std::optional<std::int64_t> prefetchedWriteTime(const JoinedPath& path);
+
+}  // namespace Rilk
