@@ -15,9 +15,11 @@ namespace Rilk {
 
 namespace {
 
+/// The name is the guard's caller's, which outlives the guard: keeping a pointer spares a
+/// copy of the name on every resolution, and the name is only read to report an error.
 struct InProgress {
     const void* subject;
-    std::string name;
+    const std::string* name;
 };
 
 /// The subjects being resolved on this thread, outermost first.
@@ -47,8 +49,8 @@ const char* stackFloor() {
 [[noreturn]] void throwLoop(const std::string& name) {
     VisitingChain chain;
     for (auto entry = inProgress.rbegin(); entry != inProgress.rend(); ++entry) {
-        chain.names.push_back(entry->name);
-        chain.lookup.insert(entry->name);
+        chain.names.push_back(*entry->name);
+        chain.lookup.insert(*entry->name);
     }
     throw LoopFoundException(name, chain);
 }
@@ -57,7 +59,7 @@ const char* stackFloor() {
 
 std::string resolutionSubject() {
     if (inProgress.empty()) return "Value";
-    return "Variable '" + inProgress.back().name + "'";
+    return "Variable '" + *inProgress.back().name + "'";
 }
 
 std::string RecursionLevel::enter() {
@@ -100,7 +102,7 @@ ResolutionGuard::ResolutionGuard(const void* subject, const std::string& name) {
                                         "through each other",
                                         ResolutionLimits::maxDepth));
     }
-    inProgress.push_back({subject, name});
+    inProgress.push_back({subject, &name});
 }
 
 ResolutionGuard::~ResolutionGuard() { inProgress.pop_back(); }

@@ -35,7 +35,9 @@ private:
 
 class ResolutionGuard {
 public:
+    /// `name` must outlive the guard: it is kept by reference for the error messages.
     ResolutionGuard(const void* subject, const std::string& name);
+    ResolutionGuard(const void* subject, std::string&& name) = delete;
     ~ResolutionGuard();
     ResolutionGuard(const ResolutionGuard&) = delete;
     ResolutionGuard& operator=(const ResolutionGuard&) = delete;
