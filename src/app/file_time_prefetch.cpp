@@ -93,9 +93,7 @@ std::optional<std::int64_t> FileTimePrefetch::find(const JoinedPath& path) const
     // A path value without base directory holds its full path text already.
     if (path.base.empty()) return findText(path.text);
     thread_local std::string joined;
-    joined.assign(path.base);
-    if (path.separator) joined += '/';
-    joined += path.text;
+    assignJoinedPath(joined, path);
     return findText(joined);
 }
 

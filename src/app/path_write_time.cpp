@@ -63,9 +63,7 @@ std::optional<std::int64_t> pathWriteTime(const RilkPathString& path) {
         }
     }
     thread_local std::string text;
-    text.assign(joined.base);
-    if (joined.separator) text += '/';
-    text += joined.text;
+    assignJoinedPath(text, joined);
     if (::stat(text.c_str(), &info) != 0) return std::nullopt;
     return Util::nanosecondsOf(info.st_mtim);
 }

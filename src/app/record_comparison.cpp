@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/cache_equality.h"
+#include "app/path_values.h"
 #include "app/path_write_time.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
@@ -26,22 +27,9 @@ struct TimeSpan {
     FileTime oldest = std::numeric_limits<FileTime>::max();
     FileTime newest = std::numeric_limits<FileTime>::min();
 
-    /// Adds the time of every path value, walking lists and nested blocks: a dependency's
-    /// outputs reach a target as a nested block, and the files they name are inputs like
-    /// any other.
-    void add(const RilkValuePtr& value, int depth = 0) {
-        // Nested blocks may refer to each other; a file list this deep has ended long before.
-        if (!value || depth > 64) return;
-        if (const auto* path = valueCast<const RilkPathString>(value.get())) {
-            addTime(pathWriteTime(*path));
-        } else if (const auto* list = valueCast<const RilkList>(value.get())) {
-            for (const RilkValuePtr& element : list->elements()) add(element, depth + 1);
-        } else if (const auto* block = valueCast<const RilkContext>(value.get())) {
-            if (!block->context()) return;
-            for (const auto& [name, stored] : block->context()->assignments) {
-                add(stored.value, depth + 1);
-            }
-        }
+    /// Adds the time of every path value (see `forEachPathValue`).
+    void add(const RilkValuePtr& value) {
+        forEachPathValue(value, [&](const RilkPathString& path) { addTime(pathWriteTime(path)); });
     }
 
 private:

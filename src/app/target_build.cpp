@@ -26,11 +26,6 @@ std::string joined(std::initializer_list<std::string_view> pieces) {
     return text;
 }
 
-/// `QualifiedTargetName::toString` of a name, allocated once.
-std::string chainText(const Rilk::QualifiedTargetName& name) {
-    return joined({name.ns, "/", name.unit, "::", name.target});
-}
-
 /// Puts the target of `text` on the chain; returns its entry in the lookup set, which
 /// stays valid until `leaveChain` takes it off again.
 std::set<Util::CiString>::iterator enterChain(Rilk::VisitingChain& chain, std::string text) {
@@ -92,7 +87,7 @@ Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
         lookupFailure = std::current_exception();
     }
     std::set<Util::CiString>::iterator chainEntry;
-    if (!lookupFailure) chainEntry = enterChain(chain, chainText(found.canonicalName));
+    if (!lookupFailure) chainEntry = enterChain(chain, found.canonicalName.toString());
     const Rilk::LogIndentGuard prefix(joined({"[", label.str(), "] "}));
     Rilk::log(5, "Visiting target\n");
     if (lookupFailure) std::rethrow_exception(lookupFailure);

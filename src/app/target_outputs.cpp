@@ -45,18 +45,9 @@ void TargetOutputs::keepCurrentValue(const Rilk::Context& target, const std::str
     saved_.insert_or_assign(found->first, ownValue(found->second, found->second.value));
 }
 
-bool TargetOutputs::wasOutput(const Util::CiString& name) const {
-    // A target has few output variables, and most names differ from them in length: a
-    // scan rejects them sooner than a search of the ordered set.
-    if (names_.size() > 8) return names_.contains(name);
-    return std::any_of(names_.begin(), names_.end(), [&](const Util::CiString& output) {
-        return Util::CiString::equal(output.str(), name.str());
-    });
-}
-
 const Rilk::Assignment* TargetOutputs::appliedOutput(const Util::CiString& name,
                                                      const Rilk::Assignment& stored) const {
-    if (stored.modifier != Rilk::AssignModifier::Up && !wasOutput(name)) return nullptr;
+    if (stored.modifier != Rilk::AssignModifier::Up && !names_.contains(name)) return nullptr;
     const auto kept = saved_.find(name);
     return kept != saved_.end() ? &kept->second : &stored;
 }
@@ -70,13 +61,10 @@ bool TargetOutputs::setsOwnValue(const Rilk::Context& target, const std::string&
 
 void TargetOutputs::addWorkItemOutputs(const Rilk::Context& target, const Rilk::WorkItem& item,
                                        Rilk::Context& output) const {
-    bool anySet = false;
-    bool allSet = true;
-    for (const Rilk::Assignment& produced : item.outputs) {
-        const bool set = setsOwnValue(target, produced.name);
-        anySet = anySet || set;
-        allSet = allSet && set;
-    }
+    const bool anySet =
+        std::any_of(item.outputs.begin(), item.outputs.end(), [&](const Rilk::Assignment& produced) {
+            return setsOwnValue(target, produced.name);
+        });
     if (!anySet) {
         output.appendToList(item.outputs);
         return;
@@ -86,7 +74,7 @@ void TargetOutputs::addWorkItemOutputs(const Rilk::Context& target, const Rilk::
     // `fill` gives it its value.
     std::vector<Rilk::Assignment> listed;
     for (const Rilk::Assignment& produced : item.outputs) {
-        if (allSet || setsOwnValue(target, produced.name)) {
+        if (setsOwnValue(target, produced.name)) {
             output.assignments.try_emplace(produced.name, produced.name, nullptr,
                                            Rilk::AssignType::Set, produced.modifier);
         } else {

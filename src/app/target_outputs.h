@@ -33,8 +33,6 @@ public:
     void fill(const Rilk::Context& target, const JobPlan& plan, Rilk::Context& output) const;
 
 private:
-    /// Whether `name` was an output variable of the target before the inherited merge.
-    bool wasOutput(const Util::CiString& name) const;
     /// The assignment `fill` applies for the target's variable `name` (held as `stored`),
     /// or null when the variable is no output.
     const Rilk::Assignment* appliedOutput(const Util::CiString& name,

@@ -21,6 +21,11 @@ QualifiedTargetName QualifiedTargetName::parse(const std::string& text) {
     return name;
 }
 
-std::string QualifiedTargetName::toString() const { return ns + "/" + unit + "::" + target; }
+std::string QualifiedTargetName::toString() const {
+    std::string text;
+    text.reserve(ns.size() + unit.size() + target.size() + 3);
+    text.append(ns).append("/").append(unit).append("::").append(target);
+    return text;
+}
 
 }  // namespace Rilk

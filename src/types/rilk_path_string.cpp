@@ -47,13 +47,17 @@ JoinedPath joinPath(const std::string& base, const std::string& text) {
 }
 
 std::string joinedPathText(const std::string& base, const std::string& text) {
-    const JoinedPath path = joinPath(base, text);
     std::string joined;
-    joined.reserve(path.base.size() + 1 + path.text.size());
-    joined += path.base;
-    if (path.separator) joined += '/';
-    joined += path.text;
+    assignJoinedPath(joined, joinPath(base, text));
     return joined;
+}
+
+void assignJoinedPath(std::string& out, const JoinedPath& path) {
+    out.clear();
+    out.reserve(path.base.size() + 1 + path.text.size());
+    out += path.base;
+    if (path.separator) out += '/';
+    out += path.text;
 }
 
 std::shared_ptr<RilkPathString> makePathString(std::string text,

@@ -21,6 +21,8 @@ JoinedPath joinPath(const std::string& base, const std::string& text);
 
 /// The text of `joinPath`'s pieces.
 std::string joinedPathText(const std::string& base, const std::string& text);
+/// Makes `out` the text of the pieces, keeping its room (for buffers used again and again).
+void assignJoinedPath(std::string& out, const JoinedPath& path);
 
 /// A string naming a file relative to a base directory (which may be empty). Its full
 /// path is the base directory joined with the text; two path strings are equal when they

@@ -56,28 +56,26 @@ protected:
 
 TEST_F(FileTimePrefetchRun, TargetsAfterAJobSeeTheFilesItWrote) {
     writeProject();
-    const auto first = rilk({});
-    ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
-    EXPECT_EQ(ran(), "ab");
-    const auto second = rilk({});
-    ASSERT_EQ(second.exitCode, 0) << second.out << second.err;
-    EXPECT_EQ(ran(), "");
+    // One run, which must succeed and run the jobs of exactly `targets`.
+    const auto expectRun = [&](const char* targets) {
+        const auto run = rilk({});
+        ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+        EXPECT_EQ(ran(), targets);
+    };
+    expectRun("ab");
+    expectRun("");
 
     // Read ahead, out/a.txt is older than out/b.txt; once a's job has copied the changed
     // source, it is newer, and b must run too.
     age("out/a.txt", 300);
     age("out/b.txt", 200);
     age("src/a.in", 100);
-    const auto third = rilk({});
-    ASSERT_EQ(third.exitCode, 0) << third.out << third.err;
-    EXPECT_EQ(ran(), "ab");
+    expectRun("ab");
     // An input read ahead that changed before the run is seen too.
     age("src/a.in", 400);
     age("out/a.txt", 100);
     age("out/b.txt", 200);
-    const auto fourth = rilk({});
-    ASSERT_EQ(fourth.exitCode, 0) << fourth.out << fourth.err;
-    EXPECT_EQ(ran(), "b");
+    expectRun("b");
 }
 
 }  // namespace
