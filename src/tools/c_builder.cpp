@@ -85,13 +85,6 @@ bool isSubjectVariable(const Context& target, const Util::CiString& name) {
 
 }  // namespace
 
-bool CBuilder::hasSubject(const Context& target, std::initializer_list<const char*> candidates) {
-    for (const char* candidate : candidates) {
-        if (isSubjectVariable(target, Util::CiString(candidate))) return true;
-    }
-    return false;
-}
-
 bool CBuilder::hasSubject(const Context& target, std::span<const Util::CiString> candidates) {
     for (const Util::CiString& candidate : candidates) {
         if (isSubjectVariable(target, candidate)) return true;
@@ -107,7 +100,7 @@ MatchResult CBuilder::classifiedSubject(const Context& target, bool isSubject) c
 }
 
 MatchResult CBuilder::subjectFrom(const Context& target,
-                                  std::initializer_list<const char*> candidates) const {
+                                  std::span<const Util::CiString> candidates) const {
     return classifiedSubject(target, hasSubject(target, candidates));
 }
 

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -77,15 +76,13 @@ protected:
     /// Whether one of `candidates` makes the target a match subject: the first candidate
     /// the target defines and not as an output variable ('^') makes it one; an output
     /// variable before it is skipped with a level-4 message.
-    static bool hasSubject(const Context& target, std::initializer_list<const char*> candidates);
-    /// The same for names made once.
     static bool hasSubject(const Context& target, std::span<const Util::CiString> candidates);
     /// The match result of a target that is (`isSubject`) or is not a subject: the status,
     /// and every variable of the target classified.
     MatchResult classifiedSubject(const Context& target, bool isSubject) const;
     /// `classifiedSubject` of `hasSubject`.
     MatchResult subjectFrom(const Context& target,
-                            std::initializer_list<const char*> candidates) const;
+                            std::span<const Util::CiString> candidates) const;
 
     /// The output directory of a target: the text of OUTPUT_DIR when it is not empty,
     /// otherwise PROJECT_ROOT / OUTPUT_DEF_DIR / toolId / PROFILE / namespace / unit /

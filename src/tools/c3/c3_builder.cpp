@@ -35,7 +35,8 @@ std::string C3Builder::objectExtension() const { return ".o"; }
 fs::path C3Builder::programDirectory() const { return binDirectory_; }
 
 MatchResult C3Builder::selectMatchSubject(const Context& target) const {
-    return subjectFrom(target, {"C3_FILES", "C3C_FILES", "C3_TEST_FILES"});
+    static const Util::CiString names[] = {"C3_FILES", "C3C_FILES", "C3_TEST_FILES"};
+    return subjectFrom(target, names);
 }
 
 PlannedWork C3Builder::doCreateRecipes(const TargetContext& target) const {
