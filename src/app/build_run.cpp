@@ -40,15 +40,20 @@ int RilkApplication::runBuild() {
     }
     if (dump) dumpContexts();
 
-    ApplicationBuildServices services(*this);
-    TargetBuild build(services);
+    struct BuildState {
+        explicit BuildState(RilkApplication& app) : services(app), build(services) {}
+        ApplicationBuildServices services;
+        TargetBuild build;
+    };
+    auto state = std::make_shared<BuildState>(*this);
+    finishedBuild = state;
     Rilk::VisitingChain chain;
     // A namespace named on the command line is kept; the main project's own is left empty.
     const bool ownNamespace =
         mainTarget.ns.empty() || (project && Util::CiString::equal(mainTarget.ns, project->name));
     Rilk::QualifiedTargetName main(ownNamespace ? "" : mainTarget.ns, mainTarget.unit,
                                    mainTarget.target);
-    const Rilk::Context outputs = build.buildTarget(main, {}, chain);
+    const Rilk::Context outputs = state->build.buildTarget(main, {}, chain);
     // Saved before the -o file: the build succeeded even when that file cannot be written.
     buildCache->save();
     if (!outFile.empty()) writeOutputFile(outFile, outputs);

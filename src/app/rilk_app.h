@@ -194,6 +194,9 @@ public:
     /// Created for `projectRoot` / ".rilk_cache" once the project root is settled in a build
     /// run (or just before the build).
     std::unique_ptr<Rilk::BuildCache> buildCache;
+    /// The finished build's state (every target's output context): it goes with the
+    /// application, which a release build never tears down object by object.
+    std::shared_ptr<void> finishedBuild;
     std::shared_ptr<Rilk::Profile> selectedProfile;
     std::int32_t verbosity = 5;
     std::int32_t jobs = 1;
