@@ -103,3 +103,15 @@ TEST(RegistryWriter, RefusesAnEntryThatWouldNotReadBackTheSame) {
 }
 
 }  // namespace
+
+TEST(RegistryReader, BlankTextRegistersNothingAndAnythingElseStillMeetsTheGrammar) {
+    for (const std::string blank : {"", "\n", " \t\r\n  \n"}) {
+        const RegistryEntries entries = readRegistryText(blank, kFile);
+        EXPECT_TRUE(entries.projects.empty() && entries.toolDefinitions.empty());
+    }
+    // A comment is not blank: the grammar reads it (and finds nothing either).
+    EXPECT_TRUE(readRegistryText("// none yet\n", kFile).projects.empty());
+    // Text the grammar refuses is still refused, blanks before it or not.
+    EXPECT_ANY_THROW(readRegistryText("  \n}", kFile));
+    EXPECT_ANY_THROW(readRegistryText("\f", kFile));
+}
