@@ -1,6 +1,9 @@
 // A recursive-descent reader of unit files, rule by rule the grammar's `unitFile`, building
 // the model with the same calls as the visitor. Whatever it does not take ends the read
 // with `Declined`, which `readUnitFast` turns into "not handled".
+//
+// A large text is read in ranges on several threads (see `readInRanges`), each range by a
+// reader of its own, and the targets are entered into the unit afterwards in text order.
 #include "parser/fast_unit_reader.h"
 
 #include <charconv>
@@ -8,10 +11,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "parser/fast_lexer.h"
+#include "parser/unit_split.h"
 #include "types/context.h"
 #include "types/context_template.h"
 #include "types/dependency.h"
@@ -36,6 +41,13 @@ constexpr std::size_t kMaxNesting = 100;
 /// Room made for the assignments of a block before its first one is read.
 constexpr std::size_t kFirstAssignments = 4;
 
+/// Texts from this size on are read on several threads; below it starting them costs more
+/// than they save.
+constexpr std::size_t kSplitFrom = 256 * 1024;
+
+/// The most threads a text is read on, the calling thread included.
+constexpr unsigned kMaxReadThreads = 4;
+
 class FastUnitReader {
 public:
     FastUnitReader(std::string_view text, const std::filesystem::path& baseDirectory)
@@ -43,7 +55,14 @@ public:
         advance();
     }
 
+    /// The whole text: the optional `unit` line, then targets up to the end.
     UnitPtr read();
+
+    /// The optional `unit` line at the start; the unit's name, empty without one.
+    const std::string& readHeader();
+    /// The targets of a text that starts at a target, under the unit name `unitName`, up to
+    /// the end of the text.
+    void readTargets(std::vector<Target>& targets, const std::string& unitName);
 
 private:
     /// Counts one level of nesting for its scope.
@@ -77,7 +96,7 @@ private:
         return true;
     }
 
-    void readTarget(Unit& unit);
+    Target readTarget();
     Dependency readDependency();
     /// The target name of a dependency without '@'.
     QualifiedTargetName readTargetName();
@@ -102,16 +121,24 @@ private:
 
 UnitPtr FastUnitReader::read() {
     auto unit = std::make_shared<Unit>();
-    if (skip(Kind::UnitKeyword)) {
-        unitName_ = take(Kind::Identifier);
-        unit->name = unitName_;
-    }
-    while (at(Kind::Identifier)) readTarget(*unit);
+    unit->name = readHeader();
+    while (at(Kind::Identifier)) unit->addTarget(readTarget());
     if (!at(Kind::End)) decline();
     return unit;
 }
 
-void FastUnitReader::readTarget(Unit& unit) {
+const std::string& FastUnitReader::readHeader() {
+    if (skip(Kind::UnitKeyword)) unitName_ = take(Kind::Identifier);
+    return unitName_;
+}
+
+void FastUnitReader::readTargets(std::vector<Target>& targets, const std::string& unitName) {
+    if (&unitName != &unitName_) unitName_ = unitName;
+    while (at(Kind::Identifier)) targets.push_back(readTarget());
+    if (!at(Kind::End)) decline();
+}
+
+Target FastUnitReader::readTarget() {
     Target target;
     target.name.unit = unitName_;
     target.name.target = take(Kind::Identifier);
@@ -126,7 +153,7 @@ void FastUnitReader::readTarget(Unit& unit) {
         target.dependencies.push_back(readDependency());
     }
     readBlock(target.assignments, target.conditions);
-    unit.addTarget(std::move(target));
+    return target;
 }
 
 Dependency FastUnitReader::readDependency() {
@@ -332,9 +359,90 @@ std::int32_t FastUnitReader::valueNumber() {
     return number;
 }
 
+/// The targets of one range of the text, read on a thread of its own.
+struct RangeRead {
+    std::string_view text;
+    std::vector<Target> targets;
+    bool read = false;
+};
+
+/// Reads `range` into its targets; nothing leaves the thread but `range` itself.
+void readRange(RangeRead& range, const std::string& unitName,
+               const std::filesystem::path& baseDirectory) noexcept {
+    try {
+        FastUnitReader(range.text, baseDirectory).readTargets(range.targets, unitName);
+        range.read = true;
+    } catch (...) {
+        // Declined: the whole text is read again on one thread, which settles it.
+    }
+}
+
+/// The unit of `text` read in the ranges between `cuts` (see `unitCuts`), the first on the
+/// calling thread and each other one on a thread of its own; null where any range is not
+/// read to its end, so that the caller reads the whole text on one thread instead.
+///
+/// Why the ranges give the one-thread read's unit: a range is lexed on its own, so each of
+/// its tokens closes inside it. Every cut follows a line break and starts a word, so no
+/// token of the whole text ends at a cut other than where the range ends, and none runs
+/// across it: such a token would not close in the range, and its range would not be
+/// read. A range read to its end has lexed exactly the tokens the whole text holds
+/// there, and as the lexer carries nothing from one token to the next, the next range
+/// starts at a token of the whole text. The reader, too, carries nothing from one target
+/// to the next but the unit name, so the targets are the ones a one-thread read makes, and
+/// entering them in text order repeats its `addTarget` calls.
+UnitPtr readInRanges(std::string_view text, const std::filesystem::path& baseDirectory,
+                     const std::vector<std::size_t>& cuts) {
+    std::vector<RangeRead> ranges(cuts.size());
+    for (std::size_t i = 0; i < cuts.size(); ++i) {
+        const std::size_t end = i + 1 < cuts.size() ? cuts[i + 1] : text.size();
+        ranges[i].text = text.substr(cuts[i], end - cuts[i]);
+    }
+    try {
+        FastUnitReader first(text.substr(0, cuts.front()), baseDirectory);
+        const std::string& unitName = first.readHeader();
+        std::vector<Target> firstTargets;
+        {
+            // Joined when left, also when the calling thread's own range declines.
+            std::vector<std::jthread> threads;
+            threads.reserve(ranges.size());
+            for (RangeRead& range : ranges) {
+                threads.emplace_back(readRange, std::ref(range), std::cref(unitName),
+                                     std::cref(baseDirectory));
+            }
+            first.readTargets(firstTargets, unitName);
+        }
+        for (const RangeRead& range : ranges) {
+            if (!range.read) return nullptr;
+        }
+        auto unit = std::make_shared<Unit>();
+        unit->name = unitName;
+        for (Target& target : firstTargets) unit->addTarget(std::move(target));
+        for (RangeRead& range : ranges) {
+            for (Target& target : range.targets) unit->addTarget(std::move(target));
+        }
+        return unit;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory) {
+    if (text.size() < kSplitFrom) return readUnitFast(text, baseDirectory, kSplitFrom, 1);
+    const unsigned cores = std::thread::hardware_concurrency();
+    return readUnitFast(text, baseDirectory, kSplitFrom,
+                        cores < kMaxReadThreads ? cores : kMaxReadThreads);
+}
+
+UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,
+                     std::size_t splitFrom, unsigned threads) {
+    if (text.size() >= splitFrom && threads > 1) {
+        const std::vector<std::size_t> cuts = unitCuts(text, threads);
+        if (!cuts.empty()) {
+            if (UnitPtr unit = readInRanges(text, baseDirectory, cuts)) return unit;
+        }
+    }
     try {
         return FastUnitReader(text, baseDirectory).read();
     } catch (...) {
