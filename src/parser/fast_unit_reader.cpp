@@ -3,7 +3,7 @@
 // with `Declined`, which `readUnitFast` turns into "not handled".
 //
 // A large text is read in ranges on several threads (see `readInRanges`), each range by a
-// reader of its own, and the targets are entered into the unit afterwards in text order.
+// reader of its own into a unit of its own, and the units are merged afterwards.
 #include "parser/fast_unit_reader.h"
 
 #include <charconv>
@@ -60,9 +60,9 @@ public:
 
     /// The optional `unit` line at the start; the unit's name, empty without one.
     const std::string& readHeader();
-    /// The targets of a text that starts at a target, under the unit name `unitName`, up to
-    /// the end of the text.
-    void readTargets(std::vector<Target>& targets, const std::string& unitName);
+    /// The targets from here to the end of the text into `unit`, under the unit name
+    /// `unitName`.
+    void readTargets(Unit& unit, const std::string& unitName);
 
 private:
     /// Counts one level of nesting for its scope.
@@ -122,8 +122,7 @@ private:
 UnitPtr FastUnitReader::read() {
     auto unit = std::make_shared<Unit>();
     unit->name = readHeader();
-    while (at(Kind::Identifier)) unit->addTarget(readTarget());
-    if (!at(Kind::End)) decline();
+    readTargets(*unit, unitName_);
     return unit;
 }
 
@@ -132,9 +131,9 @@ const std::string& FastUnitReader::readHeader() {
     return unitName_;
 }
 
-void FastUnitReader::readTargets(std::vector<Target>& targets, const std::string& unitName) {
+void FastUnitReader::readTargets(Unit& unit, const std::string& unitName) {
     if (&unitName != &unitName_) unitName_ = unitName;
-    while (at(Kind::Identifier)) targets.push_back(readTarget());
+    while (at(Kind::Identifier)) unit.addTarget(readTarget());
     if (!at(Kind::End)) decline();
 }
 
@@ -359,18 +358,18 @@ std::int32_t FastUnitReader::valueNumber() {
     return number;
 }
 
-/// The targets of one range of the text, read on a thread of its own.
+/// One range of the text read on a thread of its own, into a unit of its own.
 struct RangeRead {
     std::string_view text;
-    std::vector<Target> targets;
+    Unit unit;
     bool read = false;
 };
 
-/// Reads `range` into its targets; nothing leaves the thread but `range` itself.
+/// Reads `range` into its unit; nothing leaves the thread but `range` itself.
 void readRange(RangeRead& range, const std::string& unitName,
                const std::filesystem::path& baseDirectory) noexcept {
     try {
-        FastUnitReader(range.text, baseDirectory).readTargets(range.targets, unitName);
+        FastUnitReader(range.text, baseDirectory).readTargets(range.unit, unitName);
         range.read = true;
     } catch (...) {
         // Declined: the whole text is read again on one thread, which settles it.
@@ -388,8 +387,9 @@ void readRange(RangeRead& range, const std::string& unitName,
 /// read. A range read to its end has lexed exactly the tokens the whole text holds
 /// there, and as the lexer carries nothing from one token to the next, the next range
 /// starts at a token of the whole text. The reader, too, carries nothing from one target
-/// to the next but the unit name, so the targets are the ones a one-thread read makes, and
-/// entering them in text order repeats its `addTarget` calls.
+/// to the next but the unit name, so the targets are the ones a one-thread read makes. As
+/// long as no name comes twice, merging the ranges' units gives the unit that adding them
+/// one by one gives, its default target the first one of the text.
 UnitPtr readInRanges(std::string_view text, const std::filesystem::path& baseDirectory,
                      const std::vector<std::size_t>& cuts) {
     std::vector<RangeRead> ranges(cuts.size());
@@ -398,9 +398,10 @@ UnitPtr readInRanges(std::string_view text, const std::filesystem::path& baseDir
         ranges[i].text = text.substr(cuts[i], end - cuts[i]);
     }
     try {
+        auto unit = std::make_shared<Unit>();
         FastUnitReader first(text.substr(0, cuts.front()), baseDirectory);
         const std::string& unitName = first.readHeader();
-        std::vector<Target> firstTargets;
+        unit->name = unitName;
         {
             // Joined when left, also when the calling thread's own range declines.
             std::vector<std::jthread> threads;
@@ -409,16 +410,15 @@ UnitPtr readInRanges(std::string_view text, const std::filesystem::path& baseDir
                 threads.emplace_back(readRange, std::ref(range), std::cref(unitName),
                                      std::cref(baseDirectory));
             }
-            first.readTargets(firstTargets, unitName);
+            first.readTargets(*unit, unitName);
         }
-        for (const RangeRead& range : ranges) {
-            if (!range.read) return nullptr;
-        }
-        auto unit = std::make_shared<Unit>();
-        unit->name = unitName;
-        for (Target& target : firstTargets) unit->addTarget(std::move(target));
         for (RangeRead& range : ranges) {
-            for (Target& target : range.targets) unit->addTarget(std::move(target));
+            if (!range.read) return nullptr;
+            if (unit->defaultTarget.empty()) unit->defaultTarget = range.unit.defaultTarget;
+            unit->targets.merge(range.unit.targets);
+            // A target left behind has a name the unit already holds, which the one-thread
+            // read refuses.
+            if (!range.unit.targets.empty()) return nullptr;
         }
         return unit;
     } catch (...) {
