@@ -27,7 +27,8 @@ std::size_t nextCut(std::string_view text, std::size_t from) {
 std::vector<std::size_t> unitCuts(std::string_view text, std::size_t parts) {
     std::vector<std::size_t> cuts;
     for (std::size_t part = 1; part < parts; ++part) {
-        std::size_t from = text.size() / parts * part;
+        // Shares of one for the first range and two for each other one.
+        std::size_t from = text.size() * (2 * part - 1) / (2 * parts - 1);
         if (!cuts.empty() && from <= cuts.back()) from = cuts.back() + 1;
         const std::size_t cut = nextCut(text, from);
         if (cut == std::string_view::npos) break;

@@ -6,8 +6,9 @@
 
 namespace Rilk {
 
-/// Offsets at which a unit file's text may be cut into about `parts` ranges of similar size,
-/// so that each range can be read on a thread of its own.
+/// Offsets at which a unit file's text may be cut into about `parts` ranges, so that each
+/// range can be read on a thread of its own. The first range is about half the size of each
+/// other one: the thread that reads it takes over the others' targets afterwards.
 ///
 /// Each offset is the start of a line that begins with a letter or '_' and follows a line
 /// holding only '}' (a target's end at the top level in the usual layout); the offsets
