@@ -6,6 +6,7 @@
 // reader of its own into a unit of its own, and the units are merged afterwards.
 #include "parser/fast_unit_reader.h"
 
+#include <atomic>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -47,6 +48,10 @@ constexpr std::size_t kSplitFrom = 256 * 1024;
 
 /// The most threads a text is read on, the calling thread included.
 constexpr unsigned kMaxReadThreads = 4;
+
+/// Ranges a text is cut into per thread: the threads take them one by one, so that one that
+/// starts late, with every core busy, leaves its share to the others.
+constexpr unsigned kRangesPerThread = 2;
 
 class FastUnitReader {
 public:
@@ -365,20 +370,38 @@ struct RangeRead {
     bool read = false;
 };
 
-/// Reads `range` into its unit; nothing leaves the thread but `range` itself.
-void readRange(RangeRead& range, const std::string& unitName,
-               const std::filesystem::path& baseDirectory) noexcept {
-    try {
-        FastUnitReader(range.text, baseDirectory).readTargets(range.unit, unitName);
-        range.read = true;
-    } catch (...) {
-        // Declined: the whole text is read again on one thread, which settles it.
-    }
-}
+/// Ranges handed out one at a time to whichever thread asks next.
+class RangeQueue {
+public:
+    RangeQueue(std::vector<RangeRead>& ranges, const std::string& unitName,
+               const std::filesystem::path& baseDirectory)
+        : ranges_(ranges), unitName_(unitName), baseDirectory_(baseDirectory) {}
 
-/// The unit of `text` read in the ranges between `cuts` (see `unitCuts`), the first on the
-/// calling thread and each other one on a thread of its own; null where any range is not
-/// read to its end, so that the caller reads the whole text on one thread instead.
+    /// Reads ranges until none is left; nothing leaves the thread but the ranges it read.
+    void readAll() noexcept {
+        for (std::size_t i = next_++; i < ranges_.size(); i = next_++) read(ranges_[i]);
+    }
+
+private:
+    void read(RangeRead& range) noexcept {
+        try {
+            FastUnitReader(range.text, baseDirectory_).readTargets(range.unit, unitName_);
+            range.read = true;
+        } catch (...) {
+            // Declined: the whole text is read again on one thread, which settles it.
+        }
+    }
+
+    std::vector<RangeRead>& ranges_;
+    const std::string& unitName_;
+    const std::filesystem::path& baseDirectory_;
+    std::atomic<std::size_t> next_ = 0;
+};
+
+/// The unit of `text` read in the ranges between `cuts` (see `unitCuts`), on the calling
+/// thread and up to `helpers` more: the calling thread reads the first range, with the
+/// `unit` line, then all take the other ranges in turn. Null where any range is not read to
+/// its end, so that the caller reads the whole text on one thread instead.
 ///
 /// Why the ranges give the one-thread read's unit: a range is lexed on its own, so each of
 /// its tokens closes inside it. Every cut follows a line break and starts a word, so no
@@ -391,7 +414,7 @@ void readRange(RangeRead& range, const std::string& unitName,
 /// long as no name comes twice, merging the ranges' units gives the unit that adding them
 /// one by one gives, its default target the first one of the text.
 UnitPtr readInRanges(std::string_view text, const std::filesystem::path& baseDirectory,
-                     const std::vector<std::size_t>& cuts) {
+                     const std::vector<std::size_t>& cuts, unsigned helpers) {
     std::vector<RangeRead> ranges(cuts.size());
     for (std::size_t i = 0; i < cuts.size(); ++i) {
         const std::size_t end = i + 1 < cuts.size() ? cuts[i + 1] : text.size();
@@ -402,15 +425,16 @@ UnitPtr readInRanges(std::string_view text, const std::filesystem::path& baseDir
         FastUnitReader first(text.substr(0, cuts.front()), baseDirectory);
         const std::string& unitName = first.readHeader();
         unit->name = unitName;
+        RangeQueue queue(ranges, unitName, baseDirectory);
         {
             // Joined when left, also when the calling thread's own range declines.
             std::vector<std::jthread> threads;
-            threads.reserve(ranges.size());
-            for (RangeRead& range : ranges) {
-                threads.emplace_back(readRange, std::ref(range), std::cref(unitName),
-                                     std::cref(baseDirectory));
+            threads.reserve(helpers);
+            while (threads.size() < helpers && threads.size() < ranges.size()) {
+                threads.emplace_back([&queue] { queue.readAll(); });
             }
             first.readTargets(*unit, unitName);
+            queue.readAll();
         }
         for (RangeRead& range : ranges) {
             if (!range.read) return nullptr;
@@ -438,9 +462,9 @@ UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDir
 UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,
                      std::size_t splitFrom, unsigned threads) {
     if (text.size() >= splitFrom && threads > 1) {
-        const std::vector<std::size_t> cuts = unitCuts(text, threads);
+        const std::vector<std::size_t> cuts = unitCuts(text, kRangesPerThread * threads);
         if (!cuts.empty()) {
-            if (UnitPtr unit = readInRanges(text, baseDirectory, cuts)) return unit;
+            if (UnitPtr unit = readInRanges(text, baseDirectory, cuts, threads - 1)) return unit;
         }
     }
     try {
