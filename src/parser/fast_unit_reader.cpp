@@ -363,7 +363,7 @@ std::int32_t FastUnitReader::valueNumber() {
     return number;
 }
 
-/// One range of the text read on a thread of its own, into a unit of its own.
+/// One range of the text, read by whichever thread takes it into a unit of its own.
 struct RangeRead {
     std::string_view text;
     Unit unit;
