@@ -82,6 +82,38 @@ bool CacheInput::readLine(std::string_view& line, std::size_t maxLength) {
     return true;
 }
 
+bool CacheInput::readDigitLine(std::uint64_t& number) {
+    constexpr std::size_t kMostDigits = 19;
+    const std::size_t limit = std::min(remaining(), kMostDigits + 1);
+    const char* start = bytes_.data() + pos_;
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < limit; ++i) {
+        const char c = start[i];
+        if (isDigit(c)) {
+            value = value * 10 + static_cast<std::uint64_t>(c - '0');
+            continue;
+        }
+        if (c != '\n' || i == 0) return false;
+        number = value;
+        pos_ += i + 1;
+        return true;
+    }
+    return false;
+}
+
+bool CacheInput::readShortRecordLine(long long& type, long long& modifier) {
+    if (remaining() < 6) return false;
+    const char* line = bytes_.data() + pos_;
+    if (line[0] != 'A' || line[1] != ' ' || !isDigit(line[2]) || line[3] != ' ' ||
+        !isDigit(line[4]) || line[5] != '\n') {
+        return false;
+    }
+    type = line[2] - '0';
+    modifier = line[4] - '0';
+    pos_ += 6;
+    return true;
+}
+
 bool CacheInput::readBytes(std::size_t count, std::string_view& bytes) {
     if (count > remaining()) return false;
     bytes = bytes_.substr(pos_, count);
@@ -90,6 +122,7 @@ bool CacheInput::readBytes(std::size_t count, std::string_view& bytes) {
 }
 
 bool readCountLine(CacheInput& in, std::uint64_t& count) {
+    if (in.readDigitLine(count)) return count <= in.remaining();
     std::string_view line;
     return in.readLine(line, kMaxCacheLine) && parseCount(line, count) && count <= in.remaining();
 }
@@ -114,20 +147,25 @@ bool readSizedString(CacheInput& in, std::string& text) {
 }
 
 bool readAssignmentRecordFields(CacheInput& in, AssignmentRecordFields& fields) {
+    if (in.readShortRecordLine(fields.type, fields.modifier)) return readSizedText(in, fields.text);
     std::string_view line;
     return in.readLine(line, kMaxCacheLine) &&
            parseRecordLine(line, fields.type, fields.modifier) && readSizedText(in, fields.text);
+}
+
+std::optional<Assignment> readRecordAssignment(const AssignmentRecordFields& fields) {
+    if (fields.type < 1 || fields.type > 4 || fields.modifier < 0 || fields.modifier > 2) {
+        return std::nullopt;
+    }
+    return readCacheAssignment(fields.text, static_cast<AssignType>(fields.type),
+                               static_cast<AssignModifier>(fields.modifier));
 }
 
 bool readAssignmentRecord(CacheInput& in, std::optional<Assignment>& assignment) {
     assignment.reset();
     AssignmentRecordFields fields;
     if (!readAssignmentRecordFields(in, fields)) return false;
-    if (fields.type < 1 || fields.type > 4 || fields.modifier < 0 || fields.modifier > 2) {
-        return true;
-    }
-    assignment = readCacheAssignment(fields.text, static_cast<AssignType>(fields.type),
-                                     static_cast<AssignModifier>(fields.modifier));
+    assignment = readRecordAssignment(fields);
     return true;
 }
 

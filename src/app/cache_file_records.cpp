@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <future>
+#include <memory>
 #include <utility>
 
+#include "app/cache_assignment_memo.h"
 #include "app/cache_chunk_queue.h"
 #include "app/cached_file_paths.h"
 
@@ -31,11 +33,11 @@ void widenThreadHeap(std::size_t bytes) {
 /// Reads the records of `chunk`, stopping after one whose structure is damaged, and gathers
 /// their file paths when `filePaths` asks for them: each record is at hand just then.
 void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChunk& chunk,
-               bool filePaths) {
+               bool filePaths, CacheAssignmentMemo& memo) {
     chunk.records.resize(chunk.starts.size());
     for (std::size_t i = 0; i < chunk.starts.size(); ++i) {
         CacheInput in(bytes, chunk.starts[i]);
-        CacheRecordReader reader(in, version, true);
+        CacheRecordReader reader(in, version, true, &memo);
         CacheFileRecord& record = chunk.records[i];
         record.record = std::make_shared<RuntimeRecord>();
         if (!reader.read(record.key, record.record->contents)) {
@@ -54,10 +56,13 @@ void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChun
 void readChunks(std::string_view bytes, CacheFileVersion version, CacheChunkQueue& queue,
                 std::size_t share, bool filePaths) {
     bool widened = false;
+    // Each thread shares the values of repeated texts among the records it reads.
+    std::unique_ptr<CacheAssignmentMemo> memo;
     while (CacheRecordChunk* chunk = queue.take()) {
         if (!widened) widenThreadHeap(share * 8);
         widened = true;
-        readChunk(bytes, version, *chunk, filePaths);
+        if (!memo) memo = std::make_unique<CacheAssignmentMemo>();
+        readChunk(bytes, version, *chunk, filePaths, *memo);
     }
 }
 
