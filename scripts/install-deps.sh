@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libfmt-dev
+  libfmt-dev libjemalloc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   antlr4 libantlr4-runtime-dev
   clang libclang-rt-14-dev
