@@ -82,61 +82,9 @@ bool CacheInput::readLine(std::string_view& line, std::size_t maxLength) {
     return true;
 }
 
-bool CacheInput::readDigitLine(std::uint64_t& number) {
-    constexpr std::size_t kMostDigits = 19;
-    const std::size_t limit = std::min(remaining(), kMostDigits + 1);
-    const char* start = bytes_.data() + pos_;
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < limit; ++i) {
-        const char c = start[i];
-        if (isDigit(c)) {
-            value = value * 10 + static_cast<std::uint64_t>(c - '0');
-            continue;
-        }
-        if (c != '\n' || i == 0) return false;
-        number = value;
-        pos_ += i + 1;
-        return true;
-    }
-    return false;
-}
-
-bool CacheInput::readShortRecordLine(long long& type, long long& modifier) {
-    if (remaining() < 6) return false;
-    const char* line = bytes_.data() + pos_;
-    if (line[0] != 'A' || line[1] != ' ' || !isDigit(line[2]) || line[3] != ' ' ||
-        !isDigit(line[4]) || line[5] != '\n') {
-        return false;
-    }
-    type = line[2] - '0';
-    modifier = line[4] - '0';
-    pos_ += 6;
-    return true;
-}
-
-bool CacheInput::readBytes(std::size_t count, std::string_view& bytes) {
-    if (count > remaining()) return false;
-    bytes = bytes_.substr(pos_, count);
-    pos_ += count;
-    return true;
-}
-
-bool readCountLine(CacheInput& in, std::uint64_t& count) {
-    if (in.readDigitLine(count)) return count <= in.remaining();
+bool readSpelledCountLine(CacheInput& in, std::uint64_t& count) {
     std::string_view line;
     return in.readLine(line, kMaxCacheLine) && parseCount(line, count) && count <= in.remaining();
-}
-
-bool readSizedText(CacheInput& in, std::string_view& text) {
-    std::uint64_t length = 0;
-    std::string_view bytes;
-    std::string_view feed;
-    if (!readCountLine(in, length) || !in.readBytes(length, bytes) || !in.readBytes(1, feed) ||
-        feed != "\n") {
-        return false;
-    }
-    text = bytes;
-    return true;
 }
 
 bool readSizedString(CacheInput& in, std::string& text) {
