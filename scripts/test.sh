@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds rilk and runs the whole test suite twice: once in an optimised build and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer; then the tests of the code that
-# runs threads (the job runner, the logger, the cache read and the file times read ahead) a
-# third time, in a tree of their own under ThreadSanitizer. Installs what it needs first.
+# Builds rilk and runs the whole test suite twice: once in an optimised build (profile-
+# guided, as scripts/example.sh builds the program) and once under AddressSanitizer and
+# UndefinedBehaviorSanitizer; then the tests of the code that runs threads (the job runner,
+# the logger, the cache read and the file times read ahead) a third time, in a tree of
+# their own under ThreadSanitizer. Installs what it needs first.
 #
 # RILK_TEST_JOBS sets the number of parallel compile and test jobs (default: one per
 # core); lower it on a machine shared with other builds.
@@ -24,7 +25,7 @@ run_suite() {
 }
 
 echo "== tests (release build)"
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRILK_BUILD_BENCHMARKS=ON
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRILK_PGO=ON -DRILK_BUILD_BENCHMARKS=ON
 
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -17,6 +17,11 @@
 #endif
 #endif
 
+#ifdef RILK_WRITE_PROFILE
+// Writes the execution profile of a training build (see cmake/ProfileGuided.cmake).
+extern "C" void __gcov_dump(void);
+#endif
+
 int main(int argc, char** argv) {
     // Owned by the process: a large project's model, registry and build cache go back to
     // the system with it. Freeing them object by object would cost every run tens of
@@ -35,6 +40,9 @@ int main(int argc, char** argv) {
     Rilk::flushConsole();
     std::cerr.flush();
     std::fflush(nullptr);
+#ifdef RILK_WRITE_PROFILE
+    __gcov_dump();
+#endif
     std::_Exit(status);
 #endif
 }

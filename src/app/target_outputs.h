@@ -45,5 +45,5 @@ private:
                             Rilk::Context& output) const;
 
     std::set<Util::CiString> names_;
-    std::map<Util::CiString, Rilk::Assignment> saved_;
+    Rilk::AssignmentMap saved_;
 };

@@ -12,7 +12,7 @@ namespace Rilk {
 
 /// Variables by name, as a matcher's criteria and required maps and a builder's input
 /// variables hold them.
-using AssignmentTable = std::map<Util::CiString, Assignment>;
+using AssignmentTable = AssignmentMap;
 
 /// A table of assignments without value, type Set, modifier None, one per name; a name
 /// listed twice keeps its first entry.

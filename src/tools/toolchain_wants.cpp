@@ -2,7 +2,7 @@
 
 namespace Rilk {
 
-ToolchainWants::ToolchainWants(const std::map<Util::CiString, Assignment>& variables)
+ToolchainWants::ToolchainWants(const AssignmentMap& variables)
     : prefix(getAssignmentString(variables, "prefix")),
       arch(getAssignmentString(variables, "arch")),
       os(getAssignmentString(variables, "os")),

@@ -18,7 +18,7 @@ struct ToolchainWants {
     /// "arch", "os", "abi", "toolchain_version" and "toolchain_min_version" (names ignore
     /// case); an absent variable or one without value gives an empty text, and the path
     /// is present only when its text is not empty. Never fails.
-    explicit ToolchainWants(const std::map<Util::CiString, Assignment>& variables);
+    explicit ToolchainWants(const AssignmentMap& variables);
 
     std::optional<std::filesystem::path> toolchainPath;  ///< the search root, when given
     std::string prefix;                                  ///< the whole target triple

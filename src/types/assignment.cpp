@@ -43,7 +43,7 @@ RilkValuePtr Assignment::replaceValue(RilkValuePtr newValue) {
     return newValue;
 }
 
-std::string getAssignmentString(const std::map<Util::CiString, Assignment>& assignments,
+std::string getAssignmentString(const AssignmentMap& assignments,
                                 std::string name) {
     const auto found = assignments.find(Util::CiString(std::move(name)));
     if (found == assignments.end() || !found->second.value) return "";

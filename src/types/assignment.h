@@ -73,9 +73,12 @@ struct AssignmentSpec {
     AssignModifier modifier = AssignModifier::None;
 };
 
+/// Assignments by name, ordered and found ignoring case.
+using AssignmentMap = std::map<Util::CiString, Assignment, Util::CiLess>;
+
 /// The plain text of the named assignment's value; empty when the name is absent or the
 /// assignment has no value. Never throws for a missing name.
-std::string getAssignmentString(const std::map<Util::CiString, Assignment>& assignments,
+std::string getAssignmentString(const AssignmentMap& assignments,
                                 std::string name);
 
 /// An assignment that cannot be applied to the one a context holds. A standard exception.

@@ -48,10 +48,9 @@ void Context::bind(const RilkValuePtr& value) {
 
 void Context::addAssignment(const Assignment& assignment, unsigned mode) {
     // One walk of the tree finds the variable or the place for it.
-    Util::CiString key(assignment.name);
-    auto found = assignments.lower_bound(key);
-    if (found == assignments.end() || key < found->first) {
-        found = assignments.emplace_hint(found, std::move(key), assignment);
+    auto found = assignments.lower_bound(assignment.name);
+    if (found == assignments.end() || Util::CiString::less(assignment.name, found->first.str())) {
+        found = assignments.emplace_hint(found, assignment.name, assignment);
         bind(found->second.value);
         return;
     }

@@ -33,7 +33,7 @@ inline constexpr unsigned kTakeModifier = 1;
 /// or appending in one never changes the other. Moving rebinds the moved values.
 class Context : public Resolver, public std::enable_shared_from_this<Context> {
 public:
-    using AssignmentMap = std::map<Util::CiString, Assignment>;
+    using AssignmentMap = Rilk::AssignmentMap;
 
     Context() = default;
     Context(const Context& other);

@@ -25,7 +25,7 @@ public:
     /// Walks the variable names of a nested context, which it keeps alive.
     class Iterator : public IRilkValueIterator {
     public:
-        using Position = std::map<Util::CiString, Assignment>::const_iterator;
+        using Position = AssignmentMap::const_iterator;
         Iterator(ContextPtr context, Position position)
             : context_(std::move(context)), position_(position) {}
         IRilkValueIterator& increment() override;

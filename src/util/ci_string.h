@@ -63,6 +63,22 @@ private:
     std::string text_;
 };
 
+/// The order of `CiString` as a transparent comparator: a map keyed by `CiString` finds a
+/// plain text without making a key of it first.
+struct CiLess {
+    using is_transparent = void;
+    template <typename A, typename B>
+    bool operator()(const A& a, const B& b) const {
+        return CiString::less(view(a), view(b));
+    }
+
+private:
+    static std::string_view view(const CiString& text) { return text.str(); }
+    static std::string_view view(const std::string& text) { return text; }
+    static std::string_view view(std::string_view text) { return text; }
+    static std::string_view view(const char* text) { return text; }
+};
+
 }  // namespace Util
 
 template <>

@@ -23,7 +23,7 @@ const FakeAnswers gcc13{"x86_64-linux-gnu", "13.1.0", ""};
 
 /// The wants of a tool definition with the variables `name = text` (no value for null).
 Rilk::ToolchainWants wantsOf(std::initializer_list<std::pair<const char*, const char*>> list) {
-    std::map<Util::CiString, Rilk::Assignment> variables;
+    Rilk::AssignmentMap variables;
     for (const auto& [name, text] : list) {
         variables.emplace(name,
                           Rilk::Assignment(name, text ? Rilk::makeString(text) : nullptr,
