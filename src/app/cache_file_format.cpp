@@ -94,8 +94,7 @@ bool readSizedString(CacheInput& in, std::string& text) {
     return true;
 }
 
-bool readAssignmentRecordFields(CacheInput& in, AssignmentRecordFields& fields) {
-    if (in.readShortRecordLine(fields.type, fields.modifier)) return readSizedText(in, fields.text);
+bool readSpelledAssignmentRecordFields(CacheInput& in, AssignmentRecordFields& fields) {
     std::string_view line;
     return in.readLine(line, kMaxCacheLine) &&
            parseRecordLine(line, fields.type, fields.modifier) && readSizedText(in, fields.text);

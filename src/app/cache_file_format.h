@@ -127,9 +127,16 @@ struct AssignmentRecordFields {
     std::string_view text;
 };
 
+/// `readAssignmentRecordFields` of a record whose line is not the writer's short one: the
+/// general parse.
+bool readSpelledAssignmentRecordFields(CacheInput& in, AssignmentRecordFields& fields);
+
 /// The structure of an assignment record, its text not interpreted: false exactly when
 /// `readAssignmentRecord` is false, consuming the same bytes.
-bool readAssignmentRecordFields(CacheInput& in, AssignmentRecordFields& fields);
+inline bool readAssignmentRecordFields(CacheInput& in, AssignmentRecordFields& fields) {
+    if (in.readShortRecordLine(fields.type, fields.modifier)) return readSizedText(in, fields.text);
+    return readSpelledAssignmentRecordFields(in, fields);
+}
 
 /// The assignment record fields stand for: nothing when the operator or the modifier is
 /// none an assignment has or the text cannot be read.
