@@ -79,6 +79,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
                                                      readThreads(count), kCacheChunkRecords,
                                                      bytesOfFile);
         if (bytesOfFile) result.prefetch = FileTimePrefetch::start(std::move(read.filePaths));
+        result.records.reserve(read.records.size());
         for (CacheFileRecord& record : read.records) {
             if (record.malformedPart != nullptr) {
                 note(fmt::format("Cache file '{}' is malformed ({}). Starting with empty cache.\n",

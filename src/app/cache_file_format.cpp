@@ -82,28 +82,9 @@ bool CacheInput::readLine(std::string_view& line, std::size_t maxLength) {
     return true;
 }
 
-bool CacheInput::readBytes(std::size_t count, std::string_view& bytes) {
-    if (count > remaining()) return false;
-    bytes = bytes_.substr(pos_, count);
-    pos_ += count;
-    return true;
-}
-
-bool readCountLine(CacheInput& in, std::uint64_t& count) {
+bool readSpelledCountLine(CacheInput& in, std::uint64_t& count) {
     std::string_view line;
     return in.readLine(line, kMaxCacheLine) && parseCount(line, count) && count <= in.remaining();
-}
-
-bool readSizedText(CacheInput& in, std::string_view& text) {
-    std::uint64_t length = 0;
-    std::string_view bytes;
-    std::string_view feed;
-    if (!readCountLine(in, length) || !in.readBytes(length, bytes) || !in.readBytes(1, feed) ||
-        feed != "\n") {
-        return false;
-    }
-    text = bytes;
-    return true;
 }
 
 bool readSizedString(CacheInput& in, std::string& text) {
@@ -113,21 +94,25 @@ bool readSizedString(CacheInput& in, std::string& text) {
     return true;
 }
 
-bool readAssignmentRecordFields(CacheInput& in, AssignmentRecordFields& fields) {
+bool readSpelledAssignmentRecordFields(CacheInput& in, AssignmentRecordFields& fields) {
     std::string_view line;
     return in.readLine(line, kMaxCacheLine) &&
            parseRecordLine(line, fields.type, fields.modifier) && readSizedText(in, fields.text);
+}
+
+std::optional<Assignment> readRecordAssignment(const AssignmentRecordFields& fields) {
+    if (fields.type < 1 || fields.type > 4 || fields.modifier < 0 || fields.modifier > 2) {
+        return std::nullopt;
+    }
+    return readCacheAssignment(fields.text, static_cast<AssignType>(fields.type),
+                               static_cast<AssignModifier>(fields.modifier));
 }
 
 bool readAssignmentRecord(CacheInput& in, std::optional<Assignment>& assignment) {
     assignment.reset();
     AssignmentRecordFields fields;
     if (!readAssignmentRecordFields(in, fields)) return false;
-    if (fields.type < 1 || fields.type > 4 || fields.modifier < 0 || fields.modifier > 2) {
-        return true;
-    }
-    assignment = readCacheAssignment(fields.text, static_cast<AssignType>(fields.type),
-                                     static_cast<AssignModifier>(fields.modifier));
+    assignment = readRecordAssignment(fields);
     return true;
 }
 

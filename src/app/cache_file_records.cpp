@@ -1,41 +1,25 @@
 #include "app/cache_file_records.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <future>
+#include <memory>
 #include <utility>
 
+#include "app/cache_assignment_memo.h"
 #include "app/cache_chunk_queue.h"
 #include "app/cached_file_paths.h"
 
 namespace Rilk {
 namespace {
 
-/// Lets the calling thread's heap grow to about `bytes` at once. The C library gives each
-/// thread its own heap and grows it a page at a time, one system call per page, each
-/// stalling the page faults of every other thread; records read from a large file take
-/// megabytes. Memory taken in pieces the heap serves itself (large blocks are mapped on
-/// their own) and given back keeps the heap's reach, so the records fill it without those
-/// calls; the freed pages are released, not kept.
-void widenThreadHeap(std::size_t bytes) {
-    constexpr std::size_t kPiece = 64 * 1024;
-    constexpr std::size_t kMost = 32 * 1024 * 1024;
-    std::vector<void*> pieces;
-    pieces.reserve(std::min(bytes, kMost) / kPiece + 1);
-    for (std::size_t taken = 0; taken < std::min(bytes, kMost); taken += kPiece) {
-        pieces.push_back(std::malloc(kPiece));
-    }
-    for (void* piece : pieces) std::free(piece);
-}
-
 /// Reads the records of `chunk`, stopping after one whose structure is damaged, and gathers
 /// their file paths when `filePaths` asks for them: each record is at hand just then.
 void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChunk& chunk,
-               bool filePaths) {
+               bool filePaths, CacheAssignmentMemo& memo) {
     chunk.records.resize(chunk.starts.size());
     for (std::size_t i = 0; i < chunk.starts.size(); ++i) {
         CacheInput in(bytes, chunk.starts[i]);
-        CacheRecordReader reader(in, version, true);
+        CacheRecordReader reader(in, version, true, &memo);
         CacheFileRecord& record = chunk.records[i];
         record.record = std::make_shared<RuntimeRecord>();
         if (!reader.read(record.key, record.record->contents)) {
@@ -49,15 +33,14 @@ void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChun
     }
 }
 
-/// Reads chunks until none is left. The first chunk taken widens the thread's heap for its
-/// share of the file: the records take about seven times the bytes they are read from.
+/// Reads chunks until none is left.
 void readChunks(std::string_view bytes, CacheFileVersion version, CacheChunkQueue& queue,
-                std::size_t share, bool filePaths) {
-    bool widened = false;
+                bool filePaths) {
+    // Each thread shares the values of repeated texts among the records it reads.
+    std::unique_ptr<CacheAssignmentMemo> memo;
     while (CacheRecordChunk* chunk = queue.take()) {
-        if (!widened) widenThreadHeap(share * 8);
-        widened = true;
-        readChunk(bytes, version, *chunk, filePaths);
+        if (!memo) memo = std::make_unique<CacheAssignmentMemo>();
+        readChunk(bytes, version, *chunk, filePaths, *memo);
     }
 }
 
@@ -91,8 +74,6 @@ CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
                                       bool filePaths) {
     CacheFileRecords result;
     CacheChunkQueue queue;
-    const std::size_t share =
-        (bytes.size() - std::min(start, bytes.size())) / std::max(threads, 1U);
     std::vector<std::future<void>> readers;
     {
         // Closed however this block is left, before the readers are waited for.
@@ -100,12 +81,12 @@ CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
         // Where no thread can be started, the chunks are read by this one.
         for (unsigned k = 1; k < threads; ++k) {
             readers.push_back(std::async(std::launch::async | std::launch::deferred, readChunks,
-                                         bytes, version, std::ref(queue), share, filePaths));
+                                         bytes, version, std::ref(queue), filePaths));
         }
         result.end = walkRecords(bytes, start, version, count,
                                  std::max<std::size_t>(chunkRecords, 1), queue);
     }
-    readChunks(bytes, version, queue, share, filePaths);
+    readChunks(bytes, version, queue, filePaths);
     for (std::future<void>& reader : readers) reader.get();
 
     std::size_t pathCount = 0;

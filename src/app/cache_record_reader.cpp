@@ -51,7 +51,13 @@ bool CacheRecordReader::readAssignment(const char* what, std::optional<Assignmen
         AssignmentRecordFields fields;
         return step(what, readAssignmentRecordFields(in_, fields));
     }
-    if (!step(what, readAssignmentRecord(in_, assignment))) return false;
+    if (memo_ == nullptr) {
+        if (!step(what, readAssignmentRecord(in_, assignment))) return false;
+    } else {
+        AssignmentRecordFields fields;
+        if (!step(what, readAssignmentRecordFields(in_, fields))) return false;
+        assignment = memo_->read(fields);
+    }
     if (!assignment) damaged = true;
     return true;
 }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "app/cache_assignment_memo.h"
 #include "app/cache_file_format.h"
 #include "app/record_contents.h"
 
@@ -24,8 +25,11 @@ std::optional<CacheFileVersion> cacheFileVersion(std::string_view header);
 /// structure is whole) far more cheaply, consuming exactly the bytes a full read does.
 class CacheRecordReader {
 public:
-    CacheRecordReader(CacheInput& in, CacheFileVersion version, bool interpret)
-        : in_(in), version_(version), interpret_(interpret) {}
+    /// A reader that interprets reads the assignment texts through `memo` when one is
+    /// given, sharing the values of repeated texts.
+    CacheRecordReader(CacheInput& in, CacheFileVersion version, bool interpret,
+                      CacheAssignmentMemo* memo = nullptr)
+        : in_(in), version_(version), interpret_(interpret), memo_(memo) {}
 
     bool read(std::string_view& key, RecordContents& contents);
 
@@ -44,6 +48,7 @@ private:
     CacheInput& in_;
     CacheFileVersion version_;
     bool interpret_;
+    CacheAssignmentMemo* memo_;
 };
 
 }  // namespace Rilk

@@ -70,5 +70,42 @@ TEST(CacheFileFormat, RecordLinesReadOperatorAndModifier) {
     }
 }
 
+// The writer's count and record lines read by the short paths take exactly what the general
+// line read takes; any other line is left whole for it.
+TEST(CacheFileFormat, ShortLineReadsMatchTheGeneralRead) {
+    const char* lines[] = {"0\n",       "42\n",      "1234567890123456789\n", "12345678901234567890\n",
+                           "12abc\n",   "+1\n",      " 1\n",                  "\n",
+                           "7",         "A 1 0\n",   "A 4 2\n",               "A 12 0\n",
+                           "A 1 0 \n",  "A 1 0",     "a 1 0\n",               "A 1 x\n"};
+    for (const char* line : lines) {
+        const std::string bytes = std::string(line) + "rest";
+        CacheInput fast(bytes);
+        CacheInput general(bytes);
+        std::string_view read;
+        const bool lineRead = general.readLine(read, kMaxCacheLine);
+        std::uint64_t number = 0;
+        if (fast.readDigitLine(number)) {
+            ASSERT_TRUE(lineRead) << line;
+            EXPECT_EQ(std::to_string(number), read.substr(read.find_first_not_of('0') ==
+                                                                  std::string_view::npos
+                                                              ? read.size() - 1
+                                                              : read.find_first_not_of('0')))
+                << line;
+            EXPECT_EQ(fast.position(), general.position()) << line;
+        } else {
+            EXPECT_EQ(fast.position(), 0u) << line;
+        }
+        long long type = 0;
+        long long modifier = 0;
+        CacheInput record(bytes);
+        if (record.readShortRecordLine(type, modifier)) {
+            EXPECT_EQ(read, "A " + std::to_string(type) + " " + std::to_string(modifier)) << line;
+            EXPECT_EQ(record.position(), general.position()) << line;
+        } else {
+            EXPECT_EQ(record.position(), 0u) << line;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace Rilk
