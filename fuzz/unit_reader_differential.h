@@ -1,7 +1,8 @@
 #pragma once
 
 // Reads one unit-file text with the generated parser and the visitor, and with the fast
-// reader, and renders both models, so that a test or fuzz target can check that they agree.
+// reader, on one thread and cut into ranges on several, and renders the models, so that a
+// test or fuzz target can check that they agree.
 
 #include <exception>
 #include <memory>
@@ -19,9 +20,12 @@ namespace RilkFuzz {
 struct UnitReadings {
     std::optional<std::string> grammar;
     std::optional<std::string> fast;
+    /// The fast road with the text cut into ranges wherever it can be.
+    std::optional<std::string> split;
 
-    /// The fast reader agrees: it declined, or it built the unit the grammar's road built.
-    bool agree() const { return !fast || (grammar && *grammar == *fast); }
+    /// The fast reader agrees: it declined, or it built the unit the grammar's road built;
+    /// and cut into ranges it gives what it gives on one thread.
+    bool agree() const { return (!fast || (grammar && *grammar == *fast)) && split == fast; }
 };
 
 inline std::optional<std::string> readWithGrammar(const std::string& text,
@@ -51,6 +55,9 @@ inline UnitReadings readBothWays(const std::string& text,
     UnitReadings readings;
     readings.grammar = readWithGrammar(text, base);
     if (Rilk::UnitPtr unit = Rilk::readUnitFast(text, base)) readings.fast = renderUnit(*unit);
+    if (Rilk::UnitPtr unit = Rilk::readUnitFast(text, base, 0, 3)) {
+        readings.split = renderUnit(*unit);
+    }
     return readings;
 }
 

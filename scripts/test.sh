@@ -32,7 +32,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DRILK_SANITIZE=ON -DRILK_BUILD_BENCHMARKS=OFF
 
-echo "== thread tests (ThreadSanitizer: job runner, logger, cache read, file times)"
+echo "== thread tests (ThreadSanitizer: job runner, logger, cache read, file times, unit ranges)"
 export TSAN_OPTIONS=halt_on_error=1
 run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DRILK_TSAN=ON
 

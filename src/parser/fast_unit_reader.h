@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string_view>
 
@@ -17,6 +18,15 @@ namespace Rilk {
 /// not fully understand (non-ASCII text, nesting deeper than a person writes), so that the
 /// caller falls back to the generated parser and every diagnostic stays the one it gives.
 /// Nothing is printed and nothing is thrown.
+///
+/// A large text (256 KiB and more) is read on up to four threads where the machine has
+/// more than one core; the unit, or the decline, is the same as on one thread.
 UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory);
+
+/// `readUnitFast` with the split chosen by the caller: a text of at least `splitFrom` bytes
+/// is read on up to `threads` threads (one or none: on the calling thread only). For tests,
+/// which cover the split read with small texts.
+UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,
+                     std::size_t splitFrom, unsigned threads);
 
 }  // namespace Rilk

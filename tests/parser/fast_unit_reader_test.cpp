@@ -31,7 +31,8 @@ bool agrees(const std::string& text) {
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(readings.agree()) << "text: " << text
                                   << "\ngrammar: " << readings.grammar.value_or("(no unit)")
-                                  << "\nfast: " << readings.fast.value_or("(declined)");
+                                  << "\nfast: " << readings.fast.value_or("(declined)")
+                                  << "\nsplit: " << readings.split.value_or("(declined)");
     return readings.fast.has_value();
 }
 
