@@ -19,11 +19,13 @@
 namespace Rilk {
 namespace {
 
-/// Threads that read a file of `count` records: one for every 64 records, up to four (the
-/// units go on loading on the main thread meanwhile); a small file is read on this one.
+/// Threads that read a file of `count` records: one for every 64 records, up to six; a
+/// small file is read on this one. The units load meanwhile, a large file of them on up to
+/// four threads; on eight cores the build still starts sooner with six readers than with
+/// four, since the records, not the units, are what it waits for then.
 unsigned readThreads(std::uint64_t count) {
     constexpr std::uint64_t kRecordsPerThread = 64;
-    constexpr unsigned kMaxThreads = 4;
+    constexpr unsigned kMaxThreads = 6;
     const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
     return static_cast<unsigned>(
         std::clamp<std::uint64_t>(count / kRecordsPerThread, 1, std::min(cores, kMaxThreads)));
