@@ -2,22 +2,18 @@
 // the model with the same calls as the visitor. Whatever it does not take ends the read
 // with `Declined`, which `readUnitFast` turns into "not handled".
 //
-// A large text is read in ranges on several threads (see `readInRanges`), each range by a
-// reader of its own into a unit of its own, and the units are merged afterwards.
+// `readUnitFast`, which chooses between one thread and several, is in unit_range_read.cpp.
 #include "parser/fast_unit_reader.h"
 
-#include <atomic>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "parser/fast_lexer.h"
-#include "parser/unit_split.h"
 #include "types/context.h"
 #include "types/context_template.h"
 #include "types/dependency.h"
@@ -42,17 +38,6 @@ constexpr std::size_t kMaxNesting = 100;
 /// Room made for the assignments of a block before its first one is read.
 constexpr std::size_t kFirstAssignments = 4;
 
-/// Texts from this size on are read on several threads; below it starting them costs more
-/// than they save.
-constexpr std::size_t kSplitFrom = 256 * 1024;
-
-/// The most threads a text is read on, the calling thread included.
-constexpr unsigned kMaxReadThreads = 4;
-
-/// Ranges a text is cut into per thread: the threads take them one by one, so that one that
-/// starts late, with every core busy, leaves its share to the others.
-constexpr unsigned kRangesPerThread = 2;
-
 class FastUnitReader {
 public:
     FastUnitReader(std::string_view text, const std::filesystem::path& baseDirectory)
@@ -65,6 +50,10 @@ public:
 
     /// The optional `unit` line at the start; the unit's name, empty without one.
     const std::string& readHeader();
+    /// Where the token after what has been read starts, as an offset into `text`.
+    std::size_t offsetIn(std::string_view text) const {
+        return static_cast<std::size_t>(token_.text.data() - text.data());
+    }
     /// The targets from here to the end of the text into `unit`, under the unit name
     /// `unitName`.
     void readTargets(Unit& unit, const std::string& unitName);
@@ -363,110 +352,31 @@ std::int32_t FastUnitReader::valueNumber() {
     return number;
 }
 
-/// One range of the text, read by whichever thread takes it into a unit of its own.
-struct RangeRead {
-    std::string_view text;
-    Unit unit;
-    bool read = false;
-};
-
-/// Ranges handed out one at a time to whichever thread asks next.
-class RangeQueue {
-public:
-    RangeQueue(std::vector<RangeRead>& ranges, const std::string& unitName,
-               const std::filesystem::path& baseDirectory)
-        : ranges_(ranges), unitName_(unitName), baseDirectory_(baseDirectory) {}
-
-    /// Reads ranges until none is left; nothing leaves the thread but the ranges it read.
-    void readAll() noexcept {
-        for (std::size_t i = next_++; i < ranges_.size(); i = next_++) read(ranges_[i]);
-    }
-
-private:
-    void read(RangeRead& range) noexcept {
-        try {
-            FastUnitReader(range.text, baseDirectory_).readTargets(range.unit, unitName_);
-            range.read = true;
-        } catch (...) {
-            // Declined: the whole text is read again on one thread, which settles it.
-        }
-    }
-
-    std::vector<RangeRead>& ranges_;
-    const std::string& unitName_;
-    const std::filesystem::path& baseDirectory_;
-    std::atomic<std::size_t> next_ = 0;
-};
-
-/// The unit of `text` read in the ranges between `cuts` (see `unitCuts`), on the calling
-/// thread and up to `helpers` more: the calling thread reads the first range, with the
-/// `unit` line, then all take the other ranges in turn. Null where any range is not read to
-/// its end, so that the caller reads the whole text on one thread instead.
-///
-/// Why the ranges give the one-thread read's unit: a range is lexed on its own, so each of
-/// its tokens closes inside it. Every cut follows a line break and starts a word, so no
-/// token of the whole text ends at a cut other than where the range ends, and none runs
-/// across it: such a token would not close in the range, and its range would not be
-/// read. A range read to its end has lexed exactly the tokens the whole text holds
-/// there, and as the lexer carries nothing from one token to the next, the next range
-/// starts at a token of the whole text. The reader, too, carries nothing from one target
-/// to the next but the unit name, so the targets are the ones a one-thread read makes. As
-/// long as no name comes twice, merging the ranges' units gives the unit that adding them
-/// one by one gives, its default target the first one of the text.
-UnitPtr readInRanges(std::string_view text, const std::filesystem::path& baseDirectory,
-                     const std::vector<std::size_t>& cuts, unsigned helpers) {
-    std::vector<RangeRead> ranges(cuts.size());
-    for (std::size_t i = 0; i < cuts.size(); ++i) {
-        const std::size_t end = i + 1 < cuts.size() ? cuts[i + 1] : text.size();
-        ranges[i].text = text.substr(cuts[i], end - cuts[i]);
-    }
-    try {
-        auto unit = std::make_shared<Unit>();
-        FastUnitReader first(text.substr(0, cuts.front()), baseDirectory);
-        const std::string& unitName = first.readHeader();
-        unit->name = unitName;
-        RangeQueue queue(ranges, unitName, baseDirectory);
-        {
-            // Joined when left, also when the calling thread's own range declines.
-            std::vector<std::jthread> threads;
-            threads.reserve(helpers);
-            while (threads.size() < helpers && threads.size() < ranges.size()) {
-                threads.emplace_back([&queue] { queue.readAll(); });
-            }
-            first.readTargets(*unit, unitName);
-            queue.readAll();
-        }
-        for (RangeRead& range : ranges) {
-            if (!range.read) return nullptr;
-            if (unit->defaultTarget.empty()) unit->defaultTarget = range.unit.defaultTarget;
-            unit->targets.merge(range.unit.targets);
-            // A target left behind has a name the unit already holds, which the one-thread
-            // read refuses.
-            if (!range.unit.targets.empty()) return nullptr;
-        }
-        return unit;
-    } catch (...) {
-        return nullptr;
-    }
-}
-
 }  // namespace
 
-UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory) {
-    if (text.size() < kSplitFrom) return readUnitFast(text, baseDirectory, kSplitFrom, 1);
-    const unsigned cores = std::thread::hardware_concurrency();
-    return readUnitFast(text, baseDirectory, kSplitFrom,
-                        cores < kMaxReadThreads ? cores : kMaxReadThreads);
+std::optional<FastUnitHeader> readUnitHeaderFast(std::string_view text) {
+    try {
+        const std::filesystem::path noDirectory;
+        FastUnitReader reader(text, noDirectory);
+        std::string name = reader.readHeader();
+        return FastUnitHeader{std::move(name), reader.offsetIn(text)};
+    } catch (...) {
+        return std::nullopt;
+    }
 }
 
-UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,
-                     std::size_t splitFrom, unsigned threads) {
-    if (text.size() >= splitFrom && threads > 1) {
-        const std::vector<std::size_t> cuts = unitCuts(text, kRangesPerThread * threads);
-        if (!cuts.empty()) {
-            if (UnitPtr unit = readInRanges(text, baseDirectory, cuts, threads - 1)) return unit;
-        }
+bool readUnitTargetsFast(std::string_view text, const std::filesystem::path& baseDirectory,
+                         const std::string& unitName, Unit& unit) noexcept {
+    try {
+        FastUnitReader(text, baseDirectory).readTargets(unit, unitName);
+        return true;
+    } catch (...) {
+        return false;
     }
+}
+
+UnitPtr readWholeUnitFast(std::string_view text,
+                          const std::filesystem::path& baseDirectory) noexcept {
     try {
         return FastUnitReader(text, baseDirectory).read();
     } catch (...) {

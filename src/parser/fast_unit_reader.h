@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "types/unit.h"
@@ -28,5 +30,24 @@ UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDir
 /// which cover the split read with small texts.
 UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,
                      std::size_t splitFrom, unsigned threads);
+
+/// The pieces `readUnitFast` is made of (see unit_range_read.h). A decline is an empty
+/// result, never an exception.
+
+/// The whole of `text` read on the calling thread.
+UnitPtr readWholeUnitFast(std::string_view text,
+                          const std::filesystem::path& baseDirectory) noexcept;
+struct FastUnitHeader {
+    /// The unit's name; empty without a `unit` line.
+    std::string name;
+    /// Where the text after the `unit` line starts: at its first token, or at its end.
+    std::size_t end = 0;
+};
+/// The optional `unit` line at the start of `text`.
+std::optional<FastUnitHeader> readUnitHeaderFast(std::string_view text);
+/// The targets of the whole of `text` (read as the top level) into `unit`, under the unit
+/// name `unitName`; false where the fast reader declines them.
+bool readUnitTargetsFast(std::string_view text, const std::filesystem::path& baseDirectory,
+                         const std::string& unitName, Unit& unit) noexcept;
 
 }  // namespace Rilk
