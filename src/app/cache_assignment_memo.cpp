@@ -1,28 +1,17 @@
 #include "app/cache_assignment_memo.h"
 
-#include <cstring>
+#include <functional>
+#include <string_view>
 
 #include "types/rilk_value.h"
 
 namespace Rilk {
 
 std::size_t CacheAssignmentMemo::slotOf(const AssignmentRecordFields& fields) {
-    const std::string_view text = fields.text;
-    // Eight bytes at a time, mixed by multiplication: only the slot depends on it, the
-    // match is always checked on the whole text.
-    constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ULL;
-    std::uint64_t hash = text.size() ^ (static_cast<std::uint64_t>(fields.type) << 32) ^
-                         (static_cast<std::uint64_t>(fields.modifier) << 48);
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + i, sizeof word);
-        hash = (hash ^ word) * kMix;
-    }
-    std::uint64_t tail = 0;
-    std::memcpy(&tail, text.data() + i, text.size() - i);
-    hash = (hash ^ tail) * kMix;
-    return static_cast<std::size_t>(hash >> 56) % kSlots;
+    // Only the slot depends on the hash: a match is always checked on the whole text.
+    const std::size_t hash = std::hash<std::string_view>{}(fields.text) ^
+                             static_cast<std::size_t>(fields.type * 8 + fields.modifier);
+    return hash % kSlots;
 }
 
 bool CacheAssignmentMemo::shareable(const Assignment& assignment) {

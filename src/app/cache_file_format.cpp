@@ -10,24 +10,8 @@
 namespace Rilk {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-/// A line of at most 19 digits and nothing else: the writer's own count lines, whose value
-/// cannot overflow, read without the general conversion.
-bool parseDigitsOnly(std::string_view line, std::uint64_t& count) {
-    if (line.empty() || line.size() > 19) return false;
-    std::uint64_t value = 0;
-    for (char c : line) {
-        if (!isDigit(c)) return false;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    count = value;
-    return true;
-}
-
 /// Leading digits after optional blanks and "+", as an unsigned 64-bit number.
 bool parseCount(std::string_view line, std::uint64_t& count) {
-    if (parseDigitsOnly(line, count)) return true;
     std::size_t i = 0;
     while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
     if (i < line.size() && line[i] == '+') ++i;
@@ -49,13 +33,6 @@ bool parseSigned(std::string_view& rest, long long& number) {
 
 /// Parses "A <operator> <modifier>"; anything after the modifier is ignored.
 bool parseRecordLine(std::string_view line, long long& type, long long& modifier) {
-    // The writer's own lines: one digit each.
-    if (line.size() == 5 && line[0] == 'A' && line[1] == ' ' && isDigit(line[2]) &&
-        line[3] == ' ' && isDigit(line[4])) {
-        type = line[2] - '0';
-        modifier = line[4] - '0';
-        return true;
-    }
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
     if (line.size() < 2 || line[0] != 'A' || (line[1] != ' ' && line[1] != '\t')) return false;
     line.remove_prefix(1);
