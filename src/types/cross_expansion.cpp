@@ -149,6 +149,11 @@ RilkValuePtr Expander::crossExpand(const std::string& text, const RilkString& ow
     // so has every replacement: only a text with a group needs the origins kept.
     std::string expanded = expandReferences(text, owner, expanding);
     Budget budget;
+    // Without any "#" there is neither a group nor a marker to look for.
+    if (expanded.find('#') == kNone) {
+        spend(budget, expanded.size(), true);
+        return makeString(std::move(expanded));
+    }
     const auto [start, end] = findGroup(expanded);
     if (start == kNone) return finalText(std::move(expanded), budget);
     OriginTable origins;

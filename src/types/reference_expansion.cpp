@@ -10,8 +10,10 @@
 #include "types/reference_parser.h"
 #include "types/resolution_guard.h"
 #include "types/resolution_limits.h"
+#include "types/rilk_base_string.h"
 #include "types/rilk_errors.h"
 #include "types/text_origins.h"
+#include "types/value_cast.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -68,20 +70,33 @@ private:
     Util::CiString name_;
 };
 
-std::string replacementText(const std::string& name, const RilkString& owner,
-                            Expander::NameSet& expanding) {
-    const RilkValuePtr value = lookUpReference(name, owner);
-    if (!value) return {};
+/// The replacement of the reference `name`: null when it is empty (no value), else the
+/// text. A string value that needs no expansion gives its own text, which `hold` keeps
+/// alive, sparing a copy; any other replacement is made in `owned`.
+const std::string* replacementText(const std::string& name, const RilkString& owner,
+                                   Expander::NameSet& expanding, RilkValuePtr& hold,
+                                   std::string& owned) {
+    hold = lookUpReference(name, owner);
+    if (!hold) return nullptr;
     const RecursionLevel level("Reference", name);
-    std::string text = value->toString();
+    const std::string* text = &owned;
+    if (const auto* string = valueCast<const RilkBaseString>(hold.get())) {
+        text = &string->text();
+    } else {
+        owned = hold->toString();
+    }
     // A text without references is its own expansion. No lookup happens while it expands,
     // so none could see the name in the set: the checks of entering it are enough.
-    if (text.find("${") == std::string::npos) {
+    if (text->find("${") == std::string::npos) {
         ExpandingName::check(expanding, name);
         return text;
     }
     ExpandingName guard(expanding, name);
-    return Expander::expandReferences(text, owner, expanding);
+    // The lookups of the expansion could resolve, and so change, the value itself: expand a
+    // copy of its text.
+    if (text != &owned) owned = *text;
+    owned = Expander::expandReferences(owned, owner, expanding);
+    return &owned;
 }
 
 // The scan below runs on plain texts (`std::string`) and on texts that keep their origins
@@ -126,7 +141,10 @@ public:
           origins_(origins),
           owner_(owner),
           expanding_(expanding),
-          out_(std::string()) {}
+          out_(std::string()) {
+        // Room for the text and a few replacements, so that the result rarely grows again.
+        if constexpr (!kTracked) out_.reserve(source.size() + 64);
+    }
 
     Text run() {
         for (;;) {
@@ -221,20 +239,38 @@ private:
         if (!closed) throw RilkException("missing '}'");
         if (nested) throw RilkException("nested ${} is not allowed");
 
-        std::string replacement = replacementText(name, owner_, expanding_);
-        if (charsOf(out_).size() + pendingBytes_ + replacement.size() +
-                (sourceChars().size() - sourceAt_) >
+        RilkValuePtr hold;
+        std::string owned;
+        const std::string* replacement = replacementText(name, owner_, expanding_, hold, owned);
+        const std::size_t size = replacement ? replacement->size() : 0;
+        if (charsOf(out_).size() + pendingBytes_ + size + (sourceChars().size() - sourceAt_) >
             ResolutionLimits::maxTextBytes) {
             throw LimitExceeded(resolutionSubject(), fmt::format("expands to more than {} bytes",
                                                                  ResolutionLimits::maxTextBytes));
         }
-        if (replacement.empty()) return;
-        pendingBytes_ += replacement.size();
-        Piece piece{Text(std::move(replacement)), 0};
+        if (size == 0) return;
+        if constexpr (!kTracked) {
+            if (!formsReference(*replacement)) {
+                out_ += *replacement;
+                return;
+            }
+        }
+        pendingBytes_ += size;
+        Piece piece{Text(replacement == &owned ? std::move(owned) : *replacement), 0};
         if constexpr (kTracked) {
             std::fill(piece.text.origins.begin(), piece.text.origins.end(), commonOriginOf(ids));
         }
         pending_.push_back(std::move(piece));
+    }
+
+    /// Whether the replacement, put next in line, could form a reference with the text
+    /// around it: through a "$" of its own, or by opening with "{" after a "$" that ends
+    /// the finished part. Any other replacement is consumed whole as soon as it is queued,
+    /// so it can go straight to the finished part.
+    bool formsReference(const std::string& replacement) const {
+        const std::string& out = charsOf(out_);
+        return replacement.find('$') != std::string::npos ||
+               (replacement.front() == '{' && !out.empty() && out.back() == '$');
     }
 
     OriginTable::Id commonOriginOf(const std::vector<OriginTable::Id>& ids) {

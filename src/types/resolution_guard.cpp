@@ -32,18 +32,27 @@ thread_local std::size_t recursionLevels = 0;
 /// of the thread's stack stays free for the work done at the deepest level (a sanitizer
 /// build uses several times the stack of a release build per call). Null when the system
 /// does not say where the stack lies.
+const char* findStackFloor() {
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) != 0) return nullptr;
+    void* lowest = nullptr;
+    std::size_t size = 0;
+    const bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
+    pthread_attr_destroy(&attributes);
+    return known ? static_cast<char*>(lowest) + size / 2 : nullptr;
+}
+
+// Plain thread-local values (no constructor, no destructor) cost no initialisation check on
+// each use, which matters here: every variable, reference and group enters a level.
+thread_local const char* stackFloorAddress = nullptr;
+thread_local bool stackFloorKnown = false;
+
 const char* stackFloor() {
-    thread_local const char* floor = [] {
-        pthread_attr_t attributes;
-        if (pthread_getattr_np(pthread_self(), &attributes) != 0)
-            return static_cast<char*>(nullptr);
-        void* lowest = nullptr;
-        std::size_t size = 0;
-        const bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
-        pthread_attr_destroy(&attributes);
-        return known ? static_cast<char*>(lowest) + size / 2 : static_cast<char*>(nullptr);
-    }();
-    return floor;
+    if (!stackFloorKnown) {
+        stackFloorAddress = findStackFloor();
+        stackFloorKnown = true;
+    }
+    return stackFloorAddress;
 }
 
 [[noreturn]] void throwLoop(const std::string& name) {
@@ -62,31 +71,34 @@ std::string resolutionSubject() {
     return "Variable '" + *inProgress.back().name + "'";
 }
 
-std::string RecursionLevel::enter() {
+RecursionLevel::Refusal RecursionLevel::enter() {
     const char* floor = stackFloor();
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    if (floor != nullptr && here < reinterpret_cast<std::uintptr_t>(floor)) {
+    if (floor != nullptr && here < reinterpret_cast<std::uintptr_t>(floor)) return Refusal::Stack;
+    if (recursionLevels >= ResolutionLimits::maxRecursion) return Refusal::Count;
+    ++recursionLevels;
+    return Refusal::None;
+}
+
+std::string RecursionLevel::reason(Refusal refusal) {
+    if (refusal == Refusal::Stack) {
         return "nested too deeply: the variables, indices, references and groups need more "
                "stack than this thread has";
     }
-    if (recursionLevels >= ResolutionLimits::maxRecursion) {
-        return fmt::format("nested too deeply: more than {} levels of variables, indices, "
-                           "references and groups",
-                           ResolutionLimits::maxRecursion);
-    }
-    ++recursionLevels;
-    return std::string();
+    return fmt::format("nested too deeply: more than {} levels of variables, indices, "
+                       "references and groups",
+                       ResolutionLimits::maxRecursion);
 }
 
 RecursionLevel::RecursionLevel() {
-    if (std::string reason = enter(); !reason.empty()) {
-        throw LimitExceeded(resolutionSubject(), reason);
+    if (const Refusal refusal = enter(); refusal != Refusal::None) {
+        throw LimitExceeded(resolutionSubject(), reason(refusal));
     }
 }
 
 RecursionLevel::RecursionLevel(std::string_view kind, std::string_view name) {
-    if (std::string reason = enter(); !reason.empty()) {
-        throw LimitExceeded(fmt::format("{} '{}'", kind, name), reason);
+    if (const Refusal refusal = enter(); refusal != Refusal::None) {
+        throw LimitExceeded(fmt::format("{} '{}'", kind, name), reason(refusal));
     }
 }
 

@@ -29,8 +29,12 @@ public:
     RecursionLevel& operator=(const RecursionLevel&) = delete;
 
 private:
-    /// Counts the level, or returns why it cannot (the message of the limit error).
-    static std::string enter();
+    /// Why a level cannot be entered; `None` when it can.
+    enum class Refusal { None, Stack, Count };
+    /// Counts the level, or returns why it cannot; the message is only made on refusal.
+    static Refusal enter();
+    /// The message of the limit error for a refusal.
+    static std::string reason(Refusal refusal);
 };
 
 class ResolutionGuard {
