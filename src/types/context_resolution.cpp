@@ -1,5 +1,7 @@
 #include "types/context.h"
 #include "types/resolution_guard.h"
+#include "types/rilk_path_string.h"
+#include "types/rilk_string.h"
 #include "types/value_cast.h"
 #include "util/logger.h"
 
@@ -13,6 +15,22 @@ RilkValuePtr resolvedForm(const RilkValuePtr& value) {
     return value;
 }
 
+/// `resolvedForm` of a stored value, which the assignment drops for the result. A string
+/// that nothing else holds (no other pointer, not shared between contexts) can become its
+/// own result, sparing a new value and the destruction of the old one; nobody can tell.
+RilkValuePtr resolvedStoredForm(const RilkValuePtr& value) {
+    if (value && value.use_count() == 1) {
+        if (value->kind() == ValueKind::String) {
+            auto& string = static_cast<RilkString&>(*value);
+            if (!string.isShared()) return string.resolveInPlace();
+        } else if (value->kind() == ValueKind::PathString) {
+            auto& path = static_cast<RilkPathString&>(*value);
+            if (!path.isShared()) return path.resolveInPlace();
+        }
+    }
+    return resolvedForm(value);
+}
+
 }  // namespace
 
 RilkValuePtr resolveValue(RilkValuePtr value) { return resolvedForm(value); }
@@ -20,7 +38,7 @@ RilkValuePtr resolveValue(RilkValuePtr value) { return resolvedForm(value); }
 RilkValuePtr Context::resolveAssignment(Assignment& stored) {
     if (stored.resolved) return stored.value;
     const ResolutionGuard guard(&stored, stored.name);
-    RilkValuePtr resolved = resolvedForm(stored.value);
+    RilkValuePtr resolved = resolvedStoredForm(stored.value);
     stored.replaceValue(resolved);
     stored.resolved = true;
     return resolved;

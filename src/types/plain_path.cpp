@@ -23,30 +23,43 @@ Word bytesEqual(Word word, unsigned char byte) {
     return ~(((x & kLow7) + kLow7) | x | kLow7);
 }
 
-/// The path's bytes from `at`, eight at a time; past the end come zero bytes, which match
-/// none of the bytes looked for.
-Word wordAt(std::string_view path, std::size_t at) {
-    Word word = 0;
-    std::memcpy(&word, path.data() + at, path.size() - at < 8 ? path.size() - at : 8);
-    return word;
+/// The byte-by-byte form of the check, for paths shorter than a word.
+bool isPlainShortPath(std::string_view path) {
+    char previous = '\0';
+    for (const char c : path) {
+        if (c == '*' || c == '?' || (c == '/' && previous == '/')) return false;
+        previous = c;
+    }
+    return true;
 }
 
 }  // namespace
 
 bool isPlainPath(std::string_view path) {
     // Paths are checked once per path value resolved: eight bytes per step instead of one.
-    bool slashBefore = false;  // the last byte of the previous word is a separator
-    for (std::size_t at = 0; at < path.size(); at += 8) {
-        const Word word = wordAt(path, at);
+    const std::size_t size = path.size();
+    if (size < sizeof(Word)) return isPlainShortPath(path);
+    bool slashBefore = false;  // the byte before the word is a separator
+    std::size_t at = 0;
+    for (;;) {
+        Word word;
+        std::memcpy(&word, path.data() + at, sizeof word);
         if ((bytesEqual(word, '*') | bytesEqual(word, '?')) != 0) return false;
         const Word slashes = bytesEqual(word, '/');
         // A separator marked in a byte and in the byte after it.
         if ((slashes & (slashes >> 8)) != 0 || (slashBefore && (slashes & 0x80) != 0)) {
             return false;
         }
+        if (at + sizeof(Word) == size) return true;
         slashBefore = (slashes >> 63) != 0;
+        at += sizeof(Word);
+        if (at + sizeof(Word) > size) {
+            // The last word ends at the end of the path and so overlaps the one before; it
+            // holds the pair of bytes across their border itself.
+            at = size - sizeof(Word);
+            slashBefore = false;
+        }
     }
-    return true;
 }
 
 }  // namespace Rilk

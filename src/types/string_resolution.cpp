@@ -33,19 +33,38 @@ bool RilkString::isPlainText() const {
            chars.size() <= ResolutionLimits::maxTextBytes;
 }
 
-RilkValuePtr RilkString::resolve() {
+RilkValuePtr RilkString::resolve() { return resolveString(false); }
+
+RilkValuePtr RilkString::resolveInPlace() { return resolveString(true); }
+
+RilkValuePtr RilkString::resolveString(bool inPlace) {
     // Without a reference ("${") or a cross expansion group or marker ("#"), the text
     // resolves to itself; most texts of a build are like that.
     if (isPlainText()) {
         // A shared text never changes in place (appending copies it), so it can stand for
         // its own resolved form; any other gets a value of its own.
         if (isShared()) return shared_from_this();
+        if (inPlace) return becomeResolved();
         return makeString(text());
     }
     Expander::NameSet expanding;
-    RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1);
-    setText(result->toString());
-    return result;
+    std::string single;
+    RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1, single);
+    if (result) {
+        setText(result->toString());
+        return result;
+    }
+    if (inPlace) {
+        setText(std::move(single));
+        return becomeResolved();
+    }
+    setText(single);
+    return makeString(std::move(single));
+}
+
+RilkValuePtr RilkString::becomeResolved() {
+    Resolvable::setResolver(nullptr);
+    return shared_from_this();
 }
 
 namespace {
@@ -80,16 +99,15 @@ RilkValuePtr makeResolvedPath(std::string full) {
 
 }  // namespace
 
-RilkValuePtr RilkPathString::resolve() {
+RilkValuePtr RilkPathString::resolve() { return resolvePath(false); }
+
+RilkValuePtr RilkPathString::resolveInPlace() { return resolvePath(true); }
+
+RilkValuePtr RilkPathString::resolvePath(bool inPlace) {
     // The common case, one plain path, without the intermediate values of the general way.
     if (isPlainText()) {
         std::string full = fullPathOf(text(), baseDirectory());
-        if (isPlainPath(full)) {
-            // Without a base directory (or for an absolute text) the text is its full path
-            // already.
-            if (full != text()) setText(full);
-            return makeResolvedPath(std::move(full));
-        }
+        if (isPlainPath(full)) return resolvedTo(std::move(full), inPlace);
     }
     const RilkValuePtr expanded = RilkString::resolve();
     std::vector<std::string> paths;
@@ -100,14 +118,22 @@ RilkValuePtr RilkPathString::resolve() {
     } else {
         collectPaths(expanded->toString(), baseDirectory(), paths);
     }
-    if (paths.size() == 1) {
-        setText(paths.front());
-        return makeResolvedPath(std::move(paths.front()));
-    }
+    if (paths.size() == 1) return resolvedTo(std::move(paths.front()), inPlace);
     std::vector<RilkValuePtr> elements;
     elements.reserve(paths.size());
     for (std::string& path : paths) elements.push_back(makeResolvedPath(std::move(path)));
     return std::make_shared<RilkList>(std::move(elements));
+}
+
+RilkValuePtr RilkPathString::resolvedTo(std::string full, bool inPlace) {
+    // Without a base directory (or for an absolute text) the text is its full path already.
+    if (inPlace) {
+        if (full != text()) setText(std::move(full));
+        baseDirectory_ = nullptr;
+        return becomeResolved();
+    }
+    if (full != text()) setText(full);
+    return makeResolvedPath(std::move(full));
 }
 
 }  // namespace Rilk

@@ -1,0 +1,63 @@
+#include <gmock/gmock.h>
+
+#include <filesystem>
+
+#include "support/temp_dir.h"
+#include "types/types_test_support.h"
+
+using namespace Rilk;
+using namespace RilkTest;
+
+namespace {
+
+/// What can be seen of a resolved variable: its value's type, display text, base directory
+/// and resolver, and the text the original value was left with (when it can be seen).
+std::string outcome(const RilkValuePtr& value) {
+    if (!value) return "null";
+    std::string seen = std::string(value->typeName()) + " " + value->toDisplayString();
+    if (const auto* path = dynamic_cast<const RilkPathString*>(value.get())) {
+        seen += " base=" + path->baseDirectory().string();
+    }
+    if (const auto* resolvable = dynamic_cast<const Resolvable*>(value.get())) {
+        seen += resolvable->resolver() ? " bound" : " unbound";
+    }
+    return seen;
+}
+
+}  // namespace
+
+// A string that only its variable holds becomes its own resolved form; one that something
+// else holds too gets a new value. Both must look the same.
+TEST(InPlaceResolution, ASolelyHeldStringResolvesLikeASharedOne) {
+    TempDir dir;
+    dir.write("src/a.c", "");
+    const std::string root = dir.path().string();
+    const std::pair<std::string, bool> cases[] = {
+        {"plain", false},    {"a ${x} b", false}, {"${x}${x}", false}, {"#{list}.o", false},
+        {"#{one}", false},   {"", false},         {"src/a.c", true},   {"src/${x}.c", true},
+        {"src/*.c", true},   {"/abs/p", true},    {"src/*.none", true}, {"#{list}.c", true},
+        {"a//b", true},      {"", true}};
+    for (const auto& [text, isPath] : cases) {
+        const auto make = [&]() -> RilkValuePtr {
+            if (isPath) return makePathString(text, root);
+            return str(text);
+        };
+        Context vars;
+        set(vars, "x", str("X"));
+        set(vars, "list", strings({"p", "q"}));
+        set(vars, "one", strings({"only"}));
+        const RilkValuePtr kept = make();
+        RilkValuePtr sole = make();
+        // Watching does not hold: the value stays solely held by its variable.
+        const std::weak_ptr<RilkValue> watched = sole;
+        set(vars, "sole", std::move(sole));
+        set(vars, "kept", kept);
+        EXPECT_EQ(outcome(vars.resolve(ident("sole"))), outcome(vars.resolve(ident("kept"))))
+            << text;
+        EXPECT_EQ(outcome(vars.getVariable("sole")), outcome(vars.getVariable("kept"))) << text;
+        // Where the original outlives its resolution, it holds the same text as the other.
+        if (const RilkValuePtr original = watched.lock()) {
+            EXPECT_EQ(original->toString(), kept->toString()) << text;
+        }
+    }
+}
