@@ -19,14 +19,17 @@ RilkValuePtr resolvedForm(const RilkValuePtr& value) {
 /// that nothing else holds (no other pointer, not shared between contexts) can become its
 /// own result, sparing a new value and the destruction of the old one; nobody can tell.
 RilkValuePtr resolvedStoredForm(const RilkValuePtr& value) {
-    if (value && value.use_count() == 1) {
-        if (value->kind() == ValueKind::String) {
-            auto& string = static_cast<RilkString&>(*value);
-            if (!string.isShared()) return string.resolveInPlace();
-        } else if (value->kind() == ValueKind::PathString) {
-            auto& path = static_cast<RilkPathString&>(*value);
-            if (!path.isShared()) return path.resolveInPlace();
-        }
+    if (!value) return value;
+    const bool solelyHeld = value.use_count() == 1;
+    if (value->kind() == ValueKind::String) {
+        auto& string = static_cast<RilkString&>(*value);
+        // What `resolve` gives for a shared plain text: the value itself.
+        if (string.isShared()) return string.isPlainText() ? value : string.resolve();
+        return solelyHeld ? string.resolveInPlace() : string.resolve();
+    }
+    if (value->kind() == ValueKind::PathString) {
+        auto& path = static_cast<RilkPathString&>(*value);
+        return solelyHeld && !path.isShared() ? path.resolveInPlace() : path.resolve();
     }
     return resolvedForm(value);
 }
@@ -39,7 +42,8 @@ RilkValuePtr Context::resolveAssignment(Assignment& stored) {
     if (stored.resolved) return stored.value;
     const ResolutionGuard guard(&stored, stored.name);
     RilkValuePtr resolved = resolvedStoredForm(stored.value);
-    stored.replaceValue(resolved);
+    // A value that is its own resolved form needs no replacing.
+    if (resolved != stored.value) stored.replaceValue(resolved);
     stored.resolved = true;
     return resolved;
 }

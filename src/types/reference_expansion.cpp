@@ -99,6 +99,15 @@ const std::string* replacementText(const std::string& name, const RilkString& ow
     return &owned;
 }
 
+/// Whether a replacement, put next in line after the finished part `out`, could form a
+/// reference with the text around it: through a "$" of its own, or by opening with "{"
+/// after a "$" that ends `out`. Any other replacement is consumed whole as soon as it is
+/// queued, so it can go straight to the finished part.
+bool formsReference(const std::string& out, const std::string& replacement) {
+    return replacement.find('$') != std::string::npos ||
+           (replacement.front() == '{' && !out.empty() && out.back() == '$');
+}
+
 // The scan below runs on plain texts (`std::string`) and on texts that keep their origins
 // (`TrackedText`); these helpers are what differs between the two.
 
@@ -144,6 +153,21 @@ public:
           out_(std::string()) {
         // Room for the text and a few replacements, so that the result rarely grows again.
         if constexpr (!kTracked) out_.reserve(source.size() + 64);
+    }
+
+    /// A scan taken over in the middle: `out` is finished, the source is consumed up to
+    /// `sourceAt`, and `pending`, unless empty, is the replacement next in line.
+    ReferenceScan(const Text& source, const RilkString& owner, Expander::NameSet& expanding,
+                  Text out, std::size_t sourceAt, Text pending)
+        : source_(source),
+          origins_(nullptr),
+          owner_(owner),
+          expanding_(expanding),
+          out_(std::move(out)),
+          sourceAt_(sourceAt) {
+        if (charsOf(pending).empty()) return;
+        pendingBytes_ = charsOf(pending).size();
+        pending_.push_back(Piece{std::move(pending), 0});
     }
 
     Text run() {
@@ -250,7 +274,7 @@ private:
         }
         if (size == 0) return;
         if constexpr (!kTracked) {
-            if (!formsReference(*replacement)) {
+            if (!formsReference(out_, *replacement)) {
                 out_ += *replacement;
                 return;
             }
@@ -261,16 +285,6 @@ private:
             std::fill(piece.text.origins.begin(), piece.text.origins.end(), commonOriginOf(ids));
         }
         pending_.push_back(std::move(piece));
-    }
-
-    /// Whether the replacement, put next in line, could form a reference with the text
-    /// around it: through a "$" of its own, or by opening with "{" after a "$" that ends
-    /// the finished part. Any other replacement is consumed whole as soon as it is queued,
-    /// so it can go straight to the finished part.
-    bool formsReference(const std::string& replacement) const {
-        const std::string& out = charsOf(out_);
-        return replacement.find('$') != std::string::npos ||
-               (replacement.front() == '{' && !out.empty() && out.back() == '$');
     }
 
     OriginTable::Id commonOriginOf(const std::vector<OriginTable::Id>& ids) {
@@ -299,10 +313,61 @@ private:
 
 }  // namespace
 
+namespace {
+
+/// `ReferenceScan<std::string>` for the common text, whose references are each one plain
+/// name and whose replacements cannot form new references: the same steps without the
+/// machinery for the rest. At the first thing it does not handle (a reference formed by
+/// joining, a name to parse, a missing "}", a replacement that could form a reference) it
+/// hands the scan over, in the state it has reached, which is the state the general scan
+/// reaches by the same steps.
+std::string expandPlainReferences(const std::string& text, const RilkString& owner,
+                                  Expander::NameSet& expanding) {
+    std::string out;
+    out.reserve(text.size() + 64);
+    std::size_t at = 0;
+    const auto handOver = [&](std::string pending) {
+        return ReferenceScan<std::string>(text, owner, expanding, std::move(out), at,
+                                          std::move(pending))
+            .run();
+    };
+    for (;;) {
+        if (!out.empty() && out.back() == '$' && at < text.size() && text[at] == '{') {
+            return handOver({});
+        }
+        const std::size_t open = text.find("${", at);
+        if (open == std::string::npos) break;
+        const std::size_t close = text.find('}', open + 2);
+        if (close == std::string::npos) return handOver({});
+        const std::string name(text, open + 2, close - open - 2);
+        // A plain name holds no "${" either, so it cannot be a nested reference.
+        if (!isPlainName(name)) return handOver({});
+        out.append(text, at, open - at);
+        at = close + 1;
+        RilkValuePtr hold;
+        std::string owned;
+        const std::string* replacement = replacementText(name, owner, expanding, hold, owned);
+        const std::size_t size = replacement ? replacement->size() : 0;
+        if (out.size() + size + (text.size() - at) > ResolutionLimits::maxTextBytes) {
+            throw LimitExceeded(resolutionSubject(), fmt::format("expands to more than {} bytes",
+                                                                 ResolutionLimits::maxTextBytes));
+        }
+        if (size == 0) continue;
+        if (formsReference(out, *replacement)) {
+            return handOver(replacement == &owned ? std::move(owned) : *replacement);
+        }
+        out += *replacement;
+    }
+    out.append(text, at, std::string::npos);
+    return out;
+}
+
+}  // namespace
+
 std::string Expander::expandReferences(const std::string& text, const RilkString& owner,
                                        NameSet& expanding) {
     if (text.find("${") == std::string::npos) return text;
-    return ReferenceScan<std::string>(text, nullptr, owner, expanding).run();
+    return expandPlainReferences(text, owner, expanding);
 }
 
 void Expander::expandTrackedReferences(TrackedText& text, OriginTable& origins,

@@ -61,3 +61,23 @@ TEST(InPlaceResolution, ASolelyHeldStringResolvesLikeASharedOne) {
         }
     }
 }
+
+// A string shared between contexts resolves through its variable as it resolves alone.
+TEST(InPlaceResolution, ASharedStringResolvesAsItsOwnResolve) {
+    for (const std::string text : {"plain", "a ${x} b", "#{list}.o", "", "$", "#"}) {
+        Context vars;
+        set(vars, "x", str("X"));
+        set(vars, "list", strings({"p", "q"}));
+        const auto stored = str(text);
+        const auto alone = str(text);
+        stored->markShared();
+        alone->markShared();
+        alone->setResolver(&vars);
+        set(vars, "shared", stored);
+        const RilkValuePtr viaVariable = vars.resolve(ident("shared"));
+        const RilkValuePtr aloneResult = alone->resolve();
+        // The same value comes back exactly where resolving alone gives the value itself.
+        EXPECT_EQ(viaVariable == stored, aloneResult == alone) << text;
+        EXPECT_EQ(outcome(viaVariable), outcome(aloneResult)) << text;
+    }
+}

@@ -35,6 +35,11 @@ TEST(ReferenceReplacement, DirectAndQueuedReplacementsAgree) {
         {"a$b ${plain}$", "a$b abc$"},
         {"${via}${brace}", "<p$>{y}"},
         {"${pair}${open}y}", "q$ {y}{y}"},
+        {"x$${empty}{y}", "xY"},
+        {"${plain}${pair[1]}${plain}", "abc{y}abc"},
+        {"$${pair[1]}", "Y"},
+        {"${plain}${a b}${a-b}", "abc"},
+        {"${Y}${plain}$", "Yabc$"},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(resolveIn(vars, text)->toString(), expected) << text;
