@@ -23,15 +23,25 @@ RilkValuePtr resolvedStoredForm(const RilkValuePtr& value) {
     const bool solelyHeld = value.use_count() == 1;
     if (value->kind() == ValueKind::String) {
         auto& string = static_cast<RilkString&>(*value);
-        // What `resolve` gives for a shared plain text: the value itself.
-        if (string.isShared()) return string.isPlainText() ? value : string.resolve();
-        return solelyHeld ? string.resolveInPlace() : string.resolve();
+        if (string.isShared() || !solelyHeld) return string.resolve();
+        RilkValuePtr result = string.resolveInPlace();
+        return result ? result : value;
     }
     if (value->kind() == ValueKind::PathString) {
         auto& path = static_cast<RilkPathString&>(*value);
-        return solelyHeld && !path.isShared() ? path.resolveInPlace() : path.resolve();
+        if (path.isShared() || !solelyHeld) return path.resolve();
+        RilkValuePtr result = path.resolveInPlace();
+        return result ? result : value;
     }
     return resolvedForm(value);
+}
+
+/// Whether the value is its own resolved form without any lookup: a plain text shared
+/// between contexts (what `RilkString::resolve` gives for it).
+bool resolvesToItself(const RilkValuePtr& value) {
+    if (!value || value->kind() != ValueKind::String) return false;
+    const auto& string = static_cast<const RilkString&>(*value);
+    return string.isShared() && string.isPlainText();
 }
 
 }  // namespace
@@ -40,6 +50,13 @@ RilkValuePtr resolveValue(RilkValuePtr value) { return resolvedForm(value); }
 
 RilkValuePtr Context::resolveAssignment(Assignment& stored) {
     if (stored.resolved) return stored.value;
+    if (resolvesToItself(stored.value)) {
+        // Nothing is looked up, so no loop can pass through here: of what entering the
+        // guard checks, only the room for one more variable remains.
+        ResolutionGuard::checkRoom(stored.name);
+        stored.resolved = true;
+        return stored.value;
+    }
     const ResolutionGuard guard(&stored, stored.name);
     RilkValuePtr resolved = resolvedStoredForm(stored.value);
     // A value that is its own resolved form needs no replacing.

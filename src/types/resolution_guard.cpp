@@ -108,13 +108,17 @@ ResolutionGuard::ResolutionGuard(const void* subject, const std::string& name) {
     for (const InProgress& entry : inProgress) {
         if (entry.subject == subject) throwLoop(name);
     }
+    checkRoom(name);
+    inProgress.push_back({subject, &name});
+}
+
+void ResolutionGuard::checkRoom(const std::string& name) {
     if (inProgress.size() >= ResolutionLimits::maxDepth) {
         throw LimitExceeded("Variable '" + name + "'",
                             fmt::format("nested too deeply: more than {} variables resolve "
                                         "through each other",
                                         ResolutionLimits::maxDepth));
     }
-    inProgress.push_back({subject, &name});
 }
 
 ResolutionGuard::~ResolutionGuard() { inProgress.pop_back(); }

@@ -45,6 +45,10 @@ public:
     ~ResolutionGuard();
     ResolutionGuard(const ResolutionGuard&) = delete;
     ResolutionGuard& operator=(const ResolutionGuard&) = delete;
+
+    /// Raises what entering a guard for `name` raises when too many subjects are being
+    /// resolved already, without entering one.
+    static void checkRoom(const std::string& name);
 };
 
 }  // namespace Rilk

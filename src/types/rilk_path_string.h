@@ -46,7 +46,8 @@ public:
     RilkValuePtr resolve() override;
     /// `resolve` for a value that is not shared and that its only holder drops for the
     /// result: where the result is one path, this value itself becomes it (the full path, no
-    /// base directory, no resolver) instead of a new value being made for it.
+    /// base directory, no resolver) instead of a new value being made for it, and the result
+    /// is null (the holder has the value already).
     RilkValuePtr resolveInPlace();
     ValueKind kind() const override { return ValueKind::PathString; }
     static constexpr bool holdsKind(ValueKind kind) { return kind == ValueKind::PathString; }

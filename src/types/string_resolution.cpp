@@ -64,7 +64,7 @@ RilkValuePtr RilkString::resolveString(bool inPlace) {
 
 RilkValuePtr RilkString::becomeResolved() {
     Resolvable::setResolver(nullptr);
-    return shared_from_this();
+    return nullptr;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "support/temp_dir.h"
+#include "types/resolution_limits.h"
 #include "types/types_test_support.h"
 
 using namespace Rilk;
@@ -79,5 +80,28 @@ TEST(InPlaceResolution, ASharedStringResolvesAsItsOwnResolve) {
         // The same value comes back exactly where resolving alone gives the value itself.
         EXPECT_EQ(viaVariable == stored, aloneResult == alone) << text;
         EXPECT_EQ(outcome(viaVariable), outcome(aloneResult)) << text;
+    }
+}
+
+// A shared plain string skips the loop guard, but not the bound on variables resolving
+// through each other: at the end of a chain it fails, or not, as any other value does.
+TEST(InPlaceResolution, ASharedPlainStringKeepsTheBoundOnResolvingVariables) {
+    for (const int length : {999, 1000}) {
+        std::string outcomes[2];
+        for (const bool shared : {false, true}) {
+            Context vars;
+            for (int i = 0; i < length; ++i) {
+                set(vars, "v" + std::to_string(i), str("${v" + std::to_string(i + 1) + "}"));
+            }
+            const auto end = str("end");
+            if (shared) end->markShared();
+            set(vars, "v" + std::to_string(length), end);
+            std::string value;
+            const std::string error =
+                errorText<LimitExceeded>([&] { value = outcome(vars.resolve(ident("v0"))); });
+            outcomes[shared] = error + "|" + value;
+        }
+        EXPECT_EQ(outcomes[0], outcomes[1]) << length;
+        EXPECT_EQ(outcomes[0].find("no error") == 0, length == 999) << outcomes[0];
     }
 }
