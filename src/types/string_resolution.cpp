@@ -19,8 +19,11 @@ namespace Rilk {
 
 namespace fs = std::filesystem;
 
-bool RilkString::isPlainText() const {
-    const std::string& chars = text();
+namespace {
+
+/// Whether a text holds no "$" and no "#" (no reference, group or marker) and is not
+/// longer than a text may be.
+bool holdsNothingToExpand(const std::string& chars) {
     // Most texts are short words ("unix", "7"): one look at each byte beats two calls.
     if (chars.size() <= 16) {
         for (const char c : chars) {
@@ -31,6 +34,15 @@ bool RilkString::isPlainText() const {
     // Two scans for one byte each: far cheaper than one scan for either of two bytes.
     return chars.find('$') == std::string::npos && chars.find('#') == std::string::npos &&
            chars.size() <= ResolutionLimits::maxTextBytes;
+}
+
+}  // namespace
+
+bool RilkString::isPlainText() const {
+    if (plainness_ == Plainness::Unknown) {
+        plainness_ = holdsNothingToExpand(text()) ? Plainness::Plain : Plainness::NotPlain;
+    }
+    return plainness_ == Plainness::Plain;
 }
 
 RilkValuePtr RilkString::resolve() { return resolveString(false); }

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "support/temp_dir.h"
 #include "types/resolution_limits.h"
@@ -103,5 +104,24 @@ TEST(InPlaceResolution, ASharedPlainStringKeepsTheBoundOnResolvingVariables) {
         }
         EXPECT_EQ(outcomes[0], outcomes[1]) << length;
         EXPECT_EQ(outcomes[0].find("no error") == 0, length == 999) << outcomes[0];
+    }
+}
+
+// Whether a text is plain is remembered; every change of the text must forget it.
+TEST(InPlaceResolution, PlainnessFollowsEveryChangeOfTheText) {
+    const auto value = str("plain");
+    const std::pair<std::function<void()>, bool> steps[] = {
+        {[] {}, true},
+        {[&] { value->append(*str("${x}")); }, false},
+        {[&] { value->setText("again plain"); }, true},
+        {[&] { value->append(*num(1)); }, true},
+        {[&] { value->setText("#1"); }, false},
+        {[&] { value->setText(std::string(17, 'a')); }, true},
+        {[&] { value->append(*strings({"$"})); }, false},
+    };
+    for (const auto& [change, plain] : steps) {
+        change();
+        EXPECT_EQ(value->isPlainText(), plain) << value->text();
+        EXPECT_EQ(str(value->text())->isPlainText(), plain) << value->text();
     }
 }
