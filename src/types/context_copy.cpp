@@ -72,10 +72,11 @@ Context& Context::operator=(Context&& other) noexcept {
 }
 
 void Context::copyFrom(const Context& other) {
+    // This context is empty and takes the variables in their own order: each goes last.
     for (const auto& [key, stored] : other.assignments) {
         Assignment copy = stored;
         copy.value = copyFor(stored.value, other, *this);
-        assignments.emplace(key, std::move(copy));
+        assignments.emplace_hint(assignments.end(), key, std::move(copy));
     }
     for (const Condition& condition : other.conditions) {
         Condition copy = condition;
@@ -87,9 +88,26 @@ void Context::copyFrom(const Context& other) {
 
 std::vector<Assignment> Context::addCopyOf(const Context& source, unsigned mode) {
     std::vector<Assignment> failed;
+    // Both maps are in name order, so one forward walk over this context finds the place
+    // of each variable of `source`; a variable new here is stored right there, the others
+    // go through `addAssignment`.
+    auto place = assignments.begin();
     for (const auto& [key, stored] : source.assignments) {
-        if (RilkString* text = shareableText(stored.value)) {
-            text->markShared();
+        while (place != assignments.end() && Util::CiString::less(place->first.str(), key.str())) {
+            ++place;
+        }
+        const bool isNew =
+            place == assignments.end() || Util::CiString::less(key.str(), place->first.str());
+        RilkString* text = shareableText(stored.value);
+        if (text != nullptr) text->markShared();
+        if (isNew) {
+            RilkValuePtr copied = text == nullptr ? copyFor(stored.value, source, *this) : nullptr;
+            place = assignments.emplace_hint(place, stored.name, stored);
+            if (copied) place->second.value = std::move(copied);
+            bind(place->second.value);
+            continue;
+        }
+        if (text != nullptr) {
             addMerged(stored, mode, failed);
             continue;
         }

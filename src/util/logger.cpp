@@ -1,5 +1,6 @@
 #include "util/logger.h"
 
+#include <pthread.h>
 #include <sched.h>
 #include <unistd.h>
 
@@ -43,7 +44,28 @@ void appendIndented(std::string& out, std::string_view text) {
 
 }  // namespace
 
-bool isStdoutTerminal() { return isatty(fileno(stdout)) != 0; }
+namespace {
+
+/// Whether standard output is a terminal: -1 until asked. A build prints thousands of
+/// messages and each question is a system call, while the answer cannot change unless the
+/// process itself moves its standard output, which only a forked child does (the test
+/// harness): a child asks anew.
+std::atomic<int> stdoutTerminal{-1};
+
+void forgetStdoutTerminal() { stdoutTerminal.store(-1, std::memory_order_relaxed); }
+
+}  // namespace
+
+bool isStdoutTerminal() {
+    int known = stdoutTerminal.load(std::memory_order_relaxed);
+    if (known < 0) {
+        static const int forgetInChildren = pthread_atfork(nullptr, nullptr, forgetStdoutTerminal);
+        static_cast<void>(forgetInChildren);
+        known = isatty(fileno(stdout)) != 0 ? 1 : 0;
+        stdoutTerminal.store(known, std::memory_order_relaxed);
+    }
+    return known == 1;
+}
 
 std::string indentText(const std::string& text) {
     if (logIndent.empty() || text.empty()) return text;
