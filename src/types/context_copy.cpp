@@ -32,11 +32,12 @@ void rebind(const RilkValuePtr& value, const Context& old, Context& target) {
 }
 
 /// The value as a plain text that contexts can share instead of copying, or null: such a
-/// text is left as it is by resolving, and appending to it copies it first.
+/// text is left as it is by resolving, and appending to it copies it first. A text shared
+/// already was found plain when it was first shared, and nothing changes it since.
 RilkString* shareableText(const RilkValuePtr& value) {
     auto* text = valueCast<RilkString>(value.get());
-    return text != nullptr && text->kind() == ValueKind::String && text->isPlainText() ? text
-                                                                                     : nullptr;
+    if (text == nullptr || text->kind() != ValueKind::String) return nullptr;
+    return text->isShared() || text->isPlainText() ? text : nullptr;
 }
 
 }  // namespace
