@@ -106,7 +106,7 @@ CachedPlan createRecipesCached(BuildCache& cache, Builder& builder, const Target
         result.jobContexts.push_back(jobContextOf(builder, target));
         return result;
     }
-    for (WorkItem& item : plan.recipes) result.contents.add(std::move(item));
+    result.contents.addAll(std::move(plan.recipes));
     result.contents.context = std::move(plan.context);
 
     const std::string key = target.uniqueName();

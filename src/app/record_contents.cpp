@@ -127,6 +127,14 @@ bool RecordContents::add(WorkItem item) {
     return true;
 }
 
+void RecordContents::addAll(std::vector<WorkItem> items) {
+    if (items_.empty() && items.size() == 1) {
+        items_ = std::move(items);
+        return;
+    }
+    for (WorkItem& item : items) add(std::move(item));
+}
+
 std::vector<WorkItem> RecordContents::releaseWorkItems() {
     hashes_.clear();
     byHash_.clear();

@@ -42,6 +42,9 @@ public:
     /// Adds the work item unless one with the same inputs is already held; returns
     /// whether it was added.
     bool add(WorkItem item);
+    /// `add` of each work item in turn; a lone one into an empty record is taken over as
+    /// it is held, without a list of its own.
+    void addAll(std::vector<WorkItem> items);
 
     /// The held work item whose inputs are the same as `inputs`, or null.
     const WorkItem* find(const std::vector<WorkItemEntry>& inputs) const;
