@@ -43,11 +43,12 @@ Context BasicBuilder::collectOutputs(const Context&, int jobResult) {
 }
 
 BuildPlan BasicBuilder::planBuild(const TargetContext& target) {
-    // One walk: the inputs get room for every variable at once; a command target has
-    // one output and one setting, which take one allocation each.
+    // One walk: the inputs get room for every variable at once, the settings for both
+    // there can be; a command target has one output.
     BuildPlan plan;
     WorkItem item;
     item.inputs.reserve(target.assignments.size());
+    plan.context.reserve(2);
     for (const auto& [key, assignment] : target.assignments) {
         const PlanPart part = planPartOf(key, assignment);
         if (part == PlanPart::None) continue;
@@ -58,8 +59,7 @@ BuildPlan BasicBuilder::planBuild(const TargetContext& target) {
         } else if (part == PlanPart::Setting) {
             plan.context.emplace_back(assignment.name, value, AssignType::Set, assignment.modifier);
         } else {
-            item.inputs.emplace_back(
-                Assignment(assignment.name, value, AssignType::Set, assignment.modifier));
+            item.inputs.emplace_back(assignment.name, value, AssignType::Set, assignment.modifier);
         }
     }
     if (item.outputs.empty()) return {};
