@@ -29,13 +29,16 @@ bool hasRequiredVariables(const Rilk::Matcher& matcher, const Rilk::TargetContex
 /// Classifies the target's variables that the tool knows and its own match left open.
 void compareVariables(const Rilk::Matcher& matcher, const Rilk::TargetContext& target,
                       Usage& usage) {
-    for (const auto& [name, assignment] : target.assignments) {
-        const auto criterion = matcher.criteria.find(name);
-        if (criterion == matcher.criteria.end()) continue;
+    // The variables both know, in name order (both tables share it): the tool's table is
+    // the short one, so it is walked and each of its names looked up in the target.
+    for (const auto& [criterionName, criterion] : matcher.criteria) {
+        const auto found = target.assignments.find(criterionName);
+        if (found == target.assignments.end()) continue;
+        const auto& [name, assignment] = *found;
         Rilk::VariableMatch& entry = usage[name];
         if (entry.kind != Rilk::NoMatch) continue;
         entry.claimed = 0;
-        const Rilk::RilkValuePtr& wanted = criterion->second.value;
+        const Rilk::RilkValuePtr& wanted = criterion.value;
         if (assignment.value && wanted && assignment.value->equals(*wanted)) {
             entry.kind = Rilk::ExactMatch;
             trace("{}::match - ExactMatch: key='{}' value='{}'\n", matcher.name, name,

@@ -6,37 +6,37 @@
 
 namespace {
 
-/// Whether the tool's defaults leave every value of the target as it is: the tool has no
+/// The target's variables that the tool's defaults name, in the order "?=" would visit
+/// them, when the defaults leave every value of the target as it is: the tool has no
 /// conditions and each default names a variable, once, that the target holds with a value.
-/// Applying them with "?=" then only marks those variables for resolving again.
-bool defaultsAllHeld(const Rilk::Matcher& tool, const Rilk::TargetContext& target) {
-    if (!tool.conditions.empty()) return false;
-    auto held = [&](const Util::CiString& name) {
+/// Empty when any default would change the target.
+std::vector<Rilk::Assignment*> heldDefaults(const Rilk::Matcher& tool,
+                                            Rilk::TargetContext& target) {
+    std::vector<Rilk::Assignment*> held;
+    if (!tool.conditions.empty()) return held;
+    held.reserve(tool.criteria.size() + tool.required.size());
+    auto holds = [&](const Util::CiString& name) {
         const auto found = target.assignments.find(name);
-        return found != target.assignments.end() && found->second.value != nullptr;
+        if (found == target.assignments.end() || found->second.value == nullptr) return false;
+        held.push_back(&found->second);
+        return true;
     };
     for (const auto& [name, assignment] : tool.criteria) {
-        if (!held(name) || tool.required.contains(name)) return false;
+        if (tool.required.contains(name) || !holds(name)) return {};
     }
     for (const auto& [name, assignment] : tool.required) {
-        if (!held(name)) return false;
+        if (!holds(name)) return {};
     }
-    return true;
+    return held;
 }
 
 }  // namespace
 
 void applyToolDefaults(const Rilk::Matcher& tool, Rilk::TargetContext& target) {
-    if (defaultsAllHeld(tool, target)) {
-        // The same "?=" without copying the default values, which it would not store.
-        for (const auto* table : {&tool.criteria, &tool.required}) {
-            for (const auto& [name, assignment] : *table) {
-                target.addAssignment(Rilk::Assignment(assignment.name, nullptr,
-                                                      Rilk::AssignType::SetIfUnset,
-                                                      assignment.modifier),
-                                     Rilk::kTakeModifier);
-            }
-        }
+    const std::vector<Rilk::Assignment*> held = heldDefaults(tool, target);
+    if (!held.empty()) {
+        // What "?=" does to a variable with a value, without copying the defaults.
+        for (Rilk::Assignment* stored : held) target.markUnresolved(*stored);
         return;
     }
     std::vector<Rilk::Assignment> defaults;

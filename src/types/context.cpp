@@ -76,6 +76,11 @@ void Context::addAssignment(const Assignment& assignment, unsigned mode) {
     for (std::size_t i = kept; i < elements.size(); ++i) bind(elements[i]);
 }
 
+void Context::markUnresolved(Assignment& stored) {
+    stored.resolved = false;
+    bind(stored.value);
+}
+
 Context& Context::addAssignments(const Context& other) {
     for (const auto& [name, stored] : other.assignments) addAssignment(stored, kKeepModifier);
     return *this;

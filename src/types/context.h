@@ -60,6 +60,9 @@ public:
     /// Applies one assignment by its operator; see the class comment for modes.
     /// Raises `AssignmentException` for an unknown operator on an existing variable.
     void addAssignment(const Assignment& assignment, unsigned mode);
+    /// What applying "?=" to `stored`, a variable of this context with a value, does: it
+    /// is marked for resolving again and its value bound here; value and modifier stay.
+    void markUnresolved(Assignment& stored);
     /// Applies every variable of `other` in name order (mode `kKeepModifier`); the values
     /// are shared with `other` and bound here.
     Context& addAssignments(const Context& other);

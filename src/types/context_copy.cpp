@@ -32,11 +32,12 @@ void rebind(const RilkValuePtr& value, const Context& old, Context& target) {
 }
 
 /// The value as a plain text that contexts can share instead of copying, or null: such a
-/// text is left as it is by resolving, and appending to it copies it first.
+/// text is left as it is by resolving, and appending to it copies it first. A text shared
+/// already was found plain when it was first shared, and nothing changes it since.
 RilkString* shareableText(const RilkValuePtr& value) {
     auto* text = valueCast<RilkString>(value.get());
-    return text != nullptr && text->kind() == ValueKind::String && text->isPlainText() ? text
-                                                                                     : nullptr;
+    if (text == nullptr || text->kind() != ValueKind::String) return nullptr;
+    return text->isShared() || text->isPlainText() ? text : nullptr;
 }
 
 }  // namespace
@@ -72,10 +73,11 @@ Context& Context::operator=(Context&& other) noexcept {
 }
 
 void Context::copyFrom(const Context& other) {
+    // This context is empty and takes the variables in their own order: each goes last.
     for (const auto& [key, stored] : other.assignments) {
         Assignment copy = stored;
         copy.value = copyFor(stored.value, other, *this);
-        assignments.emplace(key, std::move(copy));
+        assignments.emplace_hint(assignments.end(), key, std::move(copy));
     }
     for (const Condition& condition : other.conditions) {
         Condition copy = condition;
@@ -87,9 +89,26 @@ void Context::copyFrom(const Context& other) {
 
 std::vector<Assignment> Context::addCopyOf(const Context& source, unsigned mode) {
     std::vector<Assignment> failed;
+    // Both maps are in name order, so one forward walk over this context finds the place
+    // of each variable of `source`; a variable new here is stored right there, the others
+    // go through `addAssignment`.
+    auto place = assignments.begin();
     for (const auto& [key, stored] : source.assignments) {
-        if (RilkString* text = shareableText(stored.value)) {
-            text->markShared();
+        while (place != assignments.end() && Util::CiString::less(place->first.str(), key.str())) {
+            ++place;
+        }
+        const bool isNew =
+            place == assignments.end() || Util::CiString::less(key.str(), place->first.str());
+        RilkString* text = shareableText(stored.value);
+        if (text != nullptr) text->markShared();
+        if (isNew) {
+            RilkValuePtr copied = text == nullptr ? copyFor(stored.value, source, *this) : nullptr;
+            place = assignments.emplace_hint(place, stored.name, stored);
+            if (copied) place->second.value = std::move(copied);
+            bind(place->second.value);
+            continue;
+        }
+        if (text != nullptr) {
             addMerged(stored, mode, failed);
             continue;
         }

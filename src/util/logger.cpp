@@ -1,5 +1,6 @@
 #include "util/logger.h"
 
+#include <pthread.h>
 #include <sched.h>
 #include <unistd.h>
 
@@ -43,7 +44,28 @@ void appendIndented(std::string& out, std::string_view text) {
 
 }  // namespace
 
-bool isStdoutTerminal() { return isatty(fileno(stdout)) != 0; }
+namespace {
+
+/// Whether standard output is a terminal: -1 until asked. A build prints thousands of
+/// messages and each question is a system call, while the answer cannot change unless the
+/// process itself moves its standard output, which only a forked child does (the test
+/// harness): a child asks anew.
+std::atomic<int> stdoutTerminal{-1};
+
+void forgetStdoutTerminal() { stdoutTerminal.store(-1, std::memory_order_relaxed); }
+
+}  // namespace
+
+bool isStdoutTerminal() {
+    int known = stdoutTerminal.load(std::memory_order_relaxed);
+    if (known < 0) {
+        static const int forgetInChildren = pthread_atfork(nullptr, nullptr, forgetStdoutTerminal);
+        static_cast<void>(forgetInChildren);
+        known = isatty(fileno(stdout)) != 0 ? 1 : 0;
+        stdoutTerminal.store(known, std::memory_order_relaxed);
+    }
+    return known == 1;
+}
 
 std::string indentText(const std::string& text) {
     if (logIndent.empty() || text.empty()) return text;
@@ -66,19 +88,25 @@ std::string_view indentUnderLock(std::string_view text) {
     return buffer;
 }
 
+/// Appends to standard output's buffer. `std::cout` writes through the same buffer (it
+/// stays synchronised with C I/O), so the order of everything printed is kept; this way
+/// skips the stream's per-call checks, which a build pays for on every message.
+void put(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
 /// Writes a formatted message in the given colour, prefixed, as one piece.
 void writeText(unsigned color, std::string_view text) {
     ConsoleLockScope lock;
     const std::string_view indented = indentUnderLock(text);
     if (isStdoutTerminal()) {
         if (color == 208) {
-            std::cout << "\033[38;5;208m";
+            put("\033[38;5;208m");
         } else {
-            std::cout << "\033[" << color << "m";
+            put(fmt::format("\033[{}m", color));
         }
-        std::cout << indented << "\033[0m";
+        put(indented);
+        put("\033[0m");
     } else {
-        std::cout << indented;
+        put(indented);
     }
 }
 

@@ -19,7 +19,7 @@ extern std::atomic<unsigned char> consoleLock;
 /// Put in front of every console line while a target is being built.
 extern std::string logIndent;
 
-/// Whether standard output is a terminal; asked anew for every message.
+/// Whether standard output is a terminal; asked once per process (a forked child asks anew).
 bool isStdoutTerminal();
 /// The text with `logIndent` before its first character and after every newline that is
 /// followed by more text.
