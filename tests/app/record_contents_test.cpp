@@ -68,34 +68,6 @@ TEST(RecordContents, FindsEachWorkItemOnceWhetherScannedOrMapped) {
     EXPECT_TRUE(record.add(added[30]));
 }
 
-TEST(RecordContents, AddAllKeepsEachWorkItemOnceInOrder) {
-    auto item = [](const char* text) {
-        WorkItem made;
-        made.inputs = inputs(makeString(text));
-        return made;
-    };
-    const struct {
-        std::vector<const char*> before, added, held;
-    } cases[] = {
-        {{}, {"a"}, {"a"}},
-        {{}, {"a", "a", "b"}, {"a", "b"}},
-        {{"a"}, {"a"}, {"a"}},
-        {{"a"}, {"b"}, {"a", "b"}},
-        {{}, {}, {}},
-    };
-    for (const auto& c : cases) {
-        RecordContents record;
-        for (const char* text : c.before) record.add(item(text));
-        std::vector<WorkItem> added;
-        for (const char* text : c.added) added.push_back(item(text));
-        record.addAll(std::move(added));
-        ASSERT_EQ(record.workItems().size(), c.held.size());
-        for (std::size_t i = 0; i < c.held.size(); ++i) {
-            EXPECT_EQ(record.find(inputs(makeString(c.held[i]))), &record.workItems()[i]);
-        }
-    }
-}
-
 TEST(RecordContents, LoneWorkItemIsFoundAsByItsHash) {
     // A record of one work item holds no hash, yet finds exactly what a hash lookup would:
     // the same inputs with equal hashes. Names compare ignoring case but hash as spelled.
