@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -10,9 +11,22 @@
 #include "types/rilk_context_value.h"
 #include "types/value_utils.h"
 
+namespace {
+
+/// The context as a target context, or null: a target build's own context is exactly one,
+/// which a type test tells faster than a cast through the class tree.
+const Rilk::TargetContext* asTargetContext(const Rilk::Context* context) {
+    if (context != nullptr && typeid(*context) == typeid(Rilk::TargetContext)) {
+        return static_cast<const Rilk::TargetContext*>(context);
+    }
+    return dynamic_cast<const Rilk::TargetContext*>(context);
+}
+
+}  // namespace
+
 JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
                       const Rilk::ContextPtr& target, std::uint64_t requestedJobs) {
-    const auto* targetContext = dynamic_cast<const Rilk::TargetContext*>(target.get());
+    const Rilk::TargetContext* targetContext = asTargetContext(target.get());
     if (targetContext == nullptr) return uncachedJobPlan(target);
     Rilk::CachedPlan cached =
         Rilk::createRecipesCached(cache, builder, *targetContext, requestedJobs, splitJobContexts);

@@ -97,16 +97,19 @@ std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaxi
 
 CachedPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetContext& target,
                                std::uint64_t requestedJobs, const JobSplitter& split) {
-    const std::string label = target.name.unit + "::" + target.name.target;
+    // The messages name the target as "unit::target", from its two parts.
+    const std::string& unit = target.name.unit;
+    const std::string& name = target.name.target;
     BuildPlan plan = builder.planBuild(target);
 
     CachedPlan result;
     if (plan.recipes.empty()) {
-        log(2, "Target '{}' not suitable for caching. Using the original context.\n", label);
+        log(2, "Target '{}::{}' not suitable for caching. Using the original context.\n", unit,
+            name);
         result.jobContexts.push_back(jobContextOf(builder, target));
         return result;
     }
-    for (WorkItem& item : plan.recipes) result.contents.add(std::move(item));
+    result.contents.addAll(std::move(plan.recipes));
     result.contents.context = std::move(plan.context);
 
     const std::string key = target.uniqueName();
@@ -120,14 +123,14 @@ CachedPlan createRecipesCached(BuildCache& cache, Builder& builder, const Target
 
     switch (decision.outcome) {
         case Outcome::Hit:
-            log(1, "Cache hit for '{}'.\n", label);
+            log(1, "Cache hit for '{}::{}'.\n", unit, name);
             return result;
         case Outcome::Claimed:
-            log(1, "Cache claimed for '{}'.\n", label);
+            log(1, "Cache claimed for '{}::{}'.\n", unit, name);
             result.claimToken = decision.claimToken;
             break;
         case Outcome::Unclaimed:
-            log(1, "Cache miss for '{}'. Building...\n", label);
+            log(1, "Cache miss for '{}::{}'. Building...\n", unit, name);
             break;
     }
     result.jobContexts = splitPending(target, result.contents, decision.pending, requestedJobs,

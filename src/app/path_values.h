@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/kinded_value.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
-#include "types/value_cast.h"
 
 namespace Rilk {
 
@@ -13,13 +13,14 @@ namespace Rilk {
 template <class Visit>
 void forEachPathValue(const RilkValuePtr& value, Visit&& visit, int depth = 0) {
     if (!value || depth > 64) return;
-    if (const auto* path = valueCast<const RilkPathString>(value.get())) {
+    const KindedValue kinded(*value);
+    if (const auto* path = kinded.as<RilkPathString>()) {
         visit(*path);
-    } else if (const auto* list = valueCast<const RilkList>(value.get())) {
+    } else if (const auto* list = kinded.as<RilkList>()) {
         for (const RilkValuePtr& element : list->elements()) {
             forEachPathValue(element, visit, depth + 1);
         }
-    } else if (const auto* block = valueCast<const RilkContext>(value.get())) {
+    } else if (const auto* block = kinded.as<RilkContext>()) {
         if (!block->context()) return;
         for (const auto& [name, stored] : block->context()->assignments) {
             forEachPathValue(stored.value, visit, depth + 1);

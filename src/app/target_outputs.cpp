@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/ordered_lookup.h"
+
 namespace {
 
 Rilk::Assignment ownValue(const Rilk::Assignment& stored, const Rilk::RilkValuePtr& value) {
@@ -61,24 +63,25 @@ bool TargetOutputs::setsOwnValue(const Rilk::Context& target, const std::string&
 
 void TargetOutputs::addWorkItemOutputs(const Rilk::Context& target, const Rilk::WorkItem& item,
                                        Rilk::Context& output) const {
-    const bool anySet =
-        std::any_of(item.outputs.begin(), item.outputs.end(), [&](const Rilk::Assignment& produced) {
-            return setsOwnValue(target, produced.name);
-        });
-    if (!anySet) {
+    // Each output's name is looked up once: none before `firstSet` is set by the target.
+    const auto setsOwn = [&](const Rilk::Assignment& produced) {
+        return setsOwnValue(target, produced.name);
+    };
+    const auto firstSet = std::find_if(item.outputs.begin(), item.outputs.end(), setsOwn);
+    if (firstSet == item.outputs.end()) {
         output.appendToList(item.outputs);
         return;
     }
     // A list that the target's own value replaces is never seen: only the variable it
     // would have made is made, with the same spelling, operator and modifier, and
     // `fill` gives it its value.
-    std::vector<Rilk::Assignment> listed;
-    for (const Rilk::Assignment& produced : item.outputs) {
-        if (setsOwnValue(target, produced.name)) {
-            output.assignments.try_emplace(produced.name, produced.name, nullptr,
-                                           Rilk::AssignType::Set, produced.modifier);
+    std::vector<Rilk::Assignment> listed(item.outputs.begin(), firstSet);
+    for (auto produced = firstSet; produced != item.outputs.end(); ++produced) {
+        if (produced == firstSet || setsOwn(*produced)) {
+            output.assignments.try_emplace(produced->name, produced->name, nullptr,
+                                           Rilk::AssignType::Set, produced->modifier);
         } else {
-            listed.push_back(produced);
+            listed.push_back(*produced);
         }
     }
     if (!listed.empty()) output.appendToList(listed);
@@ -90,9 +93,16 @@ void TargetOutputs::fill(const Rilk::Context& target, const JobPlan& plan,
         output = Rilk::Context();
         for (const Rilk::WorkItem& item : plan.workItems) addWorkItemOutputs(target, item, output);
     }
+    // `appliedOutput` of each variable, with the output names and kept values walked
+    // alongside the target's variables (all in the same order) rather than searched.
+    Rilk::OrderedLookup<std::set<Util::CiString>> outputNames(names_);
+    Rilk::OrderedLookup<Rilk::AssignmentMap> keptValues(saved_);
     for (const auto& [name, stored] : target.assignments) {
-        const Rilk::Assignment* applied = appliedOutput(name, stored);
-        if (applied == nullptr) continue;
+        const bool isOutput =
+            stored.modifier == Rilk::AssignModifier::Up || outputNames.find(name) != nullptr;
+        if (!isOutput) continue;
+        const auto* kept = keptValues.find(name);
+        const Rilk::Assignment* applied = kept != nullptr ? &kept->second : &stored;
         if (applied->type == Rilk::AssignType::Append && planOutputs(plan, *applied)) continue;
         output.addAssignment(*applied, Rilk::kKeepModifier);
     }

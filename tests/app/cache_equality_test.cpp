@@ -67,6 +67,7 @@ TEST(CacheEqual, PathsAreEqualExactlyWhenTheirFullPathTextsAre) {
         {"/x", "/p/src/a.c"}, {"/p/s", "rc/a.c"}, {"/p//", "src/a.c"}, {"/p/src/a.c", ""},
         {"", "/p/src/a.cc"},  {"/p", "src/a.C"},  {"/p", "src/a."},    {"", ""},
         {"/", "p"},           {"", "/p"},         {"/p", ""},          {"", "p"},
+        {"", "/psrc/a.c"},    {"", "/p/src"},     {"", "/p/src/a.c/"}, {"", "/p/"},
     };
     for (const auto& [baseA, textA] : paths) {
         for (const auto& [baseB, textB] : paths) {

@@ -5,9 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "types/rilk_list.h"
-#include "types/rilk_path_string.h"
-#include "types/rilk_string.h"
+#include "types/rilk_context_types.h"
+#include "types/rilk_value_types.h"
 
 namespace Rilk {
 namespace {
@@ -67,6 +66,60 @@ TEST(RecordContents, FindsEachWorkItemOnceWhetherScannedOrMapped) {
     EXPECT_TRUE(record.workItems().empty());
     EXPECT_EQ(record.find(added[30].inputs), nullptr);
     EXPECT_TRUE(record.add(added[30]));
+}
+
+TEST(RecordContents, LoneWorkItemIsFoundAsByItsHash) {
+    // A record of one work item holds no hash, yet finds exactly what a hash lookup would:
+    // the same inputs with equal hashes. Names compare ignoring case but hash as spelled.
+    auto one = [](const char* name, RilkValuePtr value) {
+        return std::vector<WorkItemEntry>{
+            WorkItemEntry(Assignment("cwd", makeString("/p"), AssignType::Set,
+                                     AssignModifier::None)),
+            WorkItemEntry(Assignment(name, std::move(value), AssignType::Set,
+                                     AssignModifier::None))};
+    };
+    auto list = [](std::vector<RilkValuePtr> elements) {
+        return std::make_shared<RilkList>(std::move(elements));
+    };
+    auto block = [](const char* name) {
+        return std::make_shared<RilkContext>(std::make_shared<Context>(
+            std::vector<Assignment>{
+                Assignment(name, makeString("x"), AssignType::Set, AssignModifier::None)},
+            std::vector<Condition>{}));
+    };
+    const struct {
+        const char* label;
+        std::vector<WorkItemEntry> held, planned;
+    } cases[] = {
+        {"same text", one("in", makeString("a")), one("in", makeString("a"))},
+        {"name case", one("in", makeString("a")), one("IN", makeString("a"))},
+        {"other text", one("in", makeString("a")), one("in", makeString("b"))},
+        {"path split", one("in", makePathString("/p/a", "")), one("in", makePathString("a", "/p"))},
+        {"integers", one("n", std::make_shared<RilkInt>(7)), one("n", std::make_shared<RilkInt>(7))},
+        {"lists", one("l", list({makeString("a"), makePathString("b", "/p")})),
+         one("l", list({makeString("a"), makePathString("/p/b", "")}))},
+        {"list name case", one("l", list({makeString("a")})), one("L", list({makeString("a")}))},
+        {"same block", one("b", block("x")), one("b", block("x"))},
+        {"block name case", one("b", block("x")), one("b", block("X"))},
+        {"null values", one("in", nullptr), one("in", nullptr)},
+    };
+    for (const auto& c : cases) {
+        const bool expected = sameInputs(c.held, c.planned) &&
+                              hashWorkItemInputs(c.held) == hashWorkItemInputs(c.planned);
+        RecordContents record;
+        WorkItem held;
+        held.inputs = c.held;
+        record.add(held);
+        EXPECT_EQ(record.find(c.planned) != nullptr, expected) << c.label;
+        RecordContents plan;
+        WorkItem planned;
+        planned.inputs = c.planned;
+        plan.add(planned);
+        EXPECT_EQ(record.findSame(plan, 0) != nullptr, expected) << c.label;
+        EXPECT_EQ(matchInputs(c.held, c.planned) != InputMatch::Different,
+                  sameInputs(c.held, c.planned))
+            << c.label;
+    }
 }
 
 }  // namespace

@@ -43,23 +43,12 @@ Context BasicBuilder::collectOutputs(const Context&, int jobResult) {
 }
 
 BuildPlan BasicBuilder::planBuild(const TargetContext& target) {
-    // Counted first, so each list is made once at its size.
-    std::size_t outputs = 0;
-    std::size_t settings = 0;
-    std::size_t inputs = 0;
-    for (const auto& [key, assignment] : target.assignments) {
-        const PlanPart part = planPartOf(key, assignment);
-        if (part == PlanPart::Output) ++outputs;
-        if (part == PlanPart::Setting) ++settings;
-        if (part == PlanPart::Input) ++inputs;
-    }
-    if (outputs == 0) return {};
-
+    // One walk: the inputs get room for every variable at once, the settings for both
+    // there can be; a command target has one output.
     BuildPlan plan;
     WorkItem item;
-    item.outputs.reserve(outputs);
-    item.inputs.reserve(inputs);
-    plan.context.reserve(settings);
+    item.inputs.reserve(target.assignments.size());
+    plan.context.reserve(2);
     for (const auto& [key, assignment] : target.assignments) {
         const PlanPart part = planPartOf(key, assignment);
         if (part == PlanPart::None) continue;
@@ -70,10 +59,10 @@ BuildPlan BasicBuilder::planBuild(const TargetContext& target) {
         } else if (part == PlanPart::Setting) {
             plan.context.emplace_back(assignment.name, value, AssignType::Set, assignment.modifier);
         } else {
-            item.inputs.emplace_back(
-                Assignment(assignment.name, value, AssignType::Set, assignment.modifier));
+            item.inputs.emplace_back(assignment.name, value, AssignType::Set, assignment.modifier);
         }
     }
+    if (item.outputs.empty()) return {};
     plan.recipes.push_back(std::move(item));
     return plan;
 }
