@@ -25,9 +25,6 @@ struct InProgress {
 /// The subjects being resolved on this thread, outermost first.
 thread_local std::vector<InProgress> inProgress;
 
-/// The recursion levels open on this thread.
-thread_local std::size_t recursionLevels = 0;
-
 /// The lowest stack address that recursion over user input may reach on this thread: half
 /// of the thread's stack stays free for the work done at the deepest level (a sanitizer
 /// build uses several times the stack of a release build per call). Null when the system
@@ -40,19 +37,6 @@ const char* findStackFloor() {
     const bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
     pthread_attr_destroy(&attributes);
     return known ? static_cast<char*>(lowest) + size / 2 : nullptr;
-}
-
-// Plain thread-local values (no constructor, no destructor) cost no initialisation check on
-// each use, which matters here: every variable, reference and group enters a level.
-thread_local const char* stackFloorAddress = nullptr;
-thread_local bool stackFloorKnown = false;
-
-const char* stackFloor() {
-    if (!stackFloorKnown) {
-        stackFloorAddress = findStackFloor();
-        stackFloorKnown = true;
-    }
-    return stackFloorAddress;
 }
 
 [[noreturn]] void throwLoop(const std::string& name) {
@@ -71,12 +55,19 @@ std::string resolutionSubject() {
     return "Variable '" + *inProgress.back().name + "'";
 }
 
+constinit thread_local std::size_t RecursionLevel::levels_ = 0;
+constinit thread_local std::uintptr_t RecursionLevel::floor_ = 0;
+constinit thread_local bool RecursionLevel::floorKnown_ = false;
+
 RecursionLevel::Refusal RecursionLevel::enter() {
-    const char* floor = stackFloor();
+    if (!floorKnown_) {
+        floor_ = reinterpret_cast<std::uintptr_t>(findStackFloor());
+        floorKnown_ = true;
+    }
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    if (floor != nullptr && here < reinterpret_cast<std::uintptr_t>(floor)) return Refusal::Stack;
-    if (recursionLevels >= ResolutionLimits::maxRecursion) return Refusal::Count;
-    ++recursionLevels;
+    if (here < floor_) return Refusal::Stack;
+    if (levels_ >= ResolutionLimits::maxRecursion) return Refusal::Count;
+    ++levels_;
     return Refusal::None;
 }
 
@@ -90,19 +81,17 @@ std::string RecursionLevel::reason(Refusal refusal) {
                        ResolutionLimits::maxRecursion);
 }
 
-RecursionLevel::RecursionLevel() {
+void RecursionLevel::enterOrThrow() {
     if (const Refusal refusal = enter(); refusal != Refusal::None) {
         throw LimitExceeded(resolutionSubject(), reason(refusal));
     }
 }
 
-RecursionLevel::RecursionLevel(std::string_view kind, std::string_view name) {
+void RecursionLevel::enterOrThrow(std::string_view kind, std::string_view name) {
     if (const Refusal refusal = enter(); refusal != Refusal::None) {
         throw LimitExceeded(fmt::format("{} '{}'", kind, name), reason(refusal));
     }
 }
-
-RecursionLevel::~RecursionLevel() { --recursionLevels; }
 
 ResolutionGuard::ResolutionGuard(const void* subject, const std::string& name) {
     for (const InProgress& entry : inProgress) {
