@@ -1,5 +1,7 @@
 #include "types/context.h"
 #include "types/resolution_guard.h"
+#include "types/rilk_path_string.h"
+#include "types/rilk_string.h"
 #include "types/value_cast.h"
 #include "util/logger.h"
 
@@ -13,15 +15,52 @@ RilkValuePtr resolvedForm(const RilkValuePtr& value) {
     return value;
 }
 
+/// `resolvedForm` of a stored value, which the assignment drops for the result. A string
+/// that nothing else holds (no other pointer, not shared between contexts) can become its
+/// own result, sparing a new value and the destruction of the old one; nobody can tell.
+RilkValuePtr resolvedStoredForm(const RilkValuePtr& value) {
+    if (!value) return value;
+    const bool solelyHeld = value.use_count() == 1;
+    if (value->kind() == ValueKind::String) {
+        auto& string = static_cast<RilkString&>(*value);
+        if (string.isShared() || !solelyHeld) return string.resolve();
+        RilkValuePtr result = string.resolveInPlace();
+        return result ? result : value;
+    }
+    if (value->kind() == ValueKind::PathString) {
+        auto& path = static_cast<RilkPathString&>(*value);
+        if (path.isShared() || !solelyHeld) return path.resolve();
+        RilkValuePtr result = path.resolveInPlace();
+        return result ? result : value;
+    }
+    return resolvedForm(value);
+}
+
+/// Whether the value is its own resolved form without any lookup: a plain text shared
+/// between contexts (what `RilkString::resolve` gives for it).
+bool resolvesToItself(const RilkValuePtr& value) {
+    if (!value || value->kind() != ValueKind::String) return false;
+    const auto& string = static_cast<const RilkString&>(*value);
+    return string.isShared() && string.isPlainText();
+}
+
 }  // namespace
 
 RilkValuePtr resolveValue(RilkValuePtr value) { return resolvedForm(value); }
 
 RilkValuePtr Context::resolveAssignment(Assignment& stored) {
     if (stored.resolved) return stored.value;
+    if (resolvesToItself(stored.value)) {
+        // Nothing is looked up, so no loop can pass through here: of what entering the
+        // guard checks, only the room for one more variable remains.
+        ResolutionGuard::checkRoom(stored.name);
+        stored.resolved = true;
+        return stored.value;
+    }
     const ResolutionGuard guard(&stored, stored.name);
-    RilkValuePtr resolved = resolvedForm(stored.value);
-    stored.replaceValue(resolved);
+    RilkValuePtr resolved = resolvedStoredForm(stored.value);
+    // A value that is its own resolved form needs no replacing.
+    if (resolved != stored.value) stored.replaceValue(resolved);
     stored.resolved = true;
     return resolved;
 }

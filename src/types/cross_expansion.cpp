@@ -132,10 +132,16 @@ void checkDepth(std::uint64_t depth) {
     }
 }
 
-/// The result of a level without a group (or whose group has no elements): its text.
-RilkValuePtr finalText(std::string text, Expander::Budget& budget) {
+/// Checks the text of a level without a group (or whose group has no elements), which is
+/// its result, against leftover markers and the limits.
+void checkFinalText(const std::string& text, Expander::Budget& budget) {
     checkNoMarkersLeft(text);
     spend(budget, text.size(), true);
+}
+
+/// The result of a level without a group (or whose group has no elements): its text.
+RilkValuePtr finalText(std::string text, Expander::Budget& budget) {
+    checkFinalText(text, budget);
     return makeString(std::move(text));
 }
 
@@ -143,19 +149,39 @@ RilkValuePtr finalText(std::string text, Expander::Budget& budget) {
 
 RilkValuePtr Expander::crossExpand(const std::string& text, const RilkString& owner,
                                    NameSet& expanding, std::uint64_t depth) {
+    std::string single;
+    RilkValuePtr result = crossExpand(text, owner, expanding, depth, single);
+    return result ? result : makeString(std::move(single));
+}
+
+RilkValuePtr Expander::crossExpand(const std::string& text, const RilkString& owner,
+                                   NameSet& expanding, std::uint64_t depth, std::string& single) {
     checkDepth(depth);
     const RecursionLevel level;
     // Before any group is expanded, every character of the text has the empty origin, and
     // so has every replacement: only a text with a group needs the origins kept.
     std::string expanded = expandReferences(text, owner, expanding);
     Budget budget;
+    // Without any "#" there is neither a group nor a marker to look for.
+    if (expanded.find('#') == kNone) {
+        spend(budget, expanded.size(), true);
+        single = std::move(expanded);
+        return nullptr;
+    }
     const auto [start, end] = findGroup(expanded);
-    if (start == kNone) return finalText(std::move(expanded), budget);
+    if (start == kNone) {
+        checkFinalText(expanded, budget);
+        single = std::move(expanded);
+        return nullptr;
+    }
     OriginTable origins;
     const TrackedText tracked(std::move(expanded));
     RilkValuePtr result =
         expandGroup(tracked, start, end, origins, budget, owner, expanding, depth);
-    return result ? result : finalText(tracked.text, budget);
+    if (result) return result;
+    checkFinalText(tracked.text, budget);
+    single = tracked.text;
+    return nullptr;
 }
 
 RilkValuePtr Expander::crossExpandTracked(TrackedText text, OriginTable& origins, Budget& budget,

@@ -49,6 +49,10 @@ public:
     /// `ResolutionLimits::maxGroupDepth` or makes more texts or bytes than the limits allow.
     static RilkValuePtr crossExpand(const std::string& text, const RilkString& owner,
                                     NameSet& expanding, std::uint64_t depth);
+    /// `crossExpand`, except that a result of one text is given as that text in `single`
+    /// and a null value, for a caller that needs the text rather than a new value.
+    static RilkValuePtr crossExpand(const std::string& text, const RilkString& owner,
+                                    NameSet& expanding, std::uint64_t depth, std::string& single);
 
     /// The length of the marker candidate at `position` ("#" and all digits after it), or 0
     /// when there is none: no "#", no digit after it, or a position at or past the end.

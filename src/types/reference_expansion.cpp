@@ -10,8 +10,10 @@
 #include "types/reference_parser.h"
 #include "types/resolution_guard.h"
 #include "types/resolution_limits.h"
+#include "types/rilk_base_string.h"
 #include "types/rilk_errors.h"
 #include "types/text_origins.h"
+#include "types/value_cast.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -68,20 +70,42 @@ private:
     Util::CiString name_;
 };
 
-std::string replacementText(const std::string& name, const RilkString& owner,
-                            Expander::NameSet& expanding) {
-    const RilkValuePtr value = lookUpReference(name, owner);
-    if (!value) return {};
+/// The replacement of the reference `name`: null when it is empty (no value), else the
+/// text. A string value that needs no expansion gives its own text, which `hold` keeps
+/// alive, sparing a copy; any other replacement is made in `owned`.
+const std::string* replacementText(const std::string& name, const RilkString& owner,
+                                   Expander::NameSet& expanding, RilkValuePtr& hold,
+                                   std::string& owned) {
+    hold = lookUpReference(name, owner);
+    if (!hold) return nullptr;
     const RecursionLevel level("Reference", name);
-    std::string text = value->toString();
+    const std::string* text = &owned;
+    if (const auto* string = valueCast<const RilkBaseString>(hold.get())) {
+        text = &string->text();
+    } else {
+        owned = hold->toString();
+    }
     // A text without references is its own expansion. No lookup happens while it expands,
     // so none could see the name in the set: the checks of entering it are enough.
-    if (text.find("${") == std::string::npos) {
+    if (text->find("${") == std::string::npos) {
         ExpandingName::check(expanding, name);
         return text;
     }
     ExpandingName guard(expanding, name);
-    return Expander::expandReferences(text, owner, expanding);
+    // The lookups of the expansion could resolve, and so change, the value itself: expand a
+    // copy of its text.
+    if (text != &owned) owned = *text;
+    owned = Expander::expandReferences(owned, owner, expanding);
+    return &owned;
+}
+
+/// Whether a replacement, put next in line after the finished part `out`, could form a
+/// reference with the text around it: through a "$" of its own, or by opening with "{"
+/// after a "$" that ends `out`. Any other replacement is consumed whole as soon as it is
+/// queued, so it can go straight to the finished part.
+bool formsReference(const std::string& out, const std::string& replacement) {
+    return replacement.find('$') != std::string::npos ||
+           (replacement.front() == '{' && !out.empty() && out.back() == '$');
 }
 
 // The scan below runs on plain texts (`std::string`) and on texts that keep their origins
@@ -126,7 +150,25 @@ public:
           origins_(origins),
           owner_(owner),
           expanding_(expanding),
-          out_(std::string()) {}
+          out_(std::string()) {
+        // Room for the text and a few replacements, so that the result rarely grows again.
+        if constexpr (!kTracked) out_.reserve(source.size() + 64);
+    }
+
+    /// A scan taken over in the middle: `out` is finished, the source is consumed up to
+    /// `sourceAt`, and `pending`, unless empty, is the replacement next in line.
+    ReferenceScan(const Text& source, const RilkString& owner, Expander::NameSet& expanding,
+                  Text out, std::size_t sourceAt, Text pending)
+        : source_(source),
+          origins_(nullptr),
+          owner_(owner),
+          expanding_(expanding),
+          out_(std::move(out)),
+          sourceAt_(sourceAt) {
+        if (charsOf(pending).empty()) return;
+        pendingBytes_ = charsOf(pending).size();
+        pending_.push_back(Piece{std::move(pending), 0});
+    }
 
     Text run() {
         for (;;) {
@@ -221,16 +263,24 @@ private:
         if (!closed) throw RilkException("missing '}'");
         if (nested) throw RilkException("nested ${} is not allowed");
 
-        std::string replacement = replacementText(name, owner_, expanding_);
-        if (charsOf(out_).size() + pendingBytes_ + replacement.size() +
-                (sourceChars().size() - sourceAt_) >
+        RilkValuePtr hold;
+        std::string owned;
+        const std::string* replacement = replacementText(name, owner_, expanding_, hold, owned);
+        const std::size_t size = replacement ? replacement->size() : 0;
+        if (charsOf(out_).size() + pendingBytes_ + size + (sourceChars().size() - sourceAt_) >
             ResolutionLimits::maxTextBytes) {
             throw LimitExceeded(resolutionSubject(), fmt::format("expands to more than {} bytes",
                                                                  ResolutionLimits::maxTextBytes));
         }
-        if (replacement.empty()) return;
-        pendingBytes_ += replacement.size();
-        Piece piece{Text(std::move(replacement)), 0};
+        if (size == 0) return;
+        if constexpr (!kTracked) {
+            if (!formsReference(out_, *replacement)) {
+                out_ += *replacement;
+                return;
+            }
+        }
+        pendingBytes_ += size;
+        Piece piece{Text(replacement == &owned ? std::move(owned) : *replacement), 0};
         if constexpr (kTracked) {
             std::fill(piece.text.origins.begin(), piece.text.origins.end(), commonOriginOf(ids));
         }
@@ -263,10 +313,61 @@ private:
 
 }  // namespace
 
+namespace {
+
+/// `ReferenceScan<std::string>` for the common text, whose references are each one plain
+/// name and whose replacements cannot form new references: the same steps without the
+/// machinery for the rest. At the first thing it does not handle (a reference formed by
+/// joining, a name to parse, a missing "}", a replacement that could form a reference) it
+/// hands the scan over, in the state it has reached, which is the state the general scan
+/// reaches by the same steps.
+std::string expandPlainReferences(const std::string& text, const RilkString& owner,
+                                  Expander::NameSet& expanding) {
+    std::string out;
+    out.reserve(text.size() + 64);
+    std::size_t at = 0;
+    const auto handOver = [&](std::string pending) {
+        return ReferenceScan<std::string>(text, owner, expanding, std::move(out), at,
+                                          std::move(pending))
+            .run();
+    };
+    for (;;) {
+        if (!out.empty() && out.back() == '$' && at < text.size() && text[at] == '{') {
+            return handOver({});
+        }
+        const std::size_t open = text.find("${", at);
+        if (open == std::string::npos) break;
+        const std::size_t close = text.find('}', open + 2);
+        if (close == std::string::npos) return handOver({});
+        const std::string name(text, open + 2, close - open - 2);
+        // A plain name holds no "${" either, so it cannot be a nested reference.
+        if (!isPlainName(name)) return handOver({});
+        out.append(text, at, open - at);
+        at = close + 1;
+        RilkValuePtr hold;
+        std::string owned;
+        const std::string* replacement = replacementText(name, owner, expanding, hold, owned);
+        const std::size_t size = replacement ? replacement->size() : 0;
+        if (out.size() + size + (text.size() - at) > ResolutionLimits::maxTextBytes) {
+            throw LimitExceeded(resolutionSubject(), fmt::format("expands to more than {} bytes",
+                                                                 ResolutionLimits::maxTextBytes));
+        }
+        if (size == 0) continue;
+        if (formsReference(out, *replacement)) {
+            return handOver(replacement == &owned ? std::move(owned) : *replacement);
+        }
+        out += *replacement;
+    }
+    out.append(text, at, std::string::npos);
+    return out;
+}
+
+}  // namespace
+
 std::string Expander::expandReferences(const std::string& text, const RilkString& owner,
                                        NameSet& expanding) {
     if (text.find("${") == std::string::npos) return text;
-    return ReferenceScan<std::string>(text, nullptr, owner, expanding).run();
+    return expandPlainReferences(text, owner, expanding);
 }
 
 void Expander::expandTrackedReferences(TrackedText& text, OriginTable& origins,

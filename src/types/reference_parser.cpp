@@ -1,7 +1,5 @@
 #include "types/reference_parser.h"
 
-#include <cctype>
-
 #include "types/identifier_parser.h"
 
 namespace Rilk {
@@ -15,13 +13,20 @@ bool parseIdentifierText(const std::string& text, Identifier& out, ParseError& e
     return parseKeyChain(state, out.segments, '\0');
 }
 
+namespace {
+
+// ASCII letters, digits and '_' are name characters of the identifier parser in every
+// locale; any other byte sends the name to the parser, which decides exactly. Testing them
+// here spares a call into the C library per character.
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isAsciiNameChar(char c) { return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
+
+}  // namespace
+
 bool isPlainName(const std::string& text) {
-    // The identifier parser's classes of name characters, in the "C" locale.
-    if (text.empty() || !(std::isalpha(static_cast<unsigned char>(text[0])) || text[0] == '_')) {
-        return false;
-    }
+    if (text.empty() || !(isAsciiLetter(text[0]) || text[0] == '_')) return false;
     for (const char c : text) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+        if (!isAsciiNameChar(c)) return false;
     }
     return true;
 }

@@ -14,8 +14,9 @@ namespace Rilk {
 bool parseIdentifierText(const std::string& text, Identifier& out, ParseError& error);
 
 /// Whether the text is one name that the identifier parser reads whole, without indices
-/// or dots (a letter or '_', then letters, digits and '_'): the identifier with this one
-/// segment, which `Resolver::resolveName` looks up without parsing.
+/// or dots (an ASCII letter or '_', then ASCII letters, digits and '_'): the identifier
+/// with this one segment, which `Resolver::resolveName` looks up without parsing. Any
+/// other text is left to the parser, which decides exactly.
 bool isPlainName(const std::string& text);
 
 /// The identifier of a reference name, or the parse failure thrown as a `ParseError`.

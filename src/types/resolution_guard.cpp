@@ -25,25 +25,18 @@ struct InProgress {
 /// The subjects being resolved on this thread, outermost first.
 thread_local std::vector<InProgress> inProgress;
 
-/// The recursion levels open on this thread.
-thread_local std::size_t recursionLevels = 0;
-
 /// The lowest stack address that recursion over user input may reach on this thread: half
 /// of the thread's stack stays free for the work done at the deepest level (a sanitizer
 /// build uses several times the stack of a release build per call). Null when the system
 /// does not say where the stack lies.
-const char* stackFloor() {
-    thread_local const char* floor = [] {
-        pthread_attr_t attributes;
-        if (pthread_getattr_np(pthread_self(), &attributes) != 0)
-            return static_cast<char*>(nullptr);
-        void* lowest = nullptr;
-        std::size_t size = 0;
-        const bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
-        pthread_attr_destroy(&attributes);
-        return known ? static_cast<char*>(lowest) + size / 2 : static_cast<char*>(nullptr);
-    }();
-    return floor;
+const char* findStackFloor() {
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) != 0) return nullptr;
+    void* lowest = nullptr;
+    std::size_t size = 0;
+    const bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
+    pthread_attr_destroy(&attributes);
+    return known ? static_cast<char*>(lowest) + size / 2 : nullptr;
 }
 
 [[noreturn]] void throwLoop(const std::string& name) {
@@ -62,47 +55,59 @@ std::string resolutionSubject() {
     return "Variable '" + *inProgress.back().name + "'";
 }
 
-std::string RecursionLevel::enter() {
-    const char* floor = stackFloor();
+constinit thread_local std::size_t RecursionLevel::levels_ = 0;
+constinit thread_local std::uintptr_t RecursionLevel::floor_ = 0;
+constinit thread_local bool RecursionLevel::floorKnown_ = false;
+
+RecursionLevel::Refusal RecursionLevel::enter() {
+    if (!floorKnown_) {
+        floor_ = reinterpret_cast<std::uintptr_t>(findStackFloor());
+        floorKnown_ = true;
+    }
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    if (floor != nullptr && here < reinterpret_cast<std::uintptr_t>(floor)) {
+    if (here < floor_) return Refusal::Stack;
+    if (levels_ >= ResolutionLimits::maxRecursion) return Refusal::Count;
+    ++levels_;
+    return Refusal::None;
+}
+
+std::string RecursionLevel::reason(Refusal refusal) {
+    if (refusal == Refusal::Stack) {
         return "nested too deeply: the variables, indices, references and groups need more "
                "stack than this thread has";
     }
-    if (recursionLevels >= ResolutionLimits::maxRecursion) {
-        return fmt::format("nested too deeply: more than {} levels of variables, indices, "
-                           "references and groups",
-                           ResolutionLimits::maxRecursion);
-    }
-    ++recursionLevels;
-    return std::string();
+    return fmt::format("nested too deeply: more than {} levels of variables, indices, "
+                       "references and groups",
+                       ResolutionLimits::maxRecursion);
 }
 
-RecursionLevel::RecursionLevel() {
-    if (std::string reason = enter(); !reason.empty()) {
-        throw LimitExceeded(resolutionSubject(), reason);
+void RecursionLevel::enterOrThrow() {
+    if (const Refusal refusal = enter(); refusal != Refusal::None) {
+        throw LimitExceeded(resolutionSubject(), reason(refusal));
     }
 }
 
-RecursionLevel::RecursionLevel(std::string_view kind, std::string_view name) {
-    if (std::string reason = enter(); !reason.empty()) {
-        throw LimitExceeded(fmt::format("{} '{}'", kind, name), reason);
+void RecursionLevel::enterOrThrow(std::string_view kind, std::string_view name) {
+    if (const Refusal refusal = enter(); refusal != Refusal::None) {
+        throw LimitExceeded(fmt::format("{} '{}'", kind, name), reason(refusal));
     }
 }
-
-RecursionLevel::~RecursionLevel() { --recursionLevels; }
 
 ResolutionGuard::ResolutionGuard(const void* subject, const std::string& name) {
     for (const InProgress& entry : inProgress) {
         if (entry.subject == subject) throwLoop(name);
     }
+    checkRoom(name);
+    inProgress.push_back({subject, &name});
+}
+
+void ResolutionGuard::checkRoom(const std::string& name) {
     if (inProgress.size() >= ResolutionLimits::maxDepth) {
         throw LimitExceeded("Variable '" + name + "'",
                             fmt::format("nested too deeply: more than {} variables resolve "
                                         "through each other",
                                         ResolutionLimits::maxDepth));
     }
-    inProgress.push_back({subject, &name});
 }
 
 ResolutionGuard::~ResolutionGuard() { inProgress.pop_back(); }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "types/resolution_limits.h"
 
 namespace Rilk {
 
@@ -21,16 +25,45 @@ std::string resolutionSubject();
 class RecursionLevel {
 public:
     /// The subject is `resolutionSubject()`.
-    RecursionLevel();
+    RecursionLevel() {
+        if (!enterQuickly()) enterOrThrow();
+    }
     /// The subject is "<kind> '<name>'".
-    RecursionLevel(std::string_view kind, std::string_view name);
-    ~RecursionLevel();
+    RecursionLevel(std::string_view kind, std::string_view name) {
+        if (!enterQuickly()) enterOrThrow(kind, name);
+    }
+    ~RecursionLevel() { --levels_; }
     RecursionLevel(const RecursionLevel&) = delete;
     RecursionLevel& operator=(const RecursionLevel&) = delete;
 
 private:
-    /// Counts the level, or returns why it cannot (the message of the limit error).
-    static std::string enter();
+    /// Counts the level when the stack floor is known and neither it nor the count is in
+    /// the way; anything else is left to `enter`. Inline, since every variable, reference
+    /// and group enters a level.
+    static bool enterQuickly() {
+        const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+        if (!floorKnown_ || here < floor_ || levels_ >= ResolutionLimits::maxRecursion) {
+            return false;
+        }
+        ++levels_;
+        return true;
+    }
+    void enterOrThrow();
+    void enterOrThrow(std::string_view kind, std::string_view name);
+
+    /// Why a level cannot be entered; `None` when it can.
+    enum class Refusal { None, Stack, Count };
+    /// Counts the level, or returns why it cannot; the message is only made on refusal.
+    static Refusal enter();
+    /// The message of the limit error for a refusal.
+    static std::string reason(Refusal refusal);
+
+    /// The levels open on this thread.
+    static constinit thread_local std::size_t levels_;
+    /// The lowest stack address that the levels may reach on this thread (0: any), once
+    /// known.
+    static constinit thread_local std::uintptr_t floor_;
+    static constinit thread_local bool floorKnown_;
 };
 
 class ResolutionGuard {
@@ -41,6 +74,10 @@ public:
     ~ResolutionGuard();
     ResolutionGuard(const ResolutionGuard&) = delete;
     ResolutionGuard& operator=(const ResolutionGuard&) = delete;
+
+    /// Raises what entering a guard for `name` raises when too many subjects are being
+    /// resolved already, without entering one.
+    static void checkRoom(const std::string& name);
 };
 
 }  // namespace Rilk

@@ -67,7 +67,10 @@ RilkValuePtr RilkBaseString::add(const RilkValue& other) const {
     return createSame(text_ + joinedText(other, ""));
 }
 
-void RilkBaseString::append(const RilkValue& other) { text_ += joinedText(other, " "); }
+void RilkBaseString::append(const RilkValue& other) {
+    text_ += joinedText(other, " ");
+    plainness_ = Plainness::Unknown;
+}
 
 RilkValuePtr RilkBaseString::get(const AccessKey& key) const {
     if (key.index() == kPositionKey) {

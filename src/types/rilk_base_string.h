@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -65,11 +66,21 @@ public:
     /// The stored text, unchanged.
     const std::string& text() const { return text_; }
     /// Replaces the stored text in place (resolution does this).
-    void setText(std::string text) { text_ = std::move(text); }
+    void setText(std::string text) {
+        text_ = std::move(text);
+        plainness_ = Plainness::Unknown;
+    }
     /// Marks the text as held by contexts that must not see each other's changes: a
     /// context appending to it copies it first. Copies of it are unmarked.
     void markShared() { shared_ = true; }
     bool isShared() const { return shared_; }
+
+protected:
+    /// Whether the text holds nothing to expand (`RilkString::isPlainText`), once that is
+    /// known: a value shared by many contexts is asked once per context. Any change of the
+    /// text forgets it.
+    enum class Plainness : std::uint8_t { Unknown, Plain, NotPlain };
+    mutable Plainness plainness_ = Plainness::Unknown;
 
 private:
     /// What `other` adds after this text: a string's text after `stringGap`, an integer's

@@ -44,6 +44,11 @@ public:
     bool equals(const RilkValue& other) const override;
     std::shared_ptr<RilkBaseString> createSame(std::string text) const override;
     RilkValuePtr resolve() override;
+    /// `resolve` for a value that is not shared and that its only holder drops for the
+    /// result: where the result is one path, this value itself becomes it (the full path, no
+    /// base directory, no resolver) instead of a new value being made for it, and the result
+    /// is null (the holder has the value already).
+    RilkValuePtr resolveInPlace();
     ValueKind kind() const override { return ValueKind::PathString; }
     static constexpr bool holdsKind(ValueKind kind) { return kind == ValueKind::PathString; }
 
@@ -56,6 +61,12 @@ public:
     std::string fullPathText() const { return joinedPathText(baseDirectory().native(), text()); }
 
 private:
+    /// `resolve`, or `resolveInPlace` when `inPlace`.
+    RilkValuePtr resolvePath(bool inPlace);
+    /// The result of one path: this value's text becomes `full`, and the result is a path
+    /// of that text without base directory (this value itself when `inPlace`).
+    RilkValuePtr resolvedTo(std::string full, bool inPlace);
+
     /// `directory` as a shared base directory. The values of one unit file share a base
     /// directory, so the last one made on this thread is handed out again while it fits.
     static SharedDirectory shareDirectory(const std::filesystem::path& directory);

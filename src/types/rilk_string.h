@@ -23,9 +23,21 @@ public:
     std::string stringValue() const override;
     std::shared_ptr<RilkBaseString> createSame(std::string text) const override;
     RilkValuePtr resolve() override;
+    /// `resolve` for a value that is not shared (`isShared`) and that its only holder
+    /// drops for the result: where the result is one text, this value itself becomes it
+    /// (that text, no resolver) instead of a new value being made for it, and the result
+    /// is null (the holder has the value already). The type must be exactly `RilkString`.
+    RilkValuePtr resolveInPlace();
     /// Whether the text holds no reference or cross expansion, so that resolving gives
     /// the same text and leaves this value as it is.
     bool isPlainText() const;
+
+protected:
+    /// `resolve`, or `resolveInPlace` when `inPlace`.
+    RilkValuePtr resolveString(bool inPlace);
+    /// Makes this value the result of its own resolution: its resolver is dropped, as a
+    /// new value would have none. Gives null, the result of `resolveInPlace` for this value.
+    RilkValuePtr becomeResolved();
 };
 
 /// A new string value without resolver.

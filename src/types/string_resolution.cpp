@@ -7,6 +7,7 @@
 
 #include "types/expander.h"
 #include "types/path_glob.h"
+#include "types/plain_path.h"
 #include "types/resolution_limits.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_list.h"
@@ -18,25 +19,64 @@ namespace Rilk {
 
 namespace fs = std::filesystem;
 
-bool RilkString::isPlainText() const {
+namespace {
+
+/// Whether a text holds no "$" and no "#" (no reference, group or marker) and is not
+/// longer than a text may be.
+bool holdsNothingToExpand(const std::string& chars) {
+    // Most texts are short words ("unix", "7"): one look at each byte beats two calls.
+    if (chars.size() <= 16) {
+        for (const char c : chars) {
+            if (c == '$' || c == '#') return false;
+        }
+        return true;
+    }
     // Two scans for one byte each: far cheaper than one scan for either of two bytes.
-    return text().find('$') == std::string::npos && text().find('#') == std::string::npos &&
-           text().size() <= ResolutionLimits::maxTextBytes;
+    return chars.find('$') == std::string::npos && chars.find('#') == std::string::npos &&
+           chars.size() <= ResolutionLimits::maxTextBytes;
 }
 
-RilkValuePtr RilkString::resolve() {
+}  // namespace
+
+bool RilkString::isPlainText() const {
+    if (plainness_ == Plainness::Unknown) {
+        plainness_ = holdsNothingToExpand(text()) ? Plainness::Plain : Plainness::NotPlain;
+    }
+    return plainness_ == Plainness::Plain;
+}
+
+RilkValuePtr RilkString::resolve() { return resolveString(false); }
+
+RilkValuePtr RilkString::resolveInPlace() { return resolveString(true); }
+
+RilkValuePtr RilkString::resolveString(bool inPlace) {
     // Without a reference ("${") or a cross expansion group or marker ("#"), the text
     // resolves to itself; most texts of a build are like that.
     if (isPlainText()) {
         // A shared text never changes in place (appending copies it), so it can stand for
         // its own resolved form; any other gets a value of its own.
         if (isShared()) return shared_from_this();
+        if (inPlace) return becomeResolved();
         return makeString(text());
     }
     Expander::NameSet expanding;
-    RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1);
-    setText(result->toString());
-    return result;
+    std::string single;
+    RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1, single);
+    if (result) {
+        setText(result->toString());
+        return result;
+    }
+    if (inPlace) {
+        setText(std::move(single));
+        return becomeResolved();
+    }
+    setText(single);
+    return makeString(std::move(single));
+}
+
+RilkValuePtr RilkString::becomeResolved() {
+    Resolvable::setResolver(nullptr);
+    return nullptr;
 }
 
 namespace {
@@ -50,18 +90,12 @@ std::string fullPathOf(const std::string& text, const fs::path& baseDirectory) {
     return joinedPathText(baseDirectory.native(), text);
 }
 
-/// A path without wildcards and without doubled separators (which the glob walk would
-/// fold) names itself.
-bool namesItself(const std::string& full) {
-    return !isWildPattern(full) && full.find("//") == std::string::npos;
-}
-
 /// The paths a text names: the glob matches of its full path, or the path itself when
 /// nothing matches.
 void collectPaths(const std::string& text, const fs::path& baseDirectory,
                   std::vector<std::string>& out) {
     std::string full = fullPathOf(text, baseDirectory);
-    if (namesItself(full)) {
+    if (isPlainPath(full)) {
         out.push_back(std::move(full));
         return;
     }
@@ -77,14 +111,15 @@ RilkValuePtr makeResolvedPath(std::string full) {
 
 }  // namespace
 
-RilkValuePtr RilkPathString::resolve() {
+RilkValuePtr RilkPathString::resolve() { return resolvePath(false); }
+
+RilkValuePtr RilkPathString::resolveInPlace() { return resolvePath(true); }
+
+RilkValuePtr RilkPathString::resolvePath(bool inPlace) {
     // The common case, one plain path, without the intermediate values of the general way.
     if (isPlainText()) {
         std::string full = fullPathOf(text(), baseDirectory());
-        if (namesItself(full)) {
-            setText(full);
-            return makeResolvedPath(std::move(full));
-        }
+        if (isPlainPath(full)) return resolvedTo(std::move(full), inPlace);
     }
     const RilkValuePtr expanded = RilkString::resolve();
     std::vector<std::string> paths;
@@ -95,14 +130,22 @@ RilkValuePtr RilkPathString::resolve() {
     } else {
         collectPaths(expanded->toString(), baseDirectory(), paths);
     }
-    if (paths.size() == 1) {
-        setText(paths.front());
-        return makeResolvedPath(std::move(paths.front()));
-    }
+    if (paths.size() == 1) return resolvedTo(std::move(paths.front()), inPlace);
     std::vector<RilkValuePtr> elements;
     elements.reserve(paths.size());
     for (std::string& path : paths) elements.push_back(makeResolvedPath(std::move(path)));
     return std::make_shared<RilkList>(std::move(elements));
+}
+
+RilkValuePtr RilkPathString::resolvedTo(std::string full, bool inPlace) {
+    // Without a base directory (or for an absolute text) the text is its full path already.
+    if (inPlace) {
+        if (full != text()) setText(std::move(full));
+        baseDirectory_ = nullptr;
+        return becomeResolved();
+    }
+    if (full != text()) setText(full);
+    return makeResolvedPath(std::move(full));
 }
 
 }  // namespace Rilk

@@ -103,6 +103,11 @@ TEST(PathResolution, APlainPathResolvesAsTheSamePathWrittenWithAReference) {
                                                          {root, "src/?.h"},
                                                          {root, "src//a.c"},
                                                          {"/p", "a b"},
+                                                         {"/p", "a?b"},
+                                                         {"/p", "a>b=c@d"},
+                                                         {"/p", "x\xc3\xa9/y"},
+                                                         {"/p/", "/"},
+                                                         {"/p", "a/b//"},
                                                          {"/p", std::string("a\0b", 3)}};
     for (const auto& [base, text] : cases) {
         Context vars;
