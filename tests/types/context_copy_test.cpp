@@ -65,6 +65,42 @@ TEST(ContextCopy, MergedCopiesShareOnlyPlainTextsAndNeverChangeTheSource) {
     EXPECT_EQ(textOf(runtime, "FLAGS") + "|" + textOf(runtime, "cmd"), "-O2|cc ${FLAGS}");
 }
 
+TEST(ContextCopy, MergedCopyEndsWhereTheGeneralMergeOfACopyEnds) {
+    // The target's own names fall between, before and after the source's, some the same
+    // ignoring case; the source's operators apply to those.
+    Context source;
+    source.addAssignment(assign("a", str("1")), kKeepModifier);
+    source.addAssignment(assign("B", str("2"), AssignType::Append, AssignModifier::Up),
+                         kKeepModifier);
+    source.addAssignment(assign("c", str("${a}")), kKeepModifier);
+    source.addAssignment(assign("D", str("4"), AssignType::SetIfUnset), kKeepModifier);
+    source.addAssignment(assign("e", strings({"x", "y"})), kKeepModifier);
+    source.addAssignment(assign("F", nullptr, AssignType::Declare), kKeepModifier);
+    source.addAssignment(assign("g", str("7")), kKeepModifier);
+    auto targetWithOwn = [] {
+        auto target = std::make_shared<TargetContext>(Context(), QualifiedTargetName("", "u", "t"));
+        set(set(set(*target, "b", str("own")), "d", nullptr, AssignType::Declare), "f", str("f"));
+        set(*target, "zz", str("last"));
+        return target;
+    };
+    const auto walked = targetWithOwn();
+    const auto general = targetWithOwn();
+    EXPECT_EQ(walked->addCopyOf(source, kTakeModifier).size(),
+              general->addContext(Context(source), 0, kTakeModifier, false).size());
+    auto dump = [](Context& context) {
+        context.resolveAll();
+        std::string text;
+        for (const auto& [name, stored] : context.assignments) {
+            text += stored.toString() + " m" + std::to_string(static_cast<int>(stored.modifier)) +
+                    "; ";
+        }
+        return text;
+    };
+    EXPECT_EQ(dump(*walked), dump(*general));
+    EXPECT_EQ(walked->assignments.size(), 8u);
+    EXPECT_EQ(textOf(source, "c"), "${a}");
+}
+
 TEST(ContextCopy, ConditionsOfTheCopyTestTheCopyAndMovingRebindsTheValues) {
     const auto body = std::make_shared<ContextTemplate>(std::vector{assign("Y", num(1))});
     const Condition ifX{ref("X"), nullptr, Condition::OperatorType::Resolves, body};
