@@ -47,11 +47,16 @@ void TargetOutputs::keepCurrentValue(const Rilk::Context& target, const std::str
     saved_.insert_or_assign(found->first, ownValue(found->second, found->second.value));
 }
 
+const Rilk::Assignment* TargetOutputs::applied(const Rilk::Assignment& stored, bool listed,
+                                               const Rilk::Assignment* kept) {
+    if (stored.modifier != Rilk::AssignModifier::Up && !listed) return nullptr;
+    return kept != nullptr ? kept : &stored;
+}
+
 const Rilk::Assignment* TargetOutputs::appliedOutput(const Util::CiString& name,
                                                      const Rilk::Assignment& stored) const {
-    if (stored.modifier != Rilk::AssignModifier::Up && !names_.contains(name)) return nullptr;
     const auto kept = saved_.find(name);
-    return kept != saved_.end() ? &kept->second : &stored;
+    return applied(stored, names_.contains(name), kept != saved_.end() ? &kept->second : nullptr);
 }
 
 bool TargetOutputs::setsOwnValue(const Rilk::Context& target, const std::string& name) const {
@@ -98,12 +103,11 @@ void TargetOutputs::fill(const Rilk::Context& target, const JobPlan& plan,
     Rilk::OrderedLookup<std::set<Util::CiString>> outputNames(names_);
     Rilk::OrderedLookup<Rilk::AssignmentMap> keptValues(saved_);
     for (const auto& [name, stored] : target.assignments) {
-        const bool isOutput =
-            stored.modifier == Rilk::AssignModifier::Up || outputNames.find(name) != nullptr;
-        if (!isOutput) continue;
         const auto* kept = keptValues.find(name);
-        const Rilk::Assignment* applied = kept != nullptr ? &kept->second : &stored;
-        if (applied->type == Rilk::AssignType::Append && planOutputs(plan, *applied)) continue;
-        output.addAssignment(*applied, Rilk::kKeepModifier);
+        const Rilk::Assignment* chosen = applied(stored, outputNames.find(name) != nullptr,
+                                                 kept != nullptr ? &kept->second : nullptr);
+        if (chosen == nullptr) continue;
+        if (chosen->type == Rilk::AssignType::Append && planOutputs(plan, *chosen)) continue;
+        output.addAssignment(*chosen, Rilk::kKeepModifier);
     }
 }

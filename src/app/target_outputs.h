@@ -33,6 +33,11 @@ public:
     void fill(const Rilk::Context& target, const JobPlan& plan, Rilk::Context& output) const;
 
 private:
+    /// The rule of `appliedOutput`, however the name was found: a variable is an output
+    /// when marked '^' or `listed`, and its kept value, when there is one, wins over the
+    /// one it holds.
+    static const Rilk::Assignment* applied(const Rilk::Assignment& stored, bool listed,
+                                           const Rilk::Assignment* kept);
     /// The assignment `fill` applies for the target's variable `name` (held as `stored`),
     /// or null when the variable is no output.
     const Rilk::Assignment* appliedOutput(const Util::CiString& name,

@@ -25,24 +25,17 @@ struct WorkItemEntry {
     /// An entry without intermediate: the intermediate assignment has no name and no value.
     explicit WorkItemEntry(Assignment in)
         : input(std::move(in)),
-          intermediate(noName(), nullptr, AssignType::Set, AssignModifier::None) {}
+          intermediate(std::string(), nullptr, AssignType::Set, AssignModifier::None) {}
     /// An entry without intermediate whose input is made in place from its fields.
     WorkItemEntry(const std::string& name, const RilkValuePtr& value, AssignType type,
                   AssignModifier modifier)
         : input(name, value, type, modifier),
-          intermediate(noName(), nullptr, AssignType::Set, AssignModifier::None) {}
+          intermediate(std::string(), nullptr, AssignType::Set, AssignModifier::None) {}
     WorkItemEntry(Assignment in, Assignment derived)
         : input(std::move(in)), intermediate(std::move(derived)) {}
 
     /// True when the builder derived an intermediate value from the input.
     bool hasIntermediate() const { return intermediate.value != nullptr; }
-
-private:
-    /// The empty name of a missing intermediate, made once rather than for every entry.
-    static const std::string& noName() {
-        static const std::string empty;
-        return empty;
-    }
 };
 
 /// One planned unit of a target's work: what it consumes and which output variables it

@@ -1,6 +1,5 @@
 #include "types/context.h"
 #include "types/resolution_guard.h"
-#include "types/rilk_path_string.h"
 #include "types/rilk_string.h"
 #include "types/value_cast.h"
 #include "util/logger.h"
@@ -20,20 +19,12 @@ RilkValuePtr resolvedForm(const RilkValuePtr& value) {
 /// own result, sparing a new value and the destruction of the old one; nobody can tell.
 RilkValuePtr resolvedStoredForm(const RilkValuePtr& value) {
     if (!value) return value;
-    const bool solelyHeld = value.use_count() == 1;
-    if (value->kind() == ValueKind::String) {
-        auto& string = static_cast<RilkString&>(*value);
-        if (string.isShared() || !solelyHeld) return string.resolve();
-        RilkValuePtr result = string.resolveInPlace();
-        return result ? result : value;
-    }
-    if (value->kind() == ValueKind::PathString) {
-        auto& path = static_cast<RilkPathString&>(*value);
-        if (path.isShared() || !solelyHeld) return path.resolve();
-        RilkValuePtr result = path.resolveInPlace();
-        return result ? result : value;
-    }
-    return resolvedForm(value);
+    const ValueKind kind = value->kind();
+    if (kind != ValueKind::String && kind != ValueKind::PathString) return resolvedForm(value);
+    auto& string = static_cast<RilkString&>(*value);
+    if (string.isShared() || value.use_count() != 1) return string.resolve();
+    RilkValuePtr result = string.resolveInPlace();
+    return result ? result : value;
 }
 
 /// Whether the value is its own resolved form without any lookup: a plain text shared

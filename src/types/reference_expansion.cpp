@@ -99,6 +99,14 @@ const std::string* replacementText(const std::string& name, const RilkString& ow
     return &owned;
 }
 
+/// Raises the limit error when a text, once expanded, would hold `bytes` bytes in all.
+void checkExpandedSize(std::size_t bytes) {
+    if (bytes > ResolutionLimits::maxTextBytes) {
+        throw LimitExceeded(resolutionSubject(), fmt::format("expands to more than {} bytes",
+                                                             ResolutionLimits::maxTextBytes));
+    }
+}
+
 /// Whether a replacement, put next in line after the finished part `out`, could form a
 /// reference with the text around it: through a "$" of its own, or by opening with "{"
 /// after a "$" that ends `out`. Any other replacement is consumed whole as soon as it is
@@ -267,11 +275,8 @@ private:
         std::string owned;
         const std::string* replacement = replacementText(name, owner_, expanding_, hold, owned);
         const std::size_t size = replacement ? replacement->size() : 0;
-        if (charsOf(out_).size() + pendingBytes_ + size + (sourceChars().size() - sourceAt_) >
-            ResolutionLimits::maxTextBytes) {
-            throw LimitExceeded(resolutionSubject(), fmt::format("expands to more than {} bytes",
-                                                                 ResolutionLimits::maxTextBytes));
-        }
+        checkExpandedSize(charsOf(out_).size() + pendingBytes_ + size +
+                          (sourceChars().size() - sourceAt_));
         if (size == 0) return;
         if constexpr (!kTracked) {
             if (!formsReference(out_, *replacement)) {
@@ -348,10 +353,7 @@ std::string expandPlainReferences(const std::string& text, const RilkString& own
         std::string owned;
         const std::string* replacement = replacementText(name, owner, expanding, hold, owned);
         const std::size_t size = replacement ? replacement->size() : 0;
-        if (out.size() + size + (text.size() - at) > ResolutionLimits::maxTextBytes) {
-            throw LimitExceeded(resolutionSubject(), fmt::format("expands to more than {} bytes",
-                                                                 ResolutionLimits::maxTextBytes));
-        }
+        checkExpandedSize(out.size() + size + (text.size() - at));
         if (size == 0) continue;
         if (formsReference(out, *replacement)) {
             return handOver(replacement == &owned ? std::move(owned) : *replacement);

@@ -48,7 +48,7 @@ public:
     /// result: where the result is one path, this value itself becomes it (the full path, no
     /// base directory, no resolver) instead of a new value being made for it, and the result
     /// is null (the holder has the value already).
-    RilkValuePtr resolveInPlace();
+    RilkValuePtr resolveInPlace() override;
     ValueKind kind() const override { return ValueKind::PathString; }
     static constexpr bool holdsKind(ValueKind kind) { return kind == ValueKind::PathString; }
 

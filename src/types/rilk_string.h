@@ -26,8 +26,8 @@ public:
     /// `resolve` for a value that is not shared (`isShared`) and that its only holder
     /// drops for the result: where the result is one text, this value itself becomes it
     /// (that text, no resolver) instead of a new value being made for it, and the result
-    /// is null (the holder has the value already). The type must be exactly `RilkString`.
-    RilkValuePtr resolveInPlace();
+    /// is null (the holder has the value already).
+    virtual RilkValuePtr resolveInPlace();
     /// Whether the text holds no reference or cross expansion, so that resolving gives
     /// the same text and leaves this value as it is.
     bool isPlainText() const;
