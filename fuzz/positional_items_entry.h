@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/rilk_app.h"
+#include "app/driver/rilk_app.h"
 #include "every_entry.h"
 #include "types/rilk_errors.h"
 

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/registry_reader.h"
-#include "app/registry_writer.h"
+#include "app/registry/registry_reader.h"
+#include "app/registry/registry_writer.h"
 #include "every_entry.h"
 #include "types/rilk_errors.h"
 

@@ -3,9 +3,9 @@
 #include <exception>
 #include <iostream>
 
-#include "app/rilk_app.h"
-#include "app/rilk_error_report.h"
-#include "app/user_cache_dir.h"
+#include "app/driver/rilk_app.h"
+#include "app/driver/rilk_error_report.h"
+#include "util/user_cache_dir.h"
 #include "tools/probe_cache.h"
 #include "util/logger.h"
 

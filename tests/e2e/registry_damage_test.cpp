@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/registry_reader.h"
-#include "app/registry_writer.h"
+#include "app/registry/registry_reader.h"
+#include "app/registry/registry_writer.h"
 #include "e2e/rilk_run.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_string.h"

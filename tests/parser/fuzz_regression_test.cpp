@@ -10,7 +10,7 @@
 
 TEST(FuzzRegression, KeptInputsRunCleanly) {
     const auto fuzz =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz";
+        std::filesystem::path(RILK_SOURCE_DIR) / "fuzz";
     int inputs = 0;
     for (const char* folder : {"regressions", "corpus"}) {
         for (const auto& entry : std::filesystem::directory_iterator(fuzz / folder)) {

@@ -11,7 +11,7 @@
 
 TEST(ResolveFuzzRegression, KeptInputsResolveCleanly) {
     const auto fuzz =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz";
+        std::filesystem::path(RILK_SOURCE_DIR) / "fuzz";
     const RilkTest::TempDir directory;
     RilkFuzz::makeGlobTree(directory.path());
     int inputs = 0;

@@ -1,0 +1,131 @@
+#include "app/build/dependency_output_store.h"
+
+#include <memory>
+
+#include "types/rilk_errors.h"
+#include "types/value_cast.h"
+#include "util/logger.h"
+
+namespace {
+
+using Rilk::Assignment;
+using Rilk::AssignModifier;
+using Rilk::AssignType;
+
+bool sameUnitAndNamespace(const Rilk::QualifiedTargetName& a, const Rilk::QualifiedTargetName& b) {
+    return Util::CiString::equal(a.unit, b.unit) && Util::CiString::equal(a.ns, b.ns);
+}
+
+Rilk::RilkValuePtr nestedValue(const Rilk::ContextPtr& context) {
+    return std::make_shared<Rilk::RilkContext>(context);
+}
+
+std::string displayText(const Rilk::RilkValuePtr& value) {
+    return value ? value->toDisplayString() : std::string();
+}
+
+}  // namespace
+
+DependencyOutputStore::DependencyOutputStore(Rilk::Context& target,
+                                             const Rilk::QualifiedTargetName& targetName)
+    : target_(target), targetName_(targetName) {}
+
+void DependencyOutputStore::warnCollision(const Rilk::Context& target,
+                                          const Rilk::QualifiedTargetName& targetName,
+                                          const Rilk::QualifiedTargetName& dependencyName,
+                                          const std::string& alias) {
+    if (!alias.empty()) {
+        if (target.hasVariable(alias)) {
+            Rilk::log(6,
+                      "Dependency output alias '{}' collides with an existing context variable. "
+                      "Names are case-insensitive; this may make dependency output ambiguous.\n",
+                      alias);
+        }
+        return;
+    }
+    if (sameUnitAndNamespace(dependencyName, targetName)) {
+        if (target.hasVariable(dependencyName.target)) {
+            Rilk::log(6,
+                      "Dependency output '{}' collides with an existing context variable. Names "
+                      "are case-insensitive; this may make dependency output ambiguous.\n",
+                      dependencyName.target);
+        }
+        return;
+    }
+    if (!target.hasVariable(dependencyName.unit)) return;
+    const auto* unitValue =
+        Rilk::valueCast<const Rilk::RilkContext>(target.getVariable(dependencyName.unit).get());
+    if (unitValue == nullptr || !unitValue->context()) {
+        Rilk::log(6,
+                  "Dependency output '{}::{}' collides with existing context variable '{}'. Names "
+                  "are case-insensitive; this may make dependency output ambiguous.\n",
+                  dependencyName.unit, dependencyName.target, dependencyName.unit);
+    } else if (unitValue->context()->hasVariable(dependencyName.target)) {
+        Rilk::log(6,
+                  "Dependency output '{}::{}' collides with an existing dependency output. Names "
+                  "are case-insensitive; this may make dependency output ambiguous.\n",
+                  dependencyName.unit, dependencyName.target);
+    }
+}
+
+void DependencyOutputStore::appendNested(const std::string& name, const Rilk::RilkValuePtr& value,
+                                         const Rilk::QualifiedTargetName& dependencyName) {
+    try {
+        target_.addAssignment(Assignment(name, value, AssignType::Append, AssignModifier::None),
+                              Rilk::kKeepModifier);
+    } catch (const Rilk::RilkException& error) {
+        // The collision warning came first; the variable keeps its own value.
+        Rilk::log(6, "Dependency output '{}::{}' is not added to context variable '{}': {}\n",
+                  dependencyName.unit, dependencyName.target, name, error.message());
+    }
+}
+
+void DependencyOutputStore::addOutput(const Rilk::Dependency& dependency,
+                                      const Rilk::QualifiedTargetName& name,
+                                      const Rilk::ContextPtr& output) {
+    warnCollision(target_, targetName_, name, dependency.alias);
+    const Rilk::RilkValuePtr wrapped = nestedValue(output);
+    if (!dependency.alias.empty()) {
+        appendNested(dependency.alias, wrapped, name);
+    } else if (sameUnitAndNamespace(name, targetName_)) {
+        appendNested(name.target, wrapped, name);
+    } else {
+        auto unitContext = std::make_shared<Rilk::Context>();
+        unitContext->addAssignment(
+            Assignment(name.target, wrapped, AssignType::Set, AssignModifier::None),
+            Rilk::kKeepModifier);
+        appendNested(name.unit, nestedValue(unitContext), name);
+    }
+}
+
+void DependencyOutputStore::addMergedAliasOutput(const Rilk::Dependency& dependency,
+                                                 const Rilk::QualifiedTargetName& name,
+                                                 const Rilk::ContextPtr& output) {
+    if (dependency.alias.empty()) throw Rilk::InternalError();
+    Rilk::ContextPtr& shared = mergedAliases_[dependency.alias];
+    if (!shared) {
+        warnCollision(target_, targetName_, name, dependency.alias);
+        shared = std::make_shared<Rilk::Context>();
+        appendNested(dependency.alias, nestedValue(shared), name);
+        // When the alias already held a nested context, "+=" merged into that one: it is
+        // the context the target sees, so later outputs of the alias must go there too.
+        const auto* seen =
+            Rilk::valueCast<const Rilk::RilkContext>(target_.getVariable(dependency.alias).get());
+        if (seen != nullptr && seen->context()) shared = seen->context();
+    }
+    std::vector<Assignment> failed = shared->addContext(*output, 2, Rilk::kKeepModifier, false);
+    if (failed.empty()) return;
+    auto& pending = mergedFailures_[dependency.alias];
+    pending.insert(pending.end(), failed.begin(), failed.end());
+}
+
+void DependencyOutputStore::retryMergedFailures() {
+    for (const auto& [alias, failed] : mergedFailures_) {
+        const Rilk::ContextPtr& shared = mergedAliases_.at(alias);
+        for (const Assignment& assignment : failed) {
+            Rilk::log(1, "Second try adding merged dependency output append {}.\n",
+                      displayText(assignment.value));
+            shared->addAssignment(assignment, Rilk::kKeepModifier);
+        }
+    }
+}

@@ -1,0 +1,174 @@
+#include "app/build/target_build.h"
+
+#include <exception>
+#include <initializer_list>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "app/build/dependency_output_store.h"
+#include "app/build/target_outputs.h"
+#include "app/toolbox/tool_selection_report.h"
+#include "types/rilk_errors.h"
+#include "util/logger.h"
+
+namespace {
+
+/// The pieces one after another, in a string allocated once.
+std::string joined(std::initializer_list<std::string_view> pieces) {
+    std::size_t size = 0;
+    for (const std::string_view piece : pieces) size += piece.size();
+    std::string text;
+    text.reserve(size);
+    for (const std::string_view piece : pieces) text += piece;
+    return text;
+}
+
+/// Puts the target of `text` on the chain; returns its entry in the lookup set, which
+/// stays valid until `leaveChain` takes it off again.
+std::set<Util::CiString>::iterator enterChain(Rilk::VisitingChain& chain, std::string text) {
+    const auto [entry, added] = chain.lookup.insert(Util::CiString(text));
+    if (!added) throw Rilk::LoopFoundException(text, chain);
+    chain.names.push_front(std::move(text));
+    return entry;
+}
+
+void leaveChain(Rilk::VisitingChain& chain, std::set<Util::CiString>::iterator entry) {
+    chain.lookup.erase(entry);
+    chain.names.pop_front();
+}
+
+std::string displayText(const Rilk::RilkValuePtr& value) {
+    return value ? value->toDisplayString() : std::string();
+}
+
+/// A dependency's name: the parts it leaves empty are the dependent target's own.
+Rilk::QualifiedTargetName dependencyName(const Rilk::Dependency& dependency,
+                                         const Rilk::QualifiedTargetName& own) {
+    const auto* written = std::get_if<Rilk::QualifiedTargetName>(&dependency.target);
+    if (written == nullptr) throw Rilk::InternalError();
+    return Rilk::QualifiedTargetName(written->ns.empty() ? own.ns : written->ns,
+                                     written->unit.empty() ? own.unit : written->unit,
+                                     written->target);
+}
+
+std::vector<Rilk::RilkValuePtr> dependencyParameters(const Rilk::Dependency& dependency,
+                                                     Rilk::TargetContext& target) {
+    std::vector<Rilk::RilkValuePtr> values;
+    if (dependency.sourceValue) values.push_back(dependency.sourceValue);
+    for (const Rilk::Identifier& parameter : dependency.parameters) {
+        values.push_back(target.resolve(parameter));
+    }
+    return values;
+}
+
+}  // namespace
+
+JobPlan uncachedJobPlan(const Rilk::ContextPtr& target) {
+    JobPlan plan;
+    plan.jobContexts.push_back(target);
+    return plan;
+}
+
+Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
+                                       const std::vector<Rilk::RilkValuePtr>& parameters,
+                                       Rilk::VisitingChain& chain) {
+    const Util::CiString label(joined({name.unit, "::", name.target}));
+    // The target is looked up before its loop check, which needs its canonical name, but
+    // a failed lookup is reported after "Visiting target", like every other failure of a
+    // target; a repeated target never gets that line.
+    FoundTarget found;
+    std::exception_ptr lookupFailure;
+    try {
+        found = services_.findTarget(name);
+    } catch (...) {
+        lookupFailure = std::current_exception();
+    }
+    std::set<Util::CiString>::iterator chainEntry;
+    if (!lookupFailure) chainEntry = enterChain(chain, found.canonicalName.toString());
+    const Rilk::LogIndentGuard prefix(joined({"[", label.str(), "] "}));
+    Rilk::log(5, "Visiting target\n");
+    if (lookupFailure) std::rethrow_exception(lookupFailure);
+    Rilk::Context output = build(found, parameters, label, chain);
+    leaveChain(chain, chainEntry);
+    return output;
+}
+
+Rilk::Context TargetBuild::build(const FoundTarget& found,
+                                 const std::vector<Rilk::RilkValuePtr>& parameters,
+                                 const Util::CiString& label, Rilk::VisitingChain& chain) {
+    const Rilk::Target& target = *found.target;
+    const Rilk::QualifiedTargetName& own = found.canonicalName;
+    const Rilk::Context& inherited = services_.inheritedContext(own.ns);
+    auto context = std::make_shared<Rilk::TargetContext>(own, target.parameterNames, parameters,
+                                                         target.assignments, target.conditions,
+                                                         target.dependencies);
+    std::string uniqueName = context->uniqueName();
+    if (const auto done = built_.find(std::string_view(uniqueName)); done != built_.end()) {
+        Rilk::log(1, "Target '{}' already built.\n", label.str());
+        return done->second;
+    }
+
+    TargetOutputs outputs(*context, inherited);
+    const std::vector<Rilk::Assignment> failedInherited =
+        context->addCopyOf(inherited, Rilk::kTakeModifier);
+
+    const Rilk::Matcher* tool = services_.findBestTool(*context);
+    if (tool == nullptr) throw Rilk::RilkException("No tool to build " + label.str() + ".");
+    applyToolDefaults(*tool, *context);
+    const std::shared_ptr<Rilk::Builder> builder = tool->builderFor(*context);
+    if (!builder) throw Rilk::RilkException("No tool to build " + label.str() + ".");
+    reportToolSelection(*tool, *builder, *context);
+    reportClaimedVariables(*builder, inherited);
+
+    context->evaluateConditions();
+    DependencyOutputStore store(*context, own);
+    const std::vector<Rilk::Assignment> failedAppends = buildDependencies(*context, store, chain);
+    context->resolveAll();
+    for (const Rilk::Assignment& assignment : failedInherited) {
+        Rilk::log(1, "Second try adding implicit assignment {}.\n", displayText(assignment.value));
+        outputs.keepCurrentValue(*context, assignment.name);
+        context->addAssignment(assignment, Rilk::kKeepModifier);
+    }
+    for (const Rilk::Assignment& assignment : failedAppends) {
+        Rilk::log(1, "Second try adding implicit append {}.\n", displayText(assignment.value));
+        context->addAssignment(assignment, Rilk::kKeepModifier);
+    }
+    store.retryMergedFailures();
+    Rilk::log(3, "Input context:\n");
+    context->print(3);
+
+    const JobPlan plan = services_.planJobs(*builder, context);
+    Rilk::Context output;
+    services_.runBuildJobs(*builder, plan, label, output);
+    if (plan.claimToken != 0) services_.storeRecord(uniqueName, plan);
+    outputs.fill(*context, plan, output);
+    Rilk::log(3, "Output context:\n");
+    output.print(3);
+    Rilk::log(5, "Build done\n");
+    built_.insert_or_assign(Util::CiString(std::move(uniqueName)), output);
+    return output;
+}
+
+std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext& target,
+                                                             DependencyOutputStore& store,
+                                                             Rilk::VisitingChain& chain) {
+    std::vector<Rilk::Assignment> failedAppends;
+    for (const Rilk::Dependency& dependency : target.createDependencyList()) {
+        const std::vector<Rilk::RilkValuePtr> values = dependencyParameters(dependency, target);
+        Rilk::QualifiedTargetName name = dependencyName(dependency, target.name);
+        const auto output = std::make_shared<Rilk::Context>(buildTarget(name, values, chain));
+        if (dependency.aliasKind == Rilk::Dependency::kMergeAlias) {
+            store.addMergedAliasOutput(dependency, name, output);
+        } else {
+            store.addOutput(dependency, name, output);
+        }
+        if (dependency.modifier == Rilk::Dependency::kPlus) {
+            const auto failed = target.addContext(*output, 2, Rilk::kKeepModifier, false);
+            failedAppends.insert(failedAppends.end(), failed.begin(), failed.end());
+        }
+    }
+    return failedAppends;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "app/build/target_build_services.h"
+#include "types/rilk_context_types.h"
+#include "types/visiting_chain.h"
+#include "util/ci_string.h"
+
+class DependencyOutputStore;
+
+/// The recursive build of one run: builds a target after everything it depends on, each
+/// target at most once, and returns its output context.
+///
+/// A target is known by its canonical name (see `FoundTarget`), so the main unit's alias
+/// and letter case never make two targets of one. A target already on the chain of builds
+/// under way is a loop (`Rilk::LoopFoundException`); one reached again along another path
+/// reuses the output context of its first build, keyed by the target context's unique name
+/// (canonical name and parameter text). While a target builds, every console line carries
+/// its "[unit::target] " prefix; the caller's prefix comes back however the build ends.
+class TargetBuild {
+public:
+    explicit TargetBuild(TargetBuildServices& services) : services_(services) {}
+
+    /// Builds the target `name` names (an empty namespace or unit is completed in place)
+    /// with the given parameter values and returns its output context. Every failure
+    /// propagates; the chain then keeps the entries of the failed path.
+    Rilk::Context buildTarget(Rilk::QualifiedTargetName& name,
+                              const std::vector<Rilk::RilkValuePtr>& parameters,
+                              Rilk::VisitingChain& chain);
+
+private:
+    /// Everything after the target was found, its loop check passed and its prefix set.
+    Rilk::Context build(const FoundTarget& found, const std::vector<Rilk::RilkValuePtr>& parameters,
+                        const Util::CiString& label, Rilk::VisitingChain& chain);
+    /// Builds the dependencies in order and puts their outputs into the target context;
+    /// returns the '+' outputs that could not be appended at first.
+    std::vector<Rilk::Assignment> buildDependencies(Rilk::TargetContext& target,
+                                                    DependencyOutputStore& store,
+                                                    Rilk::VisitingChain& chain);
+
+    TargetBuildServices& services_;
+    /// Hashes a unique name or any text standing for one, so that a lookup needs no key.
+    /// Not noexcept on purpose: the map then keeps each key's hash instead of hashing every
+    /// key again whenever it grows.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const { return Util::CiString::hash(name); }
+        std::size_t operator()(const Util::CiString& name) const {
+            return Util::CiString::hash(name.str());
+        }
+    };
+    struct NameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const {
+            return Util::CiString::equal(a, b);
+        }
+        bool operator()(const Util::CiString& a, std::string_view b) const {
+            return Util::CiString::equal(a.str(), b);
+        }
+        bool operator()(std::string_view a, const Util::CiString& b) const {
+            return Util::CiString::equal(a, b.str());
+        }
+        bool operator()(const Util::CiString& a, const Util::CiString& b) const { return a == b; }
+    };
+
+    /// The output context of every target built in this run, by unique name.
+    std::unordered_map<Util::CiString, Rilk::Context, NameHash, NameEqual> built_;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/build/target_build_services.h"
+#include "types/rilk_context_types.h"
+#include "util/ci_string.h"
+
+/// The output ('^') variables of one target build and the target's own values of those
+/// that the inherited runtime context would otherwise override.
+///
+/// Merging the inherited context copies its modifiers, so a variable the target marked '^'
+/// and the runtime context also sets loses the mark there; the names are taken before that
+/// merge, so such a variable stays an output and carries the target's own value.
+class TargetOutputs {
+public:
+    /// Takes the target's output variables before the inherited context is merged in, and
+    /// keeps a copy of the value of each that `inherited` also defines.
+    TargetOutputs(const Rilk::Context& target, const Rilk::Context& inherited);
+
+    /// Keeps the value the target holds now for `name`, before an inherited assignment that
+    /// failed at first is applied once more.
+    void keepCurrentValue(const Rilk::Context& target, const std::string& name);
+
+    /// Fills the output context once the jobs ran: with a cached plan the outputs the jobs
+    /// appended give way to the work items' outputs, in plan order; then every output
+    /// variable of the target is applied by its own operator (with the kept value where there
+    /// is one). An appending output variable whose value a work item already output is not
+    /// applied again, so it does not appear twice.
+    void fill(const Rilk::Context& target, const JobPlan& plan, Rilk::Context& output) const;
+
+private:
+    /// The rule of `appliedOutput`, however the name was found: a variable is an output
+    /// when marked '^' or `listed`, and its kept value, when there is one, wins over the
+    /// one it holds.
+    static const Rilk::Assignment* applied(const Rilk::Assignment& stored, bool listed,
+                                           const Rilk::Assignment* kept);
+    /// The assignment `fill` applies for the target's variable `name` (held as `stored`),
+    /// or null when the variable is no output.
+    const Rilk::Assignment* appliedOutput(const Util::CiString& name,
+                                          const Rilk::Assignment& stored) const;
+    /// Whether `fill` sets the target's own value of `name` ("="), whatever the work items
+    /// output under that name.
+    bool setsOwnValue(const Rilk::Context& target, const std::string& name) const;
+    /// Gathers a work item's outputs into lists of `output`, as `Context::appendToList`.
+    void addWorkItemOutputs(const Rilk::Context& target, const Rilk::WorkItem& item,
+                            Rilk::Context& output) const;
+
+    std::set<Util::CiString> names_;
+    Rilk::AssignmentMap saved_;
+};

@@ -1,0 +1,76 @@
+#include "app/cache/build_cache.h"
+
+#include <utility>
+
+#include "util/logger.h"
+
+namespace Rilk {
+
+BuildCache::BuildCache(std::filesystem::path file) : path_(std::move(file)) {}
+
+void BuildCache::upsert(const std::string& key, const RecordContents& contents,
+                        std::uint64_t token) {
+    std::unique_lock mapLock(mapMutex_);
+    auto found = records_.find(key);
+    if (found == records_.end()) {
+        auto record = std::make_shared<RuntimeRecord>();
+        record->contents = contents;
+        record->current = true;
+        records_.emplace(key, std::move(record));
+        changed_ = true;
+        mapLock.unlock();
+        if (verbosity <= 0) printColored(37, "Inserted new cache record for '{}'.\n", key);
+        return;
+    }
+    std::shared_ptr<RuntimeRecord> record = found->second;
+    mapLock.unlock();
+
+    std::lock_guard recordLock(record->mutex);
+    if (token == 0 || token != record->claimToken) {
+        log(7, "Cache upsert rejected for '{}': claim token mismatch.\n", key);
+        return;
+    }
+    record->contents = contents;
+    changed_ = true;
+    record->state = RuntimeRecord::Idle;
+    record->current = true;
+    record->claimToken = 0;
+    record->stored.notify_all();
+}
+
+BuildCache::Lookup BuildCache::findOrClaim(const std::string& key) {
+    std::lock_guard mapLock(mapMutex_);
+    auto found = records_.find(key);
+    if (found != records_.end()) return Lookup{found->second, 0};
+    auto record = std::make_shared<RuntimeRecord>();
+    record->current = true;
+    record->state = RuntimeRecord::Claimed;
+    record->claimToken = takeClaimToken();
+    records_.emplace(key, record);
+    changed_ = true;
+    return Lookup{record, record->claimToken};
+}
+
+std::shared_ptr<RuntimeRecord> BuildCache::find(const std::string& key) const {
+    std::lock_guard mapLock(mapMutex_);
+    auto found = records_.find(key);
+    return found == records_.end() ? nullptr : found->second;
+}
+
+std::size_t BuildCache::size() const {
+    std::lock_guard mapLock(mapMutex_);
+    return records_.size();
+}
+
+void BuildCache::replaceRecords(RecordMap records, bool fileIsCurrent) {
+    {
+        std::lock_guard mapLock(mapMutex_);
+        records_.swap(records);
+        fileIsCurrent_ = fileIsCurrent;
+        changed_ = false;
+    }
+    nextClaimToken_ = 1;
+    // The old records are released here, outside the lock.
+}
+
+}  // namespace Rilk

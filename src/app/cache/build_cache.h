@@ -1,0 +1,129 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "app/cache/file_time_prefetch.h"
+#include "app/cache/record_contents.h"
+#include "app/cache/cache_record.h"
+#include "util/ci_string.h"
+
+namespace Rilk {
+
+/// The build cache of one run: for every target built successfully, the plan its builder
+/// made, kept in memory under the target's unique name (letter case ignored) and stored
+/// between runs in one file.
+///
+/// The record map is guarded by one mutex; each record has its own (`RuntimeRecord`). Lock
+/// order: the map mutex, then a record's mutex; nothing takes the map mutex while holding a
+/// record's. A build that finds no usable record claims it, and only the claim holder may
+/// store it (`upsert`), which wakes builds waiting for it.
+class BuildCache {
+public:
+    /// Hashes a record key ignoring letter case. Unlike `std::hash<Util::CiString>` it may
+    /// throw, and the standard library's map then keeps every key's hash beside it: a
+    /// lookup compares kept hashes instead of hashing each key on its way.
+    struct KeyHash {
+        std::size_t operator()(const Util::CiString& key) const {
+            return Util::CiString::hash(key.str());
+        }
+    };
+    using RecordMap = std::unordered_map<Util::CiString, std::shared_ptr<RuntimeRecord>, KeyHash>;
+
+    /// A cache for the file `file`, with no records.
+    explicit BuildCache(std::filesystem::path file);
+
+    const std::filesystem::path& path() const { return path_; }
+
+    /// Starts reading the cache file on a thread of its own; the next `load` waits for it
+    /// and installs what it read, so the caller can do other work meanwhile. What the read
+    /// reports is printed by that `load`, as if it had read the file itself.
+    void startLoading();
+
+    /// Replaces the records with those of the cache file. Never fails: a missing file gives
+    /// an empty cache silently, a damaged one an empty cache and a level-6 message, and a
+    /// record whose assignment texts cannot be read is dropped alone with its own message.
+    void load();
+
+    /// `load` of a file holding `bytes` (the file itself is not read, and `save` writes it).
+    void loadBytes(std::string_view bytes);
+
+    /// Writes every record to the cache file, replacing it whole. Never fails: a failure is
+    /// reported at level 7 and leaves the previous file as it was. A record holding a value
+    /// that the file cannot keep exactly is left out, so its target is built again.
+    ///
+    /// Nothing is written when the file already holds exactly these records: it was read
+    /// whole, in the current layout and without damage, and no record has been created or
+    /// stored since.
+    void save() const;
+
+    /// Stores `contents` as the record of `key`. An existing record is changed only by the
+    /// holder of its claim (`token`); the claim then ends and waiters are woken. A missing
+    /// record is created unclaimed.
+    void upsert(const std::string& key, const RecordContents& contents, std::uint64_t token);
+
+    /// What `findOrClaim` found.
+    struct Lookup {
+        std::shared_ptr<RuntimeRecord> record;
+        /// Not 0 when the record was missing and has been created, claimed with this token.
+        std::uint64_t claimToken = 0;
+    };
+
+    /// The record of `key`; when there is none, a new empty record, current and claimed by
+    /// the caller.
+    Lookup findOrClaim(const std::string& key);
+
+    /// The record of `key`, or null.
+    std::shared_ptr<RuntimeRecord> find(const std::string& key) const;
+
+    /// A claim token never handed out before in this run (never 0).
+    std::uint64_t takeClaimToken() { return nextClaimToken_.fetch_add(1); }
+
+    std::size_t size() const;
+
+private:
+    /// What a read of cache file bytes yields, before it is installed.
+    struct ReadResult {
+        RecordMap records;
+        /// Whether the file holds exactly these records in the current layout.
+        bool fileIsCurrent = false;
+        /// The level-6 messages of the read, in order.
+        std::vector<std::string> messages;
+        /// The times of the files the records name, being read ahead; may be null.
+        std::unique_ptr<FileTimePrefetch> prefetch;
+    };
+    /// Reads `file`; a missing or unreadable file gives no records and no message.
+    static ReadResult readFile(const std::filesystem::path& file);
+    /// Reads `bytes`, naming the file `shown` in messages; `bytesOfFile` tells whether they
+    /// are the file's own.
+    static ReadResult readBytes(std::string_view bytes, const std::string& shown,
+                                bool bytesOfFile);
+    /// Prints the read's messages and installs its records.
+    void install(ReadResult read);
+    /// Installs the records read by `load` and restarts the claim tokens; `fileIsCurrent`
+    /// tells whether the file holds exactly these records in the current layout.
+    void replaceRecords(RecordMap records, bool fileIsCurrent);
+
+    std::filesystem::path path_;
+    mutable std::mutex mapMutex_;
+    RecordMap records_;
+    std::atomic<std::uint64_t> nextClaimToken_{1};
+    /// Whether a record was created or stored since the records were loaded.
+    std::atomic<bool> changed_{false};
+    bool fileIsCurrent_ = false;
+    /// The file times read ahead for the installed records, in use until a job runs.
+    std::unique_ptr<FileTimePrefetch> prefetch_;
+    /// The read `startLoading` began, until `load` takes it.
+    std::future<ReadResult> pending_;
+};
+
+}  // namespace Rilk

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+#include "app/cache/record_contents.h"
+
+namespace Rilk {
+
+/// One record of the build cache: the stored plan of one target and the claim that lets
+/// one build at a time store it. Shared by the cache's map and the builds that use it;
+/// `mutex` guards every other field and is the mutex of `stored`.
+struct RuntimeRecord {
+    enum State : std::int32_t {
+        Idle = 0,
+        Claimed = 1,  ///< a build holds the claim and alone may store the record
+    };
+
+    RecordContents contents;
+    /// Set when the record was created or stored during this run; clear for records read
+    /// from the cache file.
+    bool current = false;
+    std::int32_t state = Idle;
+    /// The token of the build holding the claim; 0 when nobody does.
+    std::uint64_t claimToken = 0;
+    /// Signalled when a stored record ends a claim.
+    std::condition_variable stored;
+    std::mutex mutex;
+};
+
+}  // namespace Rilk

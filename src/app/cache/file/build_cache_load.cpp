@@ -1,0 +1,120 @@
+// Reading the build cache file into the cache's records.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <future>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/cache/build_cache.h"
+#include "app/cache/file/cache_file_format.h"
+#include "app/cache/file/cache_file_records.h"
+#include "app/cache/file/cache_record_reader.h"
+#include "util/logger.h"
+#include "util/mapped_file.h"
+
+namespace Rilk {
+namespace {
+
+/// Threads that read a file of `count` records: one for every 64 records, up to six; a
+/// small file is read on this one. The units load meanwhile, a large file of them on up to
+/// four threads; on eight cores the build still starts sooner with six readers than with
+/// four, since the records, not the units, are what it waits for then.
+unsigned readThreads(std::uint64_t count) {
+    constexpr std::uint64_t kRecordsPerThread = 64;
+    constexpr unsigned kMaxThreads = 6;
+    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+    return static_cast<unsigned>(
+        std::clamp<std::uint64_t>(count / kRecordsPerThread, 1, std::min(cores, kMaxThreads)));
+}
+
+}  // namespace
+
+BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file) {
+    // Mapped, not copied: a huge damaged file is rejected after its first line without
+    // being read into memory.
+    const std::optional<Util::MappedFile> mapped = Util::MappedFile::open(file);
+    if (!mapped) return ReadResult();
+    return readBytes(mapped->bytes(), file.string(), true);
+}
+
+void BuildCache::startLoading() {
+    if (pending_.valid()) return;
+    pending_ = std::async(std::launch::async, [file = path_] { return readFile(file); });
+}
+
+void BuildCache::load() { install(pending_.valid() ? pending_.get() : readFile(path_)); }
+
+void BuildCache::loadBytes(std::string_view bytes) {
+    if (pending_.valid()) pending_.wait();
+    pending_ = {};
+    install(readBytes(bytes, path_.string(), false));
+}
+
+BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::string& shown,
+                                             bool bytesOfFile) {
+    ReadResult result;
+    auto note = [&](std::string message) { result.messages.push_back(std::move(message)); };
+    CacheInput in(bytes);
+    std::string_view header;
+    std::uint64_t count = 0;
+    bool whole = false;
+    if (!in.readLine(header, kMaxCacheLine)) {
+        note(fmt::format("Cache file '{}' has invalid header. Starting with empty cache.\n",
+                         shown));
+    } else if (!cacheFileVersion(header)) {
+        note(fmt::format(
+            "Cache file '{}' has unsupported header '{}'. Starting with empty cache.\n", shown,
+            header));
+    } else if (!readCountLine(in, count)) {
+        note(fmt::format("Cache file '{}' has invalid records count. Starting with empty cache.\n",
+                         shown));
+    } else {
+        const CacheFileVersion version = *cacheFileVersion(header);
+        whole = version == CacheFileVersion::V5;
+        // The files the records name are asked for soon after a file is read: their times
+        // are read ahead.
+        CacheFileRecords read = readCacheFileRecords(bytes, in.position(), version, count,
+                                                     readThreads(count), kCacheChunkRecords,
+                                                     bytesOfFile);
+        if (bytesOfFile) result.prefetch = FileTimePrefetch::start(std::move(read.filePaths));
+        result.records.reserve(read.records.size());
+        for (CacheFileRecord& record : read.records) {
+            if (record.malformedPart != nullptr) {
+                note(fmt::format("Cache file '{}' is malformed ({}). Starting with empty cache.\n",
+                                 shown, record.malformedPart));
+                result.records.clear();
+                result.prefetch.reset();
+                whole = false;
+                break;
+            }
+            if (record.damaged) {
+                note(fmt::format("Build cache record '{}' is damaged. Dropping it.\n", record.key));
+                whole = false;
+                continue;
+            }
+            // A key given twice leaves one record, so the file holds more than the cache.
+            if (!result.records
+                     .insert_or_assign(Util::CiString(record.key), std::move(record.record))
+                     .second) {
+                whole = false;
+            }
+        }
+        // Bytes after the last record are not part of any; the file is written anew.
+        if (read.end != bytes.size()) whole = false;
+    }
+    result.fileIsCurrent = bytesOfFile && whole;
+    return result;
+}
+
+void BuildCache::install(ReadResult read) {
+    for (const std::string& message : read.messages) log(6, "{}", message);
+    replaceRecords(std::move(read.records), read.fileIsCurrent);
+    prefetch_ = std::move(read.prefetch);
+    useFileTimePrefetch(prefetch_.get());
+}
+
+}  // namespace Rilk

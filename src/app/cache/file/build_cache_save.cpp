@@ -1,0 +1,89 @@
+// Writing the build cache's records to its file.
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "app/cache/build_cache.h"
+#include "app/cache/file/cache_file_format.h"
+#include "util/file_writer.h"
+#include "util/logger.h"
+
+namespace Rilk {
+namespace {
+
+/// Appends one record in the file's layout; false when a value cannot be kept exactly.
+bool writeRecord(std::string& out, const std::string& key, const RecordContents& contents) {
+    writeSizedString(out, key);
+    out += std::to_string(contents.workItems().size()) + "\n";
+    for (const WorkItem& item : contents.workItems()) {
+        out += std::to_string(item.inputs.size()) + "\n";
+        for (const WorkItemEntry& entry : item.inputs) {
+            if (!writeAssignmentRecord(out, entry.input)) return false;
+            out += entry.hasIntermediate() ? "1\n" : "0\n";
+            if (entry.hasIntermediate() && !writeAssignmentRecord(out, entry.intermediate)) {
+                return false;
+            }
+        }
+        out += std::to_string(item.outputs.size()) + "\n";
+        for (const Assignment& output : item.outputs) {
+            if (!writeAssignmentRecord(out, output)) return false;
+        }
+    }
+    out += std::to_string(contents.context.size()) + "\n";
+    for (const Assignment& assignment : contents.context) {
+        if (!writeAssignmentRecord(out, assignment)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void BuildCache::save() const {
+    std::vector<std::pair<std::string, std::shared_ptr<RuntimeRecord>>> snapshot;
+    {
+        std::lock_guard mapLock(mapMutex_);
+        if (fileIsCurrent_ && !changed_) return;
+        snapshot.reserve(records_.size());
+        for (const auto& [key, record] : records_) snapshot.emplace_back(key.str(), record);
+    }
+    // A fixed order keeps the file the same from run to run.
+    std::sort(snapshot.begin(), snapshot.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    std::string body;
+    std::size_t written = 0;
+    for (const auto& [key, record] : snapshot) {
+        const std::size_t start = body.size();
+        std::lock_guard recordLock(record->mutex);
+        if (!writeRecord(body, key, record->contents)) {
+            body.resize(start);
+            log(2, "Cache record for '{}' holds a value the cache file cannot keep; not saved.\n",
+                key);
+            continue;
+        }
+        ++written;
+    }
+
+    const std::filesystem::path directory = path_.parent_path();
+    if (!directory.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(directory, error);
+        if (error) {
+            log(7, "Unable to create cache directory '{}': {}\n", directory.string(),
+                error.message());
+            return;
+        }
+    }
+    try {
+        Util::writeFileReplacing(path_, "RILK_CACHE_V5\n" + std::to_string(written) + "\n" + body);
+    } catch (const std::exception& e) {
+        log(7, "Unable to save the build cache: {}\n", e.what());
+    }
+}
+
+}  // namespace Rilk

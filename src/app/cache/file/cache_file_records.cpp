@@ -1,0 +1,107 @@
+#include "app/cache/file/cache_file_records.h"
+
+#include <algorithm>
+#include <future>
+#include <memory>
+#include <utility>
+
+#include "app/cache/file/cache_assignment_memo.h"
+#include "app/cache/file/cache_chunk_queue.h"
+#include "app/cache/cached_file_paths.h"
+
+namespace Rilk {
+namespace {
+
+/// Reads the records of `chunk`, stopping after one whose structure is damaged, and gathers
+/// their file paths when `filePaths` asks for them: each record is at hand just then.
+void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChunk& chunk,
+               bool filePaths, CacheAssignmentMemo& memo) {
+    chunk.records.resize(chunk.starts.size());
+    for (std::size_t i = 0; i < chunk.starts.size(); ++i) {
+        CacheInput in(bytes, chunk.starts[i]);
+        CacheRecordReader reader(in, version, true, &memo);
+        CacheFileRecord& record = chunk.records[i];
+        record.record = std::make_shared<RuntimeRecord>();
+        if (!reader.read(record.key, record.record->contents)) {
+            record.record.reset();
+            record.malformedPart = reader.part;
+            chunk.records.resize(i + 1);
+            return;
+        }
+        record.damaged = reader.damaged;
+        if (filePaths) addCachedFilePaths(record.record->contents, chunk.filePaths);
+    }
+}
+
+/// Reads chunks until none is left.
+void readChunks(std::string_view bytes, CacheFileVersion version, CacheChunkQueue& queue,
+                bool filePaths) {
+    // Each thread shares the values of repeated texts among the records it reads.
+    std::unique_ptr<CacheAssignmentMemo> memo;
+    while (CacheRecordChunk* chunk = queue.take()) {
+        if (!memo) memo = std::make_unique<CacheAssignmentMemo>();
+        readChunk(bytes, version, *chunk, filePaths, *memo);
+    }
+}
+
+/// Walks the structure alone, adding chunks of `chunkRecords` records as they are found,
+/// up to and including the first record that is not whole (which its full read reports).
+/// Returns the offset where the walk ended.
+std::size_t walkRecords(std::string_view bytes, std::size_t start, CacheFileVersion version,
+                        std::uint64_t count, std::size_t chunkRecords, CacheChunkQueue& queue) {
+    CacheInput in(bytes, start);
+    RecordContents ignored;
+    CacheRecordChunk chunk;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        chunk.starts.push_back(in.position());
+        CacheRecordReader walker(in, version, false);
+        std::string_view key;
+        const bool whole = walker.read(key, ignored);
+        if (whole && chunk.starts.size() < chunkRecords) continue;
+        queue.add(std::move(chunk));
+        chunk = CacheRecordChunk();
+        if (!whole) break;
+    }
+    if (!chunk.starts.empty()) queue.add(std::move(chunk));
+    return in.position();
+}
+
+}  // namespace
+
+CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
+                                      CacheFileVersion version, std::uint64_t count,
+                                      unsigned threads, std::size_t chunkRecords,
+                                      bool filePaths) {
+    CacheFileRecords result;
+    CacheChunkQueue queue;
+    std::vector<std::future<void>> readers;
+    {
+        // Closed however this block is left, before the readers are waited for.
+        CacheChunkQueueCloser closer(queue);
+        // Where no thread can be started, the chunks are read by this one.
+        for (unsigned k = 1; k < threads; ++k) {
+            readers.push_back(std::async(std::launch::async | std::launch::deferred, readChunks,
+                                         bytes, version, std::ref(queue), filePaths));
+        }
+        result.end = walkRecords(bytes, start, version, count,
+                                 std::max<std::size_t>(chunkRecords, 1), queue);
+    }
+    readChunks(bytes, version, queue, filePaths);
+    for (std::future<void>& reader : readers) reader.get();
+
+    std::size_t pathCount = 0;
+    for (const CacheRecordChunk& chunk : queue.chunks()) pathCount += chunk.filePaths.size();
+    result.filePaths.reserve(pathCount);
+    for (CacheRecordChunk& chunk : queue.chunks()) {
+        for (std::string& path : chunk.filePaths) result.filePaths.push_back(std::move(path));
+        for (CacheFileRecord& record : chunk.records) {
+            // The read as a whole ends at the first damaged structure.
+            const bool last = record.malformedPart != nullptr;
+            result.records.push_back(std::move(record));
+            if (last) return result;
+        }
+    }
+    return result;
+}
+
+}  // namespace Rilk

@@ -1,0 +1,135 @@
+#include "app/cache/file_time_prefetch.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <bit>
+#include <functional>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "util/file_time.h"
+
+namespace Rilk {
+namespace {
+
+/// Paths a thread takes at once: few enough that a stop is seen soon.
+constexpr std::size_t kBatch = 32;
+
+/// The prefetch `pathWriteTime` consults; null when there is none or jobs may have run.
+std::atomic<FileTimePrefetch*> inUse{nullptr};
+
+/// The hash of a full path text.
+std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>()(text); }
+
+}  // namespace
+
+unsigned FileTimePrefetch::threadsFor(std::size_t count) {
+    return static_cast<unsigned>(std::min<std::size_t>(count / kPathsPerThread, kMaxThreads));
+}
+
+std::unique_ptr<FileTimePrefetch> FileTimePrefetch::start(std::vector<std::string> paths) {
+    const unsigned threads = threadsFor(paths.size());
+    if (threads == 0) return nullptr;
+    return std::make_unique<FileTimePrefetch>(std::move(paths), threads);
+}
+
+FileTimePrefetch::FileTimePrefetch(std::vector<std::string> paths, unsigned threads)
+    : slots_(std::make_unique<Slot[]>(paths.size())),
+      places_(std::bit_ceil(std::max<std::size_t>(paths.size() * 2, 16)), 0),
+      mask_(places_.size() - 1) {
+    for (std::string& path : paths) add(std::move(path));
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, count_));
+    for (unsigned i = 0; i < threads; ++i) {
+        try {
+            threads_.emplace_back([this] { run(); });
+        } catch (const std::system_error&) {
+            break;  // the paths left unread are read by whoever asks
+        }
+    }
+}
+
+FileTimePrefetch::~FileTimePrefetch() {
+    FileTimePrefetch* self = this;
+    inUse.compare_exchange_strong(self, nullptr);
+    stop();
+    wait();
+}
+
+void FileTimePrefetch::add(std::string path) {
+    // A relative text would depend on the working directory, and the system cuts a text at
+    // its first NUL byte: neither is read ahead.
+    if (path.empty() || path.front() != '/' || path.find('\0') != std::string::npos) return;
+    const std::uint64_t hash = hashOf(path);
+    std::size_t place = hash & mask_;
+    while (places_[place] != 0) {
+        const Slot& held = slots_[places_[place] - 1];
+        if (held.hash == hash && held.path == path) return;
+        place = (place + 1) & mask_;
+    }
+    Slot& slot = slots_[count_];
+    slot.path = std::move(path);
+    slot.hash = hash;
+    places_[place] = static_cast<std::uint32_t>(++count_);
+}
+
+void FileTimePrefetch::run() {
+    while (!stopped_.load(std::memory_order_relaxed)) {
+        const std::size_t begin = next_.fetch_add(kBatch, std::memory_order_relaxed);
+        if (begin >= count_) return;
+        const std::size_t end = std::min(begin + kBatch, count_);
+        for (std::size_t i = begin; i < end; ++i) {
+            Slot& slot = slots_[i];
+            struct stat info {};
+            if (::stat(slot.path.c_str(), &info) != 0) continue;
+            slot.time = Util::nanosecondsOf(info.st_mtim);
+            slot.ready.store(true, std::memory_order_release);
+        }
+    }
+}
+
+std::optional<std::int64_t> FileTimePrefetch::find(const JoinedPath& path) const {
+    // A path value without base directory holds its full path text already.
+    if (path.base.empty()) return findText(path.text);
+    thread_local std::string joined;
+    assignJoinedPath(joined, path);
+    return findText(joined);
+}
+
+std::optional<std::int64_t> FileTimePrefetch::findText(std::string_view text) const {
+    const std::uint64_t hash = hashOf(text);
+    for (std::size_t place = hash & mask_; places_[place] != 0; place = (place + 1) & mask_) {
+        const Slot& slot = slots_[places_[place] - 1];
+        if (slot.hash != hash || slot.path != text) continue;
+        if (!slot.ready.load(std::memory_order_acquire)) return std::nullopt;
+        return slot.time;
+    }
+    return std::nullopt;
+}
+
+void FileTimePrefetch::stop() { stopped_.store(true, std::memory_order_relaxed); }
+
+void FileTimePrefetch::wait() {
+    for (std::thread& thread : threads_) {
+        if (thread.joinable()) thread.join();
+    }
+}
+
+void useFileTimePrefetch(FileTimePrefetch* prefetch) {
+    inUse.store(prefetch, std::memory_order_release);
+}
+
+void dropFileTimePrefetch() {
+    if (FileTimePrefetch* dropped = inUse.exchange(nullptr, std::memory_order_acq_rel)) {
+        dropped->stop();
+    }
+}
+
+std::optional<std::int64_t> prefetchedWriteTime(const JoinedPath& path) {
+    const FileTimePrefetch* prefetch = inUse.load(std::memory_order_acquire);
+    if (prefetch == nullptr) return std::nullopt;
+    return prefetch->find(path);
+}
+
+}  // namespace Rilk

@@ -1,0 +1,79 @@
+#include "app/cache/path_write_time.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/cache/file_time_prefetch.h"
+#include "util/file_time.h"
+
+namespace Rilk {
+namespace {
+
+/// A base directory kept open; `fd` is -1 when it could not be opened.
+struct OpenDirectory {
+    std::string path;
+    int fd = -1;
+};
+
+/// More base directories than a run normally meets; beyond them the full path is used.
+constexpr std::size_t kMaxOpenDirectories = 16;
+
+std::vector<OpenDirectory>& openDirectories() {
+    thread_local std::vector<OpenDirectory> directories;
+    return directories;
+}
+
+/// The descriptor of the base directory `path`, opened on first use; -1 when it cannot be.
+int directoryDescriptor(std::string_view path) {
+    std::vector<OpenDirectory>& directories = openDirectories();
+    for (const OpenDirectory& directory : directories) {
+        if (directory.path == path) return directory.fd;
+    }
+    if (directories.size() >= kMaxOpenDirectories) return -1;
+    OpenDirectory opened{std::string(path), -1};
+    opened.fd = ::open(opened.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    directories.push_back(std::move(opened));
+    return directories.back().fd;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> pathWriteTime(const RilkPathString& path) {
+    const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
+    // The system would cut the path at a NUL byte and read another file.
+    if (joined.base.find('\0') != std::string_view::npos ||
+        joined.text.find('\0') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    if (const std::optional<std::int64_t> prefetched = prefetchedWriteTime(joined)) {
+        return prefetched;
+    }
+    struct stat info {};
+    if (!joined.base.empty() && !joined.text.empty()) {
+        const int directory = directoryDescriptor(joined.base);
+        if (directory >= 0 && ::fstatat(directory, path.text().c_str(), &info, 0) == 0) {
+            return Util::nanosecondsOf(info.st_mtim);
+        }
+    }
+    thread_local std::string text;
+    assignJoinedPath(text, joined);
+    if (::stat(text.c_str(), &info) != 0) return std::nullopt;
+    return Util::nanosecondsOf(info.st_mtim);
+}
+
+void forgetOpenDirectories() {
+    std::vector<OpenDirectory>& directories = openDirectories();
+    for (const OpenDirectory& directory : directories) {
+        if (directory.fd >= 0) ::close(directory.fd);
+    }
+    directories.clear();
+}
+
+}  // namespace Rilk

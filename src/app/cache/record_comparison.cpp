@@ -1,0 +1,127 @@
+#include "app/cache/record_comparison.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/cache/cache_equality.h"
+#include "types/path_values.h"
+#include "app/cache/path_write_time.h"
+#include "types/rilk_context_types.h"
+#include "types/rilk_value_types.h"
+#include "types/value_cast.h"
+
+namespace Rilk {
+namespace {
+
+/// A file's modification time in nanoseconds.
+using FileTime = std::int64_t;
+
+/// The file times of every path in the values, oldest and newest; nothing when a path
+/// cannot be read. `any` tells whether there was a path at all.
+struct TimeSpan {
+    bool any = false;
+    bool failed = false;
+    FileTime oldest = std::numeric_limits<FileTime>::max();
+    FileTime newest = std::numeric_limits<FileTime>::min();
+
+    /// Adds the time of every path value (see `forEachPathValue`).
+    void add(const RilkValuePtr& value) {
+        forEachPathValue(value, [&](const RilkPathString& path) { addTime(pathWriteTime(path)); });
+    }
+
+private:
+    void addTime(const std::optional<FileTime>& time) {
+        if (!time) {
+            failed = true;
+            return;
+        }
+        any = true;
+        if (*time < oldest) oldest = *time;
+        if (*time > newest) newest = *time;
+    }
+};
+
+void clearFlags(WorkItem& item) {
+    for (WorkItemEntry& entry : item.inputs) entry.intermediateFlag = false;
+}
+
+bool sameOutputs(const WorkItem& a, const WorkItem& b) {
+    if (a.outputs.size() != b.outputs.size()) return false;
+    for (std::size_t i = 0; i < a.outputs.size(); ++i) {
+        if (!cacheEqual(a.outputs[i], b.outputs[i])) return false;
+    }
+    return true;
+}
+
+bool sameContext(const RecordContents& a, const RecordContents& b) {
+    if (a.context.size() != b.context.size()) return false;
+    for (std::size_t i = 0; i < a.context.size(); ++i) {
+        if (!cacheEqual(a.context[i], b.context[i])) return false;
+    }
+    return true;
+}
+
+/// Whether one input, already known to equal the recorded one, has an unchanged
+/// intermediate, files older than `outputTime` and an intermediate produced after them.
+bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
+                    const std::optional<FileTime>& outputTime) {
+    if (now.hasIntermediate() != before.hasIntermediate()) return false;
+    if (now.hasIntermediate() && !cacheEqual(now.intermediate, before.intermediate)) {
+        return false;
+    }
+    TimeSpan input;
+    input.add(now.input.value);
+    if (input.failed) return false;
+    if (input.any && (!outputTime || input.newest >= *outputTime)) return false;
+    if (!now.hasIntermediate()) return true;
+    TimeSpan intermediate;
+    intermediate.add(now.intermediate.value);
+    if (intermediate.failed) return false;
+    return !intermediate.any || !input.any || intermediate.oldest > input.newest;
+}
+
+/// Sets the intermediate flags of one planned work item and returns whether it is stale.
+bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan, std::size_t index,
+                     WorkItem& item) {
+    // Found by its inputs: the recorded work item has as many inputs, each equal to the
+    // planned one at its position.
+    const WorkItem* before = recorded.findSame(plan, index);
+    if (before == nullptr || !sameOutputs(item, *before)) {
+        clearFlags(item);
+        return true;
+    }
+    TimeSpan outputs;
+    for (const Assignment& output : item.outputs) outputs.add(output.value);
+    std::optional<FileTime> outputTime;
+    if (outputs.any && !outputs.failed) outputTime = outputs.oldest;
+
+    bool stale = !outputTime;
+    for (std::size_t i = 0; i < item.inputs.size(); ++i) {
+        WorkItemEntry& entry = item.inputs[i];
+        entry.intermediateFlag = inputUnchanged(entry, before->inputs[i], outputTime);
+        if (!entry.intermediateFlag) stale = true;
+    }
+    return stale;
+}
+
+}  // namespace
+
+std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan) {
+    std::vector<std::size_t> pending;
+    const bool contextChanged = !sameContext(recorded, plan);
+    for (std::size_t i = 0; i < plan.workItems().size(); ++i) {
+        WorkItem& item = plan.workItem(i);
+        if (contextChanged) {
+            clearFlags(item);
+            pending.push_back(i);
+        } else if (compareWorkItem(recorded, plan, i, item)) {
+            pending.push_back(i);
+        }
+    }
+    return pending;
+}
+
+}  // namespace Rilk

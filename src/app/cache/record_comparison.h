@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "app/cache/record_contents.h"
+
+namespace Rilk {
+
+/// Compares a target's current plan with the record stored from an earlier build and
+/// returns the positions, in plan order, of the work items that must be built again; none
+/// means the target is up to date.
+///
+/// A changed context assignment makes every work item stale. Otherwise a work item is up to
+/// date when the record holds one with the same inputs and the same outputs, every output
+/// path exists, and every input file is older than the oldest output file. Files are the
+/// path values in lists and nested blocks too (a dependency's outputs arrive as a block). A work
+/// item whose outputs name no file is stale on every run. Each input's intermediate flag is set
+/// exactly when the input and its intermediate are unchanged, its files are older than the
+/// outputs, and every file its intermediate names exists and is newer than the input's
+/// files, so a job is only handed an intermediate that was really produced. File-system
+/// errors make a work item stale and are not reported.
+std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan);
+
+}  // namespace Rilk

@@ -1,0 +1,65 @@
+#include "app/driver/application_build_services.h"
+
+#include "app/jobs/build_jobs.h"
+#include "app/jobs/cached_job_plan.h"
+#include "app/cache/file_time_prefetch.h"
+#include "app/jobs/job_context_split.h"
+#include "app/cache/path_write_time.h"
+#include "app/driver/rilk_app.h"
+#include "types/rilk_errors.h"
+#include "types/value_utils.h"
+
+namespace {
+
+/// The name a unit is registered under in its namespace, never the main unit's alias "1"
+/// when it has another one.
+const std::string& registeredUnitName(const std::map<Util::CiString, Rilk::UnitPtr>& units,
+                                      const Util::CiString& found) {
+    const auto entry = units.find(found);
+    if (entry == units.end()) throw Rilk::InternalError();
+    for (const auto& [name, registered] : units) {
+        if (registered == entry->second && name.str() != "1") return name.str();
+    }
+    return entry->first.str();
+}
+
+}  // namespace
+
+FoundTarget ApplicationBuildServices::findTarget(Rilk::QualifiedTargetName& name) {
+    const Rilk::Target& target = app_.unitIndex.findTarget(name);
+    const auto space = app_.unitIndex.namespaces.find(name.ns);
+    return {&target, Rilk::QualifiedTargetName(space->first.str(),
+                                               registeredUnitName(space->second, name.unit),
+                                               target.name.target)};
+}
+
+const Rilk::Context& ApplicationBuildServices::inheritedContext(const std::string& ns) {
+    if (!app_.project) return app_.implicitContext;
+    const auto found = app_.runtimeContexts.find(ns);
+    if (found == app_.runtimeContexts.end()) throw Rilk::NotFoundException("project namespace", ns);
+    return found->second.context;
+}
+
+const Rilk::Matcher* ApplicationBuildServices::findBestTool(const Rilk::TargetContext& target) {
+    return app_.findBestTool(target);
+}
+
+JobPlan ApplicationBuildServices::planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) {
+    if (!app_.buildCache) return uncachedJobPlan(target);
+    return cachedJobPlan(*app_.buildCache, builder, target, static_cast<std::uint64_t>(app_.jobs));
+}
+
+void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
+                                            const Util::CiString& label, Rilk::Context& output) {
+    // The jobs may move directories the cache comparison keeps open, and change the files
+    // whose times were read ahead.
+    if (!plan.jobContexts.empty()) {
+        Rilk::forgetOpenDirectories();
+        Rilk::dropFileTimePrefetch();
+    }
+    Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles);
+}
+
+void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const JobPlan& plan) {
+    if (app_.buildCache) storeCachedRecord(*app_.buildCache, uniqueName, plan);
+}

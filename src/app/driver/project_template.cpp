@@ -1,0 +1,72 @@
+// The project-file template written by --create-project.
+#include "app/driver/project_template.h"
+
+#include <filesystem>
+
+#include "parser/grammar_name.h"
+#include "app/load/project_file_loader.h"
+#include "app/driver/rilk_app.h"
+#include "types/rilk_errors.h"
+#include "util/file_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace Rilk {
+namespace {
+
+const std::string kRefusal = "Cannot create the project file: ";
+
+}  // namespace
+
+void checkProjectName(const std::string& name) {
+    if (const std::string reason = invalidNameReason(name); !reason.empty()) {
+        throw RilkException(kRefusal + "the project name '" + name + "' is not a valid name: " +
+                            reason + ". Run it in a directory whose name is a valid name.");
+    }
+}
+
+namespace {
+
+void checkUnit(const std::string& unitName, const std::vector<fs::path>& files) {
+    if (const std::string reason = invalidNameReason(unitName); !reason.empty()) {
+        throw RilkException(kRefusal + "the unit name '" + unitName + "' declared in '" +
+                            files.front().string() + "' is not a valid name: " + reason + ".");
+    }
+    for (const fs::path& file : files) {
+        if (file.string().find('"') != std::string::npos) {
+            throw RilkException(kRefusal + "the path '" + file.string() +
+                                "' holds a double quote, which a project file cannot hold.");
+        }
+    }
+}
+
+}  // namespace
+
+std::string projectTemplateText(const std::string& name, const ProjectTree& tree) {
+    checkProjectName(name);
+    std::string text = "name " + name + "\n" + "units\n{\n";
+    for (const auto& [unitName, files] : tree.unitFiles) {
+        if (unitName.empty()) continue;
+        checkUnit(unitName.str(), files);
+        text += unitName.str() + "\n{\n";
+        for (const fs::path& file : files) text += "  \"" + file.string() + "\"\n";
+        text += "}\n";
+    }
+    return text + "}\n";
+}
+
+}  // namespace Rilk
+
+void RilkApplication::CreateProjectFile(const std::string& name) {
+    findProjectFile();
+    const fs::path workingDirectory = fs::current_path();
+    const std::string projectName = name.empty() ? workingDirectory.filename().string() : name;
+    // Checked before the search, which could otherwise walk a whole file system first.
+    Rilk::checkProjectName(projectName);
+    // With -c there is no root; the tree below the working directory is searched then.
+    const fs::path searchRoot = projectRoot.empty() ? workingDirectory : projectRoot;
+    Rilk::ProjectTree tree;
+    Rilk::findUnitFiles(tree, searchRoot, tree);
+    const std::string text = Rilk::projectTemplateText(projectName, tree);
+    Util::writeFileReplacing(workingDirectory / Rilk::kProjectFileName, text);
+}

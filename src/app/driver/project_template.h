@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "app/driver/project_tree.h"
+
+namespace Rilk {
+
+/// The project-file template for a project named `name`: the name line, then a "units"
+/// block with every named unit of `tree` in name order, each with its files. Unit files
+/// that declare no unit are left out.
+///
+/// Throws `RilkException` when the text could not be loaded back: the project name or a
+/// unit name is not a valid name of the language, or a path holds a double quote.
+std::string projectTemplateText(const std::string& name, const ProjectTree& tree);
+
+/// Throws the `RilkException` of `projectTemplateText` when `name` cannot be a project name.
+void checkProjectName(const std::string& name);
+
+}  // namespace Rilk

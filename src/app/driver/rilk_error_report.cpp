@@ -1,0 +1,21 @@
+#include "app/driver/rilk_error_report.h"
+
+#include <exception>
+
+#include "types/rilk_errors.h"
+#include "util/logger.h"
+
+int runReportingErrors(const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const Rilk::RilkException& e) {
+        Rilk::log(7, "Error: {}\n", e.message());
+    } catch (const Rilk::ParseError& e) {
+        Rilk::log(7, "Error: {} (at position {} of the name)\n", e.message, e.position);
+    } catch (const std::exception& e) {
+        Rilk::log(7, "{}\n", e.what());
+    } catch (...) {
+        Rilk::terminateHandler();
+    }
+    return 1;
+}

@@ -1,0 +1,168 @@
+#include "app/jobs/build_jobs.h"
+
+#include <cerrno>
+#include <exception>
+#include <future>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/jobs/build_interrupt.h"
+#include "app/jobs/child_environment.h"
+#include "app/jobs/command_runner.h"
+#include "app/jobs/output_snapshot.h"
+#include "types/rilk_errors.h"
+#include "util/logger.h"
+
+namespace Rilk {
+
+namespace {
+
+/// One job of a call: its context, its recipes (made before any job starts), the state of
+/// its output files when it started, and how it ended.
+struct BuildJob {
+    ContextPtr context;
+    std::vector<std::filesystem::path> outputFiles;
+    std::vector<Recipe> recipes;
+    std::optional<OutputSnapshot> snapshot;
+    int result = 0;
+    std::exception_ptr error;
+};
+
+/// The job result of a recipe that must not run (`ENOSYS`).
+constexpr int kRecipeNotRun = ENOSYS;
+
+/// One job's thread: runs its own copy of the recipes in order and stops at the first
+/// that does not succeed, or when an interrupt arrived.
+int runJob(std::vector<Recipe> recipes, const std::vector<std::string>& environment,
+           InterruptGuard& interrupt, RunningCommandSlot& slot) {
+    for (const Recipe& recipe : recipes) {
+        if (interrupt.interrupted()) return kCommandSignalled;
+        log(5, "{}\n", recipe.command);
+        if (recipe.kind == Recipe::NotRun) return kRecipeNotRun;
+        const int result =
+            runCommand(recipe, childEnvironment(environment, recipe.pathDirectories), slot);
+        if (result != 0) return result;
+    }
+    return 0;
+}
+
+std::vector<BuildJob> makeJobs(const std::vector<ContextPtr>& contexts,
+                               const JobOutputFiles& outputFiles) {
+    std::vector<BuildJob> jobs;
+    for (std::size_t i = 0; i < contexts.size(); ++i) {
+        if (!contexts[i]) continue;
+        log(5, "Starting build job\n");
+        BuildJob job;
+        job.context = contexts[i];
+        if (i < outputFiles.size()) job.outputFiles = outputFiles[i];
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+/// Starts one thread per job and waits for all of them in job order; every job that was
+/// started has ended when this returns. An error starting a thread is returned.
+std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt) {
+    const std::vector<std::string> environment = currentEnvironment();
+    std::vector<std::future<int>> tasks;
+    tasks.reserve(jobs.size());
+    std::exception_ptr startError;
+    try {
+        for (std::size_t i = 0; i < jobs.size() && !interrupt.interrupted(); ++i) {
+            jobs[i].snapshot.emplace(jobs[i].outputFiles);
+            tasks.push_back(std::async(std::launch::async, runJob, jobs[i].recipes,
+                                       std::cref(environment), std::ref(interrupt),
+                                       std::ref(interrupt.slot(i))));
+        }
+    } catch (...) {
+        startError = std::current_exception();
+    }
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+        try {
+            jobs[i].result = tasks[i].get();
+        } catch (...) {
+            jobs[i].result = kCommandSignalled;
+            jobs[i].error = std::current_exception();
+        }
+    }
+    return startError;
+}
+
+/// Removes what the jobs that did not succeed left behind; returns the files removed.
+std::vector<std::filesystem::path> removePartialOutputs(const std::vector<BuildJob>& jobs) {
+    std::vector<std::filesystem::path> removed;
+    for (const BuildJob& job : jobs) {
+        if (job.result == 0 && !job.error) continue;
+        if (!job.snapshot) continue;
+        for (std::filesystem::path& file : job.snapshot->removeChanged()) {
+            removed.push_back(std::move(file));
+        }
+    }
+    return removed;
+}
+
+/// Ends the process by the signal that interrupted the jobs, once they have all ended.
+[[noreturn]] void endInterrupted(const std::vector<BuildJob>& jobs, InterruptGuard& interrupt) {
+    removePartialOutputs(jobs);
+    interrupt.reraise();
+}
+
+/// After every job has ended: the first job error in job order, then the failure.
+void checkResults(const std::vector<BuildJob>& jobs, const Util::CiString& name) {
+    bool failed = false;
+    for (const BuildJob& job : jobs) {
+        if (job.error) std::rethrow_exception(job.error);
+        failed = failed || job.result != 0;
+    }
+    if (failed) {
+        log(7, "Build of {} failed. Exiting..\n", name);
+        throw RilkException("Build failed.");
+    }
+}
+
+void collectOutputs(Builder& builder, const std::vector<BuildJob>& jobs, Context& output) {
+    for (const BuildJob& job : jobs) {
+        const Context produced = builder.collectOutputs(*job.context, job.result);
+        std::vector<Assignment> items;
+        items.reserve(produced.assignments.size());
+        for (const auto& [key, assignment] : produced.assignments) {
+            items.emplace_back(assignment.name, assignment.value, assignment.type,
+                               assignment.modifier);
+        }
+        output.appendToList(items);
+    }
+}
+
+}  // namespace
+
+void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
+                  const Util::CiString& name, Context& output, const JobOutputFiles& outputFiles) {
+    std::vector<BuildJob> jobs = makeJobs(jobContexts, outputFiles);
+    if (jobs.empty()) return;
+    builder.beginBuild(*jobs.front().context, jobs.size());
+    // Until the jobs start nothing needs undoing: a signal before then ends the process
+    // by its default action.
+    std::optional<InterruptGuard> interrupt;
+    try {
+        for (BuildJob& job : jobs) job.recipes = builder.createRecipes(*job.context);
+        interrupt.emplace(jobs.size());
+        const std::exception_ptr startError = runAll(jobs, *interrupt);
+        if (interrupt->interrupted()) endInterrupted(jobs, *interrupt);
+        for (const std::filesystem::path& file : removePartialOutputs(jobs)) {
+            log(3, "Removed '{}', left behind by a failed job.\n", file.string());
+        }
+        if (startError) std::rethrow_exception(startError);
+        checkResults(jobs, name);
+        collectOutputs(builder, jobs, output);
+    } catch (...) {
+        // Every job thread has been joined by now.
+        if (interrupt && interrupt->interrupted()) endInterrupted(jobs, *interrupt);
+        builder.endBuild();
+        throw;
+    }
+    builder.endBuild();
+    if (interrupt->interrupted()) endInterrupted(jobs, *interrupt);
+}
+
+}  // namespace Rilk

@@ -1,0 +1,96 @@
+#include "app/jobs/command_runner.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "util/logger.h"
+
+namespace Rilk {
+
+namespace {
+
+/// The spawn attributes and file actions of one command, released however the start ends.
+class SpawnSetup {
+public:
+    SpawnSetup() {
+        posix_spawnattr_init(&attributes);
+        posix_spawn_file_actions_init(&actions);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+};
+
+/// Starts the shell; returns 0 and the child's id, or the error that kept it from running.
+int startShell(const Recipe& recipe, const std::vector<std::string>& environment, pid_t& pid) {
+    SpawnSetup setup;
+    // Its own process group, so an interrupt can stop the shell and all it started.
+    posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&setup.attributes, 0);
+    if (!recipe.workingDirectory.empty()) {
+        const int error =
+            posix_spawn_file_actions_addchdir_np(&setup.actions, recipe.workingDirectory.c_str());
+        if (error != 0) return error;
+    }
+    std::vector<char*> envp;
+    envp.reserve(environment.size() + 1);
+    for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
+    char shellName[] = "sh";
+    char option[] = "-c";
+    char* argv[] = {shellName, option, const_cast<char*>(recipe.command.c_str()), nullptr};
+    return posix_spawn(&pid, "/bin/sh", &setup.actions, &setup.attributes, argv, envp.data());
+}
+
+/// Waits until the child has ended, leaving it unreaped so its process group number stays
+/// taken while the slot still names it.
+void awaitExit(pid_t pid) {
+    siginfo_t info{};
+    while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
+    }
+}
+
+/// Reaps the ended child; its job result, or the error of the wait.
+int reap(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return errno;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : kCommandSignalled;
+}
+
+void reportStartFailure(const Recipe& recipe, int error) {
+    const std::string reason = std::generic_category().message(error);
+    if (recipe.workingDirectory.empty()) {
+        log(7, "Cannot run \"/bin/sh\": {}\n", reason);
+    } else {
+        log(7, "Cannot run the command in '{}': {}\n", recipe.workingDirectory.string(), reason);
+    }
+}
+
+}  // namespace
+
+int runCommand(const Recipe& recipe, const std::vector<std::string>& environment,
+               RunningCommandSlot& slot) {
+    flushConsole();
+    pid_t pid = 0;
+    if (const int error = startShell(recipe, environment, pid); error != 0) {
+        reportStartFailure(recipe, error);
+        return error;
+    }
+    slot.publish(pid);
+    awaitExit(pid);  // an error here shows again, and is reported, when reaping
+    slot.withdraw();
+    return reap(pid);
+}
+
+}  // namespace Rilk

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/jobs/build_interrupt.h"
+#include "tools/recipe.h"
+
+namespace Rilk {
+
+/// The result of a command that did not exit normally (it was killed by a signal).
+inline constexpr int kCommandSignalled = -1;
+
+/// Runs one recipe's command as "/bin/sh" "-c" command in the recipe's working directory,
+/// with `environment` ("NAME=value" entries), in a process group of its own that is
+/// published in `slot` while it runs, and waits for it.
+///
+/// Returns the shell's exit status; `kCommandSignalled` when it was killed; the `errno`
+/// value when the command could not be started (a working directory that cannot be
+/// entered gives 2, `ENOENT`, like a missing one) or not waited for. The child is always
+/// reaped. Standard output is flushed first, so the command's output follows everything
+/// printed before it. Safe to call from several threads at once.
+int runCommand(const Recipe& recipe, const std::vector<std::string>& environment,
+               RunningCommandSlot& slot);
+
+}  // namespace Rilk

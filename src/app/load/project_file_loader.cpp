@@ -1,0 +1,77 @@
+#include "app/load/project_file_loader.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+
+#include "parser/parse_chain.h"
+#include "parser/rilk_visitor_impl.h"
+#include "parser/throwing_error_listener.h"
+#include "types/rilk_errors.h"
+#include "util/logger.h"
+
+namespace fs = std::filesystem;
+
+namespace Rilk {
+namespace {
+
+/// The whole text of the project file. Anything that is not a regular file that can be
+/// read counts as missing: a directory of the project file's name would otherwise load
+/// as an empty project.
+std::string readProjectText(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) throw NotFoundException("Project file", file.string());
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw NotFoundException("Project file", file.string());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+/// The directory relative paths of the file are taken against.
+fs::path projectDirectory(const fs::path& file) {
+    const fs::path parent = file.parent_path();
+    return fs::weakly_canonical(parent.empty() ? fs::path(".") : parent);
+}
+
+void fillProject(Project& project, ProjectData&& data) {
+    if (project.name.empty()) project.name = std::move(data.name);
+    project.imports = std::move(data.imports);
+    project.importedProjects.clear();
+    project.toolDefinitions = std::move(data.tools);
+    project.profiles.clear();
+    for (Profile& profile : data.profiles) {
+        // The later profile wins, its spelling of the name included.
+        project.profiles.erase(profile.name);
+        const std::string name = profile.name;
+        project.profiles.emplace(name, std::move(profile));
+    }
+    project.units = std::move(data.units);
+}
+
+}  // namespace
+
+ProjectData visitProjectTree(RilkTopParser::ProjFileContext* tree, const fs::path& directory,
+                             const fs::path& source) {
+    if (tree == nullptr || tree->rilkProject() == nullptr) {
+        throw std::runtime_error("Unable to parse project file.");
+    }
+    RilkVisitorImpl visitor(directory, "", RilkVisitorImpl::Project);
+    visitor.sourcePath = source;
+    return takeResult<ProjectData>(visitor.visitRilkProject(tree->rilkProject()));
+}
+
+void loadProjectFile(Project& project) {
+    const fs::path& file = project.projectFile;
+    log(1, "Loading project file {}\n", file.string());
+    const std::string text = readProjectText(file);
+
+    ThrowingErrorListener listener(file);
+    ParseChain chain(text, file);
+    chain.useErrorListener(listener);
+    auto* tree = chain.projFile();
+    listener.throwFirst();
+
+    fillProject(project, visitProjectTree(tree, projectDirectory(file), file));
+}
+
+}  // namespace Rilk

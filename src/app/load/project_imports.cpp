@@ -1,0 +1,119 @@
+// Loading the projects a project imports, recursively, into the project tree.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "app/load/project_file_loader.h"
+#include "app/driver/rilk_app.h"
+#include "app/registry/rilk_registry.h"
+#include "types/rilk_errors.h"
+#include "util/ci_string.h"
+
+namespace {
+
+/// One project on the path of imports from the main project to the one being loaded.
+struct ImportStep {
+    std::filesystem::path file;
+    std::string profile;
+
+    bool sameAs(const ImportStep& other) const {
+        return file == other.file && Util::CiString::equal(profile, other.profile);
+    }
+    std::string text() const {
+        return profile.empty() ? file.string() : fmt::format("{} ({})", file.string(), profile);
+    }
+};
+
+ImportStep stepOf(const Rilk::Project& project) {
+    std::error_code error;
+    std::filesystem::path file = std::filesystem::weakly_canonical(project.projectFile, error);
+    if (error) file = std::filesystem::absolute(project.projectFile).lexically_normal();
+    return {file, project.activeProfile};
+}
+
+bool hasProfile(const Rilk::Project& project, const std::string& name) {
+    return project.profiles.contains(name);
+}
+
+/// Refuses `next` when it is already on the import path with the same active profile: it
+/// would import itself again and again.
+void refuseCycle(const std::vector<ImportStep>& path, const ImportStep& next) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (!path[i].sameAs(next)) continue;
+        std::string chain;
+        for (std::size_t j = i; j < path.size(); ++j) chain += path[j].text() + " -> ";
+        throw Rilk::RilkException(fmt::format(
+            "Project import cycle: {}{}. A project cannot import itself, directly or through "
+            "the projects it imports.",
+            chain, next.text()));
+    }
+}
+
+/// Walks the imports depth first, keeping the path from the main project to the project
+/// being loaded.
+class ImportResolver {
+public:
+    explicit ImportResolver(const RilkRegistry* registry) : registry_(registry) {}
+
+    void resolveFrom(Rilk::Project& root) {
+        path_.push_back(stepOf(root));
+        resolve(root);
+    }
+
+private:
+    void resolve(Rilk::Project& project) {
+        project.importedProjects.clear();
+        for (const Rilk::ProjectImport& entry : project.imports) {
+            if (!entry.sourceProfile.empty()) {
+                if (!hasProfile(project, entry.sourceProfile)) {
+                    throw Rilk::NotFoundException("profile", entry.sourceProfile);
+                }
+                if (!Util::CiString::equal(entry.sourceProfile, project.activeProfile)) continue;
+            }
+            auto imported = std::make_shared<Rilk::Project>(fileOf(project, entry), entry.alias);
+            Rilk::loadProjectFile(*imported);
+            if (!entry.importProfile.empty()) {
+                if (!hasProfile(*imported, entry.importProfile)) {
+                    throw Rilk::NotFoundException("profile", entry.importProfile);
+                }
+                imported->activeProfile = entry.importProfile;
+            }
+            const ImportStep step = stepOf(*imported);
+            refuseCycle(path_, step);
+            path_.push_back(step);
+            resolve(*imported);
+            path_.pop_back();
+            project.importedProjects.push_back(std::move(imported));
+        }
+    }
+
+    /// The project file an import names: the registered path, or the import's path taken
+    /// against the importing project file's directory.
+    std::filesystem::path fileOf(const Rilk::Project& importer,
+                                 const Rilk::ProjectImport& entry) const {
+        if (entry.kind == Rilk::ProjectImport::Kind::Registry) {
+            if (registry_ == nullptr) throw Rilk::NotFoundException("registry", "");
+            const auto found = registry_->projects.find(entry.name);
+            if (found == registry_->projects.end()) {
+                throw Rilk::NotFoundException("Registered project", entry.name);
+            }
+            return found->second;
+        }
+        if (entry.path.has_root_directory()) return entry.path;
+        return importer.projectFile.parent_path() / entry.path;
+    }
+
+    const RilkRegistry* registry_;
+    std::vector<ImportStep> path_;
+};
+
+}  // namespace
+
+void RilkApplication::ResolveProjectImports(const Rilk::ProjectPtr& project) {
+    if (!project) throw Rilk::InternalError();
+    ImportResolver(registry.get()).resolveFrom(*project);
+}

@@ -1,0 +1,71 @@
+// The context each project's targets start from: implicit variables, the project's root,
+// its profiles and the command-line assignments.
+#include <string>
+
+#include <fmt/format.h>
+
+#include "app/driver/rilk_app.h"
+#include "types/rilk_errors.h"
+#include "types/rilk_string.h"
+
+namespace {
+
+/// Applies a profile's assignments in name order, then its conditional blocks.
+void applyProfile(Rilk::Context& context, const Rilk::Profile& profile) {
+    if (!profile.contextTemplate) return;
+    const Rilk::ContextPtr values = profile.contextTemplate->createContext();
+    context.addAssignments(*values);
+    context.addConditions(*values);
+}
+
+void setString(Rilk::Context& context, const char* name, const std::string& text) {
+    context.addAssignment(Rilk::Assignment(name, Rilk::makeString(text), Rilk::AssignType::Set,
+                                           Rilk::AssignModifier::None),
+                          Rilk::kKeepModifier);
+}
+
+/// Stores the runtime context of `project` and, depth first, of the projects it imports.
+void addRuntimeContexts(RilkApplication& app, const Rilk::ProjectPtr& project) {
+    if (!project) throw Rilk::InternalError();
+    if (app.runtimeContexts.contains(project->name)) {
+        throw Rilk::RilkException(
+            fmt::format("Project namespace '{}' is used more than once.", project->name));
+    }
+    app.runtimeContexts.emplace(
+        project->name,
+        ProjectRuntimeContext{project, app.CreateImplicitContextForProject(project)});
+    for (const Rilk::ProjectPtr& imported : project->importedProjects) {
+        addRuntimeContexts(app, imported);
+    }
+}
+
+}  // namespace
+
+Rilk::Context RilkApplication::CreateImplicitContextForProject(const Rilk::ProjectPtr& project) {
+    if (!project) throw Rilk::InternalError();
+    // Copies throughout: an append in one project's context must not reach the values
+    // that every project's context starts from.
+    Rilk::Context context;
+    context.addAssignments(Rilk::Context(implicitVariables));
+    setString(context, "project_root", project->projectFile.parent_path().string());
+
+    const auto defaultProfile = project->profiles.find("default");
+    if (defaultProfile != project->profiles.end()) applyProfile(context, defaultProfile->second);
+    if (!project->activeProfile.empty()) {
+        const auto active = project->profiles.find(project->activeProfile);
+        if (active == project->profiles.end()) {
+            throw Rilk::NotFoundException("profile", project->activeProfile);
+        }
+        // The default profile, chosen by name, is already in: applying it twice would
+        // append its "+=" values twice.
+        if (active != defaultProfile) applyProfile(context, active->second);
+        setString(context, "PROFILE", project->activeProfile);
+    }
+    if (!cmdMode) context.addAssignments(Rilk::Context(commandLineContext));
+    return context;
+}
+
+void RilkApplication::CreateProjectRuntimeContexts() {
+    runtimeContexts.clear();
+    addRuntimeContexts(*this, project);
+}

@@ -1,0 +1,44 @@
+#include "app/registry/registry_reader.h"
+
+#include <stdexcept>
+
+#include "parser/parse_chain.h"
+#include "parser/rilk_visitor_impl.h"
+#include "parser/throwing_error_listener.h"
+#include "types/rilk_reg_data.h"
+
+namespace {
+
+std::filesystem::path baseDirectoryOf(const std::filesystem::path& file) {
+    const std::filesystem::path directory = file.parent_path();
+    return std::filesystem::weakly_canonical(directory.empty() ? "." : directory);
+}
+
+/// Whether the text holds nothing but blanks and line ends, which the grammar skips: such a
+/// registry (the one a first run creates is empty) registers nothing, and reading it needs
+/// no parser, whose set-up alone costs a small project's run a noticeable share.
+bool onlyBlanks(const std::string& text) {
+    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+}  // namespace
+
+RegistryEntries readRegistryText(const std::string& text, const std::filesystem::path& file) {
+    if (onlyBlanks(text)) return {};
+    Rilk::ParseChain chain(text, file);
+    ThrowingErrorListener listener(file);
+    chain.useErrorListener(listener);
+    auto* root = chain.registryFile();
+    listener.throwFirst();
+    if (root == nullptr || root->rilkRegistry() == nullptr) {
+        throw std::runtime_error("Unable to parse registry file.");
+    }
+    RilkVisitorImpl visitor(baseDirectoryOf(file), "", RilkVisitorImpl::Registry);
+    visitor.sourcePath = file;
+    auto data = takeResult<RilkRegData>(visitor.visitRilkRegistry(root->rilkRegistry()));
+
+    RegistryEntries entries;
+    for (auto& project : data.projects) entries.projects[project.name] = std::move(project.path);
+    for (auto& tool : data.tools) entries.toolDefinitions[tool.name] = tool.contextTemplate;
+    return entries;
+}

@@ -1,0 +1,118 @@
+#include "app/registry/rilk_registry.h"
+
+#include <exception>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <fmt/format.h>
+
+#include "app/registry/registry_reader.h"
+#include "app/registry/registry_writer.h"
+#include "util/user_config_dir.h"
+#include "types/rilk_errors.h"
+#include "util/file_writer.h"
+#include "util/logger.h"
+
+namespace {
+
+constexpr const char* kRegistryFileName = ".rilk_registry.txt";
+
+std::filesystem::path registryPath() { return Rilk::getUserConfigDir() / kRegistryFileName; }
+
+/// Creates an empty file when none exists; whether that worked is the caller's to check.
+void touch(const std::filesystem::path& file) {
+    if (!std::filesystem::exists(file)) std::ofstream(file, std::ios::app);
+}
+
+std::string readWholeFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw Rilk::NotFoundException("Registry file", file.string());
+    try {
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!in.bad()) return text;
+    } catch (const std::ios_base::failure&) {
+        // Reading failed (the name is a directory, say); reported below.
+    }
+    throw Rilk::NotFoundException("Registry file", file.string());
+}
+
+/// Whether `name` is an identifier of the language, which the file needs as a name.
+bool isIdentifier(const std::string& name) {
+    auto letter = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    };
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (name.empty() || !letter(name.front())) return false;
+    for (char c : name) {
+        if (!letter(c) && !digit(c) && c != '-') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
+    std::shared_ptr<RilkRegistry> registry;
+    try {
+        registry = std::make_shared<RilkRegistry>(registryPath());
+        if (!std::filesystem::exists(registry->filePath)) {
+            touch(registry->filePath);
+            return registry;
+        }
+        RegistryEntries entries =
+            readRegistryText(readWholeFile(registry->filePath), registry->filePath);
+        registry->projects = std::move(entries.projects);
+        registry->toolDefinitions = std::move(entries.toolDefinitions);
+    } catch (const Rilk::RilkException& error) {
+        Rilk::log(6, "{}\n", error.message());
+        (registry ? registry->loadFailure : whyNone) = error.message();
+    } catch (const std::exception& error) {
+        Rilk::log(6, "Unable to load registry file: {}\n", error.what());
+        (registry ? registry->loadFailure : whyNone) = error.what();
+    }
+    return registry;
+}
+
+void RilkRegistry::addProject(const std::string& name, const std::filesystem::path& projectFile) {
+    if (name.empty()) {
+        throw Rilk::RilkException(fmt::format(
+            "The project '{}' has no name, so it cannot be registered. Give it one with a "
+            "'name' line in its project file.",
+            projectFile.string()));
+    }
+    if (!isIdentifier(name)) {
+        throw Rilk::RilkException(fmt::format(
+            "The project name '{}' cannot be registered: a registered name must start with a "
+            "letter or '_' and hold only letters, digits, '_' and '-'.",
+            name));
+    }
+    const std::filesystem::path file = registryPath();
+    touch(file);
+    if (!std::filesystem::exists(file)) throw Rilk::NotFoundException("file", file.string());
+
+    auto found = projects.find(name);
+    if (found != projects.end() && found->second == projectFile) {
+        Rilk::log(6, "Project already registered\n");
+    } else {
+        projects[name] = projectFile;
+    }
+    save();
+}
+
+void RilkRegistry::save() {
+    if (!loadFailure.empty()) {
+        throw Rilk::RilkException(fmt::format(
+            "The registry file '{}' was left untouched: it could not be loaded ({}), and "
+            "writing it now would drop its entries. Correct or remove it, then try again.",
+            filePath.string(), loadFailure));
+    }
+    const std::string text = registryFileText({projects, toolDefinitions}, filePath);
+    try {
+        Util::writeFileReplacing(filePath, text);
+    } catch (const std::runtime_error& error) {
+        Rilk::log(6, "{}\n", error.what());
+        throw std::runtime_error("Unable to write registry file: " + filePath.string());
+    }
+    Rilk::log(5, "Updated file '{}'.\n", filePath.string());
+}

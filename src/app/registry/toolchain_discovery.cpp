@@ -1,0 +1,58 @@
+// --find-compilers: record the GCC toolchains found on the machine in the user registry.
+#include "app/registry/toolchain_discovery.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+
+#include <fmt/format.h>
+
+#include "app/driver/rilk_app.h"
+#include "app/registry/rilk_registry.h"
+#include "tools/gnu/default_toolchains.h"
+#include "types/rilk_errors.h"
+#include "util/ci_string.h"
+
+namespace {
+
+constexpr const char* kNameVariable = "toolchain_name";
+
+}  // namespace
+
+const std::vector<std::filesystem::path>& defaultToolchainRoots() {
+    static const std::vector<std::filesystem::path> roots = {"/usr/bin", "/usr/local/bin",
+                                                             "/opt/rh", "/opt"};
+    return roots;
+}
+
+void storeToolchainDefinition(RegistryTools& tools,
+                              const std::shared_ptr<Rilk::ContextTemplate>& definition) {
+    if (!definition) throw Rilk::RilkException("Build tool context is null.");
+    std::optional<std::string> name;
+    std::vector<Rilk::Assignment> kept;
+    for (const Rilk::Assignment& assignment : definition->assignments) {
+        if (!Util::CiString::equal(assignment.name, kNameVariable)) {
+            kept.push_back(assignment);
+            continue;
+        }
+        if (name) {
+            throw Rilk::RilkException("Build tool context has multiple 'name' assignments.");
+        }
+        if (!assignment.value) throw Rilk::NotFoundException("value of variable", kNameVariable);
+        name = assignment.value->toString();
+    }
+    if (!name) throw Rilk::NotFoundException("variable", kNameVariable);
+    // operator[] finds a tool of the same name in any letter case and keeps its key.
+    tools[*name] = std::make_shared<Rilk::ContextTemplate>(std::move(kept));
+}
+
+void RilkApplication::discoverToolchains(const std::vector<std::filesystem::path>& roots) {
+    if (!registry) {
+        throw Rilk::RilkException(fmt::format(
+            "The toolchains cannot be recorded: there is no user registry ({}).", registryFailure));
+    }
+    for (const Rilk::BuildToolDefinition& found : Rilk::findDefaultToolchains(roots)) {
+        storeToolchainDefinition(registry->toolDefinitions, found.contextTemplate);
+    }
+    registry->save();
+}

@@ -1,0 +1,141 @@
+// Filling the tool map: the static tools, then the registry's and the projects' tools.
+#include <exception>
+#include <memory>
+#include <utility>
+
+#include "app/driver/rilk_app.h"
+#include "app/registry/rilk_registry.h"
+#include "tools/tool_factory_registry.h"
+#include "types/rilk_errors.h"
+#include "util/logger.h"
+
+namespace {
+
+/// The matcher of a factory call, owned; errors of the factory pass through.
+std::unique_ptr<Rilk::Matcher> makeMatcher(const std::string& type, const std::string& name,
+                                           Rilk::AssignmentTable variables,
+                                           Rilk::AssignmentTable required) {
+    return std::unique_ptr<Rilk::Matcher>(
+        Rilk::createToolMatcher(type, name, std::move(variables), std::move(required)));
+}
+
+struct StaticTool {
+    const char* name;
+    const char* type;
+    const char* requiredVariable;
+};
+
+constexpr StaticTool kStaticTools[] = {
+    {"default_basic", "command", "cmdline"},
+    {"default_no_tool", "no_tool", "NO_TOOL"},
+};
+
+}  // namespace
+
+void RilkApplication::registerBuildTools() {
+    tools.clear();
+    createStaticTools();
+    if (registry) {
+        for (const auto& [name, definition] : registry->toolDefinitions) {
+            registerTool({name.str(), definition, "Registry"});
+        }
+    }
+    registerProjectTools(project);
+}
+
+void RilkApplication::createStaticTools() {
+    for (const StaticTool& tool : kStaticTools) {
+        Rilk::AssignmentTable required;
+        required.emplace(tool.requiredVariable,
+                         Rilk::Assignment(tool.requiredVariable, nullptr, Rilk::AssignType::Set,
+                                          Rilk::AssignModifier::None));
+        std::unique_ptr<Rilk::Matcher> matcher;
+        try {
+            matcher = makeMatcher(tool.type, tool.name, {}, std::move(required));
+        } catch (const Rilk::RilkException& error) {
+            Rilk::log(6, "{}\n", error.message());
+        } catch (const std::exception& error) {
+            Rilk::log(6, "Unable to create static tool '{}' ({}): {}\n", tool.name, tool.type,
+                      error.what());
+        }
+        if (!matcher) {
+            Rilk::log(6, "Unable to create static tool '{}' ({}).\n", tool.name, tool.type);
+            continue;
+        }
+        tools[tool.name] = std::move(matcher);
+    }
+}
+
+std::shared_ptr<Rilk::Matcher> RilkApplication::createTool(const ToolSource& source) {
+    if (!source.context) {
+        Rilk::log(6, "{} tool '{}' has null context. Skipping.\n", source.origin, source.name);
+        return nullptr;
+    }
+    Rilk::AssignmentTable toolVariables;
+    Rilk::AssignmentTable requiredVariables;
+    const Rilk::Assignment* toolType = nullptr;
+    for (const Rilk::Assignment& assignment : source.context->assignments) {
+        if (!Util::CiString::equal(assignment.name, "tool_type")) {
+            auto& table = assignment.modifier == Rilk::AssignModifier::Must ? requiredVariables
+                                                                            : toolVariables;
+            table.insert_or_assign(assignment.name, assignment);
+            continue;
+        }
+        if (toolType != nullptr) {
+            Rilk::log(6, "{} tool '{}' has multiple 'tool_type' assignments. Skipping.\n",
+                      source.origin, source.name);
+            return nullptr;
+        }
+        if (!assignment.value) {
+            Rilk::log(6, "{} tool '{}' has empty 'tool_type'. Skipping.\n", source.origin,
+                      source.name);
+            return nullptr;
+        }
+        toolType = &assignment;
+    }
+    if (toolType == nullptr) {
+        Rilk::log(6, "{} tool '{}' has no 'tool_type'. Skipping.\n", source.origin, source.name);
+        return nullptr;
+    }
+    const std::string type = toolType->value->toString();
+
+    std::unique_ptr<Rilk::Matcher> matcher;
+    try {
+        matcher =
+            makeMatcher(type, source.name, std::move(toolVariables), std::move(requiredVariables));
+    } catch (const Rilk::RilkException& error) {
+        Rilk::log(6, "{}\n", error.message());
+    } catch (const std::exception& error) {
+        Rilk::log(6, "Unable to create {} tool '{}' for '{}': {}\n", source.origin, type,
+                  source.name, error.what());
+    }
+    if (!matcher) {
+        Rilk::log(6, "Unable to create {} tool '{}' for '{}'.\n", source.origin, type, source.name);
+        return nullptr;
+    }
+    matcher->conditions = source.context->conditions;
+    return std::shared_ptr<Rilk::Matcher>(std::move(matcher));
+}
+
+void RilkApplication::registerTool(const ToolSource& source) {
+    std::shared_ptr<Rilk::Matcher> tool = createTool(source);
+    if (!tool) return;
+    auto [entry, added] = tools.try_emplace(source.name);
+    if (!added) {
+        Rilk::log(6, "Tool '{}' from {} overrides an earlier tool with the same name.\n",
+                  source.name, source.origin);
+    }
+    entry->second = std::move(tool);
+}
+
+void RilkApplication::registerProjectTools(const Rilk::ProjectPtr& project) {
+    if (!project) return;
+    const std::string prefix = project->name.empty() ? "" : project->name + "/";
+    for (const Rilk::BuildToolDefinition& definition : project->toolDefinitions) {
+        registerTool(
+            {prefix + definition.name, definition.contextTemplate, "Project " + project->name});
+    }
+    for (const Rilk::ProjectPtr& imported : project->importedProjects) {
+        registerProjectTools(imported);
+    }
+}

@@ -1,0 +1,79 @@
+#include "app/toolbox/tool_selection_report.h"
+
+#include <vector>
+
+#include "util/logger.h"
+
+namespace {
+
+/// The target's variables that the tool's defaults name, in the order "?=" would visit
+/// them, when the defaults leave every value of the target as it is: the tool has no
+/// conditions and each default names a variable, once, that the target holds with a value.
+/// Empty when any default would change the target.
+std::vector<Rilk::Assignment*> heldDefaults(const Rilk::Matcher& tool,
+                                            Rilk::TargetContext& target) {
+    std::vector<Rilk::Assignment*> held;
+    if (!tool.conditions.empty()) return held;
+    held.reserve(tool.criteria.size() + tool.required.size());
+    auto holds = [&](const Util::CiString& name) {
+        const auto found = target.assignments.find(name);
+        if (found == target.assignments.end() || found->second.value == nullptr) return false;
+        held.push_back(&found->second);
+        return true;
+    };
+    for (const auto& [name, assignment] : tool.criteria) {
+        if (tool.required.contains(name) || !holds(name)) return {};
+    }
+    for (const auto& [name, assignment] : tool.required) {
+        if (!holds(name)) return {};
+    }
+    return held;
+}
+
+}  // namespace
+
+void applyToolDefaults(const Rilk::Matcher& tool, Rilk::TargetContext& target) {
+    const std::vector<Rilk::Assignment*> held = heldDefaults(tool, target);
+    if (!held.empty()) {
+        // What "?=" does to a variable with a value, without copying the defaults.
+        for (Rilk::Assignment* stored : held) target.markUnresolved(*stored);
+        return;
+    }
+    std::vector<Rilk::Assignment> defaults;
+    for (const auto& [name, assignment] : tool.criteria) defaults.push_back(assignment);
+    for (const auto& [name, assignment] : tool.required) defaults.push_back(assignment);
+    const Rilk::Context context(defaults, tool.conditions);
+    target.addContext(context, static_cast<unsigned>(Rilk::AssignType::SetIfUnset),
+                      Rilk::kTakeModifier, true);
+}
+
+void reportToolSelection(const Rilk::Matcher& tool, const Rilk::Builder& builder,
+                         const Rilk::TargetContext& target) {
+    if (3 < Rilk::verbosity) return;
+    const Rilk::MatchResult result = builder.selectMatchSubject(target);
+    Rilk::log(3, "Tool selection\n");
+    Rilk::log(3, "--------------\n");
+    Rilk::log(3, "Registered : {}\n", tool.name);
+    Rilk::log(3, "Tool       : {}\n", builder.name());
+    Rilk::log(3, "Reason     :\n");
+    bool matched = false;
+    for (const auto& [name, usage] : result.variables) {
+        if (usage.kind == Rilk::NoMatch) continue;
+        matched = true;
+        Rilk::log(3, "  - {} {}\n", name.str(),
+                  usage.kind == Rilk::ExactMatch ? "full match" : "partial match");
+    }
+    if (!matched) Rilk::log(3, "  - no matched variables\n");
+}
+
+void reportClaimedVariables(const Rilk::Builder& builder, const Rilk::Context& inherited) {
+    if (1 < Rilk::verbosity) return;
+    // A copy: matching may resolve values, and the runtime context serves every target.
+    const Rilk::Context copy(inherited);
+    const Rilk::MatchResult result = builder.selectMatchSubject(copy);
+    Rilk::log(1, "Filtering context.\n");
+    if (result.status == Rilk::BuildImpossible) return;
+    for (const auto& [name, usage] : result.variables) {
+        if (usage.claimed == 1) Rilk::log(1, "Claiming variable '{}'.\n", name.str());
+    }
+}

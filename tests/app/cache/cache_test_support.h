@@ -1,0 +1,133 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/cache/cached_planning.h"
+#include "tools/builder.h"
+#include "types/rilk_context_types.h"
+#include "types/rilk_value_types.h"
+
+namespace RilkTest {
+
+/// A builder whose plan the test sets; counts its plans.
+class PlanBuilder : public Rilk::Builder {
+public:
+    PlanBuilder() : Builder({}, {}) {}
+    void beginBuild(Rilk::Context&, const std::size_t&) override {}
+    void endBuild() override {}
+    Rilk::Context collectOutputs(const Rilk::Context&, int) override { return {}; }
+    Rilk::BuildPlan planBuild(const Rilk::TargetContext&) override {
+        ++plans;
+        return plan;
+    }
+    std::vector<Rilk::Recipe> createRecipes(const Rilk::Context&) override { return {}; }
+
+    Rilk::BuildPlan plan;
+    int plans = 0;
+};
+
+/// A job splitter that records what it was given and makes `jobCount` empty job contexts.
+struct SplitSpy {
+    std::vector<std::vector<Rilk::WorkItemEntry>> items;
+    std::uint64_t jobCount = 0;
+
+    Rilk::JobSplitter splitter() {
+        return [this](const Rilk::TargetContext& target,
+                      const std::vector<std::vector<Rilk::WorkItemEntry>>& given,
+                      const std::vector<Rilk::Assignment>&, std::uint64_t jobs) {
+            items = given;
+            jobCount = jobs;
+            std::vector<Rilk::ContextPtr> contexts;
+            for (std::uint64_t i = 0; i < jobs; ++i) {
+                contexts.push_back(std::make_shared<Rilk::TargetContext>(target, target.name));
+            }
+            return contexts;
+        };
+    }
+};
+
+inline Rilk::Assignment text(const std::string& name, const std::string& value,
+                             Rilk::AssignModifier modifier = Rilk::AssignModifier::None) {
+    return Rilk::Assignment(name, Rilk::makeString(value), Rilk::AssignType::Set, modifier);
+}
+
+inline Rilk::Assignment path(const std::string& name, const std::filesystem::path& value,
+                             Rilk::AssignModifier modifier = Rilk::AssignModifier::None) {
+    return Rilk::Assignment(name, Rilk::makePathString(value.string(), ""), Rilk::AssignType::Set,
+                            modifier);
+}
+
+/// A work item of the given inputs (without intermediates) and outputs.
+inline Rilk::WorkItem workItem(const std::vector<Rilk::Assignment>& inputs,
+                               const std::vector<Rilk::Assignment>& outputs) {
+    Rilk::WorkItem item;
+    for (const auto& input : inputs) item.inputs.emplace_back(input);
+    item.outputs = outputs;
+    return item;
+}
+
+inline std::shared_ptr<Rilk::TargetContext> targetContext(const std::string& unit,
+                                                          const std::string& target) {
+    return std::make_shared<Rilk::TargetContext>(Rilk::Context(),
+                                                 Rilk::QualifiedTargetName("", unit, target));
+}
+
+}  // namespace RilkTest
+
+namespace RilkTest {
+
+/// Assignments of every kind of value the cache writes, written back the same.
+inline std::vector<Rilk::Assignment> sampleAssignments() {
+    using namespace Rilk;
+    auto set = [](const char* name, RilkValuePtr value, AssignType type = AssignType::Set,
+                  AssignModifier modifier = AssignModifier::None) {
+        return Assignment(name, std::move(value), type, modifier);
+    };
+    auto list = [](std::vector<RilkValuePtr> elements) {
+        return std::make_shared<RilkList>(std::move(elements));
+    };
+    auto block = [](std::vector<Assignment> assignments) {
+        return std::make_shared<RilkContext>(
+            std::make_shared<Context>(assignments, std::vector<Condition>{}));
+    };
+    auto raw = [](const char* t) { return std::make_shared<RilkRawString>(t); };
+    auto num = [](int n) { return std::make_shared<RilkInt>(n); };
+    const auto emptyBlock = block({});
+    return {
+        set("SRC", makeString("main.c")),
+        set("CFLAGS", makeString("-O2 -DNAME=\"x\""), AssignType::Set, AssignModifier::Up),
+        set("Q", makeString("say \"hi\" (twice).")),
+        set("RAW", raw("${not expanded} \"q\"")),
+        set("RAW_END", raw("ends in )")),
+        set("EMPTY", makeString("")),
+        set("LINES", makeString("one\ntwo\r\n\tthree")),
+        set("UNICODE", makeString("gr\xc3\xbc\xc3\x9f \xe2\x82\xac \xf0\x9f\x99\x82")),
+        set("OBJ", makePathString("obj/a.o", "/work/p"), AssignType::Set, AssignModifier::Up),
+        set("ODD_PATH", makePathString("/p/we\"ird (x)/a b.o", "")),
+        set("REL_PATH", makePathString("rel/x.o", "")),
+        set("N", num(-2147483647 - 1)),
+        set("ZERO", num(0)),
+        set("OBJS", list({makePathString("/o/a.o", ""), makePathString("/o/b.o", "")}),
+            AssignType::Append, AssignModifier::Up),
+        set("MIXED", list({makeString("a"), num(7), raw("r\"(x"), emptyBlock})),
+        set("NONE", list({})),
+        set("CFG",
+            block({set("a", makeString("x")),
+                   set("b", num(1), AssignType::Append, AssignModifier::Up),
+                   set("c", nullptr, AssignType::Declare),
+                   set("d", block({set("e", list({makeString("f")}), AssignType::SetIfUnset)}))})),
+        set("UNSET", nullptr),
+        set("APPEND_UNSET", nullptr, AssignType::Append),
+        set("DEFAULT_UNSET", nullptr, AssignType::SetIfUnset),
+        set("DECLARED", nullptr, AssignType::Declare),
+        set("DECLARED_VALUE", makeString("v"), AssignType::Declare),
+        set("if_x", makeString("keyword prefix")),
+        set("with-dash_1", makeString("name characters")),
+    };
+}
+
+}  // namespace RilkTest

@@ -1,0 +1,152 @@
+// A time read ahead must be the answer a stat of the same full path text gives, consulted
+// only for exactly that text, and never once the prefetch is dropped for the jobs. Also run
+// under ThreadSanitizer.
+#include "app/cache/file_time_prefetch.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/cache/path_write_time.h"
+#include "support/temp_dir.h"
+#include "util/file_time.h"
+
+namespace Rilk {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<std::int64_t> statOf(const std::string& text) {
+    struct stat info {};
+    if (::stat(text.c_str(), &info) != 0) return std::nullopt;
+    return Util::nanosecondsOf(info.st_mtim);
+}
+
+void age(const fs::path& file, int seconds) {
+    fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::seconds(seconds));
+}
+
+/// The prefetch in use for the length of a test, dropped however the test ends.
+struct InUse {
+    explicit InUse(FileTimePrefetch& prefetch) { useFileTimePrefetch(&prefetch); }
+    ~InUse() { dropFileTimePrefetch(); }
+};
+
+TEST(FileTimePrefetch, AnswersOnlyAsAStatOfTheSameFullPathText) {
+    RilkTest::TempDir dir;
+    const std::string root = dir.path().string();
+    age(dir.write("src/a.c", "a"), 30);
+    age(dir.write("b.c", "b"), 20);
+    fs::create_symlink(dir.path() / "src" / "a.c", dir.path() / "alias.c");
+    fs::create_symlink(dir.path() / "gone.c", dir.path() / "dangling.c");
+    // Read ahead: files, a directory, links, missing files, odd spellings, a relative text
+    // and one with a NUL byte (neither of which is read ahead).
+    std::vector<std::string> texts = {
+        root + "/src/a.c", root + "/b.c",       root + "/src",      root + "/src/",
+        root + "/alias.c", root + "/dangling.c", root + "/missing.c", root + "/b.c/",
+        root + "//b.c",    root + "/src/../b.c", "b.c",               root + std::string("/b\0c", 4),
+        root + "/b.c",  // given twice
+    };
+    FileTimePrefetch prefetch(texts, 2);
+    prefetch.wait();
+    EXPECT_EQ(prefetch.size(), texts.size() - 3);
+    const InUse inUse(prefetch);
+
+    // Asked as base and text, split in every way a path value may be.
+    const struct {
+        std::string base, text;
+        bool readAhead;  // whether the prefetch answers
+    } asked[] = {
+        {root, "src/a.c", true},        {root + "/", "src/a.c", true},
+        {root + "/src", "a.c", true},   {"", root + "/b.c", true},
+        {"/elsewhere", root + "/b.c", true},
+        {root, "src", true},            {root, "src/", true},
+        {root, "alias.c", true},        {root, "/b.c", false},  // stands alone
+        {root + "/src", "../b.c", true},
+        {root, "dangling.c", false},    {root, "missing.c", false},
+        {root, "b.c/", false},          {root, "./b.c", false},
+        {root, "src/a.c/", false},      {"", "b.c", false},
+        {root, std::string("b\0c", 3), false},
+    };
+    for (const auto& [base, text, readAhead] : asked) {
+        const auto path = makePathString(text, base);
+        const JoinedPath joined = joinPath(path->baseDirectory().native(), path->text());
+        const std::optional<std::int64_t> found = prefetch.find(joined);
+        EXPECT_EQ(found.has_value(), readAhead) << base << " | " << text;
+        if (found) {
+            EXPECT_EQ(found, statOf(path->fullPathText())) << base << " | " << text;
+        }
+        const std::optional<std::int64_t> expected =
+            text.find('\0') == std::string::npos ? statOf(path->fullPathText()) : std::nullopt;
+        EXPECT_EQ(pathWriteTime(*path), expected) << base << " | " << text;
+    }
+}
+
+TEST(FileTimePrefetch, NeverConsultedOnceDroppedOrGone) {
+    RilkTest::TempDir dir;
+    const fs::path file = dir.write("in.txt", "x");
+    age(file, 60);
+    const auto path = makePathString("in.txt", dir.path());
+    forgetOpenDirectories();
+    {
+        FileTimePrefetch prefetch({file.string()}, 1);
+        prefetch.wait();
+        useFileTimePrefetch(&prefetch);
+        const std::optional<std::int64_t> before = pathWriteTime(*path);
+        age(file, 10);  // as a job would
+        // Still in use: the time read ahead stands for the time a moment ago.
+        EXPECT_EQ(pathWriteTime(*path), before);
+        dropFileTimePrefetch();
+        EXPECT_EQ(pathWriteTime(*path), statOf(file.string()));
+        EXPECT_NE(pathWriteTime(*path), before);
+        // In use again, then gone with its owner.
+        useFileTimePrefetch(&prefetch);
+        EXPECT_EQ(pathWriteTime(*path), before);
+    }
+    EXPECT_EQ(pathWriteTime(*path), statOf(file.string()));
+}
+
+TEST(FileTimePrefetch, ThreadsOnlyForManyPaths) {
+    const std::size_t per = FileTimePrefetch::kPathsPerThread;
+    const struct {
+        std::size_t paths;
+        unsigned threads;
+    } cases[] = {{0, 0}, {per - 1, 0}, {per, 1}, {2 * per + 1, 2}, {100 * per, 3}};
+    for (const auto& [paths, threads] : cases) {
+        EXPECT_EQ(FileTimePrefetch::threadsFor(paths), threads) << paths;
+    }
+    EXPECT_EQ(FileTimePrefetch::start(std::vector<std::string>(per - 1, "/")), nullptr);
+}
+
+TEST(FileTimePrefetch, LookupsWhileThreadsReadAndStopsEarly) {
+    RilkTest::TempDir dir;
+    std::vector<std::string> texts;
+    for (int i = 0; i < 400; ++i) {
+        texts.push_back(dir.write("f" + std::to_string(i), "").string());
+        texts.push_back(dir.path().string() + "/missing" + std::to_string(i));
+    }
+    for (const bool stopEarly : {false, true}) {
+        FileTimePrefetch prefetch(texts, 3);
+        if (stopEarly) prefetch.stop();
+        for (const std::string& text : texts) {
+            const std::optional<std::int64_t> found = prefetch.find({{}, false, text});
+            if (found) {
+                EXPECT_EQ(found, statOf(text)) << text;
+            }
+        }
+        prefetch.wait();
+        if (stopEarly) continue;
+        for (const std::string& text : texts) {
+            EXPECT_EQ(prefetch.find({{}, false, text}), statOf(text)) << text;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace Rilk

@@ -1,0 +1,104 @@
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/load/project_file_loader.h"
+#include "app/driver/rilk_app.h"
+#include "parser/parse_assignment.h"
+#include "support/temp_dir.h"
+#include "types/rilk_errors.h"
+
+namespace {
+
+class RuntimeContextsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        dir.write("main/.rilk_project.txt",
+                  "name app\nimport { \"../lib/.rilk_project.txt\"; }\n"
+                  "profiles {\n"
+                  "  default { FLAGS = \"-d\" LIST += \"a\" cwd = \"x\" year ?= \"1\" }\n"
+                  "  release { FLAGS += \"-r\" if FLAGS { SEEN = \"yes\" } }\n"
+                  "}\n");
+        dir.write("lib/.rilk_project.txt", "name lib\n");
+        app.project = std::make_shared<Rilk::Project>(dir.path() / "main/.rilk_project.txt", "");
+        Rilk::loadProjectFile(*app.project);
+        app.ResolveProjectImports(app.project);
+        app.projectRoot = "/root-of-run";
+        app.addImplicitVariables();
+    }
+
+    void commandLine(const std::string& item) {
+        app.commandLineContext.addAssignment(Rilk::parseAssignment(item, "."), 0);
+    }
+
+    std::string text(const Rilk::Context& context, const std::string& name) const {
+        if (!context.hasVariable(name)) return "<absent>";
+        return context.getString(name, "<null>");
+    }
+
+    RilkTest::TempDir dir;
+    RilkApplication app;
+};
+
+TEST_F(RuntimeContextsTest, LayersProfilesAndTheCommandLineOverTheImplicitVariables) {
+    struct Case {
+        std::string active;
+        bool cmdMode;
+        std::string flags, list, profile;
+    };
+    const Case cases[] = {
+        {"", false, "-d -c", "a", "<absent>"},
+        {"release", false, "-d -r -c", "a", "release"},
+        {"Default", false, "-d -c", "a", "Default"},  // the default profile applies once
+        {"release", true, "-d -r", "a", "release"},
+    };
+    commandLine("FLAGS += \"-c\"");
+    for (const Case& c : cases) {
+        app.project->activeProfile = c.active;
+        app.cmdMode = c.cmdMode;
+        Rilk::Context context = app.CreateImplicitContextForProject(app.project);
+        EXPECT_EQ(text(context, "FLAGS"), c.flags) << c.active;
+        EXPECT_EQ(text(context, "LIST"), c.list) << c.active;
+        EXPECT_EQ(text(context, "PROFILE"), c.profile) << c.active;
+        EXPECT_EQ(text(context, "cwd"), "x");
+        EXPECT_EQ(text(context, "year"), app.implicitVariables.getString("year"));
+        EXPECT_EQ(text(context, "project_root"), (dir.path() / "main").string());
+        EXPECT_EQ(text(context, "output_def_dir"), "out");
+        EXPECT_EQ(context.conditions.size(), c.active == "release" ? 1U : 0U);
+    }
+    // Each context holds its own values.
+    EXPECT_EQ(app.commandLineContext.getString("FLAGS"), "-c");
+}
+
+TEST_F(RuntimeContextsTest, OneContextPerProjectUnderItsNamespace) {
+    app.project->activeProfile = "release";
+    commandLine("EXTRA = \"e\"");
+    app.CreateProjectRuntimeContexts();
+    ASSERT_EQ(app.runtimeContexts.size(), 2U);
+    const Rilk::Context& lib = app.runtimeContexts.at("LIB").context;
+    EXPECT_EQ(app.runtimeContexts.at("app").project, app.project);
+    EXPECT_EQ(std::filesystem::path(text(lib, "project_root")).lexically_normal(),
+              dir.path() / "lib");
+    EXPECT_EQ(text(lib, "PROFILE"), "<absent>");
+    EXPECT_EQ(text(lib, "EXTRA"), "e");
+    app.runtimeContexts.at("app").context.getVariable("EXTRA")->append(*lib.getVariable("EXTRA"));
+    EXPECT_EQ(text(lib, "EXTRA"), "e");
+
+    // The same project imported twice under one namespace.
+    dir.write("main/.rilk_project.txt",
+              "name app\nimport { \"../lib/.rilk_project.txt\"; \"../lib/.rilk_project.txt\"; }\n");
+    Rilk::loadProjectFile(*app.project);
+    app.project->activeProfile.clear();
+    app.ResolveProjectImports(app.project);
+    app.runtimeContexts.clear();
+    try {
+        app.CreateProjectRuntimeContexts();
+        ADD_FAILURE() << "a namespace used twice was accepted";
+    } catch (const Rilk::RilkException& error) {
+        EXPECT_EQ(error.message(), "Project namespace 'lib' is used more than once.");
+    }
+}
+
+}  // namespace
