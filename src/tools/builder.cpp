@@ -31,7 +31,7 @@ MatchResult Builder::selectMatchSubject(const Context& target) const {
     for (const auto& [name, input] : inputVariables) {
         auto found = target.assignments.find(name);
         if (found != target.assignments.end() && found->second.modifier == AssignModifier::Up) {
-            log(4, "Skipping '{}' as match subject: output variable\n", found->second.name);
+            log(LogLevel::Detail, "Skipping '{}' as match subject: output variable\n", found->second.name);
             result.status = BuildImpossible;
             break;
         }

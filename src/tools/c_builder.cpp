@@ -23,7 +23,7 @@ void CBuilder::beginBuild(Context& firstJob, const std::size_t& count) {
     outputDirectory = plannedOutputDirectory(job);
     // A target built without a plan (no build cache) places its objects by its own sources.
     if (!Util::CiString::equal(job.uniqueName(), sourcesTarget_)) recordCompiledSources(job);
-    log(5, "Output dir: {}\n", outputDirectory.string());
+    log(LogLevel::Info, "Output dir: {}\n", outputDirectory.string());
     fs::create_directories(outputDirectory);
     for (const fs::path& directory : targetPlacement_.subdirectories()) {
         fs::create_directories(outputDirectory / directory);
@@ -77,7 +77,7 @@ bool isSubjectVariable(const Context& target, const Util::CiString& name) {
     const auto found = target.assignments.find(name);
     if (found == target.assignments.end()) return false;
     if (found->second.modifier == AssignModifier::Up) {
-        log(4, "Skipping '{}' as match subject: output variable\n", found->second.name);
+        log(LogLevel::Detail, "Skipping '{}' as match subject: output variable\n", found->second.name);
         return false;
     }
     return true;

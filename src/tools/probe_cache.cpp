@@ -136,14 +136,14 @@ void ProbeCache::save() {
         text = fileText();
     }
     if (text.size() > kMaxProbeAnswerFile) {
-        log(3, "Probe answers not saved: they would pass the size limit of '{}'.\n", file.string());
+        log(LogLevel::Verbose, "Probe answers not saved: they would pass the size limit of '{}'.\n", file.string());
         return;
     }
     try {
         if (file.has_parent_path()) fs::create_directories(file.parent_path());
         Util::writeFileReplacing(file, text);
     } catch (const std::exception& error) {
-        log(3, "Probe answers not saved: {}\n", error.what());
+        log(LogLevel::Verbose, "Probe answers not saved: {}\n", error.what());
     }
 }
 

@@ -118,7 +118,7 @@ ToolRunResult runToolCapture(const std::filesystem::path& tool, const std::strin
     if (!finished) {
         kill(-pid, SIGKILL);
         waitFor(pid);
-        log(6, "Probe '{}' {} did not finish within {:g} s and was stopped; skipping it.\n",
+        log(LogLevel::Warning, "Probe '{}' {} did not finish within {:g} s and was stopped; skipping it.\n",
             tool.string(), arguments, static_cast<double>(timeout.count()) / 1000.0);
     }
     result.output = trimmed(output);

@@ -23,7 +23,7 @@ void Context::addMerged(const Assignment& applied, unsigned mode,
     try {
         addAssignment(applied, mode);
     } catch (const BadOperation& error) {
-        log(2, "Exception when adding implicit context: {}\n", error.message());
+        log(LogLevel::Debug, "Exception when adding implicit context: {}\n", error.message());
         failed.push_back(applied);
     }
 }

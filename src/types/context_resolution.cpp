@@ -57,7 +57,7 @@ RilkValuePtr Context::resolveAssignment(Assignment& stored) {
 }
 
 void Context::resolveAll() {
-    log(1, "Resolving variables.\n");
+    log(LogLevel::Trace, "Resolving variables.\n");
     for (auto& [name, stored] : assignments) resolveAssignment(stored);
 }
 

@@ -119,13 +119,13 @@ Dependency expandEntry(const Dependency& macro, bool sourceParameter,
 }
 
 void logSkipped(const Identifier& identifier) {
-    log(6, "Dynamic dependency '{}' is empty and will be skipped.\n", identifier.toString());
+    log(LogLevel::Warning, "Dynamic dependency '{}' is empty and will be skipped.\n", identifier.toString());
 }
 
 }  // namespace
 
 std::vector<Dependency> TargetContext::createDependencyList() {
-    log(1, "Creating dependency list.\n");
+    log(LogLevel::Trace, "Creating dependency list.\n");
     std::vector<Dependency> list;
     list.reserve(dependencies.size());
     for (const Dependency& record : dependencies) {

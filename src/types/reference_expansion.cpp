@@ -38,7 +38,7 @@ RilkValuePtr lookUpReference(const std::string& name, const RilkString& owner) {
         throw;
     } catch (...) {
     }
-    log(6, "Variable '{}' does not exist.\n", name);
+    log(LogLevel::Warning, "Variable '{}' does not exist.\n", name);
     return nullptr;
 }
 

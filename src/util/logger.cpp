@@ -156,7 +156,7 @@ void terminateHandler() {
         std::cerr << e.what() << std::endl;
     } catch (...) {
         try {
-            log(7, "Unknown exception!\n");
+            log(LogLevel::Error, "Unknown exception!\n");
         } catch (...) {
         }
     }

@@ -9,6 +9,18 @@
 
 namespace Rilk {
 
+/// The levels of console messages, from the most talkative to errors. A message is
+/// printed when its level is at least `verbosity`; `-v` alone shows `Verbose` and above.
+namespace LogLevel {
+inline constexpr int Trace = 1;    ///< every step of resolution and matching
+inline constexpr int Debug = 2;    ///< recovered failures worth a look
+inline constexpr int Verbose = 3;  ///< tool choice, input and output contexts
+inline constexpr int Detail = 4;   ///< why a tool passed a variable over
+inline constexpr int Info = 5;     ///< the default: what a run does
+inline constexpr int Warning = 6;  ///< something is off, the run goes on
+inline constexpr int Error = 7;    ///< the run fails
+}  // namespace LogLevel
+
 /// Messages below this level are not printed (a higher value prints less). Default 5.
 extern int verbosity;
 /// Colour codes of levels 1..7; any other level prints in 37.
@@ -44,6 +56,9 @@ void printColored(unsigned color, fmt::format_string<A, Args...> format, A&& a, 
 
 /// The colour of a level: its entry of `levelColors`, 37 outside 1..7.
 unsigned colorForLevel(int level);
+
+/// Whether a message of `level` is printed.
+inline bool logs(int level) { return level >= verbosity; }
 
 /// Prints a levelled message when `level >= verbosity`; the text is a format text.
 void log(int level, std::string_view text);

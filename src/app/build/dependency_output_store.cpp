@@ -36,7 +36,7 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
                                           const std::string& alias) {
     if (!alias.empty()) {
         if (target.hasVariable(alias)) {
-            Rilk::log(6,
+            Rilk::log(Rilk::LogLevel::Warning,
                       "Dependency output alias '{}' collides with an existing context variable. "
                       "Names are case-insensitive; this may make dependency output ambiguous.\n",
                       alias);
@@ -45,7 +45,7 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
     }
     if (sameUnitAndNamespace(dependencyName, targetName)) {
         if (target.hasVariable(dependencyName.target)) {
-            Rilk::log(6,
+            Rilk::log(Rilk::LogLevel::Warning,
                       "Dependency output '{}' collides with an existing context variable. Names "
                       "are case-insensitive; this may make dependency output ambiguous.\n",
                       dependencyName.target);
@@ -56,12 +56,12 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
     const auto* unitValue =
         Rilk::valueCast<const Rilk::RilkContext>(target.getVariable(dependencyName.unit).get());
     if (unitValue == nullptr || !unitValue->context()) {
-        Rilk::log(6,
+        Rilk::log(Rilk::LogLevel::Warning,
                   "Dependency output '{}::{}' collides with existing context variable '{}'. Names "
                   "are case-insensitive; this may make dependency output ambiguous.\n",
                   dependencyName.unit, dependencyName.target, dependencyName.unit);
     } else if (unitValue->context()->hasVariable(dependencyName.target)) {
-        Rilk::log(6,
+        Rilk::log(Rilk::LogLevel::Warning,
                   "Dependency output '{}::{}' collides with an existing dependency output. Names "
                   "are case-insensitive; this may make dependency output ambiguous.\n",
                   dependencyName.unit, dependencyName.target);
@@ -75,7 +75,7 @@ void DependencyOutputStore::appendNested(const std::string& name, const Rilk::Ri
                               Rilk::kKeepModifier);
     } catch (const Rilk::RilkException& error) {
         // The collision warning came first; the variable keeps its own value.
-        Rilk::log(6, "Dependency output '{}::{}' is not added to context variable '{}': {}\n",
+        Rilk::log(Rilk::LogLevel::Warning, "Dependency output '{}::{}' is not added to context variable '{}': {}\n",
                   dependencyName.unit, dependencyName.target, name, error.message());
     }
 }
@@ -123,7 +123,7 @@ void DependencyOutputStore::retryMergedFailures() {
     for (const auto& [alias, failed] : mergedFailures_) {
         const Rilk::ContextPtr& shared = mergedAliases_.at(alias);
         for (const Assignment& assignment : failed) {
-            Rilk::log(1, "Second try adding merged dependency output append {}.\n",
+            Rilk::log(Rilk::LogLevel::Trace, "Second try adding merged dependency output append {}.\n",
                       displayText(assignment.value));
             shared->addAssignment(assignment, Rilk::kKeepModifier);
         }

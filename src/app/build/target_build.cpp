@@ -89,7 +89,7 @@ Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
     std::set<Util::CiString>::iterator chainEntry;
     if (!lookupFailure) chainEntry = enterChain(chain, found.canonicalName.toString());
     const Rilk::LogIndentGuard prefix(joined({"[", label.str(), "] "}));
-    Rilk::log(5, "Visiting target\n");
+    Rilk::log(Rilk::LogLevel::Info, "Visiting target\n");
     if (lookupFailure) std::rethrow_exception(lookupFailure);
     Rilk::Context output = build(found, parameters, label, chain);
     leaveChain(chain, chainEntry);
@@ -107,7 +107,7 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
                                                          target.dependencies);
     std::string uniqueName = context->uniqueName();
     if (const auto done = built_.find(std::string_view(uniqueName)); done != built_.end()) {
-        Rilk::log(1, "Target '{}' already built.\n", label.str());
+        Rilk::log(Rilk::LogLevel::Trace, "Target '{}' already built.\n", label.str());
         return done->second;
     }
 
@@ -128,26 +128,26 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
     const std::vector<Rilk::Assignment> failedAppends = buildDependencies(*context, store, chain);
     context->resolveAll();
     for (const Rilk::Assignment& assignment : failedInherited) {
-        Rilk::log(1, "Second try adding implicit assignment {}.\n", displayText(assignment.value));
+        Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit assignment {}.\n", displayText(assignment.value));
         outputs.keepCurrentValue(*context, assignment.name);
         context->addAssignment(assignment, Rilk::kKeepModifier);
     }
     for (const Rilk::Assignment& assignment : failedAppends) {
-        Rilk::log(1, "Second try adding implicit append {}.\n", displayText(assignment.value));
+        Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit append {}.\n", displayText(assignment.value));
         context->addAssignment(assignment, Rilk::kKeepModifier);
     }
     store.retryMergedFailures();
-    Rilk::log(3, "Input context:\n");
-    context->print(3);
+    Rilk::log(Rilk::LogLevel::Verbose, "Input context:\n");
+    context->print(Rilk::LogLevel::Verbose);
 
     const JobPlan plan = services_.planJobs(*builder, context);
     Rilk::Context output;
     services_.runBuildJobs(*builder, plan, label, output);
     if (plan.claimToken != 0) services_.storeRecord(uniqueName, plan);
     outputs.fill(*context, plan, output);
-    Rilk::log(3, "Output context:\n");
-    output.print(3);
-    Rilk::log(5, "Build done\n");
+    Rilk::log(Rilk::LogLevel::Verbose, "Output context:\n");
+    output.print(Rilk::LogLevel::Verbose);
+    Rilk::log(Rilk::LogLevel::Info, "Build done\n");
     built_.insert_or_assign(Util::CiString(std::move(uniqueName)), output);
     return output;
 }

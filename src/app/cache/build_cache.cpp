@@ -27,7 +27,7 @@ void BuildCache::upsert(const std::string& key, const RecordContents& contents,
 
     std::lock_guard recordLock(record->mutex);
     if (token == 0 || token != record->claimToken) {
-        log(7, "Cache upsert rejected for '{}': claim token mismatch.\n", key);
+        log(LogLevel::Error, "Cache upsert rejected for '{}': claim token mismatch.\n", key);
         return;
     }
     record->contents = contents;

@@ -50,7 +50,7 @@ Decision waitForClaim(const std::string& key, RuntimeRecord& record,
                            [&] { return record.state != RuntimeRecord::Claimed; });
     if (record.state != RuntimeRecord::Claimed && record.current) return {Outcome::Hit, 0, {}};
     if (record.state != RuntimeRecord::Claimed) {
-        log(2,
+        log(LogLevel::Debug,
             "Cache record for '{}' was claimed but resulted in invalid recipes upon "
             "completion.\n",
             key);
@@ -104,7 +104,7 @@ CachedPlan createRecipesCached(BuildCache& cache, Builder& builder, const Target
 
     CachedPlan result;
     if (plan.recipes.empty()) {
-        log(2, "Target '{}::{}' not suitable for caching. Using the original context.\n", unit,
+        log(LogLevel::Debug, "Target '{}::{}' not suitable for caching. Using the original context.\n", unit,
             name);
         result.jobContexts.push_back(jobContextOf(builder, target));
         return result;
@@ -123,14 +123,14 @@ CachedPlan createRecipesCached(BuildCache& cache, Builder& builder, const Target
 
     switch (decision.outcome) {
         case Outcome::Hit:
-            log(1, "Cache hit for '{}::{}'.\n", unit, name);
+            log(LogLevel::Trace, "Cache hit for '{}::{}'.\n", unit, name);
             return result;
         case Outcome::Claimed:
-            log(1, "Cache claimed for '{}::{}'.\n", unit, name);
+            log(LogLevel::Trace, "Cache claimed for '{}::{}'.\n", unit, name);
             result.claimToken = decision.claimToken;
             break;
         case Outcome::Unclaimed:
-            log(1, "Cache miss for '{}::{}'. Building...\n", unit, name);
+            log(LogLevel::Trace, "Cache miss for '{}::{}'. Building...\n", unit, name);
             break;
     }
     result.jobContexts = splitPending(target, result.contents, decision.pending, requestedJobs,

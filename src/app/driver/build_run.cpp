@@ -10,14 +10,14 @@
 void RilkApplication::dumpContexts() const {
     if (project) {
         for (const auto& [ns, entry] : runtimeContexts) {
-            Rilk::log(5, "Implicit context for project '{}':\n", ns.str());
-            entry.context.print(5);
+            Rilk::log(Rilk::LogLevel::Info, "Implicit context for project '{}':\n", ns.str());
+            entry.context.print(Rilk::LogLevel::Info);
         }
     } else {
-        Rilk::log(5, "Implicit context:\n");
-        implicitContext.print(5);
+        Rilk::log(Rilk::LogLevel::Info, "Implicit context:\n");
+        implicitContext.print(Rilk::LogLevel::Info);
     }
-    if (cmdMode) commandLineContext.print(5);
+    if (cmdMode) commandLineContext.print(Rilk::LogLevel::Info);
 }
 
 void RilkApplication::startLoadingCache() {
@@ -28,10 +28,10 @@ void RilkApplication::startLoadingCache() {
 int RilkApplication::runBuild() {
     if (!buildCache) startLoadingCache();
     buildCache->load();
-    Rilk::log(5, "Starting build\n");
-    Rilk::log(1, "Main file: {}\n", unitFile.string());
-    Rilk::log(1, "Main unit: {}\n", mainTarget.unit);
-    Rilk::log(1, "Main target: {}\n", mainTarget.target);
+    Rilk::log(Rilk::LogLevel::Info, "Starting build\n");
+    Rilk::log(Rilk::LogLevel::Trace, "Main file: {}\n", unitFile.string());
+    Rilk::log(Rilk::LogLevel::Trace, "Main unit: {}\n", mainTarget.unit);
+    Rilk::log(Rilk::LogLevel::Trace, "Main target: {}\n", mainTarget.target);
     if (project) {
         runtimeContexts.clear();
         CreateProjectRuntimeContexts();

@@ -65,7 +65,7 @@ void setVerbosity(RilkApplication& app, int level) {
 }
 
 [[noreturn]] void printUsageAndExit() {
-    Rilk::log(5, "{}", kUsageText);
+    Rilk::log(Rilk::LogLevel::Info, "{}", kUsageText);
     std::exit(0);
 }
 

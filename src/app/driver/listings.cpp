@@ -7,7 +7,7 @@ namespace Rilk {
 namespace {
 
 int noProject() {
-    log(7, "No file to list. You need .rilk_project.txt.\n");
+    log(LogLevel::Error, "No file to list. You need .rilk_project.txt.\n");
     return -1;
 }
 
@@ -19,7 +19,7 @@ int listTargets(const UnitIndex& index, std::string ns, std::string unitName) {
         if (Util::CiString::equal(name.str(), unit->defaultTarget)) {
             printColored(32, "{}\n", name.str());
         } else {
-            log(5, "{}\n", name.str());
+            log(LogLevel::Info, "{}\n", name.str());
         }
     }
     return 0;
@@ -27,13 +27,13 @@ int listTargets(const UnitIndex& index, std::string ns, std::string unitName) {
 
 int listUnits(const Project* project) {
     if (project == nullptr) return noProject();
-    for (const auto& entry : project->units) log(5, "{}\n", entry.first);
+    for (const auto& entry : project->units) log(LogLevel::Info, "{}\n", entry.first);
     return 0;
 }
 
 int listProfiles(const Project* project) {
     if (project == nullptr) return noProject();
-    for (const auto& entry : project->profiles) log(5, "{}\n", entry.first.str());
+    for (const auto& entry : project->profiles) log(LogLevel::Info, "{}\n", entry.first.str());
     return 0;
 }
 

@@ -29,7 +29,7 @@ bool directoryId(const fs::path& directory, DirectoryId& id) {
 std::string readDeclaredUnit(const fs::path& file) {
     std::ifstream in(file);
     if (!in) {
-        log(7, "unit file not found\n");
+        log(LogLevel::Error, "unit file not found\n");
         return "";
     }
     std::string firstLine;
@@ -71,7 +71,7 @@ private:
     void enter(const fs::path& directory, ProjectTree::Node& node) {
         DirectoryId id{};
         if (directoryId(directory, id) && descent_.count(id) != 0) {
-            log(3, "Not entering {}: it leads back to a directory being searched.\n",
+            log(LogLevel::Verbose, "Not entering {}: it leads back to a directory being searched.\n",
                 directory.string());
             return;
         }

@@ -19,7 +19,7 @@ int RilkApplication::run(int argc, char** argv) {
     parseCommandLine(argc, argv);
     const RunMode mode = runMode();
     if (mode == RunMode::PrintVersion) {
-        Rilk::log(5, "{}\n", kRilkVersion);
+        Rilk::log(Rilk::LogLevel::Info, "{}\n", kRilkVersion);
         return 0;
     }
     if (mode == RunMode::CreateProject) {

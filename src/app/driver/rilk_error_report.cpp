@@ -9,11 +9,11 @@ int runReportingErrors(const std::function<int()>& body) {
     try {
         return body();
     } catch (const Rilk::RilkException& e) {
-        Rilk::log(7, "Error: {}\n", e.message());
+        Rilk::log(Rilk::LogLevel::Error, "Error: {}\n", e.message());
     } catch (const Rilk::ParseError& e) {
-        Rilk::log(7, "Error: {} (at position {} of the name)\n", e.message, e.position);
+        Rilk::log(Rilk::LogLevel::Error, "Error: {} (at position {} of the name)\n", e.message, e.position);
     } catch (const std::exception& e) {
-        Rilk::log(7, "{}\n", e.what());
+        Rilk::log(Rilk::LogLevel::Error, "{}\n", e.what());
     } catch (...) {
         Rilk::terminateHandler();
     }

@@ -38,7 +38,7 @@ int runJob(std::vector<Recipe> recipes, const std::vector<std::string>& environm
            InterruptGuard& interrupt, RunningCommandSlot& slot) {
     for (const Recipe& recipe : recipes) {
         if (interrupt.interrupted()) return kCommandSignalled;
-        log(5, "{}\n", recipe.command);
+        log(LogLevel::Info, "{}\n", recipe.command);
         if (recipe.kind == Recipe::NotRun) return kRecipeNotRun;
         const int result =
             runCommand(recipe, childEnvironment(environment, recipe.pathDirectories), slot);
@@ -52,7 +52,7 @@ std::vector<BuildJob> makeJobs(const std::vector<ContextPtr>& contexts,
     std::vector<BuildJob> jobs;
     for (std::size_t i = 0; i < contexts.size(); ++i) {
         if (!contexts[i]) continue;
-        log(5, "Starting build job\n");
+        log(LogLevel::Info, "Starting build job\n");
         BuildJob job;
         job.context = contexts[i];
         if (i < outputFiles.size()) job.outputFiles = outputFiles[i];
@@ -116,7 +116,7 @@ void checkResults(const std::vector<BuildJob>& jobs, const Util::CiString& name)
         failed = failed || job.result != 0;
     }
     if (failed) {
-        log(7, "Build of {} failed. Exiting..\n", name);
+        log(LogLevel::Error, "Build of {} failed. Exiting..\n", name);
         throw RilkException("Build failed.");
     }
 }
@@ -150,7 +150,7 @@ void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
         const std::exception_ptr startError = runAll(jobs, *interrupt);
         if (interrupt->interrupted()) endInterrupted(jobs, *interrupt);
         for (const std::filesystem::path& file : removePartialOutputs(jobs)) {
-            log(3, "Removed '{}', left behind by a failed job.\n", file.string());
+            log(LogLevel::Verbose, "Removed '{}', left behind by a failed job.\n", file.string());
         }
         if (startError) std::rethrow_exception(startError);
         checkResults(jobs, name);

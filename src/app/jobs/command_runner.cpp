@@ -71,9 +71,9 @@ int reap(pid_t pid) {
 void reportStartFailure(const Recipe& recipe, int error) {
     const std::string reason = std::generic_category().message(error);
     if (recipe.workingDirectory.empty()) {
-        log(7, "Cannot run \"/bin/sh\": {}\n", reason);
+        log(LogLevel::Error, "Cannot run \"/bin/sh\": {}\n", reason);
     } else {
-        log(7, "Cannot run the command in '{}': {}\n", recipe.workingDirectory.string(), reason);
+        log(LogLevel::Error, "Cannot run the command in '{}': {}\n", recipe.workingDirectory.string(), reason);
     }
 }
 

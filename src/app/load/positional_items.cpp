@@ -11,11 +11,11 @@ void RilkApplication::HandlePositionalArguments() {
     for (const std::string& item : positionalItems) {
         if (unitIndex.hasTarget(item)) {
             if (targetGiven) {
-                Rilk::log(7, "Only one target name can be specified\n");
+                Rilk::log(Rilk::LogLevel::Error, "Only one target name can be specified\n");
                 continue;
             }
             targetGiven = true;
-            Rilk::log(1, "Main target changed from {} to {}.\n", mainTarget.toString(), item);
+            Rilk::log(Rilk::LogLevel::Trace, "Main target changed from {} to {}.\n", mainTarget.toString(), item);
             const Rilk::QualifiedTargetName named = Rilk::QualifiedTargetName::parse(item);
             if (!named.ns.empty()) mainTarget.ns = named.ns;
             if (!named.unit.empty()) mainTarget.unit = named.unit;
@@ -25,6 +25,6 @@ void RilkApplication::HandlePositionalArguments() {
         if (useProfileNamed(item, true)) continue;
         const Rilk::Assignment assignment = Rilk::parseAssignment(item, ".");
         commandLineContext.addAssignment(assignment, Rilk::kKeepModifier);
-        Rilk::log(1, "Identified assignment '{}'.\n", assignment.toString());
+        Rilk::log(Rilk::LogLevel::Trace, "Identified assignment '{}'.\n", assignment.toString());
     }
 }

@@ -10,7 +10,7 @@ bool RilkApplication::useProfileNamed(const std::string& item, bool confirming) 
     if (!project) return false;
     const auto found = project->profiles.find(item);
     if (found == project->profiles.end()) return false;
-    Rilk::log(1, "Using profile '{}'.\n", item);
+    Rilk::log(Rilk::LogLevel::Trace, "Using profile '{}'.\n", item);
     if (selectedProfile) {
         if (confirming && Util::CiString::equal(selectedProfile->name, found->second.name))
             return true;

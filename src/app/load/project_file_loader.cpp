@@ -62,7 +62,7 @@ ProjectData visitProjectTree(RilkTopParser::ProjFileContext* tree, const fs::pat
 
 void loadProjectFile(Project& project) {
     const fs::path& file = project.projectFile;
-    log(1, "Loading project file {}\n", file.string());
+    log(LogLevel::Trace, "Loading project file {}\n", file.string());
     const std::string text = readProjectText(file);
 
     ThrowingErrorListener listener(file);

@@ -27,14 +27,14 @@ void RilkApplication::findProjectFile() {
     } else if (unitFileMode == 0) {
         const fs::path found = searchUpward(fs::current_path());
         if (!found.empty()) {
-            Rilk::log(1, "Found a project file at {}\n", found.string());
+            Rilk::log(Rilk::LogLevel::Trace, "Found a project file at {}\n", found.string());
             projectRoot = found;
             projectFile = found / Rilk::kProjectFileName;
         } else {
-            Rilk::log(1, "No project file.\n");
+            Rilk::log(Rilk::LogLevel::Trace, "No project file.\n");
             projectRoot =
                 fs::exists(unitFile) ? fs::absolute(unitFile).parent_path() : fs::current_path();
         }
     }
-    Rilk::log(1, "Setting project root to {}\n", projectRoot.string());
+    Rilk::log(Rilk::LogLevel::Trace, "Setting project root to {}\n", projectRoot.string());
 }

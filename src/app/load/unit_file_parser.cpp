@@ -43,7 +43,7 @@ std::string readAll(std::ifstream& in) {
 /// nothing, which would load as an empty unit, so it counts as unreadable as well.
 std::string readUnitText(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    log(1, "Parsing {}\n", file.string());
+    log(LogLevel::Trace, "Parsing {}\n", file.string());
     if (!in || fs::is_directory(file)) throw RilkException("Unable to open file!");
     std::string text = readAll(in);
     if (in.bad()) throw RilkException("Unable to open file!");
@@ -88,7 +88,7 @@ UnitPtr parseUnitFile(const RilkApplication& app, fs::path path) {
     // A valid file is read without the generated parser; anything the fast reader declines
     // (every error included) takes the grammar's road, which reports it.
     if (UnitPtr unit = readFast(text, file)) {
-        log(3, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
+        log(LogLevel::Verbose, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
         return unit;
     }
 
@@ -102,7 +102,7 @@ UnitPtr parseUnitFile(const RilkApplication& app, fs::path path) {
         throw RilkException(file.string() + " Parsing failed due to syntax errors.");
     }
     UnitPtr unit = visitUnitTree(tree, baseDirectory(file), file);
-    log(3, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
+    log(LogLevel::Verbose, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
     return unit;
 }
 

@@ -47,7 +47,7 @@ void mergeTargets(Rilk::Unit& merged, Rilk::Unit& part, const std::string& unitN
 
 Rilk::UnitPtr RilkApplication::loadUnitFile(const fs::path& path, const std::string& ns) {
     if (auto loaded = loadedUnitFiles.find(path); loaded != loadedUnitFiles.end()) {
-        Rilk::log(6, "UnitFile '{}' already loaded.\n", path.string());
+        Rilk::log(Rilk::LogLevel::Warning, "UnitFile '{}' already loaded.\n", path.string());
         std::string space = ns;
         std::string unitName = loaded->second;
         return unitIndex.findUnit(space, unitName);
@@ -56,7 +56,7 @@ Rilk::UnitPtr RilkApplication::loadUnitFile(const fs::path& path, const std::str
     if (unit->name.empty()) unit->name = std::to_string(unnamedUnitCounter.fetch_add(1));
     unitIndex.addUnit(ns, unit->name, unit);
     loadedUnitFiles[path] = unit->name;
-    Rilk::log(3, "Loaded unit '{}'\n", unit->name);
+    Rilk::log(Rilk::LogLevel::Verbose, "Loaded unit '{}'\n", unit->name);
     return unit;
 }
 
@@ -84,7 +84,7 @@ void RilkApplication::LoadUnit(const Rilk::ProjectPtr& loading) {
             loadedUnitFiles[file] = unitName;
         }
         unitIndex.addUnit(loading->name, unitName, merged);
-        Rilk::log(3, "Loaded unit '{}' from {} file(s)\n", unitName, entry.second.size());
+        Rilk::log(Rilk::LogLevel::Verbose, "Loaded unit '{}' from {} file(s)\n", unitName, entry.second.size());
     }
     if (isMain) {
         std::string ns = loading->name;

@@ -65,10 +65,10 @@ std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
         registry->projects = std::move(entries.projects);
         registry->toolDefinitions = std::move(entries.toolDefinitions);
     } catch (const Rilk::RilkException& error) {
-        Rilk::log(6, "{}\n", error.message());
+        Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
         (registry ? registry->loadFailure : whyNone) = error.message();
     } catch (const std::exception& error) {
-        Rilk::log(6, "Unable to load registry file: {}\n", error.what());
+        Rilk::log(Rilk::LogLevel::Warning, "Unable to load registry file: {}\n", error.what());
         (registry ? registry->loadFailure : whyNone) = error.what();
     }
     return registry;
@@ -93,7 +93,7 @@ void RilkRegistry::addProject(const std::string& name, const std::filesystem::pa
 
     auto found = projects.find(name);
     if (found != projects.end() && found->second == projectFile) {
-        Rilk::log(6, "Project already registered\n");
+        Rilk::log(Rilk::LogLevel::Warning, "Project already registered\n");
     } else {
         projects[name] = projectFile;
     }
@@ -111,8 +111,8 @@ void RilkRegistry::save() {
     try {
         Util::writeFileReplacing(filePath, text);
     } catch (const std::runtime_error& error) {
-        Rilk::log(6, "{}\n", error.what());
+        Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.what());
         throw std::runtime_error("Unable to write registry file: " + filePath.string());
     }
-    Rilk::log(5, "Updated file '{}'.\n", filePath.string());
+    Rilk::log(Rilk::LogLevel::Info, "Updated file '{}'.\n", filePath.string());
 }

@@ -98,6 +98,6 @@ Rilk::Matcher* RilkApplication::findBestTool(const Rilk::TargetContext& target) 
         }
     }
     if (best != nullptr)
-        Rilk::log(3, "Best registered tool: {}, score: {}\n", best->name, bestScore);
+        Rilk::log(Rilk::LogLevel::Verbose, "Best registered tool: {}, score: {}\n", best->name, bestScore);
     return best;
 }

@@ -53,13 +53,13 @@ void RilkApplication::createStaticTools() {
         try {
             matcher = makeMatcher(tool.type, tool.name, {}, std::move(required));
         } catch (const Rilk::RilkException& error) {
-            Rilk::log(6, "{}\n", error.message());
+            Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
         } catch (const std::exception& error) {
-            Rilk::log(6, "Unable to create static tool '{}' ({}): {}\n", tool.name, tool.type,
+            Rilk::log(Rilk::LogLevel::Warning, "Unable to create static tool '{}' ({}): {}\n", tool.name, tool.type,
                       error.what());
         }
         if (!matcher) {
-            Rilk::log(6, "Unable to create static tool '{}' ({}).\n", tool.name, tool.type);
+            Rilk::log(Rilk::LogLevel::Warning, "Unable to create static tool '{}' ({}).\n", tool.name, tool.type);
             continue;
         }
         tools[tool.name] = std::move(matcher);
@@ -68,7 +68,7 @@ void RilkApplication::createStaticTools() {
 
 std::shared_ptr<Rilk::Matcher> RilkApplication::createTool(const ToolSource& source) {
     if (!source.context) {
-        Rilk::log(6, "{} tool '{}' has null context. Skipping.\n", source.origin, source.name);
+        Rilk::log(Rilk::LogLevel::Warning, "{} tool '{}' has null context. Skipping.\n", source.origin, source.name);
         return nullptr;
     }
     Rilk::AssignmentTable toolVariables;
@@ -82,19 +82,19 @@ std::shared_ptr<Rilk::Matcher> RilkApplication::createTool(const ToolSource& sou
             continue;
         }
         if (toolType != nullptr) {
-            Rilk::log(6, "{} tool '{}' has multiple 'tool_type' assignments. Skipping.\n",
+            Rilk::log(Rilk::LogLevel::Warning, "{} tool '{}' has multiple 'tool_type' assignments. Skipping.\n",
                       source.origin, source.name);
             return nullptr;
         }
         if (!assignment.value) {
-            Rilk::log(6, "{} tool '{}' has empty 'tool_type'. Skipping.\n", source.origin,
+            Rilk::log(Rilk::LogLevel::Warning, "{} tool '{}' has empty 'tool_type'. Skipping.\n", source.origin,
                       source.name);
             return nullptr;
         }
         toolType = &assignment;
     }
     if (toolType == nullptr) {
-        Rilk::log(6, "{} tool '{}' has no 'tool_type'. Skipping.\n", source.origin, source.name);
+        Rilk::log(Rilk::LogLevel::Warning, "{} tool '{}' has no 'tool_type'. Skipping.\n", source.origin, source.name);
         return nullptr;
     }
     const std::string type = toolType->value->toString();
@@ -104,13 +104,13 @@ std::shared_ptr<Rilk::Matcher> RilkApplication::createTool(const ToolSource& sou
         matcher =
             makeMatcher(type, source.name, std::move(toolVariables), std::move(requiredVariables));
     } catch (const Rilk::RilkException& error) {
-        Rilk::log(6, "{}\n", error.message());
+        Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
     } catch (const std::exception& error) {
-        Rilk::log(6, "Unable to create {} tool '{}' for '{}': {}\n", source.origin, type,
+        Rilk::log(Rilk::LogLevel::Warning, "Unable to create {} tool '{}' for '{}': {}\n", source.origin, type,
                   source.name, error.what());
     }
     if (!matcher) {
-        Rilk::log(6, "Unable to create {} tool '{}' for '{}'.\n", source.origin, type, source.name);
+        Rilk::log(Rilk::LogLevel::Warning, "Unable to create {} tool '{}' for '{}'.\n", source.origin, type, source.name);
         return nullptr;
     }
     matcher->conditions = source.context->conditions;
@@ -122,7 +122,7 @@ void RilkApplication::registerTool(const ToolSource& source) {
     if (!tool) return;
     auto [entry, added] = tools.try_emplace(source.name);
     if (!added) {
-        Rilk::log(6, "Tool '{}' from {} overrides an earlier tool with the same name.\n",
+        Rilk::log(Rilk::LogLevel::Warning, "Tool '{}' from {} overrides an earlier tool with the same name.\n",
                   source.name, source.origin);
     }
     entry->second = std::move(tool);

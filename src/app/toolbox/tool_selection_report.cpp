@@ -49,31 +49,31 @@ void applyToolDefaults(const Rilk::Matcher& tool, Rilk::TargetContext& target) {
 
 void reportToolSelection(const Rilk::Matcher& tool, const Rilk::Builder& builder,
                          const Rilk::TargetContext& target) {
-    if (3 < Rilk::verbosity) return;
+    if (!Rilk::logs(Rilk::LogLevel::Verbose)) return;
     const Rilk::MatchResult result = builder.selectMatchSubject(target);
-    Rilk::log(3, "Tool selection\n");
-    Rilk::log(3, "--------------\n");
-    Rilk::log(3, "Registered : {}\n", tool.name);
-    Rilk::log(3, "Tool       : {}\n", builder.name());
-    Rilk::log(3, "Reason     :\n");
+    Rilk::log(Rilk::LogLevel::Verbose, "Tool selection\n");
+    Rilk::log(Rilk::LogLevel::Verbose, "--------------\n");
+    Rilk::log(Rilk::LogLevel::Verbose, "Registered : {}\n", tool.name);
+    Rilk::log(Rilk::LogLevel::Verbose, "Tool       : {}\n", builder.name());
+    Rilk::log(Rilk::LogLevel::Verbose, "Reason     :\n");
     bool matched = false;
     for (const auto& [name, usage] : result.variables) {
         if (usage.kind == Rilk::NoMatch) continue;
         matched = true;
-        Rilk::log(3, "  - {} {}\n", name.str(),
+        Rilk::log(Rilk::LogLevel::Verbose, "  - {} {}\n", name.str(),
                   usage.kind == Rilk::ExactMatch ? "full match" : "partial match");
     }
-    if (!matched) Rilk::log(3, "  - no matched variables\n");
+    if (!matched) Rilk::log(Rilk::LogLevel::Verbose, "  - no matched variables\n");
 }
 
 void reportClaimedVariables(const Rilk::Builder& builder, const Rilk::Context& inherited) {
-    if (1 < Rilk::verbosity) return;
+    if (!Rilk::logs(Rilk::LogLevel::Trace)) return;
     // A copy: matching may resolve values, and the runtime context serves every target.
     const Rilk::Context copy(inherited);
     const Rilk::MatchResult result = builder.selectMatchSubject(copy);
-    Rilk::log(1, "Filtering context.\n");
+    Rilk::log(Rilk::LogLevel::Trace, "Filtering context.\n");
     if (result.status == Rilk::BuildImpossible) return;
     for (const auto& [name, usage] : result.variables) {
-        if (usage.claimed == 1) Rilk::log(1, "Claiming variable '{}'.\n", name.str());
+        if (usage.claimed == 1) Rilk::log(Rilk::LogLevel::Trace, "Claiming variable '{}'.\n", name.str());
     }
 }

@@ -105,7 +105,7 @@ std::vector<std::string> GNU_GCC::createCommandLines(const std::string& targetNa
     if (!flags.empty()) head += " " + flags;
     if (!isCompileOnly(job)) return {linkCommand(head, targetName, job)};
     if (job.hasVariable("OBJS")) {
-        log(6, "OBJS were passed to '{}', but target uses -c.\n", targetName);
+        log(LogLevel::Warning, "OBJS were passed to '{}', but target uses -c.\n", targetName);
     }
     return compileCommands(head, job);
 }

@@ -77,7 +77,7 @@ std::unique_ptr<GNUMatcher> createGNUMatcher(const std::string& toolName,
     const fs::path& root = requiredToolchainPath(wants, "GNUMatcher");
     const std::vector<CompilerInfo> found = findCompilersUnder(wants, root);
     matcher->toolchain = chooseNewestToolchain(found, "GNU");
-    log(1, "Compiler at {} added.\n", root.string());
+    log(LogLevel::Trace, "Compiler at {} added.\n", root.string());
     addTools(*matcher);
     return matcher;
 }

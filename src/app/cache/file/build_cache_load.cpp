@@ -111,7 +111,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
 }
 
 void BuildCache::install(ReadResult read) {
-    for (const std::string& message : read.messages) log(6, "{}", message);
+    for (const std::string& message : read.messages) log(LogLevel::Warning, "{}", message);
     replaceRecords(std::move(read.records), read.fileIsCurrent);
     prefetch_ = std::move(read.prefetch);
     useFileTimePrefetch(prefetch_.get());

@@ -62,7 +62,7 @@ void BuildCache::save() const {
         std::lock_guard recordLock(record->mutex);
         if (!writeRecord(body, key, record->contents)) {
             body.resize(start);
-            log(2, "Cache record for '{}' holds a value the cache file cannot keep; not saved.\n",
+            log(LogLevel::Debug, "Cache record for '{}' holds a value the cache file cannot keep; not saved.\n",
                 key);
             continue;
         }
@@ -74,7 +74,7 @@ void BuildCache::save() const {
         std::error_code error;
         std::filesystem::create_directories(directory, error);
         if (error) {
-            log(7, "Unable to create cache directory '{}': {}\n", directory.string(),
+            log(LogLevel::Error, "Unable to create cache directory '{}': {}\n", directory.string(),
                 error.message());
             return;
         }
@@ -82,7 +82,7 @@ void BuildCache::save() const {
     try {
         Util::writeFileReplacing(path_, "RILK_CACHE_V5\n" + std::to_string(written) + "\n" + body);
     } catch (const std::exception& e) {
-        log(7, "Unable to save the build cache: {}\n", e.what());
+        log(LogLevel::Error, "Unable to save the build cache: {}\n", e.what());
     }
 }
 
