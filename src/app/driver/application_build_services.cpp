@@ -57,7 +57,8 @@ void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPla
         Rilk::forgetOpenDirectories();
         Rilk::dropFileTimePrefetch();
     }
-    Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles);
+    Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles,
+                       app_.runJournal.get());
 }
 
 void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const JobPlan& plan) {

@@ -1,7 +1,9 @@
 // The build of the main target: the last step of a run that is no one-shot mode.
+#include <filesystem>
 #include <memory>
 
 #include "app/driver/application_build_services.h"
+#include "app/driver/build_run_start.h"
 #include "app/driver/output_file.h"
 #include "app/driver/rilk_app.h"
 #include "app/build/target_build.h"
@@ -25,8 +27,16 @@ void RilkApplication::startLoadingCache() {
     buildCache->startLoading();
 }
 
+void RilkApplication::beginBuildRun() {
+    projectLock = Rilk::lockProject(projectRoot);
+    const std::filesystem::path cacheFile = projectRoot / ".rilk_cache";
+    Rilk::cleanUpKilledRun(projectRoot, cacheFile);
+    runJournal = std::make_unique<Rilk::RunJournal>(projectRoot / Rilk::kRunJournalFile);
+    startLoadingCache();
+}
+
 int RilkApplication::runBuild() {
-    if (!buildCache) startLoadingCache();
+    if (!buildCache) beginBuildRun();
     buildCache->load();
     Rilk::log(Rilk::LogLevel::Info, "Starting build\n");
     Rilk::log(Rilk::LogLevel::Trace, "Main file: {}\n", unitFile.string());
@@ -53,9 +63,17 @@ int RilkApplication::runBuild() {
         mainTarget.ns.empty() || (project && Util::CiString::equal(mainTarget.ns, project->name));
     Rilk::QualifiedTargetName main(ownNamespace ? "" : mainTarget.ns, mainTarget.unit,
                                    mainTarget.target);
-    const Rilk::Context outputs = state->build.buildTarget(main, {}, chain);
-    // Saved before the -o file: the build succeeded even when that file cannot be written.
-    buildCache->save();
+    Rilk::Context outputs;
+    try {
+        outputs = state->build.buildTarget(main, {}, chain);
+        // Saved before the -o file: the build succeeded even when that file cannot be written.
+        buildCache->save();
+    } catch (...) {
+        // The failed jobs removed what they had begun to write.
+        runJournal->finish();
+        throw;
+    }
+    runJournal->finish();
     if (!outFile.empty()) writeOutputFile(outFile, outputs);
     return 0;
 }

@@ -32,7 +32,7 @@ int RilkApplication::run(int argc, char** argv) {
         return 0;
     }
     findProjectFile();
-    if (mode == RunMode::Build) startLoadingCache();
+    if (mode == RunMode::Build) beginBuildRun();
     loadMainProject();
     if (mode == RunMode::RegisterProject) {
         registerMainProject();

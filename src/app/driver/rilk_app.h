@@ -5,11 +5,13 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/cache/build_cache.h"
+#include "app/jobs/run_journal.h"
 #include "app/load/project.h"
 #include "app/load/runtime_context.h"
 #include "app/toolbox/tool_source.h"
@@ -18,6 +20,7 @@
 #include "types/profile.h"
 #include "types/qualified_target_name.h"
 #include "types/unit.h"
+#include "util/file_lock.h"
 
 class RilkRegistry;
 
@@ -166,6 +169,9 @@ public:
     /// Creates the build cache for `projectRoot` and starts reading its file, which the
     /// build's load then waits for: the file is read while the units load.
     void startLoadingCache();
+    /// Takes the project's build lock (waiting for another run), cleans up after a killed
+    /// run and starts loading the cache, once the project root is settled.
+    void beginBuildRun();
     /// `-d`: every project's runtime context in namespace order, or the implicit context
     /// without project, and with `-c` the command-line assignments.
     void dumpContexts() const;
@@ -194,6 +200,10 @@ public:
     /// Created for `projectRoot` / ".rilk_cache" once the project root is settled in a build
     /// run (or just before the build).
     std::unique_ptr<Rilk::BuildCache> buildCache;
+    /// Held from before the cache is read until the process ends.
+    std::optional<Util::FileLock> projectLock;
+    /// The record of the outputs this build run's commands may change.
+    std::unique_ptr<Rilk::RunJournal> runJournal;
     /// The finished build's state (every target's output context): it goes with the
     /// application, which a release build never tears down object by object.
     std::shared_ptr<void> finishedBuild;
