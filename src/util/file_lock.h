@@ -2,6 +2,9 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
 
 namespace Util {
 
@@ -19,17 +22,27 @@ public:
     /// `tryAcquire` does.
     static FileLock acquire(const std::filesystem::path& file);
 
+    /// Replaces the lock file's content with `text` (for example the holder's process id,
+    /// for others to read). Throws std::runtime_error naming the file on failure.
+    void describeHolder(std::string_view text);
+    /// The start of the lock file's content, at most `limit` bytes; empty when it cannot be
+    /// read.
+    static std::string readHolder(const std::filesystem::path& file, std::size_t limit = 64);
+
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
-    FileLock(FileLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    FileLock(FileLock&& other) noexcept : fd_(other.fd_), file_(std::move(other.file_)) {
+        other.fd_ = -1;
+    }
     FileLock& operator=(FileLock&& other) noexcept;
     ~FileLock();
 
 private:
-    explicit FileLock(int fd) : fd_(fd) {}
+    FileLock(int fd, std::filesystem::path file) : fd_(fd), file_(std::move(file)) {}
     static std::optional<FileLock> lock(const std::filesystem::path& file, bool wait);
 
     int fd_ = -1;
+    std::filesystem::path file_;
 };
 
 }  // namespace Util

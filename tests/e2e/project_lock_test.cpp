@@ -94,4 +94,18 @@ TEST_F(ProjectLock, BuildWaitsWhileTheLockIsHeldAndReadingModesDoNot) {
     EXPECT_EQ(read("out.txt"), "partwhole");
 }
 
+TEST_F(ProjectLock, ARunStartedByACommandOfTheBuildDoesNotWaitForIt) {
+    write({{"rilk.txt", "unit u\nouter: {\n    cmdline = \"'" RILK_BINARY "' inner\"\n}\n"
+                        "inner: {\n    ^OUT = P\"(inner.txt)\"\n"
+                        "    cmdline = \"echo inner > inner.txt\"\n}\n"}});
+    auto run = std::async(std::launch::async, [&] { return rilk({"outer"}); });
+    ASSERT_EQ(run.wait_for(30s), std::future_status::ready)
+        << "the nested run waits for its parent";
+    const auto result = run.get();
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_EQ(count(result.out, kWaiting), 0u) << result.out;
+    EXPECT_EQ(read("inner.txt"), "inner\n");
+    EXPECT_FALSE(fs::exists(work.path() / ".rilk_journal"));
+}
+
 }  // namespace

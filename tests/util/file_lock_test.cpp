@@ -55,6 +55,17 @@ TEST(FileLock, ProgramsStartedWhileHeldDoNotKeepIt) {
     waitpid(child, nullptr, 0);
 }
 
+TEST(FileLock, HolderDescriptionReplacesTheLastOne) {
+    RilkTest::TempDir dir;
+    const fs::path file = dir.path() / "lock";
+    EXPECT_EQ(FileLock::readHolder(file), "");
+    FileLock lock = FileLock::acquire(file);
+    lock.describeHolder("123456");
+    lock.describeHolder("78");
+    EXPECT_EQ(FileLock::readHolder(file), "78");
+    EXPECT_EQ(FileLock::readHolder(file, 1), "7");
+}
+
 TEST(FileLock, FailureNamesTheFile) {
     RilkTest::TempDir dir;
     const fs::path file = dir.path() / "missing" / "lock";

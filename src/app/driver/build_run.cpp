@@ -1,5 +1,4 @@
 // The build of the main target: the last step of a run that is no one-shot mode.
-#include <filesystem>
 #include <memory>
 
 #include "app/driver/application_build_services.h"
@@ -29,9 +28,10 @@ void RilkApplication::startLoadingCache() {
 
 void RilkApplication::beginBuildRun() {
     projectLock = Rilk::lockProject(projectRoot);
-    const std::filesystem::path cacheFile = projectRoot / ".rilk_cache";
-    Rilk::cleanUpKilledRun(projectRoot, cacheFile);
-    runJournal = std::make_unique<Rilk::RunJournal>(projectRoot / Rilk::kRunJournalFile);
+    if (!projectLock.nested) {
+        Rilk::cleanUpKilledRun(projectRoot, projectRoot / ".rilk_cache");
+        runJournal = std::make_unique<Rilk::RunJournal>(projectRoot / Rilk::kRunJournalFile);
+    }
     startLoadingCache();
 }
 
@@ -70,10 +70,10 @@ int RilkApplication::runBuild() {
         buildCache->save();
     } catch (...) {
         // The failed jobs removed what they had begun to write.
-        runJournal->finish();
+        if (runJournal) runJournal->finish();
         throw;
     }
-    runJournal->finish();
+    if (runJournal) runJournal->finish();
     if (!outFile.empty()) writeOutputFile(outFile, outputs);
     return 0;
 }

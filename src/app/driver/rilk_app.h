@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/cache/build_cache.h"
+#include "app/driver/build_run_start.h"
 #include "app/jobs/run_journal.h"
 #include "app/load/project.h"
 #include "app/load/runtime_context.h"
@@ -20,7 +20,6 @@
 #include "types/profile.h"
 #include "types/qualified_target_name.h"
 #include "types/unit.h"
-#include "util/file_lock.h"
 
 class RilkRegistry;
 
@@ -201,8 +200,9 @@ public:
     /// run (or just before the build).
     std::unique_ptr<Rilk::BuildCache> buildCache;
     /// Held from before the cache is read until the process ends.
-    std::optional<Util::FileLock> projectLock;
-    /// The record of the outputs this build run's commands may change.
+    Rilk::ProjectLock projectLock;
+    /// The record of the outputs this build run's commands may change; null in a run
+    /// nested in another build of the project, which keeps that record.
     std::unique_ptr<Rilk::RunJournal> runJournal;
     /// The finished build's state (every target's output context): it goes with the
     /// application, which a release build never tears down object by object.
