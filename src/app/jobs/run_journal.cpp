@@ -35,7 +35,11 @@ timespec timeOf(std::int64_t nanoseconds) {
 /// byte but NUL.
 void appendEntry(std::string& text, const OutputSnapshot::Entry& entry) {
     const struct stat& state = entry.state;
-    const std::string& path = entry.file.native();
+    // A later run may start in another directory of the project.
+    std::error_code error;
+    const std::filesystem::path absolute =
+        entry.file.is_absolute() ? entry.file : std::filesystem::absolute(entry.file, error);
+    const std::string& path = error ? entry.file.native() : absolute.native();
     fmt::format_to(std::back_inserter(text), "{} {} {} {} {} {} {} ", entry.existed ? 1 : 0,
                    static_cast<std::uint64_t>(state.st_dev),
                    static_cast<std::uint64_t>(state.st_ino),
