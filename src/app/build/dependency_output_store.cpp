@@ -6,6 +6,8 @@
 #include "types/value_cast.h"
 #include "util/logger.h"
 
+namespace Rilk {
+
 namespace {
 
 using Rilk::Assignment;
@@ -129,3 +131,5 @@ void DependencyOutputStore::retryMergedFailures() {
         }
     }
 }
+
+}  // namespace Rilk

@@ -11,6 +11,8 @@
 #include "types/rilk_context_value.h"
 #include "types/value_utils.h"
 
+namespace Rilk {
+
 namespace {
 
 /// The context as a target context, or null: a target build's own context is exactly one,
@@ -85,3 +87,5 @@ void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName,
     }
     cache.upsert(uniqueName, contents, plan.claimToken);
 }
+
+}  // namespace Rilk

@@ -7,6 +7,8 @@
 #include "parser/throwing_error_listener.h"
 #include "types/rilk_reg_data.h"
 
+namespace Rilk {
+
 namespace {
 
 std::filesystem::path baseDirectoryOf(const std::filesystem::path& file) {
@@ -42,3 +44,5 @@ RegistryEntries readRegistryText(const std::string& text, const std::filesystem:
     for (auto& tool : data.tools) entries.toolDefinitions[tool.name] = tool.contextTemplate;
     return entries;
 }
+
+}  // namespace Rilk

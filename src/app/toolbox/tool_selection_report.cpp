@@ -4,6 +4,8 @@
 
 #include "util/logger.h"
 
+namespace Rilk {
+
 namespace {
 
 /// The target's variables that the tool's defaults name, in the order "?=" would visit
@@ -77,3 +79,5 @@ void reportClaimedVariables(const Rilk::Builder& builder, const Rilk::Context& i
         if (usage.claimed == 1) Rilk::log(Rilk::LogLevel::Trace, "Claiming variable '{}'.\n", name.str());
     }
 }
+
+}  // namespace Rilk
