@@ -168,7 +168,8 @@ std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext
             store.addOutput(dependency, name, output);
         }
         if (dependency.modifier == Rilk::Dependency::kPlus) {
-            const auto failed = target.addContext(*output, 2, Rilk::kKeepModifier, false);
+            const auto failed = target.addContext(
+                *output, operatorOverride(AssignType::Append), Rilk::kKeepModifier, false);
             failedAppends.insert(failedAppends.end(), failed.begin(), failed.end());
         }
     }

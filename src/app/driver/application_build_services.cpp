@@ -1,7 +1,7 @@
 #include "app/driver/application_build_services.h"
 
 #include "app/jobs/build_jobs.h"
-#include "app/jobs/cached_job_plan.h"
+#include "app/jobs/job_plan.h"
 #include "app/cache/file_time_prefetch.h"
 #include "app/jobs/job_context_split.h"
 #include "app/cache/path_write_time.h"

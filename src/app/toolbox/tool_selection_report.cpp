@@ -45,7 +45,7 @@ void applyToolDefaults(const Rilk::Matcher& tool, Rilk::TargetContext& target) {
     for (const auto& [name, assignment] : tool.criteria) defaults.push_back(assignment);
     for (const auto& [name, assignment] : tool.required) defaults.push_back(assignment);
     const Rilk::Context context(defaults, tool.conditions);
-    target.addContext(context, static_cast<unsigned>(Rilk::AssignType::SetIfUnset),
+    target.addContext(context, operatorOverride(AssignType::SetIfUnset),
                       Rilk::kTakeModifier, true);
 }
 

@@ -1,4 +1,4 @@
-#include "app/jobs/cached_job_plan.h"
+#include "app/jobs/job_plan.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/cache/cached_planning.h"
+#include "app/cache/planning_through_cache.h"
 #include "app/jobs/job_context_split.h"
 #include "types/rilk_context_value.h"
 #include "types/value_utils.h"
