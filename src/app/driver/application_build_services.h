@@ -16,8 +16,7 @@ namespace Rilk {
 class ApplicationBuildServices : public TargetBuildServices {
 public:
     ApplicationBuildServices(const Workspace& workspace, const ToolMap& tools,
-                             const MatchWeights& weights, BuildCache* buildCache,
-                             std::int32_t jobs)
+                             const MatchWeights& weights, BuildCache* buildCache, std::int32_t jobs)
         : workspace_(workspace),
           tools_(tools),
           weights_(weights),

@@ -26,9 +26,10 @@ namespace Rilk {
 
 void addImplicitVariables(Workspace& workspace) {
     auto add = [&workspace](const char* name, std::string text, Rilk::AssignType type) {
-        workspace.implicitVariables.addAssignment(Rilk::Assignment(name, Rilk::makeString(std::move(text)),
-                                                         type, Rilk::AssignModifier::None),
-                                        Rilk::kKeepModifier);
+        workspace.implicitVariables.addAssignment(
+            Rilk::Assignment(name, Rilk::makeString(std::move(text)), type,
+                             Rilk::AssignModifier::None),
+            Rilk::kKeepModifier);
     };
     const auto keep = Rilk::AssignType::SetIfUnset;
     const auto replace = Rilk::AssignType::Set;

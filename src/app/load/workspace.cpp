@@ -12,8 +12,8 @@
 
 namespace Rilk {
 
-void loadWorkspace(Workspace& workspace, const LoadOptions& options,
-                   const RilkRegistry* registry, LoadListener& listener) {
+void loadWorkspace(Workspace& workspace, const LoadOptions& options, const RilkRegistry* registry,
+                   LoadListener& listener) {
     settleProjectRoot(workspace, options);
     listener.rootSettled(workspace);
     loadMainProject(workspace, options, registry);

@@ -70,8 +70,8 @@ public:
 /// main project, its imports and profile, the implicit variables, the units, and sorts the
 /// positional items out. The runtime contexts are made later, by the build. Every failure
 /// is thrown.
-void loadWorkspace(Workspace& workspace, const LoadOptions& options,
-                   const RilkRegistry* registry, LoadListener& listener);
+void loadWorkspace(Workspace& workspace, const LoadOptions& options, const RilkRegistry* registry,
+                   LoadListener& listener);
 
 /// When a project file was found: creates and loads the main project, sets the unit
 /// index's defaults from it, loads its own units, selects the profile a positional item
