@@ -1,61 +1,64 @@
 // The build of the main target: the last step of a run that is no one-shot mode.
+#include "app/driver/build_run.h"
+
 #include <memory>
 
-#include "app/driver/application_build_services.h"
-#include "app/driver/build_run_start.h"
-#include "app/driver/output_file.h"
-#include "app/driver/rilk_app.h"
 #include "app/build/target_build.h"
+#include "app/driver/application_build_services.h"
+#include "app/driver/output_file.h"
+#include "app/load/runtime_contexts.h"
 #include "util/logger.h"
 
-void RilkApplication::dumpContexts() const {
-    if (project) {
-        for (const auto& [ns, entry] : runtimeContexts) {
+namespace Rilk {
+
+void dumpContexts(const Workspace& workspace, const LoadOptions& options) {
+    if (workspace.project) {
+        for (const auto& [ns, entry] : workspace.runtimeContexts) {
             Rilk::log(Rilk::LogLevel::Info, "Implicit context for project '{}':\n", ns.str());
             entry.context.print(Rilk::LogLevel::Info);
         }
     } else {
         Rilk::log(Rilk::LogLevel::Info, "Implicit context:\n");
-        implicitContext.print(Rilk::LogLevel::Info);
+        workspace.implicitContext.print(Rilk::LogLevel::Info);
     }
-    if (cmdMode) commandLineContext.print(Rilk::LogLevel::Info);
+    if (options.cmdMode) workspace.commandLineContext.print(Rilk::LogLevel::Info);
 }
 
-void RilkApplication::startLoadingCache() {
-    buildCache = std::make_unique<Rilk::BuildCache>(projectRoot / ".rilk_cache");
+std::unique_ptr<BuildCache> startLoadingCache(const std::filesystem::path& projectRoot) {
+    auto buildCache = std::make_unique<Rilk::BuildCache>(projectRoot / ".rilk_cache");
     buildCache->startLoading();
+    return buildCache;
 }
 
-void RilkApplication::beginBuildRun() {
-    projectLock = Rilk::lockProject(projectRoot);
-    if (!projectLock.nested) {
-        Rilk::cleanUpKilledRun(projectRoot, projectRoot / ".rilk_cache");
-        runJournal = std::make_unique<Rilk::RunJournal>(projectRoot / Rilk::kRunJournalFile);
-    }
-    startLoadingCache();
-}
-
-int RilkApplication::runBuild() {
-    if (!buildCache) beginBuildRun();
+int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCache>& buildCache,
+             const RunOptions& options, std::shared_ptr<void>& finishedBuild,
+             RunJournal* journal) {
+    const QualifiedTargetName& mainTarget = workspace.mainTarget;
+    const ProjectPtr& project = workspace.project;
+    if (!buildCache) buildCache = startLoadingCache(workspace.projectRoot);
     buildCache->load();
     Rilk::log(Rilk::LogLevel::Info, "Starting build\n");
-    Rilk::log(Rilk::LogLevel::Trace, "Main file: {}\n", unitFile.string());
+    Rilk::log(Rilk::LogLevel::Trace, "Main file: {}\n", options.load.unitFile.string());
     Rilk::log(Rilk::LogLevel::Trace, "Main unit: {}\n", mainTarget.unit);
     Rilk::log(Rilk::LogLevel::Trace, "Main target: {}\n", mainTarget.target);
     if (project) {
-        runtimeContexts.clear();
-        CreateProjectRuntimeContexts();
+        workspace.runtimeContexts.clear();
+        createProjectRuntimeContexts(workspace, options.load);
     } else {
-        ApplyDefaultProfile();
+        applyDefaultProfile(workspace, options.load);
     }
-    if (dump) dumpContexts();
+    if (options.dump) dumpContexts(workspace, options.load);
 
     struct BuildState {
-        explicit BuildState(RilkApplication& app) : services(app), build(services) {}
+        BuildState(const Workspace& workspace, const ToolMap& tools, const RunOptions& options,
+                   BuildCache* buildCache, RunJournal* journal)
+            : services(workspace, tools, options.weights, buildCache, options.jobs, journal),
+              build(services) {}
         ApplicationBuildServices services;
         TargetBuild build;
     };
-    auto state = std::make_shared<BuildState>(*this);
+    auto state =
+        std::make_shared<BuildState>(workspace, tools, options, buildCache.get(), journal);
     finishedBuild = state;
     Rilk::VisitingChain chain;
     // A namespace named on the command line is kept; the main project's own is left empty.
@@ -70,10 +73,12 @@ int RilkApplication::runBuild() {
         buildCache->save();
     } catch (...) {
         // The failed jobs removed what they had begun to write.
-        if (runJournal) runJournal->finish();
+        if (journal != nullptr) journal->finish();
         throw;
     }
-    if (runJournal) runJournal->finish();
-    if (!outFile.empty()) writeOutputFile(outFile, outputs);
+    if (journal != nullptr) journal->finish();
+    if (!options.outFile.empty()) writeOutputFile(options.outFile, outputs);
     return 0;
 }
+
+}  // namespace Rilk

@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/jobs/run_journal.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -77,6 +76,8 @@ ProjectLock lockProject(const std::filesystem::path& projectRoot) {
     return held;
 }
 
+namespace {
+
 void cleanUpKilledRun(const std::filesystem::path& projectRoot,
                       const std::filesystem::path& cacheFile) {
     const RunJournal::Recovery recovery =
@@ -95,6 +96,15 @@ void cleanUpKilledRun(const std::filesystem::path& projectRoot,
     log(LogLevel::Info,
         "The last run in this project was killed; removed {} output files it had changed.\n",
         recovery.removed.size());
+}
+
+}  // namespace
+
+std::unique_ptr<RunJournal> startRunJournal(const std::filesystem::path& projectRoot,
+                                            const ProjectLock& lock) {
+    if (lock.nested) return nullptr;
+    cleanUpKilledRun(projectRoot, projectRoot / ".rilk_cache");
+    return std::make_unique<RunJournal>(projectRoot / kRunJournalFile);
 }
 
 }  // namespace Rilk

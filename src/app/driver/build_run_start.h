@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 
+#include "app/jobs/run_journal.h"
 #include "util/file_lock.h"
 
 namespace Rilk {
@@ -31,9 +33,10 @@ struct ProjectLock {
 ProjectLock lockProject(const std::filesystem::path& projectRoot);
 
 /// Removes what a killed build run in `projectRoot` left half written (see
-/// `RunJournal::recoverKilledRun`) and says so. Call it with the lock held, before the
+/// `RunJournal::recoverKilledRun`), says so, and returns the journal of this run; null in a
+/// nested run, whose outer run keeps the journal. Call it with the lock held, before the
 /// cache file is read.
-void cleanUpKilledRun(const std::filesystem::path& projectRoot,
-                      const std::filesystem::path& cacheFile);
+std::unique_ptr<RunJournal> startRunJournal(const std::filesystem::path& projectRoot,
+                                            const ProjectLock& lock);
 
 }  // namespace Rilk
