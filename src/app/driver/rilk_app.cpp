@@ -3,6 +3,7 @@
 #include "app/driver/listings.h"
 #include "app/registry/toolchain_discovery.h"
 #include "util/logger.h"
+#include "util/rilk_version.h"
 
 RunMode RilkApplication::runMode() const {
     if (printVersion) return RunMode::PrintVersion;
@@ -19,7 +20,7 @@ int RilkApplication::run(int argc, char** argv) {
     parseCommandLine(argc, argv);
     const RunMode mode = runMode();
     if (mode == RunMode::PrintVersion) {
-        Rilk::log(Rilk::LogLevel::Info, "{}\n", kRilkVersion);
+        Rilk::log(Rilk::LogLevel::Info, "{}\n", Rilk::kRilkVersion);
         return 0;
     }
     if (mode == RunMode::CreateProject) {

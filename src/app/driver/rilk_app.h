@@ -26,9 +26,6 @@ class Matcher;
 class TargetContext;
 }  // namespace Rilk
 
-/// The version text `--version` prints.
-inline constexpr std::string_view kRilkVersion = "3.11.3.0";
-
 /// What a run does once its command line is read: the first one-shot mode that was asked
 /// for, in this order of precedence, or else the build of the main target.
 enum class RunMode {
