@@ -40,9 +40,8 @@ bool SourceWriter::refuse(std::string reason) {
 }
 
 bool SourceWriter::within(std::string_view name) {
-    refusal_.variable = refusal_.variable.empty()
-                            ? std::string(name)
-                            : fmt::format("{}.{}", name, refusal_.variable);
+    refusal_.variable = refusal_.variable.empty() ? std::string(name)
+                                                  : fmt::format("{}.{}", name, refusal_.variable);
     return false;
 }
 

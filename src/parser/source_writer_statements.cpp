@@ -115,8 +115,7 @@ bool SourceWriter::conditionHead(std::string& out, const Condition& condition) {
     return true;
 }
 
-bool SourceWriter::blockLines(std::string& out, const ContextTemplate& block,
-                              std::size_t indent) {
+bool SourceWriter::blockLines(std::string& out, const ContextTemplate& block, std::size_t indent) {
     const std::string margin(indent, ' ');
     for (const Assignment& assignment : block.assignments) {
         out += margin;

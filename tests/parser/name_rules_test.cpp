@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "parser/CommonLexer.h"
@@ -63,12 +63,30 @@ TEST(NameRules, NameCharactersAreTheLexers) {
 
 TEST(NameRules, PlainVariableNamesAreNamesButNoKeywords) {
     const std::pair<const char*, bool> cases[] = {
-        {"unit", false},     {"if", false},     {"import", false},   {"units", false},
-        {"profiles", false}, {"projects", false}, {"tools", false},  {"name", false},
-        {"Unit", true},      {"IF", true},      {"units2", true},    {"nam", true},
-        {"names", true},     {"profile", true}, {"projectss", true}, {"i", true},
-        {"_", true},         {"a-b_9", true},   {"os_family", true}, {"", false},
-        {"9a", false},       {"-a", false},     {"a b", false},      {"a.b", false},
+        {"unit", false},
+        {"if", false},
+        {"import", false},
+        {"units", false},
+        {"profiles", false},
+        {"projects", false},
+        {"tools", false},
+        {"name", false},
+        {"Unit", true},
+        {"IF", true},
+        {"units2", true},
+        {"nam", true},
+        {"names", true},
+        {"profile", true},
+        {"projectss", true},
+        {"i", true},
+        {"_", true},
+        {"a-b_9", true},
+        {"os_family", true},
+        {"", false},
+        {"9a", false},
+        {"-a", false},
+        {"a b", false},
+        {"a.b", false},
         {"caf\xc3\xa9", false},
     };
     for (const auto& [name, plain] : cases) {

@@ -75,8 +75,8 @@ TEST(SourceWriter, EachFormWritesItsValues) {
         {makePathString("/p/\xc3", ""), "~UTF-8", "~UTF-8"},
     };
     for (const auto& c : cases) {
-        const std::pair<SourceForm, std::string> forms[] = {
-            {SourceForm::Template, c.templateText}, {SourceForm::Resolved, c.resolvedText}};
+        const std::pair<SourceForm, std::string> forms[] = {{SourceForm::Template, c.templateText},
+                                                            {SourceForm::Resolved, c.resolvedText}};
         for (const auto& [form, expected] : forms) {
             const std::string text = valueText(form, c.value);
             if (expected.rfind("~", 0) == 0) {
@@ -102,8 +102,7 @@ TEST(SourceWriter, AssignmentsByWhereTheyAreWritten) {
         {set("X", str("v"), AssignType::Declare), "~declaration carries a value",
          "~declaration carries a value", "X = \"v\"", "X = \"v\""},
         {set("X", nullptr, AssignType::Declare), "X", "X", "X", "~no value"},
-        {set("X", nullptr, AssignType::SetIfUnset), "X ?= {}", "~no value", "X ?= ",
-         "~no value"},
+        {set("X", nullptr, AssignType::SetIfUnset), "X ?= {}", "~no value", "X ?= ", "~no value"},
         {set("units", num(1)), "~keyword", "~keyword", "~keyword", "~keyword"},
         {set("a b", num(1)), "~not a valid name", "~not a valid name", "~not a valid name",
          "~not a valid name"},
@@ -112,7 +111,8 @@ TEST(SourceWriter, AssignmentsByWhereTheyAreWritten) {
         const Assignment& a = c.assignment;
         using Write = bool (SourceWriter::*)(std::string&, const Assignment&);
         auto by = [&](SourceForm form, Write write) {
-            return written(form, [&](SourceWriter& w, std::string& out) { return (w.*write)(out, a); });
+            return written(form,
+                           [&](SourceWriter& w, std::string& out) { return (w.*write)(out, a); });
         };
         const std::pair<std::string, std::string> results[] = {
             {by(SourceForm::Template, &SourceWriter::statement), c.templateStatement},
@@ -150,8 +150,8 @@ TEST(SourceWriter, ResolvedValuesNestOnlySoDeep) {
         return value;
     };
     EXPECT_EQ(valueText(SourceForm::Resolved, nestedBlocks(3)), "{ a = { a = { a = 1 } } }");
-    EXPECT_FALSE(refusedFor(valueText(SourceForm::Resolved, nestedBlocks(kMaxResolvedTextDepth)),
-                            ""));
+    EXPECT_FALSE(
+        refusedFor(valueText(SourceForm::Resolved, nestedBlocks(kMaxResolvedTextDepth)), ""));
     EXPECT_TRUE(refusedFor(valueText(SourceForm::Resolved, nestedBlocks(kMaxResolvedTextDepth + 1)),
                            "deeper than"));
 }
