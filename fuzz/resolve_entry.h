@@ -59,8 +59,7 @@ inline std::shared_ptr<Rilk::TargetContext> resolveTarget(const Rilk::Target& ta
 /// Parses `text` as a unit file whose relative paths start in `directory` and, when it
 /// parsed without errors, calls `use` with each of its targets.
 template <typename Use>
-void forEachUnitTarget(const std::string& text, const std::filesystem::path& directory,
-                       Use use) {
+void forEachUnitTarget(const std::string& text, const std::filesystem::path& directory, Use use) {
     try {
         Rilk::ParseChain chain(text, "fuzz.txt");
         forgetPredictions(chain);
