@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,6 +48,18 @@ struct WorkItem {
     std::vector<WorkItemEntry> inputs;
     /// The output variables the item produces, as output assignments ('^').
     std::vector<Assignment> outputs;
+
+    /// The make dependency files a build of the item writes (the compiler's list of the
+    /// headers it read), and the directory their relative names are taken from (the
+    /// command's working directory). Planned by the builder; none when the builder tracks
+    /// no such files. Never stored.
+    std::vector<std::filesystem::path> dependencyFiles;
+    std::filesystem::path dependencyDirectory;
+    /// The files (full path texts) the item's last build read besides its inputs, as its
+    /// dependency files named them; nothing when not known. Kept by the build cache: an item
+    /// with dependency files is up to date only when these are known and older than its
+    /// outputs.
+    std::optional<std::vector<std::string>> dependencies;
 };
 
 }  // namespace Rilk

@@ -12,6 +12,9 @@ void addCachedFilePaths(const RecordContents& contents, std::vector<std::string>
             forEachPathValue(entry.intermediate.value, add);
         }
         for (const Assignment& output : item.outputs) forEachPathValue(output.value, add);
+        if (item.dependencies) {
+            paths.insert(paths.end(), item.dependencies->begin(), item.dependencies->end());
+        }
     }
 }
 

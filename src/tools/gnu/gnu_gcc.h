@@ -43,6 +43,8 @@ protected:
     bool writesNamedOutput(const Context& target) const override;
 
 private:
+    /// Whether one of the source variables holds a source.
+    bool hasSources(const Context& target) const;
     std::string linkCommand(const std::string& head, const std::string& targetName,
                             const Context& job) const;
     std::vector<std::string> compileCommands(const std::string& head, const Context& job) const;
