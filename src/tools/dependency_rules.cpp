@@ -32,10 +32,10 @@ public:
                 word_ += '$';
                 inWord_ = true;
                 pos_ += 2;
-            } else if (c == ':' && inTargets_ && colonEnds()) {
+            } else if (c == ':' && inTargets_) {
                 endWord();
                 inTargets_ = false;
-                ++pos_;
+                pos_ += next(1) == ':' ? 2 : 1;  // "::" rules too
             } else {
                 word_ += c;
                 inWord_ = true;
@@ -49,12 +49,6 @@ public:
 private:
     char next(std::size_t offset) const {
         return pos_ + offset < text_.size() ? text_[pos_ + offset] : '\0';
-    }
-
-    /// A colon ends the targets before a blank, a line end or the end of the text.
-    bool colonEnds() const {
-        const char after = next(1);
-        return pos_ + 1 == text_.size() || isBlank(after) || after == '\n' || after == '\r';
     }
 
     /// A run of backslashes and what it escapes.
@@ -82,8 +76,8 @@ private:
             }
             return;
         }
-        if (!atEnd && count == 1 && after == '#') {
-            word_ += '#';
+        if (!atEnd && count == 1 && (after == '#' || after == ':')) {
+            word_ += after;
             inWord_ = true;
             pos_ += 2;
             return;
