@@ -1,11 +1,12 @@
 #pragma once
 
-#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tools/dependency_files.h"
 #include "types/assignment.h"
 
 namespace Rilk {
@@ -49,12 +50,10 @@ struct WorkItem {
     /// The output variables the item produces, as output assignments ('^').
     std::vector<Assignment> outputs;
 
-    /// The make dependency files a build of the item writes (the compiler's list of the
-    /// headers it read), and the directory their relative names are taken from (the
-    /// command's working directory). Planned by the builder; none when the builder tracks
-    /// no such files. Never stored.
-    std::vector<std::filesystem::path> dependencyFiles;
-    std::filesystem::path dependencyDirectory;
+    /// Where a build of the item writes make dependency files (the compiler's list of the
+    /// headers it read). Planned by the builder; null when it tracks no such files. Never
+    /// stored.
+    std::shared_ptr<const DependencyFiles> dependencyFiles;
     /// The files (full path texts) the item's last build read besides its inputs, as its
     /// dependency files named them; nothing when not known. Kept by the build cache: an item
     /// with dependency files is up to date only when these are known and older than its

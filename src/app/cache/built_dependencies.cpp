@@ -27,9 +27,9 @@ std::vector<std::string> filesReadByCompile(const std::vector<DependencyRule>& r
 }
 
 std::optional<std::vector<std::string>> readBuiltDependencies(const WorkItem& item) {
-    if (item.dependencyFiles.empty()) return std::nullopt;
+    if (!item.dependencyFiles) return std::nullopt;
     std::vector<DependencyRule> rules;
-    for (const fs::path& file : item.dependencyFiles) {
+    for (const fs::path& file : item.dependencyFiles->filesOf(item)) {
         const std::optional<std::string> text = Util::readRegularFile(file, kMaxDependencyFile);
         std::optional<std::vector<DependencyRule>> read;
         if (text) read = parseDependencyRules(*text);
@@ -40,7 +40,7 @@ std::optional<std::vector<std::string>> readBuiltDependencies(const WorkItem& it
         }
         for (DependencyRule& rule : *read) rules.push_back(std::move(rule));
     }
-    return filesReadByCompile(rules, item.dependencyDirectory);
+    return filesReadByCompile(rules, item.dependencyFiles->directory());
 }
 
 }  // namespace Rilk

@@ -123,7 +123,7 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
         entry.intermediateFlag = inputUnchanged(entry, before->inputs[i], outputTime);
         if (!entry.intermediateFlag) stale = true;
     }
-    if (stale || item.dependencyFiles.empty()) return stale;
+    if (stale || !item.dependencyFiles) return stale;
     if (!before->dependencies || !dependenciesOlder(*before->dependencies, *outputTime, times)) {
         clearFlags(item);
         return true;

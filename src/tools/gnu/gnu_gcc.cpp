@@ -97,12 +97,12 @@ PlannedWork GNU_GCC::doCreateRecipes(const TargetContext& target) const {
         for (const std::string& name : sourceVariables()) {
             addCompileRecipes(target.assignments, name, directory, planned.recipes);
         }
+        const auto besideObjects = DependencyFiles::besideOutputs(directory);
         for (WorkItem& item : planned.recipes) {
             // Assembly without preprocessing reads no header and gets no dependency file.
-            if (fs::path(item.inputs.front().input.value->toString()).extension() == ".s") continue;
-            const fs::path object = item.outputs.front().value->toString();
-            item.dependencyFiles.push_back(fs::path(object).replace_extension(".d"));
-            item.dependencyDirectory = directory;
+            if (!item.inputs.front().input.value->toString().ends_with(".s")) {
+                item.dependencyFiles = besideObjects;
+            }
         }
         return planned;
     }
@@ -120,8 +120,8 @@ PlannedWork GNU_GCC::doCreateRecipes(const TargetContext& target) const {
     const std::string program = outputNameOf(target, target.name.target);
     addOutputPair(item.outputs, "BINARY", "BINARY_NAME", directory, program);
     if (hasSources(target)) {
-        item.dependencyFiles.push_back(directory / linkDependencyFileName(program));
-        item.dependencyDirectory = directory;
+        item.dependencyFiles =
+            DependencyFiles::named(directory / linkDependencyFileName(program), directory);
     }
     planned.recipes.push_back(std::move(item));
     return planned;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
+#include "types/rilk_path_string.h"
 
 namespace Rilk {
 namespace {
@@ -23,6 +24,14 @@ TEST(BuiltDependencies, NamesEveryFileButEachRulesSourceOnceAndInFull) {
     };
     EXPECT_EQ(filesReadByCompile(rules, "/p/out"),
               (std::vector<std::string>{"/p/inc/x.h", "/p/out/z.h", "/usr/local/include/y.h"}));
+}
+
+TEST(BuiltDependencies, AFileNamedForTheItemIsReadWhateverItsOutputs) {
+    RilkTest::TempDir dir;
+    dir.write("app.d", "a.o: a.c x.h\nb.o: b.c y.h\n");
+    WorkItem item;
+    item.dependencyFiles = DependencyFiles::named(dir.path() / "app.d", "/w");
+    EXPECT_EQ(readBuiltDependencies(item), (std::vector<std::string>{"/w/x.h", "/w/y.h"}));
 }
 
 TEST(BuiltDependencies, ReadsTheItemsDependencyFilesOrNothing) {
@@ -47,9 +56,13 @@ TEST(BuiltDependencies, ReadsTheItemsDependencyFilesOrNothing) {
         {"a FIFO is not waited on", {"fifo.d"}, std::nullopt},
     };
     for (const auto& c : cases) {
+        // Each output's dependency file is the output's name with ".d".
         WorkItem item;
-        for (const std::string& file : c.files) item.dependencyFiles.push_back(dir.path() / file);
-        item.dependencyDirectory = dir.path();
+        for (const std::string& file : c.files) {
+            item.outputs.emplace_back("OBJ", makePathString(fs::path(file).replace_extension(".o").string(), dir.path()),
+                                      AssignType::Set, AssignModifier::Up);
+        }
+        if (!c.files.empty()) item.dependencyFiles = DependencyFiles::besideOutputs(dir.path());
         std::optional<std::vector<std::string>> expected = c.read;
         if (expected) {
             for (std::string& file : *expected) file = (dir.path() / file).string();

@@ -246,7 +246,7 @@ TEST_F(CachedPlanning, FilesTheLastBuildReadAreComparedLikeInputs) {
         file("new.h", 5);
         auto items = [&] {
             WorkItem item = workItem({path("SRC", source)}, {path("OBJ", file("a.o", 10), kUp)});
-            if (c.tracked) item.dependencyFiles = {dir.path() / "a.d"};
+            if (c.tracked) item.dependencyFiles = DependencyFiles::besideOutputs(dir.path());
             return std::vector<WorkItem>{item};
         };
         builder.plan.recipes = items();
