@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +9,9 @@
 #include "types/assignment.h"
 
 namespace Rilk {
+
+/// The files a build read besides its inputs, as full path texts.
+using FilesRead = std::shared_ptr<const std::vector<std::string>>;
 
 /// One input of a work item: the input variable as planned (for example one source file)
 /// and the intermediate product that the builder derives from it (for example its object
@@ -55,10 +57,10 @@ struct WorkItem {
     /// stored.
     std::shared_ptr<const DependencyFiles> dependencyFiles;
     /// The files (full path texts) the item's last build read besides its inputs, as its
-    /// dependency files named them; nothing when not known. Kept by the build cache: an item
+    /// dependency files named them; null when not known. Kept by the build cache: an item
     /// with dependency files is up to date only when these are known and older than its
-    /// outputs.
-    std::optional<std::vector<std::string>> dependencies;
+    /// outputs. Shared, as a plan hands an up-to-date item's list on to its next record.
+    FilesRead filesRead;
 };
 
 }  // namespace Rilk

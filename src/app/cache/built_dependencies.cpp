@@ -1,6 +1,7 @@
 #include "app/cache/built_dependencies.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "util/bounded_file_read.h"
@@ -26,8 +27,8 @@ std::vector<std::string> filesReadByCompile(const std::vector<DependencyRule>& r
     return files;
 }
 
-std::optional<std::vector<std::string>> readBuiltDependencies(const WorkItem& item) {
-    if (!item.dependencyFiles) return std::nullopt;
+FilesRead readBuiltDependencies(const WorkItem& item) {
+    if (!item.dependencyFiles) return nullptr;
     std::vector<DependencyRule> rules;
     for (const fs::path& file : item.dependencyFiles->filesOf(item)) {
         const std::optional<std::string> text = Util::readRegularFile(file, kMaxDependencyFile);
@@ -36,11 +37,12 @@ std::optional<std::vector<std::string>> readBuiltDependencies(const WorkItem& it
         if (!read) {
             log(LogLevel::Debug, "Dependency file '{}' cannot be read; its work is done again next time.\n",
                 file.string());
-            return std::nullopt;
+            return nullptr;
         }
         for (DependencyRule& rule : *read) rules.push_back(std::move(rule));
     }
-    return filesReadByCompile(rules, item.dependencyFiles->directory());
+    return std::make_shared<const std::vector<std::string>>(
+        filesReadByCompile(rules, item.dependencyFiles->directory()));
 }
 
 }  // namespace Rilk

@@ -21,9 +21,9 @@ std::vector<std::string> filesReadByCompile(const std::vector<DependencyRule>& r
                                             const std::filesystem::path& directory);
 
 /// The files the item's dependency files, just written by its build, name together
-/// (`filesReadByCompile`), or nothing when the item has none or any of them cannot be read
+/// (`filesReadByCompile`), or null when the item has none or any of them cannot be read
 /// (missing, not a regular file, larger than `kMaxDependencyFile`) or parsed, so that the
 /// item is built again next time.
-std::optional<std::vector<std::string>> readBuiltDependencies(const WorkItem& item);
+FilesRead readBuiltDependencies(const WorkItem& item);
 
 }  // namespace Rilk

@@ -12,8 +12,8 @@ void addCachedFilePaths(const RecordContents& contents, std::vector<std::string>
             forEachPathValue(entry.intermediate.value, add);
         }
         for (const Assignment& output : item.outputs) forEachPathValue(output.value, add);
-        if (item.dependencies) {
-            paths.insert(paths.end(), item.dependencies->begin(), item.dependencies->end());
+        if (item.filesRead) {
+            paths.insert(paths.end(), item.filesRead->begin(), item.filesRead->end());
         }
     }
 }

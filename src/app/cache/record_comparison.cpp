@@ -90,7 +90,7 @@ using FileTimes = std::unordered_map<std::string, std::optional<FileTime>>;
 
 /// Whether every file the recorded build of an item read besides its inputs still exists
 /// and is older than `outputTime`.
-bool dependenciesOlder(const std::vector<std::string>& files, FileTime outputTime,
+bool filesOlder(const std::vector<std::string>& files, FileTime outputTime,
                        FileTimes& times) {
     for (const std::string& file : files) {
         auto found = times.find(file);
@@ -124,11 +124,11 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
         if (!entry.intermediateFlag) stale = true;
     }
     if (stale || !item.dependencyFiles) return stale;
-    if (!before->dependencies || !dependenciesOlder(*before->dependencies, *outputTime, times)) {
+    if (!before->filesRead || !filesOlder(*before->filesRead, *outputTime, times)) {
         clearFlags(item);
         return true;
     }
-    item.dependencies = before->dependencies;
+    item.filesRead = before->filesRead;
     return false;
 }
 

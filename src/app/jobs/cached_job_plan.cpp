@@ -80,7 +80,7 @@ void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName,
         }
         // An item built in this run reads what its build wrote; one that was up to date
         // keeps the files its record named.
-        copy.dependencies = item.dependencies ? item.dependencies : Rilk::readBuiltDependencies(item);
+        copy.filesRead = item.filesRead ? item.filesRead : Rilk::readBuiltDependencies(item);
         contents.add(std::move(copy));
     }
     contents.context.reserve(plan.contextAssignments.size());

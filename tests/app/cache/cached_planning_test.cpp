@@ -251,14 +251,18 @@ TEST_F(CachedPlanning, FilesTheLastBuildReadAreComparedLikeInputs) {
         };
         builder.plan.recipes = items();
         buildOnce();
-        cache->find("u::t")->contents.workItem(0).dependencies = c.recorded;
+        if (c.recorded) {
+            cache->find("u::t")->contents.workItem(0).filesRead =
+                std::make_shared<std::vector<std::string>>(*c.recorded);
+        }
         startNextRun();
         builder.plan.recipes = items();
         const CachedPlan result = plan();
         EXPECT_EQ(!result.pending.empty(), c.stale);
         // An item up to date keeps what its record knew, for the record stored next.
-        const auto& kept = result.contents.workItems().at(0).dependencies;
-        EXPECT_EQ(kept, c.stale || !c.tracked ? std::nullopt : c.recorded);
+        const FilesRead& kept = result.contents.workItems().at(0).filesRead;
+        EXPECT_EQ(kept ? std::optional(*kept) : std::nullopt,
+                  c.stale || !c.tracked ? std::nullopt : c.recorded);
     }
 }
 

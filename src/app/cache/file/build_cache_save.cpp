@@ -34,12 +34,12 @@ bool writeRecord(std::string& out, const std::string& key, const RecordContents&
             if (!writeAssignmentRecord(out, output)) return false;
         }
         // The files the item's last build read: 0 when not known, else their count + 1.
-        if (!item.dependencies) {
+        if (!item.filesRead) {
             out += "0\n";
             continue;
         }
-        out += std::to_string(item.dependencies->size() + 1) + "\n";
-        for (const std::string& file : *item.dependencies) writeSizedString(out, file);
+        out += std::to_string(item.filesRead->size() + 1) + "\n";
+        for (const std::string& file : *item.filesRead) writeSizedString(out, file);
     }
     out += std::to_string(contents.context.size()) + "\n";
     for (const Assignment& assignment : contents.context) {

@@ -43,7 +43,7 @@ bool sameContents(const RecordContents& a, const RecordContents& b) {
         const WorkItem& x = a.workItems()[i];
         const WorkItem& y = b.workItems()[i];
         if (x.inputs.size() != y.inputs.size() || !sameList(x.outputs, y.outputs)) return false;
-        if (x.dependencies != y.dependencies) return false;
+        if (!x.filesRead != !y.filesRead || (x.filesRead && *x.filesRead != *y.filesRead)) return false;
         for (std::size_t k = 0; k < x.inputs.size(); ++k) {
             if (!cacheEqual(x.inputs[k].input, y.inputs[k].input) ||
                 !cacheEqual(x.inputs[k].intermediate, y.inputs[k].intermediate)) {
@@ -75,10 +75,11 @@ protected:
         RecordContents compile;
         WorkItem item = workItem({}, {text("OBJS", "a.o", AssignModifier::Up)});
         item.inputs.emplace_back(text("SRC", "a.c"), text("OBJ", "a.o"));
-        item.dependencies = std::vector<std::string>{"/p/a b.h", "/p/\n1\n"};
+        item.filesRead = std::make_shared<std::vector<std::string>>(
+            std::vector<std::string>{"/p/a b.h", "/p/\n1\n"});
         compile.add(item);
         WorkItem none = workItem({text("SRC", "c.c")}, {});
-        none.dependencies = std::vector<std::string>();
+        none.filesRead = std::make_shared<std::vector<std::string>>();
         compile.add(none);
         compile.add(workItem({text("SRC", "b.c")}, {}));
         return {{"main/app::all", all}, {"u::compile@0123456789abcdef", compile}};
@@ -93,7 +94,8 @@ TEST_F(BuildCacheFile, WritesTheCurrentLayout) {
     WorkItem item = workItem({}, {RilkTest::path("OBJS", "/p/a.o", AssignModifier::Up)});
     item.inputs.emplace_back(RilkTest::path("SRC", "/p/a.c"), RilkTest::path("OBJ", "/p/a.o"));
     item.inputs.emplace_back(text("FLAG", "-g"));
-    item.dependencies = std::vector<std::string>{"/p/a b.h", "/p/c.h"};
+    item.filesRead =
+        std::make_shared<std::vector<std::string>>(std::vector<std::string>{"/p/a b.h", "/p/c.h"});
     contents.add(item);
     contents.add(workItem({text("FLAG", "-O")}, {}));
     contents.context = {text("PROFILE", "debug")};
