@@ -1,4 +1,4 @@
-#include "app/jobs/cached_job_plan.h"
+#include "app/jobs/job_plan.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "app/cache/built_dependencies.h"
-#include "app/cache/cached_planning.h"
+#include "app/cache/planning_through_cache.h"
 #include "app/jobs/job_context_split.h"
 #include "types/rilk_context_value.h"
 #include "types/value_utils.h"
+
+namespace Rilk {
 
 namespace {
 
@@ -89,3 +91,5 @@ void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName,
     }
     cache.upsert(uniqueName, contents, plan.claimToken);
 }
+
+}  // namespace Rilk
