@@ -11,7 +11,6 @@ namespace Util {
 /// nothing: missing, unreadable, not a regular file (a FIFO or device is never waited on,
 /// as it is opened without blocking) or larger than the limit, also when it grew past the
 /// limit while being read.
-std::optional<std::string> readRegularFile(const std::filesystem::path& path,
-                                           std::size_t maxBytes);
+std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maxBytes);
 
 }  // namespace Util

@@ -96,8 +96,9 @@ parts: { C_FLAGS = "-c" C_FILES = [P"(a.c)", P"(b.c)", P"(c.c)", P"(d.c)"]
            {"b.c", "#include \"outer.h\"\nint b(void) { return INNER; }\n"},
            {"c.c", "#include \"bl ank.h\"\nint c(void) { return BLANK; }\n"},
            {"d.c", "int d(void) { return 5; }\n"},
-           {"main.c", "#include \"main.h\"\nint a(void);\nint b(void);\nint c(void);\n"
-                      "int main(void) { return a() + b() + c() - 7 + MAIN; }\n"}});
+           {"main.c",
+            "#include \"main.h\"\nint a(void);\nint b(void);\nint c(void);\n"
+            "int main(void) { return a() + b() + c() - 7 + MAIN; }\n"}});
     EXPECT_EQ(build(), "parts:a.c,b.c,c.c,d.c, archive:* app:main.c, ");
     EXPECT_EQ(build(), "");
     const fs::path object = outputDir("parts") / "a.o";

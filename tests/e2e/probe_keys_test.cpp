@@ -34,14 +34,14 @@ TEST_F(ProbeKeys, TwoMasqueradeLinksToOneClientGetTheirOwnAnswers) {
     if (!fs::exists("/usr/bin/gcc")) GTEST_SKIP() << "no gcc in /usr/bin";
     // One multi-call client that answers by the name it is called: the triplet of the
     // directory its link is in.
-    const fs::path client = RilkTest::writeScript(
-        work.path() / "client/multi",
-        "echo \"$0 $1\" >> '" + log.string() +
-            "'\ncase \"$1\" in\n"
-            "-dumpmachine) case \"$0\" in */arm/*) echo arm-linux-gnueabi ;; "
-            "*) echo x86_64-linux-gnu ;; esac ;;\n"
-            "-dumpfullversion) echo 12.2.0 ;;\n-dumpversion) echo 12 ;;\n"
-            "*) exec /usr/bin/gcc \"$@\" ;;\nesac\n");
+    const fs::path client =
+        RilkTest::writeScript(work.path() / "client/multi",
+                              "echo \"$0 $1\" >> '" + log.string() +
+                                  "'\ncase \"$1\" in\n"
+                                  "-dumpmachine) case \"$0\" in */arm/*) echo arm-linux-gnueabi ;; "
+                                  "*) echo x86_64-linux-gnu ;; esac ;;\n"
+                                  "-dumpfullversion) echo 12.2.0 ;;\n-dumpversion) echo 12 ;;\n"
+                                  "*) exec /usr/bin/gcc \"$@\" ;;\nesac\n");
     for (const char* name : {"x86", "arm"}) {
         const fs::path bin = work.path() / name / "bin";
         passThroughTools(bin);
@@ -74,9 +74,8 @@ TEST_F(ProbeKeys, ACompilerUpgradedInPlaceBehindAWrapperIsProbedAgain) {
     // installed beside it; an upgrade replaces that compiler and leaves the client alone.
     const fs::path tools = work.path() / "tools";
     RilkTest::writeFakeCompiler(tools / "gcc-real", {"x86_64-linux-gnu", "12.2.0", ""}, log);
-    const fs::path client =
-        RilkTest::writeScript(tools / "cc-client", "exec '" + (tools / "gcc-real").string() +
-                                                       "' \"$@\"\n");
+    const fs::path client = RilkTest::writeScript(
+        tools / "cc-client", "exec '" + (tools / "gcc-real").string() + "' \"$@\"\n");
     const fs::path bin = work.path() / "tc/bin";
     passThroughTools(bin);
     fs::create_symlink(client, bin / "gcc");

@@ -102,8 +102,8 @@ TEST(ProbeAnswerFile, DamageMeansNoAnswersAtAll) {
 
 TEST(ProbeAnswerFile, RefusesFilesItShouldNotRead) {
     RilkTest::TempDir dir;
-    const ProbeAnswers large{
-        {{"/p", "/p", 1, 2, 3, 4, 5, "--version"}, {0, std::string(Rilk::kMaxProbeAnswerFile, 'v')}}};
+    const ProbeAnswers large{{{"/p", "/p", 1, 2, 3, 4, 5, "--version"},
+                              {0, std::string(Rilk::kMaxProbeAnswerFile, 'v')}}};
     writeFile(dir.path() / "large", Rilk::probeAnswersText(large));
     fs::create_directory(dir.path() / "directory");
     for (const char* name : {"large", "directory", "missing"}) {

@@ -22,12 +22,8 @@ TEST(BoundedFileRead, ReadsRegularFilesUpToTheLimitOnly) {
         std::size_t limit;
         std::optional<std::string> read;
     } cases[] = {
-        {"ten", 10, "0123456789"},
-        {"ten", 100, "0123456789"},
-        {"ten", 9, std::nullopt},
-        {"empty", 0, ""},
-        {"missing", 10, std::nullopt},
-        {"directory", 10, std::nullopt},
+        {"ten", 10, "0123456789"},  {"ten", 100, "0123456789"},    {"ten", 9, std::nullopt},
+        {"empty", 0, ""},           {"missing", 10, std::nullopt}, {"directory", 10, std::nullopt},
         {"fifo", 10, std::nullopt},
     };
     for (const auto& c : cases) {

@@ -17,9 +17,8 @@ std::vector<std::string> filesReadByCompile(const std::vector<DependencyRule>& r
     for (const DependencyRule& rule : rules) {
         for (std::size_t i = 1; i < rule.prerequisites.size(); ++i) {
             const fs::path named(rule.prerequisites[i]);
-            files.push_back((named.is_absolute() ? named : directory / named)
-                                .lexically_normal()
-                                .string());
+            files.push_back(
+                (named.is_absolute() ? named : directory / named).lexically_normal().string());
         }
     }
     std::sort(files.begin(), files.end());
@@ -35,7 +34,8 @@ FilesRead readBuiltDependencies(const WorkItem& item) {
         std::optional<std::vector<DependencyRule>> read;
         if (text) read = parseDependencyRules(*text);
         if (!read) {
-            log(LogLevel::Debug, "Dependency file '{}' cannot be read; its work is done again next time.\n",
+            log(LogLevel::Debug,
+                "Dependency file '{}' cannot be read; its work is done again next time.\n",
                 file.string());
             return nullptr;
         }

@@ -90,8 +90,7 @@ using FileTimes = std::unordered_map<std::string, std::optional<FileTime>>;
 
 /// Whether every file the recorded build of an item read besides its inputs still exists
 /// and is older than `outputTime`.
-bool filesOlder(const std::vector<std::string>& files, FileTime outputTime,
-                       FileTimes& times) {
+bool filesOlder(const std::vector<std::string>& files, FileTime outputTime, FileTimes& times) {
     for (const std::string& file : files) {
         auto found = times.find(file);
         if (found == times.end()) found = times.emplace(file, fileWriteTime(file)).first;

@@ -61,8 +61,9 @@ TEST(BuiltDependencies, ReadsTheItemsDependencyFilesOrNothing) {
         // Each output's dependency file is the output's name with ".d".
         WorkItem item;
         for (const std::string& file : c.files) {
-            item.outputs.emplace_back("OBJ", makePathString(fs::path(file).replace_extension(".o").string(), dir.path()),
-                                      AssignType::Set, AssignModifier::Up);
+            item.outputs.emplace_back(
+                "OBJ", makePathString(fs::path(file).replace_extension(".o").string(), dir.path()),
+                AssignType::Set, AssignModifier::Up);
         }
         if (!c.files.empty()) item.dependencyFiles = DependencyFiles::besideOutputs(dir.path());
         std::optional<std::vector<std::string>> expected = c.read;

@@ -102,7 +102,8 @@ TEST_F(C3BuilderTest, EachOutputKindGivesItsArgumentListAndOutputs) {
           {"C3C_FLAGS", makeString("-O2 -g")},
           {"LIB_PATH", RilkTest::pathList({"libs", "more libs"})}},
          R"( -O2 -g -o "app" -L "libs" -L "more libs" static-lib "{main}")",
-         "C3_FILES C3C_FLAGS LIB_PATH | STATIC PROJECT_ROOT OUTPUT_DEF_DIR RILK_TOOL_PROGRAM | LIB"},
+         "C3_FILES C3C_FLAGS LIB_PATH | STATIC PROJECT_ROOT OUTPUT_DEF_DIR RILK_TOOL_PROGRAM | "
+         "LIB"},
         {{{"C3_FILES", sources},
           {"DLL", makeString("")},
           {"LIBPATH", makeString("x")},

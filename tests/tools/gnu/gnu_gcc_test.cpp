@@ -59,17 +59,22 @@ TEST_F(GnuCompilerTest, LinkModeCommandTexts) {
     const std::pair<std::vector<Assignment>, std::string> cases[] = {
         {{var("C_FLAGS", str("-O2")), var("C_FILES", list({"a.c", "b.c"})),
           var("INCLUDE", str("inc")), var("LIB", str("-lm")), var("OUTPUT_NAME", str("app"))},
-         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )" R"("/tc/bin/gcc" -O2 "a.c" "b.c" -I"inc" -o "app" "-lm")"},
+         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )"
+         R"("/tc/bin/gcc" -O2 "a.c" "b.c" -I"inc" -o "app" "-lm")"},
         {{var("C_FLAGS", str("")), var("C_FILES", str("a.c")), var("OUTPUT_NAME", nullptr)},
-         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )" R"("/tc/bin/gcc" "a.c" -o "app")"},
+         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )"
+         R"("/tc/bin/gcc" "a.c" -o "app")"},
         {{var("C_FILES", str("a.c")), var("C_DEFINES", list({"A=1", "B"})),
           var("INCLUDE", str("/x y")), var("OUTPUT_NAME", str(""))},
-         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )" R"("/tc/bin/gcc" "a.c" -DA=1 -DB -I"/x y" -o "app")"},
+         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )"
+         R"("/tc/bin/gcc" "a.c" -DA=1 -DB -I"/x y" -o "app")"},
         {{var("C_FILES", str("a.c")), var("LIB", str("\"-lz\" -lm")),
           var("LINK_FLAGS", list({"-static"}))},
-         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )" R"("/tc/bin/gcc" "a.c" -o "app" "-lz" "-lm" -Wl,"-static")"},
+         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )"
+         R"("/tc/bin/gcc" "a.c" -o "app" "-lz" "-lm" -Wl,"-static")"},
         {{var("C_FILES", str("a.c")), var("LIBPATH", str("/l")), var("LINK_FLAGS", str(""))},
-         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )" R"("/tc/bin/gcc" "a.c" -o "app" -Wl,-L"/l")"},
+         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )"
+         R"("/tc/bin/gcc" "a.c" -o "app" -Wl,-L"/l")"},
         {{var("OBJS", list({"x.o", "y.o"})), var("LD_SCRIPT", str("s.ld")),
           var("CPP_FILES", str("c.cpp")), var("OUTPUT_NAME", str("a$`\"b"))},
          R"("/tc/bin/gcc" "x.o" "y.o" -T"s.ld" -o "a\$\`\"b")"},
@@ -126,9 +131,9 @@ TEST_F(GnuCompilerTest, CompileOnlyPlansOneItemPerSourceAndSpreadsThemOverJobs) 
     EXPECT_EQ(written(built.plan.recipes[7].outputs.at(0)),
               fmt::format("^OBJS = P\"{}/s7.o\"", out.string()));
     ASSERT_EQ(built.jobs.size(), 4u);
-    EXPECT_EQ(
-        built.recipes.at(1).command,
-        fmt::format(R"("/tc/bin/gcc" -fno-common -c -MMD "{0}/s2.c" "{0}/s3.c")", temp.path().string()));
+    EXPECT_EQ(built.recipes.at(1).command,
+              fmt::format(R"("/tc/bin/gcc" -fno-common -c -MMD "{0}/s2.c" "{0}/s3.c")",
+                          temp.path().string()));
     EXPECT_EQ(built.outputs.at(3).getString("objs"),
               fmt::format("{0}/s6.o {0}/s7.o", out.string()));
     EXPECT_FALSE(built.outputs.at(3).hasVariable("binary"));

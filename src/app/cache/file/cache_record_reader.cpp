@@ -115,7 +115,9 @@ bool CacheRecordReader::readDependencies(WorkItem& item) {
         if (!step("read file", readSizedText(in_, file))) return false;
         if (interpret_) files.emplace_back(file);
     }
-    if (interpret_) item.filesRead = std::make_shared<const std::vector<std::string>>(std::move(files));
+    if (interpret_) {
+        item.filesRead = std::make_shared<const std::vector<std::string>>(std::move(files));
+    }
     return true;
 }
 

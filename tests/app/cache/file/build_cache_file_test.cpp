@@ -43,7 +43,8 @@ bool sameContents(const RecordContents& a, const RecordContents& b) {
         const WorkItem& x = a.workItems()[i];
         const WorkItem& y = b.workItems()[i];
         if (x.inputs.size() != y.inputs.size() || !sameList(x.outputs, y.outputs)) return false;
-        if (!x.filesRead != !y.filesRead || (x.filesRead && *x.filesRead != *y.filesRead)) return false;
+        if (!x.filesRead != !y.filesRead || (x.filesRead && *x.filesRead != *y.filesRead))
+            return false;
         for (std::size_t k = 0; k < x.inputs.size(); ++k) {
             if (!cacheEqual(x.inputs[k].input, y.inputs[k].input) ||
                 !cacheEqual(x.inputs[k].intermediate, y.inputs[k].intermediate)) {
