@@ -239,6 +239,41 @@ TEST_F(GnuBuild, NamesWithShellCharactersReachTheToolsUnchanged) {
         "2\n");
 }
 
+TEST_F(GnuBuild, FoundSourceNamesAreNeverExpandedOrGlobbedAgain) {
+    findCompilers();
+    // A project directory and sources whose names read as references, groups or patterns.
+    const std::string root = "dollar ${HOME} x";
+    const std::string sources[] = {"${HOME}.c", "#{foo}.c", "st*.c", "starfish.c"};
+    std::string calls;
+    std::string declarations;
+    for (std::size_t i = 0; i < std::size(sources); ++i) {
+        const std::string function = "f" + std::to_string(i);
+        write({{root + "/src/" + sources[i],
+                "int " + function + "(void) { return " + std::to_string(i + 1) + "; }\n"}});
+        declarations += "int " + function + "(void);\n";
+        calls += (i > 0 ? " + " : "") + function + "()";
+    }
+    write({{root + "/.rilk_project.txt", "name w\nunits { u { \"rilk.txt\" } }\n"},
+           {root + "/main.c", "#include <stdio.h>\n" + declarations +
+                                  "int main(void) { printf(\"%d\\n\", " + calls +
+                                  "); return 0; }\n"},
+           {root + "/rilk.txt", R"x(unit u
+prog: +archive { C_FILES = P"(main.c)" OUTPUT_NAME = "prog" }
+archive: +parts { OBJS OUTPUT_NAME = "libparts.a" }
+parts: { C_FLAGS = "-c" C_FILES = P"(src/*.c)" }
+)x"}});
+    const auto result = rilk({}, root);
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    const fs::path project = work.path() / root;
+    for (const char* object : {"${HOME}.o", "#{foo}.o", "st*.o", "starfish.o"}) {
+        EXPECT_TRUE(fs::is_regular_file(outputDir(project, "w", "u", "parts") / object)) << object;
+    }
+    EXPECT_FALSE(fs::exists(work.path() / "dollar  x")) << result.out;
+    EXPECT_EQ(RilkTest::runProcess({(outputDir(project, "w", "u", "prog") / "prog").string()}).out,
+              "10\n")
+        << result.out;
+}
+
 TEST_F(GnuBuild, TheExampleProjectBuildsItsLibraryAndProgram) {
     const fs::path example = fs::path(RILK_SOURCE_DIR) / "examples/hello";
     for (const char* file : {".rilk_project.txt", "rilk.txt", "src"}) {

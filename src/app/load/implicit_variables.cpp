@@ -22,10 +22,17 @@ std::optional<std::string> osFamily() {
 }  // namespace
 
 void RilkApplication::addImplicitVariables() {
-    auto add = [this](const char* name, std::string text, Rilk::AssignType type) {
-        implicitVariables.addAssignment(Rilk::Assignment(name, Rilk::makeString(std::move(text)),
-                                                         type, Rilk::AssignModifier::None),
-                                        Rilk::kKeepModifier);
+    auto addValue = [this](const char* name, Rilk::RilkValuePtr value, Rilk::AssignType type) {
+        implicitVariables.addAssignment(
+            Rilk::Assignment(name, std::move(value), type, Rilk::AssignModifier::None),
+            Rilk::kKeepModifier);
+    };
+    auto add = [&](const char* name, std::string text, Rilk::AssignType type) {
+        addValue(name, Rilk::makeString(std::move(text)), type);
+    };
+    // Directories are names found on the system, never language text to expand.
+    auto addDirectory = [&](const char* name, std::string text, Rilk::AssignType type) {
+        addValue(name, Rilk::makeLiteralString(std::move(text)), type);
     };
     const auto keep = Rilk::AssignType::SetIfUnset;
     const auto replace = Rilk::AssignType::Set;
@@ -34,7 +41,7 @@ void RilkApplication::addImplicitVariables() {
     add("year", today.year, keep);
     add("month", today.month, keep);
     add("day", today.day, keep);
-    add("project_root", projectRoot.string(), replace);
+    addDirectory("project_root", projectRoot.string(), replace);
     add("output_def_dir", "out", replace);
-    add("cwd", std::filesystem::current_path().string(), keep);
+    addDirectory("cwd", std::filesystem::current_path().string(), keep);
 }
