@@ -166,7 +166,10 @@ std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext
             store.addOutput(dependency, name, output);
         }
         if (dependency.modifier == Rilk::Dependency::kPlus) {
-            const auto failed = target.addContext(*output, 2, Rilk::kKeepModifier, false);
+            // Merged as a copy: the target holds the same outputs under the dependency's
+            // name, which an append to the target's own variables must not change.
+            const Rilk::Context copy(*output);
+            const auto failed = target.addContext(copy, 2, Rilk::kKeepModifier, false);
             failedAppends.insert(failedAppends.end(), failed.begin(), failed.end());
         }
     }

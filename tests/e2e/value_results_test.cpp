@@ -1,0 +1,72 @@
+// Values as a user sees them in commands, in dependants and in the -o file: each variable
+// owns its value, late appends reach the commands, output values are resolved.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/rilk_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ValueResults : public RilkRun {
+protected:
+    /// Runs rilk with `-o out.txt` and the given items; the -o file's text, or the run's
+    /// output when it failed.
+    std::string outputs(const std::vector<std::string>& items) const {
+        std::vector<std::string> args{"-o", "out.txt"};
+        args.insert(args.end(), items.begin(), items.end());
+        const auto result = rilk(args);
+        if (result.exitCode != 0) return "failed: " + result.out + result.err;
+        std::ifstream in(work.path() / "out.txt", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    void project(const std::string& profile, const std::string& unit) const {
+        write({{".rilk_project.txt",
+                "name demo\nunits { u { \"rilk.txt\" } }\nprofiles { default { " + profile +
+                    " } }\n"},
+               {"rilk.txt", "unit u\n" + unit}});
+    }
+};
+
+bool hasLine(const std::string& text, const std::string& line) {
+    return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
+}
+
+TEST_F(ValueResults, AnAppendChangesOnlyTheVariableAppendedTo) {
+    struct Case {
+        const char* what;
+        const char* profile;
+        const char* unit;
+        std::vector<std::string> items;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"command line", "", "app: { NO_TOOL = 1 Y = \"b\" X = Y ^ox = X ^oy = Y }\n",
+         {"X+=\"a\""}, {"ox = \"b a\"", "oy = \"b\""}},
+        {"profile", "C_FLAGS += \"-O2\"",
+         "app: { NO_TOOL = 1 BASE = \"-Wall\" C_FLAGS = BASE ^flags = C_FLAGS ^seenBase = BASE }\n",
+         {},
+         {"flags = \"-Wall -O2\"", "seenBase = \"-Wall\""}},
+        {"'+' dependencies", "",
+         "app: +a +b { NO_TOOL = 1 ^all = X ^fromA = a.X }\n"
+         "a: { NO_TOOL = 1 ^X = \"ax\" }\nb: { NO_TOOL = 1 ^X = \"bx\" }\n",
+         {"app"},
+         {"all = \"ax bx\"", "fromA = \"ax\""}},
+    };
+    for (const Case& each : cases) {
+        project(each.profile, each.unit);
+        const std::string written = outputs(each.items);
+        for (const std::string& line : each.lines) {
+            EXPECT_TRUE(hasLine(written, line)) << each.what << ": " << line << "\n" << written;
+        }
+    }
+}
+
+}  // namespace
