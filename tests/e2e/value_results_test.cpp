@@ -69,4 +69,12 @@ TEST_F(ValueResults, AnAppendChangesOnlyTheVariableAppendedTo) {
     }
 }
 
+TEST_F(ValueResults, AProfilesAppendToAReferenceReachesTheCommand) {
+    project("X += \"p\"", "e: { cmdline = \"echo e ${X}\" X = L L = [\"a\"] ^seenL = L }\n");
+    const auto result = rilk({"-o", "out.txt"});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_TRUE(hasLine(result.out, "[u::e] echo e a p")) << result.out;
+    EXPECT_TRUE(hasLine(result.out, "e a p")) << result.out;
+}
+
 }  // namespace

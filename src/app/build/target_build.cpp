@@ -64,6 +64,12 @@ std::vector<Rilk::RilkValuePtr> dependencyParameters(const Rilk::Dependency& dep
     return values;
 }
 
+/// Resolves the variable a failed assignment is tried on again (and what it refers to),
+/// so that the assignment meets its value rather than the reference it was written as.
+void resolveForSecondTry(Rilk::TargetContext& target, const std::string& name) {
+    if (target.hasVariable(name)) target.resolveName(name);
+}
+
 }  // namespace
 
 JobPlan uncachedJobPlan(const Rilk::ContextPtr& target) {
@@ -126,16 +132,20 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
     context->evaluateConditions();
     DependencyOutputStore store(*context, own);
     const std::vector<Rilk::Assignment> failedAppends = buildDependencies(*context, store, chain);
-    context->resolveAll();
+    // The second tries come before the rest is resolved, so that every command and value
+    // that refers to a variable sees what it holds after them.
     for (const Rilk::Assignment& assignment : failedInherited) {
         Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit assignment {}.\n", displayText(assignment.value));
+        resolveForSecondTry(*context, assignment.name);
         outputs.keepCurrentValue(*context, assignment.name);
         context->addAssignment(assignment, Rilk::kKeepModifier);
     }
     for (const Rilk::Assignment& assignment : failedAppends) {
         Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit append {}.\n", displayText(assignment.value));
+        resolveForSecondTry(*context, assignment.name);
         context->addAssignment(assignment, Rilk::kKeepModifier);
     }
+    context->resolveAll();
     store.retryMergedFailures();
     Rilk::log(Rilk::LogLevel::Verbose, "Input context:\n");
     context->print(Rilk::LogLevel::Verbose);
