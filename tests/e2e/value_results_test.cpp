@@ -77,4 +77,16 @@ TEST_F(ValueResults, AProfilesAppendToAReferenceReachesTheCommand) {
     EXPECT_TRUE(hasLine(result.out, "e a p")) << result.out;
 }
 
+TEST_F(ValueResults, OutputsTheCommandLineAlsoSetsAreResolved) {
+    write({{"rilk.txt", R"x(unit u
+app: lib { NO_TOOL = 1 V = "app's" ^got = lib.o }
+lib: { NO_TOOL = 1 V = "lib's" W = "w" ^o = "${V}" ^o2 = W }
+)x"}});
+    const std::string main = outputs({"lib", "o=\"cmd\"", "o2=\"cmd\""});
+    EXPECT_TRUE(hasLine(main, "o = \"lib's\"")) << main;
+    EXPECT_TRUE(hasLine(main, "o2 = \"w\"")) << main;
+    const std::string dependant = outputs({"app", "o=\"cmd\""});
+    EXPECT_TRUE(hasLine(dependant, "got = \"lib's\"")) << dependant;
+}
+
 }  // namespace

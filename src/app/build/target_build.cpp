@@ -146,6 +146,7 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
         context->addAssignment(assignment, Rilk::kKeepModifier);
     }
     context->resolveAll();
+    outputs.resolveKeptValues(*context);
     store.retryMergedFailures();
     Rilk::log(Rilk::LogLevel::Verbose, "Input context:\n");
     context->print(Rilk::LogLevel::Verbose);
