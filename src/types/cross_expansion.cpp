@@ -205,10 +205,10 @@ RilkValuePtr Expander::expandGroup(const TrackedText& text, std::size_t start, s
     const std::string name = text.text.substr(start + 2, end - start - 2);
     const Identifier identifier = parseReferenceName(name);
     const std::string key = identifier.toString();
-    // Elements of a variable that put any part of its own group back into the text would
-    // do so again on every level.
+    // Elements of a variable that put its whole group back into the text would do so again
+    // on every level. A group that also holds other text uses that text up, so it ends.
     std::vector<std::string> origin = text.anyNames(origins, start, end + 1 - start);
-    for (const std::string& from : origin) {
+    for (const std::string& from : text.commonNames(origins, start, end + 1 - start)) {
         if (Util::CiString::equal(from, key)) throwGroupLoop(name, key, origin);
     }
     const std::vector<std::string> elements = elementTexts(lookUpGroup(name, identifier, owner));

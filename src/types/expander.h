@@ -43,8 +43,8 @@ public:
     /// element of the variable in turn, "#<depth>" markers after it by the same element,
     /// and each result expanded again at `depth` + 1. Gives a new `RilkString`, or a new
     /// `RilkList` of them with the first group varying slowest. Throws `RilkException` for a
-    /// marker that no group replaced and `LoopFoundException` for a group that any
-    /// element of its own variable helped to produce, which would recur forever.
+    /// marker that no group replaced and `LoopFoundException` for a group that the
+    /// elements of its own variable produced whole, which would recur forever.
     /// `LimitExceeded` ends an expansion that nests its groups deeper than
     /// `ResolutionLimits::maxGroupDepth` or makes more texts or bytes than the limits allow.
     static RilkValuePtr crossExpand(const std::string& text, const RilkString& owner,

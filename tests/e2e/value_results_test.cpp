@@ -89,4 +89,10 @@ lib: { NO_TOOL = 1 V = "lib's" W = "w" ^o = "${V}" ^o2 = W }
     EXPECT_TRUE(hasLine(dependant, "got = \"lib's\"")) << dependant;
 }
 
+TEST_F(ValueResults, AGroupThatUsesUpWrittenTextIsNoLoop) {
+    write({{"rilk.txt", "unit u\napp: { NO_TOOL = 1 x = [\"#{\", \"y\"] ^r = \"#{x}x}\" }\n"}});
+    const std::string written = outputs({});
+    EXPECT_NE(written.find("\"#{\", \"y\", \"yx}\""), std::string::npos) << written;
+}
+
 }  // namespace
