@@ -95,4 +95,19 @@ TEST_F(ValueResults, AGroupThatUsesUpWrittenTextIsNoLoop) {
     EXPECT_NE(written.find("\"#{\", \"y\", \"yx}\""), std::string::npos) << written;
 }
 
+TEST_F(ValueResults, ACommandHoldingANulByteIsRefused) {
+    std::string unit = "unit u\napp: { cmdline = \"echo a";
+    unit += '\0';
+    unit += "b\" }\n";
+    write({{"rilk.txt", unit}});
+    const auto result = rilk({});
+    EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
+    EXPECT_NE((result.out + result.err)
+                  .find("Error: A command of u::app holds a NUL byte, at which the shell would "
+                        "cut it: 'echo a\\0b'"),
+              std::string::npos)
+        << result.out << result.err;
+    EXPECT_FALSE(hasLine(result.out, "a")) << result.out;
+}
+
 }  // namespace
