@@ -203,6 +203,41 @@ TEST_F(GnuBuild, TheToolchainCriteriaOfATargetChooseTheTool) {
     }
 }
 
+TEST_F(GnuBuild, OnEqualScoresTheToolDefinedNearestTheTargetWins) {
+    findCompilers();
+    const std::string tool = " { tool_type = \"gnu-gcc\" toolchain_path = P\"(/usr/bin)\" } }\n";
+    write({{"b.c", "int two(void) { return 2; }\n"},
+           {"rilk.txt", "unit u\napp: { C_FLAGS = \"-c\" C_FILES = P\"(b.c)\" }\n"},
+           {"dep/rilk.txt", "unit d\n"}});
+    struct Case {
+        std::string ownTools;
+        std::string importedName;  // none: no import
+        std::string importedTools;
+        std::string chosen;
+    };
+    // The registry's "default_gnu_..." comes first by name before "demo/" and "lib/", and
+    // "base/" before "demo/": each case would go the other way by name alone.
+    const Case cases[] = {
+        {"tools { mine" + tool, "", "", "demo/mine"},
+        {"", "lib", "tools { theirs" + tool, "lib/theirs"},
+        {"tools { mine" + tool, "base", "tools { theirs" + tool, "demo/mine"},
+    };
+    for (const Case& each : cases) {
+        const std::string import = each.importedName.empty()
+                                       ? ""
+                                       : "import { \"dep/.rilk_project.txt\"; }\n";
+        write({{".rilk_project.txt",
+                "name demo\n" + import + each.ownTools + "units { u { \"rilk.txt\" } }\n"},
+               {"dep/.rilk_project.txt", "name " + each.importedName + "\n" + each.importedTools +
+                                             "units { d { \"rilk.txt\" } }\n"}});
+        const auto result = rilk({"-v", "3"});
+        EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+        EXPECT_TRUE(hasLine(result.out, "[u::app] Registered : " + each.chosen))
+            << each.chosen << "\n"
+            << result.out;
+    }
+}
+
 TEST_F(GnuBuild, NamesWithShellCharactersReachTheToolsUnchanged) {
     findCompilers();
     const std::string root = "p r\"o$j`x`";

@@ -154,8 +154,9 @@ public:
     /// Registers the tools of `project` as "<project>/<tool>", then, depth first, those of
     /// the projects it imports.
     void registerProjectTools(const Rilk::ProjectPtr& project);
-    /// The registered tool that builds `target` with the best score, or null when none can;
-    /// a tie keeps the tool that comes first by name. The matcher stays owned by `tools`.
+    /// The registered tool that builds `target` with the best score, or null when none can.
+    /// A tie goes to a tool of the target's own project, then of another project, then of
+    /// the registry; among those, to the first by name. The matcher stays owned by `tools`.
     Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) const;
 
     // The build (build_run.cpp).

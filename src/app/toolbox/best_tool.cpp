@@ -70,12 +70,20 @@ std::int32_t scoreOf(const Usage& usage, const Weights& weights) {
     return score;
 }
 
+/// How near the tool is defined to the target, which decides between equal scores: the
+/// target's own project (2), another project (1), the registry or the built-in tools (0).
+int nearness(const Rilk::Matcher& matcher, const Rilk::TargetContext& target) {
+    if (!matcher.project) return 0;
+    return Util::CiString::equal(*matcher.project, target.name.ns) ? 2 : 1;
+}
+
 }  // namespace
 
 Rilk::Matcher* RilkApplication::findBestTool(const Rilk::TargetContext& target) const {
     const Weights weights{exactMatchWeight, partialMatchWeight, noMatchWeight};
     Rilk::Matcher* best = nullptr;
     std::int32_t bestScore = -1;
+    int bestNearness = -1;
     for (const auto& [toolName, matcher] : tools) {
         if (!matcher) continue;
         Usage usage;
@@ -92,9 +100,14 @@ Rilk::Matcher* RilkApplication::findBestTool(const Rilk::TargetContext& target) 
         if (status != Rilk::BuildPossible && !Rilk::tracingMatches()) continue;
         compareVariables(*matcher, target, usage);
         const std::int32_t score = scoreOf(usage, weights);
-        if (status == Rilk::BuildPossible && score > bestScore) {
+        if (status != Rilk::BuildPossible || score < bestScore) continue;
+        // On equal scores a tool of the target's own project wins over one of another
+        // project, which wins over the registry's; the name order decides the rest.
+        const int near = nearness(*matcher, target);
+        if (score > bestScore || near > bestNearness) {
             best = matcher.get();
             bestScore = score;
+            bestNearness = near;
         }
     }
     if (best != nullptr)

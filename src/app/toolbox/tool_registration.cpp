@@ -37,7 +37,7 @@ void RilkApplication::registerBuildTools() {
     createStaticTools();
     if (registry) {
         for (const auto& [name, definition] : registry->toolDefinitions) {
-            registerTool({name.str(), definition, "Registry"});
+            registerTool({name.str(), definition, "Registry", std::nullopt});
         }
     }
     registerProjectTools(project);
@@ -114,6 +114,7 @@ std::shared_ptr<Rilk::Matcher> RilkApplication::createTool(const ToolSource& sou
         return nullptr;
     }
     matcher->conditions = source.context->conditions;
+    matcher->project = source.project;
     return std::shared_ptr<Rilk::Matcher>(std::move(matcher));
 }
 
@@ -132,8 +133,8 @@ void RilkApplication::registerProjectTools(const Rilk::ProjectPtr& project) {
     if (!project) return;
     const std::string prefix = project->name.empty() ? "" : project->name + "/";
     for (const Rilk::BuildToolDefinition& definition : project->toolDefinitions) {
-        registerTool(
-            {prefix + definition.name, definition.contextTemplate, "Project " + project->name});
+        registerTool({prefix + definition.name, definition.contextTemplate,
+                      "Project " + project->name, project->name});
     }
     for (const Rilk::ProjectPtr& imported : project->importedProjects) {
         registerProjectTools(imported);

@@ -82,9 +82,9 @@ TEST(ToolRegistration, SkipsADefinitionThatMakesNoToolAndSaysWhy) {
         {"Tool_Type = \"REG-OK\"", ""},
     };
     for (const auto& [body, output] : cases) {
-        EXPECT_EQ(registrationOutput({"cc", definition(body), "Registry"}), output) << body;
+        EXPECT_EQ(registrationOutput({"cc", definition(body), "Registry", std::nullopt}), output) << body;
     }
-    EXPECT_EQ(registrationOutput({"cc", nullptr, "Project demo"}),
+    EXPECT_EQ(registrationOutput({"cc", nullptr, "Project demo", "demo"}),
               "Project demo tool 'cc' has null context. Skipping.\n");
 }
 
@@ -92,7 +92,7 @@ TEST(ToolRegistration, HandsTheDefinitionToTheFactorySortedByModifier) {
     RilkApplication app;
     auto block = definition(
         "tool_type = \"reg-ok\" !must = 1 ^up = 2 Flag = 3 FLAG = 4 if a { b = 1 } if c { }");
-    auto tool = app.createTool({"cc", block, "Registry"});
+    auto tool = app.createTool({"cc", block, "Registry", std::nullopt});
     ASSERT_TRUE(tool);
     EXPECT_EQ(tool->name, "cc");
     ASSERT_EQ(tool->required.count("must"), 1U);
@@ -109,7 +109,7 @@ TEST(ToolRegistration, ALaterToolReplacesOneOfTheSameNameWithAWarning) {
         RilkApplication app;
         app.createStaticTools();
         for (const char* name : {"Beta", "Default_Basic", "alpha"}) {
-            app.registerTool({name, definition("tool_type = \"reg-ok\""), "Registry"});
+            app.registerTool({name, definition("tool_type = \"reg-ok\""), "Registry", std::nullopt});
         }
         for (const auto& [name, tool] : app.tools) {
             std::string required;
