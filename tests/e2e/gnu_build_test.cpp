@@ -238,6 +238,23 @@ TEST_F(GnuBuild, OnEqualScoresTheToolDefinedNearestTheTargetWins) {
     }
 }
 
+TEST_F(GnuBuild, MergedObjectsWinOverTheDependencysNestedContextOfTheSameName) {
+    findCompilers();
+    // "objs" holds the dependency's outputs and names the same variable as its "OBJS".
+    write({{"b.c", "int two(void) { return 2; }\n"},
+           {"rilk.txt", R"x(unit u
+lib: +objs { OBJS OUTPUT_NAME = "libx.a" }
+objs: { C_FILES = P"(b.c)" C_FLAGS = "-c" }
+)x"}});
+    const auto result = rilk({});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_TRUE(fs::is_regular_file(outputDir("lib") / "libx.a")) << result.out;
+    EXPECT_TRUE(hasLine(result.out, "[u::lib] \"/usr/bin/x86_64-linux-gnu-ar\" rcs \"libx.a\" \"" +
+                                        (outputDir("objs") / "b.o").string() + "\""))
+        << result.out;
+    EXPECT_EQ(result.out.find("collides"), result.out.rfind("collides")) << result.out;
+}
+
 TEST_F(GnuBuild, NamesWithShellCharactersReachTheToolsUnchanged) {
     findCompilers();
     const std::string root = "p r\"o$j`x`";

@@ -89,6 +89,28 @@ lib: { NO_TOOL = 1 V = "lib's" W = "w" ^o = "${V}" ^o2 = W }
     EXPECT_TRUE(hasLine(dependant, "got = \"lib's\"")) << dependant;
 }
 
+TEST_F(ValueResults, APlusMergeCollidingWithTheDependencysNameKeepsTheOutputs) {
+    write({{"rilk.txt", R"x(unit u
+t: +lib { cmdline = "echo t ${LIB}" }
+lib: { cmdline = "true" ^LIB = "x" ^CFG = "c" }
+bad: +lib { NO_TOOL = 1 CFG = { a = 1 } }
+)x"}});
+    const auto merged = rilk({"t"});
+    EXPECT_EQ(merged.exitCode, 0) << merged.out << merged.err;
+    EXPECT_TRUE(hasLine(merged.out,
+                        "[u::t] Dependency output 'LIB' collides with an existing context "
+                        "variable. Names are case-insensitive; this may make dependency output "
+                        "ambiguous."))
+        << merged.out;
+    EXPECT_TRUE(hasLine(merged.out, "[u::t] echo t x")) << merged.out;
+    const auto unsound = rilk({"bad"});
+    EXPECT_EQ(unsound.exitCode, 1) << unsound.out << unsound.err;
+    EXPECT_TRUE(hasLine(unsound.out + unsound.err,
+                        "Error: Cannot merge output 'CFG' of dependency u::lib into target "
+                        "u::bad: the target's variable 'CFG' holds a nested context."))
+        << unsound.out << unsound.err;
+}
+
 TEST_F(ValueResults, AGroupThatUsesUpWrittenTextIsNoLoop) {
     write({{"rilk.txt", "unit u\napp: { NO_TOOL = 1 x = [\"#{\", \"y\"] ^r = \"#{x}x}\" }\n"}});
     const std::string written = outputs({});

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "app/build/dependency_output_store.h"
+#include "app/build/plus_merge.h"
 #include "app/build/target_outputs.h"
 #include "app/toolbox/tool_selection_report.h"
 #include "types/rilk_errors.h"
@@ -171,16 +172,17 @@ std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext
         const std::vector<Rilk::RilkValuePtr> values = dependencyParameters(dependency, target);
         Rilk::QualifiedTargetName name = dependencyName(dependency, target.name);
         const auto output = std::make_shared<Rilk::Context>(buildTarget(name, values, chain));
+        // Whether the store's collision warning covers the name its nested context takes.
+        const bool warned =
+            target.hasVariable(nestedOutputName(dependency, target.name, name));
         if (dependency.aliasKind == Rilk::Dependency::kMergeAlias) {
             store.addMergedAliasOutput(dependency, name, output);
         } else {
             store.addOutput(dependency, name, output);
         }
         if (dependency.modifier == Rilk::Dependency::kPlus) {
-            // Merged as a copy: the target holds the same outputs under the dependency's
-            // name, which an append to the target's own variables must not change.
-            const Rilk::Context copy(*output);
-            const auto failed = target.addContext(copy, 2, Rilk::kKeepModifier, false);
+            const auto failed =
+                mergePlusOutputs(target, target.name, dependency, name, *output, warned);
             failedAppends.insert(failedAppends.end(), failed.begin(), failed.end());
         }
     }
