@@ -160,10 +160,14 @@ RilkValuePtr Expander::crossExpand(const std::string& text, const RilkString& ow
     const RecursionLevel level;
     // Before any group is expanded, every character of the text has the empty origin, and
     // so has every replacement: only a text with a group needs the origins kept.
+    const std::size_t groupsBefore = groupReplacements();
     std::string expanded = expandReferences(text, owner, expanding);
     Budget budget;
-    // Without any "#" there is neither a group nor a marker to look for.
-    if (expanded.find('#') == kNone) {
+    // Without any "#" there is neither a group nor a marker to look for; nor is there when
+    // every "#" came with a name rilk found.
+    const bool literalHashesOnly =
+        groupReplacements() == groupsBefore && text.find('#') == kNone;
+    if (literalHashesOnly || expanded.find('#') == kNone) {
         spend(budget, expanded.size(), true);
         single = std::move(expanded);
         return nullptr;

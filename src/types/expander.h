@@ -54,6 +54,11 @@ public:
     static RilkValuePtr crossExpand(const std::string& text, const RilkString& owner,
                                     NameSet& expanding, std::uint64_t depth, std::string& single);
 
+    /// How many references this thread has replaced by a text that holds a "#" and is not
+    /// only literal text (`RilkBaseString::isLiteral`). A "#" that literal text alone brought
+    /// in is no group and no marker: the text is a name rilk found.
+    static std::size_t groupReplacements();
+
     /// The length of the marker candidate at `position` ("#" and all digits after it), or 0
     /// when there is none: no "#", no digit after it, or a position at or past the end.
     static std::size_t markerLength(const std::string& text, std::size_t position);

@@ -71,6 +71,9 @@ private:
     Util::CiString name_;
 };
 
+/// Replacements made on this thread whose text holds a "#" and is not only literal text.
+thread_local std::size_t groupReplacementCount = 0;
+
 /// Whether every text of the value is a name rilk found or made (`markLiteral`): a literal
 /// string, or a list of nothing else. Such text is inserted as it is, never expanded.
 bool holdsOnlyLiteralText(const RilkValue& value) {
@@ -101,7 +104,14 @@ const std::string* replacementText(const std::string& name, const RilkString& ow
     // A text without references is its own expansion, and so is a name rilk found, whatever
     // it holds. No lookup happens while it expands, so none could see the name in the set:
     // the checks of entering it are enough.
-    if (text->find("${") == std::string::npos || holdsOnlyLiteralText(*hold)) {
+    if (text->find("${") == std::string::npos) {
+        ExpandingName::check(expanding, name);
+        if (text->find('#') != std::string::npos && !holdsOnlyLiteralText(*hold)) {
+            ++groupReplacementCount;
+        }
+        return text;
+    }
+    if (holdsOnlyLiteralText(*hold)) {
         ExpandingName::check(expanding, name);
         return text;
     }
@@ -110,6 +120,7 @@ const std::string* replacementText(const std::string& name, const RilkString& ow
     // copy of its text.
     if (text != &owned) owned = *text;
     owned = Expander::expandReferences(owned, owner, expanding);
+    if (owned.find('#') != std::string::npos) ++groupReplacementCount;
     return &owned;
 }
 
@@ -379,6 +390,8 @@ std::string expandPlainReferences(const std::string& text, const RilkString& own
 }
 
 }  // namespace
+
+std::size_t Expander::groupReplacements() { return groupReplacementCount; }
 
 std::string Expander::expandReferences(const std::string& text, const RilkString& owner,
                                        NameSet& expanding) {

@@ -32,6 +32,7 @@ TEST_F(FoundNames, GlobMatchesReachDependantsAsTheyAre) {
     write({{"rilk.txt", R"x(unit u
 app: +files { NO_TOOL = 1 ^G = F }
 files: { NO_TOOL = 1 ^F = P"(src/*.c)" }
+show: files { cmdline = "printf '<%s>' '${files.F}'" }
 )x"}});
     const auto result = rilk({"-o", "out.txt"});
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
@@ -40,6 +41,14 @@ files: { NO_TOOL = 1 ^F = P"(src/*.c)" }
         EXPECT_EQ(count(written, dir() + "/src/" + name + "\""), 2u) << name << "\n" << written;
     }
     EXPECT_EQ(count(written, "/src/"), 8u) << written;
+    // Inserted into a command by a reference, they are still the same names.
+    const auto shown = rilk({"show"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.out << shown.err;
+    std::string line;
+    for (const char* name : {"#{foo}.c", "${HOME}.c", "st*.c", "starfish.c"}) {
+        line += (line.empty() ? "" : " ") + dir() + "/src/" + name;
+    }
+    EXPECT_NE(shown.out.find("\n<" + line + ">"), std::string::npos) << shown.out;
 }
 
 TEST_F(FoundNames, AProjectDirectoryIsNeitherExpandedNorGlobbed) {
