@@ -15,6 +15,8 @@
 #include "types/rilk_errors.h"
 #include "util/logger.h"
 
+namespace Rilk {
+
 namespace {
 
 /// The pieces one after another, in a string allocated once.
@@ -188,3 +190,5 @@ std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext
     }
     return failedAppends;
 }
+
+}  // namespace Rilk

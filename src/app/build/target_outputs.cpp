@@ -6,6 +6,8 @@
 #include "types/value_cast.h"
 #include "util/ordered_lookup.h"
 
+namespace Rilk {
+
 namespace {
 
 Rilk::Assignment ownValue(const Rilk::Assignment& stored, const Rilk::RilkValuePtr& value) {
@@ -121,3 +123,5 @@ void TargetOutputs::fill(const Rilk::Context& target, const JobPlan& plan,
         output.addAssignment(*chosen, Rilk::kKeepModifier);
     }
 }
+
+}  // namespace Rilk

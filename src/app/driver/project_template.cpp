@@ -5,7 +5,7 @@
 
 #include "parser/grammar_name.h"
 #include "app/load/project_file_loader.h"
-#include "app/driver/rilk_app.h"
+#include "app/load/project_root.h"
 #include "types/rilk_errors.h"
 #include "util/file_writer.h"
 
@@ -55,10 +55,10 @@ std::string projectTemplateText(const std::string& name, const ProjectTree& tree
     return text + "}\n";
 }
 
-}  // namespace Rilk
-
-void RilkApplication::CreateProjectFile(const std::string& name) {
-    findProjectFile();
+void createProjectFile(const LoadOptions& options, const std::string& name) {
+    Workspace workspace;
+    settleProjectRoot(workspace, options);
+    const fs::path& projectRoot = workspace.projectRoot;
     const fs::path workingDirectory = fs::current_path();
     const std::string projectName = name.empty() ? workingDirectory.filename().string() : name;
     // Checked before the search, which could otherwise walk a whole file system first.
@@ -70,3 +70,5 @@ void RilkApplication::CreateProjectFile(const std::string& name) {
     const std::string text = Rilk::projectTemplateText(projectName, tree);
     Util::writeFileReplacing(workingDirectory / Rilk::kProjectFileName, text);
 }
+
+}  // namespace Rilk

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/driver/project_tree.h"
+#include "app/load/load_options.h"
 
 namespace Rilk {
 
@@ -16,5 +17,11 @@ std::string projectTemplateText(const std::string& name, const ProjectTree& tree
 
 /// Throws the `RilkException` of `projectTemplateText` when `name` cannot be a project name.
 void checkProjectName(const std::string& name);
+
+/// `--create-project`: writes the project-file template ".rilk_project.txt" into the
+/// working directory, naming the project `name` (the working directory's name when empty)
+/// and listing the unit files found below the project root the options settle. Refuses,
+/// writing nothing, when a name or path could not be read back by the project-file loader.
+void createProjectFile(const LoadOptions& options, const std::string& name);
 
 }  // namespace Rilk

@@ -1,4 +1,6 @@
 // The variables the system itself provides to every target.
+#include "app/load/implicit_variables.h"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -6,7 +8,6 @@
 #include <system_error>
 
 #include "util/local_date.h"
-#include "app/driver/rilk_app.h"
 #include "types/rilk_string.h"
 
 namespace {
@@ -21,9 +22,12 @@ std::optional<std::string> osFamily() {
 
 }  // namespace
 
-void RilkApplication::addImplicitVariables() {
-    auto addValue = [this](const char* name, Rilk::RilkValuePtr value, Rilk::AssignType type) {
-        implicitVariables.addAssignment(
+namespace Rilk {
+
+void addImplicitVariables(Workspace& workspace) {
+    auto addValue = [&workspace](const char* name, Rilk::RilkValuePtr value,
+                                 Rilk::AssignType type) {
+        workspace.implicitVariables.addAssignment(
             Rilk::Assignment(name, std::move(value), type, Rilk::AssignModifier::None),
             Rilk::kKeepModifier);
     };
@@ -41,7 +45,9 @@ void RilkApplication::addImplicitVariables() {
     add("year", today.year, keep);
     add("month", today.month, keep);
     add("day", today.day, keep);
-    addDirectory("project_root", projectRoot.string(), replace);
+    addDirectory("project_root", workspace.projectRoot.string(), replace);
     add("output_def_dir", "out", replace);
     addDirectory("cwd", std::filesystem::current_path().string(), keep);
 }
+
+}  // namespace Rilk

@@ -14,6 +14,8 @@
 #include "util/file_writer.h"
 #include "util/logger.h"
 
+namespace Rilk {
+
 namespace {
 
 constexpr const char* kRegistryFileName = ".rilk_registry.txt";
@@ -116,3 +118,5 @@ void RilkRegistry::save() {
     }
     Rilk::log(Rilk::LogLevel::Info, "Updated file '{}'.\n", filePath.string());
 }
+
+}  // namespace Rilk
