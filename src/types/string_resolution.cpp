@@ -40,7 +40,8 @@ bool holdsNothingToExpand(const std::string& chars) {
 
 bool RilkString::isPlainText() const {
     if (plainness_ == Plainness::Unknown) {
-        plainness_ = isLiteral() || holdsNothingToExpand(text()) ? Plainness::Plain : Plainness::NotPlain;
+        const bool plain = isLiteral() || holdsNothingToExpand(text());
+        plainness_ = plain ? Plainness::Plain : Plainness::NotPlain;
     }
     return plainness_ == Plainness::Plain;
 }
