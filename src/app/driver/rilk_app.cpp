@@ -20,6 +20,7 @@
 #include "types/rilk_errors.h"
 #include "util/logger.h"
 #include "util/user_cache_dir.h"
+#include "util/rilk_version.h"
 
 namespace Rilk {
 namespace {
