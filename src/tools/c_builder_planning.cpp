@@ -76,7 +76,10 @@ std::vector<std::pair<RilkValuePtr, RilkValuePtr>> CBuilder::objectFiles(
     std::vector<std::pair<RilkValuePtr, RilkValuePtr>> pairs;
     for (std::size_t i = 0; i < leaves.size(); ++i) {
         const fs::path object = placement->objectFor(sources[i], objectDirectory);
-        pairs.emplace_back(leaves[i], makePathString(object.string(), fs::path()));
+        // A name made from a found one: taken literally wherever it goes.
+        auto objectPath = makePathString(object.string(), fs::path());
+        objectPath->markLiteral();
+        pairs.emplace_back(leaves[i], std::move(objectPath));
     }
     return pairs;
 }
@@ -137,9 +140,11 @@ void CBuilder::addInput(const AssignmentTable& variables, const std::string& nam
 void CBuilder::addOutputPair(std::vector<Assignment>& out, const std::string& pathVariable,
                              const std::string& nameVariable, const fs::path& baseDirectory,
                              const std::string& pathText) {
-    out.emplace_back(pathVariable, makePathString(pathText, baseDirectory), AssignType::Set,
-                     AssignModifier::Up);
-    out.emplace_back(nameVariable, makeString(fileNameText(pathText)), AssignType::Set,
+    // Names made here are taken literally wherever they go, like the files they name.
+    auto path = makePathString(pathText, baseDirectory);
+    path->markLiteral();
+    out.emplace_back(pathVariable, std::move(path), AssignType::Set, AssignModifier::Up);
+    out.emplace_back(nameVariable, makeLiteralString(fileNameText(pathText)), AssignType::Set,
                      AssignModifier::Up);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
     /// The tool definition's conditional blocks; assigned by the application right after
     /// the factory returns.
     std::vector<Condition> conditions;
+    /// The namespace of the project whose tools block defines the tool; none for the
+    /// registry's and the built-in tools. Assigned by the application with `conditions`.
+    std::optional<std::string> project;
 
     /// A matcher from its tables and a tool definition: a plain assignment overrides the
     /// value of a required variable of its name or sets a criterion; an assignment marked

@@ -1,5 +1,6 @@
 #include "types/context.h"
 #include "types/resolution_guard.h"
+#include "types/rilk_context_value.h"
 #include "types/rilk_string.h"
 #include "types/value_cast.h"
 #include "util/logger.h"
@@ -35,6 +36,21 @@ bool resolvesToItself(const RilkValuePtr& value) {
     return string.isShared() && string.isPlainText();
 }
 
+/// The value a variable takes over from the variable its identifier names, made its own so
+/// that an append to either never reaches the other: a plain text is shared and copied on
+/// its first append (`markShared`), any other value is copied.
+RilkValuePtr ownCopy(const RilkValuePtr& value) {
+    if (!value) return value;
+    if (value->kind() == ValueKind::String) {
+        auto& text = static_cast<RilkString&>(*value);
+        if (text.isShared() || text.isPlainText()) {
+            text.markShared();
+            return value;
+        }
+    }
+    return independentCopy(value);
+}
+
 }  // namespace
 
 RilkValuePtr resolveValue(RilkValuePtr value) { return resolvedForm(value); }
@@ -49,7 +65,9 @@ RilkValuePtr Context::resolveAssignment(Assignment& stored) {
         return stored.value;
     }
     const ResolutionGuard guard(&stored, stored.name);
+    const bool takenOver = stored.value && stored.value->kind() == ValueKind::Identifier;
     RilkValuePtr resolved = resolvedStoredForm(stored.value);
+    if (takenOver) resolved = ownCopy(resolved);
     // A value that is its own resolved form needs no replacing.
     if (resolved != stored.value) stored.replaceValue(resolved);
     stored.resolved = true;

@@ -160,10 +160,14 @@ RilkValuePtr Expander::crossExpand(const std::string& text, const RilkString& ow
     const RecursionLevel level;
     // Before any group is expanded, every character of the text has the empty origin, and
     // so has every replacement: only a text with a group needs the origins kept.
+    const std::size_t groupsBefore = groupReplacements();
     std::string expanded = expandReferences(text, owner, expanding);
     Budget budget;
-    // Without any "#" there is neither a group nor a marker to look for.
-    if (expanded.find('#') == kNone) {
+    // Without any "#" there is neither a group nor a marker to look for; nor is there when
+    // every "#" came with a name rilk found.
+    const bool literalHashesOnly =
+        groupReplacements() == groupsBefore && text.find('#') == kNone;
+    if (literalHashesOnly || expanded.find('#') == kNone) {
         spend(budget, expanded.size(), true);
         single = std::move(expanded);
         return nullptr;
@@ -205,10 +209,10 @@ RilkValuePtr Expander::expandGroup(const TrackedText& text, std::size_t start, s
     const std::string name = text.text.substr(start + 2, end - start - 2);
     const Identifier identifier = parseReferenceName(name);
     const std::string key = identifier.toString();
-    // Elements of a variable that put any part of its own group back into the text would
-    // do so again on every level.
+    // Elements of a variable that put its whole group back into the text would do so again
+    // on every level. A group that also holds other text uses that text up, so it ends.
     std::vector<std::string> origin = text.anyNames(origins, start, end + 1 - start);
-    for (const std::string& from : origin) {
+    for (const std::string& from : text.commonNames(origins, start, end + 1 - start)) {
         if (Util::CiString::equal(from, key)) throwGroupLoop(name, key, origin);
     }
     const std::vector<std::string> elements = elementTexts(lookUpGroup(name, identifier, owner));

@@ -43,8 +43,8 @@ public:
     /// element of the variable in turn, "#<depth>" markers after it by the same element,
     /// and each result expanded again at `depth` + 1. Gives a new `RilkString`, or a new
     /// `RilkList` of them with the first group varying slowest. Throws `RilkException` for a
-    /// marker that no group replaced and `LoopFoundException` for a group that any
-    /// element of its own variable helped to produce, which would recur forever.
+    /// marker that no group replaced and `LoopFoundException` for a group that the
+    /// elements of its own variable produced whole, which would recur forever.
     /// `LimitExceeded` ends an expansion that nests its groups deeper than
     /// `ResolutionLimits::maxGroupDepth` or makes more texts or bytes than the limits allow.
     static RilkValuePtr crossExpand(const std::string& text, const RilkString& owner,
@@ -53,6 +53,11 @@ public:
     /// and a null value, for a caller that needs the text rather than a new value.
     static RilkValuePtr crossExpand(const std::string& text, const RilkString& owner,
                                     NameSet& expanding, std::uint64_t depth, std::string& single);
+
+    /// How many references this thread has replaced by a text that holds a "#" and is not
+    /// only literal text (`RilkBaseString::isLiteral`). A "#" that literal text alone brought
+    /// in is no group and no marker: the text is a name rilk found.
+    static std::size_t groupReplacements();
 
     /// The length of the marker candidate at `position` ("#" and all digits after it), or 0
     /// when there is none: no "#", no digit after it, or a position at or past the end.

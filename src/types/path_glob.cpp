@@ -77,11 +77,21 @@ void addMatches(const Candidate& candidate, const std::string& pattern,
 }  // namespace
 
 std::vector<fs::path> expandPathGlob(const fs::path& pattern) {
-    if (pattern.native().find('\0') != std::string::npos) {
-        throw RilkException("Path pattern holds a NUL byte: '" + printablePath(pattern.native()) +
+    return expandPathGlob(fs::path(), pattern);
+}
+
+std::vector<fs::path> expandPathGlob(const fs::path& base, const fs::path& pattern) {
+    const bool standsAlone = base.empty() || pattern.has_root_directory();
+    const fs::path whole = standsAlone ? pattern : base / pattern;
+    if (whole.native().find('\0') != std::string::npos) {
+        throw RilkException("Path pattern holds a NUL byte: '" + printablePath(whole.native()) +
                             "'");
     }
-    std::vector<Candidate> working{{pattern.root_path(), {}}};
+    // The base's parts are joined as written, as fixed parts of a pattern are.
+    std::vector<Candidate> working{{standsAlone ? pattern.root_path() : base.root_path(), {}}};
+    if (!standsAlone) {
+        for (const fs::path& part : base.relative_path()) working.front().path /= part;
+    }
     for (const fs::path& part : pattern.relative_path()) {
         const std::string element = part.string();
         if (!isWild(element)) {
@@ -89,7 +99,7 @@ std::vector<fs::path> expandPathGlob(const fs::path& pattern) {
             continue;
         }
         std::vector<Candidate> next;
-        for (const Candidate& candidate : working) addMatches(candidate, element, pattern, next);
+        for (const Candidate& candidate : working) addMatches(candidate, element, whole, next);
         working = std::move(next);
     }
     std::vector<fs::path> paths;

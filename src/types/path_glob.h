@@ -18,6 +18,11 @@ namespace Rilk {
 /// raises `RilkException`; more than `ResolutionLimits::maxResults` paths raise
 /// `LimitExceeded`.
 std::vector<std::filesystem::path> expandPathGlob(const std::filesystem::path& pattern);
+/// `expandPathGlob` of `base / pattern` where `base` is a directory taken as it is: a "*"
+/// or "?" in it is an ordinary character, never a wildcard. A pattern with a root directory
+/// stands alone, as in the join.
+std::vector<std::filesystem::path> expandPathGlob(const std::filesystem::path& base,
+                                                  const std::filesystem::path& pattern);
 
 /// Whether a path or path element holds a wildcard ("*" or "?").
 inline bool isWildPattern(const std::string& text) {

@@ -12,6 +12,7 @@
 #include "types/resolution_limits.h"
 #include "types/rilk_base_string.h"
 #include "types/rilk_errors.h"
+#include "types/rilk_list.h"
 #include "types/text_origins.h"
 #include "types/value_cast.h"
 #include "util/logger.h"
@@ -70,6 +71,21 @@ private:
     Util::CiString name_;
 };
 
+/// Replacements made on this thread whose text holds a "#" and is not only literal text.
+thread_local std::size_t groupReplacementCount = 0;
+
+/// Whether every text of the value is a name rilk found or made (`markLiteral`): a literal
+/// string, or a list of nothing else. Such text is inserted as it is, never expanded.
+bool holdsOnlyLiteralText(const RilkValue& value) {
+    if (const auto* string = valueCast<const RilkBaseString>(&value)) return string->isLiteral();
+    const auto* list = valueCast<const RilkList>(&value);
+    if (list == nullptr || list->elements().empty()) return false;
+    for (const RilkValuePtr& element : list->elements()) {
+        if (!element || !holdsOnlyLiteralText(*element)) return false;
+    }
+    return true;
+}
+
 /// The replacement of the reference `name`: null when it is empty (no value), else the
 /// text. A string value that needs no expansion gives its own text, which `hold` keeps
 /// alive, sparing a copy; any other replacement is made in `owned`.
@@ -85,9 +101,17 @@ const std::string* replacementText(const std::string& name, const RilkString& ow
     } else {
         owned = hold->toString();
     }
-    // A text without references is its own expansion. No lookup happens while it expands,
-    // so none could see the name in the set: the checks of entering it are enough.
+    // A text without references is its own expansion, and so is a name rilk found, whatever
+    // it holds. No lookup happens while it expands, so none could see the name in the set:
+    // the checks of entering it are enough.
     if (text->find("${") == std::string::npos) {
+        ExpandingName::check(expanding, name);
+        if (text->find('#') != std::string::npos && !holdsOnlyLiteralText(*hold)) {
+            ++groupReplacementCount;
+        }
+        return text;
+    }
+    if (holdsOnlyLiteralText(*hold)) {
         ExpandingName::check(expanding, name);
         return text;
     }
@@ -96,6 +120,7 @@ const std::string* replacementText(const std::string& name, const RilkString& ow
     // copy of its text.
     if (text != &owned) owned = *text;
     owned = Expander::expandReferences(owned, owner, expanding);
+    if (owned.find('#') != std::string::npos) ++groupReplacementCount;
     return &owned;
 }
 
@@ -365,6 +390,8 @@ std::string expandPlainReferences(const std::string& text, const RilkString& own
 }
 
 }  // namespace
+
+std::size_t Expander::groupReplacements() { return groupReplacementCount; }
 
 std::string Expander::expandReferences(const std::string& text, const RilkString& owner,
                                        NameSet& expanding) {

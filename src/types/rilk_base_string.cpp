@@ -40,7 +40,7 @@ IRilkValueIterator& RilkBaseString::Iterator::increment() {
 }
 
 RilkValuePtr RilkBaseString::Iterator::dereference() const {
-    return owner_->createSame(text_.substr(start_, end_ - start_));
+    return owner_->sameKindOf(text_.substr(start_, end_ - start_));
 }
 
 bool RilkBaseString::Iterator::equals(const IRilkValueIterator& other) const {
@@ -50,7 +50,13 @@ bool RilkBaseString::Iterator::equals(const IRilkValueIterator& other) const {
     return start_ == that->start_ && Util::CiString::equal(text_, that->text_);
 }
 
-RilkValuePtr RilkBaseString::clone() const { return createSame(text_); }
+RilkValuePtr RilkBaseString::clone() const { return sameKindOf(text_); }
+
+std::shared_ptr<RilkBaseString> RilkBaseString::sameKindOf(std::string text) const {
+    std::shared_ptr<RilkBaseString> made = createSame(std::move(text));
+    made->literal_ = literal_;
+    return made;
+}
 
 std::shared_ptr<RilkBaseString> RilkBaseString::createSame(std::string text) const {
     return std::make_shared<RilkBaseString>(std::move(text));
@@ -69,6 +75,10 @@ RilkValuePtr RilkBaseString::add(const RilkValue& other) const {
 
 void RilkBaseString::append(const RilkValue& other) {
     text_ += joinedText(other, " ");
+    if (literal_) {
+        const auto* text = valueCast<const RilkBaseString>(&other);
+        literal_ = text != nullptr ? text->literal_ : valueCast<const RilkInt>(&other) != nullptr;
+    }
     plainness_ = Plainness::Unknown;
 }
 
@@ -78,7 +88,7 @@ RilkValuePtr RilkBaseString::get(const AccessKey& key) const {
         if (n < 0 || static_cast<std::uint64_t>(n) >= text_.size()) {
             throw IndexException(toDisplayString(), key);
         }
-        return createSame(text_.substr(static_cast<std::size_t>(n), 1));
+        return sameKindOf(text_.substr(static_cast<std::size_t>(n), 1));
     }
     if (key.index() == kRangeKey) {
         const Range& r = std::get<kRangeKey>(key);
@@ -86,7 +96,7 @@ RilkValuePtr RilkBaseString::get(const AccessKey& key) const {
         // a start beyond the text raises std::out_of_range.
         const std::uint64_t count =
             static_cast<std::uint64_t>(r.end) - static_cast<std::uint64_t>(r.start);
-        return createSame(text_.substr(static_cast<std::uint64_t>(r.start), count));
+        return sameKindOf(text_.substr(static_cast<std::uint64_t>(r.start), count));
     }
     throw IndexException(toDisplayString(), key);
 }

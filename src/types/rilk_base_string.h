@@ -74,6 +74,15 @@ public:
     /// context appending to it copies it first. Copies of it are unmarked.
     void markShared() { shared_ = true; }
     bool isShared() const { return shared_; }
+    /// Marks the text as a name rilk found or made itself (a glob's match, a directory, an
+    /// object file): whatever characters it holds, it is no reference and no pattern, and
+    /// resolving leaves it as it is. Copies, words and substrings keep the mark; appending
+    /// a text without it drops it.
+    void markLiteral() {
+        literal_ = true;
+        plainness_ = Plainness::Unknown;
+    }
+    bool isLiteral() const { return literal_; }
 
 protected:
     /// Whether the text holds nothing to expand (`RilkString::isPlainText`), once that is
@@ -87,8 +96,12 @@ private:
     /// digits directly, a list's text after one blank. Any other value is `BadConversion`.
     std::string joinedText(const RilkValue& other, const char* stringGap) const;
 
+    /// `createSame(text)` carrying this value's literal mark.
+    std::shared_ptr<RilkBaseString> sameKindOf(std::string text) const;
+
     std::string text_;
     bool shared_ = false;
+    bool literal_ = false;
 };
 
 }  // namespace Rilk

@@ -24,4 +24,10 @@ std::shared_ptr<RilkString> makeString(std::string&& text) {
     return std::make_shared<RilkString>(std::move(text));
 }
 
+std::shared_ptr<RilkString> makeLiteralString(std::string text) {
+    auto made = std::make_shared<RilkString>(std::move(text));
+    made->markLiteral();
+    return made;
+}
+
 }  // namespace Rilk

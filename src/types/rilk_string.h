@@ -29,7 +29,8 @@ public:
     /// is null (the holder has the value already).
     virtual RilkValuePtr resolveInPlace();
     /// Whether the text holds no reference or cross expansion, so that resolving gives
-    /// the same text and leaves this value as it is.
+    /// the same text and leaves this value as it is. A literal text (`isLiteral`) is plain
+    /// whatever it holds.
     bool isPlainText() const;
 
 protected:
@@ -44,5 +45,8 @@ protected:
 std::shared_ptr<RilkString> makeString(const char* text);
 std::shared_ptr<RilkString> makeString(const std::string& text);
 std::shared_ptr<RilkString> makeString(std::string&& text);
+/// A new string value holding a name rilk found (a directory, a file name): literal, so
+/// that its text is never expanded (see `RilkBaseString::markLiteral`).
+std::shared_ptr<RilkString> makeLiteralString(std::string text);
 
 }  // namespace Rilk

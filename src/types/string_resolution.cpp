@@ -40,7 +40,8 @@ bool holdsNothingToExpand(const std::string& chars) {
 
 bool RilkString::isPlainText() const {
     if (plainness_ == Plainness::Unknown) {
-        plainness_ = holdsNothingToExpand(text()) ? Plainness::Plain : Plainness::NotPlain;
+        const bool plain = isLiteral() || holdsNothingToExpand(text());
+        plainness_ = plain ? Plainness::Plain : Plainness::NotPlain;
     }
     return plainness_ == Plainness::Plain;
 }
@@ -57,7 +58,7 @@ RilkValuePtr RilkString::resolveString(bool inPlace) {
         // its own resolved form; any other gets a value of its own.
         if (isShared()) return shared_from_this();
         if (inPlace) return becomeResolved();
-        return makeString(text());
+        return clone();
     }
     Expander::NameSet expanding;
     std::string single;
@@ -99,14 +100,19 @@ void collectPaths(const std::string& text, const fs::path& baseDirectory,
         out.push_back(std::move(full));
         return;
     }
-    const std::vector<fs::path> matches = expandPathGlob(full);
+    // The base directory is a directory rilk found: only the text is a pattern.
+    const std::vector<fs::path> matches = expandPathGlob(baseDirectory, text);
     if (matches.empty()) out.push_back(std::move(full));
     for (const fs::path& match : matches) out.push_back(match.native());
 }
 
-/// A resolved path: its full path, without base directory.
+/// A resolved path: its full path, without base directory, taken literally from now on
+/// (resolving it again neither expands nor globs it).
 RilkValuePtr makeResolvedPath(std::string full) {
-    return std::make_shared<RilkPathString>(std::move(full), RilkPathString::SharedDirectory());
+    auto path =
+        std::make_shared<RilkPathString>(std::move(full), RilkPathString::SharedDirectory());
+    path->markLiteral();
+    return path;
 }
 
 }  // namespace
@@ -119,7 +125,7 @@ RilkValuePtr RilkPathString::resolvePath(bool inPlace) {
     // The common case, one plain path, without the intermediate values of the general way.
     if (isPlainText()) {
         std::string full = fullPathOf(text(), baseDirectory());
-        if (isPlainPath(full)) return resolvedTo(std::move(full), inPlace);
+        if (isLiteral() || isPlainPath(full)) return resolvedTo(std::move(full), inPlace);
     }
     const RilkValuePtr expanded = RilkString::resolve();
     std::vector<std::string> paths;
@@ -142,6 +148,7 @@ RilkValuePtr RilkPathString::resolvedTo(std::string full, bool inPlace) {
     if (inPlace) {
         if (full != text()) setText(std::move(full));
         baseDirectory_ = nullptr;
+        markLiteral();
         return becomeResolved();
     }
     if (full != text()) setText(full);

@@ -56,4 +56,10 @@ std::vector<std::string> TrackedText::anyNames(const OriginTable& table, std::si
     return table.any(first, first + count);
 }
 
+std::vector<std::string> TrackedText::commonNames(const OriginTable& table, std::size_t position,
+                                                  std::size_t count) const {
+    const OriginTable::Id* first = origins.data() + position;
+    return table.common(first, first + count);
+}
+
 }  // namespace Rilk

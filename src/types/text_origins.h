@@ -39,6 +39,9 @@ struct TrackedText {
     /// The names of any origin of the characters in [position, position + count).
     std::vector<std::string> anyNames(const OriginTable& table, std::size_t position,
                                       std::size_t count) const;
+    /// The names that the origins of all characters in [position, position + count) share.
+    std::vector<std::string> commonNames(const OriginTable& table, std::size_t position,
+                                         std::size_t count) const;
 
     std::string text;
     std::vector<OriginTable::Id> origins;

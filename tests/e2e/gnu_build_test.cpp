@@ -206,6 +206,58 @@ TEST_F(GnuBuild, TheToolchainCriteriaOfATargetChooseTheTool) {
     }
 }
 
+TEST_F(GnuBuild, OnEqualScoresTheToolDefinedNearestTheTargetWins) {
+    findCompilers();
+    const std::string tool = " { tool_type = \"gnu-gcc\" toolchain_path = P\"(/usr/bin)\" } }\n";
+    write({{"b.c", "int two(void) { return 2; }\n"},
+           {"rilk.txt", "unit u\napp: { C_FLAGS = \"-c\" C_FILES = P\"(b.c)\" }\n"},
+           {"dep/rilk.txt", "unit d\n"}});
+    struct Case {
+        std::string ownTools;
+        std::string importedName;  // none: no import
+        std::string importedTools;
+        std::string chosen;
+    };
+    // The registry's "default_gnu_..." comes first by name before "demo/" and "lib/", and
+    // "base/" before "demo/": each case would go the other way by name alone.
+    const Case cases[] = {
+        {"tools { mine" + tool, "", "", "demo/mine"},
+        {"", "lib", "tools { theirs" + tool, "lib/theirs"},
+        {"tools { mine" + tool, "base", "tools { theirs" + tool, "demo/mine"},
+    };
+    for (const Case& each : cases) {
+        const std::string import = each.importedName.empty()
+                                       ? ""
+                                       : "import { \"dep/.rilk_project.txt\"; }\n";
+        write({{".rilk_project.txt",
+                "name demo\n" + import + each.ownTools + "units { u { \"rilk.txt\" } }\n"},
+               {"dep/.rilk_project.txt", "name " + each.importedName + "\n" + each.importedTools +
+                                             "units { d { \"rilk.txt\" } }\n"}});
+        const auto result = rilk({"-v", "3"});
+        EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+        EXPECT_TRUE(hasLine(result.out, "[u::app] Registered : " + each.chosen))
+            << each.chosen << "\n"
+            << result.out;
+    }
+}
+
+TEST_F(GnuBuild, MergedObjectsWinOverTheDependencysNestedContextOfTheSameName) {
+    findCompilers();
+    // "objs" holds the dependency's outputs and names the same variable as its "OBJS".
+    write({{"b.c", "int two(void) { return 2; }\n"},
+           {"rilk.txt", R"x(unit u
+lib: +objs { OBJS OUTPUT_NAME = "libx.a" }
+objs: { C_FILES = P"(b.c)" C_FLAGS = "-c" }
+)x"}});
+    const auto result = rilk({});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_TRUE(fs::is_regular_file(outputDir("lib") / "libx.a")) << result.out;
+    EXPECT_TRUE(hasLine(result.out, "[u::lib] \"/usr/bin/x86_64-linux-gnu-ar\" rcs \"libx.a\" \"" +
+                                        (outputDir("objs") / "b.o").string() + "\""))
+        << result.out;
+    EXPECT_EQ(result.out.find("collides"), result.out.rfind("collides")) << result.out;
+}
+
 TEST_F(GnuBuild, NamesWithShellCharactersReachTheToolsUnchanged) {
     findCompilers();
     const std::string root = "p r\"o$j`x`";
@@ -240,6 +292,41 @@ TEST_F(GnuBuild, NamesWithShellCharactersReachTheToolsUnchanged) {
     EXPECT_EQ(
         RilkTest::runProcess({(outputDir(project, "w", "u", "app") / "a p$p`x`").string()}).out,
         "2\n");
+}
+
+TEST_F(GnuBuild, FoundSourceNamesAreNeverExpandedOrGlobbedAgain) {
+    findCompilers();
+    // A project directory and sources whose names read as references, groups or patterns.
+    const std::string root = "dollar ${HOME} x";
+    const std::string sources[] = {"${HOME}.c", "#{foo}.c", "st*.c", "starfish.c"};
+    std::string calls;
+    std::string declarations;
+    for (std::size_t i = 0; i < std::size(sources); ++i) {
+        const std::string function = "f" + std::to_string(i);
+        write({{root + "/src/" + sources[i],
+                "int " + function + "(void) { return " + std::to_string(i + 1) + "; }\n"}});
+        declarations += "int " + function + "(void);\n";
+        calls += (i > 0 ? " + " : "") + function + "()";
+    }
+    write({{root + "/.rilk_project.txt", "name w\nunits { u { \"rilk.txt\" } }\n"},
+           {root + "/main.c", "#include <stdio.h>\n" + declarations +
+                                  "int main(void) { printf(\"%d\\n\", " + calls +
+                                  "); return 0; }\n"},
+           {root + "/rilk.txt", R"x(unit u
+prog: +archive { C_FILES = P"(main.c)" OUTPUT_NAME = "prog" }
+archive: +parts { OBJS OUTPUT_NAME = "libparts.a" }
+parts: { C_FLAGS = "-c" C_FILES = P"(src/*.c)" }
+)x"}});
+    const auto result = rilk({}, root);
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    const fs::path project = work.path() / root;
+    for (const char* object : {"${HOME}.o", "#{foo}.o", "st*.o", "starfish.o"}) {
+        EXPECT_TRUE(fs::is_regular_file(outputDir(project, "w", "u", "parts") / object)) << object;
+    }
+    EXPECT_FALSE(fs::exists(work.path() / "dollar  x")) << result.out;
+    EXPECT_EQ(RilkTest::runProcess({(outputDir(project, "w", "u", "prog") / "prog").string()}).out,
+              "10\n")
+        << result.out;
 }
 
 TEST_F(GnuBuild, TheExampleProjectBuildsItsLibraryAndProgram) {

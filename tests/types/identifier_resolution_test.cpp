@@ -83,3 +83,18 @@ TEST(ContextResolution, AVariableThatNeedsItselfIsALoop) {
     set(context, "b", raw("fine"));
     EXPECT_EQ(context.resolve(ident("a"))->toString(), "fine");
 }
+
+TEST(ContextResolution, AVariableTakingAnothersValueOwnsIt) {
+    const std::pair<const char*, RilkValuePtr> values[] = {
+        {"a plain text", str("b")}, {"a raw text", raw("b")}, {"a list", strings({"b"})}};
+    for (const auto& [what, value] : values) {
+        Context context;
+        set(set(context, "y", value), "x", ref("y"));
+        context.resolveAll();
+        context.addAssignment(assign("x", str("a"), AssignType::Append), kKeepModifier);
+        context.addAssignment(assign("y", str("c"), AssignType::Append), kKeepModifier);
+        context.resolveAll();
+        EXPECT_EQ(textOf(context, "x"), "b a") << what;
+        EXPECT_EQ(textOf(context, "y"), "b c") << what;
+    }
+}

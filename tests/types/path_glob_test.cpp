@@ -93,3 +93,19 @@ TEST(ExpandPathGlob, ListsNoDirectoryTwiceOnOnePathAndStaysInsideItsConfinement)
     confineGlobs({});
     EXPECT_THROW(expandPathGlob(dir.path() / std::string("L\0/*", 4)), RilkException);
 }
+
+TEST(ExpandPathGlob, ABaseDirectoryIsJoinedAsWrittenNeverGlobbed) {
+    RilkTest::TempDir dir;
+    for (const char* file : {"p*/src/a.c", "p*/src/b.c", "px/src/a.c", "px/src/c.c"}) {
+        dir.write(file, "");
+    }
+    const fs::path base = dir.path() / "p*";
+    EXPECT_THAT(expandPathGlob(base, "src/*.c"),
+                UnorderedElementsAreArray({base / "src/a.c", base / "src/b.c"}));
+    EXPECT_THAT(expandPathGlob(base, "src/a.c"), UnorderedElementsAreArray({base / "src/a.c"}));
+    // An absolute pattern stands alone; doubled separators of the base fold as before.
+    EXPECT_THAT(expandPathGlob(base, dir.path() / "px/src/c.*"),
+                UnorderedElementsAreArray({dir.path() / "px/src/c.c"}));
+    EXPECT_THAT(expandPathGlob(dir.path().string() + "//p*", "src/b.*"),
+                UnorderedElementsAreArray({base / "src/b.c"}));
+}

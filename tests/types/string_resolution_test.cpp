@@ -123,3 +123,42 @@ TEST(PathResolution, APlainPathResolvesAsTheSamePathWrittenWithAReference) {
         EXPECT_EQ(outcome(text), outcome(text + "${nothing}")) << base << " + " << text;
     }
 }
+
+TEST(LiteralText, ANameRilkFoundIsNeitherExpandedNorGlobbedAgain) {
+    RilkTest::TempDir dir;
+    for (const char* file : {"src/st*.c", "src/starfish.c"}) dir.write(file, "");
+    Context vars;
+    set(vars, "foo", str("FOO"));
+    set(vars, "HOME", str("home"));
+    const std::string found[] = {"src/st*.c", "src/${HOME}.c", "src/#{foo}.c", "src/#1.c"};
+    for (const std::string& text : found) {
+        const std::string full = (dir.path() / text).string();
+        auto path = makePathString(full, "");
+        path->markLiteral();
+        path->setResolver(&vars);
+        EXPECT_EQ(path->resolve()->toString(), full) << text;
+        // Copies and words keep the mark; a reference inserts the text as it is.
+        EXPECT_EQ(resolveValue(path->clone())->toString(), full) << text;
+        set(vars, "found", path);
+        EXPECT_EQ(resolveIn(vars, "<${found}>")->toString(), "<" + full + ">") << text;
+    }
+    // Appending a text without the mark drops it.
+    const auto joined = makeLiteralString("${HOME}");
+    joined->append(*str("${foo}"));
+    joined->setResolver(&vars);
+    EXPECT_EQ(joined->resolve()->toString(), "home FOO");
+}
+
+TEST(LiteralText, GlobMatchesComeBackLiteral) {
+    RilkTest::TempDir dir;
+    for (const char* file : {"src/st*.c", "src/starfish.c"}) dir.write(file, "");
+    Context vars;
+    const auto pattern = makePathString("src/*.c", dir.path());
+    pattern->setResolver(&vars);
+    const RilkValuePtr matches = pattern->resolve();
+    ASSERT_EQ(texts(*matches).size(), 2u);
+    // Resolved again (as a dependant does), "st*.c" stays one file.
+    for (const RilkValuePtr& match : std::dynamic_pointer_cast<RilkList>(matches)->elements()) {
+        EXPECT_EQ(texts(*resolveValue(match->clone())).size(), 1u) << match->toString();
+    }
+}

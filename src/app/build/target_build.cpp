@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "app/build/dependency_output_store.h"
+#include "app/build/plus_merge.h"
 #include "app/build/target_outputs.h"
 #include "app/toolbox/tool_selection_report.h"
 #include "types/rilk_errors.h"
@@ -64,6 +65,12 @@ std::vector<Rilk::RilkValuePtr> dependencyParameters(const Rilk::Dependency& dep
         values.push_back(target.resolve(parameter));
     }
     return values;
+}
+
+/// Resolves the variable a failed assignment is tried on again (and what it refers to),
+/// so that the assignment meets its value rather than the reference it was written as.
+void resolveForSecondTry(Rilk::TargetContext& target, const std::string& name) {
+    if (target.hasVariable(name)) target.resolveName(name);
 }
 
 }  // namespace
@@ -128,16 +135,21 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
     context->evaluateConditions();
     DependencyOutputStore store(*context, own);
     const std::vector<Rilk::Assignment> failedAppends = buildDependencies(*context, store, chain);
-    context->resolveAll();
+    // The second tries come before the rest is resolved, so that every command and value
+    // that refers to a variable sees what it holds after them.
     for (const Rilk::Assignment& assignment : failedInherited) {
         Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit assignment {}.\n", displayText(assignment.value));
+        resolveForSecondTry(*context, assignment.name);
         outputs.keepCurrentValue(*context, assignment.name);
         context->addAssignment(assignment, Rilk::kKeepModifier);
     }
     for (const Rilk::Assignment& assignment : failedAppends) {
         Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit append {}.\n", displayText(assignment.value));
+        resolveForSecondTry(*context, assignment.name);
         context->addAssignment(assignment, Rilk::kKeepModifier);
     }
+    context->resolveAll();
+    outputs.resolveKeptValues(*context);
     store.retryMergedFailures();
     Rilk::log(Rilk::LogLevel::Verbose, "Input context:\n");
     context->print(Rilk::LogLevel::Verbose);
@@ -162,14 +174,17 @@ std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext
         const std::vector<Rilk::RilkValuePtr> values = dependencyParameters(dependency, target);
         Rilk::QualifiedTargetName name = dependencyName(dependency, target.name);
         const auto output = std::make_shared<Rilk::Context>(buildTarget(name, values, chain));
+        // Whether the store's collision warning covers the name its nested context takes.
+        const bool warned =
+            target.hasVariable(nestedOutputName(dependency, target.name, name));
         if (dependency.aliasKind == Rilk::Dependency::kMergeAlias) {
             store.addMergedAliasOutput(dependency, name, output);
         } else {
             store.addOutput(dependency, name, output);
         }
         if (dependency.modifier == Rilk::Dependency::kPlus) {
-            const auto failed = target.addContext(
-                *output, operatorOverride(AssignType::Append), Rilk::kKeepModifier, false);
+            const auto failed =
+                mergePlusOutputs(target, target.name, dependency, name, *output, warned);
             failedAppends.insert(failedAppends.end(), failed.begin(), failed.end());
         }
     }

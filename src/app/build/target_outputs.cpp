@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "types/value_cast.h"
 #include "util/ordered_lookup.h"
 
 namespace Rilk {
@@ -47,6 +48,15 @@ void TargetOutputs::keepCurrentValue(const Rilk::Context& target, const std::str
     const auto found = target.assignments.find(name);
     if (found == target.assignments.end()) return;
     saved_.insert_or_assign(found->first, ownValue(found->second, found->second.value));
+}
+
+void TargetOutputs::resolveKeptValues(Rilk::Context& target) {
+    for (auto& [name, kept] : saved_) {
+        Rilk::Resolvable* resolvable = Rilk::asResolvable(kept.value.get());
+        if (resolvable == nullptr) continue;
+        resolvable->setResolver(&target);
+        kept.value = Rilk::resolveValue(kept.value);
+    }
 }
 
 const Rilk::Assignment* TargetOutputs::applied(const Rilk::Assignment& stored, bool listed,

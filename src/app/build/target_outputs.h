@@ -27,6 +27,10 @@ public:
     /// failed at first is applied once more.
     void keepCurrentValue(const Rilk::Context& target, const std::string& name);
 
+    /// Resolves the kept values in the target context, once it is resolved: the output
+    /// context, and so the dependants and the `-o` file, get what they stand for.
+    void resolveKeptValues(Rilk::Context& target);
+
     /// Fills the output context once the jobs ran: with a cached plan the outputs the jobs
     /// appended give way to the work items' outputs, in plan order; then every output
     /// variable of the target is applied by its own operator (with the kept value where there

@@ -12,6 +12,7 @@
 #include "app/jobs/child_environment.h"
 #include "app/jobs/command_runner.h"
 #include "app/jobs/output_snapshot.h"
+#include "types/path_glob.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
 
@@ -159,6 +160,18 @@ void collectOutputs(Builder& builder, const std::vector<BuildJob>& jobs, Context
     }
 }
 
+/// Refuses a command holding a NUL byte: the shell would run only the part before it.
+void refuseNulBytes(const std::vector<BuildJob>& jobs, const Util::CiString& name) {
+    for (const BuildJob& job : jobs) {
+        for (const Recipe& recipe : job.recipes) {
+            if (recipe.command.find('\0') == std::string::npos) continue;
+            throw RilkException("A command of " + name.str() +
+                                " holds a NUL byte, at which the shell would cut it: '" +
+                                printablePath(recipe.command) + "'");
+        }
+    }
+}
+
 }  // namespace
 
 void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
@@ -172,6 +185,7 @@ void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
     std::optional<InterruptGuard> interrupt;
     try {
         for (BuildJob& job : jobs) job.recipes = builder.createRecipes(*job.context);
+        refuseNulBytes(jobs, name);
         snapshotOutputs(jobs, journal);
         interrupt.emplace(jobs.size());
         const std::exception_ptr startError = runAll(jobs, *interrupt);

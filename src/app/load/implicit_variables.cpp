@@ -25,11 +25,18 @@ std::optional<std::string> osFamily() {
 namespace Rilk {
 
 void addImplicitVariables(Workspace& workspace) {
-    auto add = [&workspace](const char* name, std::string text, Rilk::AssignType type) {
+    auto addValue = [&workspace](const char* name, Rilk::RilkValuePtr value,
+                                 Rilk::AssignType type) {
         workspace.implicitVariables.addAssignment(
-            Rilk::Assignment(name, Rilk::makeString(std::move(text)), type,
-                             Rilk::AssignModifier::None),
+            Rilk::Assignment(name, std::move(value), type, Rilk::AssignModifier::None),
             Rilk::kKeepModifier);
+    };
+    auto add = [&](const char* name, std::string text, Rilk::AssignType type) {
+        addValue(name, Rilk::makeString(std::move(text)), type);
+    };
+    // Directories are names found on the system, never language text to expand.
+    auto addDirectory = [&](const char* name, std::string text, Rilk::AssignType type) {
+        addValue(name, Rilk::makeLiteralString(std::move(text)), type);
     };
     const auto keep = Rilk::AssignType::SetIfUnset;
     const auto replace = Rilk::AssignType::Set;
@@ -38,9 +45,9 @@ void addImplicitVariables(Workspace& workspace) {
     add("year", today.year, keep);
     add("month", today.month, keep);
     add("day", today.day, keep);
-    add("project_root", workspace.projectRoot.string(), replace);
+    addDirectory("project_root", workspace.projectRoot.string(), replace);
     add("output_def_dir", "out", replace);
-    add("cwd", std::filesystem::current_path().string(), keep);
+    addDirectory("cwd", std::filesystem::current_path().string(), keep);
 }
 
 }  // namespace Rilk

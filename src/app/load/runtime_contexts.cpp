@@ -19,10 +19,14 @@ void applyProfile(Rilk::Context& context, const Rilk::Profile& profile) {
     context.addConditions(*values);
 }
 
+void setValue(Rilk::Context& context, const char* name, Rilk::RilkValuePtr value) {
+    context.addAssignment(
+        Rilk::Assignment(name, std::move(value), Rilk::AssignType::Set, Rilk::AssignModifier::None),
+        Rilk::kKeepModifier);
+}
+
 void setString(Rilk::Context& context, const char* name, const std::string& text) {
-    context.addAssignment(Rilk::Assignment(name, Rilk::makeString(text), Rilk::AssignType::Set,
-                                           Rilk::AssignModifier::None),
-                          Rilk::kKeepModifier);
+    setValue(context, name, Rilk::makeString(text));
 }
 
 /// Stores the runtime context of `project` and, depth first, of the projects it imports.
@@ -61,7 +65,9 @@ Context createImplicitContextForProject(const Workspace& workspace, const LoadOp
     // that every project's context starts from.
     Rilk::Context context;
     context.addAssignments(Rilk::Context(workspace.implicitVariables));
-    setString(context, "project_root", project->projectFile.parent_path().string());
+    // The project's directory is a name found on the system, never text to expand.
+    setValue(context, "project_root",
+             Rilk::makeLiteralString(project->projectFile.parent_path().string()));
 
     const auto defaultProfile = project->profiles.find("default");
     if (defaultProfile != project->profiles.end()) applyProfile(context, defaultProfile->second);

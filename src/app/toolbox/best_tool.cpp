@@ -65,6 +65,13 @@ std::int32_t scoreOf(const Usage& usage, const Rilk::MatchWeights& weights) {
     return score;
 }
 
+/// How near the tool is defined to the target, which decides between equal scores: the
+/// target's own project (2), another project (1), the registry or the built-in tools (0).
+int nearness(const Rilk::Matcher& matcher, const Rilk::TargetContext& target) {
+    if (!matcher.project) return 0;
+    return Util::CiString::equal(*matcher.project, target.name.ns) ? 2 : 1;
+}
+
 }  // namespace
 
 namespace Rilk {
@@ -72,6 +79,7 @@ namespace Rilk {
 Matcher* bestTool(const ToolMap& tools, const MatchWeights& weights, const TargetContext& target) {
     Rilk::Matcher* best = nullptr;
     std::int32_t bestScore = -1;
+    int bestNearness = -1;
     for (const auto& [toolName, matcher] : tools) {
         if (!matcher) continue;
         Usage usage;
@@ -88,9 +96,14 @@ Matcher* bestTool(const ToolMap& tools, const MatchWeights& weights, const Targe
         if (status != Rilk::BuildPossible && !Rilk::tracingMatches()) continue;
         compareVariables(*matcher, target, usage);
         const std::int32_t score = scoreOf(usage, weights);
-        if (status == Rilk::BuildPossible && score > bestScore) {
+        if (status != Rilk::BuildPossible || score < bestScore) continue;
+        // On equal scores a tool of the target's own project wins over one of another
+        // project, which wins over the registry's; the name order decides the rest.
+        const int near = nearness(*matcher, target);
+        if (score > bestScore || near > bestNearness) {
             best = matcher.get();
             bestScore = score;
+            bestNearness = near;
         }
     }
     if (best != nullptr)

@@ -14,8 +14,9 @@ struct MatchWeights {
     std::int32_t none = 0;
 };
 
-/// The registered tool that builds `target` with the best score, or null when none can;
-/// a tie keeps the tool that comes first by name. The matcher stays owned by `tools`.
+/// The registered tool that builds `target` with the best score, or null when none can.
+/// A tie goes to a tool of the target's own project, then of another project, then of
+/// the registry; among those, to the first by name. The matcher stays owned by `tools`.
 Matcher* bestTool(const ToolMap& tools, const MatchWeights& weights, const TargetContext& target);
 
 }  // namespace Rilk

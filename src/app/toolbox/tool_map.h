@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "tools/matcher.h"
@@ -20,6 +21,8 @@ struct ToolSource {
     std::string name;
     std::shared_ptr<ContextTemplate> context;
     std::string origin;
+    /// The namespace of the project that defines the tool; none for the registry's.
+    std::optional<std::string> project;
 };
 
 }  // namespace Rilk

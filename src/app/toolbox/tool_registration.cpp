@@ -40,7 +40,7 @@ void registerTools(ToolMap& tools, const RilkRegistry* registry, const ProjectPt
     createStaticTools(tools);
     if (registry) {
         for (const auto& [name, definition] : registry->toolDefinitions) {
-            registerTool(tools, {name.str(), definition, "Registry"});
+            registerTool(tools, {name.str(), definition, "Registry", std::nullopt});
         }
     }
     registerProjectTools(tools, project);
@@ -117,6 +117,7 @@ std::shared_ptr<Matcher> createTool(const ToolSource& source) {
         return nullptr;
     }
     matcher->conditions = source.context->conditions;
+    matcher->project = source.project;
     return std::shared_ptr<Rilk::Matcher>(std::move(matcher));
 }
 
@@ -136,7 +137,7 @@ void registerProjectTools(ToolMap& tools, const ProjectPtr& project) {
     const std::string prefix = project->name.empty() ? "" : project->name + "/";
     for (const Rilk::BuildToolDefinition& definition : project->toolDefinitions) {
         registerTool(tools, {prefix + definition.name, definition.contextTemplate,
-                             "Project " + project->name});
+                             "Project " + project->name, project->name});
     }
     for (const Rilk::ProjectPtr& imported : project->importedProjects) {
         registerProjectTools(tools, imported);

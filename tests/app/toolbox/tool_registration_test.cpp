@@ -82,16 +82,17 @@ TEST(ToolRegistration, SkipsADefinitionThatMakesNoToolAndSaysWhy) {
         {"Tool_Type = \"REG-OK\"", ""},
     };
     for (const auto& [body, output] : cases) {
-        EXPECT_EQ(registrationOutput({"cc", definition(body), "Registry"}), output) << body;
+        EXPECT_EQ(registrationOutput({"cc", definition(body), "Registry", std::nullopt}), output)
+            << body;
     }
-    EXPECT_EQ(registrationOutput({"cc", nullptr, "Project demo"}),
+    EXPECT_EQ(registrationOutput({"cc", nullptr, "Project demo", "demo"}),
               "Project demo tool 'cc' has null context. Skipping.\n");
 }
 
 TEST(ToolRegistration, HandsTheDefinitionToTheFactorySortedByModifier) {
     auto block = definition(
         "tool_type = \"reg-ok\" !must = 1 ^up = 2 Flag = 3 FLAG = 4 if a { b = 1 } if c { }");
-    auto tool = Rilk::createTool({"cc", block, "Registry"});
+    auto tool = Rilk::createTool({"cc", block, "Registry", std::nullopt});
     ASSERT_TRUE(tool);
     EXPECT_EQ(tool->name, "cc");
     ASSERT_EQ(tool->required.count("must"), 1U);
@@ -108,7 +109,8 @@ TEST(ToolRegistration, ALaterToolReplacesOneOfTheSameNameWithAWarning) {
         Rilk::ToolMap tools;
         Rilk::createStaticTools(tools);
         for (const char* name : {"Beta", "Default_Basic", "alpha"}) {
-            Rilk::registerTool(tools, {name, definition("tool_type = \"reg-ok\""), "Registry"});
+            Rilk::registerTool(
+                tools, {name, definition("tool_type = \"reg-ok\""), "Registry", std::nullopt});
         }
         for (const auto& [name, tool] : tools) {
             std::string required;

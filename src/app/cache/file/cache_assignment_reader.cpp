@@ -106,10 +106,17 @@ private:
     template <typename Literal>
     static RilkValuePtr makeLiteral(std::string content) {
         if constexpr (std::is_same_v<Literal, RilkPathString>) {
-            return makePathString(std::move(content), std::filesystem::path());
+            return recordedPath(std::move(content));
         } else {
             return std::make_shared<Literal>(std::move(content));
         }
+    }
+
+    /// A path the cache recorded: resolved when it was stored, so taken literally.
+    static RilkValuePtr recordedPath(std::string content) {
+        auto path = makePathString(std::move(content), std::filesystem::path());
+        path->markLiteral();
+        return path;
     }
 
     RilkValuePtr legacyPath() {
@@ -119,7 +126,7 @@ private:
         std::string content(text_.substr(start, close - start));
         if (!fitsDelimitedLiteral(content)) return nullptr;
         pos_ = close + 1;
-        return makePathString(std::move(content), std::filesystem::path());
+        return recordedPath(std::move(content));
     }
 
     RilkValuePtr number() {

@@ -1,0 +1,80 @@
+#include "app/build/plus_merge.h"
+
+#include <string>
+
+#include "types/rilk_errors.h"
+#include "types/value_cast.h"
+#include "util/logger.h"
+
+namespace {
+
+bool holdsContext(const Rilk::RilkValuePtr& value) {
+    return Rilk::valueCast<const Rilk::RilkContext>(value.get()) != nullptr;
+}
+
+std::string label(const Rilk::QualifiedTargetName& name) { return name.unit + "::" + name.target; }
+
+[[noreturn]] void throwUnmergeable(const std::string& variable,
+                                   const Rilk::QualifiedTargetName& targetName,
+                                   const Rilk::QualifiedTargetName& dependencyName,
+                                   const std::string& reason) {
+    throw Rilk::RilkException("Cannot merge output '" + variable + "' of dependency " +
+                              label(dependencyName) + " into target " + label(targetName) + ": " +
+                              reason);
+}
+
+}  // namespace
+
+const std::string& nestedOutputName(const Rilk::Dependency& dependency,
+                                    const Rilk::QualifiedTargetName& targetName,
+                                    const Rilk::QualifiedTargetName& dependencyName) {
+    if (!dependency.alias.empty()) return dependency.alias;
+    const bool sameUnit = Util::CiString::equal(dependencyName.unit, targetName.unit) &&
+                          Util::CiString::equal(dependencyName.ns, targetName.ns);
+    return sameUnit ? dependencyName.target : dependencyName.unit;
+}
+
+std::vector<Rilk::Assignment> mergePlusOutputs(Rilk::Context& target,
+                                               const Rilk::QualifiedTargetName& targetName,
+                                               const Rilk::Dependency& dependency,
+                                               const Rilk::QualifiedTargetName& dependencyName,
+                                               const Rilk::Context& output, bool warned) {
+    const std::string& nested = nestedOutputName(dependency, targetName, dependencyName);
+    const Rilk::Context copy(output);
+    std::vector<Rilk::Assignment> failed;
+    for (const auto& [name, stored] : copy.assignments) {
+        const auto found = target.assignments.find(name);
+        if (found != target.assignments.end() && holdsContext(found->second.value) &&
+            !holdsContext(stored.value)) {
+            if (!Util::CiString::equal(name.str(), nested)) {
+                throwUnmergeable(name.str(), targetName, dependencyName,
+                                 "the target's variable '" + found->second.name +
+                                     "' holds a nested context.");
+            }
+            if (!warned) {
+                Rilk::log(Rilk::LogLevel::Warning,
+                          "Dependency output '{}' collides with an existing context variable. "
+                          "Names are case-insensitive; this may make dependency output "
+                          "ambiguous.\n",
+                          name.str());
+            }
+            // It takes the output's modifier too, as a merged variable new here does.
+            target.addAssignment(
+                Rilk::Assignment(name.str(), stored.value, Rilk::AssignType::Set, stored.modifier),
+                Rilk::kTakeModifier);
+            continue;
+        }
+        const Rilk::Assignment applied(stored.name, stored.value, Rilk::AssignType::Append,
+                                       stored.modifier);
+        try {
+            target.addAssignment(applied, Rilk::kKeepModifier);
+        } catch (const Rilk::BadOperation& error) {
+            Rilk::log(Rilk::LogLevel::Debug, "Exception when adding implicit context: {}\n",
+                      error.message());
+            failed.push_back(applied);
+        } catch (const Rilk::RilkException& error) {
+            throwUnmergeable(name.str(), targetName, dependencyName, error.message());
+        }
+    }
+    return failed;
+}

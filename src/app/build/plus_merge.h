@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "types/rilk_context_types.h"
+
+/// The name under which the dependency output store puts a dependency's outputs: its alias,
+/// else its target name within the target's own unit and namespace, else its unit's name.
+const std::string& nestedOutputName(const Rilk::Dependency& dependency,
+                                    const Rilk::QualifiedTargetName& targetName,
+                                    const Rilk::QualifiedTargetName& dependencyName);
+
+/// Merges the outputs of a '+' dependency into the target context with "+=", as copies, so
+/// that appending to the target's variables never changes the outputs the target also holds
+/// under the dependency's name.
+///
+/// A merged variable named like the nested context that holds the same outputs (the
+/// dependency's alias, its target name, or its unit's name, as the dependency output store
+/// put them) wins over that context: it gets the level-6 collision warning other dependency
+/// outputs get, unless `warned` says that name was warned about already, and is set to the
+/// output's value. Any other merge that cannot be made (a text into a nested context, a
+/// nested context into a text) raises `RilkException` naming the target, the dependency and
+/// the variable. Returns the appends that raised `BadOperation`, for the second try.
+std::vector<Rilk::Assignment> mergePlusOutputs(Rilk::Context& target,
+                                               const Rilk::QualifiedTargetName& targetName,
+                                               const Rilk::Dependency& dependency,
+                                               const Rilk::QualifiedTargetName& dependencyName,
+                                               const Rilk::Context& output, bool warned);
