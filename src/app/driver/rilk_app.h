@@ -48,8 +48,8 @@ enum class RunMode {
 class RilkApplication {
 public:
     /// Reads the program's arguments into the option fields and `positionalItems`.
-    /// Throws std::runtime_error or std::invalid_argument for a malformed switch and the
-    /// standard conversion errors for a bad number. `-h` prints the usage text and ends the
+    /// Throws std::runtime_error or std::invalid_argument for a malformed switch or a bad
+    /// number. `-h` prints the usage text and ends the
     /// process with exit status 0.
     void parseCommandLine(int argc, char** argv);
 
