@@ -43,8 +43,10 @@ TEST(RilkCommandLine, PrintsVersionUsageAndOptionErrors) {
         {{"--version", "-f"}, "unknown switch\n", 1},
         {{"-f", ""}, "unknown switch\n", 1},
         {{"-c", "-o"}, "unknown switch\n", 1},
-        {{"-v", "99999999999", "--version"}, "stoi\n", 1},
-        {{"-j", "99999999999"}, "stoi\n", 1},
+        {{"-v", "99999999999", "--version"},
+         "Option '-v' needs a number from 0 to 2147483647, not '99999999999'.\n", 1},
+        {{"-j", "99999999999"},
+         "Option '-j' needs a number from 0 to 2147483647, not '99999999999'.\n", 1},
     };
     for (const Case& c : cases) {
         const auto result = RilkTest::runRilk(c.args);

@@ -57,9 +57,13 @@ TEST_F(IdentifierResolution, EachFailingFormRaisesItsError) {
               R"(Variable [ "a", "b" ] cannot be indexed with [0:2:1])");
     EXPECT_EQ(error<IndexException>("list[oneText]"),
               R"(Variable [ "a", "b" ] cannot be indexed with 1)");
-    EXPECT_EQ(error<std::invalid_argument>("list[empty]"), "key value is null");
-    EXPECT_EQ(error<std::runtime_error>("list[list]"), R"(Unsupported key type: [ "a", "b" ])");
-    EXPECT_THROW(context.resolve(ident("cfg[0]")), std::bad_variant_access);
+    EXPECT_EQ(error<ValueError>("list[empty]"),
+              "Index 'empty' has no value; an index must be a number or a name.");
+    EXPECT_EQ(error<ValueError>("list[list]"),
+              R"(Index 'list' is [ "a", "b" ]; an index must be a number or a name.)");
+    EXPECT_EQ(error<ValueError>("cfg[0]"),
+              "A context value (holding name) cannot be indexed with [0]; name one of its "
+              "variables instead.");
     EXPECT_EQ(error<IdentifierError>("empty[0]"), "Identifier part has no value. empty. <<");
     EXPECT_EQ(error<IdentifierError>("empty.x"), "Identifier part must be context. empty. <<");
 }

@@ -91,7 +91,13 @@ Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
     const Rilk::LogIndentGuard prefix(joined({"[", label.str(), "] "}));
     Rilk::log(Rilk::LogLevel::Info, "Visiting target\n");
     if (lookupFailure) std::rethrow_exception(lookupFailure);
-    Rilk::Context output = build(found, parameters, label, chain);
+    Rilk::Context output;
+    try {
+        output = build(found, parameters, label, chain);
+    } catch (Rilk::VariableError& error) {
+        error.setTarget(label.str());
+        throw;
+    }
     leaveChain(chain, chainEntry);
     return output;
 }

@@ -1,10 +1,28 @@
 // The command-line items that are no switches: the target, profiles and assignments.
+#include <stdexcept>
 #include <string>
+
+#include <fmt/format.h>
 
 #include "app/driver/rilk_app.h"
 #include "parser/parse_assignment.h"
 #include "types/qualified_target_name.h"
 #include "util/logger.h"
+
+namespace {
+
+/// The assignment a command-line item holds; a failure names the item, which is neither a
+/// target nor a profile either.
+Rilk::Assignment parseItemAssignment(const std::string& item) {
+    try {
+        return Rilk::parseAssignment(item, ".");
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error(fmt::format(
+            "Command-line item '{}' is not a target, a profile or a valid assignment: {}", item, error.what()));
+    }
+}
+
+}  // namespace
 
 void RilkApplication::HandlePositionalArguments() {
     bool targetGiven = false;
@@ -23,7 +41,7 @@ void RilkApplication::HandlePositionalArguments() {
             continue;
         }
         if (useProfileNamed(item, true)) continue;
-        const Rilk::Assignment assignment = Rilk::parseAssignment(item, ".");
+        const Rilk::Assignment assignment = parseItemAssignment(item);
         commandLineContext.addAssignment(assignment, Rilk::kKeepModifier);
         Rilk::log(Rilk::LogLevel::Trace, "Identified assignment '{}'.\n", assignment.toString());
     }
