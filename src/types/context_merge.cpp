@@ -27,8 +27,8 @@ void Context::addMerged(const Assignment& applied, unsigned mode,
         failed.push_back(applied);
     } catch (const BadConversion& error) {
         // Two values of the name that cannot be joined: say which variable it is.
-        throw VariableError(applied.name, "the merged value cannot be joined to the one it "
-                                          "has: " + error.message());
+        throw VariableError(applied.name, "the merged value cannot be joined to the one it has: " +
+                                              error.message());
     }
 }
 

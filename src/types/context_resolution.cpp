@@ -5,10 +5,10 @@
 #include <string>
 
 #include "types/context.h"
+#include "types/resolution_guard.h"
+#include "types/resolution_limits.h"
 #include "types/rilk_base_string.h"
 #include "types/rilk_errors.h"
-#include "types/resolution_limits.h"
-#include "types/resolution_guard.h"
 #include "types/rilk_string.h"
 #include "types/value_cast.h"
 #include "util/logger.h"
@@ -79,10 +79,10 @@ std::string writtenText(const RilkValuePtr& value) {
     } catch (const RilkException& error) {
         throw VariableError(stored.name, error.message(), writtenText(stored.value));
     } catch (const ParseError& error) {
-        throw VariableError(stored.name,
-                            fmt::format("{} (at position {} of the name)", error.message,
-                                        error.position),
-                            writtenText(stored.value));
+        throw VariableError(
+            stored.name,
+            fmt::format("{} (at position {} of the name)", error.message, error.position),
+            writtenText(stored.value));
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception& error) {

@@ -102,8 +102,7 @@ TEST(HostileUnit, EveryInputEndsInItsResultOrAClearError) {
         {"many references", "v = \"w\" x = \"" + repeat("${v}", scaled(20000)) + "\"", "= www"},
         {"many appends", "x = [\"a\"]\n" + repeat("x += \"b\"\n", scaled(20000)), "= a b b"},
         {"many condition blocks", conditions(scaled(100000)), "=  b b b"},
-        {"range of a missing variable", "x = y[-1:-5]",
-         "! Variable 'x': Variable 'y' not found."},
+        {"range of a missing variable", "x = y[-1:-5]", "! Variable 'x': Variable 'y' not found."},
     };
     for (const auto& each : cases) {
         if (each.only != kEither && each.only != kThisBuild) continue;

@@ -113,7 +113,7 @@ std::vector<std::filesystem::path> removePartialOutputs(const std::vector<BuildJ
 
 /// How a job that did not succeed ended, for the failure message.
 std::string describeResult(int result) {
-    if (result == kRecipeNotRun) return fmt::format("a recipe that must not run, status {}", result);
+    if (result == kRecipeNotRun) return "a recipe that must not run";
     if (result == kCommandSignalled) return "command killed by a signal";
     if (result < 0) {
         const char* name = sigabbrev_np(-result);

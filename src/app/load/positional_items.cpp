@@ -18,7 +18,8 @@ Rilk::Assignment parseItemAssignment(const std::string& item) {
         return Rilk::parseAssignment(item, ".");
     } catch (const std::runtime_error& error) {
         throw std::runtime_error(fmt::format(
-            "Command-line item '{}' is not a target, a profile or a valid assignment: {}", item, error.what()));
+            "Command-line item '{}' is not a target, a profile or a valid assignment: {}", item,
+            error.what()));
     }
 }
 

@@ -32,8 +32,8 @@ std::string readProjectText(const fs::path& file) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) {
         if (!fs::exists(file, ec)) throw NotFoundException("Project file", file.string());
-        throw unreadable(file, fs::is_directory(file, ec) ? "it is a directory"
-                                                          : "it is not a regular file");
+        throw unreadable(
+            file, fs::is_directory(file, ec) ? "it is a directory" : "it is not a regular file");
     }
     errno = 0;
     std::ifstream in(file, std::ios::binary);

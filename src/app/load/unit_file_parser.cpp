@@ -45,9 +45,8 @@ std::string readAll(std::ifstream& in) {
 
 /// The error of a unit file that cannot be read, naming the file and why.
 RilkException unreadable(const fs::path& file, const std::string& reason) {
-    return RilkException(
-        fmt::format("Unable to open file! The unit file '{}' cannot be read: {}.", file.string(),
-                    reason));
+    return RilkException(fmt::format("Unable to open file! The unit file '{}' cannot be read: {}.",
+                                     file.string(), reason));
 }
 
 /// The whole text of an existing unit file. A directory opens on Linux but reads as
@@ -126,8 +125,8 @@ UnitPtr parseUnitFile(const RilkApplication& app, fs::path path) {
     if (chain.parser().getNumberOfSyntaxErrors() != 0 || lexicalErrors.errorCount() != 0) {
         throw RilkException(file.string() + " Parsing failed due to syntax errors.");
     }
-    UnitPtr unit = withDuplicatesNamed(
-        file, [&] { return visitUnitTree(tree, baseDirectory(file), file); });
+    UnitPtr unit =
+        withDuplicatesNamed(file, [&] { return visitUnitTree(tree, baseDirectory(file), file); });
     log(LogLevel::Verbose, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
     return unit;
 }
