@@ -49,8 +49,8 @@ class RilkApplication {
 public:
     /// Reads the program's arguments into the option fields and `positionalItems`.
     /// Throws std::runtime_error or std::invalid_argument for a malformed switch or a bad
-    /// number. `-h` prints the usage text and ends the
-    /// process with exit status 0.
+    /// number; warns about switches that match nothing. `-h` prints the usage text and ends
+    /// the process with exit status 0.
     void parseCommandLine(int argc, char** argv);
 
     /// The mode the recorded options ask for, by the precedence of `RunMode`.

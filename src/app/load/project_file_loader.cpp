@@ -25,9 +25,8 @@ RilkException unreadable(const fs::path& file, const std::string& reason) {
         fmt::format("Project file '{}' cannot be read: {}.", file.string(), reason));
 }
 
-/// The whole text of the project file. Anything that is not a regular file that can be
-/// read counts as missing: a directory of the project file's name would otherwise load
-/// as an empty project.
+/// The whole text of the project file. Anything else of its name (a directory would load
+/// as an empty project) and a file that cannot be read are refused, naming the file and why.
 std::string readProjectText(const fs::path& file) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) {
