@@ -92,6 +92,12 @@ TEST_F(Messages, EachNamesWhatItIsAbout) {
          "Starting build\n[1::b] Visiting target\n[1::a] Visiting target\n[1::a] Starting build "
          "job\n[1::a] Build done\nError: Variable 'x' of target 1::b: the merged value cannot be "
          "joined to the one it has: Cannot convert RilkInt 1 to RilkString\n"},
+        {"a '+' dependency output joined on a second try",
+         "a: { NO_TOOL ^x = \"s\" }\nb: +a { NO_TOOL x = Y Y = 1 }",
+         {"b"},
+         "Starting build\n[1::b] Visiting target\n[1::a] Visiting target\n[1::a] Starting build "
+         "job\n[1::a] Build done\nError: In target 1::b: Cannot convert RilkInt 1 to "
+         "RilkString\n"},
         {"an existing variable that fails inside a reference: only the real error",
          "a: { NO_TOOL c = { y = 1 } ^r = \"${y}\" y = c[0] }",
          {},

@@ -97,6 +97,9 @@ Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
     } catch (Rilk::VariableError& error) {
         error.setTarget(label.str());
         throw;
+    } catch (const Rilk::BadConversion& error) {
+        // Met outside any one variable's resolution: at least the target is known.
+        throw Rilk::RilkException("In target " + label.str() + ": " + error.message());
     }
     leaveChain(chain, chainEntry);
     return output;
