@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstddef>
-#include <utility>
+
+#include "parser/delimited_literal.h"
+#include "parser/name_rules.h"
 
 namespace Rilk {
 namespace {
@@ -11,21 +13,6 @@ using Kind = FastToken::Kind;
 
 constexpr bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
-constexpr bool isWordStart(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-
-/// The bytes that continue a word, by table: words are most of a unit file's text.
-constexpr std::array<bool, 256> kWordParts = [] {
-    std::array<bool, 256> parts{};
-    for (std::size_t byte = 0; byte < parts.size(); ++byte) {
-        const auto c = static_cast<char>(byte);
-        parts[byte] = isWordStart(c) || isDigit(c) || c == '-';
-    }
-    return parts;
-}();
-
-bool isWordPart(char c) { return kWordParts[static_cast<unsigned char>(c)]; }
 
 /// Printable ASCII, tab and line breaks: the bytes that decode to themselves and that the
 /// generated lexer handles like this one.
@@ -48,16 +35,9 @@ bool isPlainText(std::string_view text) {
     return !refused;
 }
 
-constexpr std::array<std::pair<std::string_view, Kind>, 8> kKeywords{{
-    {"unit", Kind::UnitKeyword},
-    {"if", Kind::IfKeyword},
-    {"import", Kind::ImportKeyword},
-    {"units", Kind::UnitsKeyword},
-    {"profiles", Kind::ProfilesKeyword},
-    {"projects", Kind::ProjectsKeyword},
-    {"tools", Kind::ToolsKeyword},
-    {"name", Kind::NameKeyword},
-}};
+// The keyword kinds stand in the order of `kKeywords`, as the lexer's keyword tokens do.
+static_assert(static_cast<int>(Kind::NameKeyword) - static_cast<int>(Kind::UnitKeyword) + 1 ==
+              static_cast<int>(kKeywords.size()));
 
 }  // namespace
 
@@ -75,7 +55,7 @@ FastToken FastLexer::next() {
     if ((c == 'R' || c == 'P') && after == '"' && third == '(') {
         return delimited(c == 'R' ? Kind::RawString : Kind::PathString);
     }
-    if (isWordStart(c)) return word();
+    if (isNameStart(c)) return word();
     if (isDigit(c) || (c == '-' && isDigit(after))) return number();
     if (c == '"') return quoted();
     return symbol();
@@ -104,13 +84,11 @@ bool FastLexer::skipBlanksAndComments() {
 
 FastToken FastLexer::word() {
     std::size_t end = at_ + 1;
-    while (end < text_.size() && isWordPart(text_[end])) ++end;
+    while (end < text_.size() && isNameChar(text_[end])) ++end;
     const std::string_view text = text_.substr(at_, end - at_);
-    // Comparing the first letter first spares most words a full comparison.
-    for (const auto& [keyword, kind] : kKeywords) {
-        if (text.size() == keyword.size() && text[0] == keyword[0] && text == keyword) {
-            return make(kind, text.size());
-        }
+    const int keyword = keywordIndex(text);
+    if (keyword >= 0) {
+        return make(static_cast<Kind>(static_cast<int>(Kind::UnitKeyword) + keyword), text.size());
     }
     return make(Kind::Identifier, text.size());
 }
@@ -128,21 +106,9 @@ FastToken FastLexer::quoted() {
 }
 
 FastToken FastLexer::delimited(Kind kind) {
-    // Content is read in steps: a character other than ')'; ')' and '"' closing the token;
-    // or ')' with the character after it, which is never looked at as a closing start.
-    std::size_t i = at_ + 3;
-    while (i < text_.size()) {
-        if (text_[i] != ')') {
-            ++i;
-        } else if (i + 1 >= text_.size()) {
-            break;
-        } else if (text_[i + 1] == '"') {
-            return make(kind, i + 2 - at_);
-        } else {
-            i += 2;
-        }
-    }
-    return invalid();
+    const std::size_t end = delimitedLiteralEnd(text_, at_ + 3);
+    if (end == std::string_view::npos) return invalid();
+    return make(kind, end - at_);
 }
 
 FastToken FastLexer::symbol() {

@@ -45,12 +45,12 @@ TEST_F(ConcurrentRegistry, TwoRegistrationsAtOnceLeaveOneRunsWholeFile) {
            {"b/rilk.txt", "unit core\nbuild: { }\n"}});
     const std::string seed = seedRegistry();
     // The whole contents a run can leave: the seed with the project of either run or both.
-    const RegistryEntries seeded = readRegistryText(seed, registryFile());
+    const Rilk::RegistryEntries seeded = Rilk::readRegistryText(seed, registryFile());
     auto withProjects = [&](bool alpha, bool beta) {
-        RegistryEntries entries = seeded;
+        Rilk::RegistryEntries entries = seeded;
         if (alpha) entries.projects["alpha"] = work.path() / "a/.rilk_project.txt";
         if (beta) entries.projects["beta"] = work.path() / "b/.rilk_project.txt";
-        return registryFileText(entries, registryFile());
+        return Rilk::registryFileText(entries, registryFile());
     };
     const std::string both = withProjects(true, true);
     const std::string onlyAlpha = withProjects(true, false);

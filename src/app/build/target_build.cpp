@@ -14,6 +14,8 @@
 #include "types/rilk_errors.h"
 #include "util/logger.h"
 
+namespace Rilk {
+
 namespace {
 
 /// The pieces one after another, in a string allocated once.
@@ -175,9 +177,12 @@ std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext
             store.addOutput(dependency, name, output);
         }
         if (dependency.modifier == Rilk::Dependency::kPlus) {
-            const auto failed = target.addContext(*output, 2, Rilk::kKeepModifier, false);
+            const auto failed = target.addContext(
+                *output, operatorOverride(AssignType::Append), Rilk::kKeepModifier, false);
             failedAppends.insert(failedAppends.end(), failed.begin(), failed.end());
         }
     }
     return failedAppends;
 }
+
+}  // namespace Rilk

@@ -1,4 +1,4 @@
-#include "app/driver/usage_text.h"
+#include "app/driver/command_line.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -12,10 +12,11 @@
 
 #include <fmt/format.h>
 
-#include "app/driver/rilk_app.h"
+#include "app/driver/usage_text.h"
 #include "util/ci_string.h"
 #include "util/logger.h"
 
+namespace Rilk {
 namespace {
 
 /// The items after the program name, walked left to right. A switch that takes an
@@ -91,8 +92,8 @@ std::optional<int> optionalNumber(std::string_view option, ItemCursor& items) {
     return leadingNumber(option, items.consumeNext());
 }
 
-void setVerbosity(RilkApplication& app, int level) {
-    app.verbosity = level;
+void setVerbosity(RunOptions& options, int level) {
+    options.verbosity = level;
     Rilk::verbosity = level;
 }
 
@@ -106,42 +107,43 @@ void setVerbosity(RilkApplication& app, int level) {
 struct Switch {
     std::string_view shortName;
     std::string_view longName;
-    void (*apply)(RilkApplication& app, ItemCursor& items);
+    void (*apply)(RunOptions& options, ItemCursor& items);
 };
 
 const Switch kSwitches[] = {
     {"c", "cmdMode",
-     [](RilkApplication& app, ItemCursor&) {
-         app.cmdMode = true;
-         app.unitFile.clear();
-         app.unitFileMode = 2;
+     [](RunOptions& options, ItemCursor&) {
+         options.load.cmdMode = true;
+         options.load.unitFile.clear();
+         options.load.unitFileMode = UnitFileMode::CommandLine;
      }},
     {"f", "file",
-     [](RilkApplication& app, ItemCursor& items) {
-         app.unitFile = std::filesystem::absolute(requiredArgument(items)).lexically_normal();
-         app.unitFileMode = 1;
+     [](RunOptions& options, ItemCursor& items) {
+         options.load.unitFile =
+             std::filesystem::absolute(requiredArgument(items)).lexically_normal();
+         options.load.unitFileMode = UnitFileMode::File;
      }},
-    {"", "version", [](RilkApplication& app, ItemCursor&) { app.printVersion = true; }},
+    {"", "version", [](RunOptions& options, ItemCursor&) { options.printVersion = true; }},
     {"v", "verbose",
-     [](RilkApplication& app, ItemCursor& items) {
-         setVerbosity(app, optionalNumber("v", items).value_or(3));
+     [](RunOptions& options, ItemCursor& items) {
+         setVerbosity(options, optionalNumber("v", items).value_or(3));
      }},
     {"j", "jobs",
-     [](RilkApplication& app, ItemCursor& items) {
+     [](RunOptions& options, ItemCursor& items) {
          const int hardware = static_cast<int>(std::thread::hardware_concurrency());
-         app.jobs = optionalNumber("j", items).value_or(std::max(hardware, 1));
+         options.jobs = optionalNumber("j", items).value_or(std::max(hardware, 1));
      }},
     {"o", "out",
-     [](RilkApplication& app, ItemCursor& items) { app.outFile = requiredArgument(items); }},
-    {"d", "dump", [](RilkApplication& app, ItemCursor&) { app.dump = true; }},
+     [](RunOptions& options, ItemCursor& items) { options.outFile = requiredArgument(items); }},
+    {"d", "dump", [](RunOptions& options, ItemCursor&) { options.dump = true; }},
     {"l", "list-targets",
-     [](RilkApplication& app, ItemCursor& items) { app.listTargetsUnit = requiredUnit(items); }},
-    {"u", "list-units", [](RilkApplication& app, ItemCursor&) { app.listUnits = true; }},
-    {"p", "list-profiles", [](RilkApplication& app, ItemCursor&) { app.listProfiles = true; }},
-    {"h", "help", [](RilkApplication&, ItemCursor&) { printUsageAndExit(); }},
-    {"", "create-project", [](RilkApplication& app, ItemCursor&) { app.createProject = true; }},
-    {"r", "register", [](RilkApplication& app, ItemCursor&) { app.registerProject = true; }},
-    {"", "find-compilers", [](RilkApplication& app, ItemCursor&) { app.findCompilers = true; }},
+     [](RunOptions& options, ItemCursor& items) { options.listTargetsUnit = requiredUnit(items); }},
+    {"u", "list-units", [](RunOptions& options, ItemCursor&) { options.listUnits = true; }},
+    {"p", "list-profiles", [](RunOptions& options, ItemCursor&) { options.listProfiles = true; }},
+    {"h", "help", [](RunOptions&, ItemCursor&) { printUsageAndExit(); }},
+    {"", "create-project", [](RunOptions& options, ItemCursor&) { options.createProject = true; }},
+    {"r", "register", [](RunOptions& options, ItemCursor&) { options.registerProject = true; }},
+    {"", "find-compilers", [](RunOptions& options, ItemCursor&) { options.findCompilers = true; }},
 };
 
 /// The switch name of an item: without its first dash, and without a second one.
@@ -178,12 +180,13 @@ std::string_view detachNumber(std::string_view name, ItemCursor& items) {
 
 }  // namespace
 
-void RilkApplication::parseCommandLine(int argc, char** argv) {
+RunOptions parseCommandLine(int argc, char** argv) {
+    RunOptions options;
     std::vector<std::string> unknown;
     for (ItemCursor items(argc, argv); !items.atEnd(); items.advance()) {
         const std::string_view item = items.current();
         if (item.empty() || item.front() != '-') {
-            positionalItems.emplace_back(item);
+            options.load.positionalItems.emplace_back(item);
             continue;
         }
         const std::string_view name = detachNumber(switchName(item), items);
@@ -191,7 +194,7 @@ void RilkApplication::parseCommandLine(int argc, char** argv) {
         for (const Switch& s : kSwitches) {
             if (!isNamed(s, name)) continue;
             known = true;
-            s.apply(*this, items);
+            s.apply(options, items);
         }
         if (!known) unknown.emplace_back(item);
     }
@@ -200,10 +203,24 @@ void RilkApplication::parseCommandLine(int argc, char** argv) {
     for (const std::string& item : unknown) {
         Rilk::log(Rilk::LogLevel::Warning, "Ignoring unknown option '{}'.\n", item);
     }
-    if (runMode() == RunMode::FindCompilers && !positionalItems.empty()) {
+    if (runMode(options) == RunMode::FindCompilers && !options.load.positionalItems.empty()) {
         throw std::invalid_argument(fmt::format(
             "Option '--find-compilers' takes no argument, but '{}' was given: it always "
             "searches /usr/bin, /usr/local/bin, /opt/rh and /opt.",
-            positionalItems.front()));
+            options.load.positionalItems.front()));
     }
+    return options;
 }
+
+RunMode runMode(const RunOptions& options) {
+    if (options.printVersion) return RunMode::PrintVersion;
+    if (options.createProject) return RunMode::CreateProject;
+    if (options.findCompilers) return RunMode::FindCompilers;
+    if (options.registerProject) return RunMode::RegisterProject;
+    if (!options.listTargetsUnit.empty()) return RunMode::ListTargets;
+    if (options.listUnits) return RunMode::ListUnits;
+    if (options.listProfiles) return RunMode::ListProfiles;
+    return RunMode::Build;
+}
+
+}  // namespace Rilk

@@ -3,9 +3,10 @@
 
 #include <filesystem>
 
-#include "parser/grammar_name.h"
+#include "parser/name_rules.h"
+#include "parser/source_writer.h"
 #include "app/load/project_file_loader.h"
-#include "app/driver/rilk_app.h"
+#include "app/load/project_root.h"
 #include "types/rilk_errors.h"
 #include "util/file_writer.h"
 
@@ -27,17 +28,22 @@ void checkProjectName(const std::string& name) {
 
 namespace {
 
-void checkUnit(const std::string& unitName, const std::vector<fs::path>& files) {
+void checkUnitName(const std::string& unitName, const std::vector<fs::path>& files) {
     if (const std::string reason = invalidNameReason(unitName); !reason.empty()) {
         throw RilkException(kRefusal + "the unit name '" + unitName + "' declared in '" +
                             files.front().string() + "' is not a valid name: " + reason + ".");
     }
-    for (const fs::path& file : files) {
-        if (file.string().find('"') != std::string::npos) {
-            throw RilkException(kRefusal + "the path '" + file.string() +
-                                "' holds a double quote, which a project file cannot hold.");
-        }
+}
+
+/// The line of a unit file in the "units" block: its path in double quotes.
+std::string unitFileLine(const fs::path& file) {
+    std::string line = "  ";
+    SourceWriter writer(SourceForm::Template);
+    if (!writer.plainString(line, file.string())) {
+        throw RilkException(kRefusal + "the path '" + file.string() + "' " +
+                            writer.refusal().reason + ", which a project file cannot hold.");
     }
+    return line + "\n";
 }
 
 }  // namespace
@@ -47,18 +53,18 @@ std::string projectTemplateText(const std::string& name, const ProjectTree& tree
     std::string text = "name " + name + "\n" + "units\n{\n";
     for (const auto& [unitName, files] : tree.unitFiles) {
         if (unitName.empty()) continue;
-        checkUnit(unitName.str(), files);
+        checkUnitName(unitName.str(), files);
         text += unitName.str() + "\n{\n";
-        for (const fs::path& file : files) text += "  \"" + file.string() + "\"\n";
+        for (const fs::path& file : files) text += unitFileLine(file);
         text += "}\n";
     }
     return text + "}\n";
 }
 
-}  // namespace Rilk
-
-void RilkApplication::CreateProjectFile(const std::string& name) {
-    findProjectFile();
+void createProjectFile(const LoadOptions& options, const std::string& name) {
+    Workspace workspace;
+    settleProjectRoot(workspace, options);
+    const fs::path& projectRoot = workspace.projectRoot;
     const fs::path workingDirectory = fs::current_path();
     const std::string projectName = name.empty() ? workingDirectory.filename().string() : name;
     // Checked before the search, which could otherwise walk a whole file system first.
@@ -70,3 +76,5 @@ void RilkApplication::CreateProjectFile(const std::string& name) {
     const std::string text = Rilk::projectTemplateText(projectName, tree);
     Util::writeFileReplacing(workingDirectory / Rilk::kProjectFileName, text);
 }
+
+}  // namespace Rilk

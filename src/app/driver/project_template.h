@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/driver/project_tree.h"
+#include "app/load/load_options.h"
 
 namespace Rilk {
 
@@ -11,10 +12,17 @@ namespace Rilk {
 /// that declare no unit are left out.
 ///
 /// Throws `RilkException` when the text could not be loaded back: the project name or a
-/// unit name is not a valid name of the language, or a path holds a double quote.
+/// unit name is not a valid name of the language, or a path holds a double quote or is
+/// not UTF-8.
 std::string projectTemplateText(const std::string& name, const ProjectTree& tree);
 
 /// Throws the `RilkException` of `projectTemplateText` when `name` cannot be a project name.
 void checkProjectName(const std::string& name);
+
+/// `--create-project`: writes the project-file template ".rilk_project.txt" into the
+/// working directory, naming the project `name` (the working directory's name when empty)
+/// and listing the unit files found below the project root the options settle. Refuses,
+/// writing nothing, when a name or path could not be read back by the project-file loader.
+void createProjectFile(const LoadOptions& options, const std::string& name);
 
 }  // namespace Rilk

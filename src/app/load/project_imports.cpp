@@ -1,4 +1,6 @@
 // Loading the projects a project imports, recursively, into the project tree.
+#include "app/load/project_imports.h"
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -8,7 +10,6 @@
 #include <fmt/format.h>
 
 #include "app/load/project_file_loader.h"
-#include "app/driver/rilk_app.h"
 #include "app/registry/rilk_registry.h"
 #include "types/rilk_errors.h"
 #include "util/ci_string.h"
@@ -57,7 +58,7 @@ void refuseCycle(const std::vector<ImportStep>& path, const ImportStep& next) {
 /// being loaded.
 class ImportResolver {
 public:
-    explicit ImportResolver(const RilkRegistry* registry) : registry_(registry) {}
+    explicit ImportResolver(const Rilk::RilkRegistry* registry) : registry_(registry) {}
 
     void resolveFrom(Rilk::Project& root) {
         path_.push_back(stepOf(root));
@@ -107,13 +108,17 @@ private:
         return importer.projectFile.parent_path() / entry.path;
     }
 
-    const RilkRegistry* registry_;
+    const Rilk::RilkRegistry* registry_;
     std::vector<ImportStep> path_;
 };
 
 }  // namespace
 
-void RilkApplication::ResolveProjectImports(const Rilk::ProjectPtr& project) {
-    if (!project) throw Rilk::InternalError();
-    ImportResolver(registry.get()).resolveFrom(*project);
+namespace Rilk {
+
+void resolveProjectImports(const ProjectPtr& project, const RilkRegistry* registry) {
+    if (!project) throw InternalError();
+    ImportResolver(registry).resolveFrom(*project);
 }
+
+}  // namespace Rilk

@@ -9,7 +9,6 @@
 
 #include <fmt/format.h>
 
-#include "app/driver/rilk_app.h"
 #include "parser/fast_unit_reader.h"
 #include "parser/parse_chain.h"
 #include "parser/rilk_error_counter.h"
@@ -103,8 +102,8 @@ UnitPtr visitUnitTree(RilkTopParser::UnitFileContext* tree, const fs::path& dire
     return UnitPtr(takeResult<Unit*>(visitor.visitRilkUnit(tree->rilkUnit())));
 }
 
-UnitPtr parseUnitFile(const RilkApplication& app, fs::path path) {
-    const fs::path file = path.has_root_directory() ? path : app.projectRoot / path;
+UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
+    const fs::path file = path.has_root_directory() ? path : projectRoot / path;
     if (fs::status(file).type() == fs::file_type::not_found) {
         throw RilkException("File not found at " + file.string());
     }

@@ -11,10 +11,13 @@
 
 #include "app/registry/registry_reader.h"
 #include "app/registry/registry_writer.h"
+#include "parser/name_rules.h"
 #include "util/user_config_dir.h"
 #include "types/rilk_errors.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
+
+namespace Rilk {
 
 namespace {
 
@@ -50,19 +53,6 @@ std::string readWholeFile(const std::filesystem::path& file) {
     throw unreadable(file, errno);
 }
 
-/// Whether `name` is an identifier of the language, which the file needs as a name.
-bool isIdentifier(const std::string& name) {
-    auto letter = [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-    };
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (name.empty() || !letter(name.front())) return false;
-    for (char c : name) {
-        if (!letter(c) && !digit(c) && c != '-') return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
@@ -94,7 +84,7 @@ void RilkRegistry::addProject(const std::string& name, const std::filesystem::pa
             "'name' line in its project file.",
             projectFile.string()));
     }
-    if (!isIdentifier(name)) {
+    if (!Rilk::isNameText(name)) {
         throw Rilk::RilkException(fmt::format(
             "The project name '{}' cannot be registered: a registered name must start with a "
             "letter or '_' and hold only letters, digits, '_' and '-'.",
@@ -129,3 +119,5 @@ void RilkRegistry::save() {
     }
     Rilk::log(Rilk::LogLevel::Info, "Updated file '{}'.\n", filePath.string());
 }
+
+}  // namespace Rilk

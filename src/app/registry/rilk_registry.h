@@ -6,6 +6,8 @@
 
 #include "app/registry/registry_entries.h"
 
+namespace Rilk {
+
 /// The per-user registry: the projects registered by name, so that a project file can
 /// import them by that name, and the tool definitions every run registers. It lives in
 /// `.rilk_registry.txt` in the per-user directory (`Rilk::getUserConfigDir`).
@@ -42,3 +44,5 @@ public:
     /// Why the existing file could not be loaded; empty after a good load.
     std::string loadFailure;
 };
+
+}  // namespace Rilk

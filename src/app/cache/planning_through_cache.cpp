@@ -1,0 +1,142 @@
+#include "app/cache/planning_through_cache.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <numeric>
+#include <string>
+#include <typeinfo>
+#include <utility>
+
+#include "app/cache/record_comparison.h"
+#include "tools/command/no_tool_builder.h"
+#include "util/logger.h"
+
+namespace Rilk {
+namespace {
+
+/// How a planned target stands against its record.
+enum class Outcome { Hit, Claimed, Unclaimed };
+
+struct Decision {
+    Outcome outcome = Outcome::Unclaimed;
+    std::uint64_t claimToken = 0;
+    /// Positions, in plan order, of the work items to build.
+    std::vector<std::size_t> pending;
+};
+
+/// The one job context of a target the builder cannot plan: a copy of the target context.
+/// The no-tool never looks at its job, so it gets one with only the target's name: a
+/// target gathering many dependencies would cost a deep copy of all their outputs.
+ContextPtr jobContextOf(const Builder& builder, const TargetContext& target) {
+    if (typeid(builder) == typeid(NoToolBuilder)) {
+        return std::make_shared<TargetContext>(Context(), target.name);
+    }
+    return std::make_shared<TargetContext>(target, target.name);
+}
+
+std::vector<std::size_t> everyWorkItem(const RecordContents& plan) {
+    std::vector<std::size_t> all(plan.workItems().size());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    return all;
+}
+
+/// Waits, with the record's mutex held by `lock`, until another build's claim ends or one
+/// second has passed, and decides what this build does then.
+Decision waitForClaim(const std::string& key, RuntimeRecord& record,
+                      std::unique_lock<std::mutex>& lock, const RecordContents& plan) {
+    record.stored.wait_for(lock, std::chrono::seconds(1),
+                           [&] { return record.state != RuntimeRecord::Claimed; });
+    if (record.state != RuntimeRecord::Claimed && record.current) return {Outcome::Hit, 0, {}};
+    if (record.state != RuntimeRecord::Claimed) {
+        log(LogLevel::Debug,
+            "Cache record for '{}' was claimed but resulted in invalid recipes upon "
+            "completion.\n",
+            key);
+    }
+    // Still claimed: build anyway, without storing; nothing may pass as built unbuilt.
+    return {Outcome::Unclaimed, 0, everyWorkItem(plan)};
+}
+
+/// Decides on an existing record: a hit, a claim for the stale work items, or a build
+/// without a claim. Takes and releases the record's mutex.
+Decision decide(BuildCache& cache, const std::string& key, RuntimeRecord& record,
+                RecordContents& plan) {
+    std::unique_lock lock(record.mutex);
+    if (record.current) {
+        if (record.state == RuntimeRecord::Idle) return {Outcome::Hit, 0, {}};
+        return waitForClaim(key, record, lock, plan);
+    }
+    std::vector<std::size_t> pending = staleWorkItems(record.contents, plan);
+    if (pending.empty()) return {Outcome::Hit, 0, {}};
+    if (record.state == RuntimeRecord::Claimed) return waitForClaim(key, record, lock, plan);
+    record.claimToken = cache.takeClaimToken();
+    record.state = RuntimeRecord::Claimed;
+    return {Outcome::Claimed, record.claimToken, std::move(pending)};
+}
+
+std::vector<ContextPtr> splitPending(const TargetContext& target, const RecordContents& plan,
+                                     const std::vector<std::size_t>& pending,
+                                     std::uint64_t requestedJobs, std::uint64_t planMaximum,
+                                     const JobSplitter& split) {
+    std::vector<std::vector<WorkItemEntry>> items;
+    items.reserve(pending.size());
+    for (std::size_t index : pending) items.push_back(plan.workItems()[index].inputs);
+    const std::uint64_t jobs = computeParallelism(requestedJobs, planMaximum, items.size());
+    return split(target, items, plan.context, jobs);
+}
+
+}  // namespace
+
+std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaximum,
+                                 std::uint64_t pending) {
+    if (requested < 2 || planMaximum < 2 || pending < 2) return 1;
+    return std::max<std::uint64_t>(1, std::min({requested, planMaximum, pending / 2}));
+}
+
+CachedPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetContext& target,
+                               std::uint64_t requestedJobs, const JobSplitter& split) {
+    // The messages name the target as "unit::target", from its two parts.
+    const std::string& unit = target.name.unit;
+    const std::string& name = target.name.target;
+    BuildPlan plan = builder.planBuild(target);
+
+    CachedPlan result;
+    if (plan.recipes.empty()) {
+        log(LogLevel::Debug, "Target '{}::{}' not suitable for caching. Using the original context.\n", unit,
+            name);
+        result.jobContexts.push_back(jobContextOf(builder, target));
+        return result;
+    }
+    result.contents.addAll(std::move(plan.recipes));
+    result.contents.context = std::move(plan.context);
+
+    const std::string key = target.uniqueName();
+    BuildCache::Lookup lookup = cache.findOrClaim(key);
+    Decision decision;
+    if (lookup.claimToken != 0) {
+        decision = {Outcome::Claimed, lookup.claimToken, everyWorkItem(result.contents)};
+    } else {
+        decision = decide(cache, key, *lookup.record, result.contents);
+    }
+
+    switch (decision.outcome) {
+        case Outcome::Hit:
+            log(LogLevel::Trace, "Cache hit for '{}::{}'.\n", unit, name);
+            return result;
+        case Outcome::Claimed:
+            log(LogLevel::Trace, "Cache claimed for '{}::{}'.\n", unit, name);
+            result.claimToken = decision.claimToken;
+            break;
+        case Outcome::Unclaimed:
+            log(LogLevel::Trace, "Cache miss for '{}::{}'. Building...\n", unit, name);
+            break;
+    }
+    result.jobContexts = splitPending(target, result.contents, decision.pending, requestedJobs,
+                                      plan.maxParallelJobs, split);
+    result.pending = std::move(decision.pending);
+    return result;
+}
+
+}  // namespace Rilk

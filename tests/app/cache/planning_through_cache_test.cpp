@@ -1,0 +1,339 @@
+#include "app/cache/planning_through_cache.h"
+#include "app/jobs/job_plan.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/cache/cache_test_support.h"
+#include "support/temp_dir.h"
+#include "tools/command/no_tool_builder.h"
+#include "types/types_test_support.h"
+
+namespace Rilk {
+namespace {
+
+using RilkTest::capture;
+using RilkTest::path;
+using RilkTest::PlanBuilder;
+using RilkTest::SplitSpy;
+using RilkTest::text;
+using RilkTest::workItem;
+
+constexpr AssignModifier kUp = AssignModifier::Up;
+
+TEST(ComputeParallelism, AtLeastTwoWorkItemsPerJob) {
+    constexpr std::uint64_t kAny = BuildPlan::kNoJobLimit;
+    const struct {
+        std::uint64_t requested, maximum, pending, jobs;
+    } cases[] = {
+        {8, kAny, 10, 5}, {8, 1, 10, 1},   {1, kAny, 10, 1},  {8, kAny, 3, 1},
+        {0, kAny, 10, 1}, {8, kAny, 4, 2}, {3, kAny, 100, 3}, {8, 2, 100, 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(computeParallelism(c.requested, c.maximum, c.pending), c.jobs)
+            << c.requested << " " << c.maximum << " " << c.pending;
+    }
+}
+
+/// A planned target "u::t" in a temporary directory whose files the test dates.
+class PlanningThroughCache : public ::testing::Test {
+protected:
+    PlanningThroughCache() { builder.plan.maxParallelJobs = 8; }
+
+    /// Writes a file dated `age` seconds before a fixed moment in the past.
+    std::filesystem::path file(const std::string& name, int age) {
+        const auto written = dir.write(name, name);
+        std::filesystem::last_write_time(written, base - std::chrono::seconds(age));
+        return written;
+    }
+
+    CachedPlan plan(const std::string& target = "t", int jobs = 8) {
+        auto context = RilkTest::targetContext("u", target);
+        return createRecipesCached(*cache, builder, *context, jobs, spy.splitter());
+    }
+
+    /// Plans, runs nothing and stores the record as a successful build would.
+    void buildOnce(const std::string& target = "t") {
+        CachedPlan first = plan(target);
+        ASSERT_NE(first.claimToken, 0u);
+        cache->upsert("u::" + target, first.contents, first.claimToken);
+    }
+
+    /// Makes the stored record look like one read from the cache file.
+    void startNextRun() { cache->find("u::t")->current = false; }
+
+    std::string log(CachedPlan& result, const std::string& target = "t") {
+        return capture(1, [&] { result = plan(target); });
+    }
+
+    RilkTest::TempDir dir;
+    std::unique_ptr<BuildCache> cache = std::make_unique<BuildCache>(dir.path() / ".rilk_cache");
+    PlanBuilder builder;
+    SplitSpy spy;
+    std::filesystem::file_time_type base =
+        std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+};
+
+TEST_F(PlanningThroughCache, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
+    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)}),
+                            workItem({text("SRC", "b.c")}, {path("OBJ", file("b.o", 0), kUp)})};
+    CachedPlan result;
+    EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
+    EXPECT_NE(result.claimToken, 0u);
+    EXPECT_EQ(spy.items.size(), 2u);
+    EXPECT_EQ(result.jobContexts.size(), 1u);
+    cache->upsert("u::t", result.contents, result.claimToken);
+
+    // Stored in this run: a hit without comparison, even with every output gone; also under
+    // a key that differs only in letter case.
+    std::filesystem::remove_all(dir.path() / "a.o");
+    EXPECT_EQ(log(result), "Cache hit for 'u::t'.\n");
+    EXPECT_EQ(log(result, "T"), "Cache hit for 'u::T'.\n");
+    EXPECT_TRUE(result.jobContexts.empty());
+    EXPECT_EQ(result.claimToken, 0u);
+    ASSERT_EQ(result.contents.workItems().size(), 2u);
+    EXPECT_EQ(cache->size(), 1u);
+}
+
+TEST_F(PlanningThroughCache, AStoredRecordKeepsWhatWasPlannedWhenTheValuesChangeLater) {
+    // A plan shares the target's values, which go on to the target's outputs.
+    const RilkValuePtr source = RilkTest::str("a.c");
+    const RilkValuePtr flags = RilkTest::str("-O2");
+    JobPlan planned;
+    planned.claimToken = cache->findOrClaim("u::t").claimToken;
+    WorkItem item;
+    item.inputs.emplace_back(Assignment("SRC", source, AssignType::Set, AssignModifier::None));
+    item.outputs.emplace_back("OBJ", source, AssignType::Set, kUp);
+    planned.workItems.push_back(item);
+    planned.contextAssignments.emplace_back("FLAGS", flags, AssignType::Set,
+                                            AssignModifier::None);
+    storeCachedRecord(*cache, "u::t", planned);
+    source->append(*RilkTest::str("x"));
+    flags->append(*RilkTest::str("-g"));
+    const RecordContents& stored = cache->find("u::t")->contents;
+    EXPECT_EQ(stored.workItems().front().inputs.front().input.toString(), "SRC = \"a.c\"");
+    EXPECT_EQ(stored.workItems().front().outputs.front().toString(), "OBJ = \"a.c\"");
+    EXPECT_EQ(stored.context.front().toString(), "FLAGS = \"-O2\"");
+}
+
+TEST_F(PlanningThroughCache, EmptyPlanBuildsOnACopyWithoutRecord) {
+    CachedPlan result;
+    EXPECT_EQ(capture(2, [&] { result = plan(); }),
+              "Target 'u::t' not suitable for caching. Using the original context.\n");
+    ASSERT_EQ(result.jobContexts.size(), 1u);
+    EXPECT_EQ(result.claimToken, 0u);
+    EXPECT_EQ(cache->size(), 0u);
+}
+
+TEST_F(PlanningThroughCache, NoToolJobNeedsOnlyTheTargetsName) {
+    // The no-tool is given no copy of the target: whatever its job context holds, the job
+    // begins, makes its recipes and gives its outputs alike.
+    auto target = RilkTest::targetContext("u", "t");
+    target->addAssignment(text("NO_TOOL", "1"), kKeepModifier);
+    target->addAssignment(path("OUT", dir.path() / "out", kUp), kKeepModifier);
+    NoToolBuilder noTool;
+    CachedPlan result;
+    EXPECT_EQ(capture(2, [&] {
+                  result = createRecipesCached(*cache, noTool, *target, 8, spy.splitter());
+              }),
+              "Target 'u::t' not suitable for caching. Using the original context.\n");
+    ASSERT_EQ(result.jobContexts.size(), 1u);
+    const auto* job = dynamic_cast<const TargetContext*>(result.jobContexts[0].get());
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->name.toString(), target->name.toString());
+    for (Context* given : {static_cast<Context*>(target.get()), result.jobContexts[0].get()}) {
+        noTool.beginBuild(*given, 1);
+        EXPECT_TRUE(noTool.createRecipes(*given).empty());
+        EXPECT_TRUE(noTool.collectOutputs(*given, 0).assignments.empty());
+        noTool.endBuild();
+    }
+    EXPECT_EQ(cache->size(), 0u);
+}
+
+TEST_F(PlanningThroughCache, EqualInputsAreOneWorkItemEqualHashesAreNot) {
+    // "AB" + "c" and "A" + "Bc" hash alike but are different work.
+    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {}), workItem({text("SRC", "a.c")}, {}),
+                            workItem({text("AB", "c")}, {}), workItem({text("A", "Bc")}, {})};
+    CachedPlan result = plan();
+    ASSERT_EQ(result.contents.workItems().size(), 3u);
+    EXPECT_EQ(spy.items.size(), 3u);
+    EXPECT_EQ(result.contents.workItems()[1].inputs[0].input.name, "AB");
+}
+
+TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
+    struct Case {
+        const char* label;
+        int inputAge;        // of b.c; a.c is always older than the outputs
+        bool removeOutput;   // b.o
+        const char* define;  // a context assignment, "-DX=a" at the first build
+        std::vector<std::string> pending;
+    };
+    const Case cases[] = {
+        {"nothing changed", 20, false, "-DX=a", {}},
+        {"input touched", 5, false, "-DX=a", {"b.c"}},
+        {"input as old as the output", 10, false, "-DX=a", {"b.c"}},
+        {"output missing", 20, true, "-DX=a", {"b.c"}},
+        {"context differs in case", 20, false, "-DX=A", {"a.c", "b.c"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        cache = std::make_unique<BuildCache>(dir.path() / ".rilk_cache");
+        const auto a = file("a.c", 20);
+        const auto b = file("b.c", 20);
+        auto items = [&] {
+            return std::vector<WorkItem>{
+                workItem({path("SRC", a)}, {path("OBJ", file("a.o", 10), kUp)}),
+                workItem({path("SRC", b)}, {path("OBJ", dir.path() / "b.o", kUp)})};
+        };
+        builder.plan.recipes = items();
+        file("b.o", 10);
+        builder.plan.context = {text("FLAGS", "-DX=a")};
+        buildOnce();
+        startNextRun();
+
+        file("b.c", c.inputAge);
+        if (c.removeOutput) std::filesystem::remove(dir.path() / "b.o");
+        builder.plan.context = {text("FLAGS", c.define)};
+        builder.plan.recipes = items();
+        spy.items.clear();
+        CachedPlan result;
+        const std::string printed = log(result);
+        std::vector<std::string> pending;
+        for (const auto& item : spy.items) {
+            pending.push_back(std::filesystem::path(item[0].input.value->toString()).filename());
+        }
+        EXPECT_EQ(pending, c.pending);
+        EXPECT_EQ(printed,
+                  c.pending.empty() ? "Cache hit for 'u::t'.\n" : "Cache claimed for 'u::t'.\n");
+        EXPECT_EQ(result.claimToken != 0, !c.pending.empty());
+    }
+}
+
+TEST_F(PlanningThroughCache, FilesInADependencysOutputBlockAreInputs) {
+    auto outputs = std::make_shared<Context>();
+    outputs->addAssignment(path("OBJ", file("dep.o", 30), kUp), kKeepModifier);
+    const Assignment dependency("dep", std::make_shared<RilkContext>(outputs), AssignType::Set,
+                                AssignModifier::None);
+    builder.plan.recipes = {workItem({dependency}, {path("EXE", file("app", 20), kUp)})};
+    buildOnce();
+    startNextRun();
+    file("dep.o", 10);  // the dependency was built again
+    CachedPlan result;
+    EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
+    EXPECT_EQ(result.pending, std::vector<std::size_t>{0});
+}
+
+TEST_F(PlanningThroughCache, FilesAreReadByTheirFullPath) {
+    // A path planned relative to a directory names the file of its full path text; one
+    // holding a NUL byte names none (the system would read a shorter path).
+    file("a.c", 30);
+    file("app", 10);
+    const std::string base = dir.path().string();
+    const struct {
+        const char* label;
+        std::string base, text;
+        bool stale;
+    } cases[] = {
+        {"relative", base, "a.c", false},
+        {"base ending in a slash", base + "/", "a.c", false},
+        {"absolute text", "/elsewhere", base + "/a.c", false},
+        {"NUL byte", base, std::string("a.c\0x", 5), true},
+        {"missing", base, "b.c", true},
+    };
+    for (const auto& c : cases) {
+        cache = std::make_unique<BuildCache>(dir.path() / ".rilk_cache");
+        const Assignment source("SRC", makePathString(c.text, c.base), AssignType::Set,
+                                AssignModifier::None);
+        builder.plan.recipes = {workItem({source}, {path("EXE", dir.path() / "app", kUp)})};
+        buildOnce();
+        startNextRun();
+        EXPECT_EQ(plan().pending.empty(), !c.stale) << c.label;
+    }
+}
+
+TEST_F(PlanningThroughCache, OutputsWithoutPathRebuildEveryRun) {
+    builder.plan.recipes = {workItem({text("CMD", "echo")}, {text("MSG", "hi", kUp)})};
+    buildOnce();
+    startNextRun();
+    CachedPlan result;
+    EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
+    EXPECT_EQ(spy.items.size(), 1u);
+}
+
+TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediates) {
+    const auto a = file("a.c", 30);
+    const auto b = file("b.c", 30);
+    auto entries = [&] {
+        WorkItem item;
+        item.inputs.emplace_back(path("SRC", a), path("OBJ", dir.path() / "a.o"));
+        item.inputs.emplace_back(path("SRC", b), path("OBJ", dir.path() / "b.o"));
+        item.outputs = {path("EXE", file("app", 10), kUp)};
+        return item;
+    };
+    file("a.o", 20);
+    file("b.o", 20);
+    builder.plan.recipes = {entries()};
+    buildOnce();
+    startNextRun();
+
+    file("b.c", 5);  // touched: its object is older now
+    builder.plan.recipes = {entries()};
+    CachedPlan result = plan();
+    ASSERT_EQ(spy.items.size(), 1u);
+    EXPECT_TRUE(spy.items[0][0].intermediateFlag);
+    EXPECT_FALSE(spy.items[0][1].intermediateFlag);
+    cache->upsert("u::t", result.contents, result.claimToken);
+    startNextRun();
+
+    file("b.c", 30);
+    std::filesystem::remove(dir.path() / "a.o");  // never hand a job a missing object
+    builder.plan.recipes = {entries()};
+    plan();
+    ASSERT_EQ(spy.items.size(), 1u);
+    EXPECT_FALSE(spy.items[0][0].intermediateFlag);
+    EXPECT_TRUE(spy.items[0][1].intermediateFlag);
+}
+
+TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim) {
+    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)})};
+    CachedPlan holder = plan();
+    ASSERT_NE(holder.claimToken, 0u);
+
+    // The holder stores its record while another build waits: that build is a hit.
+    CachedPlan waiter;
+    std::thread other([&] { waiter = plan(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    cache->upsert("u::t", holder.contents, holder.claimToken);
+    other.join();
+    EXPECT_TRUE(waiter.jobContexts.empty());
+
+    // A claim never released: after the wait the target is built, without a claim.
+    auto record = cache->find("u::t");
+    record->state = RuntimeRecord::Claimed;
+    record->claimToken = 99;
+    CachedPlan result;
+    EXPECT_EQ(log(result), "Cache miss for 'u::t'. Building...\n");
+    EXPECT_EQ(result.claimToken, 0u);
+    EXPECT_EQ(result.jobContexts.size(), 1u);
+}
+
+TEST_F(PlanningThroughCache, UpsertWithAnotherTokenIsRejected) {
+    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {})};
+    CachedPlan result = plan();
+    RecordContents other;
+    EXPECT_EQ(capture(7, [&] { cache->upsert("U::T", other, result.claimToken + 1); }),
+              "Cache upsert rejected for 'U::T': claim token mismatch.\n");
+    EXPECT_EQ(cache->find("u::t")->state, RuntimeRecord::Claimed);
+    cache->upsert("u::t", result.contents, result.claimToken);
+    EXPECT_EQ(cache->find("u::t")->state, RuntimeRecord::Idle);
+    EXPECT_EQ(cache->find("u::t")->contents.workItems().size(), 1u);
+}
+
+}  // namespace
+}  // namespace Rilk
