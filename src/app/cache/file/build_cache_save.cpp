@@ -33,6 +33,13 @@ bool writeRecord(std::string& out, const std::string& key, const RecordContents&
         for (const Assignment& output : item.outputs) {
             if (!writeAssignmentRecord(out, output)) return false;
         }
+        // The files the item's last build read: 0 when not known, else their count + 1.
+        if (!item.filesRead) {
+            out += "0\n";
+            continue;
+        }
+        out += std::to_string(item.filesRead->size() + 1) + "\n";
+        for (const std::string& file : *item.filesRead) writeSizedString(out, file);
     }
     out += std::to_string(contents.context.size()) + "\n";
     for (const Assignment& assignment : contents.context) {
@@ -80,7 +87,7 @@ void BuildCache::save() const {
         }
     }
     try {
-        Util::writeFileReplacing(path_, "RILK_CACHE_V5\n" + std::to_string(written) + "\n" + body);
+        Util::writeFileReplacing(path_, "RILK_CACHE_V6\n" + std::to_string(written) + "\n" + body);
     } catch (const std::exception& e) {
         log(LogLevel::Error, "Unable to save the build cache: {}\n", e.what());
     }
