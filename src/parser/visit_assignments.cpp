@@ -28,7 +28,11 @@ Rilk::AssignModifier RilkVisitorImpl::assignModifier(RilkTopParser::AssignmentCo
     if (modifier == nullptr) return Rilk::AssignModifier::None;
     if (modifier->UP() != nullptr) return Rilk::AssignModifier::Up;
     if (fileKind != Registry && !allowMustModifier) {
-        throw std::runtime_error("'!' assignment modifier is not allowed in this context.");
+        const std::string refusal = "'!' assignment modifier is not allowed in this context.";
+        // In a file the place is told as for every other error of the file; a single
+        // assignment's caller names the text itself.
+        if (sourcePath.empty()) throw std::runtime_error(refusal);
+        fail(modifier, refusal);
     }
     return Rilk::AssignModifier::Must;
 }

@@ -98,7 +98,9 @@ public:
 
     /// Resolves every variable once, in name order; the first error stops.
     void resolveAll();
-    /// The stored variable's resolved value, computed once and cached in it.
+    /// The stored variable's resolved value, computed once and cached in it. An error met
+    /// on the way that does not say whose value failed is raised as a `VariableError`
+    /// naming the innermost variable; loops, limits and `BadOperation` pass unchanged.
     RilkValuePtr resolveAssignment(Assignment& stored);
 
     /// Applies the blocks of the conditions that hold, nested blocks right after their

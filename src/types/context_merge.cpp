@@ -25,6 +25,10 @@ void Context::addMerged(const Assignment& applied, unsigned mode,
     } catch (const BadOperation& error) {
         log(LogLevel::Debug, "Exception when adding implicit context: {}\n", error.message());
         failed.push_back(applied);
+    } catch (const BadConversion& error) {
+        // Two values of the name that cannot be joined: say which variable it is.
+        throw VariableError(applied.name, "the merged value cannot be joined to the one it has: " +
+                                              error.message());
     }
 }
 

@@ -1,6 +1,15 @@
+#include <fmt/format.h>
+
+#include <exception>
+#include <new>
+#include <string>
+
 #include "types/context.h"
 #include "types/resolution_guard.h"
 #include "types/rilk_context_value.h"
+#include "types/resolution_limits.h"
+#include "types/rilk_base_string.h"
+#include "types/rilk_errors.h"
 #include "types/rilk_string.h"
 #include "types/value_cast.h"
 #include "util/logger.h"
@@ -51,6 +60,52 @@ RilkValuePtr ownCopy(const RilkValuePtr& value) {
     return independentCopy(value);
 }
 
+/// The written text of a string value, shortened to a line's worth and with control
+/// characters shown as escapes, for an error about its variable; empty for other values.
+std::string writtenText(const RilkValuePtr& value) {
+    if (!valueCast<const RilkBaseString>(value.get())) return {};
+    constexpr std::size_t kShown = 100;
+    const std::string display = value->toDisplayString();
+    std::string text;
+    for (std::size_t i = 0; i < display.size() && i < kShown; ++i) {
+        const auto c = static_cast<unsigned char>(display[i]);
+        text += c < 0x20 ? fmt::format("\\x{:02x}", c) : std::string(1, display[i]);
+    }
+    if (display.size() > kShown) text += "...";
+    return text;
+}
+
+/// Rethrows the error in flight, made into a `VariableError` of `stored` where it does not
+/// say whose value failed. Passed on as they are: an inner variable's error, loops and
+/// limits (which name the variable already), `BadOperation` (which a merge sets aside for
+/// a later try) and broken invariants.
+[[noreturn]] void rethrowForVariable(const Assignment& stored) {
+    try {
+        throw;
+    } catch (const VariableError&) {
+        throw;
+    } catch (const LoopFoundException&) {
+        throw;
+    } catch (const LimitExceeded&) {
+        throw;
+    } catch (const BadOperation&) {
+        throw;
+    } catch (const InternalError&) {
+        throw;
+    } catch (const RilkException& error) {
+        throw VariableError(stored.name, error.message(), writtenText(stored.value));
+    } catch (const ParseError& error) {
+        throw VariableError(
+            stored.name,
+            fmt::format("{} (at position {} of the name)", error.message, error.position),
+            writtenText(stored.value));
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw VariableError(stored.name, error.what(), writtenText(stored.value));
+    }
+}
+
 }  // namespace
 
 RilkValuePtr resolveValue(RilkValuePtr value) { return resolvedForm(value); }
@@ -66,7 +121,12 @@ RilkValuePtr Context::resolveAssignment(Assignment& stored) {
     }
     const ResolutionGuard guard(&stored, stored.name);
     const bool takenOver = stored.value && stored.value->kind() == ValueKind::Identifier;
-    RilkValuePtr resolved = resolvedStoredForm(stored.value);
+    RilkValuePtr resolved;
+    try {
+        resolved = resolvedStoredForm(stored.value);
+    } catch (...) {
+        rethrowForVariable(stored);
+    }
     if (takenOver) resolved = ownCopy(resolved);
     // A value that is its own resolved form needs no replacing.
     if (resolved != stored.value) stored.replaceValue(resolved);

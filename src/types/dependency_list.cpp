@@ -2,6 +2,7 @@
 // ones ("@" variable) replaced by the dependencies their variable's value names.
 
 #include <cctype>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,17 @@ Dependency expandEntry(const Dependency& macro, bool sourceParameter,
     return record;
 }
 
+/// `make()`, with a dependency string that cannot be read told as the error of the
+/// variable that holds it.
+template <class Make>
+Dependency namingVariable(const Identifier& variable, const std::string& entry, Make make) {
+    try {
+        return make();
+    } catch (const std::runtime_error& error) {
+        throw VariableError(variable.toString(), invalid(entry, error.what()).message());
+    }
+}
+
 void logSkipped(const Identifier& identifier) {
     log(LogLevel::Warning, "Dynamic dependency '{}' is empty and will be skipped.\n", identifier.toString());
 }
@@ -147,7 +159,9 @@ std::vector<Dependency> TargetContext::createDependencyList() {
                           "dependencies");
         }
         for (const auto& entry : entries) {
-            list.push_back(expandEntry(record, macro.sourceParameter, entry));
+            list.push_back(namingVariable(macro.identifier, entry.first, [&] {
+                return expandEntry(record, macro.sourceParameter, entry);
+            }));
         }
     }
     return list;

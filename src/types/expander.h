@@ -33,9 +33,10 @@ public:
     /// gives its elements joined by one blank), rescanning from the start after each
     /// replacement. A variable that cannot be resolved is logged at level 6 and gives the
     /// empty text. Throws `RilkException` for a missing '}' or a nested "${", `ParseError`
-    /// for a bad name, `std::out_of_range` (text: the name) when a value's text refers
-    /// again to a name in `expanding`. A `LoopFoundException` of the resolver (a variable
-    /// that needs itself to resolve) is passed on, never taken for a missing variable.
+    /// for a bad name, `ValueError` when a value's text refers again to a name in
+    /// `expanding`. A `LoopFoundException` of the resolver (a variable that needs itself to
+    /// resolve) and a `VariableError` (a variable whose value fails) are passed on, never
+    /// taken for a missing variable.
     static std::string expandReferences(const std::string& text, const RilkString& owner,
                                         NameSet& expanding);
 

@@ -14,9 +14,12 @@ namespace Rilk {
 namespace {
 
 /// The key a resolved index identifier stands for: a number, or the text of a name or
-/// string.
-AccessKey keyFromValue(const RilkValuePtr& value) {
-    if (!value) throw std::invalid_argument("key value is null");
+/// string. `index` is the index as written, for the error of any other value.
+AccessKey keyFromValue(const RilkValuePtr& value, const std::string& index) {
+    if (!value) {
+        throw ValueError("Index '" + index +
+                         "' has no value; an index must be a number or a name.");
+    }
     if (const auto* number = valueCast<const RilkInt>(value.get())) {
         return AccessKey(std::int64_t{number->number()});
     }
@@ -24,7 +27,8 @@ AccessKey keyFromValue(const RilkValuePtr& value) {
         valueCast<const RilkBaseString>(value.get())) {
         return nameKey(value->toString());
     }
-    throw std::runtime_error("Unsupported key type: " + value->toDisplayString());
+    throw ValueError("Index '" + index + "' is " + value->toDisplayString() +
+                     "; an index must be a number or a name.");
 }
 
 bool isNameKey(const AccessKey& key) { return key.index() == kNameKey; }
@@ -54,7 +58,8 @@ KeyChain Context::buildKeyChain(const Identifier& identifier) {
                 }
                 default: {
                     const auto& inner = std::get<kIdentifierIndex>(index);
-                    chain.push_back(keyFromValue(inner ? resolve(*inner) : nullptr));
+                    chain.push_back(keyFromValue(inner ? resolve(*inner) : nullptr,
+                                                 inner ? inner->toString() : std::string()));
                 }
             }
         }

@@ -23,7 +23,8 @@ namespace {
 
 /// The value a reference names, or null when it cannot be had. Any failure of the lookup
 /// counts as a variable that does not exist, except a resolution loop or an exceeded
-/// limit, which no later text could repair.
+/// limit, which no later text could repair, and the error of a variable that exists but
+/// whose value fails.
 RilkValuePtr lookUpReference(const std::string& name, const RilkString& owner) {
     // Most references are one plain name, which needs no identifier made for it.
     const bool plain = isPlainName(name);
@@ -36,6 +37,9 @@ RilkValuePtr lookUpReference(const std::string& name, const RilkString& owner) {
     } catch (const LoopFoundException&) {
         throw;
     } catch (const LimitExceeded&) {
+        throw;
+    } catch (const VariableError&) {
+        // A variable that exists but whose own value fails: that error is the real one.
         throw;
     } catch (...) {
     }
@@ -55,7 +59,7 @@ public:
     ExpandingName& operator=(const ExpandingName&) = delete;
 
     /// Raises what entering `name` into `set` raises: `LimitExceeded` for a set grown too
-    /// deep, `std::out_of_range` for a name in it already.
+    /// deep, `ValueError` for a name in it already.
     static void check(const Expander::NameSet& set, const std::string& name) {
         if (set.size() >= ResolutionLimits::maxDepth) {
             throw LimitExceeded("Reference '" + name + "'",
@@ -63,7 +67,10 @@ public:
                                             "through each other",
                                             ResolutionLimits::maxDepth));
         }
-        if (!set.empty() && set.contains(Util::CiString(name))) throw std::out_of_range(name);
+        if (!set.empty() && set.contains(Util::CiString(name))) {
+            throw ValueError("Reference '${" + name + "}' expands to a text that refers to '" +
+                             name + "' again.");
+        }
     }
 
 private:

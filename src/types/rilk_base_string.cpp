@@ -92,8 +92,10 @@ RilkValuePtr RilkBaseString::get(const AccessKey& key) const {
     }
     if (key.index() == kRangeKey) {
         const Range& r = std::get<kRangeKey>(key);
-        // An end before the start wraps to a huge count, which takes the rest of the text;
-        // a start beyond the text raises std::out_of_range.
+        // An end before the start wraps to a huge count, which takes the rest of the text.
+        if (static_cast<std::uint64_t>(r.start) > text_.size()) {
+            throw IndexException(toDisplayString(), key);
+        }
         const std::uint64_t count =
             static_cast<std::uint64_t>(r.end) - static_cast<std::uint64_t>(r.start);
         return sameKindOf(text_.substr(static_cast<std::uint64_t>(r.start), count));

@@ -79,6 +79,10 @@ void RilkContext::append(const RilkValue& other) {
 }
 
 RilkValuePtr RilkContext::get(const AccessKey& key) const {
+    if (key.index() != kNameKey) {
+        throw ValueError("A context value (holding " + toString() + ") cannot be indexed with " +
+                         formatAccessKey(key) + "; name one of its variables instead.");
+    }
     return nested().getVariable(std::get<kNameKey>(key));
 }
 

@@ -57,4 +57,11 @@ std::string IndexException::message() const {
 
 std::string BadOperation::message() const { return RilkException::message(); }
 
+std::string VariableError::message() const {
+    std::string text = "Variable '" + variable_ + "'";
+    if (!target_.empty()) text += " of target " + target_;
+    if (!text_.empty()) text += ", value " + text_;
+    return text + ": " + reason_;
+}
+
 }  // namespace Rilk

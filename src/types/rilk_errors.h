@@ -108,6 +108,36 @@ public:
     std::string message() const override;
 };
 
+/// A fault of a value that names nothing outside it (an index without a usable value, a
+/// text that refers to itself); the resolution that meets it tells whose value it is.
+class ValueError : public RilkException {
+public:
+    explicit ValueError(const std::string& message) : RilkException(message) {}
+};
+
+/// An error met in the value of one variable: "Variable '<name>' of target <target>, value
+/// <text>: <reason>". The written text (shortened) is shown for a string value; the target
+/// is told by the build of the target whose context holds the variable, which sets it once.
+class VariableError : public RilkException {
+public:
+    VariableError(const std::string& variable, const std::string& reason,
+                  const std::string& text = "")
+        : variable_(variable), reason_(reason), text_(text) {}
+    std::string message() const override;
+
+    const std::string& variable() const { return variable_; }
+    /// Names the target; a target named before (an inner dependency's) is kept.
+    void setTarget(const std::string& target) {
+        if (target_.empty()) target_ = target;
+    }
+
+private:
+    std::string variable_;
+    std::string reason_;
+    std::string text_;
+    std::string target_;
+};
+
 /// A malformed "${...}" reference or "#{...}" group, at a character offset of the text.
 struct ParseError {
     std::uint64_t position = 0;

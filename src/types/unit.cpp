@@ -9,7 +9,7 @@ void Unit::addTarget(Target&& target) {
     // One walk of the tree finds a target of the name or the place for the new one.
     const auto place = targets.lower_bound(key);
     if (place != targets.end() && !(key < place->first)) {
-        throw std::invalid_argument("Key already exists: " + place->first.str());
+        throw DuplicateTarget(place->first.str());
     }
     if (defaultTarget.empty()) defaultTarget = key.str();
     targets.emplace_hint(place, std::move(key), std::move(target));

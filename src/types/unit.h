@@ -2,12 +2,22 @@
 
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "types/target.h"
 #include "util/ci_string.h"
 
 namespace Rilk {
+
+/// The error of a second target of a name a unit holds already: "Key already exists: "
+/// followed by the stored target's name, which `name` keeps for callers that say where.
+class DuplicateTarget : public std::invalid_argument {
+public:
+    explicit DuplicateTarget(const std::string& target)
+        : std::invalid_argument("Key already exists: " + target), name(target) {}
+    std::string name;
+};
 
 /// The targets of one unit, keyed by their unqualified names compared ignoring case.
 ///
@@ -19,7 +29,7 @@ public:
     /// Enters `target` under `target.name.target` and takes over its contents.
     ///
     /// When a target of that name (ignoring case) is already stored, throws
-    /// `std::invalid_argument` "Key already exists: " followed by the stored target's
+    /// `DuplicateTarget` "Key already exists: " followed by the stored target's
     /// name, and leaves the unit unchanged. The first target added becomes
     /// `defaultTarget`.
     void addTarget(Target&& target);

@@ -105,13 +105,17 @@ TEST_F(Build, FailuresEndTheRunAfterVisitingTheTarget) {
          3},
         {"unit u a: A { NO_TOOL = 1 }", {"Error: Loop detected! Causing term: '/u::a'"}, 1},
         {"unit u a: b { NO_TOOL = 1 } b: { cmdline = [\"echo first\", \"exit 3\", \"echo no\"] }",
-         {"[u::b] exit 3\n", "[u::b] Build of u::b failed. Exiting..\nError: Build failed.\n"},
+         {"[u::b] exit 3\n",
+          "[u::b] Build of u::b failed (command exit status 3). Exiting..\nError: Build "
+          "failed.\n"},
          2},
         {"unit u a: { cmdline = [\"kill -9 $$\", \"echo no\"] }",
-         {"[u::a] Build of u::a failed. Exiting..\nError: Build failed.\n"},
+         {"[u::a] Build of u::a failed (command killed by signal 9, SIGKILL). Exiting..\nError: "
+          "Build failed.\n"},
          1},
         {"unit u a: { cwd = \"missing\" cmdline = \"echo no\" }",
-         {"[u::a] Build of u::a failed. Exiting..\nError: Build failed.\n"},
+         {"[u::a] Build of u::a failed (command exit status 2). Exiting..\nError: Build "
+          "failed.\n"},
          1},
     };
     for (const Case& c : cases) {

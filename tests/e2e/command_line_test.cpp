@@ -43,8 +43,55 @@ TEST(RilkCommandLine, PrintsVersionUsageAndOptionErrors) {
         {{"--version", "-f"}, "unknown switch\n", 1},
         {{"-f", ""}, "unknown switch\n", 1},
         {{"-c", "-o"}, "unknown switch\n", 1},
-        {{"-v", "99999999999", "--version"}, "stoi\n", 1},
-        {{"-j", "99999999999"}, "stoi\n", 1},
+        {{"-v", "99999999999", "--version"},
+         "Option '-v' needs a number from 0 to 2147483647, not '99999999999'.\n",
+         1},
+        {{"-j", "99999999999"},
+         "Option '-j' needs a number from 0 to 2147483647, not '99999999999'.\n",
+         1},
+    };
+    for (const Case& c : cases) {
+        const auto result = RilkTest::runRilk(c.args);
+        EXPECT_EQ(result.out, c.out) << testing::PrintToString(c.args);
+        EXPECT_EQ(result.err, "") << testing::PrintToString(c.args);
+        EXPECT_EQ(result.exitCode, c.exitCode) << testing::PrintToString(c.args);
+    }
+}
+
+TEST(RilkCommandLine, NumbersWrittenOntoSwitchesAndUnknownSwitches) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+        int exitCode;
+    };
+    const std::string range = " needs a number from 0 to 2147483647, not ";
+    const Case cases[] = {
+        // -v 7 hides the version line, whichever way the number is written.
+        {{"-v7", "--version"}, "", 0},
+        {{"-V7", "--version"}, "", 0},
+        {{"--verbose=7", "--version"}, "", 0},
+        {{"-verbose=7", "--version"}, "", 0},
+        {{"-v=7", "--version"}, "", 0},
+        {{"-v", "7", "--version"}, "", 0},
+        {{"--jobs=2", "--version"}, "3.11.3.0\n", 0},
+        {{"-j2", "--version"}, "3.11.3.0\n", 0},
+        {{"--jobs=x", "--version"}, "Option '-j'" + range + "'x'.\n", 1},
+        {{"-v=", "--version"}, "Option '-v'" + range + "''.\n", 1},
+        {{"-j", "2147483648"}, "Option '-j'" + range + "'2147483648'.\n", 1},
+        {{"-j", "99999999999999999999"}, "Option '-j'" + range + "'99999999999999999999'.\n", 1},
+        {{"-j2147483648"}, "Option '-j'" + range + "'2147483648'.\n", 1},
+        {{"-v", "2147483648"}, "Option '-v'" + range + "'2147483648'.\n", 1},
+        // A switch that matches nothing is told and otherwise ignored.
+        {{"-x", "--version"}, "Ignoring unknown option '-x'.\n3.11.3.0\n", 0},
+        {{"---v", "-", "--file=a", "--version"},
+         "Ignoring unknown option '---v'.\nIgnoring unknown option '-'.\nIgnoring unknown "
+         "option '--file=a'.\n3.11.3.0\n",
+         0},
+        {{"-x", "-v", "7", "--version"}, "", 0},
+        {{"--find-compilers", "DIR"},
+         "Option '--find-compilers' takes no argument, but 'DIR' was given: it always searches "
+         "/usr/bin, /usr/local/bin, /opt/rh and /opt.\n",
+         1},
     };
     for (const Case& c : cases) {
         const auto result = RilkTest::runRilk(c.args);

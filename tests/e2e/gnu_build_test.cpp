@@ -109,6 +109,28 @@ raw: app { INPUT = "${app.binary}" OBJCOPY_FLAGS = "-O binary" }
     }
 }
 
+TEST_F(GnuBuild, TheJobCountIsReadInEveryWrittenForm) {
+    findCompilers();
+    for (int i = 1; i <= 8; ++i) {
+        write({{"src/f" + std::to_string(i) + ".c", "int f" + std::to_string(i) + ";\n"}});
+    }
+    write({{"rilk.txt", "unit u\nparts: { C_FLAGS = \"-c\" C_FILES = P\"(src/*.c)\" }\n"}});
+    const std::pair<std::vector<std::string>, std::size_t> cases[] = {
+        {{}, 1}, {{"-j", "4"}, 4}, {{"-j4"}, 4}, {{"--jobs=4"}, 4}, {{"-J3"}, 3}};
+    for (const auto& [args, jobs] : cases) {
+        fs::remove_all(work.path() / "out");
+        fs::remove(work.path() / ".rilk_cache");
+        const auto result = rilk(args);
+        ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+        std::size_t started = 0;
+        for (std::size_t at = 0;
+             (at = result.out.find("] Starting build job\n", at)) != std::string::npos; ++at) {
+            ++started;
+        }
+        EXPECT_EQ(started, jobs) << testing::PrintToString(args);
+    }
+}
+
 TEST_F(GnuBuild, CompileOnlySpreadsTheSourcesOverJobsAndHandsTheObjectsOn) {
     findCompilers();
     std::string calls;

@@ -79,9 +79,13 @@ TEST_F(ImportsAndItems, RefusesWhatCannotBeResolved) {
     const Case cases[] = {
         {{"dev", "rel"}, "Error: Profile already set to 'dev'. It can only be set once.\n"},
         {{"dev", "DEV"}, "Error: Profile already set to 'dev'. It can only be set once.\n"},
-        {{"!X=1"}, "'!' assignment modifier is not allowed in this context.\n"},
+        {{"!X=1"},
+         "Command-line item '!X=1' is not a target, a profile or a valid assignment: '!' "
+         "assignment modifier is not allowed in this context.\n"},
         // Without the dev profile the registry import does not apply.
-        {{"libname/core::libtarget"}, "Parsing assignment failed due to syntax errors.\n"},
+        {{"libname/core::libtarget"},
+         "Command-line item 'libname/core::libtarget' is not a target, a profile or a valid "
+         "assignment: Parsing assignment failed due to syntax errors.\n"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"-v", "7", "-p"};

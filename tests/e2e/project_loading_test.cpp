@@ -62,12 +62,12 @@ TEST_F(ProjectLoading, ReportsEveryLoadingFault) {
     const std::string core = "name demo units { core { \"a.txt\" \"b.txt\" } }";
     const Case cases[] = {
         {{{".rilk_project.txt/x", ""}},
-         "Error: Project file '" + d + "/.rilk_project.txt' not found.\n"},
+         "Error: Project file '" + d + "/.rilk_project.txt' cannot be read: it is a directory.\n"},
         {{{".rilk_project.txt", "name demo units { core { \"a.txt\" }"}},
          d + "/.rilk_project.txt(1,34): '<EOF>' extraneous input '<EOF>' expecting {'}', "
              "IDENTIFIER}\n"},
         {{{".rilk_project.txt", "name demo profiles { debug { !a = 1 } }"}},
-         "'!' assignment modifier is not allowed in this context.\n"},
+         d + "/.rilk_project.txt(1,29): '!' assignment modifier is not allowed in this context.\n"},
         {{{".rilk_project.txt", "name demo"}}, "Error: Project 'demo' does not list any units.\n"},
         {{{".rilk_project.txt", "units { core { } }"}},
          "Error: Project unit 'core' does not list any rilk files.\n"},
@@ -81,7 +81,7 @@ TEST_F(ProjectLoading, ReportsEveryLoadingFault) {
          "Error: " + d + "/a.txt Parsing failed due to syntax errors.\n",
          "line 2:7 token recognition error at: '~'\n"},
         {{{".rilk_project.txt", core}, {"a.txt", "unit core\nx: { }\nX: { }\n"}},
-         "Key already exists: x\n"},
+         "Error: Key already exists: x: the unit file '" + d + "/a.txt' defines target 'x' twice.\n"},
         {{{".rilk_project.txt", core}, {"a.txt", "unit core\n"}, {"b.txt", "unit gui\n"}},
          "Error: Unit file '" + d +
              "/b.txt' declares unit 'gui', but project entry expects unit 'core'.\n"},
@@ -92,7 +92,9 @@ TEST_F(ProjectLoading, ReportsEveryLoadingFault) {
           {"a.txt", "unit core\nx: { }\n"},
           {"b.txt", "unit Core\nX: { }\n"}},
          "Error: Unable to merge unit 'core' from file '" + d + "/b.txt': Key already exists: x\n"},
-        {{{".rilk_project.txt", core}, {"a.txt/x", ""}}, "Error: Unable to open file!\n"},
+        {{{".rilk_project.txt", core}, {"a.txt/x", ""}},
+         "Error: Unable to open file! The unit file '" + d +
+             "/a.txt' cannot be read: it is a directory.\n"},
     };
     for (const Case& c : cases) {
         std::filesystem::remove_all(work.path());

@@ -60,7 +60,8 @@ TEST_F(Registry, ALoadFailureIsReportedAndTheRunGoesOn) {
     fs::remove(registryFile());
     fs::create_directory(registryFile());
     const auto unreadable = rilk({"-p"});
-    EXPECT_EQ(unreadable.out, "Registry file '" + registryFile().string() + "' not found.\ndev\n");
+    EXPECT_EQ(unreadable.out, "Registry file '" + registryFile().string() +
+                                  "' cannot be read: it is a directory.\ndev\n");
     EXPECT_EQ(unreadable.exitCode, 0);
 
     fs::remove(registryFile());
@@ -127,7 +128,9 @@ TEST_F(Registry, RefusesToRegisterWhatItCannotKeep) {
     // No project.
     fs::remove(work.path() / ".rilk_project.txt");
     result = rilk({"-r"});
-    EXPECT_EQ(result.out, "Error: project '' not found.\n");
+    EXPECT_EQ(result.out, "Error: project '' not found: no project file (.rilk_project.txt) was "
+                          "found in '" + dir() + "' or any directory above it, so there is "
+                          "nothing to register.\n");
     EXPECT_EQ(result.exitCode, 1);
 }
 

@@ -92,7 +92,10 @@ TEST(DependencyList, ErrorsNameTheDynamicTextAndTheReason) {
         EXPECT_EQ(errorText([&] { expand(str(deps), {macro}); }),
                   std::string("Invalid dynamic dependency ") + message);
     }
-    EXPECT_THROW(expand(str("ok ::a"), {dynamic()}), std::runtime_error);
+    // A text that is no target name is told as the error of the variable holding it.
+    EXPECT_EQ(errorText<VariableError>([&] { expand(str("ok ::a"), {dynamic()}); }),
+              "Variable 'deps': Invalid dynamic dependency '::a': Dependency string has empty "
+              "prefix or target: ::a");
     Dependency missing = dynamic();
     std::get<DynamicDependency>(missing.target).identifier = ident("nothing");
     EXPECT_THROW(expand(str("a"), {missing}), NotFoundException);

@@ -57,11 +57,38 @@ TEST_F(IdentifierResolution, EachFailingFormRaisesItsError) {
               R"(Variable [ "a", "b" ] cannot be indexed with [0:2:1])");
     EXPECT_EQ(error<IndexException>("list[oneText]"),
               R"(Variable [ "a", "b" ] cannot be indexed with 1)");
-    EXPECT_EQ(error<std::invalid_argument>("list[empty]"), "key value is null");
-    EXPECT_EQ(error<std::runtime_error>("list[list]"), R"(Unsupported key type: [ "a", "b" ])");
-    EXPECT_THROW(context.resolve(ident("cfg[0]")), std::bad_variant_access);
+    EXPECT_EQ(error<ValueError>("list[empty]"),
+              "Index 'empty' has no value; an index must be a number or a name.");
+    EXPECT_EQ(error<ValueError>("list[list]"),
+              R"(Index 'list' is [ "a", "b" ]; an index must be a number or a name.)");
+    EXPECT_EQ(error<ValueError>("cfg[0]"),
+              "A context value (holding name) cannot be indexed with [0]; name one of its "
+              "variables instead.");
     EXPECT_EQ(error<IdentifierError>("empty[0]"), "Identifier part has no value. empty. <<");
     EXPECT_EQ(error<IdentifierError>("empty.x"), "Identifier part must be context. empty. <<");
+}
+
+TEST(ContextResolution, AnErrorInAVariablesValueNamesTheInnermostVariable) {
+    Context context;
+    set(set(context, "cfg", nested(std::make_shared<Context>())), "text", raw("abc"));
+    set(set(context, "outer", ref("inner")), "inner", ref("cfg[0]"));
+    set(set(context, "missing", ref("nothing")), "range", ref("text[7..9]"));
+    set(set(context, "empty", str("a${}b")), "self", ref("self"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"outer",
+         "Variable 'inner': A context value (holding ) cannot be indexed with [0]; name one of "
+         "its variables instead."},
+        {"missing", "Variable 'missing': Assignment 'nothing' not found."},
+        {"range", "Variable 'range': Variable \"abc\" cannot be indexed with [7:9:1]"},
+        {"empty",
+         "Variable 'empty', value \"a${}b\": Empty identifier (at position 0 of the name)"},
+    };
+    for (const auto& [name, message] : cases) {
+        EXPECT_EQ(errorText<VariableError>([&] { context.resolve(ident(name)); }), message) << name;
+    }
+    // A loop names its variables already and stays what it is.
+    EXPECT_EQ(errorText<LoopFoundException>([&] { context.resolve(ident("self")); }),
+              "Loop detected! Causing term: 'self'\n  loop goes as follows: self <- ");
 }
 
 TEST(ContextResolution, AVariableThatNeedsItselfIsALoop) {

@@ -51,8 +51,10 @@ TEST_F(ReferenceExpansion, ReplacesEveryReferenceAndRescans) {
     EXPECT_EQ(expand<ParseError>("${1a}"), "error 0: Invalid identifier start");
     EXPECT_EQ(expand<ParseError>("${a.}"), "error 2: Expected identifier segment after '.'");
     // A text referring back to a name being expanded.
-    EXPECT_EQ(expand<std::out_of_range>("${r}"), "error r");
-    EXPECT_EQ(expand<std::out_of_range>("${p}"), "error P");
+    EXPECT_EQ(expand<ValueError>("${r}"),
+              "error Reference '${r}' expands to a text that refers to 'r' again.");
+    EXPECT_EQ(expand<ValueError>("${p}"),
+              "error Reference '${P}' expands to a text that refers to 'P' again.");
 }
 
 TEST_F(ReferenceExpansion, VariableThatCannotBeHadIsLoggedAtLevelSixAndGivesNothing) {

@@ -48,7 +48,9 @@ TEST(RilkContext, GetComparisonsAndResolver) {
     const auto value = contextValue({assign("x", id)});
     EXPECT_EQ(value->get(nameKey("X")), id);
     EXPECT_THROW(value->get(nameKey("y")), NotFoundException);
-    EXPECT_THROW(value->get(AccessKey(std::int64_t{0})), std::bad_variant_access);
+    EXPECT_EQ(errorText<ValueError>([&] { value->get(AccessKey(std::int64_t{0})); }),
+              "A context value (holding x) cannot be indexed with [0]; name one of its variables "
+              "instead.");
     EXPECT_TRUE(value->equals(*value->clone()));
     EXPECT_FALSE(value->equals(*contextValue({assign("x", id)})));
     EXPECT_TRUE(value->less(*contextValue({assign("x", id), assign("y", id)})));

@@ -45,3 +45,13 @@ TEST(RilkErrors, InternalErrorNamesFileLineAndFunction) {
                                                           where.line(), where.function_name()));
     EXPECT_EQ(InternalError(std::source_location()).message().substr(0, 13), "Internal: (0)");
 }
+
+TEST(RilkErrors, VariableErrorNamesTheVariableItsTextAndTheFirstTargetGiven) {
+    VariableError bare("x", "went wrong");
+    EXPECT_EQ(bare.message(), "Variable 'x': went wrong");
+    VariableError error("x", "went wrong", "\"a${}b\"");
+    EXPECT_EQ(error.message(), "Variable 'x', value \"a${}b\": went wrong");
+    error.setTarget("u::inner");
+    error.setTarget("u::outer");
+    EXPECT_EQ(error.message(), "Variable 'x' of target u::inner, value \"a${}b\": went wrong");
+}

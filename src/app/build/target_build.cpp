@@ -100,7 +100,16 @@ Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
     const Rilk::LogIndentGuard prefix(joined({"[", label.str(), "] "}));
     Rilk::log(Rilk::LogLevel::Info, "Visiting target\n");
     if (lookupFailure) std::rethrow_exception(lookupFailure);
-    Rilk::Context output = build(found, parameters, label, chain);
+    Rilk::Context output;
+    try {
+        output = build(found, parameters, label, chain);
+    } catch (Rilk::VariableError& error) {
+        error.setTarget(label.str());
+        throw;
+    } catch (const Rilk::BadConversion& error) {
+        // Met outside any one variable's resolution: at least the target is known.
+        throw Rilk::RilkException("In target " + label.str() + ": " + error.message());
+    }
     leaveChain(chain, chainEntry);
     return output;
 }

@@ -1,11 +1,16 @@
 #include "app/driver/command_line.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include <fmt/format.h>
 
 #include "app/driver/usage_text.h"
 #include "util/ci_string.h"
@@ -23,7 +28,13 @@ public:
 
     bool atEnd() const { return index_ >= argc_; }
     std::string_view current() const { return argv_[index_]; }
-    void advance() { ++index_; }
+    void advance() {
+        ++index_;
+        attached_.reset();
+    }
+    /// The number written onto the current switch ("-j8", "--jobs=8"), if any.
+    const std::optional<std::string>& attached() const { return attached_; }
+    void attach(std::string text) { attached_ = std::move(text); }
     /// The item after the current one, or nullptr when the current one is the last.
     const char* next() const { return index_ + 1 < argc_ ? argv_[index_ + 1] : nullptr; }
     /// Moves onto the next item and returns it; only when `next` is not null.
@@ -33,6 +44,7 @@ private:
     int argc_;
     char** argv_;
     int index_ = 1;
+    std::optional<std::string> attached_;
 };
 
 /// The argument of -f or -o: the next item, whatever it begins with. An empty item would
@@ -52,12 +64,32 @@ std::string requiredUnit(ItemCursor& items) {
     return items.consumeNext();
 }
 
-/// The optional number after -v or -j: taken only when the next item starts with a digit,
-/// converted by its leading digits ("12abc" is 12); a number out of range throws.
-std::optional<int> optionalNumber(ItemCursor& items) {
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+/// The number that `text` starts with ("12abc" is 12). Anything else, or a number past
+/// the largest `int`, is refused naming the option and the range it accepts.
+int leadingNumber(std::string_view option, const std::string& text) {
+    constexpr std::int64_t kLargest = std::numeric_limits<int>::max();
+    std::int64_t number = 0;
+    std::size_t length = 0;
+    for (; length < text.size() && isDigit(text[length]); ++length) {
+        number = number * 10 + (text[length] - '0');
+        if (number > kLargest) break;
+    }
+    if (length == 0 || number > kLargest) {
+        throw std::invalid_argument(fmt::format(
+            "Option '-{}' needs a number from 0 to {}, not '{}'.", option, kLargest, text));
+    }
+    return static_cast<int>(number);
+}
+
+/// The optional number of -v or -j: written onto the switch ("-j8", "--jobs=8"), or the
+/// next item when that starts with a digit.
+std::optional<int> optionalNumber(std::string_view option, ItemCursor& items) {
+    if (items.attached()) return leadingNumber(option, *items.attached());
     const char* next = items.next();
-    if (next == nullptr || *next < '0' || *next > '9') return std::nullopt;
-    return std::stoi(items.consumeNext());
+    if (next == nullptr || !isDigit(*next)) return std::nullopt;
+    return leadingNumber(option, items.consumeNext());
 }
 
 void setVerbosity(RunOptions& options, int level) {
@@ -94,12 +126,12 @@ const Switch kSwitches[] = {
     {"", "version", [](RunOptions& options, ItemCursor&) { options.printVersion = true; }},
     {"v", "verbose",
      [](RunOptions& options, ItemCursor& items) {
-         setVerbosity(options, optionalNumber(items).value_or(3));
+         setVerbosity(options, optionalNumber("v", items).value_or(3));
      }},
     {"j", "jobs",
      [](RunOptions& options, ItemCursor& items) {
          const int hardware = static_cast<int>(std::thread::hardware_concurrency());
-         options.jobs = optionalNumber(items).value_or(std::max(hardware, 1));
+         options.jobs = optionalNumber("j", items).value_or(std::max(hardware, 1));
      }},
     {"o", "out",
      [](RunOptions& options, ItemCursor& items) { options.outFile = requiredArgument(items); }},
@@ -126,21 +158,56 @@ bool isNamed(const Switch& s, std::string_view name) {
            Util::CiString::equal(s.longName, name);
 }
 
+bool takesNumber(std::string_view name) {
+    return Util::CiString::equal(name, "v") || Util::CiString::equal(name, "verbose") ||
+           Util::CiString::equal(name, "j") || Util::CiString::equal(name, "jobs");
+}
+
+/// Splits a number written onto -v or -j off the switch name: "j8" and "jobs=8" leave "j"
+/// and "jobs" and attach "8" to the cursor. Any other name is left as it is.
+std::string_view detachNumber(std::string_view name, ItemCursor& items) {
+    if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
+        if (!takesNumber(name.substr(0, equals))) return name;
+        items.attach(std::string(name.substr(equals + 1)));
+        return name.substr(0, equals);
+    }
+    if (name.size() > 1 && isDigit(name[1]) && takesNumber(name.substr(0, 1))) {
+        items.attach(std::string(name.substr(1)));
+        return name.substr(0, 1);
+    }
+    return name;
+}
+
 }  // namespace
 
 RunOptions parseCommandLine(int argc, char** argv) {
     RunOptions options;
+    std::vector<std::string> unknown;
     for (ItemCursor items(argc, argv); !items.atEnd(); items.advance()) {
         const std::string_view item = items.current();
         if (item.empty() || item.front() != '-') {
             options.load.positionalItems.emplace_back(item);
             continue;
         }
-        // A name that matches no switch, the empty one included, is ignored.
-        const std::string_view name = switchName(item);
+        const std::string_view name = detachNumber(switchName(item), items);
+        bool known = false;
         for (const Switch& s : kSwitches) {
-            if (isNamed(s, name)) s.apply(options, items);
+            if (!isNamed(s, name)) continue;
+            known = true;
+            s.apply(options, items);
         }
+        if (!known) unknown.emplace_back(item);
+    }
+    // A name that matches no switch, the empty one included, is ignored, so that scripts
+    // keep working; told once all switches are read, at the verbosity they ask for.
+    for (const std::string& item : unknown) {
+        Rilk::log(Rilk::LogLevel::Warning, "Ignoring unknown option '{}'.\n", item);
+    }
+    if (runMode(options) == RunMode::FindCompilers && !options.load.positionalItems.empty()) {
+        throw std::invalid_argument(fmt::format(
+            "Option '--find-compilers' takes no argument, but '{}' was given: it always "
+            "searches /usr/bin, /usr/local/bin, /opt/rh and /opt.",
+            options.load.positionalItems.front()));
     }
     return options;
 }

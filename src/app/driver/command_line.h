@@ -41,8 +41,8 @@ struct RunOptions {
 
 /// Reads the program's arguments into options and positional items; `-v` also sets the
 /// logger's threshold. Throws std::runtime_error or std::invalid_argument for a malformed
-/// switch and the standard conversion errors for a bad number. `-h` prints the usage text
-/// and ends the process with exit status 0.
+/// switch or a bad number; warns about switches that match nothing. `-h` prints the usage
+/// text and ends the process with exit status 0.
 RunOptions parseCommandLine(int argc, char** argv);
 
 /// The mode the options ask for, by the precedence of `RunMode`.

@@ -2,8 +2,11 @@
 #include "app/driver/rilk_app.h"
 
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
+
+#include <fmt/format.h>
 
 #include "app/cache/build_cache.h"
 #include "app/driver/build_run.h"
@@ -84,10 +87,23 @@ int findCompilersMode(const Run& run) {
     return 0;
 }
 
+/// The error of `-r` without a project: why no project file was read.
+RilkException noProjectToRegister(const LoadOptions& options) {
+    if (options.unitFileMode != UnitFileMode::Search) {
+        return RilkException(
+            "project '' not found: with -f or -c no project file is read, so there is nothing "
+            "to register.");
+    }
+    return RilkException(fmt::format(
+        "project '' not found: no project file (.rilk_project.txt) was found in '{}' or any "
+        "directory above it, so there is nothing to register.",
+        std::filesystem::current_path().string()));
+}
+
 /// `-r`: fails without a project.
 int registerMainProject(const Run& run) {
     const ProjectPtr& project = run.workspace.project;
-    if (!project) throw NotFoundException("project", "");
+    if (!project) throw noProjectToRegister(run.options.load);
     registerProject(run.registry.get(), run.registryFailure, project->name, project->projectFile);
     return 0;
 }

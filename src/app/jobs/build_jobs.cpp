@@ -2,11 +2,14 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <exception>
 #include <future>
 #include <optional>
 #include <string>
 #include <utility>
+
+#include <fmt/format.h>
 
 #include "app/jobs/build_interrupt.h"
 #include "app/jobs/child_environment.h"
@@ -134,15 +137,29 @@ std::vector<std::filesystem::path> removePartialOutputs(const std::vector<BuildJ
     interrupt.reraise();
 }
 
-/// After every job has ended: the first job error in job order, then the failure.
+/// How a job that did not succeed ended, for the failure message.
+std::string describeResult(int result) {
+    if (result == kRecipeNotRun) return "a recipe that must not run";
+    if (result == kCommandSignalled) return "command killed by a signal";
+    if (result < 0) {
+        const char* name = sigabbrev_np(-result);
+        return name == nullptr ? fmt::format("command killed by signal {}", -result)
+                               : fmt::format("command killed by signal {}, SIG{}", -result, name);
+    }
+    return fmt::format("command exit status {}", result);
+}
+
+/// After every job has ended: the first job error in job order, then the failure, with
+/// how the first job that failed ended.
 void checkResults(const std::vector<BuildJob>& jobs, const Util::CiString& name) {
-    bool failed = false;
+    const BuildJob* failed = nullptr;
     for (const BuildJob& job : jobs) {
         if (job.error) std::rethrow_exception(job.error);
-        failed = failed || job.result != 0;
+        if (failed == nullptr && job.result != 0) failed = &job;
     }
-    if (failed) {
-        log(LogLevel::Error, "Build of {} failed. Exiting..\n", name);
+    if (failed != nullptr) {
+        log(LogLevel::Error, "Build of {} failed ({}). Exiting..\n", name,
+            describeResult(failed->result));
         throw RilkException("Build failed.");
     }
 }

@@ -65,7 +65,8 @@ int reap(pid_t pid) {
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) return errno;
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : kCommandSignalled;
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    return WIFSIGNALED(status) ? -WTERMSIG(status) : kCommandSignalled;
 }
 
 void reportStartFailure(const Recipe& recipe, int error) {

@@ -8,14 +8,15 @@
 
 namespace Rilk {
 
-/// The result of a command that did not exit normally (it was killed by a signal).
+/// The result of a command that did not exit normally, when the signal that ended it is
+/// not known. A command killed by a known signal gives that signal's number negated.
 inline constexpr int kCommandSignalled = -1;
 
 /// Runs one recipe's command as "/bin/sh" "-c" command in the recipe's working directory,
 /// with `environment` ("NAME=value" entries), in a process group of its own that is
 /// published in `slot` while it runs, and waits for it.
 ///
-/// Returns the shell's exit status; `kCommandSignalled` when it was killed; the `errno`
+/// Returns the shell's exit status; the signal's number negated when it was killed; the `errno`
 /// value when the command could not be started (a working directory that cannot be
 /// entered gives 2, `ENOENT`, like a missing one) or not waited for. The child is always
 /// reaped. Standard output is flushed first, so the command's output follows everything

@@ -2,7 +2,10 @@
 #include "app/load/positional_items.h"
 
 #include <memory>
+#include <stdexcept>
 #include <string>
+
+#include <fmt/format.h>
 
 #include "parser/parse_assignment.h"
 #include "types/qualified_target_name.h"
@@ -10,6 +13,21 @@
 #include "util/logger.h"
 
 namespace Rilk {
+namespace {
+
+/// The assignment a command-line item holds; a failure names the item, which is neither a
+/// target nor a profile either.
+Assignment parseItemAssignment(const std::string& item) {
+    try {
+        return parseAssignment(item, ".");
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error(fmt::format(
+            "Command-line item '{}' is not a target, a profile or a valid assignment: {}", item,
+            error.what()));
+    }
+}
+
+}  // namespace
 
 bool useProfileNamed(Workspace& workspace, const std::string& item, bool confirming) {
     const ProjectPtr& project = workspace.project;
@@ -54,7 +72,7 @@ void handlePositionalItems(Workspace& workspace, const LoadOptions& options) {
             continue;
         }
         if (useProfileNamed(workspace, item, true)) continue;
-        const Rilk::Assignment assignment = Rilk::parseAssignment(item, ".");
+        const Rilk::Assignment assignment = parseItemAssignment(item);
         workspace.commandLineContext.addAssignment(assignment, Rilk::kKeepModifier);
         Rilk::log(Rilk::LogLevel::Trace, "Identified assignment '{}'.\n", assignment.toString());
     }

@@ -1,9 +1,13 @@
 #include "app/load/project_file_loader.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+
+#include <fmt/format.h>
 
 #include "parser/parse_chain.h"
 #include "parser/rilk_visitor_impl.h"
@@ -16,14 +20,23 @@ namespace fs = std::filesystem;
 namespace Rilk {
 namespace {
 
-/// The whole text of the project file. Anything that is not a regular file that can be
-/// read counts as missing: a directory of the project file's name would otherwise load
-/// as an empty project.
+RilkException unreadable(const fs::path& file, const std::string& reason) {
+    return RilkException(
+        fmt::format("Project file '{}' cannot be read: {}.", file.string(), reason));
+}
+
+/// The whole text of the project file. Anything else of its name (a directory would load
+/// as an empty project) and a file that cannot be read are refused, naming the file and why.
 std::string readProjectText(const fs::path& file) {
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) throw NotFoundException("Project file", file.string());
+    if (!fs::is_regular_file(file, ec)) {
+        if (!fs::exists(file, ec)) throw NotFoundException("Project file", file.string());
+        throw unreadable(
+            file, fs::is_directory(file, ec) ? "it is a directory" : "it is not a regular file");
+    }
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw NotFoundException("Project file", file.string());
+    if (!in) throw unreadable(file, std::strerror(errno != 0 ? errno : EIO));
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

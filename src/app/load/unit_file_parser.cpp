@@ -1,9 +1,13 @@
 #include "app/load/unit_file_parser.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+
+#include <fmt/format.h>
 
 #include "parser/fast_unit_reader.h"
 #include "parser/parse_chain.h"
@@ -38,15 +42,35 @@ std::string readAll(std::ifstream& in) {
     return text;
 }
 
+/// The error of a unit file that cannot be read, naming the file and why.
+RilkException unreadable(const fs::path& file, const std::string& reason) {
+    return RilkException(fmt::format("Unable to open file! The unit file '{}' cannot be read: {}.",
+                                     file.string(), reason));
+}
+
 /// The whole text of an existing unit file. A directory opens on Linux but reads as
 /// nothing, which would load as an empty unit, so it counts as unreadable as well.
 std::string readUnitText(const fs::path& file) {
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
+    const int openError = errno;
     log(LogLevel::Trace, "Parsing {}\n", file.string());
-    if (!in || fs::is_directory(file)) throw RilkException("Unable to open file!");
+    if (fs::is_directory(file)) throw unreadable(file, "it is a directory");
+    if (!in) throw unreadable(file, std::strerror(openError != 0 ? openError : EIO));
     std::string text = readAll(in);
-    if (in.bad()) throw RilkException("Unable to open file!");
+    if (in.bad()) throw unreadable(file, std::strerror(errno != 0 ? errno : EIO));
     return text;
+}
+
+/// `read` of a file's unit, with a second target of one name told with the file.
+template <class Read>
+UnitPtr withDuplicatesNamed(const fs::path& file, Read read) {
+    try {
+        return read();
+    } catch (const DuplicateTarget& duplicate) {
+        throw RilkException(fmt::format("{}: the unit file '{}' defines target '{}' twice.",
+                                        duplicate.what(), file.string(), duplicate.name));
+    }
 }
 
 fs::path baseDirectory(const fs::path& file) {
@@ -86,7 +110,7 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     const std::string text = readUnitText(file);
     // A valid file is read without the generated parser; anything the fast reader declines
     // (every error included) takes the grammar's road, which reports it.
-    if (UnitPtr unit = readFast(text, file)) {
+    if (UnitPtr unit = withDuplicatesNamed(file, [&] { return readFast(text, file); })) {
         log(LogLevel::Verbose, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
         return unit;
     }
@@ -100,7 +124,8 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     if (chain.parser().getNumberOfSyntaxErrors() != 0 || lexicalErrors.errorCount() != 0) {
         throw RilkException(file.string() + " Parsing failed due to syntax errors.");
     }
-    UnitPtr unit = visitUnitTree(tree, baseDirectory(file), file);
+    UnitPtr unit =
+        withDuplicatesNamed(file, [&] { return visitUnitTree(tree, baseDirectory(file), file); });
     log(LogLevel::Verbose, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
     return unit;
 }

@@ -1,5 +1,7 @@
 #include "app/registry/rilk_registry.h"
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -28,16 +30,27 @@ void touch(const std::filesystem::path& file) {
     if (!std::filesystem::exists(file)) std::ofstream(file, std::ios::app);
 }
 
+/// The error of a registry file that exists but cannot be read, naming it and why.
+Rilk::RilkException unreadable(const std::filesystem::path& file, int error) {
+    std::error_code ec;
+    const std::string reason = std::filesystem::is_directory(file, ec)
+                                   ? "it is a directory"
+                                   : std::strerror(error != 0 ? error : EIO);
+    return Rilk::RilkException(
+        fmt::format("Registry file '{}' cannot be read: {}.", file.string(), reason));
+}
+
 std::string readWholeFile(const std::filesystem::path& file) {
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw Rilk::NotFoundException("Registry file", file.string());
+    if (!in) throw unreadable(file, errno);
     try {
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (!in.bad()) return text;
     } catch (const std::ios_base::failure&) {
         // Reading failed (the name is a directory, say); reported below.
     }
-    throw Rilk::NotFoundException("Registry file", file.string());
+    throw unreadable(file, errno);
 }
 
 }  // namespace

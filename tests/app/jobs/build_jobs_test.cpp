@@ -172,7 +172,9 @@ TEST(BuildJobs, FailedJobStopsWhileOthersRunToTheirEnd) {
     EXPECT_NE(at("[unit::target] echo skipped-runs\n"), std::string::npos) << out;
     EXPECT_EQ(at("\nskipped-runs"), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(dir.path() / "never"));
-    const std::size_t failure = at("[unit::target] Build of unit::target failed. Exiting..\n");
+    // The first job in job order that failed tells how it ended.
+    const std::size_t failure =
+        at("[unit::target] Build of unit::target failed (command exit status 3). Exiting..\n");
     EXPECT_LT(at("\nsecond-done\n"), failure) << out;
     EXPECT_EQ(out.find("failed. Exiting", failure + 40), std::string::npos) << out;
     EXPECT_NE(at("Build failed.|begin(3) recipes recipes recipes end \n"), std::string::npos)
@@ -237,7 +239,8 @@ TEST(BuildJobs, ManyJobsWithFailuresKeepEveryJobsOutputApart) {
             }
             EXPECT_EQ(fs::exists(d / (n + ".o")), !fails) << n;
         }
-        const std::size_t failure = printed.find("Build of unit::target failed. Exiting..\n");
+        const std::size_t failure =
+            printed.find("Build of unit::target failed (command exit status 4). Exiting..\n");
         EXPECT_EQ(failure == std::string::npos, failEvery == 0) << printed;
         if (failEvery == 0) {
             EXPECT_EQ(output.getVariable("OBJS")->toDisplayString(), "[ " + expectedObjs + " ]");

@@ -35,7 +35,7 @@ TEST(CommandRunner, ResultIsTheShellsExitStatus) {
     const Case cases[] = {
         {"true", dir.path(), 0},
         {"exit 3", {}, 3},
-        {"kill -9 $$", {}, kCommandSignalled},
+        {"kill -9 $$", {}, -SIGKILL},
         {"true", dir.path() / "missing", ENOENT},
         {"true", dir.path() / "file", ENOTDIR},
     };
