@@ -23,12 +23,25 @@ const std::string kUsage =
     "  --version\n"
     "  --create-project     initialise project file\n";
 
+/// One command line: what rilk prints on standard output and its exit status.
+struct Case {
+    std::vector<std::string> args;
+    std::string out;
+    int exitCode;
+};
+
+/// Runs rilk with each case's command line; nothing may go to standard error.
+template <std::size_t N>
+void expectRuns(const Case (&cases)[N]) {
+    for (const Case& c : cases) {
+        const auto result = RilkTest::runRilk(c.args);
+        EXPECT_EQ(result.out, c.out) << testing::PrintToString(c.args);
+        EXPECT_EQ(result.err, "") << testing::PrintToString(c.args);
+        EXPECT_EQ(result.exitCode, c.exitCode) << testing::PrintToString(c.args);
+    }
+}
+
 TEST(RilkCommandLine, PrintsVersionUsageAndOptionErrors) {
-    struct Case {
-        std::vector<std::string> args;
-        std::string out;
-        int exitCode;
-    };
     const Case cases[] = {
         {{"--version"}, "3.11.3.0\n", 0},
         {{"-v", "7", "--version"}, "", 0},
@@ -50,20 +63,10 @@ TEST(RilkCommandLine, PrintsVersionUsageAndOptionErrors) {
          "Option '-j' needs a number from 0 to 2147483647, not '99999999999'.\n",
          1},
     };
-    for (const Case& c : cases) {
-        const auto result = RilkTest::runRilk(c.args);
-        EXPECT_EQ(result.out, c.out) << testing::PrintToString(c.args);
-        EXPECT_EQ(result.err, "") << testing::PrintToString(c.args);
-        EXPECT_EQ(result.exitCode, c.exitCode) << testing::PrintToString(c.args);
-    }
+    expectRuns(cases);
 }
 
 TEST(RilkCommandLine, NumbersWrittenOntoSwitchesAndUnknownSwitches) {
-    struct Case {
-        std::vector<std::string> args;
-        std::string out;
-        int exitCode;
-    };
     const std::string range = " needs a number from 0 to 2147483647, not ";
     const Case cases[] = {
         // -v 7 hides the version line, whichever way the number is written.
@@ -93,12 +96,7 @@ TEST(RilkCommandLine, NumbersWrittenOntoSwitchesAndUnknownSwitches) {
          "/usr/bin, /usr/local/bin, /opt/rh and /opt.\n",
          1},
     };
-    for (const Case& c : cases) {
-        const auto result = RilkTest::runRilk(c.args);
-        EXPECT_EQ(result.out, c.out) << testing::PrintToString(c.args);
-        EXPECT_EQ(result.err, "") << testing::PrintToString(c.args);
-        EXPECT_EQ(result.exitCode, c.exitCode) << testing::PrintToString(c.args);
-    }
+    expectRuns(cases);
 }
 
 TEST(RilkCommandLine, ABuildOfATargetWithoutToolFailsAfterVisitingIt) {
