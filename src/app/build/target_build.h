@@ -23,6 +23,19 @@ class DependencyOutputStore;
 /// its "[unit::target] " prefix; the caller's prefix comes back however the build ends.
 class TargetBuild {
 public:
+    /// Targets on one chain of dependencies (a target, one it depends on, one that one
+    /// depends on ...) at most; a longer chain is an error naming its first targets. Far
+    /// above real projects, it keeps hostile input from exhausting the stack.
+    static constexpr std::size_t kMaxChainLength = 100000;
+    /// The stack a build needs: each target on the chain holds a few frames of this class,
+    /// and the deepest target still resolves values on the half that RecursionLevel keeps
+    /// free. A sanitizer build's frames are several times larger.
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr std::size_t kStackBytes = std::size_t{8} << 30;
+#else
+    static constexpr std::size_t kStackBytes = std::size_t{2} << 30;
+#endif
+
     explicit TargetBuild(TargetBuildServices& services) : services_(services) {}
 
     /// Builds the target `name` names (an empty namespace or unit is completed in place)
