@@ -45,6 +45,14 @@ TEST_F(DeepGraph, AChainAsLongAsTheLimitBuildsAndALongerOneIsAnError) {
                                       "'/u::t1' -> '/u::t2' -> ...\n",
                                       kLimit));
     EXPECT_EQ(result.exitCode, 1);
+
+    // A failure deep down reaches the top as it is.
+    std::string unit = chainUnit(10000);
+    unit.replace(unit.rfind("t9999: {"), 8, "t9999: missing {");
+    write({{"rilk.txt", unit}});
+    result = RilkTest::runRilkWatched(watch, {"-v", "6", "t0"}, options);
+    EXPECT_EQ(result.out, "Error: Target 'u::missing' not found.\n");
+    EXPECT_EQ(result.exitCode, 1);
 }
 
 }  // namespace

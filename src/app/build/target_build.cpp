@@ -14,6 +14,7 @@
 #include "app/build/target_outputs.h"
 #include "app/toolbox/tool_selection_report.h"
 #include "types/rilk_errors.h"
+#include "util/large_stack_thread.h"
 #include "util/logger.h"
 
 namespace {
@@ -94,6 +95,18 @@ JobPlan uncachedJobPlan(const Rilk::ContextPtr& target) {
 Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
                                        const std::vector<Rilk::RilkValuePtr>& parameters,
                                        Rilk::VisitingChain& chain) {
+    // A target builds after its dependencies, one level of recursion each: a long chain of
+    // them gets a stack after every so many, and the main thread's is never used.
+    if (chain.names.size() % kTargetsPerStack != 0) return buildTargetHere(name, parameters, chain);
+    Rilk::Context output;
+    Util::runWithLargeStack(kStackBytes,
+                            [&] { output = buildTargetHere(name, parameters, chain); });
+    return output;
+}
+
+Rilk::Context TargetBuild::buildTargetHere(Rilk::QualifiedTargetName& name,
+                                           const std::vector<Rilk::RilkValuePtr>& parameters,
+                                           Rilk::VisitingChain& chain) {
     const Util::CiString label(joined({name.unit, "::", name.target}));
     // The target is looked up before its loop check, which needs its canonical name, but
     // a failed lookup is reported after "Visiting target", like every other failure of a

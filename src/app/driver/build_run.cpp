@@ -5,7 +5,6 @@
 #include "app/driver/output_file.h"
 #include "app/driver/rilk_app.h"
 #include "app/build/target_build.h"
-#include "util/large_stack_thread.h"
 #include "util/logger.h"
 
 void RilkApplication::dumpContexts() const {
@@ -54,12 +53,7 @@ int RilkApplication::runBuild() {
         mainTarget.ns.empty() || (project && Util::CiString::equal(mainTarget.ns, project->name));
     Rilk::QualifiedTargetName main(ownNamespace ? "" : mainTarget.ns, mainTarget.unit,
                                    mainTarget.target);
-    // On a thread of its own: a target builds after its dependencies, one level of recursion
-    // each, and a long chain of them needs more stack than the main thread has.
-    Rilk::Context outputs;
-    Util::runWithLargeStack(TargetBuild::kStackBytes, [&] {
-        outputs = state->build.buildTarget(main, {}, chain);
-    });
+    const Rilk::Context outputs = state->build.buildTarget(main, {}, chain);
     // Saved before the -o file: the build succeeded even when that file cannot be written.
     buildCache->save();
     if (!outFile.empty()) writeOutputFile(outFile, outputs);
