@@ -1,7 +1,5 @@
 #include "app/load/project_file_loader.h"
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -9,6 +7,7 @@
 #include "parser/rilk_visitor_impl.h"
 #include "parser/throwing_error_listener.h"
 #include "types/rilk_errors.h"
+#include "util/bounded_file_read.h"
 #include "util/logger.h"
 
 namespace fs = std::filesystem;
@@ -16,15 +15,22 @@ namespace fs = std::filesystem;
 namespace Rilk {
 namespace {
 
-/// The whole text of the project file. Anything that is not a regular file that can be
-/// read counts as missing: a directory of the project file's name would otherwise load
-/// as an empty project.
+/// The whole text of the project file. A file that is missing, cannot be opened or is a
+/// directory (which would load as an empty project) counts as missing; anything else that
+/// is no regular file within the limit is refused with its reason.
 std::string readProjectText(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) throw NotFoundException("Project file", file.string());
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw NotFoundException("Project file", file.string());
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try {
+        return Util::readWholeFile(file);
+    } catch (const Util::FileReadError& error) {
+        switch (error.failure()) {
+            case Util::FileReadFailure::Missing:
+            case Util::FileReadFailure::CannotOpen:
+            case Util::FileReadFailure::Directory:
+                throw NotFoundException("Project file", file.string());
+            default:
+                throw RilkException(error.what());
+        }
+    }
 }
 
 /// The directory relative paths of the file are taken against.

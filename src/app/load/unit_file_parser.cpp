@@ -1,7 +1,5 @@
 #include "app/load/unit_file_parser.h"
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -11,6 +9,7 @@
 #include "parser/rilk_error_counter.h"
 #include "parser/rilk_visitor_impl.h"
 #include "types/rilk_errors.h"
+#include "util/bounded_file_read.h"
 #include "util/logger.h"
 
 namespace fs = std::filesystem;
@@ -18,36 +17,20 @@ namespace fs = std::filesystem;
 namespace Rilk {
 namespace {
 
-/// Everything left in `in`. A stream that knows its size is read in one piece; whatever
-/// the size does not cover (a file that grew meanwhile, a stream without a size) is read
-/// on to its end character by character.
-std::string readAll(std::ifstream& in) {
-    std::string text;
-    const std::streampos start = in.tellg();
-    if (start != std::streampos(-1) && in.seekg(0, std::ios::end)) {
-        const std::streampos end = in.tellg();
-        in.seekg(start);
-        if (end != std::streampos(-1) && end > start && in) {
-            const std::streamoff size = end - start;
-            text.resize(static_cast<std::size_t>(size));
-            in.read(text.data(), size);
-            text.resize(static_cast<std::size_t>(in.gcount()));
-        }
-    }
-    in.clear(in.rdstate() & std::ios::badbit);
-    text.append(std::istreambuf_iterator<char>(in), {});
-    return text;
-}
-
-/// The whole text of an existing unit file. A directory opens on Linux but reads as
-/// nothing, which would load as an empty unit, so it counts as unreadable as well.
+/// The whole text of an existing unit file. A file the system will not open, or a
+/// directory (which would load as an empty unit), is unreadable; anything else that is no
+/// regular file within the limit is refused with its reason.
 std::string readUnitText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
     log(LogLevel::Trace, "Parsing {}\n", file.string());
-    if (!in || fs::is_directory(file)) throw RilkException("Unable to open file!");
-    std::string text = readAll(in);
-    if (in.bad()) throw RilkException("Unable to open file!");
-    return text;
+    try {
+        return Util::readWholeFile(file);
+    } catch (const Util::FileReadError& error) {
+        if (error.failure() == Util::FileReadFailure::CannotOpen ||
+            error.failure() == Util::FileReadFailure::Directory) {
+            throw RilkException("Unable to open file!");
+        }
+        throw RilkException(error.what());
+    }
 }
 
 fs::path baseDirectory(const fs::path& file) {

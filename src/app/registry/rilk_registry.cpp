@@ -11,6 +11,7 @@
 #include "app/registry/registry_writer.h"
 #include "util/user_config_dir.h"
 #include "types/rilk_errors.h"
+#include "util/bounded_file_read.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
 
@@ -25,16 +26,20 @@ void touch(const std::filesystem::path& file) {
     if (!std::filesystem::exists(file)) std::ofstream(file, std::ios::app);
 }
 
-std::string readWholeFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw Rilk::NotFoundException("Registry file", file.string());
+/// The registry's text. One that cannot be opened (or is a directory) reads as missing, as
+/// it always has; anything else that is no regular file within the limit is named with its
+/// reason.
+std::string readRegistryFile(const std::filesystem::path& file) {
     try {
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!in.bad()) return text;
-    } catch (const std::ios_base::failure&) {
-        // Reading failed (the name is a directory, say); reported below.
+        return Util::readWholeFile(file);
+    } catch (const Util::FileReadError& error) {
+        if (error.failure() == Util::FileReadFailure::Missing ||
+            error.failure() == Util::FileReadFailure::CannotOpen ||
+            error.failure() == Util::FileReadFailure::Directory) {
+            throw Rilk::NotFoundException("Registry file", file.string());
+        }
+        throw Rilk::RilkException(error.what());
     }
-    throw Rilk::NotFoundException("Registry file", file.string());
 }
 
 /// Whether `name` is an identifier of the language, which the file needs as a name.
@@ -61,7 +66,7 @@ std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
             return registry;
         }
         RegistryEntries entries =
-            readRegistryText(readWholeFile(registry->filePath), registry->filePath);
+            readRegistryText(readRegistryFile(registry->filePath), registry->filePath);
         registry->projects = std::move(entries.projects);
         registry->toolDefinitions = std::move(entries.toolDefinitions);
     } catch (const Rilk::RilkException& error) {
