@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "app/driver/project_tree.h"
@@ -16,5 +17,9 @@ std::string projectTemplateText(const std::string& name, const ProjectTree& tree
 
 /// Throws the `RilkException` of `projectTemplateText` when `name` cannot be a project name.
 void checkProjectName(const std::string& name);
+
+/// Throws `RilkException` naming `file` when anything exists at that path: a project file
+/// is never overwritten by the template.
+void checkNoProjectFile(const std::filesystem::path& file);
 
 }  // namespace Rilk
