@@ -12,12 +12,15 @@
 #include "util/user_config_dir.h"
 #include "types/rilk_errors.h"
 #include "util/bounded_file_read.h"
+#include "util/file_lock.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
 
 namespace {
 
 constexpr const char* kRegistryFileName = ".rilk_registry.txt";
+/// Beside the registry: held while a run reads, changes and writes the registry.
+constexpr const char* kLockFileName = ".rilk_registry.txt.lock";
 
 std::filesystem::path registryPath() { return Rilk::getUserConfigDir() / kRegistryFileName; }
 
@@ -96,13 +99,41 @@ void RilkRegistry::addProject(const std::string& name, const std::filesystem::pa
     touch(file);
     if (!std::filesystem::exists(file)) throw Rilk::NotFoundException("file", file.string());
 
-    auto found = projects.find(name);
-    if (found != projects.end() && found->second == projectFile) {
-        Rilk::log(Rilk::LogLevel::Warning, "Project already registered\n");
-    } else {
-        projects[name] = projectFile;
-    }
+    update([&](RilkRegistry& registry) {
+        auto found = registry.projects.find(name);
+        if (found != registry.projects.end() && found->second == projectFile) {
+            Rilk::log(Rilk::LogLevel::Warning, "Project already registered\n");
+        } else {
+            registry.projects[name] = projectFile;
+        }
+    });
+}
+
+void RilkRegistry::update(const std::function<void(RilkRegistry&)>& change) {
+    const Util::FileLock lock(filePath.parent_path() / kLockFileName);
+    // A file that failed to load at the start stays refused by `save`.
+    if (loadFailure.empty()) reload();
+    change(*this);
     save();
+}
+
+void RilkRegistry::reload() {
+    try {
+        if (!std::filesystem::exists(filePath)) {
+            projects.clear();
+            toolDefinitions.clear();
+            return;
+        }
+        RegistryEntries entries = readRegistryText(readRegistryFile(filePath), filePath);
+        projects = std::move(entries.projects);
+        toolDefinitions = std::move(entries.toolDefinitions);
+    } catch (const Rilk::RilkException& error) {
+        Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
+        loadFailure = error.message();
+    } catch (const std::exception& error) {
+        Rilk::log(Rilk::LogLevel::Warning, "Unable to load registry file: {}\n", error.what());
+        loadFailure = error.what();
+    }
 }
 
 void RilkRegistry::save() {
