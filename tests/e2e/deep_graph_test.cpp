@@ -55,4 +55,23 @@ TEST_F(DeepGraph, AChainAsLongAsTheLimitBuildsAndALongerOneIsAnError) {
     EXPECT_EQ(result.exitCode, 1);
 }
 
+TEST_F(DeepGraph, AProjectImportingTheNextOneTwiceLevelAfterLevelEndsAtOnce) {
+    constexpr int kLevels = 20;
+    for (int level = 0; level <= kLevels; ++level) {
+        const std::string next = fmt::format("../l{}/.rilk_project.txt", level + 1);
+        const std::string imports =
+            level < kLevels ? fmt::format("import {{ \"{}\"; \"{}\"; }} ", next, next) : "";
+        write({{fmt::format("l{}/.rilk_project.txt", level),
+                fmt::format("name l{} {}units {{ core {{ \"rilk.txt\" }} }}", level, imports)},
+               {fmt::format("l{}/rilk.txt", level), "unit core\nbuild: { NO_TOOL = 1 }\n"}});
+    }
+    const auto result = RilkTest::runRilkWatched(
+        {.maxResidentBytes = std::uintmax_t{1} << 30, .maxTime = std::chrono::seconds(20)},
+        {"-v", "6"}, {.workingDirectory = work.path() / "l0", .environment = userEnvironment()});
+    EXPECT_EQ(result.killedFor, "");
+    EXPECT_EQ(result.out, fmt::format("Error: Project namespace 'l{}' is used more than once.\n",
+                                      kLevels));
+    EXPECT_EQ(result.exitCode, 1);
+}
+
 }  // namespace
