@@ -27,25 +27,42 @@ constexpr std::array<bool, 256> kWordParts = [] {
 
 bool isWordPart(char c) { return kWordParts[static_cast<unsigned char>(c)]; }
 
-/// Printable ASCII, tab and line breaks: the bytes that decode to themselves and that the
-/// generated lexer handles like this one.
-constexpr bool isPlainByte(unsigned char byte) {
-    return (byte >= 0x20 && byte < 0x7f) || byte == '\t' || byte == '\r' || byte == '\n';
-}
-
-/// `isPlainByte` by table, so that checking a whole file costs no branch per byte.
-constexpr std::array<bool, 256> kRefusedBytes = [] {
-    std::array<bool, 256> refused{};
-    for (std::size_t byte = 0; byte < refused.size(); ++byte) {
-        refused[byte] = !isPlainByte(static_cast<unsigned char>(byte));
+/// Whether `text` is valid UTF-8: no stray continuation byte, no overlong form, no
+/// surrogate, nothing past U+10FFFF.
+bool isUtf8(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t i = 0;
+    while (i < size) {
+        if (bytes[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const unsigned char lead = bytes[i];
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xbf;
+        if (lead >= 0xc2 && lead <= 0xdf) {
+            length = 2;
+        } else if (lead >= 0xe0 && lead <= 0xef) {
+            length = 3;
+            if (lead == 0xe0) low = 0xa0;
+            if (lead == 0xed) high = 0x9f;
+        } else if (lead >= 0xf0 && lead <= 0xf4) {
+            length = 4;
+            if (lead == 0xf0) low = 0x90;
+            if (lead == 0xf4) high = 0x8f;
+        } else {
+            return false;
+        }
+        if (size - i < length) return false;
+        if (bytes[i + 1] < low || bytes[i + 1] > high) return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            if (bytes[i + k] < 0x80 || bytes[i + k] > 0xbf) return false;
+        }
+        i += length;
     }
-    return refused;
-}();
-
-bool isPlainText(std::string_view text) {
-    bool refused = false;
-    for (const char c : text) refused |= kRefusedBytes[static_cast<unsigned char>(c)];
-    return !refused;
+    return true;
 }
 
 constexpr std::array<std::pair<std::string_view, Kind>, 8> kKeywords{{
@@ -61,13 +78,17 @@ constexpr std::array<std::pair<std::string_view, Kind>, 8> kKeywords{{
 
 }  // namespace
 
-FastLexer::FastLexer(std::string_view text) : text_(text), refused_(!isPlainText(text)) {}
+FastLexer::FastLexer(std::string_view text)
+    : text_(text), refused_(!isUtf8(text)), refusedWhole_(refused_) {}
 
 FastToken FastLexer::next() {
     if (refused_) return invalid();
     // Plain blanks are skipped here; only a slash can start a comment.
     while (at_ < text_.size() && isBlank(text_[at_])) ++at_;
-    if (at_ < text_.size() && text_[at_] == '/' && !skipBlanksAndComments()) return invalid();
+    if (at_ < text_.size() && text_[at_] == '/' && !skipBlanksAndComments()) {
+        unclosed_ = true;
+        return invalid();
+    }
     if (at_ >= text_.size()) return FastToken{Kind::End, text_.substr(at_, 0)};
     const char c = text_[at_];
     const char after = at_ + 1 < text_.size() ? text_[at_ + 1] : '\0';
@@ -123,7 +144,10 @@ FastToken FastLexer::number() {
 
 FastToken FastLexer::quoted() {
     const std::size_t close = text_.find('"', at_ + 1);
-    if (close == std::string_view::npos) return invalid();
+    if (close == std::string_view::npos) {
+        unclosed_ = true;
+        return invalid();
+    }
     return make(Kind::String, close + 1 - at_);
 }
 
@@ -142,6 +166,7 @@ FastToken FastLexer::delimited(Kind kind) {
             i += 2;
         }
     }
+    unclosed_ = true;
     return invalid();
 }
 

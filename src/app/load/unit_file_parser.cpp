@@ -1,15 +1,19 @@
 #include "app/load/unit_file_parser.h"
 
+#include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/driver/rilk_app.h"
+#include "parser/failed_target_piece.h"
 #include "parser/fast_unit_reader.h"
 #include "parser/parse_chain.h"
 #include "parser/rilk_error_counter.h"
 #include "parser/rilk_visitor_impl.h"
 #include "types/rilk_errors.h"
 #include "util/bounded_file_read.h"
+#include "util/freed_memory.h"
 #include "util/logger.h"
 
 namespace fs = std::filesystem;
@@ -40,14 +44,67 @@ fs::path baseDirectory(const fs::path& file) {
 
 /// The unit of `text` read by the fast reader, or null where it declines. A base directory
 /// that cannot be found leaves the file to the grammar, so its errors keep their order.
-UnitPtr readFast(const std::string& text, const fs::path& file) {
+UnitPtr readFast(const std::string& text, const fs::path& file, FastDecline& decline) {
     fs::path directory;
     try {
         directory = baseDirectory(file);
     } catch (const fs::filesystem_error&) {
+        decline.syntaxFine = true;  // unknown: the whole file goes to the grammar
         return nullptr;
     }
-    return readUnitFast(text, directory);
+    return readUnitFast(text, directory, decline);
+}
+
+/// The errors a parse reports, in order, with whether each stands at the end of the text.
+class CollectedErrors : public antlr4::BaseErrorListener {
+public:
+    struct Error {
+        std::size_t line;
+        std::size_t column;
+        std::string message;
+        bool atEnd;
+    };
+
+    void syntaxError(antlr4::Recognizer*, antlr4::Token* offendingSymbol, size_t line,
+                     size_t charPositionInLine, const std::string& msg,
+                     std::exception_ptr) override {
+        const bool atEnd =
+            offendingSymbol != nullptr && offendingSymbol->getType() == antlr4::Token::EOF;
+        errors.push_back({line, charPositionInLine, msg, atEnd});
+    }
+
+    std::vector<Error> errors;
+};
+
+/// Reports the syntax errors of the target the fast reader stopped at, parsed by the
+/// grammar on its own (see `failedTargetPiece`), as the grammar's console listener prints
+/// them, and throws the load's failure. Errors where the piece was cut off are left out, as
+/// are those of the targets after it. Returns when that piece cannot stand for the whole
+/// file: it parses without an error (the fault lies in what the text says, not in how it is
+/// written), its only errors are where it was cut off, or the text is not UTF-8.
+void reportFailedTarget(const std::string& text, const fs::path& file,
+                        const FastDecline& decline) {
+    if (decline.notUtf8 || decline.syntaxFine) return;
+    Util::releaseFreedMemory();
+    const FailedTargetPiece piece = failedTargetPiece(text, decline);
+    CollectedErrors collected;
+    {
+        ParseChain chain(piece.text, file);
+        chain.useErrorListener(collected);
+        chain.unitFile();
+    }
+    std::vector<CollectedErrors::Error>& errors = collected.errors;
+    if (piece.cut) {
+        std::erase_if(errors, [&](const CollectedErrors::Error& error) {
+            return error.atEnd || error.line >= piece.lastLine;
+        });
+    }
+    if (errors.empty()) return;
+    for (const CollectedErrors::Error& error : errors) {
+        std::cerr << "line " << error.line << ":" << error.column << " " << error.message
+                  << std::endl;
+    }
+    throw RilkException(file.string() + " Parsing failed due to syntax errors.");
 }
 
 }  // namespace
@@ -70,10 +127,15 @@ UnitPtr parseUnitFile(const RilkApplication& app, fs::path path) {
     const std::string text = readUnitText(file);
     // A valid file is read without the generated parser; anything the fast reader declines
     // (every error included) takes the grammar's road, which reports it.
-    if (UnitPtr unit = readFast(text, file)) {
+    FastDecline decline;
+    if (UnitPtr unit = readFast(text, file, decline)) {
         log(LogLevel::Verbose, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
         return unit;
     }
+
+    // Only the target that failed goes through the grammar where that shows the error;
+    // the whole file costs the grammar about a hundred times its size.
+    reportFailedTarget(text, file, decline);
 
     ParseChain chain(text, file);
     // The runtime's console listeners stay and print every error; the counter on the
