@@ -10,7 +10,7 @@
 #include "parser/throwing_error_listener.h"
 #include "types/project_data.h"
 #include "types/rilk_errors.h"
-#include "types/rilk_reg_data.h"
+#include "types/parsed_registry.h"
 #include "types/unit.h"
 
 namespace RilkFuzz {
@@ -46,7 +46,7 @@ inline void visitModel(antlr4::tree::ParseTree* tree, RilkVisitorImpl::FileKind 
     } else if (auto* project = dynamic_cast<RilkTopParser::ProjFileContext*>(tree)) {
         takeResult<Rilk::ProjectData>(visitor.visitRilkProject(project->rilkProject()));
     } else if (auto* registry = dynamic_cast<RilkTopParser::RegistryFileContext*>(tree)) {
-        takeResult<RilkRegData>(visitor.visitRilkRegistry(registry->rilkRegistry()));
+        takeResult<ParsedRegistry>(visitor.visitRilkRegistry(registry->rilkRegistry()));
     }
 }
 

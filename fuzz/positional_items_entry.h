@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/driver/rilk_app.h"
+#include "app/load/positional_items.h"
+#include "app/load/workspace.h"
 #include "every_entry.h"
 #include "types/rilk_errors.h"
 
@@ -48,14 +49,15 @@ inline void applyPositionalItems(const std::string& bytes, const std::filesystem
         Rilk::ParseChain empty("", "fuzz.txt");
         forgetPredictions(empty);
     }
-    RilkApplication app;
+    Rilk::Workspace app;
+    Rilk::LoadOptions options;
     app.projectFile = directory / ".rilk_project.txt";
     app.projectRoot = directory;
-    app.positionalItems = itemsOf(bytes);
+    options.positionalItems = itemsOf(bytes);
     try {
-        app.loadMainProject();
-        app.loadMainUnits();
-        app.HandlePositionalArguments();
+        Rilk::loadMainProject(app, options, nullptr);
+        Rilk::loadMainUnits(app, options);
+        Rilk::handlePositionalItems(app, options);
         (void)app.mainTarget.toString();
         for (const auto& [name, assignment] : app.commandLineContext.assignments) {
             (void)assignment.toString();

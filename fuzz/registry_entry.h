@@ -24,9 +24,9 @@ inline bool registryReadsBackWhole(const std::string& text) {
         Rilk::ParseChain empty("", kRegistryFile);
         forgetPredictions(empty);
     }
-    RegistryEntries entries;
+    Rilk::RegistryEntries entries;
     try {
-        entries = readRegistryText(text, kRegistryFile);
+        entries = Rilk::readRegistryText(text, kRegistryFile);
     } catch (const std::exception&) {
         return true;
     } catch (const Rilk::RilkException&) {
@@ -36,12 +36,13 @@ inline bool registryReadsBackWhole(const std::string& text) {
     }
     std::string written;
     try {
-        written = registryFileText(entries, kRegistryFile);
+        written = Rilk::registryFileText(entries, kRegistryFile);
     } catch (const Rilk::RilkException&) {
         return true;  // refused as a whole; the file would be left as it is
     }
     try {
-        return registryFileText(readRegistryText(written, kRegistryFile), kRegistryFile) == written;
+        return Rilk::registryFileText(Rilk::readRegistryText(written, kRegistryFile),
+                                      kRegistryFile) == written;
     } catch (const std::exception&) {
     } catch (const Rilk::RilkException&) {
     } catch (const Rilk::ParseError&) {

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   antlr4 libantlr4-runtime-dev
   clang libclang-rt-14-dev
+  python3
 )
 
 missing=()

@@ -89,7 +89,7 @@ public:
     antlrcpp::Any visitDependency_macro(RilkTopParser::Dependency_macroContext* ctx) override;
 
     // The registry file and tool definitions (visit_registry.cpp).
-    /// -> `RilkRegData`
+    /// -> `ParsedRegistry`
     antlrcpp::Any visitRilkRegistry(RilkTopParser::RilkRegistryContext* ctx) override;
     /// -> `std::vector<RilkRegProject>`
     antlrcpp::Any visitProjects(RilkTopParser::ProjectsContext* ctx) override;

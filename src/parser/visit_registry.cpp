@@ -8,7 +8,7 @@
 #include "parser/rilk_visitor_impl.h"
 #include "types/build_tool_definition.h"
 #include "types/context_template.h"
-#include "types/rilk_reg_data.h"
+#include "types/parsed_registry.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ private:
 }  // namespace
 
 antlrcpp::Any RilkVisitorImpl::visitRilkRegistry(RilkTopParser::RilkRegistryContext* ctx) {
-    RilkRegData data;
+    ParsedRegistry data;
     if (ctx->projects() != nullptr) {
         data.projects = takeResult<std::vector<RilkRegProject>>(visitProjects(ctx->projects()));
     }

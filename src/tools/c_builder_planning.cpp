@@ -150,7 +150,7 @@ void CBuilder::addOutputPairToContext(Context& out, const std::string& pathVaria
     addOutputPair(pair, pathVariable, nameVariable, baseDirectory, pathText);
     for (Assignment& assignment : pair) {
         assignment.modifier = AssignModifier::None;
-        out.addAssignment(assignment, 0);
+        out.addAssignment(assignment, kKeepModifier);
     }
 }
 

@@ -20,6 +20,11 @@ namespace Rilk {
 inline constexpr unsigned kKeepModifier = 0;
 inline constexpr unsigned kTakeModifier = 1;
 
+/// `addContext` operator overrides: `kKeepOperator` applies each variable by its own
+/// operator, `operatorOverride(type)` every variable by `type`.
+inline constexpr unsigned kKeepOperator = 0;
+constexpr unsigned operatorOverride(AssignType type) { return static_cast<unsigned>(type); }
+
 /// A scope of variables: one assignment per name (names compared ignoring case, the first
 /// spelling kept), plus the conditional blocks not applied yet.
 ///
@@ -68,13 +73,13 @@ public:
     Context& addAssignments(const Context& other);
     /// Appends `other`'s conditions, sharing operands and bodies, operands bound here.
     void addConditions(const Context& other);
-    /// Merges every variable of `source` in name order. `typeOverride` 0 keeps each
-    /// variable's operator, any other code replaces it. An assignment whose application
+    /// Merges every variable of `source` in name order. `typeOverride` `kKeepOperator`
+    /// keeps each variable's operator, an `operatorOverride` replaces it. An assignment whose application
     /// raises `BadOperation` is logged at level 2 and returned for a later try; other
     /// errors propagate. With `copyConditions` the source's conditions follow.
     std::vector<Assignment> addContext(const Context& source, unsigned typeOverride, unsigned mode,
                                        bool copyConditions);
-    /// `addContext(copy, 0, mode, false)` for an independent copy `copy` of `source`, made
+    /// `addContext(copy, kKeepOperator, mode, false)` for an independent copy `copy` of `source`, made
     /// value by value as it goes: resolving or appending here never changes `source`.
     /// Plain texts are not copied but marked shared (see `RilkBaseString::markShared`).
     std::vector<Assignment> addCopyOf(const Context& source, unsigned mode);

@@ -9,7 +9,7 @@ std::vector<Assignment> Context::addContext(const Context& source, unsigned type
     std::vector<Assignment> failed;
     for (const auto& [name, stored] : source.assignments) {
         const Assignment applied =
-            typeOverride == 0 ? stored
+            typeOverride == kKeepOperator ? stored
                               : Assignment(stored.name, stored.value,
                                            static_cast<AssignType>(typeOverride), stored.modifier);
         addMerged(applied, mode, failed);

@@ -45,7 +45,7 @@ TEST_F(ConcurrentRegistry, EightRegistrationsAndAToolchainSearchAtOnceAllSurvive
     // The tools a search records on this machine, found by a search alone.
     home.write(".config/rilk/.rilk_registry.txt", "");
     ASSERT_EQ(rilk({"--find-compilers"}).exitCode, 0);
-    const RegistryEntries searched = readRegistryText(registryText(), registryFile());
+    const Rilk::RegistryEntries searched = Rilk::readRegistryText(registryText(), registryFile());
 
     for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE(testing::Message() << "round " << round);
@@ -61,7 +61,7 @@ TEST_F(ConcurrentRegistry, EightRegistrationsAndAToolchainSearchAtOnceAllSurvive
             EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
             EXPECT_EQ(result.out, "Updated file '" + registryFile().string() + "'.\n");
         }
-        const RegistryEntries entries = readRegistryText(registryText(), registryFile());
+        const Rilk::RegistryEntries entries = Rilk::readRegistryText(registryText(), registryFile());
         EXPECT_EQ(entries.projects.size(), kProjects + 1u);
         for (int i = 0; i < kProjects; ++i) {
             const std::string name = "p" + std::to_string(i);

@@ -24,7 +24,7 @@ std::string chainUnit(std::size_t length) {
 }
 
 TEST_F(DeepGraph, AChainAsLongAsTheLimitBuildsAndALongerOneIsAnError) {
-    constexpr std::size_t kLimit = TargetBuild::kMaxChainLength;
+    constexpr std::size_t kLimit = Rilk::TargetBuild::kMaxChainLength;
     static_assert(kLimit >= 100000);
     const RilkTest::Watch watch{.maxResidentBytes = std::uintmax_t{4} << 30,
                                 .maxTime = std::chrono::seconds(120)};

@@ -40,9 +40,9 @@ protected:
     }
 
     /// The entries of `text` when it loads as a registry.
-    std::optional<RegistryEntries> loads(const std::string& text) const {
+    std::optional<Rilk::RegistryEntries> loads(const std::string& text) const {
         try {
-            return readRegistryText(text, registryFile());
+            return Rilk::readRegistryText(text, registryFile());
         } catch (const std::exception&) {
         } catch (const Rilk::RilkException&) {
         }
@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_F(RegistryDamage, ACutRegistryFailsTheRunAndStaysOrIsRewrittenWhole) {
-    const std::string full = registryFileText(
+    const std::string full = Rilk::registryFileText(
         {{{"alpha", "/p/a/.rilk_project.txt"}, {"beta", "/p/b/.rilk_project.txt"}},
          {{"gcc-12", tool("x86_64-linux-gnu")}, {"cross", tool("aarch64-linux-gnu")}}},
         registryFile());
@@ -62,7 +62,7 @@ TEST_F(RegistryDamage, ACutRegistryFailsTheRunAndStaysOrIsRewrittenWhole) {
         SCOPED_TRACE("registry cut to: " + cut);
         home.write(".config/rilk/.rilk_registry.txt", cut);
         const auto result = rilk({"-r"});
-        const std::optional<RegistryEntries> entries = loads(cut);
+        const std::optional<Rilk::RegistryEntries> entries = loads(cut);
         if (!entries) {
             EXPECT_EQ(result.exitCode, 1);
             EXPECT_NE(result.out.find("Error: The registry file '" + registryFile().string() +
@@ -78,9 +78,9 @@ TEST_F(RegistryDamage, ACutRegistryFailsTheRunAndStaysOrIsRewrittenWhole) {
         }
         ++rewritten;
         EXPECT_EQ(result.exitCode, 0) << result.out;
-        RegistryEntries expected = *entries;
+        Rilk::RegistryEntries expected = *entries;
         expected.projects["demo"] = work.path() / ".rilk_project.txt";
-        EXPECT_EQ(registryText(), registryFileText(expected, registryFile()));
+        EXPECT_EQ(registryText(), Rilk::registryFileText(expected, registryFile()));
     }
     EXPECT_GE(rewritten, 2) << "the empty cut and the whole file load";
 }

@@ -15,7 +15,7 @@
 #include "parser/throwing_error_listener.h"
 #include "types/project_data.h"
 #include "types/rilk_path_string.h"
-#include "types/rilk_reg_data.h"
+#include "types/parsed_registry.h"
 #include "types/unit.h"
 
 inline const std::string kMustRefused = "'!' assignment modifier is not allowed in this context.";
@@ -69,7 +69,7 @@ public:
                                       &V::visitRilkProject);
     }
     auto registry() {
-        return run<RilkRegData>(clean(chain().registryFile())->rilkRegistry(),
+        return run<ParsedRegistry>(clean(chain().registryFile())->rilkRegistry(),
                                 &V::visitRilkRegistry);
     }
 

@@ -1,11 +1,11 @@
 #include "parser/parser_test_support.h"
 
-static RilkRegData registryOf(const std::string& text) {
+static ParsedRegistry registryOf(const std::string& text) {
     return Visit(text, Kind::Registry, "/home/u/.config/rilk").registry();
 }
 
 TEST(VisitRegistry, RelativePathsAreTakenAgainstTheRegistryDirectory) {
-    RilkRegData data = registryOf(
+    ParsedRegistry data = registryOf(
         R"(projects { app "/src/app" lib "lib" up "../x/" abs "/srv/a/../b/" APP "b" })");
     std::vector<std::string> entries;
     for (const auto& p : data.projects) entries.push_back(p.name + " -> " + p.path.string());
@@ -18,13 +18,13 @@ TEST(VisitRegistry, RelativePathsAreTakenAgainstTheRegistryDirectory) {
 
 TEST(VisitRegistry, EmptyBlocksAndEmptyFileGiveEmptyLists) {
     for (const char* text : {"", "projects { }", "projects { } tools { }"}) {
-        RilkRegData data = registryOf(text);
+        ParsedRegistry data = registryOf(text);
         EXPECT_TRUE(data.projects.empty() && data.tools.empty()) << text;
     }
 }
 
 TEST(VisitRegistry, ToolsKeepFileOrderRequiredModifierAndConditions) {
-    RilkRegData data = registryOf(R"(tools {
+    ParsedRegistry data = registryOf(R"(tools {
         gcc { tool_type = "gnu-gcc" !CFLAGS = "x" if ARCH = "arm" { !PREFIX = "arm-" } }
         GCC { tool_type = "command" }
     })");

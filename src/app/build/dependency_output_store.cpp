@@ -6,6 +6,8 @@
 #include "types/value_cast.h"
 #include "util/logger.h"
 
+namespace Rilk {
+
 namespace {
 
 using Rilk::Assignment;
@@ -113,7 +115,8 @@ void DependencyOutputStore::addMergedAliasOutput(const Rilk::Dependency& depende
             Rilk::valueCast<const Rilk::RilkContext>(target_.getVariable(dependency.alias).get());
         if (seen != nullptr && seen->context()) shared = seen->context();
     }
-    std::vector<Assignment> failed = shared->addContext(*output, 2, Rilk::kKeepModifier, false);
+    std::vector<Assignment> failed = shared->addContext(
+        *output, operatorOverride(AssignType::Append), Rilk::kKeepModifier, false);
     if (failed.empty()) return;
     auto& pending = mergedFailures_[dependency.alias];
     pending.insert(pending.end(), failed.begin(), failed.end());
@@ -129,3 +132,5 @@ void DependencyOutputStore::retryMergedFailures() {
         }
     }
 }
+
+}  // namespace Rilk

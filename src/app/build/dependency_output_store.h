@@ -7,6 +7,8 @@
 #include "types/rilk_context_types.h"
 #include "util/ci_string.h"
 
+namespace Rilk {
+
 /// Puts the output context of each built dependency into the context of the target that
 /// depends on it, as a nested context value its variables can refer to:
 /// - under the dependency's alias when it has one ("=>"),
@@ -52,3 +54,5 @@ private:
     std::map<Util::CiString, Rilk::ContextPtr> mergedAliases_;
     std::map<Util::CiString, std::vector<Rilk::Assignment>> mergedFailures_;
 };
+
+}  // namespace Rilk

@@ -17,6 +17,8 @@
 #include "util/large_stack_thread.h"
 #include "util/logger.h"
 
+namespace Rilk {
+
 namespace {
 
 /// The pieces one after another, in a string allocated once.
@@ -198,9 +200,12 @@ std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext
             store.addOutput(dependency, name, output);
         }
         if (dependency.modifier == Rilk::Dependency::kPlus) {
-            const auto failed = target.addContext(*output, 2, Rilk::kKeepModifier, false);
+            const auto failed = target.addContext(
+                *output, operatorOverride(AssignType::Append), Rilk::kKeepModifier, false);
             failedAppends.insert(failedAppends.end(), failed.begin(), failed.end());
         }
     }
     return failedAppends;
 }
+
+}  // namespace Rilk

@@ -10,6 +10,8 @@
 #include "types/visiting_chain.h"
 #include "util/ci_string.h"
 
+namespace Rilk {
+
 class DependencyOutputStore;
 
 /// The recursive build of one run: builds a target after everything it depends on, each
@@ -87,3 +89,5 @@ private:
     /// The output context of every target built in this run, by unique name.
     std::unordered_map<Util::CiString, Rilk::Context, NameHash, NameEqual> built_;
 };
+
+}  // namespace Rilk

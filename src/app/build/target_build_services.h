@@ -12,6 +12,8 @@
 #include "types/target.h"
 #include "util/ci_string.h"
 
+namespace Rilk {
+
 /// A target found for a qualified name: the target itself and the one name that stands
 /// for it whatever way it was reached (its project's namespace, its unit's registered name,
 /// never the main unit's alias "1", and its own name).
@@ -63,3 +65,5 @@ public:
 
 /// The plan without a build cache: the target context as the only job.
 JobPlan uncachedJobPlan(const Rilk::ContextPtr& target);
+
+}  // namespace Rilk

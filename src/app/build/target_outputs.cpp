@@ -5,6 +5,8 @@
 
 #include "util/ordered_lookup.h"
 
+namespace Rilk {
+
 namespace {
 
 Rilk::Assignment ownValue(const Rilk::Assignment& stored, const Rilk::RilkValuePtr& value) {
@@ -111,3 +113,5 @@ void TargetOutputs::fill(const Rilk::Context& target, const JobPlan& plan,
         output.addAssignment(*chosen, Rilk::kKeepModifier);
     }
 }
+
+}  // namespace Rilk

@@ -9,6 +9,8 @@
 #include "types/rilk_context_types.h"
 #include "util/ci_string.h"
 
+namespace Rilk {
+
 /// The output ('^') variables of one target build and the target's own values of those
 /// that the inherited runtime context would otherwise override.
 ///
@@ -52,3 +54,5 @@ private:
     std::set<Util::CiString> names_;
     Rilk::AssignmentMap saved_;
 };
+
+}  // namespace Rilk

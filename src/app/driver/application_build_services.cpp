@@ -1,14 +1,14 @@
 #include "app/driver/application_build_services.h"
 
 #include "app/jobs/build_jobs.h"
-#include "app/jobs/cached_job_plan.h"
+#include "app/jobs/job_plan.h"
 #include "app/cache/file_time_prefetch.h"
 #include "app/jobs/job_context_split.h"
 #include "app/cache/path_write_time.h"
-#include "app/driver/rilk_app.h"
 #include "types/rilk_errors.h"
 #include "types/value_utils.h"
 
+namespace Rilk {
 namespace {
 
 /// The name a unit is registered under in its namespace, never the main unit's alias "1"
@@ -26,27 +26,29 @@ const std::string& registeredUnitName(const std::map<Util::CiString, Rilk::UnitP
 }  // namespace
 
 FoundTarget ApplicationBuildServices::findTarget(Rilk::QualifiedTargetName& name) {
-    const Rilk::Target& target = app_.unitIndex.findTarget(name);
-    const auto space = app_.unitIndex.namespaces.find(name.ns);
+    const Rilk::Target& target = workspace_.unitIndex.findTarget(name);
+    const auto space = workspace_.unitIndex.namespaces.find(name.ns);
     return {&target, Rilk::QualifiedTargetName(space->first.str(),
                                                registeredUnitName(space->second, name.unit),
                                                target.name.target)};
 }
 
 const Rilk::Context& ApplicationBuildServices::inheritedContext(const std::string& ns) {
-    if (!app_.project) return app_.implicitContext;
-    const auto found = app_.runtimeContexts.find(ns);
-    if (found == app_.runtimeContexts.end()) throw Rilk::NotFoundException("project namespace", ns);
+    if (!workspace_.project) return workspace_.implicitContext;
+    const auto found = workspace_.runtimeContexts.find(ns);
+    if (found == workspace_.runtimeContexts.end()) {
+        throw Rilk::NotFoundException("project namespace", ns);
+    }
     return found->second.context;
 }
 
 const Rilk::Matcher* ApplicationBuildServices::findBestTool(const Rilk::TargetContext& target) {
-    return app_.findBestTool(target);
+    return bestTool(tools_, weights_, target);
 }
 
 JobPlan ApplicationBuildServices::planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) {
-    if (!app_.buildCache) return uncachedJobPlan(target);
-    return cachedJobPlan(*app_.buildCache, builder, target, static_cast<std::uint64_t>(app_.jobs));
+    if (!buildCache_) return uncachedJobPlan(target);
+    return cachedJobPlan(*buildCache_, builder, target, static_cast<std::uint64_t>(jobs_));
 }
 
 void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
@@ -61,5 +63,7 @@ void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPla
 }
 
 void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const JobPlan& plan) {
-    if (app_.buildCache) storeCachedRecord(*app_.buildCache, uniqueName, plan);
+    if (buildCache_) storeCachedRecord(*buildCache_, uniqueName, plan);
 }
+
+}  // namespace Rilk

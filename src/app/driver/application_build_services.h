@@ -1,24 +1,42 @@
 #pragma once
 
+#include <cstdint>
+
 #include "app/build/target_build_services.h"
+#include "app/cache/build_cache.h"
+#include "app/load/workspace.h"
+#include "app/toolbox/best_tool.h"
+#include "app/toolbox/tool_map.h"
 
-class RilkApplication;
+namespace Rilk {
 
-/// The target build's services over the application's own state: its unit index, the
-/// runtime context of each project (or the implicit context without project), its tool
-/// map, its build cache and `-j`, and the job runner.
+/// The target build's services over the run's own objects: the workspace's unit index and
+/// the runtime context of each project (or the implicit context without project), the
+/// tool map with its weights, the build cache (null: none) with `-j`, and the job runner.
 class ApplicationBuildServices : public TargetBuildServices {
 public:
-    explicit ApplicationBuildServices(RilkApplication& app) : app_(app) {}
+    ApplicationBuildServices(const Workspace& workspace, const ToolMap& tools,
+                             const MatchWeights& weights, BuildCache* buildCache, std::int32_t jobs)
+        : workspace_(workspace),
+          tools_(tools),
+          weights_(weights),
+          buildCache_(buildCache),
+          jobs_(jobs) {}
 
-    FoundTarget findTarget(Rilk::QualifiedTargetName& name) override;
-    const Rilk::Context& inheritedContext(const std::string& ns) override;
-    const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) override;
-    JobPlan planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) override;
-    void runBuildJobs(Rilk::Builder& builder, const JobPlan& plan, const Util::CiString& label,
-                      Rilk::Context& output) override;
+    FoundTarget findTarget(QualifiedTargetName& name) override;
+    const Context& inheritedContext(const std::string& ns) override;
+    const Matcher* findBestTool(const TargetContext& target) override;
+    JobPlan planJobs(Builder& builder, const ContextPtr& target) override;
+    void runBuildJobs(Builder& builder, const JobPlan& plan, const Util::CiString& label,
+                      Context& output) override;
     void storeRecord(const std::string& uniqueName, const JobPlan& plan) override;
 
 private:
-    RilkApplication& app_;
+    const Workspace& workspace_;
+    const ToolMap& tools_;
+    MatchWeights weights_;
+    BuildCache* buildCache_;
+    std::int32_t jobs_;
 };
+
+}  // namespace Rilk

@@ -1,51 +1,62 @@
 // The build of the main target: the last step of a run that is no one-shot mode.
+#include "app/driver/build_run.h"
+
 #include <memory>
 
+#include "app/build/target_build.h"
 #include "app/driver/application_build_services.h"
 #include "app/driver/output_file.h"
-#include "app/driver/rilk_app.h"
-#include "app/build/target_build.h"
+#include "app/load/runtime_contexts.h"
 #include "util/logger.h"
 
-void RilkApplication::dumpContexts() const {
-    if (project) {
-        for (const auto& [ns, entry] : runtimeContexts) {
+namespace Rilk {
+
+void dumpContexts(const Workspace& workspace, const LoadOptions& options) {
+    if (workspace.project) {
+        for (const auto& [ns, entry] : workspace.runtimeContexts) {
             Rilk::log(Rilk::LogLevel::Info, "Implicit context for project '{}':\n", ns.str());
             entry.context.print(Rilk::LogLevel::Info);
         }
     } else {
         Rilk::log(Rilk::LogLevel::Info, "Implicit context:\n");
-        implicitContext.print(Rilk::LogLevel::Info);
+        workspace.implicitContext.print(Rilk::LogLevel::Info);
     }
-    if (cmdMode) commandLineContext.print(Rilk::LogLevel::Info);
+    if (options.cmdMode) workspace.commandLineContext.print(Rilk::LogLevel::Info);
 }
 
-void RilkApplication::startLoadingCache() {
-    buildCache = std::make_unique<Rilk::BuildCache>(projectRoot / ".rilk_cache");
+std::unique_ptr<BuildCache> startLoadingCache(const std::filesystem::path& projectRoot) {
+    auto buildCache = std::make_unique<Rilk::BuildCache>(projectRoot / ".rilk_cache");
     buildCache->startLoading();
+    return buildCache;
 }
 
-int RilkApplication::runBuild() {
-    if (!buildCache) startLoadingCache();
+int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCache>& buildCache,
+             const RunOptions& options, std::shared_ptr<void>& finishedBuild) {
+    const QualifiedTargetName& mainTarget = workspace.mainTarget;
+    const ProjectPtr& project = workspace.project;
+    if (!buildCache) buildCache = startLoadingCache(workspace.projectRoot);
     buildCache->load();
     Rilk::log(Rilk::LogLevel::Info, "Starting build\n");
-    Rilk::log(Rilk::LogLevel::Trace, "Main file: {}\n", unitFile.string());
+    Rilk::log(Rilk::LogLevel::Trace, "Main file: {}\n", options.load.unitFile.string());
     Rilk::log(Rilk::LogLevel::Trace, "Main unit: {}\n", mainTarget.unit);
     Rilk::log(Rilk::LogLevel::Trace, "Main target: {}\n", mainTarget.target);
     if (project) {
-        runtimeContexts.clear();
-        CreateProjectRuntimeContexts();
+        workspace.runtimeContexts.clear();
+        createProjectRuntimeContexts(workspace, options.load);
     } else {
-        ApplyDefaultProfile();
+        applyDefaultProfile(workspace, options.load);
     }
-    if (dump) dumpContexts();
+    if (options.dump) dumpContexts(workspace, options.load);
 
     struct BuildState {
-        explicit BuildState(RilkApplication& app) : services(app), build(services) {}
+        BuildState(const Workspace& workspace, const ToolMap& tools, const RunOptions& options,
+                   BuildCache* buildCache)
+            : services(workspace, tools, options.weights, buildCache, options.jobs),
+              build(services) {}
         ApplicationBuildServices services;
         TargetBuild build;
     };
-    auto state = std::make_shared<BuildState>(*this);
+    auto state = std::make_shared<BuildState>(workspace, tools, options, buildCache.get());
     finishedBuild = state;
     Rilk::VisitingChain chain;
     // A namespace named on the command line is kept; the main project's own is left empty.
@@ -56,6 +67,8 @@ int RilkApplication::runBuild() {
     const Rilk::Context outputs = state->build.buildTarget(main, {}, chain);
     // Saved before the -o file: the build succeeded even when that file cannot be written.
     buildCache->save();
-    if (!outFile.empty()) writeOutputFile(outFile, outputs);
+    if (!options.outFile.empty()) writeOutputFile(options.outFile, outputs);
     return 0;
 }
+
+}  // namespace Rilk

@@ -1,4 +1,4 @@
-#include "app/driver/usage_text.h"
+#include "app/driver/command_line.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,10 +7,11 @@
 #include <string>
 #include <thread>
 
-#include "app/driver/rilk_app.h"
+#include "app/driver/usage_text.h"
 #include "util/ci_string.h"
 #include "util/logger.h"
 
+namespace Rilk {
 namespace {
 
 /// The items after the program name, walked left to right. A switch that takes an
@@ -59,8 +60,8 @@ std::optional<int> optionalNumber(ItemCursor& items) {
     return std::stoi(items.consumeNext());
 }
 
-void setVerbosity(RilkApplication& app, int level) {
-    app.verbosity = level;
+void setVerbosity(RunOptions& options, int level) {
+    options.verbosity = level;
     Rilk::verbosity = level;
 }
 
@@ -74,42 +75,43 @@ void setVerbosity(RilkApplication& app, int level) {
 struct Switch {
     std::string_view shortName;
     std::string_view longName;
-    void (*apply)(RilkApplication& app, ItemCursor& items);
+    void (*apply)(RunOptions& options, ItemCursor& items);
 };
 
 const Switch kSwitches[] = {
     {"c", "cmdMode",
-     [](RilkApplication& app, ItemCursor&) {
-         app.cmdMode = true;
-         app.unitFile.clear();
-         app.unitFileMode = 2;
+     [](RunOptions& options, ItemCursor&) {
+         options.load.cmdMode = true;
+         options.load.unitFile.clear();
+         options.load.unitFileMode = UnitFileMode::CommandLine;
      }},
     {"f", "file",
-     [](RilkApplication& app, ItemCursor& items) {
-         app.unitFile = std::filesystem::absolute(requiredArgument(items)).lexically_normal();
-         app.unitFileMode = 1;
+     [](RunOptions& options, ItemCursor& items) {
+         options.load.unitFile =
+             std::filesystem::absolute(requiredArgument(items)).lexically_normal();
+         options.load.unitFileMode = UnitFileMode::File;
      }},
-    {"", "version", [](RilkApplication& app, ItemCursor&) { app.printVersion = true; }},
+    {"", "version", [](RunOptions& options, ItemCursor&) { options.printVersion = true; }},
     {"v", "verbose",
-     [](RilkApplication& app, ItemCursor& items) {
-         setVerbosity(app, optionalNumber(items).value_or(3));
+     [](RunOptions& options, ItemCursor& items) {
+         setVerbosity(options, optionalNumber(items).value_or(3));
      }},
     {"j", "jobs",
-     [](RilkApplication& app, ItemCursor& items) {
+     [](RunOptions& options, ItemCursor& items) {
          const int hardware = static_cast<int>(std::thread::hardware_concurrency());
-         app.jobs = optionalNumber(items).value_or(std::max(hardware, 1));
+         options.jobs = optionalNumber(items).value_or(std::max(hardware, 1));
      }},
     {"o", "out",
-     [](RilkApplication& app, ItemCursor& items) { app.outFile = requiredArgument(items); }},
-    {"d", "dump", [](RilkApplication& app, ItemCursor&) { app.dump = true; }},
+     [](RunOptions& options, ItemCursor& items) { options.outFile = requiredArgument(items); }},
+    {"d", "dump", [](RunOptions& options, ItemCursor&) { options.dump = true; }},
     {"l", "list-targets",
-     [](RilkApplication& app, ItemCursor& items) { app.listTargetsUnit = requiredUnit(items); }},
-    {"u", "list-units", [](RilkApplication& app, ItemCursor&) { app.listUnits = true; }},
-    {"p", "list-profiles", [](RilkApplication& app, ItemCursor&) { app.listProfiles = true; }},
-    {"h", "help", [](RilkApplication&, ItemCursor&) { printUsageAndExit(); }},
-    {"", "create-project", [](RilkApplication& app, ItemCursor&) { app.createProject = true; }},
-    {"r", "register", [](RilkApplication& app, ItemCursor&) { app.registerProject = true; }},
-    {"", "find-compilers", [](RilkApplication& app, ItemCursor&) { app.findCompilers = true; }},
+     [](RunOptions& options, ItemCursor& items) { options.listTargetsUnit = requiredUnit(items); }},
+    {"u", "list-units", [](RunOptions& options, ItemCursor&) { options.listUnits = true; }},
+    {"p", "list-profiles", [](RunOptions& options, ItemCursor&) { options.listProfiles = true; }},
+    {"h", "help", [](RunOptions&, ItemCursor&) { printUsageAndExit(); }},
+    {"", "create-project", [](RunOptions& options, ItemCursor&) { options.createProject = true; }},
+    {"r", "register", [](RunOptions& options, ItemCursor&) { options.registerProject = true; }},
+    {"", "find-compilers", [](RunOptions& options, ItemCursor&) { options.findCompilers = true; }},
 };
 
 /// The switch name of an item: without its first dash, and without a second one.
@@ -126,17 +128,32 @@ bool isNamed(const Switch& s, std::string_view name) {
 
 }  // namespace
 
-void RilkApplication::parseCommandLine(int argc, char** argv) {
+RunOptions parseCommandLine(int argc, char** argv) {
+    RunOptions options;
     for (ItemCursor items(argc, argv); !items.atEnd(); items.advance()) {
         const std::string_view item = items.current();
         if (item.empty() || item.front() != '-') {
-            positionalItems.emplace_back(item);
+            options.load.positionalItems.emplace_back(item);
             continue;
         }
         // A name that matches no switch, the empty one included, is ignored.
         const std::string_view name = switchName(item);
         for (const Switch& s : kSwitches) {
-            if (isNamed(s, name)) s.apply(*this, items);
+            if (isNamed(s, name)) s.apply(options, items);
         }
     }
+    return options;
 }
+
+RunMode runMode(const RunOptions& options) {
+    if (options.printVersion) return RunMode::PrintVersion;
+    if (options.createProject) return RunMode::CreateProject;
+    if (options.findCompilers) return RunMode::FindCompilers;
+    if (options.registerProject) return RunMode::RegisterProject;
+    if (!options.listTargetsUnit.empty()) return RunMode::ListTargets;
+    if (options.listUnits) return RunMode::ListUnits;
+    if (options.listProfiles) return RunMode::ListProfiles;
+    return RunMode::Build;
+}
+
+}  // namespace Rilk

@@ -2,6 +2,8 @@
 
 #include "util/file_writer.h"
 
+namespace Rilk {
+
 std::string outputFileText(const Rilk::Context& outputs) {
     std::string text;
     for (const auto& [name, assignment] : outputs.assignments) {
@@ -14,3 +16,5 @@ std::string outputFileText(const Rilk::Context& outputs) {
 void writeOutputFile(const std::filesystem::path& file, const Rilk::Context& outputs) {
     Util::writeFileReplacing(file, outputFileText(outputs));
 }
+
+}  // namespace Rilk

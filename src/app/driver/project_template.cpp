@@ -6,7 +6,7 @@
 
 #include "parser/grammar_name.h"
 #include "app/load/project_file_loader.h"
-#include "app/driver/rilk_app.h"
+#include "app/load/project_root.h"
 #include "types/rilk_errors.h"
 #include "util/file_writer.h"
 
@@ -64,13 +64,13 @@ std::string projectTemplateText(const std::string& name, const ProjectTree& tree
     return text + "}\n";
 }
 
-}  // namespace Rilk
-
-void RilkApplication::CreateProjectFile(const std::string& name) {
+void createProjectFile(const LoadOptions& options, const std::string& name) {
     const fs::path workingDirectory = fs::current_path();
     // A project file is never overwritten: it may hold far more than the template.
-    Rilk::checkNoProjectFile(workingDirectory / Rilk::kProjectFileName);
-    findProjectFile();
+    checkNoProjectFile(workingDirectory / kProjectFileName);
+    Workspace workspace;
+    settleProjectRoot(workspace, options);
+    const fs::path& projectRoot = workspace.projectRoot;
     const std::string projectName = name.empty() ? workingDirectory.filename().string() : name;
     // Checked before the search, which could otherwise walk a whole file system first.
     Rilk::checkProjectName(projectName);
@@ -81,3 +81,5 @@ void RilkApplication::CreateProjectFile(const std::string& name) {
     const std::string text = Rilk::projectTemplateText(projectName, tree);
     Util::writeFileReplacing(workingDirectory / Rilk::kProjectFileName, text);
 }
+
+}  // namespace Rilk

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/driver/project_tree.h"
+#include "app/load/load_options.h"
 
 namespace Rilk {
 
@@ -21,5 +22,12 @@ void checkProjectName(const std::string& name);
 /// Throws `RilkException` naming `file` when anything exists at that path: a project file
 /// is never overwritten by the template.
 void checkNoProjectFile(const std::filesystem::path& file);
+
+/// `--create-project`: writes the project-file template ".rilk_project.txt" into the
+/// working directory, naming the project `name` (the working directory's name when empty)
+/// and listing the unit files found below the project root the options settle. Refuses,
+/// writing nothing, when a name or path could not be read back by the project-file loader,
+/// or when anything exists at the project file's place.
+void createProjectFile(const LoadOptions& options, const std::string& name);
 
 }  // namespace Rilk

@@ -1,56 +1,131 @@
+// The run of the program: the steps from the command line to the exit status.
 #include "app/driver/rilk_app.h"
 
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "app/cache/build_cache.h"
+#include "app/driver/build_run.h"
+#include "app/driver/command_line.h"
 #include "app/driver/listings.h"
-#include "app/registry/toolchain_discovery.h"
+#include "app/driver/project_template.h"
+#include "app/driver/rilk_error_report.h"
+#include "app/load/workspace.h"
+#include "app/registry/registry_modes.h"
+#include "app/registry/rilk_registry.h"
+#include "app/toolbox/tool_map.h"
+#include "app/toolbox/tool_registration.h"
+#include "tools/probe_cache.h"
+#include "types/rilk_errors.h"
 #include "util/logger.h"
+#include "util/user_cache_dir.h"
 
-RunMode RilkApplication::runMode() const {
-    if (printVersion) return RunMode::PrintVersion;
-    if (createProject) return RunMode::CreateProject;
-    if (findCompilers) return RunMode::FindCompilers;
-    if (registerProject) return RunMode::RegisterProject;
-    if (!listTargetsUnit.empty()) return RunMode::ListTargets;
-    if (listUnits) return RunMode::ListUnits;
-    if (listProfiles) return RunMode::ListProfiles;
-    return RunMode::Build;
+namespace Rilk {
+namespace {
+
+/// The objects of one run, each made by one step and read by the later ones.
+struct Run {
+    RunOptions options;
+    std::shared_ptr<RilkRegistry> registry;
+    /// Why no registry could be set up, when `registry` is null after loading it.
+    std::string registryFailure;
+    Workspace workspace;
+    ToolMap tools;
+    /// Created once the project root is settled in a build run (or just before the build).
+    std::unique_ptr<BuildCache> buildCache;
+    std::shared_ptr<void> finishedBuild;
+};
+
+/// Joins the load of the workspace: a build starts reading its cache as soon as the
+/// project root is known, `-r` needs nothing after the project, and the tools are
+/// registered before the units load.
+class RunLoadListener : public LoadListener {
+public:
+    RunLoadListener(Run& run, RunMode mode) : run_(run), mode_(mode) {}
+
+    void rootSettled(const Workspace& workspace) override {
+        if (mode_ == RunMode::Build) run_.buildCache = startLoadingCache(workspace.projectRoot);
+    }
+    bool projectLoaded(const Workspace&) override { return mode_ != RunMode::RegisterProject; }
+    void unitsAboutToLoad(const Workspace& workspace) override {
+        registerTools(run_.tools, run_.registry.get(), workspace.project);
+    }
+
+private:
+    Run& run_;
+    RunMode mode_;
+};
+
+/// `--version`.
+int printVersion() {
+    log(LogLevel::Info, "{}\n", kRilkVersion);
+    return 0;
 }
 
-int RilkApplication::run(int argc, char** argv) {
-    parseCommandLine(argc, argv);
-    const RunMode mode = runMode();
-    if (mode == RunMode::PrintVersion) {
-        Rilk::log(Rilk::LogLevel::Info, "{}\n", kRilkVersion);
-        return 0;
-    }
-    if (mode == RunMode::CreateProject) {
-        CreateProjectFile("");
-        return 0;
-    }
-    loadRegistry();
-    if (mode == RunMode::FindCompilers) {
-        discoverToolchains(defaultToolchainRoots());
-        return 0;
-    }
-    findProjectFile();
-    if (mode == RunMode::Build) startLoadingCache();
-    loadMainProject();
-    if (mode == RunMode::RegisterProject) {
-        registerMainProject();
-        return 0;
-    }
-    addImplicitVariables();
-    registerBuildTools();
-    loadMainUnits();
-    HandlePositionalArguments();
-    switch (mode) {
-        case RunMode::ListTargets:
-            return Rilk::listTargets(unitIndex, project ? project->name : "", listTargetsUnit);
-        case RunMode::ListUnits:
-            return Rilk::listUnits(project.get());
-        case RunMode::ListProfiles:
-            return Rilk::listProfiles(project.get());
-        default:
-            break;
-    }
-    return runBuild();
+/// `--create-project`.
+int createProject(const RunOptions& options) {
+    createProjectFile(options.load, "");
+    return 0;
 }
+
+/// `--find-compilers`.
+int findCompilersMode(const Run& run) {
+    findCompilers(run.registry.get(), run.registryFailure, defaultToolchainRoots());
+    return 0;
+}
+
+/// `-r`: fails without a project.
+int registerMainProject(const Run& run) {
+    const ProjectPtr& project = run.workspace.project;
+    if (!project) throw NotFoundException("project", "");
+    registerProject(run.registry.get(), run.registryFailure, project->name, project->projectFile);
+    return 0;
+}
+
+/// `-l`, `-u` and `-p`.
+int listing(RunMode mode, const Run& run) {
+    const ProjectPtr& project = run.workspace.project;
+    if (mode == RunMode::ListTargets) {
+        return listTargets(run.workspace.unitIndex, project ? project->name : "",
+                           run.options.listTargetsUnit);
+    }
+    if (mode == RunMode::ListUnits) return listUnits(project.get());
+    return listProfiles(project.get());
+}
+
+/// The steps of a run; the one-shot modes end it early.
+int runSteps(Run& run, int argc, char** argv) {
+    run.options = parseCommandLine(argc, argv);
+    const RunMode mode = runMode(run.options);
+    if (mode == RunMode::PrintVersion) return printVersion();
+    if (mode == RunMode::CreateProject) return createProject(run.options);
+    run.registry = RilkRegistry::load(run.registryFailure);
+    if (mode == RunMode::FindCompilers) return findCompilersMode(run);
+    RunLoadListener listener(run, mode);
+    loadWorkspace(run.workspace, run.options.load, run.registry.get(), listener);
+    if (mode == RunMode::RegisterProject) return registerMainProject(run);
+    if (mode != RunMode::Build) return listing(mode, run);
+    return runBuild(run.workspace, run.tools, run.buildCache, run.options, run.finishedBuild);
+}
+
+}  // namespace
+
+int runRilk(int argc, char** argv) {
+    // Owned by the process: a large project's model, registry and build cache go back to
+    // the system with it. Freeing them object by object would cost every run tens of
+    // milliseconds; the sanitizer builds still free everything, so that their leak checks
+    // see every object.
+    auto* run = new Run;
+    std::set_terminate(terminateHandler);
+    setProbeCacheDirectory(getUserCacheDir());
+    const int status = runReportingErrors([&] { return runSteps(*run, argc, argv); });
+    // Once the run has ended no job thread is left, and failed runs keep their answers too.
+    saveProbeAnswers();
+#ifdef RILK_TEAR_DOWN_AT_EXIT
+    delete run;
+#endif
+    return status;
+}
+
+}  // namespace Rilk

@@ -5,6 +5,8 @@
 #include "types/rilk_errors.h"
 #include "util/logger.h"
 
+namespace Rilk {
+
 int runReportingErrors(const std::function<int()>& body) {
     try {
         return body();
@@ -19,3 +21,5 @@ int runReportingErrors(const std::function<int()>& body) {
     }
     return 1;
 }
+
+}  // namespace Rilk

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace Rilk {
+
 /// The usage text `-h` prints, every line ended by a newline. It does not list -c, -d and
 /// -h, which are accepted all the same.
 inline constexpr std::string_view kUsageText =
@@ -18,3 +20,5 @@ inline constexpr std::string_view kUsageText =
     "  --find-compilers   detect and register default toolchains\n"
     "  --version\n"
     "  --create-project     initialise project file\n";
+
+}  // namespace Rilk

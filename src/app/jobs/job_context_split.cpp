@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+namespace Rilk {
+
 namespace {
 
 /// Adds one contribution to a job context: the first value of a name is stored as it is
@@ -50,3 +52,5 @@ std::vector<Rilk::ContextPtr> splitJobContexts(
     }
     return jobs;
 }
+
+}  // namespace Rilk

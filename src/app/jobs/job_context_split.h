@@ -6,6 +6,8 @@
 #include "tools/work_item.h"
 #include "types/rilk_context_types.h"
 
+namespace Rilk {
+
 /// Divides a target's pending work items among `requestedJobs` job contexts, in order and
 /// in contiguous runs, the first jobs taking one more item each when the count does not
 /// divide evenly; fewer jobs when there are fewer items, none for no item or no job.
@@ -22,3 +24,5 @@ std::vector<std::uint64_t> jobSizes(std::uint64_t items, std::uint64_t requested
 std::vector<Rilk::ContextPtr> splitJobContexts(
     const Rilk::TargetContext& target, const std::vector<std::vector<Rilk::WorkItemEntry>>& items,
     const std::vector<Rilk::Assignment>& common, std::uint64_t requestedJobs);
+
+}  // namespace Rilk

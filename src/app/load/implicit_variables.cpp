@@ -1,4 +1,6 @@
 // The variables the system itself provides to every target.
+#include "app/load/implicit_variables.h"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -6,7 +8,6 @@
 #include <system_error>
 
 #include "util/local_date.h"
-#include "app/driver/rilk_app.h"
 #include "types/rilk_string.h"
 
 namespace {
@@ -21,11 +22,14 @@ std::optional<std::string> osFamily() {
 
 }  // namespace
 
-void RilkApplication::addImplicitVariables() {
-    auto add = [this](const char* name, std::string text, Rilk::AssignType type) {
-        implicitVariables.addAssignment(Rilk::Assignment(name, Rilk::makeString(std::move(text)),
-                                                         type, Rilk::AssignModifier::None),
-                                        Rilk::kKeepModifier);
+namespace Rilk {
+
+void addImplicitVariables(Workspace& workspace) {
+    auto add = [&workspace](const char* name, std::string text, Rilk::AssignType type) {
+        workspace.implicitVariables.addAssignment(
+            Rilk::Assignment(name, Rilk::makeString(std::move(text)), type,
+                             Rilk::AssignModifier::None),
+            Rilk::kKeepModifier);
     };
     const auto keep = Rilk::AssignType::SetIfUnset;
     const auto replace = Rilk::AssignType::Set;
@@ -34,7 +38,9 @@ void RilkApplication::addImplicitVariables() {
     add("year", today.year, keep);
     add("month", today.month, keep);
     add("day", today.day, keep);
-    add("project_root", projectRoot.string(), replace);
+    add("project_root", workspace.projectRoot.string(), replace);
     add("output_def_dir", "out", replace);
     add("cwd", std::filesystem::current_path().string(), keep);
 }
+
+}  // namespace Rilk

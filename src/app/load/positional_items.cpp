@@ -1,15 +1,46 @@
 // The command-line items that are no switches: the target, profiles and assignments.
+#include "app/load/positional_items.h"
+
+#include <memory>
 #include <string>
 
-#include "app/driver/rilk_app.h"
 #include "parser/parse_assignment.h"
 #include "types/qualified_target_name.h"
+#include "types/rilk_errors.h"
 #include "util/logger.h"
 
-void RilkApplication::HandlePositionalArguments() {
+namespace Rilk {
+
+bool useProfileNamed(Workspace& workspace, const std::string& item, bool confirming) {
+    const ProjectPtr& project = workspace.project;
+    std::shared_ptr<Profile>& selectedProfile = workspace.selectedProfile;
+    if (!project) return false;
+    const auto found = project->profiles.find(item);
+    if (found == project->profiles.end()) return false;
+    Rilk::log(Rilk::LogLevel::Trace, "Using profile '{}'.\n", item);
+    if (selectedProfile) {
+        if (confirming && Util::CiString::equal(selectedProfile->name, found->second.name))
+            return true;
+        throw Rilk::RilkException("Profile already set to '" + selectedProfile->name +
+                                  "'. It can only be set once.");
+    }
+    selectedProfile = std::make_shared<Rilk::Profile>(found->second);
+    project->activeProfile = found->second.name;
+    return true;
+}
+
+void selectProfiles(Workspace& workspace, const LoadOptions& options) {
+    if (!workspace.project) return;
+    for (const std::string& item : options.positionalItems) {
+        if (!workspace.unitIndex.hasTarget(item)) useProfileNamed(workspace, item, false);
+    }
+}
+
+void handlePositionalItems(Workspace& workspace, const LoadOptions& options) {
+    QualifiedTargetName& mainTarget = workspace.mainTarget;
     bool targetGiven = false;
-    for (const std::string& item : positionalItems) {
-        if (unitIndex.hasTarget(item)) {
+    for (const std::string& item : options.positionalItems) {
+        if (workspace.unitIndex.hasTarget(item)) {
             if (targetGiven) {
                 Rilk::log(Rilk::LogLevel::Error, "Only one target name can be specified\n");
                 continue;
@@ -22,9 +53,11 @@ void RilkApplication::HandlePositionalArguments() {
             mainTarget.target = named.target;
             continue;
         }
-        if (useProfileNamed(item, true)) continue;
+        if (useProfileNamed(workspace, item, true)) continue;
         const Rilk::Assignment assignment = Rilk::parseAssignment(item, ".");
-        commandLineContext.addAssignment(assignment, Rilk::kKeepModifier);
+        workspace.commandLineContext.addAssignment(assignment, Rilk::kKeepModifier);
         Rilk::log(Rilk::LogLevel::Trace, "Identified assignment '{}'.\n", assignment.toString());
     }
 }
+
+}  // namespace Rilk

@@ -30,7 +30,7 @@ public:
 
     /// The name of the first entry of `units`, the project's main unit; empty when the
     /// project lists no unit.
-    std::string firstUnitName() const;
+    std::string firstUnitName() const { return units.empty() ? "" : units.front().first; }
 
     std::filesystem::path projectFile;
     /// The project's namespace in qualified target names. An importer's namespace for it

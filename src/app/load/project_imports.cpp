@@ -1,4 +1,6 @@
 // Loading the projects a project imports, recursively, into the project tree.
+#include "app/load/project_imports.h"
+
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -9,7 +11,6 @@
 #include <fmt/format.h>
 
 #include "app/load/project_file_loader.h"
-#include "app/driver/rilk_app.h"
 #include "app/registry/rilk_registry.h"
 #include "types/rilk_errors.h"
 #include "util/ci_string.h"
@@ -60,7 +61,7 @@ void refuseCycle(const std::vector<ImportStep>& path, const ImportStep& next) {
 /// the next one twice, level after level, would otherwise load 2^levels projects).
 class ImportResolver {
 public:
-    explicit ImportResolver(const RilkRegistry* registry) : registry_(registry) {}
+    explicit ImportResolver(const Rilk::RilkRegistry* registry) : registry_(registry) {}
 
     void resolveFrom(Rilk::Project& root) {
         path_.push_back(stepOf(root));
@@ -119,7 +120,7 @@ private:
         }
     }
 
-    const RilkRegistry* registry_;
+    const Rilk::RilkRegistry* registry_;
     std::vector<ImportStep> path_;
     /// The namespaces of the projects loaded so far.
     std::set<Util::CiString> namespaces_;
@@ -127,7 +128,11 @@ private:
 
 }  // namespace
 
-void RilkApplication::ResolveProjectImports(const Rilk::ProjectPtr& project) {
-    if (!project) throw Rilk::InternalError();
-    ImportResolver(registry.get()).resolveFrom(*project);
+namespace Rilk {
+
+void resolveProjectImports(const ProjectPtr& project, const RilkRegistry* registry) {
+    if (!project) throw InternalError();
+    ImportResolver(registry).resolveFrom(*project);
 }
+
+}  // namespace Rilk

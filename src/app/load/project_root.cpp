@@ -1,8 +1,9 @@
 // Settling the project root and finding the main project file.
+#include "app/load/project_root.h"
+
 #include <filesystem>
 
 #include "app/load/project_file_loader.h"
-#include "app/driver/rilk_app.h"
 #include "util/logger.h"
 
 namespace fs = std::filesystem;
@@ -21,15 +22,19 @@ fs::path searchUpward(fs::path dir) {
 
 }  // namespace
 
-void RilkApplication::findProjectFile() {
-    if (unitFileMode == 1) {
+namespace Rilk {
+
+void settleProjectRoot(Workspace& workspace, const LoadOptions& options) {
+    const fs::path& unitFile = options.unitFile;
+    fs::path& projectRoot = workspace.projectRoot;
+    if (options.unitFileMode == UnitFileMode::File) {
         projectRoot = unitFile.parent_path();
-    } else if (unitFileMode == 0) {
+    } else if (options.unitFileMode == UnitFileMode::Search) {
         const fs::path found = searchUpward(fs::current_path());
         if (!found.empty()) {
             Rilk::log(Rilk::LogLevel::Trace, "Found a project file at {}\n", found.string());
             projectRoot = found;
-            projectFile = found / Rilk::kProjectFileName;
+            workspace.projectFile = found / Rilk::kProjectFileName;
         } else {
             Rilk::log(Rilk::LogLevel::Trace, "No project file.\n");
             projectRoot =
@@ -38,3 +43,5 @@ void RilkApplication::findProjectFile() {
     }
     Rilk::log(Rilk::LogLevel::Trace, "Setting project root to {}\n", projectRoot.string());
 }
+
+}  // namespace Rilk

@@ -1,10 +1,11 @@
 // The context each project's targets start from: implicit variables, the project's root,
 // its profiles and the command-line assignments.
+#include "app/load/runtime_contexts.h"
+
 #include <string>
 
 #include <fmt/format.h>
 
-#include "app/driver/rilk_app.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_string.h"
 
@@ -25,28 +26,41 @@ void setString(Rilk::Context& context, const char* name, const std::string& text
 }
 
 /// Stores the runtime context of `project` and, depth first, of the projects it imports.
-void addRuntimeContexts(RilkApplication& app, const Rilk::ProjectPtr& project) {
+void addRuntimeContexts(Rilk::Workspace& workspace, const Rilk::LoadOptions& options,
+                        const Rilk::ProjectPtr& project) {
     if (!project) throw Rilk::InternalError();
-    if (app.runtimeContexts.contains(project->name)) {
+    if (workspace.runtimeContexts.contains(project->name)) {
         throw Rilk::RilkException(
             fmt::format("Project namespace '{}' is used more than once.", project->name));
     }
-    app.runtimeContexts.emplace(
+    workspace.runtimeContexts.emplace(
         project->name,
-        ProjectRuntimeContext{project, app.CreateImplicitContextForProject(project)});
+        Rilk::ProjectRuntimeContext{
+            project, Rilk::createImplicitContextForProject(workspace, options, project)});
     for (const Rilk::ProjectPtr& imported : project->importedProjects) {
-        addRuntimeContexts(app, imported);
+        addRuntimeContexts(workspace, options, imported);
     }
 }
 
 }  // namespace
 
-Rilk::Context RilkApplication::CreateImplicitContextForProject(const Rilk::ProjectPtr& project) {
+namespace Rilk {
+
+void applyDefaultProfile(Workspace& workspace, const LoadOptions& options) {
+    // Copies, so that nothing done to the context reaches the values kept here.
+    workspace.implicitContext.addAssignments(Rilk::Context(workspace.implicitVariables));
+    if (!options.cmdMode) {
+        workspace.implicitContext.addAssignments(Rilk::Context(workspace.commandLineContext));
+    }
+}
+
+Context createImplicitContextForProject(const Workspace& workspace, const LoadOptions& options,
+                                        const ProjectPtr& project) {
     if (!project) throw Rilk::InternalError();
     // Copies throughout: an append in one project's context must not reach the values
     // that every project's context starts from.
     Rilk::Context context;
-    context.addAssignments(Rilk::Context(implicitVariables));
+    context.addAssignments(Rilk::Context(workspace.implicitVariables));
     setString(context, "project_root", project->projectFile.parent_path().string());
 
     const auto defaultProfile = project->profiles.find("default");
@@ -61,11 +75,13 @@ Rilk::Context RilkApplication::CreateImplicitContextForProject(const Rilk::Proje
         if (active != defaultProfile) applyProfile(context, active->second);
         setString(context, "PROFILE", project->activeProfile);
     }
-    if (!cmdMode) context.addAssignments(Rilk::Context(commandLineContext));
+    if (!options.cmdMode) context.addAssignments(Rilk::Context(workspace.commandLineContext));
     return context;
 }
 
-void RilkApplication::CreateProjectRuntimeContexts() {
-    runtimeContexts.clear();
-    addRuntimeContexts(*this, project);
+void createProjectRuntimeContexts(Workspace& workspace, const LoadOptions& options) {
+    workspace.runtimeContexts.clear();
+    addRuntimeContexts(workspace, options, workspace.project);
 }
+
+}  // namespace Rilk

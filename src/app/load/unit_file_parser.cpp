@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/driver/rilk_app.h"
 #include "parser/failed_target_piece.h"
 #include "parser/fast_unit_reader.h"
 #include "parser/parse_chain.h"
@@ -119,8 +118,8 @@ UnitPtr visitUnitTree(RilkTopParser::UnitFileContext* tree, const fs::path& dire
     return UnitPtr(takeResult<Unit*>(visitor.visitRilkUnit(tree->rilkUnit())));
 }
 
-UnitPtr parseUnitFile(const RilkApplication& app, fs::path path) {
-    const fs::path file = path.has_root_directory() ? path : app.projectRoot / path;
+UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
+    const fs::path file = path.has_root_directory() ? path : projectRoot / path;
     if (fs::status(file).type() == fs::file_type::not_found) {
         throw RilkException("File not found at " + file.string());
     }

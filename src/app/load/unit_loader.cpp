@@ -1,11 +1,12 @@
 // Loading unit files into the unit index: the single file of a run without project, and
 // the units of a project, each merged from its files.
+#include "app/load/unit_loader.h"
+
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/driver/rilk_app.h"
 #include "app/load/unit_file_parser.h"
 #include "types/rilk_errors.h"
 #include "util/ci_string.h"
@@ -45,24 +46,31 @@ void mergeTargets(Rilk::Unit& merged, Rilk::Unit& part, const std::string& unitN
 
 }  // namespace
 
-Rilk::UnitPtr RilkApplication::loadUnitFile(const fs::path& path, const std::string& ns) {
+namespace Rilk {
+
+UnitPtr loadUnitFile(Workspace& workspace, const fs::path& path, const std::string& ns) {
+    auto& loadedUnitFiles = workspace.loadedUnitFiles;
+    UnitIndex& unitIndex = workspace.unitIndex;
     if (auto loaded = loadedUnitFiles.find(path); loaded != loadedUnitFiles.end()) {
         Rilk::log(Rilk::LogLevel::Warning, "UnitFile '{}' already loaded.\n", path.string());
         std::string space = ns;
         std::string unitName = loaded->second;
         return unitIndex.findUnit(space, unitName);
     }
-    Rilk::UnitPtr unit = Rilk::parseUnitFile(*this, path);
-    if (unit->name.empty()) unit->name = std::to_string(unnamedUnitCounter.fetch_add(1));
+    Rilk::UnitPtr unit = Rilk::parseUnitFile(workspace.projectRoot, path);
+    if (unit->name.empty()) {
+        unit->name = std::to_string(workspace.unnamedUnitCounter.fetch_add(1));
+    }
     unitIndex.addUnit(ns, unit->name, unit);
     loadedUnitFiles[path] = unit->name;
     Rilk::log(Rilk::LogLevel::Verbose, "Loaded unit '{}'\n", unit->name);
     return unit;
 }
 
-void RilkApplication::LoadUnit(const Rilk::ProjectPtr& loading) {
-    const bool isMain = loading == project;
-    if (isMain && mainUnitsLoaded) return;
+void loadProjectUnits(Workspace& workspace, const ProjectPtr& loading) {
+    UnitIndex& unitIndex = workspace.unitIndex;
+    const bool isMain = loading == workspace.project;
+    if (isMain && workspace.mainUnitsLoaded) return;
     if (loading->firstUnitName().empty()) {
         throw Rilk::RilkException("Project '" + loading->name + "' does not list any units.");
     }
@@ -70,7 +78,7 @@ void RilkApplication::LoadUnit(const Rilk::ProjectPtr& loading) {
         const std::string& unitName = entry.first;
         Rilk::UnitPtr merged;
         for (const fs::path& file : resolveUnitFiles(*loading, entry)) {
-            Rilk::UnitPtr unit = Rilk::parseUnitFile(*this, file);
+            Rilk::UnitPtr unit = Rilk::parseUnitFile(workspace.projectRoot, file);
             if (!Util::CiString::equal(unit->name, unitName)) {
                 throw Rilk::RilkException("Unit file '" + file.string() + "' declares unit '" +
                                           unit->name + "', but project entry expects unit '" +
@@ -81,7 +89,7 @@ void RilkApplication::LoadUnit(const Rilk::ProjectPtr& loading) {
             } else {
                 mergeTargets(*merged, *unit, unitName, file);
             }
-            loadedUnitFiles[file] = unitName;
+            workspace.loadedUnitFiles[file] = unitName;
         }
         unitIndex.addUnit(loading->name, unitName, merged);
         Rilk::log(Rilk::LogLevel::Verbose, "Loaded unit '{}' from {} file(s)\n", unitName, entry.second.size());
@@ -90,11 +98,15 @@ void RilkApplication::LoadUnit(const Rilk::ProjectPtr& loading) {
         std::string ns = loading->name;
         std::string mainUnit = loading->firstUnitName();
         unitIndex.addUnit(loading->name, "1", unitIndex.findUnit(ns, mainUnit));
-        mainUnitsLoaded = true;
+        workspace.mainUnitsLoaded = true;
     }
 }
 
-void RilkApplication::LoadUnits(const Rilk::ProjectPtr& loading) {
-    LoadUnit(loading);
-    for (const Rilk::ProjectPtr& imported : loading->importedProjects) LoadUnits(imported);
+void loadProjectTreeUnits(Workspace& workspace, const ProjectPtr& loading) {
+    loadProjectUnits(workspace, loading);
+    for (const ProjectPtr& imported : loading->importedProjects) {
+        loadProjectTreeUnits(workspace, imported);
+    }
 }
+
+}  // namespace Rilk

@@ -7,6 +7,8 @@
 #include "types/context_template.h"
 #include "util/ci_string.h"
 
+namespace Rilk {
+
 /// The registered projects by name: the path of each project's project file.
 using RegistryProjects = std::map<Util::CiString, std::filesystem::path>;
 /// The registered tool definitions by tool name.
@@ -18,3 +20,5 @@ struct RegistryEntries {
     RegistryProjects projects;
     RegistryTools toolDefinitions;
 };
+
+}  // namespace Rilk

@@ -5,7 +5,9 @@
 #include "parser/parse_chain.h"
 #include "parser/rilk_visitor_impl.h"
 #include "parser/throwing_error_listener.h"
-#include "types/rilk_reg_data.h"
+#include "types/parsed_registry.h"
+
+namespace Rilk {
 
 namespace {
 
@@ -35,10 +37,12 @@ RegistryEntries readRegistryText(const std::string& text, const std::filesystem:
     }
     RilkVisitorImpl visitor(baseDirectoryOf(file), "", RilkVisitorImpl::Registry);
     visitor.sourcePath = file;
-    auto data = takeResult<RilkRegData>(visitor.visitRilkRegistry(root->rilkRegistry()));
+    auto data = takeResult<ParsedRegistry>(visitor.visitRilkRegistry(root->rilkRegistry()));
 
     RegistryEntries entries;
     for (auto& project : data.projects) entries.projects[project.name] = std::move(project.path);
     for (auto& tool : data.tools) entries.toolDefinitions[tool.name] = tool.contextTemplate;
     return entries;
 }
+
+}  // namespace Rilk

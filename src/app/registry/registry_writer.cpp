@@ -12,6 +12,8 @@
 #include "parser/source_text.h"
 #include "types/rilk_errors.h"
 
+namespace Rilk {
+
 namespace {
 
 std::string projectLine(const Util::CiString& name, const std::filesystem::path& path) {
@@ -105,3 +107,5 @@ std::string registryFileText(const RegistryEntries& entries, const std::filesyst
     }
     refuse("registry", *roundTripProblem(entries, file), file);
 }
+
+}  // namespace Rilk

@@ -5,6 +5,8 @@
 
 #include "app/registry/registry_entries.h"
 
+namespace Rilk {
+
 /// The text of the registry file `file` for `entries`: a "projects" block when there are
 /// projects, an empty line between the blocks, a "tools" block when there are tools, every
 /// line ended by a line feed (nothing at all for an empty registry). A tool's assignments
@@ -15,3 +17,5 @@
 /// without a written form ...), throws Rilk::RilkException naming the first such entry,
 /// the reason and the file, which the caller then leaves untouched.
 std::string registryFileText(const RegistryEntries& entries, const std::filesystem::path& file);
+
+}  // namespace Rilk

@@ -16,6 +16,8 @@
 #include "util/file_writer.h"
 #include "util/logger.h"
 
+namespace Rilk {
+
 namespace {
 
 constexpr const char* kRegistryFileName = ".rilk_registry.txt";
@@ -152,3 +154,5 @@ void RilkRegistry::save() {
     }
     Rilk::log(Rilk::LogLevel::Info, "Updated file '{}'.\n", filePath.string());
 }
+
+}  // namespace Rilk

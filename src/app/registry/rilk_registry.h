@@ -7,6 +7,8 @@
 
 #include "app/registry/registry_entries.h"
 
+namespace Rilk {
+
 /// The per-user registry: the projects registered by name, so that a project file can
 /// import them by that name, and the tool definitions every run registers. It lives in
 /// `.rilk_registry.txt` in the per-user directory (`Rilk::getUserConfigDir`).
@@ -54,3 +56,5 @@ private:
     /// Reads the file again into the entries; a failure is reported and kept as for `load`.
     void reload();
 };
+
+}  // namespace Rilk

@@ -1,9 +1,10 @@
 // Choosing the registered tool that builds a target.
+#include "app/toolbox/best_tool.h"
+
 #include <cstdint>
 #include <map>
 #include <utility>
 
-#include "app/driver/rilk_app.h"
 #include "tools/match_result.h"
 #include "types/target_context.h"
 #include "util/logger.h"
@@ -53,14 +54,8 @@ void compareVariables(const Rilk::Matcher& matcher, const Rilk::TargetContext& t
     }
 }
 
-struct Weights {
-    std::int32_t exact;
-    std::int32_t partial;
-    std::int32_t none;
-};
-
 /// The sum of the weights of the entries' match kinds; other kinds add nothing.
-std::int32_t scoreOf(const Usage& usage, const Weights& weights) {
+std::int32_t scoreOf(const Usage& usage, const Rilk::MatchWeights& weights) {
     std::int32_t score = 0;
     for (const auto& [name, entry] : usage) {
         if (entry.kind == Rilk::ExactMatch) score += weights.exact;
@@ -72,8 +67,9 @@ std::int32_t scoreOf(const Usage& usage, const Weights& weights) {
 
 }  // namespace
 
-Rilk::Matcher* RilkApplication::findBestTool(const Rilk::TargetContext& target) const {
-    const Weights weights{exactMatchWeight, partialMatchWeight, noMatchWeight};
+namespace Rilk {
+
+Matcher* bestTool(const ToolMap& tools, const MatchWeights& weights, const TargetContext& target) {
     Rilk::Matcher* best = nullptr;
     std::int32_t bestScore = -1;
     for (const auto& [toolName, matcher] : tools) {
@@ -101,3 +97,5 @@ Rilk::Matcher* RilkApplication::findBestTool(const Rilk::TargetContext& target) 
         Rilk::log(Rilk::LogLevel::Verbose, "Best registered tool: {}, score: {}\n", best->name, bestScore);
     return best;
 }
+
+}  // namespace Rilk

@@ -1,9 +1,10 @@
 // Filling the tool map: the static tools, then the registry's and the projects' tools.
+#include "app/toolbox/tool_registration.h"
+
 #include <exception>
 #include <memory>
 #include <utility>
 
-#include "app/driver/rilk_app.h"
 #include "app/registry/rilk_registry.h"
 #include "tools/tool_factory_registry.h"
 #include "types/rilk_errors.h"
@@ -32,18 +33,20 @@ constexpr StaticTool kStaticTools[] = {
 
 }  // namespace
 
-void RilkApplication::registerBuildTools() {
+namespace Rilk {
+
+void registerTools(ToolMap& tools, const RilkRegistry* registry, const ProjectPtr& project) {
     tools.clear();
-    createStaticTools();
+    createStaticTools(tools);
     if (registry) {
         for (const auto& [name, definition] : registry->toolDefinitions) {
-            registerTool({name.str(), definition, "Registry"});
+            registerTool(tools, {name.str(), definition, "Registry"});
         }
     }
-    registerProjectTools(project);
+    registerProjectTools(tools, project);
 }
 
-void RilkApplication::createStaticTools() {
+void createStaticTools(ToolMap& tools) {
     for (const StaticTool& tool : kStaticTools) {
         Rilk::AssignmentTable required;
         required.emplace(tool.requiredVariable,
@@ -66,7 +69,7 @@ void RilkApplication::createStaticTools() {
     }
 }
 
-std::shared_ptr<Rilk::Matcher> RilkApplication::createTool(const ToolSource& source) {
+std::shared_ptr<Matcher> createTool(const ToolSource& source) {
     if (!source.context) {
         Rilk::log(Rilk::LogLevel::Warning, "{} tool '{}' has null context. Skipping.\n", source.origin, source.name);
         return nullptr;
@@ -117,7 +120,7 @@ std::shared_ptr<Rilk::Matcher> RilkApplication::createTool(const ToolSource& sou
     return std::shared_ptr<Rilk::Matcher>(std::move(matcher));
 }
 
-void RilkApplication::registerTool(const ToolSource& source) {
+void registerTool(ToolMap& tools, const ToolSource& source) {
     std::shared_ptr<Rilk::Matcher> tool = createTool(source);
     if (!tool) return;
     auto [entry, added] = tools.try_emplace(source.name);
@@ -128,14 +131,16 @@ void RilkApplication::registerTool(const ToolSource& source) {
     entry->second = std::move(tool);
 }
 
-void RilkApplication::registerProjectTools(const Rilk::ProjectPtr& project) {
+void registerProjectTools(ToolMap& tools, const ProjectPtr& project) {
     if (!project) return;
     const std::string prefix = project->name.empty() ? "" : project->name + "/";
     for (const Rilk::BuildToolDefinition& definition : project->toolDefinitions) {
-        registerTool(
-            {prefix + definition.name, definition.contextTemplate, "Project " + project->name});
+        registerTool(tools, {prefix + definition.name, definition.contextTemplate,
+                             "Project " + project->name});
     }
     for (const Rilk::ProjectPtr& imported : project->importedProjects) {
-        registerProjectTools(imported);
+        registerProjectTools(tools, imported);
     }
 }
+
+}  // namespace Rilk

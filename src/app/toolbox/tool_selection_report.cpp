@@ -4,6 +4,8 @@
 
 #include "util/logger.h"
 
+namespace Rilk {
+
 namespace {
 
 /// The target's variables that the tool's defaults name, in the order "?=" would visit
@@ -43,7 +45,7 @@ void applyToolDefaults(const Rilk::Matcher& tool, Rilk::TargetContext& target) {
     for (const auto& [name, assignment] : tool.criteria) defaults.push_back(assignment);
     for (const auto& [name, assignment] : tool.required) defaults.push_back(assignment);
     const Rilk::Context context(defaults, tool.conditions);
-    target.addContext(context, static_cast<unsigned>(Rilk::AssignType::SetIfUnset),
+    target.addContext(context, operatorOverride(AssignType::SetIfUnset),
                       Rilk::kTakeModifier, true);
 }
 
@@ -77,3 +79,5 @@ void reportClaimedVariables(const Rilk::Builder& builder, const Rilk::Context& i
         if (usage.claimed == 1) Rilk::log(Rilk::LogLevel::Trace, "Claiming variable '{}'.\n", name.str());
     }
 }
+
+}  // namespace Rilk

@@ -4,6 +4,8 @@
 #include "tools/matcher.h"
 #include "types/rilk_context_types.h"
 
+namespace Rilk {
+
 /// Merges the chosen tool's variables (its criteria, then its required variables, each in
 /// name order) and its conditional blocks into the target context. A variable the target
 /// already gives a value keeps it ("?="); failures were reported by the merge and are
@@ -18,3 +20,5 @@ void reportToolSelection(const Rilk::Matcher& tool, const Rilk::Builder& builder
 /// Prints at level 1 which inherited variables the builder claims. Changes nothing: the
 /// target context keeps every inherited variable.
 void reportClaimedVariables(const Rilk::Builder& builder, const Rilk::Context& inherited);
+
+}  // namespace Rilk

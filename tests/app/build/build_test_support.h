@@ -45,7 +45,7 @@ struct JobRun {
 
 /// Units by name in one namespace ("" unless set); the unit named first also answers to
 /// "1". A target that defines `no_tool` gets no tool; `fail` makes its jobs fail.
-class FakeServices : public TargetBuildServices {
+class FakeServices : public Rilk::TargetBuildServices {
 public:
     void addUnit(const std::string& text) {
         std::shared_ptr<Rilk::Unit> unit = unitOf(text);
@@ -53,7 +53,7 @@ public:
         units[unit->name] = unit;
     }
 
-    FoundTarget findTarget(Rilk::QualifiedTargetName& name) override {
+    Rilk::FoundTarget findTarget(Rilk::QualifiedTargetName& name) override {
         if (name.ns.empty()) name.ns = ns;
         if (name.unit.empty()) name.unit = units.begin()->second->name;
         const auto unit = units.find(name.unit);
@@ -68,20 +68,20 @@ public:
     const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) override {
         return target.hasVariable("no_tool") ? nullptr : &tool;
     }
-    JobPlan planJobs(Rilk::Builder&, const Rilk::ContextPtr& target) override {
-        if (!plan) return uncachedJobPlan(target);
-        JobPlan cached = *plan;
+    Rilk::JobPlan planJobs(Rilk::Builder&, const Rilk::ContextPtr& target) override {
+        if (!plan) return Rilk::uncachedJobPlan(target);
+        Rilk::JobPlan cached = *plan;
         cached.jobContexts = {target};
         return cached;
     }
-    void runBuildJobs(Rilk::Builder&, const JobPlan& plan, const Util::CiString& label,
+    void runBuildJobs(Rilk::Builder&, const Rilk::JobPlan& plan, const Util::CiString& label,
                       Rilk::Context&) override {
         runs.push_back({label.str(), Rilk::logIndent, plan.jobContexts});
         if (plan.jobContexts.front()->hasVariable("fail")) {
             throw Rilk::RilkException("Build failed.");
         }
     }
-    void storeRecord(const std::string& uniqueName, const JobPlan&) override {
+    void storeRecord(const std::string& uniqueName, const Rilk::JobPlan&) override {
         stored.push_back(uniqueName);
     }
 
@@ -89,7 +89,7 @@ public:
     std::map<Util::CiString, std::shared_ptr<Rilk::Unit>> units;
     Rilk::Context inherited;
     FakeTool tool;
-    std::unique_ptr<JobPlan> plan;
+    std::unique_ptr<Rilk::JobPlan> plan;
     std::vector<JobRun> runs;
     std::vector<std::string> stored;
 };

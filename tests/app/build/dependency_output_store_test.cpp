@@ -34,7 +34,7 @@ Rilk::ContextPtr outputs(const std::string& name, const std::string& value) {
 
 TEST(DependencyOutputStore, PlacesOutputsUnderAliasTargetOrUnitAndTarget) {
     Rilk::Context target;
-    DependencyOutputStore store(target, kApp);
+    Rilk::DependencyOutputStore store(target, kApp);
     store.addOutput(dependency(), {"", "U", "lib"}, outputs("X", "same unit"));
     store.addOutput(dependency(), {"", "other", "lib"}, outputs("X", "other unit"));
     store.addOutput(dependency(), {"", "other", "tool"}, outputs("Y", "other tool"));
@@ -53,7 +53,7 @@ TEST(DependencyOutputStore, PlacesOutputsUnderAliasTargetOrUnitAndTarget) {
 TEST(DependencyOutputStore, WarnsOnlyWhenAnotherUnitsTargetIsThereAlready) {
     // A second output of one other unit is silent; the same target again is not.
     Rilk::Context target;
-    DependencyOutputStore store(target, kApp);
+    Rilk::DependencyOutputStore store(target, kApp);
     const std::string out = printed(6, [&] {
         for (const char* name : {"lib", "tool", "LIB"}) {
             store.addOutput(dependency(), {"", "other", name}, outputs("X", name));
@@ -69,7 +69,7 @@ TEST(DependencyOutputStore, KeepsAStringOrIntegerThatCannotTakeOutputs) {
         target.addAssignment(
             Rilk::Assignment("lib", value, Rilk::AssignType::Set, Rilk::AssignModifier::None),
             Rilk::kKeepModifier);
-        DependencyOutputStore store(target, kApp);
+        Rilk::DependencyOutputStore store(target, kApp);
         const std::string out = printed(6, [&] {
             store.addOutput(dependency(), {"", "u", "lib"}, outputs("X", "v"));
         });
@@ -85,7 +85,7 @@ TEST(DependencyOutputStore, MergedAliasCollectsEveryOutputInOneContext) {
     target.addAssignment(
         Rilk::Assignment("all", nullptr, Rilk::AssignType::Set, Rilk::AssignModifier::None),
         Rilk::kKeepModifier);
-    DependencyOutputStore store(target, kApp);
+    Rilk::DependencyOutputStore store(target, kApp);
     const auto merged = dependency(Dependency::kMergeAlias, "ALL");
     const std::string out = printed(6, [&] {
         store.addMergedAliasOutput(merged, {"", "u", "a"}, outputs("X", "a"));
@@ -102,7 +102,7 @@ TEST(DependencyOutputStore, MergedAliasCollectsEveryOutputInOneContext) {
 
 TEST(DependencyOutputStore, RetriesMergedAppendsThatFailedAtFirst) {
     Rilk::Context target;
-    DependencyOutputStore store(target, kApp);
+    Rilk::DependencyOutputStore store(target, kApp);
     const auto merged = dependency(Dependency::kMergeAlias, "all");
     auto unresolved = outputs("Y", "y");
     unresolved->addAssignment(Rilk::Assignment("X", RilkTest::ref("Y"), Rilk::AssignType::Set,

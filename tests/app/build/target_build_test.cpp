@@ -13,7 +13,7 @@ using RilkTest::printed;
 /// Builds `name` of the services' units and returns its output context.
 Rilk::Context build(FakeServices& services, std::string name, std::string* out = nullptr,
                     int level = 5) {
-    TargetBuild walk(services);
+    Rilk::TargetBuild walk(services);
     Rilk::VisitingChain chain;
     Rilk::QualifiedTargetName target = Rilk::QualifiedTargetName::parse(name);
     Rilk::Context output;
@@ -65,7 +65,7 @@ TEST(TargetBuild, RefusesLoopsByCanonicalNameBeforeVisitingTheRepeatedTarget) {
         services.addUnit(text);
         std::string message;
         const std::string out = printed(5, [&] {
-            TargetBuild walk(services);
+            Rilk::TargetBuild walk(services);
             Rilk::VisitingChain chain;
             Rilk::QualifiedTargetName name = Rilk::QualifiedTargetName::parse(start);
             try {
@@ -118,7 +118,7 @@ TEST(TargetBuild, ReportsAMissingToolOrTargetAfterVisitingAndRestoresThePrefix) 
         std::string message;
         const std::string out = printed(5, [&] {
             const Rilk::LogIndentGuard caller("[caller] ");
-            TargetBuild walk(services);
+            Rilk::TargetBuild walk(services);
             Rilk::VisitingChain chain;
             Rilk::QualifiedTargetName name("", "u", "a");
             try {
@@ -140,7 +140,7 @@ TEST(TargetBuild, OutputVariablesKeepTheTargetsOwnValueAndAppearOnce) {
         Rilk::Assignment("kept", RilkTest::str("inherited"), Rilk::AssignType::Set,
                          Rilk::AssignModifier::None),
         Rilk::kKeepModifier);
-    services.plan = std::make_unique<JobPlan>();
+    services.plan = std::make_unique<Rilk::JobPlan>();
     services.plan->cached = true;
     services.plan->claimToken = 7;
     Rilk::WorkItem item;

@@ -100,10 +100,10 @@ TEST(TargetOutputs, CachedOutputsAreWhatGatheringEveryListFirstGives) {
         for (const Assignment& a : c.target) target.addAssignment(a, Rilk::kKeepModifier);
         Context inherited;
         for (const Assignment& a : c.inherited) inherited.addAssignment(a, Rilk::kKeepModifier);
-        const TargetOutputs outputs(target, inherited);
+        const Rilk::TargetOutputs outputs(target, inherited);
         target.addContext(inherited, 0, Rilk::kTakeModifier, false);
 
-        JobPlan plan;
+        Rilk::JobPlan plan;
         plan.cached = true;
         for (const auto& produced : c.items) plan.workItems.push_back(producing(produced));
         Context filled;
@@ -113,7 +113,7 @@ TEST(TargetOutputs, CachedOutputsAreWhatGatheringEveryListFirstGives) {
         // Every list gathered, then the same variables applied over them.
         Context expected;
         for (const Rilk::WorkItem& item : plan.workItems) expected.appendToList(item.outputs);
-        JobPlan applyOnly = plan;
+        Rilk::JobPlan applyOnly = plan;
         applyOnly.cached = false;
         outputs.fill(target, applyOnly, expected);
 
@@ -131,12 +131,12 @@ TEST(TargetOutputs, AnOutputTheInheritedContextAlsoSetsKeepsTheTargetsValue) {
         for (const Assignment& a : own) target.addAssignment(a, Rilk::kKeepModifier);
         Context inherited;
         inherited.addAssignment(assign("out", str("theirs")), Rilk::kKeepModifier);
-        const TargetOutputs outputs(target, inherited);
+        const Rilk::TargetOutputs outputs(target, inherited);
         target.addContext(inherited, 0, Rilk::kTakeModifier, false);
         ASSERT_NE(target.assignments.at("out").modifier, kUp);
 
         Context filled;
-        outputs.fill(target, JobPlan(), filled);
+        outputs.fill(target, Rilk::JobPlan(), filled);
         EXPECT_EQ(RilkTest::textOf(filled, "out"), "mine") << many;
         EXPECT_FALSE(filled.hasVariable("src")) << many;
     }

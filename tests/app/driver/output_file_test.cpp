@@ -23,7 +23,7 @@ TEST(OutputFile, OneLinePerVariableWithValueInNameOrder) {
     add(outputs, "none", nullptr);
     add(outputs, "list", RilkTest::strings({"x", "y"}));
     add(outputs, "path", Rilk::makePathString("out/app", "/root"));
-    EXPECT_EQ(outputFileText(outputs),
+    EXPECT_EQ(Rilk::outputFileText(outputs),
               "A = 3\nb = \"text\"\nlist = [ \"x\", \"y\" ]\npath = P\"/root/out/app\"\n");
 }
 
@@ -32,7 +32,7 @@ TEST(OutputFile, FailsNamingTheFileItCannotWrite) {
     const auto file = dir.path() / "missing" / "out.txt";
     std::string error;
     try {
-        writeOutputFile(file, Rilk::Context());
+        Rilk::writeOutputFile(file, Rilk::Context());
     } catch (const std::runtime_error& failure) {
         error = failure.what();
     }

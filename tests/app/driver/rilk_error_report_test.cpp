@@ -34,7 +34,7 @@ TEST(ErrorReport, MapsEachFailureToItsMessageAndStatus) {
     };
     for (const Case& c : cases) {
         const auto result = RilkTest::runInChild([&] {
-            const int status = runReportingErrors(c.body);
+            const int status = Rilk::runReportingErrors(c.body);
             std::fflush(nullptr);
             _exit(status);
         });

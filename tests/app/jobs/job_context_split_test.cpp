@@ -39,7 +39,7 @@ TEST(JobContextSplit, DealsItemsInContiguousRunsFirstJobsTakingTheRest) {
         {3, 0, {}},
     };
     for (const auto& [count, requested, expected] : cases) {
-        const auto jobs = splitJobContexts(target(), items(count), {}, requested);
+        const auto jobs = Rilk::splitJobContexts(target(), items(count), {}, requested);
         std::vector<std::string> got;
         for (const auto& job : jobs) {
             const auto& context = dynamic_cast<const Rilk::TargetContext&>(*job);
@@ -59,7 +59,8 @@ TEST(JobContextSplit, OneContributionKeepsItsFormSeveralMakeAList) {
     const auto defines = RilkTest::str("-DA -DB");
     const std::vector<std::vector<WorkItemEntry>> plan = {
         {compiled, WorkItemEntry(set("C_DEFINES", defines))}, {flaggedWithoutValue}};
-    const auto jobs = splitJobContexts(target(), plan, {set("cmdline", RilkTest::str("cc"))}, 1);
+    const auto jobs =
+        Rilk::splitJobContexts(target(), plan, {set("cmdline", RilkTest::str("cc"))}, 1);
     ASSERT_EQ(jobs.size(), 1u);
     const Rilk::Context& job = *jobs.front();
     EXPECT_EQ(job.getVariable("OBJ")->toDisplayString(), "\"a.o\"");
@@ -69,7 +70,7 @@ TEST(JobContextSplit, OneContributionKeepsItsFormSeveralMakeAList) {
     EXPECT_EQ(job.getVariable("cmdline")->toDisplayString(), "\"cc\"");
     EXPECT_NE(job.getVariable("C_DEFINES"), defines);  // the plan's value is not shared
 
-    const auto two = splitJobContexts(target(), {{compiled}, {compiled}}, {}, 1);
+    const auto two = Rilk::splitJobContexts(target(), {{compiled}, {compiled}}, {}, 1);
     EXPECT_EQ(two.front()->getVariable("OBJ")->toDisplayString(), "[ \"a.o\", \"a.o\" ]");
     EXPECT_EQ(compiled.intermediate.value->toDisplayString(), "\"a.o\"");
 }

@@ -5,7 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "util/local_date.h"
-#include "app/driver/rilk_app.h"
+#include "app/load/implicit_variables.h"
+#include "app/load/runtime_contexts.h"
 #include "types/rilk_string.h"
 
 namespace {
@@ -27,9 +28,9 @@ TEST(ImplicitVariables, TheDateHasNoLeadingZeros) {
 }
 
 TEST(ImplicitVariables, AreStringsThatTargetsMayKeepOrMustTake) {
-    RilkApplication app;
+    Rilk::Workspace app;
     app.projectRoot = "/work/p";
-    app.addImplicitVariables();
+    Rilk::addImplicitVariables(app);
     const Rilk::LocalDate today = Rilk::localDateOf(std::chrono::system_clock::now());
     const std::tuple<const char*, std::string, AssignType> expected[] = {
         {"os_family", "unix", AssignType::SetIfUnset},
@@ -51,13 +52,14 @@ TEST(ImplicitVariables, AreStringsThatTargetsMayKeepOrMustTake) {
 
 TEST(ImplicitVariables, WithoutProjectTheCommandLineAppliesOnTopUnlessInCommandMode) {
     for (bool cmdMode : {false, true}) {
-        RilkApplication app;
-        app.cmdMode = cmdMode;
-        app.addImplicitVariables();
+        Rilk::Workspace app;
+        Rilk::LoadOptions options;
+        options.cmdMode = cmdMode;
+        Rilk::addImplicitVariables(app);
         app.commandLineContext.addAssignment(
             {"cwd", Rilk::makeString("/elsewhere"), AssignType::Set, Rilk::AssignModifier::None},
             0);
-        app.ApplyDefaultProfile();
+        Rilk::applyDefaultProfile(app, options);
         EXPECT_EQ(app.implicitContext.getString("cwd"),
                   cmdMode ? std::filesystem::current_path().string() : "/elsewhere");
         EXPECT_FALSE(app.implicitContext.hasVariable("PROFILE"));

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/driver/rilk_app.h"
+#include "app/load/positional_items.h"
+#include "app/load/workspace.h"
 #include "support/temp_dir.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
@@ -23,13 +24,14 @@ protected:
     /// text, or "ok".
     std::string run(std::vector<std::string> items) {
         dir.write("rilk.txt", kUnit);
-        appHolder = std::make_unique<RilkApplication>();
-        RilkApplication& app = *appHolder;
-        app.positionalItems = std::move(items);
+        appHolder = std::make_unique<Rilk::Workspace>();
+        Rilk::Workspace& app = *appHolder;
+        Rilk::LoadOptions options;
+        options.positionalItems = std::move(items);
         try {
-            app.unitFile = dir.path() / "rilk.txt";
-            app.loadMainUnits();
-            app.HandlePositionalArguments();
+            options.unitFile = dir.path() / "rilk.txt";
+            Rilk::loadMainUnits(app, options);
+            Rilk::handlePositionalItems(app, options);
         } catch (const Rilk::RilkException& error) {
             return error.message();
         } catch (const std::exception& error) {
@@ -46,7 +48,7 @@ protected:
     }
 
     RilkTest::TempDir dir;
-    std::unique_ptr<RilkApplication> appHolder;
+    std::unique_ptr<Rilk::Workspace> appHolder;
 };
 
 TEST_F(PositionalItemsTest, TheFirstTargetNameChangesTheMainTarget) {

@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "app/load/project_file_loader.h"
-#include "app/driver/rilk_app.h"
+#include "app/load/project_imports.h"
+#include "app/load/workspace.h"
 #include "support/temp_dir.h"
 #include "types/rilk_errors.h"
 
@@ -30,7 +31,7 @@ protected:
         try {
             Rilk::loadProjectFile(*app.project);
             app.project->activeProfile = profile;
-            app.ResolveProjectImports(app.project);
+            Rilk::resolveProjectImports(app.project, nullptr);
         } catch (const Rilk::RilkException& error) {
             return error.message();
         }
@@ -55,7 +56,7 @@ protected:
     }
 
     RilkTest::TempDir dir;
-    RilkApplication app;
+    Rilk::Workspace app;
 };
 
 TEST_F(ProjectImportsTest, RefusesAnImportItCannotResolve) {

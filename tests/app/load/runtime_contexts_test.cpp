@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "app/load/project_file_loader.h"
-#include "app/driver/rilk_app.h"
+#include "app/load/implicit_variables.h"
+#include "app/load/project_imports.h"
+#include "app/load/runtime_contexts.h"
 #include "parser/parse_assignment.h"
 #include "support/temp_dir.h"
 #include "types/rilk_errors.h"
@@ -24,9 +26,9 @@ protected:
         dir.write("lib/.rilk_project.txt", "name lib\n");
         app.project = std::make_shared<Rilk::Project>(dir.path() / "main/.rilk_project.txt", "");
         Rilk::loadProjectFile(*app.project);
-        app.ResolveProjectImports(app.project);
+        Rilk::resolveProjectImports(app.project, nullptr);
         app.projectRoot = "/root-of-run";
-        app.addImplicitVariables();
+        Rilk::addImplicitVariables(app);
     }
 
     void commandLine(const std::string& item) {
@@ -39,7 +41,8 @@ protected:
     }
 
     RilkTest::TempDir dir;
-    RilkApplication app;
+    Rilk::Workspace app;
+    Rilk::LoadOptions options;
 };
 
 TEST_F(RuntimeContextsTest, LayersProfilesAndTheCommandLineOverTheImplicitVariables) {
@@ -57,8 +60,8 @@ TEST_F(RuntimeContextsTest, LayersProfilesAndTheCommandLineOverTheImplicitVariab
     commandLine("FLAGS += \"-c\"");
     for (const Case& c : cases) {
         app.project->activeProfile = c.active;
-        app.cmdMode = c.cmdMode;
-        Rilk::Context context = app.CreateImplicitContextForProject(app.project);
+        options.cmdMode = c.cmdMode;
+        Rilk::Context context = Rilk::createImplicitContextForProject(app, options, app.project);
         EXPECT_EQ(text(context, "FLAGS"), c.flags) << c.active;
         EXPECT_EQ(text(context, "LIST"), c.list) << c.active;
         EXPECT_EQ(text(context, "PROFILE"), c.profile) << c.active;
@@ -75,7 +78,7 @@ TEST_F(RuntimeContextsTest, LayersProfilesAndTheCommandLineOverTheImplicitVariab
 TEST_F(RuntimeContextsTest, OneContextPerProjectUnderItsNamespace) {
     app.project->activeProfile = "release";
     commandLine("EXTRA = \"e\"");
-    app.CreateProjectRuntimeContexts();
+    Rilk::createProjectRuntimeContexts(app, options);
     ASSERT_EQ(app.runtimeContexts.size(), 2U);
     const Rilk::Context& lib = app.runtimeContexts.at("LIB").context;
     EXPECT_EQ(app.runtimeContexts.at("app").project, app.project);
@@ -92,11 +95,11 @@ TEST_F(RuntimeContextsTest, OneContextPerProjectUnderItsNamespace) {
               "name app\nimport { \"../lib/.rilk_project.txt\"; }\n");
     Rilk::loadProjectFile(*app.project);
     app.project->activeProfile.clear();
-    app.ResolveProjectImports(app.project);
+    Rilk::resolveProjectImports(app.project, nullptr);
     app.project->importedProjects.push_back(app.project->importedProjects.front());
     app.runtimeContexts.clear();
     try {
-        app.CreateProjectRuntimeContexts();
+        Rilk::createProjectRuntimeContexts(app, options);
         ADD_FAILURE() << "a namespace used twice was accepted";
     } catch (const Rilk::RilkException& error) {
         EXPECT_EQ(error.message(), "Project namespace 'lib' is used more than once.");

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/driver/rilk_app.h"
+#include "app/load/unit_loader.h"
 #include "support/temp_dir.h"
 #include "types/rilk_errors.h"
 
@@ -34,14 +34,14 @@ protected:
     }
 
     RilkTest::TempDir dir;
-    RilkApplication app;
+    Rilk::Workspace app;
 };
 
 TEST_F(UnitLoaderTest, MergesTheFilesOfAUnitUnderItsProjectSpelling) {
     dir.write("a/rilk.txt", "unit core\nzeta: { }\n");
     const fs::path b = dir.write("b/rilk.txt", "unit CORE\nbeta: { }\nalpha: { }\n");
     const auto project = mainProject({{"Core", {"a/rilk.txt", b}}});
-    app.LoadUnit(project);
+    Rilk::loadProjectUnits(app, project);
 
     std::string ns = "APP", unitName = "core";
     const Rilk::UnitPtr unit = app.unitIndex.findUnit(ns, unitName);
@@ -57,19 +57,19 @@ TEST_F(UnitLoaderTest, MergesTheFilesOfAUnitUnderItsProjectSpelling) {
 
     // The main project's units are loaded once only.
     fs::remove_all(dir.path() / "a");
-    EXPECT_EQ(errorOf([&] { app.LoadUnit(project); }), "ok");
+    EXPECT_EQ(errorOf([&] { Rilk::loadProjectUnits(app, project); }), "ok");
 }
 
 TEST_F(UnitLoaderTest, AFileListedTwiceMergesOnlyWhenItHasNoTargets) {
     dir.write("empty.txt", "unit core\n");
     dir.write("full.txt", "unit core\nbuild: { }\n");
     EXPECT_EQ(errorOf([&] {
-                  app.LoadUnit(mainProject({{"core", {"empty.txt", "empty.txt"}}}));
+                  Rilk::loadProjectUnits(app, mainProject({{"core", {"empty.txt", "empty.txt"}}}));
               }),
               "ok");
     app.mainUnitsLoaded = false;
     EXPECT_EQ(errorOf([&] {
-                  app.LoadUnit(mainProject({{"core", {"full.txt", "full.txt"}}}));
+                  Rilk::loadProjectUnits(app, mainProject({{"core", {"full.txt", "full.txt"}}}));
               }),
               "Unable to merge unit 'core' from file '" + (dir.path() / "full.txt").string() +
                   "': Key already exists: build");
@@ -79,11 +79,11 @@ TEST_F(UnitLoaderTest, NumbersUnnamedUnitFilesAndLoadsEachPathOnce) {
     app.projectRoot = dir.path();
     dir.write("one.txt", "a: { }\n");
     dir.write("two.txt", "b: { }\n");
-    const Rilk::UnitPtr first = app.loadUnitFile("one.txt", "");
+    const Rilk::UnitPtr first = Rilk::loadUnitFile(app, "one.txt", "");
     EXPECT_EQ(first->name, "1");
-    EXPECT_EQ(app.loadUnitFile("two.txt", "")->name, "2");
+    EXPECT_EQ(Rilk::loadUnitFile(app, "two.txt", "")->name, "2");
     fs::remove(dir.path() / "one.txt");
-    EXPECT_EQ(app.loadUnitFile("one.txt", ""), first);
+    EXPECT_EQ(Rilk::loadUnitFile(app, "one.txt", ""), first);
 }
 
 }  // namespace

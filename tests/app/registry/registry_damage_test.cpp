@@ -35,7 +35,7 @@ std::shared_ptr<Rilk::ContextTemplate> tool(const std::string& type, const std::
 
 /// Whether every entry of `part` is in `whole`, under the same spelling and with the same
 /// value.
-bool isPartOf(const RegistryEntries& part, const RegistryEntries& whole) {
+bool isPartOf(const Rilk::RegistryEntries& part, const Rilk::RegistryEntries& whole) {
     for (const auto& [name, path] : part.projects) {
         const auto found = whole.projects.find(name);
         if (found == whole.projects.end() || found->first.str() != name.str() ||
@@ -63,9 +63,9 @@ protected:
     }
 
     /// The file rilk writes for two projects and two tools, and what it holds.
-    std::pair<std::string, RegistryEntries> writtenRegistry() const {
+    std::pair<std::string, Rilk::RegistryEntries> writtenRegistry() const {
         std::string whyNone;
-        auto registry = RilkRegistry::load(whyNone);
+        auto registry = Rilk::RilkRegistry::load(whyNone);
         registry->toolDefinitions["gcc-12"] = tool("gnu-gcc", "x86_64-linux-gnu");
         registry->toolDefinitions["cross"] = tool("gnu-gcc", "aarch64-linux-gnu");
         registry->addProject("alpha", "/p/a/.rilk_project.txt");
@@ -83,7 +83,7 @@ TEST_F(RegistryDamageTest, ACutThatDoesNotLoadIsKeptAndOneThatLoadsIsRewrittenWh
         const std::string cut = full.substr(0, offset);
         writeRegistry(cut);
         std::string whyNone;
-        const auto registry = RilkRegistry::load(whyNone);
+        const auto registry = Rilk::RilkRegistry::load(whyNone);
         ASSERT_TRUE(registry);
         if (!registry->loadFailure.empty()) {
             ++refused;
@@ -95,13 +95,14 @@ TEST_F(RegistryDamageTest, ACutThatDoesNotLoadIsKeptAndOneThatLoadsIsRewrittenWh
             continue;
         }
         ++rewritten;
-        const RegistryEntries loaded{registry->projects, registry->toolDefinitions};
+        const Rilk::RegistryEntries loaded{registry->projects, registry->toolDefinitions};
         EXPECT_TRUE(isPartOf(loaded, original));
         registry->addProject("gamma", "/p/g/.rilk_project.txt");
-        RegistryEntries expected = loaded;
+        Rilk::RegistryEntries expected = loaded;
         expected.projects["gamma"] = "/p/g/.rilk_project.txt";
-        EXPECT_EQ(registryText(), registryFileText(expected, registryFile()));
-        const RegistryEntries readBack = readRegistryText(registryText(), registryFile());
+        EXPECT_EQ(registryText(), Rilk::registryFileText(expected, registryFile()));
+        const Rilk::RegistryEntries readBack =
+            Rilk::readRegistryText(registryText(), registryFile());
         EXPECT_TRUE(isPartOf(readBack, expected) && isPartOf(expected, readBack));
     }
     // The empty cut, the projects block alone and the whole file load; most cuts do not.

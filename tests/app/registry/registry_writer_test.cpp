@@ -25,7 +25,7 @@ std::shared_ptr<Rilk::ContextTemplate> gccTool() {
 TEST(RegistryWriter, WritesTheBlocksThatHoldEntries) {
     const auto gcc = gccTool();
     struct Case {
-        RegistryEntries entries;
+        Rilk::RegistryEntries entries;
         std::string text;
     };
     const Case cases[] = {
@@ -39,7 +39,7 @@ TEST(RegistryWriter, WritesTheBlocksThatHoldEntries) {
          "projects {\n  app \"/p/.rilk_project.txt\"\n}\n\ntools {\n  gcc {\n"
          "    tool_type = \"gnu-gcc\"\n    arch = \"x86_64\"\n  }\n}\n"},
     };
-    for (const Case& c : cases) EXPECT_EQ(registryFileText(c.entries, kFile), c.text);
+    for (const Case& c : cases) EXPECT_EQ(Rilk::registryFileText(c.entries, kFile), c.text);
 }
 
 TEST(RegistryWriter, KeepsWhatAHandWrittenToolDefinitionHolds) {
@@ -60,8 +60,8 @@ TEST(RegistryWriter, KeepsWhatAHandWrittenToolDefinitionHolds) {
         "    }\n"
         "  }\n"
         "}\n";
-    const RegistryEntries entries = readRegistryText(text, kFile);
-    EXPECT_EQ(registryFileText(entries, kFile), text);
+    const Rilk::RegistryEntries entries = Rilk::readRegistryText(text, kFile);
+    EXPECT_EQ(Rilk::registryFileText(entries, kFile), text);
 }
 
 TEST(RegistryWriter, RefusesAnEntryThatWouldNotReadBackTheSame) {
@@ -73,7 +73,7 @@ TEST(RegistryWriter, RefusesAnEntryThatWouldNotReadBackTheSame) {
         std::make_shared<Rilk::RilkList>(std::vector<Rilk::RilkValuePtr>{Rilk::makeString("a")});
     auto outer = std::make_shared<Rilk::RilkList>(std::vector<Rilk::RilkValuePtr>{inner});
     struct Case {
-        RegistryEntries entries;
+        Rilk::RegistryEntries entries;
         std::string named;
         std::string reason;
     };
@@ -87,7 +87,7 @@ TEST(RegistryWriter, RefusesAnEntryThatWouldNotReadBackTheSame) {
     };
     for (const Case& c : cases) {
         try {
-            registryFileText(c.entries, kFile);
+            Rilk::registryFileText(c.entries, kFile);
             ADD_FAILURE() << c.named << " was written";
         } catch (const Rilk::RilkException& error) {
             EXPECT_NE(error.message().find("The " + c.named +
@@ -106,12 +106,12 @@ TEST(RegistryWriter, RefusesAnEntryThatWouldNotReadBackTheSame) {
 
 TEST(RegistryReader, BlankTextRegistersNothingAndAnythingElseStillMeetsTheGrammar) {
     for (const std::string blank : {"", "\n", " \t\r\n  \n"}) {
-        const RegistryEntries entries = readRegistryText(blank, kFile);
+        const Rilk::RegistryEntries entries = Rilk::readRegistryText(blank, kFile);
         EXPECT_TRUE(entries.projects.empty() && entries.toolDefinitions.empty());
     }
     // A comment is not blank: the grammar reads it (and finds nothing either).
-    EXPECT_TRUE(readRegistryText("// none yet\n", kFile).projects.empty());
+    EXPECT_TRUE(Rilk::readRegistryText("// none yet\n", kFile).projects.empty());
     // Text the grammar refuses is still refused, blanks before it or not.
-    EXPECT_ANY_THROW(readRegistryText("  \n}", kFile));
-    EXPECT_ANY_THROW(readRegistryText("\f", kFile));
+    EXPECT_ANY_THROW(Rilk::readRegistryText("  \n}", kFile));
+    EXPECT_ANY_THROW(Rilk::readRegistryText("\f", kFile));
 }

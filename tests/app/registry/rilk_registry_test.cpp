@@ -23,7 +23,7 @@ protected:
 
 TEST_F(RegistryTest, FirstLoadCreatesAnEmptyFileAndLaterLoadsReadIt) {
     std::string whyNone;
-    auto registry = RilkRegistry::load(whyNone);
+    auto registry = Rilk::RilkRegistry::load(whyNone);
     ASSERT_TRUE(registry);
     EXPECT_EQ(registry->filePath, registryFile());
     EXPECT_TRUE(fs::is_regular_file(registryFile()));
@@ -32,7 +32,7 @@ TEST_F(RegistryTest, FirstLoadCreatesAnEmptyFileAndLaterLoadsReadIt) {
     writeRegistry(
         "// mine\nprojects {\n  App \"/a/.rilk_project.txt\"\n  rel \"r/.rilk_project.txt\"\n"
         "  APP \"/b/.rilk_project.txt\"\n}\ntools { t { tool_type = \"command\" } }\n");
-    registry = RilkRegistry::load(whyNone);
+    registry = Rilk::RilkRegistry::load(whyNone);
     ASSERT_TRUE(registry);
     EXPECT_EQ(registry->loadFailure, "");
     ASSERT_EQ(registry->projects.size(), 2U);
@@ -50,7 +50,7 @@ TEST_F(RegistryTest, WithoutHomeThereIsNoRegistryAndTheReasonIsKept) {
             setenv("HOME", home, 1);
         }
         std::string whyNone;
-        EXPECT_FALSE(RilkRegistry::load(whyNone));
+        EXPECT_FALSE(Rilk::RilkRegistry::load(whyNone));
         EXPECT_EQ(whyNone, "Unable to resolve HOME path.");
     }
 }

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/driver/rilk_app.h"
+#include "app/toolbox/best_tool.h"
 #include "support/run_process.h"
 #include "tools/matcher.h"
 #include "types/rilk_string.h"
@@ -57,12 +57,21 @@ std::shared_ptr<Rilk::TargetContext> target(const Rilk::AssignmentTable& variabl
     return std::make_shared<Rilk::TargetContext>(context, Rilk::QualifiedTargetName("", "u", "t"));
 }
 
-void add(RilkApplication& app, const std::string& name, const Rilk::AssignmentTable& criteria,
+/// The tools to choose from and the weights of the choice.
+struct ToolChoice {
+    Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) const {
+        return Rilk::bestTool(tools, weights, target);
+    }
+    Rilk::ToolMap tools;
+    Rilk::MatchWeights weights;
+};
+
+void add(ToolChoice& app, const std::string& name, const Rilk::AssignmentTable& criteria,
          const Rilk::AssignmentTable& required = {}, Rilk::MatchResult answer = possible()) {
     app.tools[name] = std::make_shared<FixedMatcher>(name, criteria, required, answer);
 }
 
-std::string bestName(const RilkApplication& app, const Rilk::TargetContext& context) {
+std::string bestName(const ToolChoice& app, const Rilk::TargetContext& context) {
     const Rilk::Matcher* best = app.findBestTool(context);
     return best ? best->name : "none";
 }
@@ -71,43 +80,43 @@ TEST(BestTool, TheHighestScoreAmongToolsThatCanBuildWins) {
     const auto context = target(table({{"mode", "DEBUG"}, {"cmd", "x"}}));
     struct Case {
         const char* what;
-        std::function<void(RilkApplication&)> setUp;
+        std::function<void(ToolChoice&)> setUp;
         std::string best;
     };
     const Case cases[] = {
-        {"no tools", [](RilkApplication&) {}, "none"},
+        {"no tools", [](ToolChoice&) {}, "none"},
         {"a tie keeps the earlier name",
-         [](RilkApplication& app) {
+         [](ToolChoice& app) {
              add(app, "b", {});
              add(app, "A", {});
          },
          "A"},
         {"an exact match beats a partial one",
-         [](RilkApplication& app) {
+         [](ToolChoice& app) {
              add(app, "a", table({{"mode", "release"}}));
              add(app, "z", table({{"mode", "debug"}}));
          },
          "z"},
         {"a missing required variable without default excludes a tool",
-         [](RilkApplication& app) {
+         [](ToolChoice& app) {
              add(app, "a", table({{"mode", "debug"}}), table({{"needed", nullptr}}));
              add(app, "b", {});
          },
          "b"},
         {"a required variable with a default is not needed",
-         [](RilkApplication& app) {
+         [](ToolChoice& app) {
              add(app, "a", table({{"mode", "debug"}}), table({{"needed", "yes"}}));
              add(app, "b", {});
          },
          "a"},
         {"a tool that cannot build never wins",
-         [](RilkApplication& app) {
+         [](ToolChoice& app) {
              add(app, "a", table({{"mode", "debug"}}), {}, Rilk::MatchResult{});
              add(app, "b", {});
          },
          "b"},
         {"a tool's own exact entry stands",
-         [](RilkApplication& app) {
+         [](ToolChoice& app) {
              add(app, "a", table({{"mode", "release"}}));
              add(app, "z", table({{"mode", "release"}}), {},
                  possible({{"mode", {Rilk::ExactMatch, 1}}}));
@@ -115,7 +124,7 @@ TEST(BestTool, TheHighestScoreAmongToolsThatCanBuildWins) {
          "z"},
     };
     for (const Case& c : cases) {
-        RilkApplication app;
+        ToolChoice app;
         c.setUp(app);
         EXPECT_EQ(bestName(app, *context), c.best) << c.what;
     }
@@ -123,14 +132,14 @@ TEST(BestTool, TheHighestScoreAmongToolsThatCanBuildWins) {
 
 TEST(BestTool, ReportsTheChoiceWithItsScore) {
     const auto result = RilkTest::runInChild([] {
-        RilkApplication app;
+        ToolChoice app;
         // out: an output variable without value (none), diff: partial, same: exact.
         Rilk::AssignmentTable variables = table({{"diff", "1"}, {"same", "x"}});
         variables.merge(table({{"out", nullptr}}, AssignModifier::Up));
         add(app, "cc", table({{"out", "o"}, {"diff", "2"}, {"same", "X"}, {"absent", "a"}}));
         Rilk::verbosity = 3;
         app.findBestTool(*target(variables));
-        app.noMatchWeight = 10;
+        app.weights.none = 10;
         app.findBestTool(*target(variables));
         Rilk::verbosity = 4;  // above the level of the report
         app.findBestTool(*target(variables));

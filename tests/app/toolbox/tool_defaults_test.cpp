@@ -50,7 +50,7 @@ TEST(ToolDefaults, TargetValuesWinAndMissingOnesAreFilledIn) {
         SCOPED_TRACE(c.what);
         Rilk::TargetContext target = targetWith(c.target);
         for (auto& [name, stored] : target.assignments) stored.resolved = true;
-        applyToolDefaults(tool, target);
+        Rilk::applyToolDefaults(tool, target);
         ASSERT_EQ(target.assignments.size(), c.expected.size());
         for (const auto& [name, value] : c.expected) EXPECT_EQ(valueOf(target, name), value);
         // A value the target gave keeps its modifier and spelling, and is resolved again.
@@ -68,7 +68,7 @@ TEST(ToolDefaults, ConditionsFollowEvenWhenEveryDefaultIsHeld) {
     tool.criteria.emplace("A", text("A", "x"));
     tool.conditions.resize(1);
     Rilk::TargetContext target = targetWith({text("A", "own")});
-    applyToolDefaults(tool, target);
+    Rilk::applyToolDefaults(tool, target);
     EXPECT_EQ(valueOf(target, "A"), "own");
     EXPECT_EQ(target.conditions.size(), 1u);
 }

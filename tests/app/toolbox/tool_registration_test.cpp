@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "app/registry/registry_reader.h"
-#include "app/driver/rilk_app.h"
 #include "app/registry/rilk_registry.h"
+#include "app/toolbox/tool_registration.h"
 #include "support/run_process.h"
 #include "tools/matcher.h"
 #include "tools/tool_factory_registry.h"
@@ -50,15 +50,15 @@ Rilk::ToolFactory throwing(const char* text) {
 
 /// The block of the one tool definition in `tools { t { <body> } }`.
 std::shared_ptr<Rilk::ContextTemplate> definition(const std::string& body) {
-    return readRegistryText("tools { t { " + body + " } }", "/r/.rilk_registry.txt")
+    return Rilk::readRegistryText("tools { t { " + body + " } }", "/r/.rilk_registry.txt")
         .toolDefinitions.at("t");
 }
 
 /// What registering `source` prints at the default verbosity.
-std::string registrationOutput(const ToolSource& source) {
+std::string registrationOutput(const Rilk::ToolSource& source) {
     return RilkTest::runInChild([&] {
-               RilkApplication app;
-               app.registerTool(source);
+               Rilk::ToolMap tools;
+               Rilk::registerTool(tools, source);
            })
         .out;
 }
@@ -89,10 +89,9 @@ TEST(ToolRegistration, SkipsADefinitionThatMakesNoToolAndSaysWhy) {
 }
 
 TEST(ToolRegistration, HandsTheDefinitionToTheFactorySortedByModifier) {
-    RilkApplication app;
     auto block = definition(
         "tool_type = \"reg-ok\" !must = 1 ^up = 2 Flag = 3 FLAG = 4 if a { b = 1 } if c { }");
-    auto tool = app.createTool({"cc", block, "Registry"});
+    auto tool = Rilk::createTool({"cc", block, "Registry"});
     ASSERT_TRUE(tool);
     EXPECT_EQ(tool->name, "cc");
     ASSERT_EQ(tool->required.count("must"), 1U);
@@ -106,12 +105,12 @@ TEST(ToolRegistration, HandsTheDefinitionToTheFactorySortedByModifier) {
 
 TEST(ToolRegistration, ALaterToolReplacesOneOfTheSameNameWithAWarning) {
     const auto result = RilkTest::runInChild([] {
-        RilkApplication app;
-        app.createStaticTools();
+        Rilk::ToolMap tools;
+        Rilk::createStaticTools(tools);
         for (const char* name : {"Beta", "Default_Basic", "alpha"}) {
-            app.registerTool({name, definition("tool_type = \"reg-ok\""), "Registry"});
+            Rilk::registerTool(tools, {name, definition("tool_type = \"reg-ok\""), "Registry"});
         }
-        for (const auto& [name, tool] : app.tools) {
+        for (const auto& [name, tool] : tools) {
             std::string required;
             for (const auto& entry : tool->required) required += " " + entry.first.str();
             fmt::print("{} {}{}\n", name.str(), tool->name, required);
@@ -131,15 +130,15 @@ TEST(ToolRegistration, RegistersRegistryToolsThenProjectToolsUnderTheProjectName
             made->toolDefinitions.push_back({tool, definition(body)});
             return made;
         };
-        RilkApplication app;
-        app.registry = std::make_shared<RilkRegistry>("/r/.rilk_registry.txt");
-        app.registry->toolDefinitions["zz"] = definition("tool_type = \"reg-ok\"");
-        app.registry->toolDefinitions["cc"] = definition("tool_type = \"reg-ok\"");
-        app.project = project("demo", "cc", "tool_type = \"reg-null\"");
-        app.project->importedProjects = {project("lib", "x", "tool_type = \"reg-ok\""),
+        Rilk::RilkRegistry registry("/r/.rilk_registry.txt");
+        registry.toolDefinitions["zz"] = definition("tool_type = \"reg-ok\"");
+        registry.toolDefinitions["cc"] = definition("tool_type = \"reg-ok\"");
+        const Rilk::ProjectPtr mainProject = project("demo", "cc", "tool_type = \"reg-null\"");
+        mainProject->importedProjects = {project("lib", "x", "tool_type = \"reg-ok\""),
                                          project("", "cc", "tool_type = \"reg-ok\"")};
-        app.registerBuildTools();
-        for (const auto& [name, tool] : app.tools) fmt::print("{}\n", name.str());
+        Rilk::ToolMap tools;
+        Rilk::registerTools(tools, &registry, mainProject);
+        for (const auto& [name, tool] : tools) fmt::print("{}\n", name.str());
     });
     EXPECT_EQ(result.out,
               "Unable to create Project demo tool 'reg-null' for 'demo/cc'.\n"

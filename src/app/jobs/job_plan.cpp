@@ -1,4 +1,4 @@
-#include "app/jobs/cached_job_plan.h"
+#include "app/jobs/job_plan.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -6,10 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/cache/cached_planning.h"
+#include "app/cache/planning_through_cache.h"
 #include "app/jobs/job_context_split.h"
 #include "types/rilk_context_value.h"
 #include "types/value_utils.h"
+
+namespace Rilk {
 
 namespace {
 
@@ -85,3 +87,5 @@ void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName,
     }
     cache.upsert(uniqueName, contents, plan.claimToken);
 }
+
+}  // namespace Rilk

@@ -1,5 +1,6 @@
-// --find-compilers: record the GCC toolchains found on the machine in the user registry.
-#include "app/registry/toolchain_discovery.h"
+// The one-shot modes of the registry: -r records the main project, --find-compilers the
+// GCC toolchains found on the machine.
+#include "app/registry/registry_modes.h"
 
 #include <optional>
 #include <string>
@@ -7,17 +8,26 @@
 
 #include <fmt/format.h>
 
-#include "app/driver/rilk_app.h"
 #include "app/registry/rilk_registry.h"
 #include "tools/gnu/default_toolchains.h"
 #include "types/rilk_errors.h"
 #include "util/ci_string.h"
 
+namespace Rilk {
 namespace {
 
 constexpr const char* kNameVariable = "toolchain_name";
 
 }  // namespace
+
+void registerProject(RilkRegistry* registry, const std::string& whyNone, const std::string& name,
+                     const std::filesystem::path& projectFile) {
+    if (!registry) {
+        throw Rilk::RilkException(fmt::format(
+            "The project cannot be registered: there is no user registry ({}).", whyNone));
+    }
+    registry->addProject(name, projectFile);
+}
 
 const std::vector<std::filesystem::path>& defaultToolchainRoots() {
     static const std::vector<std::filesystem::path> roots = {"/usr/bin", "/usr/local/bin",
@@ -46,10 +56,11 @@ void storeToolchainDefinition(RegistryTools& tools,
     tools[*name] = std::make_shared<Rilk::ContextTemplate>(std::move(kept));
 }
 
-void RilkApplication::discoverToolchains(const std::vector<std::filesystem::path>& roots) {
+void findCompilers(RilkRegistry* registry, const std::string& whyNone,
+                   const std::vector<std::filesystem::path>& roots) {
     if (!registry) {
         throw Rilk::RilkException(fmt::format(
-            "The toolchains cannot be recorded: there is no user registry ({}).", registryFailure));
+            "The toolchains cannot be recorded: there is no user registry ({}).", whyNone));
     }
     // Searched before the lock is taken: a search may take a while, and other runs wait.
     const std::vector<Rilk::BuildToolDefinition> toolchains = Rilk::findDefaultToolchains(roots);
@@ -59,3 +70,5 @@ void RilkApplication::discoverToolchains(const std::vector<std::filesystem::path
         }
     });
 }
+
+}  // namespace Rilk

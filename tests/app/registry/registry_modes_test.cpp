@@ -1,4 +1,4 @@
-#include "app/registry/toolchain_discovery.h"
+#include "app/registry/registry_modes.h"
 
 #include <fstream>
 #include <sstream>
@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/driver/rilk_app.h"
 #include "app/registry/rilk_registry.h"
 #include "support/temp_dir.h"
 #include "types/rilk_errors.h"
@@ -35,7 +34,7 @@ std::string readFile(const fs::path& file) {
     return text.str();
 }
 
-TEST(ToolchainDiscovery, RefusesDefinitionsWithoutOneNamedToolchain) {
+TEST(FindCompilers, RefusesDefinitionsWithoutOneNamedToolchain) {
     const struct {
         std::shared_ptr<Rilk::ContextTemplate> tool;
         std::string error;
@@ -49,9 +48,9 @@ TEST(ToolchainDiscovery, RefusesDefinitionsWithoutOneNamedToolchain) {
         {definition({set("tool_type", "gnu-gcc")}), "variable 'toolchain_name' not found."},
     };
     for (const auto& c : cases) {
-        RegistryTools tools;
+        Rilk::RegistryTools tools;
         try {
-            storeToolchainDefinition(tools, c.tool);
+            Rilk::storeToolchainDefinition(tools, c.tool);
             ADD_FAILURE() << "accepted: " << c.error;
         } catch (const Rilk::RilkException& error) {
             EXPECT_EQ(error.message(), c.error);
@@ -60,16 +59,16 @@ TEST(ToolchainDiscovery, RefusesDefinitionsWithoutOneNamedToolchain) {
     }
 }
 
-TEST(ToolchainDiscovery, RewritesTheRegistryEvenWhenNothingIsFound) {
+TEST(FindCompilers, RewritesTheRegistryEvenWhenNothingIsFound) {
     const int savedVerbosity = Rilk::verbosity;
     Rilk::verbosity = 8;
     RilkTest::TempDir dir;
     // The registry is read again under its lock: the file's entries are what is written.
-    const fs::path file = dir.write(".rilk_registry.txt", "projects { demo \"/d/.rilk_project.txt\" }");
-    RilkApplication app;
-    app.registry = std::make_shared<RilkRegistry>(file);
-    app.registry->projects["stale"] = "/s/.rilk_project.txt";
-    app.discoverToolchains({});
+    const fs::path file =
+        dir.write(".rilk_registry.txt", "projects { demo \"/d/.rilk_project.txt\" }");
+    Rilk::RilkRegistry registry(file);
+    registry.projects["stale"] = "/s/.rilk_project.txt";
+    Rilk::findCompilers(&registry, "", {});
     EXPECT_EQ(readFile(file), "projects {\n  demo \"/d/.rilk_project.txt\"\n}\n");
     Rilk::verbosity = savedVerbosity;
 }

@@ -1,5 +1,5 @@
-#include "app/cache/cached_planning.h"
-#include "app/jobs/cached_job_plan.h"
+#include "app/cache/planning_through_cache.h"
+#include "app/jobs/job_plan.h"
 
 #include <chrono>
 #include <filesystem>
@@ -42,9 +42,9 @@ TEST(ComputeParallelism, AtLeastTwoWorkItemsPerJob) {
 }
 
 /// A planned target "u::t" in a temporary directory whose files the test dates.
-class CachedPlanning : public ::testing::Test {
+class PlanningThroughCache : public ::testing::Test {
 protected:
-    CachedPlanning() { builder.plan.maxParallelJobs = 8; }
+    PlanningThroughCache() { builder.plan.maxParallelJobs = 8; }
 
     /// Writes a file dated `age` seconds before a fixed moment in the past.
     std::filesystem::path file(const std::string& name, int age) {
@@ -80,7 +80,7 @@ protected:
         std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
 };
 
-TEST_F(CachedPlanning, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
+TEST_F(PlanningThroughCache, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
     builder.plan.recipes = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)}),
                             workItem({text("SRC", "b.c")}, {path("OBJ", file("b.o", 0), kUp)})};
     CachedPlan result;
@@ -101,7 +101,7 @@ TEST_F(CachedPlanning, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
     EXPECT_EQ(cache->size(), 1u);
 }
 
-TEST_F(CachedPlanning, AStoredRecordKeepsWhatWasPlannedWhenTheValuesChangeLater) {
+TEST_F(PlanningThroughCache, AStoredRecordKeepsWhatWasPlannedWhenTheValuesChangeLater) {
     // A plan shares the target's values, which go on to the target's outputs.
     const RilkValuePtr source = RilkTest::str("a.c");
     const RilkValuePtr flags = RilkTest::str("-O2");
@@ -122,7 +122,7 @@ TEST_F(CachedPlanning, AStoredRecordKeepsWhatWasPlannedWhenTheValuesChangeLater)
     EXPECT_EQ(stored.context.front().toString(), "FLAGS = \"-O2\"");
 }
 
-TEST_F(CachedPlanning, EmptyPlanBuildsOnACopyWithoutRecord) {
+TEST_F(PlanningThroughCache, EmptyPlanBuildsOnACopyWithoutRecord) {
     CachedPlan result;
     EXPECT_EQ(capture(2, [&] { result = plan(); }),
               "Target 'u::t' not suitable for caching. Using the original context.\n");
@@ -131,7 +131,7 @@ TEST_F(CachedPlanning, EmptyPlanBuildsOnACopyWithoutRecord) {
     EXPECT_EQ(cache->size(), 0u);
 }
 
-TEST_F(CachedPlanning, NoToolJobNeedsOnlyTheTargetsName) {
+TEST_F(PlanningThroughCache, NoToolJobNeedsOnlyTheTargetsName) {
     // The no-tool is given no copy of the target: whatever its job context holds, the job
     // begins, makes its recipes and gives its outputs alike.
     auto target = RilkTest::targetContext("u", "t");
@@ -156,7 +156,7 @@ TEST_F(CachedPlanning, NoToolJobNeedsOnlyTheTargetsName) {
     EXPECT_EQ(cache->size(), 0u);
 }
 
-TEST_F(CachedPlanning, EqualInputsAreOneWorkItemEqualHashesAreNot) {
+TEST_F(PlanningThroughCache, EqualInputsAreOneWorkItemEqualHashesAreNot) {
     // "AB" + "c" and "A" + "Bc" hash alike but are different work.
     builder.plan.recipes = {workItem({text("SRC", "a.c")}, {}), workItem({text("SRC", "a.c")}, {}),
                             workItem({text("AB", "c")}, {}), workItem({text("A", "Bc")}, {})};
@@ -166,7 +166,7 @@ TEST_F(CachedPlanning, EqualInputsAreOneWorkItemEqualHashesAreNot) {
     EXPECT_EQ(result.contents.workItems()[1].inputs[0].input.name, "AB");
 }
 
-TEST_F(CachedPlanning, StaleWorkItemsOfARecordFromTheLastRun) {
+TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
     struct Case {
         const char* label;
         int inputAge;        // of b.c; a.c is always older than the outputs
@@ -215,7 +215,7 @@ TEST_F(CachedPlanning, StaleWorkItemsOfARecordFromTheLastRun) {
     }
 }
 
-TEST_F(CachedPlanning, FilesInADependencysOutputBlockAreInputs) {
+TEST_F(PlanningThroughCache, FilesInADependencysOutputBlockAreInputs) {
     auto outputs = std::make_shared<Context>();
     outputs->addAssignment(path("OBJ", file("dep.o", 30), kUp), kKeepModifier);
     const Assignment dependency("dep", std::make_shared<RilkContext>(outputs), AssignType::Set,
@@ -229,7 +229,7 @@ TEST_F(CachedPlanning, FilesInADependencysOutputBlockAreInputs) {
     EXPECT_EQ(result.pending, std::vector<std::size_t>{0});
 }
 
-TEST_F(CachedPlanning, FilesAreReadByTheirFullPath) {
+TEST_F(PlanningThroughCache, FilesAreReadByTheirFullPath) {
     // A path planned relative to a directory names the file of its full path text; one
     // holding a NUL byte names none (the system would read a shorter path).
     file("a.c", 30);
@@ -257,7 +257,7 @@ TEST_F(CachedPlanning, FilesAreReadByTheirFullPath) {
     }
 }
 
-TEST_F(CachedPlanning, OutputsWithoutPathRebuildEveryRun) {
+TEST_F(PlanningThroughCache, OutputsWithoutPathRebuildEveryRun) {
     builder.plan.recipes = {workItem({text("CMD", "echo")}, {text("MSG", "hi", kUp)})};
     buildOnce();
     startNextRun();
@@ -266,7 +266,7 @@ TEST_F(CachedPlanning, OutputsWithoutPathRebuildEveryRun) {
     EXPECT_EQ(spy.items.size(), 1u);
 }
 
-TEST_F(CachedPlanning, IntermediateFlagOnlyForProducedUnchangedIntermediates) {
+TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediates) {
     const auto a = file("a.c", 30);
     const auto b = file("b.c", 30);
     auto entries = [&] {
@@ -300,7 +300,7 @@ TEST_F(CachedPlanning, IntermediateFlagOnlyForProducedUnchangedIntermediates) {
     EXPECT_TRUE(spy.items[0][1].intermediateFlag);
 }
 
-TEST_F(CachedPlanning, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim) {
+TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim) {
     builder.plan.recipes = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)})};
     CachedPlan holder = plan();
     ASSERT_NE(holder.claimToken, 0u);
@@ -323,7 +323,7 @@ TEST_F(CachedPlanning, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim) {
     EXPECT_EQ(result.jobContexts.size(), 1u);
 }
 
-TEST_F(CachedPlanning, UpsertWithAnotherTokenIsRejected) {
+TEST_F(PlanningThroughCache, UpsertWithAnotherTokenIsRejected) {
     builder.plan.recipes = {workItem({text("SRC", "a.c")}, {})};
     CachedPlan result = plan();
     RecordContents other;

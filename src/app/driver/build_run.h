@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+
+#include "app/cache/build_cache.h"
+#include "app/driver/command_line.h"
+#include "app/load/workspace.h"
+#include "app/toolbox/tool_map.h"
+
+namespace Rilk {
+
+/// Creates the build cache for the project root and starts reading its file, which the
+/// build's load then waits for: the file is read while the units load.
+std::unique_ptr<BuildCache> startLoadingCache(const std::filesystem::path& projectRoot);
+
+/// `-d`: every project's runtime context in namespace order, or the implicit context
+/// without project, and with `-c` the command-line assignments.
+void dumpContexts(const Workspace& workspace, const LoadOptions& options);
+
+/// Builds the main target after everything it depends on: loads the build cache (created
+/// here when `buildCache` is null), makes the runtime contexts (`-d` shows them), builds,
+/// saves the cache and writes the `-o` file. The finished build's state (every target's
+/// output context) goes into `finishedBuild`, which the process keeps. Returns 0; every
+/// failure is thrown.
+int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCache>& buildCache,
+             const RunOptions& options, std::shared_ptr<void>& finishedBuild);
+
+}  // namespace Rilk
