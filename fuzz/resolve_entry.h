@@ -32,8 +32,9 @@ inline void makeGlobTree(const std::filesystem::path& directory) {
 /// Resolves one target instance the way a build does: its context from the template, with
 /// each parameter set to a string of its name, then its conditions, every variable and
 /// its dependency list (all variables in one go, which the first error ends, as a build
-/// does). Errors the model reports by design are caught per step.
-inline void resolveTarget(const Rilk::Target& target) {
+/// does). Errors the model reports by design are caught per step. Returns the context with
+/// whatever resolved.
+inline std::shared_ptr<Rilk::TargetContext> resolveTarget(const Rilk::Target& target) {
     std::vector<Rilk::RilkValuePtr> parameters;
     for (const std::string& name : target.parameterNames)
         parameters.push_back(Rilk::makeString(name));
@@ -52,12 +53,13 @@ inline void resolveTarget(const Rilk::Target& target) {
     guarded([&] { context->resolveAll(); });
     guarded([&] { context->createDependencyList(); });
     guarded([&] { (void)context->uniqueName(); });
+    return context;
 }
 
 /// Parses `text` as a unit file whose relative paths start in `directory` and, when it
-/// parsed without errors, resolves each of its targets. Globs stay inside `directory`.
-inline void resolveUnitText(const std::string& text, const std::filesystem::path& directory) {
-    Rilk::confineGlobs(directory);
+/// parsed without errors, calls `use` with each of its targets.
+template <typename Use>
+void forEachUnitTarget(const std::string& text, const std::filesystem::path& directory, Use use) {
     try {
         Rilk::ParseChain chain(text, "fuzz.txt");
         forgetPredictions(chain);
@@ -69,10 +71,17 @@ inline void resolveUnitText(const std::string& text, const std::filesystem::path
         visitor.sourcePath = "fuzz.txt";
         std::unique_ptr<Rilk::Unit> unit(
             takeResult<Rilk::Unit*>(visitor.visitRilkUnit(tree->rilkUnit())));
-        for (const auto& [name, target] : unit->targets) resolveTarget(target);
+        for (const auto& [name, target] : unit->targets) use(target);
     } catch (const std::exception&) {
     } catch (const Rilk::RilkException&) {
     }
+}
+
+/// Parses `text` as a unit file whose relative paths start in `directory` and, when it
+/// parsed without errors, resolves each of its targets. Globs stay inside `directory`.
+inline void resolveUnitText(const std::string& text, const std::filesystem::path& directory) {
+    Rilk::confineGlobs(directory);
+    forEachUnitTarget(text, directory, [](const Rilk::Target& target) { resolveTarget(target); });
     Rilk::confineGlobs({});
 }
 

@@ -10,6 +10,7 @@ packages=(
   antlr4 libantlr4-runtime-dev
   clang libclang-rt-14-dev
   python3
+  distcc
 )
 
 missing=()

@@ -2,7 +2,10 @@
 
 #include <array>
 #include <cstddef>
-#include <utility>
+
+#include "parser/delimited_literal.h"
+#include "parser/name_rules.h"
+#include "parser/utf8_text.h"
 
 namespace Rilk {
 namespace {
@@ -11,70 +14,10 @@ using Kind = FastToken::Kind;
 
 constexpr bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
-constexpr bool isWordStart(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
 
-/// The bytes that continue a word, by table: words are most of a unit file's text.
-constexpr std::array<bool, 256> kWordParts = [] {
-    std::array<bool, 256> parts{};
-    for (std::size_t byte = 0; byte < parts.size(); ++byte) {
-        const auto c = static_cast<char>(byte);
-        parts[byte] = isWordStart(c) || isDigit(c) || c == '-';
-    }
-    return parts;
-}();
-
-bool isWordPart(char c) { return kWordParts[static_cast<unsigned char>(c)]; }
-
-/// Whether `text` is valid UTF-8: no stray continuation byte, no overlong form, no
-/// surrogate, nothing past U+10FFFF.
-bool isUtf8(std::string_view text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    std::size_t i = 0;
-    while (i < size) {
-        if (bytes[i] < 0x80) {
-            ++i;
-            continue;
-        }
-        const unsigned char lead = bytes[i];
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xbf;
-        if (lead >= 0xc2 && lead <= 0xdf) {
-            length = 2;
-        } else if (lead >= 0xe0 && lead <= 0xef) {
-            length = 3;
-            if (lead == 0xe0) low = 0xa0;
-            if (lead == 0xed) high = 0x9f;
-        } else if (lead >= 0xf0 && lead <= 0xf4) {
-            length = 4;
-            if (lead == 0xf0) low = 0x90;
-            if (lead == 0xf4) high = 0x8f;
-        } else {
-            return false;
-        }
-        if (size - i < length) return false;
-        if (bytes[i + 1] < low || bytes[i + 1] > high) return false;
-        for (std::size_t k = 2; k < length; ++k) {
-            if (bytes[i + k] < 0x80 || bytes[i + k] > 0xbf) return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
-constexpr std::array<std::pair<std::string_view, Kind>, 8> kKeywords{{
-    {"unit", Kind::UnitKeyword},
-    {"if", Kind::IfKeyword},
-    {"import", Kind::ImportKeyword},
-    {"units", Kind::UnitsKeyword},
-    {"profiles", Kind::ProfilesKeyword},
-    {"projects", Kind::ProjectsKeyword},
-    {"tools", Kind::ToolsKeyword},
-    {"name", Kind::NameKeyword},
-}};
+// The keyword kinds stand in the order of `kKeywords`, as the lexer's keyword tokens do.
+static_assert(static_cast<int>(Kind::NameKeyword) - static_cast<int>(Kind::UnitKeyword) + 1 ==
+              static_cast<int>(kKeywords.size()));
 
 }  // namespace
 
@@ -96,7 +39,7 @@ FastToken FastLexer::next() {
     if ((c == 'R' || c == 'P') && after == '"' && third == '(') {
         return delimited(c == 'R' ? Kind::RawString : Kind::PathString);
     }
-    if (isWordStart(c)) return word();
+    if (isNameStart(c)) return word();
     if (isDigit(c) || (c == '-' && isDigit(after))) return number();
     if (c == '"') return quoted();
     return symbol();
@@ -125,13 +68,11 @@ bool FastLexer::skipBlanksAndComments() {
 
 FastToken FastLexer::word() {
     std::size_t end = at_ + 1;
-    while (end < text_.size() && isWordPart(text_[end])) ++end;
+    while (end < text_.size() && isNameChar(text_[end])) ++end;
     const std::string_view text = text_.substr(at_, end - at_);
-    // Comparing the first letter first spares most words a full comparison.
-    for (const auto& [keyword, kind] : kKeywords) {
-        if (text.size() == keyword.size() && text[0] == keyword[0] && text == keyword) {
-            return make(kind, text.size());
-        }
+    const int keyword = keywordIndex(text);
+    if (keyword >= 0) {
+        return make(static_cast<Kind>(static_cast<int>(Kind::UnitKeyword) + keyword), text.size());
     }
     return make(Kind::Identifier, text.size());
 }
@@ -152,22 +93,12 @@ FastToken FastLexer::quoted() {
 }
 
 FastToken FastLexer::delimited(Kind kind) {
-    // Content is read in steps: a character other than ')'; ')' and '"' closing the token;
-    // or ')' with the character after it, which is never looked at as a closing start.
-    std::size_t i = at_ + 3;
-    while (i < text_.size()) {
-        if (text_[i] != ')') {
-            ++i;
-        } else if (i + 1 >= text_.size()) {
-            break;
-        } else if (text_[i + 1] == '"') {
-            return make(kind, i + 2 - at_);
-        } else {
-            i += 2;
-        }
+    const std::size_t end = delimitedLiteralEnd(text_, at_ + 3);
+    if (end == std::string_view::npos) {
+        unclosed_ = true;
+        return invalid();
     }
-    unclosed_ = true;
-    return invalid();
+    return make(kind, end - at_);
 }
 
 FastToken FastLexer::symbol() {

@@ -1,11 +1,9 @@
 #include "parser/unit_split.h"
 
+#include "parser/name_rules.h"
+
 namespace Rilk {
 namespace {
-
-constexpr bool isWordStart(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
 
 /// The first cut at or after `from`, or `npos`. The '}' of a lone-brace line is looked for
 /// byte by byte with `find`, which skips the long stretches between target ends quickly.
@@ -17,7 +15,7 @@ std::size_t nextCut(std::string_view text, std::size_t from) {
         if (lineEnd < text.size() && text[lineEnd] == '\r') ++lineEnd;
         if (lineEnd >= text.size() || text[lineEnd] != '\n') continue;
         const std::size_t cut = lineEnd + 1;
-        if (cut < text.size() && isWordStart(text[cut])) return cut;
+        if (cut < text.size() && isNameStart(text[cut])) return cut;
     }
     return std::string_view::npos;
 }

@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "types/rilk_errors.h"
+#include "types/rilk_string.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -44,6 +45,10 @@ BuildPlan CBuilder::planBuild(const TargetContext& target) {
          {"PROJECT_ROOT", "OUTPUT_NAME", "OUTPUT_DIR", "OUTPUT_DEF_DIR", "PROFILE"}) {
         appendContextAssignment(target.assignments, name, planned.context);
     }
+    if (std::string identity = programIdentity(); !identity.empty()) {
+        planned.context.emplace_back(kToolProgramVariable, makeString(std::move(identity)),
+                                     AssignType::Set, AssignModifier::None);
+    }
     const std::int64_t cap = maxParallelJobs(target, planned);
     return BuildPlan{std::move(planned.recipes), std::move(planned.context),
                      static_cast<std::uint64_t>(cap)};
@@ -68,6 +73,8 @@ void CBuilder::onEndBuild() {}
 std::vector<RilkValuePtr> CBuilder::compiledSources(const Context&) const { return {}; }
 
 fs::path CBuilder::programDirectory() const { return {}; }
+
+std::string CBuilder::programIdentity() const { return {}; }
 
 namespace {
 

@@ -18,6 +18,9 @@
 
 namespace Rilk {
 
+/// The context variable of a plan that holds the builder's `programIdentity`.
+inline constexpr const char* kToolProgramVariable = "RILK_TOOL_PROGRAM";
+
 /// The common base of the builders that drive a compiler-like program.
 ///
 /// It implements the build phases once: where a target's outputs go (`beginBuild` sets
@@ -44,7 +47,8 @@ public:
     /// Calls `onEndBuild`, then sets the job count back to 1.
     void endBuild() override;
     /// `doCreateRecipes`, completed with the variables PROJECT_ROOT, OUTPUT_NAME,
-    /// OUTPUT_DIR, OUTPUT_DEF_DIR and PROFILE, and the cap of `maxParallelJobs`.
+    /// OUTPUT_DIR, OUTPUT_DEF_DIR and PROFILE, the program identity (as the variable
+    /// `kToolProgramVariable`, when not empty) and the cap of `maxParallelJobs`.
     BuildPlan planBuild(const TargetContext& target) override;
     /// One recipe per line of `createCommandLines`, run in the output directory, with
     /// `programDirectory` (when not empty) in front of `PATH`.
@@ -72,6 +76,10 @@ protected:
     /// The directory of the tool's program, put in front of `PATH` for every recipe so the
     /// program finds the helpers installed beside it. Default: none.
     virtual std::filesystem::path programDirectory() const;
+    /// What tells the program the recipes run from another one: its path and the version
+    /// its probe found. Part of every plan, so that a target built by another toolchain is
+    /// built again. Default: none.
+    virtual std::string programIdentity() const;
 
     /// Whether one of `candidates` makes the target a match subject: the first candidate
     /// the target defines and not as an output variable ('^') makes it one; an output

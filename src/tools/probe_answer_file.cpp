@@ -31,8 +31,11 @@ void appendSized(std::string& out, std::string_view text) {
 
 void appendRecord(std::string& out, const ProbeKey& key, const ProbeAnswer& answer) {
     const std::size_t start = out.size();
+    appendSized(out, key.invoked);
+    out += ' ';
     appendSized(out, key.program);
-    out += fmt::format(" {} {} {} ", key.size, key.modified, key.changed);
+    out += fmt::format(" {} {} {} {} {} ", key.size, key.modified, key.changed,
+                       key.invokedDirectoryModified, key.programDirectoryModified);
     appendSized(out, key.arguments);
     out += fmt::format(" {} ", answer.exitStatus);
     appendSized(out, answer.output);
@@ -53,10 +56,13 @@ public:
     Read record(ProbeKey& key, ProbeAnswer& answer) {
         const std::size_t start = pos_;
         std::int64_t status = 0;
-        Read read = sized(key.program, ' ');
+        Read read = sized(key.invoked, ' ');
+        if (read == Read::Ok) read = sized(key.program, ' ');
         if (read == Read::Ok) read = number(key.size, false, ' ');
         if (read == Read::Ok) read = number(key.modified, true, ' ');
         if (read == Read::Ok) read = number(key.changed, true, ' ');
+        if (read == Read::Ok) read = number(key.invokedDirectoryModified, true, ' ');
+        if (read == Read::Ok) read = number(key.programDirectoryModified, true, ' ');
         if (read == Read::Ok) read = sized(key.arguments, ' ');
         if (read == Read::Ok) read = number(status, false, ' ');
         if (read == Read::Ok) read = sized(answer.output, ' ');

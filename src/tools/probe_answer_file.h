@@ -11,17 +11,23 @@
 
 namespace Rilk {
 
-/// One probe of one program file: the file as it was found on disk (its path with links
-/// resolved, its size and its modification and status-change times in nanoseconds) and the
-/// argument text. A file that is replaced, rewritten, touched or made executable gets
-/// another key, so an answer is never handed out for a program that has changed since.
-/// `size` -1 stands for a program that could not be inspected; such keys are never kept in
-/// a file.
+/// One probe of one program file: the path it was invoked by (lexically normal and absolute,
+/// links not resolved: a multi-call program answers by the name it is called), the file as
+/// it was found on disk (its path with links resolved, its size and its modification and
+/// status-change times in nanoseconds), the modification times of the directories holding
+/// the invoked path and the file (a package upgrade of a compiler that a wrapper forwards to
+/// renames files into them), and the argument text. A file that is replaced, rewritten,
+/// touched or made executable, or a changed directory, gives another key, so an answer is
+/// never handed out for a program that has visibly changed since. `size` -1 stands for a
+/// program that could not be inspected; such keys are never kept in a file.
 struct ProbeKey {
+    std::string invoked;
     std::string program;
     std::int64_t size = -1;
     std::int64_t modified = 0;
     std::int64_t changed = 0;
+    std::int64_t invokedDirectoryModified = 0;
+    std::int64_t programDirectoryModified = 0;
     std::string arguments;
 
     auto operator<=>(const ProbeKey&) const = default;
@@ -38,7 +44,7 @@ struct ProbeAnswer {
 using ProbeAnswers = std::map<ProbeKey, ProbeAnswer>;
 
 /// First line of a probe answer file.
-inline constexpr std::string_view kProbeAnswerHeader = "RILK_PROBES_V1";
+inline constexpr std::string_view kProbeAnswerHeader = "RILK_PROBES_V2";
 
 /// Largest probe answer file read or written; a larger one is ignored.
 inline constexpr std::size_t kMaxProbeAnswerFile = 1 << 20;

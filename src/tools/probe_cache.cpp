@@ -18,27 +18,46 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// The key of `tool`'s program file without arguments: its resolved path and stamp, or the
-/// normalised path with `size` -1 when the file cannot be inspected.
+/// The modification time of the directory holding `path`; false when it cannot be read.
+bool directoryModified(const fs::path& path, std::int64_t& time) {
+    struct stat st {};
+    if (::stat(path.parent_path().c_str(), &st) != 0) return false;
+    time = Util::nanosecondsOf(st.st_mtim);
+    return true;
+}
+
+/// The key of `tool` without arguments: the invoked path, its program file's resolved path
+/// and stamp and the times of both directories, or the normalised path with `size` -1 when
+/// they cannot be inspected.
 ProbeKey programKey(const fs::path& tool) {
     ProbeKey key;
     std::error_code ec;
-    const fs::path file = fs::canonical(tool, ec);
+    const fs::path invoked = fs::absolute(tool, ec).lexically_normal();
+    const fs::path file = ec ? fs::path() : fs::canonical(tool, ec);
     if (ec) {
         key.program = normalizedPathText(tool);
+        key.invoked = key.program;
         return key;
     }
+    key.invoked = invoked.native();
     key.program = file.native();
     struct stat st {};
-    if (::stat(file.c_str(), &st) != 0) return key;
+    if (::stat(file.c_str(), &st) != 0 ||
+        !directoryModified(invoked, key.invokedDirectoryModified) ||
+        !directoryModified(file, key.programDirectoryModified)) {
+        return key;
+    }
     key.size = static_cast<std::int64_t>(st.st_size);
     key.modified = Util::nanosecondsOf(st.st_mtim);
     key.changed = Util::nanosecondsOf(st.st_ctim);
     return key;
 }
 
-bool sameStamp(const ProbeKey& a, const ProbeKey& b) {
-    return a.size == b.size && a.modified == b.modified && a.changed == b.changed;
+/// Whether two keys name one state of one invoked program, whatever their arguments.
+bool sameState(const ProbeKey& a, const ProbeKey& b) {
+    return a.program == b.program && a.size == b.size && a.modified == b.modified &&
+           a.changed == b.changed && a.invokedDirectoryModified == b.invokedDirectoryModified &&
+           a.programDirectoryModified == b.programDirectoryModified;
 }
 
 ToolRunResult resultOf(const ProbeAnswer& answer) {
@@ -108,16 +127,17 @@ void ProbeCache::loadOnce() {
 }
 
 std::string ProbeCache::fileText() const {
-    // The state of each program as this run saw it; answers for any other state are stale.
+    // The state of each invoked program as this run saw it; answers for any other state of
+    // it are stale.
     std::map<std::string, const ProbeKey*> current;
     for (const auto& [key, entry] : kept_) {
-        if (entry.used) current[key.program] = &key;
+        if (entry.used) current[key.invoked] = &key;
     }
     ProbeAnswers all;
     ProbeAnswers used;
     for (const auto& [key, entry] : kept_) {
-        const auto seen = current.find(key.program);
-        if (seen != current.end() && !sameStamp(*seen->second, key)) continue;
+        const auto seen = current.find(key.invoked);
+        if (seen != current.end() && !sameState(*seen->second, key)) continue;
         all.emplace(key, entry.answer);
         if (entry.used) used.emplace(key, entry.answer);
     }

@@ -15,11 +15,13 @@ namespace Rilk {
 /// Name of the file, in the user's cache directory, that keeps probe answers across runs.
 inline constexpr const char* kProbeAnswerFileName = "compiler_probes";
 
-/// `runToolCapture`, run at most once per program file and argument text: the answer is
-/// kept and handed out again. A program is known by its file (links resolved), its size and
-/// its modification and status-change times, so every name or link that leads to one file
-/// shares its answers, also across searches of the same directories by several tool
-/// definitions, and a changed file is probed again.
+/// `runToolCapture`, run at most once per invoked program and argument text: the answer is
+/// kept and handed out again. A program is known by the path it is invoked by and by its
+/// file (links resolved), that file's size and times, and the modification times of the
+/// directories holding both (`ProbeKey`): one path shares its answers across searches of
+/// the same directories by several tool definitions, two links to one multi-call program
+/// get their own answers, and a changed file, or a wrapped compiler upgraded beside the
+/// invoked path or its file, is probed again.
 ///
 /// With an answer file, the answers of earlier runs are read from it once, at the first
 /// probe, and `save` writes it back when a probe added an answer; a missing or damaged

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tools/dependency_files.h"
 #include "types/assignment.h"
 
 namespace Rilk {
+
+/// The files a build read besides its inputs, as full path texts.
+using FilesRead = std::shared_ptr<const std::vector<std::string>>;
 
 /// One input of a work item: the input variable as planned (for example one source file)
 /// and the intermediate product that the builder derives from it (for example its object
@@ -46,6 +51,16 @@ struct WorkItem {
     std::vector<WorkItemEntry> inputs;
     /// The output variables the item produces, as output assignments ('^').
     std::vector<Assignment> outputs;
+
+    /// Where a build of the item writes make dependency files (the compiler's list of the
+    /// headers it read). Planned by the builder; null when it tracks no such files. Never
+    /// stored.
+    std::shared_ptr<const DependencyFiles> dependencyFiles;
+    /// The files (full path texts) the item's last build read besides its inputs, as its
+    /// dependency files named them; null when not known. Kept by the build cache: an item
+    /// with dependency files is up to date only when these are known and older than its
+    /// outputs. Shared, as a plan hands an up-to-date item's list on to its next record.
+    FilesRead filesRead;
 };
 
 }  // namespace Rilk

@@ -50,7 +50,7 @@ FileReadError::FileReadError(const std::filesystem::path& file, FileReadFailure 
 
 int openRegularFile(const std::filesystem::path& file, const FileReadRules& rules,
                     off_t& size) {
-    Descriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    Descriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) {
         const int error = errno;
         throw FileReadError(file,
@@ -99,6 +99,15 @@ std::string readWholeFile(const std::filesystem::path& file, const FileReadRules
     if (filled > rules.maxBytes) tooLarge(file, rules.maxBytes);
     text.resize(filled);
     return text;
+}
+
+std::optional<std::string> readRegularFile(const std::filesystem::path& path,
+                                           std::size_t maxBytes) {
+    try {
+        return readWholeFile(path, {maxBytes, false});
+    } catch (const FileReadError&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace Util

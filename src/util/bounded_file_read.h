@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -59,5 +60,9 @@ int openRegularFile(const std::filesystem::path& file, const FileReadRules& rule
 /// as well. The only reader of whole files: every file rilk reads in full goes through it.
 /// Throws FileReadError.
 std::string readWholeFile(const std::filesystem::path& file, const FileReadRules& rules = {});
+
+/// `readWholeFile` for a reader that only needs to know whether it got the file: nothing
+/// for any failure.
+std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maxBytes);
 
 }  // namespace Util

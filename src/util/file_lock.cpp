@@ -7,32 +7,80 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
-#include <string>
+#include <utility>
+
+#include <fmt/format.h>
 
 namespace Util {
+
 namespace {
 
-[[noreturn]] void fail(const std::filesystem::path& lockFile, int error) {
-    throw std::runtime_error("Unable to lock file '" + lockFile.string() +
-                             "': " + std::strerror(error));
+[[noreturn]] void fail(const std::filesystem::path& file, int error) {
+    throw std::runtime_error(
+        fmt::format("Unable to lock file '{}': {}", file.string(), std::strerror(error)));
 }
 
 }  // namespace
 
-FileLock::FileLock(const std::filesystem::path& lockFile) {
-    // Non-blocking open: a FIFO planted under the lock file's name must not hang the run.
-    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd_ < 0) fail(lockFile, errno);
-    while (::flock(fd_, LOCK_EX) != 0) {
-        if (errno == EINTR) continue;
+std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, bool wait) {
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) fail(file, errno);
+    const int operation = wait ? LOCK_EX : LOCK_EX | LOCK_NB;
+    while (::flock(fd, operation) != 0) {
         const int error = errno;
-        ::close(fd_);
-        fail(lockFile, error);
+        if (error == EINTR) continue;
+        ::close(fd);
+        if (error == EWOULDBLOCK) return std::nullopt;
+        fail(file, error);
+    }
+    return FileLock(fd, file);
+}
+
+std::optional<FileLock> FileLock::tryAcquire(const std::filesystem::path& file) {
+    return lock(file, false);
+}
+
+FileLock FileLock::acquire(const std::filesystem::path& file) {
+    std::optional<FileLock> held = lock(file, true);
+    if (!held) fail(file, EWOULDBLOCK);
+    return std::move(*held);
+}
+
+void FileLock::describeHolder(std::string_view text) {
+    if (::ftruncate(fd_, 0) != 0) fail(file_, errno);
+    off_t offset = 0;
+    while (!text.empty()) {
+        const ssize_t n = ::pwrite(fd_, text.data(), text.size(), offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) fail(file_, n < 0 ? errno : EIO);
+        text.remove_prefix(static_cast<std::size_t>(n));
+        offset += n;
     }
 }
 
+std::string FileLock::readHolder(const std::filesystem::path& file, std::size_t limit) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return {};
+    std::string text(limit, '\0');
+    ssize_t n = 0;
+    do {
+        n = ::read(fd, text.data(), text.size());
+    } while (n < 0 && errno == EINTR);
+    ::close(fd);
+    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return text;
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        file_ = std::move(other.file_);
+    }
+    return *this;
+}
+
 FileLock::~FileLock() {
-    // Closing the only descriptor releases the lock.
     if (fd_ >= 0) ::close(fd_);
 }
 

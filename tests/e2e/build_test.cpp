@@ -156,8 +156,8 @@ cfg: { NO_TOOL = 1 ^FLAGS = "-O2" })x"}});
     std::ifstream in(work.path() / "out.txt");
     std::stringstream text;
     text << in.rdbuf();
-    EXPECT_EQ(text.str(), "A = 1\nb = \"x\"\nF = \"-O2\"\nL = [ \"p\", \"q\" ]\nP = P\"" + dir() +
-                              "/out/app\"\n");
+    EXPECT_EQ(text.str(), "A = 1\nb = \"x\"\nF = \"-O2\"\nL = [ \"p\", \"q\" ]\nP = P\"(" + dir() +
+                              "/out/app)\"\n");
 
     const auto failed = rilk({"-o", "missing/out.txt"});
     EXPECT_EQ(failed.exitCode, 1);

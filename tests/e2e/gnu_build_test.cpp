@@ -50,7 +50,10 @@ std::vector<std::string> commandLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
-        if (line.find("] \"/usr/bin/") != std::string::npos) lines.push_back(line);
+        if (line.find("] \"/usr/bin/") != std::string::npos ||
+            line.find("] : > ") != std::string::npos) {
+            lines.push_back(line);
+        }
     }
     return lines;
 }
@@ -87,9 +90,9 @@ raw: app { INPUT = "${app.binary}" OBJCOPY_FLAGS = "-O binary" }
     const std::string pic = outputDir("pic").string();
     for (const std::string& line : {
              "[u::app] Output dir: " + outputDir("app").string(),
-             "[u::app] " + kGcc + " -O2 \"" + dir() + "/a.c\" \"" + dir() + "/b.c\" -I\"" + dir() +
-                 "/inc\" -o \"app\" \"-lm\"",
-             "[u::pic] " + kGcc + " -fPIC -c \"" + dir() + "/s.c\"",
+             "[u::app] : > \"app.d\" && DEPENDENCIES_OUTPUT=\"app.d\" " + kGcc + " -O2 \"" + dir() +
+                 "/a.c\" \"" + dir() + "/b.c\" -I\"" + dir() + "/inc\" -o \"app\" \"-lm\"",
+             "[u::pic] " + kGcc + " -fPIC -c -MMD \"" + dir() + "/s.c\"",
              "[u::shared] \"/usr/bin/x86_64-linux-gnu-ld\" \"" + pic +
                  "/s.o\" -shared  -o \"shared.so\"",
              "[u::archive] \"/usr/bin/x86_64-linux-gnu-ar\" rcs \"libanswer.a\" \"" + pic +
@@ -229,7 +232,7 @@ TEST_F(GnuBuild, NamesWithShellCharactersReachTheToolsUnchanged) {
     const auto result = rilk({}, root);
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     const fs::path project = work.path() / root;
-    EXPECT_TRUE(hasLine(result.out, "[u::parts] " + kGcc + " -c \"" + dir() +
+    EXPECT_TRUE(hasLine(result.out, "[u::parts] " + kGcc + " -c -MMD \"" + dir() +
                                         "/p r\\\"o\\$j\\`x\\`/sub d\\$ir/b\\`q\\`.c\""))
         << result.out;
     EXPECT_TRUE(fs::is_regular_file(outputDir(project, "w", "u", "parts") / "b`q`.o"));
@@ -263,13 +266,14 @@ TEST_F(GnuBuild, TheExampleProjectBuildsItsLibraryAndProgram) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(commandLines(result.out),
               (std::vector<std::string>{
-                  "[hello::greet_objs] " + kGcc + " -O2 -c \"" + dir() + "/src/farewell.c\" -I\"" +
-                      dir() + "/src\"",
+                  "[hello::greet_objs] " + kGcc + " -O2 -c -MMD \"" + dir() +
+                      "/src/farewell.c\" -I\"" + dir() + "/src\"",
                   "[hello::greet] \"/usr/bin/x86_64-linux-gnu-ar\" rcs \"libgreet.a\" \"" +
                       (out / "greet_objs/greet.o\" \"").string() +
                       (out / "greet_objs/farewell.o\"").string(),
-                  "[hello::app] " + kGcc + " -O2 \"" + dir() + "/src/main.c\" -I\"" + dir() +
-                      "/src\" -o \"hello\" \"" + (out / "greet/libgreet.a\"").string()}));
+                  "[hello::app] : > \"hello.d\" && DEPENDENCIES_OUTPUT=\"hello.d\" " + kGcc +
+                      " -O2 \"" + dir() + "/src/main.c\" -I\"" + dir() + "/src\" -o \"hello\" \"" +
+                      (out / "greet/libgreet.a\"").string()}));
 }
 
 }  // namespace

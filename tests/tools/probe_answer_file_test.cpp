@@ -21,12 +21,12 @@ using Rilk::ProbeKey;
 ProbeAnswers awkwardAnswers() {
     using namespace std::string_literals;
     return {
-        {{"/usr/bin/x86_64-linux-gnu-gcc-12", 1301496, 1744025177123456789, 1744025177123456789,
-          "-dumpmachine"},
+        {{"/usr/bin/gcc", "/usr/bin/x86_64-linux-gnu-gcc-12", 1301496, 1744025177123456789,
+          1744025177123456789, 1744025100000000000, -1, "-dumpmachine"},
          {0, "x86_64-linux-gnu"}},
-        {{"/opt/a b/gcc\nRILK_PROBES_V1\n", 0, -1, 0, "--version"},
+        {{"/opt/a b/x\n1:", "/opt/a b/gcc\nRILK_PROBES_V2\n", 0, -1, 0, 0, 0, "--version"},
          {1, "first line\nsecond: 12 34 \n\n\x01\xff"s + '\0' + "end"}},
-        {{"/p", 9223372036854775807, -9223372036854775807, 0, ""}, {255, ""}},
+        {{"/p", "/p", 9223372036854775807, -9223372036854775807, 0, 0, 0, ""}, {255, ""}},
     };
 }
 
@@ -37,12 +37,12 @@ void writeFile(const fs::path& file, const std::string& text) {
 TEST(ProbeAnswerFile, RoundTripsEveryByteAndLeavesOutWhatCannotBeKept) {
     ProbeAnswers answers = awkwardAnswers();
     const std::string text = Rilk::probeAnswersText(answers);
-    EXPECT_EQ(text.rfind("RILK_PROBES_V1\n", 0), 0u);
+    EXPECT_EQ(text.rfind("RILK_PROBES_V2\n", 0), 0u);
     EXPECT_EQ(Rilk::parseProbeAnswers(text), answers);
 
     ProbeAnswers withTransient = answers;
-    withTransient[{"/uninspected", -1, 0, 0, "-v"}] = {0, "x"};
-    withTransient[{"/failed-start", 5, 1, 1, "-v"}] = {-1, ""};
+    withTransient[{"/uninspected", "/uninspected", -1, 0, 0, 0, 0, "-v"}] = {0, "x"};
+    withTransient[{"/failed-start", "/failed-start", 5, 1, 1, 1, 1, "-v"}] = {-1, ""};
     EXPECT_EQ(Rilk::probeAnswersText(withTransient), text);
 
     RilkTest::TempDir dir;
@@ -85,7 +85,7 @@ TEST(ProbeAnswerFile, DamageMeansNoAnswersAtAll) {
     };
     const std::pair<const char*, std::string> cases[] = {
         {"empty file", ""},
-        {"other header", replaced(0, 14, "RILK_PROBES_V2")},
+        {"older header", replaced(0, 14, "RILK_PROBES_V1")},
         {"no header", text.substr(15)},
         {"flipped output byte", replaced(text.find("16:x86_64") + 3, 1, "y")},
         {"letter in a number", replaced(text.find(" 1301496 "), 2, " x")},
@@ -102,8 +102,8 @@ TEST(ProbeAnswerFile, DamageMeansNoAnswersAtAll) {
 
 TEST(ProbeAnswerFile, RefusesFilesItShouldNotRead) {
     RilkTest::TempDir dir;
-    const ProbeAnswers large{
-        {{"/p", 1, 2, 3, "--version"}, {0, std::string(Rilk::kMaxProbeAnswerFile, 'v')}}};
+    const ProbeAnswers large{{{"/p", "/p", 1, 2, 3, 4, 5, "--version"},
+                              {0, std::string(Rilk::kMaxProbeAnswerFile, 'v')}}};
     writeFile(dir.path() / "large", Rilk::probeAnswersText(large));
     fs::create_directory(dir.path() / "directory");
     for (const char* name : {"large", "directory", "missing"}) {

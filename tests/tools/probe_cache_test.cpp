@@ -33,7 +33,7 @@ std::string answer(Rilk::ProbeCache& cache, const fs::path& tool, const std::str
     return result.output.string() + "|" + std::to_string(result.exitStatus);
 }
 
-TEST(ProbeCache, EachProgramFileAnswersEachProbeOnceWhateverNameLeadsToIt) {
+TEST(ProbeCache, EachInvokedPathAnswersEachProbeOnceAndALinkHasItsOwnAnswers) {
     RilkTest::TempDir dir;
     const fs::path log = dir.path() / "log";
     const fs::path gcc = RilkTest::writeFakeCompiler(dir.path() / "a/bin/gcc",
@@ -44,8 +44,11 @@ TEST(ProbeCache, EachProgramFileAnswersEachProbeOnceWhateverNameLeadsToIt) {
         EXPECT_EQ(Rilk::probeTool(name, "-dumpmachine").output, "x86_64-linux-gnu");
         EXPECT_EQ(Rilk::probeTool(name, "-dumpfullversion").output, "12.2.0");
     }
-    EXPECT_EQ(readFile(log),
-              gcc.string() + " -dumpmachine\n" + gcc.string() + " -dumpfullversion\n");
+    // A multi-call program answers by the name it is called: the link is probed itself.
+    const std::string cc = (dir.path() / "b/bin/cc").string();
+    EXPECT_EQ(readFile(log), gcc.string() + " -dumpmachine\n" + gcc.string() +
+                                 " -dumpfullversion\n" + cc + " -dumpmachine\n" + cc +
+                                 " -dumpfullversion\n");
 }
 
 class ProbeAnswerKeeping : public testing::Test {

@@ -12,6 +12,9 @@ void addCachedFilePaths(const RecordContents& contents, std::vector<std::string>
             forEachPathValue(entry.intermediate.value, add);
         }
         for (const Assignment& output : item.outputs) forEachPathValue(output.value, add);
+        if (item.filesRead) {
+            paths.insert(paths.end(), item.filesRead->begin(), item.filesRead->end());
+        }
     }
 }
 

@@ -9,8 +9,9 @@ namespace Rilk {
 
 /// Appends to `paths` the full path texts of the path values in the work items of
 /// `contents` (inputs, intermediates and outputs, within lists and nested blocks as the
-/// cache comparison walks them): the files whose times a build that finds the record
-/// unchanged asks for. A path named twice is appended twice.
+/// cache comparison walks them) and the files their last builds read: the files whose
+/// times a build that finds the record unchanged asks for. A path named twice is appended
+/// twice.
 void addCachedFilePaths(const RecordContents& contents, std::vector<std::string>& paths);
 
 }  // namespace Rilk

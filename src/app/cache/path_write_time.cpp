@@ -93,6 +93,17 @@ std::optional<std::int64_t> pathWriteTime(const RilkPathString& path) {
     return Util::nanosecondsOf(info.st_mtim);
 }
 
+std::optional<std::int64_t> fileWriteTime(const std::string& fullPath) {
+    if (fullPath.find('\0') != std::string::npos) return std::nullopt;
+    if (const std::optional<std::int64_t> prefetched =
+            prefetchedWriteTime(JoinedPath{{}, false, fullPath})) {
+        return prefetched;
+    }
+    struct stat info {};
+    if (::stat(fullPath.c_str(), &info) != 0) return std::nullopt;
+    return Util::nanosecondsOf(info.st_mtim);
+}
+
 void forgetOpenDirectories() {
     forgetCount.fetch_add(1, std::memory_order_acq_rel);
     openDirectories();

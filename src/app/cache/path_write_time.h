@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "types/rilk_path_string.h"
 
@@ -21,6 +22,9 @@ namespace Rilk {
 /// A time the file time prefetch has already read for exactly the same full path text is
 /// taken as it is (see `FileTimePrefetch`); it is dropped before any job runs.
 std::optional<std::int64_t> pathWriteTime(const RilkPathString& path);
+
+/// `pathWriteTime` of a full path text (a path string with no base directory).
+std::optional<std::int64_t> fileWriteTime(const std::string& fullPath);
 
 /// Closes the base directories every thread keeps open (each one at its next lookup), so
 /// that the next lookups open them again.

@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/cache/cache_equality.h"
@@ -83,9 +84,26 @@ bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
     return !intermediate.any || !input.any || intermediate.oldest > input.newest;
 }
 
+/// The times of files named by several work items of one record, each read once. No job
+/// runs while one record is compared.
+using FileTimes = std::unordered_map<std::string, std::optional<FileTime>>;
+
+/// Whether every file the recorded build of an item read besides its inputs still exists
+/// and is older than `outputTime`.
+bool filesOlder(const std::vector<std::string>& files, FileTime outputTime, FileTimes& times) {
+    for (const std::string& file : files) {
+        auto found = times.find(file);
+        if (found == times.end()) found = times.emplace(file, fileWriteTime(file)).first;
+        if (!found->second || *found->second >= outputTime) return false;
+    }
+    return true;
+}
+
 /// Sets the intermediate flags of one planned work item and returns whether it is stale.
+/// An item with dependency files takes over the recorded files its last build read when it
+/// is up to date.
 bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan, std::size_t index,
-                     WorkItem& item) {
+                     WorkItem& item, FileTimes& times) {
     // Found by its inputs: the recorded work item has as many inputs, each equal to the
     // planned one at its position.
     const WorkItem* before = recorded.findSame(plan, index);
@@ -104,7 +122,13 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
         entry.intermediateFlag = inputUnchanged(entry, before->inputs[i], outputTime);
         if (!entry.intermediateFlag) stale = true;
     }
-    return stale;
+    if (stale || !item.dependencyFiles) return stale;
+    if (!before->filesRead || !filesOlder(*before->filesRead, *outputTime, times)) {
+        clearFlags(item);
+        return true;
+    }
+    item.filesRead = before->filesRead;
+    return false;
 }
 
 }  // namespace
@@ -112,12 +136,13 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
 std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan) {
     std::vector<std::size_t> pending;
     const bool contextChanged = !sameContext(recorded, plan);
+    FileTimes times;
     for (std::size_t i = 0; i < plan.workItems().size(); ++i) {
         WorkItem& item = plan.workItem(i);
         if (contextChanged) {
             clearFlags(item);
             pending.push_back(i);
-        } else if (compareWorkItem(recorded, plan, i, item)) {
+        } else if (compareWorkItem(recorded, plan, i, item, times)) {
             pending.push_back(i);
         }
     }

@@ -18,8 +18,10 @@ namespace Rilk {
 /// item whose outputs name no file is stale on every run. Each input's intermediate flag is set
 /// exactly when the input and its intermediate are unchanged, its files are older than the
 /// outputs, and every file its intermediate names exists and is newer than the input's
-/// files, so a job is only handed an intermediate that was really produced. File-system
-/// errors make a work item stale and are not reported.
+/// files, so a job is only handed an intermediate that was really produced. A work item with
+/// dependency files is up to date only when the record knows the files its last build read
+/// (headers) and each still exists and is older than the outputs; it then takes that list
+/// over. File-system errors make a work item stale and are not reported.
 std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan);
 
 }  // namespace Rilk

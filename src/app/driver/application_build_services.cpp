@@ -59,7 +59,7 @@ void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPla
         Rilk::forgetOpenDirectories();
         Rilk::dropFileTimePrefetch();
     }
-    Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles);
+    Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles, journal_);
 }
 
 void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const JobPlan& plan) {

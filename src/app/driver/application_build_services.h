@@ -4,6 +4,7 @@
 
 #include "app/build/target_build_services.h"
 #include "app/cache/build_cache.h"
+#include "app/jobs/run_journal.h"
 #include "app/load/workspace.h"
 #include "app/toolbox/best_tool.h"
 #include "app/toolbox/tool_map.h"
@@ -12,16 +13,19 @@ namespace Rilk {
 
 /// The target build's services over the run's own objects: the workspace's unit index and
 /// the runtime context of each project (or the implicit context without project), the
-/// tool map with its weights, the build cache (null: none) with `-j`, and the job runner.
+/// tool map with its weights, the build cache (null: none) with `-j`, and the job runner
+/// with the run's journal (null: none).
 class ApplicationBuildServices : public TargetBuildServices {
 public:
     ApplicationBuildServices(const Workspace& workspace, const ToolMap& tools,
-                             const MatchWeights& weights, BuildCache* buildCache, std::int32_t jobs)
+                             const MatchWeights& weights, BuildCache* buildCache, std::int32_t jobs,
+                             RunJournal* journal = nullptr)
         : workspace_(workspace),
           tools_(tools),
           weights_(weights),
           buildCache_(buildCache),
-          jobs_(jobs) {}
+          jobs_(jobs),
+          journal_(journal) {}
 
     FoundTarget findTarget(QualifiedTargetName& name) override;
     const Context& inheritedContext(const std::string& ns) override;
@@ -37,6 +41,7 @@ private:
     MatchWeights weights_;
     BuildCache* buildCache_;
     std::int32_t jobs_;
+    RunJournal* journal_;
 };
 
 }  // namespace Rilk

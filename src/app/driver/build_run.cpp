@@ -31,7 +31,8 @@ std::unique_ptr<BuildCache> startLoadingCache(const std::filesystem::path& proje
 }
 
 int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCache>& buildCache,
-             const RunOptions& options, std::shared_ptr<void>& finishedBuild) {
+             const RunOptions& options, std::shared_ptr<void>& finishedBuild,
+             RunJournal* journal) {
     const QualifiedTargetName& mainTarget = workspace.mainTarget;
     const ProjectPtr& project = workspace.project;
     if (!buildCache) buildCache = startLoadingCache(workspace.projectRoot);
@@ -50,13 +51,14 @@ int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCa
 
     struct BuildState {
         BuildState(const Workspace& workspace, const ToolMap& tools, const RunOptions& options,
-                   BuildCache* buildCache)
-            : services(workspace, tools, options.weights, buildCache, options.jobs),
+                   BuildCache* buildCache, RunJournal* journal)
+            : services(workspace, tools, options.weights, buildCache, options.jobs, journal),
               build(services) {}
         ApplicationBuildServices services;
         TargetBuild build;
     };
-    auto state = std::make_shared<BuildState>(workspace, tools, options, buildCache.get());
+    auto state =
+        std::make_shared<BuildState>(workspace, tools, options, buildCache.get(), journal);
     finishedBuild = state;
     Rilk::VisitingChain chain;
     // A namespace named on the command line is kept; the main project's own is left empty.
@@ -64,9 +66,17 @@ int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCa
         mainTarget.ns.empty() || (project && Util::CiString::equal(mainTarget.ns, project->name));
     Rilk::QualifiedTargetName main(ownNamespace ? "" : mainTarget.ns, mainTarget.unit,
                                    mainTarget.target);
-    const Rilk::Context outputs = state->build.buildTarget(main, {}, chain);
-    // Saved before the -o file: the build succeeded even when that file cannot be written.
-    buildCache->save();
+    Rilk::Context outputs;
+    try {
+        outputs = state->build.buildTarget(main, {}, chain);
+        // Saved before the -o file: the build succeeded even when that file cannot be written.
+        buildCache->save();
+    } catch (...) {
+        // The failed jobs removed what they had begun to write.
+        if (journal != nullptr) journal->finish();
+        throw;
+    }
+    if (journal != nullptr) journal->finish();
     if (!options.outFile.empty()) writeOutputFile(options.outFile, outputs);
     return 0;
 }

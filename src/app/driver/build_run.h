@@ -4,6 +4,7 @@
 
 #include "app/cache/build_cache.h"
 #include "app/driver/command_line.h"
+#include "app/jobs/run_journal.h"
 #include "app/load/workspace.h"
 #include "app/toolbox/tool_map.h"
 
@@ -21,8 +22,10 @@ void dumpContexts(const Workspace& workspace, const LoadOptions& options);
 /// here when `buildCache` is null), makes the runtime contexts (`-d` shows them), builds,
 /// saves the cache and writes the `-o` file. The finished build's state (every target's
 /// output context) goes into `finishedBuild`, which the process keeps. Returns 0; every
-/// failure is thrown.
+/// failure is thrown. The jobs record their outputs in `journal` (when not null), which is
+/// finished once the cache is saved or the build failed.
 int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCache>& buildCache,
-             const RunOptions& options, std::shared_ptr<void>& finishedBuild);
+             const RunOptions& options, std::shared_ptr<void>& finishedBuild,
+             RunJournal* journal = nullptr);
 
 }  // namespace Rilk

@@ -7,12 +7,19 @@
 
 namespace Rilk {
 
-/// The text of the `-o` file: one line "NAME = <display text>" per output variable of the
-/// main target, in name order ignoring case; variables without value are left out.
-std::string outputFileText(const Rilk::Context& outputs);
+/// The text of the `-o` file: one line "NAME = <value>" per output variable of the main
+/// target, in name order ignoring case; variables without value are left out. Each line is
+/// a command-line assignment (`rilk NAME=...`) that reads back as the variable's value: the
+/// values are written in the language's resolved form (strings in double quotes, or raw
+/// strings when they hold one, paths as P"(full path)").
+///
+/// Throws std::runtime_error naming `file`, the variable and the reason when a value has
+/// no such form.
+std::string outputFileText(const Rilk::Context& outputs, const std::filesystem::path& file);
 
 /// Writes the `-o` file through the shared file writer: a reader sees the old file or the
-/// new one, whole. Throws std::runtime_error naming the file when it cannot be written.
+/// new one, whole. Throws std::runtime_error naming the file when it cannot be written or
+/// a value has no written form (the old file then stays as it was).
 void writeOutputFile(const std::filesystem::path& file, const Rilk::Context& outputs);
 
 }  // namespace Rilk

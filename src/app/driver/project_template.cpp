@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "parser/grammar_name.h"
+#include "parser/name_rules.h"
+#include "parser/source_writer.h"
 #include "app/load/project_file_loader.h"
 #include "app/load/project_root.h"
 #include "types/rilk_errors.h"
@@ -36,17 +37,22 @@ void checkNoProjectFile(const fs::path& file) {
 
 namespace {
 
-void checkUnit(const std::string& unitName, const std::vector<fs::path>& files) {
+void checkUnitName(const std::string& unitName, const std::vector<fs::path>& files) {
     if (const std::string reason = invalidNameReason(unitName); !reason.empty()) {
         throw RilkException(kRefusal + "the unit name '" + unitName + "' declared in '" +
                             files.front().string() + "' is not a valid name: " + reason + ".");
     }
-    for (const fs::path& file : files) {
-        if (file.string().find('"') != std::string::npos) {
-            throw RilkException(kRefusal + "the path '" + file.string() +
-                                "' holds a double quote, which a project file cannot hold.");
-        }
+}
+
+/// The line of a unit file in the "units" block: its path in double quotes.
+std::string unitFileLine(const fs::path& file) {
+    std::string line = "  ";
+    SourceWriter writer(SourceForm::Template);
+    if (!writer.plainString(line, file.string())) {
+        throw RilkException(kRefusal + "the path '" + file.string() + "' " +
+                            writer.refusal().reason + ", which a project file cannot hold.");
     }
+    return line + "\n";
 }
 
 }  // namespace
@@ -56,9 +62,9 @@ std::string projectTemplateText(const std::string& name, const ProjectTree& tree
     std::string text = "name " + name + "\n" + "units\n{\n";
     for (const auto& [unitName, files] : tree.unitFiles) {
         if (unitName.empty()) continue;
-        checkUnit(unitName.str(), files);
+        checkUnitName(unitName.str(), files);
         text += unitName.str() + "\n{\n";
-        for (const fs::path& file : files) text += "  \"" + file.string() + "\"\n";
+        for (const fs::path& file : files) text += unitFileLine(file);
         text += "}\n";
     }
     return text + "}\n";

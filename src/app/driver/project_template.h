@@ -13,7 +13,8 @@ namespace Rilk {
 /// that declare no unit are left out.
 ///
 /// Throws `RilkException` when the text could not be loaded back: the project name or a
-/// unit name is not a valid name of the language, or a path holds a double quote.
+/// unit name is not a valid name of the language, or a path holds a double quote or is
+/// not UTF-8.
 std::string projectTemplateText(const std::string& name, const ProjectTree& tree);
 
 /// Throws the `RilkException` of `projectTemplateText` when `name` cannot be a project name.

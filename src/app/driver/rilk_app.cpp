@@ -7,6 +7,7 @@
 
 #include "app/cache/build_cache.h"
 #include "app/driver/build_run.h"
+#include "app/driver/build_run_start.h"
 #include "app/driver/command_line.h"
 #include "app/driver/listings.h"
 #include "app/driver/project_template.h"
@@ -20,6 +21,7 @@
 #include "types/rilk_errors.h"
 #include "util/logger.h"
 #include "util/user_cache_dir.h"
+#include "util/rilk_version.h"
 
 namespace Rilk {
 namespace {
@@ -34,6 +36,10 @@ struct Run {
     ToolMap tools;
     /// Created once the project root is settled in a build run (or just before the build).
     std::unique_ptr<BuildCache> buildCache;
+    /// A build run's hold on its project, from before the cache is read to the end.
+    ProjectLock projectLock;
+    /// The record of the outputs a build run's commands may change; null when nested.
+    std::unique_ptr<RunJournal> runJournal;
     std::shared_ptr<void> finishedBuild;
 };
 
@@ -45,7 +51,10 @@ public:
     RunLoadListener(Run& run, RunMode mode) : run_(run), mode_(mode) {}
 
     void rootSettled(const Workspace& workspace) override {
-        if (mode_ == RunMode::Build) run_.buildCache = startLoadingCache(workspace.projectRoot);
+        if (mode_ != RunMode::Build) return;
+        run_.projectLock = lockProject(workspace.projectRoot);
+        run_.runJournal = startRunJournal(workspace.projectRoot, run_.projectLock);
+        run_.buildCache = startLoadingCache(workspace.projectRoot);
     }
     bool projectLoaded(const Workspace&) override { return mode_ != RunMode::RegisterProject; }
     void unitsAboutToLoad(const Workspace& workspace) override {
@@ -106,7 +115,8 @@ int runSteps(Run& run, int argc, char** argv) {
     loadWorkspace(run.workspace, run.options.load, run.registry.get(), listener);
     if (mode == RunMode::RegisterProject) return registerMainProject(run);
     if (mode != RunMode::Build) return listing(mode, run);
-    return runBuild(run.workspace, run.tools, run.buildCache, run.options, run.finishedBuild);
+    return runBuild(run.workspace, run.tools, run.buildCache, run.options, run.finishedBuild,
+                    run.runJournal.get());
 }
 
 }  // namespace

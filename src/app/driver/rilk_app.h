@@ -14,9 +14,6 @@
 
 namespace Rilk {
 
-/// The version text `--version` prints.
-inline constexpr std::string_view kRilkVersion = "3.11.3.0";
-
 /// One run of the program, from its command line to its exit status: reads the options,
 /// then runs the one-shot mode they ask for or loads the workspace and builds the main
 /// target. Every failure is reported here ("Error: ..." and the like) and gives exit

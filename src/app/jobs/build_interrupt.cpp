@@ -5,20 +5,26 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <ctime>
 
 #include "types/rilk_errors.h"
+#include "util/file_time.h"
 #include "util/logger.h"
 
 namespace Rilk {
 
 static_assert(std::atomic<pid_t>::is_always_lock_free);
 static_assert(std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<std::int64_t>::is_always_lock_free);
 static_assert(std::atomic<RunningCommandSlot*>::is_always_lock_free);
 
 namespace {
 
 /// The first SIGINT or SIGTERM of the run; never reset, since the process ends by it.
 std::atomic<int> receivedSignal{0};
+/// When it arrived, on the monotonic clock, in nanoseconds.
+std::atomic<std::int64_t> signalTime{0};
 /// The slots of the guard in place, and their number; null while no jobs run.
 std::atomic<RunningCommandSlot*> activeSlots{nullptr};
 std::atomic<std::size_t> activeSlotCount{0};
@@ -32,21 +38,35 @@ void stopGroup(pid_t group) {
     kill(-group, SIGCONT);
 }
 
-void stopRunningCommands() {
+/// Kills a command that would not end, and everything it started. Async-signal-safe.
+void killGroup(pid_t group) { kill(-group, SIGKILL); }
+
+/// Applies `action` to the process group of every published command. Async-signal-safe.
+void forEachRunningCommand(void (*action)(pid_t)) {
     RunningCommandSlot* slots = activeSlots.load();
     const std::size_t count = activeSlotCount.load();
     if (slots == nullptr) return;
     for (std::size_t i = 0; i < count; ++i) {
         const pid_t group = slots[i].processGroup();
-        if (group > 0) stopGroup(group);
+        if (group > 0) action(group);
     }
+}
+
+std::int64_t monotonicNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return Util::nanosecondsOf(now);
 }
 
 void onInterrupt(int signal) {
     const int savedErrno = errno;  // the interrupted code may be about to read its own
     int none = 0;
-    receivedSignal.compare_exchange_strong(none, signal);
-    stopRunningCommands();
+    if (receivedSignal.compare_exchange_strong(none, signal)) {
+        signalTime.store(monotonicNanoseconds());
+        forEachRunningCommand(stopGroup);
+    } else {
+        forEachRunningCommand(killGroup);
+    }
     errno = savedErrno;
 }
 
@@ -94,6 +114,15 @@ InterruptGuard::~InterruptGuard() {
 }
 
 int InterruptGuard::signal() const { return receivedSignal.load(); }
+
+std::chrono::nanoseconds InterruptGuard::sinceSignal() const {
+    // The handler stores the time just after the signal: until then the signal is new.
+    const std::int64_t at = signalTime.load();
+    if (!interrupted() || at == 0) return std::chrono::nanoseconds(0);
+    return std::chrono::nanoseconds(monotonicNanoseconds() - at);
+}
+
+void InterruptGuard::killRunningCommands() { forEachRunningCommand(killGroup); }
 
 void InterruptGuard::reraise() {
     const int caught = signal();

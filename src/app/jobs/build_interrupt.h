@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstddef>
 #include <memory>
@@ -30,10 +31,16 @@ private:
     std::atomic<pid_t> processGroup_{0};
 };
 
+/// How long commands may take to end after the first SIGINT or SIGTERM before they are
+/// killed.
+inline constexpr std::chrono::seconds kStubbornCommandGrace{5};
+
 /// Catches SIGINT and SIGTERM for the lifetime of one batch of jobs (a signal ignored
 /// when the batch starts stays ignored). On a signal the handler records it and ends the
-/// process group of every published command; the jobs see `interrupted()` and start
-/// nothing further. After the jobs have ended the runner calls `reraise`.
+/// process group of every published command (SIGTERM); the jobs see `interrupted()` and
+/// start nothing further. A second signal kills those process groups (SIGKILL), for
+/// commands that ignore the first; the runner does the same once `sinceSignal` passes
+/// `kStubbornCommandGrace`. After the jobs have ended the runner calls `reraise`.
 ///
 /// Only one guard may exist at a time. Everything the handler reads is lock-free atomic:
 /// a signal handler may take no lock.
@@ -47,6 +54,10 @@ public:
     /// The signal that arrived, or 0.
     int signal() const;
     bool interrupted() const { return signal() != 0; }
+    /// The time since the first signal arrived; zero when none did.
+    std::chrono::nanoseconds sinceSignal() const;
+    /// Kills the process group of every published command (SIGKILL).
+    void killRunningCommands();
     RunningCommandSlot& slot(std::size_t job) { return slots_[job]; }
 
     /// Restores the default action of the signal that arrived, writes out the console

@@ -1,6 +1,7 @@
 #include "app/jobs/build_jobs.h"
 
 #include <cerrno>
+#include <chrono>
 #include <exception>
 #include <future>
 #include <optional>
@@ -61,6 +62,28 @@ std::vector<BuildJob> makeJobs(const std::vector<ContextPtr>& contexts,
     return jobs;
 }
 
+/// Waits for one job's task. Once an interrupt came, commands that still run after
+/// `kStubbornCommandGrace` are killed.
+void awaitTask(const std::future<int>& task, InterruptGuard& interrupt) {
+    constexpr auto kPoll = std::chrono::milliseconds(50);
+    while (task.wait_for(kPoll) != std::future_status::ready) {
+        if (interrupt.interrupted() && interrupt.sinceSignal() >= kStubbornCommandGrace) {
+            interrupt.killRunningCommands();
+        }
+    }
+}
+
+/// Takes the snapshot of every job's outputs and adds them to the journal, before any job
+/// starts.
+void snapshotOutputs(std::vector<BuildJob>& jobs, RunJournal* journal) {
+    std::vector<const OutputSnapshot*> snapshots;
+    for (BuildJob& job : jobs) {
+        job.snapshot.emplace(job.outputFiles);
+        snapshots.push_back(&*job.snapshot);
+    }
+    if (journal != nullptr) journal->record(snapshots);
+}
+
 /// Starts one thread per job with recipes and waits for all of them in job order; every
 /// job that was started has ended when this returns. A job without recipes has nothing to
 /// run and succeeds without a thread, so a long chain of targets that run nothing starts
@@ -72,7 +95,6 @@ std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt
     std::exception_ptr startError;
     try {
         for (std::size_t i = 0; i < jobs.size() && !interrupt.interrupted(); ++i) {
-            jobs[i].snapshot.emplace(jobs[i].outputFiles);
             if (jobs[i].recipes.empty()) continue;
             tasks.emplace_back(i, std::async(std::launch::async, runJob, jobs[i].recipes,
                                               std::cref(environment), std::ref(interrupt),
@@ -83,6 +105,7 @@ std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt
     }
     for (auto& [i, task] : tasks) {
         try {
+            awaitTask(task, interrupt);
             jobs[i].result = task.get();
         } catch (...) {
             jobs[i].result = kCommandSignalled;
@@ -106,8 +129,10 @@ std::vector<std::filesystem::path> removePartialOutputs(const std::vector<BuildJ
 }
 
 /// Ends the process by the signal that interrupted the jobs, once they have all ended.
-[[noreturn]] void endInterrupted(const std::vector<BuildJob>& jobs, InterruptGuard& interrupt) {
+[[noreturn]] void endInterrupted(const std::vector<BuildJob>& jobs, InterruptGuard& interrupt,
+                                 RunJournal* journal) {
     removePartialOutputs(jobs);
+    if (journal != nullptr) journal->finish();
     interrupt.reraise();
 }
 
@@ -140,7 +165,8 @@ void collectOutputs(Builder& builder, const std::vector<BuildJob>& jobs, Context
 }  // namespace
 
 void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
-                  const Util::CiString& name, Context& output, const JobOutputFiles& outputFiles) {
+                  const Util::CiString& name, Context& output, const JobOutputFiles& outputFiles,
+                  RunJournal* journal) {
     std::vector<BuildJob> jobs = makeJobs(jobContexts, outputFiles);
     if (jobs.empty()) return;
     builder.beginBuild(*jobs.front().context, jobs.size());
@@ -149,9 +175,10 @@ void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
     std::optional<InterruptGuard> interrupt;
     try {
         for (BuildJob& job : jobs) job.recipes = builder.createRecipes(*job.context);
+        snapshotOutputs(jobs, journal);
         interrupt.emplace(jobs.size());
         const std::exception_ptr startError = runAll(jobs, *interrupt);
-        if (interrupt->interrupted()) endInterrupted(jobs, *interrupt);
+        if (interrupt->interrupted()) endInterrupted(jobs, *interrupt, journal);
         for (const std::filesystem::path& file : removePartialOutputs(jobs)) {
             log(LogLevel::Verbose, "Removed '{}', left behind by a failed job.\n", file.string());
         }
@@ -160,12 +187,12 @@ void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
         collectOutputs(builder, jobs, output);
     } catch (...) {
         // Every job thread has been joined by now.
-        if (interrupt && interrupt->interrupted()) endInterrupted(jobs, *interrupt);
+        if (interrupt && interrupt->interrupted()) endInterrupted(jobs, *interrupt, journal);
         builder.endBuild();
         throw;
     }
     builder.endBuild();
-    if (interrupt->interrupted()) endInterrupted(jobs, *interrupt);
+    if (interrupt->interrupted()) endInterrupted(jobs, *interrupt, journal);
 }
 
 }  // namespace Rilk

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/jobs/run_journal.h"
 #include "tools/builder.h"
 #include "types/context.h"
 #include "util/ci_string.h"
@@ -30,8 +31,14 @@ using JobOutputFiles = std::vector<std::vector<std::filesystem::path>>;
 /// group), waits for the jobs, removes the changed outputs of every job that did not
 /// succeed and ends the process by the same signal: the call does not return, nothing
 /// further is printed and nothing can be saved. `buildInterrupted` tells it happened.
+/// A command that ignores the signal is killed (SIGKILL to its process group) on a second
+/// SIGINT or SIGTERM, or `kStubbornCommandGrace` after the first.
+///
+/// With a `journal`, the state of every listed output file is added to it, on disk, before
+/// the first job starts; an interrupted call finishes the journal once the partial outputs
+/// are removed.
 void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
                   const Util::CiString& name, Context& output,
-                  const JobOutputFiles& outputFiles = {});
+                  const JobOutputFiles& outputFiles = {}, RunJournal* journal = nullptr);
 
 }  // namespace Rilk

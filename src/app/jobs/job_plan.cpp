@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/cache/built_dependencies.h"
 #include "app/cache/planning_through_cache.h"
 #include "app/jobs/job_context_split.h"
 #include "types/rilk_context_value.h"
@@ -79,6 +80,9 @@ void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName,
                                                                  ownCopy(entry.intermediate));
             kept.intermediateFlag = entry.intermediateFlag;
         }
+        // An item built in this run reads what its build wrote; one that was up to date
+        // keeps the files its record named.
+        copy.filesRead = item.filesRead ? item.filesRead : Rilk::readBuiltDependencies(item);
         contents.add(std::move(copy));
     }
     contents.context.reserve(plan.contextAssignments.size());

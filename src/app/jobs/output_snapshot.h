@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 namespace Rilk {
@@ -13,8 +14,20 @@ namespace Rilk {
 /// touch must never be lost.
 class OutputSnapshot {
 public:
+    /// One file and its state when the snapshot was taken.
+    struct Entry {
+        std::filesystem::path file;
+        bool existed = false;
+        struct stat state {};
+    };
+
     /// Records the state of each file now.
     explicit OutputSnapshot(std::vector<std::filesystem::path> files);
+    /// A snapshot taken earlier, perhaps by another process (see `RunJournal`). Of each
+    /// state only the device, inode, size, modification and change times count.
+    explicit OutputSnapshot(std::vector<Entry> entries) : entries_(std::move(entries)) {}
+
+    const std::vector<Entry>& entries() const { return entries_; }
 
     /// Removes every recorded file that is now a regular file and did not exist, or was
     /// another file or changed (time, size), when the snapshot was taken. Returns the
@@ -22,11 +35,6 @@ public:
     std::vector<std::filesystem::path> removeChanged() const;
 
 private:
-    struct Entry {
-        std::filesystem::path file;
-        bool existed = false;
-        struct stat state {};
-    };
     std::vector<Entry> entries_;
 };
 

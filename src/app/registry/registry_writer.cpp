@@ -9,7 +9,7 @@
 
 #include "types/exact_equality.h"
 #include "app/registry/registry_reader.h"
-#include "parser/source_text.h"
+#include "parser/source_writer.h"
 #include "types/rilk_errors.h"
 
 namespace Rilk {
@@ -17,16 +17,22 @@ namespace Rilk {
 namespace {
 
 std::string projectLine(const Util::CiString& name, const std::filesystem::path& path) {
-    if (path.string().find('"') != std::string::npos) {
-        throw std::invalid_argument("the path holds a double quote, which the file cannot hold");
+    std::string line = fmt::format("  {} ", name.str());
+    Rilk::SourceWriter writer(Rilk::SourceForm::Template);
+    if (!writer.plainString(line, path.string())) {
+        throw std::invalid_argument(
+            fmt::format("the path {}, which the file cannot hold", writer.refusal().reason));
     }
-    return fmt::format("  {} \"{}\"\n", name.str(), path.string());
+    return line + "\n";
 }
 
 void appendTool(std::string& out, const Util::CiString& name,
                 const std::shared_ptr<Rilk::ContextTemplate>& definition) {
     out += fmt::format("  {} {{\n", name.str());
-    if (definition) Rilk::appendBlockLines(out, *definition, 4);
+    Rilk::SourceWriter writer(Rilk::SourceForm::Template);
+    if (definition && !writer.blockLines(out, *definition, 4)) {
+        throw std::invalid_argument(writer.refusal().message());
+    }
     out += "  }\n";
 }
 

@@ -9,6 +9,7 @@
 
 #include "app/registry/registry_reader.h"
 #include "app/registry/registry_writer.h"
+#include "parser/name_rules.h"
 #include "util/user_config_dir.h"
 #include "types/rilk_errors.h"
 #include "util/bounded_file_read.h"
@@ -47,19 +48,6 @@ std::string readRegistryFile(const std::filesystem::path& file) {
     }
 }
 
-/// Whether `name` is an identifier of the language, which the file needs as a name.
-bool isIdentifier(const std::string& name) {
-    auto letter = [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-    };
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (name.empty() || !letter(name.front())) return false;
-    for (char c : name) {
-        if (!letter(c) && !digit(c) && c != '-') return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
@@ -91,7 +79,7 @@ void RilkRegistry::addProject(const std::string& name, const std::filesystem::pa
             "'name' line in its project file.",
             projectFile.string()));
     }
-    if (!isIdentifier(name)) {
+    if (!Rilk::isNameText(name)) {
         throw Rilk::RilkException(fmt::format(
             "The project name '{}' cannot be registered: a registered name must start with a "
             "letter or '_' and hold only letters, digits, '_' and '-'.",
@@ -112,7 +100,7 @@ void RilkRegistry::addProject(const std::string& name, const std::filesystem::pa
 }
 
 void RilkRegistry::update(const std::function<void(RilkRegistry&)>& change) {
-    const Util::FileLock lock(filePath.parent_path() / kLockFileName);
+    const Util::FileLock lock = Util::FileLock::acquire(filePath.parent_path() / kLockFileName);
     // A file that failed to load at the start stays refused by `save`.
     if (loadFailure.empty()) reload();
     change(*this);

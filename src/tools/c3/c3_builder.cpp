@@ -34,6 +34,8 @@ std::string C3Builder::objectExtension() const { return ".o"; }
 
 fs::path C3Builder::programDirectory() const { return binDirectory_; }
 
+std::string C3Builder::programIdentity() const { return compilerPath_.string() + " " + version_; }
+
 MatchResult C3Builder::selectMatchSubject(const Context& target) const {
     static const Util::CiString names[] = {"C3_FILES", "C3C_FILES", "C3_TEST_FILES"};
     return subjectFrom(target, names);

@@ -64,6 +64,8 @@ protected:
     std::string objectExtension() const override;
     /// The compiler's own directory.
     std::filesystem::path programDirectory() const override;
+    /// The compiler's path and version.
+    std::string programIdentity() const override;
 
 private:
     std::string version_;

@@ -28,6 +28,17 @@ struct SharedArguments {
     std::string afterOutput;
 };
 
+/// The dependency file of a program compiled and linked in one command, relative to the
+/// output directory: the program's name with ".d". The compiler reads a blank in the
+/// variable naming it as the end of the file name, so blanks become underscores.
+std::string linkDependencyFileName(const std::string& program) {
+    std::string name = program + ".d";
+    for (char& c : name) {
+        if (c == ' ' || c == '\t' || c == '\n') c = '_';
+    }
+    return name;
+}
+
 SharedArguments sharedArguments(const Context& job) {
     SharedArguments shared;
     shared.beforeOutput = flatArguments(job, "C_DEFINES", "-D", false) +
@@ -58,6 +69,13 @@ std::int64_t GNU_GCC::maxParallelJobs(const TargetContext& target, const Planned
 
 bool GNU_GCC::writesNamedOutput(const Context& target) const { return !isCompileOnly(target); }
 
+bool GNU_GCC::hasSources(const Context& target) const {
+    for (const std::string& name : sourceVariables()) {
+        if (!target.getString(name, "").empty()) return true;
+    }
+    return false;
+}
+
 std::vector<RilkValuePtr> GNU_GCC::compiledSources(const Context& target) const {
     std::vector<RilkValuePtr> sources;
     if (!isCompileOnly(target)) return sources;
@@ -79,6 +97,13 @@ PlannedWork GNU_GCC::doCreateRecipes(const TargetContext& target) const {
         for (const std::string& name : sourceVariables()) {
             addCompileRecipes(target.assignments, name, directory, planned.recipes);
         }
+        const auto besideObjects = DependencyFiles::besideOutputs(directory);
+        for (WorkItem& item : planned.recipes) {
+            // Assembly without preprocessing reads no header and gets no dependency file.
+            if (!item.inputs.front().input.value->toString().ends_with(".s")) {
+                item.dependencyFiles = besideObjects;
+            }
+        }
         return planned;
     }
     appendContextAssignment(target.assignments, "LINK_FLAGS", planned.context);
@@ -92,8 +117,12 @@ PlannedWork GNU_GCC::doCreateRecipes(const TargetContext& target) const {
     }
     addInput(target.assignments, "LIB", item, std::nullopt);
     addInput(target.assignments, "LD_SCRIPT", item, std::nullopt);
-    addOutputPair(item.outputs, "BINARY", "BINARY_NAME", directory,
-                  outputNameOf(target, target.name.target));
+    const std::string program = outputNameOf(target, target.name.target);
+    addOutputPair(item.outputs, "BINARY", "BINARY_NAME", directory, program);
+    if (hasSources(target)) {
+        item.dependencyFiles =
+            DependencyFiles::named(directory / linkDependencyFileName(program), directory);
+    }
     planned.recipes.push_back(std::move(item));
     return planned;
 }
@@ -104,6 +133,8 @@ std::vector<std::string> GNU_GCC::createCommandLines(const std::string& targetNa
     const std::string flags = job.getString("C_FLAGS", "");
     if (!flags.empty()) head += " " + flags;
     if (!isCompileOnly(job)) return {linkCommand(head, targetName, job)};
+    // Each object's dependency file goes beside it, named as the object with ".d".
+    head += " -MMD";
     if (job.hasVariable("OBJS")) {
         log(LogLevel::Warning, "OBJS were passed to '{}', but target uses -c.\n", targetName);
     }
@@ -113,7 +144,16 @@ std::vector<std::string> GNU_GCC::createCommandLines(const std::string& targetNa
 std::string GNU_GCC::linkCommand(const std::string& head, const std::string& targetName,
                                  const Context& job) const {
     const SharedArguments shared = sharedArguments(job);
+    // Several sources compiled and linked in one command would each overwrite the one
+    // dependency file "-MMD" names; the compiler appends to the file this variable names.
+    // It is emptied first, so that it always exists after the command and names nothing
+    // of an earlier run.
     std::string line = head;
+    if (hasSources(job)) {
+        const std::string dependencies =
+            shellQuoted(linkDependencyFileName(jobOutputName(job, targetName)));
+        line = ": > " + dependencies + " && DEPENDENCIES_OUTPUT=" + dependencies + " " + head;
+    }
     for (const std::string& name : sourceVariables()) {
         line += job.formatVariableArgs(name, "", true);
     }

@@ -17,6 +17,13 @@ namespace Rilk {
 ///   command, except those whose objects are placed in subdirectories (sources sharing a
 ///   file name), which get a command of their own with "-o".
 ///
+/// Every compile also writes a make dependency file naming the headers it read, so that
+/// the build cache rebuilds what a changed header makes stale: in compile-only mode "-MMD"
+/// puts one beside each object (its name with ".d"); in link mode, where one "-MMD" file
+/// would be overwritten by each source, the compiler appends every source's rules to the
+/// file DEPENDENCIES_OUTPUT names (the program's name with ".d"), emptied first. Sources
+/// ending in ".s" are not preprocessed and write none.
+///
 /// GCC compiles the C sources (C_FILES) only; `GNU_GPP` adds the C++ sources.
 class GNU_GCC : public GNUTool {
 public:
@@ -43,6 +50,8 @@ protected:
     bool writesNamedOutput(const Context& target) const override;
 
 private:
+    /// Whether one of the source variables holds a source.
+    bool hasSources(const Context& target) const;
     std::string linkCommand(const std::string& head, const std::string& targetName,
                             const Context& job) const;
     std::vector<std::string> compileCommands(const std::string& head, const Context& job) const;

@@ -32,6 +32,10 @@ std::string GNUTool::objectExtension() const { return ".o"; }
 
 fs::path GNUTool::programDirectory() const { return toolchain_.binDir; }
 
+std::string GNUTool::programIdentity() const {
+    return executable_.string() + " " + toolchain_.version;
+}
+
 void GNUTool::onBeginBuild(Context& firstJob) {
     if (writesNamedOutput(firstJob)) {
         outputName = outputNameOf(firstJob, targetName);

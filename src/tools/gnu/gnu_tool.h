@@ -44,6 +44,8 @@ protected:
     std::string objectExtension() const override;
     /// The toolchain's bin directory.
     std::filesystem::path programDirectory() const override;
+    /// The tool's program path and the toolchain's version.
+    std::string programIdentity() const override;
     /// Names the output file of the target (`outputNameOf`) and creates the directory part
     /// of that name below the output directory; then `onOutputsPrepared`.
     void onBeginBuild(Context& firstJob) override;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -212,6 +213,56 @@ TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
         EXPECT_EQ(printed,
                   c.pending.empty() ? "Cache hit for 'u::t'.\n" : "Cache claimed for 'u::t'.\n");
         EXPECT_EQ(result.claimToken != 0, !c.pending.empty());
+    }
+}
+
+TEST_F(PlanningThroughCache, FilesTheLastBuildReadAreComparedLikeInputs) {
+    struct Case {
+        const char* label;
+        bool tracked;  // the builder plans a dependency file for the item
+        std::optional<std::vector<std::string>> recorded;
+        bool stale;
+    };
+    const std::string header = (dir.path() / "h.h").string();
+    const std::string touched = (dir.path() / "new.h").string();
+    const std::string missing = (dir.path() / "gone.h").string();
+    const std::string early = (dir.path() / "early.h").string();
+    const Case cases[] = {
+        {"headers older than the object", true, std::vector{header, early}, false},
+        {"no header read", true, std::vector<std::string>(), false},
+        {"a header touched", true, std::vector{header, touched}, true},
+        {"a header as old as the object", true, std::vector{early, header + "x"}, true},
+        {"a header removed", true, std::vector{missing}, true},
+        {"not known (older cache file)", true, std::nullopt, true},
+        {"the builder tracks nothing", false, std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        cache = std::make_unique<BuildCache>(dir.path() / ".rilk_cache");
+        const auto source = file("a.c", 30);
+        file("h.h", 20);
+        file("early.h", 40);
+        file("h.hx", 10);
+        file("new.h", 5);
+        auto items = [&] {
+            WorkItem item = workItem({path("SRC", source)}, {path("OBJ", file("a.o", 10), kUp)});
+            if (c.tracked) item.dependencyFiles = DependencyFiles::besideOutputs(dir.path());
+            return std::vector<WorkItem>{item};
+        };
+        builder.plan.recipes = items();
+        buildOnce();
+        if (c.recorded) {
+            cache->find("u::t")->contents.workItem(0).filesRead =
+                std::make_shared<std::vector<std::string>>(*c.recorded);
+        }
+        startNextRun();
+        builder.plan.recipes = items();
+        const CachedPlan result = plan();
+        EXPECT_EQ(!result.pending.empty(), c.stale);
+        // An item up to date keeps what its record knew, for the record stored next.
+        const FilesRead& kept = result.contents.workItems().at(0).filesRead;
+        EXPECT_EQ(kept ? std::optional(*kept) : std::nullopt,
+                  c.stale || !c.tracked ? std::nullopt : c.recorded);
     }
 }
 

@@ -4,16 +4,25 @@
 
 #include <gtest/gtest.h>
 
+#include "app/cache/cache_equality.h"
+#include "parser/parse_assignment.h"
 #include "support/temp_dir.h"
 #include "types/rilk_path_string.h"
 #include "types/types_test_support.h"
 
 namespace {
 
+const std::filesystem::path kFile = "/out/vars.txt";
+
 void add(Rilk::Context& context, const std::string& name, const Rilk::RilkValuePtr& value) {
     context.addAssignment(
         Rilk::Assignment(name, value, Rilk::AssignType::Set, Rilk::AssignModifier::Up),
         Rilk::kKeepModifier);
+}
+
+Rilk::RilkValuePtr block(std::vector<Rilk::Assignment> assignments) {
+    return RilkTest::nested(
+        std::make_shared<Rilk::Context>(assignments, std::vector<Rilk::Condition>{}));
 }
 
 TEST(OutputFile, OneLinePerVariableWithValueInNameOrder) {
@@ -23,8 +32,48 @@ TEST(OutputFile, OneLinePerVariableWithValueInNameOrder) {
     add(outputs, "none", nullptr);
     add(outputs, "list", RilkTest::strings({"x", "y"}));
     add(outputs, "path", Rilk::makePathString("out/app", "/root"));
-    EXPECT_EQ(Rilk::outputFileText(outputs),
-              "A = 3\nb = \"text\"\nlist = [ \"x\", \"y\" ]\npath = P\"/root/out/app\"\n");
+    EXPECT_EQ(Rilk::outputFileText(outputs, kFile),
+              "A = 3\nb = \"text\"\nlist = [ \"x\", \"y\" ]\npath = P\"(/root/out/app)\"\n");
+}
+
+// Each line, given to rilk as a command-line item, sets the variable to the same value.
+TEST(OutputFile, LinesReadBackAsCommandLineAssignments) {
+    const std::pair<const char*, Rilk::RilkValuePtr> outputs[] = {
+        {"PATH", Rilk::makePathString("out/app", "/root dir")},
+        {"QUOTED", RilkTest::str("-DNAME=\"x\"")},
+        {"RAW", RilkTest::raw("${kept} )")},
+        {"LIST", RilkTest::list({RilkTest::num(-1), Rilk::makePathString("/a", ""),
+                                 RilkTest::str("two words")})},
+        {"EMPTY", RilkTest::list()},
+        {"LINES", RilkTest::str("one\ntwo // not a comment")},
+        {"CFG", block({Rilk::Assignment("x", RilkTest::str("1"), Rilk::AssignType::Append,
+                                        Rilk::AssignModifier::Up)})},
+    };
+    for (const auto& [name, value] : outputs) {
+        Rilk::Context one;
+        add(one, name, value);
+        std::string line = Rilk::outputFileText(one, kFile);
+        ASSERT_EQ(line.back(), '\n');
+        line.pop_back();
+        const Rilk::Assignment item = Rilk::parseAssignment(line, "/elsewhere", true);
+        EXPECT_EQ(item.name, name) << line;
+        EXPECT_TRUE(Rilk::cacheEqual(item.value, value)) << line;
+    }
+}
+
+TEST(OutputFile, RefusesAValueWithoutAWrittenFormNamingTheVariable) {
+    Rilk::Context outputs;
+    add(outputs, "A", RilkTest::num(1));
+    add(outputs, "BAD", RilkTest::str("both \" and )\""));
+    std::string error;
+    try {
+        Rilk::outputFileText(outputs, kFile);
+    } catch (const std::runtime_error& failure) {
+        error = failure.what();
+    }
+    EXPECT_NE(error.find(kFile.string()), std::string::npos) << error;
+    EXPECT_NE(error.find("the variable 'BAD'"), std::string::npos) << error;
+    EXPECT_NE(error.find("double quote"), std::string::npos) << error;
 }
 
 TEST(OutputFile, FailsNamingTheFileItCannotWrite) {

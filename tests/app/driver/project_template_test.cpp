@@ -36,4 +36,13 @@ TEST(ProjectTemplate, RefusesTheEmptyNameOfTheRootDirectory) {
               "empty. Run it in a directory whose name is a valid name.");
 }
 
+// A path the project file cannot read back as a string is refused, not written.
+TEST(ProjectTemplate, RefusesAUnitFilePathThatIsNotUtf8) {
+    Rilk::ProjectTree tree;
+    tree.unitFiles["core"] = {"src/caf\xe9/rilk.txt"};
+    EXPECT_EQ(templateOrError("demo", tree),
+              "Cannot create the project file: the path 'src/caf\xe9/rilk.txt' is not valid "
+              "UTF-8, which a project file cannot hold.");
+}
+
 }  // namespace

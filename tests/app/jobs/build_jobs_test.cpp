@@ -245,6 +245,33 @@ TEST(BuildJobs, ManyJobsWithFailuresKeepEveryJobsOutputApart) {
     }
 }
 
+TEST(BuildJobs, JournalHoldsEveryJobsOutputsOnDiskBeforeAnyJobStarts) {
+    RilkTest::TempDir dir;
+    const fs::path d = dir.path();
+    dir.write("a.o", "old");
+    ScriptedBuilder builder;
+    builder.recipes = {{sh("cp journal seen0; echo new > a.o", d)}, {sh("cp journal seen1", d)}};
+    RunJournal journal(d / "journal");
+    Context output;
+    ASSERT_EQ(RilkTest::capture(5, [&] {
+                  runBuildJobs(builder, jobs(2), "unit::target", output,
+                               {{d / "a.o"}, {d / "b.o", d / "c.o"}}, &journal);
+              }).find("failed"),
+              std::string::npos);
+    for (const char* seen : {"seen0", "seen1"}) {
+        const auto entries = RunJournal::parse(readFile(d / seen));
+        ASSERT_TRUE(entries.has_value()) << seen;
+        ASSERT_EQ(entries->size(), 3u);
+        EXPECT_EQ((*entries)[0].file, d / "a.o");
+        EXPECT_TRUE((*entries)[0].existed);
+        EXPECT_EQ((*entries)[0].state.st_size, 3) << "the state before the job";
+        EXPECT_EQ((*entries)[2].file, d / "c.o");
+        EXPECT_FALSE((*entries)[2].existed);
+    }
+    // The run finishes it once the cache is saved.
+    EXPECT_TRUE(fs::exists(d / "journal"));
+}
+
 // A job's command sends the signal to the runner, as a terminal or a supervisor would. It
 // waits at a FIFO until the last job's command has run, so that job's line was printed
 // before the signal, however the threads are scheduled.
@@ -264,9 +291,10 @@ TEST(BuildJobs, InterruptStopsCommandsRemovesPartialOutputsAndEndsBySignal) {
                 {sh("sleep 30; touch done1", d), sh("touch done1", d)},
                 {sh("echo whole > whole.o; echo go > gate", d)}};
             Context output;
+            RunJournal journal(d / "journal");
             try {
                 runBuildJobs(builder, jobs(3), "unit::target", output,
-                             {{d / "part.o"}, {d / "kept.o"}, {}});
+                             {{d / "part.o"}, {d / "kept.o"}, {}}, &journal);
             } catch (...) {
             }
             std::ofstream(d / "returned") << "";
@@ -274,6 +302,7 @@ TEST(BuildJobs, InterruptStopsCommandsRemovesPartialOutputsAndEndsBySignal) {
         EXPECT_EQ(result.exitCode, 128 + signal) << result.out;
         EXPECT_FALSE(fs::exists(d / "part.o"));
         EXPECT_EQ(readFile(d / "kept.o"), "old");
+        EXPECT_FALSE(fs::exists(d / "journal")) << "the partial outputs are gone already";
         for (const char* never : {"done0", "done1", "returned"}) {
             EXPECT_FALSE(fs::exists(d / never)) << never;
         }

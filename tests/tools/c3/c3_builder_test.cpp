@@ -96,25 +96,26 @@ TEST_F(C3BuilderTest, EachOutputKindGivesItsArgumentListAndOutputs) {
     const std::tuple<std::vector<TestVariable>, const char*, const char*> cases[] = {
         {{{"C3_FILES", sources}, {"OUTPUT_NAME", makeString("app")}, {"LIB", makeString("m")}},
          R"( -o "app" -l m compile "{main}")",
-         "C3_FILES LIB | PROJECT_ROOT OUTPUT_NAME OUTPUT_DEF_DIR | EXE"},
+         "C3_FILES LIB | PROJECT_ROOT OUTPUT_NAME OUTPUT_DEF_DIR RILK_TOOL_PROGRAM | EXE"},
         {{{"C3_FILES", sources},
           {"STATIC", none},
           {"C3C_FLAGS", makeString("-O2 -g")},
           {"LIB_PATH", RilkTest::pathList({"libs", "more libs"})}},
          R"( -O2 -g -o "app" -L "libs" -L "more libs" static-lib "{main}")",
-         "C3_FILES C3C_FLAGS LIB_PATH | STATIC PROJECT_ROOT OUTPUT_DEF_DIR | LIB"},
+         "C3_FILES C3C_FLAGS LIB_PATH | STATIC PROJECT_ROOT OUTPUT_DEF_DIR RILK_TOOL_PROGRAM | "
+         "LIB"},
         {{{"C3_FILES", sources},
           {"DLL", makeString("")},
           {"LIBPATH", makeString("x")},
           {"LINK_FLAGS", makeString("now")}},
          R"( -o "app" -L "x" -z "now" dynamic-lib "{main}")",
-         "C3_FILES LIBPATH LINK_FLAGS | DLL PROJECT_ROOT OUTPUT_DEF_DIR | DLL"},
+         "C3_FILES LIBPATH LINK_FLAGS | DLL PROJECT_ROOT OUTPUT_DEF_DIR RILK_TOOL_PROGRAM | DLL"},
         {{{"C3C_FILES", sources}, {"SO", none}, {"LIB", RilkTest::pathList({"m", "z"})}},
          R"( -o "app" -l m -l z dynamic-lib "{main}")",
-         "C3C_FILES LIB | SO PROJECT_ROOT OUTPUT_DEF_DIR | SO"},
+         "C3C_FILES LIB | SO PROJECT_ROOT OUTPUT_DEF_DIR RILK_TOOL_PROGRAM | SO"},
         {{{"C3_FILES", sources}, {"EXE", none}, {"C3_TEST_FILES", RilkTest::pathList({test})}},
          R"( -o "app" compile-test "{main}" "{test}")",
-         "C3_FILES C3_TEST_FILES | EXE PROJECT_ROOT OUTPUT_DEF_DIR | EXE"},
+         "C3_FILES C3_TEST_FILES | EXE PROJECT_ROOT OUTPUT_DEF_DIR RILK_TOOL_PROGRAM | EXE"},
     };
     for (const auto& [variables, command, plan] : cases) {
         auto job = target(variables);

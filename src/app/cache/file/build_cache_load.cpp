@@ -84,7 +84,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
                          shown));
     } else {
         const CacheFileVersion version = *cacheFileVersion(header);
-        whole = version == CacheFileVersion::V5;
+        whole = version == CacheFileVersion::V6;
         // The files the records name are asked for soon after a file is read: their times
         // are read ahead.
         CacheFileRecords read = readCacheFileRecords(bytes, in.position(), version, count,

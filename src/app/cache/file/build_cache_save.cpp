@@ -34,6 +34,13 @@ bool writeRecord(std::string& out, const std::string& key, const RecordContents&
         for (const Assignment& output : item.outputs) {
             if (!writeAssignmentRecord(out, output)) return false;
         }
+        // The files the item's last build read: 0 when not known, else their count + 1.
+        if (!item.filesRead) {
+            out += "0\n";
+            continue;
+        }
+        out += std::to_string(item.filesRead->size() + 1) + "\n";
+        for (const std::string& file : *item.filesRead) writeSizedString(out, file);
     }
     out += std::to_string(contents.context.size()) + "\n";
     for (const Assignment& assignment : contents.context) {
@@ -83,7 +90,7 @@ void BuildCache::save() const {
     // A FIFO or a link to a device in the cache's place gives way to a regular file.
     Util::removeSpecialFile(path_);
     try {
-        Util::writeFileReplacing(path_, "RILK_CACHE_V5\n" + std::to_string(written) + "\n" + body);
+        Util::writeFileReplacing(path_, "RILK_CACHE_V6\n" + std::to_string(written) + "\n" + body);
     } catch (const std::exception& e) {
         log(LogLevel::Error, "Unable to save the build cache: {}\n", e.what());
     }

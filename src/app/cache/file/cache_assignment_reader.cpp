@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "parser/cache_assignment_text.h"
+#include "parser/delimited_literal.h"
 #include "parser/legacy_path_literals.h"
+#include "parser/name_rules.h"
 #include "parser/parse_assignment.h"
+#include "parser/source_writer.h"
+#include "parser/utf8_text.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_value_types.h"
@@ -49,9 +52,9 @@ public:
     /// An assignable name (an identifier that is no keyword), viewed in the text.
     std::optional<std::string_view> name() {
         const std::size_t start = pos_;
-        if (atEnd() || !isCacheNameStart(text_[pos_])) return std::nullopt;
+        if (atEnd() || !isNameStart(text_[pos_])) return std::nullopt;
         std::size_t end = pos_ + 1;
-        while (end < text_.size() && isCacheNameChar(text_[end])) ++end;
+        while (end < text_.size() && isNameChar(text_[end])) ++end;
         std::string_view found = text_.substr(start, end - start);
         if (!isPlainVariableName(found)) return std::nullopt;
         pos_ = end;
@@ -69,7 +72,7 @@ public:
     }
 
     RilkValuePtr value(int depth) {
-        if (depth > kMaxCacheTextDepth || atEnd()) return nullptr;
+        if (depth > kMaxResolvedTextDepth || atEnd()) return nullptr;
         const char c = text_[pos_];
         if (c == '"') return quoted();
         if (peek("R\"(")) return delimited<RilkRawString>();
@@ -93,11 +96,10 @@ private:
     template <typename Literal>
     RilkValuePtr delimited() {
         const std::size_t start = pos_ + 3;
-        const std::size_t close = text_.find(")\"", start);
-        if (close == std::string_view::npos) return nullptr;
-        std::string content(text_.substr(start, close - start));
-        if (!fitsDelimitedLiteral(content)) return nullptr;
-        pos_ = close + 2;
+        const std::size_t end = delimitedLiteralEnd(text_, start);
+        if (end == std::string_view::npos) return nullptr;
+        std::string content(text_.substr(start, end - 2 - start));
+        pos_ = end;
         return makeLiteral<Literal>(std::move(content));
     }
 

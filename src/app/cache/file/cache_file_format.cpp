@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "app/cache/file/cache_assignment_reader.h"
-#include "parser/cache_assignment_text.h"
+#include "parser/source_writer.h"
 
 namespace Rilk {
 namespace {

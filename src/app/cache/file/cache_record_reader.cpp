@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace Rilk {
 namespace {
@@ -17,6 +20,7 @@ std::size_t smallReserve(std::uint64_t count) {
 }  // namespace
 
 std::optional<CacheFileVersion> cacheFileVersion(std::string_view header) {
+    if (header == "RILK_CACHE_V6") return CacheFileVersion::V6;
     if (header == "RILK_CACHE_V5") return CacheFileVersion::V5;
     if (header == "RILK_CACHE_V4") return CacheFileVersion::V4;
     if (header == "RILK_CACHE_V3") return CacheFileVersion::V3;
@@ -66,7 +70,7 @@ bool CacheRecordReader::readInput(WorkItem& item) {
     std::optional<Assignment> input;
     if (!readAssignment("input assignment", input)) return false;
     std::optional<Assignment> intermediate;
-    if (version_ == CacheFileVersion::V5) {
+    if (version_ >= CacheFileVersion::V5) {
         std::uint64_t flag = 0;
         if (!step("input intermediate flag", readCountLine(in_, flag) && flag <= 1)) return false;
         if (flag == 1 && !readAssignment("input intermediate assignment", intermediate)) {
@@ -96,6 +100,23 @@ bool CacheRecordReader::readWorkItem(WorkItem& item) {
         std::optional<Assignment> output;
         if (!readAssignment("output assignment", output)) return false;
         if (output) item.outputs.push_back(std::move(*output));
+    }
+    return version_ < CacheFileVersion::V6 || readDependencies(item);
+}
+
+bool CacheRecordReader::readDependencies(WorkItem& item) {
+    std::uint64_t count = 0;
+    if (!step("read files count", readCountLine(in_, count))) return false;
+    if (count == 0) return true;
+    std::vector<std::string> files;
+    if (interpret_) files.reserve(smallReserve(count - 1));
+    for (std::uint64_t i = 1; i < count; ++i) {
+        std::string_view file;
+        if (!step("read file", readSizedText(in_, file))) return false;
+        if (interpret_) files.emplace_back(file);
+    }
+    if (interpret_) {
+        item.filesRead = std::make_shared<const std::vector<std::string>>(std::move(files));
     }
     return true;
 }

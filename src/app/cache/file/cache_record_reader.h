@@ -9,9 +9,9 @@
 
 namespace Rilk {
 
-/// The layouts of the cache file that are read: V4 has no intermediate flag lines, V3 also
-/// keeps no context assignments.
-enum class CacheFileVersion { V3, V4, V5 };
+/// The layouts of the cache file that are read: V5 keeps no files read by a work item's
+/// build, V4 also has no intermediate flag lines, V3 also keeps no context assignments.
+enum class CacheFileVersion { V3, V4, V5, V6 };
 
 /// The layout a header line names, or nothing.
 std::optional<CacheFileVersion> cacheFileVersion(std::string_view header);
@@ -44,6 +44,7 @@ private:
     bool readAssignment(const char* what, std::optional<Assignment>& assignment);
     bool readInput(WorkItem& item);
     bool readWorkItem(WorkItem& item);
+    bool readDependencies(WorkItem& item);
 
     CacheInput& in_;
     CacheFileVersion version_;

@@ -43,6 +43,8 @@ bool sameContents(const RecordContents& a, const RecordContents& b) {
         const WorkItem& x = a.workItems()[i];
         const WorkItem& y = b.workItems()[i];
         if (x.inputs.size() != y.inputs.size() || !sameList(x.outputs, y.outputs)) return false;
+        if (!x.filesRead != !y.filesRead || (x.filesRead && *x.filesRead != *y.filesRead))
+            return false;
         for (std::size_t k = 0; k < x.inputs.size(); ++k) {
             if (!cacheEqual(x.inputs[k].input, y.inputs[k].input) ||
                 !cacheEqual(x.inputs[k].intermediate, y.inputs[k].intermediate)) {
@@ -74,7 +76,12 @@ protected:
         RecordContents compile;
         WorkItem item = workItem({}, {text("OBJS", "a.o", AssignModifier::Up)});
         item.inputs.emplace_back(text("SRC", "a.c"), text("OBJ", "a.o"));
+        item.filesRead = std::make_shared<std::vector<std::string>>(
+            std::vector<std::string>{"/p/a b.h", "/p/\n1\n"});
         compile.add(item);
+        WorkItem none = workItem({text("SRC", "c.c")}, {});
+        none.filesRead = std::make_shared<std::vector<std::string>>();
+        compile.add(none);
         compile.add(workItem({text("SRC", "b.c")}, {}));
         return {{"main/app::all", all}, {"u::compile@0123456789abcdef", compile}};
     }
@@ -88,15 +95,20 @@ TEST_F(BuildCacheFile, WritesTheCurrentLayout) {
     WorkItem item = workItem({}, {RilkTest::path("OBJS", "/p/a.o", AssignModifier::Up)});
     item.inputs.emplace_back(RilkTest::path("SRC", "/p/a.c"), RilkTest::path("OBJ", "/p/a.o"));
     item.inputs.emplace_back(text("FLAG", "-g"));
+    item.filesRead =
+        std::make_shared<std::vector<std::string>>(std::vector<std::string>{"/p/a b.h", "/p/c.h"});
     contents.add(item);
+    contents.add(workItem({text("FLAG", "-O")}, {}));
     contents.context = {text("PROFILE", "debug")};
     cache.upsert("u::t", contents, 0);
     cache.save();
     EXPECT_EQ(readFile(file()),
-              "RILK_CACHE_V5\n1\n4\nu::t\n1\n2\n"
+              "RILK_CACHE_V6\n1\n4\nu::t\n2\n2\n"
               "A 1 0\n17\nSRC = P\"(/p/a.c)\"\n1\nA 1 0\n17\nOBJ = P\"(/p/a.o)\"\n"
               "A 1 0\n11\nFLAG = \"-g\"\n0\n"
               "1\nA 1 1\n18\nOBJS = P\"(/p/a.o)\"\n"
+              "3\n8\n/p/a b.h\n6\n/p/c.h\n"
+              "1\nA 1 0\n11\nFLAG = \"-O\"\n0\n0\n0\n"
               "1\nA 1 0\n17\nPROFILE = \"debug\"\n");
 }
 
@@ -140,6 +152,7 @@ TEST_F(BuildCacheFile, WritesTheFileOnlyWhenItDiffersFromTheRecords) {
         {saved, [](BuildCache& c) { c.findOrClaim("u::claimed"); }},
         {saved + "junk", [](BuildCache&) {}},
         {"RILK_CACHE_V4\n0\n", [](BuildCache&) {}},
+        {"RILK_CACHE_V5\n0\n", [](BuildCache&) {}},
     };
     for (const auto& [bytes, change] : changes) {
         dir.write(".rilk_cache", bytes);
@@ -149,7 +162,7 @@ TEST_F(BuildCacheFile, WritesTheFileOnlyWhenItDiffersFromTheRecords) {
         const auto old = inode();
         capture(9, [&] { cache.save(); });
         EXPECT_NE(inode(), old) << bytes;
-        EXPECT_EQ(readFile(file()).rfind("RILK_CACHE_V5\n", 0), 0u) << bytes;
+        EXPECT_EQ(readFile(file()).rfind("RILK_CACHE_V6\n", 0), 0u) << bytes;
     }
 }
 
@@ -184,7 +197,10 @@ TEST_F(BuildCacheFile, EachDefectEmptiesTheCacheWithItsMessage) {
         {"RILK_CACHE_V5\n0\n", ""},
         {"", "has invalid header"},
         {std::string(200, 'R'), "has invalid header"},
-        {"RILK_CACHE_V6\n0\n", "has unsupported header 'RILK_CACHE_V6'"},
+        {"RILK_CACHE_V6\n0\n", ""},
+        {"RILK_CACHE_V7\n0\n", "has unsupported header 'RILK_CACHE_V7'"},
+        {"RILK_CACHE_V6\n1\n" + record + "0\n0\n", "is malformed (read files count)"},
+        {"RILK_CACHE_V6\n1\n" + record + "0\n0\n2\n3\nab\n", "is malformed (read file)"},
         {"rilk_cache_v5\n0\n", "has unsupported header 'rilk_cache_v5'"},
         {"RILK_CACHE_V5\r\n0\n", "has unsupported header 'RILK_CACHE_V5\r'"},
         {"RILK_CACHE_V5\n", "has invalid records count"},

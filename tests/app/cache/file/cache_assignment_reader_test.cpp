@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "parser/cache_assignment_text.h"
+#include "parser/source_writer.h"
 #include "app/cache/cache_test_support.h"
 #include "app/cache/cache_equality.h"
 #include "parser/legacy_path_literals.h"

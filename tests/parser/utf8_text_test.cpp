@@ -1,4 +1,4 @@
-#include "parser/cache_assignment_text.h"
+#include "parser/utf8_text.h"
 
 #include <string>
 
@@ -7,40 +7,9 @@
 namespace Rilk {
 namespace {
 
-TEST(CacheAssignmentText, PlainVariableNamesAreIdentifiersButNoKeywords) {
-    const std::pair<const char*, bool> cases[] = {
-        {"unit", false},
-        {"if", false},
-        {"import", false},
-        {"units", false},
-        {"profiles", false},
-        {"projects", false},
-        {"tools", false},
-        {"name", false},
-        {"Unit", true},
-        {"IF", true},
-        {"units2", true},
-        {"nam", true},
-        {"names", true},
-        {"profile", true},
-        {"projectss", true},
-        {"i", true},
-        {"_", true},
-        {"a-b_9", true},
-        {"os_family", true},
-        {"", false},
-        {"9a", false},
-        {"-a", false},
-        {"a b", false},
-        {"a.b", false},
-        {"caf\xc3\xa9", false},
-    };
-    for (const auto& [name, plain] : cases) EXPECT_EQ(isPlainVariableName(name), plain) << name;
-}
-
 // Plain ASCII is checked eight bytes at a time: every other byte must still be seen wherever
 // it falls in or across those eight-byte steps.
-TEST(CacheAssignmentText, Utf8CheckedAtEveryOffset) {
+TEST(Utf8Text, CheckedAtEveryOffset) {
     const std::pair<std::string, bool> pieces[] = {
         {"\xc3\xa9", true},
         {"\xe2\x82\xac", true},

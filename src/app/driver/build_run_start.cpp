@@ -1,0 +1,110 @@
+#include "app/driver/build_run_start.h"
+
+#include <unistd.h>
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "util/logger.h"
+
+namespace Rilk {
+
+namespace {
+
+/// The parent of process `pid`, from /proc; 0 when unknown.
+pid_t parentOf(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    std::getline(in, stat);
+    // "pid (name) state ppid ...": the name may hold blanks and parentheses.
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream rest(stat.substr(close + 1));
+    char state = 0;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    return rest ? parent : 0;
+}
+
+/// Whether the process id written into the lock file is an ancestor of this process.
+bool heldByAncestor(const std::filesystem::path& file) {
+    const std::string text = Util::FileLock::readHolder(file);
+    pid_t holder = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), holder);
+    if (error != std::errc() || holder <= 1) return false;
+    pid_t process = ::getppid();
+    for (int depth = 0; depth < 64 && process > 1; ++depth) {
+        if (process == holder) return true;
+        process = parentOf(process);
+    }
+    return false;
+}
+
+/// Writes this process's id into the lock file, for nested runs to find.
+Util::FileLock& describe(Util::FileLock& lock) {
+    try {
+        lock.describeHolder(std::to_string(::getpid()));
+    } catch (const std::runtime_error&) {
+        // A nested run then waits, as for any other run.
+    }
+    return lock;
+}
+
+}  // namespace
+
+ProjectLock lockProject(const std::filesystem::path& projectRoot) {
+    const std::filesystem::path file = projectRoot / kProjectLockFile;
+    ProjectLock held;
+    try {
+        held.lock = Util::FileLock::tryAcquire(file);
+        if (!held.lock && heldByAncestor(file)) {
+            held.nested = true;
+            log(LogLevel::Verbose, "Run inside a build of this project: not taking its lock.\n");
+            return held;
+        }
+        if (!held.lock) {
+            log(LogLevel::Info, "Waiting for another run in this project to finish.\n");
+            held.lock = Util::FileLock::acquire(file);
+        }
+        describe(*held.lock);
+    } catch (const std::runtime_error& e) {
+        log(LogLevel::Warning, "{}; building without it.\n", e.what());
+    }
+    return held;
+}
+
+namespace {
+
+void cleanUpKilledRun(const std::filesystem::path& projectRoot,
+                      const std::filesystem::path& cacheFile) {
+    const RunJournal::Recovery recovery =
+        RunJournal::recoverKilledRun(projectRoot / kRunJournalFile, cacheFile);
+    if (!recovery.found) return;
+    if (recovery.damaged) {
+        log(LogLevel::Warning,
+            "The last run in this project was killed and its record '{}' cannot be read: "
+            "building everything again.\n",
+            (projectRoot / kRunJournalFile).string());
+        return;
+    }
+    for (const std::filesystem::path& file : recovery.removed) {
+        log(LogLevel::Verbose, "Removed '{}', left behind by a killed run.\n", file.string());
+    }
+    log(LogLevel::Info,
+        "The last run in this project was killed; removed {} output files it had changed.\n",
+        recovery.removed.size());
+}
+
+}  // namespace
+
+std::unique_ptr<RunJournal> startRunJournal(const std::filesystem::path& projectRoot,
+                                            const ProjectLock& lock) {
+    if (lock.nested) return nullptr;
+    cleanUpKilledRun(projectRoot, projectRoot / ".rilk_cache");
+    return std::make_unique<RunJournal>(projectRoot / kRunJournalFile);
+}
+
+}  // namespace Rilk

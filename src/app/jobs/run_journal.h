@@ -1,0 +1,66 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/jobs/output_snapshot.h"
+
+namespace Rilk {
+
+/// The durable record of the output files a build run is about to let its commands write,
+/// with each file's state before the run, so that a run killed where nothing can clean up
+/// (SIGKILL, an out-of-memory kill) leaves no partly written output that the next run
+/// would take for up to date.
+///
+/// A run adds the snapshots of each batch of jobs before the batch starts and removes the
+/// record once it has ended by itself (saved its cache, failed, or was interrupted and
+/// removed its partial outputs). A record found when a run starts was left by a killed
+/// run: `recoverKilledRun` removes every listed output that the killed run changed.
+/// The record is written only by runs that start commands, so a run that builds nothing
+/// pays for it with a single failed open.
+///
+/// Used on the main thread only, by the one run holding the project's lock.
+class RunJournal {
+public:
+    explicit RunJournal(std::filesystem::path file) : file_(std::move(file)) {}
+
+    /// Adds the snapshots to the record and writes it whole, flushed to disk, before it
+    /// returns. Throws std::runtime_error naming the file when it cannot be written.
+    void record(const std::vector<const OutputSnapshot*>& snapshots);
+
+    /// Removes the record; failures are ignored (the next run then removes the outputs of
+    /// this one once more and builds them again).
+    void finish() noexcept;
+
+    /// What `recoverKilledRun` found and did.
+    struct Recovery {
+        bool found = false;    ///< a killed run left a record
+        bool damaged = false;  ///< it could not be read, so the cache file was removed
+        std::vector<std::filesystem::path> removed;  ///< the outputs removed
+    };
+
+    /// When `file` holds the record of a killed run: removes every regular file it lists
+    /// that was created or changed since its state was recorded, then the record. A record
+    /// that cannot be read makes every output suspect: `cacheFile` is removed, so that the
+    /// build that follows builds everything again. Call it before the cache file is read.
+    /// Throws std::runtime_error naming the record when it cannot be removed: every later
+    /// run would otherwise remove the same outputs again.
+    static Recovery recoverKilledRun(const std::filesystem::path& file,
+                                     const std::filesystem::path& cacheFile);
+
+    /// The whole record's text for the snapshots' entries, and back: empty when `text` is
+    /// not a whole record.
+    static std::string format(const std::vector<const OutputSnapshot*>& snapshots);
+    static std::optional<std::vector<OutputSnapshot::Entry>> parse(std::string_view text);
+
+private:
+    std::filesystem::path file_;
+    std::string content_;
+    bool written_ = false;
+};
+
+}  // namespace Rilk

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "types/assignment.h"
+#include "types/condition.h"
+#include "types/context_template.h"
+#include "types/identifier.h"
+#include "types/rilk_value.h"
+
+namespace Rilk {
+
+/// What the values written back as source text are.
+enum class SourceForm {
+    /// Unresolved templates, as the registry keeps tool definitions: identifiers with their
+    /// indices, "if" blocks and the "!" modifier are written; a plain string is written in
+    /// double quotes only, a raw string as R"(...)" only; a block value has no written form
+    /// (a block is a value only in unit files); an operator without value is followed by
+    /// "{}" (which reads back without one outside unit files).
+    Template,
+    /// Resolved values, as the build cache and the `-o` file keep them: block values are
+    /// written whole (without conditions or "!"); a plain string holding a double quote is
+    /// written as a raw string, and a raw string that cannot stay one in double quotes; raw
+    /// and path literals keep to `fitsDelimitedLiteralStrictly`; no identifiers; values
+    /// nest at most `kMaxResolvedTextDepth` deep; an operator needs a value.
+    Resolved,
+};
+
+/// Nesting of lists and blocks that a resolved text may have: the writer refuses deeper
+/// values and the cache's fast reader declines deeper texts.
+inline constexpr int kMaxResolvedTextDepth = 64;
+
+/// Why the writer wrote nothing: the variable (dotted into block values, "X.a"; empty for a
+/// value written on its own) and the reason.
+struct SourceRefusal {
+    std::string variable;
+    std::string reason;
+
+    /// "the variable 'X': <reason>", or the reason alone when there is no variable.
+    std::string message() const;
+};
+
+/// Writes model objects back as source text of the configuration language that reads back
+/// as the same object: in template form as the registry reads it (its exact equality), in
+/// resolved form as the cache and the single-assignment parse read it (the cache's
+/// equality). Names, keywords, literal ends and UTF-8 follow the lexer's rules
+/// (name_rules.h, delimited_literal.h, utf8_text.h).
+///
+/// Never throws for an object without such a form: each call returns false, leaving `out`
+/// partly written, and `refusal()` names the variable and the reason. Refusals are rare and
+/// only they build a message, so the cache can write every record through it.
+class SourceWriter {
+public:
+    explicit SourceWriter(SourceForm form) : form_(form) {}
+
+    /// Appends the value's literal: "text" or R"(text)", P"(full path)", a number,
+    /// [ a, b ] ("[]" when empty), an identifier (template), { a = 1 ^b } (resolved).
+    bool value(std::string& out, const RilkValue& value);
+    /// Appends the text as a plain string literal in double quotes (a path in a project or
+    /// registry file); refuses a text holding a double quote or that is not UTF-8.
+    bool plainString(std::string& out, std::string_view text);
+    /// Appends the identifier with its indices (a.b[1][2:5][c]).
+    bool identifier(std::string& out, const Identifier& identifier);
+
+    /// Appends the assignment as a statement of a block: "^" or "!" (template only), the
+    /// name, the operator and the value; a declaration as the bare name.
+    bool statement(std::string& out, const Assignment& assignment);
+    /// Appends the assignment as the text of a build cache record, whose line carries the
+    /// operator and the modifier: the name, the operator (" = " for a declaration with a
+    /// value) and the value; the bare name for a declaration without value; the name and
+    /// the operator for an operator without value. Resolved form.
+    bool recordText(std::string& out, const Assignment& assignment);
+    /// Appends the assignment as a command-line assignment item: name, " = ", value (which
+    /// must be there), as the single-assignment parse reads it. Resolved form.
+    bool itemText(std::string& out, const Assignment& assignment);
+    /// Appends the block's statements, then its conditional blocks ("if" head, the body
+    /// two blanks deeper, "}"), one line each, indented by `indent` blanks and ended by a
+    /// line feed. Template form.
+    bool blockLines(std::string& out, const ContextTemplate& block, std::size_t indent);
+
+    /// Why the last call that returned false refused.
+    const SourceRefusal& refusal() const { return refusal_; }
+
+private:
+    bool text(std::string& out, std::string_view text, bool raw);
+    bool delimited(std::string& out, char letter, std::string_view content);
+    /// Whether `content` may stand in a delimited literal of this form.
+    bool fits(std::string_view content) const;
+    bool list(std::string& out, const RilkValue& value);
+    bool block(std::string& out, const RilkValue& value);
+    bool name(std::string& out, std::string_view name);
+    bool conditionHead(std::string& out, const Condition& condition);
+    /// Records `reason` (the variable is filled in on the way out) and returns false.
+    bool refuse(std::string reason);
+    /// Prefixes the refusal's variable with `name` and returns false.
+    bool within(std::string_view name);
+
+    SourceForm form_;
+    int depth_ = 0;
+    SourceRefusal refusal_;
+};
+
+/// The text under which the build cache file keeps an assignment (`recordText`), or
+/// nothing when it has none.
+std::optional<std::string> cacheAssignmentText(const Assignment& assignment);
+
+}  // namespace Rilk

@@ -1,0 +1,117 @@
+#include "app/jobs/run_journal.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "support/temp_dir.h"
+
+namespace Rilk {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(RunJournal, TextHoldsEveryEntryWithAnyPathAndRejectsDamage) {
+    RilkTest::TempDir dir;
+    const fs::path d = dir.path();
+    dir.write("old", "bytes");
+    const OutputSnapshot snapshot(
+        {d / "old", d / "with blank", d / "line\nbreak", d / "9 9 9", "relative.o"});
+    const std::string text = RunJournal::format({&snapshot});
+
+    const auto parsed = RunJournal::parse(text);
+    ASSERT_TRUE(parsed.has_value());
+    ASSERT_EQ(parsed->size(), snapshot.entries().size());
+    for (std::size_t i = 0; i < parsed->size(); ++i) {
+        const OutputSnapshot::Entry& want = snapshot.entries()[i];
+        const OutputSnapshot::Entry& got = (*parsed)[i];
+        EXPECT_EQ(got.file, fs::absolute(want.file)) << "a later run may start elsewhere";
+        EXPECT_EQ(got.existed, want.existed);
+        EXPECT_EQ(got.state.st_ino, want.state.st_ino);
+        EXPECT_EQ(got.state.st_size, want.state.st_size);
+        EXPECT_EQ(got.state.st_mtim.tv_nsec, want.state.st_mtim.tv_nsec);
+        EXPECT_EQ(got.state.st_ctim.tv_sec, want.state.st_ctim.tv_sec);
+    }
+
+    // A cut record either reads as the entries before the cut or not at all.
+    for (std::size_t cut = 0; cut < text.size(); ++cut) {
+        const auto part = RunJournal::parse(std::string_view(text).substr(0, cut));
+        if (!part) continue;
+        ASSERT_LT(part->size(), parsed->size()) << "cut at " << cut;
+        for (std::size_t i = 0; i < part->size(); ++i)
+            EXPECT_EQ((*part)[i].file, (*parsed)[i].file);
+    }
+    for (const char* damaged :
+         {"rilk run journal 2\n", "rilk run journal 1\n2 0 0 0 0 0 1 a\n",
+          "rilk run journal 1\n1 0 0 0 0 0 5 a\n", "rilk run journal 1\n1 0 0 0 -1 0 1 a\n",
+          "rilk run journal 1\n1 0 0 0 0 0 0 \n", "rilk run journal 1\n1 0 0 0 0 0 1 ab\n"}) {
+        EXPECT_FALSE(RunJournal::parse(damaged).has_value()) << damaged;
+    }
+}
+
+TEST(RunJournal, RecordIsOnDiskUntilFinishedAndOnlyWhenThereIsSomethingToRecord) {
+    RilkTest::TempDir dir;
+    const fs::path file = dir.path() / "journal";
+    RunJournal journal(file);
+    const OutputSnapshot none(std::vector<fs::path>{});
+    journal.record({&none});
+    EXPECT_FALSE(fs::exists(file));
+
+    const OutputSnapshot first({dir.path() / "a"});
+    const OutputSnapshot second({dir.path() / "b"});
+    journal.record({&first});
+    journal.record({&second});
+    const auto onDisk = RunJournal::parse(readFile(file));
+    ASSERT_TRUE(onDisk.has_value());
+    ASSERT_EQ(onDisk->size(), 2u);
+    EXPECT_EQ((*onDisk)[1].file, dir.path() / "b");
+    journal.finish();
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST(RunJournal, RecoveryRemovesWhatTheKilledRunChangedOrRemovesTheCacheWhenUnreadable) {
+    RilkTest::TempDir dir;
+    const fs::path d = dir.path();
+    const fs::path file = d / "journal";
+    const fs::path cache = d / "cache";
+    EXPECT_FALSE(RunJournal::recoverKilledRun(file, cache).found);
+
+    dir.write("same.o", "old");
+    dir.write("rewritten.o", "old");
+    {
+        RunJournal journal(file);
+        const OutputSnapshot snapshot({d / "same.o", d / "rewritten.o", d / "new.o"});
+        journal.record({&snapshot});
+    }  // killed: never finished
+    dir.write("rewritten.o", "part");
+    dir.write("new.o", "part");
+    dir.write("cache", "records");
+    const RunJournal::Recovery recovery = RunJournal::recoverKilledRun(file, cache);
+    EXPECT_TRUE(recovery.found);
+    EXPECT_FALSE(recovery.damaged);
+    EXPECT_EQ(recovery.removed, (std::vector<fs::path>{d / "rewritten.o", d / "new.o"}));
+    EXPECT_TRUE(fs::exists(d / "same.o"));
+    EXPECT_TRUE(fs::exists(cache));
+    EXPECT_FALSE(fs::exists(file));
+
+    for (const std::string& unreadable : {std::string("rilk run journal 1\n1 2"), std::string()}) {
+        dir.write("journal", unreadable);
+        const RunJournal::Recovery again = RunJournal::recoverKilledRun(file, cache);
+        EXPECT_TRUE(again.found && again.damaged);
+        EXPECT_FALSE(fs::exists(cache));
+        EXPECT_FALSE(fs::exists(file));
+        EXPECT_TRUE(fs::exists(d / "same.o"));
+        dir.write("cache", "records");
+    }
+}
+
+}  // namespace
+}  // namespace Rilk

@@ -1,0 +1,30 @@
+#pragma once
+
+// Programs started in the background, for tests that signal or kill them while they run.
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace RilkTest {
+
+/// Starts `argv` (no shell) in `directory` with `environment` set on top of the test's own,
+/// standard input from /dev/null and standard output and error to `log` (appended), or to
+/// /dev/null when empty. Returns the child's id; the caller reaps it with `waitExit`.
+pid_t startProcess(const std::vector<std::string>& argv, const std::filesystem::path& directory,
+                   const std::map<std::string, std::string>& environment,
+                   const std::filesystem::path& log = {});
+
+/// Waits for the child to end: its exit status, or 128 + the signal that ended it.
+int waitExit(pid_t pid);
+
+/// Kills the child and every process group that one of its own children leads (the
+/// commands a build runs), as an out-of-memory kill or a time-out of the whole job would:
+/// the child is stopped first, so that it starts nothing more, then everything gets SIGKILL.
+/// Reaps the child.
+void killWithCommands(pid_t pid);
+
+}  // namespace RilkTest

@@ -1,0 +1,82 @@
+#include "util/file_lock.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "support/temp_dir.h"
+
+namespace Util {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FileLock, OneHolderAtATimeUntilReleasedOrMoved) {
+    RilkTest::TempDir dir;
+    const fs::path file = dir.path() / "lock";
+    std::optional<FileLock> first = FileLock::tryAcquire(file);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_FALSE(FileLock::tryAcquire(file).has_value());
+
+    FileLock moved = std::move(*first);
+    first.reset();  // the moved-from object holds nothing
+    EXPECT_FALSE(FileLock::tryAcquire(file).has_value());
+    moved = FileLock::acquire(dir.path() / "other");  // releases the first lock
+    EXPECT_TRUE(FileLock::tryAcquire(file).has_value());
+}
+
+TEST(FileLock, ProgramsStartedWhileHeldDoNotKeepIt) {
+    RilkTest::TempDir dir;
+    const fs::path file = dir.path() / "lock";
+    std::optional<FileLock> held = FileLock::acquire(file);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl("/bin/sleep", "sleep", "2", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (std::string name; name != "sleep\n";) {  // until the child has run exec
+        std::ifstream in("/proc/" + std::to_string(child) + "/comm");
+        name.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::this_thread::yield();
+    }
+    held.reset();
+    EXPECT_TRUE(FileLock::tryAcquire(file).has_value()) << "the started program holds the lock";
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+}
+
+TEST(FileLock, HolderDescriptionReplacesTheLastOne) {
+    RilkTest::TempDir dir;
+    const fs::path file = dir.path() / "lock";
+    EXPECT_EQ(FileLock::readHolder(file), "");
+    FileLock lock = FileLock::acquire(file);
+    lock.describeHolder("123456");
+    lock.describeHolder("78");
+    EXPECT_EQ(FileLock::readHolder(file), "78");
+    EXPECT_EQ(FileLock::readHolder(file, 1), "7");
+}
+
+TEST(FileLock, FailureNamesTheFile) {
+    RilkTest::TempDir dir;
+    const fs::path file = dir.path() / "missing" / "lock";
+    try {
+        FileLock::acquire(file);
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Unable to lock file '" + file.string() + "': No such file or directory");
+    }
+}
+
+}  // namespace
+}  // namespace Util
