@@ -11,6 +11,14 @@
 namespace Util {
 
 std::optional<MappedFile> MappedFile::open(const std::filesystem::path& path) {
+    try {
+        return openChecked(path);
+    } catch (const FileReadError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<MappedFile> MappedFile::openChecked(const std::filesystem::path& path) {
     off_t fileSize = 0;
     int fd = -1;
     try {

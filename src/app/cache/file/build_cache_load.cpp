@@ -39,7 +39,7 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file) {
     // being read into memory.
     std::optional<Util::MappedFile> mapped;
     try {
-        mapped = Util::MappedFile::open(file);
+        mapped = Util::MappedFile::openChecked(file);
     } catch (const Util::FileReadError& error) {
         ReadResult result;
         result.messages.push_back(
