@@ -5,6 +5,7 @@
 
 #include "parser/delimited_literal.h"
 #include "parser/name_rules.h"
+#include "parser/utf8_text.h"
 
 namespace Rilk {
 namespace {
@@ -14,40 +15,23 @@ using Kind = FastToken::Kind;
 constexpr bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-/// Printable ASCII, tab and line breaks: the bytes that decode to themselves and that the
-/// generated lexer handles like this one.
-constexpr bool isPlainByte(unsigned char byte) {
-    return (byte >= 0x20 && byte < 0x7f) || byte == '\t' || byte == '\r' || byte == '\n';
-}
-
-/// `isPlainByte` by table, so that checking a whole file costs no branch per byte.
-constexpr std::array<bool, 256> kRefusedBytes = [] {
-    std::array<bool, 256> refused{};
-    for (std::size_t byte = 0; byte < refused.size(); ++byte) {
-        refused[byte] = !isPlainByte(static_cast<unsigned char>(byte));
-    }
-    return refused;
-}();
-
-bool isPlainText(std::string_view text) {
-    bool refused = false;
-    for (const char c : text) refused |= kRefusedBytes[static_cast<unsigned char>(c)];
-    return !refused;
-}
-
 // The keyword kinds stand in the order of `kKeywords`, as the lexer's keyword tokens do.
 static_assert(static_cast<int>(Kind::NameKeyword) - static_cast<int>(Kind::UnitKeyword) + 1 ==
               static_cast<int>(kKeywords.size()));
 
 }  // namespace
 
-FastLexer::FastLexer(std::string_view text) : text_(text), refused_(!isPlainText(text)) {}
+FastLexer::FastLexer(std::string_view text)
+    : text_(text), refused_(!isUtf8(text)), refusedWhole_(refused_) {}
 
 FastToken FastLexer::next() {
     if (refused_) return invalid();
     // Plain blanks are skipped here; only a slash can start a comment.
     while (at_ < text_.size() && isBlank(text_[at_])) ++at_;
-    if (at_ < text_.size() && text_[at_] == '/' && !skipBlanksAndComments()) return invalid();
+    if (at_ < text_.size() && text_[at_] == '/' && !skipBlanksAndComments()) {
+        unclosed_ = true;
+        return invalid();
+    }
     if (at_ >= text_.size()) return FastToken{Kind::End, text_.substr(at_, 0)};
     const char c = text_[at_];
     const char after = at_ + 1 < text_.size() ? text_[at_ + 1] : '\0';
@@ -101,13 +85,19 @@ FastToken FastLexer::number() {
 
 FastToken FastLexer::quoted() {
     const std::size_t close = text_.find('"', at_ + 1);
-    if (close == std::string_view::npos) return invalid();
+    if (close == std::string_view::npos) {
+        unclosed_ = true;
+        return invalid();
+    }
     return make(Kind::String, close + 1 - at_);
 }
 
 FastToken FastLexer::delimited(Kind kind) {
     const std::size_t end = delimitedLiteralEnd(text_, at_ + 3);
-    if (end == std::string_view::npos) return invalid();
+    if (end == std::string_view::npos) {
+        unclosed_ = true;
+        return invalid();
+    }
     return make(kind, end - at_);
 }
 

@@ -59,9 +59,10 @@ struct FastToken {
 /// recognition error. On such text it yields the same tokens (blanks and comments
 /// dropped, longest match, keywords reserved); everywhere the generated lexer would
 /// report an error or fall back to a shorter token (a comment, string, raw or path string
-/// that never closes, a character that starts no token) it yields `Invalid` instead, and
-/// it refuses every text with a byte outside printable ASCII, tab and line breaks, so that
-/// text decoding never differs either.
+/// that never closes, a character that starts no token) it yields `Invalid` instead. It
+/// refuses every text that is not valid UTF-8, so that text decoding never differs either;
+/// bytes outside ASCII are taken inside comments and strings only, where both lexers take
+/// any character, and start no token elsewhere.
 class FastLexer {
 public:
     explicit FastLexer(std::string_view text);
@@ -69,6 +70,14 @@ public:
     /// The next token; `End` at the end of the text and from then on, `Invalid` for good
     /// once the text holds something the fast reader does not take.
     FastToken next();
+
+    /// Where the next token starts, or where the `Invalid` one stopped the lexer.
+    std::size_t offset() const { return at_; }
+    /// Whether the lexer stopped at a comment or string that never closes, which the
+    /// generated lexer reads to the end of the text.
+    bool stoppedUnclosed() const { return unclosed_; }
+    /// Whether the whole text was refused (it is not UTF-8).
+    bool refusedWhole() const { return refusedWhole_; }
 
 private:
     /// Moves past blanks and comments; false at a block comment that never closes.
@@ -85,6 +94,8 @@ private:
     std::string_view text_;
     std::size_t at_ = 0;
     bool refused_ = false;
+    bool refusedWhole_ = false;
+    bool unclosed_ = false;
 };
 
 }  // namespace Rilk

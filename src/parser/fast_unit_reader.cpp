@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,8 +42,19 @@ constexpr std::size_t kFirstAssignments = 4;
 class FastUnitReader {
 public:
     FastUnitReader(std::string_view text, const std::filesystem::path& baseDirectory)
-        : lexer_(text), baseDirectory_(baseDirectory) {
+        : text_(text), lexer_(text), baseDirectory_(baseDirectory) {
         advance();
+    }
+
+    /// Where the read stopped; for a reader whose read threw `Declined`.
+    FastDecline declined() const {
+        FastDecline where;
+        where.headerEnd = headerEnd_;
+        where.targetStart = targetStart_;
+        where.at = token_.kind == Kind::Invalid ? lexer_.offset() : offsetIn(text_);
+        where.runsToEnd = lexer_.stoppedUnclosed();
+        where.notUtf8 = lexer_.refusedWhole();
+        return where;
     }
 
     /// The whole text: the optional `unit` line, then targets up to the end.
@@ -106,11 +118,14 @@ private:
     std::uint64_t indexNumber();
     std::int32_t valueNumber();
 
+    std::string_view text_;
     FastLexer lexer_;
     FastToken token_;
     const std::filesystem::path& baseDirectory_;
     std::string unitName_;
     std::size_t depth_ = 0;
+    std::size_t headerEnd_ = 0;
+    std::size_t targetStart_ = 0;
 };
 
 UnitPtr FastUnitReader::read() {
@@ -127,8 +142,15 @@ const std::string& FastUnitReader::readHeader() {
 
 void FastUnitReader::readTargets(Unit& unit, const std::string& unitName) {
     if (&unitName != &unitName_) unitName_ = unitName;
-    while (at(Kind::Identifier)) unit.addTarget(readTarget());
-    if (!at(Kind::End)) decline();
+    headerEnd_ = offsetIn(text_);
+    while (at(Kind::Identifier)) {
+        targetStart_ = offsetIn(text_);
+        unit.addTarget(readTarget());
+    }
+    if (!at(Kind::End)) {
+        targetStart_ = offsetIn(text_);
+        decline();
+    }
 }
 
 Target FastUnitReader::readTarget() {
@@ -373,6 +395,29 @@ bool readUnitTargetsFast(std::string_view text, const std::filesystem::path& bas
     } catch (...) {
         return false;
     }
+}
+
+UnitPtr readWholeUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,
+                          FastDecline& decline) noexcept {
+    std::optional<FastUnitReader> reader;
+    try {
+        reader.emplace(text, baseDirectory);
+        return reader->read();
+    } catch (const Declined&) {
+        if (reader) {
+            decline = reader->declined();
+        } else {
+            // The first token already: nothing was read.
+            FastLexer lexer(text);
+            lexer.next();
+            decline = FastDecline{.at = lexer.offset(),
+                                  .runsToEnd = lexer.stoppedUnclosed(),
+                                  .notUtf8 = lexer.refusedWhole()};
+        }
+    } catch (...) {
+        decline = FastDecline{.syntaxFine = true};
+    }
+    return nullptr;
 }
 
 UnitPtr readWholeUnitFast(std::string_view text,

@@ -31,12 +31,39 @@ UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDir
 UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,
                      std::size_t splitFrom, unsigned threads);
 
+struct FastDecline;
+/// `readUnitFast` that tells where it stopped when it declines (see `FastDecline`).
+UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,
+                     FastDecline& decline);
+
 /// The pieces `readUnitFast` is made of (see unit_range_read.h). A decline is an empty
 /// result, never an exception.
 
 /// The whole of `text` read on the calling thread.
 UnitPtr readWholeUnitFast(std::string_view text,
                           const std::filesystem::path& baseDirectory) noexcept;
+
+/// Where a read of a whole text stopped, as offsets into the text.
+struct FastDecline {
+    /// Where the text after the `unit` line starts; 0 when the read stopped before.
+    std::size_t headerEnd = 0;
+    /// Where the target being read starts; 0 when the read stopped in the `unit` line.
+    std::size_t targetStart = 0;
+    /// Where the token the read stopped at starts.
+    std::size_t at = 0;
+    /// A comment or string that never closes: the generated lexer reads on to the end.
+    bool runsToEnd = false;
+    /// The text is not UTF-8, which the generated parser refuses as a whole.
+    bool notUtf8 = false;
+    /// The text reads without a syntax error: the model refused what it says (a target
+    /// named twice, say). Only a read of the whole text gives the error.
+    bool syntaxFine = false;
+};
+
+/// `readWholeUnitFast` that tells where it stopped when it declines: the target to hand to
+/// the generated parser for its diagnostic.
+UnitPtr readWholeUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,
+                          FastDecline& decline) noexcept;
 struct FastUnitHeader {
     /// The unit's name; empty without a `unit` line.
     std::string name;

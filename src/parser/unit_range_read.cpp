@@ -23,6 +23,7 @@
 
 #include "parser/fast_unit_reader.h"
 #include "parser/unit_split.h"
+#include "util/freed_memory.h"
 
 namespace Rilk {
 namespace {
@@ -116,6 +117,36 @@ UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDir
     const unsigned cores = std::thread::hardware_concurrency();
     return readUnitFast(text, baseDirectory, kSplitFrom,
                         cores < kMaxReadThreads ? cores : kMaxReadThreads);
+}
+
+namespace {
+
+/// Reads `text` in ranges where it is large enough and there are threads for it; null when
+/// the one-thread read has to decide.
+UnitPtr readSplit(std::string_view text, const std::filesystem::path& baseDirectory,
+                  std::size_t splitFrom, unsigned threads) {
+    if (text.size() >= splitFrom && threads > 1) {
+        const std::vector<std::size_t> cuts = unitCuts(text, kRangesPerThread * threads);
+        if (!cuts.empty()) return readUnitInRanges(text, baseDirectory, cuts, threads - 1);
+    }
+    return nullptr;
+}
+
+unsigned readThreads() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores < kMaxReadThreads ? cores : kMaxReadThreads;
+}
+
+}  // namespace
+
+UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,
+                     FastDecline& decline) {
+    if (text.size() >= kSplitFrom) {
+        if (UnitPtr unit = readSplit(text, baseDirectory, kSplitFrom, readThreads())) return unit;
+        // The ranges' units, built on other threads, are not held beside the next read's.
+        Util::releaseFreedMemory();
+    }
+    return readWholeUnitFast(text, baseDirectory, decline);
 }
 
 UnitPtr readUnitFast(std::string_view text, const std::filesystem::path& baseDirectory,

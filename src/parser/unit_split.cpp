@@ -22,6 +22,8 @@ std::size_t nextCut(std::string_view text, std::size_t from) {
 
 }  // namespace
 
+std::size_t nextUnitCut(std::string_view text, std::size_t from) { return nextCut(text, from); }
+
 std::vector<std::size_t> unitCuts(std::string_view text, std::size_t parts) {
     std::vector<std::size_t> cuts;
     for (std::size_t part = 1; part < parts; ++part) {

@@ -18,4 +18,7 @@ namespace Rilk {
 /// the wanted size.
 std::vector<std::size_t> unitCuts(std::string_view text, std::size_t parts);
 
+/// The first such offset at or after `from`, or `std::string_view::npos`.
+std::size_t nextUnitCut(std::string_view text, std::size_t from);
+
 }  // namespace Rilk

@@ -1,13 +1,11 @@
 #include "tools/probe_answer_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <limits>
 
 #include <fmt/format.h>
+
+#include "util/bounded_file_read.h"
+#include "util/logger.h"
 
 namespace Rilk {
 
@@ -147,31 +145,19 @@ bool isKept(const ProbeKey& key, const ProbeAnswer& answer) {
 }
 
 /// The whole file when it is a regular file of this user of at most `kMaxProbeAnswerFile`
-/// bytes; answers planted by someone else are not taken.
+/// bytes; answers planted by someone else are not taken. A missing file or a foreign one
+/// is passed over in silence; any other that cannot be read is reported, and the answers
+/// start afresh as after damage.
 std::optional<std::string> readBounded(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::optional<std::string> text;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-        static_cast<std::uint64_t>(st.st_size) <= kMaxProbeAnswerFile) {
-        // One byte more than allowed is asked for, so that a file that grew since the check
-        // is still refused.
-        std::string buffer(kMaxProbeAnswerFile + 1, '\0');
-        std::size_t filled = 0;
-        for (;;) {
-            const ssize_t count = ::read(fd, buffer.data() + filled, buffer.size() - filled);
-            if (count < 0 && errno == EINTR) continue;
-            if (count < 0) break;
-            filled += static_cast<std::size_t>(count);
-            if (count == 0 || filled == buffer.size()) {
-                if (filled <= kMaxProbeAnswerFile) text = buffer.substr(0, filled);
-                break;
-            }
+    try {
+        return Util::readWholeFile(file, {kMaxProbeAnswerFile, true});
+    } catch (const Util::FileReadError& error) {
+        if (error.failure() != Util::FileReadFailure::Missing &&
+            error.failure() != Util::FileReadFailure::ForeignOwner) {
+            log(LogLevel::Warning, "{} Starting with no probe answers.\n", error.what());
         }
+        return std::nullopt;
     }
-    ::close(fd);
-    return text;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "tools/normalized_path.h"
 #include "util/file_time.h"
 #include "util/file_writer.h"
+#include "util/special_file.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -161,6 +162,7 @@ void ProbeCache::save() {
     }
     try {
         if (file.has_parent_path()) fs::create_directories(file.parent_path());
+        Util::removeSpecialFile(file);
         Util::writeFileReplacing(file, text);
     } catch (const std::exception& error) {
         log(LogLevel::Verbose, "Probe answers not saved: {}\n", error.what());

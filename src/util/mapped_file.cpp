@@ -1,27 +1,39 @@
 #include "util/mapped_file.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <limits>
 #include <utility>
+
+#include "util/bounded_file_read.h"
 
 namespace Util {
 
 std::optional<MappedFile> MappedFile::open(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat info {};
+    try {
+        return openChecked(path);
+    } catch (const FileReadError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<MappedFile> MappedFile::openChecked(const std::filesystem::path& path) {
+    off_t fileSize = 0;
+    int fd = -1;
+    try {
+        fd = openRegularFile(path, {std::numeric_limits<std::size_t>::max(), false}, fileSize);
+    } catch (const FileReadError& error) {
+        if (error.failure() == FileReadFailure::Missing) return std::nullopt;
+        throw;
+    }
     std::optional<MappedFile> result;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        const auto size = static_cast<std::size_t>(info.st_size);
-        if (size == 0) {
-            result.emplace(MappedFile(nullptr, 0));
-        } else {
-            void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-            if (data != MAP_FAILED) result.emplace(MappedFile(data, size));
-        }
+    const auto size = static_cast<std::size_t>(fileSize);
+    if (size == 0) {
+        result.emplace(MappedFile(nullptr, 0));
+    } else {
+        void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (data != MAP_FAILED) result.emplace(MappedFile(data, size));
     }
     ::close(fd);
     return result;

@@ -16,9 +16,14 @@ namespace Util {
 /// cannot vanish under a reader.
 class MappedFile {
 public:
-    /// Maps `path`. Empty when it cannot be opened, is not a regular file or cannot be
-    /// mapped; an empty regular file gives an object with no bytes.
+    /// Maps `path`, opened as `openRegularFile` does (it never blocks). Empty when it cannot
+    /// be opened, is not a regular file or cannot be mapped; an empty regular file gives an
+    /// object with no bytes.
     static std::optional<MappedFile> open(const std::filesystem::path& path);
+    /// `open` that tells why: empty only when there is no such file or it cannot be mapped;
+    /// throws FileReadError when the file is there but cannot be opened or is not a regular
+    /// file.
+    static std::optional<MappedFile> openChecked(const std::filesystem::path& path);
 
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;

@@ -1,18 +1,15 @@
-// Two `rilk -r` runs against one registry at the same time. Neither waits for the other:
-// each reads the file, adds its project and replaces the file whole, so the last writer's
-// content stands and the other's project may be missing from it. Each file left behind is
-// one run's whole content.
-#include <exception>
+// `rilk -r` and `rilk --find-compilers` runs against one registry at the same time. Each
+// reads, changes and writes the registry under a lock on the file beside it, so that they
+// run one after another there and every change survives.
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/registry/registry_reader.h"
-#include "app/registry/registry_writer.h"
 #include "e2e/rilk_run.h"
-#include "types/rilk_errors.h"
 
 namespace {
 
@@ -38,42 +35,48 @@ std::string seedRegistry() {
     return text + "}\n";
 }
 
-TEST_F(ConcurrentRegistry, TwoRegistrationsAtOnceLeaveOneRunsWholeFile) {
-    write({{"a/.rilk_project.txt", "name alpha units { core { \"rilk.txt\" } }"},
-           {"a/rilk.txt", "unit core\nbuild: { }\n"},
-           {"b/.rilk_project.txt", "name beta units { core { \"rilk.txt\" } }"},
-           {"b/rilk.txt", "unit core\nbuild: { }\n"}});
-    const std::string seed = seedRegistry();
-    // The whole contents a run can leave: the seed with the project of either run or both.
-    const Rilk::RegistryEntries seeded = Rilk::readRegistryText(seed, registryFile());
-    auto withProjects = [&](bool alpha, bool beta) {
-        Rilk::RegistryEntries entries = seeded;
-        if (alpha) entries.projects["alpha"] = work.path() / "a/.rilk_project.txt";
-        if (beta) entries.projects["beta"] = work.path() / "b/.rilk_project.txt";
-        return Rilk::registryFileText(entries, registryFile());
-    };
-    const std::string both = withProjects(true, true);
-    const std::string onlyAlpha = withProjects(true, false);
-    const std::string onlyBeta = withProjects(false, true);
-    int lostOne = 0;
-    for (int round = 0; round < 8; ++round) {
+TEST_F(ConcurrentRegistry, EightRegistrationsAndAToolchainSearchAtOnceAllSurvive) {
+    constexpr int kProjects = 8;
+    for (int i = 0; i < kProjects; ++i) {
+        const std::string name = "p" + std::to_string(i);
+        write({{name + "/.rilk_project.txt", "name " + name + " units { core { \"rilk.txt\" } }"},
+               {name + "/rilk.txt", "unit core\nbuild: { }\n"}});
+    }
+    // The tools a search records on this machine, found by a search alone.
+    home.write(".config/rilk/.rilk_registry.txt", "");
+    ASSERT_EQ(rilk({"--find-compilers"}).exitCode, 0);
+    const Rilk::RegistryEntries searched = Rilk::readRegistryText(registryText(), registryFile());
+
+    for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE(testing::Message() << "round " << round);
-        home.write(".config/rilk/.rilk_registry.txt", seed);
-        auto first = std::async(std::launch::async, [&] { return rilk({"-r"}, "a"); });
-        auto second = std::async(std::launch::async, [&] { return rilk({"-r"}, "b"); });
-        for (const auto& result : {first.get(), second.get()}) {
+        home.write(".config/rilk/.rilk_registry.txt", seedRegistry());
+        std::vector<std::future<RilkTest::ProcessResult>> runs;
+        for (int i = 0; i < kProjects; ++i) {
+            runs.push_back(std::async(std::launch::async,
+                                      [this, i] { return rilk({"-r"}, "p" + std::to_string(i)); }));
+        }
+        runs.push_back(std::async(std::launch::async, [this] { return rilk({"--find-compilers"}); }));
+        for (auto& run : runs) {
+            const RilkTest::ProcessResult result = run.get();
             EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
             EXPECT_EQ(result.out, "Updated file '" + registryFile().string() + "'.\n");
         }
-        const std::string text = registryText();
-        EXPECT_TRUE(text == both || text == onlyAlpha || text == onlyBeta) << text.substr(0, 400);
-        if (text != both) ++lostOne;
-        EXPECT_EQ(std::distance(fs::directory_iterator(registryFile().parent_path()), {}), 1)
-            << "no temporary file is left";
+        const Rilk::RegistryEntries entries = Rilk::readRegistryText(registryText(), registryFile());
+        EXPECT_EQ(entries.projects.size(), kProjects + 1u);
+        for (int i = 0; i < kProjects; ++i) {
+            const std::string name = "p" + std::to_string(i);
+            EXPECT_EQ(entries.projects.count(Util::CiString(name)), 1u) << name;
+        }
+        EXPECT_EQ(entries.toolDefinitions.size(), 400 + searched.toolDefinitions.size());
+        for (const auto& [name, definition] : searched.toolDefinitions) {
+            EXPECT_EQ(entries.toolDefinitions.count(name), 1u) << name.str();
+        }
+        for (const auto& entry : fs::directory_iterator(registryFile().parent_path())) {
+            EXPECT_TRUE(entry.path() == registryFile() ||
+                        entry.path().filename() == ".rilk_registry.txt.lock")
+                << "no temporary file is left: " << entry.path();
+        }
     }
-    // A lost registration is the documented cost of uncoordinated writers; how often it
-    // happens depends on the machine.
-    RecordProperty("rounds_with_one_registration_lost", lostOne);
 }
 
 }  // namespace

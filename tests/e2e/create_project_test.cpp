@@ -21,8 +21,7 @@ std::string read(const fs::path& file) {
 TEST_F(CreateProject, WritesTheUnitsFoundBelowTheRootAndLoadsBack) {
     write({{"demo/src/rilk.txt", "unit core\nbuild: { }\n"},
            {"demo/lib/RILK.TXT", "unit Beta\nlib: { }\n"},
-           {"demo/doc/rilk.txt", "// notes\nunit late\n"},
-           {"demo/.rilk_project.txt", "old"}});
+           {"demo/doc/rilk.txt", "// notes\nunit late\n"}});
     const auto result = rilk({"--create-project", "--find-compilers"}, "demo");
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.exitCode, 0);
@@ -82,29 +81,43 @@ TEST_F(CreateProject, RefusesWhatCouldNotBeLoadedBackAndWritesNothing) {
                   "cannot hold.\n");
 }
 
-TEST_F(CreateProject, FailsWhenTheFileCannotBeWritten) {
-    fs::create_directories(work.path() / "app/.rilk_project.txt");
-    const auto result = rilk({"--create-project"}, "app");
-    EXPECT_EQ(result.out,
-              "Unable to write file '" + dir() + "/app/.rilk_project.txt': Is a directory\n");
-    EXPECT_EQ(result.exitCode, 1);
+TEST_F(CreateProject, RefusesToReplaceAnythingAtTheProjectFilesPlaceAndWritesNothing) {
+    const fs::path file = work.path() / "app/.rilk_project.txt";
+    write({{"app/src/rilk.txt", "unit core\n"}});
+    for (const std::string kind : {"file", "directory", "dangling link"}) {
+        if (kind == "file") {
+            write({{"app/.rilk_project.txt", "name app // written by hand\n"}});
+        } else if (kind == "directory") {
+            fs::create_directories(file);
+        } else {
+            fs::create_symlink("nowhere", file);
+        }
+        const auto result = rilk({"--create-project"}, "app");
+        EXPECT_EQ(result.out, "Error: Cannot create the project file: '" + file.string() +
+                                  "' exists already. Remove it first to create a new one.\n")
+            << kind;
+        EXPECT_EQ(result.exitCode, 1) << kind;
+        if (kind == "file") {
+            EXPECT_EQ(read(file), "name app // written by hand\n");
+        }
+        for (const auto& entry : fs::directory_iterator(work.path() / "app")) {
+            EXPECT_TRUE(entry.path() == file || entry.path().filename() == "src")
+                << "left behind: " << entry.path();
+        }
+        fs::remove_all(file);
+    }
 }
 
-TEST_F(CreateProject, OnAFullDiskReportsTheFailureAndLeavesTheOldFileWhole) {
+TEST_F(CreateProject, OnAFullDiskReportsTheFailureAndLeavesNoFile) {
     // Forty units make a template of more than a kilobyte, far past the limit.
     for (int i = 0; i < 40; ++i) {
         write({{"app/u" + std::to_string(i) + "/rilk.txt", "unit u" + std::to_string(i) + "\n"}});
     }
     const fs::path file = work.path() / "app/.rilk_project.txt";
-    for (const bool hadOldFile : {true, false}) {
-        if (hadOldFile) write({{"app/.rilk_project.txt", "name old\n"}});
+    {
         const auto result = rilkWithFileSizeLimit(256, {"--create-project"}, "app");
         EXPECT_EQ(result.out, "Unable to write file '" + file.string() + "': File too large\n");
         EXPECT_EQ(result.exitCode, 1);
-        if (hadOldFile) {
-            EXPECT_EQ(read(file), "name old\n");
-            fs::remove(file);
-        }
         EXPECT_FALSE(fs::exists(file));
         for (const auto& entry : fs::directory_iterator(work.path() / "app")) {
             EXPECT_TRUE(entry.is_directory()) << "left behind: " << entry.path();

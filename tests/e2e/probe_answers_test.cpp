@@ -7,6 +7,7 @@
 #include <string>
 
 #include "e2e/rilk_run.h"
+#include "support/watched_run.h"
 #include "tools/fake_toolchain.h"
 
 namespace {
@@ -84,6 +85,29 @@ TEST_F(ProbeAnswers, AnUnusableCacheDirectoryOnlyMeansProbingEveryTime) {
     EXPECT_EQ(first.err + second.err, "");
     const std::string probes = readFile(log);
     EXPECT_EQ(probes.substr(probes.size() / 2), probes.substr(0, probes.size() / 2));
+}
+
+TEST_F(ProbeAnswers, AnswersThatAreNoRegularFileAreNoticedAndSavedAnewAsOne) {
+    for (const std::string kind : {"fifo", "/dev/zero"}) {
+        fs::remove_all(xdg);
+        fs::create_directories(answers.parent_path());
+        if (kind == "fifo") {
+            ASSERT_EQ(mkfifo(answers.c_str(), 0600), 0);
+        } else {
+            fs::create_symlink(kind, answers);
+        }
+        const auto result = RilkTest::runRilkWatched(
+            {.maxResidentBytes = std::uintmax_t{1} << 30, .maxTime = std::chrono::seconds(20)},
+            {"-v", "6"},
+            {.workingDirectory = work.path(),
+             .environment = {{"HOME", home.path().string()}, {"XDG_CACHE_HOME", xdg.string()}}});
+        EXPECT_EQ(result.killedFor, "") << kind;
+        EXPECT_EQ(result.out, "Cannot read '" + answers.string() +
+                                  "': it is not a regular file. Starting with no probe answers.\n")
+            << kind;
+        EXPECT_EQ(result.exitCode, 0) << kind;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(answers))) << kind;
+    }
 }
 
 }  // namespace

@@ -21,10 +21,10 @@ std::vector<std::pair<Kind, std::string>> tokensOf(std::string_view text) {
     return tokens;
 }
 
-TEST(FastLexer, RefusesEveryTextWithAByteOutsidePlainText) {
+TEST(FastLexer, RefusesEveryTextThatIsNotUtf8AndTakesAnyCharacterInStrings) {
     for (int byte = 0; byte < 256; ++byte) {
-        const bool plain =
-            (byte >= 0x20 && byte < 0x7f) || byte == '\t' || byte == '\n' || byte == '\r';
+        // A byte of its own from 0x80 on is never UTF-8.
+        const bool utf8 = byte < 0x80;
         // The byte inside a string literal, so that it never starts a token itself, at
         // every place within a machine word, with line breaks and tabs in other words.
         const std::string inside = "x = \"" + std::string(1, static_cast<char>(byte)) + "\"";
@@ -33,10 +33,18 @@ TEST(FastLexer, RefusesEveryTextWithAByteOutsidePlainText) {
                 std::string(before, ' ') + inside + (before % 2 == 0 ? "\n\t\r\n  x" : " x");
             const auto tokens = tokensOf(text);
             ASSERT_FALSE(tokens.empty());
-            EXPECT_EQ(tokens.front().first == Kind::Invalid, !plain)
+            EXPECT_EQ(tokens.front().first == Kind::Invalid, !utf8)
                 << "byte " << byte << " after " << before;
         }
     }
+    // UTF-8 is taken inside strings and comments, and starts no token elsewhere.
+    const std::string e = "\xc3\xa9";
+    EXPECT_EQ(tokensOf("\"" + e + "\" // " + e + "\n/* " + e + " */ R\"(" + e + ")\""),
+              (std::vector<std::pair<Kind, std::string>>{{Kind::String, "\"" + e + "\""},
+                                                         {Kind::RawString, "R\"(" + e + ")\""}}));
+    EXPECT_EQ(tokensOf("a " + e),
+              (std::vector<std::pair<Kind, std::string>>{{Kind::Identifier, "a"},
+                                                         {Kind::Invalid, ""}}));
 }
 
 TEST(FastLexer, TellsKeywordsFromWordsAlike) {

@@ -106,11 +106,15 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"t: { c = { d = { e = R\"()\" } } if a > { } { } if a = b [0] { } }", true},
         Case{"t: { x-=1 n = 2147483647 m = -2147483648 i = a[-1][18446744073709551615] }", true},
         Case{"t: { x = R\"(a))\"  )\" }", true}, Case{"T_1-a: ns/unit2::t { }", true},
+        // UTF-8 (and any other character) inside strings and comments.
+        Case{"t: { x = \"\xc3\xa9\" }", true}, Case{"t: { x = \"a\fb\" }", true},
+        Case{"// \xe2\x82\xac\nt: { /* \xf0\x9f\x98\x80 */ x = P\"(\xc3\xa9)\" }", true},
         // Declined: lexical, syntax and model errors, and text it leaves to the grammar.
         Case{"t: { !x = 1 }", false}, Case{"t: { n = 2147483648 }", false},
         Case{"t: { i = a[18446744073709551616] }", false}, Case{"t: { i = a[R\"(r)\"] }", false},
         Case{"a: { } A: { }", false}, Case{"t: a(.) { }", false}, Case{"t: @a(x, .) { }", false},
-        Case{"t: { x = \"\xc3\xa9\" }", false}, Case{"t: { x = \"a\fb\" }", false},
+        Case{"t: { x\xc3\xa9 = 1 }", false}, Case{"t: { x = \"\xc3\" }", false},
+        Case{"t: { x = \"\xed\xa0\x80\" }", false}, Case{"// \xc0\xaf\nt: { }", false},
         Case{"t: { x = R\"(a))\" }", false}, Case{"t: { /* open }", false},
         Case{"t: { x = \"open }", false}, Case{"t(): { }", false}, Case{"t: ns/t { }", false},
         Case{"t: { name = 1 }", false}, Case{"t: { a = [1, 2,] }", false},

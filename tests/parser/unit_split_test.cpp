@@ -85,7 +85,8 @@ TEST(UnitSplitRead, GivesTheOneThreadUnitOrDeclinesWithIt) {
         {crlf(unitText(50, "unit big\r\n", x)), true},
         {unitText(45, "", x) + "T3: { }\n", false},                   // a late duplicate
         {unitText(45, "unit big\n", "  !x = 1\n"), false},            // refused at the end
-        {unitText(45, "unit big\n", "  x = \"\xc3\xa9\"\n"), false},  // not plain text
+        {unitText(45, "unit big\n", "  x = \"\xc3\xa9\"\n"), true},   // UTF-8 in strings
+        {unitText(45, "unit big\n", "  x = \"\xc3\"\n"), false},        // not UTF-8
         {unitText(45, "unit big\n", "  x = \"open\n"), false},
         {unitText(45, "unit big\n", "  x = 1\n") + "/* open", false},
         {unitText(45, "unit big\n", "  x = 1\n") + "if", false},

@@ -8,11 +8,14 @@
 #include <string_view>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "app/build/dependency_output_store.h"
 #include "app/build/plus_merge.h"
 #include "app/build/target_outputs.h"
 #include "app/toolbox/tool_selection_report.h"
 #include "types/rilk_errors.h"
+#include "util/large_stack_thread.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -29,9 +32,26 @@ std::string joined(std::initializer_list<std::string_view> pieces) {
     return text;
 }
 
+/// The error for a chain that would grow past `TargetBuild::kMaxChainLength`, naming the
+/// targets it starts with (the outermost ones, at the back of the chain).
+Rilk::RilkException chainTooLong(const Rilk::VisitingChain& chain) {
+    constexpr std::size_t kNamed = 3;
+    std::string first;
+    std::size_t named = 0;
+    for (auto name = chain.names.rbegin(); name != chain.names.rend() && named < kNamed;
+         ++name, ++named) {
+        first += fmt::format("'{}' -> ", *name);
+    }
+    return Rilk::RilkException(fmt::format(
+        "Dependency chain too long: more than {} targets depend on each other in a row, "
+        "starting with {}...",
+        TargetBuild::kMaxChainLength, first));
+}
+
 /// Puts the target of `text` on the chain; returns its entry in the lookup set, which
 /// stays valid until `leaveChain` takes it off again.
 std::set<Util::CiString>::iterator enterChain(Rilk::VisitingChain& chain, std::string text) {
+    if (chain.names.size() >= TargetBuild::kMaxChainLength) throw chainTooLong(chain);
     const auto [entry, added] = chain.lookup.insert(Util::CiString(text));
     if (!added) throw Rilk::LoopFoundException(text, chain);
     chain.names.push_front(std::move(text));
@@ -84,6 +104,18 @@ JobPlan uncachedJobPlan(const Rilk::ContextPtr& target) {
 Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
                                        const std::vector<Rilk::RilkValuePtr>& parameters,
                                        Rilk::VisitingChain& chain) {
+    // A target builds after its dependencies, one level of recursion each: a long chain of
+    // them gets a stack after every so many, and the main thread's is never used.
+    if (chain.names.size() % kTargetsPerStack != 0) return buildTargetHere(name, parameters, chain);
+    Rilk::Context output;
+    Util::runWithLargeStack(kStackBytes,
+                            [&] { output = buildTargetHere(name, parameters, chain); });
+    return output;
+}
+
+Rilk::Context TargetBuild::buildTargetHere(Rilk::QualifiedTargetName& name,
+                                           const std::vector<Rilk::RilkValuePtr>& parameters,
+                                           Rilk::VisitingChain& chain) {
     const Util::CiString label(joined({name.unit, "::", name.target}));
     // The target is looked up before its loop check, which needs its canonical name, but
     // a failed lookup is reported after "Visiting target", like every other failure of a

@@ -25,16 +25,33 @@ class DependencyOutputStore;
 /// its "[unit::target] " prefix; the caller's prefix comes back however the build ends.
 class TargetBuild {
 public:
+    /// Targets on one chain of dependencies (a target, one it depends on, one that one
+    /// depends on ...) at most; a longer chain is an error naming its first targets. Far
+    /// above real projects, it keeps hostile input from exhausting the stack.
+    static constexpr std::size_t kMaxChainLength = 100000;
+    /// Targets on one chain build on one thread's stack; the next one starts a thread of
+    /// its own, which the former waits for. Each stack holds its targets in one half and
+    /// leaves the other to value resolution at the deepest of them (see RecursionLevel),
+    /// and a sanitizer build's frames are several times larger than a release build's. A
+    /// stack never holds so deep an unwinding that the sanitizer stops tracking it (64 MB).
+    static constexpr std::size_t kTargetsPerStack = 4096;
+    static constexpr std::size_t kStackBytes = std::size_t{64} << 20;
+
     explicit TargetBuild(TargetBuildServices& services) : services_(services) {}
 
     /// Builds the target `name` names (an empty namespace or unit is completed in place)
     /// with the given parameter values and returns its output context. Every failure
-    /// propagates; the chain then keeps the entries of the failed path.
+    /// propagates; the chain then keeps the entries of the failed path. The first target of
+    /// each `kTargetsPerStack` on the chain builds on a new thread, this one waiting.
     Rilk::Context buildTarget(Rilk::QualifiedTargetName& name,
                               const std::vector<Rilk::RilkValuePtr>& parameters,
                               Rilk::VisitingChain& chain);
 
 private:
+    /// `buildTarget` on the calling thread.
+    Rilk::Context buildTargetHere(Rilk::QualifiedTargetName& name,
+                                  const std::vector<Rilk::RilkValuePtr>& parameters,
+                                  Rilk::VisitingChain& chain);
     /// Everything after the target was found, its loop check passed and its prefix set.
     Rilk::Context build(const FoundTarget& found, const std::vector<Rilk::RilkValuePtr>& parameters,
                         const Util::CiString& label, Rilk::VisitingChain& chain);

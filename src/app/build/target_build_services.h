@@ -39,7 +39,8 @@ struct JobPlan {
 
 /// What the recursive target build needs from the rest of the application. The
 /// application implements it over its unit index, runtime contexts, tool map, build cache
-/// and job runner; tests implement it by hand. Every call comes from the main thread.
+/// and job runner; tests implement it by hand. The calls come one at a time, from the
+/// threads the build runs on one after another (see `TargetBuild::kTargetsPerStack`).
 class TargetBuildServices {
 public:
     virtual ~TargetBuildServices() = default;

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,9 +27,32 @@ struct OpenDirectory {
 /// More base directories than a run normally meets; beyond them the full path is used.
 constexpr std::size_t kMaxOpenDirectories = 16;
 
+/// Counts the calls of `forgetOpenDirectories`, so that every thread drops the directories
+/// it opened before the last one, not only the thread that made it.
+std::atomic<std::uint64_t> forgetCount{0};
+
+/// One thread's open base directories, closed when the thread ends.
+struct OpenDirectories {
+    std::vector<OpenDirectory> list;
+    std::uint64_t forgetCount = 0;
+
+    ~OpenDirectories() { closeAll(); }
+    void closeAll() {
+        for (const OpenDirectory& directory : list) {
+            if (directory.fd >= 0) ::close(directory.fd);
+        }
+        list.clear();
+    }
+};
+
 std::vector<OpenDirectory>& openDirectories() {
-    thread_local std::vector<OpenDirectory> directories;
-    return directories;
+    thread_local OpenDirectories directories;
+    const std::uint64_t count = forgetCount.load(std::memory_order_acquire);
+    if (directories.forgetCount != count) {
+        directories.closeAll();
+        directories.forgetCount = count;
+    }
+    return directories.list;
 }
 
 /// The descriptor of the base directory `path`, opened on first use; -1 when it cannot be.
@@ -80,11 +105,8 @@ std::optional<std::int64_t> fileWriteTime(const std::string& fullPath) {
 }
 
 void forgetOpenDirectories() {
-    std::vector<OpenDirectory>& directories = openDirectories();
-    for (const OpenDirectory& directory : directories) {
-        if (directory.fd >= 0) ::close(directory.fd);
-    }
-    directories.clear();
+    forgetCount.fetch_add(1, std::memory_order_acq_rel);
+    openDirectories();
 }
 
 }  // namespace Rilk

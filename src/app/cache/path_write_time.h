@@ -16,7 +16,8 @@ namespace Rilk {
 /// call. That answers as the full path does while the base directories stay where they are;
 /// only the build's jobs change files during a run, and `forgetOpenDirectories` is called
 /// before they run. Any lookup that fails this way is repeated with the full path. Each
-/// thread keeps its own open directories (the build plans its targets on the main thread).
+/// thread keeps its own open directories (the build plans its targets on the threads of
+/// its chain, one at a time) and closes them when it ends.
 ///
 /// A time the file time prefetch has already read for exactly the same full path text is
 /// taken as it is (see `FileTimePrefetch`); it is dropped before any job runs.
@@ -25,8 +26,8 @@ std::optional<std::int64_t> pathWriteTime(const RilkPathString& path);
 /// `pathWriteTime` of a full path text (a path string with no base directory).
 std::optional<std::int64_t> fileWriteTime(const std::string& fullPath);
 
-/// Closes the base directories this thread keeps open, so that the next lookups open them
-/// again.
+/// Closes the base directories every thread keeps open (each one at its next lookup), so
+/// that the next lookups open them again.
 void forgetOpenDirectories();
 
 }  // namespace Rilk

@@ -2,6 +2,7 @@
 #include "app/driver/project_template.h"
 
 #include <filesystem>
+#include <system_error>
 
 #include "parser/name_rules.h"
 #include "parser/source_writer.h"
@@ -23,6 +24,14 @@ void checkProjectName(const std::string& name) {
     if (const std::string reason = invalidNameReason(name); !reason.empty()) {
         throw RilkException(kRefusal + "the project name '" + name + "' is not a valid name: " +
                             reason + ". Run it in a directory whose name is a valid name.");
+    }
+}
+
+void checkNoProjectFile(const fs::path& file) {
+    std::error_code error;
+    if (fs::symlink_status(file, error).type() != fs::file_type::not_found) {
+        throw RilkException(kRefusal + "'" + file.string() +
+                            "' exists already. Remove it first to create a new one.");
     }
 }
 
@@ -62,10 +71,12 @@ std::string projectTemplateText(const std::string& name, const ProjectTree& tree
 }
 
 void createProjectFile(const LoadOptions& options, const std::string& name) {
+    const fs::path workingDirectory = fs::current_path();
+    // A project file is never overwritten: it may hold far more than the template.
+    checkNoProjectFile(workingDirectory / kProjectFileName);
     Workspace workspace;
     settleProjectRoot(workspace, options);
     const fs::path& projectRoot = workspace.projectRoot;
-    const fs::path workingDirectory = fs::current_path();
     const std::string projectName = name.empty() ? workingDirectory.filename().string() : name;
     // Checked before the search, which could otherwise walk a whole file system first.
     Rilk::checkProjectName(projectName);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "app/driver/project_tree.h"
@@ -19,10 +20,15 @@ std::string projectTemplateText(const std::string& name, const ProjectTree& tree
 /// Throws the `RilkException` of `projectTemplateText` when `name` cannot be a project name.
 void checkProjectName(const std::string& name);
 
+/// Throws `RilkException` naming `file` when anything exists at that path: a project file
+/// is never overwritten by the template.
+void checkNoProjectFile(const std::filesystem::path& file);
+
 /// `--create-project`: writes the project-file template ".rilk_project.txt" into the
 /// working directory, naming the project `name` (the working directory's name when empty)
 /// and listing the unit files found below the project root the options settle. Refuses,
-/// writing nothing, when a name or path could not be read back by the project-file loader.
+/// writing nothing, when a name or path could not be read back by the project-file loader,
+/// or when anything exists at the project file's place.
 void createProjectFile(const LoadOptions& options, const std::string& name);
 
 }  // namespace Rilk

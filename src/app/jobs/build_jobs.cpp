@@ -88,26 +88,29 @@ void snapshotOutputs(std::vector<BuildJob>& jobs, RunJournal* journal) {
     if (journal != nullptr) journal->record(snapshots);
 }
 
-/// Starts one thread per job and waits for all of them in job order; every job that was
-/// started has ended when this returns. An error starting a thread is returned.
+/// Starts one thread per job with recipes and waits for all of them in job order; every
+/// job that was started has ended when this returns. A job without recipes has nothing to
+/// run and succeeds without a thread, so a long chain of targets that run nothing starts
+/// none. An error starting a thread is returned.
 std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt) {
     const std::vector<std::string> environment = currentEnvironment();
-    std::vector<std::future<int>> tasks;
+    std::vector<std::pair<std::size_t, std::future<int>>> tasks;
     tasks.reserve(jobs.size());
     std::exception_ptr startError;
     try {
         for (std::size_t i = 0; i < jobs.size() && !interrupt.interrupted(); ++i) {
-            tasks.push_back(std::async(std::launch::async, runJob, jobs[i].recipes,
-                                       std::cref(environment), std::ref(interrupt),
-                                       std::ref(interrupt.slot(i))));
+            if (jobs[i].recipes.empty()) continue;
+            tasks.emplace_back(i, std::async(std::launch::async, runJob, jobs[i].recipes,
+                                              std::cref(environment), std::ref(interrupt),
+                                              std::ref(interrupt.slot(i))));
         }
     } catch (...) {
         startError = std::current_exception();
     }
-    for (std::size_t i = 0; i < tasks.size(); ++i) {
+    for (auto& [i, task] : tasks) {
         try {
-            awaitTask(tasks[i], interrupt);
-            jobs[i].result = tasks[i].get();
+            awaitTask(task, interrupt);
+            jobs[i].result = task.get();
         } catch (...) {
             jobs[i].result = kCommandSignalled;
             jobs[i].error = std::current_exception();

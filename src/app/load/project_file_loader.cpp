@@ -1,9 +1,5 @@
 #include "app/load/project_file_loader.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -13,6 +9,7 @@
 #include "parser/rilk_visitor_impl.h"
 #include "parser/throwing_error_listener.h"
 #include "types/rilk_errors.h"
+#include "util/bounded_file_read.h"
 #include "util/logger.h"
 
 namespace fs = std::filesystem;
@@ -25,19 +22,22 @@ RilkException unreadable(const fs::path& file, const std::string& reason) {
         fmt::format("Project file '{}' cannot be read: {}.", file.string(), reason));
 }
 
-/// The whole text of the project file. Anything else of its name (a directory would load
-/// as an empty project) and a file that cannot be read are refused, naming the file and why.
+/// The whole text of the project file. A missing file is not found; anything else that is
+/// no regular file within the limit (a directory would load as an empty project) or cannot
+/// be read is refused, naming the file and why.
 std::string readProjectText(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) {
-        if (!fs::exists(file, ec)) throw NotFoundException("Project file", file.string());
-        throw unreadable(
-            file, fs::is_directory(file, ec) ? "it is a directory" : "it is not a regular file");
+    try {
+        return Util::readWholeFile(file);
+    } catch (const Util::FileReadError& error) {
+        if (error.failure() == Util::FileReadFailure::Missing) {
+            throw NotFoundException("Project file", file.string());
+        }
+        if (error.failure() == Util::FileReadFailure::CannotOpen ||
+            error.failure() == Util::FileReadFailure::Directory) {
+            throw unreadable(file, error.reason());
+        }
+        throw RilkException(error.what());
     }
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw unreadable(file, std::strerror(errno != 0 ? errno : EIO));
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 /// The directory relative paths of the file are taken against.

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -55,13 +56,16 @@ void refuseCycle(const std::vector<ImportStep>& path, const ImportStep& next) {
 }
 
 /// Walks the imports depth first, keeping the path from the main project to the project
-/// being loaded.
+/// being loaded. Every project of the tree needs a namespace of its own: one met again
+/// ends the walk there, before the projects below it are loaded (a project that imports
+/// the next one twice, level after level, would otherwise load 2^levels projects).
 class ImportResolver {
 public:
     explicit ImportResolver(const Rilk::RilkRegistry* registry) : registry_(registry) {}
 
     void resolveFrom(Rilk::Project& root) {
         path_.push_back(stepOf(root));
+        claimNamespace(root);
         resolve(root);
     }
 
@@ -85,6 +89,7 @@ private:
             }
             const ImportStep step = stepOf(*imported);
             refuseCycle(path_, step);
+            claimNamespace(*imported);
             path_.push_back(step);
             resolve(*imported);
             path_.pop_back();
@@ -108,8 +113,17 @@ private:
         return importer.projectFile.parent_path() / entry.path;
     }
 
+    void claimNamespace(const Rilk::Project& project) {
+        if (!namespaces_.insert(Util::CiString(project.name)).second) {
+            throw Rilk::RilkException(
+                fmt::format("Project namespace '{}' is used more than once.", project.name));
+        }
+    }
+
     const Rilk::RilkRegistry* registry_;
     std::vector<ImportStep> path_;
+    /// The namespaces of the projects loaded so far.
+    std::set<Util::CiString> namespaces_;
 };
 
 }  // namespace

@@ -1,19 +1,20 @@
 #include "app/load/unit_file_parser.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <fmt/format.h>
 
+#include "parser/failed_target_piece.h"
 #include "parser/fast_unit_reader.h"
 #include "parser/parse_chain.h"
 #include "parser/rilk_error_counter.h"
 #include "parser/rilk_visitor_impl.h"
 #include "types/rilk_errors.h"
+#include "util/bounded_file_read.h"
+#include "util/freed_memory.h"
 #include "util/logger.h"
 
 namespace fs = std::filesystem;
@@ -21,45 +22,26 @@ namespace fs = std::filesystem;
 namespace Rilk {
 namespace {
 
-/// Everything left in `in`. A stream that knows its size is read in one piece; whatever
-/// the size does not cover (a file that grew meanwhile, a stream without a size) is read
-/// on to its end character by character.
-std::string readAll(std::ifstream& in) {
-    std::string text;
-    const std::streampos start = in.tellg();
-    if (start != std::streampos(-1) && in.seekg(0, std::ios::end)) {
-        const std::streampos end = in.tellg();
-        in.seekg(start);
-        if (end != std::streampos(-1) && end > start && in) {
-            const std::streamoff size = end - start;
-            text.resize(static_cast<std::size_t>(size));
-            in.read(text.data(), size);
-            text.resize(static_cast<std::size_t>(in.gcount()));
-        }
-    }
-    in.clear(in.rdstate() & std::ios::badbit);
-    text.append(std::istreambuf_iterator<char>(in), {});
-    return text;
-}
-
 /// The error of a unit file that cannot be read, naming the file and why.
 RilkException unreadable(const fs::path& file, const std::string& reason) {
     return RilkException(fmt::format("Unable to open file! The unit file '{}' cannot be read: {}.",
                                      file.string(), reason));
 }
 
-/// The whole text of an existing unit file. A directory opens on Linux but reads as
-/// nothing, which would load as an empty unit, so it counts as unreadable as well.
+/// The whole text of an existing unit file. A file the system will not open and a
+/// directory (which would load as an empty unit) cannot be read; anything else that is no
+/// regular file within the limit is refused as well. Each error names the file and why.
 std::string readUnitText(const fs::path& file) {
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    const int openError = errno;
     log(LogLevel::Trace, "Parsing {}\n", file.string());
-    if (fs::is_directory(file)) throw unreadable(file, "it is a directory");
-    if (!in) throw unreadable(file, std::strerror(openError != 0 ? openError : EIO));
-    std::string text = readAll(in);
-    if (in.bad()) throw unreadable(file, std::strerror(errno != 0 ? errno : EIO));
-    return text;
+    try {
+        return Util::readWholeFile(file);
+    } catch (const Util::FileReadError& error) {
+        if (error.failure() == Util::FileReadFailure::CannotOpen ||
+            error.failure() == Util::FileReadFailure::Directory) {
+            throw unreadable(file, error.reason());
+        }
+        throw RilkException(error.what());
+    }
 }
 
 /// `read` of a file's unit, with a second target of one name told with the file.
@@ -80,14 +62,67 @@ fs::path baseDirectory(const fs::path& file) {
 
 /// The unit of `text` read by the fast reader, or null where it declines. A base directory
 /// that cannot be found leaves the file to the grammar, so its errors keep their order.
-UnitPtr readFast(const std::string& text, const fs::path& file) {
+UnitPtr readFast(const std::string& text, const fs::path& file, FastDecline& decline) {
     fs::path directory;
     try {
         directory = baseDirectory(file);
     } catch (const fs::filesystem_error&) {
+        decline.syntaxFine = true;  // unknown: the whole file goes to the grammar
         return nullptr;
     }
-    return readUnitFast(text, directory);
+    return readUnitFast(text, directory, decline);
+}
+
+/// The errors a parse reports, in order, with whether each stands at the end of the text.
+class CollectedErrors : public antlr4::BaseErrorListener {
+public:
+    struct Error {
+        std::size_t line;
+        std::size_t column;
+        std::string message;
+        bool atEnd;
+    };
+
+    void syntaxError(antlr4::Recognizer*, antlr4::Token* offendingSymbol, size_t line,
+                     size_t charPositionInLine, const std::string& msg,
+                     std::exception_ptr) override {
+        const bool atEnd =
+            offendingSymbol != nullptr && offendingSymbol->getType() == antlr4::Token::EOF;
+        errors.push_back({line, charPositionInLine, msg, atEnd});
+    }
+
+    std::vector<Error> errors;
+};
+
+/// Reports the syntax errors of the target the fast reader stopped at, parsed by the
+/// grammar on its own (see `failedTargetPiece`), as the grammar's console listener prints
+/// them, and throws the load's failure. Errors where the piece was cut off are left out, as
+/// are those of the targets after it. Returns when that piece cannot stand for the whole
+/// file: it parses without an error (the fault lies in what the text says, not in how it is
+/// written), its only errors are where it was cut off, or the text is not UTF-8.
+void reportFailedTarget(const std::string& text, const fs::path& file,
+                        const FastDecline& decline) {
+    if (decline.notUtf8 || decline.syntaxFine) return;
+    Util::releaseFreedMemory();
+    const FailedTargetPiece piece = failedTargetPiece(text, decline);
+    CollectedErrors collected;
+    {
+        ParseChain chain(piece.text, file);
+        chain.useErrorListener(collected);
+        chain.unitFile();
+    }
+    std::vector<CollectedErrors::Error>& errors = collected.errors;
+    if (piece.cut) {
+        std::erase_if(errors, [&](const CollectedErrors::Error& error) {
+            return error.atEnd || error.line >= piece.lastLine;
+        });
+    }
+    if (errors.empty()) return;
+    for (const CollectedErrors::Error& error : errors) {
+        std::cerr << "line " << error.line << ":" << error.column << " " << error.message
+                  << std::endl;
+    }
+    throw RilkException(file.string() + " Parsing failed due to syntax errors.");
 }
 
 }  // namespace
@@ -110,10 +145,15 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     const std::string text = readUnitText(file);
     // A valid file is read without the generated parser; anything the fast reader declines
     // (every error included) takes the grammar's road, which reports it.
-    if (UnitPtr unit = withDuplicatesNamed(file, [&] { return readFast(text, file); })) {
+    FastDecline decline;
+    if (UnitPtr unit = withDuplicatesNamed(file, [&] { return readFast(text, file, decline); })) {
         log(LogLevel::Verbose, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
         return unit;
     }
+
+    // Only the target that failed goes through the grammar where that shows the error;
+    // the whole file costs the grammar about a hundred times its size.
+    reportFailedTarget(text, file, decline);
 
     ParseChain chain(text, file);
     // The runtime's console listeners stay and print every error; the counter on the

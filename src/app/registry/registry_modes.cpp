@@ -62,10 +62,13 @@ void findCompilers(RilkRegistry* registry, const std::string& whyNone,
         throw Rilk::RilkException(fmt::format(
             "The toolchains cannot be recorded: there is no user registry ({}).", whyNone));
     }
-    for (const Rilk::BuildToolDefinition& found : Rilk::findDefaultToolchains(roots)) {
-        storeToolchainDefinition(registry->toolDefinitions, found.contextTemplate);
-    }
-    registry->save();
+    // Searched before the lock is taken: a search may take a while, and other runs wait.
+    const std::vector<Rilk::BuildToolDefinition> toolchains = Rilk::findDefaultToolchains(roots);
+    registry->update([&](RilkRegistry& current) {
+        for (const Rilk::BuildToolDefinition& found : toolchains) {
+            storeToolchainDefinition(current.toolDefinitions, found.contextTemplate);
+        }
+    });
 }
 
 }  // namespace Rilk

@@ -14,6 +14,8 @@
 #include "parser/name_rules.h"
 #include "util/user_config_dir.h"
 #include "types/rilk_errors.h"
+#include "util/bounded_file_read.h"
+#include "util/file_lock.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
 
@@ -22,6 +24,8 @@ namespace Rilk {
 namespace {
 
 constexpr const char* kRegistryFileName = ".rilk_registry.txt";
+/// Beside the registry: held while a run reads, changes and writes the registry.
+constexpr const char* kLockFileName = ".rilk_registry.txt.lock";
 
 std::filesystem::path registryPath() { return Rilk::getUserConfigDir() / kRegistryFileName; }
 
@@ -31,26 +35,26 @@ void touch(const std::filesystem::path& file) {
 }
 
 /// The error of a registry file that exists but cannot be read, naming it and why.
-Rilk::RilkException unreadable(const std::filesystem::path& file, int error) {
-    std::error_code ec;
-    const std::string reason = std::filesystem::is_directory(file, ec)
-                                   ? "it is a directory"
-                                   : std::strerror(error != 0 ? error : EIO);
+Rilk::RilkException unreadable(const std::filesystem::path& file, const std::string& reason) {
     return Rilk::RilkException(
         fmt::format("Registry file '{}' cannot be read: {}.", file.string(), reason));
 }
 
-std::string readWholeFile(const std::filesystem::path& file) {
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw unreadable(file, errno);
+/// The registry's text. A missing file reads as missing; anything else that is no regular
+/// file within the limit, or cannot be read, is named with its reason.
+std::string readRegistryFile(const std::filesystem::path& file) {
     try {
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!in.bad()) return text;
-    } catch (const std::ios_base::failure&) {
-        // Reading failed (the name is a directory, say); reported below.
+        return Util::readWholeFile(file);
+    } catch (const Util::FileReadError& error) {
+        if (error.failure() == Util::FileReadFailure::Missing) {
+            throw Rilk::NotFoundException("Registry file", file.string());
+        }
+        if (error.failure() == Util::FileReadFailure::CannotOpen ||
+            error.failure() == Util::FileReadFailure::Directory) {
+            throw unreadable(file, error.reason());
+        }
+        throw Rilk::RilkException(error.what());
     }
-    throw unreadable(file, errno);
 }
 
 }  // namespace
@@ -64,7 +68,7 @@ std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
             return registry;
         }
         RegistryEntries entries =
-            readRegistryText(readWholeFile(registry->filePath), registry->filePath);
+            readRegistryText(readRegistryFile(registry->filePath), registry->filePath);
         registry->projects = std::move(entries.projects);
         registry->toolDefinitions = std::move(entries.toolDefinitions);
     } catch (const Rilk::RilkException& error) {
@@ -94,13 +98,41 @@ void RilkRegistry::addProject(const std::string& name, const std::filesystem::pa
     touch(file);
     if (!std::filesystem::exists(file)) throw Rilk::NotFoundException("file", file.string());
 
-    auto found = projects.find(name);
-    if (found != projects.end() && found->second == projectFile) {
-        Rilk::log(Rilk::LogLevel::Warning, "Project already registered\n");
-    } else {
-        projects[name] = projectFile;
-    }
+    update([&](RilkRegistry& registry) {
+        auto found = registry.projects.find(name);
+        if (found != registry.projects.end() && found->second == projectFile) {
+            Rilk::log(Rilk::LogLevel::Warning, "Project already registered\n");
+        } else {
+            registry.projects[name] = projectFile;
+        }
+    });
+}
+
+void RilkRegistry::update(const std::function<void(RilkRegistry&)>& change) {
+    const Util::FileLock lock = Util::FileLock::acquire(filePath.parent_path() / kLockFileName);
+    // A file that failed to load at the start stays refused by `save`.
+    if (loadFailure.empty()) reload();
+    change(*this);
     save();
+}
+
+void RilkRegistry::reload() {
+    try {
+        if (!std::filesystem::exists(filePath)) {
+            projects.clear();
+            toolDefinitions.clear();
+            return;
+        }
+        RegistryEntries entries = readRegistryText(readRegistryFile(filePath), filePath);
+        projects = std::move(entries.projects);
+        toolDefinitions = std::move(entries.toolDefinitions);
+    } catch (const Rilk::RilkException& error) {
+        Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
+        loadFailure = error.message();
+    } catch (const std::exception& error) {
+        Rilk::log(Rilk::LogLevel::Warning, "Unable to load registry file: {}\n", error.what());
+        loadFailure = error.what();
+    }
 }
 
 void RilkRegistry::save() {

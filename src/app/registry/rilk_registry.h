@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,7 +26,14 @@ public:
     /// `whyNone` holds the reason.
     static std::shared_ptr<RilkRegistry> load(std::string& whyNone);
 
-    /// Records `projectFile` under `name` and saves the registry. The name must be one the
+    /// Runs `change` on the registry as the file holds it now and saves the result, all
+    /// under an exclusive lock on the lock file beside the registry, so that runs that
+    /// change the registry at once (`-r`, `--find-compilers`) keep every change. Entries
+    /// read at the start of the run are replaced by the file's current ones first. Throws
+    /// what the lock, `change` and `save` throw.
+    void update(const std::function<void(RilkRegistry&)>& change);
+
+    /// Records `projectFile` under `name` and saves the registry, through `update`. The name must be one the
     /// file can hold; an entry of the same name and path logs "Project already registered"
     /// and is saved all the same. Throws Rilk::RilkException for a name or path the
     /// registry cannot hold, leaving registry and file unchanged, and what `save` throws.
@@ -43,6 +51,10 @@ public:
     RegistryTools toolDefinitions;
     /// Why the existing file could not be loaded; empty after a good load.
     std::string loadFailure;
+
+private:
+    /// Reads the file again into the entries; a failure is reported and kept as for `load`.
+    void reload();
 };
 
 }  // namespace Rilk

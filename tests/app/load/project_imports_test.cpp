@@ -76,12 +76,17 @@ TEST_F(ProjectImportsTest, RefusesACycleButLoadsAProjectReachedTwice) {
     EXPECT_EQ(tree(app.project), " a@a [ shared@shared ] b@b [ other@shared ]");
 
     // Under another profile a project may import itself: the import it makes then differs.
+    // It needs a namespace of its own there, as every project of the tree does.
     write({{"self",
-            "name self\nimport { dev: \".rilk_project.txt\" (rel); }\n"
+            "name self\nimport { dev: \".rilk_project.txt\" relself (rel); }\n"
             "profiles { dev { } rel { } }\n"},
            {"main", "import { \"../self/.rilk_project.txt\" (dev); }\n"}});
     EXPECT_EQ(resolve(), "ok");
-    EXPECT_EQ(tree(app.project), " self@self(dev) [ self@self(rel) ]");
+    EXPECT_EQ(tree(app.project), " self@self(dev) [ relself@self(rel) ]");
+    write({{"self",
+            "name self\nimport { dev: \".rilk_project.txt\" (rel); }\n"
+            "profiles { dev { } rel { } }\n"}});
+    EXPECT_EQ(resolve(), "Project namespace 'self' is used more than once.");
 
     write({{"main", "import { \"../a/.rilk_project.txt\"; }\n"},
            {"a", "name a\nimport { \"../b/.rilk_project.txt\"; }\n"},

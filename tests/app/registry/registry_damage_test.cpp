@@ -108,8 +108,11 @@ TEST_F(RegistryDamageTest, ACutThatDoesNotLoadIsKeptAndOneThatLoadsIsRewrittenWh
     // The empty cut, the projects block alone and the whole file load; most cuts do not.
     EXPECT_GE(rewritten, 3);
     EXPECT_GT(refused, static_cast<int>(full.size()) / 2);
-    EXPECT_EQ(std::distance(fs::directory_iterator(registryFile().parent_path()), {}), 1)
-        << "no temporary file is left";
+    for (const auto& entry : fs::directory_iterator(registryFile().parent_path())) {
+        EXPECT_TRUE(entry.path() == registryFile() ||
+                    entry.path().filename() == ".rilk_registry.txt.lock")
+            << "no temporary file is left: " << entry.path();
+    }
 }
 
 }  // namespace

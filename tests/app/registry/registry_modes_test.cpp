@@ -63,9 +63,11 @@ TEST(FindCompilers, RewritesTheRegistryEvenWhenNothingIsFound) {
     const int savedVerbosity = Rilk::verbosity;
     Rilk::verbosity = 8;
     RilkTest::TempDir dir;
-    const fs::path file = dir.write(".rilk_registry.txt", "stale");
+    // The registry is read again under its lock: the file's entries are what is written.
+    const fs::path file =
+        dir.write(".rilk_registry.txt", "projects { demo \"/d/.rilk_project.txt\" }");
     Rilk::RilkRegistry registry(file);
-    registry.projects["demo"] = "/d/.rilk_project.txt";
+    registry.projects["stale"] = "/s/.rilk_project.txt";
     Rilk::findCompilers(&registry, "", {});
     EXPECT_EQ(readFile(file), "projects {\n  demo \"/d/.rilk_project.txt\"\n}\n");
     Rilk::verbosity = savedVerbosity;

@@ -13,6 +13,7 @@
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_file_records.h"
 #include "app/cache/file/cache_record_reader.h"
+#include "util/bounded_file_read.h"
 #include "util/logger.h"
 #include "util/mapped_file.h"
 
@@ -36,7 +37,16 @@ unsigned readThreads(std::uint64_t count) {
 BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file) {
     // Mapped, not copied: a huge damaged file is rejected after its first line without
     // being read into memory.
-    const std::optional<Util::MappedFile> mapped = Util::MappedFile::open(file);
+    std::optional<Util::MappedFile> mapped;
+    try {
+        mapped = Util::MappedFile::openChecked(file);
+    } catch (const Util::FileReadError& error) {
+        ReadResult result;
+        result.messages.push_back(
+            fmt::format("Cache file '{}' cannot be read: {}. Starting with empty cache.\n",
+                        file.string(), error.reason()));
+        return result;
+    }
     if (!mapped) return ReadResult();
     return readBytes(mapped->bytes(), file.string(), true);
 }

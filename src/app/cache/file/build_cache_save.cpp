@@ -12,6 +12,7 @@
 #include "app/cache/file/cache_file_format.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
+#include "util/special_file.h"
 
 namespace Rilk {
 namespace {
@@ -86,6 +87,8 @@ void BuildCache::save() const {
             return;
         }
     }
+    // A FIFO or a link to a device in the cache's place gives way to a regular file.
+    Util::removeSpecialFile(path_);
     try {
         Util::writeFileReplacing(path_, "RILK_CACHE_V6\n" + std::to_string(written) + "\n" + body);
     } catch (const std::exception& e) {

@@ -1,0 +1,100 @@
+// A syntax error or non-ASCII text in a large unit file: the error the grammar gives for the
+// whole file, at the right line and column, in memory near what a valid file needs.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include <fmt/format.h>
+
+#include "e2e/rilk_run.h"
+#include "support/watched_run.h"
+
+namespace {
+
+using LargeUnitErrors = RilkRun;
+
+TEST_F(LargeUnitErrors, TheFirstErrorIsTheWholeFilesAtItsLineAndColumn) {
+    struct Case {
+        std::string text;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"unit u\na: { x = 1 }\nb: { y = }\nc: { }\n",
+         "line 3:9 extraneous input '}' expecting {'{', STRING, RAW_STRING, PATH_STRING, NUMBER, "
+         "'[', IDENTIFIER}\nline 4:1 extraneous input ':' expecting {LINE_COMMENT, BLOCK_COMMENT, "
+         "'}', '^', '!', 'if', IDENTIFIER}\n"},
+        // Columns count characters, not bytes; the error shares its line with a good target.
+        {"unit u\n// \xc3\xa9\na: { x = \"\xc3\xa9\" } b: { y = 1 ~ }\nc: { }\n",
+         "line 3:26 token recognition error at: '~'\n"},
+        // The error in a target that a lone '}' line ends: the errors after it are its own.
+        {"unit u\r\na: { x = 1 }\r\nb: c d e { y = [1, 2 }\r\n}\r\nc: { }\r\n",
+         "line 3:21 extraneous input '}' expecting {']', ','}\n"},
+        {"unit u\na: { x = 1 }\nb: { y = \"open }\nc: { }\n",
+         "line 3:9 token recognition error at: '\"open }\\nc: { }\\n'\nline 5:0 mismatched input "
+         "'<EOF>' expecting {'{', STRING, RAW_STRING, PATH_STRING, NUMBER, '[', IDENTIFIER}\n"},
+        {"a: { } b: { /* \xc3\xa9 */ if x { z = 1 }\n",
+         "line 2:0 extraneous input '<EOF>' expecting {LINE_COMMENT, BLOCK_COMMENT, '}', '^', "
+         "'!', 'if', IDENTIFIER}\n"},
+    };
+    for (const Case& c : cases) {
+        write({{"rilk.txt", c.text}});
+        const auto result = rilk({"-l", "1"});
+        EXPECT_EQ(result.err, c.err) << c.text;
+        EXPECT_EQ(result.out, "Error: " + dir() + "/rilk.txt Parsing failed due to syntax errors.\n")
+            << c.text;
+        EXPECT_EQ(result.exitCode, 1) << c.text;
+    }
+}
+
+/// A unit of `targets` targets, each with a comment holding a non-ASCII character.
+std::string largeUnit(std::size_t targets) {
+    std::string text = "unit big\n";
+    for (std::size_t i = 0; i < targets; ++i) {
+        text += fmt::format("t{}: t{} {{\n  x = \"value {}\" // \xc3\xa9 comment\n  y = [\"a\", "
+                            "\"b\"]\n}}\n",
+                            i, i + 1, i);
+    }
+    return text;
+}
+
+TEST_F(LargeUnitErrors, ALargeFileWithUtf8OrASyntaxErrorNeedsAboutTwentyTimesItsSize) {
+    // A sanitizer build's memory is several times a release build's, and it keeps freed
+    // memory aside for a while: less of it here, so that the bound still means something.
+    std::map<std::string, std::string> environment = userEnvironment();
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr std::uintmax_t kTimesSize = 100;
+    environment["ASAN_OPTIONS"] = "detect_leaks=1:abort_on_error=1:quarantine_size_mb=16";
+#else
+    constexpr std::uintmax_t kTimesSize = 25;
+#endif
+    const std::string valid = largeUnit(80000);
+    const std::string broken = valid + "last: { x = }\n";
+    const std::size_t lastLine = 1 + 4 * 80000 + 1;
+    struct Case {
+        std::string text;
+        std::string err;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {valid, "", 0},
+        {broken,
+         fmt::format("line {}:12 mismatched input '}}' expecting {{'{{', STRING, RAW_STRING, "
+                     "PATH_STRING, NUMBER, '[', IDENTIFIER}}\n",
+                     lastLine),
+         1},
+    };
+    for (const Case& c : cases) {
+        write({{"rilk.txt", c.text}});
+        const std::uintmax_t limit = kTimesSize * c.text.size();
+        const auto result = RilkTest::runRilkWatched(
+            {.maxResidentBytes = 2 * limit, .maxTime = std::chrono::seconds(60)}, {"-l", "1"},
+            {.workingDirectory = work.path(), .environment = environment});
+        EXPECT_EQ(result.killedFor, "") << c.exitCode;
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_LE(result.peakResidentBytes, limit) << c.exitCode;
+    }
+}
+
+}  // namespace
