@@ -1,5 +1,6 @@
 // Incremental builds with the machine's GCC: a changed header rebuilds exactly the objects
 // whose sources include it, and another toolchain rebuilds what the first one built.
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -45,9 +46,10 @@ protected:
     }
 
     /// Per target that ran commands, in run order, "target:" and the file names of the
-    /// sources its compile and link commands name ("*" for commands without sources).
+    /// sources its compile and link commands name, in name order, since parallel jobs
+    /// print in any order ("*" for commands without sources).
     static std::string rebuilt(const std::string& out) {
-        std::vector<std::pair<std::string, std::string>> targets;
+        std::vector<std::pair<std::string, std::vector<std::string>>> targets;
         std::istringstream in(out);
         for (std::string line; std::getline(in, line);) {
             if (line.find("] \"/usr/bin/") == std::string::npos &&
@@ -56,16 +58,19 @@ protected:
             }
             const std::size_t name = line.find("::") + 2;
             const std::string target = line.substr(name, line.find(']') - name);
-            if (targets.empty() || targets.back().first != target) targets.emplace_back(target, "");
+            if (targets.empty() || targets.back().first != target) targets.push_back({target, {}});
             for (std::size_t at = line.find(".c\""); at != std::string::npos;
                  at = line.find(".c\"", at + 1)) {
                 const std::size_t start = line.rfind('/', at) + 1;
-                targets.back().second += line.substr(start, at + 2 - start) + ",";
+                targets.back().second.push_back(line.substr(start, at + 2 - start));
             }
         }
         std::string summary;
-        for (const auto& [target, sources] : targets) {
-            summary += target + ":" + (sources.empty() ? "*" : sources) + " ";
+        for (auto& [target, sources] : targets) {
+            std::sort(sources.begin(), sources.end());
+            std::string names;
+            for (const std::string& source : sources) names += source + ",";
+            summary += target + ":" + (names.empty() ? "*" : names) + " ";
         }
         return summary;
     }
