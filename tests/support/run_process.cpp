@@ -32,6 +32,8 @@ ProcessResult runInChild(const std::function<void()>& body, Console console) {
     FILE* out = std::tmpfile();
     FILE* err = std::tmpfile();
     if (out == nullptr || err == nullptr) throw std::runtime_error("tmpfile failed");
+    const int outFd = fileno(out);
+    const int errFd = fileno(err);
     int master = -1;
     std::fflush(nullptr);  // std::cout is synchronised with stdio, so this covers it too
     const pid_t pid = terminal ? forkpty(&master, nullptr, nullptr, nullptr) : fork();
@@ -43,10 +45,10 @@ ProcessResult runInChild(const std::function<void()>& body, Console console) {
             settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
             tcsetattr(1, TCSANOW, &settings);
         } else {
-            dup2(fileno(out), 1);
+            dup2(outFd, 1);
         }
         dup2(open("/dev/null", O_RDONLY), 0);
-        dup2(fileno(err), 2);
+        dup2(errFd, 2);
         body();
         std::fflush(nullptr);
         _exit(0);
@@ -64,22 +66,31 @@ ProcessResult runInChild(const std::function<void()>& body, Console console) {
 }
 
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
+    // Everything the child needs is made before the fork: when other threads of the test
+    // start processes at the same time, a child that allocates can wait forever for a lock
+    // another thread held at the fork (the sanitizers' allocators have such locks).
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        if (!options.environment.count(text.substr(0, text.find('=')))) environment.push_back(text);
+    }
+    for (const auto& [name, value] : options.environment) environment.push_back(name + "=" + value);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    const char* directory =
+        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
     return runInChild([&] {
-        if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) {
-            _exit(126);
-        }
-        for (const auto& [name, value] : options.environment) {
-            setenv(name.c_str(), value.c_str(), 1);
-        }
+        if (directory != nullptr && chdir(directory) != 0) _exit(126);
         if (options.user >= 0 &&
             (setgroups(0, nullptr) != 0 || setgid(static_cast<gid_t>(options.user)) != 0 ||
              setuid(static_cast<uid_t>(options.user)) != 0)) {
             _exit(125);
         }
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
+        execve(args[0], args.data(), envp.data());
         _exit(127);
     });
 }
