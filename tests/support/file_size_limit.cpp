@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "support/pipe_reading.h"
+
 namespace RilkTest {
 namespace {
 
@@ -29,19 +31,9 @@ void drain(int out, int err, std::string& outText, std::string& errText) {
     pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
     std::string* texts[2] = {&outText, &errText};
     int openPipes = 2;
-    char buffer[4096];
     while (openPipes > 0) {
         if (poll(fds, 2, -1) < 0) continue;  // EINTR
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                texts[i]->append(buffer, static_cast<std::size_t>(n));
-            } else {
-                fds[i].fd = -1;
-                --openPipes;
-            }
-        }
+        readReadyPipes(fds, texts, openPipes);
     }
 }
 

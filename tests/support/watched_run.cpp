@@ -11,6 +11,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "support/pipe_reading.h"
+
 namespace RilkTest {
 namespace {
 
@@ -61,7 +63,6 @@ WatchedResult runRilkWatched(const Watch& watch, const std::vector<std::string>&
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     std::string* texts[2] = {&result.out, &result.err};
     int openPipes = 2;
-    char buffer[4096];
     while (openPipes > 0) {
         if (result.killedFor.empty()) {
             if (watch.maxResidentBytes != 0 && residentBytes(pid) > watch.maxResidentBytes) {
@@ -72,16 +73,7 @@ WatchedResult runRilkWatched(const Watch& watch, const std::vector<std::string>&
             if (!result.killedFor.empty()) kill(pid, SIGKILL);
         }
         if (poll(fds, 2, 10) <= 0) continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                texts[i]->append(buffer, static_cast<std::size_t>(n));
-            } else {
-                fds[i].fd = -1;
-                --openPipes;
-            }
-        }
+        readReadyPipes(fds, texts, openPipes);
     }
     close(out[0]);
     close(err[0]);
