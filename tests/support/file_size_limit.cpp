@@ -40,30 +40,16 @@ void drain(int out, int err, std::string& outText, std::string& errText) {
 }  // namespace
 
 ProcessResult runInChildWithFileSizeLimit(std::uintmax_t bytes, const std::function<void()>& body) {
-    int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        dup2(open("/dev/null", O_RDONLY), 0);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
+    const PipedChild child = forkWithPipes([&] {
         limitFileSize(bytes);
         body();
-        std::fflush(nullptr);
-        _exit(0);
-    }
-    close(out[1]);
-    close(err[1]);
+    });
     ProcessResult result;
-    drain(out[0], err[0], result.out, result.err);
-    close(out[0]);
-    close(err[0]);
+    drain(child.out, child.err, result.out, result.err);
+    close(child.out);
+    close(child.err);
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(child.pid, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
 }

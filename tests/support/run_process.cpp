@@ -65,34 +65,53 @@ ProcessResult runInChild(const std::function<void()>& body, Console console) {
     return result;
 }
 
-ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
-    // Everything the child needs is made before the fork: when other threads of the test
-    // start processes at the same time, a child that allocates can wait forever for a lock
-    // another thread held at the fork (the sanitizers' allocators have such locks).
-    std::vector<std::string> environment;
+PreparedExec::PreparedExec(const std::vector<std::string>& argv, const ProcessOptions& options)
+    : argv_(argv), directory_(options.workingDirectory), user_(options.user) {
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
-        if (!options.environment.count(text.substr(0, text.find('=')))) environment.push_back(text);
+        if (!options.environment.count(text.substr(0, text.find('=')))) environment_.push_back(text);
     }
-    for (const auto& [name, value] : options.environment) environment.push_back(name + "=" + value);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    const char* directory =
-        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
-    return runInChild([&] {
-        if (directory != nullptr && chdir(directory) != 0) _exit(126);
-        if (options.user >= 0 &&
-            (setgroups(0, nullptr) != 0 || setgid(static_cast<gid_t>(options.user)) != 0 ||
-             setuid(static_cast<uid_t>(options.user)) != 0)) {
-            _exit(125);
-        }
-        execve(args[0], args.data(), envp.data());
-        _exit(127);
-    });
+    for (const auto& [name, value] : options.environment) environment_.push_back(name + "=" + value);
+    for (std::string& a : argv_) args_.push_back(a.data());
+    args_.push_back(nullptr);
+    for (std::string& e : environment_) envp_.push_back(e.data());
+    envp_.push_back(nullptr);
+}
+
+void PreparedExec::run() const {
+    if (!directory_.empty() && chdir(directory_.c_str()) != 0) _exit(126);
+    if (user_ >= 0 && (setgroups(0, nullptr) != 0 || setgid(static_cast<gid_t>(user_)) != 0 ||
+                       setuid(static_cast<uid_t>(user_)) != 0)) {
+        _exit(125);
+    }
+    execve(args_[0], args_.data(), envp_.data());
+    _exit(127);
+}
+
+PipedChild forkWithPipes(const std::function<void()>& child) {
+    int out[2], err[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        dup2(open("/dev/null", O_RDONLY), 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        child();
+        std::fflush(nullptr);
+        _exit(0);
+    }
+    close(out[1]);
+    close(err[1]);
+    return {pid, out[0], err[0]};
+}
+
+ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
+    const PreparedExec program(argv, options);
+    return runInChild([&] { program.run(); });
 }
 
 ProcessResult runRilk(const std::vector<std::string>& args, const ProcessOptions& options) {

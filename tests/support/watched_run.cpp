@@ -25,42 +25,19 @@ std::uintmax_t residentBytes(pid_t pid) {
     return resident * static_cast<std::uintmax_t>(sysconf(_SC_PAGESIZE));
 }
 
-[[noreturn]] void execRilk(const std::vector<std::string>& args, const ProcessOptions& options,
-                           int out, int err) {
-    dup2(open("/dev/null", O_RDONLY), 0);
-    dup2(out, 1);
-    dup2(err, 2);
-    if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) {
-        _exit(126);
-    }
-    for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
-    std::vector<std::string> argv{RILK_BINARY};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> pointers;
-    for (const std::string& a : argv) pointers.push_back(const_cast<char*>(a.c_str()));
-    pointers.push_back(nullptr);
-    execv(pointers[0], pointers.data());
-    _exit(127);
-}
-
 }  // namespace
 
 WatchedResult runRilkWatched(const Watch& watch, const std::vector<std::string>& args,
                              const ProcessOptions& options) {
-    int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) execRilk(args, options, out[1], err[1]);
-    close(out[1]);
-    close(err[1]);
+    std::vector<std::string> argv{RILK_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const PreparedExec program(argv, options);
+    const PipedChild child = forkWithPipes([&] { program.run(); });
+    const pid_t pid = child.pid;
 
     WatchedResult result;
     const auto start = std::chrono::steady_clock::now();
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    pollfd fds[2] = {{child.out, POLLIN, 0}, {child.err, POLLIN, 0}};
     std::string* texts[2] = {&result.out, &result.err};
     int openPipes = 2;
     while (openPipes > 0) {
@@ -75,8 +52,8 @@ WatchedResult runRilkWatched(const Watch& watch, const std::vector<std::string>&
         if (poll(fds, 2, 10) <= 0) continue;
         readReadyPipes(fds, texts, openPipes);
     }
-    close(out[0]);
-    close(err[0]);
+    close(child.out);
+    close(child.err);
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
