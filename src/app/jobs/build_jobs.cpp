@@ -1,5 +1,8 @@
 #include "app/jobs/build_jobs.h"
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -37,10 +40,23 @@ struct BuildJob {
 /// The job result of a recipe that must not run (`ENOSYS`).
 constexpr int kRecipeNotRun = ENOSYS;
 
+/// Leaves SIGINT and SIGTERM to the thread that waits for the jobs. A job thread spends
+/// its time in a wait for its command, and a runtime that runs handlers only between
+/// calls (the thread sanitizer's does) would hold the interrupt there until the command
+/// ended by itself.
+void blockInterrupts() {
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &interrupts, nullptr);
+}
+
 /// One job's thread: runs its own copy of the recipes in order and stops at the first
 /// that does not succeed, or when an interrupt arrived.
 int runJob(std::vector<Recipe> recipes, const std::vector<std::string>& environment,
            InterruptGuard& interrupt, RunningCommandSlot& slot) {
+    blockInterrupts();
     for (const Recipe& recipe : recipes) {
         if (interrupt.interrupted()) return kCommandSignalled;
         log(LogLevel::Info, "{}\n", recipe.command);

@@ -1,5 +1,6 @@
 #include "app/jobs/command_runner.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -33,9 +34,13 @@ public:
 /// Starts the shell; returns 0 and the child's id, or the error that kept it from running.
 int startShell(const Recipe& recipe, const std::vector<std::string>& environment, pid_t& pid) {
     SpawnSetup setup;
-    // Its own process group, so an interrupt can stop the shell and all it started.
-    posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP);
+    // Its own process group, so an interrupt can stop the shell and all it started. No
+    // signal blocked: the job thread that starts it blocks the interrupts.
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
     posix_spawnattr_setpgroup(&setup.attributes, 0);
+    posix_spawnattr_setsigmask(&setup.attributes, &none);
     if (!recipe.workingDirectory.empty()) {
         const int error =
             posix_spawn_file_actions_addchdir_np(&setup.actions, recipe.workingDirectory.c_str());

@@ -1,5 +1,8 @@
 #include "app/jobs/command_runner.h"
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -56,22 +59,31 @@ TEST(CommandRunner, ResultIsTheShellsExitStatus) {
     }
 }
 
-TEST(CommandRunner, CommandSeesItsDirectoryEnvironmentAndOwnProcessGroup) {
+TEST(CommandRunner, CommandSeesItsDirectoryEnvironmentOwnProcessGroupAndNoBlockedSignal) {
     RilkTest::TempDir dir;
     RunningCommandSlot slot;
     const Recipe recipe{
         "pwd > out; echo \"$PATH|$ONLY\" >> out; cut -d' ' -f5 /proc/$$/stat >> out; "
-        "echo $$ >> out",
+        "echo $$ >> out; grep SigBlk /proc/$$/status | cut -f2 >> out",
         dir.path(),
         Recipe::Run,
         {}};
-    ASSERT_EQ(runCommand(recipe, {"PATH=/usr/bin:/bin", "ONLY=given"}, slot), 0);
+    // Started from a thread that blocks the interrupts, as a job's thread does.
+    sigset_t interrupts, old;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &interrupts, &old);
+    const int result = runCommand(recipe, {"PATH=/usr/bin:/bin", "ONLY=given"}, slot);
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    ASSERT_EQ(result, 0);
     std::istringstream lines(readFile(dir.path() / "out"));
-    std::string directory, environment, group, pid;
-    lines >> directory >> environment >> group >> pid;
+    std::string directory, environment, group, pid, blocked;
+    lines >> directory >> environment >> group >> pid >> blocked;
     EXPECT_EQ(directory, dir.path().string());
     EXPECT_EQ(environment, "/usr/bin:/bin|given");
     EXPECT_EQ(group, pid) << "the shell leads a process group of its own";
+    EXPECT_EQ(blocked, "0000000000000000");
 }
 
 }  // namespace
