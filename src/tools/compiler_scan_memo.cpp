@@ -83,41 +83,37 @@ std::size_t CompilerScanMemo::scansRun() const {
 
 std::vector<fs::path> CompilerScanMemo::binDirectories(const fs::path& root) {
     std::lock_guard lock(mutex_);
-    if (const auto found = walks_.find(root.native()); found != walks_.end()) return found->second;
     const ScanKey key{ScanKind::Walk, root.native()};
-    if (const RememberedScan* scan = remembered(key)) {
-        return walks_.emplace(root.native(), walkAnswer(scan->items)).first->second;
-    }
+    if (const RememberedScan* scan = remembered(key)) return walkAnswer(scan->items);
     const std::int64_t began = nowNanoseconds();
     ++scansRun_;
     TracedScan<std::vector<fs::path>> scan = traceBinDirectories(root);
     scan.trace.items = walkItems(scan.answer);
     keep(key, std::move(scan.trace), scan.keyable, began);
-    return walks_.emplace(root.native(), std::move(scan.answer)).first->second;
+    return scan.answer;
 }
 
 DirectoryCompilers CompilerScanMemo::compilers(const fs::path& directory) {
     std::lock_guard lock(mutex_);
-    const auto found = directories_.find(directory.native());
-    if (found != directories_.end()) return found->second;
     const ScanKey key{ScanKind::Directory, directory.native()};
     if (const RememberedScan* scan = remembered(key)) {
-        if (std::optional<DirectoryCompilers> answer = directoryAnswer(scan->items)) {
-            return directories_.emplace(directory.native(), std::move(*answer)).first->second;
-        }
+        if (std::optional<DirectoryCompilers> answer = directoryAnswer(scan->items)) return *answer;
     }
     const std::int64_t began = nowNanoseconds();
     ++scansRun_;
     TracedScan<DirectoryCompilers> scan = traceDirectoryCompilers(directory);
     scan.trace.items = directoryItems(scan.answer);
     keep(key, std::move(scan.trace), scan.keyable && scan.answer.readable, began);
-    return directories_.emplace(directory.native(), std::move(scan.answer)).first->second;
+    return scan.answer;
 }
 
 const RememberedScan* CompilerScanMemo::remembered(const ScanKey& key) {
     loadOnce();
     const auto found = kept_.find(key);
-    if (found == kept_.end() || !found->second.dependencies.unchanged()) return nullptr;
+    if (found == kept_.end()) return nullptr;
+    // Checked once, an answer holds for the rest of the run.
+    if (used_.contains(key)) return &found->second;
+    if (!found->second.dependencies.unchanged()) return nullptr;
     for (const auto& [probe, answer] : found->second.probes) {
         if (!reuseProbeAnswer(probe, answer)) return nullptr;
     }
@@ -130,6 +126,8 @@ void CompilerScanMemo::keep(const ScanKey& key, RememberedScan trace, bool keyab
     // A stale answer read from the file is dropped whether or not the new one may be kept.
     kept_.erase(key);
     used_.erase(key);
+    // An answer that is not kept is worked out again when it is asked for again, so a
+    // directory that changes while it is used is seen as it is.
     if (!keyable || !trace.dependencies.settledBefore(began - settle_.count())) return;
     kept_.emplace(key, std::move(trace));
     used_.insert(key);

@@ -24,7 +24,8 @@ inline constexpr std::chrono::nanoseconds kScanSettleTime = std::chrono::seconds
 
 /// The answers of the toolchain scans (`traceBinDirectories`, `traceDirectoryCompilers`),
 /// each worked out at most once per path text in the life of the object however often it
-/// is asked for.
+/// is asked for, when it may be kept (see below); one that may not is worked out at each
+/// question, so that a directory changing meanwhile is seen as it is.
 ///
 /// With a file, the answers of earlier runs are read from it once, at the first question,
 /// and one is taken instead of scanning while every path it relied on has the stamp it had
@@ -71,9 +72,8 @@ private:
     bool added_ = false;
     std::size_t scansRun_ = 0;
     RememberedScans kept_;
+    /// Answers checked or worked out in this run; they hold for the rest of it.
     std::set<ScanKey> used_;
-    std::map<std::string, std::vector<std::filesystem::path>> walks_;
-    std::map<std::string, DirectoryCompilers> directories_;
 };
 
 /// The process's one memo, which the toolchain searches share.
