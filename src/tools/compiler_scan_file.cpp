@@ -217,8 +217,7 @@ Read readProbe(RecordReader& reader, ProbeKey& key, ProbeAnswer& answer) {
     return Read::Ok;
 }
 
-/// A count of parts that follow: each takes at least two bytes, so a larger count than the
-/// text left can hold is damage.
+/// A count of parts that follow; no file within `kMaxScanFile` holds more.
 Read readCount(RecordReader& reader, std::int64_t& count) {
     return reader.number(count, 0, kMaxScanFile);
 }
