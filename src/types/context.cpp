@@ -76,6 +76,15 @@ void Context::addAssignment(const Assignment& assignment, unsigned mode) {
     for (std::size_t i = kept; i < elements.size(); ++i) bind(elements[i]);
 }
 
+bool Context::addIfNew(const Assignment& assignment) {
+    const auto found = assignments.lower_bound(assignment.name);
+    if (found != assignments.end() && !Util::CiString::less(assignment.name, found->first.str())) {
+        return false;
+    }
+    bind(assignments.emplace_hint(found, assignment.name, assignment)->second.value);
+    return true;
+}
+
 void Context::markUnresolved(Assignment& stored) {
     stored.resolved = false;
     bind(stored.value);

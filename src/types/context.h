@@ -65,6 +65,10 @@ public:
     /// Applies one assignment by its operator; see the class comment for modes.
     /// Raises `AssignmentException` for an unknown operator on an existing variable.
     void addAssignment(const Assignment& assignment, unsigned mode);
+    /// Stores `assignment` as `addAssignment` would when no variable of its name exists
+    /// (whatever its operator) and returns true; otherwise changes nothing and returns
+    /// false. One search of the variables either way.
+    bool addIfNew(const Assignment& assignment);
     /// What applying "?=" to `stored`, a variable of this context with a value, does: it
     /// is marked for resolving again and its value bound here; value and modifier stay.
     void markUnresolved(Assignment& stored);

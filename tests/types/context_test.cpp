@@ -51,3 +51,29 @@ TEST(Context, PrintDumpsTheAssignmentsInNameOrder) {
     EXPECT_EQ(capture(1, [&] { context.print(5), Context().print(5); }),
               "{\nA = 1\nb = \"{x}\"\n}\n\n{\n}\n\n");
 }
+
+TEST(Context, AddIfNewStoresOnlyANameNotHeldInAnyCase) {
+    // held name (null: none), added name, whether it is stored, then the text of "V".
+    const std::tuple<const char*, const char*, bool, const char*> cases[] = {
+        {nullptr, "V", true, "${w}"},
+        {"V", "V", false, "old"},
+        {"v", "V", false, "old"},
+        {"X", "V", true, "${w}"}};
+    for (const auto& [held, added, stored, expected] : cases) {
+        Context context;
+        set(context, "w", raw("from here"));
+        if (held) set(context, held, raw("old"));
+        const auto value = str("${w}");
+        EXPECT_EQ(context.addIfNew(assign(added, value, AssignType::Append, AssignModifier::Up)),
+                  stored)
+            << added;
+        const Assignment& kept = context.assignments.at("V");
+        EXPECT_EQ(kept.value->toString(), expected);
+        EXPECT_EQ(kept.name, stored ? added : held);
+        if (!stored) continue;
+        // Stored as `addAssignment` stores a new name: operator, modifier, bound here.
+        EXPECT_EQ(kept.type, AssignType::Append);
+        EXPECT_EQ(kept.modifier, AssignModifier::Up);
+        EXPECT_EQ(context.resolveName("V")->toString(), "from here");
+    }
+}

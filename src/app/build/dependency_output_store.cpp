@@ -82,22 +82,32 @@ void DependencyOutputStore::appendNested(const std::string& name, const Rilk::Ri
     }
 }
 
-void DependencyOutputStore::addOutput(const Rilk::Dependency& dependency,
+bool DependencyOutputStore::addOutput(const Rilk::Dependency& dependency,
                                       const Rilk::QualifiedTargetName& name,
                                       const Rilk::ContextPtr& output) {
-    warnCollision(target_, targetName_, name, dependency.alias);
     const Rilk::RilkValuePtr wrapped = nestedValue(output);
+    const std::string* nested = &dependency.alias;
+    Rilk::RilkValuePtr value = wrapped;
     if (!dependency.alias.empty()) {
-        appendNested(dependency.alias, wrapped, name);
+        // The alias is the name.
     } else if (sameUnitAndNamespace(name, targetName_)) {
-        appendNested(name.target, wrapped, name);
+        nested = &name.target;
     } else {
         auto unitContext = std::make_shared<Rilk::Context>();
         unitContext->addAssignment(
             Assignment(name.target, wrapped, AssignType::Set, AssignModifier::None),
             Rilk::kKeepModifier);
-        appendNested(name.unit, nestedValue(unitContext), name);
+        nested = &name.unit;
+        value = nestedValue(unitContext);
     }
+    // A name new here needs no warning and takes the value as "+=" would give it: one search
+    // of the target's variables, which for a top target with many dependencies are many.
+    if (target_.addIfNew(Assignment(*nested, value, AssignType::Append, AssignModifier::None))) {
+        return false;
+    }
+    warnCollision(target_, targetName_, name, dependency.alias);
+    appendNested(*nested, value, name);
+    return true;
 }
 
 void DependencyOutputStore::addMergedAliasOutput(const Rilk::Dependency& dependency,

@@ -24,8 +24,9 @@ class DependencyOutputStore {
 public:
     DependencyOutputStore(Rilk::Context& target, const Rilk::QualifiedTargetName& targetName);
 
-    /// Adds the outputs of a dependency without merged alias.
-    void addOutput(const Rilk::Dependency& dependency, const Rilk::QualifiedTargetName& name,
+    /// Adds the outputs of a dependency without merged alias. Returns whether the name they
+    /// go under (see `nestedOutputName`) was a variable of the target already.
+    bool addOutput(const Rilk::Dependency& dependency, const Rilk::QualifiedTargetName& name,
                    const Rilk::ContextPtr& output);
     /// Adds the outputs of a dependency with a merged alias to the alias's shared context.
     /// An empty alias is an internal error.

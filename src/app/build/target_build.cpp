@@ -216,12 +216,12 @@ std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext
         Rilk::QualifiedTargetName name = dependencyName(dependency, target.name);
         const auto output = std::make_shared<Rilk::Context>(buildTarget(name, values, chain));
         // Whether the store's collision warning covers the name its nested context takes.
-        const bool warned =
-            target.hasVariable(nestedOutputName(dependency, target.name, name));
+        bool warned = false;
         if (dependency.aliasKind == Rilk::Dependency::kMergeAlias) {
+            warned = target.hasVariable(nestedOutputName(dependency, target.name, name));
             store.addMergedAliasOutput(dependency, name, output);
         } else {
-            store.addOutput(dependency, name, output);
+            warned = store.addOutput(dependency, name, output);
         }
         if (dependency.modifier == Rilk::Dependency::kPlus) {
             const auto failed =

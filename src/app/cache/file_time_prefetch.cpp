@@ -80,13 +80,18 @@ void FileTimePrefetch::run() {
         if (begin >= count_) return;
         const std::size_t end = std::min(begin + kBatch, count_);
         for (std::size_t i = begin; i < end; ++i) {
-            Slot& slot = slots_[i];
-            struct stat info {};
-            if (::stat(slot.path.c_str(), &info) != 0) continue;
-            slot.time = Util::nanosecondsOf(info.st_mtim);
-            slot.ready.store(true, std::memory_order_release);
+            std::uint8_t free = kFree;
+            if (slots_[i].state.compare_exchange_strong(free, kTaken)) read(slots_[i]);
         }
     }
+}
+
+bool FileTimePrefetch::read(Slot& slot) {
+    struct stat info {};
+    if (::stat(slot.path.c_str(), &info) != 0) return false;
+    slot.time = Util::nanosecondsOf(info.st_mtim);
+    slot.state.store(kReady, std::memory_order_release);
+    return true;
 }
 
 std::optional<std::int64_t> FileTimePrefetch::find(const JoinedPath& path) const {
@@ -100,9 +105,14 @@ std::optional<std::int64_t> FileTimePrefetch::find(const JoinedPath& path) const
 std::optional<std::int64_t> FileTimePrefetch::findText(std::string_view text) const {
     const std::uint64_t hash = hashOf(text);
     for (std::size_t place = hash & mask_; places_[place] != 0; place = (place + 1) & mask_) {
-        const Slot& slot = slots_[places_[place] - 1];
+        Slot& slot = slots_[places_[place] - 1];
         if (slot.hash != hash || slot.path != text) continue;
-        if (!slot.ready.load(std::memory_order_acquire)) return std::nullopt;
+        std::uint8_t state = slot.state.load(std::memory_order_acquire);
+        // Ahead of the threads (which read in their own order): read it now, once.
+        if (state == kFree && slot.state.compare_exchange_strong(state, kTaken)) {
+            return read(slot) ? std::optional(slot.time) : std::nullopt;
+        }
+        if (state != kReady) return std::nullopt;
         return slot.time;
     }
     return std::nullopt;

@@ -37,7 +37,7 @@ public:
     /// null when they are too few to be worth threads of their own.
     static std::unique_ptr<FileTimePrefetch> start(std::vector<std::string> paths);
 
-    /// Starts reading the times of `paths` on `threads` threads (none: nothing is read).
+    /// Starts reading the times of `paths` on `threads` threads (none: only lookups read).
     FileTimePrefetch(std::vector<std::string> paths, unsigned threads);
     /// Stops the threads and waits for them; a prefetch in use is no longer.
     ~FileTimePrefetch();
@@ -45,7 +45,8 @@ public:
     FileTimePrefetch& operator=(const FileTimePrefetch&) = delete;
 
     /// The time read for exactly the full path that `path`'s pieces spell, or nothing when
-    /// that path is not held or its time has not been read (yet, or at all).
+    /// that path is not held or its time cannot be read (or a thread is reading it now). A
+    /// held path no thread has taken yet is read here and then, so that no thread reads it.
     std::optional<std::int64_t> find(const JoinedPath& path) const;
 
     /// Lets the threads end after the path at hand.
@@ -60,13 +61,19 @@ public:
     static constexpr unsigned kMaxThreads = 3;
 
 private:
+    /// A slot is read by whoever takes it first: a thread, or a lookup that comes before
+    /// the threads reach it, so that no file is read twice.
+    enum State : std::uint8_t { kFree, kTaken, kReady };
     struct Slot {
         std::string path;
         std::uint64_t hash = 0;
-        /// Written once by a thread before `ready` is set; read only after it.
+        /// Written once by its taker before `state` becomes `kReady`; read only after it.
         std::int64_t time = 0;
-        std::atomic<bool> ready{false};
+        std::atomic<std::uint8_t> state{kFree};
     };
+
+    /// Reads the time of a slot the caller has taken; false when the file cannot be read.
+    static bool read(Slot& slot);
 
     /// `find` of a full path text.
     std::optional<std::int64_t> findText(std::string_view text) const;

@@ -116,4 +116,44 @@ TEST(DependencyOutputStore, RetriesMergedAppendsThatFailedAtFirst) {
     EXPECT_EQ(resolveIn(target, "${all.X}")->toString(), "y b");
 }
 
+TEST(DependencyOutputStore, SaysWhetherTheNameWasTakenAndWarnsOnlyThen) {
+    // held variable (empty: none), dependency alias, dependency name; whether the name its
+    // outputs go under was taken, and the start of the warning printed then.
+    struct Case {
+        const char* held;
+        const char* alias;
+        QualifiedTargetName name;
+        bool taken;
+        const char* warning;
+    };
+    const Case cases[] = {
+        {"", "", {"", "u", "lib"}, false, ""},
+        {"LIB", "", {"", "u", "lib"}, true, "Dependency output 'lib' collides"},
+        {"lib", "", {"", "other", "x"}, false, ""},
+        {"Other", "", {"", "other", "x"}, true, "Dependency output 'other::x' collides"},
+        {"", "l", {"", "other", "x"}, false, ""},
+        {"L", "l", {"", "other", "x"}, true, "Dependency output alias 'l' collides"},
+        {"l", "", {"", "u", "l"}, true, "Dependency output 'l' collides"}};
+    for (const Case& c : cases) {
+        Rilk::Context target;
+        if (*c.held) target.addAssignment(Rilk::Assignment(c.held, nullptr, Rilk::AssignType::Set,
+                                                           Rilk::AssignModifier::None),
+                                          Rilk::kKeepModifier);
+        Rilk::DependencyOutputStore store(target, kApp);
+        const auto kind = *c.alias ? Dependency::kAlias : Dependency::kNoAlias;
+        bool taken = !c.taken;
+        const std::string out = printed(6, [&] {
+            taken = store.addOutput(dependency(kind, c.alias), c.name, outputs("X", "v"));
+        });
+        EXPECT_EQ(taken, c.taken) << c.held << "|" << c.alias << "|" << c.name.target;
+        EXPECT_EQ(out.rfind(c.warning, 0), 0u) << out;
+        EXPECT_EQ(out.empty(), !c.taken) << out;
+        // Either way the outputs are reached under the name.
+        const std::string reference = *c.alias                         ? "${l.X}"
+                                      : c.name.unit == "u"             ? "${" + c.name.target + ".X}"
+                                                                       : "${other.x.X}";
+        EXPECT_EQ(resolveIn(target, reference)->toString(), "v") << reference;
+    }
+}
+
 }  // namespace

@@ -148,5 +148,22 @@ TEST(FileTimePrefetch, LookupsWhileThreadsReadAndStopsEarly) {
     }
 }
 
+TEST(FileTimePrefetch, ALookupAheadOfTheThreadsReadsThePathOnce) {
+    RilkTest::TempDir dir;
+    const fs::path file = dir.write("in.txt", "x");
+    age(file, 60);
+    const std::string missing = dir.path().string() + "/missing.txt";
+    // No threads: every path is left to the lookups.
+    FileTimePrefetch prefetch({file.string(), missing}, 0);
+    const std::optional<std::int64_t> first = prefetch.find({{}, false, file.string()});
+    EXPECT_EQ(first, statOf(file.string()));
+    age(file, 10);
+    // Read once: the time stands for the time a moment ago, as a thread's would.
+    EXPECT_EQ(prefetch.find({{}, false, file.string()}), first);
+    EXPECT_EQ(prefetch.find({{}, false, missing}), std::nullopt);
+    dir.write("missing.txt", "now");
+    EXPECT_EQ(prefetch.find({{}, false, missing}), std::nullopt);
+}
+
 }  // namespace
 }  // namespace Rilk
