@@ -19,29 +19,41 @@ using FilesRead = std::shared_ptr<const std::vector<std::string>>;
 struct WorkItemEntry {
     /// The input variable with the value this item consumes.
     Assignment input;
-    /// The intermediate product of the input; its value is null when the builder derives
-    /// none.
-    Assignment intermediate;
     /// Set by the build cache when the input and its intermediate are unchanged since the
     /// recorded build and the input's files are older than the item's outputs; a job then
     /// receives the intermediate in place of the input. False as planned.
     bool intermediateFlag = false;
 
-    /// An entry without intermediate: the intermediate assignment has no name and no value.
-    explicit WorkItemEntry(Assignment in)
-        : input(std::move(in)),
-          intermediate(std::string(), nullptr, AssignType::Set, AssignModifier::None) {}
+    /// An entry without intermediate.
+    explicit WorkItemEntry(Assignment in) : input(std::move(in)) {}
     /// An entry without intermediate whose input is made in place from its fields.
     WorkItemEntry(const std::string& name, const RilkValuePtr& value, AssignType type,
                   AssignModifier modifier)
-        : input(name, value, type, modifier),
-          intermediate(std::string(), nullptr, AssignType::Set, AssignModifier::None) {}
+        : input(name, value, type, modifier) {}
+    /// An entry whose intermediate is `derived`; one without a value is no intermediate.
     WorkItemEntry(Assignment in, Assignment derived)
-        : input(std::move(in)), intermediate(std::move(derived)) {}
+        : input(std::move(in)),
+          derived_(derived.value ? std::make_shared<const Assignment>(std::move(derived))
+                                 : nullptr) {}
 
     /// True when the builder derived an intermediate value from the input.
-    bool hasIntermediate() const { return intermediate.value != nullptr; }
+    bool hasIntermediate() const { return derived_ != nullptr; }
+    /// The intermediate product of the input; without name and value when the builder
+    /// derives none.
+    const Assignment& intermediate() const { return derived_ ? *derived_ : noIntermediate(); }
+
+private:
+    static const Assignment& noIntermediate();
+
+    /// Held apart and shared between copies: most inputs have none, and the build cache
+    /// keeps thousands of entries.
+    std::shared_ptr<const Assignment> derived_;
 };
+
+inline const Assignment& WorkItemEntry::noIntermediate() {
+    static const Assignment none(std::string(), nullptr, AssignType::Set, AssignModifier::None);
+    return none;
+}
 
 /// One planned unit of a target's work: what it consumes and which output variables it
 /// produces. The build cache keeps work items between runs and compares them by their

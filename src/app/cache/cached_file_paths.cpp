@@ -9,7 +9,7 @@ void addCachedFilePaths(const RecordContents& contents, std::vector<std::string>
     for (const WorkItem& item : contents.workItems()) {
         for (const WorkItemEntry& entry : item.inputs) {
             forEachPathValue(entry.input.value, add);
-            forEachPathValue(entry.intermediate.value, add);
+            forEachPathValue(entry.intermediate().value, add);
         }
         for (const Assignment& output : item.outputs) forEachPathValue(output.value, add);
         if (item.filesRead) {

@@ -70,7 +70,7 @@ bool sameContext(const RecordContents& a, const RecordContents& b) {
 bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
                     const std::optional<FileTime>& outputTime) {
     if (now.hasIntermediate() != before.hasIntermediate()) return false;
-    if (now.hasIntermediate() && !cacheEqual(now.intermediate, before.intermediate)) {
+    if (now.hasIntermediate() && !cacheEqual(now.intermediate(), before.intermediate())) {
         return false;
     }
     TimeSpan input;
@@ -79,7 +79,7 @@ bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
     if (input.any && (!outputTime || input.newest >= *outputTime)) return false;
     if (!now.hasIntermediate()) return true;
     TimeSpan intermediate;
-    intermediate.add(now.intermediate.value);
+    intermediate.add(now.intermediate().value);
     if (intermediate.failed) return false;
     return !intermediate.any || !input.any || intermediate.oldest > input.newest;
 }

@@ -21,7 +21,7 @@ void contribute(Rilk::Context& job, const Rilk::Assignment& item) {
 }
 
 const Rilk::Assignment& contributionOf(const Rilk::WorkItemEntry& entry) {
-    return entry.intermediateFlag && entry.hasIntermediate() ? entry.intermediate : entry.input;
+    return entry.intermediateFlag && entry.hasIntermediate() ? entry.intermediate() : entry.input;
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName,
         copy.inputs.reserve(item.inputs.size());
         for (const Rilk::WorkItemEntry& entry : item.inputs) {
             Rilk::WorkItemEntry& kept = copy.inputs.emplace_back(ownCopy(entry.input),
-                                                                 ownCopy(entry.intermediate));
+                                                                 ownCopy(entry.intermediate()));
             kept.intermediateFlag = entry.intermediateFlag;
         }
         // An item built in this run reads what its build wrote; one that was up to date

@@ -72,7 +72,7 @@ TEST(JobContextSplit, OneContributionKeepsItsFormSeveralMakeAList) {
 
     const auto two = Rilk::splitJobContexts(target(), {{compiled}, {compiled}}, {}, 1);
     EXPECT_EQ(two.front()->getVariable("OBJ")->toDisplayString(), "[ \"a.o\", \"a.o\" ]");
-    EXPECT_EQ(compiled.intermediate.value->toDisplayString(), "\"a.o\"");
+    EXPECT_EQ(compiled.intermediate().value->toDisplayString(), "\"a.o\"");
 }
 
 }  // namespace

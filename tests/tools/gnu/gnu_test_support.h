@@ -70,7 +70,7 @@ inline DrivenBuild driveBuild(Rilk::Builder& builder, const Rilk::TargetContext&
             std::vector<Rilk::Assignment> inputs;
             for (const auto& entry : built.plan.recipes[next].inputs) {
                 inputs.push_back(entry.intermediateFlag && entry.hasIntermediate()
-                                     ? entry.intermediate
+                                     ? entry.intermediate()
                                      : entry.input);
             }
             job->appendToList(inputs);

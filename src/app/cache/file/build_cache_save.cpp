@@ -26,7 +26,7 @@ bool writeRecord(std::string& out, const std::string& key, const RecordContents&
         for (const WorkItemEntry& entry : item.inputs) {
             if (!writeAssignmentRecord(out, entry.input)) return false;
             out += entry.hasIntermediate() ? "1\n" : "0\n";
-            if (entry.hasIntermediate() && !writeAssignmentRecord(out, entry.intermediate)) {
+            if (entry.hasIntermediate() && !writeAssignmentRecord(out, entry.intermediate())) {
                 return false;
             }
         }

@@ -47,7 +47,7 @@ bool sameContents(const RecordContents& a, const RecordContents& b) {
             return false;
         for (std::size_t k = 0; k < x.inputs.size(); ++k) {
             if (!cacheEqual(x.inputs[k].input, y.inputs[k].input) ||
-                !cacheEqual(x.inputs[k].intermediate, y.inputs[k].intermediate)) {
+                !cacheEqual(x.inputs[k].intermediate(), y.inputs[k].intermediate())) {
                 return false;
             }
         }

@@ -53,7 +53,7 @@ std::string describe(std::string_view key, const RecordContents* contents, bool 
         text += " |";
         for (const WorkItemEntry& entry : item.inputs) {
             writeAssignmentRecord(text, entry.input);
-            if (entry.hasIntermediate()) writeAssignmentRecord(text, entry.intermediate);
+            if (entry.hasIntermediate()) writeAssignmentRecord(text, entry.intermediate());
         }
         for (const Assignment& output : item.outputs) writeAssignmentRecord(text, output);
     }
