@@ -19,7 +19,7 @@ namespace Rilk {
 /// fully understand (non-ASCII text outside strings and comments, nesting deeper than a
 /// person writes), so that the caller reads the text with the generated parser and every
 /// diagnostic stays the one it gives. Nothing is printed and nothing is thrown.
-std::optional<ParsedRegistry> readRegistryFast(
-    std::string_view text, const std::filesystem::path& baseDirectory) noexcept;
+std::optional<ParsedRegistry> readRegistryFast(std::string_view text,
+                                               const std::filesystem::path& baseDirectory) noexcept;
 
 }  // namespace Rilk

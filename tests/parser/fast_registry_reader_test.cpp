@@ -77,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"tools { cc { if m = \"d\" { !f += \"-g\" if x { } } if l > 2 { } if a < { } { } "
              "y = 1 } }",
              true},
-        Case{"projects {\r\n  a \"/\xc3\xa9\"\r\n}\r\ntools { /* \xe2\x82\xac */ cc { x = \"\xc3\xbc\" "
+        Case{"projects {\r\n  a \"/\xc3\xa9\"\r\n}\r\ntools { /* \xe2\x82\xac */ cc { x = "
+             "\"\xc3\xbc\" "
              "} }// \xc3\xa9",
              true},
         Case{"tools { iff { if_ = units_x tools2 = projects_ } }", true},
@@ -128,16 +129,31 @@ public:
     }
 
 private:
-    static constexpr const char* kNames[] = {"gcc", "T_1-a", "x86_64-linux-gnu-gcc-12", "_",
-                                             "iff", "units_x", "tools2", "Projects"};
+    static constexpr const char* kNames[] = {
+        "gcc", "T_1-a", "x86_64-linux-gnu-gcc-12", "_", "iff", "units_x", "tools2", "Projects"};
     static constexpr const char* kPaths[] = {"\"/p/a/.rilk_project.txt\"", "\"sub/p\"", "\"\"",
                                              "\"/\xc3\xa9 space\"", "\"./x\""};
-    static constexpr const char* kValues[] = {
-        "\"str\"", "\"\"", "\"a\r\nb\"", "\"\xc3\xa9\xe2\x82\xac\"", "R\"(a \"q\" (b) )\"", "R\"()\"",
-        "P\"(src/*.c)\"", "P\"(/abs)\"", "42", "-7", "2147483647", "-2147483648", "ident",
-        "a.b[0][1:2][k][-1]", "[]", "[1, \"x\", [y]]", "{ a = 1 }", "[{ a = 1 }, 2]", "{}"};
-    static constexpr const char* kBlanks[] = {" ", "\n", "\r\n", " /* c \xc3\xa9 */ ",
-                                              " // line \xe2\x82\xac\n", "\n\n", "\t"};
+    static constexpr const char* kValues[] = {"\"str\"",
+                                              "\"\"",
+                                              "\"a\r\nb\"",
+                                              "\"\xc3\xa9\xe2\x82\xac\"",
+                                              "R\"(a \"q\" (b) )\"",
+                                              "R\"()\"",
+                                              "P\"(src/*.c)\"",
+                                              "P\"(/abs)\"",
+                                              "42",
+                                              "-7",
+                                              "2147483647",
+                                              "-2147483648",
+                                              "ident",
+                                              "a.b[0][1:2][k][-1]",
+                                              "[]",
+                                              "[1, \"x\", [y]]",
+                                              "{ a = 1 }",
+                                              "[{ a = 1 }, 2]",
+                                              "{}"};
+    static constexpr const char* kBlanks[] = {
+        " ", "\n", "\r\n", " /* c \xc3\xa9 */ ", " // line \xe2\x82\xac\n", "\n\n", "\t"};
     static constexpr const char* kOperators[] = {" = ", " += ", " ?= ", "="};
     static constexpr const char* kModifiers[] = {"", "", "^", "!"};
     static constexpr const char* kComparisons[] = {" = ", " != ", " < ", " > "};
@@ -193,8 +209,8 @@ TEST(FastRegistryReaderGenerated, DeclinesEveryErrorOfAGeneratedRegistry) {
 
 TEST(FastRegistryReaderFiles, FuzzInputsAndTheirCutsAgree) {
     std::vector<fs::path> files;
-    for (const char* folder : {"fuzz/registry_corpus", "fuzz/registry_regressions", "fuzz/corpus",
-                               "fuzz/regressions"}) {
+    for (const char* folder :
+         {"fuzz/registry_corpus", "fuzz/registry_regressions", "fuzz/corpus", "fuzz/regressions"}) {
         if (!fs::is_directory(kSource / folder)) continue;
         for (const auto& entry : fs::recursive_directory_iterator(kSource / folder)) {
             if (entry.is_regular_file()) files.push_back(entry.path());

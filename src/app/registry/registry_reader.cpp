@@ -14,9 +14,13 @@ namespace Rilk {
 
 namespace {
 
-std::filesystem::path baseDirectoryOf(const std::filesystem::path& file) {
+std::filesystem::path directoryOf(const std::filesystem::path& file) {
     const std::filesystem::path directory = file.parent_path();
-    return std::filesystem::weakly_canonical(directory.empty() ? "." : directory);
+    return directory.empty() ? "." : directory;
+}
+
+std::filesystem::path baseDirectoryOf(const std::filesystem::path& file) {
+    return std::filesystem::weakly_canonical(directoryOf(file));
 }
 
 /// Whether the text holds nothing but blanks and line ends, which the grammar skips: such a
@@ -28,12 +32,9 @@ bool onlyBlanks(const std::string& text) {
 
 /// The registry as the fast reader reads it; nothing where it declines or where the file's
 /// directory cannot be resolved, which the generated parser's road reports in its order.
-std::optional<ParsedRegistry> readFast(const std::string& text,
-                                       const std::filesystem::path& file) {
-    const std::filesystem::path directory = file.parent_path();
+std::optional<ParsedRegistry> readFast(const std::string& text, const std::filesystem::path& file) {
     std::error_code error;
-    const std::filesystem::path base =
-        std::filesystem::weakly_canonical(directory.empty() ? "." : directory, error);
+    const std::filesystem::path base = std::filesystem::weakly_canonical(directoryOf(file), error);
     if (error) return std::nullopt;
     return readRegistryFast(text, base);
 }
