@@ -8,8 +8,8 @@ Run from the repository root after a release build (build/src/rilk):
 
 Each case writes its projects into a temporary directory: a rilk unit file, a build.ninja
 and a Makefile that do the same work. Every tool runs with a HOME of its own (an empty
-directory) and stdin from /dev/null. The table gives the median wall time of the runs,
-the peak RSS of one more run (from wait4's rusage), and the ratios rilk/ninja and
+directory) and stdin from /dev/null. The table gives the median wall time of the runs
+(the no-op cases 1 and 7 run the tools interleaved, one run of each in turn), the peak RSS of one more run (from wait4's rusage), and the ratios rilk/ninja and
 rilk/make. Cases that need rilk to build print "not available yet" while it cannot.
 """
 
@@ -103,6 +103,23 @@ def measure(argv, cwd, home, runs, prepare=None):
     if prepare:
         prepare()
     return Measure(times, peak_rss_once(argv, cwd, home), failed)
+
+
+def measure_interleaved(commands, runs):
+    """Times `runs` rounds of the commands, each round running every command once in
+    turn (after one warm-up round), so that a change in the machine's load falls on all
+    of them alike; then takes the peak RSS of one more run of each. `commands` holds
+    (argv, cwd, home) triples; the result holds one Measure per command, in order."""
+    times = [[] for _ in commands]
+    failed = [False for _ in commands]
+    for index in range(runs + 1):
+        for slot, (argv, cwd, home) in enumerate(commands):
+            seconds, status = run_once(argv, cwd, home)
+            failed[slot] = failed[slot] or status != 0
+            if index > 0:
+                times[slot].append(seconds)
+    return [Measure(times[slot], peak_rss_once(argv, cwd, home), failed[slot])
+            for slot, (argv, cwd, home) in enumerate(commands)]
 
 
 def home_for(root, name):
@@ -221,7 +238,8 @@ def registry_home(options, root):
 def case_noop(options, root):
     """Case 1: no-op build of `count` copy targets under one top target, everything built
     once before timing (rilk with its cache, ninja with its log, make with file times); rilk
-    once with an empty registry and once with one from --find-compilers."""
+    once with an empty registry and once with one from --find-compilers. The four
+    commands run interleaved."""
     rows = []
     with_registry = registry_home(options, root)
     registry_note = "rilk (registry from --find-compilers) / ninja / make -r"
@@ -235,16 +253,15 @@ def case_noop(options, root):
         copy_project(project, count)
         rilk_home, ninja_home, make_home = (home_for(root, name)
                                             for name in ("rilk", "ninja", "make"))
-        built_once([options.rilk], project, rilk_home, "rilk")
-        built_once([options.ninja], project, ninja_home, "ninja")
-        built_once([options.make, "-r"], project, make_home, "make")
-        rilk = measure([options.rilk], project, rilk_home, options.runs)
-        ninja = measure([options.ninja], project, ninja_home, options.runs)
-        make = measure([options.make, "-r"], project, make_home, options.runs)
+        commands = [([options.rilk], project, rilk_home),
+                    ([options.rilk], project, with_registry),
+                    ([options.ninja], project, ninja_home),
+                    ([options.make, "-r"], project, make_home)]
+        for argv, cwd, home in commands:
+            built_once(argv, cwd, home, argv[0])
+        rilk, registered, ninja, make = measure_interleaved(commands, options.runs)
         rows.append(Row("1 no-op", count, rilk, ninja, make,
                         "rilk (empty registry) / ninja / make -r"))
-        built_once([options.rilk], project, with_registry, "rilk")
-        registered = measure([options.rilk], project, with_registry, options.runs)
         rows.append(Row("1 no-op", count, registered, ninja, make, registry_note))
     return rows
 
@@ -407,6 +424,61 @@ def case_cache(options, root):
     return []
 
 
+def small_c_project(root, compiler):
+    """A small C program: 32 sources, each including one header, compiled by one
+    compile-only target, archived, and linked with one more source into a program; as a
+    rilk unit (unit "small"), a build.ninja and a Makefile that track the header through
+    the compiler's dependency files as rilk does."""
+    count = 32
+    write(os.path.join(root, "src", "lib.h"), "int s0(int x);\n")
+    for i in range(count):
+        write(os.path.join(root, "src", "s%d.c" % i),
+              '#include "lib.h"\nint s%d(int x) { return x + %d; }\n' % (i, i))
+    write(os.path.join(root, "src", "main.c"),
+          '#include "lib.h"\nint main(void) { return s0(0); }\n')
+    sources = ", ".join('P"(src/s%d.c)"' % i for i in range(count))
+    rilk = ["unit small", "app: +lib {", '    C_FILES = P"(src/main.c)"', '    C_FLAGS = "-O2"',
+            '    INCLUDE = P"(src)"', '    OUTPUT_NAME = "app"', "}",
+            "lib: +objs {", "    OBJS", '    OUTPUT_NAME = "libsmall.a"', "}",
+            "objs: {", "    C_FILES = [%s]" % sources, '    C_FLAGS = "-O2 -c"',
+            '    INCLUDE = P"(src)"', "}"]
+    objects = " ".join("obj/s%d.o" % i for i in range(count))
+    ninja = ["rule cc", "  command = %s -O2 -c -Isrc -MMD -MF $out.d $in -o $out" % compiler,
+             "  depfile = $out.d", "  deps = gcc",
+             "rule ar", "  command = rm -f $out && ar rcs $out $in",
+             "rule link", "  command = %s -O2 -Isrc -MMD -MF $out.d $in -o $out" % compiler,
+             "  depfile = $out.d", "  deps = gcc", ""]
+    ninja += ["build obj/s%d.o: cc src/s%d.c" % (i, i) for i in range(count)]
+    ninja += ["build obj/libsmall.a: ar " + objects, "build app: link src/main.c obj/libsmall.a",
+              "default app"]
+    # make keeps its files apart from ninja's (ninja removes the dependency files it read)
+    make = ["mapp: src/main.c mobj/libsmall.a",
+            "\t%s -O2 -Isrc -MMD -MF $@.d $^ -o $@" % compiler,
+            "mobj/libsmall.a: " + objects.replace("obj/", "mobj/"), "\trm -f $@ && ar rcs $@ $^",
+            "mobj/%.o: src/%.c", "\t@mkdir -p mobj",
+            "\t%s -O2 -c -Isrc -MMD -MF $@.d $< -o $@" % compiler,
+            "-include $(wildcard mobj/*.d) $(wildcard mapp.d)"]
+    write(os.path.join(root, "rilk.txt"), "\n".join(rilk) + "\n")
+    write(os.path.join(root, "build.ninja"), "\n".join(ninja) + "\n")
+    write(os.path.join(root, "Makefile"), "\n".join(make) + "\n")
+
+
+def case_small(options, root):
+    """Case 7: no-op build of a small C program (32 sources compiled by one compile-only
+    target, archived, linked with one more source), rilk with a registry from
+    --find-compilers, against the same work in ninja and make; interleaved runs."""
+    project = os.path.join(root, "small")
+    small_c_project(project, shutil.which("gcc") or "gcc")
+    commands = [([options.rilk], project, gcc_home(options, root)),
+                ([options.ninja], project, home_for(root, "ninja")),
+                ([options.make, "-r"], project, home_for(root, "make"))]
+    for argv, cwd, home in commands:
+        built_once(argv, cwd, home, argv[0])
+    rilk, ninja, make = measure_interleaved(commands, options.runs)
+    return [Row("7 small C no-op", "33 sources", rilk, ninja, make,
+                "registry from --find-compilers; compile-only target, archive, link")]
+
+
 CASES = {
     1: needs_build(case_noop),
     2: needs_build(case_fanout),
@@ -414,6 +486,7 @@ CASES = {
     4: case_startup,
     5: needs_build(case_cache),
     6: needs_build(case_diamonds),
+    7: needs_build(case_small),
 }
 
 
@@ -456,10 +529,10 @@ def main():
     parser.add_argument("--ninja", default=shutil.which("ninja") or "ninja")
     parser.add_argument("--make", default=shutil.which("make") or "make")
     parser.add_argument("--runs", type=int, default=5, help="timed runs per command")
-    parser.add_argument("--cases", default="1,2,3,4,5,6", help="comma-separated case numbers")
+    parser.add_argument("--cases", default="1,2,3,4,5,6,7", help="comma-separated case numbers")
     parser.add_argument("--sizes", default="1000,10000,100000",
                         help="target counts of the loading case")
-    parser.add_argument("--noop-sizes", default="1000,10000",
+    parser.add_argument("--noop-sizes", default="1000,10000,100000",
                         help="target counts of the no-op case")
     parser.add_argument("--bench", default=os.path.join(REPO, "build", "bench", "rilk_bench"),
                         help="the library benchmarks (case 5)")

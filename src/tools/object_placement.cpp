@@ -1,6 +1,9 @@
 #include "tools/object_placement.h"
 
+#include <algorithm>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 #include <fmt/format.h>
 
@@ -12,7 +15,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path identityOf(const fs::path& source) { return fs::absolute(source).lexically_normal(); }
+/// Whether `text` is an absolute path that lexical normalisation leaves as it is: no empty,
+/// "." or ".." component and no separator at the end.
+bool isNormalAbsolute(std::string_view text) {
+    if (text.empty() || text.front() != '/' || text.back() == '/') return false;
+    for (std::size_t start = 1; start <= text.size();) {
+        const std::size_t end = std::min(text.find('/', start), text.size());
+        const std::string_view component = text.substr(start, end - start);
+        if (component.empty() || component == "." || component == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+/// The source as the placement knows it: absolute and lexically normal.
+std::string identityOf(const fs::path& source) {
+    if (isNormalAbsolute(source.native())) return source.native();
+    return fs::absolute(source).lexically_normal().native();
+}
 
 /// The longest leading run of directories that every path of `directories` shares.
 fs::path commonDirectory(const std::vector<fs::path>& directories) {
@@ -56,12 +76,13 @@ std::map<fs::path, fs::path> placeCollidingGroup(const std::set<fs::path>& group
 
 ObjectPlacement::ObjectPlacement(const std::vector<fs::path>& sources,
                                  const std::string& extension) {
-    std::map<fs::path, std::set<fs::path>> filesByName;
+    // Keyed by the normal object's name: one file name, ordered as its path would be.
+    std::map<std::string, std::set<fs::path>> filesByName;
     for (const fs::path& source : sources) {
-        fs::path normalName = source.filename().replace_extension(extension);
-        filesByName[normalName].insert(identityOf(source));
+        filesByName[source.filename().replace_extension(extension).native()].insert(
+            fs::path(identityOf(source)));
     }
-    std::map<fs::path, fs::path> ownerOf;
+    std::unordered_map<std::string, fs::path> ownerOf;
     for (const auto& [normalName, files] : filesByName) {
         std::map<fs::path, fs::path> placed;
         if (files.size() > 1) {
@@ -70,14 +91,14 @@ ObjectPlacement::ObjectPlacement(const std::vector<fs::path>& sources,
             placed[*files.begin()] = normalName;
         }
         for (const auto& [source, placement] : placed) {
-            auto [owner, inserted] = ownerOf.emplace(placement, source);
+            auto [owner, inserted] = ownerOf.emplace(placement.native(), source);
             if (!inserted) {
                 throw RilkException(fmt::format(
                     "The sources '{}' and '{}' would share the object file '{}'. Rename one "
                     "of them.",
                     owner->second.string(), source.string(), placement.string()));
             }
-            placements_[source] = placement;
+            placements_[source.native()] = placement;
         }
     }
 }
@@ -87,7 +108,9 @@ bool ObjectPlacement::covers(const fs::path& source) const {
 }
 
 fs::path ObjectPlacement::objectFor(const fs::path& source, const fs::path& objectDirectory) const {
-    return fs::absolute(objectDirectory) / placements_.at(identityOf(source));
+    const fs::path& placement = placements_.at(identityOf(source));
+    if (objectDirectory.is_absolute()) return objectDirectory / placement;
+    return fs::absolute(objectDirectory) / placement;
 }
 
 std::vector<fs::path> ObjectPlacement::subdirectories() const {

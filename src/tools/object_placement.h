@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ public:
 private:
     /// From the absolute, lexically normal source to its object relative to the object
     /// directory.
-    std::map<std::filesystem::path, std::filesystem::path> placements_;
+    std::unordered_map<std::string, std::filesystem::path> placements_;
 };
 
 }  // namespace Rilk

@@ -36,6 +36,8 @@ TEST(ObjectPlacement, PlacesEverySourceOnItsOwnObject) {
         {"deep directories keep what differs", "x/src/m/a.c x/lib/m/a.c", "src/m/a.o lib/m/a.o"},
         {"same stem in one directory", "src/a.c src/a.cpp", "a.c.o a.cpp.o"},
         {"one file named twice is one source", "src/a.c src/./a.c", "a.o a.o"},
+        {"doubled separators and .. name it too", "src//a.c lib/../src/a.c src/a.c", "a.o a.o a.o"},
+        {"a name sorted apart from its path", "b-c/a.c b/c/a.c", "b-c/a.o b/c/a.o"},
         {"double extension", "a.tar.gz", "a.tar.o"},
         {"no extension", "src/README", "README.o"},
     };
