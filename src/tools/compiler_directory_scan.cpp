@@ -33,7 +33,8 @@ struct DirectoryCloser {
 
 }  // namespace
 
-std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind, const fs::path& directory) {
+std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind, const fs::path& directory,
+                                                     std::vector<fs::path>* examined) {
     std::error_code ec;
     if (!fs::is_directory(directory, ec)) return {};
     const CompilerNamePattern namePattern(kind);
@@ -53,6 +54,7 @@ std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind, const fs:
         // the same program must not hide a compiler's name.
         if (!namePattern.matches(compilerNameOf(name))) continue;
         const fs::path file = directory / name;
+        if (examined != nullptr) examined->push_back(file);
         if (!isCompilerFileCandidate(file) || !insertNormalizedPath(seenPaths, file)) continue;
         std::optional<CompilerIdentity> identity = identifyCompiler(file, kind);
         if (!identity) continue;

@@ -16,8 +16,9 @@ namespace Rilk {
 /// Each matching file is identified by `identifyCompiler` (a file probed before in this run,
 /// under any name or link, is not run again). Files reached twice (links) and a second file
 /// with the same triple and version give nothing. A missing or unreadable directory gives
-/// nothing.
-std::vector<CompilerCandidate> scanCompilerDirectory(std::string kind,
-                                                     const std::filesystem::path& directory);
+/// nothing. `examined`, when given, gets every file whose name matched, in listing order.
+std::vector<CompilerCandidate> scanCompilerDirectory(
+    std::string kind, const std::filesystem::path& directory,
+    std::vector<std::filesystem::path>* examined = nullptr);
 
 }  // namespace Rilk

@@ -67,12 +67,27 @@ ToolRunResult resultOf(const ProbeAnswer& answer) {
     return result;
 }
 
+thread_local ProbeRecording* activeRecording = nullptr;
+
 ProbeCache& processCache() {
     static ProbeCache instance;
     return instance;
 }
 
 }  // namespace
+
+ProbeRecording::ProbeRecording() : outer_(activeRecording) { activeRecording = this; }
+
+ProbeRecording::~ProbeRecording() { activeRecording = outer_; }
+
+void ProbeCache::record(const ProbeKey& key, const ProbeAnswer* kept) {
+    if (activeRecording == nullptr) return;
+    if (kept == nullptr) {
+        activeRecording->complete_ = false;
+    } else {
+        activeRecording->answers_.insert_or_assign(key, *kept);
+    }
+}
 
 ProbeCache::ProbeCache(fs::path answerFile, std::chrono::milliseconds timeout)
     : file_(std::move(answerFile)), timeout_(timeout) {}
@@ -89,14 +104,19 @@ ToolRunResult ProbeCache::probe(const fs::path& tool, const std::string& argumen
     {
         std::lock_guard lock(mutex_);
         if (timedOut_.contains(program)) {
+            record(key, nullptr);
             ToolRunResult skipped;
             skipped.timedOut = true;
             return skipped;
         }
-        if (auto found = transient_.find(key); found != transient_.end()) return found->second;
+        if (auto found = transient_.find(key); found != transient_.end()) {
+            record(key, nullptr);
+            return found->second;
+        }
         loadOnce();
         if (auto found = kept_.find(key); found != kept_.end()) {
             found->second.used = true;
+            record(key, &found->second.answer);
             return resultOf(found->second.answer);
         }
     }
@@ -105,16 +125,32 @@ ToolRunResult ProbeCache::probe(const fs::path& tool, const std::string& argumen
     ToolRunResult result = runToolCapture(tool, arguments, timeout_);
     std::lock_guard lock(mutex_);
     if (result.timedOut) {
+        record(key, nullptr);
         timedOut_.insert(std::move(program));
         return result;
     }
     if (key.size < 0 || result.exitStatus < 0) {
+        record(key, nullptr);
         return transient_.emplace(std::move(key), std::move(result)).first->second;
     }
     const ProbeAnswer answer{result.exitStatus, result.output.native()};
     const auto [entry, added] = kept_.try_emplace(std::move(key), Entry{answer, true});
     added_ = added_ || added;
+    record(entry->first, &entry->second.answer);
     return resultOf(entry->second.answer);
+}
+
+bool ProbeCache::reuse(const ProbeKey& key, const ProbeAnswer& answer) {
+    ProbeKey program = key;
+    program.arguments.clear();
+    std::lock_guard lock(mutex_);
+    if (timedOut_.contains(program) || transient_.contains(key)) return false;
+    loadOnce();
+    const auto found = kept_.find(key);
+    if (found == kept_.end() || found->second.answer != answer) return false;
+    found->second.used = true;
+    record(key, &found->second.answer);
+    return true;
 }
 
 void ProbeCache::loadOnce() {
@@ -175,6 +211,10 @@ ToolRunResult probeTool(const fs::path& tool, const std::string& arguments) {
 
 void setProbeCacheDirectory(const fs::path& directory) {
     processCache().setAnswerFile(directory.empty() ? fs::path() : directory / kProbeAnswerFileName);
+}
+
+bool reuseProbeAnswer(const ProbeKey& key, const ProbeAnswer& answer) {
+    return processCache().reuse(key, answer);
 }
 
 void saveProbeAnswers() { processCache().save(); }

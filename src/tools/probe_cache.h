@@ -41,6 +41,12 @@ public:
 
     ToolRunResult probe(const std::filesystem::path& tool, const std::string& arguments);
 
+    /// Whether a probe with `key` would hand out `answer` now without running: the answer
+    /// is held (read from the file or probed in this run) and the program has not timed
+    /// out. It then counts as used, as if probed. Lets a caller that remembers what its
+    /// result relied on skip the probes.
+    bool reuse(const ProbeKey& key, const ProbeAnswer& answer);
+
     /// Writes the answer file when a probe added an answer since it was read or last
     /// written: the answers read, those of this run, without the answers of an older state
     /// of a program probed in this run. When that would pass `kMaxProbeAnswerFile`, only the
@@ -56,6 +62,9 @@ private:
 
     void loadOnce();
     std::string fileText() const;
+    /// Notes a handed-out answer in the thread's `ProbeRecording`: a kept one, or (null) one
+    /// that is not kept.
+    static void record(const ProbeKey& key, const ProbeAnswer* kept);
 
     std::mutex mutex_;
     std::filesystem::path file_;
@@ -70,6 +79,28 @@ private:
     std::set<ProbeKey> timedOut_;
 };
 
+/// Collects, while it lives, the answers that probes on this thread hand out (`probe` and
+/// `reuse` of any cache), so that a caller can tell what its result relied on. Not
+/// `complete` once a probe gave an answer that is not kept across runs: it timed out, did
+/// not start, or its program could not be inspected. Recordings nest; the innermost one
+/// collects.
+class ProbeRecording {
+public:
+    ProbeRecording();
+    ~ProbeRecording();
+    ProbeRecording(const ProbeRecording&) = delete;
+    ProbeRecording& operator=(const ProbeRecording&) = delete;
+
+    const ProbeAnswers& answers() const { return answers_; }
+    bool complete() const { return complete_; }
+
+private:
+    friend class ProbeCache;
+    ProbeAnswers answers_;
+    bool complete_ = true;
+    ProbeRecording* outer_;
+};
+
 /// `ProbeCache::probe` of the process's one cache.
 ToolRunResult probeTool(const std::filesystem::path& tool, const std::string& arguments);
 
@@ -77,6 +108,9 @@ ToolRunResult probeTool(const std::filesystem::path& tool, const std::string& ar
 /// user's cache directory); an empty path keeps them in memory only. Called at start-up,
 /// before the first probe.
 void setProbeCacheDirectory(const std::filesystem::path& directory);
+
+/// `ProbeCache::reuse` of the process's one cache.
+bool reuseProbeAnswer(const ProbeKey& key, const ProbeAnswer& answer);
 
 /// `ProbeCache::save` of the process's one cache. Called once the run's probes are done.
 void saveProbeAnswers();

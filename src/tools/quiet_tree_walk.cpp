@@ -6,11 +6,12 @@ namespace Rilk {
 
 namespace fs = std::filesystem;
 
-void walkTreeQuietly(const fs::path& root,
+bool walkTreeQuietly(const fs::path& root,
                      const std::function<void(const fs::directory_entry&)>& visit) {
     std::error_code error;
     fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error);
     for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) visit(*it);
+    return !error;
 }
 
 }  // namespace Rilk

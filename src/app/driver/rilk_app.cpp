@@ -20,6 +20,7 @@
 #include "app/registry/rilk_registry.h"
 #include "app/toolbox/tool_map.h"
 #include "app/toolbox/tool_registration.h"
+#include "tools/compiler_scan_memo.h"
 #include "tools/probe_cache.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
@@ -145,9 +146,11 @@ int runRilk(int argc, char** argv) {
     auto* run = new Run;
     std::set_terminate(terminateHandler);
     setProbeCacheDirectory(getUserCacheDir());
+    setCompilerScanDirectory(getUserCacheDir());
     const int status = runReportingErrors([&] { return runSteps(*run, argc, argv); });
     // Once the run has ended no job thread is left, and failed runs keep their answers too.
     saveProbeAnswers();
+    saveCompilerScans();
 #ifdef RILK_TEAR_DOWN_AT_EXIT
     delete run;
 #endif
