@@ -150,7 +150,9 @@ Assignment FastUnitReader::readAssignment() {
     if (skip(Kind::Up)) {
         modifier = AssignModifier::Up;
     } else if (at(Kind::Must)) {
-        decline();  // refused in unit files, with the visitor's message
+        if (!registry_) decline();  // refused in unit files, with the visitor's message
+        advance();
+        modifier = AssignModifier::Must;
     }
     std::string name = take(Kind::Identifier);
     auto type = Assignment::AssignType::Declare;

@@ -1,7 +1,8 @@
 #pragma once
 // The fast unit-file reader's class, shared by the files that read its rules: units,
 // targets and blocks in fast_unit_reader.cpp, values and identifiers in
-// fast_value_reader.cpp. Nothing outside the reader uses it.
+// fast_value_reader.cpp; the registry file's rules in fast_registry_reader.cpp build on it.
+// Nothing outside these readers uses it.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,7 +34,8 @@ inline constexpr std::size_t kMaxNesting = 100;
 inline constexpr std::size_t kFirstAssignments = 4;
 
 /// The recursive-descent reader of one unit file's text, rule by rule the grammar's
-/// `unitFile`; whatever it does not take throws `Declined`.
+/// `unitFile`; whatever it does not take throws `Declined`. The registry file's reader
+/// (fast_registry_reader.cpp) builds on its blocks and values.
 class FastUnitReader {
 public:
     FastUnitReader(std::string_view text, const std::filesystem::path& baseDirectory)
@@ -65,7 +67,7 @@ public:
     /// `unitName`.
     void readTargets(Unit& unit, const std::string& unitName);
 
-private:
+protected:
     /// Counts one level of nesting for its scope.
     class Nested {
     public:
@@ -121,6 +123,9 @@ private:
     std::size_t depth_ = 0;
     std::size_t headerEnd_ = 0;
     std::size_t targetStart_ = 0;
+    /// Blocks and values are read as the visitor reads them in a registry file: "!" is
+    /// legal in every block, and a block as a value has no value (a list leaves it out).
+    bool registry_ = false;
 };
 
 }  // namespace Rilk::fast_read

@@ -46,7 +46,8 @@ RilkValuePtr FastUnitReader::readList() {
     if (skip(Kind::RSquare)) return list;
     do {
         // A list element adds its own elements; any other value adds a clone.
-        list->append(*readValue());
+        const RilkValuePtr value = readValue();
+        if (value) list->append(*value);
     } while (skip(Kind::Comma));
     take(Kind::RSquare);
     return list;
@@ -55,6 +56,7 @@ RilkValuePtr FastUnitReader::readList() {
 RilkValuePtr FastUnitReader::readContextValue() {
     ContextTemplate block;
     readBlock(block.assignments, block.conditions);
+    if (registry_) return nullptr;
     return std::make_shared<RilkContext>(block.createContext());
 }
 

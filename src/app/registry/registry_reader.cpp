@@ -1,7 +1,10 @@
 #include "app/registry/registry_reader.h"
 
+#include <optional>
 #include <stdexcept>
+#include <system_error>
 
+#include "parser/fast_registry_reader.h"
 #include "parser/parse_chain.h"
 #include "parser/rilk_visitor_impl.h"
 #include "parser/throwing_error_listener.h"
@@ -11,9 +14,13 @@ namespace Rilk {
 
 namespace {
 
-std::filesystem::path baseDirectoryOf(const std::filesystem::path& file) {
+std::filesystem::path directoryOf(const std::filesystem::path& file) {
     const std::filesystem::path directory = file.parent_path();
-    return std::filesystem::weakly_canonical(directory.empty() ? "." : directory);
+    return directory.empty() ? "." : directory;
+}
+
+std::filesystem::path baseDirectoryOf(const std::filesystem::path& file) {
+    return std::filesystem::weakly_canonical(directoryOf(file));
 }
 
 /// Whether the text holds nothing but blanks and line ends, which the grammar skips: such a
@@ -23,10 +30,17 @@ bool onlyBlanks(const std::string& text) {
     return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
-}  // namespace
+/// The registry as the fast reader reads it; nothing where it declines or where the file's
+/// directory cannot be resolved, which the generated parser's road reports in its order.
+std::optional<ParsedRegistry> readFast(const std::string& text, const std::filesystem::path& file) {
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::weakly_canonical(directoryOf(file), error);
+    if (error) return std::nullopt;
+    return readRegistryFast(text, base);
+}
 
-RegistryEntries readRegistryText(const std::string& text, const std::filesystem::path& file) {
-    if (onlyBlanks(text)) return {};
+/// The registry as the generated parser and the visitor read it, with their diagnostics.
+ParsedRegistry readWithGrammar(const std::string& text, const std::filesystem::path& file) {
     Rilk::ParseChain chain(text, file);
     ThrowingErrorListener listener(file);
     chain.useErrorListener(listener);
@@ -37,11 +51,19 @@ RegistryEntries readRegistryText(const std::string& text, const std::filesystem:
     }
     RilkVisitorImpl visitor(baseDirectoryOf(file), "", RilkVisitorImpl::Registry);
     visitor.sourcePath = file;
-    auto data = takeResult<ParsedRegistry>(visitor.visitRilkRegistry(root->rilkRegistry()));
+    return takeResult<ParsedRegistry>(visitor.visitRilkRegistry(root->rilkRegistry()));
+}
+
+}  // namespace
+
+RegistryEntries readRegistryText(const std::string& text, const std::filesystem::path& file) {
+    if (onlyBlanks(text)) return {};
+    std::optional<ParsedRegistry> data = readFast(text, file);
+    if (!data) data = readWithGrammar(text, file);
 
     RegistryEntries entries;
-    for (auto& project : data.projects) entries.projects[project.name] = std::move(project.path);
-    for (auto& tool : data.tools) entries.toolDefinitions[tool.name] = tool.contextTemplate;
+    for (auto& project : data->projects) entries.projects[project.name] = std::move(project.path);
+    for (auto& tool : data->tools) entries.toolDefinitions[tool.name] = tool.contextTemplate;
     return entries;
 }
 

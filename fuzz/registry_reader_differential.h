@@ -1,0 +1,81 @@
+#pragma once
+
+// Reads one registry text with the generated parser and the visitor, and with the fast
+// reader, and renders both registries, so that a test or fuzz target can check that they
+// agree.
+
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "every_entry.h"
+#include "model_text.h"
+#include "parser/fast_registry_reader.h"
+
+namespace RilkFuzz {
+
+/// The rendered registry from each road; empty where that road has none (the grammar's
+/// road: a lexical, syntax or model error; the fast road: declined).
+struct RegistryReadings {
+    std::optional<std::string> grammar;
+    std::optional<std::string> fast;
+
+    /// The fast reader agrees: it declined, or it built the registry the grammar's road
+    /// built. It never accepts a text the grammar's road refuses.
+    bool agree() const { return !fast || (grammar && *grammar == *fast); }
+};
+
+/// Every field of `registry`: the projects and tools in file order, each tool's block with
+/// each value's exact type and text.
+inline std::string renderRegistry(const ParsedRegistry& registry) {
+    std::string out;
+    for (const auto& project : registry.projects) {
+        out += "project[" + project.name + "|" + project.path.string() + "]\n";
+    }
+    for (const auto& tool : registry.tools) {
+        out += "tool[" + tool.name + "]";
+        if (tool.contextTemplate) {
+            renderBlock(out, tool.contextTemplate->assignments, tool.contextTemplate->conditions);
+        } else {
+            out += "none";
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+inline std::optional<std::string> readRegistryWithGrammar(const std::string& text,
+                                                          const std::filesystem::path& base) {
+    try {
+        Rilk::ParseChain chain(text, "registry.txt");
+        forgetPredictions(chain);
+        ThrowingErrorListener listener("registry.txt");
+        chain.useErrorListener(listener);
+        auto* tree = chain.registryFile();
+        if (tree == nullptr || tree->rilkRegistry() == nullptr || !listener.messages().empty() ||
+            chain.parser().getNumberOfSyntaxErrors() != 0) {
+            return std::nullopt;
+        }
+        RilkVisitorImpl visitor(base, "", RilkVisitorImpl::Registry);
+        visitor.sourcePath = "registry.txt";
+        return renderRegistry(
+            takeResult<ParsedRegistry>(visitor.visitRilkRegistry(tree->rilkRegistry())));
+    } catch (const std::exception&) {
+    } catch (const Rilk::RilkException&) {
+    } catch (const Rilk::ParseError&) {
+    }
+    return std::nullopt;
+}
+
+inline RegistryReadings readRegistryBothWays(const std::string& text,
+                                             const std::filesystem::path& base = "/fuzz/base") {
+    RegistryReadings readings;
+    readings.grammar = readRegistryWithGrammar(text, base);
+    if (auto registry = Rilk::readRegistryFast(text, base)) {
+        readings.fast = renderRegistry(*registry);
+    }
+    return readings;
+}
+
+}  // namespace RilkFuzz
