@@ -4,24 +4,13 @@
 
 #include <fmt/format.h>
 
+#include "tools/record_checksum.h"
 #include "util/bounded_file_read.h"
 #include "util/logger.h"
 
 namespace Rilk {
 
 namespace {
-
-/// FNV-1a, 64 bits: enough to tell a damaged record from a whole one.
-std::uint64_t checksum(std::string_view bytes) {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3ULL;
-    }
-    return hash;
-}
-
-constexpr std::size_t kChecksumDigits = 16;
 
 /// Writes the fields of one record, each followed by a space.
 class RecordWriter {
@@ -82,11 +71,10 @@ void appendRecord(std::string& out, const ScanKey& key, const RememberedScan& sc
     for (const auto& [probeKey, answer] : scan.probes) writeProbe(writer, probeKey, answer);
     writer.number(scan.items.size());
     for (const std::string& item : scan.items) writer.text(item);
-    out += fmt::format("{:016x}\n", checksum(std::string_view(out).substr(start)));
+    appendRecordChecksum(out, start);
 }
 
-/// How reading a piece of a record went: `Short` when the text ended before the piece did.
-enum class Read { Ok, Short, Bad };
+using Read = RecordRead;
 
 /// Reads the fields of the records, each followed by a space, never past the text's end.
 class RecordReader {
@@ -150,21 +138,7 @@ public:
     }
 
     Read checksumField(std::uint64_t& value) {
-        if (text_.size() - pos_ < kChecksumDigits) return Read::Short;
-        value = 0;
-        for (std::size_t i = 0; i < kChecksumDigits; ++i, ++pos_) {
-            const char c = text_[pos_];
-            int digit = 0;
-            if (c >= '0' && c <= '9') {
-                digit = c - '0';
-            } else if (c >= 'a' && c <= 'f') {
-                digit = c - 'a' + 10;
-            } else {
-                return Read::Bad;
-            }
-            value = value << 4 | static_cast<std::uint64_t>(digit);
-        }
-        return Read::Ok;
+        return readRecordChecksum(text_, pos_, value);
     }
 
     std::string_view since(std::size_t start) const { return text_.substr(start, pos_ - start); }
@@ -264,7 +238,7 @@ Read readRecord(RecordReader& reader, ScanKey& key, RememberedScan& scan) {
     Read read = reader.checksumField(stored);
     if (read == Read::Ok) read = reader.expect('\n');
     if (read != Read::Ok) return read;
-    return stored == checksum(body) ? Read::Ok : Read::Bad;
+    return stored == recordChecksum(body) ? Read::Ok : Read::Bad;
 }
 
 #undef RILK_READ

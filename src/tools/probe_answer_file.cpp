@@ -4,24 +4,13 @@
 
 #include <fmt/format.h>
 
+#include "tools/record_checksum.h"
 #include "util/bounded_file_read.h"
 #include "util/logger.h"
 
 namespace Rilk {
 
 namespace {
-
-/// FNV-1a, 64 bits: enough to tell a damaged record from a whole one.
-std::uint64_t checksum(std::string_view bytes) {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3ULL;
-    }
-    return hash;
-}
-
-constexpr std::size_t kChecksumDigits = 16;
 
 void appendSized(std::string& out, std::string_view text) {
     out += std::to_string(text.size());
@@ -40,11 +29,10 @@ void appendRecord(std::string& out, const ProbeKey& key, const ProbeAnswer& answ
     out += fmt::format(" {} ", answer.exitStatus);
     appendSized(out, answer.output);
     out += ' ';
-    out += fmt::format("{:016x}\n", checksum(std::string_view(out).substr(start)));
+    appendRecordChecksum(out, start);
 }
 
-/// How reading a piece of a record went: `Short` when the text ended before the piece did.
-enum class Read { Ok, Short, Bad };
+using Read = RecordRead;
 
 /// Reads the records of a probe answer file, piece by piece, never past its end.
 class RecordReader {
@@ -72,7 +60,7 @@ public:
         read = checksumField(stored);
         if (read == Read::Ok) read = expect('\n');
         if (read != Read::Ok) return read;
-        if (stored != checksum(body) || status > 255) return Read::Bad;
+        if (stored != recordChecksum(body) || status > 255) return Read::Bad;
         answer.exitStatus = static_cast<std::int32_t>(status);
         return Read::Ok;
     }
@@ -119,21 +107,7 @@ private:
     }
 
     Read checksumField(std::uint64_t& value) {
-        if (text_.size() - pos_ < kChecksumDigits) return Read::Short;
-        value = 0;
-        for (std::size_t i = 0; i < kChecksumDigits; ++i, ++pos_) {
-            const char c = text_[pos_];
-            int digit = 0;
-            if (c >= '0' && c <= '9') {
-                digit = c - '0';
-            } else if (c >= 'a' && c <= 'f') {
-                digit = c - 'a' + 10;
-            } else {
-                return Read::Bad;
-            }
-            value = value << 4 | static_cast<std::uint64_t>(digit);
-        }
-        return Read::Ok;
+        return readRecordChecksum(text_, pos_, value);
     }
 
     std::string_view text_;
