@@ -2,14 +2,12 @@
 
 #include <time.h>
 
-#include <exception>
 #include <optional>
 #include <utility>
 
 #include "tools/probe_cache.h"
-#include "util/file_writer.h"
+#include "tools/answer_file_save.h"
 #include "util/logger.h"
-#include "util/special_file.h"
 
 namespace Rilk {
 
@@ -161,18 +159,7 @@ void CompilerScanMemo::save() {
         file = file_;
         text = fileText();
     }
-    if (text.size() > kMaxScanFile) {
-        log(LogLevel::Verbose, "Toolchain scans not saved: they would pass the size limit of '{}'.\n",
-            file.string());
-        return;
-    }
-    try {
-        if (file.has_parent_path()) fs::create_directories(file.parent_path());
-        Util::removeSpecialFile(file);
-        Util::writeFileReplacing(file, text);
-    } catch (const std::exception& error) {
-        log(LogLevel::Verbose, "Toolchain scans not saved: {}\n", error.what());
-    }
+    saveAnswerFile(file, text, kMaxScanFile, "Toolchain scans");
 }
 
 CompilerScanMemo& processCompilerScanMemo() {

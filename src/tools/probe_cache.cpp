@@ -2,14 +2,12 @@
 
 #include <sys/stat.h>
 
-#include <exception>
 #include <system_error>
 #include <utility>
 
 #include "tools/normalized_path.h"
 #include "util/file_time.h"
-#include "util/file_writer.h"
-#include "util/special_file.h"
+#include "tools/answer_file_save.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -192,17 +190,7 @@ void ProbeCache::save() {
         file = file_;
         text = fileText();
     }
-    if (text.size() > kMaxProbeAnswerFile) {
-        log(LogLevel::Verbose, "Probe answers not saved: they would pass the size limit of '{}'.\n", file.string());
-        return;
-    }
-    try {
-        if (file.has_parent_path()) fs::create_directories(file.parent_path());
-        Util::removeSpecialFile(file);
-        Util::writeFileReplacing(file, text);
-    } catch (const std::exception& error) {
-        log(LogLevel::Verbose, "Probe answers not saved: {}\n", error.what());
-    }
+    saveAnswerFile(file, text, kMaxProbeAnswerFile, "Probe answers");
 }
 
 ToolRunResult probeTool(const fs::path& tool, const std::string& arguments) {
