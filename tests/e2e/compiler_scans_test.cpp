@@ -6,8 +6,11 @@
 
 #include "e2e/rilk_run.h"
 #include "support/watched_run.h"
+#include "support/temp_dir.h"
 
 namespace {
+
+using RilkTest::readFile;
 
 namespace fs = std::filesystem;
 
@@ -29,11 +32,6 @@ protected:
         return RilkTest::runRilk(args, {.workingDirectory = work.path(),
                                         .environment = {{"HOME", home.path().string()},
                                                         {"XDG_CACHE_HOME", xdg.string()}}});
-    }
-
-    static std::string readFile(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
     }
 
     const fs::path xdg = home.path() / "xdg";

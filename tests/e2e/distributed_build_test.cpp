@@ -18,6 +18,7 @@
 
 #include "e2e/rilk_run.h"
 #include "support/started_process.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -58,10 +59,7 @@ bool accepts(int port) {
     return connected;
 }
 
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using RilkTest::readFile;
 
 /// One distccd on 127.0.0.1, logging every job to a file; stopped by its process id.
 struct Daemon {

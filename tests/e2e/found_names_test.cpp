@@ -6,6 +6,7 @@
 #include <string>
 
 #include "e2e/rilk_run.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -13,12 +14,7 @@ namespace fs = std::filesystem;
 
 using FoundNames = RilkRun;
 
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using RilkTest::readFile;
 
 std::size_t count(const std::string& text, const std::string& part) {
     std::size_t n = 0;

@@ -10,8 +10,11 @@
 
 #include "e2e/rilk_run.h"
 #include "tools/fake_toolchain.h"
+#include "support/temp_dir.h"
 
 namespace {
+
+using RilkTest::readFile;
 
 namespace fs = std::filesystem;
 
@@ -37,12 +40,6 @@ protected:
         return outputDir(work.path(), "", "u", target);
     }
 
-    static std::string readFile(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
 };
 
 /// The lines of `text` that show a command of a tool from /usr/bin.

@@ -13,8 +13,11 @@
 
 #include "e2e/rilk_run.h"
 #include "tools/fake_toolchain.h"
+#include "support/temp_dir.h"
 
 namespace {
+
+using RilkTest::readFile;
 
 namespace fs = std::filesystem;
 
@@ -24,11 +27,6 @@ protected:
         if (!fs::exists("/usr/bin/x86_64-linux-gnu-gcc-12")) {
             GTEST_SKIP() << "no GCC 12 for x86_64-linux-gnu in /usr/bin";
         }
-    }
-
-    static std::string readFile(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
     }
 
     /// Records the machine's toolchains in the test's own registry.

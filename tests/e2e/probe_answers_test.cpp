@@ -9,8 +9,11 @@
 #include "e2e/rilk_run.h"
 #include "support/watched_run.h"
 #include "tools/fake_toolchain.h"
+#include "support/temp_dir.h"
 
 namespace {
+
+using RilkTest::readFile;
 
 namespace fs = std::filesystem;
 
@@ -38,10 +41,6 @@ protected:
                                                         {"XDG_CACHE_HOME", xdg.string()}}});
     }
 
-    static std::string readFile(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     static ino_t inodeOf(const fs::path& file) {
         struct stat st {};
         return ::stat(file.c_str(), &st) == 0 ? st.st_ino : 0;

@@ -7,18 +7,16 @@
 
 #include "e2e/rilk_run.h"
 #include "tools/fake_toolchain.h"
+#include "support/temp_dir.h"
 
 namespace {
+
+using RilkTest::readFile;
 
 namespace fs = std::filesystem;
 
 class ProbeKeys : public RilkRun {
 protected:
-    static std::string readFile(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-
     /// Tools of a toolchain directory besides its compilers that pass every call to the
     /// machine's.
     void passThroughTools(const fs::path& bin) const {

@@ -14,6 +14,7 @@
 
 #include "../../fuzz/registry_reader_differential.h"
 #include "support/cpp_string_literals.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -21,11 +22,7 @@ namespace {
 
 const fs::path kSource = RILK_SOURCE_DIR;
 
-std::string fileText(const fs::path& file) {
-    std::ostringstream text;
-    text << std::ifstream(file, std::ios::binary).rdbuf();
-    return text.str();
-}
+using RilkTest::readFile;
 
 /// Checks one text; returns whether the fast reader built a registry.
 bool agrees(const std::string& text) {
@@ -204,7 +201,7 @@ TEST(FastRegistryReaderGenerated, ReadsEveryGeneratedRegistryAsTheGrammarDoes) {
 TEST(FastRegistryReaderGenerated, DeclinesEveryErrorOfAGeneratedRegistry) {
     RegistryGenerator generator(7);
     for (int i = 0; i < 6; ++i) checkDamagedForms(generator.registry());
-    checkDamagedForms(fileText(kSource / "fuzz/registry_corpus/hand_written_tool.txt"));
+    checkDamagedForms(readFile(kSource / "fuzz/registry_corpus/hand_written_tool.txt"));
 }
 
 TEST(FastRegistryReaderFiles, FuzzInputsAndTheirCutsAgree) {
@@ -219,7 +216,7 @@ TEST(FastRegistryReaderFiles, FuzzInputsAndTheirCutsAgree) {
     ASSERT_FALSE(files.empty());
     int read = 0;
     for (const fs::path& file : files) {
-        const std::string text = fileText(file);
+        const std::string text = readFile(file);
         read += agrees(text) ? 1 : 0;
         const std::size_t step = std::max<std::size_t>(1, text.size() / 64);
         for (std::size_t length = 0; length < text.size(); length += step) {
@@ -236,7 +233,7 @@ TEST(FastRegistryReaderFiles, EveryTextInTheTestsAgrees) {
         for (const auto& entry : fs::recursive_directory_iterator(kSource / folder)) {
             const auto extension = entry.path().extension();
             if (extension != ".cpp" && extension != ".h") continue;
-            for (const std::string& text : RilkTest::stringLiteralsOf(fileText(entry.path()))) {
+            for (const std::string& text : RilkTest::stringLiteralsOf(readFile(entry.path()))) {
                 read += agrees(text) ? 1 : 0;
                 ++texts;
             }

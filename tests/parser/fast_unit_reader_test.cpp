@@ -12,6 +12,7 @@
 
 #include "../../fuzz/unit_reader_differential.h"
 #include "support/cpp_string_literals.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -19,11 +20,7 @@ namespace {
 
 const fs::path kSource = RILK_SOURCE_DIR;
 
-std::string fileText(const fs::path& file) {
-    std::ostringstream text;
-    text << std::ifstream(file, std::ios::binary).rdbuf();
-    return text.str();
-}
+using RilkTest::readFile;
 
 /// Checks one text; returns whether the fast reader built a unit.
 bool agrees(const std::string& text) {
@@ -96,7 +93,7 @@ TEST(FastUnitReaderFiles, ExamplesAndFuzzInputsAgreeAsWholeAndCut) {
     }
     ASSERT_FALSE(files.empty());
     for (const fs::path& file : files) {
-        const std::string text = fileText(file);
+        const std::string text = readFile(file);
         agrees(text);
         // Cuts of a file are mostly invalid text, which the two must agree on too: every cut
         // of a small file, 64 spread over a large one.
@@ -114,7 +111,7 @@ TEST(FastUnitReaderFiles, EveryTextInTheTestsAgrees) {
         for (const auto& entry : fs::recursive_directory_iterator(kSource / folder)) {
             const auto extension = entry.path().extension();
             if (extension != ".cpp" && extension != ".h") continue;
-            for (const std::string& text : RilkTest::stringLiteralsOf(fileText(entry.path()))) {
+            for (const std::string& text : RilkTest::stringLiteralsOf(readFile(entry.path()))) {
                 read += agrees(text) ? 1 : 0;
                 ++texts;
             }

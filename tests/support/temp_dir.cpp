@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
@@ -26,6 +27,11 @@ std::filesystem::path TempDir::write(const std::string& relative,
     out << content;
     if (!out) throw std::runtime_error("cannot write " + file.string());
     return file;
+}
+
+std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 }  // namespace RilkTest

@@ -23,4 +23,7 @@ private:
     std::filesystem::path path_;
 };
 
+/// The whole content of `file`, byte for byte; empty when it cannot be read.
+std::string readFile(const std::filesystem::path& file);
+
 }  // namespace RilkTest

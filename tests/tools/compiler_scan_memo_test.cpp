@@ -28,10 +28,7 @@ const RilkTest::FakeAnswers gcc13{"x86_64-linux-gnu", "13.1.0", ""};
 /// Takes every stamp as settled, so that scans of files made just now are kept.
 constexpr auto kSettled = -std::chrono::nanoseconds(1h);
 
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using RilkTest::readFile;
 
 void backdate(const fs::path& directory) {
     fs::last_write_time(directory, fs::file_time_type::clock::now() - 1h);

@@ -17,10 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using RilkTest::readFile;
 
 ino_t inodeOf(const fs::path& file) {
     struct stat st {};

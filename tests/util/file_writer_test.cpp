@@ -20,12 +20,7 @@ using testing::HasSubstr;
 
 namespace {
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using RilkTest::readFile;
 
 mode_t modeOf(const fs::path& path) {
     struct stat st {};

@@ -67,12 +67,7 @@ std::vector<ContextPtr> jobs(std::size_t count) {
     return contexts;
 }
 
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using RilkTest::readFile;
 
 /// "ok", or the message of the error the call ended with; what it printed at verbosity
 /// `level` goes to `printed` when given.

@@ -17,12 +17,7 @@
 namespace Rilk {
 namespace {
 
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using RilkTest::readFile;
 
 /// No child of this process is left: every command was reaped.
 bool noChildLeft() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }

@@ -14,10 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using RilkTest::readFile;
 
 TEST(RunJournal, TextHoldsEveryEntryWithAnyPathAndRejectsDamage) {
     RilkTest::TempDir dir;

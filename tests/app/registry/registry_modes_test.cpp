@@ -27,12 +27,7 @@ std::shared_ptr<Rilk::ContextTemplate> definition(std::vector<Assignment> assign
     return std::make_shared<Rilk::ContextTemplate>(std::move(assignments));
 }
 
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using RilkTest::readFile;
 
 TEST(FindCompilers, RefusesDefinitionsWithoutOneNamedToolchain) {
     const struct {

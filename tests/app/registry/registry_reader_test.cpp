@@ -21,11 +21,7 @@ namespace {
 const fs::path kSource = RILK_SOURCE_DIR;
 const fs::path kFile = "/home/u/.config/rilk/.rilk_registry.txt";
 
-std::string fileText(const fs::path& file) {
-    std::ostringstream text;
-    text << std::ifstream(file, std::ios::binary).rdbuf();
-    return text.str();
-}
+using RilkTest::readFile;
 
 TEST(RegistryReader, TheFastReaderReadsEveryWrittenRegistry) {
     int written = 0;
@@ -34,7 +30,7 @@ TEST(RegistryReader, TheFastReaderReadsEveryWrittenRegistry) {
         for (const auto& entry : fs::directory_iterator(kSource / folder)) {
             Rilk::RegistryEntries entries;
             try {
-                entries = Rilk::readRegistryText(fileText(entry.path()), kFile);
+                entries = Rilk::readRegistryText(readFile(entry.path()), kFile);
             } catch (const std::exception&) {
                 continue;  // a damaged registry, which no save writes
             }

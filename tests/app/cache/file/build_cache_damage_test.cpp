@@ -17,10 +17,7 @@
 namespace Rilk {
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using RilkTest::readFile;
 
 class BuildCacheDamage : public ::testing::Test {
 protected:

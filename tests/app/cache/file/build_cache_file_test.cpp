@@ -23,10 +23,7 @@ using RilkTest::capture;
 using RilkTest::text;
 using RilkTest::workItem;
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using RilkTest::readFile;
 
 bool sameContents(const RecordContents& a, const RecordContents& b) {
     auto sameList = [](const std::vector<Assignment>& x, const std::vector<Assignment>& y) {
