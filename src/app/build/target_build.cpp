@@ -221,7 +221,8 @@ std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext
                                                              DependencyOutputStore& store,
                                                              Rilk::VisitingChain& chain) {
     std::vector<Rilk::Assignment> failedAppends;
-    for (const Rilk::Dependency& dependency : target.createDependencyList()) {
+    std::vector<Rilk::Dependency> expanded;
+    for (const Rilk::Dependency& dependency : target.dependencyList(expanded)) {
         const std::vector<Rilk::RilkValuePtr> values = dependencyParameters(dependency, target);
         Rilk::QualifiedTargetName name = dependencyName(dependency, target.name);
         const Rilk::ContextPtr output = buildShared(name, values, chain);
