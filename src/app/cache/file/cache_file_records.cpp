@@ -3,19 +3,32 @@
 #include <algorithm>
 #include <future>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "app/cache/file/cache_assignment_memo.h"
 #include "app/cache/file/cache_chunk_queue.h"
+#include "app/cache/file/cache_record_writer.h"
 #include "app/cache/cached_file_paths.h"
 
 namespace Rilk {
 namespace {
 
 /// Reads the records of `chunk`, stopping after one whose structure is damaged, and gathers
+/// Holds `record` as `held`, its bytes after the key, when the writer gives exactly those
+/// for its contents. `scratch` is the writer's room, kept from record to record.
+void holdAsBytes(RuntimeRecord& record, std::string_view held, std::string& scratch) {
+    scratch.clear();
+    if (!writeRecordContents(scratch, record.contents) || scratch != held) return;
+    record.heldBytes.assign(held);
+    record.contents = RecordContents();
+}
+
+/// Reads the records of `chunk`, stopping after one whose structure is damaged, and gathers
 /// their file paths when `filePaths` asks for them: each record is at hand just then.
 void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChunk& chunk,
-               bool filePaths, CacheAssignmentMemo& memo) {
+               bool filePaths, bool holdBytes, CacheAssignmentMemo& memo) {
+    std::string scratch;
     chunk.records.resize(chunk.starts.size());
     for (std::size_t i = 0; i < chunk.starts.size(); ++i) {
         CacheInput in(bytes, chunk.starts[i]);
@@ -30,17 +43,24 @@ void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChun
         }
         record.damaged = reader.damaged;
         if (filePaths) addCachedFilePaths(record.record->contents, chunk.filePaths);
+        if (holdBytes && version == CacheFileVersion::V6 && !record.damaged) {
+            // The key is a sized text in place: its line feed ends it.
+            const std::size_t contentsStart =
+                static_cast<std::size_t>(record.key.data() - bytes.data()) + record.key.size() + 1;
+            holdAsBytes(*record.record,
+                        bytes.substr(contentsStart, in.position() - contentsStart), scratch);
+        }
     }
 }
 
 /// Reads chunks until none is left.
 void readChunks(std::string_view bytes, CacheFileVersion version, CacheChunkQueue& queue,
-                bool filePaths) {
+                bool filePaths, bool holdBytes) {
     // Each thread shares the values of repeated texts among the records it reads.
     std::unique_ptr<CacheAssignmentMemo> memo;
     while (CacheRecordChunk* chunk = queue.take()) {
         if (!memo) memo = std::make_unique<CacheAssignmentMemo>();
-        readChunk(bytes, version, *chunk, filePaths, *memo);
+        readChunk(bytes, version, *chunk, filePaths, holdBytes, *memo);
     }
 }
 
@@ -71,7 +91,7 @@ std::size_t walkRecords(std::string_view bytes, std::size_t start, CacheFileVers
 CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
                                       CacheFileVersion version, std::uint64_t count,
                                       unsigned threads, std::size_t chunkRecords,
-                                      bool filePaths) {
+                                      bool filePaths, bool holdBytes) {
     CacheFileRecords result;
     CacheChunkQueue queue;
     std::vector<std::future<void>> readers;
@@ -81,12 +101,12 @@ CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
         // Where no thread can be started, the chunks are read by this one.
         for (unsigned k = 1; k < threads; ++k) {
             readers.push_back(std::async(std::launch::async | std::launch::deferred, readChunks,
-                                         bytes, version, std::ref(queue), filePaths));
+                                         bytes, version, std::ref(queue), filePaths, holdBytes));
         }
         result.end = walkRecords(bytes, start, version, count,
                                  std::max<std::size_t>(chunkRecords, 1), queue);
     }
-    readChunks(bytes, version, queue, filePaths);
+    readChunks(bytes, version, queue, filePaths, holdBytes);
     for (std::future<void>& reader : readers) reader.get();
 
     std::size_t pathCount = 0;
