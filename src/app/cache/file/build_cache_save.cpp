@@ -33,14 +33,16 @@ void BuildCache::save() const {
     for (const auto& [key, record] : snapshot) {
         const std::size_t start = body.size();
         std::lock_guard recordLock(record->mutex);
-        // A record held as its bytes holds exactly what the writer gives for it.
-        if (!record->heldBytes.empty()) {
+        // Bytes known to be the writer's are copied; others are written from their parse.
+        if (record->heldAsWritten) {
             writeSizedString(body, key);
             body += record->heldBytes;
             ++written;
             continue;
         }
-        if (!writeRecord(body, key, record->contents)) {
+        RecordContents parsed;
+        if (!record->heldBytes.empty()) parsed = readHeldRecord(record->heldBytes);
+        if (!writeRecord(body, key, record->heldBytes.empty() ? record->contents : parsed)) {
             body.resize(start);
             log(LogLevel::Debug, "Cache record for '{}' holds a value the cache file cannot keep; not saved.\n",
                 key);

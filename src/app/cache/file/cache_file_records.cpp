@@ -8,27 +8,15 @@
 
 #include "app/cache/file/cache_assignment_memo.h"
 #include "app/cache/file/cache_chunk_queue.h"
-#include "app/cache/file/cache_record_writer.h"
 #include "app/cache/cached_file_paths.h"
 
 namespace Rilk {
 namespace {
 
 /// Reads the records of `chunk`, stopping after one whose structure is damaged, and gathers
-/// Holds `record` as `held`, its bytes after the key, when the writer gives exactly those
-/// for its contents. `scratch` is the writer's room, kept from record to record.
-void holdAsBytes(RuntimeRecord& record, std::string_view held, std::string& scratch) {
-    scratch.clear();
-    if (!writeRecordContents(scratch, record.contents) || scratch != held) return;
-    record.heldBytes.assign(held);
-    record.contents = RecordContents();
-}
-
-/// Reads the records of `chunk`, stopping after one whose structure is damaged, and gathers
 /// their file paths when `filePaths` asks for them: each record is at hand just then.
 void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChunk& chunk,
                bool filePaths, bool holdBytes, CacheAssignmentMemo& memo) {
-    std::string scratch;
     chunk.records.resize(chunk.starts.size());
     for (std::size_t i = 0; i < chunk.starts.size(); ++i) {
         CacheInput in(bytes, chunk.starts[i]);
@@ -47,8 +35,10 @@ void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChun
             // The key is a sized text in place: its line feed ends it.
             const std::size_t contentsStart =
                 static_cast<std::size_t>(record.key.data() - bytes.data()) + record.key.size() + 1;
-            holdAsBytes(*record.record,
-                        bytes.substr(contentsStart, in.position() - contentsStart), scratch);
+            // Dropped here, where the reading thread reuses the memory freed.
+            record.record->heldBytes.assign(
+                bytes.substr(contentsStart, in.position() - contentsStart));
+            record.record->contents = RecordContents();
         }
     }
 }

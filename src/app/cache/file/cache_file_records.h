@@ -43,9 +43,8 @@ inline constexpr std::size_t kCacheChunkRecords = 64;
 /// thread walks the structure alone (the layout's counts and lengths make that cheap),
 /// handing out chunks of `chunkRecords` records as it finds them, and the chunks are read in
 /// parallel meanwhile and joined in file order. `filePaths` asks for the records' file paths
-/// too. `holdBytes` keeps a V6 record that is not damaged as its bytes after the key
-/// (`RuntimeRecord::heldBytes`, its contents dropped) when the file's writer gives exactly
-/// those bytes for the record read; the check and the drop happen on the reading thread.
+/// too. `holdBytes` keeps each V6 record that is not damaged as its bytes after the key
+/// (`RuntimeRecord::heldBytes`), its contents dropped on the thread that read them.
 CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
                                       CacheFileVersion version, std::uint64_t count,
                                       unsigned threads,

@@ -14,6 +14,7 @@
 #include "app/cache/cache_test_support.h"
 #include "app/cache/planning_through_cache.h"
 #include "support/temp_dir.h"
+#include "types/context_template.h"
 #include "types/types_test_support.h"
 
 namespace Rilk {
@@ -107,7 +108,7 @@ TEST_F(HeldRecords, LoadAndSaveAsRecordsParsed) {
         std::vector<std::string> heldKeys, parsedKeys;
     } cases[] = {
         {"canonical", fileOf({a, b}), {"u::a", "u::b"}, {}},
-        {"a count spelled otherwise", fileOf({a, spelled}), {"u::a"}, {"u::c"}},
+        {"a count spelled otherwise", fileOf({a, spelled}), {"u::a", "u::c"}, {}},
         {"a damaged record", fileOf({damaged, b}), {"u::b"}, {}},
         {"a key given twice", fileOf({a, b, again}), {"u::a", "u::b"}, {}},
         {"bytes after the last record", fileOf({a, b}) + "junk", {"u::a", "u::b"}, {}},
@@ -147,9 +148,26 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
         made.dependencyFiles = DependencyFiles::besideOutputs(dir.path());
         return made;
     };
-    auto block = [&] {
+    // A block's path relative to its directory: written as its full path.
+    auto block = [&](bool relative) {
         auto outputs = std::make_shared<Context>();
-        outputs->addAssignment(path("OBJ", obj, kUp), kKeepModifier);
+        outputs->addAssignment(
+            relative ? Assignment("OBJ", makePathString("a.o", dir.path().string()),
+                                  AssignType::Set, kUp)
+                     : path("OBJ", obj, kUp),
+            kKeepModifier);
+        return workItem({Assignment("dep", std::make_shared<RilkContext>(outputs),
+                                    AssignType::Set, AssignModifier::None)},
+                        {path("EXE", obj, kUp)});
+    };
+    // A condition has no exact comparison, and no record.
+    auto conditional = [&] {
+        Condition condition;
+        condition.lhs = RilkTest::ref("MODE");
+        condition.body = std::make_shared<ContextTemplate>(
+            std::vector<Assignment>{text("FLAG", "-g")});
+        auto outputs = std::make_shared<Context>(std::vector<Assignment>{path("OBJ", obj, kUp)},
+                                                 std::vector<Condition>{condition});
         return workItem({Assignment("dep", std::make_shared<RilkContext>(outputs),
                                     AssignType::Set, AssignModifier::None)},
                         {path("EXE", obj, kUp)});
@@ -176,11 +194,17 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
          {tracked(item(src, "OUT"))}, {ctx}},
         {"two work items, one new", {item(src, "OUT")}, std::nullopt,
          {item(src, "OUT"), item(fresh, "OUT")}, {ctx}},
-        {"a block input", {block()}, std::nullopt, {block()}, {ctx}},
+        {"a block input", {block(false)}, std::nullopt, {block(false)}, {ctx}},
+        {"a block input with a relative path", {block(true)}, std::nullopt, {block(true)}, {ctx}},
+        {"a block input still holding a condition", {conditional()}, std::nullopt,
+         {conditional()}, {ctx}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        // The earlier build's record, as its file holds it.
+      // The earlier build's record, as its file holds it, and as hand-edited: the work item
+      // count or the count of files read spelled otherwise, which no plan writes to.
+      for (const char* spelled : {"", "+", "0"}) {
+        SCOPED_TRACE(spelled);
         BuildCache earlier(dir.path() / "earlier");
         RecordContents recorded;
         recorded.addAll(c.before);
@@ -190,7 +214,17 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
         }
         earlier.upsert("u::t", recorded, 0);
         earlier.save();
-        loadBoth(RilkTest::readFile(dir.path() / "earlier"));
+        std::string bytes = RilkTest::readFile(dir.path() / "earlier");
+        // After the header, the count and the key "u::t": the work item count.
+        if (spelled == std::string("+") && bytes.size() > 23) bytes.insert(23, "+");
+        const std::string files = "\n" + std::to_string(c.filesRead ? c.filesRead->size() + 1 : 0) +
+                                  "\n" + std::to_string(header.string().size()) + "\n";
+        if (spelled == std::string("0") && bytes.find(files) != std::string::npos) {
+            bytes.insert(bytes.find(files) + 1, "0");
+        }
+        loadBoth(bytes);
+        // A block still holding a condition is not kept in the file: there is no record.
+        EXPECT_EQ(isHeld("u::t"), std::string(c.label).find("condition") == std::string::npos);
 
         PlanBuilder builder;
         builder.plan.maxParallelJobs = 8;
@@ -227,6 +261,7 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
             EXPECT_FALSE(isHeld("u::t"));
         }
         saveBoth();
+      }
     }
 }
 
