@@ -49,7 +49,12 @@ bool BuildCache::heldRecordMatches(std::string_view held, const RecordContents& 
         if (item.filesRead) return false;
         written.clear();
         if (!writeWorkItemParts(written, item) || !consume(in, written)) return false;
+        const std::size_t start = in.position();
         if (!readFilesRead(in, filesRead.emplace_back())) return false;
+        // Read back exactly as the writer gives them: no other spelling of a count.
+        written.clear();
+        writeFilesRead(written, filesRead.back());
+        if (held.substr(start, in.position() - start) != written) return false;
     }
     written.clear();
     return writeRecordContext(written, plan) && consume(in, written) && in.remaining() == 0;
