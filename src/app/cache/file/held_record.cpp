@@ -1,4 +1,6 @@
 // Planning against a record the build cache holds as its bytes in the file.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,30 +11,58 @@
 #include "app/cache/build_cache.h"
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_record_reader.h"
+#include "app/cache/file/assignment_record_match.h"
 #include "app/cache/file/cache_record_writer.h"
 
 namespace Rilk {
 namespace {
 
-/// Whether the next bytes of `in` are `expected`, consuming them.
-bool consume(CacheInput& in, const std::string& expected) {
-    std::string_view bytes;
-    return in.readBytes(expected.size(), bytes) && bytes == expected;
+/// Removes `expected` from the front of `rest` when it is there.
+bool take(std::string_view& rest, const std::string& expected) {
+    if (rest.substr(0, expected.size()) != expected) return false;
+    rest.remove_prefix(expected.size());
+    return true;
 }
 
-/// Reads the files a work item's last build read, as the writer gives them.
-bool readFilesRead(CacheInput& in, FilesRead& files) {
+/// A count line as the writer gives it.
+bool takeCount(std::string_view& rest, std::size_t count) {
+    return take(rest, std::to_string(count) + "\n");
+}
+
+/// Reads the files a work item's last build read from the front of `rest`, spelled exactly
+/// as the writer spells them.
+bool takeFilesRead(std::string_view& rest, FilesRead& files) {
+    CacheInput in(rest);
     std::uint64_t count = 0;
     if (!in.readDigitLine(count)) return false;
-    if (count == 0) return true;
-    std::vector<std::string> read;
-    read.reserve(static_cast<std::size_t>(count - 1));
-    for (std::uint64_t i = 1; i < count; ++i) {
-        std::string_view file;
-        if (!readSizedText(in, file)) return false;
-        read.emplace_back(file);
+    if (count != 0) {
+        std::vector<std::string> read;
+        read.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count - 1, in.remaining())));
+        for (std::uint64_t i = 1; i < count; ++i) {
+            std::string_view file;
+            if (!readSizedText(in, file)) return false;
+            read.emplace_back(file);
+        }
+        files = std::make_shared<const std::vector<std::string>>(std::move(read));
     }
-    files = std::make_shared<const std::vector<std::string>>(std::move(read));
+    std::string written;
+    writeFilesRead(written, files);
+    return take(rest, written);
+}
+
+bool takeWorkItem(std::string_view& rest, const WorkItem& item) {
+    if (!takeCount(rest, item.inputs.size())) return false;
+    for (const WorkItemEntry& entry : item.inputs) {
+        if (!matchAssignmentRecord(rest, entry.input)) return false;
+        if (!take(rest, entry.hasIntermediate() ? "1\n" : "0\n")) return false;
+        if (entry.hasIntermediate() && !matchAssignmentRecord(rest, entry.intermediate())) {
+            return false;
+        }
+    }
+    if (!takeCount(rest, item.outputs.size())) return false;
+    for (const Assignment& output : item.outputs) {
+        if (!matchAssignmentRecord(rest, output)) return false;
+    }
     return true;
 }
 
@@ -42,22 +72,19 @@ bool BuildCache::heldRecordMatches(std::string_view held, const RecordContents& 
                                    std::vector<FilesRead>& filesRead) {
     filesRead.clear();
     filesRead.reserve(plan.workItems().size());
-    CacheInput in(held);
-    std::string written = std::to_string(plan.workItems().size()) + "\n";
-    if (!consume(in, written)) return false;
+    std::string_view rest = held;
+    if (!takeCount(rest, plan.workItems().size())) return false;
     for (const WorkItem& item : plan.workItems()) {
-        if (item.filesRead) return false;
-        written.clear();
-        if (!writeWorkItemParts(written, item) || !consume(in, written)) return false;
-        const std::size_t start = in.position();
-        if (!readFilesRead(in, filesRead.emplace_back())) return false;
-        // Read back exactly as the writer gives them: no other spelling of a count.
-        written.clear();
-        writeFilesRead(written, filesRead.back());
-        if (held.substr(start, in.position() - start) != written) return false;
+        if (item.filesRead || !takeWorkItem(rest, item) ||
+            !takeFilesRead(rest, filesRead.emplace_back())) {
+            return false;
+        }
     }
-    written.clear();
-    return writeRecordContext(written, plan) && consume(in, written) && in.remaining() == 0;
+    if (!takeCount(rest, plan.context.size())) return false;
+    for (const Assignment& assignment : plan.context) {
+        if (!matchAssignmentRecord(rest, assignment)) return false;
+    }
+    return rest.empty();
 }
 
 RecordContents BuildCache::readHeldRecord(std::string_view held) {
