@@ -32,7 +32,6 @@ void BuildCache::upsert(const std::string& key, const RecordContents& contents,
     }
     record->contents = contents;
     std::string().swap(record->heldBytes);
-    record->heldAsWritten = false;
     changed_ = true;
     record->state = RuntimeRecord::Idle;
     record->current = true;

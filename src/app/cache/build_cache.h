@@ -44,16 +44,16 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-    /// Holds each record read from now on in the current layout, whole, as its bytes in the
-    /// file (`RuntimeRecord::heldBytes`) instead of its parsed contents. Off until set: a
-    /// record is then always held parsed.
+    /// Holds each record read from now on as its bytes in the file (`RuntimeRecord::heldBytes`)
+    /// instead of its parsed contents where they are exactly what the file's writer gives for
+    /// the record read. Off until set: a record is then always held parsed.
     void holdRecordsAsBytes(bool hold) { holdAsBytes_ = hold; }
 
     /// Whether the bytes `held` of a record held as bytes are exactly what the file's writer
     /// gives for `plan`'s work items and context with the files each work item's last build
     /// read, which a plan does not know: those of the held record are then put in
     /// `filesRead`, one entry (null when not known) for each work item in order. False when
-    /// the plan itself holds such files.
+    /// the plan itself holds such files. The plan's values then equal the record's.
     static bool heldRecordMatches(std::string_view held, const RecordContents& plan,
                                   std::vector<FilesRead>& filesRead);
     /// The contents of a record held as bytes, parsed as the file's reader parses them.

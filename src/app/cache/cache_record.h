@@ -19,13 +19,10 @@ struct RuntimeRecord {
     };
 
     RecordContents contents;
-    /// The record as the cache file holds it after its key: kept in place of `contents`
-    /// (then empty) for a record read from a file and not stored since. Empty when
-    /// `contents` is held.
+    /// The record as the cache file holds it after its key, exactly what the file's writer
+    /// gives for it: kept in place of `contents` (then empty) for a record read from a file
+    /// and not stored since. Empty when `contents` is held.
     std::string heldBytes;
-    /// Set once `heldBytes` are known to be exactly what the file's writer gives for the
-    /// record they hold, so a save may copy them.
-    bool heldAsWritten = false;
     /// Set when the record was created or stored during this run; clear for records read
     /// from the cache file.
     bool current = false;

@@ -59,15 +59,13 @@ Decision waitForClaim(const std::string& key, RuntimeRecord& record,
     return {Outcome::Unclaimed, 0, everyWorkItem(plan)};
 }
 
-/// `staleWorkItems` of the plan against a record, parsed or held as its bytes, with the
-/// record's mutex held. A record held as the bytes the plan writes to is the plan's own but
-/// for the files its work items' last builds read (and its bytes are then known to be the
-/// writer's); any other is parsed here first.
-std::vector<std::size_t> staleAgainstRecord(RuntimeRecord& record, RecordContents& plan) {
+/// `staleWorkItems` of the plan against a record, parsed or held as its bytes. A record held
+/// as the bytes the plan writes to is the plan's own but for the files its work items' last
+/// builds read; any other is parsed here first.
+std::vector<std::size_t> staleAgainstRecord(const RuntimeRecord& record, RecordContents& plan) {
     if (record.heldBytes.empty()) return staleWorkItems(record.contents, plan);
     std::vector<FilesRead> filesRead;
     if (plainValuesOnly(plan) && BuildCache::heldRecordMatches(record.heldBytes, plan, filesRead)) {
-        record.heldAsWritten = true;
         return staleWorkItemsOfOwnPlan(plan, filesRead);
     }
     return staleWorkItems(BuildCache::readHeldRecord(record.heldBytes), plan);

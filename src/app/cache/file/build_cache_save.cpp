@@ -33,16 +33,14 @@ void BuildCache::save() const {
     for (const auto& [key, record] : snapshot) {
         const std::size_t start = body.size();
         std::lock_guard recordLock(record->mutex);
-        // Bytes known to be the writer's are copied; others are written from their parse.
-        if (record->heldAsWritten) {
+        // A record held as bytes holds exactly what the writer gives for it.
+        if (!record->heldBytes.empty()) {
             writeSizedString(body, key);
             body += record->heldBytes;
             ++written;
             continue;
         }
-        RecordContents parsed;
-        if (!record->heldBytes.empty()) parsed = readHeldRecord(record->heldBytes);
-        if (!writeRecord(body, key, record->heldBytes.empty() ? record->contents : parsed)) {
+        if (!writeRecord(body, key, record->contents)) {
             body.resize(start);
             log(LogLevel::Debug, "Cache record for '{}' holds a value the cache file cannot keep; not saved.\n",
                 key);

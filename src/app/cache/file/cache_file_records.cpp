@@ -8,6 +8,7 @@
 
 #include "app/cache/file/cache_assignment_memo.h"
 #include "app/cache/file/cache_chunk_queue.h"
+#include "app/cache/file/held_record.h"
 #include "app/cache/cached_file_paths.h"
 
 namespace Rilk {
@@ -35,10 +36,12 @@ void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChun
             // The key is a sized text in place: its line feed ends it.
             const std::size_t contentsStart =
                 static_cast<std::size_t>(record.key.data() - bytes.data()) + record.key.size() + 1;
-            // Dropped here, where the reading thread reuses the memory freed.
-            record.record->heldBytes.assign(
-                bytes.substr(contentsStart, in.position() - contentsStart));
-            record.record->contents = RecordContents();
+            const std::string_view held = bytes.substr(contentsStart, in.position() - contentsStart);
+            if (recordHeldAsWritten(held, record.record->contents)) {
+                record.record->heldBytes.assign(held);
+                // Dropped here, where the reading thread reuses the memory freed.
+                record.record->contents = RecordContents();
+            }
         }
     }
 }

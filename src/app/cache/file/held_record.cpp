@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/cache/file/held_record.h"
+
 #include "app/cache/build_cache.h"
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_record_reader.h"
@@ -50,41 +52,60 @@ bool takeFilesRead(std::string_view& rest, FilesRead& files) {
     return take(rest, written);
 }
 
-bool takeWorkItem(std::string_view& rest, const WorkItem& item) {
+bool takeWorkItem(std::string_view& rest, const WorkItem& item, bool checkRefusals) {
     if (!takeCount(rest, item.inputs.size())) return false;
     for (const WorkItemEntry& entry : item.inputs) {
-        if (!matchAssignmentRecord(rest, entry.input)) return false;
+        if (!matchAssignmentRecord(rest, entry.input, checkRefusals)) return false;
         if (!take(rest, entry.hasIntermediate() ? "1\n" : "0\n")) return false;
-        if (entry.hasIntermediate() && !matchAssignmentRecord(rest, entry.intermediate())) {
+        if (entry.hasIntermediate() &&
+            !matchAssignmentRecord(rest, entry.intermediate(), checkRefusals)) {
             return false;
         }
     }
     if (!takeCount(rest, item.outputs.size())) return false;
     for (const Assignment& output : item.outputs) {
-        if (!matchAssignmentRecord(rest, output)) return false;
+        if (!matchAssignmentRecord(rest, output, checkRefusals)) return false;
     }
     return true;
 }
 
+/// Whether `held` is what the writer gives for `contents`: with the files each work item's
+/// last build read taken from `held` into `filesRead` when it is given (the contents hold
+/// none then), else with those the contents hold.
+bool spellsRecord(std::string_view held, const RecordContents& contents,
+                  std::vector<FilesRead>* filesRead, bool checkRefusals) {
+    std::string_view rest = held;
+    if (!takeCount(rest, contents.workItems().size())) return false;
+    std::string written;
+    for (const WorkItem& item : contents.workItems()) {
+        if (!takeWorkItem(rest, item, checkRefusals)) return false;
+        if (filesRead != nullptr) {
+            if (item.filesRead || !takeFilesRead(rest, filesRead->emplace_back())) return false;
+            continue;
+        }
+        written.clear();
+        writeFilesRead(written, item.filesRead);
+        if (!take(rest, written)) return false;
+    }
+    if (!takeCount(rest, contents.context.size())) return false;
+    for (const Assignment& assignment : contents.context) {
+        if (!matchAssignmentRecord(rest, assignment, checkRefusals)) return false;
+    }
+    return rest.empty();
+}
+
 }  // namespace
+
+bool recordHeldAsWritten(std::string_view held, const RecordContents& contents) {
+    return spellsRecord(held, contents, nullptr, true);
+}
 
 bool BuildCache::heldRecordMatches(std::string_view held, const RecordContents& plan,
                                    std::vector<FilesRead>& filesRead) {
     filesRead.clear();
     filesRead.reserve(plan.workItems().size());
-    std::string_view rest = held;
-    if (!takeCount(rest, plan.workItems().size())) return false;
-    for (const WorkItem& item : plan.workItems()) {
-        if (item.filesRead || !takeWorkItem(rest, item) ||
-            !takeFilesRead(rest, filesRead.emplace_back())) {
-            return false;
-        }
-    }
-    if (!takeCount(rest, plan.context.size())) return false;
-    for (const Assignment& assignment : plan.context) {
-        if (!matchAssignmentRecord(rest, assignment)) return false;
-    }
-    return rest.empty();
+    // Held bytes are the writer's (`recordHeldAsWritten`): nothing it refuses is in them.
+    return spellsRecord(held, plan, &filesRead, false);
 }
 
 RecordContents BuildCache::readHeldRecord(std::string_view held) {
