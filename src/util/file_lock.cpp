@@ -47,7 +47,9 @@ FileLock FileLock::acquire(const std::filesystem::path& file) {
 }
 
 void FileLock::describeHolder(std::string_view text) {
-    if (::ftruncate(fd_, 0) != 0) fail(file_, errno);
+    // Written over the old content, then cut to its length: emptying a file first makes
+    // ext4 write it back when it is closed, which costs a run a fifth of a millisecond.
+    const auto size = static_cast<off_t>(text.size());
     off_t offset = 0;
     while (!text.empty()) {
         const ssize_t n = ::pwrite(fd_, text.data(), text.size(), offset);
@@ -56,6 +58,7 @@ void FileLock::describeHolder(std::string_view text) {
         text.remove_prefix(static_cast<std::size_t>(n));
         offset += n;
     }
+    if (::ftruncate(fd_, size) != 0) fail(file_, errno);
 }
 
 std::string FileLock::readHolder(const std::filesystem::path& file, std::size_t limit) {

@@ -44,6 +44,21 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
+    /// Holds each record read from now on as its bytes in the file (`RuntimeRecord::heldBytes`)
+    /// instead of its parsed contents where they are exactly what the file's writer gives for
+    /// the record read. Off until set: a record is then always held parsed.
+    void holdRecordsAsBytes(bool hold) { holdAsBytes_ = hold; }
+
+    /// Whether the bytes `held` of a record held as bytes are exactly what the file's writer
+    /// gives for `plan`'s work items and context with the files each work item's last build
+    /// read, which a plan does not know: those of the held record are then put in
+    /// `filesRead`, one entry (null when not known) for each work item in order. False when
+    /// the plan itself holds such files. The plan's values then equal the record's.
+    static bool heldRecordMatches(std::string_view held, const RecordContents& plan,
+                                  std::vector<FilesRead>& filesRead);
+    /// The contents of a record held as bytes, parsed as the file's reader parses them.
+    static RecordContents readHeldRecord(std::string_view held);
+
     /// Starts reading the cache file on a thread of its own; the next `load` waits for it
     /// and installs what it read, so the caller can do other work meanwhile. What the read
     /// reports is printed by that `load`, as if it had read the file itself.
@@ -102,11 +117,11 @@ private:
         std::unique_ptr<FileTimePrefetch> prefetch;
     };
     /// Reads `file`; a missing or unreadable file gives no records and no message.
-    static ReadResult readFile(const std::filesystem::path& file);
+    static ReadResult readFile(const std::filesystem::path& file, bool holdBytes);
     /// Reads `bytes`, naming the file `shown` in messages; `bytesOfFile` tells whether they
-    /// are the file's own.
+    /// are the file's own; `holdBytes` whether records may be held as bytes.
     static ReadResult readBytes(std::string_view bytes, const std::string& shown,
-                                bool bytesOfFile);
+                                bool bytesOfFile, bool holdBytes);
     /// Prints the read's messages and installs its records.
     void install(ReadResult read);
     /// Installs the records read by `load` and restarts the claim tokens; `fileIsCurrent`
@@ -120,6 +135,7 @@ private:
     /// Whether a record was created or stored since the records were loaded.
     std::atomic<bool> changed_{false};
     bool fileIsCurrent_ = false;
+    bool holdAsBytes_ = false;
     /// The file times read ahead for the installed records, in use until a job runs.
     std::unique_ptr<FileTimePrefetch> prefetch_;
     /// The read `startLoading` began, until `load` takes it.

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "app/cache/record_contents.h"
 
@@ -18,6 +19,10 @@ struct RuntimeRecord {
     };
 
     RecordContents contents;
+    /// The record as the cache file holds it after its key, exactly what the file's writer
+    /// gives for it: kept in place of `contents` (then empty) for a record read from a file
+    /// and not stored since. Empty when `contents` is held.
+    std::string heldBytes;
     /// Set when the record was created or stored during this run; clear for records read
     /// from the cache file.
     bool current = false;

@@ -59,6 +59,18 @@ Decision waitForClaim(const std::string& key, RuntimeRecord& record,
     return {Outcome::Unclaimed, 0, everyWorkItem(plan)};
 }
 
+/// `staleWorkItems` of the plan against a record, parsed or held as its bytes. A record held
+/// as the bytes the plan writes to is the plan's own but for the files its work items' last
+/// builds read; any other is parsed here first.
+std::vector<std::size_t> staleAgainstRecord(const RuntimeRecord& record, RecordContents& plan) {
+    if (record.heldBytes.empty()) return staleWorkItems(record.contents, plan);
+    std::vector<FilesRead> filesRead;
+    if (plainValuesOnly(plan) && BuildCache::heldRecordMatches(record.heldBytes, plan, filesRead)) {
+        return staleWorkItemsOfOwnPlan(plan, filesRead);
+    }
+    return staleWorkItems(BuildCache::readHeldRecord(record.heldBytes), plan);
+}
+
 /// Decides on an existing record: a hit, a claim for the stale work items, or a build
 /// without a claim. Takes and releases the record's mutex.
 Decision decide(BuildCache& cache, const std::string& key, RuntimeRecord& record,
@@ -68,7 +80,7 @@ Decision decide(BuildCache& cache, const std::string& key, RuntimeRecord& record
         if (record.state == RuntimeRecord::Idle) return {Outcome::Hit, 0, {}};
         return waitForClaim(key, record, lock, plan);
     }
-    std::vector<std::size_t> pending = staleWorkItems(record.contents, plan);
+    std::vector<std::size_t> pending = staleAgainstRecord(record, plan);
     if (pending.empty()) return {Outcome::Hit, 0, {}};
     if (record.state == RuntimeRecord::Claimed) return waitForClaim(key, record, lock, plan);
     record.claimToken = cache.takeClaimToken();

@@ -13,6 +13,7 @@
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
 #include "types/value_cast.h"
+#include "types/kinded_value.h"
 
 namespace Rilk {
 namespace {
@@ -99,6 +100,32 @@ bool filesOlder(const std::vector<std::string>& files, FileTime outputTime, File
     return true;
 }
 
+/// Sets the intermediate flags of one planned work item, whose inputs and outputs are those
+/// of the recorded work item `before`, and returns whether it is stale. An item with
+/// dependency files takes over `filesRead`, the files its last build read, when it is up to
+/// date.
+bool compareWithRecorded(WorkItem& item, const WorkItem& before, const FilesRead& filesRead,
+                         FileTimes& times) {
+    TimeSpan outputs;
+    for (const Assignment& output : item.outputs) outputs.add(output.value);
+    std::optional<FileTime> outputTime;
+    if (outputs.any && !outputs.failed) outputTime = outputs.oldest;
+
+    bool stale = !outputTime;
+    for (std::size_t i = 0; i < item.inputs.size(); ++i) {
+        WorkItemEntry& entry = item.inputs[i];
+        entry.intermediateFlag = inputUnchanged(entry, before.inputs[i], outputTime);
+        if (!entry.intermediateFlag) stale = true;
+    }
+    if (stale || !item.dependencyFiles) return stale;
+    if (!filesRead || !filesOlder(*filesRead, *outputTime, times)) {
+        clearFlags(item);
+        return true;
+    }
+    item.filesRead = filesRead;
+    return false;
+}
+
 /// Sets the intermediate flags of one planned work item and returns whether it is stale.
 /// An item with dependency files takes over the recorded files its last build read when it
 /// is up to date.
@@ -111,24 +138,20 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
         clearFlags(item);
         return true;
     }
-    TimeSpan outputs;
-    for (const Assignment& output : item.outputs) outputs.add(output.value);
-    std::optional<FileTime> outputTime;
-    if (outputs.any && !outputs.failed) outputTime = outputs.oldest;
+    return compareWithRecorded(item, *before, before->filesRead, times);
+}
 
-    bool stale = !outputTime;
-    for (std::size_t i = 0; i < item.inputs.size(); ++i) {
-        WorkItemEntry& entry = item.inputs[i];
-        entry.intermediateFlag = inputUnchanged(entry, before->inputs[i], outputTime);
-        if (!entry.intermediateFlag) stale = true;
+/// Whether a value is a text, a path, an integer or a list of them.
+bool plainValue(const RilkValuePtr& value) {
+    if (!value) return false;
+    const KindedValue kinded(*value);
+    if (kinded.as<RilkBaseString>() != nullptr || kinded.as<RilkInt>() != nullptr) return true;
+    const auto* list = kinded.as<RilkList>();
+    if (list == nullptr) return false;
+    for (const RilkValuePtr& element : list->elements()) {
+        if (!plainValue(element)) return false;
     }
-    if (stale || !item.dependencyFiles) return stale;
-    if (!before->filesRead || !filesOlder(*before->filesRead, *outputTime, times)) {
-        clearFlags(item);
-        return true;
-    }
-    item.filesRead = before->filesRead;
-    return false;
+    return true;
 }
 
 }  // namespace
@@ -145,6 +168,35 @@ std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordCo
         } else if (compareWorkItem(recorded, plan, i, item, times)) {
             pending.push_back(i);
         }
+    }
+    return pending;
+}
+
+bool plainValuesOnly(const RecordContents& contents) {
+    for (const WorkItem& item : contents.workItems()) {
+        for (const WorkItemEntry& entry : item.inputs) {
+            if (!plainValue(entry.input.value)) return false;
+            if (entry.hasIntermediate() && !plainValue(entry.intermediate().value)) return false;
+        }
+        for (const Assignment& output : item.outputs) {
+            if (!plainValue(output.value)) return false;
+        }
+    }
+    for (const Assignment& assignment : contents.context) {
+        if (!plainValue(assignment.value)) return false;
+    }
+    return true;
+}
+
+std::vector<std::size_t> staleWorkItemsOfOwnPlan(RecordContents& plan,
+                                                 const std::vector<FilesRead>& filesRead) {
+    std::vector<std::size_t> pending;
+    FileTimes times;
+    for (std::size_t i = 0; i < plan.workItems().size(); ++i) {
+        WorkItem& item = plan.workItem(i);
+        // The recorded work item is the planned one: the same inputs, outputs and
+        // intermediates.
+        if (compareWithRecorded(item, item, filesRead.at(i), times)) pending.push_back(i);
     }
     return pending;
 }

@@ -24,4 +24,16 @@ namespace Rilk {
 /// over. File-system errors make a work item stale and are not reported.
 std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan);
 
+/// Whether every value in the work items and context of `contents` is a text, a path, an
+/// integer or a list of them: values that, written to the cache file alike, are
+/// `cacheEqual` and hash their inputs alike once read back.
+bool plainValuesOnly(const RecordContents& contents);
+
+/// `staleWorkItems` against a record whose work items and context are the plan's own (as
+/// when both are written to the same bytes and the plan's values are `plainValuesOnly`),
+/// except for the files each work item's last build read, given in `filesRead`, one entry
+/// for each of the plan's work items in order.
+std::vector<std::size_t> staleWorkItemsOfOwnPlan(RecordContents& plan,
+                                                 const std::vector<FilesRead>& filesRead);
+
 }  // namespace Rilk

@@ -26,6 +26,8 @@ void dumpContexts(const Workspace& workspace, const LoadOptions& options) {
 
 std::unique_ptr<BuildCache> startLoadingCache(const std::filesystem::path& projectRoot) {
     auto buildCache = std::make_unique<Rilk::BuildCache>(projectRoot / ".rilk_cache");
+    // Records are held as their bytes in the file while a build only compares them.
+    buildCache->holdRecordsAsBytes(true);
     buildCache->startLoading();
     return buildCache;
 }

@@ -34,7 +34,7 @@ unsigned readThreads(std::uint64_t count) {
 
 }  // namespace
 
-BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file) {
+BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, bool holdBytes) {
     // Mapped, not copied: a huge damaged file is rejected after its first line without
     // being read into memory.
     std::optional<Util::MappedFile> mapped;
@@ -48,24 +48,24 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file) {
         return result;
     }
     if (!mapped) return ReadResult();
-    return readBytes(mapped->bytes(), file.string(), true);
+    return readBytes(mapped->bytes(), file.string(), true, holdBytes);
 }
 
 void BuildCache::startLoading() {
     if (pending_.valid()) return;
-    pending_ = std::async(std::launch::async, [file = path_] { return readFile(file); });
+    pending_ = std::async(std::launch::async, [file = path_, hold = holdAsBytes_] { return readFile(file, hold); });
 }
 
-void BuildCache::load() { install(pending_.valid() ? pending_.get() : readFile(path_)); }
+void BuildCache::load() { install(pending_.valid() ? pending_.get() : readFile(path_, holdAsBytes_)); }
 
 void BuildCache::loadBytes(std::string_view bytes) {
     if (pending_.valid()) pending_.wait();
     pending_ = {};
-    install(readBytes(bytes, path_.string(), false));
+    install(readBytes(bytes, path_.string(), false, holdAsBytes_));
 }
 
 BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::string& shown,
-                                             bool bytesOfFile) {
+                                             bool bytesOfFile, bool holdBytes) {
     ReadResult result;
     auto note = [&](std::string message) { result.messages.push_back(std::move(message)); };
     CacheInput in(bytes);
@@ -89,7 +89,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
         // are read ahead.
         CacheFileRecords read = readCacheFileRecords(bytes, in.position(), version, count,
                                                      readThreads(count), kCacheChunkRecords,
-                                                     bytesOfFile);
+                                                     bytesOfFile, holdBytes);
         if (bytesOfFile) result.prefetch = FileTimePrefetch::start(std::move(read.filePaths));
         result.records.reserve(read.records.size());
         for (CacheFileRecord& record : read.records) {

@@ -10,47 +10,12 @@
 
 #include "app/cache/build_cache.h"
 #include "app/cache/file/cache_file_format.h"
+#include "app/cache/file/cache_record_writer.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
 #include "util/special_file.h"
 
 namespace Rilk {
-namespace {
-
-/// Appends one record in the file's layout; false when a value cannot be kept exactly.
-bool writeRecord(std::string& out, const std::string& key, const RecordContents& contents) {
-    writeSizedString(out, key);
-    out += std::to_string(contents.workItems().size()) + "\n";
-    for (const WorkItem& item : contents.workItems()) {
-        out += std::to_string(item.inputs.size()) + "\n";
-        for (const WorkItemEntry& entry : item.inputs) {
-            if (!writeAssignmentRecord(out, entry.input)) return false;
-            out += entry.hasIntermediate() ? "1\n" : "0\n";
-            if (entry.hasIntermediate() && !writeAssignmentRecord(out, entry.intermediate())) {
-                return false;
-            }
-        }
-        out += std::to_string(item.outputs.size()) + "\n";
-        for (const Assignment& output : item.outputs) {
-            if (!writeAssignmentRecord(out, output)) return false;
-        }
-        // The files the item's last build read: 0 when not known, else their count + 1.
-        if (!item.filesRead) {
-            out += "0\n";
-            continue;
-        }
-        out += std::to_string(item.filesRead->size() + 1) + "\n";
-        for (const std::string& file : *item.filesRead) writeSizedString(out, file);
-    }
-    out += std::to_string(contents.context.size()) + "\n";
-    for (const Assignment& assignment : contents.context) {
-        if (!writeAssignmentRecord(out, assignment)) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 void BuildCache::save() const {
     std::vector<std::pair<std::string, std::shared_ptr<RuntimeRecord>>> snapshot;
     {
@@ -68,6 +33,13 @@ void BuildCache::save() const {
     for (const auto& [key, record] : snapshot) {
         const std::size_t start = body.size();
         std::lock_guard recordLock(record->mutex);
+        // A record held as bytes holds exactly what the writer gives for it.
+        if (!record->heldBytes.empty()) {
+            writeSizedString(body, key);
+            body += record->heldBytes;
+            ++written;
+            continue;
+        }
         if (!writeRecord(body, key, record->contents)) {
             body.resize(start);
             log(LogLevel::Debug, "Cache record for '{}' holds a value the cache file cannot keep; not saved.\n",

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <future>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "app/cache/file/cache_assignment_memo.h"
 #include "app/cache/file/cache_chunk_queue.h"
+#include "app/cache/file/held_record.h"
 #include "app/cache/cached_file_paths.h"
 
 namespace Rilk {
@@ -15,7 +17,7 @@ namespace {
 /// Reads the records of `chunk`, stopping after one whose structure is damaged, and gathers
 /// their file paths when `filePaths` asks for them: each record is at hand just then.
 void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChunk& chunk,
-               bool filePaths, CacheAssignmentMemo& memo) {
+               bool filePaths, bool holdBytes, CacheAssignmentMemo& memo) {
     chunk.records.resize(chunk.starts.size());
     for (std::size_t i = 0; i < chunk.starts.size(); ++i) {
         CacheInput in(bytes, chunk.starts[i]);
@@ -30,17 +32,28 @@ void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChun
         }
         record.damaged = reader.damaged;
         if (filePaths) addCachedFilePaths(record.record->contents, chunk.filePaths);
+        if (holdBytes && version == CacheFileVersion::V6 && !record.damaged) {
+            // The key is a sized text in place: its line feed ends it.
+            const std::size_t contentsStart =
+                static_cast<std::size_t>(record.key.data() - bytes.data()) + record.key.size() + 1;
+            const std::string_view held = bytes.substr(contentsStart, in.position() - contentsStart);
+            if (recordHeldAsWritten(held, record.record->contents)) {
+                record.record->heldBytes.assign(held);
+                // Dropped here, where the reading thread reuses the memory freed.
+                record.record->contents = RecordContents();
+            }
+        }
     }
 }
 
 /// Reads chunks until none is left.
 void readChunks(std::string_view bytes, CacheFileVersion version, CacheChunkQueue& queue,
-                bool filePaths) {
+                bool filePaths, bool holdBytes) {
     // Each thread shares the values of repeated texts among the records it reads.
     std::unique_ptr<CacheAssignmentMemo> memo;
     while (CacheRecordChunk* chunk = queue.take()) {
         if (!memo) memo = std::make_unique<CacheAssignmentMemo>();
-        readChunk(bytes, version, *chunk, filePaths, *memo);
+        readChunk(bytes, version, *chunk, filePaths, holdBytes, *memo);
     }
 }
 
@@ -71,7 +84,7 @@ std::size_t walkRecords(std::string_view bytes, std::size_t start, CacheFileVers
 CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
                                       CacheFileVersion version, std::uint64_t count,
                                       unsigned threads, std::size_t chunkRecords,
-                                      bool filePaths) {
+                                      bool filePaths, bool holdBytes) {
     CacheFileRecords result;
     CacheChunkQueue queue;
     std::vector<std::future<void>> readers;
@@ -81,12 +94,12 @@ CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
         // Where no thread can be started, the chunks are read by this one.
         for (unsigned k = 1; k < threads; ++k) {
             readers.push_back(std::async(std::launch::async | std::launch::deferred, readChunks,
-                                         bytes, version, std::ref(queue), filePaths));
+                                         bytes, version, std::ref(queue), filePaths, holdBytes));
         }
         result.end = walkRecords(bytes, start, version, count,
                                  std::max<std::size_t>(chunkRecords, 1), queue);
     }
-    readChunks(bytes, version, queue, filePaths);
+    readChunks(bytes, version, queue, filePaths, holdBytes);
     for (std::future<void>& reader : readers) reader.get();
 
     std::size_t pathCount = 0;

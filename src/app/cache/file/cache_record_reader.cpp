@@ -28,11 +28,12 @@ std::optional<CacheFileVersion> cacheFileVersion(std::string_view header) {
 }
 
 bool CacheRecordReader::read(std::string_view& key, RecordContents& contents) {
+    return step("record key", readSizedText(in_, key)) && readContents(contents);
+}
+
+bool CacheRecordReader::readContents(RecordContents& contents) {
     std::uint64_t items = 0;
-    if (!step("record key", readSizedText(in_, key)) ||
-        !step("recipe count", readCountLine(in_, items))) {
-        return false;
-    }
+    if (!step("recipe count", readCountLine(in_, items))) return false;
     for (std::uint64_t i = 0; i < items; ++i) {
         WorkItem item;
         if (!readWorkItem(item)) return false;

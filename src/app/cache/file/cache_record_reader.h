@@ -32,6 +32,8 @@ public:
         : in_(in), version_(version), interpret_(interpret), memo_(memo) {}
 
     bool read(std::string_view& key, RecordContents& contents);
+    /// `read` of what follows a record's key.
+    bool readContents(RecordContents& contents);
 
     bool damaged = false;
     const char* part = "";

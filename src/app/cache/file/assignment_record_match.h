@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string_view>
+
+#include "types/assignment.h"
+
+namespace Rilk {
+
+/// Whether `bytes` begin with exactly the assignment record that `writeAssignmentRecord`
+/// appends for `assignment` (false when the writer refuses it); when so, removes that
+/// record from their front. Compares in place: the record is not written out unless a
+/// value is of a kind other than a text, a path, an integer or a list of them.
+///
+/// Without `checkRefusals` the bytes must be known to be a record the writer gave: what
+/// the writer refuses (an invalid name, a text that is not UTF-8, a path no literal can
+/// hold) is then not looked for, as bytes spelling such a part are never the writer's.
+bool matchAssignmentRecord(std::string_view& bytes, const Assignment& assignment,
+                           bool checkRefusals = true);
+
+}  // namespace Rilk

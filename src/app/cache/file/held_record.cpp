@@ -1,0 +1,119 @@
+// Planning against a record the build cache holds as its bytes in the file.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/cache/file/held_record.h"
+
+#include "app/cache/build_cache.h"
+#include "app/cache/file/cache_file_format.h"
+#include "app/cache/file/cache_record_reader.h"
+#include "app/cache/file/assignment_record_match.h"
+#include "app/cache/file/cache_record_writer.h"
+
+namespace Rilk {
+namespace {
+
+/// Removes `expected` from the front of `rest` when it is there.
+bool take(std::string_view& rest, const std::string& expected) {
+    if (rest.substr(0, expected.size()) != expected) return false;
+    rest.remove_prefix(expected.size());
+    return true;
+}
+
+/// A count line as the writer gives it.
+bool takeCount(std::string_view& rest, std::size_t count) {
+    return take(rest, std::to_string(count) + "\n");
+}
+
+/// Reads the files a work item's last build read from the front of `rest`, spelled exactly
+/// as the writer spells them.
+bool takeFilesRead(std::string_view& rest, FilesRead& files) {
+    CacheInput in(rest);
+    std::uint64_t count = 0;
+    if (!in.readDigitLine(count)) return false;
+    if (count != 0) {
+        std::vector<std::string> read;
+        read.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count - 1, in.remaining())));
+        for (std::uint64_t i = 1; i < count; ++i) {
+            std::string_view file;
+            if (!readSizedText(in, file)) return false;
+            read.emplace_back(file);
+        }
+        files = std::make_shared<const std::vector<std::string>>(std::move(read));
+    }
+    std::string written;
+    writeFilesRead(written, files);
+    return take(rest, written);
+}
+
+bool takeWorkItem(std::string_view& rest, const WorkItem& item, bool checkRefusals) {
+    if (!takeCount(rest, item.inputs.size())) return false;
+    for (const WorkItemEntry& entry : item.inputs) {
+        if (!matchAssignmentRecord(rest, entry.input, checkRefusals)) return false;
+        if (!take(rest, entry.hasIntermediate() ? "1\n" : "0\n")) return false;
+        if (entry.hasIntermediate() &&
+            !matchAssignmentRecord(rest, entry.intermediate(), checkRefusals)) {
+            return false;
+        }
+    }
+    if (!takeCount(rest, item.outputs.size())) return false;
+    for (const Assignment& output : item.outputs) {
+        if (!matchAssignmentRecord(rest, output, checkRefusals)) return false;
+    }
+    return true;
+}
+
+/// Whether `held` is what the writer gives for `contents`: with the files each work item's
+/// last build read taken from `held` into `filesRead` when it is given (the contents hold
+/// none then), else with those the contents hold.
+bool spellsRecord(std::string_view held, const RecordContents& contents,
+                  std::vector<FilesRead>* filesRead, bool checkRefusals) {
+    std::string_view rest = held;
+    if (!takeCount(rest, contents.workItems().size())) return false;
+    std::string written;
+    for (const WorkItem& item : contents.workItems()) {
+        if (!takeWorkItem(rest, item, checkRefusals)) return false;
+        if (filesRead != nullptr) {
+            if (item.filesRead || !takeFilesRead(rest, filesRead->emplace_back())) return false;
+            continue;
+        }
+        written.clear();
+        writeFilesRead(written, item.filesRead);
+        if (!take(rest, written)) return false;
+    }
+    if (!takeCount(rest, contents.context.size())) return false;
+    for (const Assignment& assignment : contents.context) {
+        if (!matchAssignmentRecord(rest, assignment, checkRefusals)) return false;
+    }
+    return rest.empty();
+}
+
+}  // namespace
+
+bool recordHeldAsWritten(std::string_view held, const RecordContents& contents) {
+    return spellsRecord(held, contents, nullptr, true);
+}
+
+bool BuildCache::heldRecordMatches(std::string_view held, const RecordContents& plan,
+                                   std::vector<FilesRead>& filesRead) {
+    filesRead.clear();
+    filesRead.reserve(plan.workItems().size());
+    // Held bytes are the writer's (`recordHeldAsWritten`): nothing it refuses is in them.
+    return spellsRecord(held, plan, &filesRead, false);
+}
+
+RecordContents BuildCache::readHeldRecord(std::string_view held) {
+    CacheInput in(held);
+    CacheRecordReader reader(in, CacheFileVersion::V6, true);
+    RecordContents contents;
+    reader.readContents(contents);
+    return contents;
+}
+
+}  // namespace Rilk
