@@ -254,7 +254,9 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
                 EXPECT_EQ(g.inputs[k].intermediateFlag, w.inputs[k].intermediateFlag) << i;
             }
             EXPECT_EQ(!g.filesRead, !w.filesRead) << i;
-            if (g.filesRead && w.filesRead) EXPECT_EQ(*g.filesRead, *w.filesRead) << i;
+            if (g.filesRead && w.filesRead) {
+                EXPECT_EQ(*g.filesRead, *w.filesRead) << i;
+            }
         }
         // Stored as the build would store it, both write the same file.
         if (want.claimToken != 0) {
