@@ -1,6 +1,7 @@
 // The flat dependency list of a target context: direct dependencies as written, dynamic
 // ones ("@" variable) replaced by the dependencies their variable's value names.
 
+#include <algorithm>
 #include <cctype>
 #include <stdexcept>
 #include <string>
@@ -135,6 +136,16 @@ void logSkipped(const Identifier& identifier) {
 }
 
 }  // namespace
+
+const std::vector<Dependency>& TargetContext::dependencyList(std::vector<Dependency>& storage) {
+    const auto dynamic = [](const Dependency& record) { return record.isDynamic(); };
+    if (std::any_of(dependencies.begin(), dependencies.end(), dynamic)) {
+        storage = createDependencyList();
+        return storage;
+    }
+    log(LogLevel::Trace, "Creating dependency list.\n");
+    return dependencies;
+}
 
 std::vector<Dependency> TargetContext::createDependencyList() {
     log(LogLevel::Trace, "Creating dependency list.\n");

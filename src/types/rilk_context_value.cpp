@@ -24,8 +24,36 @@ bool RilkContext::Iterator::equals(const IRilkValueIterator& other) const {
 }
 
 Context& RilkContext::nested() const {
-    if (!context_) throw InternalError();
-    return *context_;
+    const ContextPtr& context = this->context();
+    if (!context) throw InternalError();
+    return *context;
+}
+
+std::shared_ptr<RilkContext> RilkContext::readOnlyView(ContextPtr context) {
+    auto value = std::make_shared<RilkContext>(nullptr);
+    value->view_ = std::make_shared<View>(View{std::move(context), true});
+    return value;
+}
+
+const ContextPtr& RilkContext::contextForChange() const {
+    if (!isReadOnly()) return context();
+    if (view_->context) view_->context = std::make_shared<Context>(*view_->context);
+    view_->readOnly = false;
+    // The copy's values resolve where this value does, as those of a nested context bound
+    // through `setResolver` would.
+    if (resolver() != nullptr) const_cast<RilkContext*>(this)->setResolver(resolver());
+    return view_->context;
+}
+
+Context& RilkContext::nestedForChange() const {
+    contextForChange();
+    return nested();
+}
+
+std::shared_ptr<RilkContext> RilkContext::sharing() const {
+    auto value = std::make_shared<RilkContext>(context_);
+    value->view_ = view_;
+    return value;
 }
 
 const RilkContext& RilkContext::contextOperand(const RilkValue& other) const {
@@ -34,7 +62,7 @@ const RilkContext& RilkContext::contextOperand(const RilkValue& other) const {
     return *context;
 }
 
-RilkValuePtr RilkContext::clone() const { return std::make_shared<RilkContext>(context_); }
+RilkValuePtr RilkContext::clone() const { return sharing(); }
 
 namespace {
 
@@ -51,8 +79,8 @@ Assignment declaration(const std::string& name) {
 
 RilkValuePtr RilkContext::add(const RilkValue& other) const {
     if (const RilkString* name = declaredName(other)) {
-        nested().addAssignment(declaration(name->toString()), kKeepModifier);
-        auto result = std::make_shared<RilkContext>(context_);
+        nestedForChange().addAssignment(declaration(name->toString()), kKeepModifier);
+        auto result = sharing();
         result->Resolvable::setResolver(resolver());
         return result;
     }
@@ -71,11 +99,11 @@ RilkValuePtr RilkContext::add(const RilkValue& other) const {
 
 void RilkContext::append(const RilkValue& other) {
     if (const RilkString* name = declaredName(other)) {
-        nested().addAssignment(declaration(name->toString()), kKeepModifier);
+        nestedForChange().addAssignment(declaration(name->toString()), kKeepModifier);
         return;
     }
     const Context& addition = contextOperand(other).nested();
-    if (&addition != &nested()) nested().addAssignments(addition);
+    if (&addition != &nested()) nestedForChange().addAssignments(addition);
 }
 
 RilkValuePtr RilkContext::get(const AccessKey& key) const {
@@ -96,15 +124,19 @@ std::string RilkContext::toString() const {
 }
 
 std::unique_ptr<IRilkValueIterator> RilkContext::begin() const {
-    return std::make_unique<Iterator>(context_, nested().assignments.cbegin());
+    return std::make_unique<Iterator>(context(), nested().assignments.cbegin());
 }
 
 std::unique_ptr<IRilkValueIterator> RilkContext::end() const {
-    return std::make_unique<Iterator>(context_, nested().assignments.cend());
+    return std::make_unique<Iterator>(context(), nested().assignments.cend());
 }
 
 bool RilkContext::equals(const RilkValue& other) const {
-    return context_ == contextOperand(other).context_;
+    // Separate read-only views stand for separate copies: the view, not the context, is
+    // what they share with their clones.
+    const RilkContext& operand = contextOperand(other);
+    if (view_ || operand.view_) return view_ == operand.view_;
+    return context_ == operand.context_;
 }
 
 bool RilkContext::greater(const RilkValue& other) const {
@@ -117,8 +149,9 @@ bool RilkContext::less(const RilkValue& other) const {
 
 void RilkContext::setResolver(Resolver* resolver) {
     Resolvable::setResolver(resolver);
-    if (!context_) return;
-    for (auto& [name, stored] : context_->assignments) {
+    // A read-only view's variables resolve to themselves: no resolver is ever asked.
+    if (isReadOnly() || !context()) return;
+    for (auto& [name, stored] : context()->assignments) {
         if (auto* resolvable = asResolvable(stored.value.get())) {
             resolvable->setResolver(resolver);
         }
@@ -146,6 +179,36 @@ RilkValuePtr independentCopy(const RilkValuePtr& value) {
         return std::make_shared<RilkList>(std::move(copies));
     }
     return value->clone();
+}
+
+namespace {
+
+/// A value whose resolved form is itself, whatever resolves it and when: nothing to expand,
+/// and no pattern to glob.
+bool resolvesAlike(const RilkValue* value) {
+    if (value == nullptr || value->kind() == ValueKind::Int) return true;
+    if (value->kind() == ValueKind::String) {
+        return static_cast<const RilkString*>(value)->isPlainText();
+    }
+    return value->kind() == ValueKind::PathString &&
+           static_cast<const RilkString*>(value)->isLiteral();
+}
+
+}  // namespace
+
+bool isReadOnlyShareable(const Context& context) {
+    if (!context.conditions.empty()) return false;
+    for (const auto& [name, stored] : context.assignments) {
+        if (!stored.resolved || !resolvesAlike(stored.value.get())) return false;
+    }
+    return true;
+}
+
+void resolveSelfContained(Context& context) {
+    for (const auto& [name, stored] : context.assignments) {
+        if (!stored.resolved && !resolvesAlike(stored.value.get())) return;
+    }
+    for (auto& [name, stored] : context.assignments) context.resolveAssignment(stored);
 }
 
 }  // namespace Rilk

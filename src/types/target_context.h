@@ -42,6 +42,9 @@ public:
     /// The dependency records with every dynamic dependency replaced by the direct ones
     /// its variable's value names, in order. (Defined with the dependency list.)
     std::vector<Dependency> createDependencyList();
+    /// What `createDependencyList` gives, without copying the records when none is dynamic:
+    /// then `dependencies` itself, otherwise the list, kept in `storage`.
+    const std::vector<Dependency>& dependencyList(std::vector<Dependency>& storage);
 
     QualifiedTargetName name;
     std::vector<Dependency> dependencies;

@@ -134,3 +134,21 @@ TEST(ParseDependencyString, SplitsNamespaceUnitAndTargetOrRefusesEmptyParts) {
         EXPECT_EQ(parsed.empty() ? error : parsed, expected) << text;
     }
 }
+
+TEST(DependencyList, TheListWithoutDynamicDependenciesIsTheRecordsThemselves) {
+    const std::pair<std::vector<Dependency>, bool> cases[] = {
+        {{}, true},
+        {{direct("", "a"), direct("u", "b")}, true},
+        {{direct("", "a"), dynamic()}, false},
+    };
+    for (const auto& [records, itself] : cases) {
+        TargetContext context(QualifiedTargetName("", "main", "app"), {}, {},
+                              {assign("deps", str("x y"))}, {}, records);
+        std::vector<Dependency> storage;
+        const std::vector<Dependency>* list = nullptr;
+        const std::string log = capture(0, [&] { list = &context.dependencyList(storage); });
+        EXPECT_EQ(log, "Creating dependency list.\n");
+        EXPECT_EQ(list == &context.dependencies, itself);
+        EXPECT_EQ(list->size(), context.createDependencyList().size());
+    }
+}

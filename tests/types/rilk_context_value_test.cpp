@@ -1,4 +1,8 @@
+#include <functional>
+#include <tuple>
+
 #include "types/types_test_support.h"
+#include "types/value_cast.h"
 
 using namespace Rilk;
 using namespace RilkTest;
@@ -60,4 +64,79 @@ TEST(RilkContext, GetComparisonsAndResolver) {
     EXPECT_EQ(dynamic_cast<Resolvable&>(*id).resolver(), &outer);
     EXPECT_EQ(value->resolve(), value);
     EXPECT_EQ(textOf(*value->context(), "x"), "o");
+}
+
+namespace {
+
+/// A context as a build leaves an output: its variables resolved.
+ContextPtr resolvedOutput(std::vector<Assignment> assignments) {
+    auto context = std::make_shared<Context>();
+    for (const Assignment& a : assignments) context->addAssignment(a, kKeepModifier);
+    context->resolveAll();
+    return context;
+}
+
+}  // namespace
+
+TEST(RilkContextReadOnlyView, EveryChangeThroughAViewOrItsClonesLeavesTheSharedContextAlone) {
+    using Change = std::function<void(RilkContext&)>;
+    const std::pair<const char*, Change> changes[] = {
+        {"append context", [](RilkContext& v) { v.append(*contextValue({assign("Y", num(2))})); }},
+        {"append name", [](RilkContext& v) { v.append(*str("Y")); }},
+        {"add name", [](RilkContext& v) { v.add(*str("Y")); }},
+        {"change by hand", [](RilkContext& v) { set(*v.contextForChange(), "Y", num(2)); }},
+    };
+    for (const auto& [label, change] : changes) {
+        const ContextPtr shared = resolvedOutput({assign("X", str("x"))});
+        const auto view = RilkContext::readOnlyView(shared);
+        const auto clone = std::dynamic_pointer_cast<RilkContext>(view->clone());
+        const auto other = RilkContext::readOnlyView(shared);
+        change(*clone);
+        EXPECT_FALSE(shared->hasVariable("Y")) << label;
+        EXPECT_EQ(other->toString(), "X") << label;
+        // The view and its clones go on sharing one context, as one nested context would.
+        EXPECT_TRUE(view->context()->hasVariable("Y")) << label;
+        EXPECT_EQ(view->context(), clone->context()) << label;
+        EXPECT_EQ(textOf(*view->context(), "X"), "x") << label;
+    }
+}
+
+TEST(RilkContextReadOnlyView, BindingLeavesTheSharedValuesAloneAndViewsCompareAsCopies) {
+    const ContextPtr shared = resolvedOutput({assign("X", str("x"))});
+    auto* text = asResolvable(shared->getVariable("X").get());
+    const Resolver* before = text->resolver();
+    Context dependent;
+    dependent.addAssignment(assign("dep", RilkContext::readOnlyView(shared)), kKeepModifier);
+    EXPECT_EQ(text->resolver(), before);
+    EXPECT_EQ(resolveIn(dependent, "${dep.X}")->toString(), "x");
+
+    const auto view = RilkContext::readOnlyView(shared);
+    EXPECT_TRUE(view->equals(*view->clone()));
+    EXPECT_FALSE(view->equals(*RilkContext::readOnlyView(shared)));
+    EXPECT_FALSE(view->equals(*nested(shared)));
+}
+
+TEST(RilkContextReadOnlyView, OnlyResolvedContextsOfSelfContainedValuesAreShareable) {
+    auto literal = std::make_shared<RilkPathString>("/a/b", "");
+    literal->markLiteral();
+    const std::tuple<const char*, RilkValuePtr, bool> cases[] = {
+        {"plain text", str("x"), true},
+        {"number", num(1), true},
+        {"no value", nullptr, true},
+        {"resolved path", literal, true},
+        {"relative path", std::make_shared<RilkPathString>("a/*.c", "/d"), false},
+        {"reference", str("${other}"), false},
+        {"list", list({str("x")}), false},
+        {"nested context", nested(std::make_shared<Context>()), false},
+    };
+    for (const auto& [label, value, shareable] : cases) {
+        Context context;
+        context.addAssignment(assign("other", str("o")), kKeepModifier);
+        context.addAssignment(assign("V", value), kKeepModifier);
+        EXPECT_FALSE(isReadOnlyShareable(context)) << label;
+        resolveSelfContained(context);
+        EXPECT_EQ(isReadOnlyShareable(context), shareable) << label;
+        // Left unresolved otherwise: a dependent resolves it where it reads it.
+        EXPECT_EQ(context.assignments.at(Util::CiString("other")).resolved, shareable) << label;
+    }
 }

@@ -1,7 +1,9 @@
 #include "app/build/dependency_output_store.h"
 
 #include <memory>
+#include <utility>
 
+#include "types/rilk_context_value.h"
 #include "types/rilk_errors.h"
 #include "types/value_cast.h"
 #include "util/logger.h"
@@ -82,30 +84,38 @@ void DependencyOutputStore::appendNested(const std::string& name, const Rilk::Ri
     }
 }
 
+std::pair<const std::string*, Rilk::RilkValuePtr> DependencyOutputStore::placement(
+    const Rilk::Dependency& dependency, const Rilk::QualifiedTargetName& name,
+    const Rilk::RilkValuePtr& wrapped) const {
+    if (!dependency.alias.empty()) return {&dependency.alias, wrapped};
+    if (sameUnitAndNamespace(name, targetName_)) return {&name.target, wrapped};
+    auto unitContext = std::make_shared<Rilk::Context>();
+    unitContext->addAssignment(Assignment(name.target, wrapped, AssignType::Set, AssignModifier::None),
+                               Rilk::kKeepModifier);
+    return {&name.unit, nestedValue(unitContext)};
+}
+
 bool DependencyOutputStore::addOutput(const Rilk::Dependency& dependency,
                                       const Rilk::QualifiedTargetName& name,
                                       const Rilk::ContextPtr& output) {
-    const Rilk::RilkValuePtr wrapped = nestedValue(output);
-    const std::string* nested = &dependency.alias;
-    Rilk::RilkValuePtr value = wrapped;
-    if (!dependency.alias.empty()) {
-        // The alias is the name.
-    } else if (sameUnitAndNamespace(name, targetName_)) {
-        nested = &name.target;
-    } else {
-        auto unitContext = std::make_shared<Rilk::Context>();
-        unitContext->addAssignment(
-            Assignment(name.target, wrapped, AssignType::Set, AssignModifier::None),
-            Rilk::kKeepModifier);
-        nested = &name.unit;
-        value = nestedValue(unitContext);
-    }
+    // The output itself is shown when nothing can change it through this target; the
+    // target gets a copy of its own otherwise.
+    const bool shared = Rilk::isReadOnlyShareable(*output);
+    const Rilk::RilkValuePtr wrapped =
+        shared ? Rilk::RilkValuePtr(Rilk::RilkContext::readOnlyView(output))
+               : nestedValue(std::make_shared<Rilk::Context>(*output));
+    auto [nested, value] = placement(dependency, name, wrapped);
     // A name new here needs no warning and takes the value as "+=" would give it: one search
     // of the target's variables, which for a top target with many dependencies are many.
     if (target_.addIfNew(Assignment(*nested, value, AssignType::Append, AssignModifier::None))) {
         return false;
     }
     warnCollision(target_, targetName_, name, dependency.alias);
+    // "+=" merges the outputs into what the name holds, values and all: a copy of their own.
+    if (shared) {
+        value = placement(dependency, name, nestedValue(std::make_shared<Rilk::Context>(*output)))
+                    .second;
+    }
     appendNested(*nested, value, name);
     return true;
 }
@@ -123,7 +133,7 @@ void DependencyOutputStore::addMergedAliasOutput(const Rilk::Dependency& depende
         // the context the target sees, so later outputs of the alias must go there too.
         const auto* seen =
             Rilk::valueCast<const Rilk::RilkContext>(target_.getVariable(dependency.alias).get());
-        if (seen != nullptr && seen->context()) shared = seen->context();
+        if (seen != nullptr && seen->context()) shared = seen->contextForChange();
     }
     std::vector<Assignment> failed = shared->addContext(
         *output, operatorOverride(AssignType::Append), Rilk::kKeepModifier, false);

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "types/rilk_context_types.h"
@@ -24,8 +25,10 @@ class DependencyOutputStore {
 public:
     DependencyOutputStore(Rilk::Context& target, const Rilk::QualifiedTargetName& targetName);
 
-    /// Adds the outputs of a dependency without merged alias. Returns whether the name they
-    /// go under (see `nestedOutputName`) was a variable of the target already.
+    /// Adds the outputs of a dependency without merged alias. `output` is shared and never
+    /// changed here: the target reads it through a read-only view where it can, a copy
+    /// otherwise. Returns whether the name they go under (see `nestedOutputName`) was a
+    /// variable of the target already.
     bool addOutput(const Rilk::Dependency& dependency, const Rilk::QualifiedTargetName& name,
                    const Rilk::ContextPtr& output);
     /// Adds the outputs of a dependency with a merged alias to the alias's shared context.
@@ -45,6 +48,11 @@ public:
                               const std::string& alias);
 
 private:
+    /// The name a dependency's outputs go under and the value put there for `wrapped`, the
+    /// outputs as a nested context value (see the class comment).
+    std::pair<const std::string*, Rilk::RilkValuePtr> placement(
+        const Rilk::Dependency& dependency, const Rilk::QualifiedTargetName& name,
+        const Rilk::RilkValuePtr& wrapped) const;
     /// Applies `name += value`; a variable that cannot take a nested context (a string or
     /// an integer) keeps its value and the outputs are dropped with a level-6 warning.
     void appendNested(const std::string& name, const Rilk::RilkValuePtr& value,

@@ -14,6 +14,7 @@
 #include "app/build/plus_merge.h"
 #include "app/build/target_outputs.h"
 #include "app/toolbox/tool_selection_report.h"
+#include "types/rilk_context_value.h"
 #include "types/rilk_errors.h"
 #include "util/large_stack_thread.h"
 #include "util/logger.h"
@@ -104,16 +105,22 @@ JobPlan uncachedJobPlan(const Rilk::ContextPtr& target) {
 Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
                                        const std::vector<Rilk::RilkValuePtr>& parameters,
                                        Rilk::VisitingChain& chain) {
+    return Rilk::Context(*buildShared(name, parameters, chain));
+}
+
+Rilk::ContextPtr TargetBuild::buildShared(Rilk::QualifiedTargetName& name,
+                                          const std::vector<Rilk::RilkValuePtr>& parameters,
+                                          Rilk::VisitingChain& chain) {
     // A target builds after its dependencies, one level of recursion each: a long chain of
     // them gets a stack after every so many, and the main thread's is never used.
     if (chain.names.size() % kTargetsPerStack != 0) return buildTargetHere(name, parameters, chain);
-    Rilk::Context output;
+    Rilk::ContextPtr output;
     Util::runWithLargeStack(kStackBytes,
                             [&] { output = buildTargetHere(name, parameters, chain); });
     return output;
 }
 
-Rilk::Context TargetBuild::buildTargetHere(Rilk::QualifiedTargetName& name,
+Rilk::ContextPtr TargetBuild::buildTargetHere(Rilk::QualifiedTargetName& name,
                                            const std::vector<Rilk::RilkValuePtr>& parameters,
                                            Rilk::VisitingChain& chain) {
     const Util::CiString label(joined({name.unit, "::", name.target}));
@@ -132,7 +139,7 @@ Rilk::Context TargetBuild::buildTargetHere(Rilk::QualifiedTargetName& name,
     const Rilk::LogIndentGuard prefix(joined({"[", label.str(), "] "}));
     Rilk::log(Rilk::LogLevel::Info, "Visiting target\n");
     if (lookupFailure) std::rethrow_exception(lookupFailure);
-    Rilk::Context output;
+    Rilk::ContextPtr output;
     try {
         output = build(found, parameters, label, chain);
     } catch (Rilk::VariableError& error) {
@@ -146,7 +153,7 @@ Rilk::Context TargetBuild::buildTargetHere(Rilk::QualifiedTargetName& name,
     return output;
 }
 
-Rilk::Context TargetBuild::build(const FoundTarget& found,
+Rilk::ContextPtr TargetBuild::build(const FoundTarget& found,
                                  const std::vector<Rilk::RilkValuePtr>& parameters,
                                  const Util::CiString& label, Rilk::VisitingChain& chain) {
     const Rilk::Target& target = *found.target;
@@ -203,23 +210,28 @@ Rilk::Context TargetBuild::build(const FoundTarget& found,
     Rilk::log(Rilk::LogLevel::Verbose, "Output context:\n");
     output.print(Rilk::LogLevel::Verbose);
     Rilk::log(Rilk::LogLevel::Info, "Build done\n");
-    built_.insert_or_assign(Util::CiString(std::move(uniqueName)), output);
-    return output;
+    // Resolved now, the output can be read by every dependent without a copy of its own.
+    Rilk::resolveSelfContained(output);
+    auto kept = std::make_shared<Rilk::Context>(std::move(output));
+    built_.insert_or_assign(Util::CiString(std::move(uniqueName)), kept);
+    return kept;
 }
 
 std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext& target,
                                                              DependencyOutputStore& store,
                                                              Rilk::VisitingChain& chain) {
     std::vector<Rilk::Assignment> failedAppends;
-    for (const Rilk::Dependency& dependency : target.createDependencyList()) {
+    std::vector<Rilk::Dependency> expanded;
+    for (const Rilk::Dependency& dependency : target.dependencyList(expanded)) {
         const std::vector<Rilk::RilkValuePtr> values = dependencyParameters(dependency, target);
         Rilk::QualifiedTargetName name = dependencyName(dependency, target.name);
-        const auto output = std::make_shared<Rilk::Context>(buildTarget(name, values, chain));
+        const Rilk::ContextPtr output = buildShared(name, values, chain);
         // Whether the store's collision warning covers the name its nested context takes.
         bool warned = false;
         if (dependency.aliasKind == Rilk::Dependency::kMergeAlias) {
             warned = target.hasVariable(nestedOutputName(dependency, target.name, name));
-            store.addMergedAliasOutput(dependency, name, output);
+            // The merge takes the output's values themselves: they must be this target's own.
+            store.addMergedAliasOutput(dependency, name, std::make_shared<Rilk::Context>(*output));
         } else {
             warned = store.addOutput(dependency, name, output);
         }

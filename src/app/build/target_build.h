@@ -48,12 +48,17 @@ public:
                               Rilk::VisitingChain& chain);
 
 private:
-    /// `buildTarget` on the calling thread.
-    Rilk::Context buildTargetHere(Rilk::QualifiedTargetName& name,
+    /// `buildTarget`'s output as this run keeps it: one context per target instance, never
+    /// changed once built, shared by every dependent that reads it (see `buildDependencies`).
+    Rilk::ContextPtr buildShared(Rilk::QualifiedTargetName& name,
+                                 const std::vector<Rilk::RilkValuePtr>& parameters,
+                                 Rilk::VisitingChain& chain);
+    /// `buildShared` on the calling thread.
+    Rilk::ContextPtr buildTargetHere(Rilk::QualifiedTargetName& name,
                                   const std::vector<Rilk::RilkValuePtr>& parameters,
                                   Rilk::VisitingChain& chain);
     /// Everything after the target was found, its loop check passed and its prefix set.
-    Rilk::Context build(const FoundTarget& found, const std::vector<Rilk::RilkValuePtr>& parameters,
+    Rilk::ContextPtr build(const FoundTarget& found, const std::vector<Rilk::RilkValuePtr>& parameters,
                         const Util::CiString& label, Rilk::VisitingChain& chain);
     /// Builds the dependencies in order and puts their outputs into the target context;
     /// returns the '+' outputs that could not be appended at first.
@@ -86,8 +91,9 @@ private:
         bool operator()(const Util::CiString& a, const Util::CiString& b) const { return a == b; }
     };
 
-    /// The output context of every target built in this run, by unique name.
-    std::unordered_map<Util::CiString, Rilk::Context, NameHash, NameEqual> built_;
+    /// The output context of every target built in this run, by unique name. None changes
+    /// after its build: a dependent that may change its dependency's output gets a copy.
+    std::unordered_map<Util::CiString, Rilk::ContextPtr, NameHash, NameEqual> built_;
 };
 
 }  // namespace Rilk

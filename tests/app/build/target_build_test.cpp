@@ -158,3 +158,25 @@ TEST(TargetBuild, OutputVariablesKeepTheTargetsOwnValueAndAppearOnce) {
 }
 
 }  // namespace
+
+TEST(TargetBuild, AnOutputChangedThroughOneDependentStaysAsBuiltForTheOthers) {
+    // `left` appends another output to the name under which it reads `base`; `right`,
+    // built after it, reads the output `base` made.
+    const std::pair<const char*, const char*> cases[] = {
+        {"alias onto it", "left: base extra=>base { }"},
+        {"merged alias onto it", "left: base extra+>base { }"},
+        {"plus merge", "left: +base +extra base=>extra { }"},
+    };
+    for (const auto& [label, left] : cases) {
+        FakeServices services;
+        services.addUnit(std::string("unit u\n top: left right { }\n") + left + R"(
+            right: base { names = "${base}" seen = "${base.X}" }
+            base: { ^X = "x" }
+            extra: { ^Y = "y" })");
+        build(services, "u::top", nullptr, 6);
+        ASSERT_EQ(labels(services).back(), "u::top") << label;
+        const Rilk::ContextPtr& right = services.runs[services.runs.size() - 2].jobs.front();
+        EXPECT_EQ(valueOf(right, "names"), "X") << label;
+        EXPECT_EQ(valueOf(right, "seen"), "x") << label;
+    }
+}
