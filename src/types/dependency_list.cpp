@@ -138,20 +138,22 @@ void logSkipped(const Identifier& identifier) {
 }  // namespace
 
 const std::vector<Dependency>& TargetContext::dependencyList(std::vector<Dependency>& storage) {
+    const std::vector<Dependency>& records = dependencyRecords();
     const auto dynamic = [](const Dependency& record) { return record.isDynamic(); };
-    if (std::any_of(dependencies.begin(), dependencies.end(), dynamic)) {
+    if (std::any_of(records.begin(), records.end(), dynamic)) {
         storage = createDependencyList();
         return storage;
     }
     log(LogLevel::Trace, "Creating dependency list.\n");
-    return dependencies;
+    return records;
 }
 
 std::vector<Dependency> TargetContext::createDependencyList() {
     log(LogLevel::Trace, "Creating dependency list.\n");
+    const std::vector<Dependency>& records = dependencyRecords();
     std::vector<Dependency> list;
-    list.reserve(dependencies.size());
-    for (const Dependency& record : dependencies) {
+    list.reserve(records.size());
+    for (const Dependency& record : records) {
         if (!record.isDynamic()) {
             list.push_back(record);
             continue;

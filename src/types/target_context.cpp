@@ -30,6 +30,13 @@ TargetContext::TargetContext(const QualifiedTargetName& name,
     }
 }
 
+TargetContext::TargetContext(const QualifiedTargetName& name, const Target& target,
+                             const std::vector<RilkValuePtr>& parameterValues)
+    : TargetContext(name, target.parameterNames, parameterValues, target.assignments,
+                    target.conditions, {}) {
+    templateDependencies_ = &target.dependencies;
+}
+
 TargetContext::TargetContext(const Context& context, const QualifiedTargetName& name)
     : Context(context), name(name) {}
 

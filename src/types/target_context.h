@@ -9,6 +9,7 @@
 #include "types/dependency.h"
 #include "types/qualified_target_name.h"
 #include "types/rilk_value.h"
+#include "types/target.h"
 
 namespace Rilk {
 
@@ -26,6 +27,11 @@ public:
                   const std::vector<Assignment>& assignments,
                   const std::vector<Condition>& conditions,
                   const std::vector<Dependency>& dependencies);
+    /// The same from a target template that outlives the context: its dependency records
+    /// are read where they are instead of copied (a target gathering thousands of
+    /// dependencies would copy them all).
+    TargetContext(const QualifiedTargetName& name, const Target& target,
+                  const std::vector<RilkValuePtr>& parameterValues);
     /// A copy of `context`'s variables and conditions under `name`, with no dependency
     /// records and no parameters.
     TargetContext(const Context& context, const QualifiedTargetName& name);
@@ -46,10 +52,19 @@ public:
     /// then `dependencies` itself, otherwise the list, kept in `storage`.
     const std::vector<Dependency>& dependencyList(std::vector<Dependency>& storage);
 
+    /// The dependency records: the template's own when it was given, else `dependencies`.
+    const std::vector<Dependency>& dependencyRecords() const {
+        return templateDependencies_ != nullptr ? *templateDependencies_ : dependencies;
+    }
+
     QualifiedTargetName name;
+    /// The dependency records given as a list (empty when the template's are read).
     std::vector<Dependency> dependencies;
     /// The text of this instance's parameter values (see `parameterTextOf`).
     std::string parameterText;
+
+private:
+    const std::vector<Dependency>* templateDependencies_ = nullptr;
 };
 
 }  // namespace Rilk

@@ -150,5 +150,15 @@ TEST(DependencyList, TheListWithoutDynamicDependenciesIsTheRecordsThemselves) {
         EXPECT_EQ(log, "Creating dependency list.\n");
         EXPECT_EQ(list == &context.dependencies, itself);
         EXPECT_EQ(list->size(), context.createDependencyList().size());
+
+        // Made from a target template, the context reads the template's records in place.
+        Target target;
+        target.assignments = {assign("deps", str("x y"))};
+        target.dependencies = records;
+        TargetContext fromTemplate(QualifiedTargetName("", "main", "app"), target, {});
+        EXPECT_TRUE(fromTemplate.dependencies.empty());
+        std::vector<Dependency> ownStorage;
+        EXPECT_EQ(&fromTemplate.dependencyList(ownStorage) == &target.dependencies, itself);
+        EXPECT_EQ(fromTemplate.createDependencyList().size(), list->size());
     }
 }

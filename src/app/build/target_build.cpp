@@ -159,9 +159,8 @@ Rilk::ContextPtr TargetBuild::build(const FoundTarget& found,
     const Rilk::Target& target = *found.target;
     const Rilk::QualifiedTargetName& own = found.canonicalName;
     const Rilk::Context& inherited = services_.inheritedContext(own.ns);
-    auto context = std::make_shared<Rilk::TargetContext>(own, target.parameterNames, parameters,
-                                                         target.assignments, target.conditions,
-                                                         target.dependencies);
+    // The unit's targets outlive every build: the context reads the template's records.
+    auto context = std::make_shared<Rilk::TargetContext>(own, target, parameters);
     std::string uniqueName = context->uniqueName();
     if (const auto done = built_.find(std::string_view(uniqueName)); done != built_.end()) {
         Rilk::log(Rilk::LogLevel::Trace, "Target '{}' already built.\n", label.str());
