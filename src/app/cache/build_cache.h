@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -41,6 +42,10 @@ public:
 
     /// A cache for the file `file`, with no records.
     explicit BuildCache(std::filesystem::path file);
+    /// Waits for a read `startLoading` began.
+    ~BuildCache();
+    BuildCache(const BuildCache&) = delete;
+    BuildCache& operator=(const BuildCache&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
 
@@ -140,6 +145,8 @@ private:
     std::unique_ptr<FileTimePrefetch> prefetch_;
     /// The read `startLoading` began, until `load` takes it.
     std::future<ReadResult> pending_;
+    /// The thread of that read.
+    std::thread loader_;
 };
 
 }  // namespace Rilk

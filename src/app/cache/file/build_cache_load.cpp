@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "util/bounded_file_read.h"
 #include "util/logger.h"
 #include "util/mapped_file.h"
+#include "util/thread_elsewhere.h"
 
 namespace Rilk {
 namespace {
@@ -53,13 +55,30 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, b
 
 void BuildCache::startLoading() {
     if (pending_.valid()) return;
-    pending_ = std::async(std::launch::async, [file = path_, hold = holdAsBytes_] { return readFile(file, hold); });
+    auto read = std::make_shared<std::packaged_task<ReadResult()>>(
+        [file = path_, hold = holdAsBytes_] { return readFile(file, hold); });
+    pending_ = read->get_future();
+    // The caller loads the units meanwhile: the read starts on another processor.
+    loader_ = Util::startElsewhere([read] { (*read)(); });
 }
 
-void BuildCache::load() { install(pending_.valid() ? pending_.get() : readFile(path_, holdAsBytes_)); }
+void BuildCache::load() {
+    if (!pending_.valid()) {
+        install(readFile(path_, holdAsBytes_));
+        return;
+    }
+    ReadResult read = pending_.get();
+    loader_.join();
+    install(std::move(read));
+}
+
+BuildCache::~BuildCache() {
+    if (loader_.joinable()) loader_.join();
+}
 
 void BuildCache::loadBytes(std::string_view bytes) {
     if (pending_.valid()) pending_.wait();
+    if (loader_.joinable()) loader_.join();
     pending_ = {};
     install(readBytes(bytes, path_.string(), false, holdAsBytes_));
 }
