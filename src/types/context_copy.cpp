@@ -1,4 +1,8 @@
 #include "types/context.h"
+
+#include <tuple>
+#include <utility>
+
 #include "types/rilk_context_value.h"
 #include "types/rilk_string.h"
 #include "types/value_cast.h"
@@ -130,8 +134,19 @@ void Context::rebindAfterMove(const Context& old) {
 Context::Context(const std::vector<Assignment>& assignmentList,
                  const std::vector<Condition>& conditionList) {
     for (const Assignment& source : assignmentList) {
-        const RilkValuePtr copy = independentCopy(source.value);
-        addAssignment(Assignment(source.name, copy, source.type, source.modifier), kKeepModifier);
+        Assignment made(source.name, independentCopy(source.value), source.type, source.modifier);
+        // A name not held yet is stored as `addAssignment` stores it, but moved in rather
+        // than copied a second time; a repeated name goes through `addAssignment`.
+        auto found = assignments.lower_bound(made.name);
+        if (found == assignments.end() || Util::CiString::less(made.name, found->first.str())) {
+            // The key is made from the name before the assignment is moved into the node.
+            found = assignments.emplace_hint(found, std::piecewise_construct,
+                                             std::forward_as_tuple(made.name),
+                                             std::forward_as_tuple(std::move(made)));
+            bind(found->second.value);
+            continue;
+        }
+        addAssignment(made, kKeepModifier);
     }
     for (const Condition& source : conditionList) {
         Condition copy = source;

@@ -146,3 +146,28 @@ TEST(ContextMerge, MergingAContextIntoItselfCopiesEachConditionOnce) {
     EXPECT_EQ(context.conditions.size(), 40u);
     EXPECT_EQ(textOf(context, "a"), "x");
 }
+
+TEST(ContextFromLists, EachNameKeepsItsFirstSpellingAndTheValuesAreTheContextsOwn) {
+    const std::vector<Assignment> list = {
+        assign("Flags", str("-O2"), AssignType::Set, AssignModifier::Up),
+        assign("b", ref("flags")),
+        assign("FLAGS", str("-g"), AssignType::Append),
+        assign("c", str("x"), AssignType::SetIfUnset, AssignModifier::Must),
+    };
+    Context context(list, {});
+    ASSERT_EQ(context.assignments.size(), 3u);
+    const Assignment& flags = context.assignments.at(Util::CiString("flags"));
+    EXPECT_EQ(flags.name + "|" + context.assignments.find("FLAGS")->first.str(), "Flags|Flags");
+    EXPECT_EQ(flags.modifier, AssignModifier::Up);
+    EXPECT_EQ(context.assignments.at(Util::CiString("c")).modifier, AssignModifier::Must);
+    EXPECT_EQ(context.assignments.at(Util::CiString("c")).type, AssignType::SetIfUnset);
+    for (const auto& [name, stored] : context.assignments) {
+        EXPECT_FALSE(stored.resolved) << name.str();
+        EXPECT_EQ(resolverOf(stored.value), &context) << name.str();
+    }
+    context.resolveAll();
+    EXPECT_EQ(textOf(context, "b") + "|" + textOf(context, "flags"), "-O2 -g|-O2 -g");
+    // The lists' values are copied: neither the append nor resolving reached them.
+    EXPECT_EQ(list[0].value->toString() + "|" + list[1].value->typeName(), "-O2|RilkIdentifier");
+    EXPECT_EQ(list[0].value.use_count(), 1);
+}
