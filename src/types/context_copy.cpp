@@ -44,6 +44,18 @@ RilkString* shareableText(const RilkValuePtr& value) {
     return text->isShared() || text->isPlainText() ? text : nullptr;
 }
 
+/// Whether no variable of `source` is named like one of `own` (both in name order), and
+/// each of `source` is keyed by its name exactly as spelled.
+bool namedApart(const AssignmentMap& own, const AssignmentMap& source) {
+    auto mine = own.begin();
+    for (const auto& [key, stored] : source) {
+        if (key.str() != stored.name) return false;
+        while (mine != own.end() && Util::CiString::less(mine->first.str(), key.str())) ++mine;
+        if (mine != own.end() && !Util::CiString::less(key.str(), mine->first.str())) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Context::Context(const Context& other) : Resolver(other), std::enable_shared_from_this<Context>() {
@@ -92,6 +104,26 @@ void Context::copyFrom(const Context& other) {
 }
 
 std::vector<Assignment> Context::addCopyOf(const Context& source, unsigned mode) {
+    // Fewer variables here than in `source`, none named alike (a target and the variables
+    // it inherits): `source`'s tree is copied whole, node by node without a comparison,
+    // and this context's own nodes are moved into it. The variables and values are those
+    // the walk below makes, for far less work.
+    if (assignments.size() < source.assignments.size() &&
+        namedApart(assignments, source.assignments)) {
+        AssignmentMap merged(source.assignments);
+        for (auto& [key, stored] : merged) {
+            RilkString* text = shareableText(stored.value);
+            if (text != nullptr) {
+                text->markShared();
+            } else if (RilkValuePtr copied = copyFor(stored.value, source, *this)) {
+                stored.value = std::move(copied);
+            }
+            bind(stored.value);
+        }
+        while (!assignments.empty()) merged.insert(assignments.extract(assignments.begin()));
+        assignments.swap(merged);
+        return {};
+    }
     std::vector<Assignment> failed;
     // Both maps are in name order, so one forward walk over this context finds the place
     // of each variable of `source`; a variable new here is stored right there, the others
