@@ -1,4 +1,8 @@
 #include "types/context.h"
+
+#include <tuple>
+#include <utility>
+
 #include "types/rilk_context_value.h"
 #include "types/rilk_string.h"
 #include "types/value_cast.h"
@@ -38,6 +42,18 @@ RilkString* shareableText(const RilkValuePtr& value) {
     auto* text = valueCast<RilkString>(value.get());
     if (text == nullptr || text->kind() != ValueKind::String) return nullptr;
     return text->isShared() || text->isPlainText() ? text : nullptr;
+}
+
+/// Whether no variable of `source` is named like one of `own` (both in name order), and
+/// each of `source` is keyed by its name exactly as spelled.
+bool namedApart(const AssignmentMap& own, const AssignmentMap& source) {
+    auto mine = own.begin();
+    for (const auto& [key, stored] : source) {
+        if (key.str() != stored.name) return false;
+        while (mine != own.end() && Util::CiString::less(mine->first.str(), key.str())) ++mine;
+        if (mine != own.end() && !Util::CiString::less(key.str(), mine->first.str())) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -88,6 +104,26 @@ void Context::copyFrom(const Context& other) {
 }
 
 std::vector<Assignment> Context::addCopyOf(const Context& source, unsigned mode) {
+    // Fewer variables here than in `source`, none named alike (a target and the variables
+    // it inherits): `source`'s tree is copied whole, node by node without a comparison,
+    // and this context's own nodes are moved into it. The variables and values are those
+    // the walk below makes, for far less work.
+    if (assignments.size() < source.assignments.size() &&
+        namedApart(assignments, source.assignments)) {
+        AssignmentMap merged(source.assignments);
+        for (auto& [key, stored] : merged) {
+            RilkString* text = shareableText(stored.value);
+            if (text != nullptr) {
+                text->markShared();
+            } else if (RilkValuePtr copied = copyFor(stored.value, source, *this)) {
+                stored.value = std::move(copied);
+            }
+            bind(stored.value);
+        }
+        while (!assignments.empty()) merged.insert(assignments.extract(assignments.begin()));
+        assignments.swap(merged);
+        return {};
+    }
     std::vector<Assignment> failed;
     // Both maps are in name order, so one forward walk over this context finds the place
     // of each variable of `source`; a variable new here is stored right there, the others
@@ -130,8 +166,19 @@ void Context::rebindAfterMove(const Context& old) {
 Context::Context(const std::vector<Assignment>& assignmentList,
                  const std::vector<Condition>& conditionList) {
     for (const Assignment& source : assignmentList) {
-        const RilkValuePtr copy = independentCopy(source.value);
-        addAssignment(Assignment(source.name, copy, source.type, source.modifier), kKeepModifier);
+        Assignment made(source.name, independentCopy(source.value), source.type, source.modifier);
+        // A name not held yet is stored as `addAssignment` stores it, but moved in rather
+        // than copied a second time; a repeated name goes through `addAssignment`.
+        auto found = assignments.lower_bound(made.name);
+        if (found == assignments.end() || Util::CiString::less(made.name, found->first.str())) {
+            // The key is made from the name before the assignment is moved into the node.
+            found = assignments.emplace_hint(found, std::piecewise_construct,
+                                             std::forward_as_tuple(made.name),
+                                             std::forward_as_tuple(std::move(made)));
+            bind(found->second.value);
+            continue;
+        }
+        addAssignment(made, kKeepModifier);
     }
     for (const Condition& source : conditionList) {
         Condition copy = source;

@@ -146,3 +146,73 @@ TEST(ContextMerge, MergingAContextIntoItselfCopiesEachConditionOnce) {
     EXPECT_EQ(context.conditions.size(), 40u);
     EXPECT_EQ(textOf(context, "a"), "x");
 }
+
+TEST(ContextFromLists, EachNameKeepsItsFirstSpellingAndTheValuesAreTheContextsOwn) {
+    const std::vector<Assignment> list = {
+        assign("Flags", str("-O2"), AssignType::Set, AssignModifier::Up),
+        assign("b", ref("flags")),
+        assign("FLAGS", str("-g"), AssignType::Append),
+        assign("c", str("x"), AssignType::SetIfUnset, AssignModifier::Must),
+    };
+    Context context(list, {});
+    ASSERT_EQ(context.assignments.size(), 3u);
+    const Assignment& flags = context.assignments.at(Util::CiString("flags"));
+    EXPECT_EQ(flags.name + "|" + context.assignments.find("FLAGS")->first.str(), "Flags|Flags");
+    EXPECT_EQ(flags.modifier, AssignModifier::Up);
+    EXPECT_EQ(context.assignments.at(Util::CiString("c")).modifier, AssignModifier::Must);
+    EXPECT_EQ(context.assignments.at(Util::CiString("c")).type, AssignType::SetIfUnset);
+    for (const auto& [name, stored] : context.assignments) {
+        EXPECT_FALSE(stored.resolved) << name.str();
+        EXPECT_EQ(resolverOf(stored.value), &context) << name.str();
+    }
+    context.resolveAll();
+    EXPECT_EQ(textOf(context, "b") + "|" + textOf(context, "flags"), "-O2 -g|-O2 -g");
+    // The lists' values are copied: neither the append nor resolving reached them.
+    EXPECT_EQ(list[0].value->toString() + "|" + list[1].value->typeName(), "-O2|RilkIdentifier");
+    EXPECT_EQ(list[0].value.use_count(), 1);
+}
+
+TEST(ContextCopy, CopyIntoAContextWithOtherNamesEndsLikeTheGeneralMerge) {
+    Context source;
+    source.addAssignment(assign("b", str("2"), AssignType::SetIfUnset, AssignModifier::Up),
+                         kKeepModifier);
+    source.addAssignment(assign("D", str("${b} ${m}")), kKeepModifier);
+    source.addAssignment(assign("e", strings({"x", "${b}"}), AssignType::Append), kKeepModifier);
+    source.addAssignment(assign("F", nullptr, AssignType::Declare), kKeepModifier);
+    source.addAssignment(assign("h", str("7")), kKeepModifier);
+    // Own names before, between and after the source's, none alike; the last case holds as
+    // many names as the source.
+    const std::vector<std::vector<std::string>> ownNames = {
+        {}, {"a"}, {"c", "zz"}, {"A0", "g", "m", "z"}, {"a", "c", "g", "m", "z"}};
+    auto dump = [](Context& context) {
+        std::string text;
+        for (const auto& [name, stored] : context.assignments) {
+            text += name.str() + ":" + stored.toString() + " m" +
+                    std::to_string(static_cast<int>(stored.modifier)) + " r" +
+                    std::to_string(stored.resolved) + "; ";
+            if (stored.value && dynamic_cast<Resolvable*>(stored.value.get())) {
+                EXPECT_EQ(resolverOf(stored.value), &context) << name.str();
+            }
+        }
+        context.resolveAll();
+        for (const auto& [name, stored] : context.assignments) text += stored.toString() + "; ";
+        return text;
+    };
+    for (const auto& names : ownNames) {
+        auto withOwn = [&] {
+            auto target = std::make_shared<TargetContext>(Context(), QualifiedTargetName("", "u", "t"));
+            for (const std::string& name : names) set(*target, name, str(name + "!"));
+            return target;
+        };
+        const auto copied = withOwn();
+        const auto general = withOwn();
+        EXPECT_TRUE(copied->addCopyOf(source, kTakeModifier).empty());
+        EXPECT_TRUE(general->addContext(Context(source), 0, kTakeModifier, false).empty());
+        set(*copied, "e", str("y"), AssignType::Append);
+        set(*general, "e", str("y"), AssignType::Append);
+        EXPECT_EQ(dump(*copied), dump(*general)) << names.size();
+        EXPECT_EQ(copied->assignments.size(), names.size() + 5);
+    }
+    EXPECT_EQ(textOf(source, "D") + "|" + textOf(source, "e"), "${b} ${m}|x ${b}");
+    EXPECT_EQ(resolverOf(source.getVariable("D")), &source);
+}
