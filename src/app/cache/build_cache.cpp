@@ -25,7 +25,7 @@ void BuildCache::upsert(const std::string& key, const RecordContents& contents,
     std::shared_ptr<RuntimeRecord> record = found->second;
     mapLock.unlock();
 
-    std::lock_guard recordLock(record->mutex);
+    std::lock_guard recordLock(record->mutex());
     if (token == 0 || token != record->claimToken) {
         log(LogLevel::Error, "Cache upsert rejected for '{}': claim token mismatch.\n", key);
         return;
@@ -36,7 +36,7 @@ void BuildCache::upsert(const std::string& key, const RecordContents& contents,
     record->state = RuntimeRecord::Idle;
     record->current = true;
     record->claimToken = 0;
-    record->stored.notify_all();
+    record->stored().notify_all();
 }
 
 BuildCache::Lookup BuildCache::findOrClaim(const std::string& key) {

@@ -24,7 +24,7 @@ namespace Rilk {
 /// made, kept in memory under the target's unique name (letter case ignored) and stored
 /// between runs in one file.
 ///
-/// The record map is guarded by one mutex; each record has its own (`RuntimeRecord`). Lock
+/// The record map is guarded by one mutex; each record has its own (`RuntimeRecord::mutex()`, from a shared pool). Lock
 /// order: the map mutex, then a record's mutex; nothing takes the map mutex while holding a
 /// record's. A build that finds no usable record claims it, and only the claim holder may
 /// store it (`upsert`), which wakes builds waiting for it.

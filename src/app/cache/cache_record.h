@@ -1,17 +1,18 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <string>
 
 #include "app/cache/record_contents.h"
+#include "app/cache/record_lock_pool.h"
 
 namespace Rilk {
 
 /// One record of the build cache: the stored plan of one target and the claim that lets
 /// one build at a time store it. Shared by the cache's map and the builds that use it;
-/// `mutex` guards every other field and is the mutex of `stored`.
+/// `mutex()` guards every other field and is the mutex of `stored()`. Both come from a pool
+/// shared with other records (`recordLockFor`): a wait on `stored()` re-checks its
+/// condition, and a notify is `notify_all`.
 struct RuntimeRecord {
     enum State : std::int32_t {
         Idle = 0,
@@ -29,9 +30,9 @@ struct RuntimeRecord {
     std::int32_t state = Idle;
     /// The token of the build holding the claim; 0 when nobody does.
     std::uint64_t claimToken = 0;
-    /// Signalled when a stored record ends a claim.
-    std::condition_variable stored;
-    std::mutex mutex;
+    /// Signalled when a stored record ends a claim (or another record sharing it does).
+    std::condition_variable& stored() const { return recordLockFor(this).stored; }
+    std::mutex& mutex() const { return recordLockFor(this).mutex; }
 };
 
 }  // namespace Rilk

@@ -46,7 +46,7 @@ std::vector<std::size_t> everyWorkItem(const RecordContents& plan) {
 /// second has passed, and decides what this build does then.
 Decision waitForClaim(const std::string& key, RuntimeRecord& record,
                       std::unique_lock<std::mutex>& lock, const RecordContents& plan) {
-    record.stored.wait_for(lock, std::chrono::seconds(1),
+    record.stored().wait_for(lock, std::chrono::seconds(1),
                            [&] { return record.state != RuntimeRecord::Claimed; });
     if (record.state != RuntimeRecord::Claimed && record.current) return {Outcome::Hit, 0, {}};
     if (record.state != RuntimeRecord::Claimed) {
@@ -75,7 +75,7 @@ std::vector<std::size_t> staleAgainstRecord(const RuntimeRecord& record, RecordC
 /// without a claim. Takes and releases the record's mutex.
 Decision decide(BuildCache& cache, const std::string& key, RuntimeRecord& record,
                 RecordContents& plan) {
-    std::unique_lock lock(record.mutex);
+    std::unique_lock lock(record.mutex());
     if (record.current) {
         if (record.state == RuntimeRecord::Idle) return {Outcome::Hit, 0, {}};
         return waitForClaim(key, record, lock, plan);

@@ -108,6 +108,17 @@ InputMatch matchInputs(const std::vector<WorkItemEntry>& a, const std::vector<Wo
     return sameBytes ? InputMatch::SameBytes : InputMatch::Same;
 }
 
+RecordContents::RecordContents(const RecordContents& other)
+    : context(other.context),
+      items_(other.items_),
+      hashes_(other.hashes_),
+      byHash_(other.byHash_ ? std::make_unique<HashIndex>(*other.byHash_) : nullptr) {}
+
+RecordContents& RecordContents::operator=(const RecordContents& other) {
+    if (this != &other) *this = RecordContents(other);
+    return *this;
+}
+
 bool RecordContents::add(WorkItem item) {
     // The first work item's hash waits until a second one needs the index.
     if (items_.empty()) {
@@ -120,9 +131,10 @@ bool RecordContents::add(WorkItem item) {
     items_.push_back(std::move(item));
     hashes_.push_back(hash);
     if (items_.size() == kScanLimit + 1) {
-        for (std::size_t i = 0; i < hashes_.size(); ++i) byHash_.emplace(hashes_[i], i);
+        byHash_ = std::make_unique<HashIndex>();
+        for (std::size_t i = 0; i < hashes_.size(); ++i) byHash_->emplace(hashes_[i], i);
     } else if (items_.size() > kScanLimit) {
-        byHash_.emplace(hash, items_.size() - 1);
+        byHash_->emplace(hash, items_.size() - 1);
     }
     return true;
 }
@@ -137,7 +149,7 @@ void RecordContents::addAll(std::vector<WorkItem> items) {
 
 std::vector<WorkItem> RecordContents::releaseWorkItems() {
     hashes_.clear();
-    byHash_.clear();
+    byHash_.reset();
     return std::exchange(items_, {});
 }
 
@@ -174,7 +186,7 @@ const WorkItem* RecordContents::findHashed(std::uint64_t hash,
         }
         return nullptr;
     }
-    auto [first, last] = byHash_.equal_range(hash);
+    auto [first, last] = byHash_->equal_range(hash);
     for (auto it = first; it != last; ++it) {
         const WorkItem& held = items_[it->second];
         if (sameInputs(held.inputs, inputs)) return &held;

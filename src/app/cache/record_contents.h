@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -39,6 +40,13 @@ InputMatch matchInputs(const std::vector<WorkItemEntry>& a, const std::vector<Wo
 /// bytes alone cannot tell (names compare ignoring case, but hash as they are spelled).
 class RecordContents {
 public:
+    RecordContents() = default;
+    RecordContents(const RecordContents& other);
+    RecordContents& operator=(const RecordContents& other);
+    RecordContents(RecordContents&&) noexcept = default;
+    RecordContents& operator=(RecordContents&&) noexcept = default;
+    ~RecordContents() = default;
+
     /// Adds the work item unless one with the same inputs is already held; returns
     /// whether it was added.
     bool add(WorkItem item);
@@ -73,9 +81,10 @@ private:
     std::vector<WorkItem> items_;
     /// The input hash of each work item, in the same order; empty while there is only one.
     std::vector<std::uint64_t> hashes_;
-    /// The positions of the work items by hash; filled once there are more than
-    /// `kScanLimit`.
-    std::unordered_multimap<std::uint64_t, std::size_t> byHash_;
+    using HashIndex = std::unordered_multimap<std::uint64_t, std::size_t>;
+    /// The positions of the work items by hash; made once there are more than `kScanLimit`
+    /// (a record of a few work items, the most common, carries no map).
+    std::unique_ptr<HashIndex> byHash_;
 };
 
 }  // namespace Rilk

@@ -3,6 +3,9 @@
 // (whose paths have no base) never finds the planned work item again.
 #include "app/cache/record_contents.h"
 
+#include <memory>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "types/rilk_context_types.h"
@@ -119,6 +122,37 @@ TEST(RecordContents, LoneWorkItemIsFoundAsByItsHash) {
         EXPECT_EQ(matchInputs(c.held, c.planned) != InputMatch::Different,
                   sameInputs(c.held, c.planned))
             << c.label;
+    }
+}
+
+TEST(RecordContents, CopyFindsOnItsOwnWhetherScannedOrMapped) {
+    // A copy (constructed or assigned) keeps a lookup of its own: it finds every work item
+    // after the original is gone, and additions to either do not reach the other.
+    auto item = [](int n) {
+        WorkItem made;
+        made.inputs = inputs(makeString("f" + std::to_string(n)));
+        return made;
+    };
+    for (int size : {1, 2, 16, 17, 40}) {
+        auto original = std::make_unique<RecordContents>();
+        for (int n = 0; n < size; ++n) original->add(item(n));
+        RecordContents constructed(*original);
+        RecordContents assigned;
+        assigned.add(item(1000));
+        assigned = *original;
+        original->add(item(500));
+        original.reset();
+        for (RecordContents* copy : {&constructed, &assigned}) {
+            ASSERT_EQ(copy->workItems().size(), static_cast<std::size_t>(size)) << size;
+            for (int n = 0; n < size; ++n) {
+                EXPECT_EQ(copy->find(item(n).inputs), &copy->workItems()[n]) << size << " " << n;
+            }
+            EXPECT_EQ(copy->find(item(500).inputs), nullptr) << size;
+            EXPECT_EQ(copy->find(item(1000).inputs), nullptr) << size;
+            EXPECT_FALSE(copy->add(item(0))) << size;
+            EXPECT_TRUE(copy->add(item(size))) << size;
+            EXPECT_NE(copy->find(item(size).inputs), nullptr) << size;
+        }
     }
 }
 

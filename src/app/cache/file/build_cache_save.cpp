@@ -32,7 +32,7 @@ void BuildCache::save() const {
     std::size_t written = 0;
     for (const auto& [key, record] : snapshot) {
         const std::size_t start = body.size();
-        std::lock_guard recordLock(record->mutex);
+        std::lock_guard recordLock(record->mutex());
         // A record held as bytes holds exactly what the writer gives for it.
         if (!record->heldBytes.empty()) {
             writeSizedString(body, key);

@@ -1,5 +1,6 @@
 // Planning against a record the build cache holds as its bytes in the file.
 #include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -20,15 +21,18 @@ namespace Rilk {
 namespace {
 
 /// Removes `expected` from the front of `rest` when it is there.
-bool take(std::string_view& rest, const std::string& expected) {
+bool take(std::string_view& rest, std::string_view expected) {
     if (rest.substr(0, expected.size()) != expected) return false;
     rest.remove_prefix(expected.size());
     return true;
 }
 
-/// A count line as the writer gives it.
+/// A count line as the writer gives it: `std::to_string(count)` and a line feed.
 bool takeCount(std::string_view& rest, std::size_t count) {
-    return take(rest, std::to_string(count) + "\n");
+    char line[24];
+    char* end = std::to_chars(line, line + sizeof line - 1, count).ptr;
+    *end++ = '\n';
+    return take(rest, std::string_view(line, static_cast<std::size_t>(end - line)));
 }
 
 /// Reads the files a work item's last build read from the front of `rest`, spelled exactly

@@ -102,6 +102,12 @@ TEST_F(HeldRecords, LoadAndSaveAsRecordsParsed) {
     spelled.replace(spelled.find("1\n1\nA"), 1, "+1");  // a count spelled otherwise
     const std::string damaged = canonicalRecord("d", "0\n", "= broken");
     const std::string again = sized("U::A") + canonicalRecord("a").substr(7);
+    std::string zero = canonicalRecord("e");
+    zero.replace(zero.find("1\n1\nA"), 1, "01");  // a count with a leading zero
+    std::string wide = canonicalRecord("f");  // ten context assignments
+    wide.resize(wide.rfind("1\nA 1 0\n"));
+    wide += "10\n";
+    for (int i = 0; i < 10; ++i) wide += "A 1 0\n" + sized("V" + std::to_string(i) + " = \"x\"");
     const struct {
         const char* label;
         std::string bytes;
@@ -109,6 +115,8 @@ TEST_F(HeldRecords, LoadAndSaveAsRecordsParsed) {
     } cases[] = {
         {"canonical", fileOf({a, b}), {"u::a", "u::b"}, {}},
         {"a count spelled otherwise", fileOf({a, spelled}), {"u::a"}, {"u::c"}},
+        {"a count with a leading zero", fileOf({a, zero}), {"u::a"}, {"u::e"}},
+        {"a count of two digits", fileOf({wide, a}), {"u::f", "u::a"}, {}},
         {"a damaged record", fileOf({damaged, b}), {"u::b"}, {}},
         {"a key given twice", fileOf({a, b, again}), {"u::a", "u::b"}, {}},
         {"bytes after the last record", fileOf({a, b}) + "junk", {"u::a", "u::b"}, {}},
