@@ -48,8 +48,10 @@ Match matchDelimited(std::string_view& rest, char letter,
 /// string quoted when it holds no double quote, else a plain string as a raw one.
 Match matchText(std::string_view& rest, std::string_view text, bool raw, bool checkRefusals) {
     const bool quotable = text.find('"') == std::string_view::npos;
-    const bool fits = fitsDelimitedLiteralStrictly(text);
-    if (raw ? fits : !quotable && fits) return matchDelimited(rest, 'R', {text}, checkRefusals);
+    // Whether the text fits a raw literal only matters for a raw string or an unquotable one.
+    if ((raw || !quotable) && fitsDelimitedLiteralStrictly(text)) {
+        return matchDelimited(rest, 'R', {text}, checkRefusals);
+    }
     if (!quotable || (checkRefusals && !isUtf8(text))) return Match::Differs;
     return spelled(take(rest, "\"") && take(rest, text) && take(rest, "\""));
 }
