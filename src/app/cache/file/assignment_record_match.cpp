@@ -13,14 +13,14 @@
 #include "types/value_cast.h"
 
 namespace Rilk {
-namespace {
 
-/// Removes `expected` from the front of `rest` when it is there.
-inline bool take(std::string_view& rest, std::string_view expected) {
-    if (rest.substr(0, expected.size()) != expected) return false;
+bool takePrefix(std::string_view& rest, std::string_view expected) {
+    if (!rest.starts_with(expected)) return false;
     rest.remove_prefix(expected.size());
     return true;
 }
+
+namespace {
 
 /// How a value's written form compares with the front of the text left.
 enum class Match { Spelled, Differs, OtherKind };
@@ -32,16 +32,16 @@ Match spelled(bool same) { return same ? Match::Spelled : Match::Differs; }
 Match matchDelimited(std::string_view& rest, char letter,
                      std::initializer_list<std::string_view> pieces, bool checkRefusals) {
     const char opening[] = {letter, '"', '('};
-    if (!take(rest, std::string_view(opening, 3))) return Match::Differs;
+    if (!takePrefix(rest, std::string_view(opening, 3))) return Match::Differs;
     const std::string_view start = rest;
     for (std::string_view piece : pieces) {
-        if (!take(rest, piece)) return Match::Differs;
+        if (!takePrefix(rest, piece)) return Match::Differs;
     }
     const std::string_view content = start.substr(0, start.size() - rest.size());
     if (checkRefusals && !(isUtf8(content) && fitsDelimitedLiteralStrictly(content))) {
         return Match::Differs;
     }
-    return spelled(take(rest, ")\""));
+    return spelled(takePrefix(rest, ")\""));
 }
 
 /// The writer's form of a text: a raw string as `R"(...)"` when it fits one, a plain
@@ -53,38 +53,39 @@ Match matchText(std::string_view& rest, std::string_view text, bool raw, bool ch
         return matchDelimited(rest, 'R', {text}, checkRefusals);
     }
     if (!quotable || (checkRefusals && !isUtf8(text))) return Match::Differs;
-    return spelled(take(rest, "\"") && take(rest, text) && take(rest, "\""));
+    return spelled(takePrefix(rest, "\"") && takePrefix(rest, text) && takePrefix(rest, "\""));
 }
 
 Match matchValue(std::string_view& rest, const RilkValue& value, bool checkRefusals);
 
 /// The writer's form of a list: "[]", or "[ a, b ]" of elements that are no lists.
 Match matchList(std::string_view& rest, const RilkList& list, bool checkRefusals) {
-    if (list.elements().empty()) return spelled(take(rest, "[]"));
-    if (!take(rest, "[")) return Match::Differs;
+    if (list.elements().empty()) return spelled(takePrefix(rest, "[]"));
+    if (!takePrefix(rest, "[")) return Match::Differs;
     std::string_view separator = " ";
     for (const RilkValuePtr& element : list.elements()) {
         if (!element || valueCast<const RilkList>(element.get()) != nullptr) return Match::Differs;
-        if (!take(rest, separator)) return Match::Differs;
+        if (!takePrefix(rest, separator)) return Match::Differs;
         const Match match = matchValue(rest, *element, checkRefusals);
         if (match != Match::Spelled) return match;
         separator = ", ";
     }
-    return spelled(take(rest, " ]"));
+    return spelled(takePrefix(rest, " ]"));
 }
 
 Match matchValue(std::string_view& rest, const RilkValue& value, bool checkRefusals) {
     if (const auto* path = valueCast<const RilkPathString>(&value)) {
         const JoinedPath joined = joinPath(path->baseDirectory().native(), path->text());
-        return matchDelimited(rest, 'P',
-                              {joined.base, joined.separator ? "/" : "", joined.text},
+        return matchDelimited(rest, 'P', {joined.base, joined.separator ? "/" : "", joined.text},
                               checkRefusals);
     }
     if (const auto* text = valueCast<const RilkBaseString>(&value)) {
         return matchText(rest, text->text(), valueCast<const RilkRawString>(&value) != nullptr,
                          checkRefusals);
     }
-    if (valueCast<const RilkInt>(&value) != nullptr) return spelled(take(rest, value.toString()));
+    if (valueCast<const RilkInt>(&value) != nullptr) {
+        return spelled(takePrefix(rest, value.toString()));
+    }
     if (const auto* list = valueCast<const RilkList>(&value)) {
         return matchList(rest, *list, checkRefusals);
     }
@@ -92,18 +93,17 @@ Match matchValue(std::string_view& rest, const RilkValue& value, bool checkRefus
 }
 
 /// The assignment's text as the writer gives it: its name, operator and value.
-Match matchAssignmentText(std::string_view text, const Assignment& assignment,
-                          bool checkRefusals) {
+Match matchAssignmentText(std::string_view text, const Assignment& assignment, bool checkRefusals) {
     if ((checkRefusals && !isPlainVariableName(assignment.name)) ||
-        !take(text, assignment.name)) {
+        !takePrefix(text, assignment.name)) {
         return Match::Differs;
     }
     if (assignment.type == AssignType::Declare) {
         if (!assignment.value) return spelled(text.empty());
-        if (!take(text, " = ")) return Match::Differs;
+        if (!takePrefix(text, " = ")) return Match::Differs;
     } else {
         const char* op = Assignment::operatorText(assignment.type);
-        if (op == nullptr || !take(text, op)) return Match::Differs;
+        if (op == nullptr || !takePrefix(text, op)) return Match::Differs;
     }
     if (!assignment.value) return spelled(text.empty());
     const Match match = matchValue(text, *assignment.value, checkRefusals);
@@ -115,18 +115,17 @@ bool takeRecordLine(std::string_view& rest, const Assignment& assignment) {
     const auto type = static_cast<std::uint32_t>(assignment.type);
     const auto modifier = static_cast<std::uint32_t>(assignment.modifier);
     if (type < 10 && modifier < 10) {
-        const char line[] = {'A', ' ', static_cast<char>('0' + type), ' ',
-                             static_cast<char>('0' + modifier), '\n'};
-        return take(rest, std::string_view(line, sizeof line));
+        const char line[] = {
+            'A', ' ', static_cast<char>('0' + type), ' ', static_cast<char>('0' + modifier), '\n'};
+        return takePrefix(rest, std::string_view(line, sizeof line));
     }
-    return take(rest, "A " + std::to_string(type) + " " + std::to_string(modifier) + "\n");
+    return takePrefix(rest, "A " + std::to_string(type) + " " + std::to_string(modifier) + "\n");
 }
 
 /// A length line as the writer gives it: decimal digits without a leading zero.
 bool takeLength(std::string_view& rest, std::size_t& length) {
     const std::size_t end = rest.find('\n');
-    if (end == 0 || end == std::string_view::npos || end > 19 ||
-        (rest[0] == '0' && end > 1)) {
+    if (end == 0 || end == std::string_view::npos || end > 19 || (rest[0] == '0' && end > 1)) {
         return false;
     }
     length = 0;
@@ -150,12 +149,14 @@ bool matchAssignmentRecord(std::string_view& bytes, const Assignment& assignment
     }
     text = rest.substr(0, length);
     rest.remove_prefix(length);
-    if (!take(rest, "\n")) return false;
+    if (!takePrefix(rest, "\n")) return false;
     const Match match = matchAssignmentText(text, assignment, checkRefusals);
     if (match == Match::OtherKind) {
         // A value of another kind: compared with what the writer gives.
         std::string written;
-        if (!writeAssignmentRecord(written, assignment) || !take(bytes, written)) return false;
+        if (!writeAssignmentRecord(written, assignment) || !takePrefix(bytes, written)) {
+            return false;
+        }
         return true;
     }
     if (match != Match::Spelled) return false;

@@ -6,6 +6,9 @@
 
 namespace Rilk {
 
+/// Removes `expected` from the front of `rest` when it is there; tells whether it was.
+bool takePrefix(std::string_view& rest, std::string_view expected);
+
 /// Whether `bytes` begin with exactly the assignment record that `writeAssignmentRecord`
 /// appends for `assignment` (false when the writer refuses it); when so, removes that
 /// record from their front. Compares in place: the record is not written out unless a

@@ -36,7 +36,8 @@ void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChun
             // The key is a sized text in place: its line feed ends it.
             const std::size_t contentsStart =
                 static_cast<std::size_t>(record.key.data() - bytes.data()) + record.key.size() + 1;
-            const std::string_view held = bytes.substr(contentsStart, in.position() - contentsStart);
+            const std::string_view held =
+                bytes.substr(contentsStart, in.position() - contentsStart);
             if (recordHeldAsWritten(held, record.record->contents)) {
                 record.record->heldBytes.assign(held);
                 // Dropped here, where the reading thread reuses the memory freed.

@@ -12,27 +12,20 @@
 #include "app/cache/file/held_record.h"
 
 #include "app/cache/build_cache.h"
+#include "app/cache/file/assignment_record_match.h"
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_record_reader.h"
-#include "app/cache/file/assignment_record_match.h"
 #include "app/cache/file/cache_record_writer.h"
 
 namespace Rilk {
 namespace {
-
-/// Removes `expected` from the front of `rest` when it is there.
-bool take(std::string_view& rest, std::string_view expected) {
-    if (rest.substr(0, expected.size()) != expected) return false;
-    rest.remove_prefix(expected.size());
-    return true;
-}
 
 /// A count line as the writer gives it: `std::to_string(count)` and a line feed.
 bool takeCount(std::string_view& rest, std::size_t count) {
     char line[24];
     char* end = std::to_chars(line, line + sizeof line - 1, count).ptr;
     *end++ = '\n';
-    return take(rest, std::string_view(line, static_cast<std::size_t>(end - line)));
+    return takePrefix(rest, std::string_view(line, static_cast<std::size_t>(end - line)));
 }
 
 /// Reads the files a work item's last build read from the front of `rest`, spelled exactly
@@ -53,14 +46,14 @@ bool takeFilesRead(std::string_view& rest, FilesRead& files) {
     }
     std::string written;
     writeFilesRead(written, files);
-    return take(rest, written);
+    return takePrefix(rest, written);
 }
 
 bool takeWorkItem(std::string_view& rest, const WorkItem& item, bool checkRefusals) {
     if (!takeCount(rest, item.inputs.size())) return false;
     for (const WorkItemEntry& entry : item.inputs) {
         if (!matchAssignmentRecord(rest, entry.input, checkRefusals)) return false;
-        if (!take(rest, entry.hasIntermediate() ? "1\n" : "0\n")) return false;
+        if (!takePrefix(rest, entry.hasIntermediate() ? "1\n" : "0\n")) return false;
         if (entry.hasIntermediate() &&
             !matchAssignmentRecord(rest, entry.intermediate(), checkRefusals)) {
             return false;
@@ -89,7 +82,7 @@ bool spellsRecord(std::string_view held, const RecordContents& contents,
         }
         written.clear();
         writeFilesRead(written, item.filesRead);
-        if (!take(rest, written)) return false;
+        if (!takePrefix(rest, written)) return false;
     }
     if (!takeCount(rest, contents.context.size())) return false;
     for (const Assignment& assignment : contents.context) {
