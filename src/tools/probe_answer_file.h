@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "tools/answer_record.h"
+
 namespace Rilk {
 
 /// One probe of one program file: the path it was invoked by (lexically normal and absolute,
@@ -61,6 +63,13 @@ std::string probeAnswersText(const ProbeAnswers& answers);
 /// garbage, a bad number, a checksum that does not match) gives nothing, so that every
 /// probe runs again.
 std::optional<ProbeAnswers> parseProbeAnswers(std::string_view text);
+
+/// Appends the fields of a probe and its answer to a record: the probe answer file's
+/// records and the toolchain scans' hold them alike.
+void writeProbeFields(AnswerRecordWriter& writer, const ProbeKey& key,
+                      const ProbeAnswer& answer);
+/// Reads the fields `writeProbeFields` writes; a status outside 0..255 is damage.
+RecordRead readProbeFields(AnswerRecordReader& reader, ProbeKey& key, ProbeAnswer& answer);
 
 /// `parseProbeAnswers` of the file at `file`, read with bounded reads: nothing when it is
 /// missing, unreadable, not a regular file, owned by another user or larger than
