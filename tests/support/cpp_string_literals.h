@@ -4,8 +4,11 @@
 // through a reader.
 
 #include <cctype>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "support/temp_dir.h"
 
 namespace RilkTest {
 
@@ -49,6 +52,23 @@ inline std::vector<std::string> stringLiteralsOf(const std::string& source) {
             if (c == '"') literals.push_back(text);
         } else {
             ++i;
+        }
+    }
+    return literals;
+}
+
+/// The string literals of every C++ source (.cpp, .h) under the folders "tests" and "fuzz"
+/// of the source tree at `sourceRoot`.
+inline std::vector<std::string> suiteStringLiterals(const std::filesystem::path& sourceRoot) {
+    std::vector<std::string> literals;
+    for (const char* folder : {"tests", "fuzz"}) {
+        for (const auto& entry :
+             std::filesystem::recursive_directory_iterator(sourceRoot / folder)) {
+            const auto extension = entry.path().extension();
+            if (extension != ".cpp" && extension != ".h") continue;
+            for (std::string& text : stringLiteralsOf(readFile(entry.path()))) {
+                literals.push_back(std::move(text));
+            }
         }
     }
     return literals;
