@@ -31,7 +31,7 @@ void BuildCache::upsert(const std::string& key, const RecordContents& contents,
         return;
     }
     record->contents = contents;
-    std::string().swap(record->heldBytes);
+    record->heldBytes = {};
     changed_ = true;
     record->state = RuntimeRecord::Idle;
     record->current = true;

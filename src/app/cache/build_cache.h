@@ -120,11 +120,14 @@ private:
         std::vector<std::string> messages;
         /// The times of the files the records name, being read ahead; may be null.
         std::unique_ptr<FileTimePrefetch> prefetch;
+        /// What the bytes of records held as bytes lie in; null when none is.
+        std::shared_ptr<const void> heldStorage;
     };
     /// Reads `file`; a missing or unreadable file gives no records and no message.
     static ReadResult readFile(const std::filesystem::path& file, bool holdBytes);
     /// Reads `bytes`, naming the file `shown` in messages; `bytesOfFile` tells whether they
-    /// are the file's own; `holdBytes` whether records may be held as bytes.
+    /// are the file's own; `holdBytes` whether records may be held as bytes, which then lie
+    /// in `bytes`: the caller puts what keeps them in the result's `heldStorage`.
     static ReadResult readBytes(std::string_view bytes, const std::string& shown,
                                 bool bytesOfFile, bool holdBytes);
     /// Prints the read's messages and installs its records.
@@ -141,6 +144,10 @@ private:
     std::atomic<bool> changed_{false};
     bool fileIsCurrent_ = false;
     bool holdAsBytes_ = false;
+    /// The bytes that records held as bytes lie in: a mapped cache file, or a copy of the
+    /// bytes `loadBytes` was given. Kept while the cache lives, also after a later load,
+    /// since a build may still use a record of the former one.
+    std::vector<std::shared_ptr<const void>> heldStorage_;
     /// The file times read ahead for the installed records, in use until a job runs.
     std::unique_ptr<FileTimePrefetch> prefetch_;
     /// The read `startLoading` began, until `load` takes it.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 #include "app/cache/record_contents.h"
 #include "app/cache/record_lock_pool.h"
@@ -22,8 +22,9 @@ struct RuntimeRecord {
     RecordContents contents;
     /// The record as the cache file holds it after its key, exactly what the file's writer
     /// gives for it: kept in place of `contents` (then empty) for a record read from a file
-    /// and not stored since. Empty when `contents` is held.
-    std::string heldBytes;
+    /// and not stored since. Empty when `contents` is held. It lies in the bytes read, which
+    /// the cache keeps as long as it lives (`BuildCache::heldStorage_`).
+    std::string_view heldBytes;
     /// Set when the record was created or stored during this run; clear for records read
     /// from the cache file.
     bool current = false;

@@ -50,7 +50,11 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, b
         return result;
     }
     if (!mapped) return ReadResult();
-    return readBytes(mapped->bytes(), file.string(), true, holdBytes);
+    // The records held as bytes are read in place: the mapping stays while they do.
+    auto storage = std::make_shared<const Util::MappedFile>(std::move(*mapped));
+    ReadResult result = readBytes(storage->bytes(), file.string(), true, holdBytes);
+    if (holdBytes && !result.records.empty()) result.heldStorage = std::move(storage);
+    return result;
 }
 
 void BuildCache::startLoading() {
@@ -80,7 +84,11 @@ void BuildCache::loadBytes(std::string_view bytes) {
     if (pending_.valid()) pending_.wait();
     if (loader_.joinable()) loader_.join();
     pending_ = {};
-    install(readBytes(bytes, path_.string(), false, holdAsBytes_));
+    // Records held as bytes lie in them: a copy is kept with the cache.
+    auto storage = std::make_shared<const std::string>(bytes);
+    ReadResult result = readBytes(*storage, path_.string(), false, holdAsBytes_);
+    if (holdAsBytes_ && !result.records.empty()) result.heldStorage = std::move(storage);
+    install(std::move(result));
 }
 
 BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::string& shown,
@@ -141,6 +149,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
 
 void BuildCache::install(ReadResult read) {
     for (const std::string& message : read.messages) log(LogLevel::Warning, "{}", message);
+    if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));
     replaceRecords(std::move(read.records), read.fileIsCurrent);
     prefetch_ = std::move(read.prefetch);
     useFileTimePrefetch(prefetch_.get());

@@ -39,7 +39,7 @@ void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChun
             const std::string_view held =
                 bytes.substr(contentsStart, in.position() - contentsStart);
             if (recordHeldAsWritten(held, record.record->contents)) {
-                record.record->heldBytes.assign(held);
+                record.record->heldBytes = held;
                 // Dropped here, where the reading thread reuses the memory freed.
                 record.record->contents = RecordContents();
             }

@@ -139,6 +139,29 @@ TEST_F(HeldRecords, LoadAndSaveAsRecordsParsed) {
     }
 }
 
+// Held records lie in the bytes they were read from: those must stay with the cache when
+// the caller's copy is gone or the file itself has been replaced since.
+TEST_F(HeldRecords, OutliveWhatTheyWereReadFrom) {
+    const std::string original = fileOf({canonicalRecord("a"), canonicalRecord("b")});
+    loadBoth(original);
+    std::filesystem::remove(file("held"));
+    dir.write("held/.rilk_cache", fileOf({canonicalRecord("other")}));
+    EXPECT_TRUE(isHeld("u::a"));
+    const std::string written = saveBoth();
+    EXPECT_NE(written.find(canonicalRecord("b")), std::string::npos);
+
+    auto given = std::make_unique<std::string>(original);
+    BuildCache cache(dir.path() / "given" / ".rilk_cache");
+    cache.holdRecordsAsBytes(true);
+    cache.loadBytes(*given);
+    given->assign(given->size(), 'x');
+    given.reset();
+    ASSERT_TRUE(cache.find("u::b") && !cache.find("u::b")->heldBytes.empty());
+    cache.upsert("u::new", RecordContents(), 0);
+    capture(9, [&] { cache.save(); });
+    EXPECT_EQ(RilkTest::readFile(dir.path() / "given" / ".rilk_cache"), written);
+}
+
 TEST_F(HeldRecords, PlanAsRecordsParsed) {
     const auto src = dated("a.c", 30);
     const auto obj = dated("a.o", 10);
