@@ -1,12 +1,10 @@
 #include "types/target_context.h"
 
 #include <algorithm>
-#include <cstdint>
-
-#include <fmt/format.h>
 
 #include "types/parameter_text.h"
 #include "types/rilk_context_value.h"
+#include "types/unique_target_name.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -40,23 +38,10 @@ TargetContext::TargetContext(const QualifiedTargetName& name, const Target& targ
 TargetContext::TargetContext(const Context& context, const QualifiedTargetName& name)
     : Context(context), name(name) {}
 
-std::string TargetContext::parameterHash() const {
-    if (parameterText.empty()) return {};
-    std::uint64_t hash = 14695981039346656037ULL;
-    for (unsigned char byte : parameterText) {
-        hash ^= byte;
-        hash *= 1099511628211ULL;
-    }
-    return fmt::format("{:016x}", hash);
-}
+std::string TargetContext::parameterHash() const { return parameterHashOf(parameterText); }
 
 std::string TargetContext::uniqueName() const {
-    std::string text;
-    if (!name.ns.empty()) text += name.ns + "/";
-    if (!name.unit.empty()) text += name.unit + "::";
-    text += name.target;
-    if (!parameterText.empty()) text += "@" + parameterHash();
-    return text;
+    return uniqueTargetName(name, parameterHash());
 }
 
 void TargetContext::print(int level) const {

@@ -27,20 +27,20 @@ public:
                   const std::vector<Assignment>& assignments,
                   const std::vector<Condition>& conditions,
                   const std::vector<Dependency>& dependencies);
-    /// The same from a target template that outlives the context: its dependency records
-    /// are read where they are instead of copied (a target gathering thousands of
-    /// dependencies would copy them all).
+    /// The same from a target template whose dependency records stay in place while the
+    /// context reads them: they are read where they are instead of copied (a target
+    /// gathering thousands of dependencies would copy them all). A build releases a
+    /// template's body (see `Target::releaseBody`) only once it is done with the context.
     TargetContext(const QualifiedTargetName& name, const Target& target,
                   const std::vector<RilkValuePtr>& parameterValues);
     /// A copy of `context`'s variables and conditions under `name`, with no dependency
     /// records and no parameters.
     TargetContext(const Context& context, const QualifiedTargetName& name);
 
-    /// 16 lowercase hex digits of the 64-bit FNV-1a hash of `parameterText`; empty when
-    /// the target has no parameters.
+    /// `parameterHashOf(parameterText)`: empty when the target has no parameters.
     std::string parameterHash() const;
-    /// [ns "/"] [unit "::"] target ["@" parameterHash]: the key of the target instance's
-    /// cache record and output directory.
+    /// `uniqueTargetName(name, parameterHash())`: the key of the target instance's cache
+    /// record and output directory.
     std::string uniqueName() const;
     /// The qualified name, then the variables in braces, at `level`.
     void print(int level) const override;

@@ -16,6 +16,7 @@
 #include "app/toolbox/tool_selection_report.h"
 #include "types/rilk_context_value.h"
 #include "types/rilk_errors.h"
+#include "types/unique_target_name.h"
 #include "util/large_stack_thread.h"
 #include "util/logger.h"
 
@@ -156,17 +157,43 @@ Rilk::ContextPtr TargetBuild::buildTargetHere(Rilk::QualifiedTargetName& name,
 Rilk::ContextPtr TargetBuild::build(const FoundTarget& found,
                                  const std::vector<Rilk::RilkValuePtr>& parameters,
                                  const Util::CiString& label, Rilk::VisitingChain& chain) {
-    const Rilk::Target& target = *found.target;
+    Rilk::Target& target = *found.target;
     const Rilk::QualifiedTargetName& own = found.canonicalName;
     const Rilk::Context& inherited = services_.inheritedContext(own.ns);
-    // The unit's targets outlive every build: the context reads the template's records.
-    auto context = std::make_shared<Rilk::TargetContext>(own, target, parameters);
-    std::string uniqueName = context->uniqueName();
-    if (const auto done = built_.find(std::string_view(uniqueName)); done != built_.end()) {
-        Rilk::log(Rilk::LogLevel::Trace, "Target '{}' already built.\n", label.str());
-        return done->second;
+    if (!target.parameterNames.empty()) {
+        auto context = std::make_shared<Rilk::TargetContext>(own, target, parameters);
+        std::string uniqueName = context->uniqueName();
+        if (Rilk::ContextPtr done = builtOutput(uniqueName, label)) return done;
+        return buildInstance(std::move(context), inherited, std::move(uniqueName), label, chain);
     }
+    // Without parameters the target has one instance, whatever values it is called with:
+    // once built, it is answered from `built_` before any context is made for it.
+    std::string uniqueName = Rilk::uniqueTargetName(own, {});
+    if (Rilk::ContextPtr done = builtOutput(uniqueName, label)) return done;
+    // Released only after its one build, under the one name checked above.
+    if (target.bodyReleased()) throw Rilk::InternalError();
+    Rilk::ContextPtr output =
+        buildInstance(std::make_shared<Rilk::TargetContext>(own, target, parameters), inherited,
+                      std::move(uniqueName), label, chain);
+    // No later build reads the template: its instance is built, and the context that read
+    // its dependency records in place is done with them.
+    target.releaseBody();
+    return output;
+}
 
+Rilk::ContextPtr TargetBuild::builtOutput(std::string_view uniqueName,
+                                          const Util::CiString& label) const {
+    const auto done = built_.find(uniqueName);
+    if (done == built_.end()) return nullptr;
+    Rilk::log(Rilk::LogLevel::Trace, "Target '{}' already built.\n", label.str());
+    return done->second;
+}
+
+Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext> context,
+                                            const Rilk::Context& inherited,
+                                            std::string uniqueName, const Util::CiString& label,
+                                            Rilk::VisitingChain& chain) {
+    const Rilk::QualifiedTargetName& own = context->name;
     TargetOutputs outputs(*context, inherited);
     const std::vector<Rilk::Assignment> failedInherited =
         context->addCopyOf(inherited, Rilk::kTakeModifier);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -21,7 +23,9 @@ class DependencyOutputStore;
 /// and letter case never make two targets of one. A target already on the chain of builds
 /// under way is a loop (`Rilk::LoopFoundException`); one reached again along another path
 /// reuses the output context of its first build, keyed by the target context's unique name
-/// (canonical name and parameter text). While a target builds, every console line carries
+/// (canonical name and parameter text). A target without parameters has one instance, so
+/// its template's body is released once that is built (see `Rilk::Target::releaseBody`):
+/// the unit's targets change during a run. While a target builds, every console line carries
 /// its "[unit::target] " prefix; the caller's prefix comes back however the build ends.
 class TargetBuild {
 public:
@@ -58,8 +62,18 @@ private:
                                   const std::vector<Rilk::RilkValuePtr>& parameters,
                                   Rilk::VisitingChain& chain);
     /// Everything after the target was found, its loop check passed and its prefix set.
+    /// A target without parameters is looked up by its unique name before any context is
+    /// made for it, and its template's body is released once it is built.
     Rilk::ContextPtr build(const FoundTarget& found, const std::vector<Rilk::RilkValuePtr>& parameters,
                         const Util::CiString& label, Rilk::VisitingChain& chain);
+    /// The output of the instance of `uniqueName` built in this run (traced as such), or
+    /// null when it has not been built yet.
+    Rilk::ContextPtr builtOutput(std::string_view uniqueName, const Util::CiString& label) const;
+    /// Builds the target instance of `context`, whose unique name is `uniqueName`, and
+    /// keeps its output in `built_`.
+    Rilk::ContextPtr buildInstance(std::shared_ptr<Rilk::TargetContext> context,
+                                   const Rilk::Context& inherited, std::string uniqueName,
+                                   const Util::CiString& label, Rilk::VisitingChain& chain);
     /// Builds the dependencies in order and puts their outputs into the target context;
     /// returns the '+' outputs that could not be appended at first.
     std::vector<Rilk::Assignment> buildDependencies(Rilk::TargetContext& target,

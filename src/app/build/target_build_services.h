@@ -16,9 +16,10 @@ namespace Rilk {
 
 /// A target found for a qualified name: the target itself and the one name that stands
 /// for it whatever way it was reached (its project's namespace, its unit's registered name,
-/// never the main unit's alias "1", and its own name).
+/// never the main unit's alias "1", and its own name). The target is not const: the build
+/// releases a target's body once its only instance is built.
 struct FoundTarget {
-    const Rilk::Target* target = nullptr;
+    Rilk::Target* target = nullptr;
     Rilk::QualifiedTargetName canonicalName;
 };
 

@@ -26,7 +26,7 @@ const std::string& registeredUnitName(const std::map<Util::CiString, Rilk::UnitP
 }  // namespace
 
 FoundTarget ApplicationBuildServices::findTarget(Rilk::QualifiedTargetName& name) {
-    const Rilk::Target& target = workspace_.unitIndex.findTarget(name);
+    Rilk::Target& target = workspace_.unitIndex.findTarget(name);
     const auto space = workspace_.unitIndex.namespaces.find(name.ns);
     return {&target, Rilk::QualifiedTargetName(space->first.str(),
                                                registeredUnitName(space->second, name.unit),

@@ -1,0 +1,13 @@
+#include "types/target.h"
+
+namespace Rilk {
+
+void Target::releaseBody() {
+    // Swapped with empty vectors: clearing would keep the capacity allocated.
+    std::vector<Assignment>().swap(assignments);
+    std::vector<Condition>().swap(conditions);
+    std::vector<Dependency>().swap(dependencies);
+    bodyReleased_ = true;
+}
+
+}  // namespace Rilk
