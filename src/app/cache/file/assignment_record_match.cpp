@@ -14,12 +14,6 @@
 
 namespace Rilk {
 
-bool takePrefix(std::string_view& rest, std::string_view expected) {
-    if (!rest.starts_with(expected)) return false;
-    rest.remove_prefix(expected.size());
-    return true;
-}
-
 namespace {
 
 /// How a value's written form compares with the front of the text left.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <string_view>
 
 #include "types/assignment.h"
@@ -7,7 +8,17 @@
 namespace Rilk {
 
 /// Removes `expected` from the front of `rest` when it is there; tells whether it was.
-bool takePrefix(std::string_view& rest, std::string_view expected);
+/// Inline: a held record's check makes about a hundred of these per record, most with a
+/// literal `expected` whose comparison then compiles to a few instructions.
+inline bool takePrefix(std::string_view& rest, std::string_view expected) {
+    if (rest.size() < expected.size()) return false;
+    // An empty view may have no data at all, which memcmp must not be given.
+    if (!expected.empty() && std::memcmp(rest.data(), expected.data(), expected.size()) != 0) {
+        return false;
+    }
+    rest.remove_prefix(expected.size());
+    return true;
+}
 
 /// Whether `bytes` begin with exactly the assignment record that `writeAssignmentRecord`
 /// appends for `assignment` (false when the writer refuses it); when so, removes that
