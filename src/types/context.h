@@ -51,6 +51,10 @@ public:
     /// too, see `independentCopy`) and applied in order; the conditions get copied operands
     /// bound here and share their bodies. The template's values never change through it.
     Context(const std::vector<Assignment>& assignments, const std::vector<Condition>& conditions);
+    /// The same from assignments no other context will be made from: a value that only
+    /// the list holds, a text, path or number bound nowhere, is taken as it is instead of
+    /// copied; any other value is copied as above.
+    Context(std::vector<Assignment>&& assignments, const std::vector<Condition>& conditions);
 
     /// The resolved value of the variable the identifier names (null for a variable
     /// without value). Dotted names descend into nested context values, indices select
@@ -131,6 +135,10 @@ public:
 private:
     /// Makes this context the resolver of `value` when it is resolvable.
     void bind(const RilkValuePtr& value);
+    /// Applies one assignment of a template, its value this context's own already.
+    void addTemplateAssignment(Assignment made);
+    /// Adds the template's conditions: copied operands bound here, bodies shared.
+    void addTemplateConditions(const std::vector<Condition>& conditionList);
     void copyFrom(const Context& other);
     /// One assignment of a merge; one that raises `BadOperation` is logged and kept in
     /// `failed` for a later try.

@@ -30,6 +30,15 @@ RilkValuePtr copyFor(const RilkValuePtr& value, const Context& source, Context& 
     return copy;
 }
 
+/// Whether a template's value may become a context's own as it is, instead of a copy: a
+/// text, path or number that nothing else holds and no context has bound or shared, so
+/// that a copy would be the same value (`independentCopy` of it is a `clone`).
+bool isTakeable(const RilkValuePtr& value) {
+    if (value.use_count() != 1 || resolverOf(value) != nullptr) return false;
+    if (const auto* text = valueCast<const RilkBaseString>(value.get())) return !text->isShared();
+    return value->kind() == ValueKind::Int;
+}
+
 /// After a move, the values that resolved in the moved-from context resolve here.
 void rebind(const RilkValuePtr& value, const Context& old, Context& target) {
     if (resolverOf(value) == &old) setResolverOf(value, &target);
@@ -166,20 +175,37 @@ void Context::rebindAfterMove(const Context& old) {
 Context::Context(const std::vector<Assignment>& assignmentList,
                  const std::vector<Condition>& conditionList) {
     for (const Assignment& source : assignmentList) {
-        Assignment made(source.name, independentCopy(source.value), source.type, source.modifier);
-        // A name not held yet is stored as `addAssignment` stores it, but moved in rather
-        // than copied a second time; a repeated name goes through `addAssignment`.
-        auto found = assignments.lower_bound(made.name);
-        if (found == assignments.end() || Util::CiString::less(made.name, found->first.str())) {
-            // The key is made from the name before the assignment is moved into the node.
-            found = assignments.emplace_hint(found, std::piecewise_construct,
-                                             std::forward_as_tuple(made.name),
-                                             std::forward_as_tuple(std::move(made)));
-            bind(found->second.value);
-            continue;
-        }
-        addAssignment(made, kKeepModifier);
+        addTemplateAssignment(
+            Assignment(source.name, independentCopy(source.value), source.type, source.modifier));
     }
+    addTemplateConditions(conditionList);
+}
+
+Context::Context(std::vector<Assignment>&& assignmentList,
+                 const std::vector<Condition>& conditionList) {
+    for (Assignment& source : assignmentList) {
+        if (!isTakeable(source.value)) source.value = independentCopy(source.value);
+        addTemplateAssignment(std::move(source));
+    }
+    addTemplateConditions(conditionList);
+}
+
+void Context::addTemplateAssignment(Assignment made) {
+    // A name not held yet is stored as `addAssignment` stores it, but moved in rather than
+    // copied a second time; a repeated name goes through `addAssignment`.
+    auto found = assignments.lower_bound(made.name);
+    if (found == assignments.end() || Util::CiString::less(made.name, found->first.str())) {
+        // The key is made from the name before the assignment is moved into the node.
+        found = assignments.emplace_hint(found, std::piecewise_construct,
+                                         std::forward_as_tuple(made.name),
+                                         std::forward_as_tuple(std::move(made)));
+        bind(found->second.value);
+        return;
+    }
+    addAssignment(made, kKeepModifier);
+}
+
+void Context::addTemplateConditions(const std::vector<Condition>& conditionList) {
     for (const Condition& source : conditionList) {
         Condition copy = source;
         copy.lhs = independentCopy(source.lhs);

@@ -10,4 +10,9 @@ void Target::releaseBody() {
     bodyReleased_ = true;
 }
 
+std::vector<Assignment> Target::takeAssignments() {
+    bodyReleased_ = true;
+    return std::move(assignments);
+}
+
 }  // namespace Rilk

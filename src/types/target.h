@@ -24,7 +24,12 @@ public:
     /// `parameterNames`, which lookups of the target read. Conditional bodies shared with
     /// contexts made from the target live on in those contexts.
     void releaseBody();
-    /// Whether `releaseBody` was called: the target can no longer be built.
+    /// Hands the variable block's assignments over to the one context that will be made
+    /// from the target, and marks the body as released: the dependency records stay in place
+    /// until `releaseBody`, for that context to read.
+    std::vector<Assignment> takeAssignments();
+    /// Whether `releaseBody` or `takeAssignments` was called: the target can no longer be
+    /// built.
     bool bodyReleased() const { return bodyReleased_; }
 
     /// `name.ns` is the namespace of the declaring project, `name.unit` the unit declared

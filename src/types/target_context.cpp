@@ -35,6 +35,11 @@ TargetContext::TargetContext(const QualifiedTargetName& name, const Target& targ
     templateDependencies_ = &target.dependencies;
 }
 
+TargetContext::TargetContext(const QualifiedTargetName& name, Target& target, OnlyInstance)
+    : Context(target.takeAssignments(), target.conditions), name(name) {
+    templateDependencies_ = &target.dependencies;
+}
+
 TargetContext::TargetContext(const Context& context, const QualifiedTargetName& name)
     : Context(context), name(name) {}
 

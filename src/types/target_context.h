@@ -33,6 +33,11 @@ public:
     /// template's body (see `Target::releaseBody`) only once it is done with the context.
     TargetContext(const QualifiedTargetName& name, const Target& target,
                   const std::vector<RilkValuePtr>& parameterValues);
+    /// The context of the one instance of a target without parameters: as the one above,
+    /// but the context takes the template's assignments (see `Target::takeAssignments`)
+    /// and their values where it may, instead of copying them.
+    struct OnlyInstance {};
+    TargetContext(const QualifiedTargetName& name, Target& target, OnlyInstance);
     /// A copy of `context`'s variables and conditions under `name`, with no dependency
     /// records and no parameters.
     TargetContext(const Context& context, const QualifiedTargetName& name);

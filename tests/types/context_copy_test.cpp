@@ -172,6 +172,46 @@ TEST(ContextFromLists, EachNameKeepsItsFirstSpellingAndTheValuesAreTheContextsOw
     EXPECT_EQ(list[0].value.use_count(), 1);
 }
 
+// Made from a list no other context is made from, the context takes the values that only
+// the list holds and are plain (texts, paths, numbers bound nowhere); it copies the rest,
+// and ends the same as one made from a kept list.
+TEST(ContextFromLists, ATakenListGivesItsOwnPlainValuesAndCopiesTheRest) {
+    auto inner = std::make_shared<Context>();
+    set(*inner, "x", raw("1"));
+    const RilkValuePtr heldElsewhere = str("${flags} -c");
+    auto makeList = [&] {
+        return std::vector<Assignment>{
+            assign("flags", str("-O2")),
+            assign("FLAGS", str("-g"), AssignType::Append),
+            assign("cmd", heldElsewhere),
+            assign("n", num(3)),
+            assign("cfg", nested(inner)),
+            assign("items", list({str("a")})),
+            assign("b", ref("flags")),
+        };
+    };
+    const std::vector<Assignment> kept = makeList();
+    std::vector<Assignment> taken = makeList();
+    const RilkValue* number = taken[3].value.get();
+    Context fromKept(kept, {});
+    Context fromTaken(std::move(taken), {});
+    EXPECT_EQ(fromTaken.getVariable("n").get(), number);
+    EXPECT_NE(fromTaken.getVariable("cmd"), heldElsewhere);
+    EXPECT_NE(fromTaken.getVariable("cfg"), kept[4].value);
+    for (const auto& [name, stored] : fromTaken.assignments) {
+        if (name.str() == "n") continue;  // a number resolves nowhere
+        EXPECT_EQ(resolverOf(stored.value), &fromTaken) << name.str();
+    }
+    fromKept.resolveAll();
+    fromTaken.resolveAll();
+    for (const char* name : {"flags", "cmd", "n", "cfg", "items", "b"}) {
+        EXPECT_EQ(textOf(fromTaken, name), textOf(fromKept, name)) << name;
+    }
+    EXPECT_EQ(textOf(fromTaken, "cmd"), "-O2 -g -c");
+    // The values held elsewhere never changed.
+    EXPECT_EQ(heldElsewhere->toString() + "|" + textOf(*inner, "x"), "${flags} -c|1");
+}
+
 TEST(ContextCopy, CopyIntoAContextWithOtherNamesEndsLikeTheGeneralMerge) {
     Context source;
     source.addAssignment(assign("b", str("2"), AssignType::SetIfUnset, AssignModifier::Up),

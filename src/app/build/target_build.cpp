@@ -170,11 +170,12 @@ Rilk::ContextPtr TargetBuild::build(const FoundTarget& found,
     // once built, it is answered from `built_` before any context is made for it.
     std::string uniqueName = Rilk::uniqueTargetName(own, {});
     if (Rilk::ContextPtr done = builtOutput(uniqueName, label)) return done;
-    // Released only after its one build, under the one name checked above.
+    // Given up only by its one build, under the one name checked above.
     if (target.bodyReleased()) throw Rilk::InternalError();
-    Rilk::ContextPtr output =
-        buildInstance(std::make_shared<Rilk::TargetContext>(own, target, parameters), inherited,
-                      std::move(uniqueName), label, chain);
+    // That build's context takes the template's values instead of copying them.
+    Rilk::ContextPtr output = buildInstance(
+        std::make_shared<Rilk::TargetContext>(own, target, Rilk::TargetContext::OnlyInstance{}),
+        inherited, std::move(uniqueName), label, chain);
     // No later build reads the template: its instance is built, and the context that read
     // its dependency records in place is done with them.
     target.releaseBody();

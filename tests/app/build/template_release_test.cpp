@@ -8,17 +8,20 @@
 
 namespace {
 
-/// Also records, for each job run, whether `u::base`'s template was released by then.
+/// Also records, for each job run, whether `u::base`'s template was given up by then and
+/// whether its dependency records were still in place.
 class WatchingServices : public RilkTest::FakeServices {
 public:
     void runBuildJobs(Rilk::Builder& builder, const Rilk::JobPlan& plan,
                       const Util::CiString& label, Rilk::Context& output) override {
         baseReleased.push_back(target("base").bodyReleased());
+        baseDependenciesKept.push_back(!target("base").dependencies.empty());
         FakeServices::runBuildJobs(builder, plan, label, output);
     }
     Rilk::Target& target(const std::string& name) { return units.at("u")->targets.at(name); }
 
     std::vector<bool> baseReleased;
+    std::vector<bool> baseDependenciesKept;
 };
 
 void build(RilkTest::FakeServices& services, const std::string& name) {
@@ -49,8 +52,11 @@ TEST(TemplateRelease, ADiamondBuildsItsBaseOnceAndBothSidesReadItsOutput) {
     build(services, "u::top");
     ASSERT_EQ(labels(services),
               (std::vector<std::string>{"u::other", "u::base", "u::left", "u::right", "u::top"}));
-    // `right` reaches `base` after its template was given up, and reads what it built.
-    EXPECT_EQ(services.baseReleased, (std::vector<bool>{false, false, true, true, true}));
+    // `base`'s context took its template's variables when its build began; its dependency
+    // records, read in place, stay until the build is done. `right` reaches `base` after
+    // that and reads what it built.
+    EXPECT_EQ(services.baseReleased, (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_EQ(services.baseDependenciesKept, (std::vector<bool>{true, true, false, false, false}));
     EXPECT_EQ(valueOf(services.runs[2], "seen"), "x");
     EXPECT_EQ(valueOf(services.runs[3], "seen"), "x");
     EXPECT_EQ(valueOf(services.runs[3], "base.Y"), "y");
