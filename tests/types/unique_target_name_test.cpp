@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "types/parameter_text.h"
 #include "types/types_test_support.h"
 
 using namespace Rilk;
 using namespace RilkTest;
 
+// The unique name keys a target's cache record and output directory: its spelling must stay.
 TEST(UniqueTargetName, LeavesOutEmptyPartsAndAppendsAHashOnlyWhenThereIsOne) {
     EXPECT_EQ(uniqueTargetName({"", "", "app"}, ""), "app");
     EXPECT_EQ(uniqueTargetName({"", "main", "app"}, ""), "main::app");
@@ -16,20 +16,4 @@ TEST(UniqueTargetName, LeavesOutEmptyPartsAndAppendsAHashOnlyWhenThereIsOne) {
               "lib/main::app@07f89207b4ba08a4");
     EXPECT_EQ(parameterHashOf(""), "");
     EXPECT_EQ(parameterHashOf("10"), "07f89207b4ba08a4");
-}
-
-TEST(UniqueTargetName, IsTheNameOfTheTargetContextOfAnInstance) {
-    const QualifiedTargetName name{"lib", "main", "app"};
-    const std::vector<std::vector<std::string>> parameterNames = {{}, {"p"}, {"p", "q"}};
-    for (const std::vector<std::string>& names : parameterNames) {
-        const std::vector<RilkValuePtr> values = {raw("x"), raw("y")};
-        const TargetContext context(name, names, values, {}, {}, {});
-        const std::vector<RilkValuePtr> used(values.begin(),
-                                             values.begin() + static_cast<long>(names.size()));
-        EXPECT_EQ(context.uniqueName(),
-                  uniqueTargetName(name, parameterHashOf(parameterTextOf(used))));
-    }
-    // Without parameter names the values passed do not count.
-    EXPECT_EQ(TargetContext(name, {}, {raw("x")}, {}, {}, {}).uniqueName(),
-              uniqueTargetName(name, ""));
 }
