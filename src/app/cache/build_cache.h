@@ -126,10 +126,10 @@ private:
     /// Reads `file`; a missing or unreadable file gives no records and no message.
     static ReadResult readFile(const std::filesystem::path& file, bool holdBytes);
     /// Reads `bytes`, naming the file `shown` in messages; `bytesOfFile` tells whether they
-    /// are the file's own; `holdBytes` whether records may be held as bytes, which then lie
-    /// in `bytes`: the caller puts what keeps them in the result's `heldStorage`.
+    /// are the file's own. With `storage`, what keeps `bytes` alive, records may be held as
+    /// bytes: the result then keeps it in `heldStorage`; without, every record is parsed.
     static ReadResult readBytes(std::string_view bytes, const std::string& shown,
-                                bool bytesOfFile, bool holdBytes);
+                                bool bytesOfFile, std::shared_ptr<const void> storage);
     /// Prints the read's messages and installs its records.
     void install(ReadResult read);
     /// Installs the records read by `load` and restarts the claim tokens; `fileIsCurrent`

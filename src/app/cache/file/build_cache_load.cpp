@@ -52,9 +52,8 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, b
     if (!mapped) return ReadResult();
     // The records held as bytes are read in place: the mapping stays while they do.
     auto storage = std::make_shared<const Util::MappedFile>(std::move(*mapped));
-    ReadResult result = readBytes(storage->bytes(), file.string(), true, holdBytes);
-    if (holdBytes && !result.records.empty()) result.heldStorage = std::move(storage);
-    return result;
+    const std::string_view bytes = storage->bytes();
+    return readBytes(bytes, file.string(), true, holdBytes ? std::move(storage) : nullptr);
 }
 
 void BuildCache::startLoading() {
@@ -84,15 +83,19 @@ void BuildCache::loadBytes(std::string_view bytes) {
     if (pending_.valid()) pending_.wait();
     if (loader_.joinable()) loader_.join();
     pending_ = {};
+    if (!holdAsBytes_) {
+        install(readBytes(bytes, path_.string(), false, nullptr));
+        return;
+    }
     // Records held as bytes lie in them: a copy is kept with the cache.
-    auto storage = std::make_shared<const std::string>(bytes);
-    ReadResult result = readBytes(*storage, path_.string(), false, holdAsBytes_);
-    if (holdAsBytes_ && !result.records.empty()) result.heldStorage = std::move(storage);
-    install(std::move(result));
+    auto copy = std::make_shared<const std::string>(bytes);
+    const std::string_view held = *copy;
+    install(readBytes(held, path_.string(), false, std::move(copy)));
 }
 
 BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::string& shown,
-                                             bool bytesOfFile, bool holdBytes) {
+                                             bool bytesOfFile,
+                                             std::shared_ptr<const void> storage) {
     ReadResult result;
     auto note = [&](std::string message) { result.messages.push_back(std::move(message)); };
     CacheInput in(bytes);
@@ -116,7 +119,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
         // are read ahead.
         CacheFileRecords read = readCacheFileRecords(bytes, in.position(), version, count,
                                                      readThreads(count), kCacheChunkRecords,
-                                                     bytesOfFile, holdBytes);
+                                                     bytesOfFile, storage != nullptr);
         if (bytesOfFile) result.prefetch = FileTimePrefetch::start(std::move(read.filePaths));
         result.records.reserve(read.records.size());
         for (CacheFileRecord& record : read.records) {
@@ -144,6 +147,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
         if (read.end != bytes.size()) whole = false;
     }
     result.fileIsCurrent = bytesOfFile && whole;
+    if (!result.records.empty()) result.heldStorage = std::move(storage);
     return result;
 }
 

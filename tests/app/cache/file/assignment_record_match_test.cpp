@@ -17,61 +17,57 @@
 namespace Rilk {
 namespace {
 
+using RilkTest::assign;
 using RilkTest::list;
 using RilkTest::num;
 using RilkTest::raw;
 using RilkTest::ref;
 using RilkTest::str;
 
-Assignment set(const std::string& name, RilkValuePtr value,
-               AssignType type = AssignType::Set, AssignModifier modifier = AssignModifier::None) {
-    return Assignment(name, std::move(value), type, modifier);
-}
-
 std::vector<Assignment> samples() {
     auto block = std::make_shared<Context>();
-    block->addAssignment(set("OBJ", makePathString("a.o", "/p")), kKeepModifier);
+    block->addAssignment(assign("OBJ", makePathString("a.o", "/p")), kKeepModifier);
     return {
-        set("SRC", makePathString("a.c", "/p")),
-        set("SRC", makePathString("a.c", "/p/")),
-        set("SRC", makePathString("/p/a.c", "/elsewhere")),
-        set("SRC", makePathString("/p/a.c", "")),
-        set("SRC", makePathString("p/a.c", "")),
-        set("SRC", makePathString("a)\".c", "/p")),
-        set("SRC", makePathString("a.c)", "/p")),
-        set("SRC", makePathString("a\xff.c", "/p")),
-        set("SRC", makePathString("a.c", "/p"), AssignType::Set, AssignModifier::Up),
-        set("src", makePathString("a.c", "/p")),
-        set("FLAG", str("-O2")),
-        set("FLAG", str("")),
-        set("FLAG", str("say \"hi\"")),
-        set("FLAG", str("say \"hi)\" there")),
-        set("FLAG", str("end)")),
-        set("FLAG", str("bad \xc3")),
-        set("FLAG", raw("-O2")),
-        set("FLAG", raw("end)")),
-        set("FLAG", raw("q\"uote)")),
-        set("FLAG", raw("")),
-        set("FLAG", str("-O2"), AssignType::Append),
-        set("FLAG", str("-O2"), AssignType::SetIfUnset),
-        set("FLAG", str("-O2"), AssignType::Declare),
-        set("FLAG", nullptr, AssignType::Declare),
-        set("FLAG", nullptr),
-        set("FLAG", str("-O2"), static_cast<AssignType>(9)),
-        set("N", num(0)),
-        set("N", num(-5)),
-        set("N", num(42)),
-        set("L", list()),
-        set("L", list({str("a"), makePathString("b", "/p"), num(3), raw("r)")})),
-        set("L", list({str("a")})),
-        set("L", list({list({str("a")})})),
-        set("L", list({nullptr})),
-        set("L", list({std::make_shared<RilkContext>(block)})),
-        set("B", std::make_shared<RilkContext>(block)),
-        set("R", ref("OTHER")),
-        set("if", str("x")),
-        set("1bad", str("x")),
-        set("", str("x")),
+        assign("SRC", makePathString("a.c", "/p")),
+        assign("SRC", makePathString("a.c", "/p/")),
+        assign("SRC", makePathString("/p/a.c", "/elsewhere")),
+        assign("SRC", makePathString("/p/a.c", "")),
+        assign("SRC", makePathString("p/a.c", "")),
+        assign("SRC", makePathString("a)\".c", "/p")),
+        assign("SRC", makePathString("a.c)", "/p")),
+        assign("SRC", makePathString("a\xff.c", "/p")),
+        assign("SRC", makePathString("a.c", "/p"), AssignType::Set, AssignModifier::Up),
+        assign("src", makePathString("a.c", "/p")),
+        assign("FLAG", str("-O2")),
+        assign("FLAG", str("")),
+        assign("FLAG", str("say \"hi\"")),
+        assign("FLAG", str("say \"hi)\" there")),
+        assign("FLAG", str("end)")),
+        assign("FLAG", str("bad \xc3")),
+        assign("FLAG", raw("-O2")),
+        assign("FLAG", raw("end)")),
+        assign("FLAG", raw("q\"uote)")),
+        assign("FLAG", raw("")),
+        assign("FLAG", str("-O2"), AssignType::Append),
+        assign("FLAG", str("-O2"), AssignType::SetIfUnset),
+        assign("FLAG", str("-O2"), AssignType::Declare),
+        assign("FLAG", nullptr, AssignType::Declare),
+        assign("FLAG", nullptr),
+        assign("FLAG", str("-O2"), static_cast<AssignType>(9)),
+        assign("N", num(0)),
+        assign("N", num(-5)),
+        assign("N", num(42)),
+        assign("L", list()),
+        assign("L", list({str("a"), makePathString("b", "/p"), num(3), raw("r)")})),
+        assign("L", list({str("a")})),
+        assign("L", list({list({str("a")})})),
+        assign("L", list({nullptr})),
+        assign("L", list({std::make_shared<RilkContext>(block)})),
+        assign("B", std::make_shared<RilkContext>(block)),
+        assign("R", ref("OTHER")),
+        assign("if", str("x")),
+        assign("1bad", str("x")),
+        assign("", str("x")),
     };
 }
 
@@ -99,15 +95,15 @@ TEST(MatchAssignmentRecord, NothingTheWriterRefuses) {
         Assignment assignment;
         std::string text;
     } cases[] = {
-        {set("SRC", makePathString("a\xff.c", "/p")), "SRC = P\"(/p/a\xff.c)\""},
-        {set("SRC", makePathString("a.c)", "/p")), "SRC = P\"(/p/a.c))\""},
-        {set("SRC", makePathString("a)\".c", "/p")), "SRC = P\"(/p/a)\".c)\""},
-        {set("FLAG", str("bad \xc3")), "FLAG = \"bad \xc3\""},
-        {set("FLAG", str("say \"hi)\" there")), "FLAG = R\"(say \"hi)\" there)\""},
-        {set("FLAG", raw("bad \xc3")), "FLAG = R\"(bad \xc3)\""},
-        {set("if", str("x")), "if = \"x\""},
-        {set("L", list({list({str("a")})})), "L = [ [ \"a\" ] ]"},
-        {set("FLAG", str("x"), static_cast<AssignType>(9)), "FLAG = \"x\""},
+        {assign("SRC", makePathString("a\xff.c", "/p")), "SRC = P\"(/p/a\xff.c)\""},
+        {assign("SRC", makePathString("a.c)", "/p")), "SRC = P\"(/p/a.c))\""},
+        {assign("SRC", makePathString("a)\".c", "/p")), "SRC = P\"(/p/a)\".c)\""},
+        {assign("FLAG", str("bad \xc3")), "FLAG = \"bad \xc3\""},
+        {assign("FLAG", str("say \"hi)\" there")), "FLAG = R\"(say \"hi)\" there)\""},
+        {assign("FLAG", raw("bad \xc3")), "FLAG = R\"(bad \xc3)\""},
+        {assign("if", str("x")), "if = \"x\""},
+        {assign("L", list({list({str("a")})})), "L = [ [ \"a\" ] ]"},
+        {assign("FLAG", str("x"), static_cast<AssignType>(9)), "FLAG = \"x\""},
     };
     for (const auto& c : cases) {
         std::string unused;
@@ -120,7 +116,7 @@ TEST(MatchAssignmentRecord, NothingTheWriterRefuses) {
 }
 
 TEST(MatchAssignmentRecord, OnlyTheWritersSpellingOfTheRecordLines) {
-    const Assignment flag = set("FLAG", str("-O2"));
+    const Assignment flag = assign("FLAG", str("-O2"));
     const char* const spellings[] = {
         "A 1 0\n12\nFLAG = \"-O2\"\n",  "A 1 0\n012\nFLAG = \"-O2\"\n", "A 01 0\n12\nFLAG = \"-O2\"\n",
         "A 1 0 \n12\nFLAG = \"-O2\"\n", "A 1 0\n12\nFLAG = \"-O2\"",    "A 1 0\n13\nFLAG = \"-O2\"\n\n",
