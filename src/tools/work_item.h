@@ -1,17 +1,28 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "tools/dependency_files.h"
 #include "types/assignment.h"
+#include "util/file_stamp.h"
 
 namespace Rilk {
 
 /// The files a build read besides its inputs, as full path texts.
 using FilesRead = std::shared_ptr<const std::vector<std::string>>;
+
+/// One file's stamp as a work item's last build left it; nothing when it is not known (the
+/// file was missing, or changed while the build's command ran), which no file matches.
+using RecordedStamp = std::optional<Util::FileStamp>;
+
+/// The stamps of every file a work item's last build named, in a fixed order: for each
+/// input, the files of its value and then those of its intermediate; then the files of its
+/// outputs; then the files it read (`WorkItem::filesRead`).
+using FileStamps = std::shared_ptr<const std::vector<RecordedStamp>>;
 
 /// One input of a work item: the input variable as planned (for example one source file)
 /// and the intermediate product that the builder derives from it (for example its object
@@ -20,8 +31,8 @@ struct WorkItemEntry {
     /// The input variable with the value this item consumes.
     Assignment input;
     /// Set by the build cache when the input and its intermediate are unchanged since the
-    /// recorded build and the input's files are older than the item's outputs; a job then
-    /// receives the intermediate in place of the input. False as planned.
+    /// recorded build: the same values, and files with the stamps that build left. A job
+    /// then receives the intermediate in place of the input. False as planned.
     bool intermediateFlag = false;
 
     /// An entry without intermediate.
@@ -70,9 +81,12 @@ struct WorkItem {
     std::shared_ptr<const DependencyFiles> dependencyFiles;
     /// The files (full path texts) the item's last build read besides its inputs, as its
     /// dependency files named them; null when not known. Kept by the build cache: an item
-    /// with dependency files is up to date only when these are known and older than its
-    /// outputs. Shared, as a plan hands an up-to-date item's list on to its next record.
+    /// with dependency files is up to date only when these are known and unchanged. Shared,
+    /// as a plan hands an up-to-date item's list on to its next record.
     FilesRead filesRead;
+    /// The stamps of the files of the item's last build (see `FileStamps`); null when not
+    /// known, and the item is then built again. Kept by the build cache like `filesRead`.
+    FileStamps stamps;
 };
 
 }  // namespace Rilk

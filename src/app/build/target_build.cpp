@@ -97,6 +97,14 @@ void resolveForSecondTry(Rilk::TargetContext& target, const std::string& name) {
 
 }  // namespace
 
+std::vector<std::size_t> JobPlan::pendingItems() const {
+    std::vector<std::size_t> pending;
+    for (const std::vector<std::size_t>& items : jobItems) {
+        pending.insert(pending.end(), items.begin(), items.end());
+    }
+    return pending;
+}
+
 JobPlan uncachedJobPlan(const Rilk::ContextPtr& target) {
     JobPlan plan;
     plan.jobContexts.push_back(target);
@@ -231,8 +239,7 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
 
     const JobPlan plan = services_.planJobs(*builder, context);
     Rilk::Context output;
-    services_.runBuildJobs(*builder, plan, label, output);
-    if (plan.claimToken != 0) services_.storeRecord(uniqueName, plan);
+    services_.runBuildJobs(*builder, plan, label, uniqueName, output);
     outputs.fill(*context, plan, output);
     Rilk::log(Rilk::LogLevel::Verbose, "Output context:\n");
     output.print(Rilk::LogLevel::Verbose);

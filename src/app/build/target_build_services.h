@@ -23,19 +23,27 @@ struct FoundTarget {
     Rilk::QualifiedTargetName canonicalName;
 };
 
-/// How a target's work is divided into jobs. Without a build cache it is one job on the
-/// target context itself; with one it is the cache's plan: the work items (whose outputs
-/// become the target's outputs), the context assignments, the jobs of the work items that
-/// must be built again, and a claim token when the record is to be stored after success.
+/// How a target's work is divided into jobs, made in one planning step. Without a build
+/// cache it is one job on the target context itself; with one it is the cache's plan: the
+/// work items (whose outputs become the target's outputs), the context assignments, the
+/// jobs of the work items that must be built again with the work items and files of each,
+/// and a claim token when the record is to be stored.
 struct JobPlan {
     bool cached = false;
     std::uint64_t claimToken = 0;
     std::vector<Rilk::WorkItem> workItems;
     std::vector<Rilk::Assignment> contextAssignments;
     std::vector<Rilk::ContextPtr> jobContexts;
-    /// The files each job writes, by job; a job that fails must not leave them changed.
-    /// Empty when they are not known.
+    /// The positions in `workItems` of the work items each job builds, by job, in plan
+    /// order. Empty when the jobs build no work items of the plan's (no cache, or a plan
+    /// without work items).
+    std::vector<std::vector<std::size_t>> jobItems;
+    /// The files each job writes (the outputs of its work items), by job; a job that fails
+    /// must not leave them changed. Empty when they are not known.
     std::vector<std::vector<std::filesystem::path>> jobOutputFiles;
+
+    /// The positions of every work item a job builds, in job order.
+    std::vector<std::size_t> pendingItems() const;
 };
 
 /// What the recursive target build needs from the rest of the application. The
@@ -57,11 +65,12 @@ public:
     virtual const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) = 0;
     /// Divides the resolved target's work into jobs.
     virtual JobPlan planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) = 0;
-    /// Runs the plan's jobs, appending their outputs to `output`; a failed job throws.
+    /// Runs the plan's jobs, appending their outputs to `output`. When the plan holds a
+    /// claim, stores the record of the work that finished under the target's unique name,
+    /// whether or not every job succeeded; a failed job then throws.
     virtual void runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
-                              const Util::CiString& label, Rilk::Context& output) = 0;
-    /// Stores a plan whose jobs all succeeded under the target's unique name.
-    virtual void storeRecord(const std::string& uniqueName, const JobPlan& plan) = 0;
+                              const Util::CiString& label, const std::string& uniqueName,
+                              Rilk::Context& output) = 0;
 };
 
 /// The plan without a build cache: the target context as the only job.

@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -17,6 +18,7 @@
 #include "app/cache/record_contents.h"
 #include "app/cache/cache_record.h"
 #include "util/ci_string.h"
+#include "util/file_stamp.h"
 
 namespace Rilk {
 
@@ -55,12 +57,13 @@ public:
     void holdRecordsAsBytes(bool hold) { holdAsBytes_ = hold; }
 
     /// Whether the bytes `held` of a record held as bytes are exactly what the file's writer
-    /// gives for `plan`'s work items and context with the files each work item's last build
-    /// read, which a plan does not know: those of the held record are then put in
-    /// `filesRead`, one entry (null when not known) for each work item in order. False when
-    /// the plan itself holds such files. The plan's values then equal the record's.
+    /// gives for `plan`'s work items and context with what each work item's last build left
+    /// (the files it read and the stamps of its files), which a plan does not know: those of
+    /// the held record are then put in `lastBuilds`, one entry for each work item in order.
+    /// False when the plan itself holds any of them. The plan's values then equal the
+    /// record's.
     static bool heldRecordMatches(std::string_view held, const RecordContents& plan,
-                                  std::vector<FilesRead>& filesRead);
+                                  std::vector<LastBuild>& lastBuilds);
     /// The contents of a record held as bytes, parsed as the file's reader parses them.
     static RecordContents readHeldRecord(std::string_view held);
 
@@ -78,13 +81,14 @@ public:
     void loadBytes(std::string_view bytes);
 
     /// Writes every record to the cache file, replacing it whole. Never fails: a failure is
-    /// reported at level 7 and leaves the previous file as it was. A record holding a value
+    /// reported at level 7 and leaves the previous file as it was. The records a nested run
+    /// wrote to the file meanwhile are kept (`takeRecordsOfNestedRuns`). A record holding a value
     /// that the file cannot keep exactly is left out, so its target is built again.
     ///
     /// Nothing is written when the file already holds exactly these records: it was read
     /// whole, in the current layout and without damage, and no record has been created or
     /// stored since.
-    void save() const;
+    void save();
 
     /// Stores `contents` as the record of `key`. An existing record is changed only by the
     /// holder of its claim (`token`); the claim then ends and waiters are woken. A missing
@@ -122,6 +126,8 @@ private:
         std::unique_ptr<FileTimePrefetch> prefetch;
         /// What the bytes of records held as bytes lie in; null when none is.
         std::shared_ptr<const void> heldStorage;
+        /// The file's stamp when it was read; nothing when there was no file.
+        std::optional<Util::FileStamp> fileStamp;
     };
     /// Reads `file`; a missing or unreadable file gives no records and no message.
     static ReadResult readFile(const std::filesystem::path& file, bool holdBytes);
@@ -132,6 +138,10 @@ private:
                                 bool bytesOfFile, std::shared_ptr<const void> storage);
     /// Prints the read's messages and installs its records.
     void install(ReadResult read);
+    /// Takes, from the file as it is now, the record of every key this run has not stored,
+    /// when the file changed since it was read: a run started by one of this run's commands
+    /// (nested in it) saved its own records there.
+    void takeRecordsOfNestedRuns();
     /// Installs the records read by `load` and restarts the claim tokens; `fileIsCurrent`
     /// tells whether the file holds exactly these records in the current layout.
     void replaceRecords(RecordMap records, bool fileIsCurrent);
@@ -144,6 +154,8 @@ private:
     std::atomic<bool> changed_{false};
     bool fileIsCurrent_ = false;
     bool holdAsBytes_ = false;
+    /// The stamp of the file the records were loaded from; nothing when there was none.
+    std::optional<Util::FileStamp> loadedStamp_;
     /// The bytes that records held as bytes lie in: a mapped cache file, or a copy of the
     /// bytes `loadBytes` was given. Kept while the cache lives, also after a later load,
     /// since a build may still use a record of the former one.

@@ -9,7 +9,7 @@
 #include <system_error>
 #include <utility>
 
-#include "util/file_time.h"
+#include "util/file_stamp.h"
 
 namespace Rilk {
 namespace {
@@ -17,7 +17,7 @@ namespace {
 /// Paths a thread takes at once: few enough that a stop is seen soon.
 constexpr std::size_t kBatch = 32;
 
-/// The prefetch `pathWriteTime` consults; null when there is none or jobs may have run.
+/// The prefetch `pathStamp` consults; null when there is none or jobs may have run.
 std::atomic<FileTimePrefetch*> inUse{nullptr};
 
 /// The hash of a full path text.
@@ -89,12 +89,12 @@ void FileTimePrefetch::run() {
 bool FileTimePrefetch::read(Slot& slot) {
     struct stat info {};
     if (::stat(slot.path.c_str(), &info) != 0) return false;
-    slot.time = Util::nanosecondsOf(info.st_mtim);
+    slot.stamp = Util::stampOf(info);
     slot.state.store(kReady, std::memory_order_release);
     return true;
 }
 
-std::optional<std::int64_t> FileTimePrefetch::find(const JoinedPath& path) const {
+std::optional<Util::FileStamp> FileTimePrefetch::find(const JoinedPath& path) const {
     // A path value without base directory holds its full path text already.
     if (path.base.empty()) return findText(path.text);
     thread_local std::string joined;
@@ -102,7 +102,7 @@ std::optional<std::int64_t> FileTimePrefetch::find(const JoinedPath& path) const
     return findText(joined);
 }
 
-std::optional<std::int64_t> FileTimePrefetch::findText(std::string_view text) const {
+std::optional<Util::FileStamp> FileTimePrefetch::findText(std::string_view text) const {
     const std::uint64_t hash = hashOf(text);
     for (std::size_t place = hash & mask_; places_[place] != 0; place = (place + 1) & mask_) {
         Slot& slot = slots_[places_[place] - 1];
@@ -110,10 +110,10 @@ std::optional<std::int64_t> FileTimePrefetch::findText(std::string_view text) co
         std::uint8_t state = slot.state.load(std::memory_order_acquire);
         // Ahead of the threads (which read in their own order): read it now, once.
         if (state == kFree && slot.state.compare_exchange_strong(state, kTaken)) {
-            return read(slot) ? std::optional(slot.time) : std::nullopt;
+            return read(slot) ? std::optional(slot.stamp) : std::nullopt;
         }
         if (state != kReady) return std::nullopt;
-        return slot.time;
+        return slot.stamp;
     }
     return std::nullopt;
 }
@@ -136,7 +136,7 @@ void dropFileTimePrefetch() {
     }
 }
 
-std::optional<std::int64_t> prefetchedWriteTime(const JoinedPath& path) {
+std::optional<Util::FileStamp> prefetchedStamp(const JoinedPath& path) {
     const FileTimePrefetch* prefetch = inUse.load(std::memory_order_acquire);
     if (prefetch == nullptr) return std::nullopt;
     return prefetch->find(path);

@@ -11,22 +11,23 @@
 #include <vector>
 
 #include "types/rilk_path_string.h"
+#include "util/file_stamp.h"
 
 namespace Rilk {
 
-/// The modification times of files a run is about to ask for, read ahead on a few threads of
-/// their own while the run goes on with other work. A no-op build asks the time of every
-/// input and output its cache records name; read here, those answers are ready when the
-/// build asks.
+/// The stamps (modification time, size, inode) of files a run is about to ask for, read
+/// ahead on a few threads of their own while the run goes on with other work. A no-op build
+/// asks the stamp of every input and output its cache records name; read here, those
+/// answers are ready when the build asks.
 ///
-/// A time read ahead is what a `stat` of the full path text gave a moment earlier in the
+/// A stamp read ahead is what a `stat` of the full path text gave a moment earlier in the
 /// same run. That is the build's own answer only while no job has run (jobs change files),
 /// so the prefetch in use is dropped before the first job starts (`dropFileTimePrefetch`)
 /// and never consulted again. Only absolute texts without NUL bytes are read, and only the
 /// times of files that could be read are kept: any other question is left to the caller.
 ///
 /// The paths and their places are fixed before the threads start; each thread fills the
-/// time of a path and then marks it ready, so a lookup takes no lock and never waits.
+/// stamp of a path and then marks it ready, so a lookup takes no lock and never waits.
 class FileTimePrefetch {
 public:
     /// Threads for `count` paths: one per `kPathsPerThread`, at most `kMaxThreads`; none for
@@ -44,10 +45,10 @@ public:
     FileTimePrefetch(const FileTimePrefetch&) = delete;
     FileTimePrefetch& operator=(const FileTimePrefetch&) = delete;
 
-    /// The time read for exactly the full path that `path`'s pieces spell, or nothing when
-    /// that path is not held or its time cannot be read (or a thread is reading it now). A
+    /// The stamp read for exactly the full path that `path`'s pieces spell, or nothing when
+    /// that path is not held or its stamp cannot be read (or a thread is reading it now). A
     /// held path no thread has taken yet is read here and then, so that no thread reads it.
-    std::optional<std::int64_t> find(const JoinedPath& path) const;
+    std::optional<Util::FileStamp> find(const JoinedPath& path) const;
 
     /// Lets the threads end after the path at hand.
     void stop();
@@ -68,15 +69,15 @@ private:
         std::string path;
         std::uint64_t hash = 0;
         /// Written once by its taker before `state` becomes `kReady`; read only after it.
-        std::int64_t time = 0;
+        Util::FileStamp stamp;
         std::atomic<std::uint8_t> state{kFree};
     };
 
-    /// Reads the time of a slot the caller has taken; false when the file cannot be read.
+    /// Reads the stamp of a slot the caller has taken; false when the file cannot be read.
     static bool read(Slot& slot);
 
     /// `find` of a full path text.
-    std::optional<std::int64_t> findText(std::string_view text) const;
+    std::optional<Util::FileStamp> findText(std::string_view text) const;
     /// Places `path` in the table unless it is already there or is not read ahead.
     void add(std::string path);
     /// Reads times in batches until none is left or the prefetch stops.
@@ -93,7 +94,7 @@ private:
     std::vector<std::thread> threads_;
 };
 
-/// Makes `prefetch` the one `prefetchedWriteTime` consults (null: none). Called on the
+/// Makes `prefetch` the one `prefetchedStamp` consults (null: none). Called on the
 /// thread that plans the build.
 void useFileTimePrefetch(FileTimePrefetch* prefetch);
 
@@ -101,7 +102,7 @@ void useFileTimePrefetch(FileTimePrefetch* prefetch);
 /// the run could change a file. Called before the first job starts.
 void dropFileTimePrefetch();
 
-/// The time the prefetch in use read for the full path `path` spells, or nothing.
-std::optional<std::int64_t> prefetchedWriteTime(const JoinedPath& path);
+/// The stamp the prefetch in use read for the full path `path` spells, or nothing.
+std::optional<Util::FileStamp> prefetchedStamp(const JoinedPath& path);
 
 }  // namespace Rilk

@@ -60,13 +60,13 @@ Decision waitForClaim(const std::string& key, RuntimeRecord& record,
 }
 
 /// `staleWorkItems` of the plan against a record, parsed or held as its bytes. A record held
-/// as the bytes the plan writes to is the plan's own but for the files its work items' last
-/// builds read; any other is parsed here first.
+/// as the bytes the plan writes to is the plan's own but for what its work items' last
+/// builds left (files read, stamps); any other is parsed here first.
 std::vector<std::size_t> staleAgainstRecord(const RuntimeRecord& record, RecordContents& plan) {
     if (record.heldBytes.empty()) return staleWorkItems(record.contents, plan);
-    std::vector<FilesRead> filesRead;
-    if (plainValuesOnly(plan) && BuildCache::heldRecordMatches(record.heldBytes, plan, filesRead)) {
-        return staleWorkItemsOfOwnPlan(plan, filesRead);
+    std::vector<LastBuild> lastBuilds;
+    if (plainValuesOnly(plan) && BuildCache::heldRecordMatches(record.heldBytes, plan, lastBuilds)) {
+        return staleWorkItemsOfOwnPlan(plan, lastBuilds);
     }
     return staleWorkItems(BuildCache::readHeldRecord(record.heldBytes), plan);
 }
@@ -88,17 +88,6 @@ Decision decide(BuildCache& cache, const std::string& key, RuntimeRecord& record
     return {Outcome::Claimed, record.claimToken, std::move(pending)};
 }
 
-std::vector<ContextPtr> splitPending(const TargetContext& target, const RecordContents& plan,
-                                     const std::vector<std::size_t>& pending,
-                                     std::uint64_t requestedJobs, std::uint64_t planMaximum,
-                                     const JobSplitter& split) {
-    std::vector<std::vector<WorkItemEntry>> items;
-    items.reserve(pending.size());
-    for (std::size_t index : pending) items.push_back(plan.workItems()[index].inputs);
-    const std::uint64_t jobs = computeParallelism(requestedJobs, planMaximum, items.size());
-    return split(target, items, plan.context, jobs);
-}
-
 }  // namespace
 
 std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaximum,
@@ -107,48 +96,56 @@ std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaxi
     return std::max<std::uint64_t>(1, std::min({requested, planMaximum, pending / 2}));
 }
 
-CachedPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetContext& target,
-                               std::uint64_t requestedJobs, const JobSplitter& split) {
+JobPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetContext& target,
+                            std::uint64_t requestedJobs, const JobSplitter& split) {
     // The messages name the target as "unit::target", from its two parts.
     const std::string& unit = target.name.unit;
     const std::string& name = target.name.target;
-    BuildPlan plan = builder.planBuild(target);
+    BuildPlan built = builder.planBuild(target);
 
-    CachedPlan result;
-    if (plan.recipes.empty()) {
+    JobPlan plan;
+    plan.cached = true;
+    if (built.recipes.empty()) {
         log(LogLevel::Debug, "Target '{}::{}' not suitable for caching. Using the original context.\n", unit,
             name);
-        result.jobContexts.push_back(jobContextOf(builder, target));
-        return result;
+        plan.jobContexts.push_back(jobContextOf(builder, target));
+        return plan;
     }
-    result.contents.addAll(std::move(plan.recipes));
-    result.contents.context = std::move(plan.context);
+    RecordContents contents;
+    contents.addAll(std::move(built.recipes));
+    contents.context = std::move(built.context);
 
     const std::string key = target.uniqueName();
     BuildCache::Lookup lookup = cache.findOrClaim(key);
     Decision decision;
     if (lookup.claimToken != 0) {
-        decision = {Outcome::Claimed, lookup.claimToken, everyWorkItem(result.contents)};
+        decision = {Outcome::Claimed, lookup.claimToken, everyWorkItem(contents)};
     } else {
-        decision = decide(cache, key, *lookup.record, result.contents);
+        decision = decide(cache, key, *lookup.record, contents);
     }
 
     switch (decision.outcome) {
         case Outcome::Hit:
             log(LogLevel::Trace, "Cache hit for '{}::{}'.\n", unit, name);
-            return result;
+            break;
         case Outcome::Claimed:
             log(LogLevel::Trace, "Cache claimed for '{}::{}'.\n", unit, name);
-            result.claimToken = decision.claimToken;
+            plan.claimToken = decision.claimToken;
             break;
         case Outcome::Unclaimed:
             log(LogLevel::Trace, "Cache miss for '{}::{}'. Building...\n", unit, name);
             break;
     }
-    result.jobContexts = splitPending(target, result.contents, decision.pending, requestedJobs,
-                                      plan.maxParallelJobs, split);
-    result.pending = std::move(decision.pending);
-    return result;
+    plan.workItems = contents.releaseWorkItems();
+    plan.contextAssignments = std::move(contents.context);
+    if (decision.pending.empty()) return plan;
+    const std::uint64_t jobs =
+        computeParallelism(requestedJobs, built.maxParallelJobs, decision.pending.size());
+    JobSplit dealt = split(target, plan.workItems, decision.pending, plan.contextAssignments, jobs);
+    plan.jobContexts = std::move(dealt.contexts);
+    plan.jobItems = std::move(dealt.items);
+    plan.jobOutputFiles = std::move(dealt.outputFiles);
+    return plan;
 }
 
 }  // namespace Rilk

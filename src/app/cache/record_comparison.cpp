@@ -1,7 +1,6 @@
 #include "app/cache/record_comparison.h"
 
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -9,7 +8,8 @@
 
 #include "app/cache/cache_equality.h"
 #include "types/path_values.h"
-#include "app/cache/path_write_time.h"
+#include "app/cache/path_stamp.h"
+#include "util/file_stamp.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
 #include "types/value_cast.h"
@@ -18,32 +18,65 @@
 namespace Rilk {
 namespace {
 
-/// A file's modification time in nanoseconds.
-using FileTime = std::int64_t;
+/// The stamps of the files several work items of one record read, each taken once. No job
+/// runs while one record is compared.
+using StampMemo = std::unordered_map<std::string, std::optional<Util::FileStamp>>;
 
-/// The file times of every path in the values, oldest and newest; nothing when a path
-/// cannot be read. `any` tells whether there was a path at all.
-struct TimeSpan {
-    bool any = false;
-    bool failed = false;
-    FileTime oldest = std::numeric_limits<FileTime>::max();
-    FileTime newest = std::numeric_limits<FileTime>::min();
+/// Walks a work item's recorded stamps in their order, comparing each with its file now.
+class StampWalk {
+public:
+    explicit StampWalk(const std::vector<RecordedStamp>& recorded) : recorded_(recorded) {}
 
-    /// Adds the time of every path value (see `forEachPathValue`).
-    void add(const RilkValuePtr& value) {
-        forEachPathValue(value, [&](const RilkPathString& path) { addTime(pathWriteTime(path)); });
+    /// Whether every file a value names has the next recorded stamp, in order. `any` is set
+    /// when the value names a file.
+    bool sameFiles(const RilkValuePtr& value, bool* any = nullptr) {
+        bool same = true;
+        forEachPathValue(value, [&](const RilkPathString& path) {
+            if (any != nullptr) *any = true;
+            const RecordedStamp* before = take();
+            // Once a file differs the others are only counted.
+            if (!same || before == nullptr || !*before) {
+                same = false;
+                return;
+            }
+            const std::optional<Util::FileStamp> now = pathStamp(path);
+            same = now && *now == **before;
+        });
+        return same;
     }
+
+    /// Whether each of the files a build read has the next recorded stamp, in order.
+    bool sameFilesRead(const std::vector<std::string>& files, StampMemo& memo) {
+        bool same = true;
+        for (const std::string& file : files) {
+            const RecordedStamp* before = take();
+            if (!same || before == nullptr || !*before) {
+                same = false;
+                continue;
+            }
+            auto found = memo.find(file);
+            if (found == memo.end()) found = memo.emplace(file, fileStamp(file)).first;
+            same = found->second && *found->second == **before;
+        }
+        return same;
+    }
+
+    /// Whether the walk took exactly the recorded stamps: a record whose files were counted
+    /// otherwise is not this item's.
+    bool whole() const { return !overrun_ && next_ == recorded_.size(); }
 
 private:
-    void addTime(const std::optional<FileTime>& time) {
-        if (!time) {
-            failed = true;
-            return;
+    const RecordedStamp* take() {
+        if (next_ >= recorded_.size()) {
+            overrun_ = true;
+            return nullptr;
         }
-        any = true;
-        if (*time < oldest) oldest = *time;
-        if (*time > newest) newest = *time;
+        return &recorded_[next_++];
     }
+
+    const std::vector<RecordedStamp>& recorded_;
+    std::size_t next_ = 0;
+    bool overrun_ = false;
 };
 
 void clearFlags(WorkItem& item) {
@@ -66,63 +99,47 @@ bool sameContext(const RecordContents& a, const RecordContents& b) {
     return true;
 }
 
-/// Whether one input, already known to equal the recorded one, has an unchanged
-/// intermediate, files older than `outputTime` and an intermediate produced after them.
-bool inputUnchanged(const WorkItemEntry& now, const WorkItemEntry& before,
-                    const std::optional<FileTime>& outputTime) {
+/// Whether one input, already known to equal the recorded one, has the same intermediate.
+bool sameIntermediate(const WorkItemEntry& now, const WorkItemEntry& before) {
     if (now.hasIntermediate() != before.hasIntermediate()) return false;
-    if (now.hasIntermediate() && !cacheEqual(now.intermediate(), before.intermediate())) {
-        return false;
-    }
-    TimeSpan input;
-    input.add(now.input.value);
-    if (input.failed) return false;
-    if (input.any && (!outputTime || input.newest >= *outputTime)) return false;
-    if (!now.hasIntermediate()) return true;
-    TimeSpan intermediate;
-    intermediate.add(now.intermediate().value);
-    if (intermediate.failed) return false;
-    return !intermediate.any || !input.any || intermediate.oldest > input.newest;
-}
-
-/// The times of files named by several work items of one record, each read once. No job
-/// runs while one record is compared.
-using FileTimes = std::unordered_map<std::string, std::optional<FileTime>>;
-
-/// Whether every file the recorded build of an item read besides its inputs still exists
-/// and is older than `outputTime`.
-bool filesOlder(const std::vector<std::string>& files, FileTime outputTime, FileTimes& times) {
-    for (const std::string& file : files) {
-        auto found = times.find(file);
-        if (found == times.end()) found = times.emplace(file, fileWriteTime(file)).first;
-        if (!found->second || *found->second >= outputTime) return false;
-    }
-    return true;
+    return !now.hasIntermediate() || cacheEqual(now.intermediate(), before.intermediate());
 }
 
 /// Sets the intermediate flags of one planned work item, whose inputs and outputs are those
-/// of the recorded work item `before`, and returns whether it is stale. An item with
-/// dependency files takes over `filesRead`, the files its last build read, when it is up to
-/// date.
-bool compareWithRecorded(WorkItem& item, const WorkItem& before, const FilesRead& filesRead,
-                         FileTimes& times) {
-    TimeSpan outputs;
-    for (const Assignment& output : item.outputs) outputs.add(output.value);
-    std::optional<FileTime> outputTime;
-    if (outputs.any && !outputs.failed) outputTime = outputs.oldest;
-
-    bool stale = !outputTime;
-    for (std::size_t i = 0; i < item.inputs.size(); ++i) {
-        WorkItemEntry& entry = item.inputs[i];
-        entry.intermediateFlag = inputUnchanged(entry, before.inputs[i], outputTime);
-        if (!entry.intermediateFlag) stale = true;
-    }
-    if (stale || !item.dependencyFiles) return stale;
-    if (!filesRead || !filesOlder(*filesRead, *outputTime, times)) {
+/// of the recorded work item `before`, against what its last build left, and returns
+/// whether it is stale. Up to date, the item takes over the files its last build read and
+/// its stamps.
+bool compareWithRecorded(WorkItem& item, const WorkItem& before, const LastBuild& last,
+                         StampMemo& memo) {
+    if (!last.stamps) {
         clearFlags(item);
         return true;
     }
-    item.filesRead = filesRead;
+    StampWalk walk(*last.stamps);
+    bool stale = false;
+    for (std::size_t i = 0; i < item.inputs.size(); ++i) {
+        WorkItemEntry& entry = item.inputs[i];
+        const bool inputSame = walk.sameFiles(entry.input.value);
+        const bool intermediateSame = walk.sameFiles(entry.intermediate().value);
+        entry.intermediateFlag =
+            inputSame && intermediateSame && sameIntermediate(entry, before.inputs[i]);
+        if (!entry.intermediateFlag) stale = true;
+    }
+    bool anyOutput = false;
+    bool outputsSame = true;
+    for (const Assignment& output : item.outputs) {
+        outputsSame = walk.sameFiles(output.value, &anyOutput) && outputsSame;
+    }
+    bool filesReadSame = !item.dependencyFiles || last.filesRead;
+    if (last.filesRead) filesReadSame = walk.sameFilesRead(*last.filesRead, memo) && filesReadSame;
+    // A work item whose outputs name no file is built on every run.
+    if (!anyOutput || !outputsSame || !filesReadSame || !walk.whole()) {
+        clearFlags(item);
+        return true;
+    }
+    if (stale) return true;
+    item.filesRead = last.filesRead;
+    item.stamps = last.stamps;
     return false;
 }
 
@@ -130,7 +147,7 @@ bool compareWithRecorded(WorkItem& item, const WorkItem& before, const FilesRead
 /// An item with dependency files takes over the recorded files its last build read when it
 /// is up to date.
 bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan, std::size_t index,
-                     WorkItem& item, FileTimes& times) {
+                     WorkItem& item, StampMemo& memo) {
     // Found by its inputs: the recorded work item has as many inputs, each equal to the
     // planned one at its position.
     const WorkItem* before = recorded.findSame(plan, index);
@@ -138,7 +155,7 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
         clearFlags(item);
         return true;
     }
-    return compareWithRecorded(item, *before, before->filesRead, times);
+    return compareWithRecorded(item, *before, LastBuild{before->filesRead, before->stamps}, memo);
 }
 
 /// Whether a value is a text, a path, an integer or a list of them.
@@ -159,13 +176,13 @@ bool plainValue(const RilkValuePtr& value) {
 std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan) {
     std::vector<std::size_t> pending;
     const bool contextChanged = !sameContext(recorded, plan);
-    FileTimes times;
+    StampMemo memo;
     for (std::size_t i = 0; i < plan.workItems().size(); ++i) {
         WorkItem& item = plan.workItem(i);
         if (contextChanged) {
             clearFlags(item);
             pending.push_back(i);
-        } else if (compareWorkItem(recorded, plan, i, item, times)) {
+        } else if (compareWorkItem(recorded, plan, i, item, memo)) {
             pending.push_back(i);
         }
     }
@@ -189,14 +206,14 @@ bool plainValuesOnly(const RecordContents& contents) {
 }
 
 std::vector<std::size_t> staleWorkItemsOfOwnPlan(RecordContents& plan,
-                                                 const std::vector<FilesRead>& filesRead) {
+                                                 const std::vector<LastBuild>& lastBuilds) {
     std::vector<std::size_t> pending;
-    FileTimes times;
+    StampMemo memo;
     for (std::size_t i = 0; i < plan.workItems().size(); ++i) {
         WorkItem& item = plan.workItem(i);
         // The recorded work item is the planned one: the same inputs, outputs and
         // intermediates.
-        if (compareWithRecorded(item, item, filesRead.at(i), times)) pending.push_back(i);
+        if (compareWithRecorded(item, item, lastBuilds.at(i), memo)) pending.push_back(i);
     }
     return pending;
 }

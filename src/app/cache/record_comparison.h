@@ -12,16 +12,19 @@ namespace Rilk {
 /// means the target is up to date.
 ///
 /// A changed context assignment makes every work item stale. Otherwise a work item is up to
-/// date when the record holds one with the same inputs and the same outputs, every output
-/// path exists, and every input file is older than the oldest output file. Files are the
-/// path values in lists and nested blocks too (a dependency's outputs arrive as a block). A work
-/// item whose outputs name no file is stale on every run. Each input's intermediate flag is set
-/// exactly when the input and its intermediate are unchanged, its files are older than the
-/// outputs, and every file its intermediate names exists and is newer than the input's
-/// files, so a job is only handed an intermediate that was really produced. A work item with
-/// dependency files is up to date only when the record knows the files its last build read
-/// (headers) and each still exists and is older than the outputs; it then takes that list
-/// over. File-system errors make a work item stale and are not reported.
+/// date when the record holds one with the same inputs and the same outputs, and every file
+/// its last build named still has the stamp that build left (`FileStamps`): its inputs'
+/// and intermediates' files, its outputs' files and the files it read. Files are the path
+/// values in lists and nested blocks too (a dependency's outputs arrive as a block). A
+/// stamp differing in either direction (a newer or an older time, another size or inode),
+/// a missing file and a stamp not known all make the item stale; so does a record without
+/// stamps (written by an older layout, or for work that did not finish). A work item whose
+/// outputs name no file is stale on every run. Each input's intermediate flag is set
+/// exactly when the input and its intermediate are unchanged, values and files, and the
+/// outputs and files read are unchanged too, so a job is only handed an intermediate that
+/// was really produced. A work item with dependency files is up to date only when the
+/// record knows the files its last build read. An item up to date takes over the record's
+/// files read and stamps. File-system errors make a work item stale and are not reported.
 std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan);
 
 /// Whether every value in the work items and context of `contents` is a text, a path, an
@@ -31,9 +34,9 @@ bool plainValuesOnly(const RecordContents& contents);
 
 /// `staleWorkItems` against a record whose work items and context are the plan's own (as
 /// when both are written to the same bytes and the plan's values are `plainValuesOnly`),
-/// except for the files each work item's last build read, given in `filesRead`, one entry
-/// for each of the plan's work items in order.
+/// except for what each work item's last build left, given in `lastBuilds`, one entry for
+/// each of the plan's work items in order.
 std::vector<std::size_t> staleWorkItemsOfOwnPlan(RecordContents& plan,
-                                                 const std::vector<FilesRead>& filesRead);
+                                                 const std::vector<LastBuild>& lastBuilds);
 
 }  // namespace Rilk

@@ -28,6 +28,13 @@ bool sameInputs(const std::vector<WorkItemEntry>& a, const std::vector<WorkItemE
 enum class InputMatch { Different, Same, SameBytes };
 InputMatch matchInputs(const std::vector<WorkItemEntry>& a, const std::vector<WorkItemEntry>& b);
 
+/// What a record keeps of one work item's last build beside its plan: the files it read and
+/// the stamps of its files.
+struct LastBuild {
+    FilesRead filesRead;
+    FileStamps stamps;
+};
+
 /// What a build cache record stores: a target's work items, each at most once, and the
 /// context assignments its plan depended on.
 ///

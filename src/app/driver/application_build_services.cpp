@@ -1,10 +1,11 @@
 #include "app/driver/application_build_services.h"
 
+#include "app/jobs/build_interrupt.h"
 #include "app/jobs/build_jobs.h"
 #include "app/jobs/job_plan.h"
 #include "app/cache/file_time_prefetch.h"
 #include "app/jobs/job_context_split.h"
-#include "app/cache/path_write_time.h"
+#include "app/cache/path_stamp.h"
 #include "types/rilk_errors.h"
 #include "types/value_utils.h"
 
@@ -47,23 +48,41 @@ const Rilk::Matcher* ApplicationBuildServices::findBestTool(const Rilk::TargetCo
 }
 
 JobPlan ApplicationBuildServices::planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) {
+    // An interrupt that came while no command ran ends the build before the next target.
+    throwIfInterrupted();
     if (!buildCache_) return uncachedJobPlan(target);
     return cachedJobPlan(*buildCache_, builder, target, static_cast<std::uint64_t>(jobs_));
 }
 
 void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
-                                            const Util::CiString& label, Rilk::Context& output) {
+                                            const Util::CiString& label,
+                                            const std::string& uniqueName, Rilk::Context& output) {
+    throwIfInterrupted();
     // The jobs may move directories the cache comparison keeps open, and change the files
-    // whose times were read ahead.
+    // whose stamps were read ahead.
     if (!plan.jobContexts.empty()) {
         Rilk::forgetOpenDirectories();
         Rilk::dropFileTimePrefetch();
     }
-    Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles, journal_);
+    const JobsStart start(plan);
+    std::vector<bool> finished;
+    try {
+        Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles,
+                           journal_, &finished);
+    } catch (...) {
+        storeRecord(uniqueName, plan, start, finished);
+        throw;
+    }
+    storeRecord(uniqueName, plan, start, finished);
 }
 
-void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const JobPlan& plan) {
-    if (buildCache_) storeCachedRecord(*buildCache_, uniqueName, plan);
+void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const JobPlan& plan,
+                                           const JobsStart& start,
+                                           const std::vector<bool>& finished) {
+    if (!buildCache_ || plan.claimToken == 0) return;
+    // The jobs may have moved directories kept open since the start.
+    if (!plan.jobContexts.empty()) Rilk::forgetOpenDirectories();
+    storeCachedRecord(*buildCache_, uniqueName, plan, start, finished);
 }
 
 }  // namespace Rilk

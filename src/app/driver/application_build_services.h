@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "app/build/target_build_services.h"
 #include "app/cache/build_cache.h"
+#include "app/jobs/job_plan.h"
 #include "app/jobs/run_journal.h"
 #include "app/load/workspace.h"
 #include "app/toolbox/best_tool.h"
@@ -32,10 +35,12 @@ public:
     const Matcher* findBestTool(const TargetContext& target) override;
     JobPlan planJobs(Builder& builder, const ContextPtr& target) override;
     void runBuildJobs(Builder& builder, const JobPlan& plan, const Util::CiString& label,
-                      Context& output) override;
-    void storeRecord(const std::string& uniqueName, const JobPlan& plan) override;
+                      const std::string& uniqueName, Context& output) override;
 
 private:
+    void storeRecord(const std::string& uniqueName, const JobPlan& plan, const JobsStart& start,
+                     const std::vector<bool>& finished);
+
     const Workspace& workspace_;
     const ToolMap& tools_;
     MatchWeights weights_;

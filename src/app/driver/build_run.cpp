@@ -6,6 +6,7 @@
 #include "app/build/target_build.h"
 #include "app/driver/application_build_services.h"
 #include "app/driver/output_file.h"
+#include "app/jobs/build_interrupt.h"
 #include "app/load/runtime_contexts.h"
 #include "util/logger.h"
 
@@ -31,6 +32,16 @@ std::unique_ptr<BuildCache> startLoadingCache(const std::filesystem::path& proje
     buildCache->startLoading();
     return buildCache;
 }
+
+namespace {
+
+/// Saves the cache, then removes the run's journal: its outputs are accounted for.
+void finishRun(BuildCache& buildCache, RunJournal* journal) {
+    buildCache.save();
+    if (journal != nullptr) journal->finish();
+}
+
+}  // namespace
 
 int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCache>& buildCache,
              const RunOptions& options, std::shared_ptr<void>& finishedBuild,
@@ -69,16 +80,23 @@ int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCa
     Rilk::QualifiedTargetName main(ownNamespace ? "" : mainTarget.ns, mainTarget.unit,
                                    mainTarget.target);
     Rilk::Context outputs;
-    try {
-        outputs = state->build.buildTarget(main, {}, chain);
+    {
+        // From here a stop signal stops the build before its next target (or its running
+        // commands), so that the run can keep what finished.
+        const BuildSignals signals;
+        try {
+            outputs = state->build.buildTarget(main, {}, chain);
+        } catch (...) {
+            // Whatever ended the build, the records of the work that finished are kept;
+            // the failed or stopped jobs removed what they had begun to write.
+            finishRun(*buildCache, journal);
+            if (buildInterrupted()) endInterruptedRun();
+            throw;
+        }
         // Saved before the -o file: the build succeeded even when that file cannot be written.
-        buildCache->save();
-    } catch (...) {
-        // The failed jobs removed what they had begun to write.
-        if (journal != nullptr) journal->finish();
-        throw;
+        finishRun(*buildCache, journal);
+        if (buildInterrupted()) endInterruptedRun();
     }
-    if (journal != nullptr) journal->finish();
     if (!options.outFile.empty()) writeOutputFile(options.outFile, outputs);
     return 0;
 }

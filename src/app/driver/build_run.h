@@ -22,8 +22,10 @@ void dumpContexts(const Workspace& workspace, const LoadOptions& options);
 /// here when `buildCache` is null), makes the runtime contexts (`-d` shows them), builds,
 /// saves the cache and writes the `-o` file. The finished build's state (every target's
 /// output context) goes into `finishedBuild`, which the process keeps. Returns 0; every
-/// failure is thrown. The jobs record their outputs in `journal` (when not null), which is
-/// finished once the cache is saved or the build failed.
+/// failure is thrown, after the cache is saved with the records of the work that finished.
+/// A stop signal during the build ends the process once that is saved
+/// (`endInterruptedRun`). The jobs record their outputs in `journal` (when not null), which
+/// is finished once the cache is saved.
 int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCache>& buildCache,
              const RunOptions& options, std::shared_ptr<void>& finishedBuild,
              RunJournal* journal = nullptr);

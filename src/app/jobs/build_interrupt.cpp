@@ -21,13 +21,15 @@ static_assert(std::atomic<RunningCommandSlot*>::is_always_lock_free);
 
 namespace {
 
-/// The first SIGINT or SIGTERM of the run; never reset, since the process ends by it.
+/// The first stop signal of the run; never reset, since the run ends by it.
 std::atomic<int> receivedSignal{0};
 /// When it arrived, on the monotonic clock, in nanoseconds.
 std::atomic<std::int64_t> signalTime{0};
 /// The slots of the guard in place, and their number; null while no jobs run.
 std::atomic<RunningCommandSlot*> activeSlots{nullptr};
 std::atomic<std::size_t> activeSlotCount{0};
+/// Whether a `BuildSignals` is in place.
+std::atomic<bool> signalsInPlace{false};
 
 /// Ends a command and everything it started. SIGTERM, whatever the signal received: a
 /// shell run with "-c" defers SIGINT until its current child ends, and would still start
@@ -76,8 +78,7 @@ bool install(int signal, struct sigaction& old) {
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaddset(&action.sa_mask, SIGINT);
-    sigaddset(&action.sa_mask, SIGTERM);
+    for (const int stop : kStopSignals) sigaddset(&action.sa_mask, stop);
     action.sa_flags = SA_RESTART;
     return sigaction(signal, &action, nullptr) == 0;
 }
@@ -95,18 +96,34 @@ void RunningCommandSlot::publish(pid_t processGroup) {
 
 void RunningCommandSlot::withdraw() { processGroup_.store(0); }
 
+void throwIfInterrupted() {
+    if (buildInterrupted()) throw BuildInterrupted();
+}
+
+BuildSignals::BuildSignals() {
+    for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+        installed_[i] = install(kStopSignals[i], old_[i]);
+    }
+    signalsInPlace.store(true);
+}
+
+BuildSignals::~BuildSignals() {
+    signalsInPlace.store(false);
+    for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+        if (installed_[i]) sigaction(kStopSignals[i], &old_[i], nullptr);
+    }
+}
+
 InterruptGuard::InterruptGuard(std::size_t jobCount)
     : slots_(std::make_unique<RunningCommandSlot[]>(jobCount)) {
     if (activeSlots.load() != nullptr) throw InternalError();
     activeSlotCount.store(jobCount);
     activeSlots.store(slots_.get());
-    intInstalled_ = install(SIGINT, oldInt_);
-    termInstalled_ = install(SIGTERM, oldTerm_);
+    if (!signalsInPlace.load()) signals_ = std::make_unique<BuildSignals>();
 }
 
 InterruptGuard::~InterruptGuard() {
-    if (intInstalled_) sigaction(SIGINT, &oldInt_, nullptr);
-    if (termInstalled_) sigaction(SIGTERM, &oldTerm_, nullptr);
+    signals_.reset();
     // The jobs have ended, so no command is published any more; a handler still running on
     // this thread has returned by now.
     activeSlots.store(nullptr);
@@ -124,13 +141,14 @@ std::chrono::nanoseconds InterruptGuard::sinceSignal() const {
 
 void InterruptGuard::killRunningCommands() { forEachRunningCommand(killGroup); }
 
-void InterruptGuard::reraise() {
-    const int caught = signal();
+void endInterruptedRun() {
+    const int caught = receivedSignal.load();
+    flushConsole();
+    if (caught == 0 || caught == SIGPIPE) _exit(1);
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     sigaction(caught, &action, nullptr);
-    flushConsole();
     sigset_t unblock;
     sigemptyset(&unblock);
     sigaddset(&unblock, caught);

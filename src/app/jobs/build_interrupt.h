@@ -6,14 +6,51 @@
 #include <chrono>
 #include <csignal>
 #include <cstddef>
+#include <exception>
+#include <iterator>
 #include <memory>
 
 namespace Rilk {
 
-/// True once SIGINT or SIGTERM arrived while a target's jobs ran. The job runner then
-/// stops the jobs, removes their partial outputs and ends the process by the signal, so a
-/// caller that sees this never saves anything.
+/// The signals that stop a build: SIGINT, SIGTERM, SIGHUP (the terminal closed) and
+/// SIGPIPE (the output closed, as when a pager or `head` quits).
+inline constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+/// True once a stop signal arrived during the build (`BuildSignals`) or while a target's
+/// jobs ran. The job runner then stops the jobs, removes their partial outputs and throws
+/// `BuildInterrupted`; the build stops before its next target.
 bool buildInterrupted();
+
+/// Thrown once a stop signal has stopped the build; the partial outputs are removed. The
+/// run keeps the records of the work that finished and then ends (`endInterruptedRun`).
+class BuildInterrupted : public std::exception {
+public:
+    const char* what() const noexcept override { return "Build interrupted."; }
+};
+
+/// Throws `BuildInterrupted` when a stop signal has arrived.
+void throwIfInterrupted();
+
+/// Ends the process as the stop signal asks: by the same signal, so the caller of the
+/// program sees the usual status, or with status 1 for a closed output (SIGPIPE), which no
+/// one is left to read. Writes out the console first.
+[[noreturn]] void endInterruptedRun();
+
+/// Catches the stop signals for a whole build (a signal ignored when it starts stays
+/// ignored): the handler records the first and stops the commands that run. The build sees
+/// `buildInterrupted()` before its next target, and the job runner while its jobs run.
+/// Restores the former actions when it ends. One at a time.
+class BuildSignals {
+public:
+    BuildSignals();
+    ~BuildSignals();
+    BuildSignals(const BuildSignals&) = delete;
+    BuildSignals& operator=(const BuildSignals&) = delete;
+
+private:
+    struct sigaction old_[std::size(kStopSignals)] {};
+    bool installed_[std::size(kStopSignals)] = {};
+};
 
 /// Where one job publishes the process group of the command it is running, so that an
 /// interrupt can stop the command together with everything it started.
@@ -35,12 +72,13 @@ private:
 /// killed.
 inline constexpr std::chrono::seconds kStubbornCommandGrace{5};
 
-/// Catches SIGINT and SIGTERM for the lifetime of one batch of jobs (a signal ignored
-/// when the batch starts stays ignored). On a signal the handler records it and ends the
-/// process group of every published command (SIGTERM); the jobs see `interrupted()` and
-/// start nothing further. A second signal kills those process groups (SIGKILL), for
-/// commands that ignore the first; the runner does the same once `sinceSignal` passes
-/// `kStubbornCommandGrace`. After the jobs have ended the runner calls `reraise`.
+/// Publishes the commands of one batch of jobs to the stop signals' handler, and catches
+/// those signals for the batch unless a `BuildSignals` already does (a signal ignored when
+/// the batch starts stays ignored). On a signal the handler records it and ends the process
+/// group of every published command (SIGTERM); the jobs see `interrupted()` and start
+/// nothing further. A second signal kills those process groups (SIGKILL), for commands that
+/// ignore the first; the runner does the same once `sinceSignal` passes
+/// `kStubbornCommandGrace`.
 ///
 /// Only one guard may exist at a time. Everything the handler reads is lock-free atomic:
 /// a signal handler may take no lock.
@@ -60,16 +98,10 @@ public:
     void killRunningCommands();
     RunningCommandSlot& slot(std::size_t job) { return slots_[job]; }
 
-    /// Restores the default action of the signal that arrived, writes out the console
-    /// and raises the signal again, so the caller of the program sees the usual status.
-    [[noreturn]] void reraise();
-
 private:
     std::unique_ptr<RunningCommandSlot[]> slots_;
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
-    bool intInstalled_ = false;
-    bool termInstalled_ = false;
+    /// The handlers of the batch when no `BuildSignals` was in place.
+    std::unique_ptr<BuildSignals> signals_;
 };
 
 }  // namespace Rilk

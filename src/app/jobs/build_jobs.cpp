@@ -30,6 +30,10 @@ namespace {
 /// its output files when it started, and how it ended.
 struct BuildJob {
     ContextPtr context;
+    /// The position of its context among those of the call.
+    std::size_t position = 0;
+    /// Set once its recipes ran to their end (or it had none).
+    bool ran = false;
     std::vector<std::filesystem::path> outputFiles;
     std::vector<Recipe> recipes;
     std::optional<OutputSnapshot> snapshot;
@@ -40,7 +44,7 @@ struct BuildJob {
 /// The job result of a recipe that must not run (`ENOSYS`).
 constexpr int kRecipeNotRun = ENOSYS;
 
-/// Leaves SIGINT and SIGTERM to the thread that waits for the jobs. A job thread spends
+/// Leaves SIGINT, SIGTERM and SIGHUP to the thread that waits for the jobs. A job thread spends
 /// its time in a wait for its command, and a runtime that runs handlers only between
 /// calls (the thread sanitizer's does) would hold the interrupt there until the command
 /// ended by itself.
@@ -49,6 +53,7 @@ void blockInterrupts() {
     sigemptyset(&interrupts);
     sigaddset(&interrupts, SIGINT);
     sigaddset(&interrupts, SIGTERM);
+    sigaddset(&interrupts, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &interrupts, nullptr);
 }
 
@@ -76,6 +81,7 @@ std::vector<BuildJob> makeJobs(const std::vector<ContextPtr>& contexts,
         log(LogLevel::Info, "Starting build job\n");
         BuildJob job;
         job.context = contexts[i];
+        job.position = i;
         if (i < outputFiles.size()) job.outputFiles = outputFiles[i];
         jobs.push_back(std::move(job));
     }
@@ -115,7 +121,10 @@ std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt
     std::exception_ptr startError;
     try {
         for (std::size_t i = 0; i < jobs.size() && !interrupt.interrupted(); ++i) {
-            if (jobs[i].recipes.empty()) continue;
+            if (jobs[i].recipes.empty()) {
+                jobs[i].ran = true;
+                continue;
+            }
             tasks.emplace_back(i, std::async(std::launch::async, runJob, jobs[i].recipes,
                                               std::cref(environment), std::ref(interrupt),
                                               std::ref(interrupt.slot(i))));
@@ -127,6 +136,7 @@ std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt
         try {
             awaitTask(task, interrupt);
             jobs[i].result = task.get();
+            jobs[i].ran = true;
         } catch (...) {
             jobs[i].result = kCommandSignalled;
             jobs[i].error = std::current_exception();
@@ -148,12 +158,21 @@ std::vector<std::filesystem::path> removePartialOutputs(const std::vector<BuildJ
     return removed;
 }
 
-/// Ends the process by the signal that interrupted the jobs, once they have all ended.
-[[noreturn]] void endInterrupted(const std::vector<BuildJob>& jobs, InterruptGuard& interrupt,
-                                 RunJournal* journal) {
+/// Once the jobs an interrupt stopped have all ended: removes what they left behind and
+/// stops the build.
+[[noreturn]] void endInterrupted(const std::vector<BuildJob>& jobs) {
     removePartialOutputs(jobs);
-    if (journal != nullptr) journal->finish();
-    interrupt.reraise();
+    throw BuildInterrupted();
+}
+
+/// Whether each job context's job succeeded, by position (one without a job did not run).
+void reportFinished(const std::vector<BuildJob>& jobs, std::size_t contexts,
+                    std::vector<bool>* finished) {
+    if (finished == nullptr) return;
+    finished->assign(contexts, false);
+    for (const BuildJob& job : jobs) {
+        (*finished)[job.position] = job.ran && job.result == 0 && !job.error;
+    }
 }
 
 /// How a job that did not succeed ended, for the failure message.
@@ -212,12 +231,12 @@ void refuseNulBytes(const std::vector<BuildJob>& jobs, const Util::CiString& nam
 
 void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
                   const Util::CiString& name, Context& output, const JobOutputFiles& outputFiles,
-                  RunJournal* journal) {
+                  RunJournal* journal, std::vector<bool>* finished) {
+    if (finished != nullptr) finished->assign(jobContexts.size(), false);
     std::vector<BuildJob> jobs = makeJobs(jobContexts, outputFiles);
     if (jobs.empty()) return;
     builder.beginBuild(*jobs.front().context, jobs.size());
-    // Until the jobs start nothing needs undoing: a signal before then ends the process
-    // by its default action.
+    // Until the jobs start nothing needs undoing.
     std::optional<InterruptGuard> interrupt;
     try {
         for (BuildJob& job : jobs) job.recipes = builder.createRecipes(*job.context);
@@ -225,21 +244,28 @@ void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
         snapshotOutputs(jobs, journal);
         interrupt.emplace(jobs.size());
         const std::exception_ptr startError = runAll(jobs, *interrupt);
-        if (interrupt->interrupted()) endInterrupted(jobs, *interrupt, journal);
+        reportFinished(jobs, jobContexts.size(), finished);
+        if (interrupt->interrupted()) endInterrupted(jobs);
         for (const std::filesystem::path& file : removePartialOutputs(jobs)) {
             log(LogLevel::Verbose, "Removed '{}', left behind by a failed job.\n", file.string());
         }
         if (startError) std::rethrow_exception(startError);
         checkResults(jobs, name);
         collectOutputs(builder, jobs, output);
+    } catch (const BuildInterrupted&) {
+        builder.endBuild();
+        throw;
     } catch (...) {
         // Every job thread has been joined by now.
-        if (interrupt && interrupt->interrupted()) endInterrupted(jobs, *interrupt, journal);
+        if (interrupt && interrupt->interrupted()) {
+            builder.endBuild();
+            endInterrupted(jobs);
+        }
         builder.endBuild();
         throw;
     }
     builder.endBuild();
-    if (interrupt->interrupted()) endInterrupted(jobs, *interrupt, journal);
+    if (interrupt->interrupted()) endInterrupted(jobs);
 }
 
 }  // namespace Rilk

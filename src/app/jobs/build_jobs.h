@@ -27,18 +27,18 @@ using JobOutputFiles = std::vector<std::vector<std::filesystem::path>>;
 /// A job stops at its first command that fails. The files listed for a job that did not
 /// succeed are removed when its commands created or changed them.
 ///
-/// SIGINT or SIGTERM while the jobs run stops every running command (its whole process
-/// group), waits for the jobs, removes the changed outputs of every job that did not
-/// succeed and ends the process by the same signal: the call does not return, nothing
-/// further is printed and nothing can be saved. `buildInterrupted` tells it happened.
-/// A command that ignores the signal is killed (SIGKILL to its process group) on a second
-/// SIGINT or SIGTERM, or `kStubbornCommandGrace` after the first.
+/// A stop signal (`kStopSignals`) while the jobs run stops every running command (its whole
+/// process group), waits for the jobs, removes the changed outputs of every job that did
+/// not succeed and throws `BuildInterrupted`. A command that ignores the signal is killed
+/// (SIGKILL to its process group) on a second signal, or `kStubbornCommandGrace` after the
+/// first.
 ///
 /// With a `journal`, the state of every listed output file is added to it, on disk, before
-/// the first job starts; an interrupted call finishes the journal once the partial outputs
-/// are removed.
+/// the first job starts. With `finished`, it tells on every path, by job context, whether
+/// that job succeeded (its work may be recorded as done).
 void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
                   const Util::CiString& name, Context& output,
-                  const JobOutputFiles& outputFiles = {}, RunJournal* journal = nullptr);
+                  const JobOutputFiles& outputFiles = {}, RunJournal* journal = nullptr,
+                  std::vector<bool>* finished = nullptr);
 
 }  // namespace Rilk

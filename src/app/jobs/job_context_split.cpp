@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "types/value_utils.h"
+
 namespace Rilk {
 
 namespace {
@@ -26,31 +28,33 @@ const Rilk::Assignment& contributionOf(const Rilk::WorkItemEntry& entry) {
 
 }  // namespace
 
-std::vector<std::uint64_t> jobSizes(std::uint64_t items, std::uint64_t requestedJobs) {
-    std::vector<std::uint64_t> sizes;
-    if (items == 0 || requestedJobs == 0) return sizes;
-    const std::uint64_t jobCount = std::min(items, requestedJobs);
-    for (std::uint64_t k = 0; k < jobCount; ++k) {
-        sizes.push_back(items / jobCount + (k < items % jobCount ? 1 : 0));
-    }
-    return sizes;
-}
-
-std::vector<Rilk::ContextPtr> splitJobContexts(
-    const Rilk::TargetContext& target, const std::vector<std::vector<Rilk::WorkItemEntry>>& items,
-    const std::vector<Rilk::Assignment>& common, std::uint64_t requestedJobs) {
-    std::vector<Rilk::ContextPtr> jobs;
-    std::uint64_t next = 0;
-    for (const std::uint64_t take : jobSizes(items.size(), requestedJobs)) {
+JobSplit splitJobContexts(const Rilk::TargetContext& target,
+                          const std::vector<Rilk::WorkItem>& workItems,
+                          const std::vector<std::size_t>& pending,
+                          const std::vector<Rilk::Assignment>& common, std::uint64_t requestedJobs) {
+    JobSplit split;
+    if (pending.empty() || requestedJobs == 0) return split;
+    const std::size_t jobCount =
+        static_cast<std::size_t>(std::min<std::uint64_t>(pending.size(), requestedJobs));
+    std::size_t next = 0;
+    for (std::size_t k = 0; k < jobCount; ++k) {
+        const std::size_t take = pending.size() / jobCount + (k < pending.size() % jobCount ? 1 : 0);
         auto job = std::make_shared<Rilk::TargetContext>(Rilk::Context(), target.name);
         job->parameterText = target.parameterText;
-        for (const std::uint64_t end = next + take; next < end; ++next) {
-            for (const auto& entry : items[next]) contribute(*job, contributionOf(entry));
+        std::vector<std::size_t>& items = split.items.emplace_back();
+        std::vector<std::filesystem::path>& files = split.outputFiles.emplace_back();
+        for (const std::size_t end = next + take; next < end; ++next) {
+            const Rilk::WorkItem& item = workItems.at(pending[next]);
+            items.push_back(pending[next]);
+            for (const auto& entry : item.inputs) contribute(*job, contributionOf(entry));
+            for (const Rilk::Assignment& output : item.outputs) {
+                Rilk::collectPaths(output.value, files);
+            }
         }
         for (const Rilk::Assignment& assignment : common) contribute(*job, assignment);
-        jobs.push_back(std::move(job));
+        split.contexts.push_back(std::move(job));
     }
-    return jobs;
+    return split;
 }
 
 }  // namespace Rilk

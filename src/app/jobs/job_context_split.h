@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
+#include "app/cache/planning_through_cache.h"
 #include "tools/work_item.h"
 #include "types/rilk_context_types.h"
 
@@ -10,7 +13,8 @@ namespace Rilk {
 
 /// Divides a target's pending work items among `requestedJobs` job contexts, in order and
 /// in contiguous runs, the first jobs taking one more item each when the count does not
-/// divide evenly; fewer jobs when there are fewer items, none for no item or no job.
+/// divide evenly; fewer jobs when there are fewer items, none for no item or no job. Each
+/// job comes with the positions of its work items and the files their outputs name.
 ///
 /// Each job is a new target context with the target's qualified name and parameter text and
 /// nothing else. A work item contributes, per entry, its intermediate assignment when the
@@ -18,11 +22,9 @@ namespace Rilk {
 /// assignment; then the common assignments follow. A variable that receives one value keeps
 /// that value's own form (a string stays a string, so it splits into the same arguments as
 /// on the target); a variable that receives several becomes the list of them, in order.
-/// How many work items each job of `splitJobContexts` takes, in job order.
-std::vector<std::uint64_t> jobSizes(std::uint64_t items, std::uint64_t requestedJobs);
-
-std::vector<Rilk::ContextPtr> splitJobContexts(
-    const Rilk::TargetContext& target, const std::vector<std::vector<Rilk::WorkItemEntry>>& items,
-    const std::vector<Rilk::Assignment>& common, std::uint64_t requestedJobs);
+JobSplit splitJobContexts(const Rilk::TargetContext& target,
+                          const std::vector<Rilk::WorkItem>& workItems,
+                          const std::vector<std::size_t>& pending,
+                          const std::vector<Rilk::Assignment>& common, std::uint64_t requestedJobs);
 
 }  // namespace Rilk

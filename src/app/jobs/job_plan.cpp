@@ -1,13 +1,13 @@
 #include "app/jobs/job_plan.h"
 
 #include <cstddef>
-#include <filesystem>
 #include <typeinfo>
 #include <utility>
 #include <vector>
 
 #include "app/cache/built_dependencies.h"
 #include "app/cache/planning_through_cache.h"
+#include "app/cache/work_item_stamps.h"
 #include "app/jobs/job_context_split.h"
 #include "types/rilk_context_value.h"
 #include "types/value_utils.h"
@@ -25,38 +25,6 @@ const Rilk::TargetContext* asTargetContext(const Rilk::Context* context) {
     return dynamic_cast<const Rilk::TargetContext*>(context);
 }
 
-}  // namespace
-
-JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
-                      const Rilk::ContextPtr& target, std::uint64_t requestedJobs) {
-    const Rilk::TargetContext* targetContext = asTargetContext(target.get());
-    if (targetContext == nullptr) return uncachedJobPlan(target);
-    Rilk::CachedPlan cached =
-        Rilk::createRecipesCached(cache, builder, *targetContext, requestedJobs, splitJobContexts);
-    JobPlan plan;
-    plan.cached = true;
-    plan.claimToken = cached.claimToken;
-    plan.workItems = cached.contents.releaseWorkItems();
-    plan.contextAssignments = std::move(cached.contents.context);
-    plan.jobContexts = std::move(cached.jobContexts);
-    if (plan.jobContexts.empty() || cached.pending.empty()) return plan;
-
-    // The split deals the pending work items out in order, in runs of these sizes.
-    std::size_t next = 0;
-    for (std::uint64_t size : jobSizes(cached.pending.size(), plan.jobContexts.size())) {
-        std::vector<std::filesystem::path> files;
-        for (std::uint64_t k = 0; k < size && next < cached.pending.size(); ++k, ++next) {
-            for (const Rilk::Assignment& output : plan.workItems[cached.pending[next]].outputs) {
-                Rilk::collectPaths(output.value, files);
-            }
-        }
-        plan.jobOutputFiles.push_back(std::move(files));
-    }
-    return plan;
-}
-
-namespace {
-
 /// The assignment with a value of its own: a plan shares the target's values, which go on
 /// to the target's outputs and may change there; the record must keep what was planned.
 Rilk::Assignment ownCopy(const Rilk::Assignment& assignment) {
@@ -65,24 +33,73 @@ Rilk::Assignment ownCopy(const Rilk::Assignment& assignment) {
     return copy;
 }
 
+/// The work item's planned values, copied for the record.
+Rilk::WorkItem recordedCopy(const Rilk::WorkItem& item) {
+    Rilk::WorkItem copy;
+    copy.outputs.reserve(item.outputs.size());
+    for (const Rilk::Assignment& output : item.outputs) copy.outputs.push_back(ownCopy(output));
+    copy.inputs.reserve(item.inputs.size());
+    for (const Rilk::WorkItemEntry& entry : item.inputs) {
+        Rilk::WorkItemEntry& kept =
+            copy.inputs.emplace_back(ownCopy(entry.input), ownCopy(entry.intermediate()));
+        kept.intermediateFlag = entry.intermediateFlag;
+    }
+    return copy;
+}
+
 }  // namespace
 
-void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName,
-                       const JobPlan& plan) {
-    Rilk::RecordContents contents;
-    for (const Rilk::WorkItem& item : plan.workItems) {
-        Rilk::WorkItem copy;
-        copy.outputs.reserve(item.outputs.size());
-        for (const Rilk::Assignment& output : item.outputs) copy.outputs.push_back(ownCopy(output));
-        copy.inputs.reserve(item.inputs.size());
-        for (const Rilk::WorkItemEntry& entry : item.inputs) {
-            Rilk::WorkItemEntry& kept = copy.inputs.emplace_back(ownCopy(entry.input),
-                                                                 ownCopy(entry.intermediate()));
-            kept.intermediateFlag = entry.intermediateFlag;
+JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
+                      const Rilk::ContextPtr& target, std::uint64_t requestedJobs) {
+    const Rilk::TargetContext* targetContext = asTargetContext(target.get());
+    if (targetContext == nullptr) return uncachedJobPlan(target);
+    return Rilk::createRecipesCached(cache, builder, *targetContext, requestedJobs,
+                                     splitJobContexts);
+}
+
+JobsStart::JobsStart(const JobPlan& plan) : time_(0) {
+    // A target that builds nothing (a no-op build's every target) pays nothing here.
+    if (plan.jobItems.empty()) return;
+    time_ = wallClockNanoseconds();
+    inputStamps_.resize(plan.workItems.size());
+    for (const std::vector<std::size_t>& items : plan.jobItems) {
+        for (const std::size_t position : items) {
+            inputStamps_.at(position) = stampInputFiles(plan.workItems[position]);
         }
-        // An item built in this run reads what its build wrote; one that was up to date
-        // keeps the files its record named.
-        copy.filesRead = item.filesRead ? item.filesRead : Rilk::readBuiltDependencies(item);
+    }
+}
+
+const std::vector<RecordedStamp>& JobsStart::inputStamps(std::size_t position) const {
+    static const std::vector<RecordedStamp> none;
+    return position < inputStamps_.size() ? inputStamps_[position] : none;
+}
+
+void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName, const JobPlan& plan,
+                       const JobsStart& start, const std::vector<bool>& finished) {
+    if (plan.claimToken == 0) return;
+    // Whether each work item was built in this run, and whether that build finished.
+    std::vector<char> built(plan.workItems.size(), 0);
+    std::vector<char> done(plan.workItems.size(), 0);
+    for (std::size_t job = 0; job < plan.jobItems.size(); ++job) {
+        const bool ok = job < finished.size() && finished[job];
+        for (const std::size_t position : plan.jobItems[job]) {
+            built.at(position) = 1;
+            done.at(position) = ok ? 1 : 0;
+        }
+    }
+    Rilk::RecordContents contents;
+    for (std::size_t i = 0; i < plan.workItems.size(); ++i) {
+        const Rilk::WorkItem& item = plan.workItems[i];
+        Rilk::WorkItem copy = recordedCopy(item);
+        if (!built[i]) {
+            // Up to date: what its last build left stays true.
+            copy.filesRead = item.filesRead;
+            copy.stamps = item.stamps;
+        } else if (done[i]) {
+            copy.filesRead = Rilk::readBuiltDependencies(item);
+            copy.stamps = Rilk::stampBuiltWorkItem(item, start.inputStamps(i), copy.filesRead,
+                                                   start.time());
+        }
         contents.add(std::move(copy));
     }
     contents.context.reserve(plan.contextAssignments.size());

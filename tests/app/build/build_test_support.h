@@ -75,14 +75,12 @@ public:
         return cached;
     }
     void runBuildJobs(Rilk::Builder&, const Rilk::JobPlan& plan, const Util::CiString& label,
-                      Rilk::Context&) override {
+                      const std::string& uniqueName, Rilk::Context&) override {
         runs.push_back({label.str(), Rilk::logIndent, plan.jobContexts});
+        if (plan.claimToken != 0) stored.push_back(uniqueName);
         if (plan.jobContexts.front()->hasVariable("fail")) {
             throw Rilk::RilkException("Build failed.");
         }
-    }
-    void storeRecord(const std::string& uniqueName, const Rilk::JobPlan&) override {
-        stored.push_back(uniqueName);
     }
 
     std::string ns;

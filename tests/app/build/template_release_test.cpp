@@ -13,10 +13,11 @@ namespace {
 class WatchingServices : public RilkTest::FakeServices {
 public:
     void runBuildJobs(Rilk::Builder& builder, const Rilk::JobPlan& plan,
-                      const Util::CiString& label, Rilk::Context& output) override {
+                      const Util::CiString& label, const std::string& uniqueName,
+                      Rilk::Context& output) override {
         baseReleased.push_back(target("base").bodyReleased());
         baseDependenciesKept.push_back(!target("base").dependencies.empty());
-        FakeServices::runBuildJobs(builder, plan, label, output);
+        FakeServices::runBuildJobs(builder, plan, label, uniqueName, output);
     }
     Rilk::Target& target(const std::string& name) { return units.at("u")->targets.at(name); }
 

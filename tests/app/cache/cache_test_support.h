@@ -35,20 +35,32 @@ struct SplitSpy {
     std::vector<std::vector<Rilk::WorkItemEntry>> items;
     std::uint64_t jobCount = 0;
 
+    /// Records the inputs of the pending work items; the first job takes them all.
     Rilk::JobSplitter splitter() {
-        return [this](const Rilk::TargetContext& target,
-                      const std::vector<std::vector<Rilk::WorkItemEntry>>& given,
+        return [this](const Rilk::TargetContext& target, const std::vector<Rilk::WorkItem>& all,
+                      const std::vector<std::size_t>& pending,
                       const std::vector<Rilk::Assignment>&, std::uint64_t jobs) {
-            items = given;
+            items.clear();
+            for (const std::size_t position : pending) items.push_back(all.at(position).inputs);
             jobCount = jobs;
-            std::vector<Rilk::ContextPtr> contexts;
+            Rilk::JobSplit split;
             for (std::uint64_t i = 0; i < jobs; ++i) {
-                contexts.push_back(std::make_shared<Rilk::TargetContext>(target, target.name));
+                split.contexts.push_back(std::make_shared<Rilk::TargetContext>(target, target.name));
+                split.items.emplace_back(i == 0 ? pending : std::vector<std::size_t>());
+                split.outputFiles.emplace_back();
             }
-            return contexts;
+            return split;
         };
     }
 };
+
+/// The record a plan's work items and context assignments make.
+inline Rilk::RecordContents recordOf(const Rilk::JobPlan& plan) {
+    Rilk::RecordContents contents;
+    contents.addAll(plan.workItems);
+    contents.context = plan.contextAssignments;
+    return contents;
+}
 
 inline Rilk::Assignment text(const std::string& name, const std::string& value,
                              Rilk::AssignModifier modifier = Rilk::AssignModifier::None) {

@@ -13,19 +13,19 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cache/path_write_time.h"
+#include "app/cache/path_stamp.h"
 #include "support/temp_dir.h"
-#include "util/file_time.h"
+#include "util/file_stamp.h"
 
 namespace Rilk {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<std::int64_t> statOf(const std::string& text) {
+std::optional<Util::FileStamp> statOf(const std::string& text) {
     struct stat info {};
     if (::stat(text.c_str(), &info) != 0) return std::nullopt;
-    return Util::nanosecondsOf(info.st_mtim);
+    return Util::stampOf(info);
 }
 
 void age(const fs::path& file, int seconds) {
@@ -77,14 +77,14 @@ TEST(FileTimePrefetch, AnswersOnlyAsAStatOfTheSameFullPathText) {
     for (const auto& [base, text, readAhead] : asked) {
         const auto path = makePathString(text, base);
         const JoinedPath joined = joinPath(path->baseDirectory().native(), path->text());
-        const std::optional<std::int64_t> found = prefetch.find(joined);
+        const std::optional<Util::FileStamp> found = prefetch.find(joined);
         EXPECT_EQ(found.has_value(), readAhead) << base << " | " << text;
         if (found) {
             EXPECT_EQ(found, statOf(path->fullPathText())) << base << " | " << text;
         }
-        const std::optional<std::int64_t> expected =
+        const std::optional<Util::FileStamp> expected =
             text.find('\0') == std::string::npos ? statOf(path->fullPathText()) : std::nullopt;
-        EXPECT_EQ(pathWriteTime(*path), expected) << base << " | " << text;
+        EXPECT_EQ(pathStamp(*path), expected) << base << " | " << text;
     }
 }
 
@@ -98,18 +98,18 @@ TEST(FileTimePrefetch, NeverConsultedOnceDroppedOrGone) {
         FileTimePrefetch prefetch({file.string()}, 1);
         prefetch.wait();
         useFileTimePrefetch(&prefetch);
-        const std::optional<std::int64_t> before = pathWriteTime(*path);
+        const std::optional<Util::FileStamp> before = pathStamp(*path);
         age(file, 10);  // as a job would
         // Still in use: the time read ahead stands for the time a moment ago.
-        EXPECT_EQ(pathWriteTime(*path), before);
+        EXPECT_EQ(pathStamp(*path), before);
         dropFileTimePrefetch();
-        EXPECT_EQ(pathWriteTime(*path), statOf(file.string()));
-        EXPECT_NE(pathWriteTime(*path), before);
+        EXPECT_EQ(pathStamp(*path), statOf(file.string()));
+        EXPECT_NE(pathStamp(*path), before);
         // In use again, then gone with its owner.
         useFileTimePrefetch(&prefetch);
-        EXPECT_EQ(pathWriteTime(*path), before);
+        EXPECT_EQ(pathStamp(*path), before);
     }
-    EXPECT_EQ(pathWriteTime(*path), statOf(file.string()));
+    EXPECT_EQ(pathStamp(*path), statOf(file.string()));
 }
 
 TEST(FileTimePrefetch, ThreadsOnlyForManyPaths) {
@@ -135,7 +135,7 @@ TEST(FileTimePrefetch, LookupsWhileThreadsReadAndStopsEarly) {
         FileTimePrefetch prefetch(texts, 3);
         if (stopEarly) prefetch.stop();
         for (const std::string& text : texts) {
-            const std::optional<std::int64_t> found = prefetch.find({{}, false, text});
+            const std::optional<Util::FileStamp> found = prefetch.find({{}, false, text});
             if (found) {
                 EXPECT_EQ(found, statOf(text)) << text;
             }
@@ -155,7 +155,7 @@ TEST(FileTimePrefetch, ALookupAheadOfTheThreadsReadsThePathOnce) {
     const std::string missing = dir.path().string() + "/missing.txt";
     // No threads: every path is left to the lookups.
     FileTimePrefetch prefetch({file.string(), missing}, 0);
-    const std::optional<std::int64_t> first = prefetch.find({{}, false, file.string()});
+    const std::optional<Util::FileStamp> first = prefetch.find({{}, false, file.string()});
     EXPECT_EQ(first, statOf(file.string()));
     age(file, 10);
     // Read once: the time stands for the time a moment ago, as a thread's would.

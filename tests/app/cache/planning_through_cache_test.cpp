@@ -1,4 +1,5 @@
 #include "app/cache/planning_through_cache.h"
+#include "app/cache/work_item_stamps.h"
 #include "app/jobs/job_plan.h"
 
 #include <chrono>
@@ -54,22 +55,39 @@ protected:
         return written;
     }
 
-    CachedPlan plan(const std::string& target = "t", int jobs = 8) {
+    JobPlan plan(const std::string& target = "t", int jobs = 8) {
         auto context = RilkTest::targetContext("u", target);
         return createRecipesCached(*cache, builder, *context, jobs, spy.splitter());
     }
 
-    /// Plans, runs nothing and stores the record as a successful build would.
+    /// Plans, runs nothing and stores the record as a successful build would, with the
+    /// stamps of the files as they are.
     void buildOnce(const std::string& target = "t") {
-        CachedPlan first = plan(target);
+        JobPlan first = plan(target);
         ASSERT_NE(first.claimToken, 0u);
-        cache->upsert("u::" + target, first.contents, first.claimToken);
+        storeBuilt(first, "u::" + target);
+    }
+
+    /// Stores the record of a plan whose jobs all succeeded just now.
+    void storeBuilt(const JobPlan& built, const std::string& key = "u::t") {
+        storeCachedRecord(*cache, key, built, JobsStart(built),
+                          std::vector<bool>(built.jobItems.size(), true));
+    }
+
+    /// Gives the record's only work item the files its last build read, stamped as they
+    /// are now.
+    void recordFilesRead(const std::optional<std::vector<std::string>>& files) {
+        WorkItem& item = cache->find("u::t")->contents.workItem(0);
+        item.filesRead =
+            files ? std::make_shared<const std::vector<std::string>>(*files) : nullptr;
+        item.stamps = stampBuiltWorkItem(item, stampInputFiles(item), item.filesRead,
+                                         wallClockNanoseconds());
     }
 
     /// Makes the stored record look like one read from the cache file.
     void startNextRun() { cache->find("u::t")->current = false; }
 
-    std::string log(CachedPlan& result, const std::string& target = "t") {
+    std::string log(JobPlan& result, const std::string& target = "t") {
         return capture(1, [&] { result = plan(target); });
     }
 
@@ -84,12 +102,12 @@ protected:
 TEST_F(PlanningThroughCache, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
     builder.plan.recipes = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)}),
                             workItem({text("SRC", "b.c")}, {path("OBJ", file("b.o", 0), kUp)})};
-    CachedPlan result;
+    JobPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
     EXPECT_NE(result.claimToken, 0u);
     EXPECT_EQ(spy.items.size(), 2u);
     EXPECT_EQ(result.jobContexts.size(), 1u);
-    cache->upsert("u::t", result.contents, result.claimToken);
+    cache->upsert("u::t", RilkTest::recordOf(result), result.claimToken);
 
     // Stored in this run: a hit without comparison, even with every output gone; also under
     // a key that differs only in letter case.
@@ -98,7 +116,7 @@ TEST_F(PlanningThroughCache, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
     EXPECT_EQ(log(result, "T"), "Cache hit for 'u::T'.\n");
     EXPECT_TRUE(result.jobContexts.empty());
     EXPECT_EQ(result.claimToken, 0u);
-    ASSERT_EQ(result.contents.workItems().size(), 2u);
+    ASSERT_EQ(result.workItems.size(), 2u);
     EXPECT_EQ(cache->size(), 1u);
 }
 
@@ -114,7 +132,7 @@ TEST_F(PlanningThroughCache, AStoredRecordKeepsWhatWasPlannedWhenTheValuesChange
     planned.workItems.push_back(item);
     planned.contextAssignments.emplace_back("FLAGS", flags, AssignType::Set,
                                             AssignModifier::None);
-    storeCachedRecord(*cache, "u::t", planned);
+    storeCachedRecord(*cache, "u::t", planned, JobsStart(planned), {});
     source->append(*RilkTest::str("x"));
     flags->append(*RilkTest::str("-g"));
     const RecordContents& stored = cache->find("u::t")->contents;
@@ -124,7 +142,7 @@ TEST_F(PlanningThroughCache, AStoredRecordKeepsWhatWasPlannedWhenTheValuesChange
 }
 
 TEST_F(PlanningThroughCache, EmptyPlanBuildsOnACopyWithoutRecord) {
-    CachedPlan result;
+    JobPlan result;
     EXPECT_EQ(capture(2, [&] { result = plan(); }),
               "Target 'u::t' not suitable for caching. Using the original context.\n");
     ASSERT_EQ(result.jobContexts.size(), 1u);
@@ -139,7 +157,7 @@ TEST_F(PlanningThroughCache, NoToolJobNeedsOnlyTheTargetsName) {
     target->addAssignment(text("NO_TOOL", "1"), kKeepModifier);
     target->addAssignment(path("OUT", dir.path() / "out", kUp), kKeepModifier);
     NoToolBuilder noTool;
-    CachedPlan result;
+    JobPlan result;
     EXPECT_EQ(capture(2, [&] {
                   result = createRecipesCached(*cache, noTool, *target, 8, spy.splitter());
               }),
@@ -161,10 +179,10 @@ TEST_F(PlanningThroughCache, EqualInputsAreOneWorkItemEqualHashesAreNot) {
     // "AB" + "c" and "A" + "Bc" hash alike but are different work.
     builder.plan.recipes = {workItem({text("SRC", "a.c")}, {}), workItem({text("SRC", "a.c")}, {}),
                             workItem({text("AB", "c")}, {}), workItem({text("A", "Bc")}, {})};
-    CachedPlan result = plan();
-    ASSERT_EQ(result.contents.workItems().size(), 3u);
+    JobPlan result = plan();
+    ASSERT_EQ(result.workItems.size(), 3u);
     EXPECT_EQ(spy.items.size(), 3u);
-    EXPECT_EQ(result.contents.workItems()[1].inputs[0].input.name, "AB");
+    EXPECT_EQ(result.workItems[1].inputs[0].input.name, "AB");
 }
 
 TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
@@ -179,6 +197,7 @@ TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
         {"nothing changed", 20, false, "-DX=a", {}},
         {"input touched", 5, false, "-DX=a", {"b.c"}},
         {"input as old as the output", 10, false, "-DX=a", {"b.c"}},
+        {"input given an older time", 30, false, "-DX=a", {"b.c"}},
         {"output missing", 20, true, "-DX=a", {"b.c"}},
         {"context differs in case", 20, false, "-DX=A", {"a.c", "b.c"}},
     };
@@ -203,7 +222,7 @@ TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
         builder.plan.context = {text("FLAGS", c.define)};
         builder.plan.recipes = items();
         spy.items.clear();
-        CachedPlan result;
+        JobPlan result;
         const std::string printed = log(result);
         std::vector<std::string> pending;
         for (const auto& item : spy.items) {
@@ -221,20 +240,20 @@ TEST_F(PlanningThroughCache, FilesTheLastBuildReadAreComparedLikeInputs) {
         const char* label;
         bool tracked;  // the builder plans a dependency file for the item
         std::optional<std::vector<std::string>> recorded;
+        const char* changed;  // a header dated anew after the build, or removed (age < 0)
+        int age;
         bool stale;
     };
     const std::string header = (dir.path() / "h.h").string();
-    const std::string touched = (dir.path() / "new.h").string();
-    const std::string missing = (dir.path() / "gone.h").string();
     const std::string early = (dir.path() / "early.h").string();
     const Case cases[] = {
-        {"headers older than the object", true, std::vector{header, early}, false},
-        {"no header read", true, std::vector<std::string>(), false},
-        {"a header touched", true, std::vector{header, touched}, true},
-        {"a header as old as the object", true, std::vector{early, header + "x"}, true},
-        {"a header removed", true, std::vector{missing}, true},
-        {"not known (older cache file)", true, std::nullopt, true},
-        {"the builder tracks nothing", false, std::nullopt, false},
+        {"headers unchanged", true, std::vector{header, early}, "", 0, false},
+        {"no header read", true, std::vector<std::string>(), "", 0, false},
+        {"a header touched", true, std::vector{header, early}, "h.h", 5, true},
+        {"a header given an older time", true, std::vector{header, early}, "h.h", 50, true},
+        {"a header removed", true, std::vector{header, early}, "early.h", -1, true},
+        {"not known (older cache file)", true, std::nullopt, "", 0, true},
+        {"the builder tracks nothing", false, std::nullopt, "", 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -242,8 +261,6 @@ TEST_F(PlanningThroughCache, FilesTheLastBuildReadAreComparedLikeInputs) {
         const auto source = file("a.c", 30);
         file("h.h", 20);
         file("early.h", 40);
-        file("h.hx", 10);
-        file("new.h", 5);
         auto items = [&] {
             WorkItem item = workItem({path("SRC", source)}, {path("OBJ", file("a.o", 10), kUp)});
             if (c.tracked) item.dependencyFiles = DependencyFiles::besideOutputs(dir.path());
@@ -251,19 +268,41 @@ TEST_F(PlanningThroughCache, FilesTheLastBuildReadAreComparedLikeInputs) {
         };
         builder.plan.recipes = items();
         buildOnce();
-        if (c.recorded) {
-            cache->find("u::t")->contents.workItem(0).filesRead =
-                std::make_shared<std::vector<std::string>>(*c.recorded);
-        }
+        recordFilesRead(c.recorded);
         startNextRun();
+        if (c.age < 0) std::filesystem::remove(dir.path() / c.changed);
+        if (c.age > 0) file(c.changed, c.age);
         builder.plan.recipes = items();
-        const CachedPlan result = plan();
-        EXPECT_EQ(!result.pending.empty(), c.stale);
+        const JobPlan result = plan();
+        EXPECT_EQ(!result.pendingItems().empty(), c.stale);
         // An item up to date keeps what its record knew, for the record stored next.
-        const FilesRead& kept = result.contents.workItems().at(0).filesRead;
+        const FilesRead& kept = result.workItems.at(0).filesRead;
         EXPECT_EQ(kept ? std::optional(*kept) : std::nullopt,
                   c.stale || !c.tracked ? std::nullopt : c.recorded);
     }
+}
+
+TEST_F(PlanningThroughCache, AFileChangedWhileItsCommandRanIsNotKnown) {
+    const auto source = file("a.c", 30);
+    file("h.h", 20);
+    builder.plan.recipes = {workItem({path("SRC", source)}, {path("OBJ", file("a.o", 10), kUp)})};
+    builder.plan.recipes[0].dependencyFiles = DependencyFiles::besideOutputs(dir.path());
+    JobPlan first = plan();
+    const JobsStart start(first);
+    // Saved after the command started, then given back its time: the command may have read
+    // either content.
+    dir.write("a.c", "int changed;");
+    std::filesystem::last_write_time(source, base - std::chrono::seconds(30));
+    std::filesystem::last_write_time(dir.path() / "h.h", std::filesystem::file_time_type::clock::now());
+    WorkItem& item = first.workItems[0];
+    const FilesRead read = std::make_shared<const std::vector<std::string>>(
+        std::vector<std::string>{(dir.path() / "h.h").string()});
+    const FileStamps stamps =
+        stampBuiltWorkItem(item, start.inputStamps(0), read, start.time());
+    ASSERT_EQ(stamps->size(), 3u);
+    EXPECT_FALSE((*stamps)[0]) << "the source";
+    EXPECT_TRUE((*stamps)[1]) << "the object";
+    EXPECT_FALSE((*stamps)[2]) << "the header";
 }
 
 TEST_F(PlanningThroughCache, FilesInADependencysOutputBlockAreInputs) {
@@ -275,9 +314,9 @@ TEST_F(PlanningThroughCache, FilesInADependencysOutputBlockAreInputs) {
     buildOnce();
     startNextRun();
     file("dep.o", 10);  // the dependency was built again
-    CachedPlan result;
+    JobPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
-    EXPECT_EQ(result.pending, std::vector<std::size_t>{0});
+    EXPECT_EQ(result.pendingItems(), std::vector<std::size_t>{0});
 }
 
 TEST_F(PlanningThroughCache, FilesAreReadByTheirFullPath) {
@@ -304,7 +343,7 @@ TEST_F(PlanningThroughCache, FilesAreReadByTheirFullPath) {
         builder.plan.recipes = {workItem({source}, {path("EXE", dir.path() / "app", kUp)})};
         buildOnce();
         startNextRun();
-        EXPECT_EQ(plan().pending.empty(), !c.stale) << c.label;
+        EXPECT_EQ(plan().pendingItems().empty(), !c.stale) << c.label;
     }
 }
 
@@ -312,7 +351,7 @@ TEST_F(PlanningThroughCache, OutputsWithoutPathRebuildEveryRun) {
     builder.plan.recipes = {workItem({text("CMD", "echo")}, {text("MSG", "hi", kUp)})};
     buildOnce();
     startNextRun();
-    CachedPlan result;
+    JobPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
     EXPECT_EQ(spy.items.size(), 1u);
 }
@@ -335,14 +374,13 @@ TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediat
 
     file("b.c", 5);  // touched: its object is older now
     builder.plan.recipes = {entries()};
-    CachedPlan result = plan();
+    JobPlan result = plan();
     ASSERT_EQ(spy.items.size(), 1u);
     EXPECT_TRUE(spy.items[0][0].intermediateFlag);
     EXPECT_FALSE(spy.items[0][1].intermediateFlag);
-    cache->upsert("u::t", result.contents, result.claimToken);
+    storeBuilt(result);
     startNextRun();
 
-    file("b.c", 30);
     std::filesystem::remove(dir.path() / "a.o");  // never hand a job a missing object
     builder.plan.recipes = {entries()};
     plan();
@@ -353,14 +391,14 @@ TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediat
 
 TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim) {
     builder.plan.recipes = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)})};
-    CachedPlan holder = plan();
+    JobPlan holder = plan();
     ASSERT_NE(holder.claimToken, 0u);
 
     // The holder stores its record while another build waits: that build is a hit.
-    CachedPlan waiter;
+    JobPlan waiter;
     std::thread other([&] { waiter = plan(); });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    cache->upsert("u::t", holder.contents, holder.claimToken);
+    cache->upsert("u::t", RilkTest::recordOf(holder), holder.claimToken);
     other.join();
     EXPECT_TRUE(waiter.jobContexts.empty());
 
@@ -368,7 +406,7 @@ TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim)
     auto record = cache->find("u::t");
     record->state = RuntimeRecord::Claimed;
     record->claimToken = 99;
-    CachedPlan result;
+    JobPlan result;
     EXPECT_EQ(log(result), "Cache miss for 'u::t'. Building...\n");
     EXPECT_EQ(result.claimToken, 0u);
     EXPECT_EQ(result.jobContexts.size(), 1u);
@@ -376,12 +414,12 @@ TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim)
 
 TEST_F(PlanningThroughCache, UpsertWithAnotherTokenIsRejected) {
     builder.plan.recipes = {workItem({text("SRC", "a.c")}, {})};
-    CachedPlan result = plan();
+    JobPlan result = plan();
     RecordContents other;
     EXPECT_EQ(capture(7, [&] { cache->upsert("U::T", other, result.claimToken + 1); }),
               "Cache upsert rejected for 'U::T': claim token mismatch.\n");
     EXPECT_EQ(cache->find("u::t")->state, RuntimeRecord::Claimed);
-    cache->upsert("u::t", result.contents, result.claimToken);
+    cache->upsert("u::t", RilkTest::recordOf(result), result.claimToken);
     EXPECT_EQ(cache->find("u::t")->state, RuntimeRecord::Idle);
     EXPECT_EQ(cache->find("u::t")->contents.workItems().size(), 1u);
 }

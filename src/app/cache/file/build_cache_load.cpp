@@ -1,4 +1,6 @@
 // Reading the build cache file into the cache's records.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -53,7 +55,24 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, b
     // The records held as bytes are read in place: the mapping stays while they do.
     auto storage = std::make_shared<const Util::MappedFile>(std::move(*mapped));
     const std::string_view bytes = storage->bytes();
-    return readBytes(bytes, file.string(), true, holdBytes ? std::move(storage) : nullptr);
+    ReadResult result =
+        readBytes(bytes, file.string(), true, holdBytes ? std::move(storage) : nullptr);
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0) result.fileStamp = Util::stampOf(info);
+    return result;
+}
+
+void BuildCache::takeRecordsOfNestedRuns() {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0 || Util::stampOf(info) == loadedStamp_) return;
+    ReadResult read = readFile(path_, false);
+    std::lock_guard mapLock(mapMutex_);
+    for (auto& [key, record] : read.records) {
+        const auto own = records_.find(key);
+        if (own != records_.end() && own->second->current) continue;
+        records_.insert_or_assign(key, std::move(record));
+        changed_ = true;
+    }
 }
 
 void BuildCache::startLoading() {
@@ -85,12 +104,17 @@ void BuildCache::loadBytes(std::string_view bytes) {
     pending_ = {};
     if (!holdAsBytes_) {
         install(readBytes(bytes, path_.string(), false, nullptr));
+        struct stat info {};
+        if (::stat(path_.c_str(), &info) == 0) loadedStamp_ = Util::stampOf(info);
         return;
     }
     // Records held as bytes lie in them: a copy is kept with the cache.
     auto copy = std::make_shared<const std::string>(bytes);
     const std::string_view held = *copy;
     install(readBytes(held, path_.string(), false, std::move(copy)));
+    // The bytes stand for the file as it is now.
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) == 0) loadedStamp_ = Util::stampOf(info);
 }
 
 BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::string& shown,
@@ -114,7 +138,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
                          shown));
     } else {
         const CacheFileVersion version = *cacheFileVersion(header);
-        whole = version == CacheFileVersion::V6;
+        whole = version == kCurrentCacheVersion;
         // The files the records name are asked for soon after a file is read: their times
         // are read ahead.
         CacheFileRecords read = readCacheFileRecords(bytes, in.position(), version, count,
@@ -153,6 +177,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
 
 void BuildCache::install(ReadResult read) {
     for (const std::string& message : read.messages) log(LogLevel::Warning, "{}", message);
+    loadedStamp_ = read.fileStamp;
     if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));
     replaceRecords(std::move(read.records), read.fileIsCurrent);
     prefetch_ = std::move(read.prefetch);

@@ -10,17 +10,22 @@
 
 #include "app/cache/build_cache.h"
 #include "app/cache/file/cache_file_format.h"
+#include "app/cache/file/cache_record_layout.h"
 #include "app/cache/file/cache_record_writer.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
 #include "util/special_file.h"
 
 namespace Rilk {
-void BuildCache::save() const {
-    std::vector<std::pair<std::string, std::shared_ptr<RuntimeRecord>>> snapshot;
+void BuildCache::save() {
     {
         std::lock_guard mapLock(mapMutex_);
         if (fileIsCurrent_ && !changed_) return;
+    }
+    takeRecordsOfNestedRuns();
+    std::vector<std::pair<std::string, std::shared_ptr<RuntimeRecord>>> snapshot;
+    {
+        std::lock_guard mapLock(mapMutex_);
         snapshot.reserve(records_.size());
         for (const auto& [key, record] : records_) snapshot.emplace_back(key.str(), record);
     }
@@ -62,7 +67,8 @@ void BuildCache::save() const {
     // A FIFO or a link to a device in the cache's place gives way to a regular file.
     Util::removeSpecialFile(path_);
     try {
-        Util::writeFileReplacing(path_, "RILK_CACHE_V6\n" + std::to_string(written) + "\n" + body);
+        Util::writeFileReplacing(path_, std::string(kCurrentCacheHeader) + "\n" +
+                                            std::to_string(written) + "\n" + body);
     } catch (const std::exception& e) {
         log(LogLevel::Error, "Unable to save the build cache: {}\n", e.what());
     }

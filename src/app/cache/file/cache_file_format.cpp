@@ -112,4 +112,40 @@ bool writeAssignmentRecord(std::string& out, const Assignment& assignment) {
     return true;
 }
 
+bool readStampLine(CacheInput& in, RecordedStamp& stamp) {
+    CacheInput rest = in;
+    std::string_view line;
+    if (!rest.readLine(line, kMaxCacheLine)) return false;
+    if (line == "?") {
+        stamp.reset();
+        in = rest;
+        return true;
+    }
+    Util::FileStamp read;
+    const char* end = line.data() + line.size();
+    // Three numbers, one blank between each: exactly the writer's spelling.
+    std::from_chars_result result = std::from_chars(line.data(), end, read.time);
+    if (result.ec != std::errc() || result.ptr == end || *result.ptr != ' ') return false;
+    result = std::from_chars(result.ptr + 1, end, read.size);
+    if (result.ec != std::errc() || result.ptr == end || *result.ptr != ' ') return false;
+    result = std::from_chars(result.ptr + 1, end, read.inode);
+    if (result.ec != std::errc() || result.ptr != end) return false;
+    stamp = read;
+    in = rest;
+    return true;
+}
+
+void writeStampLine(std::string& out, const RecordedStamp& stamp) {
+    if (!stamp) {
+        out += "?\n";
+        return;
+    }
+    out += std::to_string(stamp->time);
+    out += ' ';
+    out += std::to_string(stamp->size);
+    out += ' ';
+    out += std::to_string(stamp->inode);
+    out += '\n';
+}
+
 }  // namespace Rilk

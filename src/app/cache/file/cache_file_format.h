@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "tools/work_item.h"
 #include "types/assignment.h"
 
 namespace Rilk {
@@ -146,6 +147,13 @@ std::optional<Assignment> readRecordAssignment(const AssignmentRecordFields& fie
 /// sized text. False when the record's structure is damaged. True with `assignment` empty
 /// when the structure is whole but the operator, the modifier or the text cannot be read.
 bool readAssignmentRecord(CacheInput& in, std::optional<Assignment>& assignment);
+
+/// A stamp line: "<time> <size> <inode>" (decimal; the time may be negative) or "?" for a
+/// stamp not known, ended by a line feed. False, consuming nothing, for any other line.
+bool readStampLine(CacheInput& in, RecordedStamp& stamp);
+
+/// Appends a stamp line.
+void writeStampLine(std::string& out, const RecordedStamp& stamp);
 
 /// Appends the length, a line feed, the bytes and a line feed.
 void writeSizedString(std::string& out, std::string_view text);

@@ -32,7 +32,7 @@ void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChun
         }
         record.damaged = reader.damaged;
         if (filePaths) addCachedFilePaths(record.record->contents, chunk.filePaths);
-        if (holdBytes && version == CacheFileVersion::V6 && !record.damaged) {
+        if (holdBytes && version == kCurrentCacheVersion && !record.damaged) {
             // The key is a sized text in place: its line feed ends it.
             const std::size_t contentsStart =
                 static_cast<std::size_t>(record.key.data() - bytes.data()) + record.key.size() + 1;

@@ -43,7 +43,7 @@ inline constexpr std::size_t kCacheChunkRecords = 64;
 /// thread walks the structure alone (the layout's counts and lengths make that cheap),
 /// handing out chunks of `chunkRecords` records as it finds them, and the chunks are read in
 /// parallel meanwhile and joined in file order. `filePaths` asks for the records' file paths
-/// too. `holdBytes` keeps each V6 record that is not damaged and whose bytes after the key
+/// too. `holdBytes` keeps each record of the current layout that is not damaged and whose bytes after the key
 /// are exactly what the writer gives for it as those bytes (`RuntimeRecord::heldBytes`),
 /// its contents dropped on the thread that read them.
 CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,

@@ -20,6 +20,7 @@ std::size_t smallReserve(std::uint64_t count) {
 }  // namespace
 
 std::optional<CacheFileVersion> cacheFileVersion(std::string_view header) {
+    if (header == kCurrentCacheHeader) return CacheFileVersion::V7;
     if (header == "RILK_CACHE_V6") return CacheFileVersion::V6;
     if (header == "RILK_CACHE_V5") return CacheFileVersion::V5;
     if (header == "RILK_CACHE_V4") return CacheFileVersion::V4;
@@ -102,7 +103,8 @@ bool CacheRecordReader::readWorkItem(WorkItem& item) {
         if (!readAssignment("output assignment", output)) return false;
         if (output) item.outputs.push_back(std::move(*output));
     }
-    return version_ < CacheFileVersion::V6 || readDependencies(item);
+    if (version_ < CacheFileVersion::V6) return true;
+    return readDependencies(item) && (version_ < CacheFileVersion::V7 || readStamps(item));
 }
 
 bool CacheRecordReader::readDependencies(WorkItem& item) {
@@ -119,6 +121,21 @@ bool CacheRecordReader::readDependencies(WorkItem& item) {
     if (interpret_) {
         item.filesRead = std::make_shared<const std::vector<std::string>>(std::move(files));
     }
+    return true;
+}
+
+bool CacheRecordReader::readStamps(WorkItem& item) {
+    std::uint64_t count = 0;
+    if (!step("stamps count", readCountLine(in_, count))) return false;
+    if (count == 0) return true;
+    std::vector<RecordedStamp> stamps;
+    if (interpret_) stamps.reserve(smallReserve(count - 1));
+    for (std::uint64_t i = 1; i < count; ++i) {
+        RecordedStamp stamp;
+        if (!step("stamp", readStampLine(in_, stamp))) return false;
+        if (interpret_) stamps.push_back(stamp);
+    }
+    if (interpret_) item.stamps = std::make_shared<const std::vector<RecordedStamp>>(std::move(stamps));
     return true;
 }
 

@@ -5,16 +5,10 @@
 
 #include "app/cache/file/cache_assignment_memo.h"
 #include "app/cache/file/cache_file_format.h"
+#include "app/cache/file/cache_record_layout.h"
 #include "app/cache/record_contents.h"
 
 namespace Rilk {
-
-/// The layouts of the cache file that are read: V5 keeps no files read by a work item's
-/// build, V4 also has no intermediate flag lines, V3 also keeps no context assignments.
-enum class CacheFileVersion { V3, V4, V5, V6 };
-
-/// The layout a header line names, or nothing.
-std::optional<CacheFileVersion> cacheFileVersion(std::string_view header);
 
 /// Reads one record of a cache file. A structural defect returns false with `part` naming
 /// what was being read; an assignment whose text cannot be read only marks the record
@@ -47,6 +41,7 @@ private:
     bool readInput(WorkItem& item);
     bool readWorkItem(WorkItem& item);
     bool readDependencies(WorkItem& item);
+    bool readStamps(WorkItem& item);
 
     CacheInput& in_;
     CacheFileVersion version_;

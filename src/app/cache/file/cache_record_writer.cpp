@@ -14,6 +14,7 @@ bool writeRecordContents(std::string& out, const RecordContents& contents) {
     for (const WorkItem& item : contents.workItems()) {
         if (!writeWorkItemParts(out, item)) return false;
         writeFilesRead(out, item.filesRead);
+        writeFileStamps(out, item.stamps);
     }
     return writeRecordContext(out, contents);
 }
@@ -41,6 +42,15 @@ void writeFilesRead(std::string& out, const FilesRead& files) {
     }
     out += std::to_string(files->size() + 1) + "\n";
     for (const std::string& file : *files) writeSizedString(out, file);
+}
+
+void writeFileStamps(std::string& out, const FileStamps& stamps) {
+    if (!stamps) {
+        out += "0\n";
+        return;
+    }
+    out += std::to_string(stamps->size() + 1) + "\n";
+    for (const RecordedStamp& stamp : *stamps) writeStampLine(out, stamp);
 }
 
 bool writeRecordContext(std::string& out, const RecordContents& contents) {

@@ -49,6 +49,25 @@ bool takeFilesRead(std::string_view& rest, FilesRead& files) {
     return takePrefix(rest, written);
 }
 
+/// Reads the stamps of a work item's files from the front of `rest`, spelled exactly as the
+/// writer spells them.
+bool takeStamps(std::string_view& rest, FileStamps& stamps) {
+    CacheInput in(rest);
+    std::uint64_t count = 0;
+    if (!in.readDigitLine(count)) return false;
+    if (count != 0) {
+        std::vector<RecordedStamp> read;
+        read.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count - 1, in.remaining())));
+        for (std::uint64_t i = 1; i < count; ++i) {
+            if (!readStampLine(in, read.emplace_back())) return false;
+        }
+        stamps = std::make_shared<const std::vector<RecordedStamp>>(std::move(read));
+    }
+    std::string written;
+    writeFileStamps(written, stamps);
+    return takePrefix(rest, written);
+}
+
 bool takeWorkItem(std::string_view& rest, const WorkItem& item, bool checkRefusals) {
     if (!takeCount(rest, item.inputs.size())) return false;
     for (const WorkItemEntry& entry : item.inputs) {
@@ -66,22 +85,28 @@ bool takeWorkItem(std::string_view& rest, const WorkItem& item, bool checkRefusa
     return true;
 }
 
-/// Whether `held` is what the writer gives for `contents`: with the files each work item's
-/// last build read taken from `held` into `filesRead` when it is given (the contents hold
-/// none then), else with those the contents hold.
+/// Whether `held` is what the writer gives for `contents`: with what each work item's last
+/// build left (the files it read, the stamps of its files) taken from `held` into
+/// `lastBuilds` when it is given (the contents hold none then), else with what the
+/// contents hold.
 bool spellsRecord(std::string_view held, const RecordContents& contents,
-                  std::vector<FilesRead>* filesRead, bool checkRefusals) {
+                  std::vector<LastBuild>* lastBuilds, bool checkRefusals) {
     std::string_view rest = held;
     if (!takeCount(rest, contents.workItems().size())) return false;
     std::string written;
     for (const WorkItem& item : contents.workItems()) {
         if (!takeWorkItem(rest, item, checkRefusals)) return false;
-        if (filesRead != nullptr) {
-            if (item.filesRead || !takeFilesRead(rest, filesRead->emplace_back())) return false;
+        if (lastBuilds != nullptr) {
+            if (item.filesRead || item.stamps) return false;
+            LastBuild& last = lastBuilds->emplace_back();
+            if (!takeFilesRead(rest, last.filesRead) || !takeStamps(rest, last.stamps)) {
+                return false;
+            }
             continue;
         }
         written.clear();
         writeFilesRead(written, item.filesRead);
+        writeFileStamps(written, item.stamps);
         if (!takePrefix(rest, written)) return false;
     }
     if (!takeCount(rest, contents.context.size())) return false;
@@ -98,16 +123,16 @@ bool recordHeldAsWritten(std::string_view held, const RecordContents& contents) 
 }
 
 bool BuildCache::heldRecordMatches(std::string_view held, const RecordContents& plan,
-                                   std::vector<FilesRead>& filesRead) {
-    filesRead.clear();
-    filesRead.reserve(plan.workItems().size());
+                                   std::vector<LastBuild>& lastBuilds) {
+    lastBuilds.clear();
+    lastBuilds.reserve(plan.workItems().size());
     // Held bytes are the writer's (`recordHeldAsWritten`): nothing it refuses is in them.
-    return spellsRecord(held, plan, &filesRead, false);
+    return spellsRecord(held, plan, &lastBuilds, false);
 }
 
 RecordContents BuildCache::readHeldRecord(std::string_view held) {
     CacheInput in(held);
-    CacheRecordReader reader(in, CacheFileVersion::V6, true);
+    CacheRecordReader reader(in, kCurrentCacheVersion, true);
     RecordContents contents;
     reader.readContents(contents);
     return contents;

@@ -94,18 +94,21 @@ TEST_F(BuildCacheFile, WritesTheCurrentLayout) {
     item.inputs.emplace_back(text("FLAG", "-g"));
     item.filesRead =
         std::make_shared<std::vector<std::string>>(std::vector<std::string>{"/p/a b.h", "/p/c.h"});
+    item.stamps = std::make_shared<std::vector<RecordedStamp>>(std::vector<RecordedStamp>{
+        Util::FileStamp{-1, 2, 3}, std::nullopt, Util::FileStamp{1765000000123456789, 0, 42}});
     contents.add(item);
     contents.add(workItem({text("FLAG", "-O")}, {}));
     contents.context = {text("PROFILE", "debug")};
     cache.upsert("u::t", contents, 0);
     cache.save();
     EXPECT_EQ(readFile(file()),
-              "RILK_CACHE_V6\n1\n4\nu::t\n2\n2\n"
+              "RILK_CACHE_V7\n1\n4\nu::t\n2\n2\n"
               "A 1 0\n17\nSRC = P\"(/p/a.c)\"\n1\nA 1 0\n17\nOBJ = P\"(/p/a.o)\"\n"
               "A 1 0\n11\nFLAG = \"-g\"\n0\n"
               "1\nA 1 1\n18\nOBJS = P\"(/p/a.o)\"\n"
               "3\n8\n/p/a b.h\n6\n/p/c.h\n"
-              "1\nA 1 0\n11\nFLAG = \"-O\"\n0\n0\n0\n"
+              "4\n-1 2 3\n?\n1765000000123456789 0 42\n"
+              "1\nA 1 0\n11\nFLAG = \"-O\"\n0\n0\n0\n0\n"
               "1\nA 1 0\n17\nPROFILE = \"debug\"\n");
 }
 
@@ -159,7 +162,7 @@ TEST_F(BuildCacheFile, WritesTheFileOnlyWhenItDiffersFromTheRecords) {
         const auto old = inode();
         capture(9, [&] { cache.save(); });
         EXPECT_NE(inode(), old) << bytes;
-        EXPECT_EQ(readFile(file()).rfind("RILK_CACHE_V6\n", 0), 0u) << bytes;
+        EXPECT_EQ(readFile(file()).rfind("RILK_CACHE_V7\n", 0), 0u) << bytes;
     }
 }
 
@@ -195,7 +198,11 @@ TEST_F(BuildCacheFile, EachDefectEmptiesTheCacheWithItsMessage) {
         {"", "has invalid header"},
         {std::string(200, 'R'), "has invalid header"},
         {"RILK_CACHE_V6\n0\n", ""},
-        {"RILK_CACHE_V7\n0\n", "has unsupported header 'RILK_CACHE_V7'"},
+        {"RILK_CACHE_V7\n0\n", ""},
+        {"RILK_CACHE_V8\n0\n", "has unsupported header 'RILK_CACHE_V8'"},
+        {"RILK_CACHE_V7\n1\n" + record + "0\n0\n0\n", "is malformed (stamps count)"},
+        {"RILK_CACHE_V7\n1\n" + record + "0\n0\n0\n2\n1 2\n", "is malformed (stamp)"},
+        {"RILK_CACHE_V7\n1\n" + record + "0\n0\n0\n2\n1 2 3 \n", "is malformed (stamp)"},
         {"RILK_CACHE_V6\n1\n" + record + "0\n0\n", "is malformed (read files count)"},
         {"RILK_CACHE_V6\n1\n" + record + "0\n0\n2\n3\nab\n", "is malformed (read file)"},
         {"rilk_cache_v5\n0\n", "has unsupported header 'rilk_cache_v5'"},

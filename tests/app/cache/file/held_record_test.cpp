@@ -81,7 +81,7 @@ std::string sized(const std::string& text) {
 }
 
 /// A record "u::<name>" as the writer gives it, its text lines given whole.
-std::string canonicalRecord(const std::string& name, const std::string& files = "0\n",
+std::string canonicalRecord(const std::string& name, const std::string& files = "0\n0\n",
                             const std::string& context = "PROFILE = \"debug\"") {
     return sized("u::" + name) + "1\n" + "1\nA 1 0\n" + sized("SRC = P\"(/p/" + name + ".c)\"") +
            "1\nA 1 0\n" + sized("OBJ = P\"(/p/" + name + ".i)\"") + "1\nA 1 1\n" +
@@ -89,7 +89,7 @@ std::string canonicalRecord(const std::string& name, const std::string& files = 
            sized(context);
 }
 
-std::string fileOf(const std::vector<std::string>& records, const std::string& header = "RILK_CACHE_V6") {
+std::string fileOf(const std::vector<std::string>& records, const std::string& header = "RILK_CACHE_V7") {
     std::string bytes = header + "\n" + std::to_string(records.size()) + "\n";
     for (const std::string& record : records) bytes += record;
     return bytes;
@@ -97,10 +97,10 @@ std::string fileOf(const std::vector<std::string>& records, const std::string& h
 
 TEST_F(HeldRecords, LoadAndSaveAsRecordsParsed) {
     const std::string a = canonicalRecord("a");
-    const std::string b = canonicalRecord("b", "3\n6\n/p/a.h\n6\n/p/b.h\n");
+    const std::string b = canonicalRecord("b", "3\n6\n/p/a.h\n6\n/p/b.h\n4\n1 2 3\n?\n-5 6 7\n");
     std::string spelled = canonicalRecord("c");
     spelled.replace(spelled.find("1\n1\nA"), 1, "+1");  // a count spelled otherwise
-    const std::string damaged = canonicalRecord("d", "0\n", "= broken");
+    const std::string damaged = canonicalRecord("d", "0\n0\n", "= broken");
     const std::string again = sized("U::A") + canonicalRecord("a").substr(7);
     std::string zero = canonicalRecord("e");
     zero.replace(zero.find("1\n1\nA"), 1, "01");  // a count with a leading zero
@@ -145,7 +145,6 @@ TEST_F(HeldRecords, OutliveWhatTheyWereReadFrom) {
     const std::string original = fileOf({canonicalRecord("a"), canonicalRecord("b")});
     loadBoth(original);
     std::filesystem::remove(file("held"));
-    dir.write("held/.rilk_cache", fileOf({canonicalRecord("other")}));
     EXPECT_TRUE(isHeld("u::a"));
     const std::string written = saveBoth();
     EXPECT_NE(written.find(canonicalRecord("b")), std::string::npos);
@@ -261,7 +260,7 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
 
         PlanBuilder builder;
         builder.plan.maxParallelJobs = 8;
-        std::vector<CachedPlan> results;
+        std::vector<JobPlan> results;
         std::vector<std::string> printed;
         for (BuildCache* cache : {parsed.get(), held.get()}) {
             builder.plan.recipes = c.now;
@@ -273,14 +272,14 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
             }));
         }
         EXPECT_EQ(printed[1], printed[0]);
-        const CachedPlan& want = results[0];
-        const CachedPlan& got = results[1];
+        const JobPlan& want = results[0];
+        const JobPlan& got = results[1];
         EXPECT_EQ(got.claimToken != 0, want.claimToken != 0);
-        EXPECT_EQ(got.pending, want.pending);
-        ASSERT_EQ(got.contents.workItems().size(), want.contents.workItems().size());
-        for (std::size_t i = 0; i < want.contents.workItems().size(); ++i) {
-            const WorkItem& w = want.contents.workItems()[i];
-            const WorkItem& g = got.contents.workItems()[i];
+        EXPECT_EQ(got.pendingItems(), want.pendingItems());
+        ASSERT_EQ(got.workItems.size(), want.workItems.size());
+        for (std::size_t i = 0; i < want.workItems.size(); ++i) {
+            const WorkItem& w = want.workItems[i];
+            const WorkItem& g = got.workItems[i];
             for (std::size_t k = 0; k < w.inputs.size(); ++k) {
                 EXPECT_EQ(g.inputs[k].intermediateFlag, w.inputs[k].intermediateFlag) << i;
             }
@@ -291,8 +290,8 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
         }
         // Stored as the build would store it, both write the same file.
         if (want.claimToken != 0) {
-            parsed->upsert("u::t", want.contents, want.claimToken);
-            held->upsert("u::t", got.contents, got.claimToken);
+            parsed->upsert("u::t", RilkTest::recordOf(want), want.claimToken);
+            held->upsert("u::t", RilkTest::recordOf(got), got.claimToken);
             EXPECT_FALSE(isHeld("u::t"));
         }
         saveBoth();

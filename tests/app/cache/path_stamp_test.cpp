@@ -1,6 +1,6 @@
 // File times are read relative to base directories kept open; the answer must be the one a
 // `stat` of the full path text gives, and a directory replaced by a job must be seen anew.
-#include "app/cache/path_write_time.h"
+#include "app/cache/path_stamp.h"
 
 #include <sys/stat.h>
 
@@ -12,20 +12,20 @@
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
-#include "util/file_time.h"
+#include "util/file_stamp.h"
 
 namespace Rilk {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<std::int64_t> statOfFullPath(const RilkPathString& path) {
+std::optional<Util::FileStamp> statOfFullPath(const RilkPathString& path) {
     const std::string text = path.fullPathText();
     struct stat info {};
     if (text.find('\0') != std::string::npos || ::stat(text.c_str(), &info) != 0) {
         return std::nullopt;
     }
-    return Util::nanosecondsOf(info.st_mtim);
+    return Util::stampOf(info);
 }
 
 void age(const fs::path& file, int seconds) {
@@ -67,7 +67,7 @@ TEST(PathWriteTime, AnswersAsTheFullPathDoes) {
     for (int round = 0; round < 2; ++round) {  // opening the directories, then reusing them
         for (const auto& [base, text] : paths) {
             const auto path = makePathString(text, base);
-            EXPECT_EQ(pathWriteTime(*path), statOfFullPath(*path)) << base << " | " << text;
+            EXPECT_EQ(pathStamp(*path), statOfFullPath(*path)) << base << " | " << text;
         }
     }
 }
@@ -77,18 +77,18 @@ TEST(PathWriteTime, SeesADirectoryReplacedOnceForgotten) {
     age(dir.write("out/x.o", "old"), 30);
     const auto path = makePathString("x.o", dir.path() / "out");
     forgetOpenDirectories();
-    const auto before = pathWriteTime(*path);
+    const auto before = pathStamp(*path);
     ASSERT_TRUE(before);
     // What a job may do: the directory moves away and a new one takes its place.
     fs::rename(dir.path() / "out", dir.path() / "old");
     const auto replaced = dir.write("out/x.o", "new");
     age(replaced, 10);
     forgetOpenDirectories();
-    EXPECT_EQ(pathWriteTime(*path), statOfFullPath(*path));
-    EXPECT_NE(pathWriteTime(*path), before);
+    EXPECT_EQ(pathStamp(*path), statOfFullPath(*path));
+    EXPECT_NE(pathStamp(*path), before);
     fs::remove_all(dir.path() / "out");
     forgetOpenDirectories();
-    EXPECT_EQ(pathWriteTime(*path), std::nullopt);
+    EXPECT_EQ(pathStamp(*path), std::nullopt);
 }
 
 }  // namespace

@@ -5,11 +5,13 @@
 #include <string>
 
 #include "types/rilk_path_string.h"
+#include "util/file_stamp.h"
 
 namespace Rilk {
 
-/// The modification time, in nanoseconds, of the file that a path value names (links
-/// followed), or nothing when it cannot be read; a path holding a NUL byte names no file.
+/// The stamp (modification time in nanoseconds, size, inode) of the file that a path value
+/// names (links followed), or nothing when it cannot be read; a path holding a NUL byte
+/// names no file.
 ///
 /// A relative text is looked up from its base directory, which is kept open from call to
 /// call, so the system walks only the text's own components, not the base's again on every
@@ -19,12 +21,12 @@ namespace Rilk {
 /// thread keeps its own open directories (the build plans its targets on the threads of
 /// its chain, one at a time) and closes them when it ends.
 ///
-/// A time the file time prefetch has already read for exactly the same full path text is
+/// A stamp the file time prefetch has already read for exactly the same full path text is
 /// taken as it is (see `FileTimePrefetch`); it is dropped before any job runs.
-std::optional<std::int64_t> pathWriteTime(const RilkPathString& path);
+std::optional<Util::FileStamp> pathStamp(const RilkPathString& path);
 
-/// `pathWriteTime` of a full path text (a path string with no base directory).
-std::optional<std::int64_t> fileWriteTime(const std::string& fullPath);
+/// `pathStamp` of a full path text (a path string with no base directory).
+std::optional<Util::FileStamp> fileStamp(const std::string& fullPath);
 
 /// Closes the base directories every thread keeps open (each one at its next lookup), so
 /// that the next lookups open them again.

@@ -1,4 +1,4 @@
-#include "app/cache/path_write_time.h"
+#include "app/cache/path_stamp.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/cache/file_time_prefetch.h"
-#include "util/file_time.h"
+#include "util/file_stamp.h"
 
 namespace Rilk {
 namespace {
@@ -70,38 +70,38 @@ int directoryDescriptor(std::string_view path) {
 
 }  // namespace
 
-std::optional<std::int64_t> pathWriteTime(const RilkPathString& path) {
+std::optional<Util::FileStamp> pathStamp(const RilkPathString& path) {
     const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
     // The system would cut the path at a NUL byte and read another file.
     if (joined.base.find('\0') != std::string_view::npos ||
         joined.text.find('\0') != std::string_view::npos) {
         return std::nullopt;
     }
-    if (const std::optional<std::int64_t> prefetched = prefetchedWriteTime(joined)) {
+    if (const std::optional<Util::FileStamp> prefetched = prefetchedStamp(joined)) {
         return prefetched;
     }
     struct stat info {};
     if (!joined.base.empty() && !joined.text.empty()) {
         const int directory = directoryDescriptor(joined.base);
         if (directory >= 0 && ::fstatat(directory, path.text().c_str(), &info, 0) == 0) {
-            return Util::nanosecondsOf(info.st_mtim);
+            return Util::stampOf(info);
         }
     }
     thread_local std::string text;
     assignJoinedPath(text, joined);
     if (::stat(text.c_str(), &info) != 0) return std::nullopt;
-    return Util::nanosecondsOf(info.st_mtim);
+    return Util::stampOf(info);
 }
 
-std::optional<std::int64_t> fileWriteTime(const std::string& fullPath) {
+std::optional<Util::FileStamp> fileStamp(const std::string& fullPath) {
     if (fullPath.find('\0') != std::string::npos) return std::nullopt;
-    if (const std::optional<std::int64_t> prefetched =
-            prefetchedWriteTime(JoinedPath{{}, false, fullPath})) {
+    if (const std::optional<Util::FileStamp> prefetched =
+            prefetchedStamp(JoinedPath{{}, false, fullPath})) {
         return prefetched;
     }
     struct stat info {};
     if (::stat(fullPath.c_str(), &info) != 0) return std::nullopt;
-    return Util::nanosecondsOf(info.st_mtim);
+    return Util::stampOf(info);
 }
 
 void forgetOpenDirectories() {

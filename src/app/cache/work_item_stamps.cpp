@@ -1,0 +1,70 @@
+#include "app/cache/work_item_stamps.h"
+
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "app/cache/path_stamp.h"
+#include "types/path_values.h"
+
+namespace Rilk {
+namespace {
+
+RecordedStamp stampNow(const RilkPathString& path) { return pathStamp(path); }
+
+/// Calls `visit(path, handedIn)` for each input file of the item in the order of
+/// `FileStamps`; `handedIn` tells whether the command was given the file to read rather than
+/// making it (an intermediate the job did not receive is the command's own product).
+template <typename Visit>
+void forEachInputFile(const WorkItem& item, Visit&& visit) {
+    for (const WorkItemEntry& entry : item.inputs) {
+        forEachPathValue(entry.input.value, [&](const RilkPathString& path) { visit(path, true); });
+        forEachPathValue(entry.intermediate().value, [&](const RilkPathString& path) {
+            visit(path, entry.intermediateFlag);
+        });
+    }
+}
+
+}  // namespace
+
+std::vector<RecordedStamp> stampInputFiles(const WorkItem& item) {
+    std::vector<RecordedStamp> stamps;
+    forEachInputFile(item, [&](const RilkPathString& path, bool) { stamps.push_back(stampNow(path)); });
+    return stamps;
+}
+
+FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedStamp>& before,
+                              const FilesRead& filesRead, std::int64_t commandStart) {
+    auto stamps = std::make_shared<std::vector<RecordedStamp>>();
+    std::size_t next = 0;
+    forEachInputFile(item, [&](const RilkPathString& path, bool handedIn) {
+        RecordedStamp now = stampNow(path);
+        const RecordedStamp* then = next < before.size() ? &before[next] : nullptr;
+        ++next;
+        if (handedIn && (then == nullptr || *then != now || now->time >= commandStart)) {
+            now.reset();
+        }
+        stamps->push_back(now);
+    });
+    for (const Assignment& output : item.outputs) {
+        forEachPathValue(output.value,
+                         [&](const RilkPathString& path) { stamps->push_back(stampNow(path)); });
+    }
+    if (filesRead) {
+        for (const std::string& file : *filesRead) {
+            RecordedStamp now = fileStamp(file);
+            if (now && now->time >= commandStart) now.reset();
+            stamps->push_back(now);
+        }
+    }
+    return stamps;
+}
+
+std::int64_t wallClockNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return Util::nanosecondsOf(now);
+}
+
+}  // namespace Rilk

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+
+#include "util/file_time.h"
+
+namespace Util {
+
+/// What a build remembers of a file to tell later whether it is still the same file with the
+/// same contents: its modification time in nanoseconds, its size and its inode. A file
+/// rewritten, truncated, replaced or given back an older time differs in at least one of
+/// them.
+struct FileStamp {
+    std::int64_t time = 0;
+    std::uint64_t size = 0;
+    std::uint64_t inode = 0;
+
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+/// The stamp of what `stat` told of a file.
+inline FileStamp stampOf(const struct stat& info) {
+    return {nanosecondsOf(info.st_mtim), static_cast<std::uint64_t>(info.st_size),
+            static_cast<std::uint64_t>(info.st_ino)};
+}
+
+}  // namespace Util
