@@ -71,7 +71,7 @@ TEST_F(CacheDamage, CutFilesRebuildEverythingAndSaveAWholeCache) {
         const auto run = buildAndCheck("cut at " + std::to_string(size));
         // Nothing of a cut file is trusted: both targets build again.
         EXPECT_FALSE(has(run.out, "Cache hit")) << size << "\n" << run.out;
-        EXPECT_EQ(read(".rilk_cache"), good) << size;
+        EXPECT_EQ(withoutStamps(read(".rilk_cache")), withoutStamps(good)) << size;
     }
 }
 
@@ -96,7 +96,7 @@ TEST_F(CacheDamage, AHitNeedsItsOutputsNewerThanItsInputs) {
 TEST_F(CacheDamage, AnUnusableFileIsAnEmptyCache) {
     work.write(".rilk_cache", "");
     buildAndCheck("empty file");
-    EXPECT_EQ(read(".rilk_cache"), good);
+    EXPECT_EQ(withoutStamps(read(".rilk_cache")), withoutStamps(good));
 
     std::filesystem::remove(work.path() / ".rilk_cache");
     std::filesystem::create_directory(work.path() / ".rilk_cache");
@@ -126,7 +126,7 @@ TEST_F(CacheDamage, AnUnreadableFileIsAnEmptyCache) {
     }
     const auto run = buildAndCheck("unreadable");
     EXPECT_FALSE(has(run.out, "Cache hit")) << run.out;
-    EXPECT_EQ(read(".rilk_cache"), good);
+    EXPECT_EQ(withoutStamps(read(".rilk_cache")), withoutStamps(good));
 }
 
 TEST_F(CacheDamage, AGigabyteWithoutALineFeedIsReadInBoundedMemory) {
@@ -148,7 +148,7 @@ TEST_F(CacheDamage, AGigabyteWithoutALineFeedIsReadInBoundedMemory) {
     constexpr long kBoundMiB = 200;
 #endif
     EXPECT_LT(usage.ru_maxrss, kBoundMiB * 1024) << "kB";
-    EXPECT_EQ(read(".rilk_cache"), good);
+    EXPECT_EQ(withoutStamps(read(".rilk_cache")), withoutStamps(good));
 }
 
 }  // namespace

@@ -71,10 +71,10 @@ TEST_F(FileTimePrefetchRun, TargetsAfterAJobSeeTheFilesItWrote) {
     age("out/b.txt", 200);
     age("src/a.in", 100);
     expectRun("ab");
-    // An input read ahead that changed before the run is seen too.
-    age("src/a.in", 400);
-    age("out/a.txt", 100);
-    age("out/b.txt", 200);
+    expectRun("");
+    // A file read ahead that changed before the run is seen too, whichever way its time
+    // moved: b's output given an older time.
+    age("out/b.txt", 400);
     expectRun("b");
 }
 

@@ -150,7 +150,7 @@ TEST_F(IncrementalBuild, TheFilesABuildReadAreKeptWithItsRecord) {
     // rebuilds it once.
     const fs::path cache = work.path() / ".rilk_cache";
     std::string text = readFile(cache);
-    ASSERT_EQ(text.rfind("RILK_CACHE_V6\n", 0), 0u);
+    ASSERT_EQ(text.rfind("RILK_CACHE_V7\n", 0), 0u);
     const std::size_t known = text.find("\n1\n", text.find("b.o"));
     ASSERT_NE(known, std::string::npos);
     text.replace(known, 3, "\n0\n");

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,13 @@
 #include "support/file_size_limit.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
+
+/// A cache file's text with every file stamp line written "<stamp>": the stamps differ from
+/// build to build, the rest of the file does not.
+inline std::string withoutStamps(const std::string& cache) {
+    static const std::regex stamp("^-?[0-9]+ [0-9]+ [0-9]+$", std::regex::multiline);
+    return std::regex_replace(cache, stamp, "<stamp>");
+}
 
 class RilkRun : public testing::Test {
 protected:

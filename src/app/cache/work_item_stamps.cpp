@@ -42,9 +42,7 @@ FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedSt
         RecordedStamp now = stampNow(path);
         const RecordedStamp* then = next < before.size() ? &before[next] : nullptr;
         ++next;
-        if (handedIn && (then == nullptr || *then != now || now->time >= commandStart)) {
-            now.reset();
-        }
+        if (handedIn && (then == nullptr || *then != now)) now.reset();
         stamps->push_back(now);
     });
     for (const Assignment& output : item.outputs) {
@@ -52,9 +50,12 @@ FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedSt
                          [&](const RilkPathString& path) { stamps->push_back(stampNow(path)); });
     }
     if (filesRead) {
+        // A time between the command's start and now is a change the command may have
+        // missed; a file dated in the future was so before the command and is kept as it is.
+        const std::int64_t commandEnd = wallClockNanoseconds();
         for (const std::string& file : *filesRead) {
             RecordedStamp now = fileStamp(file);
-            if (now && now->time >= commandStart) now.reset();
+            if (now && now->time >= commandStart && now->time <= commandEnd) now.reset();
             stamps->push_back(now);
         }
     }

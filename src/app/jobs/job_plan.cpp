@@ -1,5 +1,6 @@
 #include "app/jobs/job_plan.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <typeinfo>
 #include <utility>
@@ -77,6 +78,11 @@ const std::vector<RecordedStamp>& JobsStart::inputStamps(std::size_t position) c
 void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName, const JobPlan& plan,
                        const JobsStart& start, const std::vector<bool>& finished) {
     if (plan.claimToken == 0) return;
+    // A run in which none of the target's work finished leaves its record as it was: it
+    // claims nothing of the files the failed jobs changed, and those jobs removed them.
+    if (!plan.jobItems.empty() && std::find(finished.begin(), finished.end(), true) == finished.end()) {
+        return;
+    }
     // Whether each work item was built in this run, and whether that build finished.
     std::vector<char> built(plan.workItems.size(), 0);
     std::vector<char> done(plan.workItems.size(), 0);

@@ -38,7 +38,8 @@ private:
 /// every work item that was up to date, with what its last build left, and every work item
 /// of a job in `finished` (by job: whether it succeeded), with the files it read and the
 /// stamps it left. A work item of a job that did not succeed is kept without stamps, so
-/// that the next run builds it again. Nothing is stored for a plan without a claim.
+/// that the next run builds it again. Nothing is stored for a plan without a claim, nor when
+/// none of its jobs succeeded: the record then stays as it was.
 void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName, const JobPlan& plan,
                        const JobsStart& start, const std::vector<bool>& finished);
 

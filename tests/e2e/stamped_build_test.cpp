@@ -1,0 +1,72 @@
+// A work item is up to date only while every file its last build named has the stamp that
+// build left: changes that "output newer than input" cannot see are built again.
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <thread>
+
+#include "e2e/c_project.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class StampedBuild : public CProjectRun {};
+
+TEST_F(StampedBuild, ASourceRestoredWithItsOlderTimeIsBuiltAgain) {
+    writeProject();
+    ASSERT_EQ(rilk({}).exitCode, 0);
+    fs::copy_file(work.path() / "a.c", work.path() / "a.c.saved");
+    fs::last_write_time(work.path() / "a.c.saved", fs::last_write_time(work.path() / "a.c"));
+    writeA("edited");
+    ASSERT_EQ(rilk({}).exitCode, 0);
+    ASSERT_EQ(programSays(), "edited\n");
+    // As `cp -p` of a backup does: the older content with its older time.
+    ASSERT_EQ(RilkTest::runProcess({"/bin/cp", "-p", (work.path() / "a.c.saved").string(),
+                                    (work.path() / "a.c").string()})
+                  .exitCode,
+              0);
+    ASSERT_EQ(rilk({}).exitCode, 0);
+    EXPECT_EQ(programSays(), "normal\n");
+}
+
+TEST_F(StampedBuild, AnOutputChangedAfterTheBuildIsBuiltAgain) {
+    writeProject();
+    ASSERT_EQ(rilk({}).exitCode, 0);
+    fs::path object;
+    for (const auto& entry : fs::recursive_directory_iterator(work.path() / "out")) {
+        if (entry.path().filename() == "a.o") object = entry.path();
+    }
+    ASSERT_FALSE(object.empty());
+    ASSERT_EQ(::truncate(object.c_str(), 100), 0);
+    const auto next = rilk({});
+    ASSERT_EQ(next.exitCode, 0) << next.out << next.err;
+    EXPECT_EQ(programSays(), "normal\n");
+    const auto noOp = rilk({"-v", "1"});
+    EXPECT_EQ(noOp.out.find("Cache claimed"), std::string::npos) << noOp.out;
+}
+
+TEST_F(StampedBuild, AHeaderRewrittenWhileItsCompileRunsIsBuiltAgain) {
+    writeProject(writeSlowToolchain(2));
+    write({{"h.h", "#define WHAT \"old header\"\n"},
+           {"a.c", "#include \"h.h\"\nconst char* what(void) { return WHAT; }\n"}});
+    ASSERT_EQ(rilk({}).exitCode, 0);
+    write({{"a.c", "#include \"h.h\"\nconst char* what(void) { return \"[\" WHAT \"]\"; }\n"},
+           {"slow", ""}});
+    // The compile has read the header and its object is written; it has not ended yet.
+    auto build = std::async(std::launch::async, [&] { return rilk({}); });
+    for (int i = 0; i < 300 && !fs::exists(work.path() / "compiled"); ++i) {
+        std::this_thread::sleep_for(20ms);
+    }
+    write({{"h.h", "#define WHAT \"new header\"\n"}});
+    ASSERT_EQ(build.get().exitCode, 0);
+    EXPECT_EQ(programSays(), "[old header]\n");
+    fs::remove(work.path() / "slow");
+    ASSERT_EQ(rilk({}).exitCode, 0);
+    EXPECT_EQ(programSays(), "[new header]\n");
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+// Runs that end before their work is done (a failed command, a stop signal, a closed
+// terminal or output) keep the records of the work that finished and no record that claims
+// what they did not finish: the next run builds a right program.
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "e2e/c_project.h"
+#include "support/started_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class StoppedBuild : public CProjectRun {
+protected:
+    /// Starts rilk with `args` in the background, its output to `log`.
+    pid_t start(const std::vector<std::string>& args) const {
+        std::vector<std::string> argv{RILK_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return RilkTest::startProcess(argv, work.path(), userEnvironment(), work.path() / "log");
+    }
+
+    /// Waits until `file` exists, at most a few seconds.
+    bool await(const std::string& file) const {
+        for (int i = 0; i < 300 && !fs::exists(work.path() / file); ++i) {
+            std::this_thread::sleep_for(20ms);
+        }
+        return fs::exists(work.path() / file);
+    }
+
+    /// Whether any process whose id is listed in `file` still runs (an ended one not yet
+    /// reaped counts as ended), after a moment for the system to reap them.
+    bool anyStillRunning(const std::string& file) const {
+        for (int i = 0; i < 50; ++i) {
+            bool running = false;
+            std::ifstream in(work.path() / file);
+            for (pid_t pid = 0; in >> pid;) running = running || alive(pid);
+            if (!running) return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
+    }
+
+    static bool alive(pid_t pid) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("State:", 0) == 0) return line.find('Z') == std::string::npos;
+        }
+        return false;
+    }
+};
+
+TEST_F(StoppedBuild, AFailedRunKeepsWhatFinished) {
+    writeProject();
+    write({{"a.c",
+            "#ifdef BREAK\nconst char* what(void) { return \"built with BREAK\"; }\n"
+            "#else\nconst char* what(void) { return \"normal\"; }\n#endif\n"},
+           {"main.c",
+            "#include <stdio.h>\n#ifdef BREAK\n#error broken\n#endif\n"
+            "const char* what(void);\nint main(void) { puts(what()); return 0; }\n"}});
+    ASSERT_EQ(rilk({}).exitCode, 0);
+    ASSERT_EQ(rilk({"DEFS=[\"BREAK\"]"}).exitCode, 1);
+    const auto third = rilk({});
+    ASSERT_EQ(third.exitCode, 0) << third.out << third.err;
+    EXPECT_EQ(programSays(), "normal\n");
+}
+
+TEST_F(StoppedBuild, AHeaderFirstReadInAFailedRunIsTracked) {
+    writeProject();
+    ASSERT_EQ(rilk({}).exitCode, 0);
+    write({{"h.h", "#define WHAT \"first\"\n"},
+           {"a.c", "#include \"h.h\"\nconst char* what(void) { return WHAT; }\n"},
+           {"main.c", "#error broken\n"}});
+    ASSERT_EQ(rilk({}).exitCode, 1);
+    writeProject();
+    write({{"a.c", "#include \"h.h\"\nconst char* what(void) { return WHAT; }\n"}});
+    ASSERT_EQ(rilk({}).exitCode, 0);
+    EXPECT_EQ(programSays(), "first\n");
+    write({{"h.h", "#define WHAT \"second header\"\n"}});
+    ASSERT_EQ(rilk({}).exitCode, 0);
+    EXPECT_EQ(programSays(), "second header\n");
+}
+
+// A slow command target stands in for a long compile: the run is stopped while it runs,
+// after a quick target with other values has finished.
+TEST_F(StoppedBuild, AStoppedRunKeepsWhatFinished) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        write({{"rilk.txt",
+                "unit u\nall: quick slow { NO_TOOL = 1 }\n"
+                "quick: { SRC = P\"(in.txt)\" ^OUT = P\"(out/quick.txt)\" "
+                "cmdline = \"mkdir -p out && echo ${MODE} > out/quick.txt\" }\n"
+                "slow: { ^OUT = P\"(out/slow.txt)\" "
+                "cmdline = \"touch started; sleep 30; touch out/slow.txt\" }\n"},
+               {"in.txt", "x"}});
+        fs::remove(work.path() / "started");
+        ASSERT_EQ(rilk({"MODE=a", "quick"}).exitCode, 0);
+        const pid_t run = start({"MODE=b"});
+        ASSERT_TRUE(await("started"));
+        ::kill(run, signal);
+        EXPECT_EQ(RilkTest::waitExit(run), 128 + signal);
+        EXPECT_EQ(read("out/quick.txt"), "b\n");
+        EXPECT_FALSE(anyStillRunning("started")) << "nothing to check: the slow command";
+        ASSERT_EQ(rilk({"MODE=a", "quick"}).exitCode, 0);
+        EXPECT_EQ(read("out/quick.txt"), "a\n");
+    }
+}
+
+TEST_F(StoppedBuild, AClosedTerminalOrOutputStopsEveryCommand) {
+    writeProject(writeSlowToolchain(2));
+    std::string sources;
+    for (int i = 0; i < 24; ++i) {
+        const std::string n = std::to_string(i);
+        write({{"p" + n + ".c", "int p" + n + "(void) { return " + n + "; }\n"}});
+        sources += "P\"(p" + n + ".c)\", ";
+    }
+    write({{"rilk.txt",
+            "unit main\napp: +lib { C_FILES = P\"(main.c)\" }\n"
+            "lib: +objs { OBJS OUTPUT_NAME = \"liba.a\" }\n"
+            "objs: { C_FILES = [" + sources + "P\"(a.c)\"] C_FLAGS = \"-c\" }\n"}});
+    // The reader goes away once the compiles run; rilk finds its output closed when it
+    // prints the next command.
+    const std::string pipeline = std::string(RILK_BINARY) +
+                                 " -j 8 | (read line; while [ ! -f compiled ]; do sleep 0.05; "
+                                 "done); echo ${PIPESTATUS[0]} > status";
+    for (const std::string how : {"hangup", "closed output"}) {
+        SCOPED_TRACE(how);
+        fs::remove(work.path() / "compiled");
+        write({{"slow", ""}});
+        const pid_t run = how == "hangup"
+                              ? start({"-j", "8"})
+                              : RilkTest::startProcess({"/bin/bash", "-c", pipeline}, work.path(),
+                                                       userEnvironment());
+        ASSERT_TRUE(await("compiled"));
+        if (how == "hangup") ::kill(run, SIGHUP);
+        const int status = RilkTest::waitExit(run);
+        EXPECT_EQ(how == "hangup" ? status : std::stoi(read("status")),
+                  how == "hangup" ? 128 + SIGHUP : 1);
+        EXPECT_FALSE(anyStillRunning("compiled"));
+        EXPECT_FALSE(fs::exists(work.path() / ".rilk_journal"));
+
+        fs::remove(work.path() / "slow");
+        const auto next = rilk({"-j", "8"});
+        ASSERT_EQ(next.exitCode, 0) << next.out << next.err;
+        EXPECT_EQ(programSays(), "normal\n");
+        fs::remove_all(work.path() / "out");
+        fs::remove(work.path() / ".rilk_cache");
+    }
+}
+
+TEST_F(StoppedBuild, ARunStartedByACommandKeepsItsRecords) {
+    write({{"rilk.txt",
+            "unit u\nouter: { cmdline = \"" + std::string(RILK_BINARY) + " inner\" }\n"
+            "inner: { SRC = P\"(in.txt)\" ^OUT = P\"(out.txt)\" cmdline = \"cp in.txt out.txt\" }\n"},
+           {"in.txt", "x"}});
+    ASSERT_EQ(rilk({"outer"}).exitCode, 0);
+    EXPECT_NE(read(".rilk_cache").find("u::inner"), std::string::npos) << read(".rilk_cache");
+    const auto again = rilk({"-v", "1", "inner"});
+    EXPECT_NE(again.out.find("Cache hit for 'u::inner'."), std::string::npos) << again.out;
+}
+
+}  // namespace
