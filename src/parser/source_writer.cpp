@@ -3,6 +3,7 @@
 
 #include <fmt/format.h>
 
+#include "parser/cache_escaped_literal.h"
 #include "parser/delimited_literal.h"
 #include "parser/name_rules.h"
 #include "parser/utf8_text.h"
@@ -50,10 +51,16 @@ bool SourceWriter::value(std::string& out, const RilkValue& value) {
         return refuse(fmt::format("values nest deeper than {} levels", kMaxResolvedTextDepth));
     }
     if (const auto* path = valueCast<const RilkPathString>(&value)) {
-        return delimited(out, 'P', path->fullPathText());
+        const std::string full = path->fullPathText();
+        if (cacheLiterals_ && !pathHasLiteral(full)) return escaped(out, 'P', full);
+        return delimited(out, 'P', full);
     }
     if (const auto* text = valueCast<const RilkBaseString>(&value)) {
-        return this->text(out, text->text(), valueCast<const RilkRawString>(&value) != nullptr);
+        const bool raw = valueCast<const RilkRawString>(&value) != nullptr;
+        if (cacheLiterals_ && !textHasLiteral(text->text())) {
+            return escaped(out, raw ? 'R' : 'S', text->text());
+        }
+        return this->text(out, text->text(), raw);
     }
     if (valueCast<const RilkInt>(&value) != nullptr) {
         out += value.toString();
@@ -108,6 +115,14 @@ bool SourceWriter::delimited(std::string& out, char letter, std::string_view con
     out += letter;
     out += "\"(";
     out += content;
+    out += ")\"";
+    return true;
+}
+
+bool SourceWriter::escaped(std::string& out, char kind, std::string_view content) {
+    out += kind;
+    out += "%\"(";
+    appendCacheEscaped(out, content);
     out += ")\"";
     return true;
 }

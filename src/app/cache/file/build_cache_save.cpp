@@ -42,7 +42,9 @@ void BuildCache::save() const {
         }
         if (!writeRecord(body, key, record->contents)) {
             body.resize(start);
-            log(LogLevel::Debug, "Cache record for '{}' holds a value the cache file cannot keep; not saved.\n",
+            log(LogLevel::Warning,
+                "Cache record for '{}' holds a value the cache file cannot keep; not saved, so "
+                "it builds again on the next run.\n",
                 key);
             continue;
         }
@@ -62,7 +64,7 @@ void BuildCache::save() const {
     // A FIFO or a link to a device in the cache's place gives way to a regular file.
     Util::removeSpecialFile(path_);
     try {
-        Util::writeFileReplacing(path_, "RILK_CACHE_V6\n" + std::to_string(written) + "\n" + body);
+        Util::writeOwnFileReplacing(path_, "RILK_CACHE_V6\n" + std::to_string(written) + "\n" + body);
     } catch (const std::exception& e) {
         log(LogLevel::Error, "Unable to save the build cache: {}\n", e.what());
     }
