@@ -43,11 +43,11 @@ bool startsEscaped(std::string_view rest, char kind) {
     return rest.size() >= 4 && rest[0] == kind && rest.substr(1, 3) == "%\"(";
 }
 
-/// The cache's own literal `<kind>%"(...)"` of the text `pieces` spell in turn, which the
-/// writer gives only where `hasLiteral` of that text is false.
-Match matchEscaped(std::string_view& rest, char kind,
-                   std::initializer_list<std::string_view> pieces, bool (*hasLiteral)(std::string_view),
-                   bool checkRefusals) {
+/// The cache's own literal `<kind>%"(...)"`, its kind already seen at the front of `rest`,
+/// of the text `pieces` spell in turn, which the writer gives only where `hasLiteral` of
+/// that text is false.
+Match matchEscaped(std::string_view& rest, std::initializer_list<std::string_view> pieces,
+                   bool (*hasLiteral)(std::string_view), bool checkRefusals) {
     rest.remove_prefix(4);
     for (std::string_view piece : pieces) {
         if (!takeEscaped(rest, piece)) return Match::Differs;
@@ -65,7 +65,7 @@ Match matchEscaped(std::string_view& rest, char kind,
 Match matchDelimited(std::string_view& rest, char letter,
                      std::initializer_list<std::string_view> pieces, bool checkRefusals) {
     if (letter == 'P' && startsEscaped(rest, 'P')) {
-        return matchEscaped(rest, 'P', pieces, pathHasLiteral, checkRefusals);
+        return matchEscaped(rest, pieces, pathHasLiteral, checkRefusals);
     }
     const char opening[] = {letter, '"', '('};
     if (!takePrefix(rest, std::string_view(opening, 3))) return Match::Differs;
@@ -85,7 +85,7 @@ Match matchDelimited(std::string_view& rest, char letter,
 /// cache's own literal where none of them holds the text.
 Match matchText(std::string_view& rest, std::string_view text, bool raw, bool checkRefusals) {
     if (startsEscaped(rest, raw ? 'R' : 'S')) {
-        return matchEscaped(rest, raw ? 'R' : 'S', {text}, textHasLiteral, checkRefusals);
+        return matchEscaped(rest, {text}, textHasLiteral, checkRefusals);
     }
     const bool quotable = text.find('"') == std::string_view::npos;
     // Whether the text fits a raw literal only matters for a raw string or an unquotable one.
