@@ -119,7 +119,7 @@ TEST_F(StateFiles, AJournalThatIsADirectoryOrADanglingLinkIsNamed) {
 
     fs::remove(journal());
     fs::create_symlink(work.path() / "nowhere", journal());
-    const auto dangling = rilk({});
+    const auto dangling = rilk({"-v", "6"});
     EXPECT_EQ(dangling.exitCode, 0);
     EXPECT_EQ(dangling.out, "Removed the symbolic link '" + dir() +
                                 "/.rilk_journal': rilk keeps the record of a running build "
