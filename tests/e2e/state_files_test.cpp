@@ -49,6 +49,14 @@ TEST_F(StateFiles, ALinkInPlaceOfAStateFileIsReplacedOrRefusedNeverWrittenThroug
     EXPECT_FALSE(fs::exists(work.path() / "out.txt"));
 
     fs::remove(work.path() / ".rilk_lock");
+    const fs::path registryLock = home.path() / ".config/rilk/.rilk_registry.txt.lock";
+    fs::create_symlink(home.path() / "notes/lock", registryLock);
+    const auto registry = rilk({"--find-compilers"});
+    EXPECT_EQ(registry.exitCode, 1);
+    EXPECT_EQ(registry.out, "Error: The lock file '" + registryLock.string() +
+                                "' is a symbolic link; rilk does not write through it. Remove "
+                                "it and run again.\n");
+    fs::remove(registryLock);
     const auto result = rilk({});
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_NE(result.out.find("Removed the symbolic link '" + dir() + "/.rilk_journal'"),
