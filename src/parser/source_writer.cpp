@@ -52,8 +52,11 @@ bool SourceWriter::value(std::string& out, const RilkValue& value) {
     }
     if (const auto* path = valueCast<const RilkPathString>(&value)) {
         const std::string full = path->fullPathText();
-        if (cacheLiterals_ && !pathHasLiteral(full)) return escaped(out, 'P', full);
-        return delimited(out, 'P', full);
+        if (!cacheLiterals_) return delimited(out, 'P', full);
+        // The checks `delimited` would make, made once.
+        if (!pathHasLiteral(full)) return escaped(out, 'P', full);
+        appendDelimited(out, 'P', full);
+        return true;
     }
     if (const auto* text = valueCast<const RilkBaseString>(&value)) {
         const bool raw = valueCast<const RilkRawString>(&value) != nullptr;
@@ -112,11 +115,15 @@ bool SourceWriter::delimited(std::string& out, char letter, std::string_view con
             "with ')'",
             content, letter));
     }
+    appendDelimited(out, letter, content);
+    return true;
+}
+
+void SourceWriter::appendDelimited(std::string& out, char letter, std::string_view content) {
     out += letter;
     out += "\"(";
     out += content;
     out += ")\"";
-    return true;
 }
 
 bool SourceWriter::escaped(std::string& out, char kind, std::string_view content) {

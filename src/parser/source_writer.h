@@ -106,6 +106,8 @@ private:
     /// Prefixes the refusal's variable with `name` and returns false.
     bool within(std::string_view name);
 
+    /// Appends `<letter>"(content)"`, unchecked.
+    static void appendDelimited(std::string& out, char letter, std::string_view content);
     /// Writes the cache's own literal where the language has none.
     bool escaped(std::string& out, char kind, std::string_view content);
 
