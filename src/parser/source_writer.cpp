@@ -3,6 +3,7 @@
 
 #include <fmt/format.h>
 
+#include "parser/cache_escaped_literal.h"
 #include "parser/delimited_literal.h"
 #include "parser/name_rules.h"
 #include "parser/utf8_text.h"
@@ -50,10 +51,19 @@ bool SourceWriter::value(std::string& out, const RilkValue& value) {
         return refuse(fmt::format("values nest deeper than {} levels", kMaxResolvedTextDepth));
     }
     if (const auto* path = valueCast<const RilkPathString>(&value)) {
-        return delimited(out, 'P', path->fullPathText());
+        const std::string full = path->fullPathText();
+        if (!cacheLiterals_) return delimited(out, 'P', full);
+        // The checks `delimited` would make, made once.
+        if (!pathHasLiteral(full)) return escaped(out, 'P', full);
+        appendDelimited(out, 'P', full);
+        return true;
     }
     if (const auto* text = valueCast<const RilkBaseString>(&value)) {
-        return this->text(out, text->text(), valueCast<const RilkRawString>(&value) != nullptr);
+        const bool raw = valueCast<const RilkRawString>(&value) != nullptr;
+        if (cacheLiterals_ && !textHasLiteral(text->text())) {
+            return escaped(out, raw ? 'R' : 'S', text->text());
+        }
+        return this->text(out, text->text(), raw);
     }
     if (valueCast<const RilkInt>(&value) != nullptr) {
         out += value.toString();
@@ -105,9 +115,21 @@ bool SourceWriter::delimited(std::string& out, char letter, std::string_view con
             "with ')'",
             content, letter));
     }
+    appendDelimited(out, letter, content);
+    return true;
+}
+
+void SourceWriter::appendDelimited(std::string& out, char letter, std::string_view content) {
     out += letter;
     out += "\"(";
     out += content;
+    out += ")\"";
+}
+
+bool SourceWriter::escaped(std::string& out, char kind, std::string_view content) {
+    out += kind;
+    out += "%\"(";
+    appendCacheEscaped(out, content);
     out += ")\"";
     return true;
 }

@@ -55,6 +55,14 @@ struct SourceRefusal {
 class SourceWriter {
 public:
     explicit SourceWriter(SourceForm form) : form_(form) {}
+    /// A resolved-form writer for the build cache: a text or path that no literal of the
+    /// language can hold is written in the cache's own literal (cache_escaped_literal.h)
+    /// instead of refused.
+    static SourceWriter forCacheRecords() {
+        SourceWriter writer(SourceForm::Resolved);
+        writer.cacheLiterals_ = true;
+        return writer;
+    }
 
     /// Appends the value's literal: "text" or R"(text)", P"(full path)", a number,
     /// [ a, b ] ("[]" when empty), an identifier (template), { a = 1 ^b } (resolved).
@@ -98,13 +106,19 @@ private:
     /// Prefixes the refusal's variable with `name` and returns false.
     bool within(std::string_view name);
 
+    /// Appends `<letter>"(content)"`, unchecked.
+    static void appendDelimited(std::string& out, char letter, std::string_view content);
+    /// Writes the cache's own literal where the language has none.
+    bool escaped(std::string& out, char kind, std::string_view content);
+
     SourceForm form_;
+    bool cacheLiterals_ = false;
     int depth_ = 0;
     SourceRefusal refusal_;
 };
 
-/// The text under which the build cache file keeps an assignment (`recordText`), or
-/// nothing when it has none.
+/// The text under which the build cache file keeps an assignment (`recordText`, with the
+/// cache's own literal for texts the language has none for), or nothing when it has none.
 std::optional<std::string> cacheAssignmentText(const Assignment& assignment);
 
 }  // namespace Rilk

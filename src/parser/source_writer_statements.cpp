@@ -136,7 +136,7 @@ bool SourceWriter::blockLines(std::string& out, const ContextTemplate& block, st
 
 std::optional<std::string> cacheAssignmentText(const Assignment& assignment) {
     std::string text;
-    SourceWriter writer(SourceForm::Resolved);
+    SourceWriter writer = SourceWriter::forCacheRecords();
     if (!writer.recordText(text, assignment)) return std::nullopt;
     return text;
 }

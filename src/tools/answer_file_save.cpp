@@ -20,7 +20,7 @@ void saveAnswerFile(const fs::path& file, const std::string& text, std::size_t s
     try {
         if (file.has_parent_path()) fs::create_directories(file.parent_path());
         Util::removeSpecialFile(file);
-        Util::writeFileReplacing(file, text);
+        Util::writeOwnFileReplacing(file, text);
     } catch (const std::exception& error) {
         log(LogLevel::Verbose, "{} not saved: {}\n", what, error.what());
     }

@@ -23,7 +23,14 @@ namespace {
 }  // namespace
 
 std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, bool wait) {
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    const int fd =
+        ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0666);
+    if (fd < 0 && errno == ELOOP) {
+        throw LockFileIsALink(fmt::format(
+            "The lock file '{}' is a symbolic link; rilk does not write through it. Remove it "
+            "and run again.",
+            file.string()));
+    }
     if (fd < 0) fail(file, errno);
     const int operation = wait ? LOCK_EX : LOCK_EX | LOCK_NB;
     while (::flock(fd, operation) != 0) {

@@ -2,11 +2,20 @@
 
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 
 namespace Util {
+
+/// Thrown when a symbolic link stands where a lock file belongs. The lock is never taken
+/// through a link: its holder writes into the lock file, which would change the file the
+/// link points to.
+class LockFileIsALink : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 /// An advisory lock (`flock`, exclusive) on a file, held while the object lives and by no
 /// other process: the descriptor is closed on exec, so commands started meanwhile never
@@ -15,8 +24,8 @@ class FileLock {
 public:
     /// Takes the lock on `file` (created with mode 0666 under the umask when missing)
     /// unless another holder has it. Empty when it is held elsewhere. Throws
-    /// std::runtime_error naming the file and the system's reason when the file cannot be
-    /// opened or locked.
+    /// `LockFileIsALink` when `file` is a symbolic link, std::runtime_error naming the file
+    /// and the system's reason when it cannot be opened or locked.
     static std::optional<FileLock> tryAcquire(const std::filesystem::path& file);
     /// Takes the lock on `file`, waiting for as long as another holder keeps it. Throws as
     /// `tryAcquire` does.

@@ -100,6 +100,17 @@ private:
     bool renamed_ = false;
 };
 
+/// Writes `content` to a temporary file beside `target`, flushed and given `mode`, and
+/// renames it over whatever `target` names.
+void replaceByRename(const fs::path& target, std::string_view content, mode_t mode) {
+    TemporaryFile temp(target);
+    writeAll(temp.fd(), content, target);
+    if (::fchmod(temp.fd(), mode) != 0) fail(target, errno);
+    if (::fsync(temp.fd()) != 0) fail(target, errno);
+    temp.closeChecked(target);
+    temp.renamedTo(target);
+}
+
 }  // namespace
 
 void writeFileReplacing(const fs::path& requested, std::string_view content) {
@@ -113,13 +124,13 @@ void writeFileReplacing(const fs::path& requested, std::string_view content) {
         return;
     }
 
-    TemporaryFile temp(target);
-    writeAll(temp.fd(), content, target);
-    const mode_t mode = exists ? (old.st_mode & 07777) : newFileMode();
-    if (::fchmod(temp.fd(), mode) != 0) fail(target, errno);
-    if (::fsync(temp.fd()) != 0) fail(target, errno);
-    temp.closeChecked(target);
-    temp.renamedTo(target);
+    replaceByRename(target, content, exists ? (old.st_mode & 07777) : newFileMode());
+}
+
+void writeOwnFileReplacing(const fs::path& target, std::string_view content) {
+    struct stat old {};
+    const bool regular = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    replaceByRename(target, content, regular ? (old.st_mode & 07777) : newFileMode());
 }
 
 }  // namespace Util

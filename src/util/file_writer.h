@@ -18,4 +18,11 @@ namespace Util {
 /// temporary file is then removed and the old file is left as it was.
 void writeFileReplacing(const std::filesystem::path& target, std::string_view content);
 
+/// `writeFileReplacing` for a file the program keeps for itself (a cache, a run journal,
+/// saved answers): whatever stands in its place that is not a directory (a symbolic link,
+/// a FIFO, a device) is replaced by the new regular file, never written through or into,
+/// so a link there never changes the file it points to. A regular file keeps its
+/// permission bits.
+void writeOwnFileReplacing(const std::filesystem::path& target, std::string_view content);
+
 }  // namespace Util

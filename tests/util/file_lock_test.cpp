@@ -66,6 +66,18 @@ TEST(FileLock, HolderDescriptionReplacesTheLastOne) {
     EXPECT_EQ(FileLock::readHolder(file, 1), "7");
 }
 
+TEST(FileLock, NeverTakenThroughALink) {
+    RilkTest::TempDir dir;
+    const fs::path notes = dir.write("notes", "mine");
+    for (const char* target : {"notes", "nowhere"}) {
+        const fs::path link = dir.path() / (std::string("lock-") + target);
+        fs::create_symlink(target, link);
+        EXPECT_THROW(FileLock::tryAcquire(link), LockFileIsALink) << target;
+    }
+    EXPECT_EQ(FileLock::readHolder(notes), "mine");
+    EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+}
+
 TEST(FileLock, FailureNamesTheFile) {
     RilkTest::TempDir dir;
     const fs::path file = dir.path() / "missing" / "lock";

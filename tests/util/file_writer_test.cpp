@@ -60,6 +60,24 @@ TEST(FileWriter, ReplacesTheFileALinkPointsToAndKeepsTheLink) {
     EXPECT_EQ(readFile(real), "new");
 }
 
+TEST(FileWriter, AnOwnFileReplacesWhateverStandsInItsPlace) {
+    TempDir dir;
+    const fs::path real = dir.write("notes.txt", "notes");
+    fs::create_symlink("notes.txt", dir.path() / "link");
+    fs::create_symlink("/dev/null", dir.path() / "device");
+    fs::create_symlink("nowhere", dir.path() / "dangling");
+    for (const char* name : {"link", "device", "dangling"}) {
+        Util::writeOwnFileReplacing(dir.path() / name, "own");
+        EXPECT_FALSE(fs::is_symlink(dir.path() / name)) << name;
+        EXPECT_EQ(readFile(dir.path() / name), "own") << name;
+    }
+    EXPECT_EQ(readFile(real), "notes");
+    EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+    fs::permissions(real, fs::perms(0640));
+    Util::writeOwnFileReplacing(real, "own");
+    EXPECT_EQ(modeOf(real), 0640u);
+}
+
 TEST(FileWriter, WritesDevicesInPlace) {
     EXPECT_NO_THROW(Util::writeFileReplacing("/dev/null", "anything"));
     try {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "types/rilk_errors.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -70,6 +71,8 @@ ProjectLock lockProject(const std::filesystem::path& projectRoot) {
             held.lock = Util::FileLock::acquire(file);
         }
         describe(*held.lock);
+    } catch (const Util::LockFileIsALink& e) {
+        throw RilkException(e.what());
     } catch (const std::runtime_error& e) {
         log(LogLevel::Warning, "{}; building without it.\n", e.what());
     }
@@ -78,10 +81,39 @@ ProjectLock lockProject(const std::filesystem::path& projectRoot) {
 
 namespace {
 
+/// Says which changed files the record of a killed run names that were left as they are.
+void reportLeft(const std::vector<RunJournal::Left>& left) {
+    for (const RunJournal::Left& file : left) {
+        if (file.outsideProject) {
+            log(LogLevel::Warning,
+                "Left '{}' as it is: the record of the killed run names it, but it lies "
+                "outside this project.\n",
+                file.file.string());
+        } else {
+            log(LogLevel::Warning,
+                "Left '{}' as it is: the record of the killed run names it in a folder that "
+                "is not the one the run wrote to.\n",
+                file.file.string());
+        }
+    }
+}
+
 void cleanUpKilledRun(const std::filesystem::path& projectRoot,
                       const std::filesystem::path& cacheFile) {
-    const RunJournal::Recovery recovery =
-        RunJournal::recoverKilledRun(projectRoot / kRunJournalFile, cacheFile);
+    const std::filesystem::path journal = projectRoot / kRunJournalFile;
+    RunJournal::Recovery recovery;
+    try {
+        recovery = RunJournal::recoverKilledRun(journal, cacheFile);
+    } catch (const std::runtime_error& e) {
+        throw RilkException(e.what());
+    }
+    if (recovery.link) {
+        log(LogLevel::Warning,
+            "Removed the symbolic link '{}': rilk keeps the record of a running build there "
+            "and does not follow a link to it.\n",
+            journal.string());
+    }
+    reportLeft(recovery.left);
     if (!recovery.found) return;
     if (recovery.damaged) {
         log(LogLevel::Warning,

@@ -29,7 +29,7 @@ struct ProjectLock {
 /// process's id into the lock file. When another run holds it, says once (level Info) that
 /// this run waits for it, and waits, unless that run is an ancestor of this process. A lock
 /// file that cannot be made (a read-only project) is reported as a warning and the run goes
-/// on without the lock.
+/// on without the lock; a symbolic link in its place is an error (`RilkException`).
 ProjectLock lockProject(const std::filesystem::path& projectRoot);
 
 /// Removes what a killed build run in `projectRoot` left half written (see

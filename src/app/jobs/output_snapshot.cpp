@@ -36,10 +36,14 @@ std::vector<std::filesystem::path> OutputSnapshot::removeChanged() const {
     for (const Entry& entry : entries_) {
         struct stat now {};
         if (lstat(entry.file.c_str(), &now) != 0 || !S_ISREG(now.st_mode)) continue;
-        if (entry.existed && unchanged(entry.state, now)) continue;
+        if (!changedSince(entry, now)) continue;
         if (unlink(entry.file.c_str()) == 0) removed.push_back(entry.file);
     }
     return removed;
+}
+
+bool OutputSnapshot::changedSince(const Entry& entry, const struct stat& now) {
+    return !entry.existed || !unchanged(entry.state, now);
 }
 
 }  // namespace Rilk

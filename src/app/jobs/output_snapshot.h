@@ -34,6 +34,10 @@ public:
     /// files removed. Failures to remove are skipped: the file stays as it is.
     std::vector<std::filesystem::path> removeChanged() const;
 
+    /// Whether `now`, the state of the regular file at `entry.file`, is not the file the
+    /// entry recorded unchanged: it did not exist, or it is another file or changed.
+    static bool changedSince(const Entry& entry, const struct stat& now);
+
 private:
     std::vector<Entry> entries_;
 };

@@ -1,10 +1,12 @@
 #include "app/jobs/run_journal.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
@@ -21,7 +23,7 @@ namespace Rilk {
 namespace {
 
 /// The first line of a record; another one is not read.
-constexpr std::string_view kHeader = "rilk run journal 1\n";
+constexpr std::string_view kHeader = "rilk run journal 2\n";
 
 timespec timeOf(std::int64_t nanoseconds) {
     timespec time{};
@@ -30,21 +32,45 @@ timespec timeOf(std::int64_t nanoseconds) {
     return time;
 }
 
+/// The identity of the folders of the entries written, looked up once per folder.
+class FolderIdentities {
+public:
+    /// Device and inode of `folder`; zeros when it cannot be found.
+    std::pair<std::uint64_t, std::uint64_t> of(const std::filesystem::path& folder) {
+        if (folder != last_) {
+            last_ = folder;
+            struct stat state {};
+            identity_ = ::stat(folder.c_str(), &state) == 0
+                            ? std::pair{static_cast<std::uint64_t>(state.st_dev),
+                                        static_cast<std::uint64_t>(state.st_ino)}
+                            : std::pair<std::uint64_t, std::uint64_t>{0, 0};
+        }
+        return identity_;
+    }
+
+private:
+    std::filesystem::path last_;
+    std::pair<std::uint64_t, std::uint64_t> identity_{0, 0};
+};
+
 /// One entry's line: whether the file existed, device, inode, size, modification and
-/// change times, then the path's length in bytes and the path itself, which may hold any
-/// byte but NUL.
-void appendEntry(std::string& text, const OutputSnapshot::Entry& entry) {
+/// change times, its folder's device and inode, then the path's length in bytes and the
+/// path itself, which may hold any byte but NUL.
+void appendEntry(std::string& text, const OutputSnapshot::Entry& entry,
+                 FolderIdentities& folders) {
     const struct stat& state = entry.state;
     // A later run may start in another directory of the project.
     std::error_code error;
     const std::filesystem::path absolute =
         entry.file.is_absolute() ? entry.file : std::filesystem::absolute(entry.file, error);
     const std::string& path = error ? entry.file.native() : absolute.native();
-    fmt::format_to(std::back_inserter(text), "{} {} {} {} {} {} {} ", entry.existed ? 1 : 0,
-                   static_cast<std::uint64_t>(state.st_dev),
+    const auto [folderDevice, folderInode] =
+        folders.of(std::filesystem::path(path).parent_path());
+    fmt::format_to(std::back_inserter(text), "{} {} {} {} {} {} {} {} {} ",
+                   entry.existed ? 1 : 0, static_cast<std::uint64_t>(state.st_dev),
                    static_cast<std::uint64_t>(state.st_ino),
                    static_cast<std::int64_t>(state.st_size), Util::nanosecondsOf(state.st_mtim),
-                   Util::nanosecondsOf(state.st_ctim), path.size());
+                   Util::nanosecondsOf(state.st_ctim), folderDevice, folderInode, path.size());
     text += path;
     text += '\n';
 }
@@ -58,7 +84,7 @@ bool take(std::string_view& text, Number& number) {
     return true;
 }
 
-bool takeEntry(std::string_view& text, OutputSnapshot::Entry& entry) {
+bool takeEntry(std::string_view& text, RunJournal::Entry& entry) {
     int existed = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
@@ -67,7 +93,8 @@ bool takeEntry(std::string_view& text, OutputSnapshot::Entry& entry) {
     std::int64_t changed = 0;
     std::size_t length = 0;
     if (!take(text, existed) || !take(text, device) || !take(text, inode) || !take(text, size) ||
-        !take(text, modified) || !take(text, changed) || !take(text, length)) {
+        !take(text, modified) || !take(text, changed) || !take(text, entry.folderDevice) ||
+        !take(text, entry.folderInode) || !take(text, length)) {
         return false;
     }
     if (existed < 0 || existed > 1 || modified < 0 || changed < 0 || length == 0 ||
@@ -85,20 +112,68 @@ bool takeEntry(std::string_view& text, OutputSnapshot::Entry& entry) {
     return true;
 }
 
+/// The path with every link resolved; nothing when it cannot be found.
+std::optional<std::string> realPath(const std::filesystem::path& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return std::nullopt;
+    std::string text(resolved);
+    std::free(resolved);
+    return text;
+}
+
+/// Whether `folder`, its links resolved, is `root` or lies below it.
+bool inside(const std::filesystem::path& folder, const std::optional<std::string>& root) {
+    const std::optional<std::string> real = realPath(folder.empty() ? "." : folder);
+    if (!root || !real) return false;
+    if (*root == "/" || *real == *root) return true;
+    return real->size() > root->size() && real->starts_with(*root) && (*real)[root->size()] == '/';
+}
+
+/// Whether `folder` is the folder the entry recorded.
+bool sameFolder(const std::filesystem::path& folder, const RunJournal::Entry& entry) {
+    struct stat state {};
+    return ::stat(folder.empty() ? "." : folder.c_str(), &state) == 0 &&
+           static_cast<std::uint64_t>(state.st_dev) == entry.folderDevice &&
+           static_cast<std::uint64_t>(state.st_ino) == entry.folderInode;
+}
+
+/// Removes each changed file of the entries that lies in `project` and in its recorded
+/// folder; notes the other changed ones.
+void removeChangedInProject(const std::vector<RunJournal::Entry>& entries,
+                            const std::filesystem::path& project, RunJournal::Recovery& recovery) {
+    const std::optional<std::string> root = realPath(project.empty() ? "." : project);
+    for (const RunJournal::Entry& entry : entries) {
+        struct stat now {};
+        if (::lstat(entry.file.c_str(), &now) != 0 || !S_ISREG(now.st_mode)) continue;
+        if (!OutputSnapshot::changedSince(entry, now)) continue;
+        const std::filesystem::path folder = entry.file.parent_path();
+        if (!inside(folder, root)) {
+            recovery.left.push_back({entry.file, true});
+        } else if (!sameFolder(folder, entry)) {
+            recovery.left.push_back({entry.file, false});
+        } else if (::unlink(entry.file.c_str()) == 0) {
+            recovery.removed.push_back(entry.file);
+        }
+    }
+}
+
 }  // namespace
 
 std::string RunJournal::format(const std::vector<const OutputSnapshot*>& snapshots) {
     std::string text(kHeader);
+    FolderIdentities folders;
     for (const OutputSnapshot* snapshot : snapshots) {
-        for (const OutputSnapshot::Entry& entry : snapshot->entries()) appendEntry(text, entry);
+        for (const OutputSnapshot::Entry& entry : snapshot->entries()) {
+            appendEntry(text, entry, folders);
+        }
     }
     return text;
 }
 
-std::optional<std::vector<OutputSnapshot::Entry>> RunJournal::parse(std::string_view text) {
+std::optional<std::vector<RunJournal::Entry>> RunJournal::parse(std::string_view text) {
     if (!text.starts_with(kHeader)) return std::nullopt;
     text.remove_prefix(kHeader.size());
-    std::vector<OutputSnapshot::Entry> entries;
+    std::vector<Entry> entries;
     while (!text.empty()) {
         if (!takeEntry(text, entries.emplace_back())) return std::nullopt;
     }
@@ -113,7 +188,7 @@ void RunJournal::record(const std::vector<const OutputSnapshot*>& snapshots) {
     } else {
         content_.append(added, kHeader.size());
     }
-    Util::writeFileReplacing(file_, content_);
+    Util::writeOwnFileReplacing(file_, content_);
     written_ = true;
 }
 
@@ -127,14 +202,24 @@ void RunJournal::finish() noexcept {
 RunJournal::Recovery RunJournal::recoverKilledRun(const std::filesystem::path& file,
                                                   const std::filesystem::path& cacheFile) {
     Recovery recovery;
-    if (::access(file.c_str(), F_OK) != 0 && errno == ENOENT) return recovery;
-    recovery.found = true;
-    {
+    struct stat state {};
+    if (::lstat(file.c_str(), &state) != 0) {
+        if (errno == ENOENT) return recovery;
+    } else if (S_ISDIR(state.st_mode)) {
+        throw std::runtime_error(
+            fmt::format("'{}' is a directory, where rilk keeps the record of a running build. "
+                        "Remove or rename it and run again.",
+                        file.string()));
+    }
+    if (S_ISLNK(state.st_mode)) {
+        recovery.link = true;
+    } else {
+        recovery.found = true;
         std::optional<Util::MappedFile> mapped = Util::MappedFile::open(file);
-        std::optional<std::vector<OutputSnapshot::Entry>> entries;
+        std::optional<std::vector<Entry>> entries;
         if (mapped) entries = parse(mapped->bytes());
         if (entries) {
-            recovery.removed = OutputSnapshot(std::move(*entries)).removeChanged();
+            removeChangedInProject(*entries, file.parent_path(), recovery);
         } else {
             recovery.damaged = true;
             ::unlink(cacheFile.c_str());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -19,7 +20,9 @@ namespace Rilk {
 /// A run adds the snapshots of each batch of jobs before the batch starts and removes the
 /// record once it has ended by itself (saved its cache, failed, or was interrupted and
 /// removed its partial outputs). A record found when a run starts was left by a killed
-/// run: `recoverKilledRun` removes every listed output that the killed run changed.
+/// run: `recoverKilledRun` removes every listed output that the killed run changed, but
+/// only inside the project and in the very folder the record names: a record copied with
+/// its project, or written by hand, never removes another project's files.
 /// The record is written only by runs that start commands, so a run that builds nothing
 /// pays for it with a single failed open.
 ///
@@ -36,26 +39,45 @@ public:
     /// this one once more and builds them again).
     void finish() noexcept;
 
+    /// An entry of the record: a file's state and the identity (device, inode) of the
+    /// folder that held it when the state was recorded, 0 where there was none.
+    struct Entry : OutputSnapshot::Entry {
+        std::uint64_t folderDevice = 0;
+        std::uint64_t folderInode = 0;
+    };
+
+    /// A file the record names and that was changed, but that recovery left as it is.
+    struct Left {
+        std::filesystem::path file;
+        /// It lies outside the project; else its folder is not the one the record knew.
+        bool outsideProject = false;
+    };
+
     /// What `recoverKilledRun` found and did.
     struct Recovery {
         bool found = false;    ///< a killed run left a record
         bool damaged = false;  ///< it could not be read, so the cache file was removed
+        bool link = false;     ///< a symbolic link stood in its place and was removed
         std::vector<std::filesystem::path> removed;  ///< the outputs removed
+        std::vector<Left> left;                      ///< changed files not removed
     };
 
     /// When `file` holds the record of a killed run: removes every regular file it lists
-    /// that was created or changed since its state was recorded, then the record. A record
-    /// that cannot be read makes every output suspect: `cacheFile` is removed, so that the
-    /// build that follows builds everything again. Call it before the cache file is read.
-    /// Throws std::runtime_error naming the record when it cannot be removed: every later
-    /// run would otherwise remove the same outputs again.
+    /// that was created or changed since its state was recorded, lies in the project (the
+    /// folder of `file`, links resolved) and whose folder is the one the record names,
+    /// then the record. Other changed files it lists are left and returned. A record that
+    /// cannot be read makes every output suspect: `cacheFile` is removed, so that the build
+    /// that follows builds everything again. A symbolic link in the record's place is
+    /// removed and nothing else done: the record is never a link. Call it before the cache
+    /// file is read. Throws std::runtime_error naming the record when it is a directory or
+    /// cannot be removed: every later run would otherwise remove the same outputs again.
     static Recovery recoverKilledRun(const std::filesystem::path& file,
                                      const std::filesystem::path& cacheFile);
 
     /// The whole record's text for the snapshots' entries, and back: empty when `text` is
-    /// not a whole record.
+    /// not a whole record of this form (a record of an older form names no folders).
     static std::string format(const std::vector<const OutputSnapshot*>& snapshots);
-    static std::optional<std::vector<OutputSnapshot::Entry>> parse(std::string_view text);
+    static std::optional<std::vector<Entry>> parse(std::string_view text);
 
 private:
     std::filesystem::path file_;

@@ -57,6 +57,15 @@ std::string readRegistryFile(const std::filesystem::path& file) {
     }
 }
 
+/// The registry's lock; a link in its place is an error of the run.
+Util::FileLock lockRegistry(const std::filesystem::path& file) {
+    try {
+        return Util::FileLock::acquire(file);
+    } catch (const Util::LockFileIsALink& error) {
+        throw Rilk::RilkException(error.what());
+    }
+}
+
 }  // namespace
 
 std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
@@ -109,7 +118,7 @@ void RilkRegistry::addProject(const std::string& name, const std::filesystem::pa
 }
 
 void RilkRegistry::update(const std::function<void(RilkRegistry&)>& change) {
-    const Util::FileLock lock = Util::FileLock::acquire(filePath.parent_path() / kLockFileName);
+    const Util::FileLock lock = lockRegistry(filePath.parent_path() / kLockFileName);
     // A file that failed to load at the start stays refused by `save`.
     if (loadFailure.empty()) reload();
     change(*this);

@@ -47,9 +47,10 @@ TEST(RunJournal, TextHoldsEveryEntryWithAnyPathAndRejectsDamage) {
             EXPECT_EQ((*part)[i].file, (*parsed)[i].file);
     }
     for (const char* damaged :
-         {"rilk run journal 2\n", "rilk run journal 1\n2 0 0 0 0 0 1 a\n",
-          "rilk run journal 1\n1 0 0 0 0 0 5 a\n", "rilk run journal 1\n1 0 0 0 -1 0 1 a\n",
-          "rilk run journal 1\n1 0 0 0 0 0 0 \n", "rilk run journal 1\n1 0 0 0 0 0 1 ab\n"}) {
+         {"rilk run journal 3\n", "rilk run journal 1\n1 0 0 0 0 0 1 a\n",
+          "rilk run journal 2\n1 0 0 0 0 0 1 a\n", "rilk run journal 2\n2 0 0 0 0 0 0 0 1 a\n",
+          "rilk run journal 2\n1 0 0 0 0 0 0 0 5 a\n", "rilk run journal 2\n1 0 0 0 -1 0 0 0 1 a\n",
+          "rilk run journal 2\n1 0 0 0 0 0 0 0 0 \n", "rilk run journal 2\n1 0 0 0 0 0 0 0 1 ab\n"}) {
         EXPECT_FALSE(RunJournal::parse(damaged).has_value()) << damaged;
     }
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/cache/file/cache_file_format.h"
+#include "parser/cache_escaped_literal.h"
 #include "parser/delimited_literal.h"
 #include "parser/name_rules.h"
 #include "parser/utf8_text.h"
@@ -21,10 +22,51 @@ enum class Match { Spelled, Differs, OtherKind };
 
 Match spelled(bool same) { return same ? Match::Spelled : Match::Differs; }
 
+/// Removes from the front of `rest` the escaped form of `bytes` (cache_escaped_literal.h).
+bool takeEscaped(std::string_view& rest, std::string_view bytes) {
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (!isEscapedInCacheLiteral(byte)) {
+            if (rest.empty() || rest.front() != c) return false;
+            rest.remove_prefix(1);
+            continue;
+        }
+        std::string escaped;
+        appendCacheEscaped(escaped, std::string_view(&c, 1));
+        if (!takePrefix(rest, escaped)) return false;
+    }
+    return true;
+}
+
+/// Whether `rest` starts with the cache's own literal of the kind `kind`.
+bool startsEscaped(std::string_view rest, char kind) {
+    return rest.size() >= 4 && rest[0] == kind && rest.substr(1, 3) == "%\"(";
+}
+
+/// The cache's own literal `<kind>%"(...)"`, its kind already seen at the front of `rest`,
+/// of the text `pieces` spell in turn, which the writer gives only where `hasLiteral` of
+/// that text is false.
+Match matchEscaped(std::string_view& rest, std::initializer_list<std::string_view> pieces,
+                   bool (*hasLiteral)(std::string_view), bool checkRefusals) {
+    rest.remove_prefix(4);
+    for (std::string_view piece : pieces) {
+        if (!takeEscaped(rest, piece)) return Match::Differs;
+    }
+    if (checkRefusals) {
+        std::string text;
+        for (std::string_view piece : pieces) text += piece;
+        if (hasLiteral(text)) return Match::Differs;
+    }
+    return spelled(takePrefix(rest, ")\""));
+}
+
 /// The writer's delimited literal `<letter>"(...)"` whose content is `pieces` in turn:
 /// valid UTF-8, holding no `)"` and not ending with ')'.
 Match matchDelimited(std::string_view& rest, char letter,
                      std::initializer_list<std::string_view> pieces, bool checkRefusals) {
+    if (letter == 'P' && startsEscaped(rest, 'P')) {
+        return matchEscaped(rest, pieces, pathHasLiteral, checkRefusals);
+    }
     const char opening[] = {letter, '"', '('};
     if (!takePrefix(rest, std::string_view(opening, 3))) return Match::Differs;
     const std::string_view start = rest;
@@ -39,8 +81,12 @@ Match matchDelimited(std::string_view& rest, char letter,
 }
 
 /// The writer's form of a text: a raw string as `R"(...)"` when it fits one, a plain
-/// string quoted when it holds no double quote, else a plain string as a raw one.
+/// string quoted when it holds no double quote, else a plain string as a raw one; the
+/// cache's own literal where none of them holds the text.
 Match matchText(std::string_view& rest, std::string_view text, bool raw, bool checkRefusals) {
+    if (startsEscaped(rest, raw ? 'R' : 'S')) {
+        return matchEscaped(rest, {text}, textHasLiteral, checkRefusals);
+    }
     const bool quotable = text.find('"') == std::string_view::npos;
     // Whether the text fits a raw literal only matters for a raw string or an unquotable one.
     if ((raw || !quotable) && fitsDelimitedLiteralStrictly(text)) {

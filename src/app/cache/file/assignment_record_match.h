@@ -26,8 +26,9 @@ inline bool takePrefix(std::string_view& rest, std::string_view expected) {
 /// value is of a kind other than a text, a path, an integer or a list of them.
 ///
 /// Without `checkRefusals` the bytes must be known to be a record the writer gave: what
-/// the writer refuses (an invalid name, a text that is not UTF-8, a path no literal can
-/// hold) is then not looked for, as bytes spelling such a part are never the writer's.
+/// the writer refuses (an invalid name) or writes in another form (a text with no literal,
+/// kept in the cache's own) is then not looked for, as bytes spelling it so are never the
+/// writer's.
 bool matchAssignmentRecord(std::string_view& bytes, const Assignment& assignment,
                            bool checkRefusals = true);
 

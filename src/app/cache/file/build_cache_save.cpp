@@ -47,7 +47,9 @@ void BuildCache::save() {
         }
         if (!writeRecord(body, key, record->contents)) {
             body.resize(start);
-            log(LogLevel::Debug, "Cache record for '{}' holds a value the cache file cannot keep; not saved.\n",
+            log(LogLevel::Warning,
+                "Cache record for '{}' holds a value the cache file cannot keep; not saved, so "
+                "it builds again on the next run.\n",
                 key);
             continue;
         }
@@ -67,8 +69,8 @@ void BuildCache::save() {
     // A FIFO or a link to a device in the cache's place gives way to a regular file.
     Util::removeSpecialFile(path_);
     try {
-        Util::writeFileReplacing(path_, std::string(kCurrentCacheHeader) + "\n" +
-                                            std::to_string(written) + "\n" + body);
+        Util::writeOwnFileReplacing(path_, std::string(kCurrentCacheHeader) + "\n" +
+                                               std::to_string(written) + "\n" + body);
     } catch (const std::exception& e) {
         log(LogLevel::Error, "Unable to save the build cache: {}\n", e.what());
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "parser/cache_escaped_literal.h"
 #include "parser/delimited_literal.h"
 #include "parser/legacy_path_literals.h"
 #include "parser/name_rules.h"
@@ -75,6 +76,9 @@ public:
         if (depth > kMaxResolvedTextDepth || atEnd()) return nullptr;
         const char c = text_[pos_];
         if (c == '"') return quoted();
+        if (peek("S%\"(")) return escaped<RilkString>();
+        if (peek("R%\"(")) return escaped<RilkRawString>();
+        if (peek("P%\"(")) return escaped<RilkPathString>();
         if (peek("R\"(")) return delimited<RilkRawString>();
         if (peek("P\"(")) return delimited<RilkPathString>();
         if (peek("P\"")) return legacyPath();
@@ -101,6 +105,21 @@ private:
         std::string content(text_.substr(start, end - 2 - start));
         pos_ = end;
         return makeLiteral<Literal>(std::move(content));
+    }
+
+    /// The cache's own literal of a text that has none in the language.
+    template <typename Literal>
+    RilkValuePtr escaped() {
+        const std::size_t start = pos_ + 4;
+        const std::size_t close = text_.find(')', start);
+        if (close == std::string_view::npos || close + 1 >= text_.size() ||
+            text_[close + 1] != '"') {
+            return nullptr;
+        }
+        std::optional<std::string> content = readCacheEscaped(text_.substr(start, close - start));
+        if (!content) return nullptr;
+        pos_ = close + 2;
+        return makeLiteral<Literal>(std::move(*content));
     }
 
     template <typename Literal>

@@ -19,7 +19,9 @@ std::optional<Assignment> readCacheAssignment(std::string_view text, AssignType 
 /// A hand-written reader for exactly the forms the cache writer produces (and the older
 /// path form): names, the three operators, plain, raw and path strings, integers, lists and
 /// blocks of assignments, with blanks between them. It declines (nothing) whatever it does
-/// not know rather than guess, so a result is always the one the grammar gives.
+/// not know rather than guess, so a result is always the one the grammar gives, but for the
+/// cache's own literal of a text the language has no literal for (cache_escaped_literal.h),
+/// which only this reader reads.
 std::optional<Assignment> readCacheAssignmentFast(std::string_view text, AssignType type,
                                                   AssignModifier modifier);
 

@@ -112,6 +112,23 @@ bool writeAssignmentRecord(std::string& out, const Assignment& assignment) {
     return true;
 }
 
+namespace {
+
+/// Reads one number of a stamp line from `[first, last)`, spelled as the writer spells it
+/// (no sign but a "-" before a negative time, no leading zero), up to `last` or a blank.
+template <typename Number>
+const char* readStampField(const char* first, const char* last, Number& number) {
+    const char* digits = first != last && *first == '-' ? first + 1 : first;
+    if (digits == last || (*digits == '0' && digits + 1 != last && digits[1] != ' ') ||
+        (*digits == '0' && digits != first)) {
+        return nullptr;
+    }
+    const std::from_chars_result result = std::from_chars(first, last, number);
+    return result.ec == std::errc() ? result.ptr : nullptr;
+}
+
+}  // namespace
+
 bool readStampLine(CacheInput& in, RecordedStamp& stamp) {
     CacheInput rest = in;
     std::string_view line;
@@ -124,12 +141,12 @@ bool readStampLine(CacheInput& in, RecordedStamp& stamp) {
     Util::FileStamp read;
     const char* end = line.data() + line.size();
     // Three numbers, one blank between each: exactly the writer's spelling.
-    std::from_chars_result result = std::from_chars(line.data(), end, read.time);
-    if (result.ec != std::errc() || result.ptr == end || *result.ptr != ' ') return false;
-    result = std::from_chars(result.ptr + 1, end, read.size);
-    if (result.ec != std::errc() || result.ptr == end || *result.ptr != ' ') return false;
-    result = std::from_chars(result.ptr + 1, end, read.inode);
-    if (result.ec != std::errc() || result.ptr != end) return false;
+    const char* next = readStampField(line.data(), end, read.time);
+    if (next == nullptr || next == end || *next != ' ') return false;
+    next = readStampField(next + 1, end, read.size);
+    if (next == nullptr || next == end || *next != ' ') return false;
+    next = readStampField(next + 1, end, read.inode);
+    if (next != end) return false;
     stamp = read;
     in = rest;
     return true;

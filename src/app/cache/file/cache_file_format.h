@@ -149,7 +149,8 @@ std::optional<Assignment> readRecordAssignment(const AssignmentRecordFields& fie
 bool readAssignmentRecord(CacheInput& in, std::optional<Assignment>& assignment);
 
 /// A stamp line: "<time> <size> <inode>" (decimal; the time may be negative) or "?" for a
-/// stamp not known, ended by a line feed. False, consuming nothing, for any other line.
+/// stamp not known, ended by a line feed, spelled exactly as `writeStampLine` spells it.
+/// False, consuming nothing, for any other line.
 bool readStampLine(CacheInput& in, RecordedStamp& stamp);
 
 /// Appends a stamp line.

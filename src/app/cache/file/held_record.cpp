@@ -50,22 +50,23 @@ bool takeFilesRead(std::string_view& rest, FilesRead& files) {
 }
 
 /// Reads the stamps of a work item's files from the front of `rest`, spelled exactly as the
-/// writer spells them.
+/// writer spells them (its stamp lines are read only so).
 bool takeStamps(std::string_view& rest, FileStamps& stamps) {
     CacheInput in(rest);
     std::uint64_t count = 0;
     if (!in.readDigitLine(count)) return false;
+    // The count as `std::to_string` gives it: no leading zero.
+    if (rest[0] == '0' && count != 0) return false;
     if (count != 0) {
-        std::vector<RecordedStamp> read;
-        read.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count - 1, in.remaining())));
+        std::vector<RecordedStamp> read(
+            static_cast<std::size_t>(std::min<std::uint64_t>(count - 1, in.remaining())));
         for (std::uint64_t i = 1; i < count; ++i) {
-            if (!readStampLine(in, read.emplace_back())) return false;
+            if (i - 1 >= read.size() || !readStampLine(in, read[i - 1])) return false;
         }
         stamps = std::make_shared<const std::vector<RecordedStamp>>(std::move(read));
     }
-    std::string written;
-    writeFileStamps(written, stamps);
-    return takePrefix(rest, written);
+    rest.remove_prefix(in.position());
+    return true;
 }
 
 bool takeWorkItem(std::string_view& rest, const WorkItem& item, bool checkRefusals) {

@@ -20,6 +20,7 @@ namespace Rilk {
 namespace {
 
 using RilkTest::capture;
+using RilkTest::list;
 using RilkTest::text;
 using RilkTest::workItem;
 
@@ -290,19 +291,27 @@ TEST_F(BuildCacheFile, TruncatedOrCorruptedFilesGiveWholeRecordsOrNone) {
     EXPECT_EQ(cache.size(), 2u);
 }
 
-TEST_F(BuildCacheFile, RecordThatCannotBeKeptIsLeftOut) {
+TEST_F(BuildCacheFile, TextsWithoutALiteralAreKeptAndOtherValuesLeftOutWithAWarning) {
     BuildCache cache(file());
     RecordContents odd;
     odd.add(workItem({text("SRC", "x")}, {Assignment("OUT", makeString("both \" and )\""),
                                                      AssignType::Set, AssignModifier::Up)}));
+    RecordContents nested;
+    nested.add(workItem({text("SRC", "x")},
+                        {Assignment("OUT", list({list({makeString("a")})}), AssignType::Set,
+                                    AssignModifier::Up)}));
     cache.upsert("odd", odd, 0);
+    cache.upsert("nested", nested, 0);
     cache.upsert("fine", samples()[1].second, 0);
-    EXPECT_EQ(capture(2, [&] { cache.save(); }),
-              "Cache record for 'odd' holds a value the cache file cannot keep; not saved.\n");
+    EXPECT_EQ(capture(6, [&] { cache.save(); }),
+              "Cache record for 'nested' holds a value the cache file cannot keep; not saved, "
+              "so it builds again on the next run.\n");
     BuildCache loaded(file());
     loaded.load();
-    EXPECT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded.size(), 2u);
     EXPECT_TRUE(loaded.find("fine"));
+    ASSERT_TRUE(loaded.find("odd"));
+    EXPECT_TRUE(sameContents(loaded.find("odd")->contents, odd));
 }
 
 TEST_F(BuildCacheFile, FailedSaveIsReportedAndLeavesTheOldFile) {

@@ -115,10 +115,6 @@ TEST(CacheAssignmentReader, ValuesWithoutAFaithfulFormAreNotWritten) {
     Condition condition;
     condition.lhs = makeString("x");
     const Assignment cases[] = {
-        set("X", makeString("both \" and )\" inside")),
-        set("X", std::make_shared<RilkRawString>("quote \" and ends in )")),
-        set("X", makePathString("/p/x)\"y", "")),
-        set("X", makePathString("/p/x)", "")),
         set("X", std::make_shared<RilkList>(std::vector<RilkValuePtr>{nullptr})),
         set("X", std::make_shared<RilkList>(std::vector<RilkValuePtr>{
                      std::make_shared<RilkList>(std::vector<RilkValuePtr>{makeString("a")})})),
@@ -126,12 +122,40 @@ TEST(CacheAssignmentReader, ValuesWithoutAFaithfulFormAreNotWritten) {
         set("X", block({}, {condition})),
         set("X",
             block({Assignment("a", makeString("x"), AssignType::Set, AssignModifier::Must)}, {})),
-        set("X", makeString("not utf-8 \xff")),
         set("name", makeString("keyword")),
         set("two words", makeString("x")),
     };
     for (const Assignment& a : cases) {
         EXPECT_FALSE(cacheAssignmentText(a)) << a.name << " " << *cacheAssignmentText(a);
+    }
+}
+
+TEST(CacheAssignmentReader, TextsWithoutALiteralAreKeptInTheCachesOwnForm) {
+    auto set = [](RilkValuePtr value) {
+        return Assignment("X", std::move(value), AssignType::Set, AssignModifier::None);
+    };
+    const std::pair<Assignment, std::string> cases[] = {
+        {set(makeString("both \" and )\" in 100%")), "X = S%\"(both %22 and %29%22 in 100%25)\""},
+        {set(std::make_shared<RilkRawString>("q\" ends )")), "X = R%\"(q%22 ends %29)\""},
+        {set(makePathString("/p/inc)", "")), "X = P%\"(/p/inc%29)\""},
+        {set(makePathString("a)\".c", "/p")), "X = P%\"(/p/a%29%22.c)\""},
+        {set(makePathString("/caf\xe9/a.c", "")), "X = P%\"(/caf%E9/a.c)\""},
+        {set(makeString("not utf-8 \xff\n")), "X = S%\"(not utf-8 %FF%0A)\""},
+        {set(std::make_shared<RilkList>(std::vector<RilkValuePtr>{
+             makePathString("/i)", ""), makePathString("/j", "")})),
+         "X = [ P%\"(/i%29)\", P\"(/j)\" ]"},
+    };
+    for (const auto& [a, text] : cases) {
+        ASSERT_EQ(cacheAssignmentText(a), text);
+        const auto read = readCacheAssignmentFast(text, a.type, a.modifier);
+        ASSERT_TRUE(read) << text;
+        EXPECT_TRUE(cacheEqual(*read, a)) << text << " read as " << describe(read);
+        EXPECT_EQ(describe(read->value)[0], describe(a.value)[0]) << text;
+    }
+    // Only the writer's escapes: a byte that stands escaped, or a '%' without two digits.
+    for (const char* text : {"X = S%\"(a\"b)\"", "X = S%\"(a%2)\"", "X = S%\"(a%zz)\"",
+                             "X = P%\"(/\xc3\xa9)\"", "X = R%\"(a)"}) {
+        EXPECT_FALSE(readCacheAssignment(text, AssignType::Set, AssignModifier::None)) << text;
     }
 }
 
