@@ -19,7 +19,7 @@ line runs through /bin/sh in the example's directory (`rilk` is the program unde
 "# ..." at the end is a comment to the shell), and the lines after it, up to the next "$ "
 line, are what it prints (standard output and standard error together; "..." in a shown
 line stands for any text). rilk's own messages ("Starting build", lines starting
-"[unit::target] ") may be left out of what a page shows; every other line must be shown, in
+"[unit::target] ", and at -v 3 "Parsed unit" and "Loaded unit") may be left out of what a page shows; every other line must be shown, in
 order. A command that shows a line starting "Error: " must exit with status 1, every other
 with status 0. A session outside an example is a fault of the page.
 
@@ -37,7 +37,7 @@ import sys
 import tempfile
 
 ANSI = re.compile(r"\x1b\[[0-9;]*m")
-RILK_MESSAGE = re.compile(r"^(Starting build$|\[[^\]\s]*::[^\]\s]*\] )")
+RILK_MESSAGE = re.compile(r"^(Starting build$|Parsed unit '|Loaded unit '|\[[^\]\s]*::[^\]\s]*\] )")
 COMMAND_SECONDS = 60
 
 
@@ -47,7 +47,9 @@ class Example:
     def __init__(self, root, index, shown, cwd, origin):
         self.directory = os.path.join(root, "example%d" % index)
         if origin:
-            shutil.copytree(origin, self.directory, symlinks=True)
+            # What a build there left behind is not part of the example.
+            shutil.copytree(origin, self.directory, symlinks=True, ignore=shutil.ignore_patterns(
+                "out", ".rilk_cache", ".rilk_lock", ".rilk_journal"))
         else:
             os.makedirs(self.directory)
         self.shown = shown
