@@ -19,9 +19,10 @@ line runs through /bin/sh in the example's directory (`rilk` is the program unde
 "# ..." at the end is a comment to the shell), and the lines after it, up to the next "$ "
 line, are what it prints (standard output and standard error together; "..." in a shown
 line stands for any text). rilk's own messages ("Starting build", lines starting
-"[unit::target] ", and at -v 3 "Parsed unit" and "Loaded unit") may be left out of what a page shows; every other line must be shown, in
-order. A command that shows a line starting "Error: " must exit with status 1, every other
-with status 0. A session outside an example is a fault of the page.
+"[unit::target] ", and at -v 3 "Parsed unit" and "Loaded unit") may be left out of what a
+page shows; every other line must be shown, in order. A command that shows a line starting
+"Error: " must exit with status 1, every other with status 0. A session outside an example
+is a fault of the page.
 
 Every command runs with an empty HOME of its own and stdin from /dev/null. Exits with status
 1 and names each example that printed something else, 0 when all did.
@@ -37,7 +38,8 @@ import sys
 import tempfile
 
 ANSI = re.compile(r"\x1b\[[0-9;]*m")
-RILK_MESSAGE = re.compile(r"^(Starting build$|Parsed unit '|Loaded unit '|\[[^\]\s]*::[^\]\s]*\] )")
+RILK_MESSAGE = re.compile(
+    r"^(Starting build$|Parsed unit '|Loaded unit '|\[[^\]\s]*::[^\]\s]*\] )")
 COMMAND_SECONDS = 60
 
 
@@ -96,14 +98,13 @@ def check(example, command, expected, bin_dir):
     faults = []
     if status != wanted_status:
         faults.append("exit status %s, not %d" % (status, wanted_status))
-    if True:
-        patterns = [re.compile(".*".join(map(re.escape, line.split("...")))) for line in expected]
-        kept = [line for line in printed
-                if not RILK_MESSAGE.match(line) or any(p.fullmatch(line) for p in patterns)]
-        if len(kept) != len(patterns) or not all(
-                p.fullmatch(line) for p, line in zip(patterns, kept)):
-            faults.append("printed (rilk's messages not shown on the page left out):")
-            faults += ["  | " + line for line in kept]
+    patterns = [re.compile(".*".join(map(re.escape, line.split("...")))) for line in expected]
+    kept = [line for line in printed
+            if not RILK_MESSAGE.match(line) or any(p.fullmatch(line) for p in patterns)]
+    if len(kept) != len(patterns) or not all(p.fullmatch(line)
+                                             for p, line in zip(patterns, kept)):
+        faults.append("printed (rilk's messages not shown on the page left out):")
+        faults += ["  | " + line for line in kept]
     if faults:
         faults.append("all it printed:")
         faults += ["  | " + line for line in printed]
