@@ -44,16 +44,18 @@ protected:
         write({{"a.c", "const char* what(void) { return \"" + text + "\"; }\n"}});
     }
 
-    /// A toolchain directory `tc/bin` whose gcc runs the machine's, then, for a compile while
-    /// the file `slow` exists, notes its process id in `compiled` and waits `seconds` before
-    /// it ends; g++, ar, ld and objcopy are the machine's.
+    /// A toolchain directory `tc/bin` whose gcc runs the machine's and, for a compile while
+    /// the file `slow` exists, then notes its process id in `compiled`, waits `seconds` and
+    /// only then dates the objects and dependency files in its folder, as a long compile
+    /// that writes them at the end would; g++, ar, ld and objcopy are the machine's.
     std::string writeSlowToolchain(int seconds) const {
         const std::filesystem::path tc = work.path() / "tc" / "bin";
         write({{"tc/bin/gcc", "#!/bin/sh\n/usr/bin/gcc \"$@\" || exit $?\n"
                           "case \" $* \" in *\" -c \"*)\n"
                           "  if [ -f '" + (work.path() / "slow").string() + "' ]; then\n"
                           "    echo $$ >> '" + (work.path() / "compiled").string() + "'\n"
-                          "    sleep " + std::to_string(seconds) + "\n  fi;;\nesac\n"}});
+                          "    sleep " + std::to_string(seconds) + "\n"
+                          "    touch ./*.o ./*.d\n  fi;;\nesac\n"}});
         std::filesystem::permissions(tc / "gcc", std::filesystem::perms::owner_all);
         for (const char* tool : {"g++", "ar", "ld", "objcopy"}) {
             std::filesystem::create_symlink(std::string("/usr/bin/") + tool, tc / tool);

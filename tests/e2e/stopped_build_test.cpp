@@ -78,8 +78,9 @@ TEST_F(StoppedBuild, AHeaderFirstReadInAFailedRunIsTracked) {
            {"a.c", "#include \"h.h\"\nconst char* what(void) { return WHAT; }\n"},
            {"main.c", "#error broken\n"}});
     ASSERT_EQ(rilk({}).exitCode, 1);
-    writeProject();
-    write({{"a.c", "#include \"h.h\"\nconst char* what(void) { return WHAT; }\n"}});
+    write({{"main.c",
+            "#include <stdio.h>\nconst char* what(void);\n"
+            "int main(void) { puts(what()); return 0; }\n"}});
     ASSERT_EQ(rilk({}).exitCode, 0);
     EXPECT_EQ(programSays(), "first\n");
     write({{"h.h", "#define WHAT \"second header\"\n"}});
