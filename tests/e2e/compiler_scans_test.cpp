@@ -4,7 +4,7 @@
 #include <iterator>
 #include <string>
 
-#include "e2e/rilk_run.h"
+#include "e2e/system_toolchain_project.h"
 #include "support/watched_run.h"
 #include "support/temp_dir.h"
 
@@ -14,20 +14,8 @@ using RilkTest::readFile;
 
 namespace fs = std::filesystem;
 
-/// A project whose registry names the system's toolchain in /usr/bin, whose directories
-/// have long been settled, so that its scans are kept.
-class CompilerScans : public RilkRun {
+class CompilerScans : public SystemToolchainProject {
 protected:
-    void SetUp() override {
-        if (!fs::exists("/usr/bin/gcc")) GTEST_SKIP() << "no system compiler";
-        home.write(".config/rilk/.rilk_registry.txt",
-                   "tools { sys { tool_type = \"gnu-gcc\" toolchain_path = \"/usr/bin\" } }\n");
-        write({{"in.txt", "x\n"},
-               {"rilk.txt",
-                "unit u\nall: copy { NO_TOOL = 1 }\n"
-                "copy: { cmdline = \"cp in.txt out.txt\" ^out = P\"(out.txt)\" }\n"}});
-    }
-
     RilkTest::ProcessResult run(const std::vector<std::string>& args) const {
         return RilkTest::runRilk(args, {.workingDirectory = work.path(),
                                         .environment = {{"HOME", home.path().string()},

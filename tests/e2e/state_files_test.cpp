@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "e2e/rilk_run.h"
+#include "e2e/system_toolchain_project.h"
 
 namespace {
 
@@ -14,18 +14,8 @@ using RilkTest::readFile;
 
 namespace fs = std::filesystem;
 
-class StateFiles : public RilkRun {
+class StateFiles : public SystemToolchainProject {
 protected:
-    void SetUp() override {
-        if (!fs::exists("/usr/bin/gcc")) GTEST_SKIP() << "no system compiler";
-        home.write(".config/rilk/.rilk_registry.txt",
-                   "tools { sys { tool_type = \"gnu-gcc\" toolchain_path = \"/usr/bin\" } }\n");
-        write({{"in.txt", "x\n"},
-               {"rilk.txt",
-                "unit u\nall: copy { NO_TOOL = 1 }\n"
-                "copy: { cmdline = \"cp in.txt out.txt\" ^out = P\"(out.txt)\" }\n"}});
-    }
-
     fs::path journal() const { return work.path() / ".rilk_journal"; }
 };
 
