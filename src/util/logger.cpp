@@ -24,10 +24,6 @@ namespace {
 /// console lock.
 int consoleWriteError = 0;
 
-}  // namespace
-
-namespace {
-
 /// Holds the console lock for a scope; released however the scope ends.
 class ConsoleLockScope {
 public:
