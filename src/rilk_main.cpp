@@ -11,12 +11,11 @@ extern "C" void __gcov_dump(void);
 #endif
 
 int main(int argc, char** argv) {
-    const int status = Rilk::runRilk(argc, argv);
+    const int status = Rilk::finishConsole(Rilk::runRilk(argc, argv));
 #ifdef RILK_TEAR_DOWN_AT_EXIT
     return status;
 #else
     // The run's objects are left to the process: it ends without destructors.
-    Rilk::flushConsole();
     std::cerr.flush();
     std::fflush(nullptr);
 #ifdef RILK_WRITE_PROFILE

@@ -1,5 +1,7 @@
 #include "tools/c_builder.h"
 
+#include <climits>
+#include <system_error>
 #include <typeinfo>
 #include <utility>
 
@@ -13,6 +15,27 @@ namespace Rilk {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+/// Creates an output directory of the target, or says which one could not be made and why.
+void createOutputDirectory(const fs::path& directory, const TargetContext& target) {
+    std::error_code error;
+    fs::create_directories(directory, error);
+    if (!error) return;
+    std::string message =
+        fmt::format("Cannot create the output directory '{}' of {}::{}: {}.", directory.string(),
+                    target.name.unit, target.name.target, error.message());
+    if (error == std::errc::filename_too_long && directory.native().size() >= PATH_MAX) {
+        message += fmt::format(
+            " Its path has {} bytes, more than the system takes ({}); move the project to a "
+            "shorter path.",
+            directory.native().size(), PATH_MAX - 1);
+    }
+    throw RilkException(message);
+}
+
+}  // namespace
+
 CBuilder::CBuilder(AssignmentTable inputs, VariableSpecTable declared)
     : Builder(std::move(inputs), std::move(declared)) {}
 
@@ -25,9 +48,9 @@ void CBuilder::beginBuild(Context& firstJob, const std::size_t& count) {
     // A target built without a plan (no build cache) places its objects by its own sources.
     if (!Util::CiString::equal(job.uniqueName(), sourcesTarget_)) recordCompiledSources(job);
     log(LogLevel::Info, "Output dir: {}\n", outputDirectory.string());
-    fs::create_directories(outputDirectory);
+    createOutputDirectory(outputDirectory, job);
     for (const fs::path& directory : targetPlacement_.subdirectories()) {
-        fs::create_directories(outputDirectory / directory);
+        createOutputDirectory(outputDirectory / directory, job);
     }
     onBeginBuild(firstJob);
 }

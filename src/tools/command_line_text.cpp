@@ -48,4 +48,8 @@ std::string flatArguments(const Context& context, const std::string& name,
     return flatValueArguments(found->second.value, prefix, quote);
 }
 
+std::string operandText(const std::string& name) {
+    return name.starts_with('-') ? "./" + name : name;
+}
+
 }  // namespace Rilk

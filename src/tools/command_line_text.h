@@ -19,4 +19,8 @@ namespace Rilk {
 std::string flatArguments(const Context& context, const std::string& name,
                           const std::string& prefix, bool quote);
 
+/// A file name given to a program as an operand, written so that the program cannot take it
+/// for an option: "./" before a name that starts with "-" ("-v.a" becomes "./-v.a").
+std::string operandText(const std::string& name);
+
 }  // namespace Rilk

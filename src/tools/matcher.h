@@ -18,6 +18,15 @@ namespace Rilk {
 /// The caller's score per tool, handed to `Matcher::match`; no matcher reads it.
 using ToolScores = std::map<Util::CiString, std::int32_t>;
 
+/// How near a tool came to building a target it cannot build, for the message that no tool
+/// can: how many of the target's own (non-output) variables it knows, and what it lacks.
+struct ToolRefusal {
+    int known = 0;
+    /// A phrase that completes "... the nearest tool, 'gcc', ": "needs OBJS". Empty when
+    /// the tool cannot say.
+    std::string reason;
+};
+
 /// One configured tool (one tool definition): its name, the variables targets are scored
 /// against, the variables a target must define and the definition's conditional blocks.
 /// It reports whether and how well it can build a target and hands out the builder that
@@ -53,6 +62,10 @@ public:
     virtual MatchResult match(const TargetContext& target, const ToolScores& scores = {}) const;
     /// The builder for the target, or null when the tool has none for it.
     virtual std::shared_ptr<Builder> builderFor(const TargetContext& target) const = 0;
+    /// Why the tool cannot build a target that `match` refused. The default counts the
+    /// target's variables among the required variables and names the required variables
+    /// without default that the target does not define.
+    virtual ToolRefusal refusal(const TargetContext& target) const;
 
 protected:
     Matcher(const Matcher&) = default;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -97,6 +98,24 @@ std::string readWholeFile(const std::filesystem::path& file, const FileReadRules
         filled += static_cast<std::size_t>(count);
     }
     if (filled > rules.maxBytes) tooLarge(file, rules.maxBytes);
+    text.resize(filled);
+    return text;
+}
+
+std::string readFilePrefix(const std::filesystem::path& file, std::size_t maxBytes) {
+    off_t size = 0;
+    const Descriptor fd(openRegularFile(file, {SIZE_MAX, false}, size));
+    std::string text(std::min(maxBytes, static_cast<std::size_t>(size)), '\0');
+    std::size_t filled = 0;
+    while (filled < text.size()) {
+        const ssize_t count = ::read(fd.get(), text.data() + filled, text.size() - filled);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) {
+            throw FileReadError(file, FileReadFailure::ReadFailed, std::strerror(errno));
+        }
+        if (count == 0) break;
+        filled += static_cast<std::size_t>(count);
+    }
     text.resize(filled);
     return text;
 }

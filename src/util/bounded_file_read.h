@@ -61,6 +61,11 @@ int openRegularFile(const std::filesystem::path& file, const FileReadRules& rule
 /// Throws FileReadError.
 std::string readWholeFile(const std::filesystem::path& file, const FileReadRules& rules = {});
 
+/// At most the first `maxBytes` bytes of a regular file of any size, opened as
+/// `openRegularFile` does: for a reader that needs only the start of a file (its first
+/// line), however large the file is. Throws FileReadError.
+std::string readFilePrefix(const std::filesystem::path& file, std::size_t maxBytes);
+
 /// `readWholeFile` for a reader that only needs to know whether it got the file: nothing
 /// for any failure.
 std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maxBytes);

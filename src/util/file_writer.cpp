@@ -22,11 +22,40 @@ namespace {
         fmt::format("Unable to write file '{}': {}", file.string(), std::strerror(error)));
 }
 
-/// Follows a chain of symbolic links to the path they finally name, which need not exist.
-fs::path followLinks(fs::path path) {
+/// The number of the process's own open descriptor that `path` names in its descriptor
+/// directory (/proc/self/fd/N, /dev/fd/N), or -1 when it names none.
+int ownDescriptorNamed(const fs::path& path) {
+    const std::string name = path.filename().string();
+    if (name.empty() || name.size() > 9 ||
+        name.find_first_not_of("0123456789") != std::string::npos) {
+        return -1;
+    }
+    struct stat directory {};
+    struct stat own {};
+    if (::stat(path.parent_path().c_str(), &directory) != 0 || ::stat("/proc/self/fd", &own) != 0) {
+        return -1;
+    }
+    const bool same = directory.st_dev == own.st_dev && directory.st_ino == own.st_ino;
+    return same ? std::stoi(name) : -1;
+}
+
+/// Where a write goes: a path, or one of the process's own descriptors.
+struct Destination {
+    fs::path path;
+    int descriptor = -1;
+};
+
+/// Follows a chain of symbolic links to the path they finally name, which need not exist,
+/// or to the process's own descriptor when a link on the way names one (/dev/stdout): its
+/// link names the open file only as the system sees it ("pipe:[...]", or a file that the
+/// descriptor writes at its own offset).
+Destination followLinks(fs::path path) {
     for (int hops = 0; hops < 40; ++hops) {
+        if (const int descriptor = ownDescriptorNamed(path); descriptor >= 0) {
+            return {path, descriptor};
+        }
         std::error_code ec;
-        if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+        if (!fs::is_symlink(fs::symlink_status(path, ec))) return {path};
         fs::path next = fs::read_symlink(path, ec);
         if (ec) fail(path, ec.value());
         path = next.is_absolute() ? next : path.parent_path() / next;
@@ -93,6 +122,12 @@ public:
         if (::rename(path_.c_str(), target.c_str()) != 0) fail(target, errno);
         renamed_ = true;
     }
+    /// Gives the file the name `target` unless that name exists; false then.
+    bool linkedTo(const fs::path& target) {
+        if (::link(path_.c_str(), target.c_str()) == 0) return true;
+        if (errno == EEXIST) return false;
+        fail(target, errno);
+    }
 
 private:
     fs::path path_;
@@ -100,21 +135,32 @@ private:
     bool renamed_ = false;
 };
 
-/// Writes `content` to a temporary file beside `target`, flushed and given `mode`, and
-/// renames it over whatever `target` names.
-void replaceByRename(const fs::path& target, std::string_view content, mode_t mode) {
-    TemporaryFile temp(target);
+/// Writes the content into the temporary file, gives it `mode`, and makes it durable.
+void writeWhole(TemporaryFile& temp, std::string_view content, mode_t mode,
+                const fs::path& target) {
     writeAll(temp.fd(), content, target);
     if (::fchmod(temp.fd(), mode) != 0) fail(target, errno);
     if (::fsync(temp.fd()) != 0) fail(target, errno);
     temp.closeChecked(target);
+}
+
+/// Writes `content` to a temporary file beside `target`, flushed and given `mode`, and
+/// renames it over whatever `target` names.
+void replaceByRename(const fs::path& target, std::string_view content, mode_t mode) {
+    TemporaryFile temp(target);
+    writeWhole(temp, content, mode, target);
     temp.renamedTo(target);
 }
 
 }  // namespace
 
 void writeFileReplacing(const fs::path& requested, std::string_view content) {
-    const fs::path target = followLinks(requested);
+    const Destination destination = followLinks(requested);
+    if (destination.descriptor >= 0) {
+        writeAll(destination.descriptor, content, requested);
+        return;
+    }
+    const fs::path& target = destination.path;
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -131,6 +177,14 @@ void writeOwnFileReplacing(const fs::path& target, std::string_view content) {
     struct stat old {};
     const bool regular = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     replaceByRename(target, content, regular ? (old.st_mode & 07777) : newFileMode());
+}
+
+bool writeNewFile(const fs::path& target, std::string_view content) {
+    TemporaryFile temp(target);
+    writeWhole(temp, content, newFileMode(), target);
+    // A link, unlike a rename, never replaces what another writer put there meanwhile;
+    // the temporary name is removed either way.
+    return temp.linkedTo(target);
 }
 
 }  // namespace Util

@@ -12,7 +12,9 @@ namespace Util {
 /// directory, flushed to disk, given the old file's permission bits (or 0666 under the
 /// umask for a new file) and renamed over the target. A symbolic link is followed first,
 /// so the file it points to is replaced and the link stays. A target that exists and is
-/// not a regular file (a device such as /dev/null, a FIFO) is written directly.
+/// not a regular file (a device such as /dev/null, a FIFO) is written directly, and so is a
+/// path that names one of the process's own open descriptors (/dev/stdout, /dev/fd/N): the
+/// content goes to that descriptor, after what the process wrote there before.
 ///
 /// Throws std::runtime_error naming the file and the system's reason on any failure; the
 /// temporary file is then removed and the old file is left as it was.
@@ -24,5 +26,14 @@ void writeFileReplacing(const std::filesystem::path& target, std::string_view co
 /// so a link there never changes the file it points to. A regular file keeps its
 /// permission bits.
 void writeOwnFileReplacing(const std::filesystem::path& target, std::string_view content);
+
+/// Creates `target` with `content` unless something exists under that name (also a
+/// dangling link); false then, and nothing is written. Of several writers at once exactly
+/// one creates the file, and a reader sees no file or the whole new one: it is written to
+/// a temporary file in the same directory (0666 under the umask) and linked into place.
+///
+/// Throws std::runtime_error naming the file and the system's reason on any other failure;
+/// the temporary file is then removed.
+bool writeNewFile(const std::filesystem::path& target, std::string_view content);
 
 }  // namespace Util

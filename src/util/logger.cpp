@@ -4,8 +4,10 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <iostream>
 
@@ -17,6 +19,10 @@ std::atomic<unsigned char> consoleLock{0};
 std::string logIndent;
 
 namespace {
+
+/// Why the first flush of standard output failed; 0 while none did. Guarded by the
+/// console lock.
+int consoleWriteError = 0;
 
 /// Holds the console lock for a scope; released however the scope ends.
 class ConsoleLockScope {
@@ -116,8 +122,22 @@ void writeColored(unsigned color, const std::string& text) { writeText(color, te
 
 void flushConsole() {
     ConsoleLockScope lock;
+    if (std::fflush(stdout) != 0 && consoleWriteError == 0) consoleWriteError = errno;
     std::cout.flush();
-    std::fflush(stdout);
+}
+
+int finishConsole(int status) {
+    ConsoleLockScope lock;
+    // Standard output's own flush first: the stream's flush would flush it too, and a
+    // second flush finds nothing left to fail on.
+    if (std::fflush(stdout) != 0 && consoleWriteError == 0) consoleWriteError = errno;
+    std::cout.flush();
+    if (consoleWriteError == 0 && !std::ferror(stdout)) return status;
+    std::fprintf(stderr, "Error: Cannot write to standard output%s%s.\n",
+                 consoleWriteError == 0 ? "" : ": ",
+                 consoleWriteError == 0 ? "" : std::strerror(consoleWriteError));
+    std::fflush(stderr);
+    return status == 0 ? 1 : status;
 }
 
 void printColored(unsigned color, std::string_view text) {

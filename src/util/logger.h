@@ -44,6 +44,12 @@ void writeColored(unsigned color, const std::string& text);
 /// process writes next lands after it also when standard output is a pipe or a file.
 void flushConsole();
 
+/// Writes out standard output at the end of the run and checks that everything printed to
+/// it arrived (a full disk, a closed descriptor ...). Returns `status` when it did; else
+/// says so on standard error ("Error: Cannot write to standard output: <reason>.") and
+/// returns 1, or `status` when that already tells of a failure.
+int finishConsole(int status);
+
 /// Prints a format text (no arguments) in an explicit colour, with no level test.
 void printColored(unsigned color, std::string_view text);
 

@@ -98,7 +98,7 @@ TEST_F(Build, FailuresEndTheRunAfterVisitingTheTarget) {
     };
     const Case cases[] = {
         {"unit u a: b { NO_TOOL = 1 } b: { X = 1 }",
-         {"[u::a] Visiting target\n[u::b] Visiting target\nError: No tool to build u::b.\n"},
+         {"[u::a] Visiting target\n[u::b] Visiting target\nError: No tool to build u::b. "},
          2},
         {"unit u a: b { NO_TOOL = 1 } b: c { NO_TOOL = 1 } c: A { NO_TOOL = 1 }",
          {"Error: Loop detected! Causing term: '/u::a'"},
@@ -114,8 +114,8 @@ TEST_F(Build, FailuresEndTheRunAfterVisitingTheTarget) {
           "Build failed.\n"},
          1},
         {"unit u a: { cwd = \"missing\" cmdline = \"echo no\" }",
-         {"[u::a] Build of u::a failed (command exit status 2). Exiting..\nError: Build "
-          "failed.\n"},
+         {"[u::a] Build of u::a failed (command could not start in 'missing': No such file or "
+          "directory). Exiting..\nError: Build failed.\n"},
          1},
     };
     for (const Case& c : cases) {

@@ -49,18 +49,18 @@ TEST(RilkCommandLine, PrintsVersionUsageAndOptionErrors) {
         {{"-h"}, kUsage, 0},
         {{"--HELP", "-l"}, kUsage, 0},
         {{"-v", "6", "-h"}, "", 0},
-        {{"-l", "-u", "--version"}, "Option '-l' requires a unit.\n", 1},
-        {{"-v", "7", "-l"}, "Option '-l' requires a unit.\n", 1},
+        {{"-l", "-u", "--version"}, "Error: Option '-l' requires a unit.\n", 1},
+        {{"-v", "7", "-l"}, "Error: Option '-l' requires a unit.\n", 1},
         {{"-v", "8", "-l"}, "", 1},
-        {{"--list-targets", ""}, "Option '-l' requires a unit.\n", 1},
-        {{"--version", "-f"}, "unknown switch\n", 1},
-        {{"-f", ""}, "unknown switch\n", 1},
-        {{"-c", "-o"}, "unknown switch\n", 1},
+        {{"--list-targets", ""}, "Error: Option '-l' requires a unit.\n", 1},
+        {{"--version", "-f"}, "Error: unknown switch\n", 1},
+        {{"-f", ""}, "Error: unknown switch\n", 1},
+        {{"-c", "-o"}, "Error: unknown switch\n", 1},
         {{"-v", "99999999999", "--version"},
-         "Option '-v' needs a number from 0 to 2147483647, not '99999999999'.\n",
+         "Error: Option '-v' needs a number from 0 to 2147483647, not '99999999999'.\n",
          1},
         {{"-j", "99999999999"},
-         "Option '-j' needs a number from 0 to 2147483647, not '99999999999'.\n",
+         "Error: Option '-j' needs a number from 0 to 2147483647, not '99999999999'.\n",
          1},
     };
     expectRuns(cases);
@@ -78,12 +78,14 @@ TEST(RilkCommandLine, NumbersWrittenOntoSwitchesAndUnknownSwitches) {
         {{"-v", "7", "--version"}, "", 0},
         {{"--jobs=2", "--version"}, "3.11.3.0\n", 0},
         {{"-j2", "--version"}, "3.11.3.0\n", 0},
-        {{"--jobs=x", "--version"}, "Option '-j'" + range + "'x'.\n", 1},
-        {{"-v=", "--version"}, "Option '-v'" + range + "''.\n", 1},
-        {{"-j", "2147483648"}, "Option '-j'" + range + "'2147483648'.\n", 1},
-        {{"-j", "99999999999999999999"}, "Option '-j'" + range + "'99999999999999999999'.\n", 1},
-        {{"-j2147483648"}, "Option '-j'" + range + "'2147483648'.\n", 1},
-        {{"-v", "2147483648"}, "Option '-v'" + range + "'2147483648'.\n", 1},
+        {{"--jobs=x", "--version"}, "Error: Option '-j'" + range + "'x'.\n", 1},
+        {{"-v=", "--version"}, "Error: Option '-v'" + range + "''.\n", 1},
+        {{"-j", "2147483648"}, "Error: Option '-j'" + range + "'2147483648'.\n", 1},
+        {{"-j", "99999999999999999999"},
+         "Error: Option '-j'" + range + "'99999999999999999999'.\n",
+         1},
+        {{"-j2147483648"}, "Error: Option '-j'" + range + "'2147483648'.\n", 1},
+        {{"-v", "2147483648"}, "Error: Option '-v'" + range + "'2147483648'.\n", 1},
         // A switch that matches nothing is told and otherwise ignored.
         {{"-x", "--version"}, "Ignoring unknown option '-x'.\n3.11.3.0\n", 0},
         {{"---v", "-", "--file=a", "--version"},
@@ -92,7 +94,8 @@ TEST(RilkCommandLine, NumbersWrittenOntoSwitchesAndUnknownSwitches) {
          0},
         {{"-x", "-v", "7", "--version"}, "", 0},
         {{"--find-compilers", "DIR"},
-         "Option '--find-compilers' takes no argument, but 'DIR' was given: it always searches "
+         "Error: Option '--find-compilers' takes no argument, but 'DIR' was given: it always "
+         "searches "
          "/usr/bin, /usr/local/bin, /opt/rh and /opt.\n",
          1},
     };
@@ -105,7 +108,8 @@ TEST(RilkCommandLine, ABuildOfATargetWithoutToolFailsAfterVisitingIt) {
     const auto result = RilkTest::runRilk(
         {}, {.workingDirectory = home.path(), .environment = {{"HOME", home.path().string()}}});
     EXPECT_EQ(result.out,
-              "Starting build\n[1::all] Visiting target\nError: No tool to build 1::all.\n");
+              "Starting build\n[1::all] Visiting target\nError: No tool to build 1::all. No "
+              "tool knows any of its variables. Run with -v 0 to see each tool's answer.\n");
     EXPECT_EQ(result.exitCode, 1);
 }
 

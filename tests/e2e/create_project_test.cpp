@@ -4,6 +4,7 @@
 #include <string>
 
 #include "e2e/rilk_run.h"
+#include "support/watched_run.h"
 
 namespace fs = std::filesystem;
 
@@ -116,7 +117,8 @@ TEST_F(CreateProject, OnAFullDiskReportsTheFailureAndLeavesNoFile) {
     const fs::path file = work.path() / "app/.rilk_project.txt";
     {
         const auto result = rilkWithFileSizeLimit(256, {"--create-project"}, "app");
-        EXPECT_EQ(result.out, "Unable to write file '" + file.string() + "': File too large\n");
+        EXPECT_EQ(result.out,
+                  "Error: Unable to write file '" + file.string() + "': File too large\n");
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_FALSE(fs::exists(file));
         for (const auto& entry : fs::directory_iterator(work.path() / "app")) {
@@ -125,6 +127,42 @@ TEST_F(CreateProject, OnAFullDiskReportsTheFailureAndLeavesNoFile) {
     }
     EXPECT_EQ(rilkWithFileSizeLimit(4096, {"--create-project"}, "app").exitCode, 0);
     EXPECT_NE(read(file).find("u39\n{\n  \"u39/rilk.txt\"\n}\n"), std::string::npos);
+}
+
+TEST_F(CreateProject, ReadsOnlyTheStartOfAFoundUnitFile) {
+    write({{"app/big/rilk.txt", "unit big "}});
+    // A gigabyte without a line end, sparse: it costs the disk nothing.
+    fs::resize_file(work.path() / "app/big/rilk.txt", std::uintmax_t{1} << 30);
+    const RilkTest::WatchedResult result = RilkTest::runRilkWatched(
+        {.maxResidentBytes = std::uintmax_t{200} << 20}, {"--create-project"},
+        {.workingDirectory = work.path() / "app", .environment = userEnvironment()});
+    EXPECT_EQ(result.killedFor, "");
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(read(work.path() / "app/.rilk_project.txt"),
+              "name app\nunits\n{\nbig\n{\n  \"big/rilk.txt\"\n}\n}\n");
+}
+
+TEST_F(CreateProject, OfRunsAtOnceOneWritesTheFileAndTheOthersRefuse) {
+    // Enough directories that every run is still searching when the others start.
+    for (int i = 0; i < 300; ++i) {
+        write({{"app/u" + std::to_string(i) + "/rilk.txt", "unit u" + std::to_string(i) + "\n"}});
+    }
+    const fs::path file = work.path() / "app/.rilk_project.txt";
+    const std::string script =
+        "for i in 1 2 3 4; do \"$0\" --create-project > out$i 2>&1 & done; wait; "
+        "for i in 1 2 3 4; do cat out$i; rm out$i; done";
+    const auto result = RilkTest::runProcess(
+        {"/bin/sh", "-c", script, RILK_BINARY},
+        {.workingDirectory = work.path() / "app", .environment = userEnvironment()});
+    const std::string refusal = "Error: Cannot create the project file: '" + file.string() +
+                                "' exists already. Remove it first to create a new one.\n";
+    EXPECT_EQ(result.out, refusal + refusal + refusal);
+    EXPECT_NE(read(file).find("u299\n{\n  \"u299/rilk.txt\"\n}\n"), std::string::npos);
+    for (const auto& entry : fs::directory_iterator(work.path() / "app")) {
+        EXPECT_TRUE(entry.path() == file || entry.is_directory())
+            << "left behind: " << entry.path();
+    }
 }
 
 }  // namespace

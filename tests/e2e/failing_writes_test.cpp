@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "e2e/rilk_run.h"
 
@@ -59,11 +60,60 @@ TEST_F(FailingWrites, DevicesAreWrittenDirectly) {
     writeProject(0, "v");
     const auto full = rilk({"-o", "/dev/full"});
     EXPECT_EQ(full.exitCode, 1) << full.out << full.err;
-    EXPECT_NE((full.out + full.err).find("/dev/full"), std::string::npos) << full.out << full.err;
+    EXPECT_NE(full.out.find("\nError: Unable to write file '/dev/full': No space left on device\n"),
+              std::string::npos)
+        << full.out << full.err;
 
     const auto null = rilk({"-o", "/dev/null"});
     EXPECT_EQ(null.exitCode, 0) << null.out << null.err;
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+/// What a shell script that runs rilk (as "$0") prints, and its exit status.
+TEST_F(FailingWrites, AnOutputFileOnStandardOutputOrAFifoFollowsTheLog) {
+    writeProject(0, "v");
+    const std::string log = rilk({}).out;
+    ASSERT_EQ(log.rfind("Starting build\n", 0), 0u) << log;
+    struct Case {
+        const char* script;
+        const char* file;  // where the script leaves what rilk wrote; its output when empty
+    };
+    const Case cases[] = {
+        {"{ \"$0\" -o /dev/stdout; echo \"exit $?\"; } | cat", ""},
+        {"\"$0\" -o /dev/stdout > log; echo \"exit $?\"", "log"},
+        {"\"$0\" -o /dev/fd/1 >> log2; echo \"exit $?\"", "log2"},
+        {"mkfifo fifo; cat fifo > got & \"$0\" -o fifo; echo \"exit $?\"; wait", "got"},
+    };
+    for (const Case& c : cases) {
+        const auto result = RilkTest::runProcess(
+            {"/bin/sh", "-c", c.script, RILK_BINARY},
+            {.workingDirectory = work.path(), .environment = userEnvironment()});
+        const std::string file = c.file;
+        if (file.empty()) {
+            EXPECT_EQ(result.out, log + "V = \"v\"\nexit 0\n") << c.script;
+        } else if (file == "got") {
+            EXPECT_EQ(result.out, log + "exit 0\n") << c.script;
+            EXPECT_EQ(read(file), "V = \"v\"\n") << c.script;
+        } else {
+            EXPECT_EQ(result.out, "exit 0\n") << c.script;
+            EXPECT_EQ(read(file), log + "V = \"v\"\n") << c.script;
+        }
+        EXPECT_EQ(result.err, "") << c.script;
+    }
+}
+
+TEST_F(FailingWrites, StandardOutputThatCannotBeWrittenFailsTheRun) {
+    writeProject(0, "v");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--version"}, {}}) {
+        std::string command = "\"$0\"";
+        for (const std::string& arg : args) command += " " + arg;
+        const auto result = RilkTest::runProcess(
+            {"/bin/sh", "-c", command + " > /dev/full", RILK_BINARY},
+            {.workingDirectory = work.path(), .environment = userEnvironment()});
+        EXPECT_EQ(result.err, "Error: Cannot write to standard output: No space left on device.\n")
+            << command;
+        EXPECT_EQ(result.exitCode, 1) << command;
+    }
 }
 
 }  // namespace

@@ -80,11 +80,11 @@ TEST_F(ImportsAndItems, RefusesWhatCannotBeResolved) {
         {{"dev", "rel"}, "Error: Profile already set to 'dev'. It can only be set once.\n"},
         {{"dev", "DEV"}, "Error: Profile already set to 'dev'. It can only be set once.\n"},
         {{"!X=1"},
-         "Command-line item '!X=1' is not a target, a profile or a valid assignment: '!' "
+         "Error: Command-line item '!X=1' is not a target, a profile or a valid assignment: '!' "
          "assignment modifier is not allowed in this context.\n"},
         // Without the dev profile the registry import does not apply.
         {{"libname/core::libtarget"},
-         "Command-line item 'libname/core::libtarget' is not a target, a profile or a valid "
+         "Error: Command-line item 'libname/core::libtarget' is not a target, a profile or a valid "
          "assignment: Parsing assignment failed due to syntax errors.\n"},
     };
     for (const Case& c : cases) {

@@ -12,6 +12,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 class Messages : public RilkRun {
 protected:
@@ -114,17 +115,37 @@ TEST_F(Messages, EachNamesWhatItIsAbout) {
         {"'!' in a unit file",
          "a: { NO_TOOL\n  !x = 1 }",
          {},
-         d + "/rilk.txt(2,2): '!' assignment modifier is not allowed in this context.\n"},
+         "Error: " + d +
+             "/rilk.txt(2,2): '!' assignment modifier is not allowed in this context.\n"},
         {"a command-line item that is nothing",
          "a: { NO_TOOL }",
          {"y=("},
-         "Command-line item 'y=(' is not a target, a profile or a valid assignment: Parsing "
+         "Error: Command-line item 'y=(' is not a target, a profile or a valid assignment: Parsing "
          "assignment failed due to syntax errors.\n"},
         {"a command killed by a signal",
          "a: { cmdline = \"kill -TERM $$\" }",
          {},
          kVisitA + "[1::a] Starting build job\n[1::a] kill -TERM $$\n[1::a] Build of 1::a failed "
                    "(command killed by signal 15, SIGTERM). Exiting..\nError: Build failed.\n"},
+        {"a working directory (cwd) holding a NUL byte",
+         "a: { cmdline = \"pwd\" cwd = \"sub\0x\" }"s,
+         {},
+         kVisitA + "[1::a] Starting build job\nError: The working directory (cwd) of a command "
+                   "of 1::a holds a NUL byte, at which the system would cut it: 'sub\\0x'\n"},
+        {"a working directory (cwd) that does not exist",
+         "a: { cmdline = \"true\" cwd = \"" + d + "/missing\" }",
+         {},
+         kVisitA +
+             "[1::a] Starting build job\n[1::a] true\n[1::a] Build of 1::a failed (command "
+             "could not start in '" +
+             d +
+             "/missing': No such file or directory). "
+             "Exiting..\nError: Build failed.\n"},
+        {"a target no tool knows",
+         "a: { x = 1 }",
+         {},
+         kVisitA + "Error: No tool to build 1::a. No tool knows any of its variables. Run with "
+                   "-v 0 to see each tool's answer.\n"},
         {"a directory as unit file",
          "",
          {"-f", d},
@@ -171,6 +192,18 @@ TEST_F(Messages, AFileThatCannotBeReadIsNamedWithTheReason) {
     result = rilk({});
     EXPECT_EQ(result.out, unreadableRegistry + "Error: Project file '" + dir() +
                               "/.rilk_project.txt' cannot be read: Permission denied.\n");
+    EXPECT_EQ(result.exitCode, 1);
+}
+
+TEST_F(Messages, ARemovedWorkingDirectoryIsNamed) {
+    write({{"rilk.txt", "a: { NO_TOOL }\n"}});
+    const auto result = RilkTest::runProcess(
+        {"/bin/sh", "-c", "mkdir gone && cd gone && rmdir ../gone && exec \"$0\"", RILK_BINARY},
+        {.workingDirectory = work.path(), .environment = userEnvironment()});
+    EXPECT_EQ(result.out,
+              "Error: The working directory cannot be found: No such file or directory (it was "
+              "removed). Run rilk in an existing directory.\n");
+    EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.exitCode, 1);
 }
 

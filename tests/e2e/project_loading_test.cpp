@@ -64,10 +64,12 @@ TEST_F(ProjectLoading, ReportsEveryLoadingFault) {
         {{{".rilk_project.txt/x", ""}},
          "Error: Project file '" + d + "/.rilk_project.txt' cannot be read: it is a directory.\n"},
         {{{".rilk_project.txt", "name demo units { core { \"a.txt\" }"}},
-         d + "/.rilk_project.txt(1,34): '<EOF>' extraneous input '<EOF>' expecting {'}', "
+         "Error: " + d +
+             "/.rilk_project.txt(1,34): '<EOF>' extraneous input '<EOF>' expecting {'}', "
              "IDENTIFIER}\n"},
         {{{".rilk_project.txt", "name demo profiles { debug { !a = 1 } }"}},
-         d + "/.rilk_project.txt(1,29): '!' assignment modifier is not allowed in this context.\n"},
+         "Error: " + d +
+             "/.rilk_project.txt(1,29): '!' assignment modifier is not allowed in this context.\n"},
         {{{".rilk_project.txt", "name demo"}}, "Error: Project 'demo' does not list any units.\n"},
         {{{".rilk_project.txt", "units { core { } }"}},
          "Error: Project unit 'core' does not list any rilk files.\n"},
@@ -81,7 +83,8 @@ TEST_F(ProjectLoading, ReportsEveryLoadingFault) {
          "Error: " + d + "/a.txt Parsing failed due to syntax errors.\n",
          "line 2:7 token recognition error at: '~'\n"},
         {{{".rilk_project.txt", core}, {"a.txt", "unit core\nx: { }\nX: { }\n"}},
-         "Error: Key already exists: x: the unit file '" + d + "/a.txt' defines target 'x' twice.\n"},
+         "Error: Key already exists: x: the unit file '" + d +
+             "/a.txt' defines target 'x' twice.\n"},
         {{{".rilk_project.txt", core}, {"a.txt", "unit core\n"}, {"b.txt", "unit gui\n"}},
          "Error: Unit file '" + d +
              "/b.txt' declares unit 'gui', but project entry expects unit 'core'.\n"},

@@ -156,7 +156,7 @@ TEST_F(Registry, ASaveOnAFullDiskIsReportedAndLeavesTheOldRegistryWhole) {
     home.write(".config/rilk/.rilk_registry.txt", old);
     const auto result = rilkWithFileSizeLimit(old.size(), {"-r"});
     EXPECT_EQ(result.out, "Unable to write file '" + registryFile().string() +
-                              "': File too large\nUnable to write registry file: " +
+                              "': File too large\nError: Unable to write registry file: " +
                               registryFile().string() + "\n");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(registryText(), old);

@@ -208,7 +208,10 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
         context->addCopyOf(inherited, Rilk::kTakeModifier);
 
     const Rilk::Matcher* tool = services_.findBestTool(*context);
-    if (tool == nullptr) throw Rilk::RilkException("No tool to build " + label.str() + ".");
+    if (tool == nullptr) {
+        throw Rilk::RilkException("No tool to build " + label.str() + "." +
+                                  services_.noToolReason(*context));
+    }
     applyToolDefaults(*tool, *context);
     const std::shared_ptr<Rilk::Builder> builder = tool->builderFor(*context);
     if (!builder) throw Rilk::RilkException("No tool to build " + label.str() + ".");

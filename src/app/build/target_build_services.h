@@ -63,6 +63,9 @@ public:
     virtual const Rilk::Context& inheritedContext(const std::string& ns) = 0;
     /// The best registered tool for the target context, or null; the tool map owns it.
     virtual const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) = 0;
+    /// What follows "No tool to build <target>." when `findBestTool` found none: why the
+    /// nearest tool refused, starting with a blank. Default: nothing.
+    virtual std::string noToolReason(const Rilk::TargetContext&) { return {}; }
     /// Divides the resolved target's work into jobs.
     virtual JobPlan planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) = 0;
     /// Runs the plan's jobs, appending their outputs to `output`. When the plan holds a

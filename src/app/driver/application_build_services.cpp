@@ -6,6 +6,7 @@
 #include "app/cache/file_time_prefetch.h"
 #include "app/jobs/job_context_split.h"
 #include "app/cache/path_stamp.h"
+#include "app/toolbox/no_tool_reason.h"
 #include "types/rilk_errors.h"
 #include "types/value_utils.h"
 
@@ -45,6 +46,10 @@ const Rilk::Context& ApplicationBuildServices::inheritedContext(const std::strin
 
 const Rilk::Matcher* ApplicationBuildServices::findBestTool(const Rilk::TargetContext& target) {
     return bestTool(tools_, weights_, target);
+}
+
+std::string ApplicationBuildServices::noToolReason(const Rilk::TargetContext& target) {
+    return Rilk::noToolReason(tools_, target);
 }
 
 JobPlan ApplicationBuildServices::planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) {

@@ -33,6 +33,7 @@ public:
     FoundTarget findTarget(QualifiedTargetName& name) override;
     const Context& inheritedContext(const std::string& ns) override;
     const Matcher* findBestTool(const TargetContext& target) override;
+    std::string noToolReason(const TargetContext& target) override;
     JobPlan planJobs(Builder& builder, const ContextPtr& target) override;
     void runBuildJobs(Builder& builder, const JobPlan& plan, const Util::CiString& label,
                       const std::string& uniqueName, Context& output) override;

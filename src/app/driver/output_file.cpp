@@ -6,6 +6,7 @@
 
 #include "parser/source_writer.h"
 #include "util/file_writer.h"
+#include "util/logger.h"
 
 namespace Rilk {
 
@@ -26,7 +27,10 @@ std::string outputFileText(const Rilk::Context& outputs, const std::filesystem::
 }
 
 void writeOutputFile(const std::filesystem::path& file, const Rilk::Context& outputs) {
-    Util::writeFileReplacing(file, outputFileText(outputs, file));
+    const std::string text = outputFileText(outputs, file);
+    // The file may be standard output itself (/dev/stdout): its lines follow the log.
+    Rilk::flushConsole();
+    Util::writeFileReplacing(file, text);
 }
 
 }  // namespace Rilk

@@ -18,8 +18,10 @@ namespace Rilk {
 std::string outputFileText(const Rilk::Context& outputs, const std::filesystem::path& file);
 
 /// Writes the `-o` file through the shared file writer: a reader sees the old file or the
-/// new one, whole. Throws std::runtime_error naming the file when it cannot be written or
-/// a value has no written form (the old file then stays as it was).
+/// new one, whole. A file that is not a regular one (a FIFO, a device, standard output
+/// through /dev/stdout) is written directly, after everything printed so far. Throws
+/// std::runtime_error naming the file when it cannot be written or a value has no written
+/// form (the old file then stays as it was).
 void writeOutputFile(const std::filesystem::path& file, const Rilk::Context& outputs);
 
 }  // namespace Rilk

@@ -27,12 +27,18 @@ void checkProjectName(const std::string& name) {
     }
 }
 
+namespace {
+
+[[noreturn]] void refuseExisting(const fs::path& file) {
+    throw RilkException(kRefusal + "'" + file.string() +
+                        "' exists already. Remove it first to create a new one.");
+}
+
+}  // namespace
+
 void checkNoProjectFile(const fs::path& file) {
     std::error_code error;
-    if (fs::symlink_status(file, error).type() != fs::file_type::not_found) {
-        throw RilkException(kRefusal + "'" + file.string() +
-                            "' exists already. Remove it first to create a new one.");
-    }
+    if (fs::symlink_status(file, error).type() != fs::file_type::not_found) refuseExisting(file);
 }
 
 namespace {
@@ -85,7 +91,9 @@ void createProjectFile(const LoadOptions& options, const std::string& name) {
     Rilk::ProjectTree tree;
     Rilk::findUnitFiles(tree, searchRoot, tree);
     const std::string text = Rilk::projectTemplateText(projectName, tree);
-    Util::writeFileReplacing(workingDirectory / Rilk::kProjectFileName, text);
+    // Another run may have created one since the check above.
+    const fs::path file = workingDirectory / Rilk::kProjectFileName;
+    if (!Util::writeNewFile(file, text)) refuseExisting(file);
 }
 
 }  // namespace Rilk

@@ -28,7 +28,8 @@ void checkNoProjectFile(const std::filesystem::path& file);
 /// working directory, naming the project `name` (the working directory's name when empty)
 /// and listing the unit files found below the project root the options settle. Refuses,
 /// writing nothing, when a name or path could not be read back by the project-file loader,
-/// or when anything exists at the project file's place.
+/// or when anything exists at the project file's place, also when another run created it
+/// while this one searched: of several runs at once, one writes the file.
 void createProjectFile(const LoadOptions& options, const std::string& name);
 
 }  // namespace Rilk

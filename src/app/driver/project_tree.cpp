@@ -2,12 +2,12 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <utility>
 
+#include "util/bounded_file_read.h"
 #include "util/logger.h"
 
 namespace fs = std::filesystem;
@@ -25,16 +25,18 @@ bool directoryId(const fs::path& directory, DirectoryId& id) {
     return true;
 }
 
-/// The unit name a found unit file declares; "" when it cannot be read.
+/// The unit name a found unit file declares; "" when it cannot be read. Only the start of
+/// the file is read: a declaration is short, and a found file may be of any size.
 std::string readDeclaredUnit(const fs::path& file) {
-    std::ifstream in(file);
-    if (!in) {
+    constexpr std::size_t kFirstLineBytes = 4096;
+    std::string start;
+    try {
+        start = Util::readFilePrefix(file, kFirstLineBytes);
+    } catch (const Util::FileReadError&) {
         log(LogLevel::Error, "unit file not found\n");
         return "";
     }
-    std::string firstLine;
-    std::getline(in, firstLine);
-    return declaredUnitName(firstLine);
+    return declaredUnitName(start.substr(0, start.find('\n')));
 }
 
 fs::file_type typeOf(const fs::directory_entry& entry) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include <fmt/format.h>
 
@@ -76,6 +77,16 @@ int printVersion() {
     return 0;
 }
 
+/// Refuses to go on when the working directory cannot be named: every path the run
+/// reads and writes is taken relative to it.
+void checkWorkingDirectory() {
+    std::error_code error;
+    if (!std::filesystem::current_path(error).empty() && !error) return;
+    throw RilkException(fmt::format(
+        "The working directory cannot be found: {}{}. Run rilk in an existing directory.",
+        error.message(), error == std::errc::no_such_file_or_directory ? " (it was removed)" : ""));
+}
+
 /// `--create-project`.
 int createProject(const RunOptions& options) {
     createProjectFile(options.load, "");
@@ -125,6 +136,7 @@ int runSteps(Run& run, int argc, char** argv) {
     run.options = parseCommandLine(argc, argv);
     const RunMode mode = runMode(run.options);
     if (mode == RunMode::PrintVersion) return printVersion();
+    checkWorkingDirectory();
     if (mode == RunMode::CreateProject) return createProject(run.options);
     run.registry = RilkRegistry::load(run.registryFailure);
     if (mode == RunMode::FindCompilers) return findCompilersMode(run);

@@ -15,7 +15,7 @@ int runReportingErrors(const std::function<int()>& body) {
     } catch (const Rilk::ParseError& e) {
         Rilk::log(Rilk::LogLevel::Error, "Error: {} (at position {} of the name)\n", e.message, e.position);
     } catch (const std::exception& e) {
-        Rilk::log(Rilk::LogLevel::Error, "{}\n", e.what());
+        Rilk::log(Rilk::LogLevel::Error, "Error: {}\n", e.what());
     } catch (...) {
         Rilk::terminateHandler();
     }

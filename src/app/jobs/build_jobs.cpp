@@ -38,6 +38,8 @@ struct BuildJob {
     std::vector<Recipe> recipes;
     std::optional<OutputSnapshot> snapshot;
     int result = 0;
+    /// Why its command could not be started; empty when every command started.
+    std::string notStarted;
     std::exception_ptr error;
 };
 
@@ -60,14 +62,14 @@ void blockInterrupts() {
 /// One job's thread: runs its own copy of the recipes in order and stops at the first
 /// that does not succeed, or when an interrupt arrived.
 int runJob(std::vector<Recipe> recipes, const std::vector<std::string>& environment,
-           InterruptGuard& interrupt, RunningCommandSlot& slot) {
+           InterruptGuard& interrupt, RunningCommandSlot& slot, std::string* notStarted) {
     blockInterrupts();
     for (const Recipe& recipe : recipes) {
         if (interrupt.interrupted()) return kCommandSignalled;
         log(LogLevel::Info, "{}\n", recipe.command);
         if (recipe.kind == Recipe::NotRun) return kRecipeNotRun;
-        const int result =
-            runCommand(recipe, childEnvironment(environment, recipe.pathDirectories), slot);
+        const int result = runCommand(recipe, childEnvironment(environment, recipe.pathDirectories),
+                                      slot, notStarted);
         if (result != 0) return result;
     }
     return 0;
@@ -126,8 +128,8 @@ std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt
                 continue;
             }
             tasks.emplace_back(i, std::async(std::launch::async, runJob, jobs[i].recipes,
-                                              std::cref(environment), std::ref(interrupt),
-                                              std::ref(interrupt.slot(i))));
+                                             std::cref(environment), std::ref(interrupt),
+                                             std::ref(interrupt.slot(i)), &jobs[i].notStarted));
         }
     } catch (...) {
         startError = std::current_exception();
@@ -176,7 +178,9 @@ void reportFinished(const std::vector<BuildJob>& jobs, std::size_t contexts,
 }
 
 /// How a job that did not succeed ended, for the failure message.
-std::string describeResult(int result) {
+std::string describeResult(const BuildJob& job) {
+    const int result = job.result;
+    if (!job.notStarted.empty()) return job.notStarted;
     if (result == kRecipeNotRun) return "a recipe that must not run";
     if (result == kCommandSignalled) return "command killed by a signal";
     if (result < 0) {
@@ -196,8 +200,7 @@ void checkResults(const std::vector<BuildJob>& jobs, const Util::CiString& name)
         if (failed == nullptr && job.result != 0) failed = &job;
     }
     if (failed != nullptr) {
-        log(LogLevel::Error, "Build of {} failed ({}). Exiting..\n", name,
-            describeResult(failed->result));
+        log(LogLevel::Error, "Build of {} failed ({}). Exiting..\n", name, describeResult(*failed));
         throw RilkException("Build failed.");
     }
 }
@@ -215,14 +218,23 @@ void collectOutputs(Builder& builder, const std::vector<BuildJob>& jobs, Context
     }
 }
 
-/// Refuses a command holding a NUL byte: the shell would run only the part before it.
+/// Refuses a command or working directory holding a NUL byte: the shell would run only the
+/// part of the command before it, and the system would enter the directory it names up to
+/// there.
 void refuseNulBytes(const std::vector<BuildJob>& jobs, const Util::CiString& name) {
     for (const BuildJob& job : jobs) {
         for (const Recipe& recipe : job.recipes) {
-            if (recipe.command.find('\0') == std::string::npos) continue;
-            throw RilkException("A command of " + name.str() +
-                                " holds a NUL byte, at which the shell would cut it: '" +
-                                printablePath(recipe.command) + "'");
+            if (recipe.command.find('\0') != std::string::npos) {
+                throw RilkException("A command of " + name.str() +
+                                    " holds a NUL byte, at which the shell would cut it: '" +
+                                    printablePath(recipe.command) + "'");
+            }
+            const std::string& directory = recipe.workingDirectory.native();
+            if (directory.find('\0') != std::string::npos) {
+                throw RilkException("The working directory (cwd) of a command of " + name.str() +
+                                    " holds a NUL byte, at which the system would cut it: '" +
+                                    printablePath(directory) + "'");
+            }
         }
     }
 }

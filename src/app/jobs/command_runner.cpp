@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <system_error>
 
+#include <fmt/format.h>
+
 #include "util/logger.h"
 
 namespace Rilk {
@@ -74,23 +76,30 @@ int reap(pid_t pid) {
     return WIFSIGNALED(status) ? -WTERMSIG(status) : kCommandSignalled;
 }
 
-void reportStartFailure(const Recipe& recipe, int error) {
+/// Why the command could not be started: the log line, or the phrase of the job's failure.
+std::string startFailure(const Recipe& recipe, int error, bool phrase) {
     const std::string reason = std::generic_category().message(error);
     if (recipe.workingDirectory.empty()) {
-        log(LogLevel::Error, "Cannot run \"/bin/sh\": {}\n", reason);
-    } else {
-        log(LogLevel::Error, "Cannot run the command in '{}': {}\n", recipe.workingDirectory.string(), reason);
+        return phrase ? "command could not start: \"/bin/sh\" cannot run: " + reason
+                      : "Cannot run \"/bin/sh\": " + reason;
     }
+    const std::string directory = recipe.workingDirectory.string();
+    return phrase ? fmt::format("command could not start in '{}': {}", directory, reason)
+                  : fmt::format("Cannot run the command in '{}': {}", directory, reason);
 }
 
 }  // namespace
 
 int runCommand(const Recipe& recipe, const std::vector<std::string>& environment,
-               RunningCommandSlot& slot) {
+               RunningCommandSlot& slot, std::string* notStarted) {
     flushConsole();
     pid_t pid = 0;
     if (const int error = startShell(recipe, environment, pid); error != 0) {
-        reportStartFailure(recipe, error);
+        if (notStarted != nullptr) {
+            *notStarted = startFailure(recipe, error, true);
+        } else {
+            log(LogLevel::Error, "{}\n", startFailure(recipe, error, false));
+        }
         return error;
     }
     slot.publish(pid);

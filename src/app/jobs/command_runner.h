@@ -21,7 +21,11 @@ inline constexpr int kCommandSignalled = -1;
 /// entered gives 2, `ENOENT`, like a missing one) or not waited for. The child is always
 /// reaped. Standard output is flushed first, so the command's output follows everything
 /// printed before it. Safe to call from several threads at once.
+///
+/// Why a command could not be started is logged, or, when `notStarted` is given, stored
+/// there for the caller's failure message ("command could not start in '<directory>':
+/// <reason>"); it stays as it was when the command started.
 int runCommand(const Recipe& recipe, const std::vector<std::string>& environment,
-               RunningCommandSlot& slot);
+               RunningCommandSlot& slot, std::string* notStarted = nullptr);
 
 }  // namespace Rilk

@@ -40,7 +40,8 @@ PlannedWork GNU_AR::doCreateRecipes(const TargetContext& target) const {
 
 std::vector<std::string> GNU_AR::createCommandLines(const std::string& targetName,
                                                     const Context& job) const {
-    return {quotedExecutable() + " rcs " + shellQuoted(jobOutputName(job, targetName)) +
+    return {quotedExecutable() + " rcs " +
+            shellQuoted(operandText(jobOutputName(job, targetName))) +
             job.formatVariableArgs("OBJS", "", true)};
 }
 

@@ -1,12 +1,16 @@
 #include "tools/gnu/gnu_gcc.h"
 
+#include <climits>
 #include <memory>
 #include <optional>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "tools/command_line_text.h"
 #include "tools/gnu/compile_only_flag.h"
 #include "types/argument_text.h"
+#include "types/rilk_errors.h"
 #include "types/rilk_list.h"
 #include "util/logger.h"
 
@@ -37,6 +41,17 @@ std::string linkDependencyFileName(const std::string& program) {
         if (c == ' ' || c == '\t' || c == '\n') c = '_';
     }
     return name;
+}
+
+/// Refuses a dependency file whose name is longer than a file name may be: the shell could
+/// not create it, and the command would fail with the shell's word only.
+void checkDependencyFileName(const std::string& name, const TargetContext& target) {
+    const std::string file = fs::path(name).filename().string();
+    if (file.size() <= NAME_MAX) return;
+    throw RilkException(fmt::format(
+        "The OUTPUT_NAME of {}::{} is too long: its dependency file '{}' would have a name of "
+        "{} bytes, more than the {} a file name may have. Choose a shorter OUTPUT_NAME.",
+        target.name.unit, target.name.target, file, file.size(), NAME_MAX));
 }
 
 SharedArguments sharedArguments(const Context& job) {
@@ -120,8 +135,9 @@ PlannedWork GNU_GCC::doCreateRecipes(const TargetContext& target) const {
     const std::string program = outputNameOf(target, target.name.target);
     addOutputPair(item.outputs, "BINARY", "BINARY_NAME", directory, program);
     if (hasSources(target)) {
-        item.dependencyFiles =
-            DependencyFiles::named(directory / linkDependencyFileName(program), directory);
+        const std::string dependencies = linkDependencyFileName(program);
+        checkDependencyFileName(dependencies, target);
+        item.dependencyFiles = DependencyFiles::named(directory / dependencies, directory);
     }
     planned.recipes.push_back(std::move(item));
     return planned;

@@ -1,5 +1,7 @@
 #include "tools/gnu/gnu_matcher.h"
 
+#include <utility>
+
 #include "tools/version_rules.h"
 #include "types/rilk_list.h"
 #include "types/value_cast.h"
@@ -49,6 +51,34 @@ int scoreOf(const GNUTool& tool, const MatchResult& result, const TargetContext&
         if (usage != result.variables.end()) score += spec.weightFor(usage->second.kind);
     }
     return score;
+}
+
+/// How many of the target's own variables the tool reads or declares.
+int knownBy(const GNUTool& tool, const TargetContext& target) {
+    int known = 0;
+    for (const auto& [name, assignment] : target.assignments) {
+        if (assignment.modifier == AssignModifier::Up) continue;
+        if (tool.inputVariables.contains(name) || tool.declaredVariables.contains(name)) ++known;
+    }
+    return known;
+}
+
+/// "'ar' needs OBJS", "'gcc' needs C_FILES or OBJS", noting a subject variable that the
+/// target holds only as an output variable.
+std::string subjectWanted(const GNUTool& tool, const TargetContext& target) {
+    std::string names;
+    std::string outputs;
+    const auto subjects = tool.subjectNames();
+    for (std::size_t i = 0; i < subjects.size(); ++i) {
+        names += (i == 0 ? "" : i + 1 == subjects.size() ? " or " : ", ") + subjects[i].str();
+        const Assignment* held = heldBy(target.assignments, subjects[i]);
+        if (held && held->modifier == AssignModifier::Up) {
+            outputs += (outputs.empty() ? "" : ", ") + held->name;
+        }
+    }
+    std::string reason = "'" + tool.name() + "' needs " + names;
+    if (!outputs.empty()) reason += " (the target has " + outputs + " only as output variable)";
+    return reason;
 }
 
 }  // namespace
@@ -123,6 +153,33 @@ std::shared_ptr<Builder> GNUMatcher::builderFor(const TargetContext& target) con
         }
     }
     return best;
+}
+
+ToolRefusal GNUMatcher::refusal(const TargetContext& target) const {
+    // The tool whose declared variables score best for the target, as in `builderFor`;
+    // then the one that knows most of them.
+    const GNUTool* nearest = nullptr;
+    std::pair<int, int> nearestRank{-1, -1};
+    for (const auto& tool : tools) {
+        const int known = knownBy(*tool, target);
+        const std::pair<int, int> rank{scoreOf(*tool, tool->matchResult(target, false), target),
+                                       known};
+        if (rank > nearestRank) {
+            nearest = tool.get();
+            nearestRank = rank;
+        }
+    }
+    ToolRefusal refusal = Matcher::refusal(target);
+    if (nearest == nullptr) return refusal;
+    refusal.known += nearestRank.second;
+    if (!acceptsToolchain(target)) {
+        refusal.reason = "its toolchain (" + toolchain.prefix + ", version " + toolchain.version +
+                         ") is not the one the target's ARCH, TOOLCHAIN_TRIPLET or wanted "
+                         "version asks for";
+    } else {
+        refusal.reason = subjectWanted(*nearest, target);
+    }
+    return refusal;
 }
 
 bool valueContains(const RilkValuePtr& value, const std::string& text) {

@@ -25,6 +25,9 @@ public:
     std::unique_ptr<Matcher> clone() const override;
     MatchResult match(const TargetContext& target, const ToolScores& scores = {}) const override;
     std::shared_ptr<Builder> builderFor(const TargetContext& target) const override;
+    /// The tool that knows most of the target's variables, and the variables that would
+    /// make the target its subject; or that the toolchain does not fit the target.
+    ToolRefusal refusal(const TargetContext& target) const override;
 
     /// The chosen toolchain.
     CompilerInfo toolchain;

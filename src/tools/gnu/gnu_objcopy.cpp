@@ -28,7 +28,7 @@ std::vector<std::string> GNU_OBJCOPY::createCommandLines(const std::string& targ
                                                          const Context& job) const {
     return {quotedExecutable() + flatArguments(job, "OBJCOPY_FLAGS", "", false) +
             job.formatVariableArgs("INPUT", "", true) + " " +
-            shellQuoted(jobOutputName(job, targetName))};
+            shellQuoted(operandText(jobOutputName(job, targetName)))};
 }
 
 Context GNU_OBJCOPY::collectOutputs(const Context& job, int) {

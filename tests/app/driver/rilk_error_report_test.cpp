@@ -29,7 +29,7 @@ TEST(ErrorReport, MapsEachFailureToItsMessageAndStatus) {
         {"reference name", [&]() -> int { throw badName; },
          "Error: Empty identifier (at position 0 of the name)\n", 1},
         {"standard", []() -> int { throw std::invalid_argument("Option '-l' requires a unit."); },
-         "Option '-l' requires a unit.\n", 1},
+         "Error: Option '-l' requires a unit.\n", 1},
         {"unknown", []() -> int { throw 42; }, "Unknown exception!\n", 128 + SIGABRT},
     };
     for (const Case& c : cases) {

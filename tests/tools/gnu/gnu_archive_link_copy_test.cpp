@@ -70,6 +70,11 @@ TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
          {var("OBJS", str("a.o")), var("OUTPUT_NAME", str("lib/libcore.a"))},
          R"("/tc/bin/ar" rcs "lib/libcore.a" "a.o" | LIB=<out>/lib/libcore.a |)"
          " LIB_NAME=libcore.a | lib=<out>/lib/libcore.a lib_name=libcore.a"},
+        // A name that starts with "-" must not be taken for an option.
+        {&ar,
+         {var("OBJS", str("a.o")), var("OUTPUT_NAME", str("-v.a"))},
+         R"("/tc/bin/ar" rcs "./-v.a" "a.o" | LIB=<out>/-v.a | LIB_NAME=-v.a |)"
+         " lib=<out>/-v.a lib_name=-v.a"},
         {&ld,
          {var("OBJS", str("a.o")), var("SO", nullptr), var("KO", nullptr)},
          R"("/tc/bin/ld" "a.o" -shared  -o "core.so" | BINARY=<out>/core.so |)"
@@ -95,6 +100,10 @@ TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
          {var("INPUT", str("app.elf")), var("OUTPUT_NAME", str(""))},
          R"("/tc/bin/objcopy" "app.elf" "core" | OUTPUT=<out>/core | OUTPUT_NAME=core |)"
          " output=<out>/core output_name=core"},
+        {&objcopy,
+         {var("INPUT", str("app.elf")), var("OUTPUT_NAME", str("-O"))},
+         R"("/tc/bin/objcopy" "app.elf" "./-O" | OUTPUT=<out>/-O | OUTPUT_NAME=-O |)"
+         " output=<out>/-O output_name=-O"},
     };
     for (const auto& [tool, variables, expected] : cases) {
         const DrivenBuild built = build(*tool, variables);
