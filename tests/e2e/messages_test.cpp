@@ -175,3 +175,21 @@ TEST_F(Messages, AFileThatCannotBeReadIsNamedWithTheReason) {
 }
 
 }  // namespace
+
+TEST_F(Messages, ARawOrPathStringThatRunsOnIsWarnedOfWhereItStarts) {
+    // The literal of `a` runs on to the `)"` of `b`, taking `b` into a's command.
+    write({{".rilk_project.txt",
+            "name demo\nunits { u { \"rilk.txt\" } }\n"
+            "profiles { default { X = P\"(x))\" y)\" } }\n"},
+           {"rilk.txt",
+            "unit u\na: {\n  cmdline = R\"(echo $(echo a))\" }\nb: { cmdline = R\"(echo b)\" }\n"
+            "c: { cmdline = R\"(echo c) )\" }\n"}});
+    const auto result = rilk({"a"});
+    const std::string warning =
+        ": this raw or path string holds ')\"' and so runs on past where it seems to end";
+    EXPECT_NE(result.out.find(dir() + "/rilk.txt(3,12)" + warning), std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find(dir() + "/.rilk_project.txt(3,25)" + warning), std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find("rilk.txt(5,"), std::string::npos) << result.out;
+}

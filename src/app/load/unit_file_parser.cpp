@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include "parser/closing_inside_literal.h"
 #include "parser/failed_target_piece.h"
 #include "parser/fast_unit_reader.h"
 #include "parser/parse_chain.h"
@@ -106,15 +107,18 @@ void reportFailedTarget(const std::string& text, const fs::path& file,
     Util::releaseFreedMemory();
     const FailedTargetPiece piece = failedTargetPiece(text, decline);
     CollectedErrors collected;
+    std::size_t unshown = 0;
     {
         ParseChain chain(piece.text, file);
         chain.useErrorListener(collected);
         chain.unitFile();
+        unshown = chain.unshownLexicalErrors();
     }
     std::vector<CollectedErrors::Error>& errors = collected.errors;
     if (piece.cut) {
         std::erase_if(errors, [&](const CollectedErrors::Error& error) {
-            return error.atEnd || error.line >= piece.lastLine;
+            return error.atEnd || error.line > piece.lastLine ||
+                   (error.line == piece.lastLine && error.column >= piece.lastColumn);
         });
     }
     if (errors.empty()) return;
@@ -122,6 +126,7 @@ void reportFailedTarget(const std::string& text, const fs::path& file,
         std::cerr << "line " << error.line << ":" << error.column << " " << error.message
                   << std::endl;
     }
+    std::cerr << unshownErrorsLine(unshown) << std::flush;
     throw RilkException(file.string() + " Parsing failed due to syntax errors.");
 }
 
@@ -147,6 +152,7 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     // (every error included) takes the grammar's road, which reports it.
     FastDecline decline;
     if (UnitPtr unit = withDuplicatesNamed(file, [&] { return readFast(text, file, decline); })) {
+        warnClosingInsideLiterals(text, file);
         log(LogLevel::Verbose, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
         return unit;
     }
@@ -161,6 +167,7 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     RilkErrorCounter lexicalErrors("unit file", true);
     chain.lexer().addErrorListener(&lexicalErrors);
     auto* tree = chain.unitFile();
+    std::cerr << unshownErrorsLine(chain.unshownLexicalErrors()) << std::flush;
     if (chain.parser().getNumberOfSyntaxErrors() != 0 || lexicalErrors.errorCount() != 0) {
         throw RilkException(file.string() + " Parsing failed due to syntax errors.");
     }

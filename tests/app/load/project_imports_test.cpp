@@ -86,7 +86,11 @@ TEST_F(ProjectImportsTest, RefusesACycleButLoadsAProjectReachedTwice) {
     write({{"self",
             "name self\nimport { dev: \".rilk_project.txt\" (rel); }\n"
             "profiles { dev { } rel { } }\n"}});
-    EXPECT_EQ(resolve(), "Project namespace 'self' is used more than once.");
+    EXPECT_EQ(resolve(), "Project namespace 'self' is used more than once: by '" + file("self") +
+                             "' imported by '" + file("main") + "' and by '" + file("self") +
+                             "' imported by '" + file("self") +
+                             "'. Import each project once, or give each import a namespace of "
+                             "its own.");
 
     write({{"main", "import { \"../a/.rilk_project.txt\"; }\n"},
            {"a", "name a\nimport { \"../b/.rilk_project.txt\"; }\n"},
