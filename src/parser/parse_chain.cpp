@@ -2,8 +2,6 @@
 
 #include <stdexcept>
 
-#include <fmt/format.h>
-
 #include "parser/unclosed_token_simulator.h"
 #include "parser/utf8_text.h"
 
@@ -16,14 +14,7 @@ std::unique_ptr<antlr4::ANTLRInputStream> decodeText(const std::string& text,
         return std::make_unique<antlr4::ANTLRInputStream>(text);
     } catch (const std::range_error&) {
         // The runtime's UTF-8 decoder gives no position: find it.
-        const std::size_t offset = firstNonUtf8(text);
-        if (offset == std::string::npos) {
-            throw std::runtime_error(source.string() + ": the text is not valid UTF-8.");
-        }
-        const TextPosition at = positionOf(text, offset);
-        throw std::runtime_error(fmt::format(
-            "{}({},{}): the text is not valid UTF-8 (byte 0x{:02X}); save the file as UTF-8.",
-            source.string(), at.line, at.column, static_cast<unsigned char>(text[offset])));
+        throw std::runtime_error(notUtf8Message(text, source));
     }
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include <fmt/format.h>
+
 namespace Rilk {
 
 std::size_t firstNonUtf8(std::string_view text) {
@@ -62,6 +64,15 @@ TextPosition positionOf(std::string_view text, std::size_t offset) {
         }
     }
     return position;
+}
+
+std::string notUtf8Message(std::string_view text, const std::filesystem::path& source) {
+    const std::size_t offset = firstNonUtf8(text);
+    if (offset == std::string_view::npos) return source.string() + ": the text is not valid UTF-8.";
+    const TextPosition at = positionOf(text, offset);
+    return fmt::format(
+        "{}({},{}): the text is not valid UTF-8 (byte 0x{:02X}); save the file as UTF-8.",
+        source.string(), at.line, at.column, static_cast<unsigned char>(text[offset]));
 }
 
 }  // namespace Rilk

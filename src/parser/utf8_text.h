@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace Rilk {
@@ -23,5 +25,9 @@ struct TextPosition {
 
 /// The position of byte `offset` of `text`; the text before it should be UTF-8.
 TextPosition positionOf(std::string_view text, std::size_t offset);
+
+/// The message for a `source` whose `text` is not UTF-8, naming where it stops being so:
+/// "<source>(<line>,<column>): the text is not valid UTF-8 (byte 0x..); save ...".
+std::string notUtf8Message(std::string_view text, const std::filesystem::path& source);
 
 }  // namespace Rilk

@@ -130,6 +130,18 @@ TEST_F(Messages, EachNamesWhatItIsAbout) {
          {"-f", d},
          "Error: Unable to open file! The unit file '" + d +
              "' cannot be read: it is a directory.\n"},
+        {"a unit file that is not UTF-8",
+         "a: { NO_TOOL }\nb: { x = \"\xc3\xa9\xff\" }\n",
+         {},
+         "Error: " + d +
+             "/rilk.txt(2,11): the text is not valid UTF-8 (byte 0xFF); save the file as "
+             "UTF-8.\n"},
+        {"a unit file without targets",
+         "// nothing yet\n",
+         {},
+         "Error: The main unit '1' (file '" + d +
+             "/rilk.txt') holds no target, so there is nothing to build: add a target to its "
+             "file.\n"},
         {"-r without a project",
          "a: { NO_TOOL }",
          {"-r"},

@@ -13,6 +13,7 @@
 #include "parser/parse_chain.h"
 #include "parser/rilk_error_counter.h"
 #include "parser/rilk_visitor_impl.h"
+#include "parser/utf8_text.h"
 #include "types/rilk_errors.h"
 #include "util/bounded_file_read.h"
 #include "util/freed_memory.h"
@@ -160,6 +161,7 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     // Only the target that failed goes through the grammar where that shows the error;
     // the whole file costs the grammar about a hundred times its size.
     reportFailedTarget(text, file, decline);
+    if (decline.notUtf8) throw RilkException(notUtf8Message(text, file));
 
     ParseChain chain(text, file);
     // The runtime's console listeners stay and print every error; the counter on the
