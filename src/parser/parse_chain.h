@@ -20,7 +20,8 @@ namespace Rilk {
 ///
 /// The entry operations never overflow the stack: input nested deeper than `NestingGuard`
 /// allows is reported as a syntax error at the offending token, and the entry then returns
-/// null. Callers check the reported errors before they visit the tree. Lexing takes time
+/// null; so does a parse whose error recovery would skip very many tokens at once
+/// (`BoundedRecovery`). Callers check the reported errors before they visit the tree. Lexing takes time
 /// linear in the text, also where comments or raw strings open and never close, and the
 /// lexer reports at most `BoundedLexer::kShownErrors` errors, counting the rest. A chain
 /// holds the grammar lock (`lockGrammar`) for its whole life.

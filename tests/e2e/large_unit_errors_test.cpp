@@ -118,12 +118,20 @@ TEST_F(LargeUnitErrors, ErrorReportsStayShortWhateverTheFileHolds) {
         << err;
 }
 
-/// `targets` one-line targets, or all on one line; the first one broken.
-std::string oneLineTargets(std::size_t targets, bool oneLine) {
+enum class Layout { LineEach, OneLine, NoTargets };
+
+/// `targets` one-line targets, or all on one line, the first one broken; or as many tokens
+/// that fit nowhere after a good target.
+std::string brokenUnit(std::size_t targets, Layout layout) {
     std::string text = "unit big\nt0: { x = }\n";
+    if (layout == Layout::NoTargets) text = "unit big\nt0: { x = 1 }\n";
     for (std::size_t i = 1; i < targets; ++i) {
+        if (layout == Layout::NoTargets) {
+            text += ": } ] = : } ] = : } ] = : } ] = : } ] = : } ] = ";
+            continue;
+        }
         text += fmt::format("t{}: t{} {{ x = \"value {}\" y = [\"a\", \"b\"] }}{}", i, i + 1, i,
-                            oneLine ? " " : "\n");
+                            layout == Layout::OneLine ? " " : "\n");
     }
     return text;
 }
@@ -136,24 +144,28 @@ TEST_F(LargeUnitErrors, AnEarlySyntaxErrorNeedsAtMostTwentyTimesTheFileInAnyLayo
 #else
     constexpr std::uintmax_t kTimesSize = 20;
 #endif
-    for (const bool oneLine : {false, true}) {
-        const std::string text = oneLineTargets(100000, oneLine);
+    const std::string unexpected =
+        "line 2:10 extraneous input '}' expecting {'{', STRING, RAW_STRING, PATH_STRING, NUMBER, "
+        "'[', IDENTIFIER}\nline 3:2 extraneous input ':' expecting {LINE_COMMENT, BLOCK_COMMENT, "
+        "'}', '^', '!', 'if', IDENTIFIER}\nline 3:7 extraneous input '{' expecting "
+        "{LINE_COMMENT, BLOCK_COMMENT, '}', '^', '!', 'if', IDENTIFIER}\n";
+    // One-line targets: the errors the whole file gives, as the '}' is taken for a value.
+    const std::pair<Layout, std::string> cases[] = {
+        {Layout::LineEach, unexpected},
+        {Layout::OneLine, unexpected},
+        {Layout::NoTargets, "line 3:0 mismatched input ':' expecting <EOF>\n"}};
+    for (const auto& [layout, err] : cases) {
+        const int which = static_cast<int>(layout);
+        const std::string text = brokenUnit(100000, layout);
         write({{"rilk.txt", text}});
         const std::uintmax_t limit = kTimesSize * text.size();
         const auto result = RilkTest::runRilkWatched(
             {.maxResidentBytes = 2 * limit, .maxTime = std::chrono::seconds(60)}, {"-l", "1"},
             {.workingDirectory = work.path(), .environment = environment});
-        EXPECT_EQ(result.killedFor, "") << oneLine;
-        // The errors the whole file gives: the '}' is taken for a value, so t1 is read on.
-        EXPECT_EQ(result.err,
-                  "line 2:10 extraneous input '}' expecting {'{', STRING, RAW_STRING, "
-                  "PATH_STRING, NUMBER, '[', IDENTIFIER}\nline 3:2 extraneous input ':' "
-                  "expecting {LINE_COMMENT, BLOCK_COMMENT, '}', '^', '!', 'if', IDENTIFIER}\n"
-                  "line 3:7 extraneous input '{' expecting {LINE_COMMENT, BLOCK_COMMENT, '}', "
-                  "'^', '!', 'if', IDENTIFIER}\n")
-            << oneLine;
+        EXPECT_EQ(result.killedFor, "") << which;
+        EXPECT_EQ(result.err, err) << which;
         EXPECT_EQ(result.exitCode, 1);
-        EXPECT_LE(result.peakResidentBytes, limit) << oneLine;
+        EXPECT_LE(result.peakResidentBytes, limit) << which;
     }
 }
 
