@@ -8,14 +8,14 @@
 
 namespace Rilk {
 
-/// The lexer's simulator, with one shortcut: where a block comment, raw string or path
+/// The lexer's simulator, with two shortcuts. First, where a block comment, raw string or path
 /// string opens but never closes, it gives at once the token that the lexer falls back to
 /// (`SLASH` for "/", `IDENTIFIER` for the "R" or "P"), instead of scanning to the end of the
 /// input first. The tokens are exactly those of the plain simulator; only the time differs,
 /// because without the shortcut every unclosed opener rescans the rest of the input, and a
 /// text full of them takes time quadratic in its length.
 ///
-/// A second shortcut serves texts full of stray characters: once the lexer reports no more
+/// The second serves texts full of stray characters: once the lexer reports no more
 /// errors (`BoundedLexer::showsNoMoreErrors`), a character that starts no token is counted
 /// as the error it is and skipped at once, as the lexer's own recovery would skip it, without
 /// the runtime's exception per character; any other error is counted and recovered from
@@ -35,14 +35,13 @@ private:
     /// `match` once the lexer shows no more errors.
     size_t matchCountingErrors(antlr4::CharStream* input, size_t mode);
 
-    BoundedLexer& lexer_;
-
     /// Reads the rest of `input` once and notes where comments and raw strings can close.
     void scan(antlr4::CharStream* input);
     /// The token the lexer falls back to at the current position, or 0 where the opener
     /// there can close (or there is none).
     size_t fallback(antlr4::CharStream* input);
 
+    BoundedLexer& lexer_;
     bool scanned_ = false;
     /// Index of the first character that `scan` read.
     size_t base_ = 0;

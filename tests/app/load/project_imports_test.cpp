@@ -74,6 +74,13 @@ TEST_F(ProjectImportsTest, RefusesACycleButLoadsAProjectReachedTwice) {
            {"shared", "name shared\n"}});
     EXPECT_EQ(resolve(), "ok");
     EXPECT_EQ(tree(app.project), " a@a [ shared@shared ] b@b [ other@shared ]");
+    // Under one namespace twice: both importing files are named.
+    write({{"b", "name b\nimport { \"../shared/.rilk_project.txt\"; }\n"}});
+    EXPECT_EQ(resolve(), "Project namespace 'shared' is used more than once: by '" +
+                             file("shared") + "' imported by '" + file("a") + "' and by '" +
+                             file("shared") + "' imported by '" + file("b") +
+                             "'. Import each project once, or give each import a namespace of "
+                             "its own.");
 
     // Under another profile a project may import itself: the import it makes then differs.
     // It needs a namespace of its own there, as every project of the tree does.
