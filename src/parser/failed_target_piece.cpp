@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "parser/unit_split.h"
+#include "parser/utf8_text.h"
 
 namespace Rilk {
 namespace {
@@ -26,7 +27,11 @@ FailedTargetPiece failedTargetPiece(std::string_view text, const FastDecline& de
     FailedTargetPiece piece;
     const std::size_t stop = std::min(decline.at, text.size());
     std::size_t end = text.size();
-    if (!decline.runsToEnd) end = std::min(nextUnitCut(text, stop), text.size());
+    if (!decline.runsToEnd) {
+        // After the token the read stopped at, which may be the failed target's last '}'.
+        const std::size_t from = std::min(stop + 1, text.size());
+        end = std::min({nextUnitCut(text, from), nextTargetStart(text, from), text.size()});
+    }
     piece.cut = end < text.size();
 
     const std::size_t start = std::min(decline.targetStart, stop);
@@ -36,12 +41,11 @@ FailedTargetPiece failedTargetPiece(std::string_view text, const FastDecline& de
     appendBlanks(piece.text, text.substr(header, start - header));
     piece.text.append(text.substr(start, end - start));
 
-    const std::size_t lastCharacter = piece.text.find_last_not_of("\r\n");
+    const std::size_t lastCharacter = piece.text.find_last_not_of(" \t\r\n");
     if (lastCharacter != std::string::npos) {
-        piece.lastLine = 1 + static_cast<std::size_t>(std::count(
-                                 piece.text.begin(),
-                                 piece.text.begin() + static_cast<std::ptrdiff_t>(lastCharacter),
-                                 '\n'));
+        const TextPosition last = positionOf(piece.text, lastCharacter);
+        piece.lastLine = last.line;
+        piece.lastColumn = last.column;
     }
 
     const std::string_view before = text.substr(0, stop);

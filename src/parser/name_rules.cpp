@@ -4,14 +4,6 @@
 
 namespace Rilk {
 
-bool isNameText(std::string_view text) {
-    if (text.empty() || !isNameStart(text.front())) return false;
-    for (const char c : text) {
-        if (!isNameChar(c)) return false;
-    }
-    return true;
-}
-
 bool isPlainVariableName(std::string_view name) { return isNameText(name) && !isKeyword(name); }
 
 std::string invalidNameReason(std::string_view name) {

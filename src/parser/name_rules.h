@@ -5,40 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "types/name_chars.h"
+
 namespace Rilk {
 
 // The lexer's rules for names (CommonLexer's IDENTIFIER and keyword tokens), for the code
 // that reads or writes the language without the generated lexer: the fast readers, the
-// source writer and the checks of names given by the user. A test holds them to the
-// generated lexer.
-
-namespace NameChars {
-/// Bit 1: may start a name (a letter or "_"); bit 2: may continue one (also digits and "-").
-/// A table: these run for every byte of every name the fast readers see.
-inline constexpr std::array<unsigned char, 256> kClasses = [] {
-    std::array<unsigned char, 256> classes{};
-    for (int c = 0; c < 256; ++c) {
-        const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-        const bool more = start || (c >= '0' && c <= '9') || c == '-';
-        classes[static_cast<std::size_t>(c)] =
-            static_cast<unsigned char>((start ? 1 : 0) | (more ? 2 : 0));
-    }
-    return classes;
-}();
-}  // namespace NameChars
-
-/// Whether `c` may start a name.
-constexpr bool isNameStart(char c) {
-    return (NameChars::kClasses[static_cast<unsigned char>(c)] & 1) != 0;
-}
-/// Whether `c` may continue a name.
-constexpr bool isNameChar(char c) {
-    return (NameChars::kClasses[static_cast<unsigned char>(c)] & 2) != 0;
-}
-
-/// Whether `text` is lexed as one name token: a name start, then name characters. Keywords
-/// are such texts too.
-bool isNameText(std::string_view text);
+// source writer and the checks of names given by the user. The name characters themselves
+// are those of types/name_chars.h. A test holds them to the generated lexer.
 
 /// The keywords, in the order of their token kinds in the lexer.
 inline constexpr std::array<std::string_view, 8> kKeywords{

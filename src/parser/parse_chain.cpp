@@ -2,19 +2,39 @@
 
 #include <stdexcept>
 
+#include "parser/bounded_recovery.h"
 #include "parser/unclosed_token_simulator.h"
+#include "parser/utf8_text.h"
 
 namespace Rilk {
 namespace {
 
+/// The runtime's input stream over text decoded here: the runtime's own decoder needs
+/// about fifteen times the text's size at its peak, this one the four bytes per character
+/// that the stream keeps.
+class DecodedInputStream : public antlr4::ANTLRInputStream {
+public:
+    explicit DecodedInputStream(const std::string& text) {
+        _data.reserve(text.size());
+        for (std::size_t i = 0; i < text.size();) {
+            const auto lead = static_cast<unsigned char>(text[i]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
+            for (std::size_t k = 1; k < length; ++k) {
+                code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+            }
+            _data.push_back(code);
+            i += length;
+        }
+        _data.shrink_to_fit();
+    }
+};
+
+/// The stream of `text`, which must be UTF-8 (checked here first, as the decoder assumes).
 std::unique_ptr<antlr4::ANTLRInputStream> decodeText(const std::string& text,
                                                      const std::filesystem::path& source) {
-    try {
-        return std::make_unique<antlr4::ANTLRInputStream>(text);
-    } catch (const std::range_error&) {
-        // The runtime's UTF-8 decoder gives no position; name the file at least.
-        throw std::runtime_error(source.string() + ": the text is not valid UTF-8.");
-    }
+    if (!isUtf8(text)) throw std::runtime_error(notUtf8Message(text, source));
+    return std::make_unique<DecodedInputStream>(text);
 }
 
 }  // namespace
@@ -27,6 +47,7 @@ ParseChain::ParseChain(const std::string& text, const std::filesystem::path& sou
       parser_(&tokens_),
       guard_(parser_) {
     UnclosedTokenSimulator::install(lexer_);
+    parser_.setErrorHandler(std::make_shared<BoundedRecovery>());
     parser_.addParseListener(&guard_);
 }
 
@@ -43,6 +64,8 @@ Node* ParseChain::run(Node* (RilkTopParser::*rule)()) {
         return (parser_.*rule)();
     } catch (const NestingTooDeep&) {
         return nullptr;  // already reported to the listeners
+    } catch (const RecoveryAbandoned&) {
+        return nullptr;  // the error it recovered from is reported
     }
 }
 

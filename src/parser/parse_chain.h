@@ -6,6 +6,7 @@
 
 #include "antlr4-runtime.h"
 #include "parser/CommonLexer.h"
+#include "parser/bounded_lexer.h"
 #include "parser/RilkTopParser.h"
 #include "parser/grammar_lock.h"
 #include "parser/nesting_guard.h"
@@ -19,8 +20,10 @@ namespace Rilk {
 ///
 /// The entry operations never overflow the stack: input nested deeper than `NestingGuard`
 /// allows is reported as a syntax error at the offending token, and the entry then returns
-/// null. Callers check the reported errors before they visit the tree. Lexing takes time
-/// linear in the text, also where comments or raw strings open and never close. A chain
+/// null; so does a parse whose error recovery would skip very many tokens at once
+/// (`BoundedRecovery`). Callers check the reported errors before they visit the tree. Lexing takes time
+/// linear in the text, also where comments or raw strings open and never close, and the
+/// lexer reports at most `BoundedLexer::kShownErrors` errors, counting the rest. A chain
 /// holds the grammar lock (`lockGrammar`) for its whole life.
 class ParseChain {
 public:
@@ -31,6 +34,8 @@ public:
     ParseChain& operator=(const ParseChain&) = delete;
 
     CommonLexer& lexer() { return lexer_; }
+    /// The lexical errors that were only counted, not reported (see `BoundedLexer`).
+    std::size_t unshownLexicalErrors() const { return lexer_.unshownErrors(); }
     antlr4::CommonTokenStream& tokens() { return tokens_; }
     RilkTopParser& parser() { return parser_; }
 
@@ -53,7 +58,7 @@ private:
     /// First in, last out: the whole chain's life.
     std::unique_lock<std::recursive_mutex> grammarLock_;
     std::unique_ptr<antlr4::ANTLRInputStream> input_;
-    CommonLexer lexer_;
+    BoundedLexer lexer_;
     antlr4::CommonTokenStream tokens_;
     RilkTopParser parser_;
     NestingGuard guard_;

@@ -2,23 +2,45 @@
 
 namespace Rilk {
 
-void UnclosedTokenSimulator::install(CommonLexer& lexer) {
+void UnclosedTokenSimulator::install(BoundedLexer& lexer) {
     auto* standard = lexer.getInterpreter<antlr4::atn::LexerATNSimulator>();
     // The runtime deletes the standard simulator here; the lexer deletes this one.
     lexer.setInterpreter(new UnclosedTokenSimulator(lexer, *standard));
 }
 
-UnclosedTokenSimulator::UnclosedTokenSimulator(CommonLexer& lexer,
+UnclosedTokenSimulator::UnclosedTokenSimulator(BoundedLexer& lexer,
                                                antlr4::atn::LexerATNSimulator& standard)
     : antlr4::atn::LexerATNSimulator(&lexer, lexer.getATN(), standard._decisionToDFA,
-                                     standard.getSharedContextCache()) {}
+                                     standard.getSharedContextCache()),
+      lexer_(lexer) {}
 
 size_t UnclosedTokenSimulator::match(antlr4::CharStream* input, size_t mode) {
+    if (lexer_.showsNoMoreErrors()) return matchCountingErrors(input, mode);
     if (size_t type = fallback(input); type != 0) {
         consume(input);  // the one-character token; keeps line and column counting
         return type;
     }
     return antlr4::atn::LexerATNSimulator::match(input, mode);
+}
+
+size_t UnclosedTokenSimulator::matchCountingErrors(antlr4::CharStream* input, size_t mode) {
+    if (startsNoToken(input->LA(1))) {
+        consume(input);
+        lexer_.countUnshownError();
+        return antlr4::Lexer::SKIP;
+    }
+    if (size_t type = fallback(input); type != 0) {
+        consume(input);
+        return type;
+    }
+    try {
+        return antlr4::atn::LexerATNSimulator::match(input, mode);
+    } catch (const antlr4::LexerNoViableAltException&) {
+        // What the lexer does with the error, but for the report.
+        lexer_.countUnshownError();
+        if (input->LA(1) != antlr4::Token::EOF) consume(input);
+        return antlr4::Lexer::SKIP;
+    }
 }
 
 void UnclosedTokenSimulator::reset() {

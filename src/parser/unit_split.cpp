@@ -24,6 +24,23 @@ std::size_t nextCut(std::string_view text, std::size_t from) {
 
 std::size_t nextUnitCut(std::string_view text, std::size_t from) { return nextCut(text, from); }
 
+std::size_t nextTargetStart(std::string_view text, std::size_t from) {
+    constexpr std::string_view kBlanks = " \t\r\n";
+    for (std::size_t brace = text.find('}', from); brace != std::string_view::npos;
+         brace = text.find('}', brace + 1)) {
+        const std::size_t name = text.find_first_not_of(kBlanks, brace + 1);
+        if (name == std::string_view::npos) return std::string_view::npos;
+        if (!isNameStart(text[name])) continue;
+        std::size_t after = name + 1;
+        while (after < text.size() && isNameChar(text[after])) ++after;
+        after = text.find_first_not_of(kBlanks, after);
+        if (after == std::string_view::npos) return std::string_view::npos;
+        const bool colon = text[after] == ':' && (after + 1 >= text.size() || text[after + 1] != ':');
+        if (colon || text[after] == '[') return name;
+    }
+    return std::string_view::npos;
+}
+
 std::vector<std::size_t> unitCuts(std::string_view text, std::size_t parts) {
     std::vector<std::size_t> cuts;
     for (std::size_t part = 1; part < parts; ++part) {

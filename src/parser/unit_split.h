@@ -21,4 +21,10 @@ std::vector<std::size_t> unitCuts(std::string_view text, std::size_t parts);
 /// The first such offset at or after `from`, or `std::string_view::npos`.
 std::size_t nextUnitCut(std::string_view text, std::size_t from);
 
+/// The first offset where a target seems to start in any layout after a '}' at or after
+/// `from`: a name that follows a '}' and blanks (line breaks among them or not) and is followed by blanks
+/// and a ':' (not "::") or a '['; `std::string_view::npos` where there is none. Like a cut,
+/// only a likely place.
+std::size_t nextTargetStart(std::string_view text, std::size_t from);
+
 }  // namespace Rilk

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include <fmt/format.h>
+
 namespace Rilk {
 
-bool isUtf8(std::string_view text) {
+std::size_t firstNonUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         // Plain ASCII, nearly every text, eight bytes at a time.
@@ -34,19 +36,43 @@ bool isUtf8(std::string_view text) {
             length = 4;
             min = 0x10000;
         } else {
-            return false;
+            return i;
         }
-        if (i + length > text.size()) return false;
+        if (i + length > text.size()) return i;
         unsigned code = c & (0xFF >> (length + 1));
         for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
+            if ((next & 0xC0) != 0x80) return i;
             code = (code << 6) | (next & 0x3F);
         }
-        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return i;
         i += length;
     }
-    return true;
+    return std::string_view::npos;
+}
+
+bool isUtf8(std::string_view text) { return firstNonUtf8(text) == std::string_view::npos; }
+
+TextPosition positionOf(std::string_view text, std::size_t offset) {
+    TextPosition position;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++position.line;
+            position.column = 0;
+        } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            ++position.column;
+        }
+    }
+    return position;
+}
+
+std::string notUtf8Message(std::string_view text, const std::filesystem::path& source) {
+    const std::size_t offset = firstNonUtf8(text);
+    if (offset == std::string_view::npos) return source.string() + ": the text is not valid UTF-8.";
+    const TextPosition at = positionOf(text, offset);
+    return fmt::format(
+        "{}({},{}): the text is not valid UTF-8 (byte 0x{:02X}); save the file as UTF-8.",
+        source.string(), at.line, at.column, static_cast<unsigned char>(text[offset]));
 }
 
 }  // namespace Rilk

@@ -5,19 +5,30 @@
 #include <memory>
 #include <string>
 
+#include "parser/closing_inside_literal.h"
 #include "parser/literal_text.h"
 #include "parser/rilk_visitor_impl.h"
 #include "types/context_template.h"
 #include "types/rilk_context_value.h"
 #include "types/rilk_identifier.h"
 #include "types/rilk_value_types.h"
+#include "util/logger.h"
 
 namespace {
 
-/// The text between the delimiters of a raw or path string: less `R"(` and `)"`.
-std::string delimitedContent(const std::string& text) {
+/// The text between the delimiters of a raw or path string: less `R"(` and `)"`. Warns
+/// where that text holds `)"`: the literal most likely ran on past its intended end.
+std::string delimitedContent(antlr4::tree::TerminalNode* node, const std::filesystem::path& file) {
+    const std::string text = node->getText();
     if (text.size() < 5) return std::string();
-    return text.substr(3, text.size() - 5);
+    std::string content = text.substr(3, text.size() - 5);
+    if (Rilk::holdsClosingDelimiter(content)) {
+        const antlr4::Token* token = node->getSymbol();
+        Rilk::log(Rilk::LogLevel::Warning, "{}\n",
+                  Rilk::closingInsideLiteralWarning(file, token->getLine(),
+                                                    token->getCharPositionInLine()));
+    }
+    return content;
 }
 
 }  // namespace
@@ -28,10 +39,10 @@ antlrcpp::Any RilkVisitorImpl::visitValueNode(RilkTopParser::ValueNodeContext* c
     if (ctx->STRING() != nullptr) {
         value = Rilk::makeString(Rilk::unquotedLiteral(ctx->STRING()->getText()));
     } else if (ctx->RAW_STRING() != nullptr) {
-        value =
-            std::make_shared<Rilk::RilkRawString>(delimitedContent(ctx->RAW_STRING()->getText()));
+        value = std::make_shared<Rilk::RilkRawString>(
+            delimitedContent(ctx->RAW_STRING(), sourcePath));
     } else if (ctx->PATH_STRING() != nullptr) {
-        value = pathValue(delimitedContent(ctx->PATH_STRING()->getText()));
+        value = pathValue(delimitedContent(ctx->PATH_STRING(), sourcePath));
     } else if (ctx->identifier() != nullptr) {
         value = std::make_shared<Rilk::RilkIdentifier>(
             takeResult<Rilk::Identifier>(visitIdentifier(ctx->identifier())));

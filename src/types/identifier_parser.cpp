@@ -1,11 +1,11 @@
 #include "types/identifier_parser.h"
 
-#include <cctype>
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <optional>
 
+#include "types/name_chars.h"
 #include "types/resolution_limits.h"
 
 namespace Rilk {
@@ -18,8 +18,6 @@ bool atEnd(const IdentifierParseState& s) { return s.position >= s.length; }
 char current(const IdentifierParseState& s) { return s.text[s.position]; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 /// Reads a run of digits; a run beyond 64 bits is an error at the run's first digit.
 std::optional<std::uint64_t> readNumber(IdentifierParseState& s) {

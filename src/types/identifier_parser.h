@@ -30,7 +30,8 @@ extern const char* const kIdentifierTooDeep;
 bool parseKeyChain(IdentifierParseState& state, std::vector<Identifier::Segment>& out,
                    char terminator);
 
-/// Reads one name (a letter or '_', then letters, digits, '_') and its "[...]" indices.
+/// Reads one name (the rule of name_chars.h: a letter or '_', then letters, digits, '_' and
+/// '-', as the language writes names) and its "[...]" indices.
 bool parseSegment(IdentifierParseState& state, Identifier::Segment& out);
 
 /// Records the message at the current position, when the state has an error record.

@@ -14,7 +14,7 @@ namespace Rilk {
 bool parseIdentifierText(const std::string& text, Identifier& out, ParseError& error);
 
 /// Whether the text is one name that the identifier parser reads whole, without indices
-/// or dots (an ASCII letter or '_', then ASCII letters, digits and '_'): the identifier
+/// or dots (`isNameText`): the identifier
 /// with this one segment, which `Resolver::resolveName` looks up without parsing. Any
 /// other text is left to the parser, which decides exactly.
 bool isPlainName(const std::string& text);

@@ -205,7 +205,11 @@ TEST_F(Build, BuildsATargetOfTheNamespaceNamedOnTheCommandLine) {
             "\"ext/.rilk_project.txt\"; } units { core { \"rilk.txt\" } }"}});
     const auto twice = rilk({});
     EXPECT_EQ(twice.exitCode, 1);
-    EXPECT_NE(twice.out.find("Error: Project namespace 'lib' is used more than once.\n"),
+    const std::string ext = dir() + "/ext/.rilk_project.txt";
+    const std::string app = dir() + "/.rilk_project.txt";
+    EXPECT_NE(twice.out.find("Error: Project namespace 'lib' is used more than once: by '" + ext +
+                             "' imported by '" + app + "' and by '" + ext + "' imported by '" +
+                             app + "'."),
               std::string::npos)
         << twice.out;
 }

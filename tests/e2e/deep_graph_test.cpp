@@ -69,8 +69,15 @@ TEST_F(DeepGraph, AProjectImportingTheNextOneTwiceLevelAfterLevelEndsAtOnce) {
         {.maxResidentBytes = std::uintmax_t{1} << 30, .maxTime = std::chrono::seconds(20)},
         {"-v", "6"}, {.workingDirectory = work.path() / "l0", .environment = userEnvironment()});
     EXPECT_EQ(result.killedFor, "");
-    EXPECT_EQ(result.out, fmt::format("Error: Project namespace 'l{}' is used more than once.\n",
-                                      kLevels));
+    // Both imports are named: the same file imports the same project twice.
+    const std::string last = (work.path() / fmt::format("l{}/.rilk_project.txt", kLevels)).string();
+    const std::string importer =
+        (work.path() / fmt::format("l{}/.rilk_project.txt", kLevels - 1)).string();
+    EXPECT_EQ(result.out,
+              fmt::format("Error: Project namespace 'l{}' is used more than once: by '{}' "
+                          "imported by '{}' and by '{}' imported by '{}'. Import each project "
+                          "once, or give each import a namespace of its own.\n",
+                          kLevels, last, importer, last, importer));
     EXPECT_EQ(result.exitCode, 1);
 }
 

@@ -1,5 +1,6 @@
 // A syntax error or non-ASCII text in a large unit file: the error the grammar gives for the
 // whole file, at the right line and column, in memory near what a valid file needs.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -94,6 +95,77 @@ TEST_F(LargeUnitErrors, ALargeFileWithUtf8OrASyntaxErrorNeedsAboutTwentyTimesIts
         EXPECT_EQ(result.err, c.err);
         EXPECT_EQ(result.exitCode, c.exitCode);
         EXPECT_LE(result.peakResidentBytes, limit) << c.exitCode;
+    }
+}
+
+// A file of stray bytes or an unclosed string: a few lines on standard error, however large.
+TEST_F(LargeUnitErrors, ErrorReportsStayShortWhateverTheFileHolds) {
+    std::string strays;
+    for (int i = 0; i < 200000; ++i) strays += static_cast<char>(1 + i % 8);
+    const std::string unclosed = "unit u\na: { x = \"" + std::string(300000, 'y') + "\n";
+    for (const std::string& text : {strays, "a: { }\n" + strays + "\nb: { }\n", unclosed}) {
+        write({{"rilk.txt", text}});
+        const auto result = rilk({"-l", "1"});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, "Error: " + dir() + "/rilk.txt Parsing failed due to syntax errors.\n");
+        EXPECT_LT(result.err.size(), 4000u) << result.err.substr(0, 4000);
+    }
+    write({{"rilk.txt", strays}});
+    const std::string err = rilk({"-l", "1"}).err;
+    EXPECT_EQ(err.substr(0, 41), "line 1:0 token recognition error at: '\x01'\n");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 21) << err;
+    EXPECT_NE(err.find("\n... and 199980 more token recognition errors\n"), std::string::npos)
+        << err;
+}
+
+enum class Layout { LineEach, OneLine, NoTargets };
+
+/// `targets` one-line targets, or all on one line, the first one broken; or as many tokens
+/// that fit nowhere after a good target.
+std::string brokenUnit(std::size_t targets, Layout layout) {
+    std::string text = "unit big\nt0: { x = }\n";
+    if (layout == Layout::NoTargets) text = "unit big\nt0: { x = 1 }\n";
+    for (std::size_t i = 1; i < targets; ++i) {
+        if (layout == Layout::NoTargets) {
+            text += ": } ] = : } ] = : } ] = : } ] = : } ] = : } ] = ";
+            continue;
+        }
+        text += fmt::format("t{}: t{} {{ x = \"value {}\" y = [\"a\", \"b\"] }}{}", i, i + 1, i,
+                            layout == Layout::OneLine ? " " : "\n");
+    }
+    return text;
+}
+
+TEST_F(LargeUnitErrors, AnEarlySyntaxErrorNeedsAtMostTwentyTimesTheFileInAnyLayout) {
+    std::map<std::string, std::string> environment = userEnvironment();
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr std::uintmax_t kTimesSize = 100;
+    environment["ASAN_OPTIONS"] = "detect_leaks=1:abort_on_error=1:quarantine_size_mb=16";
+#else
+    constexpr std::uintmax_t kTimesSize = 20;
+#endif
+    const std::string unexpected =
+        "line 2:10 extraneous input '}' expecting {'{', STRING, RAW_STRING, PATH_STRING, NUMBER, "
+        "'[', IDENTIFIER}\nline 3:2 extraneous input ':' expecting {LINE_COMMENT, BLOCK_COMMENT, "
+        "'}', '^', '!', 'if', IDENTIFIER}\nline 3:7 extraneous input '{' expecting "
+        "{LINE_COMMENT, BLOCK_COMMENT, '}', '^', '!', 'if', IDENTIFIER}\n";
+    // One-line targets: the errors the whole file gives, as the '}' is taken for a value.
+    const std::pair<Layout, std::string> cases[] = {
+        {Layout::LineEach, unexpected},
+        {Layout::OneLine, unexpected},
+        {Layout::NoTargets, "line 3:0 mismatched input ':' expecting <EOF>\n"}};
+    for (const auto& [layout, err] : cases) {
+        const int which = static_cast<int>(layout);
+        const std::string text = brokenUnit(100000, layout);
+        write({{"rilk.txt", text}});
+        const std::uintmax_t limit = kTimesSize * text.size();
+        const auto result = RilkTest::runRilkWatched(
+            {.maxResidentBytes = 2 * limit, .maxTime = std::chrono::seconds(60)}, {"-l", "1"},
+            {.workingDirectory = work.path(), .environment = environment});
+        EXPECT_EQ(result.killedFor, "") << which;
+        EXPECT_EQ(result.err, err) << which;
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_LE(result.peakResidentBytes, limit) << which;
     }
 }
 

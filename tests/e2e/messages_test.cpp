@@ -151,6 +151,18 @@ TEST_F(Messages, EachNamesWhatItIsAbout) {
          {"-f", d},
          "Error: Unable to open file! The unit file '" + d +
              "' cannot be read: it is a directory.\n"},
+        {"a unit file that is not UTF-8",
+         "a: { NO_TOOL }\nb: { x = \"\xc3\xa9\xff\" }\n",
+         {},
+         "Error: " + d +
+             "/rilk.txt(2,11): the text is not valid UTF-8 (byte 0xFF); save the file as "
+             "UTF-8.\n"},
+        {"a unit file without targets",
+         "// nothing yet\n",
+         {},
+         "Error: The main unit '1' (file '" + d +
+             "/rilk.txt') holds no target, so there is nothing to build: add a target to its "
+             "file.\n"},
         {"-r without a project",
          "a: { NO_TOOL }",
          {"-r"},
@@ -208,3 +220,21 @@ TEST_F(Messages, ARemovedWorkingDirectoryIsNamed) {
 }
 
 }  // namespace
+
+TEST_F(Messages, ARawOrPathStringThatRunsOnIsWarnedOfWhereItStarts) {
+    // The literal of `a` runs on to the `)"` of `b`, taking `b` into a's command.
+    write({{".rilk_project.txt",
+            "name demo\nunits { u { \"rilk.txt\" } }\n"
+            "profiles { default { X = P\"(x))\" y)\" } }\n"},
+           {"rilk.txt",
+            "unit u\na: {\n  cmdline = R\"(echo $(echo a))\" }\nb: { cmdline = R\"(echo b)\" }\n"
+            "c: { cmdline = R\"(echo c) )\" }\n"}});
+    const auto result = rilk({"a"});
+    const std::string warning =
+        ": this raw or path string holds ')\"' and so runs on past where it seems to end";
+    EXPECT_NE(result.out.find(dir() + "/rilk.txt(3,12)" + warning), std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find(dir() + "/.rilk_project.txt(3,25)" + warning), std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find("rilk.txt(5,"), std::string::npos) << result.out;
+}

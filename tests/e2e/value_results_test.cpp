@@ -133,3 +133,12 @@ TEST_F(ValueResults, ACommandHoldingANulByteIsRefused) {
 }
 
 }  // namespace
+
+TEST_F(ValueResults, AReferenceReadsANameWithADashAsItIsAssigned) {
+    project("", "b: { cmdline = \"echo [${my-var}] [${x.in-ner}]\" my-var = \"x\" "
+                "x = { in-ner = \"y\" } }\n");
+    const auto result = rilk({"b"});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_TRUE(hasLine(result.out, "[x] [y]")) << result.out;
+    EXPECT_EQ(result.err.find("does not exist"), std::string::npos) << result.err;
+}

@@ -28,6 +28,10 @@ TEST(FailedTargetPiece, BlanksTheGoodTargetsAndEndsAfterTheFailedOne) {
          "unit u\n      \nb: { y = \"open }\n}\nc: { }\n", false, 3, 9},
         // Within the unit line: the text from its start.
         {"unit { }\n}\nc: { }\n", "unit { }\n}\n", true, 1, 5},
+        // Targets of one line each, or all on one line: up to the target after the next one.
+        {"a: { x = }\nb: { y = 1 }\nc: { }\n", "a: { x = }\nb: { y = 1 }\n", true, 1, 9},
+        {"a: { } b: { x = } c[p]: { y = 1 } d : { }", "       b: { x = } c[p]: { y = 1 } ", true,
+         1, 16},
     };
     for (const Case& c : cases) {
         FastDecline decline;

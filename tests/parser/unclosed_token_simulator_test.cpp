@@ -22,8 +22,10 @@ public:
 
 /// Every token of `input` as "type:text@line:column", and every lexical error message.
 std::vector<std::string> lexAll(antlr4::CharStream& input, bool shortcut) {
-    CommonLexer lexer(&input);
-    if (shortcut) Rilk::UnclosedTokenSimulator::install(lexer);
+    Rilk::BoundedLexer bounded(&input);
+    CommonLexer plain(&input);
+    if (shortcut) Rilk::UnclosedTokenSimulator::install(bounded);
+    antlr4::Lexer& lexer = shortcut ? static_cast<antlr4::Lexer&>(bounded) : plain;
     ThrowingErrorListener listener("t");
     lexer.removeErrorListeners();
     lexer.addErrorListener(&listener);

@@ -44,12 +44,14 @@ TEST(IdentifierParser, ReadsSegmentsWithEveryKindOfIndexAndPrintsThemBack) {
 
 TEST(IdentifierParser, StopsAtTheFirstCharacterThatCannotContinue) {
     for (const auto& [text, stop] :
-         {std::pair{"my-var", 2u}, std::pair{"_x9 rest", 3u}, std::pair{"a[b[0]]", 7u}}) {
+         {std::pair{"my-var rest", 6u}, std::pair{"_x9 rest", 3u}, std::pair{"a[b[0]]", 7u}}) {
         const Parsed out = parse(text);
         EXPECT_TRUE(out.ok && out.segments.size() == 1) << text;
         EXPECT_EQ(out.stop, stop);
     }
-    EXPECT_EQ(parse("my-var").segments.at(0).name, "my");
+    // Names are written as the language writes them: "-" continues a name, never starts one.
+    EXPECT_EQ(parse("my-var").segments.at(0).name, "my-var");
+    EXPECT_EQ(parse("a[b-1]").segments.at(0).indices.size(), 1u);
 }
 
 TEST(IdentifierParser, ReportsMessageAndPosition) {
@@ -63,7 +65,8 @@ TEST(IdentifierParser, ReportsMessageAndPosition) {
         {"a[1..]", "5: Expected number"},
         {"a[-1]", "2: Invalid index expression inside '[]'"},
         {"a[1..2..3]", "6: Expected ']'"},
-        {"a[x-]", "3: Expected ']'"},
+        {"a[x$]", "3: Expected ']'"},
+        {"-a", "0: Invalid identifier start"},
         // A digit run beyond 64 bits is refused at its first digit.
         {"a[18446744073709551616]", "2: Index number does not fit in 64 bits"},
         {"a[1..99999999999999999999]", "5: Index number does not fit in 64 bits"}};

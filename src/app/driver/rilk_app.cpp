@@ -144,6 +144,7 @@ int runSteps(Run& run, int argc, char** argv) {
     loadWorkspace(run.workspace, run.options.load, run.registry.get(), listener);
     if (mode == RunMode::RegisterProject) return registerMainProject(run);
     if (mode != RunMode::Build) return listing(mode, run);
+    requireMainTarget(run.workspace);
     return runBuild(run.workspace, run.tools, run.buildCache, run.options, run.finishedBuild,
                     run.runJournal.get());
 }

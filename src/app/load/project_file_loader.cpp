@@ -8,6 +8,7 @@
 #include "parser/parse_chain.h"
 #include "parser/rilk_visitor_impl.h"
 #include "parser/throwing_error_listener.h"
+#include "parser/utf8_text.h"
 #include "types/rilk_errors.h"
 #include "util/bounded_file_read.h"
 #include "util/logger.h"
@@ -77,6 +78,7 @@ void loadProjectFile(Project& project) {
     const fs::path& file = project.projectFile;
     log(LogLevel::Trace, "Loading project file {}\n", file.string());
     const std::string text = readProjectText(file);
+    if (!isUtf8(text)) throw RilkException(notUtf8Message(text, file));
 
     ThrowingErrorListener listener(file);
     ParseChain chain(text, file);

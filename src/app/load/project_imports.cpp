@@ -2,8 +2,8 @@
 #include "app/load/project_imports.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -65,7 +65,7 @@ public:
 
     void resolveFrom(Rilk::Project& root) {
         path_.push_back(stepOf(root));
-        claimNamespace(root);
+        claimNamespace(root, false);
         resolve(root);
     }
 
@@ -89,7 +89,7 @@ private:
             }
             const ImportStep step = stepOf(*imported);
             refuseCycle(path_, step);
-            claimNamespace(*imported);
+            claimNamespace(*imported, true);
             path_.push_back(step);
             resolve(*imported);
             path_.pop_back();
@@ -113,17 +113,25 @@ private:
         return importer.projectFile.parent_path() / entry.path;
     }
 
-    void claimNamespace(const Rilk::Project& project) {
-        if (!namespaces_.insert(Util::CiString(project.name)).second) {
-            throw Rilk::RilkException(
-                fmt::format("Project namespace '{}' is used more than once.", project.name));
-        }
+    /// Takes the project's namespace for it, as the main project or as imported by the last
+    /// project on the path. A namespace taken already fails, naming both claims.
+    void claimNamespace(const Rilk::Project& project, bool imported) {
+        const std::string file = stepOf(project).file.string();
+        const std::string claim =
+            imported ? fmt::format("'{}' imported by '{}'", file, path_.back().file.string())
+                     : fmt::format("the main project '{}'", file);
+        const auto [taken, added] = namespaces_.emplace(Util::CiString(project.name), claim);
+        if (added) return;
+        throw Rilk::RilkException(fmt::format(
+            "Project namespace '{}' is used more than once: by {} and by {}. Import each project "
+            "once, or give each import a namespace of its own.",
+            project.name, taken->second, claim));
     }
 
     const Rilk::RilkRegistry* registry_;
     std::vector<ImportStep> path_;
-    /// The namespaces of the projects loaded so far.
-    std::set<Util::CiString> namespaces_;
+    /// The namespaces of the projects loaded so far, each with who took it.
+    std::map<Util::CiString, std::string> namespaces_;
 };
 
 }  // namespace

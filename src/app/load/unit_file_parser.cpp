@@ -7,11 +7,13 @@
 
 #include <fmt/format.h>
 
+#include "parser/closing_inside_literal.h"
 #include "parser/failed_target_piece.h"
 #include "parser/fast_unit_reader.h"
 #include "parser/parse_chain.h"
 #include "parser/rilk_error_counter.h"
 #include "parser/rilk_visitor_impl.h"
+#include "parser/utf8_text.h"
 #include "types/rilk_errors.h"
 #include "util/bounded_file_read.h"
 #include "util/freed_memory.h"
@@ -106,15 +108,18 @@ void reportFailedTarget(const std::string& text, const fs::path& file,
     Util::releaseFreedMemory();
     const FailedTargetPiece piece = failedTargetPiece(text, decline);
     CollectedErrors collected;
+    std::size_t unshown = 0;
     {
         ParseChain chain(piece.text, file);
         chain.useErrorListener(collected);
         chain.unitFile();
+        unshown = chain.unshownLexicalErrors();
     }
     std::vector<CollectedErrors::Error>& errors = collected.errors;
     if (piece.cut) {
         std::erase_if(errors, [&](const CollectedErrors::Error& error) {
-            return error.atEnd || error.line >= piece.lastLine;
+            return error.atEnd || error.line > piece.lastLine ||
+                   (error.line == piece.lastLine && error.column >= piece.lastColumn);
         });
     }
     if (errors.empty()) return;
@@ -122,6 +127,7 @@ void reportFailedTarget(const std::string& text, const fs::path& file,
         std::cerr << "line " << error.line << ":" << error.column << " " << error.message
                   << std::endl;
     }
+    std::cerr << unshownErrorsLine(unshown) << std::flush;
     throw RilkException(file.string() + " Parsing failed due to syntax errors.");
 }
 
@@ -147,6 +153,7 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     // (every error included) takes the grammar's road, which reports it.
     FastDecline decline;
     if (UnitPtr unit = withDuplicatesNamed(file, [&] { return readFast(text, file, decline); })) {
+        warnClosingInsideLiterals(text, file);
         log(LogLevel::Verbose, "Parsed unit '{}' at '{}'\n", unit->name, file.string());
         return unit;
     }
@@ -154,6 +161,7 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     // Only the target that failed goes through the grammar where that shows the error;
     // the whole file costs the grammar about a hundred times its size.
     reportFailedTarget(text, file, decline);
+    if (decline.notUtf8) throw RilkException(notUtf8Message(text, file));
 
     ParseChain chain(text, file);
     // The runtime's console listeners stay and print every error; the counter on the
@@ -161,6 +169,7 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     RilkErrorCounter lexicalErrors("unit file", true);
     chain.lexer().addErrorListener(&lexicalErrors);
     auto* tree = chain.unitFile();
+    std::cerr << unshownErrorsLine(chain.unshownLexicalErrors()) << std::flush;
     if (chain.parser().getNumberOfSyntaxErrors() != 0 || lexicalErrors.errorCount() != 0) {
         throw RilkException(file.string() + " Parsing failed due to syntax errors.");
     }

@@ -2,6 +2,9 @@
 #include "app/load/workspace.h"
 
 #include <memory>
+#include <string>
+
+#include <fmt/format.h>
 
 #include "app/load/implicit_variables.h"
 #include "app/load/positional_items.h"
@@ -9,6 +12,8 @@
 #include "app/load/project_imports.h"
 #include "app/load/project_root.h"
 #include "app/load/unit_loader.h"
+#include "types/rilk_errors.h"
+#include "util/ci_string.h"
 
 namespace Rilk {
 
@@ -59,6 +64,22 @@ void loadMainUnits(Workspace& workspace, const LoadOptions& options) {
         unitIndex.addUnit("", "", unit);
         workspace.mainTarget = QualifiedTargetName("", "", "cmdline");
     }
+}
+
+void requireMainTarget(const Workspace& workspace) {
+    const QualifiedTargetName& main = workspace.mainTarget;
+    if (!main.target.empty()) return;
+    std::string files;
+    for (const auto& [file, unit] : workspace.loadedUnitFiles) {
+        if (!Util::CiString::equal(unit, main.unit)) continue;
+        const std::filesystem::path shown =
+            file.has_root_directory() ? file : workspace.projectRoot / file;
+        files += fmt::format("{}'{}'", files.empty() ? "" : ", ", shown.string());
+    }
+    throw RilkException(fmt::format(
+        "The main unit '{}' ({}) holds no target, so there is nothing to build: add a target "
+        "to its file.",
+        main.unit, files.empty() ? "no file" : "file " + files));
 }
 
 }  // namespace Rilk

@@ -79,6 +79,10 @@ void loadWorkspace(Workspace& workspace, const LoadOptions& options, const RilkR
 void loadMainProject(Workspace& workspace, const LoadOptions& options,
                      const RilkRegistry* registry);
 
+/// Fails, naming the main unit's files, when the main unit has no target to build (an empty
+/// unit file, and no target named on the command line).
+void requireMainTarget(const Workspace& workspace);
+
 /// Loads the units a build or listing needs and settles `mainTarget`: the main project's
 /// and its imports' units; without a project the unit file (also registered as unit "1");
 /// with -c the empty unit "cmdline".

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "parser/closing_inside_literal.h"
 #include "parser/fast_registry_reader.h"
 #include "parser/parse_chain.h"
 #include "parser/rilk_visitor_impl.h"
@@ -59,7 +60,11 @@ ParsedRegistry readWithGrammar(const std::string& text, const std::filesystem::p
 RegistryEntries readRegistryText(const std::string& text, const std::filesystem::path& file) {
     if (onlyBlanks(text)) return {};
     std::optional<ParsedRegistry> data = readFast(text, file);
-    if (!data) data = readWithGrammar(text, file);
+    if (data) {
+        warnClosingInsideLiterals(text, file);
+    } else {
+        data = readWithGrammar(text, file);
+    }
 
     RegistryEntries entries;
     for (auto& project : data->projects) entries.projects[project.name] = std::move(project.path);

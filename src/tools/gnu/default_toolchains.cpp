@@ -5,16 +5,12 @@
 
 #include "tools/compiler_discovery.h"
 #include "tools/normalized_path.h"
+#include "types/name_chars.h"
 #include "types/rilk_string.h"
 
 namespace Rilk {
 
 namespace {
-
-bool isNameCharacter(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '_';
-}
 
 BuildToolDefinition definitionOf(const CompilerInfo& record) {
     const std::string version = record.version.empty() ? "0" : record.version;
@@ -43,7 +39,7 @@ std::string sanitizeToolchainName(const std::string& text) {
     if (text.empty()) return "unknown";
     std::string name = text;
     for (char& c : name) {
-        if (!isNameCharacter(static_cast<unsigned char>(c))) c = '_';
+        if (!isNameChar(c)) c = '_';
     }
     return name;
 }

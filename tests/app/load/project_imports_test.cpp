@@ -74,6 +74,13 @@ TEST_F(ProjectImportsTest, RefusesACycleButLoadsAProjectReachedTwice) {
            {"shared", "name shared\n"}});
     EXPECT_EQ(resolve(), "ok");
     EXPECT_EQ(tree(app.project), " a@a [ shared@shared ] b@b [ other@shared ]");
+    // Under one namespace twice: both importing files are named.
+    write({{"b", "name b\nimport { \"../shared/.rilk_project.txt\"; }\n"}});
+    EXPECT_EQ(resolve(), "Project namespace 'shared' is used more than once: by '" +
+                             file("shared") + "' imported by '" + file("a") + "' and by '" +
+                             file("shared") + "' imported by '" + file("b") +
+                             "'. Import each project once, or give each import a namespace of "
+                             "its own.");
 
     // Under another profile a project may import itself: the import it makes then differs.
     // It needs a namespace of its own there, as every project of the tree does.
@@ -86,7 +93,11 @@ TEST_F(ProjectImportsTest, RefusesACycleButLoadsAProjectReachedTwice) {
     write({{"self",
             "name self\nimport { dev: \".rilk_project.txt\" (rel); }\n"
             "profiles { dev { } rel { } }\n"}});
-    EXPECT_EQ(resolve(), "Project namespace 'self' is used more than once.");
+    EXPECT_EQ(resolve(), "Project namespace 'self' is used more than once: by '" + file("self") +
+                             "' imported by '" + file("main") + "' and by '" + file("self") +
+                             "' imported by '" + file("self") +
+                             "'. Import each project once, or give each import a namespace of "
+                             "its own.");
 
     write({{"main", "import { \"../a/.rilk_project.txt\"; }\n"},
            {"a", "name a\nimport { \"../b/.rilk_project.txt\"; }\n"},
