@@ -6,6 +6,7 @@
 #include "parser/delimited_literal.h"
 #include "parser/name_rules.h"
 #include "parser/utf8_text.h"
+#include "types/path_glob.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_identifier.h"
 #include "types/rilk_value_types.h"
@@ -46,14 +47,30 @@ bool SourceWriter::within(std::string_view name) {
 }
 
 bool SourceWriter::value(std::string& out, const RilkValue& value) {
-    if (form_ == SourceForm::Resolved && depth_ > kMaxResolvedTextDepth) {
+    if (resolved() && depth_ > kMaxResolvedTextDepth) {
         return refuse(fmt::format("values nest deeper than {} levels", kMaxResolvedTextDepth));
     }
     if (const auto* path = valueCast<const RilkPathString>(&value)) {
-        return delimited(out, 'P', path->fullPathText());
+        const std::string full = path->fullPathText();
+        if (form_ == SourceForm::CommandLine && (resolvingChanges(full) || isWildPattern(full))) {
+            return refuse(fmt::format(
+                "the path '{}' holds a reference, a group, a marker or a wildcard, which a "
+                "path given back would expand or match against the disk",
+                full));
+        }
+        return delimited(out, 'P', full);
     }
     if (const auto* text = valueCast<const RilkBaseString>(&value)) {
-        return this->text(out, text->text(), valueCast<const RilkRawString>(&value) != nullptr);
+        const std::string& chars = text->text();
+        if (form_ == SourceForm::CommandLine && resolvingChanges(chars)) {
+            // A raw string is never resolved: it gives such a text back as it is.
+            if (fits(chars)) return delimited(out, 'R', chars);
+            return refuse(fmt::format(
+                "the text '{}' holds a reference, a group or a marker, which a string given "
+                "back would expand, and ')\"' or a last ')', which a raw string cannot hold",
+                chars));
+        }
+        return this->text(out, chars, valueCast<const RilkRawString>(&value) != nullptr);
     }
     if (valueCast<const RilkInt>(&value) != nullptr) {
         out += value.toString();
@@ -79,7 +96,7 @@ bool SourceWriter::plainString(std::string& out, std::string_view text) {
 }
 
 bool SourceWriter::text(std::string& out, std::string_view text, bool raw) {
-    const bool resolved = form_ == SourceForm::Resolved;
+    const bool resolved = this->resolved();
     const bool quotable = text.find('"') == std::string_view::npos;
     // A resolved value keeps its text, not its literal form: a string holding a double
     // quote becomes a raw string, a raw string that cannot be one a plain string.
@@ -114,7 +131,7 @@ bool SourceWriter::delimited(std::string& out, char letter, std::string_view con
 
 bool SourceWriter::fits(std::string_view content) const {
     // Resolved texts keep to the cache file's stricter rule, so that it stays the same.
-    return form_ == SourceForm::Resolved ? fitsDelimitedLiteralStrictly(content)
+    return resolved() ? fitsDelimitedLiteralStrictly(content)
                                          : fitsDelimitedLiteral(content);
 }
 

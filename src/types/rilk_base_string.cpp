@@ -74,11 +74,18 @@ RilkValuePtr RilkBaseString::add(const RilkValue& other) const {
 }
 
 void RilkBaseString::append(const RilkValue& other) {
-    text_ += joinedText(other, " ");
-    if (literal_) {
-        const auto* text = valueCast<const RilkBaseString>(&other);
-        literal_ = text != nullptr ? text->literal_ : valueCast<const RilkInt>(&other) != nullptr;
+    const std::string joined = joinedText(other, " ");
+    const auto* text = valueCast<const RilkBaseString>(&other);
+    const bool otherLiteral =
+        text != nullptr ? text->literal_ : valueCast<const RilkInt>(&other) != nullptr;
+    if (literal_ != otherLiteral && kind() != ValueKind::PathString) {
+        // Literal text joined with text that resolving would leave as it is stays literal:
+        // a found name appended to a plain word (or one appended to it) is never expanded.
+        literal_ = !resolvingChanges(literal_ ? std::string_view(joined) : std::string_view(text_));
+    } else {
+        literal_ = literal_ && otherLiteral;
     }
+    text_ += joined;
     plainness_ = Plainness::Unknown;
 }
 
@@ -126,6 +133,16 @@ bool RilkBaseString::greater(const RilkValue& other) const {
 bool RilkBaseString::less(const RilkValue& other) const {
     const auto* s = valueCast<const RilkBaseString>(&other);
     return s && text_.size() < s->text_.size();
+}
+
+bool resolvingChanges(std::string_view text) {
+    for (std::size_t at = text.find_first_of("$#"); at != std::string_view::npos;
+         at = text.find_first_of("$#", at + 1)) {
+        if (at + 1 == text.size()) break;
+        const char next = text[at + 1];
+        if (next == '{' || (text[at] == '#' && next >= '0' && next <= '9')) return true;
+    }
+    return false;
 }
 
 }  // namespace Rilk

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,12 @@ public:
                               const Util::CiString& label, Rilk::Context& output) = 0;
     /// Stores a plan whose jobs all succeeded under the target's unique name.
     virtual void storeRecord(const std::string& uniqueName, const JobPlan& plan) = 0;
+    /// The variables the command line sets in every runtime context. Their values are what
+    /// a target's command sees, so they are what its outputs carry too.
+    virtual const std::set<Util::CiString>& commandLineNames() const {
+        static const std::set<Util::CiString> none;
+        return none;
+    }
 };
 
 /// The plan without a build cache: the target context as the only job.

@@ -34,6 +34,9 @@ public:
     void runBuildJobs(Builder& builder, const JobPlan& plan, const Util::CiString& label,
                       Context& output) override;
     void storeRecord(const std::string& uniqueName, const JobPlan& plan) override;
+    const std::set<Util::CiString>& commandLineNames() const override {
+        return workspace_.commandLineNames;
+    }
 
 private:
     const Workspace& workspace_;
