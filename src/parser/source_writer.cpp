@@ -62,15 +62,22 @@ bool SourceWriter::value(std::string& out, const RilkValue& value) {
     }
     if (const auto* text = valueCast<const RilkBaseString>(&value)) {
         const std::string& chars = text->text();
-        if (form_ == SourceForm::CommandLine && resolvingChanges(chars)) {
-            // A raw string is never resolved: it gives such a text back as it is.
-            if (fits(chars)) return delimited(out, 'R', chars);
+        const bool raw = valueCast<const RilkRawString>(&value) != nullptr;
+        // Given back, a string is expanded, and so is a raw string's text wherever it is
+        // referred to: only a raw string stays what it was.
+        if (form_ == SourceForm::CommandLine && !raw && resolvingChanges(chars)) {
             return refuse(fmt::format(
                 "the text '{}' holds a reference, a group or a marker, which a string given "
+                "back would expand",
+                chars));
+        }
+        if (form_ == SourceForm::CommandLine && raw && resolvingChanges(chars) && !fits(chars)) {
+            return refuse(fmt::format(
+                "the raw text '{}' holds a reference, a group or a marker, which a string given "
                 "back would expand, and ')\"' or a last ')', which a raw string cannot hold",
                 chars));
         }
-        return this->text(out, chars, valueCast<const RilkRawString>(&value) != nullptr);
+        return this->text(out, chars, raw);
     }
     if (valueCast<const RilkInt>(&value) != nullptr) {
         out += value.toString();

@@ -28,10 +28,10 @@ enum class SourceForm {
     /// nest at most `kMaxResolvedTextDepth` deep; an operator needs a value.
     Resolved,
     /// Resolved values as a command-line item gives them back, where they are resolved once
-    /// more: as `Resolved`, and besides a plain string whose text resolving would change (a
-    /// "${" reference, a "#{" group or a "#" and digit marker) is written as a raw string,
-    /// and a path whose full path resolving would change (those, or a wildcard) has no
-    /// written form.
+    /// more: as `Resolved`, except that a string or path whose text resolving would change
+    /// (a "${" reference, a "#{" group or a "#" and digit marker; for a path, a wildcard
+    /// too) has no written form, nor has a raw string holding such text that cannot stay
+    /// raw.
     CommandLine,
 };
 

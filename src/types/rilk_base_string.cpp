@@ -76,14 +76,16 @@ RilkValuePtr RilkBaseString::add(const RilkValue& other) const {
 void RilkBaseString::append(const RilkValue& other) {
     const std::string joined = joinedText(other, " ");
     const auto* text = valueCast<const RilkBaseString>(&other);
-    const bool otherLiteral =
-        text != nullptr ? text->literal_ : valueCast<const RilkInt>(&other) != nullptr;
-    if (literal_ != otherLiteral && kind() != ValueKind::PathString) {
-        // Literal text joined with text that resolving would leave as it is stays literal:
-        // a found name appended to a plain word (or one appended to it) is never expanded.
-        literal_ = !resolvingChanges(literal_ ? std::string_view(joined) : std::string_view(text_));
-    } else {
-        literal_ = literal_ && otherLiteral;
+    // Literal text joined with text that resolving would leave as it is stays literal: a
+    // found name appended to a plain word (or a plain word to it) is never expanded. A
+    // path's plain text may still be a pattern, so a path keeps the plain rule.
+    const bool mayJoin = kind() != ValueKind::PathString;
+    if (literal_) {
+        const bool otherLiteral =
+            text != nullptr ? text->literal_ : valueCast<const RilkInt>(&other) != nullptr;
+        literal_ = otherLiteral || (mayJoin && !resolvingChanges(joined));
+    } else if (text != nullptr && text->literal_ && mayJoin) {
+        literal_ = !resolvingChanges(text_);
     }
     text_ += joined;
     plainness_ = Plainness::Unknown;
@@ -133,16 +135,6 @@ bool RilkBaseString::greater(const RilkValue& other) const {
 bool RilkBaseString::less(const RilkValue& other) const {
     const auto* s = valueCast<const RilkBaseString>(&other);
     return s && text_.size() < s->text_.size();
-}
-
-bool resolvingChanges(std::string_view text) {
-    for (std::size_t at = text.find_first_of("$#"); at != std::string_view::npos;
-         at = text.find_first_of("$#", at + 1)) {
-        if (at + 1 == text.size()) break;
-        const char next = text[at + 1];
-        if (next == '{' || (text[at] == '#' && next >= '0' && next <= '9')) return true;
-    }
-    return false;
 }
 
 }  // namespace Rilk

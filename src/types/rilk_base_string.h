@@ -107,8 +107,9 @@ private:
     bool literal_ = false;
 };
 
-/// Whether resolving an expanding string of this text could change it: it holds a "${"
-/// reference, a "#{" group or a "#" and digit marker. Any other text is its own expansion.
+/// Whether resolving an expanding string of this text could change it (or fail): it holds
+/// a "${" reference, a "#{...}" group or a "#" and digit marker, as the expansion finds
+/// them. Any other text is its own expansion, whatever variables there are.
 bool resolvingChanges(std::string_view text);
 
 }  // namespace Rilk

@@ -11,8 +11,8 @@ namespace Rilk {
 /// target, in name order ignoring case; variables without value are left out. Each line is
 /// a command-line assignment (`rilk NAME=...`) that reads back as the variable's value, also
 /// once it is resolved again: the values are written in the language's command-line form
-/// (strings in double quotes, or raw strings when they hold one or text that resolving
-/// would expand, paths as P"(full path)"; `SourceForm::CommandLine`).
+/// (strings in double quotes, or raw strings when they hold one, paths as P"(full path)";
+/// text that resolving would change has none, `SourceForm::CommandLine`).
 ///
 /// A variable whose value has no such form is left out with a level-6 warning naming
 /// `file`, the variable and the reason: never a line that reads back as something else.

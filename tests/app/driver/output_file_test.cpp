@@ -42,7 +42,7 @@ TEST(OutputFile, LinesReadBackAsCommandLineAssignments) {
     const std::pair<const char*, Rilk::RilkValuePtr> outputs[] = {
         {"PATH", Rilk::makePathString("out/app", "/root dir")},
         {"QUOTED", RilkTest::str("-DNAME=\"x\"")},
-        {"RAW", RilkTest::raw("${kept} )")},
+        {"RAW", RilkTest::raw("${kept} ) x")},
         {"LIST", RilkTest::list({RilkTest::num(-1), Rilk::makePathString("/a", ""),
                                  RilkTest::str("two words")})},
         {"EMPTY", RilkTest::list()},
@@ -82,10 +82,10 @@ TEST(OutputFile, FoundTextReadsBackAsItselfOnceResolved) {
         return Rilk::makeLiteralString(text);
     };
     const std::pair<Rilk::RilkValuePtr, const char*> kept[] = {
-        {literal("/p/dollar ${HOME} x/gen"), "R\"(/p/dollar ${HOME} x/gen)\""},
-        {literal("#{x} and #1"), "R\"(#{x} and #1)\""},
-        {literal("a$b#c {d}"), "\"a$b#c {d}\""},
-        {RilkTest::list({literal("${x}"), RilkTest::str("y")}), "[ R\"(${x})\", \"y\" ]"},
+        {literal("a$b#c {d} #{"), "\"a$b#c {d} #{\""},
+        {literal("{a} #{x}"), "\"{a} #{x}\""},
+        {RilkTest::list({RilkTest::raw("${x} ) y"), RilkTest::str("y")}),
+         "[ R\"(${x} ) y)\", \"y\" ]"},
     };
     for (const auto& [value, written] : kept) {
         Rilk::Context one;
@@ -103,7 +103,10 @@ TEST(OutputFile, FoundTextReadsBackAsItselfOnceResolved) {
         Rilk::makePathString("a?.o", "/obj"),
         Rilk::makePathString("${x}.o", "/obj"),
         RilkTest::list({Rilk::makePathString("/obj/ok.o", ""), Rilk::makePathString("/#{x}", "")}),
-        literal("${x} )"),
+        literal("/p/dollar ${HOME} x/gen"),
+        RilkTest::list({literal("#{x}"), RilkTest::str("y")}),
+        literal("file#1.c"),
+        RilkTest::raw("${x} )"),
     };
     for (const Rilk::RilkValuePtr& value : leftOut) {
         Rilk::Context one;
