@@ -50,34 +50,12 @@ bool SourceWriter::value(std::string& out, const RilkValue& value) {
     if (resolved() && depth_ > kMaxResolvedTextDepth) {
         return refuse(fmt::format("values nest deeper than {} levels", kMaxResolvedTextDepth));
     }
+    if (form_ == SourceForm::CommandLine && !readsBackResolved(value)) return false;
     if (const auto* path = valueCast<const RilkPathString>(&value)) {
-        const std::string full = path->fullPathText();
-        if (form_ == SourceForm::CommandLine && (resolvingChanges(full) || isWildPattern(full))) {
-            return refuse(fmt::format(
-                "the path '{}' holds a reference, a group, a marker or a wildcard, which a "
-                "path given back would expand or match against the disk",
-                full));
-        }
-        return delimited(out, 'P', full);
+        return delimited(out, 'P', path->fullPathText());
     }
     if (const auto* text = valueCast<const RilkBaseString>(&value)) {
-        const std::string& chars = text->text();
-        const bool raw = valueCast<const RilkRawString>(&value) != nullptr;
-        // Given back, a string is expanded, and so is a raw string's text wherever it is
-        // referred to: only a raw string stays what it was.
-        if (form_ == SourceForm::CommandLine && !raw && resolvingChanges(chars)) {
-            return refuse(fmt::format(
-                "the text '{}' holds a reference, a group or a marker, which a string given "
-                "back would expand",
-                chars));
-        }
-        if (form_ == SourceForm::CommandLine && raw && resolvingChanges(chars) && !fits(chars)) {
-            return refuse(fmt::format(
-                "the raw text '{}' holds a reference, a group or a marker, which a string given "
-                "back would expand, and ')\"' or a last ')', which a raw string cannot hold",
-                chars));
-        }
-        return this->text(out, chars, raw);
+        return this->text(out, text->text(), valueCast<const RilkRawString>(&value) != nullptr);
     }
     if (valueCast<const RilkInt>(&value) != nullptr) {
         out += value.toString();
@@ -91,6 +69,32 @@ bool SourceWriter::value(std::string& out, const RilkValue& value) {
                                   name->identifier().toString()));
     }
     return refuse(fmt::format("a value of type {} has no written form", value.typeName()));
+}
+
+bool SourceWriter::readsBackResolved(const RilkValue& value) {
+    if (const auto* path = valueCast<const RilkPathString>(&value)) {
+        const std::string full = path->fullPathText();
+        if (!resolvingChanges(full) && !isWildPattern(full)) return true;
+        return refuse(fmt::format(
+            "the path '{}' holds a reference, a group, a marker or a wildcard, which a path "
+            "given back would expand or match against the disk",
+            full));
+    }
+    const auto* text = valueCast<const RilkBaseString>(&value);
+    if (text == nullptr || !resolvingChanges(text->text())) return true;
+    // Given back, a string is expanded, and so is a raw string's text wherever it is
+    // referred to: only a raw string that stays one is what it was.
+    if (valueCast<const RilkRawString>(&value) == nullptr) {
+        return refuse(fmt::format(
+            "the text '{}' holds a reference, a group or a marker, which a string given back "
+            "would expand",
+            text->text()));
+    }
+    if (fits(text->text())) return true;
+    return refuse(fmt::format(
+        "the raw text '{}' holds a reference, a group or a marker, which a string given back "
+        "would expand, and ')\"' or a last ')', which a raw string cannot hold",
+        text->text()));
 }
 
 bool SourceWriter::plainString(std::string& out, std::string_view text) {

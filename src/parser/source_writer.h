@@ -94,6 +94,9 @@ public:
 private:
     /// Whether the values written are resolved ones (any form but the template's).
     bool resolved() const { return form_ != SourceForm::Template; }
+    /// Whether a string or path value, given back on the command line and resolved, is
+    /// what it was (`SourceForm::CommandLine`); refuses it otherwise.
+    bool readsBackResolved(const RilkValue& value);
     bool text(std::string& out, std::string_view text, bool raw);
     bool delimited(std::string& out, char letter, std::string_view content);
     /// Whether `content` may stand in a delimited literal of this form.

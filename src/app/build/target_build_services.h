@@ -54,6 +54,12 @@ public:
     /// the build, and targets merge copies of its values. Throws
     /// `Rilk::NotFoundException` ("project namespace") for a namespace without project.
     virtual const Rilk::Context& inheritedContext(const std::string& ns) = 0;
+    /// The variables the command line sets in every runtime context. Their values are what
+    /// a target's command sees, so they are what its outputs carry too.
+    virtual const std::set<Util::CiString>& commandLineNames() const {
+        static const std::set<Util::CiString> none;
+        return none;
+    }
     /// The best registered tool for the target context, or null; the tool map owns it.
     virtual const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) = 0;
     /// Divides the resolved target's work into jobs.
@@ -63,12 +69,6 @@ public:
                               const Util::CiString& label, Rilk::Context& output) = 0;
     /// Stores a plan whose jobs all succeeded under the target's unique name.
     virtual void storeRecord(const std::string& uniqueName, const JobPlan& plan) = 0;
-    /// The variables the command line sets in every runtime context. Their values are what
-    /// a target's command sees, so they are what its outputs carry too.
-    virtual const std::set<Util::CiString>& commandLineNames() const {
-        static const std::set<Util::CiString> none;
-        return none;
-    }
 };
 
 /// The plan without a build cache: the target context as the only job.

@@ -29,14 +29,14 @@ public:
 
     FoundTarget findTarget(QualifiedTargetName& name) override;
     const Context& inheritedContext(const std::string& ns) override;
+    const std::set<Util::CiString>& commandLineNames() const override {
+        return workspace_.commandLineNames;
+    }
     const Matcher* findBestTool(const TargetContext& target) override;
     JobPlan planJobs(Builder& builder, const ContextPtr& target) override;
     void runBuildJobs(Builder& builder, const JobPlan& plan, const Util::CiString& label,
                       Context& output) override;
     void storeRecord(const std::string& uniqueName, const JobPlan& plan) override;
-    const std::set<Util::CiString>& commandLineNames() const override {
-        return workspace_.commandLineNames;
-    }
 
 private:
     const Workspace& workspace_;
