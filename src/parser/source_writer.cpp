@@ -142,8 +142,7 @@ bool SourceWriter::delimited(std::string& out, char letter, std::string_view con
 
 bool SourceWriter::fits(std::string_view content) const {
     // Resolved texts keep to the cache file's stricter rule, so that it stays the same.
-    return resolved() ? fitsDelimitedLiteralStrictly(content)
-                                         : fitsDelimitedLiteral(content);
+    return resolved() ? fitsDelimitedLiteralStrictly(content) : fitsDelimitedLiteral(content);
 }
 
 bool SourceWriter::list(std::string& out, const RilkValue& value) {

@@ -58,16 +58,19 @@ merged: +files { cmdline = "printf '<%s>' '${F}'" }
 }
 
 TEST_F(FoundNames, AStarInAPatternMatchesNamesHoldingAStar) {
-    write({{"src/*x.c", "\n"}, {"src/y.c", "\n"}, {"src/z*.c", "\n"}, {"inc*[x/h.h", "\n"},
+    write({{"src/*x.c", "\n"},
+           {"src/y.c", "\n"},
+           {"src/z*.c", "\n"},
+           {"inc*[x/h.h", "\n"},
            {"rilk.txt", R"x(unit u
 show: { cmdline = "printf '<%s>' '${F}' '${I}'" F = P"(src/*.c)" I = P"(inc*)" }
 )x"}});
     const auto result = rilk({});
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     const std::string src = dir() + "/src/";
-    EXPECT_NE(result.out.find("\n<" + src + "*x.c " + src + "y.c " + src + "z*.c><" + dir() +
-                              "/inc*[x>"),
-              std::string::npos)
+    EXPECT_NE(
+        result.out.find("\n<" + src + "*x.c " + src + "y.c " + src + "z*.c><" + dir() + "/inc*[x>"),
+        std::string::npos)
         << result.out;
 }
 
@@ -89,8 +92,7 @@ show: { cmdline = "printf '<%s>' '${f}'" f = P"(src/main.c)" }
         EXPECT_NE(result.out.find("leaves out the variable 'f'"), std::string::npos) << result.out;
         const auto shown = rilk({"show"}, "proj?");
         ASSERT_EQ(shown.exitCode, 0) << shown.out << shown.err;
-        EXPECT_NE(shown.out.find("\n<" + project + "/src/main.c>"), std::string::npos)
-            << shown.out;
+        EXPECT_NE(shown.out.find("\n<" + project + "/src/main.c>"), std::string::npos) << shown.out;
         // Also once the file is gone, the path names it and nothing else.
         fs::remove(work.path() / "proj?/src/main.c");
     }

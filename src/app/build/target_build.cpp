@@ -105,9 +105,9 @@ void applyInheritedAgain(Rilk::TargetContext& target, const Rilk::Assignment& as
     } catch (const Rilk::LoopFoundException&) {
         throw;
     } catch (const Rilk::RilkException& error) {
-        throw Rilk::VariableError(assignment.name,
-                                  "the inherited value cannot be joined to the target's: " +
-                                      error.message());
+        throw Rilk::VariableError(
+            assignment.name,
+            "the inherited value cannot be joined to the target's: " + error.message());
     }
 }
 
@@ -238,7 +238,8 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
         applyInheritedAgain(*context, assignment);
     }
     for (const PendingPlusMerge& pending : failedAppends) {
-        Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit append {}.\n", displayText(pending.append.value));
+        Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit append {}.\n",
+                  displayText(pending.append.value));
         resolveForSecondTry(*context, pending.append.name);
         retryPlusMerge(*context, own, pending);
     }

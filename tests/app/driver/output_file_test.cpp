@@ -94,7 +94,8 @@ TEST(OutputFile, FoundTextReadsBackAsItselfOnceResolved) {
         EXPECT_EQ(line, std::string("V = ") + written + "\n");
         line.pop_back();
         Rilk::Context readBack;
-        readBack.addAssignment(Rilk::parseAssignment(line, "/elsewhere", true), Rilk::kKeepModifier);
+        readBack.addAssignment(Rilk::parseAssignment(line, "/elsewhere", true),
+                               Rilk::kKeepModifier);
         readBack.resolveAll();
         EXPECT_EQ(RilkTest::textOf(readBack, "V"), value->toString()) << line;
     }
