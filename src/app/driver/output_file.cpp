@@ -15,9 +15,12 @@ std::string outputFileText(const Rilk::Context& outputs, const std::filesystem::
         line.clear();
         if (!writer.itemText(line, assignment)) {
             Rilk::log(Rilk::LogLevel::Warning,
-                      "The output file '{}' leaves out {}, as no line would read back as the same "
-                      "value.\n",
-                      file.string(), writer.refusal().message());
+                      "The output file '{}' leaves out the variable '{}', as no line would read "
+                      "back as the same value: {}.\n",
+                      file.string(), name.str(),
+                      // Within a block value, which of its variables it is.
+                      writer.refusal().variable == name.str() ? writer.refusal().reason
+                                                              : writer.refusal().message());
             continue;
         }
         text += line;
