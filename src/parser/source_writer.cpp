@@ -7,6 +7,7 @@
 #include "parser/delimited_literal.h"
 #include "parser/name_rules.h"
 #include "parser/utf8_text.h"
+#include "types/path_glob.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_identifier.h"
 #include "types/rilk_value_types.h"
@@ -47,9 +48,10 @@ bool SourceWriter::within(std::string_view name) {
 }
 
 bool SourceWriter::value(std::string& out, const RilkValue& value) {
-    if (form_ == SourceForm::Resolved && depth_ > kMaxResolvedTextDepth) {
+    if (resolved() && depth_ > kMaxResolvedTextDepth) {
         return refuse(fmt::format("values nest deeper than {} levels", kMaxResolvedTextDepth));
     }
+    if (form_ == SourceForm::CommandLine && !readsBackResolved(value)) return false;
     if (const auto* path = valueCast<const RilkPathString>(&value)) {
         const std::string full = path->fullPathText();
         if (!cacheLiterals_) return delimited(out, 'P', full);
@@ -79,6 +81,32 @@ bool SourceWriter::value(std::string& out, const RilkValue& value) {
     return refuse(fmt::format("a value of type {} has no written form", value.typeName()));
 }
 
+bool SourceWriter::readsBackResolved(const RilkValue& value) {
+    if (const auto* path = valueCast<const RilkPathString>(&value)) {
+        const std::string full = path->fullPathText();
+        if (!resolvingChanges(full) && !isWildPattern(full)) return true;
+        return refuse(fmt::format(
+            "the path '{}' holds a reference, a group, a marker or a wildcard, which a path "
+            "given back would expand or match against the disk",
+            full));
+    }
+    const auto* text = valueCast<const RilkBaseString>(&value);
+    if (text == nullptr || !resolvingChanges(text->text())) return true;
+    // Given back, a string is expanded, and so is a raw string's text wherever it is
+    // referred to: only a raw string that stays one is what it was.
+    if (valueCast<const RilkRawString>(&value) == nullptr) {
+        return refuse(fmt::format(
+            "the text '{}' holds a reference, a group or a marker, which a string given back "
+            "would expand",
+            text->text()));
+    }
+    if (fits(text->text())) return true;
+    return refuse(fmt::format(
+        "the raw text '{}' holds a reference, a group or a marker, which a string given back "
+        "would expand, and ')\"' or a last ')', which a raw string cannot hold",
+        text->text()));
+}
+
 bool SourceWriter::plainString(std::string& out, std::string_view text) {
     if (!isUtf8(text)) return refuse("is not valid UTF-8");
     if (text.find('"') != std::string_view::npos) return refuse("holds a double quote");
@@ -89,7 +117,7 @@ bool SourceWriter::plainString(std::string& out, std::string_view text) {
 }
 
 bool SourceWriter::text(std::string& out, std::string_view text, bool raw) {
-    const bool resolved = form_ == SourceForm::Resolved;
+    const bool resolved = this->resolved();
     const bool quotable = text.find('"') == std::string_view::npos;
     // A resolved value keeps its text, not its literal form: a string holding a double
     // quote becomes a raw string, a raw string that cannot be one a plain string.
@@ -136,8 +164,7 @@ bool SourceWriter::escaped(std::string& out, char kind, std::string_view content
 
 bool SourceWriter::fits(std::string_view content) const {
     // Resolved texts keep to the cache file's stricter rule, so that it stays the same.
-    return form_ == SourceForm::Resolved ? fitsDelimitedLiteralStrictly(content)
-                                         : fitsDelimitedLiteral(content);
+    return resolved() ? fitsDelimitedLiteralStrictly(content) : fitsDelimitedLiteral(content);
 }
 
 bool SourceWriter::list(std::string& out, const RilkValue& value) {

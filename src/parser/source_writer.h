@@ -27,6 +27,12 @@ enum class SourceForm {
     /// and path literals keep to `fitsDelimitedLiteralStrictly`; no identifiers; values
     /// nest at most `kMaxResolvedTextDepth` deep; an operator needs a value.
     Resolved,
+    /// Resolved values as a command-line item gives them back, where they are resolved once
+    /// more: as `Resolved`, except that a string or path whose text resolving would change
+    /// (a "${" reference, a "#{" group or a "#" and digit marker; for a path, a wildcard
+    /// too) has no written form, nor has a raw string holding such text that cannot stay
+    /// raw.
+    CommandLine,
 };
 
 /// Nesting of lists and blocks that a resolved text may have: the writer refuses deeper
@@ -82,7 +88,8 @@ public:
     /// the operator for an operator without value. Resolved form.
     bool recordText(std::string& out, const Assignment& assignment);
     /// Appends the assignment as a command-line assignment item: name, " = ", value (which
-    /// must be there), as the single-assignment parse reads it. Resolved form.
+    /// must be there), as the single-assignment parse reads it. Resolved or command-line
+    /// form.
     bool itemText(std::string& out, const Assignment& assignment);
     /// Appends the block's statements, then its conditional blocks ("if" head, the body
     /// two blanks deeper, "}"), one line each, indented by `indent` blanks and ended by a
@@ -93,6 +100,11 @@ public:
     const SourceRefusal& refusal() const { return refusal_; }
 
 private:
+    /// Whether the values written are resolved ones (any form but the template's).
+    bool resolved() const { return form_ != SourceForm::Template; }
+    /// Whether a string or path value, given back on the command line and resolved, is
+    /// what it was (`SourceForm::CommandLine`); refuses it otherwise.
+    bool readsBackResolved(const RilkValue& value);
     bool text(std::string& out, std::string_view text, bool raw);
     bool delimited(std::string& out, char letter, std::string_view content);
     /// Whether `content` may stand in a delimited literal of this form.

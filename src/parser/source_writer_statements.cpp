@@ -35,7 +35,7 @@ bool SourceWriter::statement(std::string& out, const Assignment& assignment) {
             out += '^';
             break;
         case AssignModifier::Must:
-            if (form_ == SourceForm::Resolved) {
+            if (resolved()) {
                 refuse("the \"!\" modifier has no place in a resolved block");
                 return within(assignment.name);
             }

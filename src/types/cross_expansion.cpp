@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "types/expander.h"
@@ -98,6 +99,17 @@ RilkValuePtr lookUpGroup(const std::string& name, const Identifier& identifier,
 }
 
 }  // namespace
+
+bool resolvingChanges(std::string_view view) {
+    if (view.find("${") != std::string_view::npos) return true;
+    if (view.find('#') == std::string_view::npos) return false;
+    const std::string text(view);
+    if (findGroup(text).first != kNone) return true;
+    for (std::size_t at = text.find('#'); at != kNone; at = text.find('#', at + 1)) {
+        if (Expander::markerLength(text, at) != 0) return true;
+    }
+    return false;
+}
 
 std::size_t Expander::markerLength(const std::string& text, std::size_t position) {
     if (position >= text.size() || text.size() - position < 2 || text[position] != '#') return 0;

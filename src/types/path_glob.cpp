@@ -132,12 +132,13 @@ bool globMatch(const std::string& name, const std::string& pattern) {
     std::size_t star = std::string::npos;
     std::size_t anchor = 0;
     while (s < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[s])) {
-            ++p;
-            ++s;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        // A "*" of the pattern is a wildcard also where the name holds a "*".
+        if (p < pattern.size() && pattern[p] == '*') {
             star = p++;
             anchor = s;
+        } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[s])) {
+            ++p;
+            ++s;
         } else if (star != std::string::npos) {
             p = star + 1;
             s = ++anchor;

@@ -74,11 +74,20 @@ RilkValuePtr RilkBaseString::add(const RilkValue& other) const {
 }
 
 void RilkBaseString::append(const RilkValue& other) {
-    text_ += joinedText(other, " ");
+    const std::string joined = joinedText(other, " ");
+    const auto* text = valueCast<const RilkBaseString>(&other);
+    // Literal text joined with text that resolving would leave as it is stays literal: a
+    // found name appended to a plain word (or a plain word to it) is never expanded. A
+    // path's plain text may still be a pattern, so a path keeps the plain rule.
+    const bool mayJoin = kind() != ValueKind::PathString;
     if (literal_) {
-        const auto* text = valueCast<const RilkBaseString>(&other);
-        literal_ = text != nullptr ? text->literal_ : valueCast<const RilkInt>(&other) != nullptr;
+        const bool otherLiteral =
+            text != nullptr ? text->literal_ : valueCast<const RilkInt>(&other) != nullptr;
+        literal_ = otherLiteral || (mayJoin && !resolvingChanges(joined));
+    } else if (text != nullptr && text->literal_ && mayJoin) {
+        literal_ = !resolvingChanges(text_);
     }
+    text_ += joined;
     plainness_ = Plainness::Unknown;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "types/rilk_value.h"
 
@@ -75,9 +76,11 @@ public:
     void markShared() { shared_ = true; }
     bool isShared() const { return shared_; }
     /// Marks the text as a name rilk found or made itself (a glob's match, a directory, an
-    /// object file): whatever characters it holds, it is no reference and no pattern, and
-    /// resolving leaves it as it is. Copies, words and substrings keep the mark; appending
-    /// a text without it drops it.
+    /// object file), or as the result of a resolution: whatever characters it holds, it is no
+    /// reference and no pattern, and resolving leaves it as it is. Copies, words and
+    /// substrings keep the mark; appending a text without it drops it, unless the text
+    /// appended to or the one appended is one that resolving leaves as it is anyway
+    /// (`resolvingChanges`) and the string is no path.
     void markLiteral() {
         literal_ = true;
         plainness_ = Plainness::Unknown;
@@ -103,5 +106,10 @@ private:
     bool shared_ = false;
     bool literal_ = false;
 };
+
+/// Whether resolving an expanding string of this text could change it (or fail): it holds
+/// a "${" reference, a "#{...}" group or a "#" and digit marker, as the expansion finds
+/// them. Any other text is its own expansion, whatever variables there are.
+bool resolvingChanges(std::string_view text);
 
 }  // namespace Rilk

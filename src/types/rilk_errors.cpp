@@ -41,7 +41,9 @@ std::string IdentifierError::message() const {
 }
 
 std::string LoopFoundException::message() const {
-    std::string text = "Loop detected! Causing term: '" + term_ + "'\n  loop goes as follows: ";
+    std::string text = "Loop detected! Causing term: '" + term_ + "'";
+    if (!target_.empty()) text += " in target " + target_;
+    text += "\n  loop goes as follows: ";
     for (const std::string& name : chain_.names) text += name + " <- ";
     return text;
 }

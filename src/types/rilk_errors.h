@@ -66,16 +66,31 @@ private:
     std::string text_;
 };
 
-/// A target that is already being built further up the chain.
+/// A target that is already being built further up the chain, or a variable whose value
+/// needs itself.
 class LoopFoundException : public RilkException {
 public:
     LoopFoundException(const std::string& term, const VisitingChain& chain)
         : term_(term), chain_(chain) {}
+    /// A loop of targets: the chain names them, and no target is added by `setTarget`.
+    static LoopFoundException ofTargets(const std::string& term, const VisitingChain& chain) {
+        LoopFoundException loop(term, chain);
+        loop.ofTargets_ = true;
+        return loop;
+    }
     std::string message() const override;
+
+    /// Names the target whose variables loop; a target named before (an inner
+    /// dependency's) is kept.
+    void setTarget(const std::string& target) {
+        if (target_.empty() && !ofTargets_) target_ = target;
+    }
 
 private:
     std::string term_;
     VisitingChain chain_;
+    std::string target_;
+    bool ofTargets_ = false;
 };
 
 /// A broken internal invariant, with the place of the check.

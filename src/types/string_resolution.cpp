@@ -36,6 +36,17 @@ bool holdsNothingToExpand(const std::string& chars) {
            chars.size() <= ResolutionLimits::maxTextBytes;
 }
 
+/// Marks the texts of a cross expansion's result literal (see `RilkString::resolveString`).
+void markResolvedTexts(RilkValue& result) {
+    if (auto* list = valueCast<RilkList>(&result)) {
+        for (const RilkValuePtr& element : list->elements()) {
+            if (element) markResolvedTexts(*element);
+        }
+    } else if (auto* string = valueCast<RilkBaseString>(&result)) {
+        string->markLiteral();
+    }
+}
+
 }  // namespace
 
 bool RilkString::isPlainText() const {
@@ -63,16 +74,24 @@ RilkValuePtr RilkString::resolveString(bool inPlace) {
     Expander::NameSet expanding;
     std::string single;
     RilkValuePtr result = Expander::crossExpand(text(), *this, expanding, 1, single);
+    // What a resolution gives is final: text it inserted (a found name holding "${", a
+    // value's "#{" text) is never expanded again, by this target or by its dependants. A
+    // path's text is globbed next, so only a string's own text is marked.
+    const bool markSelf = kind() == ValueKind::String;
     if (result) {
+        markResolvedTexts(*result);
         setText(result->toString());
+        if (markSelf) markLiteral();
         return result;
     }
     if (inPlace) {
         setText(std::move(single));
+        if (markSelf) markLiteral();
         return becomeResolved();
     }
     setText(single);
-    return makeString(std::move(single));
+    if (markSelf) markLiteral();
+    return makeLiteralString(std::move(single));
 }
 
 RilkValuePtr RilkString::becomeResolved() {

@@ -97,8 +97,23 @@ TEST_F(Messages, EachNamesWhatItIsAbout) {
          "a: { NO_TOOL ^x = \"s\" }\nb: +a { NO_TOOL x = Y Y = 1 }",
          {"b"},
          "Starting build\n[1::b] Visiting target\n[1::a] Visiting target\n[1::a] Starting build "
-         "job\n[1::a] Build done\nError: In target 1::b: Cannot convert RilkInt 1 to "
-         "RilkString\n"},
+         "job\n[1::a] Build done\nError: Cannot merge output 'x' of dependency 1::a into target "
+         "1::b: Cannot convert RilkInt 1 to RilkString\n"},
+        {"a loop of variables",
+         "a: { NO_TOOL X = Y Y = X ^o = X }",
+         {},
+         kVisitA + "Error: Loop detected! Causing term: 'X' in target 1::a\n  loop goes as "
+                   "follows: Y <- X <- o <- \n"},
+        {"a dependency alias that is a variable in another case",
+         "all: utest(T0) => t0 { T0 = \"parse_array\" NO_TOOL }\nutest(T): { NO_TOOL ^B = T }",
+         {},
+         "Starting build\n[1::all] Visiting target\n[1::utest] Visiting target\n[1::utest] "
+         "Starting build job\n[1::utest] Build done\n[1::all] Dependency output alias 't0' "
+         "collides with an existing context variable 'T0'. Names are case-insensitive; this may "
+         "make dependency output ambiguous.\n[1::all] Dependency output '1::utest' is not added "
+         "to context variable 'T0' (named 't0' here), whose value cannot take it: Cannot convert "
+         "RilkContext B to RilkString\n[1::all] Starting build job\n[1::all] Build done\n",
+         0},
         {"an existing variable that fails inside a reference: only the real error",
          "a: { NO_TOOL c = { y = 1 } ^r = \"${y}\" y = c[0] }",
          {},

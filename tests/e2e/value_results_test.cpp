@@ -77,16 +77,42 @@ TEST_F(ValueResults, AProfilesAppendToAReferenceReachesTheCommand) {
     EXPECT_TRUE(hasLine(result.out, "e a p")) << result.out;
 }
 
-TEST_F(ValueResults, OutputsTheCommandLineAlsoSetsAreResolved) {
+TEST_F(ValueResults, OutputsTheCommandLineSetsCarryItsValueResolved) {
     write({{"rilk.txt", R"x(unit u
 app: lib { NO_TOOL = 1 V = "app's" ^got = lib.o }
-lib: { NO_TOOL = 1 V = "lib's" W = "w" ^o = "${V}" ^o2 = W }
+lib: { NO_TOOL = 1 V = "lib's" W = "w" ^o = "own" ^o2 = W }
 )x"}});
-    const std::string main = outputs({"lib", "o=\"cmd\"", "o2=\"cmd\""});
-    EXPECT_TRUE(hasLine(main, "o = \"lib's\"")) << main;
-    EXPECT_TRUE(hasLine(main, "o2 = \"w\"")) << main;
-    const std::string dependant = outputs({"app", "o=\"cmd\""});
-    EXPECT_TRUE(hasLine(dependant, "got = \"lib's\"")) << dependant;
+    const std::string main = outputs({"lib", "o=\"cmd ${V}\"", "o2+=\"cmd\""});
+    EXPECT_TRUE(hasLine(main, "o = \"cmd lib's\"")) << main;
+    EXPECT_TRUE(hasLine(main, "o2 = \"w cmd\"")) << main;
+    const std::string dependant = outputs({"app", "o=\"cmd ${V}\""});
+    EXPECT_TRUE(hasLine(dependant, "got = \"cmd lib's\"")) << dependant;
+}
+
+TEST_F(ValueResults, ACommandLineValueOfAnOutputReachesTheCommandDependantsAndTheOutputFile) {
+    write({{"rilk.txt", R"x(unit u
+gen: { cmdline = "echo data > ${OUT}" ^OUT = P"(a.txt)" }
+use: gen { cmdline = "cat ${gen.OUT}" }
+)x"}});
+    const auto used = rilk({"use", "OUT=P\"(b.txt)\""});
+    ASSERT_EQ(used.exitCode, 0) << used.out << used.err;
+    EXPECT_TRUE(fs::exists(work.path() / "b.txt"));
+    EXPECT_FALSE(fs::exists(work.path() / "a.txt"));
+    EXPECT_TRUE(hasLine(used.out, "[u::use] cat ./b.txt")) << used.out;
+    EXPECT_TRUE(hasLine(used.out, "data")) << used.out;
+    const std::string written = outputs({"gen", "OUT=P\"(b.txt)\""});
+    EXPECT_EQ(written, "OUT = P\"(./b.txt)\"\n");
+}
+
+TEST_F(ValueResults, APlusMergedTargetsOutputsDoNotDependOnItsDependencysName) {
+    write({{"rilk.txt", R"x(unit u
+lib: +objs { NO_TOOL = 1 OBJS ^LIB = "libx.a" }
+objs: { NO_TOOL = 1 ^OBJS = "a.o" }
+lib2: +parts { NO_TOOL = 1 OBJS ^LIB = "libx.a" }
+parts: { NO_TOOL = 1 ^OBJS = "a.o" }
+)x"}});
+    EXPECT_EQ(outputs({"lib"}), "LIB = \"libx.a\"\n");
+    EXPECT_EQ(outputs({"lib2"}), "LIB = \"libx.a\"\n");
 }
 
 TEST_F(ValueResults, APlusMergeCollidingWithTheDependencysNameKeepsTheOutputs) {

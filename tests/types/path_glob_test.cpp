@@ -29,6 +29,13 @@ TEST(GlobMatch, WildcardsMatchWholeNamesCaseSensitively) {
         {"mississippi", "m*iss*pi", true},
         {"ab", "abc*", false},
         {"a.c.c", "*.c", true},
+        // A "*" in the name is an ordinary character that a pattern's "*" matches.
+        {"*x.c", "*.c", true},
+        {"inc*[x", "inc*", true},
+        {"a*b", "a*b", true},
+        {"a*b", "a?b", true},
+        {"ab", "a*b", true},
+        {"a*", "a\\*", false},
     };
     for (const auto& [name, pattern, matches] : cases) {
         EXPECT_EQ(globMatch(name, pattern), matches) << name << " vs " << pattern;

@@ -149,6 +149,24 @@ TEST(LiteralText, ANameRilkFoundIsNeitherExpandedNorGlobbedAgain) {
     EXPECT_EQ(joined->resolve()->toString(), "home FOO");
 }
 
+// Text built from a found name is final once resolved: a dependant that resolves it again
+// in its own context, or appends it to a plain word, keeps it as it is.
+TEST(LiteralText, TextBuiltFromAFoundNameStaysAsItIs) {
+    Context vars;
+    set(vars, "root", makeLiteralString("/p/a ${HOME} #{x} #1"));
+    set(vars, "HOME", str("home"));
+    set(vars, "x", strings({"1", "2"}));
+    const std::string built = "/p/a ${HOME} #{x} #1/gen";
+    const RilkValuePtr resolved = resolveIn(vars, "${root}/gen");
+    ASSERT_EQ(resolved->toString(), built);
+    set(vars, "again", resolved->clone());
+    EXPECT_EQ(resolveIn(vars, "<${again}>")->toString(), "<" + built + ">");
+    const auto word = str("-o");
+    word->append(*vars.getVariable("root"));
+    word->setResolver(&vars);
+    EXPECT_EQ(word->resolve()->toString(), "-o /p/a ${HOME} #{x} #1");
+}
+
 TEST(LiteralText, GlobMatchesComeBackLiteral) {
     RilkTest::TempDir dir;
     for (const char* file : {"src/st*.c", "src/starfish.c"}) dir.write(file, "");

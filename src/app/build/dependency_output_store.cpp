@@ -28,6 +28,14 @@ std::string displayText(const Rilk::RilkValuePtr& value) {
     return value ? value->toDisplayString() : std::string();
 }
 
+/// " 'Name'" with the target's own spelling of the variable `name`, when it differs from
+/// `name` (names are case-insensitive), so that a message names both; empty otherwise.
+std::string otherSpelling(const Rilk::Context& target, const std::string& name) {
+    const auto found = target.assignments.find(name);
+    if (found == target.assignments.end() || found->second.name == name) return {};
+    return " '" + found->second.name + "'";
+}
+
 }  // namespace
 
 DependencyOutputStore::DependencyOutputStore(Rilk::Context& target,
@@ -41,18 +49,18 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
     if (!alias.empty()) {
         if (target.hasVariable(alias)) {
             Rilk::log(Rilk::LogLevel::Warning,
-                      "Dependency output alias '{}' collides with an existing context variable. "
+                      "Dependency output alias '{}' collides with an existing context variable{}. "
                       "Names are case-insensitive; this may make dependency output ambiguous.\n",
-                      alias);
+                      alias, otherSpelling(target, alias));
         }
         return;
     }
     if (sameUnitAndNamespace(dependencyName, targetName)) {
         if (target.hasVariable(dependencyName.target)) {
             Rilk::log(Rilk::LogLevel::Warning,
-                      "Dependency output '{}' collides with an existing context variable. Names "
+                      "Dependency output '{}' collides with an existing context variable{}. Names "
                       "are case-insensitive; this may make dependency output ambiguous.\n",
-                      dependencyName.target);
+                      dependencyName.target, otherSpelling(target, dependencyName.target));
         }
         return;
     }
@@ -63,7 +71,8 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
         Rilk::log(Rilk::LogLevel::Warning,
                   "Dependency output '{}::{}' collides with existing context variable '{}'. Names "
                   "are case-insensitive; this may make dependency output ambiguous.\n",
-                  dependencyName.unit, dependencyName.target, dependencyName.unit);
+                  dependencyName.unit, dependencyName.target,
+                  target.assignments.find(dependencyName.unit)->second.name);
     } else if (unitValue->context()->hasVariable(dependencyName.target)) {
         Rilk::log(Rilk::LogLevel::Warning,
                   "Dependency output '{}::{}' collides with an existing dependency output. Names "
@@ -79,8 +88,13 @@ void DependencyOutputStore::appendNested(const std::string& name, const Rilk::Ri
                               Rilk::kKeepModifier);
     } catch (const Rilk::RilkException& error) {
         // The collision warning came first; the variable keeps its own value.
-        Rilk::log(Rilk::LogLevel::Warning, "Dependency output '{}::{}' is not added to context variable '{}': {}\n",
-                  dependencyName.unit, dependencyName.target, name, error.message());
+        const std::string spelling = otherSpelling(target_, name);
+        Rilk::log(Rilk::LogLevel::Warning,
+                  "Dependency output '{}::{}' is not added to context variable '{}'{}, whose "
+                  "value cannot take it: {}\n",
+                  dependencyName.unit, dependencyName.target,
+                  spelling.empty() ? name : target_.assignments.find(name)->second.name,
+                  spelling.empty() ? "" : " (named '" + name + "' here)", error.message());
     }
 }
 
@@ -148,7 +162,18 @@ void DependencyOutputStore::retryMergedFailures() {
         for (const Assignment& assignment : failed) {
             Rilk::log(Rilk::LogLevel::Trace, "Second try adding merged dependency output append {}.\n",
                       displayText(assignment.value));
-            shared->addAssignment(assignment, Rilk::kKeepModifier);
+            try {
+                shared->addAssignment(assignment, Rilk::kKeepModifier);
+            } catch (const Rilk::VariableError&) {
+                throw;
+            } catch (const Rilk::LoopFoundException&) {
+                throw;
+            } catch (const Rilk::RilkException& error) {
+                // As the first try says it, with the alias the variable is reached under.
+                throw Rilk::VariableError(
+                    alias.str() + "." + assignment.name,
+                    "the merged value cannot be joined to the one it has: " + error.message());
+            }
         }
     }
 }

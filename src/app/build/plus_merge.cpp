@@ -34,14 +34,14 @@ const std::string& nestedOutputName(const Rilk::Dependency& dependency,
     return sameUnit ? dependencyName.target : dependencyName.unit;
 }
 
-std::vector<Rilk::Assignment> mergePlusOutputs(Rilk::Context& target,
+std::vector<PendingPlusMerge> mergePlusOutputs(Rilk::Context& target,
                                                const Rilk::QualifiedTargetName& targetName,
                                                const Rilk::Dependency& dependency,
                                                const Rilk::QualifiedTargetName& dependencyName,
                                                const Rilk::Context& output, bool warned) {
     const std::string& nested = nestedOutputName(dependency, targetName, dependencyName);
     const Rilk::Context copy(output);
-    std::vector<Rilk::Assignment> failed;
+    std::vector<PendingPlusMerge> failed;
     for (const auto& [name, stored] : copy.assignments) {
         const auto found = target.assignments.find(name);
         if (found != target.assignments.end() && holdsContext(found->second.value) &&
@@ -58,10 +58,12 @@ std::vector<Rilk::Assignment> mergePlusOutputs(Rilk::Context& target,
                           "ambiguous.\n",
                           name.str());
             }
-            // It takes the output's modifier too, as a merged variable new here does.
+            // The modifier is what it would be without the nested context: the target's own
+            // when it has a variable of that name (`warned`), else the output's, as a merged
+            // variable new here takes it. The dependency's name never adds an output.
             target.addAssignment(
                 Rilk::Assignment(name.str(), stored.value, Rilk::AssignType::Set, stored.modifier),
-                Rilk::kTakeModifier);
+                warned ? Rilk::kKeepModifier : Rilk::kTakeModifier);
             continue;
         }
         const Rilk::Assignment applied(stored.name, stored.value, Rilk::AssignType::Append,
@@ -71,10 +73,23 @@ std::vector<Rilk::Assignment> mergePlusOutputs(Rilk::Context& target,
         } catch (const Rilk::BadOperation& error) {
             Rilk::log(Rilk::LogLevel::Debug, "Exception when adding implicit context: {}\n",
                       error.message());
-            failed.push_back(applied);
+            failed.push_back({applied, dependencyName});
         } catch (const Rilk::RilkException& error) {
             throwUnmergeable(name.str(), targetName, dependencyName, error.message());
         }
     }
     return failed;
+}
+
+void retryPlusMerge(Rilk::Context& target, const Rilk::QualifiedTargetName& targetName,
+                    const PendingPlusMerge& pending) {
+    try {
+        target.addAssignment(pending.append, Rilk::kKeepModifier);
+    } catch (const Rilk::VariableError&) {
+        throw;
+    } catch (const Rilk::LoopFoundException&) {
+        throw;
+    } catch (const Rilk::RilkException& error) {
+        throwUnmergeable(pending.append.name, targetName, pending.dependency, error.message());
+    }
 }

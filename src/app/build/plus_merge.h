@@ -5,6 +5,12 @@
 
 #include "types/rilk_context_types.h"
 
+/// A '+' dependency's output whose append waits for the second try, with the dependency.
+struct PendingPlusMerge {
+    Rilk::Assignment append;
+    Rilk::QualifiedTargetName dependency;
+};
+
 /// The name under which the dependency output store puts a dependency's outputs: its alias,
 /// else its target name within the target's own unit and namespace, else its unit's name.
 const std::string& nestedOutputName(const Rilk::Dependency& dependency,
@@ -19,11 +25,19 @@ const std::string& nestedOutputName(const Rilk::Dependency& dependency,
 /// dependency's alias, its target name, or its unit's name, as the dependency output store
 /// put them) wins over that context: it gets the level-6 collision warning other dependency
 /// outputs get, unless `warned` says that name was warned about already, and is set to the
-/// output's value. Any other merge that cannot be made (a text into a nested context, a
-/// nested context into a text) raises `RilkException` naming the target, the dependency and
-/// the variable. Returns the appends that raised `BadOperation`, for the second try.
-std::vector<Rilk::Assignment> mergePlusOutputs(Rilk::Context& target,
+/// output's value; it stays an output, or none, as it would be without the nested context:
+/// the target's own variable of that name (`warned`) keeps its modifier. Any other merge
+/// that cannot be made (a text into a nested context, a nested context into a text) raises
+/// `RilkException` naming the target, the dependency and the variable (so does a failed
+/// second try, `retryPlusMerge`). Returns the appends that raised `BadOperation`, for the
+/// second try.
+std::vector<PendingPlusMerge> mergePlusOutputs(Rilk::Context& target,
                                                const Rilk::QualifiedTargetName& targetName,
                                                const Rilk::Dependency& dependency,
                                                const Rilk::QualifiedTargetName& dependencyName,
                                                const Rilk::Context& output, bool warned);
+
+/// Applies a pending append once the target's variables are resolved; an error raises
+/// `RilkException` naming the variable, the dependency and the target, as a first try does.
+void retryPlusMerge(Rilk::Context& target, const Rilk::QualifiedTargetName& targetName,
+                    const PendingPlusMerge& pending);

@@ -55,7 +55,7 @@ Rilk::RilkException chainTooLong(const Rilk::VisitingChain& chain) {
 std::set<Util::CiString>::iterator enterChain(Rilk::VisitingChain& chain, std::string text) {
     if (chain.names.size() >= TargetBuild::kMaxChainLength) throw chainTooLong(chain);
     const auto [entry, added] = chain.lookup.insert(Util::CiString(text));
-    if (!added) throw Rilk::LoopFoundException(text, chain);
+    if (!added) throw Rilk::LoopFoundException::ofTargets(text, chain);
     chain.names.push_front(std::move(text));
     return entry;
 }
@@ -93,6 +93,22 @@ std::vector<Rilk::RilkValuePtr> dependencyParameters(const Rilk::Dependency& dep
 /// so that the assignment meets its value rather than the reference it was written as.
 void resolveForSecondTry(Rilk::TargetContext& target, const std::string& name) {
     if (target.hasVariable(name)) target.resolveName(name);
+}
+
+/// Applies an inherited assignment that failed when first merged; an error names the
+/// variable (the build names the target).
+void applyInheritedAgain(Rilk::TargetContext& target, const Rilk::Assignment& assignment) {
+    try {
+        target.addAssignment(assignment, Rilk::kKeepModifier);
+    } catch (const Rilk::VariableError&) {
+        throw;
+    } catch (const Rilk::LoopFoundException&) {
+        throw;
+    } catch (const Rilk::RilkException& error) {
+        throw Rilk::VariableError(
+            assignment.name,
+            "the inherited value cannot be joined to the target's: " + error.message());
+    }
 }
 
 }  // namespace
@@ -154,6 +170,9 @@ Rilk::ContextPtr TargetBuild::buildTargetHere(Rilk::QualifiedTargetName& name,
     } catch (Rilk::VariableError& error) {
         error.setTarget(label.str());
         throw;
+    } catch (Rilk::LoopFoundException& loop) {
+        loop.setTarget(label.str());
+        throw;
     } catch (const Rilk::BadConversion& error) {
         // Met outside any one variable's resolution: at least the target is known.
         throw Rilk::RilkException("In target " + label.str() + ": " + error.message());
@@ -203,7 +222,7 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
                                             std::string uniqueName, const Util::CiString& label,
                                             Rilk::VisitingChain& chain) {
     const Rilk::QualifiedTargetName& own = context->name;
-    TargetOutputs outputs(*context, inherited);
+    TargetOutputs outputs(*context, inherited, services_.commandLineNames());
     const std::vector<Rilk::Assignment> failedInherited =
         context->addCopyOf(inherited, Rilk::kTakeModifier);
 
@@ -220,19 +239,20 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
 
     context->evaluateConditions();
     DependencyOutputStore store(*context, own);
-    const std::vector<Rilk::Assignment> failedAppends = buildDependencies(*context, store, chain);
+    const std::vector<PendingPlusMerge> failedAppends = buildDependencies(*context, store, chain);
     // The second tries come before the rest is resolved, so that every command and value
     // that refers to a variable sees what it holds after them.
     for (const Rilk::Assignment& assignment : failedInherited) {
         Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit assignment {}.\n", displayText(assignment.value));
         resolveForSecondTry(*context, assignment.name);
         outputs.keepCurrentValue(*context, assignment.name);
-        context->addAssignment(assignment, Rilk::kKeepModifier);
+        applyInheritedAgain(*context, assignment);
     }
-    for (const Rilk::Assignment& assignment : failedAppends) {
-        Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit append {}.\n", displayText(assignment.value));
-        resolveForSecondTry(*context, assignment.name);
-        context->addAssignment(assignment, Rilk::kKeepModifier);
+    for (const PendingPlusMerge& pending : failedAppends) {
+        Rilk::log(Rilk::LogLevel::Trace, "Second try adding implicit append {}.\n",
+                  displayText(pending.append.value));
+        resolveForSecondTry(*context, pending.append.name);
+        retryPlusMerge(*context, own, pending);
     }
     context->resolveAll();
     outputs.resolveKeptValues(*context);
@@ -254,10 +274,10 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
     return kept;
 }
 
-std::vector<Rilk::Assignment> TargetBuild::buildDependencies(Rilk::TargetContext& target,
+std::vector<PendingPlusMerge> TargetBuild::buildDependencies(Rilk::TargetContext& target,
                                                              DependencyOutputStore& store,
                                                              Rilk::VisitingChain& chain) {
-    std::vector<Rilk::Assignment> failedAppends;
+    std::vector<PendingPlusMerge> failedAppends;
     std::vector<Rilk::Dependency> expanded;
     for (const Rilk::Dependency& dependency : target.dependencyList(expanded)) {
         const std::vector<Rilk::RilkValuePtr> values = dependencyParameters(dependency, target);

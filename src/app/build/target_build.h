@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/build/plus_merge.h"
 #include "app/build/target_build_services.h"
 #include "types/rilk_context_types.h"
 #include "types/visiting_chain.h"
@@ -76,7 +77,7 @@ private:
                                    const Util::CiString& label, Rilk::VisitingChain& chain);
     /// Builds the dependencies in order and puts their outputs into the target context;
     /// returns the '+' outputs that could not be appended at first.
-    std::vector<Rilk::Assignment> buildDependencies(Rilk::TargetContext& target,
+    std::vector<PendingPlusMerge> buildDependencies(Rilk::TargetContext& target,
                                                     DependencyOutputStore& store,
                                                     Rilk::VisitingChain& chain);
 

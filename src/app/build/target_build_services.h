@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,12 @@ public:
     /// the build, and targets merge copies of its values. Throws
     /// `Rilk::NotFoundException` ("project namespace") for a namespace without project.
     virtual const Rilk::Context& inheritedContext(const std::string& ns) = 0;
+    /// The variables the command line sets in every runtime context. Their values are what
+    /// a target's command sees, so they are what its outputs carry too.
+    virtual const std::set<Util::CiString>& commandLineNames() const {
+        static const std::set<Util::CiString> none;
+        return none;
+    }
     /// The best registered tool for the target context, or null; the tool map owns it.
     virtual const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) = 0;
     /// What follows "No tool to build <target>." when `findBestTool` found none: why the

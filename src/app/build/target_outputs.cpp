@@ -35,18 +35,20 @@ bool planOutputs(const JobPlan& plan, const Rilk::Assignment& assignment) {
 
 }  // namespace
 
-TargetOutputs::TargetOutputs(const Rilk::Context& target, const Rilk::Context& inherited) {
+TargetOutputs::TargetOutputs(const Rilk::Context& target, const Rilk::Context& inherited,
+                             const std::set<Util::CiString>& commandLine)
+    : commandLine_(commandLine) {
     for (const auto& [name, stored] : target.assignments) {
         if (stored.modifier != Rilk::AssignModifier::Up) continue;
         names_.insert(name);
-        if (inherited.hasVariable(name.str()))
+        if (inherited.hasVariable(name.str()) && !commandLine_.contains(name))
             saved_.insert_or_assign(name, ownValue(stored, stored.value));
     }
 }
 
 void TargetOutputs::keepCurrentValue(const Rilk::Context& target, const std::string& name) {
     const auto found = target.assignments.find(name);
-    if (found == target.assignments.end()) return;
+    if (found == target.assignments.end() || commandLine_.contains(found->first)) return;
     saved_.insert_or_assign(found->first, ownValue(found->second, found->second.value));
 }
 

@@ -16,15 +16,19 @@ namespace Rilk {
 ///
 /// Merging the inherited context copies its modifiers, so a variable the target marked '^'
 /// and the runtime context also sets loses the mark there; the names are taken before that
-/// merge, so such a variable stays an output and carries the target's own value.
+/// merge, so such a variable stays an output and carries the target's own value. A
+/// variable the command line sets is the exception: the command line's value is what the
+/// target's command sees, and so what its dependants and the `-o` file see too.
 class TargetOutputs {
 public:
     /// Takes the target's output variables before the inherited context is merged in, and
-    /// keeps a copy of the value of each that `inherited` also defines.
-    TargetOutputs(const Rilk::Context& target, const Rilk::Context& inherited);
+    /// keeps a copy of the value of each that `inherited` also defines, except those in
+    /// `commandLine` (which must outlive this object).
+    TargetOutputs(const Rilk::Context& target, const Rilk::Context& inherited,
+                  const std::set<Util::CiString>& commandLine);
 
     /// Keeps the value the target holds now for `name`, before an inherited assignment that
-    /// failed at first is applied once more.
+    /// failed at first is applied once more (unless the command line sets it).
     void keepCurrentValue(const Rilk::Context& target, const std::string& name);
 
     /// Resolves the kept values in the target context, once it is resolved: the output
@@ -57,6 +61,7 @@ private:
 
     std::set<Util::CiString> names_;
     Rilk::AssignmentMap saved_;
+    const std::set<Util::CiString>& commandLine_;
 };
 
 }  // namespace Rilk

@@ -32,6 +32,9 @@ public:
 
     FoundTarget findTarget(QualifiedTargetName& name) override;
     const Context& inheritedContext(const std::string& ns) override;
+    const std::set<Util::CiString>& commandLineNames() const override {
+        return workspace_.commandLineNames;
+    }
     const Matcher* findBestTool(const TargetContext& target) override;
     std::string noToolReason(const TargetContext& target) override;
     JobPlan planJobs(Builder& builder, const ContextPtr& target) override;

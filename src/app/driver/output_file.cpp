@@ -1,9 +1,5 @@
 #include "app/driver/output_file.h"
 
-#include <stdexcept>
-
-#include <fmt/format.h>
-
 #include "parser/source_writer.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
@@ -12,15 +8,22 @@ namespace Rilk {
 
 std::string outputFileText(const Rilk::Context& outputs, const std::filesystem::path& file) {
     std::string text;
-    Rilk::SourceWriter writer(Rilk::SourceForm::Resolved);
+    std::string line;
+    Rilk::SourceWriter writer(Rilk::SourceForm::CommandLine);
     for (const auto& [name, assignment] : outputs.assignments) {
         if (!assignment.value) continue;
-        if (!writer.itemText(text, assignment)) {
-            throw std::runtime_error(fmt::format(
-                "The output file '{}' was not written: {}, so its line would not read back "
-                "as the same value.",
-                file.string(), writer.refusal().message()));
+        line.clear();
+        if (!writer.itemText(line, assignment)) {
+            Rilk::log(Rilk::LogLevel::Warning,
+                      "The output file '{}' leaves out the variable '{}', as no line would read "
+                      "back as the same value: {}.\n",
+                      file.string(), name.str(),
+                      // Within a block value, which of its variables it is.
+                      writer.refusal().variable == name.str() ? writer.refusal().reason
+                                                              : writer.refusal().message());
+            continue;
         }
+        text += line;
         text += '\n';
     }
     return text;

@@ -29,6 +29,15 @@ void setString(Rilk::Context& context, const char* name, const std::string& text
     setValue(context, name, Rilk::makeString(text));
 }
 
+/// Notes the variables the command line sets in the runtime contexts.
+void noteCommandLineNames(Rilk::Workspace& workspace, const Rilk::LoadOptions& options) {
+    workspace.commandLineNames.clear();
+    if (options.cmdMode) return;
+    for (const auto& [name, assignment] : workspace.commandLineContext.assignments) {
+        workspace.commandLineNames.insert(name);
+    }
+}
+
 /// Stores the runtime context of `project` and, depth first, of the projects it imports.
 void addRuntimeContexts(Rilk::Workspace& workspace, const Rilk::LoadOptions& options,
                         const Rilk::ProjectPtr& project) {
@@ -53,6 +62,7 @@ namespace Rilk {
 void applyDefaultProfile(Workspace& workspace, const LoadOptions& options) {
     // Copies, so that nothing done to the context reaches the values kept here.
     workspace.implicitContext.addAssignments(Rilk::Context(workspace.implicitVariables));
+    noteCommandLineNames(workspace, options);
     if (!options.cmdMode) {
         workspace.implicitContext.addAssignments(Rilk::Context(workspace.commandLineContext));
     }
@@ -87,6 +97,7 @@ Context createImplicitContextForProject(const Workspace& workspace, const LoadOp
 
 void createProjectRuntimeContexts(Workspace& workspace, const LoadOptions& options) {
     workspace.runtimeContexts.clear();
+    noteCommandLineNames(workspace, options);
     addRuntimeContexts(workspace, options, workspace.project);
 }
 

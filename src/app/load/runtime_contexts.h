@@ -7,7 +7,7 @@
 namespace Rilk {
 
 /// Without a project: fills `implicitContext` with the implicit variables and, unless
-/// `-c` was given, the command-line assignments on top.
+/// `-c` was given, the command-line assignments on top (noted in `commandLineNames`).
 void applyDefaultProfile(Workspace& workspace, const LoadOptions& options);
 
 /// The context `project`'s targets start from: the implicit variables, project_root, the
@@ -16,7 +16,8 @@ void applyDefaultProfile(Workspace& workspace, const LoadOptions& options);
 Context createImplicitContextForProject(const Workspace& workspace, const LoadOptions& options,
                                         const ProjectPtr& project);
 
-/// Refills `runtimeContexts` for the main project and, depth first, every imported one.
+/// Refills `runtimeContexts` for the main project and, depth first, every imported one,
+/// and `commandLineNames`.
 /// A namespace used twice fails with "Project namespace '...' is used more than once.".
 void createProjectRuntimeContexts(Workspace& workspace, const LoadOptions& options);
 

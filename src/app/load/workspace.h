@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/load/load_options.h"
@@ -49,6 +50,9 @@ struct Workspace {
     Context commandLineContext;
     /// The context of a run without project: implicit variables and command line.
     Context implicitContext;
+    /// The variables the command-line assignments set in the runtime contexts (none with
+    /// `-c`); filled with those contexts.
+    std::set<Util::CiString> commandLineNames;
     std::shared_ptr<Profile> selectedProfile;
     RuntimeContextMap runtimeContexts;
 };

@@ -92,8 +92,11 @@ TEST(DependencyOutputStore, MergedAliasCollectsEveryOutputInOneContext) {
         store.addMergedAliasOutput(merged, {"", "u", "b"}, outputs("X", "b"));
         store.addMergedAliasOutput(merged, {"", "u", "c"}, outputs("Y", "c"));
     });
-    EXPECT_EQ(out, "Dependency output alias 'ALL' collides with an existing context variable." +
-                       kAmbiguous);
+    // The variable's own spelling is named too.
+    EXPECT_EQ(out,
+              "Dependency output alias 'ALL' collides with an existing context variable "
+              "'all'." +
+                  kAmbiguous);
     EXPECT_EQ(resolveIn(target, "${all.X}|${all.Y}")->toString(), "a b|c");
     EXPECT_THROW(
         store.addMergedAliasOutput(dependency(Dependency::kMergeAlias), kApp, outputs("X", "a")),

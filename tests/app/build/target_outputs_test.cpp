@@ -3,6 +3,7 @@
 // it leaves must be exactly what gathering every list first leaves.
 #include "app/build/target_outputs.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -100,7 +101,8 @@ TEST(TargetOutputs, CachedOutputsAreWhatGatheringEveryListFirstGives) {
         for (const Assignment& a : c.target) target.addAssignment(a, Rilk::kKeepModifier);
         Context inherited;
         for (const Assignment& a : c.inherited) inherited.addAssignment(a, Rilk::kKeepModifier);
-        const Rilk::TargetOutputs outputs(target, inherited);
+        const std::set<Util::CiString> noCommandLine;
+        const Rilk::TargetOutputs outputs(target, inherited, noCommandLine);
         target.addContext(inherited, 0, Rilk::kTakeModifier, false);
 
         Rilk::JobPlan plan;
@@ -131,7 +133,10 @@ TEST(TargetOutputs, AnOutputTheInheritedContextAlsoSetsKeepsTheTargetsValue) {
         for (const Assignment& a : own) target.addAssignment(a, Rilk::kKeepModifier);
         Context inherited;
         inherited.addAssignment(assign("out", str("theirs")), Rilk::kKeepModifier);
-        const Rilk::TargetOutputs outputs(target, inherited);
+        const std::set<Util::CiString> noCommandLine;
+        const Rilk::TargetOutputs outputs(target, inherited, noCommandLine);
+        const std::set<Util::CiString> commandLine{Util::CiString("Out")};
+        const Rilk::TargetOutputs overridden(target, inherited, commandLine);
         target.addContext(inherited, 0, Rilk::kTakeModifier, false);
         ASSERT_NE(target.assignments.at("out").modifier, kUp);
 
@@ -139,6 +144,10 @@ TEST(TargetOutputs, AnOutputTheInheritedContextAlsoSetsKeepsTheTargetsValue) {
         outputs.fill(target, Rilk::JobPlan(), filled);
         EXPECT_EQ(RilkTest::textOf(filled, "out"), "mine") << many;
         EXPECT_FALSE(filled.hasVariable("src")) << many;
+        // Set on the command line, it carries the value the target's command sees.
+        Context fromCommandLine;
+        overridden.fill(target, Rilk::JobPlan(), fromCommandLine);
+        EXPECT_EQ(RilkTest::textOf(fromCommandLine, "out"), "theirs") << many;
     }
 }
 
