@@ -40,6 +40,18 @@ private:
     int fd_;
 };
 
+/// Reads up to `room` bytes of `file` into `into`; 0 at its end. Retries an interrupted read.
+std::size_t readSome(const Descriptor& fd, const std::filesystem::path& file, char* into,
+                     std::size_t room) {
+    for (;;) {
+        const ssize_t count = ::read(fd.get(), into, room);
+        if (count >= 0) return static_cast<std::size_t>(count);
+        if (errno != EINTR) {
+            throw FileReadError(file, FileReadFailure::ReadFailed, std::strerror(errno));
+        }
+    }
+}
+
 }  // namespace
 
 FileReadError::FileReadError(const std::filesystem::path& file, FileReadFailure failure,
@@ -89,13 +101,9 @@ std::string readWholeFile(const std::filesystem::path& file, const FileReadRules
             if (filled > rules.maxBytes) tooLarge(file, rules.maxBytes);
             text.resize(std::min(rules.maxBytes + 1, text.size() * 2));
         }
-        const ssize_t count = ::read(fd.get(), text.data() + filled, text.size() - filled);
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) {
-            throw FileReadError(file, FileReadFailure::ReadFailed, std::strerror(errno));
-        }
+        const std::size_t count = readSome(fd, file, text.data() + filled, text.size() - filled);
         if (count == 0) break;
-        filled += static_cast<std::size_t>(count);
+        filled += count;
     }
     if (filled > rules.maxBytes) tooLarge(file, rules.maxBytes);
     text.resize(filled);
@@ -108,13 +116,9 @@ std::string readFilePrefix(const std::filesystem::path& file, std::size_t maxByt
     std::string text(std::min(maxBytes, static_cast<std::size_t>(size)), '\0');
     std::size_t filled = 0;
     while (filled < text.size()) {
-        const ssize_t count = ::read(fd.get(), text.data() + filled, text.size() - filled);
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) {
-            throw FileReadError(file, FileReadFailure::ReadFailed, std::strerror(errno));
-        }
+        const std::size_t count = readSome(fd, file, text.data() + filled, text.size() - filled);
         if (count == 0) break;
-        filled += static_cast<std::size_t>(count);
+        filled += count;
     }
     text.resize(filled);
     return text;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/build/second_try.h"
 #include "types/rilk_context_value.h"
 #include "types/rilk_errors.h"
 #include "types/value_cast.h"
@@ -162,18 +163,9 @@ void DependencyOutputStore::retryMergedFailures() {
         for (const Assignment& assignment : failed) {
             Rilk::log(Rilk::LogLevel::Trace, "Second try adding merged dependency output append {}.\n",
                       displayText(assignment.value));
-            try {
-                shared->addAssignment(assignment, Rilk::kKeepModifier);
-            } catch (const Rilk::VariableError&) {
-                throw;
-            } catch (const Rilk::LoopFoundException&) {
-                throw;
-            } catch (const Rilk::RilkException& error) {
-                // As the first try says it, with the alias the variable is reached under.
-                throw Rilk::VariableError(
-                    alias.str() + "." + assignment.name,
-                    "the merged value cannot be joined to the one it has: " + error.message());
-            }
+            // As the first try says it, with the alias the variable is reached under.
+            addOnSecondTry(*shared, assignment, alias.str() + "." + assignment.name,
+                           "the merged value cannot be joined to the one it has");
         }
     }
 }

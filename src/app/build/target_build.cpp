@@ -12,6 +12,7 @@
 
 #include "app/build/dependency_output_store.h"
 #include "app/build/plus_merge.h"
+#include "app/build/second_try.h"
 #include "app/build/target_outputs.h"
 #include "app/toolbox/tool_selection_report.h"
 #include "types/rilk_context_value.h"
@@ -98,17 +99,8 @@ void resolveForSecondTry(Rilk::TargetContext& target, const std::string& name) {
 /// Applies an inherited assignment that failed when first merged; an error names the
 /// variable (the build names the target).
 void applyInheritedAgain(Rilk::TargetContext& target, const Rilk::Assignment& assignment) {
-    try {
-        target.addAssignment(assignment, Rilk::kKeepModifier);
-    } catch (const Rilk::VariableError&) {
-        throw;
-    } catch (const Rilk::LoopFoundException&) {
-        throw;
-    } catch (const Rilk::RilkException& error) {
-        throw Rilk::VariableError(
-            assignment.name,
-            "the inherited value cannot be joined to the target's: " + error.message());
-    }
+    addOnSecondTry(target, assignment, assignment.name,
+                   "the inherited value cannot be joined to the target's");
 }
 
 }  // namespace
