@@ -133,8 +133,15 @@ TEST_F(CreateProject, ReadsOnlyTheStartOfAFoundUnitFile) {
     write({{"app/big/rilk.txt", "unit big "}});
     // A gigabyte without a line end, sparse: it costs the disk nothing.
     fs::resize_file(work.path() / "app/big/rilk.txt", std::uintmax_t{1} << 30);
+    // Far below the file's size; a sanitizer build's program alone takes more than a hundred
+    // megabytes to start.
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr std::uintmax_t kBoundMiB = 400;
+#else
+    constexpr std::uintmax_t kBoundMiB = 200;
+#endif
     const RilkTest::WatchedResult result = RilkTest::runRilkWatched(
-        {.maxResidentBytes = std::uintmax_t{200} << 20}, {"--create-project"},
+        {.maxResidentBytes = kBoundMiB << 20}, {"--create-project"},
         {.workingDirectory = work.path() / "app", .environment = userEnvironment()});
     EXPECT_EQ(result.killedFor, "");
     EXPECT_EQ(result.out, "");
