@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "util/file_time.h"
 
@@ -24,6 +25,13 @@ struct FileStamp {
 inline FileStamp stampOf(const struct stat& info) {
     return {nanosecondsOf(info.st_mtim), static_cast<std::uint64_t>(info.st_size),
             static_cast<std::uint64_t>(info.st_ino)};
+}
+
+/// The stamp of the file `path` names (links followed), or nothing when it cannot be read.
+inline std::optional<FileStamp> stampOfFile(const char* path) {
+    struct stat info {};
+    if (::stat(path, &info) != 0) return std::nullopt;
+    return stampOf(info);
 }
 
 }  // namespace Util

@@ -89,8 +89,7 @@ std::optional<Util::FileStamp> pathStamp(const RilkPathString& path) {
     }
     thread_local std::string text;
     assignJoinedPath(text, joined);
-    if (::stat(text.c_str(), &info) != 0) return std::nullopt;
-    return Util::stampOf(info);
+    return Util::stampOfFile(text.c_str());
 }
 
 std::optional<Util::FileStamp> fileStamp(const std::string& fullPath) {
@@ -99,9 +98,7 @@ std::optional<Util::FileStamp> fileStamp(const std::string& fullPath) {
             prefetchedStamp(JoinedPath{{}, false, fullPath})) {
         return prefetched;
     }
-    struct stat info {};
-    if (::stat(fullPath.c_str(), &info) != 0) return std::nullopt;
-    return Util::stampOf(info);
+    return Util::stampOfFile(fullPath.c_str());
 }
 
 void forgetOpenDirectories() {

@@ -11,8 +11,6 @@
 namespace Rilk {
 namespace {
 
-RecordedStamp stampNow(const RilkPathString& path) { return pathStamp(path); }
-
 /// Calls `visit(path, handedIn)` for each input file of the item in the order of
 /// `FileStamps`; `handedIn` tells whether the command was given the file to read rather than
 /// making it (an intermediate the job did not receive is the command's own product).
@@ -30,7 +28,7 @@ void forEachInputFile(const WorkItem& item, Visit&& visit) {
 
 std::vector<RecordedStamp> stampInputFiles(const WorkItem& item) {
     std::vector<RecordedStamp> stamps;
-    forEachInputFile(item, [&](const RilkPathString& path, bool) { stamps.push_back(stampNow(path)); });
+    forEachInputFile(item, [&](const RilkPathString& path, bool) { stamps.push_back(pathStamp(path)); });
     return stamps;
 }
 
@@ -39,7 +37,7 @@ FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedSt
     auto stamps = std::make_shared<std::vector<RecordedStamp>>();
     std::size_t next = 0;
     forEachInputFile(item, [&](const RilkPathString& path, bool handedIn) {
-        RecordedStamp now = stampNow(path);
+        RecordedStamp now = pathStamp(path);
         const RecordedStamp* then = next < before.size() ? &before[next] : nullptr;
         ++next;
         if (handedIn && (then == nullptr || *then != now)) now.reset();
@@ -47,7 +45,7 @@ FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedSt
     });
     for (const Assignment& output : item.outputs) {
         forEachPathValue(output.value,
-                         [&](const RilkPathString& path) { stamps->push_back(stampNow(path)); });
+                         [&](const RilkPathString& path) { stamps->push_back(pathStamp(path)); });
     }
     if (filesRead) {
         // A time between the command's start and now is a change the command may have

@@ -1,6 +1,4 @@
 // Reading the build cache file into the cache's records.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -57,14 +55,13 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, b
     const std::string_view bytes = storage->bytes();
     ReadResult result =
         readBytes(bytes, file.string(), true, holdBytes ? std::move(storage) : nullptr);
-    struct stat info {};
-    if (::stat(file.c_str(), &info) == 0) result.fileStamp = Util::stampOf(info);
+    result.fileStamp = Util::stampOfFile(file.c_str());
     return result;
 }
 
 void BuildCache::takeRecordsOfNestedRuns() {
-    struct stat info {};
-    if (::stat(path_.c_str(), &info) != 0 || Util::stampOf(info) == loadedStamp_) return;
+    const std::optional<Util::FileStamp> now = Util::stampOfFile(path_.c_str());
+    if (!now || now == loadedStamp_) return;
     ReadResult read = readFile(path_, false);
     std::lock_guard mapLock(mapMutex_);
     for (auto& [key, record] : read.records) {
@@ -104,8 +101,8 @@ void BuildCache::loadBytes(std::string_view bytes) {
     pending_ = {};
     if (!holdAsBytes_) {
         install(readBytes(bytes, path_.string(), false, nullptr));
-        struct stat info {};
-        if (::stat(path_.c_str(), &info) == 0) loadedStamp_ = Util::stampOf(info);
+        // The bytes stand for the file as it is now.
+        loadedStamp_ = Util::stampOfFile(path_.c_str());
         return;
     }
     // Records held as bytes lie in them: a copy is kept with the cache.
@@ -113,8 +110,7 @@ void BuildCache::loadBytes(std::string_view bytes) {
     const std::string_view held = *copy;
     install(readBytes(held, path_.string(), false, std::move(copy)));
     // The bytes stand for the file as it is now.
-    struct stat info {};
-    if (::stat(path_.c_str(), &info) == 0) loadedStamp_ = Util::stampOf(info);
+    loadedStamp_ = Util::stampOfFile(path_.c_str());
 }
 
 BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::string& shown,
