@@ -105,6 +105,31 @@ TEST_F(StoppedBuild, AStoppedRunKeepsWhatFinished) {
     }
 }
 
+// A shell with a cleanup trap ends with 0 once its cut-short work is stopped: that work
+// did not finish all the same.
+TEST_F(StoppedBuild, ACommandThatOutlivesTheStopDidNotFinish) {
+    write({{"rilk.txt",
+            "unit u\ntrapped: { ^OUT = P\"(out.txt)\" cmdline = \"trap 'echo cleanup' TERM; "
+            "(echo part1; if [ -f slow ]; then touch started; sleep 30; fi; echo part2) > "
+            "out.txt; echo done\" }\n"}});
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        for (const char* file : {"started", "out.txt", ".rilk_cache"}) {
+            fs::remove(work.path() / file);
+        }
+        write({{"slow", ""}});
+        const pid_t run = start({});
+        ASSERT_TRUE(await("started"));
+        ::kill(run, signal);
+        EXPECT_EQ(RilkTest::waitExit(run), 128 + signal);
+        EXPECT_FALSE(fs::exists(work.path() / "out.txt")) << read("out.txt");
+        fs::remove(work.path() / "slow");
+        const auto next = rilk({});
+        ASSERT_EQ(next.exitCode, 0) << next.out << next.err;
+        EXPECT_EQ(read("out.txt"), "part1\npart2\n");
+    }
+}
+
 TEST_F(StoppedBuild, AClosedTerminalOrOutputStopsEveryCommand) {
     writeProject(writeSlowToolchain(2));
     std::string sources;
