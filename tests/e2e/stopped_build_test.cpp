@@ -2,7 +2,11 @@
 // terminal or output) keep the records of the work that finished and no record that claims
 // what they did not finish: the next run builds a right program.
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +14,7 @@
 #include <thread>
 
 #include "e2e/c_project.h"
+#include "support/run_process.h"
 #include "support/started_process.h"
 
 namespace {
@@ -181,6 +186,96 @@ TEST_F(StoppedBuild, ARunStartedByACommandKeepsItsRecords) {
     EXPECT_NE(read(".rilk_cache").find("u::inner"), std::string::npos) << read(".rilk_cache");
     const auto again = rilk({"-v", "1", "inner"});
     EXPECT_NE(again.out.find("Cache hit for 'u::inner'."), std::string::npos) << again.out;
+}
+
+class ClosedOutput : public RilkRun {
+protected:
+    struct CutRun {
+        int status;
+        /// The bytes that had reached the pipe when its reader left.
+        std::size_t written;
+        std::string err;
+    };
+
+    /// Runs rilk with `args`, its standard output to a pipe whose reader reads `lines` lines
+    /// and then closes it, as `head` does.
+    CutRun rilkReadFor(std::size_t lines, const std::vector<std::string>& args) const {
+        std::vector<std::string> argv{RILK_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const RilkTest::PreparedExec exec(
+            argv, {.workingDirectory = work.path(), .environment = userEnvironment()});
+        const RilkTest::PipedChild child = RilkTest::forkWithPipes([&] {
+            ::signal(SIGPIPE, SIG_DFL);  // as a shell starts it
+            exec.run();
+        });
+        CutRun run{0, 0, ""};
+        char c = 0;
+        for (std::size_t seen = 0; seen < lines && ::read(child.out, &c, 1) == 1; ++run.written) {
+            if (c == '\n') ++seen;
+        }
+        // Held still, rilk writes nothing between the count of what the pipe holds and its
+        // close.
+        ::kill(child.pid, SIGSTOP);
+        siginfo_t state{};
+        ::waitid(P_PID, static_cast<id_t>(child.pid), &state, WEXITED | WSTOPPED | WNOWAIT);
+        int waiting = 0;
+        ::ioctl(child.out, FIONREAD, &waiting);
+        run.written += static_cast<std::size_t>(waiting);
+        ::close(child.out);
+        ::kill(child.pid, SIGCONT);
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(child.err, buffer, sizeof buffer)) > 0;) {
+            run.err.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(child.err);
+        run.status = RilkTest::waitExit(child.pid);
+        return run;
+    }
+
+    std::string contents(const std::string& relative) const {
+        std::ifstream in(work.path() / relative);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+};
+
+// Every line a run prints is a moment its output may close at, before, during or after the
+// build: the run ends with status 1, or 0 when all it printed was written, and the next run
+// builds what the stopped one did not finish.
+TEST_F(ClosedOutput, EndsWithStatusOneWhereverItCloses) {
+    write({{"rilk.txt",
+            "unit u\nall: a b c { cmdline = \"true\" }\n"
+            "a: { ^OUT = P\"(a.txt)\" cmdline = \"echo a > a.txt\" }\n"
+            "b: { ^OUT = P\"(b.txt)\" cmdline = \"echo b > b.txt\" }\n"
+            "c: { ^OUT = P\"(c.txt)\" cmdline = \"echo c > c.txt\" }\n"}});
+    const auto clean = [&] {
+        for (const char* file : {"a.txt", "b.txt", "c.txt", ".rilk_cache"}) {
+            fs::remove(work.path() / file);
+        }
+    };
+    clean();
+    const auto whole = rilk({"-v", "1"});
+    ASSERT_EQ(whole.exitCode, 0) << whole.out << whole.err;
+    const auto lines =
+        static_cast<std::size_t>(std::count(whole.out.begin(), whole.out.end(), '\n'));
+    for (std::size_t cut = 0; cut <= lines; ++cut) {
+        SCOPED_TRACE(testing::Message() << "closed after " << cut << " of " << lines << " lines");
+        clean();
+        const CutRun run = rilkReadFor(cut, {"-v", "1"});
+        EXPECT_TRUE(run.status == 1 || (run.status == 0 && run.written == whole.out.size()))
+            << "status " << run.status << ", " << run.written << " of " << whole.out.size()
+            << " bytes written";
+        if (cut == lines) {
+            EXPECT_EQ(run.status, 0) << "every line was read";
+        }
+        EXPECT_EQ(run.err, "");
+        const auto next = rilk({});
+        ASSERT_EQ(next.exitCode, 0) << next.out << next.err;
+        for (const char* name : {"a", "b", "c"}) {
+            EXPECT_EQ(contents(std::string(name) + ".txt"), std::string(name) + "\n");
+        }
+    }
 }
 
 }  // namespace
