@@ -27,6 +27,10 @@ inline FileStamp stampOf(const struct stat& info) {
             static_cast<std::uint64_t>(info.st_ino)};
 }
 
+/// When the file's status last changed (`st_ctim`), in nanoseconds: the system sets it on every
+/// write, rename or change of the file's times, and no user command can set it back.
+inline std::int64_t changeTimeOf(const struct stat& info) { return nanosecondsOf(info.st_ctim); }
+
 /// The stamp of the file `path` names (links followed), or nothing when it cannot be read.
 inline std::optional<FileStamp> stampOfFile(const char* path) {
     struct stat info {};

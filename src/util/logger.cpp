@@ -96,8 +96,13 @@ std::string_view indentUnderLock(std::string_view text) {
 
 /// Appends to standard output's buffer. `std::cout` writes through the same buffer (it
 /// stays synchronised with C I/O), so the order of everything printed is kept; this way
-/// skips the stream's per-call checks, which a build pays for on every message.
-void put(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+/// skips the stream's per-call checks, which a build pays for on every message. Called under
+/// the console lock; notes why a write of a full buffer failed.
+void put(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && consoleWriteError == 0) {
+        consoleWriteError = errno;
+    }
+}
 
 /// Writes a formatted message in the given colour, prefixed, as one piece.
 void writeText(unsigned color, std::string_view text) {
@@ -133,6 +138,9 @@ int finishConsole(int status) {
     if (std::fflush(stdout) != 0 && consoleWriteError == 0) consoleWriteError = errno;
     std::cout.flush();
     if (consoleWriteError == 0 && !std::ferror(stdout)) return status;
+    // A reader that left (as `rilk | head` leaves the pipe) is told nothing more: the run
+    // ends as a run stopped by its closed output does.
+    if (consoleWriteError == EPIPE) return status == 0 ? 1 : status;
     std::fprintf(stderr, "Error: Cannot write to standard output%s%s.\n",
                  consoleWriteError == 0 ? "" : ": ",
                  consoleWriteError == 0 ? "" : std::strerror(consoleWriteError));

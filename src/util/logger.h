@@ -47,7 +47,8 @@ void flushConsole();
 /// Writes out standard output at the end of the run and checks that everything printed to
 /// it arrived (a full disk, a closed descriptor ...). Returns `status` when it did; else
 /// says so on standard error ("Error: Cannot write to standard output: <reason>.") and
-/// returns 1, or `status` when that already tells of a failure.
+/// returns 1, or `status` when that already tells of a failure. A pipe whose reader has
+/// left (`EPIPE`) gives the same status without the message.
 int finishConsole(int status);
 
 /// Prints a format text (no arguments) in an explicit colour, with no level test.

@@ -5,11 +5,13 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
+#include <thread>
 
 #include "e2e/rilk_run.h"
 #include "support/run_process.h"
@@ -49,18 +51,21 @@ protected:
     /// only then dates the objects and dependency files in its folder, as a long compile
     /// that writes them at the end would; g++, ar, ld and objcopy are the machine's.
     std::string writeSlowToolchain(int seconds) const {
-        const std::filesystem::path tc = work.path() / "tc" / "bin";
-        write({{"tc/bin/gcc", "#!/bin/sh\n/usr/bin/gcc \"$@\" || exit $?\n"
-                          "case \" $* \" in *\" -c \"*)\n"
-                          "  if [ -f '" + (work.path() / "slow").string() + "' ]; then\n"
-                          "    echo $$ >> '" + (work.path() / "compiled").string() + "'\n"
-                          "    sleep " + std::to_string(seconds) + "\n"
-                          "    touch ./*.o ./*.d\n  fi;;\nesac\n"}});
-        std::filesystem::permissions(tc / "gcc", std::filesystem::perms::owner_all);
-        for (const char* tool : {"g++", "ar", "ld", "objcopy"}) {
-            std::filesystem::create_symlink(std::string("/usr/bin/") + tool, tc / tool);
+        return writeToolchainThatWaits("sleep " + std::to_string(seconds));
+    }
+
+    /// `writeSlowToolchain`, but the compile waits until the file `go` exists.
+    std::string writeGatedToolchain() const {
+        return writeToolchainThatWaits("while [ ! -f '" + (work.path() / "go").string() +
+                                       "' ]; do sleep 0.02; done");
+    }
+
+    /// Waits until `file` exists, at most a few seconds; whether it does.
+    bool await(const std::string& file) const {
+        for (int i = 0; i < 300 && !std::filesystem::exists(work.path() / file); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        return tc.string();
+        return std::filesystem::exists(work.path() / file);
     }
 
     /// A file's bytes, empty when it cannot be read.
@@ -76,5 +81,22 @@ protected:
             return RilkTest::runProcess({entry.path().string()}).out;
         }
         return "(none)";
+    }
+
+private:
+    /// The toolchain of `writeSlowToolchain`, its compiles running `wait` where they wait.
+    std::string writeToolchainThatWaits(const std::string& wait) const {
+        const std::filesystem::path tc = work.path() / "tc" / "bin";
+        write({{"tc/bin/gcc", "#!/bin/sh\n/usr/bin/gcc \"$@\" || exit $?\n"
+                          "case \" $* \" in *\" -c \"*)\n"
+                          "  if [ -f '" + (work.path() / "slow").string() + "' ]; then\n"
+                          "    echo $$ >> '" + (work.path() / "compiled").string() + "'\n"
+                          "    " + wait + "\n"
+                          "    touch ./*.o ./*.d\n  fi;;\nesac\n"}});
+        std::filesystem::permissions(tc / "gcc", std::filesystem::perms::owner_all);
+        for (const char* tool : {"g++", "ar", "ld", "objcopy"}) {
+            std::filesystem::create_symlink(std::string("/usr/bin/") + tool, tc / tool);
+        }
+        return tc.string();
     }
 };

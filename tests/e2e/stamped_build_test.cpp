@@ -69,4 +69,51 @@ TEST_F(StampedBuild, AHeaderRewrittenWhileItsCompileRunsIsBuiltAgain) {
     EXPECT_EQ(programSays(), "[new header]\n");
 }
 
+// A header saved while its compile runs and then given an older or a future time (as
+// `cp -p`, `tar`, `rsync -t` or `touch -d` give) is built again: its status changed after the
+// compile started, whatever its time says.
+TEST_F(StampedBuild, AHeaderRedatedWhileItsCompileRunsIsBuiltAgain) {
+    const struct {
+        const char* redate;
+        const char* says;
+    } cases[] = {
+        {"cp -p saved.h h.h", "one\n"},
+        {"printf '#define WHAT \"three\"\\n' > h.h && touch -d '+1 hour' h.h", "three\n"},
+    };
+    const std::string toolchain = writeGatedToolchain();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.redate);
+        for (const char* file : {".rilk_cache", "compiled", "go", "slow"}) {
+            fs::remove(work.path() / file);
+        }
+        fs::remove_all(work.path() / "out");
+        writeProject(toolchain);
+        write({{"h.h", "#define WHAT \"one\"\n"},
+               {"a.c", "#include \"h.h\"\nconst char* what(void) { return WHAT; }\n"}});
+        ASSERT_EQ(rilk({}).exitCode, 0);
+        ASSERT_EQ(programSays(), "one\n");
+        ASSERT_EQ(RilkTest::runProcess({"/bin/cp", "-p", (work.path() / "h.h").string(),
+                                        (work.path() / "saved.h").string()})
+                      .exitCode,
+                  0);
+        write({{"h.h", "#define WHAT \"two\"\n"}, {"slow", ""}});
+        // The compile has read the header and written its object; it has not ended yet.
+        auto build = std::async(std::launch::async, [&] { return rilk({}); });
+        const bool compiling = await("compiled");
+        const int redated =
+            compiling ? RilkTest::runProcess({"/bin/sh", "-c", c.redate},
+                                             {.workingDirectory = work.path(), .environment = {}})
+                            .exitCode
+                      : -1;
+        write({{"go", ""}});
+        ASSERT_TRUE(compiling);
+        ASSERT_EQ(redated, 0);
+        ASSERT_EQ(build.get().exitCode, 0);
+        EXPECT_EQ(programSays(), "two\n");
+        fs::remove(work.path() / "slow");
+        ASSERT_EQ(rilk({}).exitCode, 0);
+        EXPECT_EQ(programSays(), c.says);
+    }
+}
+
 }  // namespace

@@ -2,7 +2,11 @@
 // terminal or output) keep the records of the work that finished and no record that claims
 // what they did not finish: the next run builds a right program.
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +14,7 @@
 #include <thread>
 
 #include "e2e/c_project.h"
+#include "support/run_process.h"
 #include "support/started_process.h"
 
 namespace {
@@ -24,14 +29,6 @@ protected:
         std::vector<std::string> argv{RILK_BINARY};
         argv.insert(argv.end(), args.begin(), args.end());
         return RilkTest::startProcess(argv, work.path(), userEnvironment(), work.path() / "log");
-    }
-
-    /// Waits until `file` exists, at most a few seconds.
-    bool await(const std::string& file) const {
-        for (int i = 0; i < 300 && !fs::exists(work.path() / file); ++i) {
-            std::this_thread::sleep_for(20ms);
-        }
-        return fs::exists(work.path() / file);
     }
 
     /// Whether any process whose id is listed in `file` still runs (an ended one not yet
@@ -113,6 +110,31 @@ TEST_F(StoppedBuild, AStoppedRunKeepsWhatFinished) {
     }
 }
 
+// A shell with a cleanup trap ends with 0 once its cut-short work is stopped: that work
+// did not finish all the same.
+TEST_F(StoppedBuild, ACommandThatOutlivesTheStopDidNotFinish) {
+    write({{"rilk.txt",
+            "unit u\ntrapped: { ^OUT = P\"(out.txt)\" cmdline = \"trap 'echo cleanup' TERM; "
+            "(echo part1; if [ -f slow ]; then touch started; sleep 30; fi; echo part2) > "
+            "out.txt; echo done\" }\n"}});
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        for (const char* file : {"started", "out.txt", ".rilk_cache"}) {
+            fs::remove(work.path() / file);
+        }
+        write({{"slow", ""}});
+        const pid_t run = start({});
+        ASSERT_TRUE(await("started"));
+        ::kill(run, signal);
+        EXPECT_EQ(RilkTest::waitExit(run), 128 + signal);
+        EXPECT_FALSE(fs::exists(work.path() / "out.txt")) << read("out.txt");
+        fs::remove(work.path() / "slow");
+        const auto next = rilk({});
+        ASSERT_EQ(next.exitCode, 0) << next.out << next.err;
+        EXPECT_EQ(read("out.txt"), "part1\npart2\n");
+    }
+}
+
 TEST_F(StoppedBuild, AClosedTerminalOrOutputStopsEveryCommand) {
     writeProject(writeSlowToolchain(2));
     std::string sources;
@@ -164,6 +186,96 @@ TEST_F(StoppedBuild, ARunStartedByACommandKeepsItsRecords) {
     EXPECT_NE(read(".rilk_cache").find("u::inner"), std::string::npos) << read(".rilk_cache");
     const auto again = rilk({"-v", "1", "inner"});
     EXPECT_NE(again.out.find("Cache hit for 'u::inner'."), std::string::npos) << again.out;
+}
+
+class ClosedOutput : public RilkRun {
+protected:
+    struct CutRun {
+        int status;
+        /// The bytes that had reached the pipe when its reader left.
+        std::size_t written;
+        std::string err;
+    };
+
+    /// Runs rilk with `args`, its standard output to a pipe whose reader reads `lines` lines
+    /// and then closes it, as `head` does.
+    CutRun rilkReadFor(std::size_t lines, const std::vector<std::string>& args) const {
+        std::vector<std::string> argv{RILK_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const RilkTest::PreparedExec exec(
+            argv, {.workingDirectory = work.path(), .environment = userEnvironment()});
+        const RilkTest::PipedChild child = RilkTest::forkWithPipes([&] {
+            ::signal(SIGPIPE, SIG_DFL);  // as a shell starts it
+            exec.run();
+        });
+        CutRun run{0, 0, ""};
+        char c = 0;
+        for (std::size_t seen = 0; seen < lines && ::read(child.out, &c, 1) == 1; ++run.written) {
+            if (c == '\n') ++seen;
+        }
+        // Held still, rilk writes nothing between the count of what the pipe holds and its
+        // close.
+        ::kill(child.pid, SIGSTOP);
+        siginfo_t state{};
+        ::waitid(P_PID, static_cast<id_t>(child.pid), &state, WEXITED | WSTOPPED | WNOWAIT);
+        int waiting = 0;
+        ::ioctl(child.out, FIONREAD, &waiting);
+        run.written += static_cast<std::size_t>(waiting);
+        ::close(child.out);
+        ::kill(child.pid, SIGCONT);
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(child.err, buffer, sizeof buffer)) > 0;) {
+            run.err.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(child.err);
+        run.status = RilkTest::waitExit(child.pid);
+        return run;
+    }
+
+    std::string contents(const std::string& relative) const {
+        std::ifstream in(work.path() / relative);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+};
+
+// Every line a run prints is a moment its output may close at, before, during or after the
+// build: the run ends with status 1, or 0 when all it printed was written, and the next run
+// builds what the stopped one did not finish.
+TEST_F(ClosedOutput, EndsWithStatusOneWhereverItCloses) {
+    write({{"rilk.txt",
+            "unit u\nall: a b c { cmdline = \"true\" }\n"
+            "a: { ^OUT = P\"(a.txt)\" cmdline = \"echo a > a.txt\" }\n"
+            "b: { ^OUT = P\"(b.txt)\" cmdline = \"echo b > b.txt\" }\n"
+            "c: { ^OUT = P\"(c.txt)\" cmdline = \"echo c > c.txt\" }\n"}});
+    const auto clean = [&] {
+        for (const char* file : {"a.txt", "b.txt", "c.txt", ".rilk_cache"}) {
+            fs::remove(work.path() / file);
+        }
+    };
+    clean();
+    const auto whole = rilk({"-v", "1"});
+    ASSERT_EQ(whole.exitCode, 0) << whole.out << whole.err;
+    const auto lines =
+        static_cast<std::size_t>(std::count(whole.out.begin(), whole.out.end(), '\n'));
+    for (std::size_t cut = 0; cut <= lines; ++cut) {
+        SCOPED_TRACE(testing::Message() << "closed after " << cut << " of " << lines << " lines");
+        clean();
+        const CutRun run = rilkReadFor(cut, {"-v", "1"});
+        EXPECT_TRUE(run.status == 1 || (run.status == 0 && run.written == whole.out.size()))
+            << "status " << run.status << ", " << run.written << " of " << whole.out.size()
+            << " bytes written";
+        if (cut == lines) {
+            EXPECT_EQ(run.status, 0) << "every line was read";
+        }
+        EXPECT_EQ(run.err, "");
+        const auto next = rilk({});
+        ASSERT_EQ(next.exitCode, 0) << next.out << next.err;
+        for (const char* name : {"a", "b", "c"}) {
+            EXPECT_EQ(contents(std::string(name) + ".txt"), std::string(name) + "\n");
+        }
+    }
 }
 
 }  // namespace

@@ -68,28 +68,45 @@ int directoryDescriptor(std::string_view path) {
     return directories.back().fd;
 }
 
-}  // namespace
+/// Whether the joined path holds a NUL byte: the system would cut the path there and read
+/// another file.
+bool holdsNulByte(const JoinedPath& joined) {
+    return joined.base.find('\0') != std::string_view::npos ||
+           joined.text.find('\0') != std::string_view::npos;
+}
 
-std::optional<Util::FileStamp> pathStamp(const RilkPathString& path) {
-    const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
-    // The system would cut the path at a NUL byte and read another file.
-    if (joined.base.find('\0') != std::string_view::npos ||
-        joined.text.find('\0') != std::string_view::npos) {
-        return std::nullopt;
-    }
-    if (const std::optional<Util::FileStamp> prefetched = prefetchedStamp(joined)) {
-        return prefetched;
-    }
-    struct stat info {};
+/// What `stat` tells of the file `path` (joined as `joined`) names, looked up from its base
+/// directory kept open and else by its full path; false when it cannot be read.
+bool statPath(const RilkPathString& path, const JoinedPath& joined, struct stat& info) {
     if (!joined.base.empty() && !joined.text.empty()) {
         const int directory = directoryDescriptor(joined.base);
         if (directory >= 0 && ::fstatat(directory, path.text().c_str(), &info, 0) == 0) {
-            return Util::stampOf(info);
+            return true;
         }
     }
     thread_local std::string text;
     assignJoinedPath(text, joined);
-    return Util::stampOfFile(text.c_str());
+    return ::stat(text.c_str(), &info) == 0;
+}
+
+/// The stamp of what `stat` told, or nothing when the file's status changed at or after
+/// `since`.
+std::optional<Util::FileStamp> stampUnchangedSince(const struct stat& info, std::int64_t since) {
+    if (Util::changeTimeOf(info) >= since) return std::nullopt;
+    return Util::stampOf(info);
+}
+
+}  // namespace
+
+std::optional<Util::FileStamp> pathStamp(const RilkPathString& path) {
+    const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
+    if (holdsNulByte(joined)) return std::nullopt;
+    if (const std::optional<Util::FileStamp> prefetched = prefetchedStamp(joined)) {
+        return prefetched;
+    }
+    struct stat info {};
+    if (!statPath(path, joined, info)) return std::nullopt;
+    return Util::stampOf(info);
 }
 
 std::optional<Util::FileStamp> fileStamp(const std::string& fullPath) {
@@ -99,6 +116,23 @@ std::optional<Util::FileStamp> fileStamp(const std::string& fullPath) {
         return prefetched;
     }
     return Util::stampOfFile(fullPath.c_str());
+}
+
+std::optional<Util::FileStamp> pathStampUnchangedSince(const RilkPathString& path,
+                                                       std::int64_t since) {
+    const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
+    struct stat info {};
+    if (holdsNulByte(joined) || !statPath(path, joined, info)) return std::nullopt;
+    return stampUnchangedSince(info, since);
+}
+
+std::optional<Util::FileStamp> fileStampUnchangedSince(const std::string& fullPath,
+                                                       std::int64_t since) {
+    struct stat info {};
+    if (fullPath.find('\0') != std::string::npos || ::stat(fullPath.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return stampUnchangedSince(info, since);
 }
 
 void forgetOpenDirectories() {

@@ -28,6 +28,17 @@ std::optional<Util::FileStamp> pathStamp(const RilkPathString& path);
 /// `pathStamp` of a full path text (a path string with no base directory).
 std::optional<Util::FileStamp> fileStamp(const std::string& fullPath);
 
+/// `pathStamp` of a file a command has just run with, read anew (never read ahead), or
+/// nothing when the file's status changed (`st_ctime`) at or after `since`, the command's
+/// start: the command may have read another content, whatever time the file was given back
+/// (as `cp -p`, `tar`, `rsync -t` or `touch -d` give one).
+std::optional<Util::FileStamp> pathStampUnchangedSince(const RilkPathString& path,
+                                                       std::int64_t since);
+
+/// `pathStampUnchangedSince` of a full path text.
+std::optional<Util::FileStamp> fileStampUnchangedSince(const std::string& fullPath,
+                                                       std::int64_t since);
+
 /// Closes the base directories every thread keeps open (each one at its next lookup), so
 /// that the next lookups open them again.
 void forgetOpenDirectories();

@@ -37,10 +37,15 @@ FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedSt
     auto stamps = std::make_shared<std::vector<RecordedStamp>>();
     std::size_t next = 0;
     forEachInputFile(item, [&](const RilkPathString& path, bool handedIn) {
-        RecordedStamp now = pathStamp(path);
+        if (!handedIn) {
+            stamps->push_back(pathStamp(path));
+            ++next;
+            return;
+        }
+        RecordedStamp now = pathStampUnchangedSince(path, commandStart);
         const RecordedStamp* then = next < before.size() ? &before[next] : nullptr;
         ++next;
-        if (handedIn && (then == nullptr || *then != now)) now.reset();
+        if (then == nullptr || *then != now) now.reset();
         stamps->push_back(now);
     });
     for (const Assignment& output : item.outputs) {
@@ -48,11 +53,11 @@ FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedSt
                          [&](const RilkPathString& path) { stamps->push_back(pathStamp(path)); });
     }
     if (filesRead) {
-        // A time between the command's start and now is a change the command may have
-        // missed; a file dated in the future was so before the command and is kept as it is.
+        // A status changed since the command's start, or a time between that start and now,
+        // is a change the command may have missed, whatever time the file was given back.
         const std::int64_t commandEnd = wallClockNanoseconds();
         for (const std::string& file : *filesRead) {
-            RecordedStamp now = fileStamp(file);
+            RecordedStamp now = fileStampUnchangedSince(file, commandStart);
             if (now && now->time >= commandStart && now->time <= commandEnd) now.reset();
             stamps->push_back(now);
         }

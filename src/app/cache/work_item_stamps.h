@@ -17,10 +17,12 @@ std::vector<RecordedStamp> stampInputFiles(const WorkItem& item);
 /// real-time clock, as file times are), `filesRead` the files its build read.
 ///
 /// An input file, or an intermediate the item was handed, keeps its stamp from before the
-/// command; when it has changed since, its stamp is not known, so the next run builds the
-/// item again. An intermediate the command made and every output are stamped as they are
-/// now. A file the build read is stamped as it is now, but not known when its time lies
-/// between the command's start and now: it may have changed after the command read it.
+/// command; when it has changed since, or its status changed (`st_ctime`) at or after the
+/// command's start, its stamp is not known, so the next run builds the item again. An
+/// intermediate the command made and every output are stamped as they are now. A file the
+/// build read is stamped as it is now, but not known when its status changed at or after the
+/// command's start or its time lies between that start and now: it may have changed after
+/// the command read it, and then been given back an older or a future time.
 FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedStamp>& before,
                               const FilesRead& filesRead, std::int64_t commandStart);
 

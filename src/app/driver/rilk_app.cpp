@@ -16,6 +16,7 @@
 #include "app/driver/listings.h"
 #include "app/driver/project_template.h"
 #include "app/driver/rilk_error_report.h"
+#include "app/jobs/build_interrupt.h"
 #include "app/load/workspace.h"
 #include "app/registry/registry_modes.h"
 #include "app/registry/rilk_registry.h"
@@ -135,6 +136,8 @@ int listing(RunMode mode, const Run& run) {
 int runSteps(Run& run, int argc, char** argv) {
     run.options = parseCommandLine(argc, argv);
     const RunMode mode = runMode(run.options);
+    // A build run ends with status 1 wherever its output closes, as when a pager quits.
+    if (mode == RunMode::Build) catchClosedOutput();
     if (mode == RunMode::PrintVersion) return printVersion();
     checkWorkingDirectory();
     if (mode == RunMode::CreateProject) return createProject(run.options);

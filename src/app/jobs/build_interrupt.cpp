@@ -114,6 +114,11 @@ BuildSignals::~BuildSignals() {
     }
 }
 
+void catchClosedOutput() {
+    struct sigaction old {};
+    install(SIGPIPE, old);
+}
+
 InterruptGuard::InterruptGuard(std::size_t jobCount)
     : slots_(std::make_unique<RunningCommandSlot[]>(jobCount)) {
     if (activeSlots.load() != nullptr) throw InternalError();

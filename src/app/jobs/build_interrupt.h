@@ -52,6 +52,14 @@ private:
     bool installed_[std::size(kStopSignals)] = {};
 };
 
+/// Makes a closed standard output (SIGPIPE) stop a build run from now until the process
+/// ends, where `BuildSignals` catches it only while the build runs. A write to the closed
+/// output then fails (`EPIPE`) instead of ending the process by the signal: before the build,
+/// which the signal then stops before its first target, and after it too, when the console's
+/// last flush fails and the run ends with status 1 (`finishConsole`). A signal ignored when
+/// the run starts stays ignored.
+void catchClosedOutput();
+
 /// Where one job publishes the process group of the command it is running, so that an
 /// interrupt can stop the command together with everything it started.
 class RunningCommandSlot {

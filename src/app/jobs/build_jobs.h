@@ -29,9 +29,10 @@ using JobOutputFiles = std::vector<std::vector<std::filesystem::path>>;
 ///
 /// A stop signal (`kStopSignals`) while the jobs run stops every running command (its whole
 /// process group), waits for the jobs, removes the changed outputs of every job that did
-/// not succeed and throws `BuildInterrupted`. A command that ignores the signal is killed
-/// (SIGKILL to its process group) on a second signal, or `kStubbornCommandGrace` after the
-/// first.
+/// not succeed and throws `BuildInterrupted`. A job whose command ended after the signal
+/// did not succeed, whatever status the command exited with. A command that ignores the
+/// signal is killed (SIGKILL to its process group) on a second signal, or
+/// `kStubbornCommandGrace` after the first.
 ///
 /// With a `journal`, the state of every listed output file is added to it, on disk, before
 /// the first job starts. With `finished`, it tells on every path, by job context, whether

@@ -3,6 +3,7 @@
 #include "app/jobs/job_plan.h"
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "support/temp_dir.h"
 #include "tools/command/no_tool_builder.h"
 #include "types/types_test_support.h"
+#include "util/file_time.h"
 
 namespace Rilk {
 namespace {
@@ -285,6 +287,8 @@ TEST_F(PlanningThroughCache, FilesTheLastBuildReadAreComparedLikeInputs) {
 TEST_F(PlanningThroughCache, AFileChangedWhileItsCommandRanIsNotKnown) {
     const auto source = file("a.c", 30);
     file("h.h", 20);
+    const auto redated = file("old.h", 20);
+    file("kept.h", 20);
     builder.plan.recipes = {workItem({path("SRC", source)}, {path("OBJ", file("a.o", 10), kUp)})};
     builder.plan.recipes[0].dependencyFiles = DependencyFiles::besideOutputs(dir.path());
     JobPlan first = plan();
@@ -294,15 +298,25 @@ TEST_F(PlanningThroughCache, AFileChangedWhileItsCommandRanIsNotKnown) {
     dir.write("a.c", "int changed;");
     std::filesystem::last_write_time(source, base - std::chrono::seconds(30));
     std::filesystem::last_write_time(dir.path() / "h.h", std::filesystem::file_time_type::clock::now());
+    // The system dates changes by its coarse clock, which may still read before the start.
+    for (timespec now{}; clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 &&
+                         Util::nanosecondsOf(now) <= start.time();) {
+        std::this_thread::yield();
+    }
+    dir.write("old.h", "new.h");
+    std::filesystem::last_write_time(redated, base - std::chrono::seconds(20));
     WorkItem& item = first.workItems[0];
-    const FilesRead read = std::make_shared<const std::vector<std::string>>(
-        std::vector<std::string>{(dir.path() / "h.h").string()});
+    const FilesRead read =
+        std::make_shared<const std::vector<std::string>>(std::vector<std::string>{
+            (dir.path() / "h.h").string(), redated.string(), (dir.path() / "kept.h").string()});
     const FileStamps stamps =
         stampBuiltWorkItem(item, start.inputStamps(0), read, start.time());
-    ASSERT_EQ(stamps->size(), 3u);
+    ASSERT_EQ(stamps->size(), 5u);
     EXPECT_FALSE((*stamps)[0]) << "the source";
     EXPECT_TRUE((*stamps)[1]) << "the object";
     EXPECT_FALSE((*stamps)[2]) << "the header";
+    EXPECT_FALSE((*stamps)[3]) << "the header given back its size and time";
+    EXPECT_TRUE((*stamps)[4]) << "the header left alone";
 }
 
 TEST_F(PlanningThroughCache, FilesInADependencysOutputBlockAreInputs) {
