@@ -179,4 +179,36 @@ TEST_F(BuildCache, CompileAndLinkLikeProjectRebuildsOneObjectAndTheLink) {
     EXPECT_EQ(read("app.bin"), "12");
 }
 
+// A run started by a command of the build (nested in it) stores its own record of a target
+// this run builds too: the later record is kept, so the next run finds the target up to date.
+TEST_F(BuildCache, TheLaterOfTwoRecordsANestedRunAndItsBuildStoredIsKept) {
+    const std::string nest = "nest: {\n    cmdline = \"'" RILK_BINARY "' a\"\n}\n";
+    struct Case {
+        const char* label;
+        const char* top;
+        bool builtBefore;
+    };
+    const Case cases[] = {
+        {"a built, then by the nested run; no cache before", "top: a nest", false},
+        {"a built, then by the nested run; its source changed", "top: a nest", true},
+        {"a built by the nested run, then found built", "top: nest a", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::filesystem::remove(work.path() / ".rilk_cache");
+        std::filesystem::remove_all(work.path() / "out");
+        writeCopyProject(std::string(c.top) + " {\n    NO_TOOL = 1\n}\n" + copyTarget("a") + nest);
+        if (c.builtBefore) {
+            ASSERT_EQ(rilk({"top"}).exitCode, 0);
+            write({{"src/a.in", "changed"}});
+        }
+        const auto built = rilk({"top"});
+        ASSERT_EQ(built.exitCode, 0) << built.out << built.err;
+        ran();
+        const auto again = rilk({"a"});
+        EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
+        EXPECT_TRUE(ran().empty()) << again.out;
+    }
+}
+
 }  // namespace

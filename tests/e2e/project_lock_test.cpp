@@ -37,6 +37,18 @@ protected:
                 "}\n"}});
     }
 
+    /// Waits until `done` holds, looking every few milliseconds, for at most 60 seconds;
+    /// whether it came to hold.
+    template <typename Done>
+    static bool waitUntil(Done done) {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(10ms);
+        }
+        return true;
+    }
+
     static std::size_t count(const std::string& text, const std::string& part) {
         std::size_t found = 0;
         for (std::size_t at = text.find(part); at != std::string::npos;
@@ -106,6 +118,132 @@ TEST_F(ProjectLock, ARunStartedByACommandOfTheBuildDoesNotWaitForIt) {
     EXPECT_EQ(count(result.out, kWaiting), 0u) << result.out;
     EXPECT_EQ(read("inner.txt"), "inner\n");
     EXPECT_FALSE(fs::exists(work.path() / ".rilk_journal"));
+}
+
+// Project a imports b in b's profile release; b's target writes its output in two steps, the
+// second once the file `go` exists. A run in b waits while a run in a builds that target.
+TEST_F(ProjectLock, ARunBuildingAnImportedProjectsTargetsTakesTurnsWithRunsThere) {
+    write({{"b/.rilk_project.txt",
+            "name b\nunits { u { \"rilk.txt\" } }\n"
+            "profiles { default { WHICH = \"default\" } release { WHICH = \"release\" } }\n"},
+           {"b/src.in", "x"},
+           {"b/rilk.txt",
+            "unit u\nt: {\n    SRC = P\"(src.in)\"\n    ^OUT = P\"(out.txt)\"\n"
+            "    cmdline = \"echo begin ${WHICH} > '${OUT}'; until [ -e '${project_root}/go' ]; "
+            "do sleep 0.01; done; echo end ${WHICH} >> '${OUT}'\"\n}\n"},
+           {"a/.rilk_project.txt",
+            "name a\nimport { \"../b/.rilk_project.txt\" (release); }\n"
+            "units { m { \"rilk.txt\" } }\n"},
+           {"a/rilk.txt", "unit m\nall: b/u::t {\n    NO_TOOL = 1\n}\n"}});
+    const pid_t inA = RilkTest::startProcess({RILK_BINARY}, work.path() / "a", userEnvironment(),
+                                             work.path() / "a.log");
+    ASSERT_TRUE(waitUntil([&] { return read("b/out.txt") == "begin release\n"; })) << read("a.log");
+    const pid_t inB = RilkTest::startProcess({RILK_BINARY}, work.path() / "b", userEnvironment(),
+                                             work.path() / "b.log");
+    // Today's run in b waits; one that does not starts its command meanwhile.
+    EXPECT_TRUE(waitUntil([&] {
+        return count(read("b.log"), kWaiting) == 1 || read("b/out.txt") != "begin release\n";
+    }));
+    write({{"b/go", ""}});
+    EXPECT_EQ(RilkTest::waitExit(inA), 0) << read("a.log");
+    EXPECT_EQ(RilkTest::waitExit(inB), 0) << read("b.log");
+    EXPECT_EQ(count(read("b.log"), kWaiting), 1u) << read("b.log");
+    EXPECT_EQ(read("b/out.txt"), "begin default\nend default\n");
+    const auto again = rilk({}, "b");
+    EXPECT_EQ(again.exitCode, 0) << again.out;
+    EXPECT_EQ(read("b/out.txt"), "begin default\nend default\n") << again.out;
+}
+
+// A run waiting for an imported project holds no lock meanwhile, its own included: the
+// run holding that project may be waiting for it.
+TEST_F(ProjectLock, ARunWaitingForAnImportedProjectHoldsNoLock) {
+    write({{"b/.rilk_project.txt", "name b\nunits { u { \"rilk.txt\" } }\n"},
+           {"b/rilk.txt", "unit u\nt: {\n    cmdline = \"echo built > t.txt\"\n}\n"},
+           {"a/.rilk_project.txt",
+            "name a\nimport { \"../b/.rilk_project.txt\"; }\nunits { m { \"rilk.txt\" } }\n"},
+           {"a/rilk.txt", "unit m\nall: b/u::t {\n    NO_TOOL = 1\n}\n"}});
+    std::optional<Util::FileLock> heldB = Util::FileLock::acquire(work.path() / "b/.rilk_lock");
+    const pid_t inA = RilkTest::startProcess({RILK_BINARY}, work.path() / "a", userEnvironment(),
+                                             work.path() / "a.log");
+    const std::string waiting = "Waiting for another run that builds in the imported project '" +
+                                fs::canonical(work.path() / "b").string() + "' to finish.\n";
+    EXPECT_TRUE(waitUntil([&] {
+        return count(read("a.log"), waiting) == 1 || fs::exists(work.path() / "a/t.txt");
+    })) << read("a.log");
+    EXPECT_FALSE(fs::exists(work.path() / "a/t.txt")) << "built without b's lock";
+    EXPECT_TRUE(Util::FileLock::tryAcquire(work.path() / "a/.rilk_lock").has_value())
+        << "the waiting run holds its own project's lock";
+    heldB.reset();
+    EXPECT_EQ(RilkTest::waitExit(inA), 0) << read("a.log");
+    EXPECT_EQ(read("a/t.txt"), "built\n");
+}
+
+// A run in b started by a build in a, which holds b's lock as a project it imports, does not
+// wait for it, and keeps the journal of its own project's outputs: no other run keeps it.
+TEST_F(ProjectLock, ARunStartedByABuildImportingItsProjectKeepsItsJournal) {
+    write({{"b/.rilk_project.txt", "name b\nunits { u { \"rilk.txt\" } }\n"},
+           {"b/rilk.txt",
+            "unit u\nt: {\n    ^OUT = P\"(t.txt)\"\n"
+            "    cmdline = \"if [ -e .rilk_journal ]; then echo journal; else echo none; fi > "
+            "t.txt\"\n"
+            "}\n"},
+           {"a/.rilk_project.txt",
+            "name a\nimport { \"../b/.rilk_project.txt\"; }\nunits { m { \"rilk.txt\" } }\n"},
+           {"a/rilk.txt", std::string("unit m\nall: {\n    cmdline = \"cd ../b && '") +
+                              RILK_BINARY + "' t\"\n}\n"}});
+    const pid_t inA = RilkTest::startProcess({RILK_BINARY}, work.path() / "a", userEnvironment(),
+                                             work.path() / "a.log");
+    if (!waitUntil([&] { return fs::exists(work.path() / "b/t.txt"); })) {
+        RilkTest::killWithCommands(inA);
+        FAIL() << "the run in b waits for the run in a:\n" << read("a.log");
+    }
+    EXPECT_EQ(RilkTest::waitExit(inA), 0) << read("a.log");
+    EXPECT_EQ(count(read("a.log"), "Waiting for"), 0u) << read("a.log");
+    EXPECT_EQ(read("b/t.txt"), "journal\n") << read("a.log");
+}
+
+// Runs started by one command of a build in its own project take turns among themselves,
+// while none of them waits for the build that started them.
+TEST_F(ProjectLock, RunsStartedByOneCommandOfTheBuildTakeTurns) {
+    const std::string rilk = std::string("'") + RILK_BINARY + "'";
+    write({{"lib.in", "x"},
+           {"rilk.txt",
+            "unit u\nouter: {\n    cmdline = \"" + rilk + " a > a.log 2>&1 & p=$!; " + rilk +
+                " b > b.log 2>&1; s=$?; wait $p && [ $s = 0 ]\"\n}\n"
+                "a: lib {\n    cmdline = \"true\"\n}\nb: lib {\n    cmdline = \"true\"\n}\n"
+                "lib: {\n    SRC = P\"(lib.in)\"\n    ^OUT = P\"(lib.txt)\"\n"
+                "    cmdline = \"echo begin > lib.txt; echo >> starts.txt; until [ -e go ]; do "
+                "sleep 0.01; done; echo end >> lib.txt\"\n}\n"}});
+    const pid_t outer = RilkTest::startProcess({RILK_BINARY, "outer"}, work.path(),
+                                               userEnvironment(), work.path() / "outer.log");
+    // One of the two waits for the other; runs that do not both start lib's command.
+    EXPECT_TRUE(waitUntil([&] {
+        return count(read("a.log") + read("b.log"), kWaiting) == 1 || read("starts.txt") == "\n\n";
+    }));
+    write({{"go", ""}});
+    EXPECT_EQ(RilkTest::waitExit(outer), 0) << read("outer.log") << read("a.log") << read("b.log");
+    EXPECT_EQ(count(read("a.log") + read("b.log"), kWaiting), 1u) << read("a.log") << read("b.log");
+    EXPECT_EQ(count(read("outer.log"), kWaiting), 0u) << read("outer.log");
+    EXPECT_EQ(read("starts.txt"), "\n") << "lib was built twice";
+    EXPECT_EQ(read("lib.txt"), "begin\nend\n");
+}
+
+TEST_F(ProjectLock, ARunStartedByARunStartedByTheBuildWaitsForNeither) {
+    const std::string rilk = std::string("'") + RILK_BINARY + "'";
+    auto command = [&](const std::string& name, const std::string& line) {
+        return name + ": {\n    cmdline = \"" + line + "\"\n}\n";
+    };
+    write({{"rilk.txt", "unit u\n" + command("outer", rilk + " middle") +
+                            command("middle", rilk + " inner") +
+                            command("inner", "echo inner > inner.txt")}});
+    const pid_t outer = RilkTest::startProcess({RILK_BINARY, "outer"}, work.path(),
+                                               userEnvironment(), work.path() / "outer.log");
+    if (!waitUntil([&] { return fs::exists(work.path() / "inner.txt"); })) {
+        RilkTest::killWithCommands(outer);
+        FAIL() << "a nested run waits for a run it descends from:\n" << read("outer.log");
+    }
+    EXPECT_EQ(RilkTest::waitExit(outer), 0) << read("outer.log");
+    EXPECT_EQ(count(read("outer.log"), kWaiting), 0u) << read("outer.log");
 }
 
 }  // namespace

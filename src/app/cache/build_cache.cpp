@@ -31,7 +31,6 @@ void BuildCache::upsert(const std::string& key, const RecordContents& contents,
         return;
     }
     record->contents = contents;
-    record->heldBytes = {};
     changed_ = true;
     record->state = RuntimeRecord::Idle;
     record->current = true;

@@ -82,13 +82,21 @@ public:
 
     /// Writes every record to the cache file, replacing it whole. Never fails: a failure is
     /// reported at level 7 and leaves the previous file as it was. The records a nested run
-    /// wrote to the file meanwhile are kept (`takeRecordsOfNestedRuns`). A record holding a value
-    /// that the file cannot keep exactly is left out, so its target is built again.
+    /// wrote to the file since it was last read are kept, but for those this run stored
+    /// (`takeRecordsOfFile`). A record holding a value that the file cannot keep exactly is
+    /// left out, so its target is built again.
     ///
     /// Nothing is written when the file already holds exactly these records: it was read
     /// whole, in the current layout and without damage, and no record has been created or
     /// stored since.
     void save();
+
+    /// Takes in the records that runs nested in this one (started by its commands) stored
+    /// in the cache file since it was last read. Call it once commands have ended, before
+    /// the record of their target is stored: such a record is newer than every record this
+    /// run stored before the commands started, so it replaces the run's own. Costs a stat
+    /// when the file has not changed.
+    void takeRecordsOfNestedRuns() { takeRecordsOfFile(true); }
 
     /// Stores `contents` as the record of `key`. An existing record is changed only by the
     /// holder of its claim (`token`); the claim then ends and waiters are woken. A missing
@@ -138,10 +146,12 @@ private:
                                 bool bytesOfFile, std::shared_ptr<const void> storage);
     /// Prints the read's messages and installs its records.
     void install(ReadResult read);
-    /// Takes, from the file as it is now, the record of every key this run has not stored,
-    /// when the file changed since it was read: a run started by one of this run's commands
-    /// (nested in it) saved its own records there.
-    void takeRecordsOfNestedRuns();
+    /// When the file changed since it was last read (a run started by one of this run's
+    /// commands, nested in it, saved its own records there), takes from the file as it is
+    /// now the record of every key this run has not stored, and with `overStored` also of
+    /// those it stored whose record in the file differs from the one last read. A record
+    /// being built (claimed) is left to its build while `overStored`: its store follows.
+    void takeRecordsOfFile(bool overStored);
     /// Installs the records read by `load` and restarts the claim tokens; `fileIsCurrent`
     /// tells whether the file holds exactly these records in the current layout.
     void replaceRecords(RecordMap records, bool fileIsCurrent);
@@ -154,7 +164,7 @@ private:
     std::atomic<bool> changed_{false};
     bool fileIsCurrent_ = false;
     bool holdAsBytes_ = false;
-    /// The stamp of the file the records were loaded from; nothing when there was none.
+    /// The stamp of the file the records were last read from; nothing when there was none.
     std::optional<Util::FileStamp> loadedStamp_;
     /// The bytes that records held as bytes lie in: a mapped cache file, or a copy of the
     /// bytes `loadBytes` was given. Kept while the cache lives, also after a later load,

@@ -20,10 +20,13 @@ struct RuntimeRecord {
     };
 
     RecordContents contents;
-    /// The record as the cache file holds it after its key, exactly what the file's writer
-    /// gives for it: kept in place of `contents` (then empty) for a record read from a file
-    /// and not stored since. Empty when `contents` is held. It lies in the bytes read, which
-    /// the cache keeps as long as it lives (`BuildCache::heldStorage_`).
+    /// The record as the cache file held it after its key when the file was last read,
+    /// exactly what the file's writer gives for it: kept in place of `contents` (then empty)
+    /// for a record read from a file and not stored since (`heldAsBytes`), and kept beside
+    /// the contents stored since, so that a record a nested run stores in the file later can
+    /// be told from the one read. Empty when the file's record was parsed, or there was
+    /// none. It lies in the bytes read, which the cache keeps as long as it lives
+    /// (`BuildCache::heldStorage_`).
     std::string_view heldBytes;
     /// Set when the record was created or stored during this run; clear for records read
     /// from the cache file.
@@ -34,6 +37,8 @@ struct RuntimeRecord {
     /// Signalled when a stored record ends a claim (or another record sharing it does).
     std::condition_variable& stored() const { return recordLockFor(this).stored; }
     std::mutex& mutex() const { return recordLockFor(this).mutex; }
+    /// Whether the record is `heldBytes`, not `contents`.
+    bool heldAsBytes() const { return !current && !heldBytes.empty(); }
 };
 
 }  // namespace Rilk

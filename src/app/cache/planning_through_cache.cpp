@@ -63,7 +63,7 @@ Decision waitForClaim(const std::string& key, RuntimeRecord& record,
 /// as the bytes the plan writes to is the plan's own but for what its work items' last
 /// builds left (files read, stamps); any other is parsed here first.
 std::vector<std::size_t> staleAgainstRecord(const RuntimeRecord& record, RecordContents& plan) {
-    if (record.heldBytes.empty()) return staleWorkItems(record.contents, plan);
+    if (!record.heldAsBytes()) return staleWorkItems(record.contents, plan);
     std::vector<LastBuild> lastBuilds;
     if (plainValuesOnly(plan) && BuildCache::heldRecordMatches(record.heldBytes, plan, lastBuilds)) {
         return staleWorkItemsOfOwnPlan(plan, lastBuilds);

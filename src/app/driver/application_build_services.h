@@ -42,6 +42,8 @@ public:
                       const std::string& uniqueName, Context& output) override;
 
 private:
+    /// Takes in the records that runs nested in the jobs stored, then stores the record of
+    /// the jobs that finished.
     void storeRecord(const std::string& uniqueName, const JobPlan& plan, const JobsStart& start,
                      const std::vector<bool>& finished);
 

@@ -1,10 +1,5 @@
 #include "app/driver/build_run_start.h"
 
-#include <unistd.h>
-
-#include <charconv>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -12,72 +7,6 @@
 #include "util/logger.h"
 
 namespace Rilk {
-
-namespace {
-
-/// The parent of process `pid`, from /proc; 0 when unknown.
-pid_t parentOf(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat;
-    std::getline(in, stat);
-    // "pid (name) state ppid ...": the name may hold blanks and parentheses.
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream rest(stat.substr(close + 1));
-    char state = 0;
-    pid_t parent = 0;
-    rest >> state >> parent;
-    return rest ? parent : 0;
-}
-
-/// Whether the process id written into the lock file is an ancestor of this process.
-bool heldByAncestor(const std::filesystem::path& file) {
-    const std::string text = Util::FileLock::readHolder(file);
-    pid_t holder = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), holder);
-    if (error != std::errc() || holder <= 1) return false;
-    pid_t process = ::getppid();
-    for (int depth = 0; depth < 64 && process > 1; ++depth) {
-        if (process == holder) return true;
-        process = parentOf(process);
-    }
-    return false;
-}
-
-/// Writes this process's id into the lock file, for nested runs to find.
-Util::FileLock& describe(Util::FileLock& lock) {
-    try {
-        lock.describeHolder(std::to_string(::getpid()));
-    } catch (const std::runtime_error&) {
-        // A nested run then waits, as for any other run.
-    }
-    return lock;
-}
-
-}  // namespace
-
-ProjectLock lockProject(const std::filesystem::path& projectRoot) {
-    const std::filesystem::path file = projectRoot / kProjectLockFile;
-    ProjectLock held;
-    try {
-        held.lock = Util::FileLock::tryAcquire(file);
-        if (!held.lock && heldByAncestor(file)) {
-            held.nested = true;
-            log(LogLevel::Verbose, "Run inside a build of this project: not taking its lock.\n");
-            return held;
-        }
-        if (!held.lock) {
-            log(LogLevel::Info, "Waiting for another run in this project to finish.\n");
-            held.lock = Util::FileLock::acquire(file);
-        }
-        describe(*held.lock);
-    } catch (const Util::LockFileIsALink& e) {
-        throw RilkException(e.what());
-    } catch (const std::runtime_error& e) {
-        log(LogLevel::Warning, "{}; building without it.\n", e.what());
-    }
-    return held;
-}
 
 namespace {
 

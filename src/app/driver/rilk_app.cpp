@@ -14,6 +14,7 @@
 #include "app/driver/build_run_start.h"
 #include "app/driver/command_line.h"
 #include "app/driver/listings.h"
+#include "app/driver/project_locks.h"
 #include "app/driver/project_template.h"
 #include "app/driver/rilk_error_report.h"
 #include "app/jobs/build_interrupt.h"
@@ -42,8 +43,9 @@ struct Run {
     ToolMap tools;
     /// Created once the project root is settled in a build run (or just before the build).
     std::unique_ptr<BuildCache> buildCache;
-    /// A build run's hold on its project, from before the cache is read to the end.
-    ProjectLock projectLock;
+    /// A build run's hold on its project and those it imports, from before the cache is
+    /// read to the end.
+    ProjectLocks projectLocks;
     /// The record of the outputs a build run's commands may change; null when nested.
     std::unique_ptr<RunJournal> runJournal;
     std::shared_ptr<void> finishedBuild;
@@ -58,16 +60,29 @@ public:
 
     void rootSettled(const Workspace& workspace) override {
         if (mode_ != RunMode::Build) return;
-        run_.projectLock = lockProject(workspace.projectRoot);
-        run_.runJournal = startRunJournal(workspace.projectRoot, run_.projectLock);
-        run_.buildCache = startLoadingCache(workspace.projectRoot);
+        run_.projectLocks.lockOwnProject(workspace.projectRoot);
+        startReadingState(workspace);
     }
-    bool projectLoaded(const Workspace&) override { return mode_ != RunMode::RegisterProject; }
+    bool projectLoaded(const Workspace& workspace) override {
+        if (mode_ == RunMode::Build && workspace.project &&
+            run_.projectLocks.lockImportedProjects(*workspace.project)) {
+            // Another run in this project may have changed its state files meanwhile.
+            run_.buildCache.reset();
+            startReadingState(workspace);
+        }
+        return mode_ != RunMode::RegisterProject;
+    }
     void unitsAboutToLoad(const Workspace& workspace) override {
         registerTools(run_.tools, run_.registry.get(), workspace.project);
     }
 
 private:
+    /// With the project's lock held: cleans up after a killed run and starts reading the cache.
+    void startReadingState(const Workspace& workspace) {
+        run_.runJournal = startRunJournal(workspace.projectRoot, run_.projectLocks.own());
+        run_.buildCache = startLoadingCache(workspace.projectRoot);
+    }
+
     Run& run_;
     RunMode mode_;
 };

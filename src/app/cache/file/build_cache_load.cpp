@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -34,6 +35,16 @@ unsigned readThreads(std::uint64_t count) {
         std::clamp<std::uint64_t>(count / kRecordsPerThread, 1, std::min(cores, kMaxThreads)));
 }
 
+/// Whether the record `file` read from the cache file replaces the run's own record `own`
+/// of its key (see `BuildCache::takeRecordsOfFile`). Takes `own`'s mutex.
+bool takesFileRecord(const RuntimeRecord& own, const RuntimeRecord& file, bool overStored) {
+    std::lock_guard lock(own.mutex());
+    if (overStored && own.state == RuntimeRecord::Claimed) return false;
+    if (!own.current) return !own.heldAsBytes() || own.heldBytes != file.heldBytes;
+    // Stored by this run: the file's record is newer when it is not the one last read.
+    return overStored && (own.heldBytes.empty() || own.heldBytes != file.heldBytes);
+}
+
 }  // namespace
 
 BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, bool holdBytes) {
@@ -59,14 +70,19 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, b
     return result;
 }
 
-void BuildCache::takeRecordsOfNestedRuns() {
+void BuildCache::takeRecordsOfFile(bool overStored) {
     const std::optional<Util::FileStamp> now = Util::stampOfFile(path_.c_str());
     if (!now || now == loadedStamp_) return;
-    ReadResult read = readFile(path_, false);
+    // Held as bytes, so that each record can be told from the one read before.
+    ReadResult read = readFile(path_, true);
     std::lock_guard mapLock(mapMutex_);
+    loadedStamp_ = now;
+    if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));
     for (auto& [key, record] : read.records) {
         const auto own = records_.find(key);
-        if (own != records_.end() && own->second->current) continue;
+        if (own != records_.end() && !takesFileRecord(*own->second, *record, overStored)) {
+            continue;
+        }
         records_.insert_or_assign(key, std::move(record));
         changed_ = true;
     }

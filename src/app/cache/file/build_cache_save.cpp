@@ -22,7 +22,7 @@ void BuildCache::save() {
         std::lock_guard mapLock(mapMutex_);
         if (fileIsCurrent_ && !changed_) return;
     }
-    takeRecordsOfNestedRuns();
+    takeRecordsOfFile(false);
     std::vector<std::pair<std::string, std::shared_ptr<RuntimeRecord>>> snapshot;
     {
         std::lock_guard mapLock(mapMutex_);
@@ -39,7 +39,7 @@ void BuildCache::save() {
         const std::size_t start = body.size();
         std::lock_guard recordLock(record->mutex());
         // A record held as bytes holds exactly what the writer gives for it.
-        if (!record->heldBytes.empty()) {
+        if (record->heldAsBytes()) {
             writeSizedString(body, key);
             body += record->heldBytes;
             ++written;

@@ -59,7 +59,7 @@ protected:
 
     bool isHeld(const std::string& key) const {
         auto record = held->find(key);
-        return record && !record->heldBytes.empty();
+        return record && record->heldAsBytes();
     }
 
     /// A file dated `age` seconds before a fixed moment in the past.
