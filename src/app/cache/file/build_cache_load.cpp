@@ -17,6 +17,7 @@
 #include "util/bounded_file_read.h"
 #include "util/logger.h"
 #include "util/mapped_file.h"
+#include "util/shown_text.h"
 #include "util/thread_elsewhere.h"
 
 namespace Rilk {
@@ -126,9 +127,9 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
         note(fmt::format("Cache file '{}' has invalid header. Starting with empty cache.\n",
                          shown));
     } else if (!cacheFileVersion(header)) {
-        note(fmt::format(
-            "Cache file '{}' has unsupported header '{}'. Starting with empty cache.\n", shown,
-            header));
+        note(
+            fmt::format("Cache file '{}' has unsupported header '{}'. Starting with empty cache.\n",
+                        shown, Util::shownText(header)));
     } else if (!readCountLine(in, count)) {
         note(fmt::format("Cache file '{}' has invalid records count. Starting with empty cache.\n",
                          shown));
@@ -142,6 +143,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
                                                      bytesOfFile, storage != nullptr);
         if (bytesOfFile) result.prefetch = FileTimePrefetch::start(std::move(read.filePaths));
         result.records.reserve(read.records.size());
+        std::size_t damaged = 0;
         for (CacheFileRecord& record : read.records) {
             if (record.malformedPart != nullptr) {
                 note(fmt::format("Cache file '{}' is malformed ({}). Starting with empty cache.\n",
@@ -152,7 +154,10 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
                 break;
             }
             if (record.damaged) {
-                note(fmt::format("Build cache record '{}' is damaged. Dropping it.\n", record.key));
+                if (++damaged <= Util::kShownRepeats) {
+                    note(fmt::format("Build cache record '{}' is damaged. Dropping it.\n",
+                                     Util::shownText(record.key)));
+                }
                 whole = false;
                 continue;
             }
@@ -162,6 +167,10 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
                      .second) {
                 whole = false;
             }
+        }
+        if (damaged > Util::kShownRepeats) {
+            note(fmt::format("... and {} more damaged build cache records dropped.\n",
+                             damaged - Util::kShownRepeats));
         }
         // Bytes after the last record are not part of any; the file is written anew.
         if (read.end != bytes.size()) whole = false;
