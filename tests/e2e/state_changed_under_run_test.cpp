@@ -22,6 +22,52 @@ protected:
     }
 };
 
+TEST_F(StateChangedUnderRun, ACommandThatRewritesTheCacheFileCostsRebuildsNotACrash) {
+    const struct {
+        const char* name;
+        const char* change;  ///< what the command does to an existing cache file
+    } cases[] = {
+        {"emptied", ": > .rilk_cache"},
+        {"rewritten shorter", "printf 'RILK_CACHE_V7\\n0\\n' > .rilk_cache"},
+        {"zeroed in place",
+         "dd if=/dev/zero of=.rilk_cache bs=64 count=4 conv=notrunc 2>/dev/null"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(work.path() / ".rilk_cache");
+        // `late` is planned after `t`'s command ran; `early` before.
+        write({{"in.txt", "x\n"},
+               {"rilk.txt", std::string("unit u\nall: early t late { NO_TOOL = 1 }\n"
+                                        "early: { cmdline = \"cp in.txt early.txt\" ^out = "
+                                        "P\"(early.txt)\" }\n"
+                                        "t: { cmdline = \"if [ -s .rilk_cache ]; then ") +
+                                c.change +
+                                "; fi; cp in.txt t.txt\" ^out = P\"(t.txt)\" }\n"
+                                "late: t { cmdline = \"cp in.txt late.txt\" ^out = "
+                                "P\"(late.txt)\" }\n"}});
+        ASSERT_EQ(rilk({}).exitCode, 0) << c.name;
+        fs::remove(work.path() / "t.txt");
+
+        const auto changed = rilk({});
+        EXPECT_EQ(changed.exitCode, 0) << c.name << "\n" << changed.out << changed.err;
+        EXPECT_FALSE(fs::exists(work.path() / ".rilk_journal")) << c.name;
+        EXPECT_TRUE(has(changed.out, "was changed during the run")) << c.name << changed.out;
+
+        // What the changed file held is not trusted: those targets build again, and
+        // nothing is taken for the leftovers of a killed run.
+        const auto next = rilk({});
+        EXPECT_EQ(next.exitCode, 0) << c.name << "\n" << next.out << next.err;
+        EXPECT_FALSE(has(next.out, "killed")) << c.name << next.out;
+        EXPECT_FALSE(has(next.out, "Cache file")) << c.name << next.out;
+        EXPECT_TRUE(has(next.out, "cp in.txt early.txt")) << c.name << next.out;
+        for (const char* file : {"early.txt", "t.txt", "late.txt"}) {
+            EXPECT_EQ(readFile(work.path() / file), "x\n") << c.name << " " << file;
+        }
+        const auto noOp = rilk({});
+        EXPECT_EQ(noOp.exitCode, 0) << c.name;
+        EXPECT_FALSE(has(noOp.out, "cp in.txt")) << c.name << noOp.out;
+    }
+}
+
 TEST_F(StateChangedUnderRun, AKilledRunsRecordOfARelativePathIsSkippedWithAWarning) {
     write({{"rilk.txt", "unit u\nall: { cmdline = \"echo built\" }\n"}, {"keep.txt", "mine\n"}});
     struct stat folder {};

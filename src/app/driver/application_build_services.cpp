@@ -84,7 +84,10 @@ void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPla
 void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const JobPlan& plan,
                                            const JobsStart& start,
                                            const std::vector<bool>& finished) {
-    if (!buildCache_ || plan.claimToken == 0) return;
+    if (!buildCache_) return;
+    // The commands may have changed the cache file under the records held as its bytes.
+    if (!plan.jobContexts.empty()) buildCache_->checkFileAfterCommands();
+    if (plan.claimToken == 0) return;
     // The jobs may have moved directories kept open since the start.
     if (!plan.jobContexts.empty()) Rilk::forgetOpenDirectories();
     storeCachedRecord(*buildCache_, uniqueName, plan, start, finished);

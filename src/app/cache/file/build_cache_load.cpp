@@ -54,9 +54,9 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, b
     // The records held as bytes are read in place: the mapping stays while they do.
     auto storage = std::make_shared<const Util::MappedFile>(std::move(*mapped));
     const std::string_view bytes = storage->bytes();
-    ReadResult result =
-        readBytes(bytes, file.string(), true, holdBytes ? std::move(storage) : nullptr);
-    result.fileStamp = Util::stampOfFile(file.c_str());
+    ReadResult result = readBytes(bytes, file.string(), true, holdBytes ? storage : nullptr);
+    result.fileStamp = storage->stamp();
+    if (result.heldStorage) result.heldFile = std::move(storage);
     return result;
 }
 
@@ -184,6 +184,7 @@ void BuildCache::install(ReadResult read) {
     for (const std::string& message : read.messages) log(LogLevel::Warning, "{}", message);
     loadedStamp_ = read.fileStamp;
     if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));
+    if (read.heldFile) heldFiles_.push_back(std::move(read.heldFile));
     replaceRecords(std::move(read.records), read.fileIsCurrent);
     prefetch_ = std::move(read.prefetch);
     useFileTimePrefetch(prefetch_.get());
