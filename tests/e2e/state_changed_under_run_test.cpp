@@ -68,6 +68,21 @@ TEST_F(StateChangedUnderRun, ACommandThatRewritesTheCacheFileCostsRebuildsNotACr
     }
 }
 
+TEST_F(StateChangedUnderRun, ALockFileWithAnotherHardLinkIsRefused) {
+    write({{"rilk.txt", "unit u\nall: { cmdline = \"echo built\" }\n"}});
+    const fs::path notes = home.write("notes.txt", "my notes\n");
+    fs::create_hard_link(notes, work.path() / ".rilk_lock");
+    const auto refused = rilk({});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out, "Error: The lock file '" + dir() +
+                               "/.rilk_lock' has another hard link; rilk does not write through "
+                               "it. Remove it and run again.\n");
+    EXPECT_EQ(readFile(notes), "my notes\n");
+    fs::remove(work.path() / ".rilk_lock");
+    EXPECT_EQ(rilk({}).exitCode, 0);
+    EXPECT_EQ(readFile(notes), "my notes\n");
+}
+
 TEST_F(StateChangedUnderRun, AKilledRunsRecordOfARelativePathIsSkippedWithAWarning) {
     write({{"rilk.txt", "unit u\nall: { cmdline = \"echo built\" }\n"}, {"keep.txt", "mine\n"}});
     struct stat folder {};
