@@ -83,6 +83,26 @@ TEST_F(StateChangedUnderRun, ALockFileWithAnotherHardLinkIsRefused) {
     EXPECT_EQ(readFile(notes), "my notes\n");
 }
 
+TEST_F(StateChangedUnderRun, TemporaryFilesOfRunsThatAreGoneAreRemoved) {
+    write({{"rilk.txt", "unit u\nall: { cmdline = \"echo built\" }\n"}});
+    // A process that has ended: its id names no live run.
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const std::string gone = std::to_string(ended);
+    const std::string alive = std::to_string(::getpid());
+    const fs::path left[] = {work.write("..rilk_cache.tmp" + gone + ".Ab12Cd", "half"),
+                             work.write("..rilk_journal.tmp" + gone + ".xY34zW", "half")};
+    const fs::path kept[] = {work.write("..rilk_cache.tmp" + alive + ".Ab12Cd", "live"),
+                             work.write("..rilk_journal.tmp" + alive + ".qQ00qQ", "live"),
+                             work.write(".notes.tmp" + gone + ".Ab12Cd", "not ours")};
+    const auto run = rilk({});
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    for (const fs::path& file : left) EXPECT_FALSE(fs::exists(file)) << file;
+    for (const fs::path& file : kept) EXPECT_TRUE(fs::exists(file)) << file;
+}
+
 TEST_F(StateChangedUnderRun, AKilledRunsRecordOfARelativePathIsSkippedWithAWarning) {
     write({{"rilk.txt", "unit u\nall: { cmdline = \"echo built\" }\n"}, {"keep.txt", "mine\n"}});
     struct stat folder {};

@@ -156,6 +156,9 @@ std::unique_ptr<RunJournal> startRunJournal(const std::filesystem::path& project
                                             const ProjectLock& lock) {
     if (lock.nested) return nullptr;
     cleanUpKilledRun(projectRoot, projectRoot / ".rilk_cache");
+    // Only the holder of the lock writes these, or a run nested in it, which is not running
+    // yet: a process that is gone was killed while it wrote them.
+    if (lock.lock) Util::removeLeftTemporaries(projectRoot, {".rilk_cache", kRunJournalFile});
     return std::make_unique<RunJournal>(projectRoot / kRunJournalFile);
 }
 
