@@ -13,6 +13,7 @@
 #include "types/rilk_string.h"
 #include "types/value_cast.h"
 #include "util/logger.h"
+#include "util/shown_text.h"
 
 namespace Rilk {
 
@@ -65,14 +66,7 @@ RilkValuePtr ownCopy(const RilkValuePtr& value) {
 std::string writtenText(const RilkValuePtr& value) {
     if (!valueCast<const RilkBaseString>(value.get())) return {};
     constexpr std::size_t kShown = 100;
-    const std::string display = value->toDisplayString();
-    std::string text;
-    for (std::size_t i = 0; i < display.size() && i < kShown; ++i) {
-        const auto c = static_cast<unsigned char>(display[i]);
-        text += c < 0x20 ? fmt::format("\\x{:02x}", c) : std::string(1, display[i]);
-    }
-    if (display.size() > kShown) text += "...";
-    return text;
+    return Util::shownText(value->toDisplayString(), kShown);
 }
 
 /// Rethrows the error in flight, made into a `VariableError` of `stored` where it does not

@@ -63,6 +63,14 @@ FileReadError::FileReadError(const std::filesystem::path& file, FileReadFailure 
 
 int openRegularFile(const std::filesystem::path& file, const FileReadRules& rules,
                     off_t& size) {
+    struct stat info {};
+    const int fd = openRegularFile(file, rules, info);
+    size = info.st_size;
+    return fd;
+}
+
+int openRegularFile(const std::filesystem::path& file, const FileReadRules& rules,
+                    struct stat& info) {
     Descriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) {
         const int error = errno;
@@ -71,7 +79,6 @@ int openRegularFile(const std::filesystem::path& file, const FileReadRules& rule
                                             : FileReadFailure::CannotOpen,
                             std::strerror(error));
     }
-    struct stat info {};
     if (::fstat(fd.get(), &info) != 0) {
         throw FileReadError(file, FileReadFailure::CannotOpen, std::strerror(errno));
     }
@@ -85,7 +92,6 @@ int openRegularFile(const std::filesystem::path& file, const FileReadRules& rule
         throw FileReadError(file, FileReadFailure::ForeignOwner, "it belongs to another user");
     }
     if (static_cast<std::uintmax_t>(info.st_size) > rules.maxBytes) tooLarge(file, rules.maxBytes);
-    size = info.st_size;
     return fd.release();
 }
 

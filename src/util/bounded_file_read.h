@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -54,6 +55,9 @@ struct FileReadRules {
 /// Throws FileReadError otherwise.
 int openRegularFile(const std::filesystem::path& file, const FileReadRules& rules,
                     off_t& size);
+/// `openRegularFile` that stores all the system tells of the file in `info`.
+int openRegularFile(const std::filesystem::path& file, const FileReadRules& rules,
+                    struct stat& info);
 
 /// The whole content of a regular file of at most `rules.maxBytes` bytes, opened as
 /// `openRegularFile` does; a file that grows past the limit while it is read is refused

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,6 +33,14 @@ std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, bool w
             file.string()));
     }
     if (fd < 0) fail(file, errno);
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_nlink > 1) {
+        ::close(fd);
+        throw LockFileIsALink(fmt::format(
+            "The lock file '{}' has another hard link; rilk does not write through it. Remove "
+            "it and run again.",
+            file.string()));
+    }
     const int operation = wait ? LOCK_EX : LOCK_EX | LOCK_NB;
     while (::flock(fd, operation) != 0) {
         const int error = errno;

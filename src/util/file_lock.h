@@ -9,9 +9,9 @@
 
 namespace Util {
 
-/// Thrown when a symbolic link stands where a lock file belongs. The lock is never taken
-/// through a link: its holder writes into the lock file, which would change the file the
-/// link points to.
+/// Thrown when a symbolic link stands where a lock file belongs, or the file there has
+/// another hard link. The lock is never taken through a link: its holder writes into the
+/// lock file, which would change the file the link points to, or the other name's.
 class LockFileIsALink : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -24,8 +24,9 @@ class FileLock {
 public:
     /// Takes the lock on `file` (created with mode 0666 under the umask when missing)
     /// unless another holder has it. Empty when it is held elsewhere. Throws
-    /// `LockFileIsALink` when `file` is a symbolic link, std::runtime_error naming the file
-    /// and the system's reason when it cannot be opened or locked.
+    /// `LockFileIsALink` when `file` is a symbolic link or has another hard link,
+    /// std::runtime_error naming the file and the system's reason when it cannot be opened
+    /// or locked.
     static std::optional<FileLock> tryAcquire(const std::filesystem::path& file);
     /// Takes the lock on `file`, waiting for as long as another holder keeps it. Throws as
     /// `tryAcquire` does.

@@ -1,14 +1,18 @@
 #include "util/file_writer.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -93,12 +97,35 @@ void writeInPlace(const fs::path& file, std::string_view content) {
     if (::close(fd) != 0) fail(file, errno);
 }
 
-/// Removes the temporary file unless the rename consumed it.
+/// The start of the name of a temporary file for a file named `name`; the writer's process
+/// id, a dot and six random characters follow.
+std::string temporaryPrefix(std::string_view name) { return "." + std::string(name) + ".tmp"; }
+
+/// The process id in the name of a temporary file that `prefix` starts, or 0 when the name
+/// is not one of a temporary file of this form.
+pid_t writerOf(std::string_view name, std::string_view prefix) {
+    constexpr std::size_t kRandom = 6;
+    if (!name.starts_with(prefix)) return 0;
+    name.remove_prefix(prefix.size());
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+    const std::size_t digits = static_cast<std::size_t>(end - name.data());
+    if (error != std::errc() || digits == 0 || name.size() != digits + 1 + kRandom ||
+        name[digits] != '.') {
+        return 0;
+    }
+    return pid;
+}
+
+/// Removes the temporary file unless the rename consumed it. Its name holds the process id,
+/// so that a later run can tell the files of writers that were killed
+/// (`removeLeftTemporaries`).
 class TemporaryFile {
 public:
     explicit TemporaryFile(const fs::path& target)
         : path_((target.parent_path().empty() ? fs::path(".") : target.parent_path()) /
-                ("." + target.filename().string() + ".tmpXXXXXX")) {
+                (temporaryPrefix(target.filename().native()) + std::to_string(::getpid()) +
+                 ".XXXXXX")) {
         std::string pattern = path_.string();
         fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (fd_ < 0) fail(target, errno);
@@ -185,6 +212,25 @@ bool writeNewFile(const fs::path& target, std::string_view content) {
     // A link, unlike a rename, never replaces what another writer put there meanwhile;
     // the temporary name is removed either way.
     return temp.linkedTo(target);
+}
+
+void removeLeftTemporaries(const fs::path& directory,
+                           std::initializer_list<std::string_view> names) {
+    std::vector<std::string> prefixes;
+    for (const std::string_view name : names) prefixes.push_back(temporaryPrefix(name));
+    DIR* listing = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (listing == nullptr) return;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name(entry->d_name);
+        for (const std::string& prefix : prefixes) {
+            const pid_t writer = writerOf(name, prefix);
+            // A process that is there, if not ours to signal, may still be writing.
+            if (writer > 0 && ::kill(writer, 0) != 0 && errno == ESRCH) {
+                ::unlinkat(::dirfd(listing), entry->d_name, 0);
+            }
+        }
+    }
+    ::closedir(listing);
 }
 
 }  // namespace Util

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <string_view>
 
 namespace Util {
@@ -35,5 +36,12 @@ void writeOwnFileReplacing(const std::filesystem::path& target, std::string_view
 /// Throws std::runtime_error naming the file and the system's reason on any other failure;
 /// the temporary file is then removed.
 bool writeNewFile(const std::filesystem::path& target, std::string_view content);
+
+/// Removes from `directory` the temporary files that the writes above left for the files
+/// named `names` there when their process ended before it could remove them (it was killed
+/// outright): each one's name holds its writer's process id, and those of processes that
+/// are gone are removed. A write in progress keeps its file, in whichever process it runs.
+void removeLeftTemporaries(const std::filesystem::path& directory,
+                           std::initializer_list<std::string_view> names);
 
 }  // namespace Util

@@ -1,6 +1,7 @@
 #include "util/mapped_file.h"
 
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <limits>
@@ -19,34 +20,44 @@ std::optional<MappedFile> MappedFile::open(const std::filesystem::path& path) {
 }
 
 std::optional<MappedFile> MappedFile::openChecked(const std::filesystem::path& path) {
-    off_t fileSize = 0;
+    struct stat info {};
     int fd = -1;
     try {
-        fd = openRegularFile(path, {std::numeric_limits<std::size_t>::max(), false}, fileSize);
+        fd = openRegularFile(path, {std::numeric_limits<std::size_t>::max(), false}, info);
     } catch (const FileReadError& error) {
         if (error.failure() == FileReadFailure::Missing) return std::nullopt;
         throw;
     }
-    std::optional<MappedFile> result;
-    const auto size = static_cast<std::size_t>(fileSize);
-    if (size == 0) {
-        result.emplace(MappedFile(nullptr, 0));
-    } else {
-        void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (data != MAP_FAILED) result.emplace(MappedFile(data, size));
+    const auto size = static_cast<std::size_t>(info.st_size);
+    void* data = nullptr;
+    if (size != 0) {
+        data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (data == MAP_FAILED) {
+            ::close(fd);
+            return std::nullopt;
+        }
     }
-    ::close(fd);
-    return result;
+    return MappedFile(data, size, fd, stampOf(info));
+}
+
+bool MappedFile::unchanged() const {
+    struct stat info {};
+    return fd_ >= 0 && ::fstat(fd_, &info) == 0 && stampOf(info) == stamp_;
 }
 
 MappedFile::MappedFile(MappedFile&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      fd_(std::exchange(other.fd_, -1)),
+      stamp_(other.stamp_) {}
 
 MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
     if (this != &other) {
         release();
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        fd_ = std::exchange(other.fd_, -1);
+        stamp_ = other.stamp_;
     }
     return *this;
 }
@@ -55,8 +66,10 @@ MappedFile::~MappedFile() { release(); }
 
 void MappedFile::release() {
     if (data_ != nullptr) ::munmap(data_, size_);
+    if (fd_ >= 0) ::close(fd_);
     data_ = nullptr;
     size_ = 0;
+    fd_ = -1;
 }
 
 }  // namespace Util

@@ -5,15 +5,19 @@
 #include <optional>
 #include <string_view>
 
+#include "util/file_stamp.h"
+
 namespace Util {
 
 /// The bytes of a regular file, mapped read-only into memory instead of copied, so that a
 /// reader that stops early touches only the pages it looked at: a huge or sparse file
 /// costs address space, not memory.
 ///
-/// The mapping stays valid while the object lives. Files written through
-/// `writeFileReplacing` are replaced by a rename, never shrunk in place, so the mapped bytes
-/// cannot vanish under a reader.
+/// The mapping stays valid while the object lives, as long as the file is not changed in
+/// place. Files written through `writeFileReplacing` are replaced by a rename, never
+/// changed in place, but another process may still cut the file short or rewrite it: the
+/// mapped bytes then change, and those past the new end cannot be read
+/// (`copyMappedBytes`). `unchanged` tells whether that happened.
 class MappedFile {
 public:
     /// Maps `path`, opened as `openRegularFile` does (it never blocks). Empty when it cannot
@@ -32,13 +36,22 @@ public:
     ~MappedFile();
 
     std::string_view bytes() const { return {static_cast<const char*>(data_), size_}; }
+    /// The file's stamp when it was mapped.
+    const FileStamp& stamp() const { return stamp_; }
+    /// Whether the file mapped (whatever its name is now) still has the stamp it had when it
+    /// was mapped: one `fstat`. False when it was changed in place since, or cannot be told.
+    bool unchanged() const;
 
 private:
-    MappedFile(void* data, std::size_t size) : data_(data), size_(size) {}
+    MappedFile(void* data, std::size_t size, int fd, const FileStamp& stamp)
+        : data_(data), size_(size), fd_(fd), stamp_(stamp) {}
     void release();
 
     void* data_ = nullptr;
     std::size_t size_ = 0;
+    /// The file mapped, kept open to tell whether it changed.
+    int fd_ = -1;
+    FileStamp stamp_;
 };
 
 }  // namespace Util

@@ -19,6 +19,7 @@
 #include "app/cache/cache_record.h"
 #include "util/ci_string.h"
 #include "util/file_stamp.h"
+#include "util/mapped_file.h"
 
 namespace Rilk {
 
@@ -67,14 +68,27 @@ public:
     /// The contents of a record held as bytes, parsed as the file's reader parses them.
     static RecordContents readHeldRecord(std::string_view held);
 
+    /// The bytes of `record`, held as bytes, safe to read: the record's own while no
+    /// command has run, else a copy made in `copy`. Nothing when the cache file they lie in
+    /// was changed in place since it was read (`checkFileAfterCommands`): they are then no
+    /// record of anything.
+    std::optional<std::string_view> heldBytesToRead(const RuntimeRecord& record, std::string& copy);
+    /// Call after commands ran: they may have cut short or rewritten the cache file in
+    /// place, which changes the bytes of records held as bytes under them. Checks whether
+    /// they did (one `fstat`); if so, says so once, and those bytes are not read any more:
+    /// their targets build again, and `save` leaves them out.
+    void checkFileAfterCommands();
+
     /// Starts reading the cache file on a thread of its own; the next `load` waits for it
     /// and installs what it read, so the caller can do other work meanwhile. What the read
     /// reports is printed by that `load`, as if it had read the file itself.
     void startLoading();
 
     /// Replaces the records with those of the cache file. Never fails: a missing file gives
-    /// an empty cache silently, a damaged one an empty cache and a level-6 message, and a
-    /// record whose assignment texts cannot be read is dropped alone with its own message.
+    /// an empty cache silently, a damaged one an empty cache and a warning, and a record
+    /// whose assignment texts cannot be read is dropped alone with its own warning (20 of
+    /// them, then one with the count). Text quoted from the file is cut and escaped
+    /// (`Util::shownText`).
     void load();
 
     /// `load` of a file holding `bytes` (the file itself is not read, and `save` writes it).
@@ -84,7 +98,8 @@ public:
     /// reported at level 7 and leaves the previous file as it was. The records a nested run
     /// wrote to the file since it was last read are kept, but for those this run stored
     /// (`takeRecordsOfFile`). A record holding a value that the file cannot keep exactly is
-    /// left out, so its target is built again.
+    /// left out, so its target is built again; so are records held as the bytes of a file
+    /// changed in place since it was read.
     ///
     /// Nothing is written when the file already holds exactly these records: it was read
     /// whole, in the current layout and without damage, and no record has been created or
@@ -134,6 +149,8 @@ private:
         std::unique_ptr<FileTimePrefetch> prefetch;
         /// What the bytes of records held as bytes lie in; null when none is.
         std::shared_ptr<const void> heldStorage;
+        /// The same when it is the mapped file itself.
+        std::shared_ptr<const Util::MappedFile> heldFile;
         /// The file's stamp when it was read; nothing when there was no file.
         std::optional<Util::FileStamp> fileStamp;
     };
@@ -155,6 +172,11 @@ private:
     /// Installs the records read by `load` and restarts the claim tokens; `fileIsCurrent`
     /// tells whether the file holds exactly these records in the current layout.
     void replaceRecords(RecordMap records, bool fileIsCurrent);
+    /// Whether the bytes of records held as bytes are still those read: no file they lie in
+    /// was changed in place. One `fstat` per such file.
+    bool heldBytesUnchanged() const;
+    /// Takes the bytes of records held as bytes for lost, saying so once.
+    void loseHeldBytes();
 
     std::filesystem::path path_;
     mutable std::mutex mapMutex_;
@@ -170,6 +192,12 @@ private:
     /// bytes `loadBytes` was given. Kept while the cache lives, also after a later load,
     /// since a build may still use a record of the former one.
     std::vector<std::shared_ptr<const void>> heldStorage_;
+    /// Those of them that are mapped files, which another process may change in place.
+    std::vector<std::shared_ptr<const Util::MappedFile>> heldFiles_;
+    /// Set once commands have run: the mapped files may change under the held bytes.
+    std::atomic<bool> commandsRan_{false};
+    /// Set once a mapped file was found changed: no held bytes are read any more.
+    std::atomic<bool> heldBytesLost_{false};
     /// The file times read ahead for the installed records, in use until a job runs.
     std::unique_ptr<FileTimePrefetch> prefetch_;
     /// The read `startLoading` began, until `load` takes it.

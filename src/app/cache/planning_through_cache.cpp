@@ -5,7 +5,9 @@
 #include <memory>
 #include <mutex>
 #include <numeric>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <typeinfo>
 #include <utility>
 
@@ -61,14 +63,19 @@ Decision waitForClaim(const std::string& key, RuntimeRecord& record,
 
 /// `staleWorkItems` of the plan against a record, parsed or held as its bytes. A record held
 /// as the bytes the plan writes to is the plan's own but for what its work items' last
-/// builds left (files read, stamps); any other is parsed here first.
-std::vector<std::size_t> staleAgainstRecord(const RuntimeRecord& record, RecordContents& plan) {
+/// builds left (files read, stamps); any other is parsed here first. Bytes the cache can no
+/// longer vouch for are no record: every work item is stale.
+std::vector<std::size_t> staleAgainstRecord(BuildCache& cache, const RuntimeRecord& record,
+                                            RecordContents& plan) {
     if (!record.heldAsBytes()) return staleWorkItems(record.contents, plan);
+    std::string copy;
+    const std::optional<std::string_view> held = cache.heldBytesToRead(record, copy);
+    if (!held) return everyWorkItem(plan);
     std::vector<LastBuild> lastBuilds;
-    if (plainValuesOnly(plan) && BuildCache::heldRecordMatches(record.heldBytes, plan, lastBuilds)) {
+    if (plainValuesOnly(plan) && BuildCache::heldRecordMatches(*held, plan, lastBuilds)) {
         return staleWorkItemsOfOwnPlan(plan, lastBuilds);
     }
-    return staleWorkItems(BuildCache::readHeldRecord(record.heldBytes), plan);
+    return staleWorkItems(BuildCache::readHeldRecord(*held), plan);
 }
 
 /// Decides on an existing record: a hit, a claim for the stale work items, or a build
@@ -80,7 +87,7 @@ Decision decide(BuildCache& cache, const std::string& key, RuntimeRecord& record
         if (record.state == RuntimeRecord::Idle) return {Outcome::Hit, 0, {}};
         return waitForClaim(key, record, lock, plan);
     }
-    std::vector<std::size_t> pending = staleAgainstRecord(record, plan);
+    std::vector<std::size_t> pending = staleAgainstRecord(cache, record, plan);
     if (pending.empty()) return {Outcome::Hit, 0, {}};
     if (record.state == RuntimeRecord::Claimed) return waitForClaim(key, record, lock, plan);
     record.claimToken = cache.takeClaimToken();

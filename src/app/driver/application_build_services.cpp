@@ -85,8 +85,12 @@ void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const 
                                            const JobsStart& start,
                                            const std::vector<bool>& finished) {
     if (!buildCache_) return;
-    // A run nested in the commands may have stored newer records of other targets.
-    if (!plan.jobContexts.empty()) buildCache_->takeRecordsOfNestedRuns();
+    if (!plan.jobContexts.empty()) {
+        // The commands may have changed the cache file under the records held as its bytes,
+        // and a run nested in them may have stored newer records of other targets.
+        buildCache_->checkFileAfterCommands();
+        buildCache_->takeRecordsOfNestedRuns();
+    }
     if (plan.claimToken == 0) return;
     // The jobs may have moved directories kept open since the start.
     if (!plan.jobContexts.empty()) Rilk::forgetOpenDirectories();

@@ -4,26 +4,45 @@
 #include <string>
 
 #include "types/rilk_errors.h"
+#include "util/file_writer.h"
 #include "util/logger.h"
+#include "util/shown_text.h"
 
 namespace Rilk {
 
 namespace {
 
-/// Says which changed files the record of a killed run names that were left as they are.
+/// Says which changed files the record of a killed run names that were left as they are:
+/// the first ones by name, then how many more.
 void reportLeft(const std::vector<RunJournal::Left>& left) {
-    for (const RunJournal::Left& file : left) {
-        if (file.outsideProject) {
-            log(LogLevel::Warning,
-                "Left '{}' as it is: the record of the killed run names it, but it lies "
-                "outside this project.\n",
-                file.file.string());
-        } else {
-            log(LogLevel::Warning,
-                "Left '{}' as it is: the record of the killed run names it in a folder that "
-                "is not the one the run wrote to.\n",
-                file.file.string());
+    using Why = RunJournal::Left::Why;
+    for (std::size_t i = 0; i < left.size() && i < Util::kShownRepeats; ++i) {
+        const std::string file = Util::shownText(left[i].file.string());
+        switch (left[i].why) {
+            case Why::OutsideProject:
+                log(LogLevel::Warning,
+                    "Left '{}' as it is: the record of the killed run names it, but it lies "
+                    "outside this project.\n",
+                    file);
+                break;
+            case Why::OtherFolder:
+                log(LogLevel::Warning,
+                    "Left '{}' as it is: the record of the killed run names it in a folder "
+                    "that is not the one the run wrote to.\n",
+                    file);
+                break;
+            case Why::RelativePath:
+                log(LogLevel::Warning,
+                    "Left '{}' as it is: the record of the killed run names it by a relative "
+                    "path; rilk records only absolute ones.\n",
+                    file);
+                break;
         }
+    }
+    if (left.size() > Util::kShownRepeats) {
+        log(LogLevel::Warning,
+            "... and {} more files the record of the killed run names were left as they are.\n",
+            left.size() - Util::kShownRepeats);
     }
 }
 
@@ -52,7 +71,8 @@ void cleanUpKilledRun(const std::filesystem::path& projectRoot,
         return;
     }
     for (const std::filesystem::path& file : recovery.removed) {
-        log(LogLevel::Verbose, "Removed '{}', left behind by a killed run.\n", file.string());
+        log(LogLevel::Verbose, "Removed '{}', left behind by a killed run.\n",
+            Util::shownText(file.string()));
     }
     log(LogLevel::Info,
         "The last run in this project was killed; removed {} output files it had changed.\n",
@@ -65,6 +85,9 @@ std::unique_ptr<RunJournal> startRunJournal(const std::filesystem::path& project
                                             const ProjectLock& lock) {
     if (lock.nested) return nullptr;
     cleanUpKilledRun(projectRoot, projectRoot / ".rilk_cache");
+    // Only the holder of the lock writes these, or a run nested in it, which is not running
+    // yet: a process that is gone was killed while it wrote them.
+    if (lock.lock) Util::removeLeftTemporaries(projectRoot, {".rilk_cache", kRunJournalFile});
     return std::make_unique<RunJournal>(projectRoot / kRunJournalFile);
 }
 

@@ -142,15 +142,21 @@ bool sameFolder(const std::filesystem::path& folder, const RunJournal::Entry& en
 void removeChangedInProject(const std::vector<RunJournal::Entry>& entries,
                             const std::filesystem::path& project, RunJournal::Recovery& recovery) {
     const std::optional<std::string> root = realPath(project.empty() ? "." : project);
+    using Why = RunJournal::Left::Why;
     for (const RunJournal::Entry& entry : entries) {
+        // Taken against the working directory, it might name any file.
+        if (!entry.file.is_absolute()) {
+            recovery.left.push_back({entry.file, Why::RelativePath});
+            continue;
+        }
         struct stat now {};
         if (::lstat(entry.file.c_str(), &now) != 0 || !S_ISREG(now.st_mode)) continue;
         if (!OutputSnapshot::changedSince(entry, now)) continue;
         const std::filesystem::path folder = entry.file.parent_path();
         if (!inside(folder, root)) {
-            recovery.left.push_back({entry.file, true});
+            recovery.left.push_back({entry.file, Why::OutsideProject});
         } else if (!sameFolder(folder, entry)) {
-            recovery.left.push_back({entry.file, false});
+            recovery.left.push_back({entry.file, Why::OtherFolder});
         } else if (::unlink(entry.file.c_str()) == 0) {
             recovery.removed.push_back(entry.file);
         }

@@ -48,9 +48,14 @@ public:
 
     /// A file the record names and that was changed, but that recovery left as it is.
     struct Left {
+        /// Why it was left.
+        enum class Why {
+            OutsideProject,  ///< it lies outside the project
+            OtherFolder,     ///< its folder is not the one the record knew
+            RelativePath,    ///< the record names it by a relative path, which rilk never writes
+        };
         std::filesystem::path file;
-        /// It lies outside the project; else its folder is not the one the record knew.
-        bool outsideProject = false;
+        Why why = Why::OtherFolder;
     };
 
     /// What `recoverKilledRun` found and did.
@@ -65,7 +70,8 @@ public:
     /// When `file` holds the record of a killed run: removes every regular file it lists
     /// that was created or changed since its state was recorded, lies in the project (the
     /// folder of `file`, links resolved) and whose folder is the one the record names,
-    /// then the record. Other changed files it lists are left and returned. A record that
+    /// then the record. Other changed files it lists are left and returned, and so is every
+    /// file it names by a relative path, whatever its state. A record that
     /// cannot be read makes every output suspect: `cacheFile` is removed, so that the build
     /// that follows builds everything again. A symbolic link in the record's place is
     /// removed and nothing else done: the record is never a link. Call it before the cache

@@ -18,6 +18,7 @@
 #include "util/bounded_file_read.h"
 #include "util/logger.h"
 #include "util/mapped_file.h"
+#include "util/shown_text.h"
 #include "util/thread_elsewhere.h"
 
 namespace Rilk {
@@ -36,11 +37,17 @@ unsigned readThreads(std::uint64_t count) {
 }
 
 /// Whether the record `file` read from the cache file replaces the run's own record `own`
-/// of its key (see `BuildCache::takeRecordsOfFile`). Takes `own`'s mutex.
-bool takesFileRecord(const RuntimeRecord& own, const RuntimeRecord& file, bool overStored) {
+/// of its key (see `BuildCache::takeRecordsOfFile`). Takes `own`'s mutex. `ownBytesLost`:
+/// the file `own` was read from changed in place, so its bytes are not read; a record read
+/// then is replaced, a record stored since is kept (its stamps still tell whether it holds).
+bool takesFileRecord(const RuntimeRecord& own, const RuntimeRecord& file, bool overStored,
+                     bool ownBytesLost) {
     std::lock_guard lock(own.mutex());
     if (overStored && own.state == RuntimeRecord::Claimed) return false;
-    if (!own.current) return !own.heldAsBytes() || own.heldBytes != file.heldBytes;
+    if (!own.current) {
+        return ownBytesLost || !own.heldAsBytes() || own.heldBytes != file.heldBytes;
+    }
+    if (ownBytesLost) return false;
     // Stored by this run: the file's record is newer when it is not the one last read.
     return overStored && (own.heldBytes.empty() || own.heldBytes != file.heldBytes);
 }
@@ -64,9 +71,9 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, b
     // The records held as bytes are read in place: the mapping stays while they do.
     auto storage = std::make_shared<const Util::MappedFile>(std::move(*mapped));
     const std::string_view bytes = storage->bytes();
-    ReadResult result =
-        readBytes(bytes, file.string(), true, holdBytes ? std::move(storage) : nullptr);
-    result.fileStamp = Util::stampOfFile(file.c_str());
+    ReadResult result = readBytes(bytes, file.string(), true, holdBytes ? storage : nullptr);
+    result.fileStamp = storage->stamp();
+    if (result.heldStorage) result.heldFile = std::move(storage);
     return result;
 }
 
@@ -75,12 +82,17 @@ void BuildCache::takeRecordsOfFile(bool overStored) {
     if (!now || now == loadedStamp_) return;
     // Held as bytes, so that each record can be told from the one read before.
     ReadResult read = readFile(path_, true);
+    // The file may have been changed in place, under the bytes of the records read before.
+    if (!heldBytesLost_ && !heldBytesUnchanged()) loseHeldBytes();
+    const bool ownBytesLost = heldBytesLost_;
     std::lock_guard mapLock(mapMutex_);
     loadedStamp_ = now;
     if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));
+    if (read.heldFile) heldFiles_.push_back(std::move(read.heldFile));
     for (auto& [key, record] : read.records) {
         const auto own = records_.find(key);
-        if (own != records_.end() && !takesFileRecord(*own->second, *record, overStored)) {
+        if (own != records_.end() &&
+            !takesFileRecord(*own->second, *record, overStored, ownBytesLost)) {
             continue;
         }
         records_.insert_or_assign(key, std::move(record));
@@ -142,9 +154,9 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
         note(fmt::format("Cache file '{}' has invalid header. Starting with empty cache.\n",
                          shown));
     } else if (!cacheFileVersion(header)) {
-        note(fmt::format(
-            "Cache file '{}' has unsupported header '{}'. Starting with empty cache.\n", shown,
-            header));
+        note(
+            fmt::format("Cache file '{}' has unsupported header '{}'. Starting with empty cache.\n",
+                        shown, Util::shownText(header)));
     } else if (!readCountLine(in, count)) {
         note(fmt::format("Cache file '{}' has invalid records count. Starting with empty cache.\n",
                          shown));
@@ -158,6 +170,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
                                                      bytesOfFile, storage != nullptr);
         if (bytesOfFile) result.prefetch = FileTimePrefetch::start(std::move(read.filePaths));
         result.records.reserve(read.records.size());
+        std::size_t damaged = 0;
         for (CacheFileRecord& record : read.records) {
             if (record.malformedPart != nullptr) {
                 note(fmt::format("Cache file '{}' is malformed ({}). Starting with empty cache.\n",
@@ -168,7 +181,10 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
                 break;
             }
             if (record.damaged) {
-                note(fmt::format("Build cache record '{}' is damaged. Dropping it.\n", record.key));
+                if (++damaged <= Util::kShownRepeats) {
+                    note(fmt::format("Build cache record '{}' is damaged. Dropping it.\n",
+                                     Util::shownText(record.key)));
+                }
                 whole = false;
                 continue;
             }
@@ -178,6 +194,10 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
                      .second) {
                 whole = false;
             }
+        }
+        if (damaged > Util::kShownRepeats) {
+            note(fmt::format("... and {} more damaged build cache records dropped.\n",
+                             damaged - Util::kShownRepeats));
         }
         // Bytes after the last record are not part of any; the file is written anew.
         if (read.end != bytes.size()) whole = false;
@@ -191,6 +211,7 @@ void BuildCache::install(ReadResult read) {
     for (const std::string& message : read.messages) log(LogLevel::Warning, "{}", message);
     loadedStamp_ = read.fileStamp;
     if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));
+    if (read.heldFile) heldFiles_.push_back(std::move(read.heldFile));
     replaceRecords(std::move(read.records), read.fileIsCurrent);
     prefetch_ = std::move(read.prefetch);
     useFileTimePrefetch(prefetch_.get());

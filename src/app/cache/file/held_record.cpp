@@ -1,4 +1,5 @@
-// Planning against a record the build cache holds as its bytes in the file.
+// Planning against a record the build cache holds as its bytes in the file, and reading
+// those bytes only while they are still the file's.
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
@@ -16,6 +17,8 @@
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_record_reader.h"
 #include "app/cache/file/cache_record_writer.h"
+#include "util/logger.h"
+#include "util/mapped_copy.h"
 
 namespace Rilk {
 namespace {
@@ -137,6 +140,39 @@ RecordContents BuildCache::readHeldRecord(std::string_view held) {
     RecordContents contents;
     reader.readContents(contents);
     return contents;
+}
+
+std::optional<std::string_view> BuildCache::heldBytesToRead(const RuntimeRecord& record,
+                                                            std::string& copy) {
+    if (heldBytesLost_) return std::nullopt;
+    if (!commandsRan_) return record.heldBytes;
+    // A command may have left a process that changes the file while it is read.
+    copy.resize(record.heldBytes.size());
+    if (!Util::copyMappedBytes(copy.data(), record.heldBytes)) {
+        loseHeldBytes();
+        return std::nullopt;
+    }
+    return std::string_view(copy);
+}
+
+void BuildCache::checkFileAfterCommands() {
+    commandsRan_ = true;
+    if (!heldBytesLost_ && !heldBytesUnchanged()) loseHeldBytes();
+}
+
+bool BuildCache::heldBytesUnchanged() const {
+    return std::all_of(heldFiles_.begin(), heldFiles_.end(),
+                       [](const auto& file) { return file->unchanged(); });
+}
+
+void BuildCache::loseHeldBytes() {
+    if (heldBytesLost_.exchange(true)) return;
+    // The file is written anew, without them.
+    changed_ = true;
+    log(LogLevel::Warning,
+        "Cache file '{}' was changed during the run, not by rilk: the records read from it "
+        "are dropped, and their targets build again.\n",
+        path_.string());
 }
 
 }  // namespace Rilk

@@ -207,7 +207,7 @@ TEST_F(BuildCacheFile, EachDefectEmptiesTheCacheWithItsMessage) {
         {"RILK_CACHE_V6\n1\n" + record + "0\n0\n", "is malformed (read files count)"},
         {"RILK_CACHE_V6\n1\n" + record + "0\n0\n2\n3\nab\n", "is malformed (read file)"},
         {"rilk_cache_v5\n0\n", "has unsupported header 'rilk_cache_v5'"},
-        {"RILK_CACHE_V5\r\n0\n", "has unsupported header 'RILK_CACHE_V5\r'"},
+        {"RILK_CACHE_V5\r\n0\n", "has unsupported header 'RILK_CACHE_V5\\x0d'"},
         {"RILK_CACHE_V5\n", "has invalid records count"},
         {"RILK_CACHE_V5\nabc\n", "has invalid records count"},
         {"RILK_CACHE_V5\n-1\n", "has invalid records count"},

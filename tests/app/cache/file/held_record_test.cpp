@@ -161,6 +161,39 @@ TEST_F(HeldRecords, OutliveWhatTheyWereReadFrom) {
     EXPECT_EQ(RilkTest::readFile(dir.path() / "given" / ".rilk_cache"), written);
 }
 
+// A file changed in place (by a command) no longer holds the bytes read: they are not read
+// again, and the save leaves their records out, whether the change was found after the
+// commands or only at the save.
+TEST_F(HeldRecords, AreDroppedWhenTheFileIsChangedInPlace) {
+    const std::string warning = "was changed during the run, not by rilk";
+    const struct {
+        bool cut;
+        bool commandsRan;
+    } cases[] = {{true, true}, {true, false}, {false, true}};
+    for (const auto& c : cases) {
+        loadBoth(fileOf({canonicalRecord("a"), canonicalRecord("b")}));
+        if (c.cut) std::filesystem::resize_file(file("held"), 3);
+        std::string printed;
+        if (c.commandsRan) printed = capture(6, [&] { held->checkFileAfterCommands(); });
+        EXPECT_EQ(printed.find(warning) != std::string::npos, c.cut && c.commandsRan);
+        std::string copy;
+        const std::optional<std::string_view> bytes =
+            held->heldBytesToRead(*held->find("u::a"), copy);
+        EXPECT_EQ(bytes.has_value(), !c.cut || !c.commandsRan);
+        if (bytes) {
+            EXPECT_EQ(*bytes, held->find("u::a")->heldBytes);
+        }
+
+        held->upsert("u::new", RecordContents(), 0);
+        printed = capture(6, [&] { held->save(); });
+        EXPECT_EQ(printed.find(warning) != std::string::npos, c.cut && !c.commandsRan);
+        const std::string kept = c.cut ? "" : canonicalRecord("a") + canonicalRecord("b");
+        EXPECT_EQ(
+            RilkTest::readFile(file("held")),
+            "RILK_CACHE_V7\n" + std::string(c.cut ? "1" : "3") + "\n" + kept + "6\nu::new\n0\n0\n");
+    }
+}
+
 TEST_F(HeldRecords, PlanAsRecordsParsed) {
     const auto src = dated("a.c", 30);
     const auto obj = dated("a.o", 10);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace Util {
+
+/// How many bytes of a text read from a file a message quotes: about a line's worth.
+inline constexpr std::size_t kShownTextBytes = 80;
+/// How often one warning is printed for the lines or records of one file; the rest are
+/// counted in one more line.
+inline constexpr std::size_t kShownRepeats = 20;
+
+/// `text` as a message quotes it: its first `limit` bytes (never cutting a UTF-8 character
+/// in two), then "..." when there is more, with every control byte written `\xNN`, so that
+/// text from a damaged or hostile file can neither flood the output nor drive the terminal.
+std::string shownText(std::string_view text, std::size_t limit = kShownTextBytes);
+
+}  // namespace Util
