@@ -36,6 +36,10 @@ public:
     CommonLexer& lexer() { return lexer_; }
     /// The lexical errors that were only counted, not reported (see `BoundedLexer`).
     std::size_t unshownLexicalErrors() const { return lexer_.unshownErrors(); }
+    /// The lexical errors met so far, reported or not.
+    std::size_t lexicalErrors() const { return lexer_.errorCount(); }
+    /// Makes the lexer count on from `errors` met in an earlier part of the same text.
+    void continueLexicalErrors(std::size_t errors) { lexer_.continueCount(errors); }
     antlr4::CommonTokenStream& tokens() { return tokens_; }
     RilkTopParser& parser() { return parser_; }
 
