@@ -90,8 +90,10 @@ std::string partFrom(const std::string& text, std::size_t at, const PartEnd& end
 }  // namespace
 
 std::size_t parseFailedTarget(const std::string& text, const std::filesystem::path& source,
-                              antlr4::ANTLRErrorListener& listener) {
-    const std::size_t budget = std::max(kMinPartTokens, text.size() / kBytesPerPartToken);
+                              antlr4::ANTLRErrorListener& listener, std::size_t partTokens) {
+    const std::size_t budget = partTokens != 0
+                                   ? partTokens
+                                   : std::max(kMinPartTokens, text.size() / kBytesPerPartToken);
     std::string part;
     // Where the part's own text starts, in `text` (bytes) and in the part (characters).
     std::size_t textStart = 0;

@@ -19,8 +19,9 @@ namespace Rilk {
 /// breaks up to the statement's line and column, and the rest of the text. The grammar is in
 /// the same state there as in one parse, so it gives the same errors at the same lines and
 /// columns, and the lexer counts on across parts. Returns the lexical errors that were only
-/// counted (see `BoundedLexer`).
+/// counted (see `BoundedLexer`). `partTokens` sets the tokens a part reads before it may end
+/// (for tests); 0 takes the share of the text's size.
 std::size_t parseFailedTarget(const std::string& text, const std::filesystem::path& source,
-                              antlr4::ANTLRErrorListener& listener);
+                              antlr4::ANTLRErrorListener& listener, std::size_t partTokens = 0);
 
 }  // namespace Rilk
