@@ -91,13 +91,16 @@ std::string DependencyOutputStore::describedOutput(const std::string& alias,
 }
 
 void DependencyOutputStore::warnToolVariable(const std::string& nested,
+                                             const Rilk::Dependency& dependency,
                                              const Rilk::QualifiedTargetName& dependencyName,
-                                             const std::string& alias) const {
+                                             const Rilk::Context& output) const {
     if (tool_ == nullptr) return;
     for (const auto& [variable, spec] : tool_->declaredVariables) {
         if (!Util::CiString::equal(variable.str(), nested)) continue;
+        // A '+' merge of an output of that name replaces the outputs, and warns itself.
+        if (dependency.modifier == Rilk::Dependency::kPlus && output.hasVariable(nested)) return;
         warnOutputCollision(
-            describedOutput(alias, dependencyName, targetName_),
+            describedOutput(dependency.alias, dependencyName, targetName_),
             "the variable '" + variable.str() + "' of its tool '" + tool_->name() + "'",
             targetName_);
         return;
@@ -145,10 +148,7 @@ bool DependencyOutputStore::addOutput(const Rilk::Dependency& dependency,
     // A name new here needs no warning and takes the value as "+=" would give it: one search
     // of the target's variables, which for a top target with many dependencies are many.
     if (target_.addIfNew(Assignment(*nested, value, AssignType::Append, AssignModifier::None))) {
-        // A '+' merge of an output of that name replaces the outputs, and warns itself.
-        const bool merged =
-            dependency.modifier == Rilk::Dependency::kPlus && output->hasVariable(*nested);
-        if (!merged) warnToolVariable(*nested, name, dependency.alias);
+        warnToolVariable(*nested, dependency, name, *output);
         return false;
     }
     warnCollision(target_, targetName_, name, dependency.alias);
@@ -169,7 +169,7 @@ void DependencyOutputStore::addMergedAliasOutput(const Rilk::Dependency& depende
     if (!shared) {
         warnCollision(target_, targetName_, name, dependency.alias);
         if (!target_.hasVariable(dependency.alias)) {
-            warnToolVariable(dependency.alias, name, dependency.alias);
+            warnToolVariable(dependency.alias, dependency, name, *output);
         }
         shared = std::make_shared<Rilk::Context>();
         appendNested(dependency.alias, nestedValue(shared), name);

@@ -72,11 +72,12 @@ private:
                       const Rilk::QualifiedTargetName& dependencyName);
 
     /// The level-6 collision warning when `nested`, a name new in the target that now holds
-    /// a dependency's outputs, is a variable of the target's tool: the tool would read the
-    /// outputs as that variable's value.
-    void warnToolVariable(const std::string& nested,
+    /// the dependency's outputs (`output`), is a variable of the target's tool: the tool
+    /// would read the outputs as that variable's value. None when a '+' merge of an output
+    /// of that name will replace them (the merge warns itself).
+    void warnToolVariable(const std::string& nested, const Rilk::Dependency& dependency,
                           const Rilk::QualifiedTargetName& dependencyName,
-                          const std::string& alias) const;
+                          const Rilk::Context& output) const;
 
     Rilk::Context& target_;
     Rilk::QualifiedTargetName targetName_;
