@@ -14,8 +14,8 @@ namespace {
 constexpr std::string_view kPartHeader = "t:{";
 /// The fewest tokens a part reads, and the share of the text's bytes that a part's tokens
 /// may reach (a token costs the grammar some three hundred bytes).
-constexpr std::size_t kMinPartTokens = 20000;
-constexpr std::size_t kBytesPerPartToken = 64;
+constexpr std::size_t kMinPartTokens = 10000;
+constexpr std::size_t kBytesPerPartToken = 128;
 
 /// Where a part ends: the next statement's first character (its index in the part's
 /// characters), line and column.
