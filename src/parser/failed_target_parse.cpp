@@ -1,17 +1,23 @@
 #include "parser/failed_target_parse.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 
 #include "parser/RilkTopParser.h"
 #include "parser/parse_chain.h"
+#include "parser/part_stream.h"
+#include "parser/utf8_text.h"
+#include "util/freed_memory.h"
 
 namespace Rilk {
 namespace {
 
-/// The header each later part starts with: a target and its block opened, on line 1.
-constexpr std::string_view kPartHeader = "t:{";
+/// The header each later part starts with: a target and its block opened, three tokens.
+constexpr std::u32string_view kPartHeader = U"t:{";
+constexpr std::size_t kPartHeaderTokens = 3;
 /// The fewest tokens a part reads, and the share of the text's bytes that a part's tokens
 /// may reach (a token costs the grammar some three hundred bytes).
 constexpr std::size_t kMinPartTokens = 10000;
@@ -51,7 +57,6 @@ public:
             parser_.getErrorHandler()->inErrorRecoveryMode(&parser_)) {
             return;
         }
-        if (next->getLine() == 1 && next->getCharPositionInLine() < kPartHeader.size()) return;
         throw PartEnd{next->getStartIndex(), next->getLine(), next->getCharPositionInLine()};
     }
     void exitEveryRule(antlr4::ParserRuleContext*) override {}
@@ -64,62 +69,48 @@ private:
     std::size_t budget_;
 };
 
-/// The byte offset of the character with index `characters` in the UTF-8 `text`.
-std::size_t byteOffset(std::string_view text, std::size_t characters) {
-    std::size_t i = 0;
-    for (; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xc0) == 0x80) continue;
-        if (characters-- == 0) break;
-    }
-    return i;
-}
-
-/// The part that starts at byte `at` of `text`, at the given line and column.
-std::string partFrom(const std::string& text, std::size_t at, const PartEnd& end) {
-    std::string part(kPartHeader);
-    if (end.line > 1) {
-        part.append(end.line - 1, '\n');
-        part.append(end.column, ' ');
-    } else {
-        part.append(end.column - kPartHeader.size(), ' ');
-    }
-    part.append(text, at);
-    return part;
+/// Reads the header of a later part, then has the lexer count lines and columns on from
+/// where the part's own text lies in the whole text.
+void placeAfterHeader(ParseChain& chain, const PartEnd& end) {
+    chain.tokens().LT(static_cast<ssize_t>(kPartHeaderTokens));
+    chain.lexer().setLine(end.line);
+    chain.lexer().setCharPositionInLine(end.column);
 }
 
 }  // namespace
 
 std::size_t parseFailedTarget(const std::string& text, const std::filesystem::path& source,
                               antlr4::ANTLRErrorListener& listener, std::size_t partTokens) {
+    if (!isUtf8(text)) throw std::runtime_error(notUtf8Message(text, source));
     const std::size_t budget = partTokens != 0
                                    ? partTokens
                                    : std::max(kMinPartTokens, text.size() / kBytesPerPartToken);
-    std::string part;
-    // Where the part's own text starts, in `text` (bytes) and in the part (characters).
-    std::size_t textStart = 0;
-    std::size_t headerCharacters = 0;
+    const std::u32string characters = decodeUtf8(text);
+    // Where the part's own text starts, in `characters`; none before the first cut.
+    std::size_t from = 0;
+    std::optional<PartEnd> end;
     std::size_t lexicalErrors = 0;
     for (;;) {
-        std::optional<PartEnd> end;
         {
-            ParseChain chain(textStart == 0 ? text : part, source);
+            const std::u32string_view header = end ? kPartHeader : U"";
+            ParseChain chain(
+                std::make_unique<PartStream>(characters, from, header, source.string()));
             chain.useErrorListener(listener);
             chain.continueLexicalErrors(lexicalErrors);
+            if (end) placeAfterHeader(chain, *end);
             PartCut cut(chain.parser(), chain.tokens(), budget);
             chain.parser().addParseListener(&cut);
             try {
                 chain.unitFile();
                 return chain.unshownLexicalErrors();
             } catch (const PartEnd& at) {
+                from += at.index - header.size();
                 end = at;
                 lexicalErrors = chain.lexicalErrors();
             }
         }
-        // The part's characters past its header are those of `text` from `textStart` on.
-        textStart +=
-            byteOffset(std::string_view(text).substr(textStart), end->index - headerCharacters);
-        part = partFrom(text, textStart, *end);
-        headerCharacters = part.size() - (text.size() - textStart);
+        // The next part's tokens and rules take the place of this one's.
+        Util::releaseFreedMemory();
     }
 }
 

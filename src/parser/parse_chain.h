@@ -30,6 +30,8 @@ public:
     /// Decodes `text` as UTF-8; text that is not UTF-8 fails with `std::runtime_error`
     /// naming `source`.
     ParseChain(const std::string& text, const std::filesystem::path& source);
+    /// A parse of the characters `input` gives.
+    explicit ParseChain(std::unique_ptr<antlr4::CharStream> input);
     ParseChain(const ParseChain&) = delete;
     ParseChain& operator=(const ParseChain&) = delete;
 
@@ -61,7 +63,7 @@ private:
 
     /// First in, last out: the whole chain's life.
     std::unique_lock<std::recursive_mutex> grammarLock_;
-    std::unique_ptr<antlr4::ANTLRInputStream> input_;
+    std::unique_ptr<antlr4::CharStream> input_;
     BoundedLexer lexer_;
     antlr4::CommonTokenStream tokens_;
     RilkTopParser parser_;

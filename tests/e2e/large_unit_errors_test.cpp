@@ -148,10 +148,11 @@ std::string brokenUnit(std::size_t targets, Layout layout) {
     std::string text = "unit big\nt0: { x = }\n";
     if (layout == Layout::NoTargets) text = "unit big\nt0: { x = 1 }\n";
     if (layout == Layout::OneTarget) {
-        // One target of half as many assignments again as the others have targets, so
-        // that its file is about as large as theirs.
+        // One target of twice as many assignments as the others have targets, so that its
+        // file is a little larger than theirs and a sanitizer build's start-up (over two
+        // hundred megabytes) leaves its bound meaningful.
         text = "unit big\nt0: {\n  x = }\n";
-        for (std::size_t i = 1; i < targets * 3 / 2; ++i) {
+        for (std::size_t i = 1; i < targets * 2; ++i) {
             text += fmt::format("  v{} = \"value {}\"\n", i, i);
         }
         return text + "}\n";
