@@ -4,18 +4,21 @@
 
 #include <fmt/format.h>
 
+#include "util/quoted_start.h"
+
 namespace Rilk {
 
 void BoundedLexer::notifyListeners(const antlr4::LexerNoViableAltException&) {
     if (errors_++ >= kShownErrors) return;
-    // As the runtime words it, the text cut after `kQuotedCharacters` characters.
+    // As the runtime words it, the text cut after `kQuotedCharacters` characters: one more
+    // is read, so that the quote knows whether it cut.
     const std::size_t start = tokenStartCharIndex;
     // The runtime's text runs to the character the error stopped at, or to the end.
     const std::size_t last = std::min<std::size_t>(_input->index(), _input->size() - 1);
-    const std::size_t shownLast = std::min(last, start + kQuotedCharacters - 1);
-    std::string display = getErrorDisplay(_input->getText(antlr4::misc::Interval(start, shownLast)));
-    if (shownLast < last) display += "...";
-    const std::string message = "token recognition error at: '" + display + "'";
+    const std::size_t readLast = std::min(last, start + kQuotedCharacters);
+    const std::string text = _input->getText(antlr4::misc::Interval(start, readLast));
+    const std::string message =
+        "token recognition error at: '" + getErrorDisplay(Util::quotedStart(text)) + "'";
     getErrorListenerDispatch().syntaxError(this, nullptr, tokenStartLine,
                                            tokenStartCharPositionInLine, message,
                                            std::current_exception());

@@ -5,6 +5,7 @@
 
 #include "antlr4-runtime.h"
 #include "parser/CommonLexer.h"
+#include "util/quoted_start.h"
 
 namespace Rilk {
 
@@ -17,7 +18,7 @@ namespace Rilk {
 class BoundedLexer : public CommonLexer {
 public:
     static constexpr std::size_t kShownErrors = 20;
-    static constexpr std::size_t kQuotedCharacters = 80;
+    static constexpr std::size_t kQuotedCharacters = Util::kQuotedCharacters;
 
     explicit BoundedLexer(antlr4::CharStream* input) : CommonLexer(input) {}
 
@@ -27,6 +28,9 @@ public:
     bool showsNoMoreErrors() const { return errors_ >= kShownErrors; }
     /// Counts an error that is not reported.
     void countUnshownError() { ++errors_; }
+    /// Counts on from `errors` met before this lexer's input, in an earlier part of the same
+    /// text, so that the parts together report as many errors as one lexer would.
+    void continueCount(std::size_t errors) { errors_ = errors; }
     /// The lexical errors met so far, reported or not.
     std::size_t errorCount() const { return errors_; }
     /// The lexical errors met so far that were only counted.

@@ -14,20 +14,7 @@ namespace {
 /// that the stream keeps.
 class DecodedInputStream : public antlr4::ANTLRInputStream {
 public:
-    explicit DecodedInputStream(const std::string& text) {
-        _data.reserve(text.size());
-        for (std::size_t i = 0; i < text.size();) {
-            const auto lead = static_cast<unsigned char>(text[i]);
-            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-            char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
-            for (std::size_t k = 1; k < length; ++k) {
-                code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-            }
-            _data.push_back(code);
-            i += length;
-        }
-        _data.shrink_to_fit();
-    }
+    explicit DecodedInputStream(const std::string& text) { _data = decodeUtf8(text); }
 };
 
 /// The stream of `text`, which must be UTF-8 (checked here first, as the decoder assumes).
@@ -40,8 +27,11 @@ std::unique_ptr<antlr4::ANTLRInputStream> decodeText(const std::string& text,
 }  // namespace
 
 ParseChain::ParseChain(const std::string& text, const std::filesystem::path& source)
+    : ParseChain(decodeText(text, source)) {}
+
+ParseChain::ParseChain(std::unique_ptr<antlr4::CharStream> input)
     : grammarLock_(lockGrammar()),
-      input_(decodeText(text, source)),
+      input_(std::move(input)),
       lexer_(input_.get()),
       tokens_(&lexer_),
       parser_(&tokens_),

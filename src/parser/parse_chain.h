@@ -30,12 +30,18 @@ public:
     /// Decodes `text` as UTF-8; text that is not UTF-8 fails with `std::runtime_error`
     /// naming `source`.
     ParseChain(const std::string& text, const std::filesystem::path& source);
+    /// A parse of the characters `input` gives.
+    explicit ParseChain(std::unique_ptr<antlr4::CharStream> input);
     ParseChain(const ParseChain&) = delete;
     ParseChain& operator=(const ParseChain&) = delete;
 
     CommonLexer& lexer() { return lexer_; }
     /// The lexical errors that were only counted, not reported (see `BoundedLexer`).
     std::size_t unshownLexicalErrors() const { return lexer_.unshownErrors(); }
+    /// The lexical errors met so far, reported or not.
+    std::size_t lexicalErrors() const { return lexer_.errorCount(); }
+    /// Makes the lexer count on from `errors` met in an earlier part of the same text.
+    void continueLexicalErrors(std::size_t errors) { lexer_.continueCount(errors); }
     antlr4::CommonTokenStream& tokens() { return tokens_; }
     RilkTopParser& parser() { return parser_; }
 
@@ -57,7 +63,7 @@ private:
 
     /// First in, last out: the whole chain's life.
     std::unique_lock<std::recursive_mutex> grammarLock_;
-    std::unique_ptr<antlr4::ANTLRInputStream> input_;
+    std::unique_ptr<antlr4::CharStream> input_;
     BoundedLexer lexer_;
     antlr4::CommonTokenStream tokens_;
     RilkTopParser parser_;

@@ -1,5 +1,7 @@
 #include "parser/utf8_text.h"
 
+#include <algorithm>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -73,6 +75,25 @@ std::string notUtf8Message(std::string_view text, const std::filesystem::path& s
     return fmt::format(
         "{}({},{}): the text is not valid UTF-8 (byte 0x{:02X}); save the file as UTF-8.",
         source.string(), at.line, at.column, static_cast<unsigned char>(text[offset]));
+}
+
+std::u32string decodeUtf8(std::string_view text) {
+    // Room for exactly the characters: one for each byte that continues none.
+    std::u32string decoded;
+    decoded.reserve(static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    })));
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (std::size_t k = 1; k < length; ++k) {
+            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        decoded.push_back(code);
+        i += length;
+    }
+    return decoded;
 }
 
 }  // namespace Rilk

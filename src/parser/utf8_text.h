@@ -16,6 +16,10 @@ bool isUtf8(std::string_view text);
 /// the sequence that is not), or npos when all of it is.
 std::size_t firstNonUtf8(std::string_view text);
 
+/// The characters (code points) of well-formed UTF-8 `text`, as the lexer reads them; the
+/// result is undefined for any other text (check with `isUtf8` first).
+std::u32string decodeUtf8(std::string_view text);
+
 /// A place in a text as the parser's messages give it: line from 1, column from 0 counted
 /// in characters (UTF-8 sequences) of that line.
 struct TextPosition {

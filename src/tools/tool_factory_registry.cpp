@@ -1,5 +1,6 @@
 #include "tools/tool_factory_registry.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Rilk {
@@ -20,6 +21,17 @@ const ToolFactory* ToolFactoryRegistry::find(const Util::CiString& name) const {
 
 void ToolFactoryRegistry::store(const Util::CiString& name, ToolFactory factory) {
     factories_.insert_or_assign(name, std::move(factory));
+}
+
+std::vector<std::string> ToolFactoryRegistry::typeNames() const {
+    std::vector<Util::CiString> names;
+    for (const auto& [name, factory] : factories_) {
+        if (factory) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> texts;
+    for (const Util::CiString& name : names) texts.push_back(name.str());
+    return texts;
 }
 
 void registerToolFactory(const Util::CiString& name, const Util::CiString& fallbackName,

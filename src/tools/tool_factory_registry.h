@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "tools/tool_tables.h"
 #include "util/ci_string.h"
@@ -36,6 +37,8 @@ public:
     const ToolFactory* find(const Util::CiString& name) const;
     /// Stores `factory` under `name`, replacing the factory of an entry equal ignoring case.
     void store(const Util::CiString& name, ToolFactory factory);
+    /// The names with a usable factory, in name order, for a message about an unknown type.
+    std::vector<std::string> typeNames() const;
 
 private:
     ToolFactoryRegistry();

@@ -15,12 +15,18 @@ void preferDeclaration(VariableSpecTable& table, const char* name) {
     spec.exactMatchWeight = 5;
 }
 
+/// Marks the variables the builder takes as lists of paths.
+void markPathLists(VariableSpecTable& table, std::initializer_list<const char*> names) {
+    for (const char* name : names) table.at(name).pathList = true;
+}
+
 BuilderTables gccTables() {
     BuilderTables tables{
         makeAssignmentTable({"C_FILES", "OBJS"}),
         makeVariableSpecTable({"GCC", "EXE", "C_FLAGS", "C_FILES", "C_DEFINES", "INCLUDE", "LIB",
                                "OUTPUT_NAME", "OBJS", "LD_SCRIPT", "LIBPATH", "LINK_FLAGS"})};
     preferDeclaration(tables.declaredVariables, "OUTPUT_NAME");
+    markPathLists(tables.declaredVariables, {"INCLUDE", "LIBPATH"});
     return tables;
 }
 
@@ -30,6 +36,7 @@ BuilderTables gppTables() {
                                                 "C_DEFINES", "INCLUDE", "LIB", "OUTPUT_NAME",
                                                 "OBJS", "LD_SCRIPT", "LIBPATH", "LINK_FLAGS"})};
     preferDeclaration(tables.declaredVariables, "OUTPUT_NAME");
+    markPathLists(tables.declaredVariables, {"INCLUDE", "LIBPATH"});
     return tables;
 }
 
@@ -101,10 +108,13 @@ const BuilderTables& gnuArTables() {
 }
 
 const BuilderTables& gnuLdTables() {
-    static const BuilderTables tables{
-        makeAssignmentTable({"OBJS"}),
-        makeVariableSpecTable(
-            {"LD", "SO", "KO", "SHARED", "OBJS", "LIB", "LIBPATH", "LINK_FLAGS", "LD_SCRIPT"})};
+    static const BuilderTables tables = [] {
+        BuilderTables made{makeAssignmentTable({"OBJS"}),
+                           makeVariableSpecTable({"LD", "SO", "KO", "SHARED", "OBJS", "LIB",
+                                                  "LIBPATH", "LINK_FLAGS", "LD_SCRIPT"})};
+        markPathLists(made.declaredVariables, {"LIBPATH"});
+        return made;
+    }();
     return tables;
 }
 
@@ -116,11 +126,15 @@ const BuilderTables& gnuObjcopyTables() {
 }
 
 const BuilderTables& c3BuilderTables() {
-    static const BuilderTables tables{
-        makeAssignmentTable({"C3_FILES", "C3C_FILES", "C3_TEST_FILES"}),
-        makeVariableSpecTable({"C3C", "C3_FILES", "C3C_FILES", "C3_TEST_FILES", "C3C_FLAGS", "EXE",
-                               "STATIC", "DLL", "SO", "LIB", "LIB_PATH", "LIBPATH", "LINK_FLAGS",
-                               "OUTPUT_NAME"})};
+    static const BuilderTables tables = [] {
+        BuilderTables made{
+            makeAssignmentTable({"C3_FILES", "C3C_FILES", "C3_TEST_FILES"}),
+            makeVariableSpecTable({"C3C", "C3_FILES", "C3C_FILES", "C3_TEST_FILES", "C3C_FLAGS",
+                                   "EXE", "STATIC", "DLL", "SO", "LIB", "LIB_PATH", "LIBPATH",
+                                   "LINK_FLAGS", "OUTPUT_NAME"})};
+        markPathLists(made.declaredVariables, {"LIB_PATH", "LIBPATH"});
+        return made;
+    }();
     return tables;
 }
 

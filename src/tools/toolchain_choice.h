@@ -21,6 +21,18 @@ const std::filesystem::path& requiredToolchainPath(const ToolchainWants& wants,
 /// variables.".
 [[noreturn]] void failNoToolchainFound(const std::string& family);
 
+/// Throws `RilkException` "Couldn't find <family> toolchain from provided 'wants'
+/// variables: <reason>.".
+[[noreturn]] void failNoToolchainFound(const std::string& family, const std::string& reason);
+
+/// Why the search at `root` found no toolchain that meets `wants`, given the toolchains
+/// `present` there whatever the wants ("x86_64-linux-gnu 12.2.0", in discovery order; a
+/// repeated one is named once): "its toolchain_path '<root>' does not exist", "'<root>' has
+/// no <family> compiler", or "'<root>' has <present>, none with <the wants that set a
+/// condition>" (at most five named, then how many more).
+std::string noToolchainReason(const ToolchainWants& wants, const std::filesystem::path& root,
+                              const std::string& family, const std::vector<std::string>& present);
+
 /// The toolchain to use among those found, given in discovery order: the newest by
 /// `compareVersions`, the first found among equal versions (a later one replaces the
 /// choice only when it is strictly newer). Throws as `failNoToolchainFound` when nothing was

@@ -18,6 +18,9 @@ struct VariableSpec {
     std::int32_t noMatchWeight = 0;
     std::int32_t partialMatchWeight = 1;
     std::int32_t exactMatchWeight = 2;
+    /// Whether the builder takes the value as a list of paths, one argument each (a single
+    /// path with a blank in it stays one argument).
+    bool pathList = false;
 
     /// The weight that belongs to a match kind (0, 1 or 2); 0 for any other kind.
     std::int32_t weightFor(MatchKind kind) const;

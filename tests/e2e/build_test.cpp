@@ -76,15 +76,17 @@ lib: { ^X = "x" NO_TOOL = 1 }
     const auto result = rilk({});
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
     for (const std::string& warning :
-         {"[u::alias] Dependency output alias 'l' collides with an existing context variable." +
+         {"[u::alias] Dependency output alias 'l' of u::lib collides with an existing context "
+          "variable in target u::alias." +
               kAmbiguous,
-          "[u::same] Dependency output 'lib' collides with an existing context variable." +
+          "[u::same] Dependency output 'lib' of u::lib collides with an existing context "
+          "variable in target u::same." +
               kAmbiguous,
-          "[u::cross] Dependency output 'other::tool' collides with existing context variable "
-          "'other'." +
+          "[u::cross] Dependency output 'other::tool' collides with an existing context "
+          "variable 'other' in target u::cross." +
               kAmbiguous,
           "[u::twice] Dependency output 'other::TOOL' collides with an existing dependency "
-          "output." +
+          "output in target u::twice." +
               kAmbiguous}) {
         EXPECT_EQ(count(result.out, warning), 1u) << warning << result.out;
     }

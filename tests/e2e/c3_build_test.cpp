@@ -103,7 +103,9 @@ TEST_F(C3Build, AToolThatFindsNoCompilerIsReportedAndNotUsed) {
                   std::string::npos)
             << result.out;
         EXPECT_NE(result.out.find("Error: No tool to build u::app. No tool knows any of its "
-                                  "variables. Run with -v 0 to see each tool's answer.\n"),
+                                  "variables. No tool is registered but the built-in ones: "
+                                  "`rilk --find-compilers` registers the machine's compilers. "
+                                  "Run with -v 0 to see each tool's answer.\n"),
                   std::string::npos)
             << result.out;
         EXPECT_FALSE(fs::exists(log()));

@@ -109,7 +109,9 @@ TEST(RilkCommandLine, ABuildOfATargetWithoutToolFailsAfterVisitingIt) {
         {}, {.workingDirectory = home.path(), .environment = {{"HOME", home.path().string()}}});
     EXPECT_EQ(result.out,
               "Starting build\n[1::all] Visiting target\nError: No tool to build 1::all. No "
-              "tool knows any of its variables. Run with -v 0 to see each tool's answer.\n");
+              "tool knows any of its variables. No tool is registered but the built-in ones: "
+              "`rilk --find-compilers` registers the machine's compilers. Run with -v 0 to see "
+              "each tool's answer.\n");
     EXPECT_EQ(result.exitCode, 1);
 }
 

@@ -104,7 +104,8 @@ TEST_F(FailingWrites, AnOutputFileOnStandardOutputOrAFifoFollowsTheLog) {
 
 TEST_F(FailingWrites, StandardOutputThatCannotBeWrittenFailsTheRun) {
     writeProject(0, "v");
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--version"}, {}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--version"}, {"-h"}, {}}) {
         std::string command = "\"$0\"";
         for (const std::string& arg : args) command += " " + arg;
         const auto result = RilkTest::runProcess(

@@ -35,7 +35,9 @@ TEST_F(GnuMessages, AFailedTargetNamesWhatIsWrong) {
             "lib: { OUTPUT_NAME = \"libx.a\" }\n"
             "arm: { C_FILES = P\"(m.c)\" ARCH = \"arm\" }\n"
             "long: { C_FILES = P\"(m.c)\" OUTPUT_NAME = \"" +
-                name + "\" }\n"}});
+                name +
+                "\" }\n"
+                "typo: +objz { OUTPUT_NAME = \"libx.a\" }\n"}});
     struct Case {
         const char* target;
         std::string last;
@@ -48,6 +50,8 @@ TEST_F(GnuMessages, AFailedTargetNamesWhatIsWrong) {
          "Error: No tool to build u::arm. The nearest tool, 'default_gnu_x86_64_V', cannot "
          "build it: its toolchain (x86_64-linux-gnu, version V) is not the one the target's "
          "ARCH, TOOLCHAIN_TRIPLET or wanted version asks for.\n"},
+        // The dependency that does not exist, not what the tool lacks without it.
+        {"typo", "Error: Target 'u::objz' not found. It is a dependency of u::typo.\n"},
         {"long", "Error: The OUTPUT_NAME of u::long is too long: its dependency file '" + name +
                      ".d' would have a name of 256 bytes, more than the 255 a file name may "
                      "have. Choose a shorter OUTPUT_NAME.\n"},
@@ -59,6 +63,78 @@ TEST_F(GnuMessages, AFailedTargetNamesWhatIsWrong) {
         EXPECT_EQ(std::regex_replace(lastLine(result.out), version, "$1V"), c.last) << c.target;
         EXPECT_EQ(result.err, "") << c.target;
         EXPECT_EQ(result.exitCode, 1) << c.target;
+    }
+}
+
+TEST_F(GnuMessages, AToolThatCannotBeMadeIsNamedWithTheReason) {
+    write({{"rilk.txt", "unit u\napp: { C_FILES = P\"(m.c)\" OUTPUT_NAME = \"app\" }\n"}});
+    const std::string noTool =
+        "Error: No tool to build u::app. No tool knows any of its variables. No tool is "
+        "registered but the built-in ones: `rilk --find-compilers` registers the machine's "
+        "compilers. Run with -v 0 to see each tool's answer.\n";
+    const std::string wants = "Couldn't find GNU toolchain from provided 'wants' variables: ";
+    struct Case {
+        std::string tool;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"tool_type = \"gnu-gcc\" toolchain_path = \"/usr/bim\"",
+         wants + "its toolchain_path '/usr/bim' does not exist.\nUnable to create Registry tool "
+                 "'gnu-gcc' for 't1'.\n"},
+        {"tool_type = \"gnu-gcc\" toolchain_path = \"/usr/bin\" toolchain_version = \"1.2.3\"",
+         wants + "'/usr/bin' has x86_64-linux-gnu V, none with toolchain_version 1.2.3.\n"
+                 "Unable to create Registry tool 'gnu-gcc' for 't1'.\n"},
+        {"tool_type = \"gnu-gcx\" toolchain_path = \"/usr/bin\"",
+         "Unknown tool_type 'gnu-gcx'; the known types are c3c, command, gnu-gcc, no_tool.\n"
+         "Unable to create Registry tool 'gnu-gcx' for 't1'.\n"},
+    };
+    for (const Case& c : cases) {
+        home.write(".config/rilk/.rilk_registry.txt", "tools { t1 { " + c.tool + " } }\n");
+        const auto result = rilk({"app"});
+        // Every version of x86_64-linux-gnu found in /usr/bin, as "V".
+        const std::regex versions("x86_64-linux-gnu [0-9.]+(, x86_64-linux-gnu [0-9.]+)*");
+        EXPECT_EQ(std::regex_replace(result.out, versions, "x86_64-linux-gnu V"),
+                  c.out + "Starting build\n[u::app] Visiting target\n" + noTool)
+            << c.tool;
+        EXPECT_EQ(result.exitCode, 1) << c.tool;
+    }
+}
+
+TEST_F(GnuMessages, MergedOutputsThatMisleadTheToolAreWarnedOf) {
+    write({{".rilk_project.txt", "name p\nunits { lib { \"lib/rilk.txt\" } u { \"rilk.txt\" } }\n"},
+           {"lib/rilk.txt", "unit lib\nobjs: { C_FILES = P\"(../a.c)\" C_FLAGS = \"-c\" }\n"},
+           {"include/a.h", "#define A 0\n"},
+           {"gen/include/config.h", "#define B 0\n"},
+           {"i.c", "#include \"a.h\"\n#include \"config.h\"\nint main(void) { return A + B; }\n"},
+           {"rilk.txt",
+            "unit u\n"
+            "app: +lib::objs { C_FILES = P\"(m.c)\" OUTPUT_NAME = \"app\" }\n"
+            "inc: +gen { C_FILES = P\"(i.c)\" INCLUDE = P\"(include)\" OUTPUT_NAME = \"inc\" }\n"
+            "listed: +gen { C_FILES = P\"(i.c)\" INCLUDE = [P\"(include)\"] OUTPUT_NAME = \"l\" }\n"
+            "gen: { NO_TOOL = 1 ^INCLUDE = P\"(gen/include)\" }\n"}});
+    struct Case {
+        const char* target;
+        std::string warning;  // empty: none
+    };
+    const Case cases[] = {
+        {"app",
+         "[u::app] Dependency output 'lib::objs' collides with the variable 'LIB' of its tool "
+         "'x86_64-linux-gnu-gcc' in target u::app. Names are case-insensitive; this may make "
+         "dependency output ambiguous.\n"},
+        {"inc",
+         "[u::inc] Merging INCLUDE of dependency u::gen into target u::inc appends a path to the "
+         "one path INCLUDE holds, which makes a single path with a blank in it, but the tool "
+         "takes INCLUDE as a list of paths. Write it as a list: INCLUDE = [P\"(include)\"].\n"},
+        {"listed", ""},
+    };
+    for (const Case& c : cases) {
+        const auto result = rilk({std::string("u::") + c.target});
+        if (c.warning.empty()) {
+            EXPECT_EQ(result.out.find("Merging"), std::string::npos) << result.out;
+            EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+        } else {
+            EXPECT_NE(result.out.find(c.warning), std::string::npos) << result.out;
+        }
     }
 }
 

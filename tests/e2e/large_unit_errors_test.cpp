@@ -118,13 +118,45 @@ TEST_F(LargeUnitErrors, ErrorReportsStayShortWhateverTheFileHolds) {
         << err;
 }
 
-enum class Layout { LineEach, OneLine, NoTargets };
+// Many syntax errors: the first twenty, then one line with how many more there are, as for
+// characters that start no token; whether the fast reader's target or the whole file shows them.
+TEST_F(LargeUnitErrors, SyntaxErrorsPastTwentyAreCounted) {
+    std::string lines = "unit u\n";
+    for (int i = 0; i < 3000; ++i) lines += "x: = = {\n";
+    std::string oneTarget = "unit u\nt: {\n";
+    for (int i = 0; i < 3000; ++i) oneTarget += "  = x\n";
+    oneTarget += "}\n";
+    // In the one target, every other line is an error: "x" is an assignment of its own.
+    const std::pair<std::string, const char*> cases[] = {
+        {lines, "\n... and 2980 more syntax errors\n"},
+        {oneTarget, "\n... and 1480 more syntax errors\n"}};
+    for (const auto& [text, more] : cases) {
+        write({{"rilk.txt", text}});
+        const auto result = rilk({"-l", "1"});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 21) << result.err;
+        EXPECT_EQ(result.err.substr(0, 5), "line ") << result.err;
+        EXPECT_NE(result.err.find(more), std::string::npos) << result.err;
+    }
+}
+
+enum class Layout { LineEach, OneLine, NoTargets, OneTarget };
 
 /// `targets` one-line targets, or all on one line, the first one broken; or as many tokens
 /// that fit nowhere after a good target.
 std::string brokenUnit(std::size_t targets, Layout layout) {
     std::string text = "unit big\nt0: { x = }\n";
     if (layout == Layout::NoTargets) text = "unit big\nt0: { x = 1 }\n";
+    if (layout == Layout::OneTarget) {
+        // One target of twice as many assignments as the others have targets, so that its
+        // file is a little larger than theirs and a sanitizer build's start-up (over two
+        // hundred megabytes) leaves its bound meaningful.
+        text = "unit big\nt0: {\n  x = }\n";
+        for (std::size_t i = 1; i < targets * 2; ++i) {
+            text += fmt::format("  v{} = \"value {}\"\n", i, i);
+        }
+        return text + "}\n";
+    }
     for (std::size_t i = 1; i < targets; ++i) {
         if (layout == Layout::NoTargets) {
             text += ": } ] = : } ] = : } ] = : } ] = : } ] = : } ] = ";
@@ -153,7 +185,11 @@ TEST_F(LargeUnitErrors, AnEarlySyntaxErrorNeedsAtMostTwentyTimesTheFileInAnyLayo
     const std::pair<Layout, std::string> cases[] = {
         {Layout::LineEach, unexpected},
         {Layout::OneLine, unexpected},
-        {Layout::NoTargets, "line 3:0 mismatched input ':' expecting <EOF>\n"}};
+        {Layout::NoTargets, "line 3:0 mismatched input ':' expecting <EOF>\n"},
+        {Layout::OneTarget,
+         "line 3:6 extraneous input '}' expecting {'{', STRING, RAW_STRING, PATH_STRING, NUMBER, "
+         "'[', IDENTIFIER}\nline 4:5 extraneous input '=' expecting {LINE_COMMENT, "
+         "BLOCK_COMMENT, '}', '^', '!', 'if', IDENTIFIER}\n"}};
     for (const auto& [layout, err] : cases) {
         const int which = static_cast<int>(layout);
         const std::string text = brokenUnit(100000, layout);

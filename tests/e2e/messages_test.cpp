@@ -108,9 +108,10 @@ TEST_F(Messages, EachNamesWhatItIsAbout) {
          "all: utest(T0) => t0 { T0 = \"parse_array\" NO_TOOL }\nutest(T): { NO_TOOL ^B = T }",
          {},
          "Starting build\n[1::all] Visiting target\n[1::utest] Visiting target\n[1::utest] "
-         "Starting build job\n[1::utest] Build done\n[1::all] Dependency output alias 't0' "
-         "collides with an existing context variable 'T0'. Names are case-insensitive; this may "
-         "make dependency output ambiguous.\n[1::all] Dependency output '1::utest' is not added "
+         "Starting build job\n[1::utest] Build done\n[1::all] Dependency output alias 't0' of "
+         "1::utest collides with an existing context variable 'T0' in target 1::all. Names are "
+         "case-insensitive; this may make dependency output ambiguous.\n[1::all] Dependency output "
+         "'1::utest' is not added "
          "to context variable 'T0' (named 't0' here), whose value cannot take it: Cannot convert "
          "RilkContext B to RilkString\n[1::all] Starting build job\n[1::all] Build done\n",
          0},
@@ -159,8 +160,9 @@ TEST_F(Messages, EachNamesWhatItIsAbout) {
         {"a target no tool knows",
          "a: { x = 1 }",
          {},
-         kVisitA + "Error: No tool to build 1::a. No tool knows any of its variables. Run with "
-                   "-v 0 to see each tool's answer.\n"},
+         kVisitA + "Error: No tool to build 1::a. No tool knows any of its variables. No tool "
+                   "is registered but the built-in ones: `rilk --find-compilers` registers the "
+                   "machine's compilers. Run with -v 0 to see each tool's answer.\n"},
         {"a directory as unit file",
          "",
          {"-f", d},
@@ -196,6 +198,30 @@ TEST_F(Messages, EachNamesWhatItIsAbout) {
         EXPECT_EQ(result.out, c.out) << c.about;
         EXPECT_EQ(result.err, "") << c.about;
         EXPECT_EQ(result.exitCode, c.exitCode) << c.about;
+    }
+}
+
+TEST_F(Messages, ALongCommandLineItemIsQuotedByItsStart) {
+    write({{"rilk.txt", "unit u\na: { NO_TOOL }\n"}});
+    const std::string tail(5000, 'a');
+    const std::string shown(77, 'a');
+    struct Case {
+        std::string item;
+        std::string line;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"u::" + tail,
+         "Error: Command-line item 'u::" + shown +
+             "...' is not a target, a profile or a valid assignment: Parsing assignment failed "
+             "due to syntax errors.\n",
+         1},
+        {"--" + tail, "Ignoring unknown option '--" + tail.substr(0, 78) + "...'.\n", 0},
+    };
+    for (const Case& c : cases) {
+        const auto result = rilk({c.item});
+        EXPECT_EQ(result.out.substr(0, c.line.size()), c.line) << result.out.substr(0, 300);
+        EXPECT_EQ(result.exitCode, c.exitCode);
     }
 }
 

@@ -124,9 +124,9 @@ bad: +lib { NO_TOOL = 1 CFG = { a = 1 } }
     const auto merged = rilk({"t"});
     EXPECT_EQ(merged.exitCode, 0) << merged.out << merged.err;
     EXPECT_TRUE(hasLine(merged.out,
-                        "[u::t] Dependency output 'LIB' collides with an existing context "
-                        "variable. Names are case-insensitive; this may make dependency output "
-                        "ambiguous."))
+                        "[u::t] Dependency output 'LIB' of u::lib collides with an existing "
+                        "context variable in target u::t. Names are case-insensitive; this may "
+                        "make dependency output ambiguous."))
         << merged.out;
     EXPECT_TRUE(hasLine(merged.out, "[u::t] echo t x")) << merged.out;
     const auto unsound = rilk({"bad"});

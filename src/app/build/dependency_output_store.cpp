@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/build/output_collision.h"
 #include "app/build/second_try.h"
 #include "types/rilk_context_value.h"
 #include "types/rilk_errors.h"
@@ -40,28 +41,27 @@ std::string otherSpelling(const Rilk::Context& target, const std::string& name) 
 }  // namespace
 
 DependencyOutputStore::DependencyOutputStore(Rilk::Context& target,
-                                             const Rilk::QualifiedTargetName& targetName)
-    : target_(target), targetName_(targetName) {}
+                                             const Rilk::QualifiedTargetName& targetName,
+                                             const Rilk::Builder* tool)
+    : target_(target), targetName_(targetName), tool_(tool) {}
 
 void DependencyOutputStore::warnCollision(const Rilk::Context& target,
                                           const Rilk::QualifiedTargetName& targetName,
                                           const Rilk::QualifiedTargetName& dependencyName,
                                           const std::string& alias) {
+    const std::string variable = "an existing context variable";
     if (!alias.empty()) {
         if (target.hasVariable(alias)) {
-            Rilk::log(Rilk::LogLevel::Warning,
-                      "Dependency output alias '{}' collides with an existing context variable{}. "
-                      "Names are case-insensitive; this may make dependency output ambiguous.\n",
-                      alias, otherSpelling(target, alias));
+            warnOutputCollision(describedOutput(alias, dependencyName, targetName),
+                                variable + otherSpelling(target, alias), targetName);
         }
         return;
     }
     if (sameUnitAndNamespace(dependencyName, targetName)) {
         if (target.hasVariable(dependencyName.target)) {
-            Rilk::log(Rilk::LogLevel::Warning,
-                      "Dependency output '{}' collides with an existing context variable{}. Names "
-                      "are case-insensitive; this may make dependency output ambiguous.\n",
-                      dependencyName.target, otherSpelling(target, dependencyName.target));
+            warnOutputCollision(describedOutput(alias, dependencyName, targetName),
+                                variable + otherSpelling(target, dependencyName.target),
+                                targetName);
         }
         return;
     }
@@ -69,16 +69,41 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
     const auto* unitValue =
         Rilk::valueCast<const Rilk::RilkContext>(target.getVariable(dependencyName.unit).get());
     if (unitValue == nullptr || !unitValue->context()) {
-        Rilk::log(Rilk::LogLevel::Warning,
-                  "Dependency output '{}::{}' collides with existing context variable '{}'. Names "
-                  "are case-insensitive; this may make dependency output ambiguous.\n",
-                  dependencyName.unit, dependencyName.target,
-                  target.assignments.find(dependencyName.unit)->second.name);
+        warnOutputCollision(
+            describedOutput(alias, dependencyName, targetName),
+            variable + " '" + target.assignments.find(dependencyName.unit)->second.name + "'",
+            targetName);
     } else if (unitValue->context()->hasVariable(dependencyName.target)) {
-        Rilk::log(Rilk::LogLevel::Warning,
-                  "Dependency output '{}::{}' collides with an existing dependency output. Names "
-                  "are case-insensitive; this may make dependency output ambiguous.\n",
-                  dependencyName.unit, dependencyName.target);
+        warnOutputCollision(describedOutput(alias, dependencyName, targetName),
+                            "an existing dependency output", targetName);
+    }
+}
+
+std::string DependencyOutputStore::describedOutput(const std::string& alias,
+                                                   const Rilk::QualifiedTargetName& dependencyName,
+                                                   const Rilk::QualifiedTargetName& targetName) {
+    const std::string dependency = dependencyName.unit + "::" + dependencyName.target;
+    if (!alias.empty()) return "alias '" + alias + "' of " + dependency;
+    if (sameUnitAndNamespace(dependencyName, targetName)) {
+        return "'" + dependencyName.target + "' of " + dependency;
+    }
+    return "'" + dependency + "'";
+}
+
+void DependencyOutputStore::warnToolVariable(const std::string& nested,
+                                             const Rilk::Dependency& dependency,
+                                             const Rilk::QualifiedTargetName& dependencyName,
+                                             const Rilk::Context& output) const {
+    if (tool_ == nullptr) return;
+    for (const auto& [variable, spec] : tool_->declaredVariables) {
+        if (!Util::CiString::equal(variable.str(), nested)) continue;
+        // A '+' merge of an output of that name replaces the outputs, and warns itself.
+        if (dependency.modifier == Rilk::Dependency::kPlus && output.hasVariable(nested)) return;
+        warnOutputCollision(
+            describedOutput(dependency.alias, dependencyName, targetName_),
+            "the variable '" + variable.str() + "' of its tool '" + tool_->name() + "'",
+            targetName_);
+        return;
     }
 }
 
@@ -123,6 +148,7 @@ bool DependencyOutputStore::addOutput(const Rilk::Dependency& dependency,
     // A name new here needs no warning and takes the value as "+=" would give it: one search
     // of the target's variables, which for a top target with many dependencies are many.
     if (target_.addIfNew(Assignment(*nested, value, AssignType::Append, AssignModifier::None))) {
+        warnToolVariable(*nested, dependency, name, *output);
         return false;
     }
     warnCollision(target_, targetName_, name, dependency.alias);
@@ -142,6 +168,9 @@ void DependencyOutputStore::addMergedAliasOutput(const Rilk::Dependency& depende
     Rilk::ContextPtr& shared = mergedAliases_[dependency.alias];
     if (!shared) {
         warnCollision(target_, targetName_, name, dependency.alias);
+        if (!target_.hasVariable(dependency.alias)) {
+            warnToolVariable(dependency.alias, dependency, name, *output);
+        }
         shared = std::make_shared<Rilk::Context>();
         appendNested(dependency.alias, nestedValue(shared), name);
         // When the alias already held a nested context, "+=" merged into that one: it is

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/builder.h"
 #include "types/rilk_context_types.h"
 #include "util/ci_string.h"
 
@@ -23,7 +24,10 @@ namespace Rilk {
 /// One store per target build, used on the main thread; the target context outlives it.
 class DependencyOutputStore {
 public:
-    DependencyOutputStore(Rilk::Context& target, const Rilk::QualifiedTargetName& targetName);
+    /// `tool` is the builder chosen for the target, whose variables an output's name must
+    /// not take (null: none is checked).
+    DependencyOutputStore(Rilk::Context& target, const Rilk::QualifiedTargetName& targetName,
+                          const Rilk::Builder* tool = nullptr);
 
     /// Adds the outputs of a dependency without merged alias. `output` is shared and never
     /// changed here: the target reads it through a read-only view where it can, a copy
@@ -40,12 +44,21 @@ public:
     /// they arrived; call it after the target context was resolved. Errors propagate.
     void retryMergedFailures();
 
-    /// Prints the level-6 warning when the name under which a dependency's outputs will
-    /// appear is already a variable of the target context. Only prints.
+    /// The builder given at construction (may be null).
+    const Rilk::Builder* tool() const { return tool_; }
+
+    /// Prints the level-6 warning (`warnOutputCollision`) when the name under which a
+    /// dependency's outputs will appear is already a variable of the target context. Only
+    /// prints.
     static void warnCollision(const Rilk::Context& target,
                               const Rilk::QualifiedTargetName& targetName,
                               const Rilk::QualifiedTargetName& dependencyName,
                               const std::string& alias);
+    /// The outputs as a collision warning names them: "alias 'l' of u::lib", "'lib' of
+    /// u::lib" in the target's own unit, else "'other::tool'".
+    static std::string describedOutput(const std::string& alias,
+                                       const Rilk::QualifiedTargetName& dependencyName,
+                                       const Rilk::QualifiedTargetName& targetName);
 
 private:
     /// The name a dependency's outputs go under and the value put there for `wrapped`, the
@@ -58,8 +71,17 @@ private:
     void appendNested(const std::string& name, const Rilk::RilkValuePtr& value,
                       const Rilk::QualifiedTargetName& dependencyName);
 
+    /// The level-6 collision warning when `nested`, a name new in the target that now holds
+    /// the dependency's outputs (`output`), is a variable of the target's tool: the tool
+    /// would read the outputs as that variable's value. None when a '+' merge of an output
+    /// of that name will replace them (the merge warns itself).
+    void warnToolVariable(const std::string& nested, const Rilk::Dependency& dependency,
+                          const Rilk::QualifiedTargetName& dependencyName,
+                          const Rilk::Context& output) const;
+
     Rilk::Context& target_;
     Rilk::QualifiedTargetName targetName_;
+    const Rilk::Builder* tool_;
     std::map<Util::CiString, Rilk::ContextPtr> mergedAliases_;
     std::map<Util::CiString, std::vector<Rilk::Assignment>> mergedFailures_;
 };

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/build/output_collision.h"
+#include "app/build/path_list_merge.h"
 #include "types/rilk_errors.h"
 #include "types/value_cast.h"
 #include "util/logger.h"
@@ -38,7 +40,8 @@ std::vector<PendingPlusMerge> mergePlusOutputs(Rilk::Context& target,
                                                const Rilk::QualifiedTargetName& targetName,
                                                const Rilk::Dependency& dependency,
                                                const Rilk::QualifiedTargetName& dependencyName,
-                                               const Rilk::Context& output, bool warned) {
+                                               const Rilk::Context& output, bool warned,
+                                               const Rilk::Builder* tool) {
     const std::string& nested = nestedOutputName(dependency, targetName, dependencyName);
     const Rilk::Context copy(output);
     std::vector<PendingPlusMerge> failed;
@@ -52,11 +55,8 @@ std::vector<PendingPlusMerge> mergePlusOutputs(Rilk::Context& target,
                                      "' holds a nested context.");
             }
             if (!warned) {
-                Rilk::log(Rilk::LogLevel::Warning,
-                          "Dependency output '{}' collides with an existing context variable. "
-                          "Names are case-insensitive; this may make dependency output "
-                          "ambiguous.\n",
-                          name.str());
+                Rilk::warnOutputCollision("'" + name.str() + "' of " + label(dependencyName),
+                                          "an existing context variable", targetName);
             }
             // The modifier is what it would be without the nested context: the target's own
             // when it has a variable of that name (`warned`), else the output's, as a merged
@@ -68,6 +68,8 @@ std::vector<PendingPlusMerge> mergePlusOutputs(Rilk::Context& target,
         }
         const Rilk::Assignment applied(stored.name, stored.value, Rilk::AssignType::Append,
                                        stored.modifier);
+        Rilk::warnPathMergedIntoPath(found != target.assignments.end() ? &found->second : nullptr,
+                                     applied, targetName, dependencyName, tool);
         try {
             target.addAssignment(applied, Rilk::kKeepModifier);
         } catch (const Rilk::BadOperation& error) {

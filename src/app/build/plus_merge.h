@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/builder.h"
 #include "types/rilk_context_types.h"
 
 /// A '+' dependency's output whose append waits for the second try, with the dependency.
@@ -29,13 +30,16 @@ const std::string& nestedOutputName(const Rilk::Dependency& dependency,
 /// the target's own variable of that name (`warned`) keeps its modifier. Any other merge
 /// that cannot be made (a text into a nested context, a nested context into a text) raises
 /// `RilkException` naming the target, the dependency and the variable (so does a failed
-/// second try, `retryPlusMerge`). Returns the appends that raised `BadOperation`, for the
-/// second try.
+/// second try, `retryPlusMerge`). An append of a path to the one path of a variable that
+/// `tool` (the target's builder; may be null) takes as a list of paths is warned of
+/// (`warnPathMergedIntoPath`) and made as the language makes it. Returns the appends that
+/// raised `BadOperation`, for the second try.
 std::vector<PendingPlusMerge> mergePlusOutputs(Rilk::Context& target,
                                                const Rilk::QualifiedTargetName& targetName,
                                                const Rilk::Dependency& dependency,
                                                const Rilk::QualifiedTargetName& dependencyName,
-                                               const Rilk::Context& output, bool warned);
+                                               const Rilk::Context& output, bool warned,
+                                               const Rilk::Builder* tool = nullptr);
 
 /// Applies a pending append once the target's variables are resolved; an error raises
 /// `RilkException` naming the variable, the dependency and the target, as a first try does.

@@ -220,6 +220,7 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
 
     const Rilk::Matcher* tool = services_.findBestTool(*context);
     if (tool == nullptr) {
+        requireDependencies(*context, label);
         throw Rilk::RilkException("No tool to build " + label.str() + "." +
                                   services_.noToolReason(*context));
     }
@@ -230,7 +231,7 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
     reportClaimedVariables(*builder, inherited);
 
     context->evaluateConditions();
-    DependencyOutputStore store(*context, own);
+    DependencyOutputStore store(*context, own, builder.get());
     const std::vector<PendingPlusMerge> failedAppends = buildDependencies(*context, store, chain);
     // The second tries come before the rest is resolved, so that every command and value
     // that refers to a variable sees what it holds after them.
@@ -266,6 +267,20 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
     return kept;
 }
 
+void TargetBuild::requireDependencies(const Rilk::TargetContext& target,
+                                      const Util::CiString& label) {
+    for (const Rilk::Dependency& dependency : target.dependencyRecords()) {
+        if (dependency.isDynamic()) continue;
+        Rilk::QualifiedTargetName name = dependencyName(dependency, target.name);
+        try {
+            services_.findTarget(name);
+        } catch (const Rilk::NotFoundException& error) {
+            throw Rilk::RilkException(error.message() + " It is a dependency of " + label.str() +
+                                      ".");
+        }
+    }
+}
+
 std::vector<PendingPlusMerge> TargetBuild::buildDependencies(Rilk::TargetContext& target,
                                                              DependencyOutputStore& store,
                                                              Rilk::VisitingChain& chain) {
@@ -285,8 +300,8 @@ std::vector<PendingPlusMerge> TargetBuild::buildDependencies(Rilk::TargetContext
             warned = store.addOutput(dependency, name, output);
         }
         if (dependency.modifier == Rilk::Dependency::kPlus) {
-            const auto failed =
-                mergePlusOutputs(target, target.name, dependency, name, *output, warned);
+            const auto failed = mergePlusOutputs(target, target.name, dependency, name, *output,
+                                                 warned, store.tool());
             failedAppends.insert(failedAppends.end(), failed.begin(), failed.end());
         }
     }

@@ -75,6 +75,10 @@ private:
     Rilk::ContextPtr buildInstance(std::shared_ptr<Rilk::TargetContext> context,
                                    const Rilk::Context& inherited, std::string uniqueName,
                                    const Util::CiString& label, Rilk::VisitingChain& chain);
+    /// Looks up the target's direct dependencies without building them, so that one that
+    /// does not exist is named ("Target ... not found. It is a dependency of <label>.")
+    /// before what a tool lacks without its outputs.
+    void requireDependencies(const Rilk::TargetContext& target, const Util::CiString& label);
     /// Builds the dependencies in order and puts their outputs into the target context;
     /// returns the '+' outputs that could not be appended at first.
     std::vector<PendingPlusMerge> buildDependencies(Rilk::TargetContext& target,

@@ -15,6 +15,7 @@
 #include "app/driver/usage_text.h"
 #include "util/ci_string.h"
 #include "util/logger.h"
+#include "util/quoted_start.h"
 
 namespace Rilk {
 namespace {
@@ -77,8 +78,9 @@ int leadingNumber(std::string_view option, const std::string& text) {
         if (number > kLargest) break;
     }
     if (length == 0 || number > kLargest) {
-        throw std::invalid_argument(fmt::format(
-            "Option '-{}' needs a number from 0 to {}, not '{}'.", option, kLargest, text));
+        throw std::invalid_argument(
+            fmt::format("Option '-{}' needs a number from 0 to {}, not '{}'.", option, kLargest,
+                        Util::quotedStart(text)));
     }
     return static_cast<int>(number);
 }
@@ -97,9 +99,11 @@ void setVerbosity(RunOptions& options, int level) {
     Rilk::verbosity = level;
 }
 
+/// Prints the usage and ends the process: with 1 and the reason when standard output did
+/// not take it, as every other listing does.
 [[noreturn]] void printUsageAndExit() {
     Rilk::log(Rilk::LogLevel::Info, "{}", kUsageText);
-    std::exit(0);
+    std::exit(Rilk::finishConsole(0));
 }
 
 /// One switch: its short name (empty when it has only a long one), its long name and what
@@ -201,13 +205,14 @@ RunOptions parseCommandLine(int argc, char** argv) {
     // A name that matches no switch, the empty one included, is ignored, so that scripts
     // keep working; told once all switches are read, at the verbosity they ask for.
     for (const std::string& item : unknown) {
-        Rilk::log(Rilk::LogLevel::Warning, "Ignoring unknown option '{}'.\n", item);
+        Rilk::log(Rilk::LogLevel::Warning, "Ignoring unknown option '{}'.\n",
+                  Util::quotedStart(item));
     }
     if (runMode(options) == RunMode::FindCompilers && !options.load.positionalItems.empty()) {
         throw std::invalid_argument(fmt::format(
             "Option '--find-compilers' takes no argument, but '{}' was given: it always "
             "searches /usr/bin, /usr/local/bin, /opt/rh and /opt.",
-            options.load.positionalItems.front()));
+            Util::quotedStart(options.load.positionalItems.front())));
     }
     return options;
 }

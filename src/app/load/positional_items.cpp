@@ -11,6 +11,7 @@
 #include "types/qualified_target_name.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
+#include "util/quoted_start.h"
 
 namespace Rilk {
 namespace {
@@ -22,8 +23,8 @@ Assignment parseItemAssignment(const std::string& item) {
         return parseAssignment(item, ".");
     } catch (const std::runtime_error& error) {
         throw std::runtime_error(fmt::format(
-            "Command-line item '{}' is not a target, a profile or a valid assignment: {}", item,
-            error.what()));
+            "Command-line item '{}' is not a target, a profile or a valid assignment: {}",
+            Util::quotedStart(item), error.what()));
     }
 }
 

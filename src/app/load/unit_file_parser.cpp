@@ -7,7 +7,9 @@
 
 #include <fmt/format.h>
 
+#include "parser/capped_error_printer.h"
 #include "parser/closing_inside_literal.h"
+#include "parser/failed_target_parse.h"
 #include "parser/failed_target_piece.h"
 #include "parser/fast_unit_reader.h"
 #include "parser/parse_chain.h"
@@ -75,59 +77,58 @@ UnitPtr readFast(const std::string& text, const fs::path& file, FastDecline& dec
     return readUnitFast(text, directory, decline);
 }
 
-/// The errors a parse reports, in order, with whether each stands at the end of the text.
+/// The errors a parse of a failed target's piece reports, as the grammar's console listener
+/// prints them, but for those where the piece was cut off (see `reportFailedTarget`); of the
+/// parser's own, the first `CappedErrorPrinter::kShownErrors` (the lexer caps its own).
 class CollectedErrors : public antlr4::BaseErrorListener {
 public:
-    struct Error {
-        std::size_t line;
-        std::size_t column;
-        std::string message;
-        bool atEnd;
-    };
+    explicit CollectedErrors(const FailedTargetPiece& piece) : piece_(piece) {}
 
-    void syntaxError(antlr4::Recognizer*, antlr4::Token* offendingSymbol, size_t line,
+    void syntaxError(antlr4::Recognizer* recognizer, antlr4::Token* offendingSymbol, size_t line,
                      size_t charPositionInLine, const std::string& msg,
                      std::exception_ptr) override {
         const bool atEnd =
             offendingSymbol != nullptr && offendingSymbol->getType() == antlr4::Token::EOF;
-        errors.push_back({line, charPositionInLine, msg, atEnd});
+        if (piece_.cut && (atEnd || line > piece_.lastLine ||
+                           (line == piece_.lastLine && charPositionInLine >= piece_.lastColumn))) {
+            return;
+        }
+        const bool lexical = dynamic_cast<antlr4::Lexer*>(recognizer) != nullptr;
+        if (!lexical && syntaxErrors_++ >= CappedErrorPrinter::kShownErrors) return;
+        lines += fmt::format("line {}:{} {}\n", line, charPositionInLine, msg);
     }
 
-    std::vector<Error> errors;
+    /// The parser's errors that were only counted.
+    std::size_t unshownSyntaxErrors() const {
+        const std::size_t shown = CappedErrorPrinter::kShownErrors;
+        return syntaxErrors_ > shown ? syntaxErrors_ - shown : 0;
+    }
+
+    /// The errors shown, one line each.
+    std::string lines;
+
+private:
+    const FailedTargetPiece& piece_;
+    std::size_t syntaxErrors_ = 0;
 };
 
 /// Reports the syntax errors of the target the fast reader stopped at, parsed by the
-/// grammar on its own (see `failedTargetPiece`), as the grammar's console listener prints
-/// them, and throws the load's failure. Errors where the piece was cut off are left out, as
-/// are those of the targets after it. Returns when that piece cannot stand for the whole
-/// file: it parses without an error (the fault lies in what the text says, not in how it is
-/// written), its only errors are where it was cut off, or the text is not UTF-8.
+/// grammar on its own (see `failedTargetPiece`, `parseFailedTarget`), as the grammar's
+/// console listener prints them, and throws the load's failure. Errors where the piece was
+/// cut off are left out, as are those of the targets after it. Returns when that piece
+/// cannot stand for the whole file: it parses without an error (the fault lies in what the
+/// text says, not in how it is written), its only errors are where it was cut off, or the
+/// text is not UTF-8.
 void reportFailedTarget(const std::string& text, const fs::path& file,
                         const FastDecline& decline) {
     if (decline.notUtf8 || decline.syntaxFine) return;
     Util::releaseFreedMemory();
     const FailedTargetPiece piece = failedTargetPiece(text, decline);
-    CollectedErrors collected;
-    std::size_t unshown = 0;
-    {
-        ParseChain chain(piece.text, file);
-        chain.useErrorListener(collected);
-        chain.unitFile();
-        unshown = chain.unshownLexicalErrors();
-    }
-    std::vector<CollectedErrors::Error>& errors = collected.errors;
-    if (piece.cut) {
-        std::erase_if(errors, [&](const CollectedErrors::Error& error) {
-            return error.atEnd || error.line > piece.lastLine ||
-                   (error.line == piece.lastLine && error.column >= piece.lastColumn);
-        });
-    }
-    if (errors.empty()) return;
-    for (const CollectedErrors::Error& error : errors) {
-        std::cerr << "line " << error.line << ":" << error.column << " " << error.message
-                  << std::endl;
-    }
-    std::cerr << unshownErrorsLine(unshown) << std::flush;
+    CollectedErrors collected(piece);
+    const std::size_t unshown = parseFailedTarget(piece.text, file, collected);
+    if (collected.lines.empty()) return;
+    std::cerr << collected.lines << unshownErrorsLine(unshown)
+              << unshownSyntaxErrorsLine(collected.unshownSyntaxErrors()) << std::flush;
     throw RilkException(file.string() + " Parsing failed due to syntax errors.");
 }
 
@@ -164,12 +165,17 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     if (decline.notUtf8) throw RilkException(notUtf8Message(text, file));
 
     ParseChain chain(text, file);
-    // The runtime's console listeners stay and print every error; the counter on the
-    // lexer makes a character that starts no token fail the load like a syntax error.
+    // The lexer's console listener stays and prints its errors (it caps them itself); the
+    // counter on it makes a character that starts no token fail the load like a syntax
+    // error. The parser's errors are printed up to a cap.
     RilkErrorCounter lexicalErrors("unit file", true);
     chain.lexer().addErrorListener(&lexicalErrors);
+    CappedErrorPrinter syntaxErrors;
+    chain.parser().removeErrorListeners();
+    chain.parser().addErrorListener(&syntaxErrors);
     auto* tree = chain.unitFile();
-    std::cerr << unshownErrorsLine(chain.unshownLexicalErrors()) << std::flush;
+    std::cerr << unshownErrorsLine(chain.unshownLexicalErrors())
+              << unshownSyntaxErrorsLine(syntaxErrors.unshownErrors()) << std::flush;
     if (chain.parser().getNumberOfSyntaxErrors() != 0 || lexicalErrors.errorCount() != 0) {
         throw RilkException(file.string() + " Parsing failed due to syntax errors.");
     }

@@ -3,7 +3,22 @@
 
 #include <utility>
 
+#include "app/toolbox/tool_registration.h"
+
 namespace Rilk {
+namespace {
+
+/// A sentence, with a blank before it, on how to register tools when only the static ones
+/// are there; empty otherwise.
+std::string onlyStaticTools(const ToolMap& tools) {
+    for (const auto& [name, matcher] : tools) {
+        if (matcher && !isStaticTool(name.str())) return "";
+    }
+    return " No tool is registered but the built-in ones: `rilk --find-compilers` registers the "
+           "machine's compilers.";
+}
+
+}  // namespace
 
 std::string noToolReason(const ToolMap& tools, const TargetContext& target) {
     const Matcher* nearest = nullptr;
@@ -21,10 +36,10 @@ std::string noToolReason(const ToolMap& tools, const TargetContext& target) {
     }
     if (nearest == nullptr) {
         return std::string(anyKnown ? "" : " No tool knows any of its variables.") +
-               " Run with -v 0 to see each tool's answer.";
+               onlyStaticTools(tools) + " Run with -v 0 to see each tool's answer.";
     }
     return " The nearest tool, '" + nearest->name + "', cannot build it: " + nearestRefusal.reason +
-           ".";
+           "." + onlyStaticTools(tools);
 }
 
 }  // namespace Rilk

@@ -31,6 +31,20 @@ constexpr StaticTool kStaticTools[] = {
     {"default_no_tool", "no_tool", "NO_TOOL"},
 };
 
+/// Says which types there are when no factory makes tools of `type`; the factory's own
+/// failures say why themselves.
+void warnUnknownType(const std::string& type) {
+    const Rilk::ToolFactoryRegistry& factories = Rilk::ToolFactoryRegistry::instance();
+    const Rilk::ToolFactory* factory = factories.find(type);
+    if (factory != nullptr && *factory) return;
+    std::string known;
+    for (const std::string& name : factories.typeNames()) {
+        known += (known.empty() ? "" : ", ") + name;
+    }
+    Rilk::log(Rilk::LogLevel::Warning, "Unknown tool_type '{}'; the known types are {}.\n", type,
+              known);
+}
+
 }  // namespace
 
 namespace Rilk {
@@ -69,6 +83,13 @@ void createStaticTools(ToolMap& tools) {
     }
 }
 
+bool isStaticTool(const std::string& name) {
+    for (const StaticTool& tool : kStaticTools) {
+        if (name == tool.name) return true;
+    }
+    return false;
+}
+
 std::shared_ptr<Matcher> createTool(const ToolSource& source) {
     if (!source.context) {
         Rilk::log(Rilk::LogLevel::Warning, "{} tool '{}' has null context. Skipping.\n", source.origin, source.name);
@@ -101,6 +122,7 @@ std::shared_ptr<Matcher> createTool(const ToolSource& source) {
         return nullptr;
     }
     const std::string type = toolType->value->toString();
+    warnUnknownType(type);
 
     std::unique_ptr<Rilk::Matcher> matcher;
     try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "app/load/project.h"
 #include "app/toolbox/tool_map.h"
@@ -15,6 +16,9 @@ void registerTools(ToolMap& tools, const RilkRegistry* registry, const ProjectPt
 
 /// Stores "default_basic" (type "command") and "default_no_tool" (type "no_tool").
 void createStaticTools(ToolMap& tools);
+
+/// Whether `name` is the name of one of the static tools.
+bool isStaticTool(const std::string& name);
 
 /// The matcher for one tool definition, or null when it cannot be made (the reason is
 /// logged as a warning).

@@ -53,6 +53,15 @@ void addTools(GNUMatcher& matcher) {
     if (!objcopy.empty()) addTool<GNU_OBJCOPY>(matcher, gnuObjcopyTables(), objcopy);
 }
 
+/// The toolchains under `root` whatever a definition wants, as "<triple> <version>".
+std::vector<std::string> present(const fs::path& root) {
+    std::vector<std::string> names;
+    for (const CompilerInfo& toolchain : findCompilersUnder(ToolchainWants(), root)) {
+        names.push_back(toolchain.prefix + " " + toolchain.version);
+    }
+    return names;
+}
+
 /// Registers the "gnu-gcc" factory during static initialisation.
 struct RegisterGNUMatcher {
     RegisterGNUMatcher() {
@@ -76,6 +85,9 @@ std::unique_ptr<GNUMatcher> createGNUMatcher(const std::string& toolName,
     const ToolchainWants wants(assignments);
     const fs::path& root = requiredToolchainPath(wants, "GNUMatcher");
     const std::vector<CompilerInfo> found = findCompilersUnder(wants, root);
+    if (found.empty()) {
+        failNoToolchainFound("GNU", noToolchainReason(wants, root, "GNU", present(root)));
+    }
     matcher->toolchain = chooseNewestToolchain(found, "GNU");
     log(LogLevel::Trace, "Compiler at {} added.\n", root.string());
     addTools(*matcher);

@@ -59,8 +59,10 @@ TEST(DependencyOutputStore, WarnsOnlyWhenAnotherUnitsTargetIsThereAlready) {
             store.addOutput(dependency(), {"", "other", name}, outputs("X", name));
         }
     });
-    EXPECT_EQ(out, "Dependency output 'other::LIB' collides with an existing dependency output." +
-                       kAmbiguous);
+    EXPECT_EQ(out,
+              "Dependency output 'other::LIB' collides with an existing dependency output in "
+              "target u::app." +
+                  kAmbiguous);
 }
 
 TEST(DependencyOutputStore, KeepsAStringOrIntegerThatCannotTakeOutputs) {
@@ -94,8 +96,8 @@ TEST(DependencyOutputStore, MergedAliasCollectsEveryOutputInOneContext) {
     });
     // The variable's own spelling is named too.
     EXPECT_EQ(out,
-              "Dependency output alias 'ALL' collides with an existing context variable "
-              "'all'." +
+              "Dependency output alias 'ALL' of u::a collides with an existing context variable "
+              "'all' in target u::app." +
                   kAmbiguous);
     EXPECT_EQ(resolveIn(target, "${all.X}|${all.Y}")->toString(), "a b|c");
     EXPECT_THROW(
@@ -131,12 +133,12 @@ TEST(DependencyOutputStore, SaysWhetherTheNameWasTakenAndWarnsOnlyThen) {
     };
     const Case cases[] = {
         {"", "", {"", "u", "lib"}, false, ""},
-        {"LIB", "", {"", "u", "lib"}, true, "Dependency output 'lib' collides"},
+        {"LIB", "", {"", "u", "lib"}, true, "Dependency output 'lib' of u::lib collides"},
         {"lib", "", {"", "other", "x"}, false, ""},
         {"Other", "", {"", "other", "x"}, true, "Dependency output 'other::x' collides"},
         {"", "l", {"", "other", "x"}, false, ""},
-        {"L", "l", {"", "other", "x"}, true, "Dependency output alias 'l' collides"},
-        {"l", "", {"", "u", "l"}, true, "Dependency output 'l' collides"}};
+        {"L", "l", {"", "other", "x"}, true, "Dependency output alias 'l' of other::x collides"},
+        {"l", "", {"", "u", "l"}, true, "Dependency output 'l' of u::l collides"}};
     for (const Case& c : cases) {
         Rilk::Context target;
         if (*c.held) target.addAssignment(Rilk::Assignment(c.held, nullptr, Rilk::AssignType::Set,

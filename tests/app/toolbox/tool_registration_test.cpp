@@ -63,6 +63,15 @@ std::string registrationOutput(const Rilk::ToolSource& source) {
         .out;
 }
 
+/// The warning for a type no factory makes, with every type this process knows.
+std::string unknownType(const std::string& type) {
+    std::string known;
+    for (const std::string& name : Rilk::ToolFactoryRegistry::instance().typeNames()) {
+        known += (known.empty() ? "" : ", ") + name;
+    }
+    return "Unknown tool_type '" + type + "'; the known types are " + known + ".\n";
+}
+
 TEST(ToolRegistration, SkipsADefinitionThatMakesNoToolAndSaysWhy) {
     const std::pair<std::string, std::string> cases[] = {
         {"x = 1", "Registry tool 'cc' has no 'tool_type'. Skipping.\n"},
@@ -71,8 +80,9 @@ TEST(ToolRegistration, SkipsADefinitionThatMakesNoToolAndSaysWhy) {
          "Registry tool 'cc' has empty 'tool_type'. Skipping.\n"},
         {"tool_type = \"reg-ok\" TOOL_TYPE = \"reg-ok\"",
          "Registry tool 'cc' has multiple 'tool_type' assignments. Skipping.\n"},
-        {"tool_type = \"\"", "Unable to create Registry tool '' for 'cc'.\n"},
-        {"tool_type = \"clang\"", "Unable to create Registry tool 'clang' for 'cc'.\n"},
+        {"tool_type = \"\"", unknownType("") + "Unable to create Registry tool '' for 'cc'.\n"},
+        {"tool_type = \"clang\"",
+         unknownType("clang") + "Unable to create Registry tool 'clang' for 'cc'.\n"},
         {"tool_type = \"reg-null\"", "Unable to create Registry tool 'reg-null' for 'cc'.\n"},
         {"tool_type = \"reg-own-error\"",
          "the factory says no\nUnable to create Registry tool 'reg-own-error' for 'cc'.\n"},

@@ -54,9 +54,14 @@ TEST(GnuRegistration, EveryFailureHasItsMessage) {
         {definition({{"toolchain_path", ""}}),
          "GNUMatcher requires want variable 'toolchain_path'."},
         {definition({{"toolchain_path", path.c_str()}, {"arch", "arm"}}),
-         "Couldn't find GNU toolchain from provided 'wants' variables."},
+         "Couldn't find GNU toolchain from provided 'wants' variables: '" + path +
+             "' has x86_64-linux-gnu 12.2.0, none with arch arm."},
         {definition({{"toolchain_path", (dir.path() / "none").c_str()}}),
-         "Couldn't find GNU toolchain from provided 'wants' variables."},
+         "Couldn't find GNU toolchain from provided 'wants' variables: its toolchain_path '" +
+             (dir.path() / "none").string() + "' does not exist."},
+        {definition({{"toolchain_path", dir.path().c_str()}, {"toolchain_version", "13"}}),
+         "Couldn't find GNU toolchain from provided 'wants' variables: '" + dir.path().string() +
+             "' has x86_64-linux-gnu 12.2.0, none with toolchain_version 13."},
         {definition({{"toolchain_path", path.c_str()}}),
          "Required GNU tool missing: '" + path + "/x86_64-linux-gnu-ar'."},
     };
