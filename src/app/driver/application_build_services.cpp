@@ -2,9 +2,9 @@
 
 #include "app/jobs/build_interrupt.h"
 #include "app/jobs/build_jobs.h"
-#include "app/jobs/job_plan.h"
+#include "app/cache/planning/job_plan.h"
 #include "app/cache/file_time_prefetch.h"
-#include "app/jobs/job_context_split.h"
+#include "app/cache/planning/job_context_split.h"
 #include "app/cache/path_stamp.h"
 #include "app/toolbox/no_tool_reason.h"
 #include "types/rilk_errors.h"

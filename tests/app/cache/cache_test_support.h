@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/planning/planning_through_cache.h"
 #include "tools/builder.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"

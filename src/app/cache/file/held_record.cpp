@@ -11,7 +11,7 @@
 
 #include "app/cache/file/held_record.h"
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "app/cache/file/assignment_record_match.h"
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_record_reader.h"

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "app/cache/cache_equality.h"
 #include "app/cache/cache_test_support.h"
 #include "support/file_size_limit.h"

@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "app/cache/cache_test_support.h"
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/planning/planning_through_cache.h"
 #include "support/temp_dir.h"
 #include "types/context_template.h"
 #include "types/types_test_support.h"

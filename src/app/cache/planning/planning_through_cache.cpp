@@ -1,4 +1,4 @@
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/planning/planning_through_cache.h"
 
 #include <algorithm>
 #include <chrono>

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/build/target_build_services.h"
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "tools/builder.h"
 #include "types/rilk_context_types.h"
 

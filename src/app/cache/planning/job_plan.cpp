@@ -1,4 +1,4 @@
-#include "app/jobs/job_plan.h"
+#include "app/cache/planning/job_plan.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/cache/built_dependencies.h"
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/planning/planning_through_cache.h"
 #include "app/cache/work_item_stamps.h"
-#include "app/jobs/job_context_split.h"
+#include "app/cache/planning/job_context_split.h"
 #include "types/rilk_context_value.h"
 #include "types/value_utils.h"
 

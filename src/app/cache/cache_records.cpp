@@ -1,4 +1,4 @@
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 
 #include <utility>
 

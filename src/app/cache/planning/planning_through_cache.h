@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/build/target_build_services.h"
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "app/cache/record_contents.h"
 #include "tools/builder.h"
 #include "tools/work_item.h"

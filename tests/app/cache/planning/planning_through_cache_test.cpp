@@ -1,6 +1,6 @@
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/planning/planning_through_cache.h"
 #include "app/cache/work_item_stamps.h"
-#include "app/jobs/job_plan.h"
+#include "app/cache/planning/job_plan.h"
 
 #include <chrono>
 #include <filesystem>

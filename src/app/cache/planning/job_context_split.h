@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/planning/planning_through_cache.h"
 #include "tools/work_item.h"
 #include "types/rilk_context_types.h"
 

@@ -1,4 +1,4 @@
-#include "app/jobs/job_context_split.h"
+#include "app/cache/planning/job_context_split.h"
 
 #include <gtest/gtest.h>
 
