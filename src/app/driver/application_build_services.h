@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/build/target_build_services.h"
-#include "app/cache/file/build_cache.h"
+#include "app/cache/cache_records.h"
 #include "app/cache/planning/job_plan.h"
 #include "app/jobs/run_journal.h"
 #include "app/load/workspace.h"
@@ -21,7 +21,7 @@ namespace Rilk {
 class ApplicationBuildServices : public TargetBuildServices {
 public:
     ApplicationBuildServices(const Workspace& workspace, const ToolMap& tools,
-                             const MatchWeights& weights, BuildCache* buildCache, std::int32_t jobs,
+                             const MatchWeights& weights, CacheRecords* buildCache, std::int32_t jobs,
                              RunJournal* journal = nullptr)
         : workspace_(workspace),
           tools_(tools),
@@ -48,7 +48,7 @@ private:
     const Workspace& workspace_;
     const ToolMap& tools_;
     MatchWeights weights_;
-    BuildCache* buildCache_;
+    CacheRecords* buildCache_;
     std::int32_t jobs_;
     RunJournal* journal_;
 };

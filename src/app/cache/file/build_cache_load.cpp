@@ -91,6 +91,8 @@ void BuildCache::load() {
     install(std::move(read));
 }
 
+BuildCache::BuildCache(std::filesystem::path file) : path_(std::move(file)) {}
+
 BuildCache::~BuildCache() {
     if (loader_.joinable()) loader_.join();
 }
@@ -175,7 +177,8 @@ void BuildCache::install(ReadResult read) {
     for (const std::string& message : read.messages) log(LogLevel::Warning, "{}", message);
     loadedStamp_ = read.fileStamp;
     if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));
-    replaceRecords(std::move(read.records), read.fileIsCurrent);
+    replaceRecords(std::move(read.records));
+    fileIsCurrent_ = read.fileIsCurrent;
     prefetch_ = std::move(read.prefetch);
     useFileTimePrefetch(prefetch_.get());
 }

@@ -11,7 +11,6 @@
 
 #include "app/cache/file/held_record.h"
 
-#include "app/cache/file/build_cache.h"
 #include "app/cache/file/assignment_record_match.h"
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_record_reader.h"
@@ -123,15 +122,15 @@ bool recordHeldAsWritten(std::string_view held, const RecordContents& contents) 
     return spellsRecord(held, contents, nullptr, true);
 }
 
-bool BuildCache::heldRecordMatches(std::string_view held, const RecordContents& plan,
-                                   std::vector<LastBuild>& lastBuilds) {
+bool heldRecordMatches(std::string_view held, const RecordContents& plan,
+                       std::vector<LastBuild>& lastBuilds) {
     lastBuilds.clear();
     lastBuilds.reserve(plan.workItems().size());
     // Held bytes are the writer's (`recordHeldAsWritten`): nothing it refuses is in them.
     return spellsRecord(held, plan, &lastBuilds, false);
 }
 
-RecordContents BuildCache::readHeldRecord(std::string_view held) {
+RecordContents readHeldRecord(std::string_view held) {
     CacheInput in(held);
     CacheRecordReader reader(in, kCurrentCacheVersion, true);
     RecordContents contents;

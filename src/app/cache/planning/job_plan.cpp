@@ -50,7 +50,7 @@ Rilk::WorkItem recordedCopy(const Rilk::WorkItem& item) {
 
 }  // namespace
 
-JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
+JobPlan cachedJobPlan(Rilk::CacheRecords& cache, Rilk::Builder& builder,
                       const Rilk::ContextPtr& target, std::uint64_t requestedJobs) {
     const Rilk::TargetContext* targetContext = asTargetContext(target.get());
     if (targetContext == nullptr) return uncachedJobPlan(target);
@@ -75,7 +75,7 @@ const std::vector<RecordedStamp>& JobsStart::inputStamps(std::size_t position) c
     return position < inputStamps_.size() ? inputStamps_[position] : none;
 }
 
-void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName, const JobPlan& plan,
+void storeCachedRecord(Rilk::CacheRecords& cache, const std::string& uniqueName, const JobPlan& plan,
                        const JobsStart& start, const std::vector<bool>& finished) {
     if (plan.claimToken == 0) return;
     // A run in which none of the target's work finished leaves its record as it was: it

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/build/target_build_services.h"
-#include "app/cache/file/build_cache.h"
+#include "app/cache/cache_records.h"
 #include "tools/builder.h"
 #include "types/rilk_context_types.h"
 
@@ -14,7 +14,7 @@ namespace Rilk {
 /// Plans a target's jobs through the build cache (`Rilk::createRecipesCached`, split with
 /// `splitJobContexts`): the plan's work items and context assignments, the jobs of the work
 /// items to build with the work items and files of each, and the claim token.
-JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
+JobPlan cachedJobPlan(Rilk::CacheRecords& cache, Rilk::Builder& builder,
                       const Rilk::ContextPtr& target, std::uint64_t requestedJobs);
 
 /// What a plan's jobs started from: the time just before they started and the stamps of
@@ -40,7 +40,7 @@ private:
 /// stamps it left. A work item of a job that did not succeed is kept without stamps, so
 /// that the next run builds it again. Nothing is stored for a plan without a claim, nor when
 /// none of its jobs succeeded: the record then stays as it was.
-void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName, const JobPlan& plan,
+void storeCachedRecord(Rilk::CacheRecords& cache, const std::string& uniqueName, const JobPlan& plan,
                        const JobsStart& start, const std::vector<bool>& finished);
 
 }  // namespace Rilk

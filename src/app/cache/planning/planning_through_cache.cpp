@@ -9,6 +9,7 @@
 #include <typeinfo>
 #include <utility>
 
+#include "app/cache/file/held_record.h"
 #include "app/cache/record_comparison.h"
 #include "tools/command/no_tool_builder.h"
 #include "util/logger.h"
@@ -65,15 +66,15 @@ Decision waitForClaim(const std::string& key, RuntimeRecord& record,
 std::vector<std::size_t> staleAgainstRecord(const RuntimeRecord& record, RecordContents& plan) {
     if (record.heldBytes.empty()) return staleWorkItems(record.contents, plan);
     std::vector<LastBuild> lastBuilds;
-    if (plainValuesOnly(plan) && BuildCache::heldRecordMatches(record.heldBytes, plan, lastBuilds)) {
+    if (plainValuesOnly(plan) && heldRecordMatches(record.heldBytes, plan, lastBuilds)) {
         return staleWorkItemsOfOwnPlan(plan, lastBuilds);
     }
-    return staleWorkItems(BuildCache::readHeldRecord(record.heldBytes), plan);
+    return staleWorkItems(readHeldRecord(record.heldBytes), plan);
 }
 
 /// Decides on an existing record: a hit, a claim for the stale work items, or a build
 /// without a claim. Takes and releases the record's mutex.
-Decision decide(BuildCache& cache, const std::string& key, RuntimeRecord& record,
+Decision decide(CacheRecords& cache, const std::string& key, RuntimeRecord& record,
                 RecordContents& plan) {
     std::unique_lock lock(record.mutex());
     if (record.current) {
@@ -96,7 +97,7 @@ std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaxi
     return std::max<std::uint64_t>(1, std::min({requested, planMaximum, pending / 2}));
 }
 
-JobPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetContext& target,
+JobPlan createRecipesCached(CacheRecords& cache, Builder& builder, const TargetContext& target,
                             std::uint64_t requestedJobs, const JobSplitter& split) {
     // The messages name the target as "unit::target", from its two parts.
     const std::string& unit = target.name.unit;
@@ -116,7 +117,7 @@ JobPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetCon
     contents.context = std::move(built.context);
 
     const std::string key = target.uniqueName();
-    BuildCache::Lookup lookup = cache.findOrClaim(key);
+    CacheRecords::Lookup lookup = cache.findOrClaim(key);
     Decision decision;
     if (lookup.claimToken != 0) {
         decision = {Outcome::Claimed, lookup.claimToken, everyWorkItem(contents)};

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/build/target_build_services.h"
-#include "app/cache/file/build_cache.h"
+#include "app/cache/cache_records.h"
 #include "app/cache/record_contents.h"
 #include "tools/builder.h"
 #include "tools/work_item.h"
@@ -50,7 +50,7 @@ std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaxi
 /// without comparison. A record claimed by another build is waited for (one second at
 /// most), then, when still claimed, the target is built without a claim. Errors of the
 /// builder and of the split propagate; a claim taken before them stays.
-JobPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetContext& target,
+JobPlan createRecipesCached(CacheRecords& cache, Builder& builder, const TargetContext& target,
                             std::uint64_t requestedJobs, const JobSplitter& split);
 
 }  // namespace Rilk

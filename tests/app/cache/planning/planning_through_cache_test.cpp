@@ -1,4 +1,5 @@
 #include "app/cache/planning/planning_through_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "app/cache/work_item_stamps.h"
 #include "app/cache/planning/job_plan.h"
 
