@@ -7,7 +7,7 @@
 namespace Rilk {
 
 void CacheRecords::upsert(const std::string& key, const RecordContents& contents,
-                        std::uint64_t token) {
+                          std::uint64_t token) {
     std::unique_lock mapLock(mapMutex_);
     auto found = records_.find(key);
     if (found == records_.end()) {

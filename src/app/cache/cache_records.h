@@ -19,10 +19,10 @@ namespace Rilk {
 /// claimed and stored while the run's targets build. Where the records come from and go to
 /// between runs is the cache file's (`Rilk::BuildCache`, which loads them into these).
 ///
-/// The record map is guarded by one mutex; each record has its own (`RuntimeRecord::mutex()`, from a shared pool). Lock
-/// order: the map mutex, then a record's mutex; nothing takes the map mutex while holding a
-/// record's. A build that finds no usable record claims it, and only the claim holder may
-/// store it (`upsert`), which wakes builds waiting for it.
+/// The record map is guarded by one mutex; each record has its own (`RuntimeRecord::mutex()`,
+/// from a shared pool). Lock order: the map mutex, then a record's mutex; nothing takes the
+/// map mutex while holding a record's. A build that finds no usable record claims it, and
+/// only the claim holder may store it (`upsert`), which wakes builds waiting for it.
 class CacheRecords {
 public:
     /// Hashes a record key ignoring letter case. Unlike `std::hash<Util::CiString>` it may

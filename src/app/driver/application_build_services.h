@@ -21,8 +21,8 @@ namespace Rilk {
 class ApplicationBuildServices : public TargetBuildServices {
 public:
     ApplicationBuildServices(const Workspace& workspace, const ToolMap& tools,
-                             const MatchWeights& weights, CacheRecords* buildCache, std::int32_t jobs,
-                             RunJournal* journal = nullptr)
+                             const MatchWeights& weights, CacheRecords* buildCache,
+                             std::int32_t jobs, RunJournal* journal = nullptr)
         : workspace_(workspace),
           tools_(tools),
           weights_(weights),

@@ -1,19 +1,45 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/build/target_build_services.h"
 #include "app/cache/cache_records.h"
 #include "tools/builder.h"
+#include "tools/work_item.h"
 #include "types/rilk_context_types.h"
 
 namespace Rilk {
 
-/// Plans a target's jobs through the build cache (`Rilk::createRecipesCached`, split with
-/// `splitJobContexts`): the plan's work items and context assignments, the jobs of the work
-/// items to build with the work items and files of each, and the claim token.
+/// How a target's work is divided into jobs, made in one planning step. Without a build
+/// cache it is one job on the target context itself; with one it is the cache's plan: the
+/// work items (whose outputs become the target's outputs), the context assignments, the
+/// jobs of the work items that must be built again with the work items and files of each,
+/// and a claim token when the record is to be stored.
+struct JobPlan {
+    bool cached = false;
+    std::uint64_t claimToken = 0;
+    std::vector<Rilk::WorkItem> workItems;
+    std::vector<Rilk::Assignment> contextAssignments;
+    std::vector<Rilk::ContextPtr> jobContexts;
+    /// The positions in `workItems` of the work items each job builds, by job, in plan
+    /// order. Empty when the jobs build no work items of the plan's (no cache, or a plan
+    /// without work items).
+    std::vector<std::vector<std::size_t>> jobItems;
+    /// The files each job writes (the outputs of its work items), by job; a job that fails
+    /// must not leave them changed. Empty when they are not known.
+    std::vector<std::vector<std::filesystem::path>> jobOutputFiles;
+};
+
+/// The plan without a build cache: the target context as the only job.
+JobPlan uncachedJobPlan(const Rilk::ContextPtr& target);
+
+/// Plans a target's jobs through the build cache (`Rilk::planThroughCache`): the plan's
+/// work items and context assignments, the jobs of the work items to build with the work
+/// items and files of each, and the claim token. A context that is no target context is
+/// planned without the cache.
 JobPlan cachedJobPlan(Rilk::CacheRecords& cache, Rilk::Builder& builder,
                       const Rilk::ContextPtr& target, std::uint64_t requestedJobs);
 
@@ -40,7 +66,8 @@ private:
 /// stamps it left. A work item of a job that did not succeed is kept without stamps, so
 /// that the next run builds it again. Nothing is stored for a plan without a claim, nor when
 /// none of its jobs succeeded: the record then stays as it was.
-void storeCachedRecord(Rilk::CacheRecords& cache, const std::string& uniqueName, const JobPlan& plan,
-                       const JobsStart& start, const std::vector<bool>& finished);
+void storeCachedRecord(Rilk::CacheRecords& cache, const std::string& uniqueName,
+                       const JobPlan& plan, const JobsStart& start,
+                       const std::vector<bool>& finished);
 
 }  // namespace Rilk

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/cache/file/held_record.h"
+#include "app/cache/planning/job_context_split.h"
 #include "app/cache/record_comparison.h"
 #include "tools/command/no_tool_builder.h"
 #include "util/logger.h"
@@ -97,8 +98,8 @@ std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaxi
     return std::max<std::uint64_t>(1, std::min({requested, planMaximum, pending / 2}));
 }
 
-JobPlan createRecipesCached(CacheRecords& cache, Builder& builder, const TargetContext& target,
-                            std::uint64_t requestedJobs, const JobSplitter& split) {
+JobPlan planThroughCache(CacheRecords& cache, Builder& builder, const TargetContext& target,
+                         std::uint64_t requestedJobs) {
     // The messages name the target as "unit::target", from its two parts.
     const std::string& unit = target.name.unit;
     const std::string& name = target.name.target;
@@ -142,10 +143,7 @@ JobPlan createRecipesCached(CacheRecords& cache, Builder& builder, const TargetC
     if (decision.pending.empty()) return plan;
     const std::uint64_t jobs =
         computeParallelism(requestedJobs, built.maxParallelJobs, decision.pending.size());
-    JobSplit dealt = split(target, plan.workItems, decision.pending, plan.contextAssignments, jobs);
-    plan.jobContexts = std::move(dealt.contexts);
-    plan.jobItems = std::move(dealt.items);
-    plan.jobOutputFiles = std::move(dealt.outputFiles);
+    splitJobContexts(target, decision.pending, jobs, plan);
     return plan;
 }
 

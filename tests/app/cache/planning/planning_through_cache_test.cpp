@@ -1,7 +1,8 @@
 #include "app/cache/planning/planning_through_cache.h"
+
 #include "app/cache/file/build_cache.h"
-#include "app/cache/work_item_stamps.h"
 #include "app/cache/planning/job_plan.h"
+#include "app/cache/work_item_stamps.h"
 
 #include <chrono>
 #include <filesystem>
@@ -23,8 +24,8 @@ namespace {
 
 using RilkTest::capture;
 using RilkTest::path;
+using RilkTest::pendingInputs;
 using RilkTest::PlanBuilder;
-using RilkTest::SplitSpy;
 using RilkTest::text;
 using RilkTest::workItem;
 
@@ -58,7 +59,7 @@ protected:
 
     JobPlan plan(const std::string& target = "t", int jobs = 8) {
         auto context = RilkTest::targetContext("u", target);
-        return createRecipesCached(*cache, builder, *context, jobs, spy.splitter());
+        return planThroughCache(*cache, builder, *context, jobs);
     }
 
     /// Plans, runs nothing and stores the record as a successful build would, with the
@@ -95,7 +96,6 @@ protected:
     RilkTest::TempDir dir;
     std::unique_ptr<BuildCache> cache = std::make_unique<BuildCache>(dir.path() / ".rilk_cache");
     PlanBuilder builder;
-    SplitSpy spy;
     std::filesystem::file_time_type base =
         std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
 };
@@ -106,7 +106,7 @@ TEST_F(PlanningThroughCache, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
     JobPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
     EXPECT_NE(result.claimToken, 0u);
-    EXPECT_EQ(spy.items.size(), 2u);
+    EXPECT_EQ(pendingInputs(result).size(), 2u);
     EXPECT_EQ(result.jobContexts.size(), 1u);
     cache->upsert("u::t", RilkTest::recordOf(result), result.claimToken);
 
@@ -159,9 +159,7 @@ TEST_F(PlanningThroughCache, NoToolJobNeedsOnlyTheTargetsName) {
     target->addAssignment(path("OUT", dir.path() / "out", kUp), kKeepModifier);
     NoToolBuilder noTool;
     JobPlan result;
-    EXPECT_EQ(capture(2, [&] {
-                  result = createRecipesCached(*cache, noTool, *target, 8, spy.splitter());
-              }),
+    EXPECT_EQ(capture(2, [&] { result = planThroughCache(*cache, noTool, *target, 8); }),
               "Target 'u::t' not suitable for caching. Using the original context.\n");
     ASSERT_EQ(result.jobContexts.size(), 1u);
     const auto* job = dynamic_cast<const TargetContext*>(result.jobContexts[0].get());
@@ -182,7 +180,7 @@ TEST_F(PlanningThroughCache, EqualInputsAreOneWorkItemEqualHashesAreNot) {
                             workItem({text("AB", "c")}, {}), workItem({text("A", "Bc")}, {})};
     JobPlan result = plan();
     ASSERT_EQ(result.workItems.size(), 3u);
-    EXPECT_EQ(spy.items.size(), 3u);
+    EXPECT_EQ(pendingInputs(result).size(), 3u);
     EXPECT_EQ(result.workItems[1].inputs[0].input.name, "AB");
 }
 
@@ -222,11 +220,10 @@ TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
         if (c.removeOutput) std::filesystem::remove(dir.path() / "b.o");
         builder.plan.context = {text("FLAGS", c.define)};
         builder.plan.recipes = items();
-        spy.items.clear();
         JobPlan result;
         const std::string printed = log(result);
         std::vector<std::string> pending;
-        for (const auto& item : spy.items) {
+        for (const auto& item : pendingInputs(result)) {
             pending.push_back(std::filesystem::path(item[0].input.value->toString()).filename());
         }
         EXPECT_EQ(pending, c.pending);
@@ -275,7 +272,7 @@ TEST_F(PlanningThroughCache, FilesTheLastBuildReadAreComparedLikeInputs) {
         if (c.age > 0) file(c.changed, c.age);
         builder.plan.recipes = items();
         const JobPlan result = plan();
-        EXPECT_EQ(!result.pendingItems().empty(), c.stale);
+        EXPECT_EQ(!result.jobItems.empty(), c.stale);
         // An item up to date keeps what its record knew, for the record stored next.
         const FilesRead& kept = result.workItems.at(0).filesRead;
         EXPECT_EQ(kept ? std::optional(*kept) : std::nullopt,
@@ -317,7 +314,7 @@ TEST_F(PlanningThroughCache, FilesInADependencysOutputBlockAreInputs) {
     file("dep.o", 10);  // the dependency was built again
     JobPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
-    EXPECT_EQ(result.pendingItems(), std::vector<std::size_t>{0});
+    EXPECT_EQ(result.jobItems, std::vector<std::vector<std::size_t>>{{0}});
 }
 
 TEST_F(PlanningThroughCache, FilesAreReadByTheirFullPath) {
@@ -344,7 +341,7 @@ TEST_F(PlanningThroughCache, FilesAreReadByTheirFullPath) {
         builder.plan.recipes = {workItem({source}, {path("EXE", dir.path() / "app", kUp)})};
         buildOnce();
         startNextRun();
-        EXPECT_EQ(plan().pendingItems().empty(), !c.stale) << c.label;
+        EXPECT_EQ(plan().jobItems.empty(), !c.stale) << c.label;
     }
 }
 
@@ -354,7 +351,7 @@ TEST_F(PlanningThroughCache, OutputsWithoutPathRebuildEveryRun) {
     startNextRun();
     JobPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
-    EXPECT_EQ(spy.items.size(), 1u);
+    EXPECT_EQ(pendingInputs(result).size(), 1u);
 }
 
 TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediates) {
@@ -376,18 +373,18 @@ TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediat
     file("b.c", 5);  // touched: its object is older now
     builder.plan.recipes = {entries()};
     JobPlan result = plan();
-    ASSERT_EQ(spy.items.size(), 1u);
-    EXPECT_TRUE(spy.items[0][0].intermediateFlag);
-    EXPECT_FALSE(spy.items[0][1].intermediateFlag);
+    ASSERT_EQ(pendingInputs(result).size(), 1u);
+    EXPECT_TRUE(pendingInputs(result)[0][0].intermediateFlag);
+    EXPECT_FALSE(pendingInputs(result)[0][1].intermediateFlag);
     storeBuilt(result);
     startNextRun();
 
     std::filesystem::remove(dir.path() / "a.o");  // never hand a job a missing object
     builder.plan.recipes = {entries()};
-    plan();
-    ASSERT_EQ(spy.items.size(), 1u);
-    EXPECT_FALSE(spy.items[0][0].intermediateFlag);
-    EXPECT_TRUE(spy.items[0][1].intermediateFlag);
+    result = plan();
+    ASSERT_EQ(pendingInputs(result).size(), 1u);
+    EXPECT_FALSE(pendingInputs(result)[0][0].intermediateFlag);
+    EXPECT_TRUE(pendingInputs(result)[0][1].intermediateFlag);
 }
 
 TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim) {
