@@ -107,14 +107,14 @@ JobPlan planThroughCache(CacheRecords& cache, Builder& builder, const TargetCont
 
     JobPlan plan;
     plan.cached = true;
-    if (built.recipes.empty()) {
+    if (built.workItems.empty()) {
         log(LogLevel::Debug, "Target '{}::{}' not suitable for caching. Using the original context.\n", unit,
             name);
         plan.jobContexts.push_back(jobContextOf(builder, target));
         return plan;
     }
     RecordContents contents;
-    contents.addAll(std::move(built.recipes));
+    contents.addAll(std::move(built.workItems));
     contents.context = std::move(built.context);
 
     const std::string key = target.uniqueName();

@@ -262,7 +262,7 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
         std::vector<JobPlan> results;
         std::vector<std::string> printed;
         for (BuildCache* cache : {parsed.get(), held.get()}) {
-            builder.plan.recipes = c.now;
+            builder.plan.workItems = c.now;
             builder.plan.context = c.context;
             auto target = RilkTest::targetContext("u", "t");
             printed.push_back(capture(

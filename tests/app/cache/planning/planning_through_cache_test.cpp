@@ -101,8 +101,8 @@ protected:
 };
 
 TEST_F(PlanningThroughCache, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
-    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)}),
-                            workItem({text("SRC", "b.c")}, {path("OBJ", file("b.o", 0), kUp)})};
+    builder.plan.workItems = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)}),
+                              workItem({text("SRC", "b.c")}, {path("OBJ", file("b.o", 0), kUp)})};
     JobPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
     EXPECT_NE(result.claimToken, 0u);
@@ -176,8 +176,9 @@ TEST_F(PlanningThroughCache, NoToolJobNeedsOnlyTheTargetsName) {
 
 TEST_F(PlanningThroughCache, EqualInputsAreOneWorkItemEqualHashesAreNot) {
     // "AB" + "c" and "A" + "Bc" hash alike but are different work.
-    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {}), workItem({text("SRC", "a.c")}, {}),
-                            workItem({text("AB", "c")}, {}), workItem({text("A", "Bc")}, {})};
+    builder.plan.workItems = {workItem({text("SRC", "a.c")}, {}),
+                              workItem({text("SRC", "a.c")}, {}), workItem({text("AB", "c")}, {}),
+                              workItem({text("A", "Bc")}, {})};
     JobPlan result = plan();
     ASSERT_EQ(result.workItems.size(), 3u);
     EXPECT_EQ(pendingInputs(result).size(), 3u);
@@ -210,7 +211,7 @@ TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
                 workItem({path("SRC", a)}, {path("OBJ", file("a.o", 10), kUp)}),
                 workItem({path("SRC", b)}, {path("OBJ", dir.path() / "b.o", kUp)})};
         };
-        builder.plan.recipes = items();
+        builder.plan.workItems = items();
         file("b.o", 10);
         builder.plan.context = {text("FLAGS", "-DX=a")};
         buildOnce();
@@ -219,7 +220,7 @@ TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
         file("b.c", c.inputAge);
         if (c.removeOutput) std::filesystem::remove(dir.path() / "b.o");
         builder.plan.context = {text("FLAGS", c.define)};
-        builder.plan.recipes = items();
+        builder.plan.workItems = items();
         JobPlan result;
         const std::string printed = log(result);
         std::vector<std::string> pending;
@@ -264,13 +265,13 @@ TEST_F(PlanningThroughCache, FilesTheLastBuildReadAreComparedLikeInputs) {
             if (c.tracked) item.dependencyFiles = DependencyFiles::besideOutputs(dir.path());
             return std::vector<WorkItem>{item};
         };
-        builder.plan.recipes = items();
+        builder.plan.workItems = items();
         buildOnce();
         recordFilesRead(c.recorded);
         startNextRun();
         if (c.age < 0) std::filesystem::remove(dir.path() / c.changed);
         if (c.age > 0) file(c.changed, c.age);
-        builder.plan.recipes = items();
+        builder.plan.workItems = items();
         const JobPlan result = plan();
         EXPECT_EQ(!result.jobItems.empty(), c.stale);
         // An item up to date keeps what its record knew, for the record stored next.
@@ -283,8 +284,8 @@ TEST_F(PlanningThroughCache, FilesTheLastBuildReadAreComparedLikeInputs) {
 TEST_F(PlanningThroughCache, AFileChangedWhileItsCommandRanIsNotKnown) {
     const auto source = file("a.c", 30);
     file("h.h", 20);
-    builder.plan.recipes = {workItem({path("SRC", source)}, {path("OBJ", file("a.o", 10), kUp)})};
-    builder.plan.recipes[0].dependencyFiles = DependencyFiles::besideOutputs(dir.path());
+    builder.plan.workItems = {workItem({path("SRC", source)}, {path("OBJ", file("a.o", 10), kUp)})};
+    builder.plan.workItems[0].dependencyFiles = DependencyFiles::besideOutputs(dir.path());
     JobPlan first = plan();
     const JobsStart start(first);
     // Saved after the command started, then given back its time: the command may have read
@@ -308,7 +309,7 @@ TEST_F(PlanningThroughCache, FilesInADependencysOutputBlockAreInputs) {
     outputs->addAssignment(path("OBJ", file("dep.o", 30), kUp), kKeepModifier);
     const Assignment dependency("dep", std::make_shared<RilkContext>(outputs), AssignType::Set,
                                 AssignModifier::None);
-    builder.plan.recipes = {workItem({dependency}, {path("EXE", file("app", 20), kUp)})};
+    builder.plan.workItems = {workItem({dependency}, {path("EXE", file("app", 20), kUp)})};
     buildOnce();
     startNextRun();
     file("dep.o", 10);  // the dependency was built again
@@ -338,7 +339,7 @@ TEST_F(PlanningThroughCache, FilesAreReadByTheirFullPath) {
         cache = std::make_unique<BuildCache>(dir.path() / ".rilk_cache");
         const Assignment source("SRC", makePathString(c.text, c.base), AssignType::Set,
                                 AssignModifier::None);
-        builder.plan.recipes = {workItem({source}, {path("EXE", dir.path() / "app", kUp)})};
+        builder.plan.workItems = {workItem({source}, {path("EXE", dir.path() / "app", kUp)})};
         buildOnce();
         startNextRun();
         EXPECT_EQ(plan().jobItems.empty(), !c.stale) << c.label;
@@ -346,7 +347,7 @@ TEST_F(PlanningThroughCache, FilesAreReadByTheirFullPath) {
 }
 
 TEST_F(PlanningThroughCache, OutputsWithoutPathRebuildEveryRun) {
-    builder.plan.recipes = {workItem({text("CMD", "echo")}, {text("MSG", "hi", kUp)})};
+    builder.plan.workItems = {workItem({text("CMD", "echo")}, {text("MSG", "hi", kUp)})};
     buildOnce();
     startNextRun();
     JobPlan result;
@@ -366,12 +367,12 @@ TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediat
     };
     file("a.o", 20);
     file("b.o", 20);
-    builder.plan.recipes = {entries()};
+    builder.plan.workItems = {entries()};
     buildOnce();
     startNextRun();
 
     file("b.c", 5);  // touched: its object is older now
-    builder.plan.recipes = {entries()};
+    builder.plan.workItems = {entries()};
     JobPlan result = plan();
     ASSERT_EQ(pendingInputs(result).size(), 1u);
     EXPECT_TRUE(pendingInputs(result)[0][0].intermediateFlag);
@@ -380,7 +381,7 @@ TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediat
     startNextRun();
 
     std::filesystem::remove(dir.path() / "a.o");  // never hand a job a missing object
-    builder.plan.recipes = {entries()};
+    builder.plan.workItems = {entries()};
     result = plan();
     ASSERT_EQ(pendingInputs(result).size(), 1u);
     EXPECT_FALSE(pendingInputs(result)[0][0].intermediateFlag);
@@ -388,7 +389,7 @@ TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediat
 }
 
 TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim) {
-    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)})};
+    builder.plan.workItems = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)})};
     JobPlan holder = plan();
     ASSERT_NE(holder.claimToken, 0u);
 
@@ -411,7 +412,7 @@ TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim)
 }
 
 TEST_F(PlanningThroughCache, UpsertWithAnotherTokenIsRejected) {
-    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {})};
+    builder.plan.workItems = {workItem({text("SRC", "a.c")}, {})};
     JobPlan result = plan();
     RecordContents other;
     EXPECT_EQ(capture(7, [&] { cache->upsert("U::T", other, result.claimToken + 1); }),
