@@ -102,7 +102,7 @@ std::string CBuilder::programIdentity() const { return {}; }
 namespace {
 
 /// Whether a variable the target may hold makes it a match subject: held, and not as an
-/// output variable, which is skipped with a level-4 message.
+/// output variable, which is skipped with a `Detail` message.
 bool isSubjectVariable(const Context& target, const Util::CiString& name) {
     const auto found = target.assignments.find(name);
     if (found == target.assignments.end()) return false;

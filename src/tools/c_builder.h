@@ -83,7 +83,7 @@ protected:
 
     /// Whether one of `candidates` makes the target a match subject: the first candidate
     /// the target defines and not as an output variable ('^') makes it one; an output
-    /// variable before it is skipped with a level-4 message.
+    /// variable before it is skipped with a `Detail` message.
     static bool hasSubject(const Context& target, std::span<const Util::CiString> candidates);
     /// The match result of a target that is (`isSubject`) or is not a subject: the status,
     /// and every variable of the target classified.

@@ -17,7 +17,7 @@ namespace Rilk {
 ///   namespace (`lib.X`),
 /// - otherwise under its unit name and then its target name (`other.lib.X`);
 /// dependencies that share a merged alias ("+>") share one nested context collecting all
-/// of their outputs. A name that is already taken only gives a level-6 warning; the outputs
+/// of their outputs. A name that is already taken only gives a `Warning`; the outputs
 /// are still appended to it with "+=" when its value can take them.
 ///
 /// One store per target build, used on the main thread; the target context outlives it.
@@ -40,7 +40,7 @@ public:
     /// they arrived; call it after the target context was resolved. Errors propagate.
     void retryMergedFailures();
 
-    /// Prints the level-6 warning when the name under which a dependency's outputs will
+    /// Prints the `Warning` when the name under which a dependency's outputs will
     /// appear is already a variable of the target context. Only prints.
     static void warnCollision(const Rilk::Context& target,
                               const Rilk::QualifiedTargetName& targetName,
@@ -54,7 +54,7 @@ private:
         const Rilk::Dependency& dependency, const Rilk::QualifiedTargetName& name,
         const Rilk::RilkValuePtr& wrapped) const;
     /// Applies `name += value`; a variable that cannot take a nested context (a string or
-    /// an integer) keeps its value and the outputs are dropped with a level-6 warning.
+    /// an integer) keeps its value and the outputs are dropped with a `Warning`.
     void appendNested(const std::string& name, const Rilk::RilkValuePtr& value,
                       const Rilk::QualifiedTargetName& dependencyName);
 

@@ -40,7 +40,7 @@ public:
     void startLoading();
 
     /// Replaces the records with those of the cache file. Never fails: a missing file gives
-    /// an empty cache silently, a damaged one an empty cache and a level-6 message, and a
+    /// an empty cache silently, a damaged one an empty cache and a `Warning`, and a
     /// record whose assignment texts cannot be read is dropped alone with its own message.
     void load();
 
@@ -48,7 +48,7 @@ public:
     void loadBytes(std::string_view bytes);
 
     /// Writes every record to the cache file, replacing it whole. Never fails: a failure is
-    /// reported at level 7 and leaves the previous file as it was. The records a nested run
+    /// reported at level `Error` and leaves the previous file as it was. The records a nested run
     /// wrote to the file meanwhile are kept (`takeRecordsOfNestedRuns`). A record holding a value
     /// that the file cannot keep exactly is left out, so its target is built again.
     ///
@@ -63,7 +63,7 @@ private:
         RecordMap records;
         /// Whether the file holds exactly these records in the current layout.
         bool fileIsCurrent = false;
-        /// The level-6 messages of the read, in order.
+        /// The `Warning` messages of the read, in order.
         std::vector<std::string> messages;
         /// The times of the files the records name, being read ahead; may be null.
         std::unique_ptr<FileTimePrefetch> prefetch;
