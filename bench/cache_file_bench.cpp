@@ -12,7 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 
 namespace {
 

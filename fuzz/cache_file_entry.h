@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 
 namespace RilkFuzz {
 

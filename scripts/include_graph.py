@@ -2,12 +2,19 @@
 """Draws the include graph of the driver (src/app) by group and checks its direction.
 
 Reads every `#include "app/..."` line of the files under <src>/app, maps each file and
-each included header to its group (the folder below app/, and cache/file on its own), and
-prints the arrows between groups with the number of includes behind each. The groups
-stand in one order, lowest first; an include from a group to a group above it is an arrow
-pointing up, and so is an include of app/ from a lower layer (util, types, parser, tools).
-The script names every such include and exits with status 1; a file in a group the order
-does not know is a failure too.
+each included header to its group (the folder below app/, and each folder of cache/ on its
+own: cache/file, cache/planning), and prints the arrows between groups with the number of
+includes behind each. The groups stand in one order, lowest first; an include from a group
+to a group above it is an arrow pointing up, and so is an include of app/ from a lower
+layer (util, types, parser, tools). Some groups may not include some groups below them
+either: jobs/, which only runs jobs, includes nothing of cache/ (any of its folders) or
+build/. The script names every such include and exits with status 1; a file in a group the
+order does not know is a failure too.
+
+It also checks that every function is defined in the group whose header declares it: a
+member of a class declared in one group, or a free function declared only in one group's
+headers, defined in a source file of another is named as a failure (a class whose members
+spread over two folders hides an arrow that no include shows).
 
 usage: include_graph.py [--mermaid] [SRC_DIR]   (SRC_DIR defaults to the repository's src)
 """
@@ -18,9 +25,20 @@ import re
 import sys
 
 # The groups of src/app, lowest first: a group may include only groups before it.
-GROUPS = ["registry", "load", "toolbox", "build", "cache", "cache/file", "jobs", "driver"]
+GROUPS = ["registry", "load", "toolbox", "cache", "cache/file", "cache/planning", "build",
+          "jobs", "driver"]
+# Groups a group may not include although they stand before it; "cache" stands for cache/
+# and each of its folders.
+FORBIDDEN = {"jobs": ["cache", "build"]}
 LOWER_LAYERS = ["util", "types", "parser", "tools"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"app/([^"]+)"')
+# A class or struct defined at the top level of a header (not a declaration ending in ';').
+CLASS = re.compile(r"^(?:class|struct)\s+(\w+)\b[^;]*$")
+# The name a function line declares or defines, with the classes it is qualified by.
+FUNCTION = re.compile(r"((?:\w+::)*)(~?\w+|operator\W+?)\s*\(")
+NOT_FUNCTIONS = ("#", "//", "/*", "*", "}", "class ", "struct ", "enum ", "union ", "namespace ",
+                 "using ", "typedef ", "template ", "return ", "static_assert", "static ",
+                 "extern \"", "friend ")
 
 
 def group_of(path_in_app):
@@ -28,9 +46,15 @@ def group_of(path_in_app):
     parts = pathlib.PurePosixPath(path_in_app).parts
     if len(parts) < 2:
         return None
-    if parts[0] == "cache" and len(parts) > 2 and parts[1] == "file":
-        return "cache/file"
+    if parts[0] == "cache" and len(parts) > 2:
+        return "cache/" + parts[1]
     return parts[0]
+
+
+def forbidden(source, target):
+    """Whether the group `source` may not include the group `target`, wherever it stands."""
+    return any(target == banned or target.startswith(banned + "/")
+               for banned in FORBIDDEN.get(source, []))
 
 
 def sources(directory):
@@ -43,6 +67,74 @@ def includes(path):
             match = INCLUDE.match(line)
             if match:
                 yield number, match.group(1)
+
+
+def without_templates(line):
+    """The line without its template arguments, so that `f<void(int)>(` names `f`."""
+    for _ in range(8):
+        shorter = re.sub(r"<[^<>]*>", "", line)
+        if shorter == line:
+            break
+        line = shorter
+    return line
+
+
+def function_lines(path):
+    """The function declarations and definitions at the top level of a file, outside any
+    anonymous namespace: (line number, qualifying classes, name, whether it is defined)."""
+    with open(path, encoding="utf-8", errors="replace") as text:
+        lines = text.read().split("\n")
+    anonymous = False
+    for index, line in enumerate(lines):
+        if line.startswith("namespace {"):
+            anonymous = True
+        elif anonymous and line.startswith("}  // namespace") and line.strip() == "}  // namespace":
+            anonymous = False
+        if anonymous or not line or line[0].isspace() or line.startswith(NOT_FUNCTIONS):
+            continue
+        match = FUNCTION.search(without_templates(line))
+        if not match:
+            continue
+        # A definition reaches its body before a ';' ends a declaration.
+        rest = " ".join(lines[index:index + 12])
+        brace, semicolon = rest.find("{"), rest.find(";")
+        defined = brace >= 0 and (semicolon < 0 or brace < semicolon)
+        qualifiers = [q for q in match.group(1).split("::") if q]
+        yield index + 1, qualifiers, match.group(2), defined
+
+
+def definition_faults(app):
+    """Functions declared in one group's headers and defined in another group's sources."""
+    class_group = {}
+    free_groups = collections.defaultdict(set)
+    for path in sources(app):
+        if path.suffix != ".h":
+            continue
+        group = group_of(path.relative_to(app).as_posix())
+        with open(path, encoding="utf-8", errors="replace") as text:
+            for line in text:
+                match = CLASS.match(line)
+                if match:
+                    class_group.setdefault(match.group(1), group)
+        for _, qualifiers, name, _ in function_lines(path):
+            if not qualifiers:
+                free_groups[name].add(group)
+    faults = []
+    for path in sources(app):
+        if path.suffix != ".cpp":
+            continue
+        group = group_of(path.relative_to(app).as_posix())
+        for number, qualifiers, name, defined in function_lines(path):
+            if not defined:
+                continue
+            owners = [class_group[q] for q in qualifiers if q in class_group]
+            if owners and owners[0] != group:
+                faults.append(f"{path}:{number}: {group} defines {'::'.join(qualifiers)}::{name}"
+                              f", a member of a class declared in {owners[0]}")
+            elif not qualifiers and free_groups.get(name) and group not in free_groups[name]:
+                declared = ", ".join(sorted(free_groups[name]))
+                faults.append(f"{path}:{number}: {group} defines {name}, declared in {declared}")
+    return faults
 
 
 def main(argv):
@@ -70,6 +162,10 @@ def main(argv):
                 if rank[target] > rank[source]:
                     faults.append(f"{path}:{number}: {source} includes app/{target_path}, "
                                   f"of {target}, a group above it")
+                elif forbidden(source, target):
+                    faults.append(f"{path}:{number}: {source} includes app/{target_path}, "
+                                  f"of {target}, which {source} may not include")
+    faults += definition_faults(app)
     for layer in LOWER_LAYERS:
         for path in sources(src / layer):
             for number, target_path in includes(path):
@@ -87,7 +183,7 @@ def main(argv):
             targets = [(t, c) for (s, t), c in arrows.items() if s == group]
             targets.sort(key=lambda item: rank[item[0]])
             listed = ", ".join(f"{t} ({c})" for t, c in targets) or "-"
-            print(f"  {group:<10} -> {listed}")
+            print(f"  {group:<14} -> {listed}")
     for fault in faults:
         print(fault, file=sys.stderr)
     return 1 if faults else 0

@@ -17,7 +17,7 @@ struct BuildPlan {
     static constexpr std::uint64_t kNoJobLimit = std::numeric_limits<std::uint64_t>::max();
 
     /// The work items; none means the target cannot be cached.
-    std::vector<WorkItem> recipes;
+    std::vector<WorkItem> workItems;
     /// The variables of the target context the plan was made from; the build cache stores
     /// them with the target's record and compares them on the next run.
     std::vector<Assignment> context;

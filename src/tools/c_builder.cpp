@@ -63,7 +63,7 @@ void CBuilder::endBuild() {
 
 BuildPlan CBuilder::planBuild(const TargetContext& target) {
     recordCompiledSources(target);
-    PlannedWork planned = doCreateRecipes(target);
+    PlannedWork planned = planWork(target);
     for (const char* name :
          {"PROJECT_ROOT", "OUTPUT_NAME", "OUTPUT_DIR", "OUTPUT_DEF_DIR", "PROFILE"}) {
         appendContextAssignment(target.assignments, name, planned.context);
@@ -73,7 +73,7 @@ BuildPlan CBuilder::planBuild(const TargetContext& target) {
                                      AssignType::Set, AssignModifier::None);
     }
     const std::int64_t cap = maxParallelJobs(target, planned);
-    return BuildPlan{std::move(planned.recipes), std::move(planned.context),
+    return BuildPlan{std::move(planned.workItems), std::move(planned.context),
                      static_cast<std::uint64_t>(cap)};
 }
 
@@ -102,7 +102,7 @@ std::string CBuilder::programIdentity() const { return {}; }
 namespace {
 
 /// Whether a variable the target may hold makes it a match subject: held, and not as an
-/// output variable, which is skipped with a level-4 message.
+/// output variable, which is skipped with a `Detail` message.
 bool isSubjectVariable(const Context& target, const Util::CiString& name) {
     const auto found = target.assignments.find(name);
     if (found == target.assignments.end()) return false;

@@ -46,7 +46,7 @@ public:
     void beginBuild(Context& firstJob, const std::size_t& jobCount) override;
     /// Calls `onEndBuild`, then sets the job count back to 1.
     void endBuild() override;
-    /// `doCreateRecipes`, completed with the variables PROJECT_ROOT, OUTPUT_NAME,
+    /// `planWork`, completed with the variables PROJECT_ROOT, OUTPUT_NAME,
     /// OUTPUT_DIR, OUTPUT_DEF_DIR and PROFILE, the program identity (as the variable
     /// `kToolProgramVariable`, when not empty) and the cap of `maxParallelJobs`.
     BuildPlan planBuild(const TargetContext& target) override;
@@ -56,7 +56,7 @@ public:
 
 protected:
     /// The target's work items and the context assignments they depend on.
-    virtual PlannedWork doCreateRecipes(const TargetContext& target) const = 0;
+    virtual PlannedWork planWork(const TargetContext& target) const = 0;
     /// The cap on the number of jobs; -1 for none. Default 1.
     virtual std::int64_t maxParallelJobs(const TargetContext& target,
                                          const PlannedWork& planned) const;
@@ -83,7 +83,7 @@ protected:
 
     /// Whether one of `candidates` makes the target a match subject: the first candidate
     /// the target defines and not as an output variable ('^') makes it one; an output
-    /// variable before it is skipped with a level-4 message.
+    /// variable before it is skipped with a `Detail` message.
     static bool hasSubject(const Context& target, std::span<const Util::CiString> candidates);
     /// The match result of a target that is (`isSubject`) or is not a subject: the status,
     /// and every variable of the target classified.
@@ -109,9 +109,9 @@ protected:
                                         std::vector<Assignment>& out);
     /// One work item per source of the variable `name`: input the source, output OBJS
     /// (an output variable) its object file.
-    void addCompileRecipes(const AssignmentTable& variables, const std::string& name,
-                           const std::filesystem::path& objectDirectory,
-                           std::vector<WorkItem>& out) const;
+    void addCompileWorkItems(const AssignmentTable& variables, const std::string& name,
+                             const std::filesystem::path& objectDirectory,
+                             std::vector<WorkItem>& out) const;
     /// Each leaf of `value` paired with its object file, a path string below
     /// `objectDirectory`. Leaves without a file name (empty, ".", "..") name no object.
     std::vector<std::pair<RilkValuePtr, RilkValuePtr>> objectFiles(

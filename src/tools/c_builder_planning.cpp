@@ -84,9 +84,9 @@ std::vector<std::pair<RilkValuePtr, RilkValuePtr>> CBuilder::objectFiles(
     return pairs;
 }
 
-void CBuilder::addCompileRecipes(const AssignmentTable& variables, const std::string& name,
-                                 const fs::path& objectDirectory,
-                                 std::vector<WorkItem>& out) const {
+void CBuilder::addCompileWorkItems(const AssignmentTable& variables, const std::string& name,
+                                   const fs::path& objectDirectory,
+                                   std::vector<WorkItem>& out) const {
     const Assignment* sources = withValue(variables, name);
     if (sources == nullptr) return;
     for (const auto& [source, object] : objectFiles(sources->value, objectDirectory)) {

@@ -54,7 +54,7 @@ public:
     /// Writes the file when a scan added an answer since it was read: the answers read that
     /// were not replaced, and those of this run. When that would pass `kMaxScanFile`, only
     /// the answers this run used are written. Creates the file's directory. A failure is
-    /// logged at level 3 and otherwise ignored: the file is only a cache.
+    /// logged at level `Verbose` and otherwise ignored: the file is only a cache.
     void save();
 
 private:

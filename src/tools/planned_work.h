@@ -13,7 +13,7 @@ namespace Rilk {
 /// What a compiler-style builder plans for a target: its work items and the target
 /// variables they depend on (the first two fields of a `BuildPlan`).
 struct PlannedWork {
-    std::vector<WorkItem> recipes;
+    std::vector<WorkItem> workItems;
     std::vector<Assignment> context;
 };
 

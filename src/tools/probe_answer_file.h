@@ -74,7 +74,7 @@ RecordRead readProbeFields(AnswerRecordReader& reader, ProbeKey& key, ProbeAnswe
 /// `parseProbeAnswers` of the file at `file`, read with bounded reads: nothing when it is
 /// missing, unreadable, not a regular file, owned by another user or larger than
 /// `kMaxProbeAnswerFile`. A file that is there and cannot be read (other than a foreign
-/// one) gets a level-6 notice naming it and the reason.
+/// one) gets a `Warning` naming it and the reason.
 std::optional<ProbeAnswers> readProbeAnswerFile(const std::filesystem::path& file);
 
 }  // namespace Rilk

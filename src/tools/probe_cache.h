@@ -51,7 +51,7 @@ public:
     /// written: the answers read, those of this run, without the answers of an older state
     /// of a program probed in this run. When that would pass `kMaxProbeAnswerFile`, only the
     /// answers this run used are written. Creates the file's directory. A failure is logged
-    /// at level 3 and otherwise ignored: the file is only a cache.
+    /// at level `Verbose` and otherwise ignored: the file is only a cache.
     void save();
 
 private:

@@ -29,7 +29,7 @@ std::string toolCommandText(const std::filesystem::path& tool, const std::string
 /// Runs `tool` through /bin/sh with `arguments` (split into words by the shell), reads all
 /// it writes to standard output and waits for it to end. A tool still running (or still
 /// holding its output open) after `timeout` is killed together with everything it started,
-/// a level-6 line names it, and the result has `timedOut` set and status -1. Never throws
+/// a `Warning` names it, and the result has `timedOut` set and status -1. Never throws
 /// for a failing tool; callers treat a non-zero exit status as a failed probe.
 ToolRunResult runToolCapture(const std::filesystem::path& tool, const std::string& arguments,
                              std::chrono::milliseconds timeout = kProbeTimeout);

@@ -83,7 +83,7 @@ public:
     void addConditions(const Context& other);
     /// Merges every variable of `source` in name order. `typeOverride` `kKeepOperator`
     /// keeps each variable's operator, an `operatorOverride` replaces it. An assignment whose application
-    /// raises `BadOperation` is logged at level 2 and returned for a later try; other
+    /// raises `BadOperation` is logged at level `Debug` and returned for a later try; other
     /// errors propagate. With `copyConditions` the source's conditions follow.
     std::vector<Assignment> addContext(const Context& source, unsigned typeOverride, unsigned mode,
                                        bool copyConditions);

@@ -31,7 +31,7 @@ public:
 
     /// `text` with every "${name}" replaced by the expanded text of the variable (a list
     /// gives its elements joined by one blank), rescanning from the start after each
-    /// replacement. A variable that cannot be resolved is logged at level 6 and gives the
+    /// replacement. A variable that cannot be resolved is logged at level `Warning` and gives the
     /// empty text. Throws `RilkException` for a missing '}' or a nested "${", `ParseError`
     /// for a bad name, `ValueError` when a value's text refers again to a name in
     /// `expanding`. A `LoopFoundException` of the resolver (a variable that needs itself to

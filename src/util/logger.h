@@ -90,7 +90,7 @@ private:
 };
 
 /// The handler passed to std::set_terminate: reports the current exception (a standard one
-/// on standard error, any other as "Unknown exception!" at level 7), flushes standard output
+/// on standard error, any other as "Unknown exception!" at level `Error`), flushes standard output
 /// so nothing written before is lost, and aborts.
 [[noreturn]] void terminateHandler();
 

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "e2e/rilk_run.h"
 #include "types/types_test_support.h"
 

@@ -29,10 +29,10 @@ public:
     using CBuilder::outputDirectoryFor;
 
 protected:
-    PlannedWork doCreateRecipes(const TargetContext& target) const override {
+    PlannedWork planWork(const TargetContext& target) const override {
         PlannedWork planned;
         const fs::path directory = outputDirectoryFor(target, target.name, target.name.target, "");
-        addCompileRecipes(target.assignments, "C_FILES", directory, planned.recipes);
+        addCompileWorkItems(target.assignments, "C_FILES", directory, planned.workItems);
         appendContextAssignment(target.assignments, "C_FLAGS", planned.context);
         return planned;
     }
@@ -153,7 +153,7 @@ TEST_F(CBuilderTest, PlansOneWorkItemPerSourceAndJobsNameObjectsAsThePlanDid) {
     BuildPlan plan = builder.planBuild(*target);
     EXPECT_EQ(plan.maxParallelJobs, BuildPlan::kNoJobLimit);
     std::string items, context;
-    for (const WorkItem& item : plan.recipes) {
+    for (const WorkItem& item : plan.workItems) {
         for (const WorkItemEntry& entry : item.inputs) {
             items += written(entry.input) +
                      (entry.hasIntermediate() || entry.intermediateFlag ? " and more" : "");
@@ -170,7 +170,7 @@ TEST_F(CBuilderTest, PlansOneWorkItemPerSourceAndJobsNameObjectsAsThePlanDid) {
                            "\";OUTPUT_NAME;OUTPUT_DEF_DIR = \"out\";");
     // The plan holds clones, not the target's own values.
     EXPECT_NE(plan.context[0].value, target->getVariable("C_FLAGS"));
-    EXPECT_NE(plan.recipes[0].inputs[0].input.value,
+    EXPECT_NE(plan.workItems[0].inputs[0].input.value,
               std::dynamic_pointer_cast<RilkList>(target->getVariable("C_FILES"))->elements()[0]);
 
     // A job holding only lib/a.c, which alone would look unique, names the planned object.

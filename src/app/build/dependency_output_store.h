@@ -18,7 +18,7 @@ namespace Rilk {
 ///   namespace (`lib.X`),
 /// - otherwise under its unit name and then its target name (`other.lib.X`);
 /// dependencies that share a merged alias ("+>") share one nested context collecting all
-/// of their outputs. A name that is already taken only gives a level-6 warning; the outputs
+/// of their outputs. A name that is already taken only gives a `Warning`; the outputs
 /// are still appended to it with "+=" when its value can take them.
 ///
 /// One store per target build, used on the main thread; the target context outlives it.
@@ -47,9 +47,8 @@ public:
     /// The builder given at construction (may be null).
     const Rilk::Builder* tool() const { return tool_; }
 
-    /// Prints the level-6 warning (`warnOutputCollision`) when the name under which a
-    /// dependency's outputs will appear is already a variable of the target context. Only
-    /// prints.
+    /// Prints the `Warning` (`warnOutputCollision`) when the name under which a dependency's
+    /// outputs will appear is already a variable of the target context. Only prints.
     static void warnCollision(const Rilk::Context& target,
                               const Rilk::QualifiedTargetName& targetName,
                               const Rilk::QualifiedTargetName& dependencyName,
@@ -67,7 +66,7 @@ private:
         const Rilk::Dependency& dependency, const Rilk::QualifiedTargetName& name,
         const Rilk::RilkValuePtr& wrapped) const;
     /// Applies `name += value`; a variable that cannot take a nested context (a string or
-    /// an integer) keeps its value and the outputs are dropped with a level-6 warning.
+    /// an integer) keeps its value and the outputs are dropped with a `Warning`.
     void appendNested(const std::string& name, const Rilk::RilkValuePtr& value,
                       const Rilk::QualifiedTargetName& dependencyName);
 

@@ -24,7 +24,7 @@ const std::string& nestedOutputName(const Rilk::Dependency& dependency,
 ///
 /// A merged variable named like the nested context that holds the same outputs (the
 /// dependency's alias, its target name, or its unit's name, as the dependency output store
-/// put them) wins over that context: it gets the level-6 collision warning other dependency
+/// put them) wins over that context: it gets the collision `Warning` other dependency
 /// outputs get, unless `warned` says that name was warned about already, and is set to the
 /// output's value; it stays an output, or none, as it would be without the nested context:
 /// the target's own variable of that name (`warned`) keeps its modifier. Any other merge

@@ -105,20 +105,6 @@ void applyInheritedAgain(Rilk::TargetContext& target, const Rilk::Assignment& as
 
 }  // namespace
 
-std::vector<std::size_t> JobPlan::pendingItems() const {
-    std::vector<std::size_t> pending;
-    for (const std::vector<std::size_t>& items : jobItems) {
-        pending.insert(pending.end(), items.begin(), items.end());
-    }
-    return pending;
-}
-
-JobPlan uncachedJobPlan(const Rilk::ContextPtr& target) {
-    JobPlan plan;
-    plan.jobContexts.push_back(target);
-    return plan;
-}
-
 Rilk::Context TargetBuild::buildTarget(Rilk::QualifiedTargetName& name,
                                        const std::vector<Rilk::RilkValuePtr>& parameters,
                                        Rilk::VisitingChain& chain) {

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
 #include <set>
 #include <string>
-#include <vector>
 
+#include "app/cache/planning/job_plan.h"
 #include "tools/builder.h"
 #include "tools/matcher.h"
-#include "tools/work_item.h"
 #include "types/rilk_context_types.h"
 #include "types/target.h"
 #include "util/ci_string.h"
@@ -22,29 +19,6 @@ namespace Rilk {
 struct FoundTarget {
     Rilk::Target* target = nullptr;
     Rilk::QualifiedTargetName canonicalName;
-};
-
-/// How a target's work is divided into jobs, made in one planning step. Without a build
-/// cache it is one job on the target context itself; with one it is the cache's plan: the
-/// work items (whose outputs become the target's outputs), the context assignments, the
-/// jobs of the work items that must be built again with the work items and files of each,
-/// and a claim token when the record is to be stored.
-struct JobPlan {
-    bool cached = false;
-    std::uint64_t claimToken = 0;
-    std::vector<Rilk::WorkItem> workItems;
-    std::vector<Rilk::Assignment> contextAssignments;
-    std::vector<Rilk::ContextPtr> jobContexts;
-    /// The positions in `workItems` of the work items each job builds, by job, in plan
-    /// order. Empty when the jobs build no work items of the plan's (no cache, or a plan
-    /// without work items).
-    std::vector<std::vector<std::size_t>> jobItems;
-    /// The files each job writes (the outputs of its work items), by job; a job that fails
-    /// must not leave them changed. Empty when they are not known.
-    std::vector<std::vector<std::filesystem::path>> jobOutputFiles;
-
-    /// The positions of every work item a job builds, in job order.
-    std::vector<std::size_t> pendingItems() const;
 };
 
 /// What the recursive target build needs from the rest of the application. The
@@ -82,8 +56,5 @@ public:
                               const Util::CiString& label, const std::string& uniqueName,
                               Rilk::Context& output) = 0;
 };
-
-/// The plan without a build cache: the target context as the only job.
-JobPlan uncachedJobPlan(const Rilk::ContextPtr& target);
 
 }  // namespace Rilk

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/build/target_build_services.h"
+#include "app/cache/planning/job_plan.h"
 #include "types/rilk_context_types.h"
 #include "util/ci_string.h"
 

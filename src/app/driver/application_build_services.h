@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/build/target_build_services.h"
-#include "app/cache/build_cache.h"
-#include "app/jobs/job_plan.h"
+#include "app/cache/file/build_cache.h"
+#include "app/cache/planning/job_plan.h"
 #include "app/jobs/run_journal.h"
 #include "app/load/workspace.h"
 #include "app/toolbox/best_tool.h"
@@ -21,8 +21,8 @@ namespace Rilk {
 class ApplicationBuildServices : public TargetBuildServices {
 public:
     ApplicationBuildServices(const Workspace& workspace, const ToolMap& tools,
-                             const MatchWeights& weights, BuildCache* buildCache, std::int32_t jobs,
-                             RunJournal* journal = nullptr)
+                             const MatchWeights& weights, BuildCache* buildCache,
+                             std::int32_t jobs, RunJournal* journal = nullptr)
         : workspace_(workspace),
           tools_(tools),
           weights_(weights),

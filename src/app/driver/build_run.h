@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "app/driver/command_line.h"
 #include "app/jobs/run_journal.h"
 #include "app/load/workspace.h"

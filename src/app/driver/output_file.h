@@ -14,7 +14,7 @@ namespace Rilk {
 /// (strings in double quotes, or raw strings when they hold one, paths as P"(full path)";
 /// text that resolving would change has none, `SourceForm::CommandLine`).
 ///
-/// A variable whose value has no such form is left out with a level-6 warning naming
+/// A variable whose value has no such form is left out with a `Warning` naming
 /// `file`, the variable and the reason: never a line that reads back as something else.
 std::string outputFileText(const Rilk::Context& outputs, const std::filesystem::path& file);
 

@@ -9,7 +9,7 @@
 
 #include <fmt/format.h>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "app/driver/build_run.h"
 #include "app/driver/build_run_start.h"
 #include "app/driver/command_line.h"

@@ -20,7 +20,7 @@ public:
     explicit RilkRegistry(std::filesystem::path filePath) : filePath(std::move(filePath)) {}
 
     /// Loads the user's registry, creating an empty file when there is none. Failures are
-    /// reported at level 6 and the run goes on: a file that cannot be read or parsed gives
+    /// reported at level `Warning` and the run goes on: a file that cannot be read or parsed gives
     /// an empty registry (with `loadFailure` set); when not even the per-user directory can
     /// be had (HOME unset or empty, the directory not creatable) the result is null and
     /// `whyNone` holds the reason.
@@ -40,7 +40,7 @@ public:
     void addProject(const std::string& name, const std::filesystem::path& projectFile);
 
     /// Replaces the file with the registry's entries, through a temporary file, and logs
-    /// "Updated file '...'." at level 5. Throws Rilk::RilkException when the file failed
+    /// "Updated file '...'." at level `Info`. Throws Rilk::RilkException when the file failed
     /// to load or an entry cannot be written so that it reads back the same, and
     /// std::runtime_error "Unable to write registry file: <path>" when writing fails; the
     /// old file is then left whole.

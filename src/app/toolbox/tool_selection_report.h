@@ -12,12 +12,12 @@ namespace Rilk {
 /// dropped.
 void applyToolDefaults(const Rilk::Matcher& tool, Rilk::TargetContext& target);
 
-/// Prints at level 3 which tool builds the target and, per variable that the builder
+/// Prints at level `Verbose` which tool builds the target and, per variable that the builder
 /// matched, whether fully or partly ("  - no matched variables" when none).
 void reportToolSelection(const Rilk::Matcher& tool, const Rilk::Builder& builder,
                          const Rilk::TargetContext& target);
 
-/// Prints at level 1 which inherited variables the builder claims. Changes nothing: the
+/// Prints at level `Trace` which inherited variables the builder claims. Changes nothing: the
 /// target context keeps every inherited variable.
 void reportClaimedVariables(const Rilk::Builder& builder, const Rilk::Context& inherited);
 

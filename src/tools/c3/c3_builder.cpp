@@ -41,7 +41,7 @@ MatchResult C3Builder::selectMatchSubject(const Context& target) const {
     return subjectFrom(target, names);
 }
 
-PlannedWork C3Builder::doCreateRecipes(const TargetContext& target) const {
+PlannedWork C3Builder::planWork(const TargetContext& target) const {
     checkOutputSelectors(target);
     const fs::path directory = plannedOutputDirectory(target);
     const C3OutputNames& names = c3OutputNames(outputKind(target));
@@ -55,7 +55,7 @@ PlannedWork C3Builder::doCreateRecipes(const TargetContext& target) const {
     addOutputPair(item.outputs, "BINARY", "BINARY_NAME", directory, output);
     addOutputPair(item.outputs, names.plannedPathVariable, names.plannedNameVariable, directory,
                   output);
-    planned.recipes.push_back(std::move(item));
+    planned.workItems.push_back(std::move(item));
     return planned;
 }
 

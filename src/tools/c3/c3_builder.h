@@ -54,7 +54,7 @@ public:
     const std::filesystem::path& binDirectory() const { return binDirectory_; }
 
 protected:
-    PlannedWork doCreateRecipes(const TargetContext& target) const override;
+    PlannedWork planWork(const TargetContext& target) const override;
     /// Creates the directory of an output name with a directory part.
     void onBeginBuild(Context& firstJob) override;
     std::vector<std::string> createCommandLines(const std::string& targetName,

@@ -63,7 +63,7 @@ BuildPlan BasicBuilder::planBuild(const TargetContext& target) {
         }
     }
     if (item.outputs.empty()) return {};
-    plan.recipes.push_back(std::move(item));
+    plan.workItems.push_back(std::move(item));
     return plan;
 }
 

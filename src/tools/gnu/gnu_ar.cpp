@@ -28,13 +28,13 @@ MatchResult GNU_AR::matchResult(const Context& target, bool isSubject) const {
 
 std::string GNU_AR::defaultOutputExtension(const Context&) const { return ".a"; }
 
-PlannedWork GNU_AR::doCreateRecipes(const TargetContext& target) const {
+PlannedWork GNU_AR::planWork(const TargetContext& target) const {
     PlannedWork planned;
     WorkItem item;
     addInput(target.assignments, "OBJS", item, std::nullopt);
     addOutputPair(item.outputs, "LIB", "LIB_NAME", plannedOutputDirectory(target),
                   outputNameOf(target, target.name.target));
-    planned.recipes.push_back(std::move(item));
+    planned.workItems.push_back(std::move(item));
     return planned;
 }
 

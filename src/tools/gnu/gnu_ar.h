@@ -24,7 +24,7 @@ public:
     MatchResult matchResult(const Context& target, bool isSubject) const override;
 
 protected:
-    PlannedWork doCreateRecipes(const TargetContext& target) const override;
+    PlannedWork planWork(const TargetContext& target) const override;
     std::vector<std::string> createCommandLines(const std::string& targetName,
                                                 const Context& job) const override;
     std::string defaultOutputExtension(const Context& target) const override;

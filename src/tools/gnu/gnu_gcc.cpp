@@ -102,7 +102,7 @@ std::vector<RilkValuePtr> GNU_GCC::compiledSources(const Context& target) const 
     return sources;
 }
 
-PlannedWork GNU_GCC::doCreateRecipes(const TargetContext& target) const {
+PlannedWork GNU_GCC::planWork(const TargetContext& target) const {
     PlannedWork planned;
     const fs::path directory = plannedOutputDirectory(target);
     for (const char* name : {"C_DEFINES", "C_FLAGS", "INCLUDE"}) {
@@ -110,10 +110,10 @@ PlannedWork GNU_GCC::doCreateRecipes(const TargetContext& target) const {
     }
     if (isCompileOnly(target)) {
         for (const std::string& name : sourceVariables()) {
-            addCompileRecipes(target.assignments, name, directory, planned.recipes);
+            addCompileWorkItems(target.assignments, name, directory, planned.workItems);
         }
         const auto besideObjects = DependencyFiles::besideOutputs(directory);
-        for (WorkItem& item : planned.recipes) {
+        for (WorkItem& item : planned.workItems) {
             // Assembly without preprocessing reads no header and gets no dependency file.
             if (!item.inputs.front().input.value->toString().ends_with(".s")) {
                 item.dependencyFiles = besideObjects;
@@ -139,7 +139,7 @@ PlannedWork GNU_GCC::doCreateRecipes(const TargetContext& target) const {
         checkDependencyFileName(dependencies, target);
         item.dependencyFiles = DependencyFiles::named(directory / dependencies, directory);
     }
-    planned.recipes.push_back(std::move(item));
+    planned.workItems.push_back(std::move(item));
     return planned;
 }
 

@@ -40,7 +40,7 @@ protected:
     /// The variables holding the sources this tool compiles.
     virtual std::vector<std::string> sourceVariables() const;
 
-    PlannedWork doCreateRecipes(const TargetContext& target) const override;
+    PlannedWork planWork(const TargetContext& target) const override;
     /// No cap (-1) in compile-only mode, else 1.
     std::int64_t maxParallelJobs(const TargetContext& target,
                                  const PlannedWork& planned) const override;

@@ -26,7 +26,7 @@ std::string GNU_LD::defaultOutputExtension(const Context& target) const {
     return target.hasVariable("KO") ? ".ko" : ".elf";
 }
 
-PlannedWork GNU_LD::doCreateRecipes(const TargetContext& target) const {
+PlannedWork GNU_LD::planWork(const TargetContext& target) const {
     PlannedWork planned;
     WorkItem item;
     for (const char* name : {"OBJS", "LIB", "LIBPATH", "LINK_FLAGS", "LD_SCRIPT"}) {
@@ -36,7 +36,7 @@ PlannedWork GNU_LD::doCreateRecipes(const TargetContext& target) const {
     const std::string name = outputNameOf(target, target.name.target);
     addOutputPair(item.outputs, "BINARY", "BINARY_NAME", directory, name);
     if (buildsSharedObject(target)) addOutputPair(item.outputs, "SO", "SO_NAME", directory, name);
-    planned.recipes.push_back(std::move(item));
+    planned.workItems.push_back(std::move(item));
     for (const char* variable : {"SO", "SHARED", "KO"}) {
         appendContextAssignment(target.assignments, variable, planned.context);
     }

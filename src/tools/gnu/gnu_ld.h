@@ -21,7 +21,7 @@ public:
     std::span<const Util::CiString> subjectNames() const override;
 
 protected:
-    PlannedWork doCreateRecipes(const TargetContext& target) const override;
+    PlannedWork planWork(const TargetContext& target) const override;
     std::vector<std::string> createCommandLines(const std::string& targetName,
                                                 const Context& job) const override;
     std::string defaultOutputExtension(const Context& target) const override;

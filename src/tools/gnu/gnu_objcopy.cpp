@@ -13,14 +13,14 @@ std::span<const Util::CiString> GNU_OBJCOPY::subjectNames() const {
     return names;
 }
 
-PlannedWork GNU_OBJCOPY::doCreateRecipes(const TargetContext& target) const {
+PlannedWork GNU_OBJCOPY::planWork(const TargetContext& target) const {
     PlannedWork planned;
     WorkItem item;
     addInput(target.assignments, "INPUT", item, std::nullopt);
     addInput(target.assignments, "OBJCOPY_FLAGS", item, std::nullopt);
     addOutputPair(item.outputs, "OUTPUT", "OUTPUT_NAME", plannedOutputDirectory(target),
                   outputNameOf(target, target.name.target));
-    planned.recipes.push_back(std::move(item));
+    planned.workItems.push_back(std::move(item));
     return planned;
 }
 

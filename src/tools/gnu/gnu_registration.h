@@ -14,7 +14,7 @@ namespace Rilk {
 /// C and C++ compiler of exactly that version, its archiver and linker, and its object
 /// copier when it has one. Among toolchains of equal version the first found stays.
 /// Throws `RilkException` with the message of the first failing check; logs the searched
-/// directory at level 1 once a toolchain is chosen.
+/// directory at level `Trace` once a toolchain is chosen.
 std::unique_ptr<GNUMatcher> createGNUMatcher(const std::string& toolName,
                                              const AssignmentTable& assignments,
                                              const AssignmentTable& mustAssignments);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/planning/job_plan.h"
 #include "tools/builder.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
@@ -30,29 +30,16 @@ public:
     int plans = 0;
 };
 
-/// A job splitter that records what it was given and makes `jobCount` empty job contexts.
-struct SplitSpy {
-    std::vector<std::vector<Rilk::WorkItemEntry>> items;
-    std::uint64_t jobCount = 0;
-
-    /// Records the inputs of the pending work items; the first job takes them all.
-    Rilk::JobSplitter splitter() {
-        return [this](const Rilk::TargetContext& target, const std::vector<Rilk::WorkItem>& all,
-                      const std::vector<std::size_t>& pending,
-                      const std::vector<Rilk::Assignment>&, std::uint64_t jobs) {
-            items.clear();
-            for (const std::size_t position : pending) items.push_back(all.at(position).inputs);
-            jobCount = jobs;
-            Rilk::JobSplit split;
-            for (std::uint64_t i = 0; i < jobs; ++i) {
-                split.contexts.push_back(std::make_shared<Rilk::TargetContext>(target, target.name));
-                split.items.emplace_back(i == 0 ? pending : std::vector<std::size_t>());
-                split.outputFiles.emplace_back();
-            }
-            return split;
-        };
+/// The inputs of the work items the plan's jobs build, in job order: those to build again.
+inline std::vector<std::vector<Rilk::WorkItemEntry>> pendingInputs(const Rilk::JobPlan& plan) {
+    std::vector<std::vector<Rilk::WorkItemEntry>> inputs;
+    for (const std::vector<std::size_t>& items : plan.jobItems) {
+        for (const std::size_t position : items) {
+            inputs.push_back(plan.workItems.at(position).inputs);
+        }
     }
-};
+    return inputs;
+}
 
 /// The record a plan's work items and context assignments make.
 inline Rilk::RecordContents recordOf(const Rilk::JobPlan& plan) {

@@ -130,7 +130,7 @@ TEST_F(C3BuilderTest, EachOutputKindGivesItsArgumentListAndOutputs) {
         EXPECT_EQ(built.calls[0].arguments, words(expand(command).substr(1)));
         EXPECT_EQ(built.calls[0].workingDirectory, fs::canonical(outputs / "app").string());
 
-        const WorkItem& item = built.plan.recipes.at(0);
+        const WorkItem& item = built.plan.workItems.at(0);
         std::vector<Assignment> inputs;
         for (const WorkItemEntry& entry : item.inputs) inputs.push_back(entry.input);
         std::vector<Assignment> collected;
@@ -187,7 +187,7 @@ TEST_F(C3BuilderTest, PlanCommandAndOutputsNameTheFileTheCompilerWrites) {
         ASSERT_EQ(built.run.exitCode, 0) << file << built.run.err;
         EXPECT_TRUE(fs::is_regular_file(outputs / relative)) << file;
         EXPECT_EQ(built.recipes.at(0).workingDirectory, outputs / *relative.begin()) << file;
-        const std::vector<Assignment>& planned = built.plan.recipes.at(0).outputs;
+        const std::vector<Assignment>& planned = built.plan.workItems.at(0).outputs;
         EXPECT_EQ(fullPath(planned.at(0).value), outputs / relative) << file;
         EXPECT_EQ(planned.at(1).value->toString(), name) << file;
         EXPECT_EQ(fullPath(built.outputs.getVariable("exe")), outputs / relative) << file;

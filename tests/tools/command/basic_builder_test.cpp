@@ -78,9 +78,9 @@ TEST(BasicBuilder, PlanKeepsOutputsSettingsAndInputsApart) {
         assign("empty", nullptr),
     });
     const BuildPlan plan = builder.planBuild(target);
-    ASSERT_EQ(plan.recipes.size(), 1U);
+    ASSERT_EQ(plan.workItems.size(), 1U);
     EXPECT_EQ(plan.maxParallelJobs, 1U);
-    const WorkItem& item = plan.recipes.front();
+    const WorkItem& item = plan.workItems.front();
     ASSERT_EQ(item.inputs.size(), 1U);
     EXPECT_EQ(item.inputs[0].input.toString(), "src = \"in.c\"");
     EXPECT_FALSE(item.inputs[0].hasIntermediate());
@@ -91,7 +91,7 @@ TEST(BasicBuilder, PlanKeepsOutputsSettingsAndInputsApart) {
 
     // Without an output variable the target cannot be kept by the cache: empty plan.
     const BuildPlan none = builder.planBuild(targetWith({assign("cmdline", cmdline)}));
-    EXPECT_TRUE(none.recipes.empty());
+    EXPECT_TRUE(none.workItems.empty());
     EXPECT_TRUE(none.context.empty());
     EXPECT_EQ(none.maxParallelJobs, 1U);
 }

@@ -67,7 +67,7 @@ TEST(CommandToolMatchers, MatchAndHandOutTheirBuilders) {
     ASSERT_NE(dynamic_cast<NoToolBuilder*>(builder.get()), nullptr);
     EXPECT_EQ(builder->name(), "no_tool");
     const BuildPlan plan = builder->planBuild(marked);
-    EXPECT_TRUE(plan.recipes.empty() && plan.context.empty());
+    EXPECT_TRUE(plan.workItems.empty() && plan.context.empty());
     EXPECT_EQ(plan.maxParallelJobs, 1U);
     EXPECT_TRUE(builder->createRecipes(marked).empty());
     EXPECT_TRUE(builder->collectOutputs(marked, 0).assignments.empty());

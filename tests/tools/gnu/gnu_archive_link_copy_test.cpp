@@ -28,7 +28,7 @@ protected:
     /// and every collected output (paths in full).
     std::string describe(const DrivenBuild& built) const {
         std::string text = built.recipes.at(0).command;
-        for (const Assignment& output : built.plan.recipes.at(0).outputs) {
+        for (const Assignment& output : built.plan.workItems.at(0).outputs) {
             text += " | " + output.name + "=" + describeValue(output.value);
         }
         text += " |";

@@ -99,12 +99,12 @@ TEST_F(GnuCompilerTest, LinkModePlansTheSourcesWithoutObjectsAndNamesTheProgramO
         build(gcc, {var("C_FILES", list({"a.c", "b.c"})), var("CPP_FILES", str("c.cpp")),
                     var("LIB", str("-lm")), var("INCLUDE", str("inc")),
                     var("OUTPUT_NAME", str("bin/prog"))});
-    ASSERT_EQ(built.plan.recipes.size(), 1u);
+    ASSERT_EQ(built.plan.workItems.size(), 1u);
     std::string item;
-    for (const WorkItemEntry& entry : built.plan.recipes[0].inputs) {
+    for (const WorkItemEntry& entry : built.plan.workItems[0].inputs) {
         item += written(entry.input) + (entry.hasIntermediate() ? " with intermediate" : "") + ";";
     }
-    for (const Assignment& output : built.plan.recipes[0].outputs) item += written(output) + ";";
+    for (const Assignment& output : built.plan.workItems[0].outputs) item += written(output) + ";";
     EXPECT_EQ(item, fmt::format("C_FILES = [ \"a.c\", \"b.c\" ];LIB = \"-lm\";"
                                 "^BINARY = P\"{}/bin/prog\";^BINARY_NAME = \"prog\";",
                                 out.string()));
@@ -127,8 +127,8 @@ TEST_F(GnuCompilerTest, CompileOnlyPlansOneItemPerSourceAndSpreadsThemOverJobs) 
                var("CPP_FILES", str("x.cpp")), var("OBJS", str("old.o"))},
               4);
     EXPECT_EQ(built.plan.maxParallelJobs, BuildPlan::kNoJobLimit);
-    ASSERT_EQ(built.plan.recipes.size(), 8u);  // no item for the C++ source
-    EXPECT_EQ(written(built.plan.recipes[7].outputs.at(0)),
+    ASSERT_EQ(built.plan.workItems.size(), 8u);  // no item for the C++ source
+    EXPECT_EQ(written(built.plan.workItems[7].outputs.at(0)),
               fmt::format("^OBJS = P\"{}/s7.o\"", out.string()));
     ASSERT_EQ(built.jobs.size(), 4u);
     EXPECT_EQ(built.recipes.at(1).command,
@@ -166,7 +166,7 @@ TEST_F(GnuCompilerTest, ParameterisedTargetsKeepTheirNameInTheirOwnDirectory) {
     EXPECT_EQ(built.recipes.at(0).workingDirectory, directory);
     EXPECT_EQ(built.recipes.at(0).command,
               R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" "/tc/bin/gcc" "a.c" -o "app")");
-    EXPECT_EQ(written(built.plan.recipes[0].outputs[0]),
+    EXPECT_EQ(written(built.plan.workItems[0].outputs[0]),
               fmt::format("^BINARY = P\"{}/app\"", directory.string()));
     EXPECT_EQ(fullPathOf(built.outputs.at(0), "binary"), (directory / "app").string());
 }
@@ -206,7 +206,7 @@ TEST_F(GnuCompilerTest, CommandsCompileWithTheRealCompilerWhateverTheNames) {
         const ProcessResult result = runRecipe(recipe);
         ASSERT_EQ(result.exitCode, 0) << recipe.command << "\n" << result.err;
     }
-    for (const WorkItem& item : compiled.plan.recipes) {
+    for (const WorkItem& item : compiled.plan.workItems) {
         EXPECT_TRUE(fs::is_regular_file(item.outputs.at(0).value->toString()))
             << item.outputs.at(0).value->toString();
     }

@@ -60,7 +60,7 @@ inline DrivenBuild driveBuild(Rilk::Builder& builder, const Rilk::TargetContext&
                               std::size_t jobs = 1) {
     DrivenBuild built;
     built.plan = builder.planBuild(target);
-    const std::size_t items = built.plan.recipes.size();
+    const std::size_t items = built.plan.workItems.size();
     if (jobs > items) jobs = items;
     for (std::size_t k = 0, next = 0; k < jobs; ++k) {
         auto job = std::make_shared<Rilk::TargetContext>(Rilk::Context(), target.name);
@@ -68,7 +68,7 @@ inline DrivenBuild driveBuild(Rilk::Builder& builder, const Rilk::TargetContext&
         const std::size_t count = items / jobs + (k < items % jobs ? 1 : 0);
         for (std::size_t i = 0; i < count; ++i, ++next) {
             std::vector<Rilk::Assignment> inputs;
-            for (const auto& entry : built.plan.recipes[next].inputs) {
+            for (const auto& entry : built.plan.workItems[next].inputs) {
                 inputs.push_back(entry.intermediateFlag && entry.hasIntermediate()
                                      ? entry.intermediate()
                                      : entry.input);

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_file_records.h"
 #include "app/cache/file/cache_record_reader.h"
@@ -119,6 +119,8 @@ void BuildCache::load() {
     install(std::move(read));
 }
 
+BuildCache::BuildCache(std::filesystem::path file) : path_(std::move(file)) {}
+
 BuildCache::~BuildCache() {
     if (loader_.joinable()) loader_.join();
 }
@@ -212,7 +214,8 @@ void BuildCache::install(ReadResult read) {
     loadedStamp_ = read.fileStamp;
     if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));
     if (read.heldFile) heldFiles_.push_back(std::move(read.heldFile));
-    replaceRecords(std::move(read.records), read.fileIsCurrent);
+    replaceRecords(std::move(read.records));
+    fileIsCurrent_ = read.fileIsCurrent;
     prefetch_ = std::move(read.prefetch);
     useFileTimePrefetch(prefetch_.get());
 }

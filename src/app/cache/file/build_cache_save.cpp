@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_record_layout.h"
 #include "app/cache/file/cache_record_writer.h"

@@ -12,13 +12,10 @@
 
 #include "app/cache/file/held_record.h"
 
-#include "app/cache/build_cache.h"
 #include "app/cache/file/assignment_record_match.h"
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_record_reader.h"
 #include "app/cache/file/cache_record_writer.h"
-#include "util/logger.h"
-#include "util/mapped_copy.h"
 
 namespace Rilk {
 namespace {
@@ -126,53 +123,20 @@ bool recordHeldAsWritten(std::string_view held, const RecordContents& contents) 
     return spellsRecord(held, contents, nullptr, true);
 }
 
-bool BuildCache::heldRecordMatches(std::string_view held, const RecordContents& plan,
-                                   std::vector<LastBuild>& lastBuilds) {
+bool heldRecordMatches(std::string_view held, const RecordContents& plan,
+                       std::vector<LastBuild>& lastBuilds) {
     lastBuilds.clear();
     lastBuilds.reserve(plan.workItems().size());
     // Held bytes are the writer's (`recordHeldAsWritten`): nothing it refuses is in them.
     return spellsRecord(held, plan, &lastBuilds, false);
 }
 
-RecordContents BuildCache::readHeldRecord(std::string_view held) {
+RecordContents readHeldRecord(std::string_view held) {
     CacheInput in(held);
     CacheRecordReader reader(in, kCurrentCacheVersion, true);
     RecordContents contents;
     reader.readContents(contents);
     return contents;
-}
-
-std::optional<std::string_view> BuildCache::heldBytesToRead(const RuntimeRecord& record,
-                                                            std::string& copy) {
-    if (heldBytesLost_) return std::nullopt;
-    if (!commandsRan_) return record.heldBytes;
-    // A command may have left a process that changes the file while it is read.
-    copy.resize(record.heldBytes.size());
-    if (!Util::copyMappedBytes(copy.data(), record.heldBytes)) {
-        loseHeldBytes();
-        return std::nullopt;
-    }
-    return std::string_view(copy);
-}
-
-void BuildCache::checkFileAfterCommands() {
-    commandsRan_ = true;
-    if (!heldBytesLost_ && !heldBytesUnchanged()) loseHeldBytes();
-}
-
-bool BuildCache::heldBytesUnchanged() const {
-    return std::all_of(heldFiles_.begin(), heldFiles_.end(),
-                       [](const auto& file) { return file->unchanged(); });
-}
-
-void BuildCache::loseHeldBytes() {
-    if (heldBytesLost_.exchange(true)) return;
-    // The file is written anew, without them.
-    changed_ = true;
-    log(LogLevel::Warning,
-        "Cache file '{}' was changed during the run, not by rilk: the records read from it "
-        "are dropped, and their targets build again.\n",
-        path_.string());
 }
 
 }  // namespace Rilk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "app/cache/record_contents.h"
 
@@ -10,5 +11,16 @@ namespace Rilk {
 /// gives for `contents` (`writeRecordContents`), the record as read from them. Checked in
 /// place, without writing the record out.
 bool recordHeldAsWritten(std::string_view held, const RecordContents& contents);
+
+/// Whether the bytes `held` of a record held as bytes are exactly what the file's writer
+/// gives for `plan`'s work items and context with what each work item's last build left
+/// (the files it read and the stamps of its files), which a plan does not know: those of
+/// the held record are then put in `lastBuilds`, one entry for each work item in order.
+/// False when the plan itself holds any of them. The plan's values then equal the
+/// record's.
+bool heldRecordMatches(std::string_view held, const RecordContents& plan,
+                       std::vector<LastBuild>& lastBuilds);
+/// The contents of a record held as bytes, parsed as the file's reader parses them.
+RecordContents readHeldRecord(std::string_view held);
 
 }  // namespace Rilk

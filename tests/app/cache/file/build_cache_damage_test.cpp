@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "types/types_test_support.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cache/build_cache.h"
+#include "app/cache/file/build_cache.h"
 #include "parser/parse_assignment.h"
 #include "support/temp_dir.h"
 #include "tools/work_item.h"

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cache/build_cache.h"
 #include "app/cache/cache_equality.h"
 #include "app/cache/cache_test_support.h"
+#include "app/cache/file/build_cache.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 #include "types/types_test_support.h"

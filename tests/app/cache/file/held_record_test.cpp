@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cache/build_cache.h"
 #include "app/cache/cache_test_support.h"
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/file/build_cache.h"
+#include "app/cache/planning/planning_through_cache.h"
 #include "support/temp_dir.h"
 #include "types/context_template.h"
 #include "types/types_test_support.h"
@@ -23,7 +23,6 @@ namespace {
 using RilkTest::capture;
 using RilkTest::path;
 using RilkTest::PlanBuilder;
-using RilkTest::SplitSpy;
 using RilkTest::text;
 using RilkTest::workItem;
 
@@ -296,19 +295,17 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
         std::vector<JobPlan> results;
         std::vector<std::string> printed;
         for (BuildCache* cache : {parsed.get(), held.get()}) {
-            builder.plan.recipes = c.now;
+            builder.plan.workItems = c.now;
             builder.plan.context = c.context;
-            SplitSpy spy;
             auto target = RilkTest::targetContext("u", "t");
-            printed.push_back(capture(0, [&] {
-                results.push_back(createRecipesCached(*cache, builder, *target, 8, spy.splitter()));
-            }));
+            printed.push_back(capture(
+                0, [&] { results.push_back(planThroughCache(*cache, builder, *target, 8)); }));
         }
         EXPECT_EQ(printed[1], printed[0]);
         const JobPlan& want = results[0];
         const JobPlan& got = results[1];
         EXPECT_EQ(got.claimToken != 0, want.claimToken != 0);
-        EXPECT_EQ(got.pendingItems(), want.pendingItems());
+        EXPECT_EQ(got.jobItems, want.jobItems);
         ASSERT_EQ(got.workItems.size(), want.workItems.size());
         for (std::size_t i = 0; i < want.workItems.size(); ++i) {
             const WorkItem& w = want.workItems[i];

@@ -1,48 +1,26 @@
 #pragma once
 
-#include <atomic>
-#include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <future>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
+#include "app/cache/cache_records.h"
 #include "app/cache/file_time_prefetch.h"
-#include "app/cache/record_contents.h"
-#include "app/cache/cache_record.h"
-#include "util/ci_string.h"
 #include "util/file_stamp.h"
 #include "util/mapped_file.h"
 
 namespace Rilk {
 
-/// The build cache of one run: for every target built successfully, the plan its builder
-/// made, kept in memory under the target's unique name (letter case ignored) and stored
-/// between runs in one file.
-///
-/// The record map is guarded by one mutex; each record has its own (`RuntimeRecord::mutex()`, from a shared pool). Lock
-/// order: the map mutex, then a record's mutex; nothing takes the map mutex while holding a
-/// record's. A build that finds no usable record claims it, and only the claim holder may
-/// store it (`upsert`), which wakes builds waiting for it.
-class BuildCache {
+/// The build cache of one run: its records (`Rilk::CacheRecords`, what the build asks of
+/// it) and the one file that keeps them between runs, which it reads before the build and
+/// writes after it.
+class BuildCache : public CacheRecords {
 public:
-    /// Hashes a record key ignoring letter case. Unlike `std::hash<Util::CiString>` it may
-    /// throw, and the standard library's map then keeps every key's hash beside it: a
-    /// lookup compares kept hashes instead of hashing each key on its way.
-    struct KeyHash {
-        std::size_t operator()(const Util::CiString& key) const {
-            return Util::CiString::hash(key.str());
-        }
-    };
-    using RecordMap = std::unordered_map<Util::CiString, std::shared_ptr<RuntimeRecord>, KeyHash>;
-
     /// A cache for the file `file`, with no records.
     explicit BuildCache(std::filesystem::path file);
     /// Waits for a read `startLoading` began.
@@ -56,17 +34,6 @@ public:
     /// instead of its parsed contents where they are exactly what the file's writer gives for
     /// the record read. Off until set: a record is then always held parsed.
     void holdRecordsAsBytes(bool hold) { holdAsBytes_ = hold; }
-
-    /// Whether the bytes `held` of a record held as bytes are exactly what the file's writer
-    /// gives for `plan`'s work items and context with what each work item's last build left
-    /// (the files it read and the stamps of its files), which a plan does not know: those of
-    /// the held record are then put in `lastBuilds`, one entry for each work item in order.
-    /// False when the plan itself holds any of them. The plan's values then equal the
-    /// record's.
-    static bool heldRecordMatches(std::string_view held, const RecordContents& plan,
-                                  std::vector<LastBuild>& lastBuilds);
-    /// The contents of a record held as bytes, parsed as the file's reader parses them.
-    static RecordContents readHeldRecord(std::string_view held);
 
     /// The bytes of `record`, held as bytes, safe to read: the record's own while no
     /// command has run, else a copy made in `copy`. Nothing when the cache file they lie in
@@ -85,8 +52,8 @@ public:
     void startLoading();
 
     /// Replaces the records with those of the cache file. Never fails: a missing file gives
-    /// an empty cache silently, a damaged one an empty cache and a warning, and a record
-    /// whose assignment texts cannot be read is dropped alone with its own warning (20 of
+    /// an empty cache silently, a damaged one an empty cache and a `Warning`, and a record
+    /// whose assignment texts cannot be read is dropped alone with its own `Warning` (20 of
     /// them, then one with the count). Text quoted from the file is cut and escaped
     /// (`Util::shownText`).
     void load();
@@ -95,8 +62,8 @@ public:
     void loadBytes(std::string_view bytes);
 
     /// Writes every record to the cache file, replacing it whole. Never fails: a failure is
-    /// reported at level 7 and leaves the previous file as it was. The records a nested run
-    /// wrote to the file since it was last read are kept, but for those this run stored
+    /// reported at level `Error` and leaves the previous file as it was. The records a nested
+    /// run wrote to the file since it was last read are kept, but for those this run stored
     /// (`takeRecordsOfFile`). A record holding a value that the file cannot keep exactly is
     /// left out, so its target is built again; so are records held as the bytes of a file
     /// changed in place since it was read.
@@ -113,37 +80,13 @@ public:
     /// when the file has not changed.
     void takeRecordsOfNestedRuns() { takeRecordsOfFile(true); }
 
-    /// Stores `contents` as the record of `key`. An existing record is changed only by the
-    /// holder of its claim (`token`); the claim then ends and waiters are woken. A missing
-    /// record is created unclaimed.
-    void upsert(const std::string& key, const RecordContents& contents, std::uint64_t token);
-
-    /// What `findOrClaim` found.
-    struct Lookup {
-        std::shared_ptr<RuntimeRecord> record;
-        /// Not 0 when the record was missing and has been created, claimed with this token.
-        std::uint64_t claimToken = 0;
-    };
-
-    /// The record of `key`; when there is none, a new empty record, current and claimed by
-    /// the caller.
-    Lookup findOrClaim(const std::string& key);
-
-    /// The record of `key`, or null.
-    std::shared_ptr<RuntimeRecord> find(const std::string& key) const;
-
-    /// A claim token never handed out before in this run (never 0).
-    std::uint64_t takeClaimToken() { return nextClaimToken_.fetch_add(1); }
-
-    std::size_t size() const;
-
 private:
     /// What a read of cache file bytes yields, before it is installed.
     struct ReadResult {
         RecordMap records;
         /// Whether the file holds exactly these records in the current layout.
         bool fileIsCurrent = false;
-        /// The level-6 messages of the read, in order.
+        /// The `Warning` messages of the read, in order.
         std::vector<std::string> messages;
         /// The times of the files the records name, being read ahead; may be null.
         std::unique_ptr<FileTimePrefetch> prefetch;
@@ -169,9 +112,6 @@ private:
     /// those it stored whose record in the file differs from the one last read. A record
     /// being built (claimed) is left to its build while `overStored`: its store follows.
     void takeRecordsOfFile(bool overStored);
-    /// Installs the records read by `load` and restarts the claim tokens; `fileIsCurrent`
-    /// tells whether the file holds exactly these records in the current layout.
-    void replaceRecords(RecordMap records, bool fileIsCurrent);
     /// Whether the bytes of records held as bytes are still those read: no file they lie in
     /// was changed in place. One `fstat` per such file.
     bool heldBytesUnchanged() const;
@@ -179,11 +119,8 @@ private:
     void loseHeldBytes();
 
     std::filesystem::path path_;
-    mutable std::mutex mapMutex_;
-    RecordMap records_;
-    std::atomic<std::uint64_t> nextClaimToken_{1};
-    /// Whether a record was created or stored since the records were loaded.
-    std::atomic<bool> changed_{false};
+    /// Whether the file holds exactly the records loaded from it, in the current layout.
+    /// Read and written by `load` and `save` alone, on the thread that calls them.
     bool fileIsCurrent_ = false;
     bool holdAsBytes_ = false;
     /// The stamp of the file the records were last read from; nothing when there was none.

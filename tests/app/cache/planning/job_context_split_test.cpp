@@ -1,4 +1,4 @@
-#include "app/jobs/job_context_split.h"
+#include "app/cache/planning/job_context_split.h"
 
 #include <gtest/gtest.h>
 
@@ -26,8 +26,8 @@ std::vector<std::vector<WorkItemEntry>> items(int count) {
 
 /// Splits work items of the given inputs, each with one output file named after its
 /// position, all pending.
-Rilk::JobSplit split(const std::vector<std::vector<WorkItemEntry>>& entries,
-                     const std::vector<Assignment>& common, std::uint64_t requested);
+Rilk::JobPlan split(const std::vector<std::vector<WorkItemEntry>>& entries,
+                    const std::vector<Assignment>& common, std::uint64_t requested);
 
 Rilk::TargetContext target() {
     Rilk::TargetContext context(Rilk::Context(), {"ns", "u", "t"});
@@ -36,19 +36,21 @@ Rilk::TargetContext target() {
     return context;
 }
 
-Rilk::JobSplit split(const std::vector<std::vector<WorkItemEntry>>& entries,
-                     const std::vector<Assignment>& common, std::uint64_t requested) {
-    std::vector<Rilk::WorkItem> items;
+Rilk::JobPlan split(const std::vector<std::vector<WorkItemEntry>>& entries,
+                    const std::vector<Assignment>& common, std::uint64_t requested) {
+    Rilk::JobPlan plan;
+    plan.contextAssignments = common;
     std::vector<std::size_t> pending;
     for (const auto& inputs : entries) {
-        Rilk::WorkItem& item = items.emplace_back();
+        Rilk::WorkItem& item = plan.workItems.emplace_back();
         item.inputs = inputs;
         item.outputs.emplace_back(
             "OUT", Rilk::makePathString("/o/" + std::to_string(pending.size()), ""),
             AssignType::Set, AssignModifier::Up);
         pending.push_back(pending.size());
     }
-    return Rilk::splitJobContexts(target(), items, pending, common, requested);
+    Rilk::splitJobContexts(target(), pending, requested, plan);
+    return plan;
 }
 
 TEST(JobContextSplit, DealsItemsInContiguousRunsFirstJobsTakingTheRest) {
@@ -60,20 +62,20 @@ TEST(JobContextSplit, DealsItemsInContiguousRunsFirstJobsTakingTheRest) {
         {3, 0, {}},
     };
     for (const auto& [count, requested, expected] : cases) {
-        const Rilk::JobSplit dealt = split(items(count), {}, requested);
+        const Rilk::JobPlan dealt = split(items(count), {}, requested);
         std::vector<std::string> got;
         std::size_t next = 0;
-        ASSERT_EQ(dealt.items.size(), dealt.contexts.size());
-        for (std::size_t k = 0; k < dealt.items.size(); ++k) {
+        ASSERT_EQ(dealt.jobItems.size(), dealt.jobContexts.size());
+        for (std::size_t k = 0; k < dealt.jobItems.size(); ++k) {
             // Each job knows its own work items and the files they write, in order.
-            ASSERT_EQ(dealt.outputFiles[k].size(), dealt.items[k].size());
-            for (std::size_t i = 0; i < dealt.items[k].size(); ++i, ++next) {
-                EXPECT_EQ(dealt.items[k][i], next);
-                EXPECT_EQ(dealt.outputFiles[k][i], "/o/" + std::to_string(next));
+            ASSERT_EQ(dealt.jobOutputFiles[k].size(), dealt.jobItems[k].size());
+            for (std::size_t i = 0; i < dealt.jobItems[k].size(); ++i, ++next) {
+                EXPECT_EQ(dealt.jobItems[k][i], next);
+                EXPECT_EQ(dealt.jobOutputFiles[k][i], "/o/" + std::to_string(next));
             }
         }
         EXPECT_EQ(next, static_cast<std::size_t>(requested == 0 ? 0 : count));
-        for (const auto& job : dealt.contexts) {
+        for (const auto& job : dealt.jobContexts) {
             const auto& context = dynamic_cast<const Rilk::TargetContext&>(*job);
             EXPECT_EQ(context.uniqueName(), target().uniqueName());
             EXPECT_EQ(context.assignments.size(), 1u);
@@ -91,7 +93,7 @@ TEST(JobContextSplit, OneContributionKeepsItsFormSeveralMakeAList) {
     const auto defines = RilkTest::str("-DA -DB");
     const std::vector<std::vector<WorkItemEntry>> plan = {
         {compiled, WorkItemEntry(set("C_DEFINES", defines))}, {flaggedWithoutValue}};
-    const auto jobs = split(plan, {set("cmdline", RilkTest::str("cc"))}, 1).contexts;
+    const auto jobs = split(plan, {set("cmdline", RilkTest::str("cc"))}, 1).jobContexts;
     ASSERT_EQ(jobs.size(), 1u);
     const Rilk::Context& job = *jobs.front();
     EXPECT_EQ(job.getVariable("OBJ")->toDisplayString(), "\"a.o\"");
@@ -101,7 +103,7 @@ TEST(JobContextSplit, OneContributionKeepsItsFormSeveralMakeAList) {
     EXPECT_EQ(job.getVariable("cmdline")->toDisplayString(), "\"cc\"");
     EXPECT_NE(job.getVariable("C_DEFINES"), defines);  // the plan's value is not shared
 
-    const auto two = split({{compiled}, {compiled}}, {}, 1).contexts;
+    const auto two = split({{compiled}, {compiled}}, {}, 1).jobContexts;
     EXPECT_EQ(two.front()->getVariable("OBJ")->toDisplayString(), "[ \"a.o\", \"a.o\" ]");
     EXPECT_EQ(compiled.intermediate().value->toDisplayString(), "\"a.o\"");
 }

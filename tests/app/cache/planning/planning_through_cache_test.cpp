@@ -1,6 +1,8 @@
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/planning/planning_through_cache.h"
+
+#include "app/cache/file/build_cache.h"
+#include "app/cache/planning/job_plan.h"
 #include "app/cache/work_item_stamps.h"
-#include "app/jobs/job_plan.h"
 
 #include <chrono>
 #include <ctime>
@@ -24,8 +26,8 @@ namespace {
 
 using RilkTest::capture;
 using RilkTest::path;
+using RilkTest::pendingInputs;
 using RilkTest::PlanBuilder;
-using RilkTest::SplitSpy;
 using RilkTest::text;
 using RilkTest::workItem;
 
@@ -59,7 +61,7 @@ protected:
 
     JobPlan plan(const std::string& target = "t", int jobs = 8) {
         auto context = RilkTest::targetContext("u", target);
-        return createRecipesCached(*cache, builder, *context, jobs, spy.splitter());
+        return planThroughCache(*cache, builder, *context, jobs);
     }
 
     /// Plans, runs nothing and stores the record as a successful build would, with the
@@ -96,18 +98,17 @@ protected:
     RilkTest::TempDir dir;
     std::unique_ptr<BuildCache> cache = std::make_unique<BuildCache>(dir.path() / ".rilk_cache");
     PlanBuilder builder;
-    SplitSpy spy;
     std::filesystem::file_time_type base =
         std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
 };
 
 TEST_F(PlanningThroughCache, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
-    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)}),
-                            workItem({text("SRC", "b.c")}, {path("OBJ", file("b.o", 0), kUp)})};
+    builder.plan.workItems = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)}),
+                              workItem({text("SRC", "b.c")}, {path("OBJ", file("b.o", 0), kUp)})};
     JobPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
     EXPECT_NE(result.claimToken, 0u);
-    EXPECT_EQ(spy.items.size(), 2u);
+    EXPECT_EQ(pendingInputs(result).size(), 2u);
     EXPECT_EQ(result.jobContexts.size(), 1u);
     cache->upsert("u::t", RilkTest::recordOf(result), result.claimToken);
 
@@ -160,9 +161,7 @@ TEST_F(PlanningThroughCache, NoToolJobNeedsOnlyTheTargetsName) {
     target->addAssignment(path("OUT", dir.path() / "out", kUp), kKeepModifier);
     NoToolBuilder noTool;
     JobPlan result;
-    EXPECT_EQ(capture(2, [&] {
-                  result = createRecipesCached(*cache, noTool, *target, 8, spy.splitter());
-              }),
+    EXPECT_EQ(capture(2, [&] { result = planThroughCache(*cache, noTool, *target, 8); }),
               "Target 'u::t' not suitable for caching. Using the original context.\n");
     ASSERT_EQ(result.jobContexts.size(), 1u);
     const auto* job = dynamic_cast<const TargetContext*>(result.jobContexts[0].get());
@@ -179,11 +178,12 @@ TEST_F(PlanningThroughCache, NoToolJobNeedsOnlyTheTargetsName) {
 
 TEST_F(PlanningThroughCache, EqualInputsAreOneWorkItemEqualHashesAreNot) {
     // "AB" + "c" and "A" + "Bc" hash alike but are different work.
-    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {}), workItem({text("SRC", "a.c")}, {}),
-                            workItem({text("AB", "c")}, {}), workItem({text("A", "Bc")}, {})};
+    builder.plan.workItems = {workItem({text("SRC", "a.c")}, {}),
+                              workItem({text("SRC", "a.c")}, {}), workItem({text("AB", "c")}, {}),
+                              workItem({text("A", "Bc")}, {})};
     JobPlan result = plan();
     ASSERT_EQ(result.workItems.size(), 3u);
-    EXPECT_EQ(spy.items.size(), 3u);
+    EXPECT_EQ(pendingInputs(result).size(), 3u);
     EXPECT_EQ(result.workItems[1].inputs[0].input.name, "AB");
 }
 
@@ -213,7 +213,7 @@ TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
                 workItem({path("SRC", a)}, {path("OBJ", file("a.o", 10), kUp)}),
                 workItem({path("SRC", b)}, {path("OBJ", dir.path() / "b.o", kUp)})};
         };
-        builder.plan.recipes = items();
+        builder.plan.workItems = items();
         file("b.o", 10);
         builder.plan.context = {text("FLAGS", "-DX=a")};
         buildOnce();
@@ -222,12 +222,11 @@ TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
         file("b.c", c.inputAge);
         if (c.removeOutput) std::filesystem::remove(dir.path() / "b.o");
         builder.plan.context = {text("FLAGS", c.define)};
-        builder.plan.recipes = items();
-        spy.items.clear();
+        builder.plan.workItems = items();
         JobPlan result;
         const std::string printed = log(result);
         std::vector<std::string> pending;
-        for (const auto& item : spy.items) {
+        for (const auto& item : pendingInputs(result)) {
             pending.push_back(std::filesystem::path(item[0].input.value->toString()).filename());
         }
         EXPECT_EQ(pending, c.pending);
@@ -268,15 +267,15 @@ TEST_F(PlanningThroughCache, FilesTheLastBuildReadAreComparedLikeInputs) {
             if (c.tracked) item.dependencyFiles = DependencyFiles::besideOutputs(dir.path());
             return std::vector<WorkItem>{item};
         };
-        builder.plan.recipes = items();
+        builder.plan.workItems = items();
         buildOnce();
         recordFilesRead(c.recorded);
         startNextRun();
         if (c.age < 0) std::filesystem::remove(dir.path() / c.changed);
         if (c.age > 0) file(c.changed, c.age);
-        builder.plan.recipes = items();
+        builder.plan.workItems = items();
         const JobPlan result = plan();
-        EXPECT_EQ(!result.pendingItems().empty(), c.stale);
+        EXPECT_EQ(!result.jobItems.empty(), c.stale);
         // An item up to date keeps what its record knew, for the record stored next.
         const FilesRead& kept = result.workItems.at(0).filesRead;
         EXPECT_EQ(kept ? std::optional(*kept) : std::nullopt,
@@ -289,8 +288,8 @@ TEST_F(PlanningThroughCache, AFileChangedWhileItsCommandRanIsNotKnown) {
     file("h.h", 20);
     const auto redated = file("old.h", 20);
     file("kept.h", 20);
-    builder.plan.recipes = {workItem({path("SRC", source)}, {path("OBJ", file("a.o", 10), kUp)})};
-    builder.plan.recipes[0].dependencyFiles = DependencyFiles::besideOutputs(dir.path());
+    builder.plan.workItems = {workItem({path("SRC", source)}, {path("OBJ", file("a.o", 10), kUp)})};
+    builder.plan.workItems[0].dependencyFiles = DependencyFiles::besideOutputs(dir.path());
     JobPlan first = plan();
     const JobsStart start(first);
     // Saved after the command started, then given back its time: the command may have read
@@ -324,13 +323,13 @@ TEST_F(PlanningThroughCache, FilesInADependencysOutputBlockAreInputs) {
     outputs->addAssignment(path("OBJ", file("dep.o", 30), kUp), kKeepModifier);
     const Assignment dependency("dep", std::make_shared<RilkContext>(outputs), AssignType::Set,
                                 AssignModifier::None);
-    builder.plan.recipes = {workItem({dependency}, {path("EXE", file("app", 20), kUp)})};
+    builder.plan.workItems = {workItem({dependency}, {path("EXE", file("app", 20), kUp)})};
     buildOnce();
     startNextRun();
     file("dep.o", 10);  // the dependency was built again
     JobPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
-    EXPECT_EQ(result.pendingItems(), std::vector<std::size_t>{0});
+    EXPECT_EQ(result.jobItems, std::vector<std::vector<std::size_t>>{{0}});
 }
 
 TEST_F(PlanningThroughCache, FilesAreReadByTheirFullPath) {
@@ -354,20 +353,20 @@ TEST_F(PlanningThroughCache, FilesAreReadByTheirFullPath) {
         cache = std::make_unique<BuildCache>(dir.path() / ".rilk_cache");
         const Assignment source("SRC", makePathString(c.text, c.base), AssignType::Set,
                                 AssignModifier::None);
-        builder.plan.recipes = {workItem({source}, {path("EXE", dir.path() / "app", kUp)})};
+        builder.plan.workItems = {workItem({source}, {path("EXE", dir.path() / "app", kUp)})};
         buildOnce();
         startNextRun();
-        EXPECT_EQ(plan().pendingItems().empty(), !c.stale) << c.label;
+        EXPECT_EQ(plan().jobItems.empty(), !c.stale) << c.label;
     }
 }
 
 TEST_F(PlanningThroughCache, OutputsWithoutPathRebuildEveryRun) {
-    builder.plan.recipes = {workItem({text("CMD", "echo")}, {text("MSG", "hi", kUp)})};
+    builder.plan.workItems = {workItem({text("CMD", "echo")}, {text("MSG", "hi", kUp)})};
     buildOnce();
     startNextRun();
     JobPlan result;
     EXPECT_EQ(log(result), "Cache claimed for 'u::t'.\n");
-    EXPECT_EQ(spy.items.size(), 1u);
+    EXPECT_EQ(pendingInputs(result).size(), 1u);
 }
 
 TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediates) {
@@ -382,29 +381,29 @@ TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediat
     };
     file("a.o", 20);
     file("b.o", 20);
-    builder.plan.recipes = {entries()};
+    builder.plan.workItems = {entries()};
     buildOnce();
     startNextRun();
 
     file("b.c", 5);  // touched: its object is older now
-    builder.plan.recipes = {entries()};
+    builder.plan.workItems = {entries()};
     JobPlan result = plan();
-    ASSERT_EQ(spy.items.size(), 1u);
-    EXPECT_TRUE(spy.items[0][0].intermediateFlag);
-    EXPECT_FALSE(spy.items[0][1].intermediateFlag);
+    ASSERT_EQ(pendingInputs(result).size(), 1u);
+    EXPECT_TRUE(pendingInputs(result)[0][0].intermediateFlag);
+    EXPECT_FALSE(pendingInputs(result)[0][1].intermediateFlag);
     storeBuilt(result);
     startNextRun();
 
     std::filesystem::remove(dir.path() / "a.o");  // never hand a job a missing object
-    builder.plan.recipes = {entries()};
-    plan();
-    ASSERT_EQ(spy.items.size(), 1u);
-    EXPECT_FALSE(spy.items[0][0].intermediateFlag);
-    EXPECT_TRUE(spy.items[0][1].intermediateFlag);
+    builder.plan.workItems = {entries()};
+    result = plan();
+    ASSERT_EQ(pendingInputs(result).size(), 1u);
+    EXPECT_FALSE(pendingInputs(result)[0][0].intermediateFlag);
+    EXPECT_TRUE(pendingInputs(result)[0][1].intermediateFlag);
 }
 
 TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim) {
-    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)})};
+    builder.plan.workItems = {workItem({text("SRC", "a.c")}, {path("OBJ", file("a.o", 0), kUp)})};
     JobPlan holder = plan();
     ASSERT_NE(holder.claimToken, 0u);
 
@@ -427,7 +426,7 @@ TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim)
 }
 
 TEST_F(PlanningThroughCache, UpsertWithAnotherTokenIsRejected) {
-    builder.plan.recipes = {workItem({text("SRC", "a.c")}, {})};
+    builder.plan.workItems = {workItem({text("SRC", "a.c")}, {})};
     JobPlan result = plan();
     RecordContents other;
     EXPECT_EQ(capture(7, [&] { cache->upsert("U::T", other, result.claimToken + 1); }),

@@ -1,4 +1,4 @@
-#include "app/jobs/job_plan.h"
+#include "app/cache/planning/job_plan.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "app/cache/built_dependencies.h"
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/planning/planning_through_cache.h"
 #include "app/cache/work_item_stamps.h"
-#include "app/jobs/job_context_split.h"
 #include "types/rilk_context_value.h"
 #include "types/value_utils.h"
 
@@ -50,12 +49,17 @@ Rilk::WorkItem recordedCopy(const Rilk::WorkItem& item) {
 
 }  // namespace
 
+JobPlan uncachedJobPlan(const Rilk::ContextPtr& target) {
+    JobPlan plan;
+    plan.jobContexts.push_back(target);
+    return plan;
+}
+
 JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
                       const Rilk::ContextPtr& target, std::uint64_t requestedJobs) {
     const Rilk::TargetContext* targetContext = asTargetContext(target.get());
     if (targetContext == nullptr) return uncachedJobPlan(target);
-    return Rilk::createRecipesCached(cache, builder, *targetContext, requestedJobs,
-                                     splitJobContexts);
+    return Rilk::planThroughCache(cache, builder, *targetContext, requestedJobs);
 }
 
 JobsStart::JobsStart(const JobPlan& plan) : time_(0) {
@@ -75,8 +79,9 @@ const std::vector<RecordedStamp>& JobsStart::inputStamps(std::size_t position) c
     return position < inputStamps_.size() ? inputStamps_[position] : none;
 }
 
-void storeCachedRecord(Rilk::BuildCache& cache, const std::string& uniqueName, const JobPlan& plan,
-                       const JobsStart& start, const std::vector<bool>& finished) {
+void storeCachedRecord(Rilk::CacheRecords& cache, const std::string& uniqueName,
+                       const JobPlan& plan, const JobsStart& start,
+                       const std::vector<bool>& finished) {
     if (plan.claimToken == 0) return;
     // A run in which none of the target's work finished leaves its record as it was: it
     // claims nothing of the files the failed jobs changed, and those jobs removed them.

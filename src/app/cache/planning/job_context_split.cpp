@@ -1,6 +1,7 @@
-#include "app/jobs/job_context_split.h"
+#include "app/cache/planning/job_context_split.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 
 #include "types/value_utils.h"
@@ -28,12 +29,11 @@ const Rilk::Assignment& contributionOf(const Rilk::WorkItemEntry& entry) {
 
 }  // namespace
 
-JobSplit splitJobContexts(const Rilk::TargetContext& target,
-                          const std::vector<Rilk::WorkItem>& workItems,
-                          const std::vector<std::size_t>& pending,
-                          const std::vector<Rilk::Assignment>& common, std::uint64_t requestedJobs) {
-    JobSplit split;
-    if (pending.empty() || requestedJobs == 0) return split;
+void splitJobContexts(const Rilk::TargetContext& target, const std::vector<std::size_t>& pending,
+                      std::uint64_t requestedJobs, JobPlan& plan) {
+    if (pending.empty() || requestedJobs == 0) return;
+    const std::vector<Rilk::WorkItem>& workItems = plan.workItems;
+    const std::vector<Rilk::Assignment>& common = plan.contextAssignments;
     const std::size_t jobCount =
         static_cast<std::size_t>(std::min<std::uint64_t>(pending.size(), requestedJobs));
     std::size_t next = 0;
@@ -41,8 +41,8 @@ JobSplit splitJobContexts(const Rilk::TargetContext& target,
         const std::size_t take = pending.size() / jobCount + (k < pending.size() % jobCount ? 1 : 0);
         auto job = std::make_shared<Rilk::TargetContext>(Rilk::Context(), target.name);
         job->parameterText = target.parameterText;
-        std::vector<std::size_t>& items = split.items.emplace_back();
-        std::vector<std::filesystem::path>& files = split.outputFiles.emplace_back();
+        std::vector<std::size_t>& items = plan.jobItems.emplace_back();
+        std::vector<std::filesystem::path>& files = plan.jobOutputFiles.emplace_back();
         for (const std::size_t end = next + take; next < end; ++next) {
             const Rilk::WorkItem& item = workItems.at(pending[next]);
             items.push_back(pending[next]);
@@ -52,9 +52,8 @@ JobSplit splitJobContexts(const Rilk::TargetContext& target,
             }
         }
         for (const Rilk::Assignment& assignment : common) contribute(*job, assignment);
-        split.contexts.push_back(std::move(job));
+        plan.jobContexts.push_back(std::move(job));
     }
-    return split;
 }
 
 }  // namespace Rilk

@@ -1,4 +1,4 @@
-#include "app/cache/build_cache.h"
+#include "app/cache/cache_records.h"
 
 #include <utility>
 
@@ -6,10 +6,8 @@
 
 namespace Rilk {
 
-BuildCache::BuildCache(std::filesystem::path file) : path_(std::move(file)) {}
-
-void BuildCache::upsert(const std::string& key, const RecordContents& contents,
-                        std::uint64_t token) {
+void CacheRecords::upsert(const std::string& key, const RecordContents& contents,
+                          std::uint64_t token) {
     std::unique_lock mapLock(mapMutex_);
     auto found = records_.find(key);
     if (found == records_.end()) {
@@ -38,7 +36,7 @@ void BuildCache::upsert(const std::string& key, const RecordContents& contents,
     record->stored().notify_all();
 }
 
-BuildCache::Lookup BuildCache::findOrClaim(const std::string& key) {
+CacheRecords::Lookup CacheRecords::findOrClaim(const std::string& key) {
     std::lock_guard mapLock(mapMutex_);
     auto found = records_.find(key);
     if (found != records_.end()) return Lookup{found->second, 0};
@@ -51,22 +49,21 @@ BuildCache::Lookup BuildCache::findOrClaim(const std::string& key) {
     return Lookup{record, record->claimToken};
 }
 
-std::shared_ptr<RuntimeRecord> BuildCache::find(const std::string& key) const {
+std::shared_ptr<RuntimeRecord> CacheRecords::find(const std::string& key) const {
     std::lock_guard mapLock(mapMutex_);
     auto found = records_.find(key);
     return found == records_.end() ? nullptr : found->second;
 }
 
-std::size_t BuildCache::size() const {
+std::size_t CacheRecords::size() const {
     std::lock_guard mapLock(mapMutex_);
     return records_.size();
 }
 
-void BuildCache::replaceRecords(RecordMap records, bool fileIsCurrent) {
+void CacheRecords::replaceRecords(RecordMap records) {
     {
         std::lock_guard mapLock(mapMutex_);
         records_.swap(records);
-        fileIsCurrent_ = fileIsCurrent;
         changed_ = false;
     }
     nextClaimToken_ = 1;

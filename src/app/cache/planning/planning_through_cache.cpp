@@ -1,4 +1,4 @@
-#include "app/cache/planning_through_cache.h"
+#include "app/cache/planning/planning_through_cache.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +11,8 @@
 #include <typeinfo>
 #include <utility>
 
+#include "app/cache/file/held_record.h"
+#include "app/cache/planning/job_context_split.h"
 #include "app/cache/record_comparison.h"
 #include "tools/command/no_tool_builder.h"
 #include "util/logger.h"
@@ -72,10 +74,10 @@ std::vector<std::size_t> staleAgainstRecord(BuildCache& cache, const RuntimeReco
     const std::optional<std::string_view> held = cache.heldBytesToRead(record, copy);
     if (!held) return everyWorkItem(plan);
     std::vector<LastBuild> lastBuilds;
-    if (plainValuesOnly(plan) && BuildCache::heldRecordMatches(*held, plan, lastBuilds)) {
+    if (plainValuesOnly(plan) && heldRecordMatches(*held, plan, lastBuilds)) {
         return staleWorkItemsOfOwnPlan(plan, lastBuilds);
     }
-    return staleWorkItems(BuildCache::readHeldRecord(*held), plan);
+    return staleWorkItems(readHeldRecord(*held), plan);
 }
 
 /// Decides on an existing record: a hit, a claim for the stale work items, or a build
@@ -103,8 +105,8 @@ std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaxi
     return std::max<std::uint64_t>(1, std::min({requested, planMaximum, pending / 2}));
 }
 
-JobPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetContext& target,
-                            std::uint64_t requestedJobs, const JobSplitter& split) {
+JobPlan planThroughCache(BuildCache& cache, Builder& builder, const TargetContext& target,
+                         std::uint64_t requestedJobs) {
     // The messages name the target as "unit::target", from its two parts.
     const std::string& unit = target.name.unit;
     const std::string& name = target.name.target;
@@ -112,14 +114,14 @@ JobPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetCon
 
     JobPlan plan;
     plan.cached = true;
-    if (built.recipes.empty()) {
+    if (built.workItems.empty()) {
         log(LogLevel::Debug, "Target '{}::{}' not suitable for caching. Using the original context.\n", unit,
             name);
         plan.jobContexts.push_back(jobContextOf(builder, target));
         return plan;
     }
     RecordContents contents;
-    contents.addAll(std::move(built.recipes));
+    contents.addAll(std::move(built.workItems));
     contents.context = std::move(built.context);
 
     const std::string key = target.uniqueName();
@@ -148,10 +150,7 @@ JobPlan createRecipesCached(BuildCache& cache, Builder& builder, const TargetCon
     if (decision.pending.empty()) return plan;
     const std::uint64_t jobs =
         computeParallelism(requestedJobs, built.maxParallelJobs, decision.pending.size());
-    JobSplit dealt = split(target, plan.workItems, decision.pending, plan.contextAssignments, jobs);
-    plan.jobContexts = std::move(dealt.contexts);
-    plan.jobItems = std::move(dealt.items);
-    plan.jobOutputFiles = std::move(dealt.outputFiles);
+    splitJobContexts(target, decision.pending, jobs, plan);
     return plan;
 }
 

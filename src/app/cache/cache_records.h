@@ -1,0 +1,83 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "app/cache/cache_record.h"
+#include "app/cache/record_contents.h"
+#include "util/ci_string.h"
+
+namespace Rilk {
+
+/// What a build asks of the build cache: for every target built successfully, the plan its
+/// builder made, kept in memory under the target's unique name (letter case ignored), found,
+/// claimed and stored while the run's targets build. Where the records come from and go to
+/// between runs is the cache file's (`Rilk::BuildCache`, which loads them into these).
+///
+/// The record map is guarded by one mutex; each record has its own (`RuntimeRecord::mutex()`,
+/// from a shared pool). Lock order: the map mutex, then a record's mutex; nothing takes the
+/// map mutex while holding a record's. A build that finds no usable record claims it, and
+/// only the claim holder may store it (`upsert`), which wakes builds waiting for it.
+class CacheRecords {
+public:
+    /// Hashes a record key ignoring letter case. Unlike `std::hash<Util::CiString>` it may
+    /// throw, and the standard library's map then keeps every key's hash beside it: a
+    /// lookup compares kept hashes instead of hashing each key on its way.
+    struct KeyHash {
+        std::size_t operator()(const Util::CiString& key) const {
+            return Util::CiString::hash(key.str());
+        }
+    };
+    using RecordMap = std::unordered_map<Util::CiString, std::shared_ptr<RuntimeRecord>, KeyHash>;
+
+    CacheRecords() = default;
+    CacheRecords(const CacheRecords&) = delete;
+    CacheRecords& operator=(const CacheRecords&) = delete;
+
+    /// Stores `contents` as the record of `key`. An existing record is changed only by the
+    /// holder of its claim (`token`); the claim then ends and waiters are woken. A missing
+    /// record is created unclaimed.
+    void upsert(const std::string& key, const RecordContents& contents, std::uint64_t token);
+
+    /// What `findOrClaim` found.
+    struct Lookup {
+        std::shared_ptr<RuntimeRecord> record;
+        /// Not 0 when the record was missing and has been created, claimed with this token.
+        std::uint64_t claimToken = 0;
+    };
+
+    /// The record of `key`; when there is none, a new empty record, current and claimed by
+    /// the caller.
+    Lookup findOrClaim(const std::string& key);
+
+    /// The record of `key`, or null.
+    std::shared_ptr<RuntimeRecord> find(const std::string& key) const;
+
+    /// A claim token never handed out before in this run (never 0).
+    std::uint64_t takeClaimToken() { return nextClaimToken_.fetch_add(1); }
+
+    std::size_t size() const;
+
+protected:
+    ~CacheRecords() = default;
+
+    /// Installs `records` in place of the current ones, none of them changed since, and
+    /// restarts the claim tokens.
+    void replaceRecords(RecordMap records);
+
+    // The cache file reads and writes the records under the same lock as the build does.
+    mutable std::mutex mapMutex_;
+    RecordMap records_;
+    /// Whether a record was created or stored since the records were installed.
+    std::atomic<bool> changed_{false};
+
+private:
+    std::atomic<std::uint64_t> nextClaimToken_{1};
+};
+
+}  // namespace Rilk

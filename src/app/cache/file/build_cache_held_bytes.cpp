@@ -1,0 +1,47 @@
+// Whether the bytes of records held as bytes can still be read: the cache file they lie in
+// may be cut short or rewritten in place by a command of the build.
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/cache/file/build_cache.h"
+#include "util/logger.h"
+#include "util/mapped_copy.h"
+
+namespace Rilk {
+
+std::optional<std::string_view> BuildCache::heldBytesToRead(const RuntimeRecord& record,
+                                                            std::string& copy) {
+    if (heldBytesLost_) return std::nullopt;
+    if (!commandsRan_) return record.heldBytes;
+    // A command may have left a process that changes the file while it is read.
+    copy.resize(record.heldBytes.size());
+    if (!Util::copyMappedBytes(copy.data(), record.heldBytes)) {
+        loseHeldBytes();
+        return std::nullopt;
+    }
+    return std::string_view(copy);
+}
+
+void BuildCache::checkFileAfterCommands() {
+    commandsRan_ = true;
+    if (!heldBytesLost_ && !heldBytesUnchanged()) loseHeldBytes();
+}
+
+bool BuildCache::heldBytesUnchanged() const {
+    return std::all_of(heldFiles_.begin(), heldFiles_.end(),
+                       [](const auto& file) { return file->unchanged(); });
+}
+
+void BuildCache::loseHeldBytes() {
+    if (heldBytesLost_.exchange(true)) return;
+    // The file is written anew, without them.
+    changed_ = true;
+    log(LogLevel::Warning,
+        "Cache file '{}' was changed during the run, not by rilk: the records read from it "
+        "are dropped, and their targets build again.\n",
+        path_.string());
+}
+
+}  // namespace Rilk

@@ -1,0 +1,5 @@
+#include "app/cache/record.h"
+
+bool readRecord(int bytes) {
+    return bytes > 0;
+}

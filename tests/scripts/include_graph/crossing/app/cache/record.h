@@ -1,0 +1,6 @@
+#pragma once
+
+class Record {
+public:
+    void store();
+};
