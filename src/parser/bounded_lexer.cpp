@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-#include "util/quoted_start.h"
+#include "util/shown_text.h"
 
 namespace Rilk {
 

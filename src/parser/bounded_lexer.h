@@ -5,7 +5,7 @@
 
 #include "antlr4-runtime.h"
 #include "parser/CommonLexer.h"
-#include "util/quoted_start.h"
+#include "util/shown_text.h"
 
 namespace Rilk {
 

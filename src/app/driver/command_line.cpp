@@ -15,7 +15,7 @@
 #include "app/driver/usage_text.h"
 #include "util/ci_string.h"
 #include "util/logger.h"
-#include "util/quoted_start.h"
+#include "util/shown_text.h"
 
 namespace Rilk {
 namespace {

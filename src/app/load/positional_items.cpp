@@ -11,7 +11,7 @@
 #include "types/qualified_target_name.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
-#include "util/quoted_start.h"
+#include "util/shown_text.h"
 
 namespace Rilk {
 namespace {
