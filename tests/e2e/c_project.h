@@ -45,16 +45,21 @@ protected:
     }
 
     /// A toolchain directory `tc/bin` whose gcc runs the machine's and, for a compile while
-    /// the file `slow` exists, then notes its process id in `compiled`, waits `seconds` and
-    /// only then dates the objects and dependency files in its folder, as a long compile
-    /// that writes them at the end would; g++, ar, ld and objcopy are the machine's.
+    /// the file `slow` exists, then notes its process id in `compiled`, waits until the file
+    /// `go` exists or `seconds` have passed, and only then dates the objects and dependency
+    /// files in its folder, as a long compile that writes them at the end would; g++, ar, ld
+    /// and objcopy are the machine's.
     std::string writeSlowToolchain(int seconds) const {
         const std::filesystem::path tc = work.path() / "tc" / "bin";
+        const std::string go = (work.path() / "go").string();
+        const std::string steps = std::to_string(seconds * 20);  // of 0.05 s each
         write({{"tc/bin/gcc", "#!/bin/sh\n/usr/bin/gcc \"$@\" || exit $?\n"
                           "case \" $* \" in *\" -c \"*)\n"
                           "  if [ -f '" + (work.path() / "slow").string() + "' ]; then\n"
                           "    echo $$ >> '" + (work.path() / "compiled").string() + "'\n"
-                          "    sleep " + std::to_string(seconds) + "\n"
+                          "    i=0\n"
+                          "    while [ ! -e '" + go + "' ] && [ $i -lt " + steps + " ]; do\n"
+                          "      sleep 0.05; i=$((i + 1))\n    done\n"
                           "    touch ./*.o ./*.d\n  fi;;\nesac\n"}});
         std::filesystem::permissions(tc / "gcc", std::filesystem::perms::owner_all);
         for (const char* tool : {"g++", "ar", "ld", "objcopy"}) {

@@ -11,6 +11,7 @@
 
 #include "e2e/c_project.h"
 #include "support/started_process.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -26,13 +27,8 @@ protected:
         return RilkTest::startProcess(argv, work.path(), userEnvironment(), work.path() / "log");
     }
 
-    /// Waits until `file` exists, at most a few seconds.
-    bool await(const std::string& file) const {
-        for (int i = 0; i < 300 && !fs::exists(work.path() / file); ++i) {
-            std::this_thread::sleep_for(20ms);
-        }
-        return fs::exists(work.path() / file);
-    }
+    /// Waits until `file` exists; whether it does (false only when it never comes).
+    bool await(const std::string& file) const { return RilkTest::waitForFile(work.path() / file); }
 
     /// Whether any process whose id is listed in `file` still runs (an ended one not yet
     /// reaped counts as ended), after a moment for the system to reap them.
