@@ -15,6 +15,7 @@
 
 #include "e2e/rilk_run.h"
 #include "support/run_process.h"
+#include "support/wait_until.h"
 
 class CProjectRun : public RilkRun {
 protected:
@@ -47,11 +48,15 @@ protected:
     }
 
     /// A toolchain directory `tc/bin` whose gcc runs the machine's and, for a compile while
-    /// the file `slow` exists, then notes its process id in `compiled`, waits `seconds` and
-    /// only then dates the objects and dependency files in its folder, as a long compile
-    /// that writes them at the end would; g++, ar, ld and objcopy are the machine's.
+    /// the file `slow` exists, then notes its process id in `compiled`, waits until the file
+    /// `go` exists or `seconds` have passed, and only then dates the objects and dependency
+    /// files in its folder, as a long compile that writes them at the end would; g++, ar, ld
+    /// and objcopy are the machine's.
     std::string writeSlowToolchain(int seconds) const {
-        return writeToolchainThatWaits("sleep " + std::to_string(seconds));
+        const std::string steps = std::to_string(seconds * 20);  // of 0.05 s each
+        return writeToolchainThatWaits("i=0; while [ ! -e '" + (work.path() / "go").string() +
+                                       "' ] && [ $i -lt " + steps +
+                                       " ]; do sleep 0.05; i=$((i + 1)); done");
     }
 
     /// `writeSlowToolchain`, but the compile waits until the file `go` exists.
@@ -60,13 +65,8 @@ protected:
                                        "' ]; do sleep 0.02; done");
     }
 
-    /// Waits until `file` exists, at most a few seconds; whether it does.
-    bool await(const std::string& file) const {
-        for (int i = 0; i < 300 && !std::filesystem::exists(work.path() / file); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return std::filesystem::exists(work.path() / file);
-    }
+    /// Waits until `file` exists; whether it does (false only when it never comes).
+    bool await(const std::string& file) const { return RilkTest::waitForFile(work.path() / file); }
 
     /// A file's bytes, empty when it cannot be read.
     std::string read(const std::string& relative) const {
@@ -76,7 +76,8 @@ protected:
 
     /// What the built program prints, or "(none)" when there is no program.
     std::string programSays() const {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(work.path() / "out")) {
+        for (const auto& entry :
+             std::filesystem::recursive_directory_iterator(work.path() / "out")) {
             if (entry.path().filename() != "app" || !entry.is_regular_file()) continue;
             return RilkTest::runProcess({entry.path().string()}).out;
         }
@@ -87,12 +88,19 @@ private:
     /// The toolchain of `writeSlowToolchain`, its compiles running `wait` where they wait.
     std::string writeToolchainThatWaits(const std::string& wait) const {
         const std::filesystem::path tc = work.path() / "tc" / "bin";
-        write({{"tc/bin/gcc", "#!/bin/sh\n/usr/bin/gcc \"$@\" || exit $?\n"
-                          "case \" $* \" in *\" -c \"*)\n"
-                          "  if [ -f '" + (work.path() / "slow").string() + "' ]; then\n"
-                          "    echo $$ >> '" + (work.path() / "compiled").string() + "'\n"
-                          "    " + wait + "\n"
-                          "    touch ./*.o ./*.d\n  fi;;\nesac\n"}});
+        write({{"tc/bin/gcc",
+                "#!/bin/sh\n/usr/bin/gcc \"$@\" || exit $?\n"
+                "case \" $* \" in *\" -c \"*)\n"
+                "  if [ -f '" +
+                    (work.path() / "slow").string() +
+                    "' ]; then\n"
+                    "    echo $$ >> '" +
+                    (work.path() / "compiled").string() +
+                    "'\n"
+                    "    " +
+                    wait +
+                    "\n"
+                    "    touch ./*.o ./*.d\n  fi;;\nesac\n"}});
         std::filesystem::permissions(tc / "gcc", std::filesystem::perms::owner_all);
         for (const char* tool : {"g++", "ar", "ld", "objcopy"}) {
             std::filesystem::create_symlink(std::string("/usr/bin/") + tool, tc / tool);

@@ -19,6 +19,7 @@
 #include "e2e/rilk_run.h"
 #include "support/started_process.h"
 #include "support/temp_dir.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -90,11 +91,7 @@ protected:
                  "--log-level", "info"},
                 home.path(), {}, daemon.log);
             daemons.push_back(daemon);
-            const auto deadline = std::chrono::steady_clock::now() + 10s;
-            while (!accepts(daemon.port) && std::chrono::steady_clock::now() < deadline) {
-                std::this_thread::sleep_for(20ms);
-            }
-            if (!accepts(daemon.port)) {
+            if (!RilkTest::waitUntil([&] { return accepts(daemon.port); })) {
                 GTEST_SKIP() << "distccd cannot serve on 127.0.0.1:" << daemon.port << ": "
                              << readFile(daemon.log);
             }
@@ -139,12 +136,9 @@ protected:
     }
 
     /// Waits until the daemons have logged `count` compiles (a daemon logs a job just after
-    /// it has answered), at most a few seconds; returns them.
+    /// it has answered); returns them.
     std::vector<std::string> awaitRemoteCompiles(std::size_t count) const {
-        const auto deadline = std::chrono::steady_clock::now() + 5s;
-        while (remoteCompiles().size() < count && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(20ms);
-        }
+        RilkTest::waitUntil([&] { return remoteCompiles().size() >= count; });
         std::this_thread::sleep_for(100ms);  // any compile beyond the expected ones shows too
         return remoteCompiles();
     }

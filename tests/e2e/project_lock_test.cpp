@@ -1,22 +1,22 @@
 // Build runs in one project take turns: a second run waits for the first and then finds its
 // work done; one-shot modes that only read never wait.
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <iterator>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "e2e/rilk_run.h"
 #include "support/started_process.h"
+#include "support/terminal_process.h"
+#include "support/wait_until.h"
 #include "util/file_lock.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
+using RilkTest::kHangGuard;
 
 const std::string kWaiting = "Waiting for another run in this project to finish.\n";
 
@@ -27,26 +27,24 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    /// A project whose one target writes its output in two steps, a second apart.
+    /// A project whose one target writes its output in two steps: the second once the file
+    /// "go" exists (or two minutes have passed, so that a failed test leaves nothing running).
     void writeSlowProject() const {
         write({{".rilk_project.txt", "name slow\nunits {\n    u { \"rilk.txt\" }\n}\n"},
                {"src.in", "x"},
                {"rilk.txt",
                 "unit u\nt: {\n    SRC = P\"(src.in)\"\n    ^OUT = P\"(out.txt)\"\n"
-                "    cmdline = [ \"printf part > out.txt; sleep 1; printf whole >> out.txt\" ]\n"
+                "    cmdline = [ R\"(printf part > out.txt; i=0;"
+                " while [ ! -e go ] && [ $i -lt 2400 ]; do sleep 0.05; i=$((i + 1)); done;"
+                " printf whole >> out.txt )\" ]\n"
                 "}\n"}});
     }
 
-    /// Waits until `done` holds, looking every few milliseconds, for at most 60 seconds;
-    /// whether it came to hold.
-    template <typename Done>
-    static bool waitUntil(Done done) {
-        const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
+    /// Starts rilk in the working directory on a terminal of its own, which shows each line
+    /// as soon as it is printed.
+    RilkTest::TerminalProcess rilkOnTerminal() const {
+        return RilkTest::TerminalProcess(
+            {RILK_BINARY}, {.workingDirectory = work.path(), .environment = userEnvironment()});
     }
 
     static std::size_t count(const std::string& text, const std::string& part) {
@@ -63,17 +61,20 @@ TEST_F(ProjectLock, SecondRunWaitsForTheFirstAndFindsTheWorkDone) {
     writeSlowProject();
     const fs::path log = work.path() / "first.log";
     const pid_t first = RilkTest::startProcess({RILK_BINARY}, work.path(), userEnvironment(), log);
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!fs::exists(work.path() / "out.txt") && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
+    if (!RilkTest::waitForFile(work.path() / "out.txt")) {
+        RilkTest::killWithCommands(first);
+        FAIL() << "the first run never started its command";
     }
-    ASSERT_TRUE(fs::exists(work.path() / "out.txt")) << "the first run never started its command";
-    const auto second = rilk({});
+    // The first run's command finishes only once the second run has said that it waits.
+    RilkTest::TerminalProcess second = rilkOnTerminal();
+    second.awaitOutput(kWaiting);
+    work.write("go", "");
     EXPECT_EQ(RilkTest::waitExit(first), 0) << read("first.log");
-    EXPECT_EQ(second.exitCode, 0) << second.out << second.err;
-    EXPECT_EQ(count(second.out, kWaiting), 1u) << second.out;
-    EXPECT_EQ(count(second.out, "printf part"), 0u) << "the second run ran the command again:\n"
-                                                    << second.out;
+    EXPECT_EQ(second.wait(), 0) << second.output();
+    EXPECT_EQ(count(second.output(), kWaiting), 1u) << second.output();
+    EXPECT_EQ(count(second.output(), "printf part"), 0u)
+        << "the second run ran the command again:\n"
+        << second.output();
     EXPECT_EQ(count(read("first.log"), kWaiting), 0u);
     EXPECT_EQ(read("out.txt"), "partwhole");
 }
@@ -87,7 +88,7 @@ TEST_F(ProjectLock, BuildWaitsWhileTheLockIsHeldAndReadingModesDoNot) {
          std::vector<std::vector<std::string>>{{"--version"}, {"-l", "u"}, {"-u"}, {"-p"}}) {
         SCOPED_TRACE(args.front());
         auto run = std::async(std::launch::async, [&] { return rilk(args); });
-        if (run.wait_for(20s) != std::future_status::ready) {
+        if (run.wait_for(kHangGuard) != std::future_status::ready) {
             held.reset();
             FAIL() << "waited for the lock";
         }
@@ -96,13 +97,13 @@ TEST_F(ProjectLock, BuildWaitsWhileTheLockIsHeldAndReadingModesDoNot) {
         EXPECT_EQ(count(result.out, kWaiting), 0u) << result.out;
     }
 
-    auto build = std::async(std::launch::async, [&] { return rilk({}); });
-    EXPECT_EQ(build.wait_for(500ms), std::future_status::timeout) << "built while locked";
+    work.write("go", "");  // the command writes its output at once
+    RilkTest::TerminalProcess build = rilkOnTerminal();
+    EXPECT_TRUE(build.awaitOutput(kWaiting)) << "built while locked:\n" << build.output();
     EXPECT_FALSE(fs::exists(work.path() / "out.txt"));
     held.reset();
-    const auto result = build.get();
-    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
-    EXPECT_EQ(count(result.out, kWaiting), 1u) << result.out;
+    EXPECT_EQ(build.wait(), 0) << build.output();
+    EXPECT_EQ(count(build.output(), kWaiting), 1u) << build.output();
     EXPECT_EQ(read("out.txt"), "partwhole");
 }
 
@@ -111,7 +112,7 @@ TEST_F(ProjectLock, ARunStartedByACommandOfTheBuildDoesNotWaitForIt) {
                         "inner: {\n    ^OUT = P\"(inner.txt)\"\n"
                         "    cmdline = \"echo inner > inner.txt\"\n}\n"}});
     auto run = std::async(std::launch::async, [&] { return rilk({"outer"}); });
-    ASSERT_EQ(run.wait_for(30s), std::future_status::ready)
+    ASSERT_EQ(run.wait_for(kHangGuard), std::future_status::ready)
         << "the nested run waits for its parent";
     const auto result = run.get();
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
@@ -137,11 +138,12 @@ TEST_F(ProjectLock, ARunBuildingAnImportedProjectsTargetsTakesTurnsWithRunsThere
            {"a/rilk.txt", "unit m\nall: b/u::t {\n    NO_TOOL = 1\n}\n"}});
     const pid_t inA = RilkTest::startProcess({RILK_BINARY}, work.path() / "a", userEnvironment(),
                                              work.path() / "a.log");
-    ASSERT_TRUE(waitUntil([&] { return read("b/out.txt") == "begin release\n"; })) << read("a.log");
+    ASSERT_TRUE(RilkTest::waitUntil([&] { return read("b/out.txt") == "begin release\n"; }))
+        << read("a.log");
     const pid_t inB = RilkTest::startProcess({RILK_BINARY}, work.path() / "b", userEnvironment(),
                                              work.path() / "b.log");
     // Today's run in b waits; one that does not starts its command meanwhile.
-    EXPECT_TRUE(waitUntil([&] {
+    EXPECT_TRUE(RilkTest::waitUntil([&] {
         return count(read("b.log"), kWaiting) == 1 || read("b/out.txt") != "begin release\n";
     }));
     write({{"b/go", ""}});
@@ -167,7 +169,7 @@ TEST_F(ProjectLock, ARunWaitingForAnImportedProjectHoldsNoLock) {
                                              work.path() / "a.log");
     const std::string waiting = "Waiting for another run that builds in the imported project '" +
                                 fs::canonical(work.path() / "b").string() + "' to finish.\n";
-    EXPECT_TRUE(waitUntil([&] {
+    EXPECT_TRUE(RilkTest::waitUntil([&] {
         return count(read("a.log"), waiting) == 1 || fs::exists(work.path() / "a/t.txt");
     })) << read("a.log");
     EXPECT_FALSE(fs::exists(work.path() / "a/t.txt")) << "built without b's lock";
@@ -193,7 +195,7 @@ TEST_F(ProjectLock, ARunStartedByABuildImportingItsProjectKeepsItsJournal) {
                               RILK_BINARY + "' t\"\n}\n"}});
     const pid_t inA = RilkTest::startProcess({RILK_BINARY}, work.path() / "a", userEnvironment(),
                                              work.path() / "a.log");
-    if (!waitUntil([&] { return fs::exists(work.path() / "b/t.txt"); })) {
+    if (!RilkTest::waitUntil([&] { return fs::exists(work.path() / "b/t.txt"); })) {
         RilkTest::killWithCommands(inA);
         FAIL() << "the run in b waits for the run in a:\n" << read("a.log");
     }
@@ -217,7 +219,7 @@ TEST_F(ProjectLock, RunsStartedByOneCommandOfTheBuildTakeTurns) {
     const pid_t outer = RilkTest::startProcess({RILK_BINARY, "outer"}, work.path(),
                                                userEnvironment(), work.path() / "outer.log");
     // One of the two waits for the other; runs that do not both start lib's command.
-    EXPECT_TRUE(waitUntil([&] {
+    EXPECT_TRUE(RilkTest::waitUntil([&] {
         return count(read("a.log") + read("b.log"), kWaiting) == 1 || read("starts.txt") == "\n\n";
     }));
     write({{"go", ""}});
@@ -238,7 +240,7 @@ TEST_F(ProjectLock, ARunStartedByARunStartedByTheBuildWaitsForNeither) {
                             command("inner", "echo inner > inner.txt")}});
     const pid_t outer = RilkTest::startProcess({RILK_BINARY, "outer"}, work.path(),
                                                userEnvironment(), work.path() / "outer.log");
-    if (!waitUntil([&] { return fs::exists(work.path() / "inner.txt"); })) {
+    if (!RilkTest::waitUntil([&] { return fs::exists(work.path() / "inner.txt"); })) {
         RilkTest::killWithCommands(outer);
         FAIL() << "a nested run waits for a run it descends from:\n" << read("outer.log");
     }

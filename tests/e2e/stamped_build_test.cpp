@@ -2,17 +2,15 @@
 // build left: changes that "output newer than input" cannot see are built again.
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <future>
-#include <thread>
 
 #include "e2e/c_project.h"
+#include "support/wait_until.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 class StampedBuild : public CProjectRun {};
 
@@ -50,18 +48,18 @@ TEST_F(StampedBuild, AnOutputChangedAfterTheBuildIsBuiltAgain) {
 }
 
 TEST_F(StampedBuild, AHeaderRewrittenWhileItsCompileRunsIsBuiltAgain) {
-    writeProject(writeSlowToolchain(2));
+    writeProject(writeSlowToolchain(120));
     write({{"h.h", "#define WHAT \"old header\"\n"},
            {"a.c", "#include \"h.h\"\nconst char* what(void) { return WHAT; }\n"}});
     ASSERT_EQ(rilk({}).exitCode, 0);
     write({{"a.c", "#include \"h.h\"\nconst char* what(void) { return \"[\" WHAT \"]\"; }\n"},
            {"slow", ""}});
-    // The compile has read the header and its object is written; it has not ended yet.
+    // The compile has read the header and its object is written; it ends once "go" exists.
     auto build = std::async(std::launch::async, [&] { return rilk({}); });
-    for (int i = 0; i < 300 && !fs::exists(work.path() / "compiled"); ++i) {
-        std::this_thread::sleep_for(20ms);
-    }
+    const bool compiling = RilkTest::waitForFile(work.path() / "compiled");
     write({{"h.h", "#define WHAT \"new header\"\n"}});
+    write({{"go", ""}});
+    ASSERT_TRUE(compiling) << "the compile never started";
     ASSERT_EQ(build.get().exitCode, 0);
     EXPECT_EQ(programSays(), "[old header]\n");
     fs::remove(work.path() / "slow");

@@ -16,6 +16,7 @@
 #include "e2e/c_project.h"
 #include "support/run_process.h"
 #include "support/started_process.h"
+#include "support/wait_until.h"
 
 namespace {
 

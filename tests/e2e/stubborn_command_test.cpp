@@ -10,6 +10,7 @@
 
 #include "e2e/rilk_run.h"
 #include "support/started_process.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -37,12 +38,11 @@ TEST_F(StubbornCommand, IsKilledOnASecondSignalOrAfterAGraceTime) {
         SCOPED_TRACE(testing::Message() << c.signals.size() << " signals, first " << c.signals[0]);
         fs::remove(work.path() / "out.txt");
         const pid_t pid = RilkTest::startProcess({RILK_BINARY}, work.path(), userEnvironment());
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (!fs::exists(work.path() / "out.txt") &&
-               std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(10ms);
+        // The shell ignores the signals from before it writes, and so does its sleep.
+        if (!RilkTest::waitForFile(work.path() / "out.txt")) {
+            RilkTest::killWithCommands(pid);
+            FAIL() << "the command never started";
         }
-        std::this_thread::sleep_for(50ms);  // the shell is in its sleep
         const auto start = std::chrono::steady_clock::now();
         for (std::size_t i = 0; i < c.signals.size(); ++i) {
             if (i > 0) std::this_thread::sleep_for(300ms);

@@ -12,14 +12,16 @@
 #include <vector>
 
 #include "support/run_process.h"
+#include "support/wait_until.h"
 
 namespace RilkTest {
 
 struct Watch {
     /// The child is killed once its resident memory passes this many bytes (0: no bound).
     std::uintmax_t maxResidentBytes = 0;
-    /// The child is killed once it has run this long.
-    std::chrono::milliseconds maxTime{10000};
+    /// The child is killed once it has run this long: a guard against a hang, not a bound
+    /// on the time a run should take.
+    std::chrono::milliseconds maxTime = kHangGuard;
 };
 
 struct WatchedResult : ProcessResult {

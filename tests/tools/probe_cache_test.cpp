@@ -118,9 +118,11 @@ TEST_F(ProbeAnswerKeeping, AChangedProgramIsProbedAgainAndItsOldAnswersDropped) 
 }
 
 TEST_F(ProbeAnswerKeeping, ATimedOutProbeIsNeitherKeptNorRunAgain) {
-    const fs::path slow = RilkTest::writeScript(
-        dir.path() / "bin/slow-gcc", "echo \"$1\" >> '" + log.string() + "'\nsleep 5\necho late\n");
-    Rilk::ProbeCache cache(file, 200ms);
+    const fs::path slow =
+        RilkTest::writeScript(dir.path() / "bin/slow-gcc",
+                              "echo \"$1\" >> '" + log.string() + "'\nsleep 60\necho late\n");
+    // Long enough for the tool to note its call before it is stopped, also on a busy machine.
+    Rilk::ProbeCache cache(file, 2s);
     EXPECT_TRUE(cache.probe(slow, "-dumpmachine").timedOut);
     const Rilk::ToolRunResult skipped = cache.probe(slow, "-dumpfullversion");
     EXPECT_TRUE(skipped.timedOut);

@@ -41,7 +41,7 @@ TEST(FileLock, ProgramsStartedWhileHeldDoNotKeepIt) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        execl("/bin/sleep", "sleep", "2", static_cast<char*>(nullptr));
+        execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));  // killed below
         _exit(127);
     }
     for (std::string name; name != "sleep\n";) {  // until the child has run exec
