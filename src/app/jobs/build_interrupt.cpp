@@ -94,7 +94,12 @@ void RunningCommandSlot::publish(pid_t processGroup) {
     if (receivedSignal.load() != 0) stopGroup(processGroup);
 }
 
-void RunningCommandSlot::withdraw() { processGroup_.store(0); }
+bool RunningCommandSlot::withdraw() {
+    processGroup_.store(0);
+    // Pairs with the handler as `publish` does: a signal stored before this point found the
+    // command published, so it was still running at the stop.
+    return receivedSignal.load() != 0;
+}
 
 void throwIfInterrupted() {
     if (buildInterrupted()) throw BuildInterrupted();

@@ -66,9 +66,11 @@ class RunningCommandSlot {
 public:
     /// Records the running command; stops it at once when an interrupt came first.
     void publish(pid_t processGroup);
-    /// Forgets the command. Call it before the command's process is reaped, so the
-    /// interrupt never signals a process group whose number was given to another.
-    void withdraw();
+    /// Forgets the command, once it has ended. Call it before the command's process is
+    /// reaped, so the interrupt never signals a process group whose number was given to
+    /// another. Returns whether a stop signal arrived while the command was published: it
+    /// was still running at the stop, whatever status it then ended with.
+    bool withdraw();
     /// The published process group, or 0.
     pid_t processGroup() const { return processGroup_.load(); }
 

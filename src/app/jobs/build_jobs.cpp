@@ -70,9 +70,6 @@ int runJob(std::vector<Recipe> recipes, const std::vector<std::string>& environm
         if (recipe.kind == Recipe::NotRun) return kRecipeNotRun;
         const int result = runCommand(recipe, childEnvironment(environment, recipe.pathDirectories),
                                       slot, notStarted);
-        // A command still running when the run was stopped did not finish, whatever status
-        // it exits with: a cleanup trap may end it with 0 after its work was cut short.
-        if (interrupt.interrupted()) return kCommandSignalled;
         if (result != 0) return result;
     }
     return 0;

@@ -104,8 +104,11 @@ int runCommand(const Recipe& recipe, const std::vector<std::string>& environment
     }
     slot.publish(pid);
     awaitExit(pid);  // an error here shows again, and is reported, when reaping
-    slot.withdraw();
-    return reap(pid);
+    const bool stopped = slot.withdraw();
+    const int result = reap(pid);
+    // Still running at the stop: a cleanup trap may end it with 0 after its work was cut
+    // short, so it did not finish.
+    return stopped ? kCommandSignalled : result;
 }
 
 }  // namespace Rilk

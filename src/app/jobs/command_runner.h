@@ -16,7 +16,9 @@ inline constexpr int kCommandSignalled = -1;
 /// with `environment` ("NAME=value" entries), in a process group of its own that is
 /// published in `slot` while it runs, and waits for it.
 ///
-/// Returns the shell's exit status; the signal's number negated when it was killed; the `errno`
+/// Returns the shell's exit status; the signal's number negated when it was killed;
+/// `kCommandSignalled` when a stop signal arrived while it ran (it did not finish, whatever
+/// status it ended with); the `errno`
 /// value when the command could not be started (a working directory that cannot be
 /// entered gives 2, `ENOENT`, like a missing one) or not waited for. The child is always
 /// reaped. Standard output is flushed first, so the command's output follows everything

@@ -271,8 +271,9 @@ TEST(BuildJobs, JournalHoldsEveryJobsOutputsOnDiskBeforeAnyJobStarts) {
 }
 
 // A job's command sends the signal to the runner, as a terminal or a supervisor would. It
-// waits at a FIFO until the last job's command has run, so that job's line was printed
-// before the signal, however the threads are scheduled.
+// waits at a FIFO until the last job's command has run and then until that command's shell
+// is reaped, so that job finished, and its line was printed, before the signal, however the
+// threads are scheduled.
 TEST(BuildJobs, InterruptStopsCommandsRemovesPartialOutputsAndTellsWhatFinished) {
     for (const int signal : {SIGTERM, SIGINT}) {
         RilkTest::TempDir dir;
@@ -284,10 +285,11 @@ TEST(BuildJobs, InterruptStopsCommandsRemovesPartialOutputsAndTellsWhatFinished)
             std::signal(signal, SIG_DFL);  // as started from a terminal, not ignoring it
             ScriptedBuilder builder;
             builder.recipes = {
-                {sh("cat gate >/dev/null; echo part > part.o; " + kill + "sleep 30; touch done0",
+                {sh("cat gate >/dev/null; while kill -0 $(cat last) 2>/dev/null; do sleep 0.01; "
+                    "done; echo part > part.o; " + kill + "sleep 30; touch done0",
                     d)},
                 {sh("sleep 30; touch done1", d), sh("touch done1", d)},
-                {sh("echo whole > whole.o; echo go > gate", d)}};
+                {sh("echo whole > whole.o; echo $$ > last; echo go > gate", d)}};
             Context output;
             RunJournal journal(d / "journal");
             std::vector<bool> finished;
@@ -312,7 +314,8 @@ TEST(BuildJobs, InterruptStopsCommandsRemovesPartialOutputsAndTellsWhatFinished)
             EXPECT_FALSE(fs::exists(d / never)) << never;
         }
         EXPECT_EQ(result.out.find("failed"), std::string::npos) << result.out;
-        EXPECT_NE(result.out.find("echo whole > whole.o; echo go > gate\n"), std::string::npos)
+        EXPECT_NE(result.out.find("echo whole > whole.o; echo $$ > last; echo go > gate\n"),
+                  std::string::npos)
             << "what was printed before is not lost:\n"
             << result.out;
     }
