@@ -115,6 +115,9 @@ private:
     /// Whether the bytes of records held as bytes are still those read: no file they lie in
     /// was changed in place. One `fstat` per such file.
     bool heldBytesUnchanged() const;
+    /// Whether the bytes of records held as bytes can still be read: none were lost, and
+    /// no file they lie in was changed in place since (else they are lost from now on).
+    bool heldBytesStillRead();
     /// Takes the bytes of records held as bytes for lost, saying so once.
     void loseHeldBytes();
 

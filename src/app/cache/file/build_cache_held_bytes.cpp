@@ -26,7 +26,12 @@ std::optional<std::string_view> BuildCache::heldBytesToRead(const RuntimeRecord&
 
 void BuildCache::checkFileAfterCommands() {
     commandsRan_ = true;
+    heldBytesStillRead();
+}
+
+bool BuildCache::heldBytesStillRead() {
     if (!heldBytesLost_ && !heldBytesUnchanged()) loseHeldBytes();
+    return !heldBytesLost_;
 }
 
 bool BuildCache::heldBytesUnchanged() const {

@@ -83,8 +83,7 @@ void BuildCache::takeRecordsOfFile(bool overStored) {
     // Held as bytes, so that each record can be told from the one read before.
     ReadResult read = readFile(path_, true);
     // The file may have been changed in place, under the bytes of the records read before.
-    if (!heldBytesLost_ && !heldBytesUnchanged()) loseHeldBytes();
-    const bool ownBytesLost = heldBytesLost_;
+    const bool ownBytesLost = !heldBytesStillRead();
     std::lock_guard mapLock(mapMutex_);
     loadedStamp_ = now;
     if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));

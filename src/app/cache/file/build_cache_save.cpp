@@ -104,7 +104,7 @@ void BuildCache::save() {
 
     // Held bytes are copied only from files unchanged since they were read, and kept only
     // when the files are still unchanged once they are copied: else they may be others.
-    const bool heldUsable = !heldBytesLost_ && heldBytesUnchanged();
+    const bool heldUsable = heldBytesStillRead();
     Body body = writeBody(snapshot, heldUsable);
     if (body.anyHeld && (!heldUsable || body.heldCut || !heldBytesUnchanged())) {
         body.dropHeld();
