@@ -1,5 +1,6 @@
 #include "tools/builder.h"
 
+#include <memory>
 #include <utility>
 
 #include "util/logger.h"
@@ -53,6 +54,10 @@ void Builder::classifyVariables(MatchResult& result, const AssignmentTable& targ
         }
         result.variables.insert_or_assign(name, match);
     }
+}
+
+ContextPtr Builder::wholeTargetJob(const TargetContext& target) const {
+    return std::make_shared<TargetContext>(target, target.name);
 }
 
 }  // namespace Rilk

@@ -48,6 +48,10 @@ public:
     virtual MatchResult selectMatchSubject(const Context& target) const;
     /// The work items of the target, the variables they depend on and the job cap.
     virtual BuildPlan planBuild(const TargetContext& target) = 0;
+    /// The one job of a target whose plan has no work items, built on the target's context:
+    /// by default a copy of that context under the target's name. A builder that never looks
+    /// at its job may give one holding less.
+    virtual ContextPtr wholeTargetJob(const TargetContext& target) const;
     /// The commands of one job, in run order.
     virtual std::vector<Recipe> createRecipes(const Context& job) = 0;
 

@@ -208,7 +208,7 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
     if (tool == nullptr) {
         requireDependencies(*context, label);
         throw Rilk::RilkException("No tool to build " + label.str() + "." +
-                                  services_.noToolReason(*context));
+                                  services_.whyNoTool(*context));
     }
     applyToolDefaults(*tool, *context);
     const std::shared_ptr<Rilk::Builder> builder = tool->builderFor(*context);
@@ -239,10 +239,9 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
     Rilk::log(Rilk::LogLevel::Verbose, "Input context:\n");
     context->print(Rilk::LogLevel::Verbose);
 
-    const JobPlan plan = services_.planJobs(*builder, context);
     Rilk::Context output;
-    services_.runBuildJobs(*builder, plan, label, uniqueName, output);
-    outputs.fill(*context, plan, output);
+    const JobPlan plan = services_.runTargetWork(*builder, context, label, uniqueName, output);
+    outputs.fill(*context, plan.cached, plan.work.workItems(), output);
     Rilk::log(Rilk::LogLevel::Verbose, "Output context:\n");
     output.print(Rilk::LogLevel::Verbose);
     Rilk::log(Rilk::LogLevel::Info, "Build done\n");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 
@@ -22,8 +23,9 @@ struct FoundTarget {
 };
 
 /// What the recursive target build needs from the rest of the application. The
-/// application implements it over its unit index, runtime contexts, tool map, build cache
-/// and job runner; tests implement it by hand. The calls come one at a time, from the
+/// application implements it over its unit index, runtime contexts, tool map, and the one
+/// owner of a target's cached work (`Rilk::TargetWork`) with the job runner; tests implement
+/// it by hand. The calls come one at a time, from the
 /// threads the build runs on one after another (see `TargetBuild::kTargetsPerStack`).
 class TargetBuildServices {
 public:
@@ -46,15 +48,16 @@ public:
     virtual const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) = 0;
     /// What follows "No tool to build <target>." when `findBestTool` found none: why the
     /// nearest tool refused, starting with a blank. Default: nothing.
-    virtual std::string noToolReason(const Rilk::TargetContext&) { return {}; }
-    /// Divides the resolved target's work into jobs.
-    virtual JobPlan planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) = 0;
-    /// Runs the plan's jobs, appending their outputs to `output`. When the plan holds a
-    /// claim, stores the record of the work that finished under the target's unique name,
-    /// whether or not every job succeeded; a failed job then throws.
-    virtual void runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
-                              const Util::CiString& label, const std::string& uniqueName,
-                              Rilk::Context& output) = 0;
+    virtual std::string whyNoTool(const Rilk::TargetContext&) { return {}; }
+    /// Does the resolved target's work with its builder: plans it, runs its jobs (appending
+    /// their outputs to `output`) and, when the plan holds a claim, stores the record of the
+    /// work that finished under the target's unique name, whether or not every job
+    /// succeeded; a failed job then throws. Returns the plan, whose work items give the
+    /// target's outputs.
+    virtual JobPlan runTargetWork(Rilk::Builder& builder,
+                                  const std::shared_ptr<Rilk::TargetContext>& target,
+                                  const Util::CiString& label, const std::string& uniqueName,
+                                  Rilk::Context& output) = 0;
 };
 
 }  // namespace Rilk

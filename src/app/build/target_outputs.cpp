@@ -21,8 +21,9 @@ bool sameValue(const Rilk::RilkValuePtr& a, const Rilk::RilkValuePtr& b) {
     return a->typeName() == b->typeName() && a->toDisplayString() == b->toDisplayString();
 }
 
-bool planOutputs(const JobPlan& plan, const Rilk::Assignment& assignment) {
-    for (const Rilk::WorkItem& item : plan.workItems) {
+/// Whether one of the work items outputs `assignment`'s value under its name.
+bool planOutputs(const std::vector<Rilk::WorkItem>& planned, const Rilk::Assignment& assignment) {
+    for (const Rilk::WorkItem& item : planned) {
         for (const Rilk::Assignment& output : item.outputs) {
             if (Util::CiString::equal(output.name, assignment.name) &&
                 sameValue(output.value, assignment.value)) {
@@ -106,11 +107,11 @@ void TargetOutputs::addWorkItemOutputs(const Rilk::Context& target, const Rilk::
     if (!listed.empty()) output.appendToList(listed);
 }
 
-void TargetOutputs::fill(const Rilk::Context& target, const JobPlan& plan,
-                         Rilk::Context& output) const {
-    if (plan.cached) {
+void TargetOutputs::fill(const Rilk::Context& target, bool cached,
+                         const std::vector<Rilk::WorkItem>& planned, Rilk::Context& output) const {
+    if (cached) {
         output = Rilk::Context();
-        for (const Rilk::WorkItem& item : plan.workItems) addWorkItemOutputs(target, item, output);
+        for (const Rilk::WorkItem& item : planned) addWorkItemOutputs(target, item, output);
     }
     // `appliedOutput` of each variable, with the output names and kept values walked
     // alongside the target's variables (all in the same order) rather than searched.
@@ -121,7 +122,7 @@ void TargetOutputs::fill(const Rilk::Context& target, const JobPlan& plan,
         const Rilk::Assignment* chosen = applied(stored, outputNames.find(name) != nullptr,
                                                  kept != nullptr ? &kept->second : nullptr);
         if (chosen == nullptr) continue;
-        if (chosen->type == Rilk::AssignType::Append && planOutputs(plan, *chosen)) continue;
+        if (chosen->type == Rilk::AssignType::Append && planOutputs(planned, *chosen)) continue;
         output.addAssignment(*chosen, Rilk::kKeepModifier);
     }
 }

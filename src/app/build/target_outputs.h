@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cache/planning/job_plan.h"
+#include "tools/work_item.h"
 #include "types/rilk_context_types.h"
 #include "util/ci_string.h"
 
@@ -35,12 +35,13 @@ public:
     /// context, and so the dependants and the `-o` file, get what they stand for.
     void resolveKeptValues(Rilk::Context& target);
 
-    /// Fills the output context once the jobs ran: with a cached plan the outputs the jobs
-    /// appended give way to the work items' outputs, in plan order; then every output
-    /// variable of the target is applied by its own operator (with the kept value where there
-    /// is one). An appending output variable whose value a work item already output is not
-    /// applied again, so it does not appear twice.
-    void fill(const Rilk::Context& target, const JobPlan& plan, Rilk::Context& output) const;
+    /// Fills the output context once the jobs ran: with a `cached` plan the outputs the jobs
+    /// appended give way to the `planned` work items' outputs, in plan order; then every
+    /// output variable of the target is applied by its own operator (with the kept value
+    /// where there is one). An appending output variable whose value a planned work item
+    /// already output is not applied again, so it does not appear twice.
+    void fill(const Rilk::Context& target, bool cached, const std::vector<Rilk::WorkItem>& planned,
+              Rilk::Context& output) const;
 
 private:
     /// The rule of `appliedOutput`, however the name was found: a variable is an output

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string_view>
 
 #include "app/cache/record_contents.h"
@@ -20,13 +22,12 @@ struct RuntimeRecord {
     };
 
     RecordContents contents;
-    /// The record as the cache file held it after its key when the file was last read,
-    /// exactly what the file's writer gives for it: kept in place of `contents` (then empty)
-    /// for a record read from a file and not stored since (`heldAsBytes`), and kept beside
-    /// the contents stored since, so that a record a nested run stores in the file later can
-    /// be told from the one read. Empty when the file's record was parsed, or there was
-    /// none. It lies in the bytes read, which the cache keeps as long as it lives
-    /// (`BuildCache::heldStorage_`).
+    /// The record as the records' backing (`RecordBacking`) held it when it was last read,
+    /// exactly as that side writes it: kept in place of `contents` (then empty) for a record
+    /// read and not stored since (`heldAsBytes`), and kept beside the contents stored since,
+    /// so that a record a nested run stores later can be told from the one read. Empty when
+    /// the record was read parsed, or there was none. The bytes lie in storage the backing
+    /// keeps while it lives, and are read only through it.
     std::string_view heldBytes;
     /// Set when the record was created or stored during this run; clear for records read
     /// from the cache file.

@@ -3,12 +3,17 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "app/cache/cache_record.h"
+#include "app/cache/path_stamp.h"
+#include "app/cache/record_backing.h"
 #include "app/cache/record_contents.h"
 #include "util/ci_string.h"
 
@@ -16,8 +21,9 @@ namespace Rilk {
 
 /// What a build asks of the build cache: for every target built successfully, the plan its
 /// builder made, kept in memory under the target's unique name (letter case ignored), found,
-/// claimed and stored while the run's targets build. Where the records come from and go to
-/// between runs is the cache file's (`Rilk::BuildCache`, which loads them into these).
+/// claimed, compared and stored while the run's targets build. Where the records come from
+/// and go to between runs is not theirs to know: that side installs and takes the records
+/// through the calls below and backs the records held as their bytes (`RecordBacking`).
 ///
 /// The record map is guarded by one mutex; each record has its own (`RuntimeRecord::mutex()`,
 /// from a shared pool). Lock order: the map mutex, then a record's mutex; nothing takes the
@@ -42,7 +48,7 @@ public:
     /// Stores `contents` as the record of `key`. An existing record is changed only by the
     /// holder of its claim (`token`); the claim then ends and waiters are woken. A missing
     /// record is created unclaimed.
-    void upsert(const std::string& key, const RecordContents& contents, std::uint64_t token);
+    void upsert(const std::string& key, RecordContents contents, std::uint64_t token);
 
     /// What `findOrClaim` found.
     struct Lookup {
@@ -63,21 +69,50 @@ public:
 
     std::size_t size() const;
 
-protected:
-    ~CacheRecords() = default;
+    /// The positions, in plan order, of `plan`'s work items that must be built again against
+    /// `record` (`staleWorkItems`): a record held as its bytes is compared by its backing.
+    /// Call with the record's mutex held.
+    std::vector<std::size_t> staleAgainst(const RuntimeRecord& record, RecordContents& plan);
+
+    /// The stamps of the files the records name, as this run reads them.
+    PathStamps& stamps() { return stamps_; }
+
+    /// Called once a target's commands have ended, before its record is stored (see
+    /// `RecordBacking::commandsEnded`).
+    void afterCommands() {
+        if (backing_ != nullptr) backing_->commandsEnded();
+    }
+
+    /// Where the records held as their bytes lie; null (the default) when none is.
+    void setBacking(RecordBacking* backing) { backing_ = backing; }
 
     /// Installs `records` in place of the current ones, none of them changed since, and
     /// restarts the claim tokens.
     void replaceRecords(RecordMap records);
 
-    // The cache file reads and writes the records under the same lock as the build does.
-    mutable std::mutex mapMutex_;
-    RecordMap records_;
-    /// Whether a record was created or stored since the records were installed.
-    std::atomic<bool> changed_{false};
+    /// Takes in the records of `incoming`: each one whose key has no record here, and each
+    /// one for which `replaces(own, incoming)` says so. Both are held by the map's lock
+    /// meanwhile, so `replaces` may take the mutex of `own` but no other lock.
+    void takeRecords(RecordMap incoming,
+                     const std::function<bool(const RuntimeRecord& own,
+                                              const RuntimeRecord& incoming)>& replaces);
+
+    /// Every record with its key, in no particular order.
+    std::vector<std::pair<std::string, std::shared_ptr<RuntimeRecord>>> snapshot() const;
+
+    /// Whether a record was created or stored since the records were installed, or
+    /// `markChanged` was called.
+    bool changed() const { return changed_; }
+    /// Marks the records as differing from those installed.
+    void markChanged() { changed_ = true; }
 
 private:
+    mutable std::mutex mapMutex_;
+    RecordMap records_;
+    std::atomic<bool> changed_{false};
     std::atomic<std::uint64_t> nextClaimToken_{1};
+    PathStamps stamps_;
+    RecordBacking* backing_ = nullptr;
 };
 
 }  // namespace Rilk

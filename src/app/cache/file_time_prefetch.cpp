@@ -17,9 +17,6 @@ namespace {
 /// Paths a thread takes at once: few enough that a stop is seen soon.
 constexpr std::size_t kBatch = 32;
 
-/// The prefetch `pathStamp` consults; null when there is none or jobs may have run.
-std::atomic<FileTimePrefetch*> inUse{nullptr};
-
 /// The hash of a full path text.
 std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>()(text); }
 
@@ -51,8 +48,6 @@ FileTimePrefetch::FileTimePrefetch(std::vector<std::string> paths, unsigned thre
 }
 
 FileTimePrefetch::~FileTimePrefetch() {
-    FileTimePrefetch* self = this;
-    inUse.compare_exchange_strong(self, nullptr);
     stop();
     wait();
 }
@@ -124,22 +119,6 @@ void FileTimePrefetch::wait() {
     for (std::thread& thread : threads_) {
         if (thread.joinable()) thread.join();
     }
-}
-
-void useFileTimePrefetch(FileTimePrefetch* prefetch) {
-    inUse.store(prefetch, std::memory_order_release);
-}
-
-void dropFileTimePrefetch() {
-    if (FileTimePrefetch* dropped = inUse.exchange(nullptr, std::memory_order_acq_rel)) {
-        dropped->stop();
-    }
-}
-
-std::optional<Util::FileStamp> prefetchedStamp(const JoinedPath& path) {
-    const FileTimePrefetch* prefetch = inUse.load(std::memory_order_acquire);
-    if (prefetch == nullptr) return std::nullopt;
-    return prefetch->find(path);
 }
 
 }  // namespace Rilk

@@ -22,9 +22,10 @@ namespace Rilk {
 ///
 /// A stamp read ahead is what a `stat` of the full path text gave a moment earlier in the
 /// same run. That is the build's own answer only while no job has run (jobs change files),
-/// so the prefetch in use is dropped before the first job starts (`dropFileTimePrefetch`)
-/// and never consulted again. Only absolute texts without NUL bytes are read, and only the
-/// times of files that could be read are kept: any other question is left to the caller.
+/// so the run's stamps drop the prefetch before the first job starts
+/// (`PathStamps::filesMayChange`) and never consult it again. Only absolute texts without NUL
+/// bytes are read, and only the times of files that could be read are kept: any other
+/// question is left to the caller.
 ///
 /// The paths and their places are fixed before the threads start; each thread fills the
 /// stamp of a path and then marks it ready, so a lookup takes no lock and never waits.
@@ -40,7 +41,7 @@ public:
 
     /// Starts reading the times of `paths` on `threads` threads (none: only lookups read).
     FileTimePrefetch(std::vector<std::string> paths, unsigned threads);
-    /// Stops the threads and waits for them; a prefetch in use is no longer.
+    /// Stops the threads and waits for them.
     ~FileTimePrefetch();
     FileTimePrefetch(const FileTimePrefetch&) = delete;
     FileTimePrefetch& operator=(const FileTimePrefetch&) = delete;
@@ -93,16 +94,5 @@ private:
     std::atomic<bool> stopped_{false};
     std::vector<std::thread> threads_;
 };
-
-/// Makes `prefetch` the one `prefetchedStamp` consults (null: none). Called on the
-/// thread that plans the build.
-void useFileTimePrefetch(FileTimePrefetch* prefetch);
-
-/// Stops the prefetch in use and consults it no more: its times were read before any job of
-/// the run could change a file. Called before the first job starts.
-void dropFileTimePrefetch();
-
-/// The stamp the prefetch in use read for the full path `path` spells, or nothing.
-std::optional<Util::FileStamp> prefetchedStamp(const JoinedPath& path);
 
 }  // namespace Rilk

@@ -27,14 +27,14 @@ struct OpenDirectory {
 /// More base directories than a run normally meets; beyond them the full path is used.
 constexpr std::size_t kMaxOpenDirectories = 16;
 
-/// Counts the calls of `forgetOpenDirectories`, so that every thread drops the directories
-/// it opened before the last one, not only the thread that made it.
-std::atomic<std::uint64_t> forgetCount{0};
+/// The next value of `PathStamps::generation_`, unique in the process.
+std::atomic<std::uint64_t> nextGeneration{1};
 
 /// One thread's open base directories, closed when the thread ends.
 struct OpenDirectories {
     std::vector<OpenDirectory> list;
-    std::uint64_t forgetCount = 0;
+    /// The generation of the stamps they were opened for.
+    std::uint64_t generation = 0;
 
     ~OpenDirectories() { closeAll(); }
     void closeAll() {
@@ -45,19 +45,19 @@ struct OpenDirectories {
     }
 };
 
-std::vector<OpenDirectory>& openDirectories() {
+/// The calling thread's open base directories for the stamps of `generation`.
+std::vector<OpenDirectory>& openDirectories(std::uint64_t generation) {
     thread_local OpenDirectories directories;
-    const std::uint64_t count = forgetCount.load(std::memory_order_acquire);
-    if (directories.forgetCount != count) {
+    if (directories.generation != generation) {
         directories.closeAll();
-        directories.forgetCount = count;
+        directories.generation = generation;
     }
     return directories.list;
 }
 
 /// The descriptor of the base directory `path`, opened on first use; -1 when it cannot be.
-int directoryDescriptor(std::string_view path) {
-    std::vector<OpenDirectory>& directories = openDirectories();
+int directoryDescriptor(std::string_view path, std::uint64_t generation) {
+    std::vector<OpenDirectory>& directories = openDirectories(generation);
     for (const OpenDirectory& directory : directories) {
         if (directory.path == path) return directory.fd;
     }
@@ -77,9 +77,10 @@ bool holdsNulByte(const JoinedPath& joined) {
 
 /// What `stat` tells of the file `path` (joined as `joined`) names, looked up from its base
 /// directory kept open and else by its full path; false when it cannot be read.
-bool statPath(const RilkPathString& path, const JoinedPath& joined, struct stat& info) {
+bool statPath(const RilkPathString& path, const JoinedPath& joined, std::uint64_t generation,
+              struct stat& info) {
     if (!joined.base.empty() && !joined.text.empty()) {
-        const int directory = directoryDescriptor(joined.base);
+        const int directory = directoryDescriptor(joined.base, generation);
         if (directory >= 0 && ::fstatat(directory, path.text().c_str(), &info, 0) == 0) {
             return true;
         }
@@ -98,36 +99,49 @@ std::optional<Util::FileStamp> stampUnchangedSince(const struct stat& info, std:
 
 }  // namespace
 
-std::optional<Util::FileStamp> pathStamp(const RilkPathString& path) {
+PathStamps::PathStamps() : generation_(nextGeneration.fetch_add(1)) {}
+
+PathStamps::~PathStamps() { usePrefetch(nullptr); }
+
+std::optional<Util::FileStamp> PathStamps::of(const RilkPathString& path) const {
     const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
     if (holdsNulByte(joined)) return std::nullopt;
-    if (const std::optional<Util::FileStamp> prefetched = prefetchedStamp(joined)) {
-        return prefetched;
+    if (const FileTimePrefetch* prefetch = inUse_.load(std::memory_order_acquire)) {
+        if (const std::optional<Util::FileStamp> prefetched = prefetch->find(joined)) {
+            return prefetched;
+        }
     }
     struct stat info {};
-    if (!statPath(path, joined, info)) return std::nullopt;
+    if (!statPath(path, joined, generation_.load(std::memory_order_acquire), info)) {
+        return std::nullopt;
+    }
     return Util::stampOf(info);
 }
 
-std::optional<Util::FileStamp> fileStamp(const std::string& fullPath) {
+std::optional<Util::FileStamp> PathStamps::ofFile(const std::string& fullPath) const {
     if (fullPath.find('\0') != std::string::npos) return std::nullopt;
-    if (const std::optional<Util::FileStamp> prefetched =
-            prefetchedStamp(JoinedPath{{}, false, fullPath})) {
-        return prefetched;
+    if (const FileTimePrefetch* prefetch = inUse_.load(std::memory_order_acquire)) {
+        if (const std::optional<Util::FileStamp> prefetched =
+                prefetch->find(JoinedPath{{}, false, fullPath})) {
+            return prefetched;
+        }
     }
     return Util::stampOfFile(fullPath.c_str());
 }
 
-std::optional<Util::FileStamp> pathStampUnchangedSince(const RilkPathString& path,
-                                                       std::int64_t since) {
+std::optional<Util::FileStamp> PathStamps::unchangedSince(const RilkPathString& path,
+                                                          std::int64_t since) const {
     const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
     struct stat info {};
-    if (holdsNulByte(joined) || !statPath(path, joined, info)) return std::nullopt;
+    if (holdsNulByte(joined) ||
+        !statPath(path, joined, generation_.load(std::memory_order_acquire), info)) {
+        return std::nullopt;
+    }
     return stampUnchangedSince(info, since);
 }
 
-std::optional<Util::FileStamp> fileStampUnchangedSince(const std::string& fullPath,
-                                                       std::int64_t since) {
+std::optional<Util::FileStamp> PathStamps::fileUnchangedSince(const std::string& fullPath,
+                                                              std::int64_t since) const {
     struct stat info {};
     if (fullPath.find('\0') != std::string::npos || ::stat(fullPath.c_str(), &info) != 0) {
         return std::nullopt;
@@ -135,9 +149,24 @@ std::optional<Util::FileStamp> fileStampUnchangedSince(const std::string& fullPa
     return stampUnchangedSince(info, since);
 }
 
-void forgetOpenDirectories() {
-    forgetCount.fetch_add(1, std::memory_order_acq_rel);
-    openDirectories();
+void PathStamps::usePrefetch(std::unique_ptr<FileTimePrefetch> prefetch) {
+    inUse_.store(nullptr, std::memory_order_release);
+    prefetch_ = std::move(prefetch);
+    inUse_.store(prefetch_.get(), std::memory_order_release);
+}
+
+void PathStamps::filesMayChange() {
+    if (FileTimePrefetch* dropped = inUse_.exchange(nullptr, std::memory_order_acq_rel)) {
+        dropped->stop();
+    }
+    forgetOpenDirectories();
+}
+
+void PathStamps::forgetOpenDirectories() {
+    const std::uint64_t generation = nextGeneration.fetch_add(1);
+    generation_.store(generation, std::memory_order_release);
+    // This thread's are closed now.
+    openDirectories(generation);
 }
 
 }  // namespace Rilk

@@ -1,6 +1,7 @@
 #include "app/cache/record_comparison.h"
 
 #include <cstdint>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -25,7 +26,8 @@ using StampMemo = std::unordered_map<std::string, std::optional<Util::FileStamp>
 /// Walks a work item's recorded stamps in their order, comparing each with its file now.
 class StampWalk {
 public:
-    explicit StampWalk(const std::vector<RecordedStamp>& recorded) : recorded_(recorded) {}
+    StampWalk(const std::vector<RecordedStamp>& recorded, const PathStamps& stamps)
+        : recorded_(recorded), stamps_(stamps) {}
 
     /// Whether every file a value names has the next recorded stamp, in order. `any` is set
     /// when the value names a file.
@@ -39,7 +41,7 @@ public:
                 same = false;
                 return;
             }
-            const std::optional<Util::FileStamp> now = pathStamp(path);
+            const std::optional<Util::FileStamp> now = stamps_.of(path);
             same = now && *now == **before;
         });
         return same;
@@ -55,7 +57,7 @@ public:
                 continue;
             }
             auto found = memo.find(file);
-            if (found == memo.end()) found = memo.emplace(file, fileStamp(file)).first;
+            if (found == memo.end()) found = memo.emplace(file, stamps_.ofFile(file)).first;
             same = found->second && *found->second == **before;
         }
         return same;
@@ -75,6 +77,7 @@ private:
     }
 
     const std::vector<RecordedStamp>& recorded_;
+    const PathStamps& stamps_;
     std::size_t next_ = 0;
     bool overrun_ = false;
 };
@@ -110,12 +113,12 @@ bool sameIntermediate(const WorkItemEntry& now, const WorkItemEntry& before) {
 /// whether it is stale. Up to date, the item takes over the files its last build read and
 /// its stamps.
 bool compareWithRecorded(WorkItem& item, const WorkItem& before, const LastBuild& last,
-                         StampMemo& memo) {
+                         const PathStamps& stamps, StampMemo& memo) {
     if (!last.stamps) {
         clearFlags(item);
         return true;
     }
-    StampWalk walk(*last.stamps);
+    StampWalk walk(*last.stamps, stamps);
     bool stale = false;
     for (std::size_t i = 0; i < item.inputs.size(); ++i) {
         WorkItemEntry& entry = item.inputs[i];
@@ -147,7 +150,7 @@ bool compareWithRecorded(WorkItem& item, const WorkItem& before, const LastBuild
 /// An item with dependency files takes over the recorded files its last build read when it
 /// is up to date.
 bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan, std::size_t index,
-                     WorkItem& item, StampMemo& memo) {
+                     WorkItem& item, const PathStamps& stamps, StampMemo& memo) {
     // Found by its inputs: the recorded work item has as many inputs, each equal to the
     // planned one at its position.
     const WorkItem* before = recorded.findSame(plan, index);
@@ -155,7 +158,8 @@ bool compareWorkItem(const RecordContents& recorded, const RecordContents& plan,
         clearFlags(item);
         return true;
     }
-    return compareWithRecorded(item, *before, LastBuild{before->filesRead, before->stamps}, memo);
+    return compareWithRecorded(item, *before, LastBuild{before->filesRead, before->stamps}, stamps,
+                               memo);
 }
 
 /// Whether a value is a text, a path, an integer or a list of them.
@@ -173,7 +177,8 @@ bool plainValue(const RilkValuePtr& value) {
 
 }  // namespace
 
-std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan) {
+std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan,
+                                        const PathStamps& stamps) {
     std::vector<std::size_t> pending;
     const bool contextChanged = !sameContext(recorded, plan);
     StampMemo memo;
@@ -182,11 +187,17 @@ std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordCo
         if (contextChanged) {
             clearFlags(item);
             pending.push_back(i);
-        } else if (compareWorkItem(recorded, plan, i, item, memo)) {
+        } else if (compareWorkItem(recorded, plan, i, item, stamps, memo)) {
             pending.push_back(i);
         }
     }
     return pending;
+}
+
+std::vector<std::size_t> everyWorkItem(const RecordContents& plan) {
+    std::vector<std::size_t> all(plan.workItems().size());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    return all;
 }
 
 bool plainValuesOnly(const RecordContents& contents) {
@@ -206,14 +217,15 @@ bool plainValuesOnly(const RecordContents& contents) {
 }
 
 std::vector<std::size_t> staleWorkItemsOfOwnPlan(RecordContents& plan,
-                                                 const std::vector<LastBuild>& lastBuilds) {
+                                                 const std::vector<LastBuild>& lastBuilds,
+                                                 const PathStamps& stamps) {
     std::vector<std::size_t> pending;
     StampMemo memo;
     for (std::size_t i = 0; i < plan.workItems().size(); ++i) {
         WorkItem& item = plan.workItem(i);
         // The recorded work item is the planned one: the same inputs, outputs and
         // intermediates.
-        if (compareWithRecorded(item, item, lastBuilds.at(i), memo)) pending.push_back(i);
+        if (compareWithRecorded(item, item, lastBuilds.at(i), stamps, memo)) pending.push_back(i);
     }
     return pending;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "app/cache/path_stamp.h"
 #include "app/cache/record_contents.h"
 
 namespace Rilk {
@@ -24,8 +25,13 @@ namespace Rilk {
 /// outputs and files read are unchanged too, so a job is only handed an intermediate that
 /// was really produced. A work item with dependency files is up to date only when the
 /// record knows the files its last build read. An item up to date takes over the record's
-/// files read and stamps. File-system errors make a work item stale and are not reported.
-std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan);
+/// files read and stamps. The files' stamps now are read through `stamps`. File-system errors
+/// make a work item stale and are not reported.
+std::vector<std::size_t> staleWorkItems(const RecordContents& recorded, RecordContents& plan,
+                                        const PathStamps& stamps);
+
+/// The positions of every work item of `plan`, in order: what is stale against no record.
+std::vector<std::size_t> everyWorkItem(const RecordContents& plan);
 
 /// Whether every value in the work items and context of `contents` is a text, a path, an
 /// integer or a list of them: values that, written to the cache file alike, are
@@ -37,6 +43,7 @@ bool plainValuesOnly(const RecordContents& contents);
 /// except for what each work item's last build left, given in `lastBuilds`, one entry for
 /// each of the plan's work items in order.
 std::vector<std::size_t> staleWorkItemsOfOwnPlan(RecordContents& plan,
-                                                 const std::vector<LastBuild>& lastBuilds);
+                                                 const std::vector<LastBuild>& lastBuilds,
+                                                 const PathStamps& stamps);
 
 }  // namespace Rilk

@@ -26,23 +26,25 @@ void forEachInputFile(const WorkItem& item, Visit&& visit) {
 
 }  // namespace
 
-std::vector<RecordedStamp> stampInputFiles(const WorkItem& item) {
-    std::vector<RecordedStamp> stamps;
-    forEachInputFile(item, [&](const RilkPathString& path, bool) { stamps.push_back(pathStamp(path)); });
-    return stamps;
+std::vector<RecordedStamp> stampInputFiles(const WorkItem& item, const PathStamps& stamps) {
+    std::vector<RecordedStamp> taken;
+    forEachInputFile(item,
+                     [&](const RilkPathString& path, bool) { taken.push_back(stamps.of(path)); });
+    return taken;
 }
 
 FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedStamp>& before,
-                              const FilesRead& filesRead, std::int64_t commandStart) {
+                              const FilesRead& filesRead, std::int64_t commandStart,
+                              const PathStamps& files) {
     auto stamps = std::make_shared<std::vector<RecordedStamp>>();
     std::size_t next = 0;
     forEachInputFile(item, [&](const RilkPathString& path, bool handedIn) {
         if (!handedIn) {
-            stamps->push_back(pathStamp(path));
+            stamps->push_back(files.of(path));
             ++next;
             return;
         }
-        RecordedStamp now = pathStampUnchangedSince(path, commandStart);
+        RecordedStamp now = files.unchangedSince(path, commandStart);
         const RecordedStamp* then = next < before.size() ? &before[next] : nullptr;
         ++next;
         if (then == nullptr || *then != now) now.reset();
@@ -50,14 +52,14 @@ FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedSt
     });
     for (const Assignment& output : item.outputs) {
         forEachPathValue(output.value,
-                         [&](const RilkPathString& path) { stamps->push_back(pathStamp(path)); });
+                         [&](const RilkPathString& path) { stamps->push_back(files.of(path)); });
     }
     if (filesRead) {
         // A status changed since the command's start, or a time between that start and now,
         // is a change the command may have missed, whatever time the file was given back.
         const std::int64_t commandEnd = wallClockNanoseconds();
         for (const std::string& file : *filesRead) {
-            RecordedStamp now = fileStampUnchangedSince(file, commandStart);
+            RecordedStamp now = files.fileUnchangedSince(file, commandStart);
             if (now && now->time >= commandStart && now->time <= commandEnd) now.reset();
             stamps->push_back(now);
         }

@@ -3,14 +3,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/cache/path_stamp.h"
 #include "tools/work_item.h"
 
 namespace Rilk {
 
 /// The stamps of a work item's input files as they are now: for each input, the files of
-/// its value and then those of its intermediate, in the order of `FileStamps`. Taken just
-/// before the item's command starts.
-std::vector<RecordedStamp> stampInputFiles(const WorkItem& item);
+/// its value and then those of its intermediate, in the order of `FileStamps`, read through
+/// the run's `stamps`. Taken just before the item's command starts.
+std::vector<RecordedStamp> stampInputFiles(const WorkItem& item, const PathStamps& stamps);
 
 /// The stamps a record keeps of a work item whose command has just built it: `before` from
 /// `stampInputFiles` before the command started at `commandStart` (nanoseconds on the
@@ -24,7 +25,8 @@ std::vector<RecordedStamp> stampInputFiles(const WorkItem& item);
 /// command's start or its time lies between that start and now: it may have changed after
 /// the command read it, and then been given back an older or a future time.
 FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedStamp>& before,
-                              const FilesRead& filesRead, std::int64_t commandStart);
+                              const FilesRead& filesRead, std::int64_t commandStart,
+                              const PathStamps& stamps);
 
 /// The real-time clock now, in nanoseconds since the epoch: the clock of file times.
 std::int64_t wallClockNanoseconds();

@@ -1,13 +1,9 @@
 #include "app/driver/application_build_services.h"
 
-#include "app/cache/file_time_prefetch.h"
-#include "app/cache/path_stamp.h"
-#include "app/cache/planning/job_plan.h"
 #include "app/jobs/build_interrupt.h"
 #include "app/jobs/build_jobs.h"
 #include "app/toolbox/no_tool_reason.h"
 #include "types/rilk_errors.h"
-#include "types/value_utils.h"
 
 namespace Rilk {
 namespace {
@@ -47,53 +43,28 @@ const Rilk::Matcher* ApplicationBuildServices::findBestTool(const Rilk::TargetCo
     return bestTool(tools_, weights_, target);
 }
 
-std::string ApplicationBuildServices::noToolReason(const Rilk::TargetContext& target) {
-    return Rilk::noToolReason(tools_, target);
+std::string ApplicationBuildServices::whyNoTool(const Rilk::TargetContext& target) {
+    return noToolReason(tools_, target);
 }
 
-JobPlan ApplicationBuildServices::planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) {
+JobPlan ApplicationBuildServices::runTargetWork(Rilk::Builder& builder,
+                                                const std::shared_ptr<Rilk::TargetContext>& target,
+                                                const Util::CiString& label,
+                                                const std::string& uniqueName,
+                                                Rilk::Context& output) {
+    return work_.run(builder, *target, label, uniqueName, output);
+}
+
+void ApplicationBuildServices::stopIfAsked() {
     // An interrupt that came while no command ran ends the build before the next target.
     throwIfInterrupted();
-    if (!buildCache_) return uncachedJobPlan(target);
-    return cachedJobPlan(*buildCache_, builder, target, static_cast<std::uint64_t>(jobs_));
 }
 
-void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
-                                            const Util::CiString& label,
-                                            const std::string& uniqueName, Rilk::Context& output) {
-    throwIfInterrupted();
-    // The jobs may move directories the cache comparison keeps open, and change the files
-    // whose stamps were read ahead.
-    if (!plan.jobContexts.empty()) {
-        Rilk::forgetOpenDirectories();
-        Rilk::dropFileTimePrefetch();
-    }
-    const JobsStart start(plan);
-    std::vector<bool> finished;
-    try {
-        Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles,
-                           journal_, &finished);
-    } catch (...) {
-        storeRecord(uniqueName, plan, start, finished);
-        throw;
-    }
-    storeRecord(uniqueName, plan, start, finished);
-}
-
-void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const JobPlan& plan,
-                                           const JobsStart& start,
-                                           const std::vector<bool>& finished) {
-    if (!buildCache_) return;
-    if (!plan.jobContexts.empty()) {
-        // The commands may have changed the cache file under the records held as its bytes,
-        // and a run nested in them may have stored newer records of other targets.
-        buildCache_->checkFileAfterCommands();
-        buildCache_->takeRecordsOfNestedRuns();
-    }
-    if (plan.claimToken == 0) return;
-    // The jobs may have moved directories kept open since the start.
-    if (!plan.jobContexts.empty()) Rilk::forgetOpenDirectories();
-    storeCachedRecord(*buildCache_, uniqueName, plan, start, finished);
+void ApplicationBuildServices::run(Rilk::Builder& builder, const JobPlan& plan,
+                                   const Util::CiString& label, Rilk::Context& output,
+                                   std::vector<bool>& finished) {
+    runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles, journal_,
+                 &finished);
 }
 
 }  // namespace Rilk

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/build/target_build_services.h"
-#include "app/cache/file/build_cache.h"
-#include "app/cache/planning/job_plan.h"
+#include "app/cache/cache_records.h"
+#include "app/cache/planning/target_work.h"
 #include "app/jobs/run_journal.h"
 #include "app/load/workspace.h"
 #include "app/toolbox/best_tool.h"
@@ -16,19 +17,19 @@ namespace Rilk {
 
 /// The target build's services over the run's own objects: the workspace's unit index and
 /// the runtime context of each project (or the implicit context without project), the
-/// tool map with its weights, the build cache (null: none) with `-j`, and the job runner
-/// with the run's journal (null: none).
-class ApplicationBuildServices : public TargetBuildServices {
+/// tool map with its weights, and the one owner of a target's cached work over the run's
+/// records with `-j`. It is the job runner that owner is given: the jobs group's, with the
+/// run's journal (null: none) and its stop signals.
+class ApplicationBuildServices : public TargetBuildServices, private JobRunner {
 public:
     ApplicationBuildServices(const Workspace& workspace, const ToolMap& tools,
-                             const MatchWeights& weights, BuildCache* buildCache,
-                             std::int32_t jobs, RunJournal* journal = nullptr)
+                             const MatchWeights& weights, CacheRecords& records, std::int32_t jobs,
+                             RunJournal* journal = nullptr)
         : workspace_(workspace),
           tools_(tools),
           weights_(weights),
-          buildCache_(buildCache),
-          jobs_(jobs),
-          journal_(journal) {}
+          journal_(journal),
+          work_(records, *this, static_cast<std::uint64_t>(jobs)) {}
 
     FoundTarget findTarget(QualifiedTargetName& name) override;
     const Context& inheritedContext(const std::string& ns) override;
@@ -36,23 +37,23 @@ public:
         return workspace_.commandLineNames;
     }
     const Matcher* findBestTool(const TargetContext& target) override;
-    std::string noToolReason(const TargetContext& target) override;
-    JobPlan planJobs(Builder& builder, const ContextPtr& target) override;
-    void runBuildJobs(Builder& builder, const JobPlan& plan, const Util::CiString& label,
-                      const std::string& uniqueName, Context& output) override;
+    std::string whyNoTool(const TargetContext& target) override;
+    JobPlan runTargetWork(Builder& builder, const std::shared_ptr<TargetContext>& target,
+                          const Util::CiString& label, const std::string& uniqueName,
+                          Context& output) override;
 
 private:
-    /// Takes in the records that runs nested in the jobs stored, then stores the record of
-    /// the jobs that finished.
-    void storeRecord(const std::string& uniqueName, const JobPlan& plan, const JobsStart& start,
-                     const std::vector<bool>& finished);
+    /// `JobRunner`: an interrupt that came while no command ran ends the build here.
+    void stopIfAsked() override;
+    /// `JobRunner`: `Rilk::runBuildJobs` with the run's journal.
+    void run(Builder& builder, const JobPlan& plan, const Util::CiString& label, Context& output,
+             std::vector<bool>& finished) override;
 
     const Workspace& workspace_;
     const ToolMap& tools_;
     MatchWeights weights_;
-    BuildCache* buildCache_;
-    std::int32_t jobs_;
     RunJournal* journal_;
+    TargetWork work_;
 };
 
 }  // namespace Rilk

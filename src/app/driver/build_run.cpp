@@ -64,14 +64,14 @@ int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCa
 
     struct BuildState {
         BuildState(const Workspace& workspace, const ToolMap& tools, const RunOptions& options,
-                   BuildCache* buildCache, RunJournal* journal)
+                   BuildCache& buildCache, RunJournal* journal)
             : services(workspace, tools, options.weights, buildCache, options.jobs, journal),
               build(services) {}
         ApplicationBuildServices services;
         TargetBuild build;
     };
     auto state =
-        std::make_shared<BuildState>(workspace, tools, options, buildCache.get(), journal);
+        std::make_shared<BuildState>(workspace, tools, options, *buildCache, journal);
     finishedBuild = state;
     Rilk::VisitingChain chain;
     // A namespace named on the command line is kept; the main project's own is left empty.

@@ -36,7 +36,7 @@ public:
     }
 };
 
-/// One call of `runBuildJobs`: the label, the log prefix then in force and the job contexts.
+/// One call of `runTargetWork`: the label, the log prefix then in force and the job contexts.
 struct JobRun {
     std::string label;
     std::string prefix;
@@ -68,19 +68,20 @@ public:
     const Rilk::Matcher* findBestTool(const Rilk::TargetContext& target) override {
         return target.hasVariable("no_tool") ? nullptr : &tool;
     }
-    Rilk::JobPlan planJobs(Rilk::Builder&, const Rilk::ContextPtr& target) override {
-        if (!plan) return Rilk::uncachedJobPlan(target);
-        Rilk::JobPlan cached = *plan;
-        cached.jobContexts = {target};
-        return cached;
-    }
-    void runBuildJobs(Rilk::Builder&, const Rilk::JobPlan& plan, const Util::CiString& label,
-                      const std::string& uniqueName, Rilk::Context&) override {
-        runs.push_back({label.str(), Rilk::logIndent, plan.jobContexts});
-        if (plan.claimToken != 0) stored.push_back(uniqueName);
-        if (plan.jobContexts.front()->hasVariable("fail")) {
+    Rilk::JobPlan runTargetWork(Rilk::Builder&, const std::shared_ptr<Rilk::TargetContext>& target,
+                                const Util::CiString& label, const std::string& uniqueName,
+                                Rilk::Context&) override {
+        Rilk::JobPlan planned = Rilk::uncachedJobPlan(target);
+        if (plan) {
+            planned = *plan;
+            planned.jobContexts = {target};
+        }
+        runs.push_back({label.str(), Rilk::logIndent, planned.jobContexts});
+        if (planned.claimToken != 0) stored.push_back(uniqueName);
+        if (planned.jobContexts.front()->hasVariable("fail")) {
             throw Rilk::RilkException("Build failed.");
         }
+        return planned;
     }
 
     std::string ns;

@@ -148,7 +148,7 @@ TEST(TargetBuild, OutputVariablesKeepTheTargetsOwnValueAndAppearOnce) {
                                      Rilk::AssignModifier::Up),
                     Rilk::Assignment("OBJ", RilkTest::str("o"), Rilk::AssignType::Set,
                                      Rilk::AssignModifier::Up)};
-    services.plan->workItems = {item};
+    services.plan->work.add(item);
     const Rilk::Context output = build(services, "u::t");
     std::string shown;
     for (const auto& [name, assignment] : output.assignments) shown += assignment.toString() + ";";

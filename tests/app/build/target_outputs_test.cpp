@@ -105,19 +105,16 @@ TEST(TargetOutputs, CachedOutputsAreWhatGatheringEveryListFirstGives) {
         const Rilk::TargetOutputs outputs(target, inherited, noCommandLine);
         target.addContext(inherited, 0, Rilk::kTakeModifier, false);
 
-        Rilk::JobPlan plan;
-        plan.cached = true;
-        for (const auto& produced : c.items) plan.workItems.push_back(producing(produced));
+        std::vector<Rilk::WorkItem> planned;
+        for (const auto& produced : c.items) planned.push_back(producing(produced));
         Context filled;
         filled.addAssignment(assign("result", str("0")), Rilk::kKeepModifier);
-        outputs.fill(target, plan, filled);
+        outputs.fill(target, true, planned, filled);
 
         // Every list gathered, then the same variables applied over them.
         Context expected;
-        for (const Rilk::WorkItem& item : plan.workItems) expected.appendToList(item.outputs);
-        Rilk::JobPlan applyOnly = plan;
-        applyOnly.cached = false;
-        outputs.fill(target, applyOnly, expected);
+        for (const Rilk::WorkItem& item : planned) expected.appendToList(item.outputs);
+        outputs.fill(target, false, planned, expected);
 
         EXPECT_EQ(described(filled), described(expected)) << c.label;
     }
@@ -141,12 +138,12 @@ TEST(TargetOutputs, AnOutputTheInheritedContextAlsoSetsKeepsTheTargetsValue) {
         ASSERT_NE(target.assignments.at("out").modifier, kUp);
 
         Context filled;
-        outputs.fill(target, Rilk::JobPlan(), filled);
+        outputs.fill(target, false, {}, filled);
         EXPECT_EQ(RilkTest::textOf(filled, "out"), "mine") << many;
         EXPECT_FALSE(filled.hasVariable("src")) << many;
         // Set on the command line, it carries the value the target's command sees.
         Context fromCommandLine;
-        overridden.fill(target, Rilk::JobPlan(), fromCommandLine);
+        overridden.fill(target, false, {}, fromCommandLine);
         EXPECT_EQ(RilkTest::textOf(fromCommandLine, "out"), "theirs") << many;
     }
 }

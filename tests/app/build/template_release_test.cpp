@@ -12,12 +12,13 @@ namespace {
 /// whether its dependency records were still in place.
 class WatchingServices : public RilkTest::FakeServices {
 public:
-    void runBuildJobs(Rilk::Builder& builder, const Rilk::JobPlan& plan,
-                      const Util::CiString& label, const std::string& uniqueName,
-                      Rilk::Context& output) override {
+    Rilk::JobPlan runTargetWork(Rilk::Builder& builder,
+                                const std::shared_ptr<Rilk::TargetContext>& context,
+                                const Util::CiString& label, const std::string& uniqueName,
+                                Rilk::Context& output) override {
         baseReleased.push_back(target("base").bodyReleased());
         baseDependenciesKept.push_back(!target("base").dependencies.empty());
-        FakeServices::runBuildJobs(builder, plan, label, uniqueName, output);
+        return FakeServices::runTargetWork(builder, context, label, uniqueName, output);
     }
     Rilk::Target& target(const std::string& name) { return units.at("u")->targets.at(name); }
 

@@ -1,17 +1,52 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/cache/planning/job_plan.h"
+#include "app/cache/planning/target_work.h"
 #include "tools/builder.h"
 #include "types/rilk_context_types.h"
+#include "types/rilk_errors.h"
 #include "types/rilk_value_types.h"
 
 namespace RilkTest {
+
+/// A job runner that starts no process. Every job succeeds but those at the positions in
+/// `failing`, which fail ("Build failed."); the stop check numbered `stopAtCheck` (from 1),
+/// or the jobs with `stopInJobs`, throw `Stopped` as a stop signal would, after the jobs
+/// set what finished. `whileRunning` stands for what the jobs do to files.
+class QuietRunner : public Rilk::JobRunner {
+public:
+    struct Stopped : std::exception {};
+
+    void stopIfAsked() override {
+        if (++checks == stopAtCheck) throw Stopped();
+    }
+    void run(Rilk::Builder&, const Rilk::JobPlan& plan, const Util::CiString&, Rilk::Context&,
+             std::vector<bool>& finished) override {
+        ++runs;
+        if (whileRunning) whileRunning();
+        finished.assign(plan.jobContexts.size(), true);
+        for (const std::size_t job : failing) {
+            if (job < finished.size()) finished[job] = false;
+        }
+        if (stopInJobs) throw Stopped();
+        if (!failing.empty()) throw Rilk::RilkException("Build failed.");
+    }
+
+    int checks = 0;
+    int stopAtCheck = 0;
+    bool stopInJobs = false;
+    std::vector<std::size_t> failing;
+    std::function<void()> whileRunning;
+    int runs = 0;
+};
 
 /// A builder whose plan the test sets; counts its plans.
 class PlanBuilder : public Rilk::Builder {
@@ -35,19 +70,14 @@ inline std::vector<std::vector<Rilk::WorkItemEntry>> pendingInputs(const Rilk::J
     std::vector<std::vector<Rilk::WorkItemEntry>> inputs;
     for (const std::vector<std::size_t>& items : plan.jobItems) {
         for (const std::size_t position : items) {
-            inputs.push_back(plan.workItems.at(position).inputs);
+            inputs.push_back(plan.work.workItems().at(position).inputs);
         }
     }
     return inputs;
 }
 
 /// The record a plan's work items and context assignments make.
-inline Rilk::RecordContents recordOf(const Rilk::JobPlan& plan) {
-    Rilk::RecordContents contents;
-    contents.addAll(plan.workItems);
-    contents.context = plan.contextAssignments;
-    return contents;
-}
+inline Rilk::RecordContents recordOf(const Rilk::JobPlan& plan) { return plan.work; }
 
 inline Rilk::Assignment text(const std::string& name, const std::string& value,
                              Rilk::AssignModifier modifier = Rilk::AssignModifier::None) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,12 +33,6 @@ void age(const fs::path& file, int seconds) {
     fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::seconds(seconds));
 }
 
-/// The prefetch in use for the length of a test, dropped however the test ends.
-struct InUse {
-    explicit InUse(FileTimePrefetch& prefetch) { useFileTimePrefetch(&prefetch); }
-    ~InUse() { dropFileTimePrefetch(); }
-};
-
 TEST(FileTimePrefetch, AnswersOnlyAsAStatOfTheSameFullPathText) {
     RilkTest::TempDir dir;
     const std::string root = dir.path().string();
@@ -53,10 +48,12 @@ TEST(FileTimePrefetch, AnswersOnlyAsAStatOfTheSameFullPathText) {
         root + "//b.c",    root + "/src/../b.c", "b.c",               root + std::string("/b\0c", 4),
         root + "/b.c",  // given twice
     };
-    FileTimePrefetch prefetch(texts, 2);
+    PathStamps stamps;
+    auto made = std::make_unique<FileTimePrefetch>(texts, 2);
+    FileTimePrefetch& prefetch = *made;
     prefetch.wait();
     EXPECT_EQ(prefetch.size(), texts.size() - 3);
-    const InUse inUse(prefetch);
+    stamps.usePrefetch(std::move(made));
 
     // Asked as base and text, split in every way a path value may be.
     const struct {
@@ -84,7 +81,7 @@ TEST(FileTimePrefetch, AnswersOnlyAsAStatOfTheSameFullPathText) {
         }
         const std::optional<Util::FileStamp> expected =
             text.find('\0') == std::string::npos ? statOf(path->fullPathText()) : std::nullopt;
-        EXPECT_EQ(pathStamp(*path), expected) << base << " | " << text;
+        EXPECT_EQ(stamps.of(*path), expected) << base << " | " << text;
     }
 }
 
@@ -93,23 +90,27 @@ TEST(FileTimePrefetch, NeverConsultedOnceDroppedOrGone) {
     const fs::path file = dir.write("in.txt", "x");
     age(file, 60);
     const auto path = makePathString("in.txt", dir.path());
-    forgetOpenDirectories();
-    {
-        FileTimePrefetch prefetch({file.string()}, 1);
-        prefetch.wait();
-        useFileTimePrefetch(&prefetch);
-        const std::optional<Util::FileStamp> before = pathStamp(*path);
-        age(file, 10);  // as a job would
-        // Still in use: the time read ahead stands for the time a moment ago.
-        EXPECT_EQ(pathStamp(*path), before);
-        dropFileTimePrefetch();
-        EXPECT_EQ(pathStamp(*path), statOf(file.string()));
-        EXPECT_NE(pathStamp(*path), before);
-        // In use again, then gone with its owner.
-        useFileTimePrefetch(&prefetch);
-        EXPECT_EQ(pathStamp(*path), before);
-    }
-    EXPECT_EQ(pathStamp(*path), statOf(file.string()));
+    PathStamps stamps;
+    const auto readAhead = [&] {
+        auto prefetch = std::make_unique<FileTimePrefetch>(std::vector{file.string()}, 1);
+        prefetch->wait();
+        return prefetch;
+    };
+    stamps.usePrefetch(readAhead());
+    const std::optional<Util::FileStamp> before = stamps.of(*path);
+    age(file, 10);  // as a job would
+    // Still in use: the time read ahead stands for the time a moment ago.
+    EXPECT_EQ(stamps.of(*path), before);
+    stamps.filesMayChange();
+    EXPECT_EQ(stamps.of(*path), statOf(file.string()));
+    EXPECT_NE(stamps.of(*path), before);
+    // Another in use (as after a second load), then none.
+    stamps.usePrefetch(readAhead());
+    const std::optional<Util::FileStamp> readAgain = statOf(file.string());
+    age(file, 30);
+    EXPECT_EQ(stamps.of(*path), readAgain);
+    stamps.usePrefetch(nullptr);
+    EXPECT_EQ(stamps.of(*path), statOf(file.string()));
 }
 
 TEST(FileTimePrefetch, ThreadsOnlyForManyPaths) {

@@ -63,11 +63,11 @@ TEST(PathWriteTime, AnswersAsTheFullPathDoes) {
         {std::string("/x\0y", 4), root + "/b.c"},
         {root + "/b.c", "x"},
     };
-    forgetOpenDirectories();
+    PathStamps stamps;
     for (int round = 0; round < 2; ++round) {  // opening the directories, then reusing them
         for (const auto& [base, text] : paths) {
             const auto path = makePathString(text, base);
-            EXPECT_EQ(pathStamp(*path), statOfFullPath(*path)) << base << " | " << text;
+            EXPECT_EQ(stamps.of(*path), statOfFullPath(*path)) << base << " | " << text;
         }
     }
 }
@@ -76,19 +76,19 @@ TEST(PathWriteTime, SeesADirectoryReplacedOnceForgotten) {
     RilkTest::TempDir dir;
     age(dir.write("out/x.o", "old"), 30);
     const auto path = makePathString("x.o", dir.path() / "out");
-    forgetOpenDirectories();
-    const auto before = pathStamp(*path);
+    PathStamps stamps;
+    const auto before = stamps.of(*path);
     ASSERT_TRUE(before);
     // What a job may do: the directory moves away and a new one takes its place.
     fs::rename(dir.path() / "out", dir.path() / "old");
     const auto replaced = dir.write("out/x.o", "new");
     age(replaced, 10);
-    forgetOpenDirectories();
-    EXPECT_EQ(pathStamp(*path), statOfFullPath(*path));
-    EXPECT_NE(pathStamp(*path), before);
+    stamps.forgetOpenDirectories();
+    EXPECT_EQ(stamps.of(*path), statOfFullPath(*path));
+    EXPECT_NE(stamps.of(*path), before);
     fs::remove_all(dir.path() / "out");
-    forgetOpenDirectories();
-    EXPECT_EQ(pathStamp(*path), std::nullopt);
+    stamps.forgetOpenDirectories();
+    EXPECT_EQ(stamps.of(*path), std::nullopt);
 }
 
 }  // namespace

@@ -10,11 +10,12 @@ namespace {
 
 using Rilk::ApplicationBuildServices;
 
-/// Services over `workspace` without tools or build cache.
+/// Services over `workspace` without tools, with records only in memory.
 struct Services {
     explicit Services(const Rilk::Workspace& workspace)
-        : services(workspace, tools, {}, nullptr, 1) {}
+        : services(workspace, tools, {}, records, 1) {}
     Rilk::ToolMap tools;
+    Rilk::CacheRecords records;
     ApplicationBuildServices services;
 };
 

@@ -18,8 +18,9 @@ namespace Rilk {
 
 /// The build cache of one run: its records (`Rilk::CacheRecords`, what the build asks of
 /// it) and the one file that keeps them between runs, which it reads before the build and
-/// writes after it.
-class BuildCache : public CacheRecords {
+/// writes after it. It backs the records it holds as their bytes in that file
+/// (`RecordBacking`), through the records' public calls only.
+class BuildCache : public CacheRecords, private RecordBacking {
 public:
     /// A cache for the file `file`, with no records.
     explicit BuildCache(std::filesystem::path file);
@@ -81,6 +82,13 @@ public:
     void takeRecordsOfNestedRuns() { takeRecordsOfFile(true); }
 
 private:
+    /// `RecordBacking`: the record's bytes read as `heldBytesToRead` gives them, compared in
+    /// place when they are the plan's own as written, else parsed.
+    std::vector<std::size_t> staleAgainstHeld(const RuntimeRecord& record, RecordContents& plan,
+                                              const PathStamps& stamps) override;
+    /// `RecordBacking`: `checkFileAfterCommands`, then `takeRecordsOfNestedRuns`.
+    void commandsEnded() override;
+
     /// What a read of cache file bytes yields, before it is installed.
     struct ReadResult {
         RecordMap records;
@@ -138,8 +146,6 @@ private:
     std::atomic<bool> commandsRan_{false};
     /// Set once a mapped file was found changed: no held bytes are read any more.
     std::atomic<bool> heldBytesLost_{false};
-    /// The file times read ahead for the installed records, in use until a job runs.
-    std::unique_ptr<FileTimePrefetch> prefetch_;
     /// The read `startLoading` began, until `load` takes it.
     std::future<ReadResult> pending_;
     /// The thread of that read.

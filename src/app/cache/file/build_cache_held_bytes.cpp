@@ -4,8 +4,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/cache/file/build_cache.h"
+#include "app/cache/file/held_record.h"
+#include "app/cache/record_comparison.h"
 #include "util/logger.h"
 #include "util/mapped_copy.h"
 
@@ -22,6 +25,29 @@ std::optional<std::string_view> BuildCache::heldBytesToRead(const RuntimeRecord&
         return std::nullopt;
     }
     return std::string_view(copy);
+}
+
+std::vector<std::size_t> BuildCache::staleAgainstHeld(const RuntimeRecord& record,
+                                                      RecordContents& plan,
+                                                      const PathStamps& stamps) {
+    // A record held as the bytes the plan writes to is the plan's own but for what its work
+    // items' last builds left (files read, stamps); any other is parsed here first. Bytes
+    // that can no longer be vouched for are no record: every work item is stale.
+    std::string copy;
+    const std::optional<std::string_view> held = heldBytesToRead(record, copy);
+    if (!held) return everyWorkItem(plan);
+    std::vector<LastBuild> lastBuilds;
+    if (plainValuesOnly(plan) && heldRecordMatches(*held, plan, lastBuilds)) {
+        return staleWorkItemsOfOwnPlan(plan, lastBuilds, stamps);
+    }
+    return staleWorkItems(readHeldRecord(*held), plan, stamps);
+}
+
+void BuildCache::commandsEnded() {
+    // The commands may have changed the cache file under the records held as its bytes,
+    // and a run nested in them may have stored newer records of other targets.
+    checkFileAfterCommands();
+    takeRecordsOfNestedRuns();
 }
 
 void BuildCache::checkFileAfterCommands() {
@@ -42,7 +68,7 @@ bool BuildCache::heldBytesUnchanged() const {
 void BuildCache::loseHeldBytes() {
     if (heldBytesLost_.exchange(true)) return;
     // The file is written anew, without them.
-    changed_ = true;
+    markChanged();
     log(LogLevel::Warning,
         "Cache file '{}' was changed during the run, not by rilk: the records read from it "
         "are dropped, and their targets build again.\n",

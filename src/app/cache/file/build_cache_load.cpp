@@ -84,19 +84,13 @@ void BuildCache::takeRecordsOfFile(bool overStored) {
     ReadResult read = readFile(path_, true);
     // The file may have been changed in place, under the bytes of the records read before.
     const bool ownBytesLost = !heldBytesStillRead();
-    std::lock_guard mapLock(mapMutex_);
     loadedStamp_ = now;
+    // Kept before the records that lie in them are taken in.
     if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));
     if (read.heldFile) heldFiles_.push_back(std::move(read.heldFile));
-    for (auto& [key, record] : read.records) {
-        const auto own = records_.find(key);
-        if (own != records_.end() &&
-            !takesFileRecord(*own->second, *record, overStored, ownBytesLost)) {
-            continue;
-        }
-        records_.insert_or_assign(key, std::move(record));
-        changed_ = true;
-    }
+    takeRecords(std::move(read.records), [&](const RuntimeRecord& own, const RuntimeRecord& file) {
+        return takesFileRecord(own, file, overStored, ownBytesLost);
+    });
 }
 
 void BuildCache::startLoading() {
@@ -118,7 +112,7 @@ void BuildCache::load() {
     install(std::move(read));
 }
 
-BuildCache::BuildCache(std::filesystem::path file) : path_(std::move(file)) {}
+BuildCache::BuildCache(std::filesystem::path file) : path_(std::move(file)) { setBacking(this); }
 
 BuildCache::~BuildCache() {
     if (loader_.joinable()) loader_.join();
@@ -215,8 +209,7 @@ void BuildCache::install(ReadResult read) {
     if (read.heldFile) heldFiles_.push_back(std::move(read.heldFile));
     replaceRecords(std::move(read.records));
     fileIsCurrent_ = read.fileIsCurrent;
-    prefetch_ = std::move(read.prefetch);
-    useFileTimePrefetch(prefetch_.get());
+    stamps().usePrefetch(std::move(read.prefetch));
 }
 
 }  // namespace Rilk

@@ -87,17 +87,9 @@ Body writeBody(const Snapshot& snapshot, bool withHeld) {
 }  // namespace
 
 void BuildCache::save() {
-    {
-        std::lock_guard mapLock(mapMutex_);
-        if (fileIsCurrent_ && !changed_) return;
-    }
+    if (fileIsCurrent_ && !changed()) return;
     takeRecordsOfFile(false);
-    Snapshot snapshot;
-    {
-        std::lock_guard mapLock(mapMutex_);
-        snapshot.reserve(records_.size());
-        for (const auto& [key, record] : records_) snapshot.emplace_back(key.str(), record);
-    }
+    Snapshot snapshot = CacheRecords::snapshot();
     // A fixed order keeps the file the same from run to run.
     std::sort(snapshot.begin(), snapshot.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -29,11 +29,12 @@ const Rilk::Assignment& contributionOf(const Rilk::WorkItemEntry& entry) {
 
 }  // namespace
 
-void splitJobContexts(const Rilk::TargetContext& target, const std::vector<std::size_t>& pending,
-                      std::uint64_t requestedJobs, JobPlan& plan) {
+void splitJobContexts(const Rilk::TargetContext& target,
+                      const std::vector<Rilk::WorkItem>& workItems,
+                      const std::vector<Rilk::Assignment>& common,
+                      const std::vector<std::size_t>& pending, std::uint64_t requestedJobs,
+                      JobPlan& plan) {
     if (pending.empty() || requestedJobs == 0) return;
-    const std::vector<Rilk::WorkItem>& workItems = plan.workItems;
-    const std::vector<Rilk::Assignment>& common = plan.contextAssignments;
     const std::size_t jobCount =
         static_cast<std::size_t>(std::min<std::uint64_t>(pending.size(), requestedJobs));
     std::size_t next = 0;

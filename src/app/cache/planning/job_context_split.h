@@ -9,12 +9,12 @@
 
 namespace Rilk {
 
-/// Divides the plan's work items at the `pending` positions of `plan.workItems` among
-/// `requestedJobs` job contexts, in order and in contiguous runs, the first jobs taking one
-/// more item each when the count does not divide evenly; fewer jobs when there are fewer
-/// items, none for no item or no job. Each job is appended to the plan's jobs
-/// (`jobContexts`) with the positions of its work items (`jobItems`) and the files their
-/// outputs name (`jobOutputFiles`).
+/// Divides the work items at the `pending` positions of `workItems` (a plan's, whose context
+/// assignments are `common`) among `requestedJobs` job contexts, in order and in contiguous
+/// runs, the first jobs taking one more item each when the count does not divide evenly;
+/// fewer jobs when there are fewer items, none for no item or no job. Each job is appended
+/// to the plan's jobs (`jobContexts`) with the positions of its work items (`jobItems`) and
+/// the files their outputs name (`jobOutputFiles`).
 ///
 /// Each job is a new target context with the target's qualified name and parameter text and
 /// nothing else. A work item contributes, per entry, its intermediate assignment when the
@@ -23,7 +23,10 @@ namespace Rilk {
 /// that receives one value keeps that value's own form (a string stays a string, so it
 /// splits into the same arguments as on the target); a variable that receives several
 /// becomes the list of them, in order.
-void splitJobContexts(const Rilk::TargetContext& target, const std::vector<std::size_t>& pending,
-                      std::uint64_t requestedJobs, JobPlan& plan);
+void splitJobContexts(const Rilk::TargetContext& target,
+                      const std::vector<Rilk::WorkItem>& workItems,
+                      const std::vector<Rilk::Assignment>& common,
+                      const std::vector<std::size_t>& pending, std::uint64_t requestedJobs,
+                      JobPlan& plan);
 
 }  // namespace Rilk

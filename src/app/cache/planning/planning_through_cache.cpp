@@ -4,17 +4,12 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
-#include <numeric>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <typeinfo>
 #include <utility>
 
-#include "app/cache/file/held_record.h"
 #include "app/cache/planning/job_context_split.h"
 #include "app/cache/record_comparison.h"
-#include "tools/command/no_tool_builder.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -29,22 +24,6 @@ struct Decision {
     /// Positions, in plan order, of the work items to build.
     std::vector<std::size_t> pending;
 };
-
-/// The one job context of a target the builder cannot plan: a copy of the target context.
-/// The no-tool never looks at its job, so it gets one with only the target's name: a
-/// target gathering many dependencies would cost a deep copy of all their outputs.
-ContextPtr jobContextOf(const Builder& builder, const TargetContext& target) {
-    if (typeid(builder) == typeid(NoToolBuilder)) {
-        return std::make_shared<TargetContext>(Context(), target.name);
-    }
-    return std::make_shared<TargetContext>(target, target.name);
-}
-
-std::vector<std::size_t> everyWorkItem(const RecordContents& plan) {
-    std::vector<std::size_t> all(plan.workItems().size());
-    std::iota(all.begin(), all.end(), std::size_t{0});
-    return all;
-}
 
 /// Waits, with the record's mutex held by `lock`, until another build's claim ends or one
 /// second has passed, and decides what this build does then.
@@ -63,33 +42,16 @@ Decision waitForClaim(const std::string& key, RuntimeRecord& record,
     return {Outcome::Unclaimed, 0, everyWorkItem(plan)};
 }
 
-/// `staleWorkItems` of the plan against a record, parsed or held as its bytes. A record held
-/// as the bytes the plan writes to is the plan's own but for what its work items' last
-/// builds left (files read, stamps); any other is parsed here first. Bytes the cache can no
-/// longer vouch for are no record: every work item is stale.
-std::vector<std::size_t> staleAgainstRecord(BuildCache& cache, const RuntimeRecord& record,
-                                            RecordContents& plan) {
-    if (!record.heldAsBytes()) return staleWorkItems(record.contents, plan);
-    std::string copy;
-    const std::optional<std::string_view> held = cache.heldBytesToRead(record, copy);
-    if (!held) return everyWorkItem(plan);
-    std::vector<LastBuild> lastBuilds;
-    if (plainValuesOnly(plan) && heldRecordMatches(*held, plan, lastBuilds)) {
-        return staleWorkItemsOfOwnPlan(plan, lastBuilds);
-    }
-    return staleWorkItems(readHeldRecord(*held), plan);
-}
-
 /// Decides on an existing record: a hit, a claim for the stale work items, or a build
 /// without a claim. Takes and releases the record's mutex.
-Decision decide(BuildCache& cache, const std::string& key, RuntimeRecord& record,
+Decision decide(CacheRecords& cache, const std::string& key, RuntimeRecord& record,
                 RecordContents& plan) {
     std::unique_lock lock(record.mutex());
     if (record.current) {
         if (record.state == RuntimeRecord::Idle) return {Outcome::Hit, 0, {}};
         return waitForClaim(key, record, lock, plan);
     }
-    std::vector<std::size_t> pending = staleAgainstRecord(cache, record, plan);
+    std::vector<std::size_t> pending = cache.staleAgainst(record, plan);
     if (pending.empty()) return {Outcome::Hit, 0, {}};
     if (record.state == RuntimeRecord::Claimed) return waitForClaim(key, record, lock, plan);
     record.claimToken = cache.takeClaimToken();
@@ -105,7 +67,7 @@ std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaxi
     return std::max<std::uint64_t>(1, std::min({requested, planMaximum, pending / 2}));
 }
 
-JobPlan planThroughCache(BuildCache& cache, Builder& builder, const TargetContext& target,
+JobPlan planThroughCache(CacheRecords& cache, Builder& builder, const TargetContext& target,
                          std::uint64_t requestedJobs) {
     // The messages name the target as "unit::target", from its two parts.
     const std::string& unit = target.name.unit;
@@ -117,15 +79,17 @@ JobPlan planThroughCache(BuildCache& cache, Builder& builder, const TargetContex
     if (built.workItems.empty()) {
         log(LogLevel::Debug, "Target '{}::{}' not suitable for caching. Using the original context.\n", unit,
             name);
-        plan.jobContexts.push_back(jobContextOf(builder, target));
+        plan.jobContexts.push_back(builder.wholeTargetJob(target));
         return plan;
     }
-    RecordContents contents;
+    // The builder's plan, taken over by the plan's work: what is compared, split into jobs
+    // and, with what the jobs leave, stored.
+    RecordContents& contents = plan.work;
     contents.addAll(std::move(built.workItems));
     contents.context = std::move(built.context);
 
     const std::string key = target.uniqueName();
-    BuildCache::Lookup lookup = cache.findOrClaim(key);
+    CacheRecords::Lookup lookup = cache.findOrClaim(key);
     Decision decision;
     if (lookup.claimToken != 0) {
         decision = {Outcome::Claimed, lookup.claimToken, everyWorkItem(contents)};
@@ -145,12 +109,10 @@ JobPlan planThroughCache(BuildCache& cache, Builder& builder, const TargetContex
             log(LogLevel::Trace, "Cache miss for '{}::{}'. Building...\n", unit, name);
             break;
     }
-    plan.workItems = contents.releaseWorkItems();
-    plan.contextAssignments = std::move(contents.context);
     if (decision.pending.empty()) return plan;
     const std::uint64_t jobs =
         computeParallelism(requestedJobs, built.maxParallelJobs, decision.pending.size());
-    splitJobContexts(target, decision.pending, jobs, plan);
+    splitJobContexts(target, contents.workItems(), contents.context, decision.pending, jobs, plan);
     return plan;
 }
 

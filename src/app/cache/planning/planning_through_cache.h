@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/cache/file/build_cache.h"
+#include "app/cache/cache_records.h"
 #include "app/cache/planning/job_plan.h"
 #include "tools/builder.h"
 #include "types/rilk_context_types.h"
@@ -16,19 +16,19 @@ namespace Rilk {
 std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaximum,
                                  std::uint64_t pending);
 
-/// Plans one target through the build cache: asks the builder for its plan, compares it
-/// with the target's record, claims the record when anything must be built, and splits the
+/// Plans one target through the run's records: asks the builder for its plan, takes it over
+/// as the plan's work, compares it with the target's record, claims the record when anything must be built, and splits the
 /// work items to build into jobs (`splitJobContexts`), for `requestedJobs` jobs at most (the
 /// `-j` value). The plan's work items are in plan order, with the intermediate flags the
 /// comparison left; the target's outputs are theirs, whether or not any job runs. When the
-/// plan holds a claim, the caller stores the record (`storeCachedRecord`).
+/// plan holds a claim, the caller stores the record (`TargetWork::run` does).
 ///
-/// A plan without work items cannot be cached: the target is built in one job on a copy of
-/// its context, and no record is looked up. A record stored earlier in this run is a hit
+/// A plan without work items cannot be cached: the target is built in one job, the
+/// builder's `wholeTargetJob`, and no record is looked up. A record stored earlier in this run is a hit
 /// without comparison. A record claimed by another build is waited for (one second at
 /// most), then, when still claimed, the target is built without a claim. Errors of the
 /// builder and of the split propagate; a claim taken before them stays.
-JobPlan planThroughCache(BuildCache& cache, Builder& builder, const TargetContext& target,
+JobPlan planThroughCache(CacheRecords& cache, Builder& builder, const TargetContext& target,
                          std::uint64_t requestedJobs);
 
 }  // namespace Rilk

@@ -306,10 +306,10 @@ TEST_F(HeldRecords, PlanAsRecordsParsed) {
         const JobPlan& got = results[1];
         EXPECT_EQ(got.claimToken != 0, want.claimToken != 0);
         EXPECT_EQ(got.jobItems, want.jobItems);
-        ASSERT_EQ(got.workItems.size(), want.workItems.size());
-        for (std::size_t i = 0; i < want.workItems.size(); ++i) {
-            const WorkItem& w = want.workItems[i];
-            const WorkItem& g = got.workItems[i];
+        ASSERT_EQ(got.work.workItems().size(), want.work.workItems().size());
+        for (std::size_t i = 0; i < want.work.workItems().size(); ++i) {
+            const WorkItem& w = want.work.workItems()[i];
+            const WorkItem& g = got.work.workItems()[i];
             for (std::size_t k = 0; k < w.inputs.size(); ++k) {
                 EXPECT_EQ(g.inputs[k].intermediateFlag, w.inputs[k].intermediateFlag) << i;
             }

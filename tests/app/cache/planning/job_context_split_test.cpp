@@ -39,17 +39,17 @@ Rilk::TargetContext target() {
 Rilk::JobPlan split(const std::vector<std::vector<WorkItemEntry>>& entries,
                     const std::vector<Assignment>& common, std::uint64_t requested) {
     Rilk::JobPlan plan;
-    plan.contextAssignments = common;
+    std::vector<Rilk::WorkItem> workItems;
     std::vector<std::size_t> pending;
     for (const auto& inputs : entries) {
-        Rilk::WorkItem& item = plan.workItems.emplace_back();
+        Rilk::WorkItem& item = workItems.emplace_back();
         item.inputs = inputs;
         item.outputs.emplace_back(
             "OUT", Rilk::makePathString("/o/" + std::to_string(pending.size()), ""),
             AssignType::Set, AssignModifier::Up);
         pending.push_back(pending.size());
     }
-    Rilk::splitJobContexts(target(), pending, requested, plan);
+    Rilk::splitJobContexts(target(), workItems, common, pending, requested, plan);
     return plan;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/cache/file/build_cache.h"
 #include "app/cache/planning/job_plan.h"
+#include "app/cache/planning/target_work.h"
 #include "app/cache/work_item_stamps.h"
 
 #include <chrono>
@@ -65,17 +66,19 @@ protected:
     }
 
     /// Plans, runs nothing and stores the record as a successful build would, with the
-    /// stamps of the files as they are.
-    void buildOnce(const std::string& target = "t") {
-        JobPlan first = plan(target);
-        ASSERT_NE(first.claimToken, 0u);
-        storeBuilt(first, "u::" + target);
+    /// stamps of the files as they are; returns the plan.
+    JobPlan build(const std::string& target = "t") {
+        auto context = RilkTest::targetContext("u", target);
+        RilkTest::QuietRunner runner;
+        Context output;
+        const std::string key = "u::" + target;
+        return TargetWork(*cache, runner, 8).run(builder, *context, key, key, output);
     }
 
-    /// Stores the record of a plan whose jobs all succeeded just now.
-    void storeBuilt(const JobPlan& built, const std::string& key = "u::t") {
-        storeCachedRecord(*cache, key, built, JobsStart(built),
-                          std::vector<bool>(built.jobItems.size(), true));
+    /// `build` of a target planned for the first time.
+    void buildOnce(const std::string& target = "t") {
+        const JobPlan first = build(target);
+        ASSERT_NE(first.claimToken, 0u);
     }
 
     /// Gives the record's only work item the files its last build read, stamped as they
@@ -84,8 +87,8 @@ protected:
         WorkItem& item = cache->find("u::t")->contents.workItem(0);
         item.filesRead =
             files ? std::make_shared<const std::vector<std::string>>(*files) : nullptr;
-        item.stamps = stampBuiltWorkItem(item, stampInputFiles(item), item.filesRead,
-                                         wallClockNanoseconds());
+        item.stamps = stampBuiltWorkItem(item, stampInputFiles(item, cache->stamps()),
+                                         item.filesRead, wallClockNanoseconds(), cache->stamps());
     }
 
     /// Makes the stored record look like one read from the cache file.
@@ -119,7 +122,7 @@ TEST_F(PlanningThroughCache, FirstBuildClaimsAndLaterReachesInTheRunAreHits) {
     EXPECT_EQ(log(result, "T"), "Cache hit for 'u::T'.\n");
     EXPECT_TRUE(result.jobContexts.empty());
     EXPECT_EQ(result.claimToken, 0u);
-    ASSERT_EQ(result.workItems.size(), 2u);
+    ASSERT_EQ(result.work.workItems().size(), 2u);
     EXPECT_EQ(cache->size(), 1u);
 }
 
@@ -127,15 +130,13 @@ TEST_F(PlanningThroughCache, AStoredRecordKeepsWhatWasPlannedWhenTheValuesChange
     // A plan shares the target's values, which go on to the target's outputs.
     const RilkValuePtr source = RilkTest::str("a.c");
     const RilkValuePtr flags = RilkTest::str("-O2");
-    JobPlan planned;
-    planned.claimToken = cache->findOrClaim("u::t").claimToken;
     WorkItem item;
     item.inputs.emplace_back(Assignment("SRC", source, AssignType::Set, AssignModifier::None));
     item.outputs.emplace_back("OBJ", source, AssignType::Set, kUp);
-    planned.workItems.push_back(item);
-    planned.contextAssignments.emplace_back("FLAGS", flags, AssignType::Set,
-                                            AssignModifier::None);
-    storeCachedRecord(*cache, "u::t", planned, JobsStart(planned), {});
+    builder.plan.workItems = {item};
+    builder.plan.context = {
+        Assignment("FLAGS", flags, AssignType::Set, AssignModifier::None)};
+    buildOnce();
     source->append(*RilkTest::str("x"));
     flags->append(*RilkTest::str("-g"));
     const RecordContents& stored = cache->find("u::t")->contents;
@@ -182,9 +183,9 @@ TEST_F(PlanningThroughCache, EqualInputsAreOneWorkItemEqualHashesAreNot) {
                               workItem({text("SRC", "a.c")}, {}), workItem({text("AB", "c")}, {}),
                               workItem({text("A", "Bc")}, {})};
     JobPlan result = plan();
-    ASSERT_EQ(result.workItems.size(), 3u);
+    ASSERT_EQ(result.work.workItems().size(), 3u);
     EXPECT_EQ(pendingInputs(result).size(), 3u);
-    EXPECT_EQ(result.workItems[1].inputs[0].input.name, "AB");
+    EXPECT_EQ(result.work.workItems()[1].inputs[0].input.name, "AB");
 }
 
 TEST_F(PlanningThroughCache, StaleWorkItemsOfARecordFromTheLastRun) {
@@ -277,7 +278,7 @@ TEST_F(PlanningThroughCache, FilesTheLastBuildReadAreComparedLikeInputs) {
         const JobPlan result = plan();
         EXPECT_EQ(!result.jobItems.empty(), c.stale);
         // An item up to date keeps what its record knew, for the record stored next.
-        const FilesRead& kept = result.workItems.at(0).filesRead;
+        const FilesRead& kept = result.work.workItems().at(0).filesRead;
         EXPECT_EQ(kept ? std::optional(*kept) : std::nullopt,
                   c.stale || !c.tracked ? std::nullopt : c.recorded);
     }
@@ -290,8 +291,11 @@ TEST_F(PlanningThroughCache, AFileChangedWhileItsCommandRanIsNotKnown) {
     file("kept.h", 20);
     builder.plan.workItems = {workItem({path("SRC", source)}, {path("OBJ", file("a.o", 10), kUp)})};
     builder.plan.workItems[0].dependencyFiles = DependencyFiles::besideOutputs(dir.path());
-    JobPlan first = plan();
-    const JobsStart start(first);
+    const JobPlan first = plan();
+    // What the job starts from: the time, then the stamps of its inputs.
+    const std::int64_t startTime = wallClockNanoseconds();
+    const WorkItem& item = first.work.workItems()[0];
+    const std::vector<RecordedStamp> before = stampInputFiles(item, cache->stamps());
     // Saved after the command started, then given back its time: the command may have read
     // either content.
     dir.write("a.c", "int changed;");
@@ -299,17 +303,16 @@ TEST_F(PlanningThroughCache, AFileChangedWhileItsCommandRanIsNotKnown) {
     std::filesystem::last_write_time(dir.path() / "h.h", std::filesystem::file_time_type::clock::now());
     // The system dates changes by its coarse clock, which may still read before the start.
     for (timespec now{}; clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 &&
-                         Util::nanosecondsOf(now) <= start.time();) {
+                         Util::nanosecondsOf(now) <= startTime;) {
         std::this_thread::yield();
     }
     dir.write("old.h", "new.h");
     std::filesystem::last_write_time(redated, base - std::chrono::seconds(20));
-    WorkItem& item = first.workItems[0];
     const FilesRead read =
         std::make_shared<const std::vector<std::string>>(std::vector<std::string>{
             (dir.path() / "h.h").string(), redated.string(), (dir.path() / "kept.h").string()});
     const FileStamps stamps =
-        stampBuiltWorkItem(item, start.inputStamps(0), read, start.time());
+        stampBuiltWorkItem(item, before, read, startTime, cache->stamps());
     ASSERT_EQ(stamps->size(), 5u);
     EXPECT_FALSE((*stamps)[0]) << "the source";
     EXPECT_TRUE((*stamps)[1]) << "the object";
@@ -387,11 +390,10 @@ TEST_F(PlanningThroughCache, IntermediateFlagOnlyForProducedUnchangedIntermediat
 
     file("b.c", 5);  // touched: its object is older now
     builder.plan.workItems = {entries()};
-    JobPlan result = plan();
+    JobPlan result = build();
     ASSERT_EQ(pendingInputs(result).size(), 1u);
     EXPECT_TRUE(pendingInputs(result)[0][0].intermediateFlag);
     EXPECT_FALSE(pendingInputs(result)[0][1].intermediateFlag);
-    storeBuilt(result);
     startNextRun();
 
     std::filesystem::remove(dir.path() / "a.o");  // never hand a job a missing object
