@@ -14,7 +14,11 @@ order does not know is a failure too.
 It also checks that every function is defined in the group whose header declares it: a
 member of a class declared in one group, or a free function declared only in one group's
 headers, defined in a source file of another is named as a failure (a class whose members
-spread over two folders hides an arrow that no include shows).
+spread over two folders hides an arrow that no include shows). Two more ties that no include
+shows fail too: a class deriving from a class of another group that has protected members,
+or befriending a class of another group (the two then share what neither shows the rest);
+and a free function declared in one group's headers under the name of a function (free or a
+member) declared in another's, so that a call names the one it means only by its namespace.
 
 usage: include_graph.py [--mermaid] [SRC_DIR]   (SRC_DIR defaults to the repository's src)
 """
@@ -39,6 +43,13 @@ FUNCTION = re.compile(r"((?:\w+::)*)(~?\w+|operator\W+?)\s*\(")
 NOT_FUNCTIONS = ("#", "//", "/*", "*", "}", "class ", "struct ", "enum ", "union ", "namespace ",
                  "using ", "typedef ", "template ", "return ", "static_assert", "static ",
                  "extern \"", "friend ")
+# The base classes after a class head's name: "class D : public B, private C {".
+BASES = re.compile(r"^(?:class|struct)\s+\w+\s*(?:final\s*)?:\s*([^{]*)")
+# A friend declaration, and the class or function it names.
+FRIEND = re.compile(r"^\s*friend\s+(?:class\s+|struct\s+)?(?:[\w:<>,\s\*&]*?\s)?(?:\w+::)*(\w+)\s*[;(]")
+# A member declared at a class body's own indentation (not a nested class's).
+MEMBER_INDENT = "    "
+MEMBER_SKIPPED = ("public:", "private:", "protected:", "virtual ~", "~")
 
 
 def group_of(path_in_app):
@@ -101,6 +112,81 @@ def function_lines(path):
         defined = brace >= 0 and (semicolon < 0 or brace < semicolon)
         qualifiers = [q for q in match.group(1).split("::") if q]
         yield index + 1, qualifiers, match.group(2), defined
+
+
+def class_bodies(path):
+    """The classes defined at the top level of a header with their bodies: (line number of
+    the head, name, head line, [(line number, line) of the body])."""
+    with open(path, encoding="utf-8", errors="replace") as text:
+        lines = text.read().split("\n")
+    index = 0
+    while index < len(lines):
+        match = CLASS.match(lines[index])
+        if not match:
+            index += 1
+            continue
+        head, start, body = lines[index], index, []
+        index += 1
+        while index < len(lines) and not lines[index].startswith("};"):
+            body.append((index + 1, lines[index]))
+            index += 1
+        yield start + 1, match.group(1), head, body
+
+
+def member_names(body):
+    """The names of the functions a class body declares at its own indentation."""
+    for number, line in body:
+        if not line.startswith(MEMBER_INDENT) or line[len(MEMBER_INDENT)].isspace():
+            continue
+        stripped = line.strip()
+        if stripped.startswith(NOT_FUNCTIONS) or stripped.startswith(MEMBER_SKIPPED):
+            continue
+        match = FUNCTION.search(without_templates(stripped))
+        if match:
+            yield number, match.group(2)
+
+
+def tie_faults(app):
+    """Classes tied to a class of another group by protected members or friendship, and
+    free functions named as a function of another group."""
+    classes = {}
+    free = collections.defaultdict(list)
+    members = collections.defaultdict(set)
+    for path in sources(app):
+        if path.suffix != ".h":
+            continue
+        group = group_of(path.relative_to(app).as_posix())
+        for number, name, head, body in class_bodies(path):
+            protected = any(line.startswith("protected:") for _, line in body)
+            friends = [(n, FRIEND.match(line).group(1)) for n, line in body if FRIEND.match(line)]
+            bases = BASES.match(head)
+            bases = re.findall(r"(?:\w+::)*(\w+)\s*(?:,|$)", bases.group(1)) if bases else []
+            classes.setdefault(name, (group, path, number, protected, friends, bases))
+            for _, member in member_names(body):
+                members[member].add(group)
+        for number, qualifiers, name, _ in function_lines(path):
+            if not qualifiers:
+                free[name].append((group, path, number))
+    faults = []
+    for name, (group, path, number, _, friends, bases) in sorted(classes.items()):
+        for base in bases:
+            owner = classes.get(base)
+            if owner and owner[0] != group and owner[3]:
+                faults.append(f"{path}:{number}: {group} class {name} derives from {base}, "
+                              f"a class of {owner[0]} with protected members")
+        for line, friend in friends:
+            owner = classes.get(friend)
+            if owner and owner[0] != group:
+                faults.append(f"{path}:{line}: {group} class {name} befriends {friend}, "
+                              f"a class of {owner[0]}")
+    for name, declared in sorted(free.items()):
+        groups = {group for group, _, _ in declared} | members.get(name, set())
+        for group, path, number in declared:
+            others = sorted(groups - {group})
+            if others:
+                faults.append(f"{path}:{number}: {group} declares the function {name}, and "
+                              f"{', '.join(others)} a function of that name too")
+    return faults
 
 
 def definition_faults(app):
@@ -166,6 +252,7 @@ def main(argv):
                     faults.append(f"{path}:{number}: {source} includes app/{target_path}, "
                                   f"of {target}, which {source} may not include")
     faults += definition_faults(app)
+    faults += tie_faults(app)
     for layer in LOWER_LAYERS:
         for path in sources(src / layer):
             for number, target_path in includes(path):

@@ -1,3 +1,5 @@
 #pragma once
 
 #include "app/cache/record.h"
+
+void store(int times);
