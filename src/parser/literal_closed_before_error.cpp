@@ -80,7 +80,7 @@ std::vector<LiteralBeforeError> literalsUpTo(std::string_view text, std::size_t 
 }  // namespace
 
 std::vector<LiteralBeforeError> literalsClosedBeforeErrors(std::string_view text,
-                                                           std::vector<ErrorPlace> errors) {
+                                                           const std::vector<ErrorPlace>& errors) {
     if (errors.empty() || text.find(")\"") == std::string_view::npos) return {};
     std::size_t lastLine = 0;
     for (const ErrorPlace& error : errors) lastLine = std::max(lastLine, error.line);
@@ -94,8 +94,9 @@ std::vector<LiteralBeforeError> literalsClosedBeforeErrors(std::string_view text
             });
         if (after == literals.begin()) continue;
         const auto last = std::prev(after);
-        if (last->closing.line == error.line)
+        if (last->closing.line == error.line) {
             chosen[static_cast<std::size_t>(last - literals.begin())] = 1;
+        }
     }
     std::vector<LiteralBeforeError> found;
     for (std::size_t i = 0; i < literals.size(); ++i) {

@@ -47,11 +47,11 @@ struct LiteralBeforeError {
 };
 
 /// The raw and path strings of `text`, each once and in text order, that end on the line of
-/// one of `errors`, at or before its column, the last such string before each error. The
-/// text is read as the lexer reads it (a character that starts no token is passed over);
-/// text without `)"` has none and costs one search.
+/// one of `errors`, before its column: for each error, the last string that ends before it.
+/// The text is read as the lexer reads it (a character that starts no token is passed
+/// over); text without `)"` has none and costs one search.
 std::vector<LiteralBeforeError> literalsClosedBeforeErrors(std::string_view text,
-                                                           std::vector<ErrorPlace> errors);
+                                                           const std::vector<ErrorPlace>& errors);
 
 /// The warning for such a literal in `file`.
 std::string literalClosedBeforeErrorWarning(const std::filesystem::path& file,
