@@ -14,6 +14,7 @@
 #include "app/build/plus_merge.h"
 #include "app/build/second_try.h"
 #include "app/build/target_outputs.h"
+#include "app/build/unwritten_outputs.h"
 #include "app/toolbox/tool_selection_report.h"
 #include "types/rilk_context_value.h"
 #include "types/rilk_errors.h"
@@ -242,6 +243,7 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
     const JobPlan plan = services_.planJobs(*builder, context);
     Rilk::Context output;
     services_.runBuildJobs(*builder, plan, label, uniqueName, output);
+    warnUnwrittenOutputs(plan, own);
     outputs.fill(*context, plan, output);
     Rilk::log(Rilk::LogLevel::Verbose, "Output context:\n");
     output.print(Rilk::LogLevel::Verbose);
