@@ -28,4 +28,12 @@ std::string QualifiedTargetName::toString() const {
     return text;
 }
 
+std::string QualifiedTargetName::shownName() const {
+    std::string text;
+    text.reserve(ns.size() + unit.size() + target.size() + 3);
+    if (!ns.empty()) text.append(ns).append("/");
+    text.append(unit).append("::").append(target);
+    return text;
+}
+
 }  // namespace Rilk

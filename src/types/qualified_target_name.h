@@ -22,6 +22,11 @@ struct QualifiedTargetName {
 
     /// ns + "/" + unit + "::" + target, with both separators also when parts are empty.
     std::string toString() const;
+
+    /// The target as messages name it, the way a reference to it is written: "unit::target",
+    /// with "ns/" before it for a target of an imported project (whose units may have the
+    /// names of the main project's).
+    std::string shownName() const;
 };
 
 }  // namespace Rilk

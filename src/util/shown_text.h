@@ -13,8 +13,11 @@ inline constexpr std::size_t kShownTextBytes = 80;
 inline constexpr std::size_t kShownRepeats = 20;
 
 /// `text` as a message quotes it: its first `limit` bytes (never cutting a UTF-8 character
-/// in two), then "..." when there is more, with every control byte written `\xNN`, so that
-/// text from a damaged or hostile file can neither flood the output nor drive the terminal.
+/// in two), then "..." when there is more, so that text from a damaged or hostile file can
+/// neither flood the output nor drive the terminal: every control byte (C0, DEL) and every
+/// byte that is not part of well-formed UTF-8 is written `\xNN`, and the C1 controls and
+/// the bidirectional controls (U+202A to U+202E, U+2066 to U+2069), which would reorder
+/// what follows them, are written `\uNNNN`.
 std::string shownText(std::string_view text, std::size_t limit = kShownTextBytes);
 
 /// How many characters a message quotes of a text that may be of any length.

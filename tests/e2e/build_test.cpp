@@ -76,17 +76,17 @@ lib: { ^X = "x" NO_TOOL = 1 }
     const auto result = rilk({});
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
     for (const std::string& warning :
-         {"[u::alias] Dependency output alias 'l' of u::lib collides with an existing context "
-          "variable in target u::alias." +
+         {"[u::alias] Dependency output alias 'l' of demo/u::lib collides with an existing "
+          "context variable in target demo/u::alias." +
               kAmbiguous,
-          "[u::same] Dependency output 'lib' of u::lib collides with an existing context "
-          "variable in target u::same." +
+          "[u::same] Dependency output 'lib' of demo/u::lib collides with an existing "
+          "context variable in target demo/u::same." +
               kAmbiguous,
-          "[u::cross] Dependency output 'other::tool' collides with an existing context "
-          "variable 'other' in target u::cross." +
+          "[u::cross] Dependency output 'demo/other::tool' collides with an existing "
+          "context variable 'other' in target demo/u::cross." +
               kAmbiguous,
-          "[u::twice] Dependency output 'other::TOOL' collides with an existing dependency "
-          "output in target u::twice." +
+          "[u::twice] Dependency output 'demo/other::TOOL' collides with an existing "
+          "dependency output in target demo/u::twice." +
               kAmbiguous}) {
         EXPECT_EQ(count(result.out, warning), 1u) << warning << result.out;
     }

@@ -1,6 +1,6 @@
-// Text quoted from a damaged state file is cut to a line's worth with its control bytes
-// shown escaped, and a warning repeated for many lines of one file is printed at most 20
-// times, then once with the count.
+// Text quoted from a damaged state file is cut to a line's worth with its control bytes, the
+// bytes that are no UTF-8 and the bidirectional controls shown escaped, and a warning repeated
+// for many lines of one file is printed at most 20 times, then once with the count.
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -36,6 +36,9 @@ TEST_F(DamagedStateText, QuotedTextIsCutAndEscaped) {
          "Build cache record '\\x1b[31m\\x0d\\x07red\\x1b[31m\\x0d\\x07red"},
         {"RILK_CACHE_V5\r\x1b[2Kgone\n0\n",
          "has unsupported header 'RILK_CACHE_V5\\x0d\\x1b[2Kgone'"},
+        // A right-to-left override would show the rest of the line reversed.
+        {"RILK_CACHE_V5\u202eevil\xff\n0\n",
+         "has unsupported header 'RILK_CACHE_V5\\u202eevil\\xff'"},
     };
     for (const auto& c : cases) {
         work.write(".rilk_cache", c.cache);
@@ -45,7 +48,10 @@ TEST_F(DamagedStateText, QuotedTextIsCutAndEscaped) {
         const std::string firstLine = run.out.substr(0, run.out.find('\n'));
         EXPECT_LT(firstLine.size(), 300u) << firstLine.substr(0, 500);
         EXPECT_EQ(std::count_if(run.out.begin(), run.out.end(),
-                                [](char b) { return b == '\x1b' || b == '\r' || b == '\x07'; }),
+                                [](char b) {
+                                    return b == '\x1b' || b == '\r' || b == '\x07' || b == '\xff' ||
+                                           b == '\xae';
+                                }),
                   0)
             << run.out.substr(0, 500);
     }

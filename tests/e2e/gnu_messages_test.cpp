@@ -118,12 +118,12 @@ TEST_F(GnuMessages, MergedOutputsThatMisleadTheToolAreWarnedOf) {
     };
     const Case cases[] = {
         {"app",
-         "[u::app] Dependency output 'lib::objs' collides with the variable 'LIB' of its tool "
-         "'x86_64-linux-gnu-gcc' in target u::app. Names are case-insensitive; this may make "
+         "[u::app] Dependency output 'p/lib::objs' collides with the variable 'LIB' of its tool "
+         "'x86_64-linux-gnu-gcc' in target p/u::app. Names are case-insensitive; this may make "
          "dependency output ambiguous.\n"},
         {"inc",
-         "[u::inc] Merging INCLUDE of dependency u::gen into target u::inc appends a path to the "
-         "one path INCLUDE holds, which makes a single path with a blank in it, but the tool "
+         "[u::inc] Merging INCLUDE of dependency p/u::gen into target p/u::inc appends a path to "
+         "the one path INCLUDE holds, which makes a single path with a blank in it, but the tool "
          "takes INCLUDE as a list of paths. Write it as a list: INCLUDE = [P\"(include)\"].\n"},
         {"listed", ""},
     };

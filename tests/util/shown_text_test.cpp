@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(ShownText, CutsToALinesWorthAndEscapesControlBytes) {
+TEST(ShownText, CutsToALinesWorthAndEscapesControlsAndBytesThatAreNoUtf8) {
     const struct {
         std::string text;
         std::size_t limit;
@@ -20,6 +20,18 @@ TEST(ShownText, CutsToALinesWorthAndEscapesControlBytes) {
         {"ab\xc3\xa9z", 3, "ab..."},
         {"ab\xc3\xa9z", 4, "ab\xc3\xa9..."},
         {"\x01\x02", 1, "\\x01..."},
+        // Bytes that are no UTF-8 (a lone continuation, a cut sequence, an overlong form, a
+        // surrogate, past U+10FFFF) one by one, within the bound as single bytes.
+        {"a\x80"
+         "b\xc3",
+         80, "a\\x80b\\xc3"},
+        {"\xc0\xaf\xed\xa0\x80\xf4\x90\x80\x80", 80,
+         "\\xc0\\xaf\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80"},
+        {std::string(100, '\xff'), 2, "\\xff\\xff..."},
+        // The controls that reorder or drive what follows; other characters stay.
+        {"x\xe2\x80\xaey\xe2\x81\xa6z\xc2\x9b", 80, "x\\u202ey\\u2066z\\u009b"},
+        {"\xe2\x80\xa9\xe2\x81\xaa", 80, "\xe2\x80\xa9\xe2\x81\xaa"},
+        {"ab\xe2\x80\xae", 4, "ab..."},
     };
     for (const auto& c : cases) EXPECT_EQ(Util::shownText(c.text, c.limit), c.shown) << c.text;
 }

@@ -82,7 +82,7 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
 std::string DependencyOutputStore::describedOutput(const std::string& alias,
                                                    const Rilk::QualifiedTargetName& dependencyName,
                                                    const Rilk::QualifiedTargetName& targetName) {
-    const std::string dependency = dependencyName.unit + "::" + dependencyName.target;
+    const std::string dependency = dependencyName.shownName();
     if (!alias.empty()) return "alias '" + alias + "' of " + dependency;
     if (sameUnitAndNamespace(dependencyName, targetName)) {
         return "'" + dependencyName.target + "' of " + dependency;
@@ -116,9 +116,9 @@ void DependencyOutputStore::appendNested(const std::string& name, const Rilk::Ri
         // The collision warning came first; the variable keeps its own value.
         const std::string spelling = otherSpelling(target_, name);
         Rilk::log(Rilk::LogLevel::Warning,
-                  "Dependency output '{}::{}' is not added to context variable '{}'{}, whose "
+                  "Dependency output '{}' is not added to context variable '{}'{}, whose "
                   "value cannot take it: {}\n",
-                  dependencyName.unit, dependencyName.target,
+                  dependencyName.shownName(),
                   spelling.empty() ? name : target_.assignments.find(name)->second.name,
                   spelling.empty() ? "" : " (named '" + name + "' here)", error.message());
     }

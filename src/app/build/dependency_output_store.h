@@ -54,7 +54,8 @@ public:
                               const Rilk::QualifiedTargetName& dependencyName,
                               const std::string& alias);
     /// The outputs as a collision warning names them: "alias 'l' of u::lib", "'lib' of
-    /// u::lib" in the target's own unit, else "'other::tool'".
+    /// u::lib" in the target's own unit, else "'other::tool'" (each with the namespace of
+    /// an imported project: "'ns/other::tool'").
     static std::string describedOutput(const std::string& alias,
                                        const Rilk::QualifiedTargetName& dependencyName,
                                        const Rilk::QualifiedTargetName& targetName);

@@ -7,9 +7,9 @@ namespace Rilk {
 void warnOutputCollision(const std::string& output, const std::string& existing,
                          const QualifiedTargetName& target) {
     log(LogLevel::Warning,
-        "Dependency output {} collides with {} in target {}::{}. Names are case-insensitive; "
+        "Dependency output {} collides with {} in target {}. Names are case-insensitive; "
         "this may make dependency output ambiguous.\n",
-        output, existing, target.unit, target.target);
+        output, existing, target.shownName());
 }
 
 }  // namespace Rilk

@@ -30,11 +30,11 @@ void warnPathMergedIntoPath(const Assignment* existing, const Assignment& merged
     if (path == nullptr || !takesPathList(*tool, merged.name)) return;
     const std::string& name = existing->name;
     log(LogLevel::Warning,
-        "Merging {} of dependency {}::{} into target {}::{} appends a path to the one path {} "
+        "Merging {} of dependency {} into target {} appends a path to the one path {} "
         "holds, which makes a single path with a blank in it, but the tool takes {} as a list "
         "of paths. Write it as a list: {} = [P\"({})\"].\n",
-        merged.name, dependencyName.unit, dependencyName.target, targetName.unit, targetName.target,
-        name, name, name, path->text());
+        merged.name, dependencyName.shownName(), targetName.shownName(), name, name, name,
+        path->text());
 }
 
 }  // namespace Rilk

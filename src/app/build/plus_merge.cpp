@@ -14,7 +14,7 @@ bool holdsContext(const Rilk::RilkValuePtr& value) {
     return Rilk::valueCast<const Rilk::RilkContext>(value.get()) != nullptr;
 }
 
-std::string label(const Rilk::QualifiedTargetName& name) { return name.unit + "::" + name.target; }
+std::string label(const Rilk::QualifiedTargetName& name) { return name.shownName(); }
 
 [[noreturn]] void throwUnmergeable(const std::string& variable,
                                    const Rilk::QualifiedTargetName& targetName,

@@ -14,6 +14,7 @@
 #include "app/build/plus_merge.h"
 #include "app/build/second_try.h"
 #include "app/build/target_outputs.h"
+#include "app/build/unwritten_outputs.h"
 #include "app/toolbox/tool_selection_report.h"
 #include "types/rilk_context_value.h"
 #include "types/rilk_errors.h"
@@ -241,6 +242,7 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
 
     Rilk::Context output;
     const JobPlan plan = services_.runTargetWork(*builder, context, label, uniqueName, output);
+    warnUnwrittenOutputs(plan, own);
     outputs.fill(*context, plan.cached, plan.work.workItems(), output);
     Rilk::log(Rilk::LogLevel::Verbose, "Output context:\n");
     output.print(Rilk::LogLevel::Verbose);

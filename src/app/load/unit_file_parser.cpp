@@ -12,6 +12,7 @@
 #include "parser/failed_target_parse.h"
 #include "parser/failed_target_piece.h"
 #include "parser/fast_unit_reader.h"
+#include "parser/literal_closed_before_error.h"
 #include "parser/parse_chain.h"
 #include "parser/rilk_error_counter.h"
 #include "parser/rilk_visitor_impl.h"
@@ -96,6 +97,7 @@ public:
         const bool lexical = dynamic_cast<antlr4::Lexer*>(recognizer) != nullptr;
         if (!lexical && syntaxErrors_++ >= CappedErrorPrinter::kShownErrors) return;
         lines += fmt::format("line {}:{} {}\n", line, charPositionInLine, msg);
+        places.add({line, charPositionInLine});
     }
 
     /// The parser's errors that were only counted.
@@ -104,8 +106,9 @@ public:
         return syntaxErrors_ > shown ? syntaxErrors_ - shown : 0;
     }
 
-    /// The errors shown, one line each.
+    /// The errors shown, one line each, and where they are.
     std::string lines;
+    ErrorPlaces places;
 
 private:
     const FailedTargetPiece& piece_;
@@ -129,6 +132,7 @@ void reportFailedTarget(const std::string& text, const fs::path& file,
     if (collected.lines.empty()) return;
     std::cerr << collected.lines << unshownErrorsLine(unshown)
               << unshownSyntaxErrorsLine(collected.unshownSyntaxErrors()) << std::flush;
+    warnLiteralsClosedBeforeErrors(text, collected.places.places, file);
     throw RilkException(file.string() + " Parsing failed due to syntax errors.");
 }
 
@@ -173,10 +177,14 @@ UnitPtr parseUnitFile(const fs::path& projectRoot, fs::path path) {
     CappedErrorPrinter syntaxErrors;
     chain.parser().removeErrorListeners();
     chain.parser().addErrorListener(&syntaxErrors);
+    ErrorPlaces places;
+    chain.lexer().addErrorListener(&places);
+    chain.parser().addErrorListener(&places);
     auto* tree = chain.unitFile();
     std::cerr << unshownErrorsLine(chain.unshownLexicalErrors())
               << unshownSyntaxErrorsLine(syntaxErrors.unshownErrors()) << std::flush;
     if (chain.parser().getNumberOfSyntaxErrors() != 0 || lexicalErrors.errorCount() != 0) {
+        warnLiteralsClosedBeforeErrors(text, places.places, file);
         throw RilkException(file.string() + " Parsing failed due to syntax errors.");
     }
     UnitPtr unit =
