@@ -36,6 +36,10 @@ std::string recorded(CacheRecords& records) {
 }
 
 TEST(TargetWork, PlansClaimsRunsAndStoresWhatFinished) {
+    // Four work items in two jobs (items 0 and 1, items 2 and 3). A stored record shows 'S'
+    // for each item stamped, '-' for one to build again; "" is a claimed record not stored
+    // yet, "none" no record.
+    using enum Ending;
     const struct {
         const char* label;
         bool recordBefore;  // stored by an earlier run, the files unchanged since
@@ -45,78 +49,15 @@ TEST(TargetWork, PlansClaimsRunsAndStoresWhatFinished) {
         Ending ending;
         int plans, runs;
         bool claimed;
-        std::string record;
+        const char* record;
     } cases[] = {
-        {"first build: claimed, two jobs, every item stored",
-         false,
-         0,
-         false,
-         {},
-         Ending::Built,
-         1,
-         1,
-         true,
-         "SSSS"},
-        {"up to date: a hit, nothing runs or is stored",
-         true,
-         0,
-         false,
-         {},
-         Ending::Built,
-         1,
-         0,
-         false,
-         "SSSS"},
-        {"a failed job: the items of the other are stored",
-         false,
-         0,
-         false,
-         {1},
-         Ending::Failed,
-         1,
-         1,
-         true,
-         "SS--"},
-        {"every job failed: the record stays as it was",
-         false,
-         0,
-         false,
-         {0, 1},
-         Ending::Failed,
-         1,
-         1,
-         true,
-         ""},
-        {"a stop while the jobs run: what finished is stored",
-         false,
-         0,
-         true,
-         {0},
-         Ending::Stopped,
-         1,
-         1,
-         true,
-         "--SS"},
-        {"a stop before the plan: nothing planned",
-         false,
-         1,
-         false,
-         {},
-         Ending::Stopped,
-         0,
-         0,
-         false,
-         "none"},
-        {"a stop before the jobs: planned, claimed, nothing runs",
-         false,
-         2,
-         false,
-         {},
-         Ending::Stopped,
-         1,
-         0,
-         true,
-         ""},
+        {"first build", false, 0, false, {}, Built, 1, 1, true, "SSSS"},
+        {"up to date: nothing runs or is stored", true, 0, false, {}, Built, 1, 0, false, "SSSS"},
+        {"a failed job", false, 0, false, {1}, Failed, 1, 1, true, "SS--"},
+        {"every job failed: nothing stored", false, 0, false, {0, 1}, Failed, 1, 1, true, ""},
+        {"a stop while the jobs run", false, 0, true, {0}, Stopped, 1, 1, true, "--SS"},
+        {"a stop before the plan", false, 1, false, {}, Stopped, 0, 0, false, "none"},
+        {"a stop before the jobs", false, 2, false, {}, Stopped, 1, 0, true, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -177,8 +118,8 @@ TEST(TargetWork, PlansClaimsRunsAndStoresWhatFinished) {
             EXPECT_EQ(plan->work.workItems().size(), 4u);
         }
         // A stored item is stamped as its job left its files, never as they were read ahead.
-        if (record && c.record.find('S') != std::string::npos && !c.recordBefore) {
-            const std::size_t built = c.record.find('S');
+        const std::size_t built = std::string(c.record).find('S');
+        if (record && built != std::string::npos && !c.recordBefore) {
             const std::vector<RecordedStamp>& stamps = *record->contents.workItems()[built].stamps;
             EXPECT_EQ(stamps.back(), Util::stampOfFile(outputs[built].c_str()));
         }
