@@ -88,6 +88,15 @@ bool signalPending(pid_t pid, int signal) {
     return false;
 }
 
+bool processEnded(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    if (!std::getline(in, stat)) return true;
+    // "pid (name) state ...": the name may hold blanks and parentheses.
+    const std::size_t close = stat.rfind(')');
+    return close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] == 'Z';
+}
+
 void killWithCommands(pid_t pid) {
     ::kill(pid, SIGSTOP);
     int status = 0;

@@ -31,6 +31,9 @@ std::optional<int> waitExitWithin(pid_t pid, std::chrono::milliseconds limit);
 /// threads (from /proc); false once a thread has taken it, or when the process is gone.
 bool signalPending(pid_t pid, int signal);
 
+/// Whether the process `pid` has ended: it is gone, or a zombie its parent has not reaped.
+bool processEnded(pid_t pid);
+
 /// Kills the child and every process group that one of its own children leads (the
 /// commands a build runs), as an out-of-memory kill or a time-out of the whole job would:
 /// the child is stopped first, so that it starts nothing more, then everything gets SIGKILL.
