@@ -6,7 +6,9 @@
 #include <optional>
 
 #include "tools/c_builder.h"
+#include "tools/command_line_text.h"
 #include "types/rilk_value_types.h"
+#include "types/value_cast.h"
 #include "types/value_utils.h"
 
 namespace Rilk {
@@ -27,9 +29,11 @@ const Assignment* withValue(const AssignmentTable& variables, const std::string&
     return found == variables.end() || !found->second.value ? nullptr : &found->second;
 }
 
-/// One value, or a new list of several (an empty list for none).
-RilkValuePtr oneOrList(std::vector<RilkValuePtr> values) {
-    if (values.size() == 1) return values.front();
+/// One value, or a new list of several (an empty list for none). A lone string taken from
+/// a list stays in a list: the tools pass a string alone word by word, a list's element
+/// whole (`flatArguments`), so `["a b"]` must not become `"a b"`.
+RilkValuePtr oneOrList(std::vector<RilkValuePtr> values, bool fromList) {
+    if (values.size() == 1 && !(fromList && isWordText(values.front()))) return values.front();
     return std::make_shared<RilkList>(std::move(values));
 }
 
@@ -127,13 +131,16 @@ void CBuilder::addInput(const AssignmentTable& variables, const std::string& nam
             if (RilkValuePtr made = intermediate->make(clone)) derived.push_back(made);
         }
     }
-    Assignment input(name, oneOrList(std::move(clones)), AssignType::Set, stored->modifier);
+    const bool fromList = valueCast<const RilkList>(stored->value.get()) != nullptr;
+    Assignment input(name, oneOrList(std::move(clones), fromList), AssignType::Set,
+                     stored->modifier);
     if (derived.empty()) {
         item.inputs.emplace_back(std::move(input));
     } else {
-        item.inputs.emplace_back(std::move(input),
-                                 Assignment(intermediate->name, oneOrList(std::move(derived)),
-                                            AssignType::Set, stored->modifier));
+        item.inputs.emplace_back(
+            std::move(input),
+            Assignment(intermediate->name, oneOrList(std::move(derived), fromList), AssignType::Set,
+                       stored->modifier));
     }
 }
 

@@ -8,12 +8,9 @@ namespace Rilk {
 
 namespace {
 
-/// A plain or raw string gives one argument per word; a path string, or any other value,
-/// gives one argument.
+/// One argument per word of a plain or raw string; one argument of any other value.
 std::string wordArguments(const RilkValuePtr& value, const std::string& prefix, bool quote) {
-    const bool splitIntoWords = valueCast<const RilkBaseString>(value.get()) != nullptr &&
-                                valueCast<const RilkPathString>(value.get()) == nullptr;
-    if (!splitIntoWords) return formatArg(value, prefix, quote);
+    if (!isWordText(value)) return formatArg(value, prefix, quote);
     std::string text;
     for (auto it = valueBegin(*value), end = valueEnd(*value); !(it == end); ++it) {
         text += formatArg(*it, prefix, quote);
@@ -21,7 +18,9 @@ std::string wordArguments(const RilkValuePtr& value, const std::string& prefix, 
     return text;
 }
 
-/// The value's argument texts, one level opened (see `flatArguments`).
+/// The value's argument texts in its one-level form (see `flatArguments`). An element of a
+/// list is one argument whatever it holds: a define `S="a b"` or a library in a folder with
+/// a blank must reach the program as the user wrote it, with its prefix once.
 std::string flatValueArguments(const RilkValuePtr& value, const std::string& prefix, bool quote) {
     const auto* list = valueCast<const RilkList>(value.get());
     if (list == nullptr) return wordArguments(value, prefix, quote);
@@ -29,17 +28,20 @@ std::string flatValueArguments(const RilkValuePtr& value, const std::string& pre
     for (const RilkValuePtr& element : list->elements()) {
         const auto* inner = valueCast<const RilkList>(element.get());
         if (inner == nullptr) {
-            text += wordArguments(element, prefix, quote);
+            text += formatArg(element, prefix, quote);
             continue;
         }
-        for (const RilkValuePtr& item : inner->elements()) {
-            text += wordArguments(item, prefix, quote);
-        }
+        for (const RilkValuePtr& item : inner->elements()) text += formatArg(item, prefix, quote);
     }
     return text;
 }
 
 }  // namespace
+
+bool isWordText(const RilkValuePtr& value) {
+    return valueCast<const RilkBaseString>(value.get()) != nullptr &&
+           valueCast<const RilkPathString>(value.get()) == nullptr;
+}
 
 std::string flatArguments(const Context& context, const std::string& name,
                           const std::string& prefix, bool quote) {

@@ -10,14 +10,18 @@ namespace Rilk {
 // `formatArg` (types/argument_text.h). Whole variables opened to any depth are written with
 // `Context::formatVariableArgs`.
 
-/// The variable's value opened one level: a list gives its elements (an element that is a
-/// list, its items); each of these, and a value that is no list, gives one argument per
-/// word when it is a plain or raw string, and one argument when it is a path string (so a
-/// file name with blanks stays whole) or any other value. Flags written as one string and
-/// flags written as a list, as the user or the build cache's job lists hold them, give the
-/// same arguments. Empty for an absent variable or one without value.
+/// The variable's value in its one-level form, one argument per item: a list gives one
+/// argument per element, whole, blanks included (an element that is a list, one per item
+/// of it); a value that is no list gives one argument per word when it is a plain or raw
+/// string (`isWordText`), else one argument (a path string stays whole, a file name with
+/// blanks too). So `["a b"]` is one argument and `"a b"` two. Empty for an absent variable
+/// or one without value.
 std::string flatArguments(const Context& context, const std::string& name,
                           const std::string& prefix, bool quote);
+
+/// Whether a value standing alone gives the tools one argument per word: a plain or raw
+/// string, never a path string.
+bool isWordText(const RilkValuePtr& value);
 
 /// A file name given to a program as an operand, written so that the program cannot take it
 /// for an option: "./" before a name that starts with "-" ("-v.a" becomes "./-v.a").

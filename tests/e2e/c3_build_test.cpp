@@ -88,6 +88,20 @@ TEST_F(C3Build, ASecondRunIsACacheHitUntilTheSourceChanges) {
     EXPECT_EQ(RilkTest::readFakeC3cLog(log()).size(), 2u) << edited.out;
 }
 
+// Each list element is one argument with its prefix, blanks and all; a string alone is words.
+TEST_F(C3Build, EachListElementIsOneArgument) {
+    write({{"rilk.txt",
+            "unit u\napp: { C3_FILES = P\"(src/main.c3)\" OUTPUT_NAME = \"hello\"\n"
+            "  C3C_FLAGS = [R\"(--name=\"a  b\")\", \"-O1 -g\"]  LINK_FLAGS = [\"x y\"] }\n"}});
+    const auto result = build();
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    const auto calls = RilkTest::readFakeC3cLog(log());
+    ASSERT_EQ(calls.size(), 1u) << result.out;
+    EXPECT_EQ(calls[0].arguments,
+              (std::vector<std::string>{"--name=a  b", "-O1", "-g", "-o", "hello", "-z", "x y",
+                                        "compile", dir() + "/src/main.c3"}));
+}
+
 TEST_F(C3Build, AToolThatFindsNoCompilerIsReportedAndNotUsed) {
     const std::pair<std::string, std::string> cases[] = {
         {"toolchain_version = \"0.7\"", "C3Matcher requires want variable 'toolchain_path'.\n"},

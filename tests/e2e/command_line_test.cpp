@@ -1,3 +1,5 @@
+#include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -11,17 +13,45 @@ namespace {
 const std::string kUsage =
     "rilk [options] target? [assignment]*\n"
     "Options: \n"
-    "  -l <unit>  list targets from unit (1 = main unit)\n"
-    "  -u         list units from project file\n"
-    "  -p         list profiles from project file\n"
-    "  -v <num>   verbosity level\n"
-    "  -j <num>   thread count\n"
-    "  -f <file>  default rilk file override\n"
-    "  -o <file>  main target outputs\n"
-    "  -r         register current project\n"
-    "  --find-compilers   detect and register default toolchains\n"
-    "  --version\n"
-    "  --create-project     initialise project file\n";
+    "  -l <unit>, --list-targets  list targets from unit (1 = main unit)\n"
+    "  -u, --list-units           list units from project file\n"
+    "  -p, --list-profiles        list profiles from project file\n"
+    "  -v <num>, --verbose        verbosity level: messages of level num to 7 (default 5; -v "
+    "alone: 3)\n"
+    "  -j <num>, --jobs           jobs (thread count) for the work of one target; -j alone: one "
+    "per core\n"
+    "  -f <file>, --file          default rilk file override\n"
+    "  -o <file>, --out           main target outputs\n"
+    "  -d, --dump                 print each project's runtime context\n"
+    "  -r, --register             register current project\n"
+    "  -c, --cmdMode              read no unit file (no target can be built)\n"
+    "  --find-compilers           detect and register default toolchains\n"
+    "  --version                  print the version\n"
+    "  --create-project           initialise project file\n"
+    "  -h, --help                 print this text\n"
+    "Switches ignore letter case and take one dash or two; a number may be written on: -j8, "
+    "--jobs=8.\n";
+
+/// The switches of README.md's table of options ("-l", "--list-targets", ...), each as its
+/// first cell writes it.
+std::vector<std::string> readmeSwitches() {
+    std::ifstream in(RILK_SOURCE_DIR "/README.md");
+    std::vector<std::string> switches;
+    bool inTable = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("| option | does |", 0) == 0) inTable = true;
+        if (!inTable) continue;
+        if (line.rfind("|", 0) != 0) break;
+        const std::string cell = line.substr(1, line.find('|', 1) - 1);
+        // Each switch stands in backquotes, its argument after a blank: `-l <unit>`.
+        for (std::size_t open = cell.find("`-"); open != std::string::npos;
+             open = cell.find("`-", open + 1)) {
+            const std::size_t end = cell.find_first_of("` ", open + 1);
+            switches.push_back(cell.substr(open + 1, end - open - 1));
+        }
+    }
+    return switches;
+}
 
 /// One command line: what rilk prints on standard output and its exit status.
 struct Case {
@@ -64,6 +94,18 @@ TEST(RilkCommandLine, PrintsVersionUsageAndOptionErrors) {
          1},
     };
     expectRuns(cases);
+}
+
+TEST(RilkCommandLine, TheUsageListsEverySwitchOfTheReadme) {
+    const std::vector<std::string> switches = readmeSwitches();
+    EXPECT_GE(switches.size(), 20u) << "the README's table of options was not found";
+    const std::string usage = RilkTest::runRilk({"-h"}).out;
+    for (const std::string& name : switches) {
+        // A switch stands after a blank and before a blank, a comma or the line's end.
+        const bool listed = std::regex_search(
+            usage, std::regex("(^| )" + name + "([ ,]|$)", std::regex::multiline));
+        EXPECT_TRUE(listed) << name << " is missing from:\n" << usage;
+    }
 }
 
 TEST(RilkCommandLine, NumbersWrittenOntoSwitchesAndUnknownSwitches) {

@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "e2e/rilk_run.h"
@@ -139,8 +139,22 @@ protected:
     /// it has answered); returns them.
     std::vector<std::string> awaitRemoteCompiles(std::size_t count) const {
         RilkTest::waitUntil([&] { return remoteCompiles().size() >= count; });
-        std::this_thread::sleep_for(100ms);  // any compile beyond the expected ones shows too
         return remoteCompiles();
+    }
+
+    /// The sources that the compile commands a run printed name, one per compile it sent:
+    /// what the daemons log, and no more, once they have logged that run's jobs.
+    static std::size_t compilesSent(const std::string& out) {
+        std::size_t sources = 0;
+        std::istringstream in(out);
+        for (std::string line; std::getline(in, line);) {
+            if (line.find(" -c ") == std::string::npos) continue;
+            for (std::size_t at = line.find(".c\""); at != std::string::npos;
+                 at = line.find(".c\"", at + 1)) {
+                ++sources;
+            }
+        }
+        return sources;
     }
 
     std::vector<Daemon> daemons;
@@ -177,6 +191,7 @@ TEST_F(DistributedBuild, EveryCompileGoesToADaemonAndANoOpSendsNone) {
 
     const auto first = build();
     ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
+    ASSERT_EQ(compilesSent(first.out), static_cast<std::size_t>(kSources + 1)) << first.out;
     std::vector<std::string> compiled = awaitRemoteCompiles(kSources + 1);
     std::sort(compiled.begin(), compiled.end());
     std::vector<std::string> expected;
@@ -186,13 +201,14 @@ TEST_F(DistributedBuild, EveryCompileGoesToADaemonAndANoOpSendsNone) {
 
     const auto noOp = build();
     ASSERT_EQ(noOp.exitCode, 0) << noOp.out << noOp.err;
-    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(compilesSent(noOp.out), 0u) << noOp.out;
     EXPECT_EQ(remoteCompiles().size(), static_cast<std::size_t>(kSources + 1)) << noOp.out;
 
     fs::last_write_time(work.path() / "src/part3.c",
                         fs::last_write_time(work.path() / "src/part3.c") + 2s);
     const auto touched = build();
     ASSERT_EQ(touched.exitCode, 0) << touched.out << touched.err;
+    EXPECT_EQ(compilesSent(touched.out), 1u) << touched.out;
     compiled = awaitRemoteCompiles(kSources + 2);
     ASSERT_EQ(compiled.size(), static_cast<std::size_t>(kSources + 2)) << touched.out;
     EXPECT_EQ(std::count(compiled.begin(), compiled.end(), "part3.c"), 2);

@@ -7,11 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "e2e/c_project.h"
 #include "support/run_process.h"
@@ -21,7 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 class StoppedBuild : public CProjectRun {
 protected:
@@ -32,17 +29,17 @@ protected:
         return RilkTest::startProcess(argv, work.path(), userEnvironment(), work.path() / "log");
     }
 
-    /// Whether any process whose id is listed in `file` still runs (an ended one not yet
-    /// reaped counts as ended), after a moment for the system to reap them.
+    /// Whether a process whose id is listed in `file` still runs (an ended one not yet
+    /// reaped counts as ended) after the system has had the time of the hang guard to end
+    /// them all: the wait ends as soon as none runs.
     bool anyStillRunning(const std::string& file) const {
-        for (int i = 0; i < 50; ++i) {
-            bool running = false;
+        return !RilkTest::waitUntil([&] {
             std::ifstream in(work.path() / file);
-            for (pid_t pid = 0; in >> pid;) running = running || alive(pid);
-            if (!running) return false;
-            std::this_thread::sleep_for(20ms);
-        }
-        return true;
+            for (pid_t pid = 0; in >> pid;) {
+                if (alive(pid)) return false;
+            }
+            return true;
+        });
     }
 
     static bool alive(pid_t pid) {
@@ -147,7 +144,8 @@ TEST_F(StoppedBuild, AClosedTerminalOrOutputStopsEveryCommand) {
     write({{"rilk.txt",
             "unit main\napp: +lib { C_FILES = P\"(main.c)\" }\n"
             "lib: +objs { OBJS OUTPUT_NAME = \"liba.a\" }\n"
-            "objs: { C_FILES = [" + sources + "P\"(a.c)\"] C_FLAGS = \"-c\" }\n"}});
+            "objs: { C_FILES = [" +
+                sources + "P\"(a.c)\"] C_FLAGS = \"-c\" }\n"}});
     // The reader goes away once the compiles run; rilk finds its output closed when it
     // prints the next command.
     const std::string pipeline = std::string(RILK_BINARY) +
@@ -157,10 +155,9 @@ TEST_F(StoppedBuild, AClosedTerminalOrOutputStopsEveryCommand) {
         SCOPED_TRACE(how);
         fs::remove(work.path() / "compiled");
         write({{"slow", ""}});
-        const pid_t run = how == "hangup"
-                              ? start({"-j", "8"})
-                              : RilkTest::startProcess({"/bin/bash", "-c", pipeline}, work.path(),
-                                                       userEnvironment());
+        const pid_t run = how == "hangup" ? start({"-j", "8"})
+                                          : RilkTest::startProcess({"/bin/bash", "-c", pipeline},
+                                                                   work.path(), userEnvironment());
         ASSERT_TRUE(await("compiled"));
         if (how == "hangup") ::kill(run, SIGHUP);
         const int status = RilkTest::waitExit(run);
@@ -179,9 +176,10 @@ TEST_F(StoppedBuild, AClosedTerminalOrOutputStopsEveryCommand) {
 }
 
 TEST_F(StoppedBuild, ARunStartedByACommandKeepsItsRecords) {
-    write({{"rilk.txt",
-            "unit u\nouter: { cmdline = \"" + std::string(RILK_BINARY) + " inner\" }\n"
-            "inner: { SRC = P\"(in.txt)\" ^OUT = P\"(out.txt)\" cmdline = \"cp in.txt out.txt\" }\n"},
+    write({{"rilk.txt", "unit u\nouter: { cmdline = \"" + std::string(RILK_BINARY) +
+                            " inner\" }\n"
+                            "inner: { SRC = P\"(in.txt)\" ^OUT = P\"(out.txt)\" cmdline = \"cp "
+                            "in.txt out.txt\" }\n"},
            {"in.txt", "x"}});
     ASSERT_EQ(rilk({"outer"}).exitCode, 0);
     EXPECT_NE(read(".rilk_cache").find("u::inner"), std::string::npos) << read(".rilk_cache");

@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "support/wait_until.h"
+
 namespace RilkTest {
 
 namespace {
@@ -66,6 +68,33 @@ int waitExit(pid_t pid) {
         if (errno != EINTR) return -1;
     }
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+std::optional<int> waitExitWithin(pid_t pid, std::chrono::milliseconds limit) {
+    int status = 0;
+    const bool ended = waitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, limit);
+    if (!ended) return std::nullopt;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+bool signalPending(pid_t pid, int signal) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        // "ShdPnd:\t0000000000004000": the signals sent to the process, one bit each.
+        if (line.rfind("ShdPnd:", 0) != 0) continue;
+        const unsigned long long pending = std::stoull(line.substr(7), nullptr, 16);
+        return (pending >> (signal - 1) & 1U) != 0;
+    }
+    return false;
+}
+
+bool processEnded(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    if (!std::getline(in, stat)) return true;
+    // "pid (name) state ...": the name may hold blanks and parentheses.
+    const std::size_t close = stat.rfind(')');
+    return close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] == 'Z';
 }
 
 void killWithCommands(pid_t pid) {

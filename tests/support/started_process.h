@@ -4,8 +4,10 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,17 @@ pid_t startProcess(const std::vector<std::string>& argv, const std::filesystem::
 
 /// Waits for the child to end: its exit status, or 128 + the signal that ended it.
 int waitExit(pid_t pid);
+
+/// Waits at most `limit` for the child to end: its status as `waitExit` gives it (the child
+/// is reaped), or nothing when it still runs.
+std::optional<int> waitExitWithin(pid_t pid, std::chrono::milliseconds limit);
+
+/// Whether `signal`, sent to the process `pid`, still waits to be delivered to one of its
+/// threads (from /proc); false once a thread has taken it, or when the process is gone.
+bool signalPending(pid_t pid, int signal);
+
+/// Whether the process `pid` has ended: it is gone, or a zombie its parent has not reaped.
+bool processEnded(pid_t pid);
 
 /// Kills the child and every process group that one of its own children leads (the
 /// commands a build runs), as an out-of-memory kill or a time-out of the whole job would:

@@ -87,6 +87,17 @@ TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
          R"("/tc/bin/ld" "a.o" "-lx" "/l y/l.a" -L"/l" "-static" "--gc-sections" -T"k.ld")"
          R"( -o "core.ko" | BINARY=<out>/core.ko | BINARY_NAME=core.ko |)"
          " binary=<out>/core.ko binary_name=core.ko"},
+        // A list's one element is one argument, blanks and all; a string alone is words.
+        {&ld,
+         {var("OBJS", str("a.o")), var("LIB", list({"/l y/l.a"})),
+          var("LINK_FLAGS", list({"-Map=a b.txt"})), var("OUTPUT_NAME", str("x"))},
+         R"("/tc/bin/ld" "a.o" "/l y/l.a" "-Map=a b.txt" -o "x" | BINARY=<out>/x |)"
+         " BINARY_NAME=x | binary=<out>/x binary_name=x"},
+        {&objcopy,
+         {var("INPUT", str("app.elf")), var("OBJCOPY_FLAGS", list({"-R  .a", "-R .b"})),
+          var("OUTPUT_NAME", str("x"))},
+         R"("/tc/bin/objcopy" -R  .a -R .b "app.elf" "x" | OUTPUT=<out>/x | OUTPUT_NAME=x |)"
+         " output=<out>/x output_name=x"},
         {&ld,
          {var("OBJS", str("a.o")), var("OUTPUT_NAME", nullptr)},
          R"("/tc/bin/ld" "a.o" -o "core.elf" | BINARY=<out>/core.elf | BINARY_NAME=core.elf |)"

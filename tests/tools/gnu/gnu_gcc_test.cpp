@@ -80,6 +80,10 @@ TEST_F(GnuCompilerTest, LinkModeCommandTexts) {
          R"("/tc/bin/gcc" "x.o" "y.o" -T"s.ld" -o "a\$\`\"b")"},
         {{var("LIB", list({"/lib dir/libx.a"}, true)), var("OBJS", str("m.o"))},
          R"("/tc/bin/gcc" "m.o" -o "app" "/lib dir/libx.a")"},
+        // A list's one element is one argument, blanks and all.
+        {{var("OBJS", str("m.o")), var("C_DEFINES", list({R"(S=\"a\ b\")"})),
+          var("LIB", list({"/lib dir/libx.a"})), var("LINK_FLAGS", list({"-Map=a b"}))},
+         R"("/tc/bin/gcc" -DS=\"a\ b\" "m.o" -o "app" "/lib dir/libx.a" -Wl,"-Map=a b")"},
     };
     for (const auto& [variables, command] : cases) {
         const DrivenBuild built = build(gcc, variables);

@@ -47,14 +47,27 @@ inline std::string fullPathOf(const Rilk::Context& context, const std::string& n
 
 /// What the build driver does with a builder for one target, in its order: plan, deal the
 /// work items out to `jobs` job contexts (each gets its items' inputs, then the plan's
-/// context assignments, gathered into lists), begin, make every job's recipes, collect
-/// every job's outputs, end.
+/// context assignments: the first value of a name as it is, further ones gathered with it
+/// into a list), begin, make every job's recipes, collect every job's outputs, end.
 struct DrivenBuild {
     Rilk::BuildPlan plan;
     std::vector<std::shared_ptr<Rilk::TargetContext>> jobs;
     std::vector<Rilk::Recipe> recipes;
     std::vector<Rilk::Context> outputs;
 };
+
+/// Adds the assignments to a job as the build's job split does (`contribute` there).
+inline void contribute(Rilk::Context& job, const std::vector<Rilk::Assignment>& assignments) {
+    for (const Rilk::Assignment& item : assignments) {
+        if (job.hasVariable(item.name)) {
+            job.appendToList({item});
+            continue;
+        }
+        job.addAssignment(Rilk::Assignment(item.name, item.value ? item.value->clone() : nullptr,
+                                           Rilk::AssignType::Set, item.modifier),
+                          Rilk::kKeepModifier);
+    }
+}
 
 inline DrivenBuild driveBuild(Rilk::Builder& builder, const Rilk::TargetContext& target,
                               std::size_t jobs = 1) {
@@ -73,9 +86,9 @@ inline DrivenBuild driveBuild(Rilk::Builder& builder, const Rilk::TargetContext&
                                      ? entry.intermediate()
                                      : entry.input);
             }
-            job->appendToList(inputs);
+            contribute(*job, inputs);
         }
-        job->appendToList(built.plan.context);
+        contribute(*job, built.plan.context);
         built.jobs.push_back(job);
     }
     if (built.jobs.empty()) return built;

@@ -5,6 +5,9 @@
 #include "app/cache/planning/target_work.h"
 #include "app/cache/work_item_stamps.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -18,6 +21,7 @@
 
 #include "app/cache/cache_test_support.h"
 #include "support/temp_dir.h"
+#include "support/wait_until.h"
 #include "tools/command/no_tool_builder.h"
 #include "types/types_test_support.h"
 #include "util/file_time.h"
@@ -33,6 +37,17 @@ using RilkTest::text;
 using RilkTest::workItem;
 
 constexpr AssignModifier kUp = AssignModifier::Up;
+
+/// Whether the thread `id` of this process sleeps (state "S" in /proc), as one waiting on a
+/// condition does.
+bool threadSleeps(pid_t id) {
+    std::ifstream in("/proc/self/task/" + std::to_string(id) + "/stat");
+    std::string stat;
+    std::getline(in, stat);
+    // "tid (name) state ...": the name may hold blanks and parentheses.
+    const std::size_t close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'S';
+}
 
 TEST(ComputeParallelism, AtLeastTwoWorkItemsPerJob) {
     constexpr std::uint64_t kAny = BuildPlan::kNoJobLimit;
@@ -85,8 +100,7 @@ protected:
     /// are now.
     void recordFilesRead(const std::optional<std::vector<std::string>>& files) {
         WorkItem& item = cache->find("u::t")->contents.workItem(0);
-        item.filesRead =
-            files ? std::make_shared<const std::vector<std::string>>(*files) : nullptr;
+        item.filesRead = files ? std::make_shared<const std::vector<std::string>>(*files) : nullptr;
         item.stamps = stampBuiltWorkItem(item, stampInputFiles(item, cache->stamps()),
                                          item.filesRead, wallClockNanoseconds(), cache->stamps());
     }
@@ -134,8 +148,7 @@ TEST_F(PlanningThroughCache, AStoredRecordKeepsWhatWasPlannedWhenTheValuesChange
     item.inputs.emplace_back(Assignment("SRC", source, AssignType::Set, AssignModifier::None));
     item.outputs.emplace_back("OBJ", source, AssignType::Set, kUp);
     builder.plan.workItems = {item};
-    builder.plan.context = {
-        Assignment("FLAGS", flags, AssignType::Set, AssignModifier::None)};
+    builder.plan.context = {Assignment("FLAGS", flags, AssignType::Set, AssignModifier::None)};
     buildOnce();
     source->append(*RilkTest::str("x"));
     flags->append(*RilkTest::str("-g"));
@@ -300,7 +313,8 @@ TEST_F(PlanningThroughCache, AFileChangedWhileItsCommandRanIsNotKnown) {
     // either content.
     dir.write("a.c", "int changed;");
     std::filesystem::last_write_time(source, base - std::chrono::seconds(30));
-    std::filesystem::last_write_time(dir.path() / "h.h", std::filesystem::file_time_type::clock::now());
+    std::filesystem::last_write_time(dir.path() / "h.h",
+                                     std::filesystem::file_time_type::clock::now());
     // The system dates changes by its coarse clock, which may still read before the start.
     for (timespec now{}; clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 &&
                          Util::nanosecondsOf(now) <= startTime;) {
@@ -311,8 +325,7 @@ TEST_F(PlanningThroughCache, AFileChangedWhileItsCommandRanIsNotKnown) {
     const FilesRead read =
         std::make_shared<const std::vector<std::string>>(std::vector<std::string>{
             (dir.path() / "h.h").string(), redated.string(), (dir.path() / "kept.h").string()});
-    const FileStamps stamps =
-        stampBuiltWorkItem(item, before, read, startTime, cache->stamps());
+    const FileStamps stamps = stampBuiltWorkItem(item, before, read, startTime, cache->stamps());
     ASSERT_EQ(stamps->size(), 5u);
     EXPECT_FALSE((*stamps)[0]) << "the source";
     EXPECT_TRUE((*stamps)[1]) << "the object";
@@ -409,10 +422,18 @@ TEST_F(PlanningThroughCache, ClaimHeldElsewhereIsWaitedForThenBuiltWithoutClaim)
     JobPlan holder = plan();
     ASSERT_NE(holder.claimToken, 0u);
 
-    // The holder stores its record while another build waits: that build is a hit.
+    // The holder stores its record while another build waits: that build is a hit. Its
+    // thread sleeps only in that wait: nothing else it takes is held by another thread.
     JobPlan waiter;
-    std::thread other([&] { waiter = plan(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::atomic<pid_t> waiterThread{0};
+    std::thread other([&] {
+        waiterThread = ::gettid();
+        waiter = plan();
+    });
+    EXPECT_TRUE(RilkTest::waitUntil([&] {
+        const pid_t id = waiterThread.load();
+        return id != 0 && threadSleeps(id);
+    }));
     cache->upsert("u::t", RilkTest::recordOf(holder), holder.claimToken);
     other.join();
     EXPECT_TRUE(waiter.jobContexts.empty());
