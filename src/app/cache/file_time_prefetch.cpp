@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <functional>
 #include <string_view>
@@ -17,8 +18,11 @@ namespace {
 /// Paths a thread takes at once: few enough that a stop is seen soon.
 constexpr std::size_t kBatch = 32;
 
-/// The prefetch `pathStamp` consults; null when there is none or jobs may have run.
-std::atomic<FileTimePrefetch*> inUse{nullptr};
+/// The prefetches `pathStamp` consults, one per cache file read (a run reads those of the
+/// projects it imports too), each in a place of its own; all null when there is none or
+/// jobs may have run. A prefetch that finds no free place is not consulted.
+constexpr std::size_t kPrefetchesInUse = 8;
+std::array<std::atomic<FileTimePrefetch*>, kPrefetchesInUse> inUse{};
 
 /// The hash of a full path text.
 std::uint64_t hashOf(std::string_view text) { return std::hash<std::string_view>()(text); }
@@ -51,8 +55,10 @@ FileTimePrefetch::FileTimePrefetch(std::vector<std::string> paths, unsigned thre
 }
 
 FileTimePrefetch::~FileTimePrefetch() {
-    FileTimePrefetch* self = this;
-    inUse.compare_exchange_strong(self, nullptr);
+    for (std::atomic<FileTimePrefetch*>& place : inUse) {
+        FileTimePrefetch* self = this;
+        place.compare_exchange_strong(self, nullptr);
+    }
     stop();
     wait();
 }
@@ -127,19 +133,31 @@ void FileTimePrefetch::wait() {
 }
 
 void useFileTimePrefetch(FileTimePrefetch* prefetch) {
-    inUse.store(prefetch, std::memory_order_release);
+    if (prefetch == nullptr) return;
+    for (std::atomic<FileTimePrefetch*>& place : inUse) {
+        FileTimePrefetch* free = nullptr;
+        if (place.compare_exchange_strong(free, prefetch, std::memory_order_acq_rel) ||
+            free == prefetch) {
+            return;
+        }
+    }
 }
 
 void dropFileTimePrefetch() {
-    if (FileTimePrefetch* dropped = inUse.exchange(nullptr, std::memory_order_acq_rel)) {
-        dropped->stop();
+    for (std::atomic<FileTimePrefetch*>& place : inUse) {
+        if (FileTimePrefetch* dropped = place.exchange(nullptr, std::memory_order_acq_rel)) {
+            dropped->stop();
+        }
     }
 }
 
 std::optional<Util::FileStamp> prefetchedStamp(const JoinedPath& path) {
-    const FileTimePrefetch* prefetch = inUse.load(std::memory_order_acquire);
-    if (prefetch == nullptr) return std::nullopt;
-    return prefetch->find(path);
+    for (const std::atomic<FileTimePrefetch*>& place : inUse) {
+        const FileTimePrefetch* prefetch = place.load(std::memory_order_acquire);
+        if (prefetch == nullptr) continue;
+        if (std::optional<Util::FileStamp> found = prefetch->find(path)) return found;
+    }
+    return std::nullopt;
 }
 
 }  // namespace Rilk

@@ -94,15 +94,17 @@ private:
     std::vector<std::thread> threads_;
 };
 
-/// Makes `prefetch` the one `prefetchedStamp` consults (null: none). Called on the
-/// thread that plans the build.
+/// Makes `prefetch` one of those `prefetchedStamp` consults (null: nothing changes), beside
+/// those in use already (a run reads the cache files of the projects it imports too), up to
+/// eight; one that is destroyed is consulted no more. Called on the thread that plans the
+/// build.
 void useFileTimePrefetch(FileTimePrefetch* prefetch);
 
-/// Stops the prefetch in use and consults it no more: its times were read before any job of
-/// the run could change a file. Called before the first job starts.
+/// Stops the prefetches in use and consults them no more: their times were read before any
+/// job of the run could change a file. Called before the first job starts.
 void dropFileTimePrefetch();
 
-/// The stamp the prefetch in use read for the full path `path` spells, or nothing.
+/// The stamp a prefetch in use read for the full path `path` spells, or nothing.
 std::optional<Util::FileStamp> prefetchedStamp(const JoinedPath& path);
 
 }  // namespace Rilk

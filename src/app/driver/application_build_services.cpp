@@ -54,13 +54,18 @@ std::string ApplicationBuildServices::noToolReason(const Rilk::TargetContext& ta
 JobPlan ApplicationBuildServices::planJobs(Rilk::Builder& builder, const Rilk::ContextPtr& target) {
     // An interrupt that came while no command ran ends the build before the next target.
     throwIfInterrupted();
-    if (!buildCache_) return uncachedJobPlan(target);
-    return cachedJobPlan(*buildCache_, builder, target, static_cast<std::uint64_t>(jobs_));
+    if (!caches_) return uncachedJobPlan(target);
+    const auto jobs = static_cast<std::uint64_t>(jobs_);
+    if (caches_->allOwn()) return cachedJobPlan(*caches_->own(), builder, target, jobs);
+    const auto* named = dynamic_cast<const Rilk::TargetContext*>(target.get());
+    const ProjectCaches::Route route = caches_->routeOf(named ? named->name.ns : "");
+    return cachedJobPlan(*route.cache, builder, target, jobs, route.recordNamespace);
 }
 
 void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPlan& plan,
                                             const Util::CiString& label,
-                                            const std::string& uniqueName, Rilk::Context& output) {
+                                            const std::string& /*uniqueName*/,
+                                            Rilk::Context& output) {
     throwIfInterrupted();
     // The jobs may move directories the cache comparison keeps open, and change the files
     // whose stamps were read ahead.
@@ -74,26 +79,24 @@ void ApplicationBuildServices::runBuildJobs(Rilk::Builder& builder, const JobPla
         Rilk::runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles,
                            journal_, &finished);
     } catch (...) {
-        storeRecord(uniqueName, plan, start, finished);
+        storeRecord(plan, start, finished);
         throw;
     }
-    storeRecord(uniqueName, plan, start, finished);
+    storeRecord(plan, start, finished);
 }
 
-void ApplicationBuildServices::storeRecord(const std::string& uniqueName, const JobPlan& plan,
-                                           const JobsStart& start,
+void ApplicationBuildServices::storeRecord(const JobPlan& plan, const JobsStart& start,
                                            const std::vector<bool>& finished) {
-    if (!buildCache_) return;
+    if (!caches_) return;
     if (!plan.jobContexts.empty()) {
-        // The commands may have changed the cache file under the records held as its bytes,
-        // and a run nested in them may have stored newer records of other targets.
-        buildCache_->checkFileAfterCommands();
-        buildCache_->takeRecordsOfNestedRuns();
+        // The commands may have changed the cache files under the records held as their
+        // bytes, and a run nested in them may have stored newer records of other targets.
+        caches_->afterCommands();
     }
-    if (plan.claimToken == 0) return;
+    if (plan.claimToken == 0 || plan.recordCache == nullptr) return;
     // The jobs may have moved directories kept open since the start.
     if (!plan.jobContexts.empty()) Rilk::forgetOpenDirectories();
-    storeCachedRecord(*buildCache_, uniqueName, plan, start, finished);
+    storeCachedRecord(*plan.recordCache, plan.recordKey, plan, start, finished);
 }
 
 }  // namespace Rilk

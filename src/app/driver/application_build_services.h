@@ -7,6 +7,7 @@
 #include "app/build/target_build_services.h"
 #include "app/cache/file/build_cache.h"
 #include "app/cache/planning/job_plan.h"
+#include "app/driver/project_caches.h"
 #include "app/jobs/run_journal.h"
 #include "app/load/workspace.h"
 #include "app/toolbox/best_tool.h"
@@ -16,17 +17,17 @@ namespace Rilk {
 
 /// The target build's services over the run's own objects: the workspace's unit index and
 /// the runtime context of each project (or the implicit context without project), the
-/// tool map with its weights, the build cache (null: none) with `-j`, and the job runner
-/// with the run's journal (null: none).
+/// tool map with its weights, the build caches of the projects (null: none) with `-j`, and
+/// the job runner with the run's journal (null: none).
 class ApplicationBuildServices : public TargetBuildServices {
 public:
     ApplicationBuildServices(const Workspace& workspace, const ToolMap& tools,
-                             const MatchWeights& weights, BuildCache* buildCache,
-                             std::int32_t jobs, RunJournal* journal = nullptr)
+                             const MatchWeights& weights, ProjectCaches* caches, std::int32_t jobs,
+                             RunJournal* journal = nullptr)
         : workspace_(workspace),
           tools_(tools),
           weights_(weights),
-          buildCache_(buildCache),
+          caches_(caches),
           jobs_(jobs),
           journal_(journal) {}
 
@@ -44,13 +45,13 @@ public:
 private:
     /// Takes in the records that runs nested in the jobs stored, then stores the record of
     /// the jobs that finished.
-    void storeRecord(const std::string& uniqueName, const JobPlan& plan, const JobsStart& start,
+    void storeRecord(const JobPlan& plan, const JobsStart& start,
                      const std::vector<bool>& finished);
 
     const Workspace& workspace_;
     const ToolMap& tools_;
     MatchWeights weights_;
-    BuildCache* buildCache_;
+    ProjectCaches* caches_;
     std::int32_t jobs_;
     RunJournal* journal_;
 };

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/load/project_imports.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
 
@@ -134,9 +135,8 @@ std::filesystem::path canonicalRoot(const std::filesystem::path& root) {
 }
 
 void addImportedRoots(const Project& project, std::vector<std::filesystem::path>& roots) {
-    for (const ProjectPtr& imported : project.importedProjects) {
+    for (const ProjectPtr& imported : importedProjectsOf(project)) {
         roots.push_back(canonicalRoot(imported->projectFile.parent_path()));
-        addImportedRoots(*imported, roots);
     }
 }
 
@@ -159,6 +159,13 @@ bool ProjectLocks::lockImportedProjects(const Project& project) {
     std::sort(roots.begin(), roots.end());
     roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
     return lockAll(roots);
+}
+
+const ProjectLock* ProjectLocks::find(const std::filesystem::path& root) const {
+    for (const Held& held : held_) {
+        if (held.root == root) return &held.lock;
+    }
+    return nullptr;
 }
 
 const ProjectLock& ProjectLocks::own() const {

@@ -49,6 +49,9 @@ public:
 
     /// How the run holds its own project; call `lockOwnProject` first.
     const ProjectLock& own() const;
+    /// How the run holds the project in `root` (its path with links resolved, as an
+    /// imported project's is); null when the run took no lock of it.
+    const ProjectLock* find(const std::filesystem::path& root) const;
 
 private:
     struct Held {

@@ -112,6 +112,34 @@ TEST(FileTimePrefetch, NeverConsultedOnceDroppedOrGone) {
     EXPECT_EQ(pathStamp(*path), statOf(file.string()));
 }
 
+// One prefetch per cache file read: each is consulted for its own paths, until it is gone.
+TEST(FileTimePrefetch, SeveralInUseEachAnswerForTheirOwnPaths) {
+    RilkTest::TempDir dir;
+    const fs::path first = dir.write("own.txt", "x");
+    const fs::path second = dir.write("imported.txt", "x");
+    age(first, 60);
+    age(second, 60);
+    forgetOpenDirectories();
+    FileTimePrefetch own({first.string()}, 1);
+    own.wait();
+    const InUse inUse(own);
+    const auto secondPath = makePathString("imported.txt", dir.path());
+    std::optional<Util::FileStamp> before;
+    {
+        FileTimePrefetch imported({second.string()}, 1);
+        imported.wait();
+        useFileTimePrefetch(&imported);
+        useFileTimePrefetch(&imported);  // once in use is enough
+        before = pathStamp(*secondPath);
+        age(first, 10);
+        age(second, 10);
+        EXPECT_EQ(pathStamp(*secondPath), before);
+        EXPECT_NE(pathStamp(*makePathString("own.txt", dir.path())), statOf(first.string()));
+    }
+    EXPECT_EQ(pathStamp(*secondPath), statOf(second.string()));
+    EXPECT_NE(pathStamp(*secondPath), before);
+}
+
 TEST(FileTimePrefetch, ThreadsOnlyForManyPaths) {
     const std::size_t per = FileTimePrefetch::kPathsPerThread;
     const struct {

@@ -56,10 +56,11 @@ JobPlan uncachedJobPlan(const Rilk::ContextPtr& target) {
 }
 
 JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
-                      const Rilk::ContextPtr& target, std::uint64_t requestedJobs) {
+                      const Rilk::ContextPtr& target, std::uint64_t requestedJobs,
+                      std::string_view recordNamespace) {
     const Rilk::TargetContext* targetContext = asTargetContext(target.get());
     if (targetContext == nullptr) return uncachedJobPlan(target);
-    return Rilk::planThroughCache(cache, builder, *targetContext, requestedJobs);
+    return Rilk::planThroughCache(cache, builder, *targetContext, requestedJobs, recordNamespace);
 }
 
 JobsStart::JobsStart(const JobPlan& plan) : time_(0) {

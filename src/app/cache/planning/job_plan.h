@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/cache/cache_records.h"
@@ -22,6 +23,9 @@ namespace Rilk {
 struct JobPlan {
     bool cached = false;
     std::uint64_t claimToken = 0;
+    /// With a claim: the cache holding the claimed record, and the record's key there.
+    Rilk::BuildCache* recordCache = nullptr;
+    std::string recordKey;
     std::vector<Rilk::WorkItem> workItems;
     std::vector<Rilk::Assignment> contextAssignments;
     std::vector<Rilk::ContextPtr> jobContexts;
@@ -40,9 +44,10 @@ JobPlan uncachedJobPlan(const Rilk::ContextPtr& target);
 /// Plans a target's jobs through the build cache (`Rilk::planThroughCache`): the plan's
 /// work items and context assignments, the jobs of the work items to build with the work
 /// items and files of each, and the claim token. A context that is no target context is
-/// planned without the cache.
+/// planned without the cache. `recordNamespace`: as for `planThroughCache`.
 JobPlan cachedJobPlan(Rilk::BuildCache& cache, Rilk::Builder& builder,
-                      const Rilk::ContextPtr& target, std::uint64_t requestedJobs);
+                      const Rilk::ContextPtr& target, std::uint64_t requestedJobs,
+                      std::string_view recordNamespace = {});
 
 /// What a plan's jobs started from: the time just before they started and the stamps of
 /// the input files of each work item they build, by position in the plan.

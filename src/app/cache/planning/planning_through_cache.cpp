@@ -15,6 +15,7 @@
 #include "app/cache/planning/job_context_split.h"
 #include "app/cache/record_comparison.h"
 #include "tools/command/no_tool_builder.h"
+#include "types/unique_target_name.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -106,7 +107,7 @@ std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaxi
 }
 
 JobPlan planThroughCache(BuildCache& cache, Builder& builder, const TargetContext& target,
-                         std::uint64_t requestedJobs) {
+                         std::uint64_t requestedJobs, std::string_view recordNamespace) {
     // The messages name the target as "unit::target", from its two parts.
     const std::string& unit = target.name.unit;
     const std::string& name = target.name.target;
@@ -124,7 +125,10 @@ JobPlan planThroughCache(BuildCache& cache, Builder& builder, const TargetContex
     contents.addAll(std::move(built.workItems));
     contents.context = std::move(built.context);
 
-    const std::string key = target.uniqueName();
+    std::string key =
+        recordNamespace.empty()
+            ? target.uniqueName()
+            : uniqueTargetName({std::string(recordNamespace), unit, name}, target.parameterHash());
     BuildCache::Lookup lookup = cache.findOrClaim(key);
     Decision decision;
     if (lookup.claimToken != 0) {
@@ -140,6 +144,8 @@ JobPlan planThroughCache(BuildCache& cache, Builder& builder, const TargetContex
         case Outcome::Claimed:
             log(LogLevel::Trace, "Cache claimed for '{}::{}'.\n", unit, name);
             plan.claimToken = decision.claimToken;
+            plan.recordCache = &cache;
+            plan.recordKey = std::move(key);
             break;
         case Outcome::Unclaimed:
             log(LogLevel::Trace, "Cache miss for '{}::{}'. Building...\n", unit, name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "app/cache/file/build_cache.h"
 #include "app/cache/planning/job_plan.h"
@@ -28,7 +29,11 @@ std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaxi
 /// without comparison. A record claimed by another build is waited for (one second at
 /// most), then, when still claimed, the target is built without a claim. Errors of the
 /// builder and of the split propagate; a claim taken before them stays.
+///
+/// The record's key is the target's unique name, or with `recordNamespace` that name with
+/// this namespace in place of the target's (the records of an imported project's targets
+/// are kept under the name its own runs give them). A claim names the cache and the key.
 JobPlan planThroughCache(BuildCache& cache, Builder& builder, const TargetContext& target,
-                         std::uint64_t requestedJobs);
+                         std::uint64_t requestedJobs, std::string_view recordNamespace = {});
 
 }  // namespace Rilk
