@@ -4,8 +4,10 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,10 @@ pid_t startProcess(const std::vector<std::string>& argv, const std::filesystem::
 
 /// Waits for the child to end: its exit status, or 128 + the signal that ended it.
 int waitExit(pid_t pid);
+
+/// Waits for the child to end, at most `limit`: its status as `waitExit` gives it. A child
+/// still running then is killed with its commands (`killWithCommands`): empty.
+std::optional<int> waitExitWithin(pid_t pid, std::chrono::milliseconds limit);
 
 /// Kills the child and every process group that one of its own children leads (the
 /// commands a build runs), as an out-of-memory kill or a time-out of the whole job would:
