@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,16 +78,6 @@ TEST(FileMarks, AProcessMarkTellsTheProcessAndGoesWithIt) {
     EXPECT_TRUE(marks->lockIsFree()) << "the lock was let go at once";
     ::close(ready[0]);
     ::close(ready[1]);
-}
-
-TEST(FileMarks, OnlyRegularFilesThatExistAreOpened) {
-    RilkTest::TempDir dir;
-    ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
-    std::filesystem::create_symlink(dir.write("file", ""), dir.path() / "link");
-    for (const char* name : {"fifo", "link", "missing", "."}) {
-        EXPECT_FALSE(MarkedFile::open(dir.path() / name)) << name;
-    }
-    EXPECT_TRUE(MarkedFile::open(dir.path() / "file"));
 }
 
 }  // namespace

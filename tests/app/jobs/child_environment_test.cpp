@@ -1,10 +1,6 @@
 #include "app/jobs/child_environment.h"
 
-#include <stdlib.h>
-
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace Rilk {
 namespace {
@@ -28,28 +24,6 @@ TEST(ChildEnvironment, PutsTheRecipeDirectoriesBeforeTheInheritedPath) {
     for (const Case& c : cases) {
         EXPECT_EQ(childEnvironment(c.inherited, c.directories), c.expected) << c.inherited.front();
     }
-}
-
-TEST(ChildEnvironment, VariablesSetForCommandsReplaceTheProgramsOwn) {
-    auto commandsGet = [](const std::string& name) {
-        const std::vector<std::string> entries = currentEnvironment();
-        std::vector<std::string> found;
-        std::copy_if(entries.begin(), entries.end(), std::back_inserter(found),
-                     [&](const std::string& entry) { return entry.starts_with(name + "="); });
-        return found;
-    };
-    ::setenv("RILK_TEST_OWN", "program", 1);
-    EXPECT_EQ(commandsGet("RILK_TEST_OWN"), std::vector<std::string>{"RILK_TEST_OWN=program"});
-    setCommandVariable("RILK_TEST_OWN", "a\nb");
-    setCommandVariable("RILK_TEST_NEW", "n");
-    EXPECT_EQ(commandsGet("RILK_TEST_OWN"), std::vector<std::string>{"RILK_TEST_OWN=a\nb"});
-    EXPECT_EQ(commandsGet("RILK_TEST_NEW"), std::vector<std::string>{"RILK_TEST_NEW=n"});
-    EXPECT_STREQ(::getenv("RILK_TEST_OWN"), "program") << "the program's own is kept";
-    setCommandVariable("RILK_TEST_OWN", "");
-    setCommandVariable("RILK_TEST_NEW", "");
-    EXPECT_TRUE(commandsGet("RILK_TEST_OWN").empty());
-    EXPECT_TRUE(commandsGet("RILK_TEST_NEW").empty());
-    ::unsetenv("RILK_TEST_OWN");
 }
 
 }  // namespace
