@@ -62,16 +62,14 @@ bool replaceLostPages(std::uintptr_t address) {
 /// (a signal sent by a process is raised again).
 void passOn(int signal, siginfo_t* info, void* context) {
     const struct sigaction& former = formerDisposition;
-    if ((former.sa_flags & SA_SIGINFO) != 0 && former.sa_sigaction != nullptr) {
+    if (former.sa_handler == SIG_DFL || former.sa_handler == SIG_IGN) {
+        ::sigaction(signal, &former, nullptr);
+        if (info == nullptr || info->si_code <= 0) ::raise(signal);
+    } else if ((former.sa_flags & SA_SIGINFO) != 0) {
         former.sa_sigaction(signal, info, context);
-        return;
-    }
-    if (former.sa_handler != SIG_DFL && former.sa_handler != SIG_IGN) {
+    } else {
         former.sa_handler(signal);
-        return;
     }
-    ::sigaction(signal, &former, nullptr);
-    if (info == nullptr || info->si_code <= 0) ::raise(signal);
 }
 
 void onBusError(int signal, siginfo_t* info, void* context) {
