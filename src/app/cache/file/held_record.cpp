@@ -16,6 +16,7 @@
 #include "app/cache/file/cache_file_format.h"
 #include "app/cache/file/cache_record_reader.h"
 #include "app/cache/file/cache_record_writer.h"
+#include "util/mapping_guard.h"
 
 namespace Rilk {
 namespace {
@@ -128,14 +129,15 @@ bool heldRecordMatches(std::string_view held, const RecordContents& plan,
     lastBuilds.clear();
     lastBuilds.reserve(plan.workItems().size());
     // Held bytes are the writer's (`recordHeldAsWritten`): nothing it refuses is in them.
-    return spellsRecord(held, plan, &lastBuilds, false);
+    return spellsRecord(held, plan, &lastBuilds, false) && !Util::mappedBytesLost(held);
 }
 
 RecordContents readHeldRecord(std::string_view held) {
     CacheInput in(held);
     CacheRecordReader reader(in, kCurrentCacheVersion, true);
     RecordContents contents;
-    reader.readContents(contents);
+    // Bytes the writer gave read whole: others were changed under the run.
+    if (!reader.readContents(contents) || Util::mappedBytesLost(held)) return RecordContents();
     return contents;
 }
 
