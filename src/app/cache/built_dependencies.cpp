@@ -41,9 +41,8 @@ FilesRead readBuiltDependencies(const WorkItem& item) {
         }
         for (DependencyRule& rule : *read) rules.push_back(std::move(rule));
     }
-    return std::make_shared<const std::vector<std::string>>(
-        filesReadByCompile(rules, item.dependencyFiles->directory(),
-                           item.dependencyFiles->sourceFirst()));
+    return std::make_shared<const std::vector<std::string>>(filesReadByCompile(
+        rules, item.dependencyFiles->directory(), item.dependencyFiles->sourceFirst()));
 }
 
 }  // namespace Rilk

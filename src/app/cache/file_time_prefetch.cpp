@@ -30,8 +30,8 @@ unsigned FileTimePrefetch::threadsFor(std::size_t count) {
 }
 
 std::unique_ptr<FileTimePrefetch> FileTimePrefetch::start(std::vector<std::string> paths) {
+    if (paths.empty()) return nullptr;
     const unsigned threads = threadsFor(paths.size());
-    if (threads == 0) return nullptr;
     return std::make_unique<FileTimePrefetch>(std::move(paths), threads);
 }
 
@@ -89,12 +89,12 @@ void FileTimePrefetch::run() {
 bool FileTimePrefetch::read(Slot& slot) {
     struct stat info {};
     if (::stat(slot.path.c_str(), &info) != 0) return false;
-    slot.stamp = Util::stampOf(info);
+    slot.file = Util::stateOf(info);
     slot.state.store(kReady, std::memory_order_release);
     return true;
 }
 
-std::optional<Util::FileStamp> FileTimePrefetch::find(const JoinedPath& path) const {
+std::optional<Util::FileState> FileTimePrefetch::find(const JoinedPath& path) const {
     // A path value without base directory holds its full path text already.
     if (path.base.empty()) return findText(path.text);
     thread_local std::string joined;
@@ -102,7 +102,7 @@ std::optional<Util::FileStamp> FileTimePrefetch::find(const JoinedPath& path) co
     return findText(joined);
 }
 
-std::optional<Util::FileStamp> FileTimePrefetch::findText(std::string_view text) const {
+std::optional<Util::FileState> FileTimePrefetch::findText(std::string_view text) const {
     const std::uint64_t hash = hashOf(text);
     for (std::size_t place = hash & mask_; places_[place] != 0; place = (place + 1) & mask_) {
         Slot& slot = slots_[places_[place] - 1];
@@ -110,10 +110,10 @@ std::optional<Util::FileStamp> FileTimePrefetch::findText(std::string_view text)
         std::uint8_t state = slot.state.load(std::memory_order_acquire);
         // Ahead of the threads (which read in their own order): read it now, once.
         if (state == kFree && slot.state.compare_exchange_strong(state, kTaken)) {
-            return read(slot) ? std::optional(slot.stamp) : std::nullopt;
+            return read(slot) ? std::optional(slot.file) : std::nullopt;
         }
         if (state != kReady) return std::nullopt;
-        return slot.stamp;
+        return slot.file;
     }
     return std::nullopt;
 }
@@ -136,7 +136,7 @@ void dropFileTimePrefetch() {
     }
 }
 
-std::optional<Util::FileStamp> prefetchedStamp(const JoinedPath& path) {
+std::optional<Util::FileState> prefetchedState(const JoinedPath& path) {
     const FileTimePrefetch* prefetch = inUse.load(std::memory_order_acquire);
     if (prefetch == nullptr) return std::nullopt;
     return prefetch->find(path);

@@ -15,10 +15,12 @@
 
 namespace Rilk {
 
-/// The stamps (modification time, size, inode) of files a run is about to ask for, read
-/// ahead on a few threads of their own while the run goes on with other work. A no-op build
-/// asks the stamp of every input and output its cache records name; read here, those
-/// answers are ready when the build asks.
+/// The stamps (modification time, size, inode) and status change times of files a run is
+/// about to ask for, read ahead on a few threads of their own while the run goes on with
+/// other work. A no-op build asks the stamp of every input and output its cache records
+/// name; read here, those answers are ready when the build asks. Each file is read once
+/// however many records name it: the headers a C++ project's objects read are mostly the
+/// same few hundred.
 ///
 /// A stamp read ahead is what a `stat` of the full path text gave a moment earlier in the
 /// same run. That is the build's own answer only while no job has run (jobs change files),
@@ -35,7 +37,8 @@ public:
     static unsigned threadsFor(std::size_t count);
 
     /// A prefetch of the times of `paths` (full path texts; repeated ones read once), or
-    /// null when they are too few to be worth threads of their own.
+    /// null when there are none. Too few to be worth threads of their own, they are read
+    /// only when asked, still once each.
     static std::unique_ptr<FileTimePrefetch> start(std::vector<std::string> paths);
 
     /// Starts reading the times of `paths` on `threads` threads (none: only lookups read).
@@ -48,7 +51,7 @@ public:
     /// The stamp read for exactly the full path that `path`'s pieces spell, or nothing when
     /// that path is not held or its stamp cannot be read (or a thread is reading it now). A
     /// held path no thread has taken yet is read here and then, so that no thread reads it.
-    std::optional<Util::FileStamp> find(const JoinedPath& path) const;
+    std::optional<Util::FileState> find(const JoinedPath& path) const;
 
     /// Lets the threads end after the path at hand.
     void stop();
@@ -69,7 +72,7 @@ private:
         std::string path;
         std::uint64_t hash = 0;
         /// Written once by its taker before `state` becomes `kReady`; read only after it.
-        Util::FileStamp stamp;
+        Util::FileState file;
         std::atomic<std::uint8_t> state{kFree};
     };
 
@@ -77,7 +80,7 @@ private:
     static bool read(Slot& slot);
 
     /// `find` of a full path text.
-    std::optional<Util::FileStamp> findText(std::string_view text) const;
+    std::optional<Util::FileState> findText(std::string_view text) const;
     /// Places `path` in the table unless it is already there or is not read ahead.
     void add(std::string path);
     /// Reads times in batches until none is left or the prefetch stops.
@@ -102,7 +105,7 @@ void useFileTimePrefetch(FileTimePrefetch* prefetch);
 /// the run could change a file. Called before the first job starts.
 void dropFileTimePrefetch();
 
-/// The stamp the prefetch in use read for the full path `path` spells, or nothing.
-std::optional<Util::FileStamp> prefetchedStamp(const JoinedPath& path);
+/// The state the prefetch in use read for the full path `path` spells, or nothing.
+std::optional<Util::FileState> prefetchedState(const JoinedPath& path);
 
 }  // namespace Rilk

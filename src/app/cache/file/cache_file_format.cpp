@@ -152,6 +152,21 @@ bool readStampLine(CacheInput& in, RecordedStamp& stamp) {
     return true;
 }
 
+bool readStampsTime(CacheInput& in, std::int64_t& time) {
+    CacheInput rest = in;
+    std::string_view line;
+    if (!rest.readLine(line, kMaxCacheLine) || line.empty() || line.front() == '-') return false;
+    const char* end = line.data() + line.size();
+    if (readStampField(line.data(), end, time) != end) return false;
+    in = rest;
+    return true;
+}
+
+void writeStampsTime(std::string& out, std::int64_t time) {
+    out += std::to_string(std::max<std::int64_t>(time, 0));
+    out += '\n';
+}
+
 void writeStampLine(std::string& out, const RecordedStamp& stamp) {
     if (!stamp) {
         out += "?\n";

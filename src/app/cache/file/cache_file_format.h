@@ -156,6 +156,16 @@ bool readStampLine(CacheInput& in, RecordedStamp& stamp);
 /// Appends a stamp line.
 void writeStampLine(std::string& out, const RecordedStamp& stamp);
 
+/// The line of a work item's stamps telling since when its files are known
+/// (`StampedFiles::knownSince`): a time in nanoseconds of decimal digits without a leading
+/// zero, ended by a line feed, spelled exactly as `writeStampsTime` spells it. False,
+/// consuming nothing, for any other line.
+bool readStampsTime(CacheInput& in, std::int64_t& time);
+
+/// Appends the line of a work item's stamps time; a time before the epoch is written 0,
+/// which trusts no file.
+void writeStampsTime(std::string& out, std::int64_t time);
+
 /// Appends the length, a line feed, the bytes and a line feed.
 void writeSizedString(std::string& out, std::string_view text);
 

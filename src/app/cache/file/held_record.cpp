@@ -58,12 +58,16 @@ bool takeStamps(std::string_view& rest, FileStamps& stamps) {
     // The count as `std::to_string` gives it: no leading zero.
     if (rest[0] == '0' && count != 0) return false;
     if (count != 0) {
-        std::vector<RecordedStamp> read(
+        auto read = std::make_shared<StampedFiles>();
+        if (!readStampsTime(in, read->knownSince)) return false;
+        read->files.resize(
             static_cast<std::size_t>(std::min<std::uint64_t>(count - 1, in.remaining())));
         for (std::uint64_t i = 1; i < count; ++i) {
-            if (i - 1 >= read.size() || !readStampLine(in, read[i - 1])) return false;
+            if (i - 1 >= read->files.size() || !readStampLine(in, read->files[i - 1])) {
+                return false;
+            }
         }
-        stamps = std::make_shared<const std::vector<RecordedStamp>>(std::move(read));
+        stamps = std::move(read);
     }
     rest.remove_prefix(in.position());
     return true;
