@@ -31,8 +31,11 @@ unsigned FileTimePrefetch::threadsFor(std::size_t count) {
 
 std::unique_ptr<FileTimePrefetch> FileTimePrefetch::start(std::vector<std::string> paths) {
     if (paths.empty()) return nullptr;
-    const unsigned threads = threadsFor(paths.size());
-    return std::make_unique<FileTimePrefetch>(std::move(paths), threads);
+    auto prefetch = std::make_unique<FileTimePrefetch>(std::move(paths), 0);
+    // Threads for the files, not for the times records name them: a C++ project's
+    // records name the same few hundred headers thousands of times.
+    prefetch->startThreads(threadsFor(prefetch->size()));
+    return prefetch;
 }
 
 FileTimePrefetch::FileTimePrefetch(std::vector<std::string> paths, unsigned threads)
@@ -40,6 +43,10 @@ FileTimePrefetch::FileTimePrefetch(std::vector<std::string> paths, unsigned thre
       places_(std::bit_ceil(std::max<std::size_t>(paths.size() * 2, 16)), 0),
       mask_(places_.size() - 1) {
     for (std::string& path : paths) add(std::move(path));
+    startThreads(threads);
+}
+
+void FileTimePrefetch::startThreads(unsigned threads) {
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, count_));
     for (unsigned i = 0; i < threads; ++i) {
         try {
@@ -88,7 +95,10 @@ void FileTimePrefetch::run() {
 
 bool FileTimePrefetch::read(Slot& slot) {
     struct stat info {};
-    if (::stat(slot.path.c_str(), &info) != 0) return false;
+    if (::stat(slot.path.c_str(), &info) != 0) {
+        slot.state.store(kUnreadable, std::memory_order_release);
+        return false;
+    }
     slot.file = Util::stateOf(info);
     slot.state.store(kReady, std::memory_order_release);
     return true;
@@ -111,6 +121,11 @@ std::optional<Util::FileState> FileTimePrefetch::findText(std::string_view text)
         // Ahead of the threads (which read in their own order): read it now, once.
         if (state == kFree && slot.state.compare_exchange_strong(state, kTaken)) {
             return read(slot) ? std::optional(slot.file) : std::nullopt;
+        }
+        // A thread is reading it: one `stat` away, so waited for rather than read twice.
+        while (state == kTaken) {
+            std::this_thread::yield();
+            state = slot.state.load(std::memory_order_acquire);
         }
         if (state != kReady) return std::nullopt;
         return slot.file;

@@ -32,8 +32,8 @@ namespace Rilk {
 /// stamp of a path and then marks it ready, so a lookup takes no lock and never waits.
 class FileTimePrefetch {
 public:
-    /// Threads for `count` paths: one per `kPathsPerThread`, at most `kMaxThreads`; none for
-    /// fewer paths, whose times the build reads faster than threads start.
+    /// Threads for `count` distinct paths: one per `kPathsPerThread`, at most `kMaxThreads`;
+    /// none for fewer paths, whose times the build reads faster than threads start.
     static unsigned threadsFor(std::size_t count);
 
     /// A prefetch of the times of `paths` (full path texts; repeated ones read once), or
@@ -43,14 +43,17 @@ public:
 
     /// Starts reading the times of `paths` on `threads` threads (none: only lookups read).
     FileTimePrefetch(std::vector<std::string> paths, unsigned threads);
+    /// Starts `threads` more threads reading the paths no thread or lookup has taken yet.
+    void startThreads(unsigned threads);
     /// Stops the threads and waits for them; a prefetch in use is no longer.
     ~FileTimePrefetch();
     FileTimePrefetch(const FileTimePrefetch&) = delete;
     FileTimePrefetch& operator=(const FileTimePrefetch&) = delete;
 
     /// The stamp read for exactly the full path that `path`'s pieces spell, or nothing when
-    /// that path is not held or its stamp cannot be read (or a thread is reading it now). A
-    /// held path no thread has taken yet is read here and then, so that no thread reads it.
+    /// that path is not held or its stamp cannot be read. A held path no thread has taken
+    /// yet is read here and then, so that no thread reads it; one a thread is reading is
+    /// waited for: each held path is read once.
     std::optional<Util::FileState> find(const JoinedPath& path) const;
 
     /// Lets the threads end after the path at hand.
@@ -67,7 +70,7 @@ public:
 private:
     /// A slot is read by whoever takes it first: a thread, or a lookup that comes before
     /// the threads reach it, so that no file is read twice.
-    enum State : std::uint8_t { kFree, kTaken, kReady };
+    enum State : std::uint8_t { kFree, kTaken, kReady, kUnreadable };
     struct Slot {
         std::string path;
         std::uint64_t hash = 0;

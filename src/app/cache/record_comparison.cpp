@@ -3,24 +3,27 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "app/cache/cache_equality.h"
-#include "types/path_values.h"
+#include "app/cache/file_time_prefetch.h"
 #include "app/cache/path_stamp.h"
-#include "util/file_stamp.h"
+#include "types/kinded_value.h"
+#include "types/path_values.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
 #include "types/value_cast.h"
-#include "types/kinded_value.h"
+#include "util/file_stamp.h"
 
 namespace Rilk {
 namespace {
 
-/// The states of the files several work items of one record read, each taken once. No job
-/// runs while one record is compared.
-using StampMemo = std::unordered_map<std::string, std::optional<Util::FileState>>;
+/// The states of the files several work items of one record read, each taken once, by the
+/// texts of the records' lists of files read, which outlive the comparison. No job runs
+/// while one record is compared.
+using StampMemo = std::unordered_map<std::string_view, std::optional<Util::FileState>>;
 
 /// Which files of a work item the time of their status change is checked for: its inputs
 /// and the files it read, which its command was given and must have seen as they are now.
@@ -59,6 +62,12 @@ public:
             const RecordedStamp* before = take();
             if (!same || before == nullptr || !*before) {
                 same = false;
+                continue;
+            }
+            // Read ahead, a file is read once for every record already; else once for this
+            // record's work items.
+            if (const auto prefetched = prefetchedState(JoinedPath{{}, false, file})) {
+                same = matches(prefetched, **before, Role::Read);
                 continue;
             }
             auto found = memo.find(file);

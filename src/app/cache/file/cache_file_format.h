@@ -25,6 +25,10 @@ public:
     std::size_t remaining() const { return bytes_.size() - pos_; }
     /// The offset of the next unread byte.
     std::size_t position() const { return pos_; }
+    /// The next unread bytes, at most `count` of them, left unread.
+    std::string_view peek(std::size_t count) const { return bytes_.substr(pos_, count); }
+    /// Consumes `count` bytes, at most those left.
+    void skip(std::size_t count) { pos_ += std::min(count, remaining()); }
 
     /// The next line without its line feed (a last line may end at the end of the file).
     /// False, consuming nothing, at the end or when the line is longer than `maxLength`.
