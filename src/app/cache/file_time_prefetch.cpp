@@ -72,12 +72,12 @@ void FileTimePrefetch::add(std::string path) {
     std::size_t place = hash & mask_;
     while (places_[place] != 0) {
         const Slot& held = slots_[places_[place] - 1];
-        if (held.hash == hash && held.path == path) return;
+        if (held.hash == static_cast<std::uint32_t>(hash) && held.path == path) return;
         place = (place + 1) & mask_;
     }
     Slot& slot = slots_[count_];
     slot.path = std::move(path);
-    slot.hash = hash;
+    slot.hash = static_cast<std::uint32_t>(hash);
     places_[place] = static_cast<std::uint32_t>(++count_);
 }
 
@@ -116,7 +116,7 @@ std::optional<Util::FileState> FileTimePrefetch::findText(std::string_view text)
     const std::uint64_t hash = hashOf(text);
     for (std::size_t place = hash & mask_; places_[place] != 0; place = (place + 1) & mask_) {
         Slot& slot = slots_[places_[place] - 1];
-        if (slot.hash != hash || slot.path != text) continue;
+        if (slot.hash != static_cast<std::uint32_t>(hash) || slot.path != text) continue;
         std::uint8_t state = slot.state.load(std::memory_order_acquire);
         // Ahead of the threads (which read in their own order): read it now, once.
         if (state == kFree && slot.state.compare_exchange_strong(state, kTaken)) {
