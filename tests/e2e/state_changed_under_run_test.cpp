@@ -42,7 +42,7 @@ TEST_F(StateChangedUnderRun, ACommandThatRewritesTheCacheFileCostsRebuildsNotACr
         const char* change;  ///< what the command does to an existing cache file
     } cases[] = {
         {"emptied", ": > .rilk_cache"},
-        {"rewritten shorter", "printf 'RILK_CACHE_V7\\n0\\n' > .rilk_cache"},
+        {"rewritten shorter", "printf 'RILK_CACHE_V8\\n0\\n' > .rilk_cache"},
         {"zeroed in place",
          "dd if=/dev/zero of=.rilk_cache bs=64 count=4 conv=notrunc 2>/dev/null"},
     };

@@ -98,24 +98,32 @@ std::optional<Util::FileStamp> stampUnchangedSince(const struct stat& info, std:
 
 }  // namespace
 
-std::optional<Util::FileStamp> pathStamp(const RilkPathString& path) {
+std::optional<Util::FileState> pathState(const RilkPathString& path) {
     const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
     if (holdsNulByte(joined)) return std::nullopt;
-    if (const std::optional<Util::FileStamp> prefetched = prefetchedStamp(joined)) {
+    if (const std::optional<Util::FileState> prefetched = prefetchedState(joined)) {
         return prefetched;
     }
     struct stat info {};
     if (!statPath(path, joined, info)) return std::nullopt;
-    return Util::stampOf(info);
+    return Util::stateOf(info);
 }
 
-std::optional<Util::FileStamp> fileStamp(const std::string& fullPath) {
+std::optional<Util::FileState> fileState(const std::string& fullPath) {
     if (fullPath.find('\0') != std::string::npos) return std::nullopt;
-    if (const std::optional<Util::FileStamp> prefetched =
-            prefetchedStamp(JoinedPath{{}, false, fullPath})) {
+    if (const std::optional<Util::FileState> prefetched =
+            prefetchedState(JoinedPath{{}, false, fullPath})) {
         return prefetched;
     }
-    return Util::stampOfFile(fullPath.c_str());
+    struct stat info {};
+    if (::stat(fullPath.c_str(), &info) != 0) return std::nullopt;
+    return Util::stateOf(info);
+}
+
+std::optional<Util::FileStamp> pathStamp(const RilkPathString& path) {
+    const std::optional<Util::FileState> state = pathState(path);
+    if (!state) return std::nullopt;
+    return state->stamp;
 }
 
 std::optional<Util::FileStamp> pathStampUnchangedSince(const RilkPathString& path,

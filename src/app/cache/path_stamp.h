@@ -25,8 +25,12 @@ namespace Rilk {
 /// taken as it is (see `FileTimePrefetch`); it is dropped before any job runs.
 std::optional<Util::FileStamp> pathStamp(const RilkPathString& path);
 
-/// `pathStamp` of a full path text (a path string with no base directory).
-std::optional<Util::FileStamp> fileStamp(const std::string& fullPath);
+/// `pathStamp` with the file's status change time, from the same `stat` (or read ahead with
+/// it): no system call more.
+std::optional<Util::FileState> pathState(const RilkPathString& path);
+
+/// `pathState` of a full path text (a path string with no base directory).
+std::optional<Util::FileState> fileState(const std::string& fullPath);
 
 /// `pathStamp` of a file a command has just run with, read anew (never read ahead), or
 /// nothing when the file's status changed (`st_ctime`) at or after `since`, the command's

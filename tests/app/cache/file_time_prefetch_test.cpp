@@ -22,10 +22,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<Util::FileStamp> statOf(const std::string& text) {
+std::optional<Util::FileState> stateOf(const std::string& text) {
     struct stat info {};
     if (::stat(text.c_str(), &info) != 0) return std::nullopt;
-    return Util::stampOf(info);
+    return Util::stateOf(info);
+}
+
+std::optional<Util::FileStamp> statOf(const std::string& text) {
+    const std::optional<Util::FileState> state = stateOf(text);
+    if (!state) return std::nullopt;
+    return state->stamp;
 }
 
 void age(const fs::path& file, int seconds) {
@@ -77,10 +83,11 @@ TEST(FileTimePrefetch, AnswersOnlyAsAStatOfTheSameFullPathText) {
     for (const auto& [base, text, readAhead] : asked) {
         const auto path = makePathString(text, base);
         const JoinedPath joined = joinPath(path->baseDirectory().native(), path->text());
-        const std::optional<Util::FileStamp> found = prefetch.find(joined);
+        const std::optional<Util::FileState> found = prefetch.find(joined);
         EXPECT_EQ(found.has_value(), readAhead) << base << " | " << text;
         if (found) {
-            EXPECT_EQ(found, statOf(path->fullPathText())) << base << " | " << text;
+            // The status change time comes with the stamp, from the same stat.
+            EXPECT_EQ(found, stateOf(path->fullPathText())) << base << " | " << text;
         }
         const std::optional<Util::FileStamp> expected =
             text.find('\0') == std::string::npos ? statOf(path->fullPathText()) : std::nullopt;
@@ -149,7 +156,11 @@ TEST(FileTimePrefetch, ThreadsOnlyForManyPaths) {
     for (const auto& [paths, threads] : cases) {
         EXPECT_EQ(FileTimePrefetch::threadsFor(paths), threads) << paths;
     }
-    EXPECT_EQ(FileTimePrefetch::start(std::vector<std::string>(per - 1, "/")), nullptr);
+    EXPECT_EQ(FileTimePrefetch::start({}), nullptr);
+    // Too few for a thread, the paths are still held, so that each is read once.
+    const auto few = FileTimePrefetch::start(std::vector<std::string>(per - 1, "/"));
+    ASSERT_NE(few, nullptr);
+    EXPECT_EQ(few->size(), 1u);
 }
 
 TEST(FileTimePrefetch, LookupsWhileThreadsReadAndStopsEarly) {
@@ -163,15 +174,15 @@ TEST(FileTimePrefetch, LookupsWhileThreadsReadAndStopsEarly) {
         FileTimePrefetch prefetch(texts, 3);
         if (stopEarly) prefetch.stop();
         for (const std::string& text : texts) {
-            const std::optional<Util::FileStamp> found = prefetch.find({{}, false, text});
+            const std::optional<Util::FileState> found = prefetch.find({{}, false, text});
             if (found) {
-                EXPECT_EQ(found, statOf(text)) << text;
+                EXPECT_EQ(found, stateOf(text)) << text;
             }
         }
         prefetch.wait();
         if (stopEarly) continue;
         for (const std::string& text : texts) {
-            EXPECT_EQ(prefetch.find({{}, false, text}), statOf(text)) << text;
+            EXPECT_EQ(prefetch.find({{}, false, text}), stateOf(text)) << text;
         }
     }
 }
@@ -183,8 +194,8 @@ TEST(FileTimePrefetch, ALookupAheadOfTheThreadsReadsThePathOnce) {
     const std::string missing = dir.path().string() + "/missing.txt";
     // No threads: every path is left to the lookups.
     FileTimePrefetch prefetch({file.string(), missing}, 0);
-    const std::optional<Util::FileStamp> first = prefetch.find({{}, false, file.string()});
-    EXPECT_EQ(first, statOf(file.string()));
+    const std::optional<Util::FileState> first = prefetch.find({{}, false, file.string()});
+    EXPECT_EQ(first, stateOf(file.string()));
     age(file, 10);
     // Read once: the time stands for the time a moment ago, as a thread's would.
     EXPECT_EQ(prefetch.find({{}, false, file.string()}), first);
