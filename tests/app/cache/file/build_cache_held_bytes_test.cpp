@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -59,9 +60,13 @@ TEST(BuildCacheHeldBytes, BytesChangedBeforePlanningBuildAgainWithOneWarning) {
     RecordContents recorded;
     recorded.add(item);
     recorded.context = {RilkTest::text("PROFILE", "debug")};
-    recorded.workItem(0).stamps = std::make_shared<const std::vector<RecordedStamp>>(
-        std::vector<RecordedStamp>{Util::stampOfFile(src.c_str()), Util::stampOfFile(inter.c_str()),
-                                   Util::stampOfFile(obj.c_str())});
+    // Known since now: the files were written before.
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+    recorded.workItem(0).stamps = std::make_shared<const StampedFiles>(StampedFiles{
+        now, {Util::stampOfFile(src.c_str()), Util::stampOfFile(inter.c_str()),
+              Util::stampOfFile(obj.c_str())}});
     const auto file = dir.path() / ".rilk_cache";
     auto key = [](int i) { return "u::t" + std::string(i < 10 ? "0" : "") + std::to_string(i); };
     {
