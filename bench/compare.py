@@ -443,20 +443,20 @@ def small_c_project(root, compiler):
             "objs: {", "    C_FILES = [%s]" % sources, '    C_FLAGS = "-O2 -c"',
             '    INCLUDE = P"(src)"', "}"]
     objects = " ".join("obj/s%d.o" % i for i in range(count))
-    ninja = ["rule cc", "  command = %s -O2 -c -Isrc -MMD -MF $out.d $in -o $out" % compiler,
+    ninja = ["rule cc", "  command = %s -O2 -c -Isrc -MD -MF $out.d $in -o $out" % compiler,
              "  depfile = $out.d", "  deps = gcc",
              "rule ar", "  command = rm -f $out && ar rcs $out $in",
-             "rule link", "  command = %s -O2 -Isrc -MMD -MF $out.d $in -o $out" % compiler,
+             "rule link", "  command = %s -O2 -Isrc -MD -MF $out.d $in -o $out" % compiler,
              "  depfile = $out.d", "  deps = gcc", ""]
     ninja += ["build obj/s%d.o: cc src/s%d.c" % (i, i) for i in range(count)]
     ninja += ["build obj/libsmall.a: ar " + objects, "build app: link src/main.c obj/libsmall.a",
               "default app"]
     # make keeps its files apart from ninja's (ninja removes the dependency files it read)
     make = ["mapp: src/main.c mobj/libsmall.a",
-            "\t%s -O2 -Isrc -MMD -MF $@.d $^ -o $@" % compiler,
+            "\t%s -O2 -Isrc -MD -MF $@.d $^ -o $@" % compiler,
             "mobj/libsmall.a: " + objects.replace("obj/", "mobj/"), "\trm -f $@ && ar rcs $@ $^",
             "mobj/%.o: src/%.c", "\t@mkdir -p mobj",
-            "\t%s -O2 -c -Isrc -MMD -MF $@.d $< -o $@" % compiler,
+            "\t%s -O2 -c -Isrc -MD -MF $@.d $< -o $@" % compiler,
             "-include $(wildcard mobj/*.d) $(wildcard mapp.d)"]
     write(os.path.join(root, "rilk.txt"), "\n".join(rilk) + "\n")
     write(os.path.join(root, "build.ninja"), "\n".join(ninja) + "\n")
@@ -479,6 +479,68 @@ def case_small(options, root):
                 "registry from --find-compilers; compile-only target, archive, link")]
 
 
+def cpp_project(root, compiler, libraries=5, per_library=10):
+    """A C++ program of `libraries` * `per_library` sources, each including <vector>,
+    <string>, <map>, <iostream> and a header of the project: one compile-only target per
+    library, and the program compiled from main.cpp and linked with every library's objects
+    in one command; as a rilk unit (unit "cpp"), a build.ninja and a Makefile that track
+    every header the compiler read, its system folders' too (-MD), as rilk does."""
+    count = libraries * per_library
+    write(os.path.join(root, "src", "lib.h"),
+          "".join("int s%d(int x);\n" % i for i in range(count)))
+    for i in range(count):
+        write(os.path.join(root, "src", "s%d.cpp" % i),
+              "#include <iostream>\n#include <map>\n#include <string>\n#include <vector>\n"
+              '#include "lib.h"\n'
+              "int s%d(int x) {\n    std::map<std::string, std::vector<int>> m;\n"
+              '    m["s"].push_back(x + %d);\n    std::cout << m.size();\n'
+              '    return m["s"].back();\n}\n' % (i, i))
+    write(os.path.join(root, "src", "main.cpp"),
+          '#include <iostream>\n#include "lib.h"\nint main() { std::cout << s0(0); }\n')
+    rilk = ["unit cpp", "app: " + " ".join("+lib%d" % k for k in range(libraries)) + " {",
+            '    CPP_FILES = P"(src/main.cpp)"', '    INCLUDE = P"(src)"', "    OBJS",
+            '    OUTPUT_NAME = "app"', "}"]
+    ninja = ["rule cxx", "  command = %s -c -Isrc -MD -MF $out.d $in -o $out" % compiler,
+             "  depfile = $out.d", "  deps = gcc",
+             "rule link", "  command = %s -Isrc -MD -MF $out.d $in -o $out" % compiler,
+             "  depfile = $out.d", "  deps = gcc", ""]
+    objects = []
+    for k in range(libraries):
+        sources = ["src/s%d.cpp" % i for i in range(k * per_library, (k + 1) * per_library)]
+        rilk += ["lib%d: {" % k,
+                 "    CPP_FILES = [%s]" % ", ".join('P"(%s)"' % source for source in sources),
+                 '    C_FLAGS = "-c"', '    INCLUDE = P"(src)"', "}"]
+        for source in sources:
+            obj = "obj/" + os.path.basename(source).replace(".cpp", ".o")
+            ninja.append("build %s: cxx %s" % (obj, source))
+            objects.append(obj)
+    ninja += ["build app: link src/main.cpp " + " ".join(objects), "default app"]
+    make = ["mapp: src/main.cpp " + " ".join(objects).replace("obj/", "mobj/"),
+            "\t%s -Isrc -MD -MF $@.d $^ -o $@" % compiler,
+            "mobj/%.o: src/%.cpp", "\t@mkdir -p mobj",
+            "\t%s -c -Isrc -MD -MF $@.d $< -o $@" % compiler,
+            "-include $(wildcard mobj/*.d) $(wildcard mapp.d)"]
+    write(os.path.join(root, "rilk.txt"), "\n".join(rilk) + "\n")
+    write(os.path.join(root, "build.ninja"), "\n".join(ninja) + "\n")
+    write(os.path.join(root, "Makefile"), "\n".join(make) + "\n")
+
+
+def case_cpp(options, root):
+    """Case 8: no-op build of a C++ program of 50 sources that include the standard
+    library (five compile-only targets, a program compiled and linked with their objects),
+    every header the compiler read tracked; interleaved runs."""
+    project = os.path.join(root, "cpp")
+    cpp_project(project, shutil.which("g++") or "g++")
+    commands = [([options.rilk, "-j", "4"], project, gcc_home(options, root)),
+                ([options.ninja, "-j", "4"], project, home_for(root, "ninja")),
+                ([options.make, "-r", "-j", "4"], project, home_for(root, "make"))]
+    for argv, cwd, home in commands:
+        built_once(argv, cwd, home, argv[0])
+    rilk, ninja, make = measure_interleaved(commands, options.runs)
+    return [Row("8 C++ no-op", "51 sources", rilk, ninja, make,
+                "<iostream>, <map>, <string>, <vector>: about 150 headers a source")]
+
+
 CASES = {
     1: needs_build(case_noop),
     2: needs_build(case_fanout),
@@ -487,6 +549,7 @@ CASES = {
     5: needs_build(case_cache),
     6: needs_build(case_diamonds),
     7: needs_build(case_small),
+    8: needs_build(case_cpp),
 }
 
 
@@ -529,7 +592,7 @@ def main():
     parser.add_argument("--ninja", default=shutil.which("ninja") or "ninja")
     parser.add_argument("--make", default=shutil.which("make") or "make")
     parser.add_argument("--runs", type=int, default=5, help="timed runs per command")
-    parser.add_argument("--cases", default="1,2,3,4,5,6,7", help="comma-separated case numbers")
+    parser.add_argument("--cases", default="1,2,3,4,5,6,7,8", help="comma-separated case numbers")
     parser.add_argument("--sizes", default="1000,10000,100000",
                         help="target counts of the loading case")
     parser.add_argument("--noop-sizes", default="1000,10000,100000",

@@ -19,10 +19,23 @@ using FilesRead = std::shared_ptr<const std::vector<std::string>>;
 /// file was missing, or changed while the build's command ran), which no file matches.
 using RecordedStamp = std::optional<Util::FileStamp>;
 
-/// The stamps of every file a work item's last build named, in a fixed order: for each
-/// input, the files of its value and then those of its intermediate; then the files of its
-/// outputs; then the files it read (`WorkItem::filesRead`).
-using FileStamps = std::shared_ptr<const std::vector<RecordedStamp>>;
+/// The stamps of every file a work item's last build named, and since when the files it read
+/// are known unchanged.
+struct StampedFiles {
+    /// The time the build's command started (nanoseconds on the real-time clock, the clock
+    /// of file times). Every input and every file read that has a stamp here had its status
+    /// last changed (`st_ctime`) before then and kept it until its stamp was taken; one whose
+    /// status changed at or after this time may hold another content whatever its stamp
+    /// says (`cp -p`, `touch -r` give a file back its time). 0 trusts no such file.
+    std::int64_t knownSince = 0;
+    /// One stamp per file, in a fixed order: for each input, the files of its value and then
+    /// those of its intermediate; then the files of its outputs; then the files it read
+    /// (`WorkItem::filesRead`).
+    std::vector<RecordedStamp> files;
+};
+
+/// A work item's `StampedFiles`, shared between the plans and records that hand it on.
+using FileStamps = std::shared_ptr<const StampedFiles>;
 
 /// One input of a work item: the input variable as planned (for example one source file)
 /// and the intermediate product that the builder derives from it (for example its object

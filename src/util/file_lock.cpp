@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 #include <fmt/format.h>
@@ -21,22 +22,62 @@ namespace {
         fmt::format("Unable to lock file '{}': {}", file.string(), std::strerror(error)));
 }
 
+/// Opens the lock file to write, or only to read when this process may not write it (a
+/// file of another user, a read-only file system): a lock needs only a descriptor. Never
+/// through a symbolic link, never waiting for a FIFO's other end. -1 with `errno` set to
+/// the first failure.
+int openLockFile(const std::filesystem::path& file, bool& writable) {
+    constexpr int kFlags = O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
+    writable = true;
+    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | kFlags, 0666);
+    if (fd >= 0 || (errno != EACCES && errno != EROFS && errno != EPERM)) return fd;
+    const int error = errno;
+    fd = ::open(file.c_str(), O_RDONLY | kFlags);
+    if (fd >= 0) {
+        writable = false;
+        return fd;
+    }
+    if (errno != ELOOP) errno = error;
+    return -1;
+}
+
+/// What stands at `file` when it is not a regular file, for the refusal; empty when it is one.
+const char* notRegular(const struct stat& info) {
+    if (S_ISREG(info.st_mode)) return "";
+    if (S_ISFIFO(info.st_mode)) return "a FIFO";
+    if (S_ISDIR(info.st_mode)) return "a directory";
+    if (S_ISSOCK(info.st_mode)) return "a socket";
+    return "a device";
+}
+
 }  // namespace
 
 std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, bool wait) {
-    const int fd =
-        ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0666);
+    bool writable = true;
+    const int fd = openLockFile(file, writable);
     if (fd < 0 && errno == ELOOP) {
-        throw LockFileIsALink(fmt::format(
+        throw LockFileRefused(fmt::format(
             "The lock file '{}' is a symbolic link; rilk does not write through it. Remove it "
             "and run again.",
             file.string()));
     }
     if (fd < 0) fail(file, errno);
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_nlink > 1) {
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
         ::close(fd);
-        throw LockFileIsALink(fmt::format(
+        fail(file, error);
+    }
+    if (const std::string_view kind = notRegular(info); !kind.empty()) {
+        ::close(fd);
+        throw LockFileRefused(fmt::format(
+            "The lock file '{}' is {}, not a regular file; rilk takes its lock only on a regular "
+            "file. Remove it and run again.",
+            file.string(), kind));
+    }
+    if (info.st_nlink > 1) {
+        ::close(fd);
+        throw LockFileRefused(fmt::format(
             "The lock file '{}' has another hard link; rilk does not write through it. Remove "
             "it and run again.",
             file.string()));
@@ -49,7 +90,7 @@ std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, bool w
         if (error == EWOULDBLOCK) return std::nullopt;
         fail(file, error);
     }
-    return FileLock(fd, file);
+    return FileLock(fd, writable, file);
 }
 
 std::optional<FileLock> FileLock::tryAcquire(const std::filesystem::path& file) {
@@ -94,6 +135,7 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
     if (this != &other) {
         if (fd_ >= 0) ::close(fd_);
         fd_ = std::exchange(other.fd_, -1);
+        writable_ = other.writable_;
         file_ = std::move(other.file_);
     }
     return *this;

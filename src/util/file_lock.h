@@ -7,12 +7,15 @@
 #include <string_view>
 #include <utility>
 
+#include "util/file_marks.h"
+
 namespace Util {
 
-/// Thrown when a symbolic link stands where a lock file belongs, or the file there has
-/// another hard link. The lock is never taken through a link: its holder writes into the
-/// lock file, which would change the file the link points to, or the other name's.
-class LockFileIsALink : public std::runtime_error {
+/// Thrown when a symbolic link stands where a lock file belongs, the file there has another
+/// hard link, or it is not a regular file (a FIFO, a device). The lock is never taken through
+/// a link: its holder writes into the lock file, which would change the file the link points
+/// to, or the other name's; nor on a file that is not one, which keeps nothing written.
+class LockFileRefused : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -23,10 +26,11 @@ public:
 class FileLock {
 public:
     /// Takes the lock on `file` (created with mode 0666 under the umask when missing)
-    /// unless another holder has it. Empty when it is held elsewhere. Throws
-    /// `LockFileIsALink` when `file` is a symbolic link or has another hard link,
-    /// std::runtime_error naming the file and the system's reason when it cannot be opened
-    /// or locked.
+    /// unless another holder has it. Empty when it is held elsewhere. A file this process may
+    /// read but not write (another user's) is locked all the same, read-only. Throws
+    /// `LockFileRefused` when `file` is a symbolic link, has another hard link or is not a
+    /// regular file, std::runtime_error naming the file and the system's reason when it
+    /// cannot be opened or locked.
     static std::optional<FileLock> tryAcquire(const std::filesystem::path& file);
     /// Takes the lock on `file`, waiting for as long as another holder keeps it. Throws as
     /// `tryAcquire` does.
@@ -35,23 +39,31 @@ public:
     /// Replaces the lock file's content with `text` (for example the holder's process id,
     /// for others to read). Throws std::runtime_error naming the file on failure.
     void describeHolder(std::string_view text);
+    /// Whether the file was opened to write (`describeHolder` needs it).
+    bool writable() const { return writable_; }
+    /// The marks of the locked file, placed and read through this lock's descriptor.
+    MarkedFile marks() const { return MarkedFile::borrow(fd_); }
+    const std::filesystem::path& file() const { return file_; }
     /// The start of the lock file's content, at most `limit` bytes; empty when it cannot be
     /// read.
     static std::string readHolder(const std::filesystem::path& file, std::size_t limit = 64);
 
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
-    FileLock(FileLock&& other) noexcept : fd_(other.fd_), file_(std::move(other.file_)) {
+    FileLock(FileLock&& other) noexcept
+        : fd_(other.fd_), writable_(other.writable_), file_(std::move(other.file_)) {
         other.fd_ = -1;
     }
     FileLock& operator=(FileLock&& other) noexcept;
     ~FileLock();
 
 private:
-    FileLock(int fd, std::filesystem::path file) : fd_(fd), file_(std::move(file)) {}
+    FileLock(int fd, bool writable, std::filesystem::path file)
+        : fd_(fd), writable_(writable), file_(std::move(file)) {}
     static std::optional<FileLock> lock(const std::filesystem::path& file, bool wait);
 
     int fd_ = -1;
+    bool writable_ = true;
     std::filesystem::path file_;
 };
 

@@ -31,6 +31,18 @@ inline FileStamp stampOf(const struct stat& info) {
 /// write, rename or change of the file's times, and no user command can set it back.
 inline std::int64_t changeTimeOf(const struct stat& info) { return nanosecondsOf(info.st_ctim); }
 
+/// What one `stat` tells of a file to tell later whether it changed: its stamp and when its
+/// status last changed (`changeTimeOf`).
+struct FileState {
+    FileStamp stamp;
+    std::int64_t changeTime = 0;
+
+    friend bool operator==(const FileState&, const FileState&) = default;
+};
+
+/// The state of what `stat` told of a file.
+inline FileState stateOf(const struct stat& info) { return {stampOf(info), changeTimeOf(info)}; }
+
 /// The stamp of the file `path` names (links followed), or nothing when it cannot be read.
 inline std::optional<FileStamp> stampOfFile(const char* path) {
     struct stat info {};

@@ -40,16 +40,22 @@ std::optional<MappedFile> MappedFile::openChecked(const std::filesystem::path& p
     return MappedFile(data, size, fd, stampOf(info));
 }
 
+MappedFile::MappedFile(void* data, std::size_t size, int fd, const FileStamp& stamp)
+    : data_(data), size_(size), fd_(fd), stamp_(stamp) {
+    if (data_ != nullptr) guard_ = guardMapping(data_, size_);
+}
+
 bool MappedFile::unchanged() const {
     struct stat info {};
-    return fd_ >= 0 && ::fstat(fd_, &info) == 0 && stampOf(info) == stamp_;
+    return fd_ >= 0 && !pagesLost() && ::fstat(fd_, &info) == 0 && stampOf(info) == stamp_;
 }
 
 MappedFile::MappedFile(MappedFile&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)),
       size_(std::exchange(other.size_, 0)),
       fd_(std::exchange(other.fd_, -1)),
-      stamp_(other.stamp_) {}
+      stamp_(other.stamp_),
+      guard_(std::exchange(other.guard_, nullptr)) {}
 
 MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
     if (this != &other) {
@@ -58,6 +64,7 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
         size_ = std::exchange(other.size_, 0);
         fd_ = std::exchange(other.fd_, -1);
         stamp_ = other.stamp_;
+        guard_ = std::exchange(other.guard_, nullptr);
     }
     return *this;
 }
@@ -65,6 +72,9 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
 MappedFile::~MappedFile() { release(); }
 
 void MappedFile::release() {
+    // Unguarded first: the addresses may be mapped again by anyone once unmapped.
+    if (guard_ != nullptr) unguardMapping(guard_);
+    guard_ = nullptr;
     if (data_ != nullptr) ::munmap(data_, size_);
     if (fd_ >= 0) ::close(fd_);
     data_ = nullptr;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "util/file_stamp.h"
+#include "util/mapping_guard.h"
 
 namespace Util {
 
@@ -16,8 +17,9 @@ namespace Util {
 /// The mapping stays valid while the object lives, as long as the file is not changed in
 /// place. Files written through `writeFileReplacing` are replaced by a rename, never
 /// changed in place, but another process may still cut the file short or rewrite it: the
-/// mapped bytes then change, and those past the new end cannot be read
-/// (`copyMappedBytes`). `unchanged` tells whether that happened.
+/// mapped bytes then change, and those past the new end are lost. Reading them never ends
+/// the process: the mapping is guarded (`guardMapping`), and they read as zero bytes.
+/// `pagesLost` and `unchanged` tell whether that happened.
 class MappedFile {
 public:
     /// Maps `path`, opened as `openRegularFile` does (it never blocks). Empty when it cannot
@@ -39,12 +41,15 @@ public:
     /// The file's stamp when it was mapped.
     const FileStamp& stamp() const { return stamp_; }
     /// Whether the file mapped (whatever its name is now) still has the stamp it had when it
-    /// was mapped: one `fstat`. False when it was changed in place since, or cannot be told.
+    /// was mapped and no mapped page was lost: one `fstat`. False when it was changed in
+    /// place since, or cannot be told.
     bool unchanged() const;
+    /// Whether a read met a page cut away from the file, which then read as zero bytes. No
+    /// system call.
+    bool pagesLost() const { return guard_ != nullptr && rangeLost(guard_); }
 
 private:
-    MappedFile(void* data, std::size_t size, int fd, const FileStamp& stamp)
-        : data_(data), size_(size), fd_(fd), stamp_(stamp) {}
+    MappedFile(void* data, std::size_t size, int fd, const FileStamp& stamp);
     void release();
 
     void* data_ = nullptr;
@@ -52,6 +57,8 @@ private:
     /// The file mapped, kept open to tell whether it changed.
     int fd_ = -1;
     FileStamp stamp_;
+    /// The guard of the mapped bytes; null when there are none.
+    GuardedRange* guard_ = nullptr;
 };
 
 }  // namespace Util

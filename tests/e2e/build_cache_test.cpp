@@ -60,7 +60,7 @@ TEST_F(BuildCache, SecondRunOfAnUnchangedTargetRunsNothing) {
     EXPECT_TRUE(has(first.out, "Cache claimed for 'u::a'.\n")) << first.out;
     EXPECT_EQ(first.exitCode, 0) << first.out << first.err;
     EXPECT_EQ(ran(), std::vector<std::string>{"a"});
-    EXPECT_EQ(read(".rilk_cache").substr(0, 16), "RILK_CACHE_V7\n1\n");
+    EXPECT_EQ(read(".rilk_cache").substr(0, 16), "RILK_CACHE_V8\n1\n");
 
     auto second = rilk({"-v", "1", "-o", "second.txt"});
     EXPECT_TRUE(has(second.out, "Cache hit for 'u::a'.\n")) << second.out;
@@ -96,7 +96,7 @@ TEST_F(BuildCache, RebuildsWhatChanged) {
     rilk({"release"});
     EXPECT_TRUE(ran().empty());
     // Records of a and b only: a target without plan stores none.
-    EXPECT_EQ(read(".rilk_cache").substr(0, 16), "RILK_CACHE_V7\n2\n");
+    EXPECT_EQ(read(".rilk_cache").substr(0, 16), "RILK_CACHE_V8\n2\n");
 }
 
 TEST_F(BuildCache, OutputsWithoutPathRebuildEveryRun) {
@@ -123,9 +123,9 @@ TEST_F(BuildCache, DamagedFileIsReportedAndReplaced) {
     const std::string file = dir() + "/.rilk_cache";
     const std::pair<std::string, std::string> cases[] = {
         {"", "Cache file '" + file + "' has invalid header. Starting with empty cache.\n"},
-        {"RILK_CACHE_V8\n0\n",
+        {"RILK_CACHE_V9\n0\n",
          "Cache file '" + file +
-             "' has unsupported header 'RILK_CACHE_V8'. Starting with empty cache.\n"},
+             "' has unsupported header 'RILK_CACHE_V9'. Starting with empty cache.\n"},
         {"RILK_CACHE_V5\n-1\n",
          "Cache file '" + file + "' has invalid records count. Starting with empty cache.\n"},
         {"RILK_CACHE_V5\n1\n99\nu::a\n",

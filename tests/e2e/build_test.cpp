@@ -204,14 +204,15 @@ TEST_F(Build, BuildsATargetOfTheNamespaceNamedOnTheCommandLine) {
 
     write({{".rilk_project.txt",
             "name app import { \"ext/.rilk_project.txt\"; "
-            "\"ext/.rilk_project.txt\"; } units { core { \"rilk.txt\" } }"}});
+            "\"ext2/.rilk_project.txt\"; } units { core { \"rilk.txt\" } }"},
+           {"ext2/.rilk_project.txt", "name lib units { util { \"rilk.txt\" } }"}});
     const auto twice = rilk({});
     EXPECT_EQ(twice.exitCode, 1);
     const std::string ext = dir() + "/ext/.rilk_project.txt";
     const std::string app = dir() + "/.rilk_project.txt";
     EXPECT_NE(twice.out.find("Error: Project namespace 'lib' is used more than once: by '" + ext +
-                             "' imported by '" + app + "' and by '" + ext + "' imported by '" +
-                             app + "'."),
+                             "' imported by '" + app + "' and by '" + dir() +
+                             "/ext2/.rilk_project.txt' imported by '" + app + "'."),
               std::string::npos)
         << twice.out;
 }

@@ -41,7 +41,7 @@ TEST_F(CacheFileBytes, StaysTheFreshBuildsFile) {
     writeProject("cp src/b.in out/b.txt");
     ASSERT_EQ(rilk({"all"}).exitCode, 0);
     const std::string first = cacheFile();
-    ASSERT_EQ(first.rfind("RILK_CACHE_V7\n", 0), 0u);
+    ASSERT_EQ(first.rfind("RILK_CACHE_V8\n", 0), 0u);
 
     ASSERT_EQ(rilk({"all"}).exitCode, 0);
     EXPECT_EQ(cacheFile(), first) << "no-op";

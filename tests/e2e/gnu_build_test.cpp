@@ -87,9 +87,9 @@ raw: app { INPUT = "${app.binary}" OBJCOPY_FLAGS = "-O binary" }
     const std::string pic = outputDir("pic").string();
     for (const std::string& line : {
              "[u::app] Output dir: " + outputDir("app").string(),
-             "[u::app] : > \"app.d\" && DEPENDENCIES_OUTPUT=\"app.d\" " + kGcc + " -O2 \"" + dir() +
+             "[u::app] : > \"app.d\" && SUNPRO_DEPENDENCIES=\"app.d\" " + kGcc + " -O2 \"" + dir() +
                  "/a.c\" \"" + dir() + "/b.c\" -I\"" + dir() + "/inc\" -o \"app\" \"-lm\"",
-             "[u::pic] " + kGcc + " -fPIC -c -MMD \"" + dir() + "/s.c\"",
+             "[u::pic] " + kGcc + " -fPIC -c -MD \"" + dir() + "/s.c\"",
              "[u::shared] \"/usr/bin/x86_64-linux-gnu-ld\" \"" + pic +
                  "/s.o\" -shared  -o \"shared.so\"",
              "[u::archive] \"/usr/bin/x86_64-linux-gnu-ar\" rcs \"libanswer.a\" \"" + pic +
@@ -305,7 +305,7 @@ TEST_F(GnuBuild, NamesWithShellCharactersReachTheToolsUnchanged) {
     const auto result = rilk({}, root);
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     const fs::path project = work.path() / root;
-    EXPECT_TRUE(hasLine(result.out, "[u::parts] " + kGcc + " -c -MMD \"" + dir() +
+    EXPECT_TRUE(hasLine(result.out, "[u::parts] " + kGcc + " -c -MD \"" + dir() +
                                         "/p r\\\"o\\$j\\`x\\`/sub d\\$ir/b\\`q\\`.c\""))
         << result.out;
     EXPECT_TRUE(fs::is_regular_file(outputDir(project, "w", "u", "parts") / "b`q`.o"));
@@ -374,12 +374,12 @@ TEST_F(GnuBuild, TheExampleProjectBuildsItsLibraryAndProgram) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(commandLines(result.out),
               (std::vector<std::string>{
-                  "[hello::greet_objs] " + kGcc + " -O2 -c -MMD \"" + dir() +
+                  "[hello::greet_objs] " + kGcc + " -O2 -c -MD \"" + dir() +
                       "/src/farewell.c\" -I\"" + dir() + "/src\"",
                   "[hello::greet] \"/usr/bin/x86_64-linux-gnu-ar\" rcs \"libgreet.a\" \"" +
                       (out / "greet_objs/greet.o\" \"").string() +
                       (out / "greet_objs/farewell.o\"").string(),
-                  "[hello::app] : > \"hello.d\" && DEPENDENCIES_OUTPUT=\"hello.d\" " + kGcc +
+                  "[hello::app] : > \"hello.d\" && SUNPRO_DEPENDENCIES=\"hello.d\" " + kGcc +
                       " -O2 \"" + dir() + "/src/main.c\" -I\"" + dir() + "/src\" -o \"hello\" \"" +
                       (out / "greet/libgreet.a\"").string()}));
 }

@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using RilkTest::kHangGuard;
 
-const std::string kWaiting = "Waiting for another run in this project to finish.\n";
+const std::string kWaiting = "Waiting for another run in this project to finish.";
 
 class ProjectLock : public RilkRun {
 protected:
@@ -168,7 +168,7 @@ TEST_F(ProjectLock, ARunWaitingForAnImportedProjectHoldsNoLock) {
     const pid_t inA = RilkTest::startProcess({RILK_BINARY}, work.path() / "a", userEnvironment(),
                                              work.path() / "a.log");
     const std::string waiting = "Waiting for another run that builds in the imported project '" +
-                                fs::canonical(work.path() / "b").string() + "' to finish.\n";
+                                fs::canonical(work.path() / "b").string() + "' to finish.";
     EXPECT_TRUE(RilkTest::waitUntil([&] {
         return count(read("a.log"), waiting) == 1 || fs::exists(work.path() / "a/t.txt");
     })) << read("a.log");

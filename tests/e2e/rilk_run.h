@@ -14,11 +14,13 @@
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
-/// A cache file's text with every file stamp line written "<stamp>": the stamps differ from
-/// build to build, the rest of the file does not.
+/// A cache file's text with every file stamp line written "<stamp>" and every stamps time
+/// line (the nanoseconds of a command's start, 19 digits) "<time>": they differ from build
+/// to build, the rest of the file does not.
 inline std::string withoutStamps(const std::string& cache) {
     static const std::regex stamp("^-?[0-9]+ [0-9]+ [0-9]+$", std::regex::multiline);
-    return std::regex_replace(cache, stamp, "<stamp>");
+    static const std::regex time("^[0-9]{19}$", std::regex::multiline);
+    return std::regex_replace(std::regex_replace(cache, stamp, "<stamp>"), time, "<time>");
 }
 
 class RilkRun : public testing::Test {

@@ -66,10 +66,7 @@ TEST_F(StubbornCommand, IsKilledOnASecondSignalOrAfterAGraceTime) {
         const bool endedInGrace = endsBefore(shell, graceEnd);
         EXPECT_EQ(endedInGrace, signals.size() > 1);
         std::optional<int> status = RilkTest::waitExitWithin(pid, RilkTest::kHangGuard);
-        if (!status) {
-            RilkTest::killWithCommands(pid);
-            FAIL() << "the run did not end";
-        }
+        if (!status) FAIL() << "the run did not end";  // killed by the wait
         EXPECT_EQ(*status, 128 + signals[0]);
         EXPECT_FALSE(fs::exists(work.path() / "out.txt")) << "the partial output is left";
         EXPECT_FALSE(fs::exists(work.path() / ".rilk_journal"));

@@ -23,8 +23,8 @@ pid_t startProcess(const std::vector<std::string>& argv, const std::filesystem::
 /// Waits for the child to end: its exit status, or 128 + the signal that ended it.
 int waitExit(pid_t pid);
 
-/// Waits at most `limit` for the child to end: its status as `waitExit` gives it (the child
-/// is reaped), or nothing when it still runs.
+/// Waits for the child to end, at most `limit`: its status as `waitExit` gives it. A child
+/// still running then is killed with its commands (`killWithCommands`): empty.
 std::optional<int> waitExitWithin(pid_t pid, std::chrono::milliseconds limit);
 
 /// Whether `signal`, sent to the process `pid`, still waits to be delivered to one of its

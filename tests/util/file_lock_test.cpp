@@ -1,5 +1,6 @@
 #include "util/file_lock.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,14 +67,16 @@ TEST(FileLock, HolderDescriptionReplacesTheLastOne) {
     EXPECT_EQ(FileLock::readHolder(file, 1), "7");
 }
 
-TEST(FileLock, NeverTakenThroughALink) {
+TEST(FileLock, NeverTakenThroughALinkNorOnAFifo) {
     RilkTest::TempDir dir;
     const fs::path notes = dir.write("notes", "mine");
     for (const char* target : {"notes", "nowhere"}) {
         const fs::path link = dir.path() / (std::string("lock-") + target);
         fs::create_symlink(target, link);
-        EXPECT_THROW(FileLock::tryAcquire(link), LockFileIsALink) << target;
+        EXPECT_THROW(FileLock::tryAcquire(link), LockFileRefused) << target;
     }
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+    EXPECT_THROW(FileLock::tryAcquire(dir.path() / "fifo"), LockFileRefused);
     EXPECT_EQ(FileLock::readHolder(notes), "mine");
     EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
 }

@@ -12,10 +12,10 @@ namespace Rilk {
 namespace fs = std::filesystem;
 
 std::vector<std::string> filesReadByCompile(const std::vector<DependencyRule>& rules,
-                                            const fs::path& directory) {
+                                            const fs::path& directory, bool sourceFirst) {
     std::vector<std::string> files;
     for (const DependencyRule& rule : rules) {
-        for (std::size_t i = 1; i < rule.prerequisites.size(); ++i) {
+        for (std::size_t i = sourceFirst ? 1 : 0; i < rule.prerequisites.size(); ++i) {
             const fs::path named(rule.prerequisites[i]);
             files.push_back(
                 (named.is_absolute() ? named : directory / named).lexically_normal().string());
@@ -41,8 +41,8 @@ FilesRead readBuiltDependencies(const WorkItem& item) {
         }
         for (DependencyRule& rule : *read) rules.push_back(std::move(rule));
     }
-    return std::make_shared<const std::vector<std::string>>(
-        filesReadByCompile(rules, item.dependencyFiles->directory()));
+    return std::make_shared<const std::vector<std::string>>(filesReadByCompile(
+        rules, item.dependencyFiles->directory(), item.dependencyFiles->sourceFirst()));
 }
 
 }  // namespace Rilk

@@ -62,10 +62,10 @@ std::size_t CacheRecords::size() const {
 
 std::vector<std::size_t> CacheRecords::staleAgainst(const RuntimeRecord& record,
                                                     RecordContents& plan) {
-    if (!record.heldAsBytes()) return staleWorkItems(record.contents, plan, stamps_);
+    if (!record.heldAsBytes()) return staleWorkItems(record.contents, plan, *stamps_);
     // Bytes without a backing to read them are no record.
     if (backing_ == nullptr) return everyWorkItem(plan);
-    return backing_->staleAgainstHeld(record, plan, stamps_);
+    return backing_->staleAgainstHeld(record, plan, *stamps_);
 }
 
 void CacheRecords::takeRecords(

@@ -74,8 +74,12 @@ public:
     /// Call with the record's mutex held.
     std::vector<std::size_t> staleAgainst(const RuntimeRecord& record, RecordContents& plan);
 
-    /// The stamps of the files the records name, as this run reads them.
-    PathStamps& stamps() { return stamps_; }
+    /// The stamps of the files the records name, as this run reads them: the records' own
+    /// unless `shareStamps` gave them the run's.
+    PathStamps& stamps() { return *stamps_; }
+    /// Reads the stamps through `stamps`, the run's, shared with the other records of the
+    /// run. Called before the records are installed.
+    void shareStamps(std::shared_ptr<PathStamps> stamps) { stamps_ = std::move(stamps); }
 
     /// Called once a target's commands have ended, before its record is stored (see
     /// `RecordBacking::commandsEnded`).
@@ -111,7 +115,7 @@ private:
     RecordMap records_;
     std::atomic<bool> changed_{false};
     std::atomic<std::uint64_t> nextClaimToken_{1};
-    PathStamps stamps_;
+    std::shared_ptr<PathStamps> stamps_ = std::make_shared<PathStamps>();
     RecordBacking* backing_ = nullptr;
 };
 

@@ -27,9 +27,12 @@ unsigned FileTimePrefetch::threadsFor(std::size_t count) {
 }
 
 std::unique_ptr<FileTimePrefetch> FileTimePrefetch::start(std::vector<std::string> paths) {
-    const unsigned threads = threadsFor(paths.size());
-    if (threads == 0) return nullptr;
-    return std::make_unique<FileTimePrefetch>(std::move(paths), threads);
+    if (paths.empty()) return nullptr;
+    auto prefetch = std::make_unique<FileTimePrefetch>(std::move(paths), 0);
+    // Threads for the files, not for the times records name them: a C++ project's
+    // records name the same few hundred headers thousands of times.
+    prefetch->startThreads(threadsFor(prefetch->size()));
+    return prefetch;
 }
 
 FileTimePrefetch::FileTimePrefetch(std::vector<std::string> paths, unsigned threads)
@@ -37,6 +40,10 @@ FileTimePrefetch::FileTimePrefetch(std::vector<std::string> paths, unsigned thre
       places_(std::bit_ceil(std::max<std::size_t>(paths.size() * 2, 16)), 0),
       mask_(places_.size() - 1) {
     for (std::string& path : paths) add(std::move(path));
+    startThreads(threads);
+}
+
+void FileTimePrefetch::startThreads(unsigned threads) {
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, count_));
     for (unsigned i = 0; i < threads; ++i) {
         try {
@@ -60,12 +67,12 @@ void FileTimePrefetch::add(std::string path) {
     std::size_t place = hash & mask_;
     while (places_[place] != 0) {
         const Slot& held = slots_[places_[place] - 1];
-        if (held.hash == hash && held.path == path) return;
+        if (held.hash == static_cast<std::uint32_t>(hash) && held.path == path) return;
         place = (place + 1) & mask_;
     }
     Slot& slot = slots_[count_];
     slot.path = std::move(path);
-    slot.hash = hash;
+    slot.hash = static_cast<std::uint32_t>(hash);
     places_[place] = static_cast<std::uint32_t>(++count_);
 }
 
@@ -83,13 +90,16 @@ void FileTimePrefetch::run() {
 
 bool FileTimePrefetch::read(Slot& slot) {
     struct stat info {};
-    if (::stat(slot.path.c_str(), &info) != 0) return false;
-    slot.stamp = Util::stampOf(info);
+    if (::stat(slot.path.c_str(), &info) != 0) {
+        slot.state.store(kUnreadable, std::memory_order_release);
+        return false;
+    }
+    slot.file = Util::stateOf(info);
     slot.state.store(kReady, std::memory_order_release);
     return true;
 }
 
-std::optional<Util::FileStamp> FileTimePrefetch::find(const JoinedPath& path) const {
+std::optional<Util::FileState> FileTimePrefetch::find(const JoinedPath& path) const {
     // A path value without base directory holds its full path text already.
     if (path.base.empty()) return findText(path.text);
     thread_local std::string joined;
@@ -97,18 +107,23 @@ std::optional<Util::FileStamp> FileTimePrefetch::find(const JoinedPath& path) co
     return findText(joined);
 }
 
-std::optional<Util::FileStamp> FileTimePrefetch::findText(std::string_view text) const {
+std::optional<Util::FileState> FileTimePrefetch::findText(std::string_view text) const {
     const std::uint64_t hash = hashOf(text);
     for (std::size_t place = hash & mask_; places_[place] != 0; place = (place + 1) & mask_) {
         Slot& slot = slots_[places_[place] - 1];
-        if (slot.hash != hash || slot.path != text) continue;
+        if (slot.hash != static_cast<std::uint32_t>(hash) || slot.path != text) continue;
         std::uint8_t state = slot.state.load(std::memory_order_acquire);
         // Ahead of the threads (which read in their own order): read it now, once.
         if (state == kFree && slot.state.compare_exchange_strong(state, kTaken)) {
-            return read(slot) ? std::optional(slot.stamp) : std::nullopt;
+            return read(slot) ? std::optional(slot.file) : std::nullopt;
+        }
+        // A thread is reading it: one `stat` away, so waited for rather than read twice.
+        while (state == kTaken) {
+            std::this_thread::yield();
+            state = slot.state.load(std::memory_order_acquire);
         }
         if (state != kReady) return std::nullopt;
-        return slot.stamp;
+        return slot.file;
     }
     return std::nullopt;
 }

@@ -101,32 +101,42 @@ std::optional<Util::FileStamp> stampUnchangedSince(const struct stat& info, std:
 
 PathStamps::PathStamps() : generation_(nextGeneration.fetch_add(1)) {}
 
-PathStamps::~PathStamps() { usePrefetch(nullptr); }
+PathStamps::~PathStamps() { inUse_.store(false, std::memory_order_release); }
 
-std::optional<Util::FileStamp> PathStamps::of(const RilkPathString& path) const {
+std::optional<Util::FileState> PathStamps::prefetched(const JoinedPath& path) const {
+    if (!inUse_.load(std::memory_order_acquire)) return std::nullopt;
+    for (const Prefetch& held : prefetches_) {
+        if (std::optional<Util::FileState> found = held.prefetch->find(path)) return found;
+    }
+    return std::nullopt;
+}
+
+std::optional<Util::FileState> PathStamps::stateOf(const RilkPathString& path) const {
     const JoinedPath joined = joinPath(path.baseDirectory().native(), path.text());
     if (holdsNulByte(joined)) return std::nullopt;
-    if (const FileTimePrefetch* prefetch = inUse_.load(std::memory_order_acquire)) {
-        if (const std::optional<Util::FileStamp> prefetched = prefetch->find(joined)) {
-            return prefetched;
-        }
-    }
+    if (const std::optional<Util::FileState> readAhead = prefetched(joined)) return readAhead;
     struct stat info {};
     if (!statPath(path, joined, generation_.load(std::memory_order_acquire), info)) {
         return std::nullopt;
     }
-    return Util::stampOf(info);
+    return Util::stateOf(info);
 }
 
-std::optional<Util::FileStamp> PathStamps::ofFile(const std::string& fullPath) const {
+std::optional<Util::FileState> PathStamps::stateOfFile(const std::string& fullPath) const {
     if (fullPath.find('\0') != std::string::npos) return std::nullopt;
-    if (const FileTimePrefetch* prefetch = inUse_.load(std::memory_order_acquire)) {
-        if (const std::optional<Util::FileStamp> prefetched =
-                prefetch->find(JoinedPath{{}, false, fullPath})) {
-            return prefetched;
-        }
+    if (const std::optional<Util::FileState> readAhead =
+            prefetched(JoinedPath{{}, false, fullPath})) {
+        return readAhead;
     }
-    return Util::stampOfFile(fullPath.c_str());
+    struct stat info {};
+    if (::stat(fullPath.c_str(), &info) != 0) return std::nullopt;
+    return Util::stateOf(info);
+}
+
+std::optional<Util::FileStamp> PathStamps::of(const RilkPathString& path) const {
+    const std::optional<Util::FileState> state = stateOf(path);
+    if (!state) return std::nullopt;
+    return state->stamp;
 }
 
 std::optional<Util::FileStamp> PathStamps::unchangedSince(const RilkPathString& path,
@@ -149,15 +159,21 @@ std::optional<Util::FileStamp> PathStamps::fileUnchangedSince(const std::string&
     return stampUnchangedSince(info, since);
 }
 
-void PathStamps::usePrefetch(std::unique_ptr<FileTimePrefetch> prefetch) {
-    inUse_.store(nullptr, std::memory_order_release);
-    prefetch_ = std::move(prefetch);
-    inUse_.store(prefetch_.get(), std::memory_order_release);
+void PathStamps::usePrefetch(const void* owner, std::unique_ptr<FileTimePrefetch> prefetch) {
+    // Those dropped for jobs stay dropped; a later one is consulted alone.
+    if (!inUse_.load(std::memory_order_acquire)) prefetches_.clear();
+    std::erase_if(prefetches_, [&](const Prefetch& held) { return held.owner == owner; });
+    if (prefetch) prefetches_.push_back({owner, std::move(prefetch)});
+    inUse_.store(true, std::memory_order_release);
+}
+
+void PathStamps::forgetPrefetch(const void* owner) {
+    std::erase_if(prefetches_, [&](const Prefetch& held) { return held.owner == owner; });
 }
 
 void PathStamps::filesMayChange() {
-    if (FileTimePrefetch* dropped = inUse_.exchange(nullptr, std::memory_order_acq_rel)) {
-        dropped->stop();
+    if (inUse_.exchange(false, std::memory_order_acq_rel)) {
+        for (const Prefetch& held : prefetches_) held.prefetch->stop();
     }
     forgetOpenDirectories();
 }

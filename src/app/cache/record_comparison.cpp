@@ -4,34 +4,43 @@
 #include <numeric>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "app/cache/cache_equality.h"
-#include "types/path_values.h"
 #include "app/cache/path_stamp.h"
-#include "util/file_stamp.h"
+#include "types/kinded_value.h"
+#include "types/path_values.h"
 #include "types/rilk_context_types.h"
 #include "types/rilk_value_types.h"
 #include "types/value_cast.h"
-#include "types/kinded_value.h"
+#include "util/file_stamp.h"
 
 namespace Rilk {
 namespace {
 
-/// The stamps of the files several work items of one record read, each taken once. No job
-/// runs while one record is compared.
-using StampMemo = std::unordered_map<std::string, std::optional<Util::FileStamp>>;
+/// The states of the files several work items of one record read, each taken once, by the
+/// texts of the records' lists of files read, which outlive the comparison. No job runs
+/// while one record is compared.
+using StampMemo = std::unordered_map<std::string_view, std::optional<Util::FileState>>;
+
+/// Which files of a work item the time of their status change is checked for: its inputs
+/// and the files it read, which its command was given and must have seen as they are now.
+/// Not its outputs and intermediates: the command wrote them (after its start), and their
+/// stamps, taken after it ended, are what it left.
+enum class Role { Read, Written };
 
 /// Walks a work item's recorded stamps in their order, comparing each with its file now.
 class StampWalk {
 public:
-    StampWalk(const std::vector<RecordedStamp>& recorded, const PathStamps& stamps)
+    StampWalk(const StampedFiles& recorded, const PathStamps& stamps)
         : recorded_(recorded), stamps_(stamps) {}
 
-    /// Whether every file a value names has the next recorded stamp, in order. `any` is set
-    /// when the value names a file.
-    bool sameFiles(const RilkValuePtr& value, bool* any = nullptr) {
+    /// Whether every file a value names has the next recorded stamp, in order, and, for a
+    /// file the command read, has not had its status changed since the stamps were known.
+    /// `any` is set when the value names a file.
+    bool sameFiles(const RilkValuePtr& value, Role role, bool* any = nullptr) {
         bool same = true;
         forEachPathValue(value, [&](const RilkPathString& path) {
             if (any != nullptr) *any = true;
@@ -41,13 +50,13 @@ public:
                 same = false;
                 return;
             }
-            const std::optional<Util::FileStamp> now = stamps_.of(path);
-            same = now && *now == **before;
+            same = matches(stamps_.stateOf(path), **before, role);
         });
         return same;
     }
 
-    /// Whether each of the files a build read has the next recorded stamp, in order.
+    /// Whether each of the files a build read has the next recorded stamp, in order, and no
+    /// status changed since.
     bool sameFilesRead(const std::vector<std::string>& files, StampMemo& memo) {
         bool same = true;
         for (const std::string& file : files) {
@@ -56,27 +65,47 @@ public:
                 same = false;
                 continue;
             }
+            // Read ahead, a file is read once for every record already; else once for this
+            // record's work items.
+            if (const auto prefetched = stamps_.prefetched(JoinedPath{{}, false, file})) {
+                same = matches(prefetched, **before, Role::Read);
+                continue;
+            }
             auto found = memo.find(file);
-            if (found == memo.end()) found = memo.emplace(file, stamps_.ofFile(file)).first;
-            same = found->second && *found->second == **before;
+            if (found == memo.end()) found = memo.emplace(file, stamps_.stateOfFile(file)).first;
+            same = matches(found->second, **before, Role::Read);
         }
         return same;
     }
 
     /// Whether the walk took exactly the recorded stamps: a record whose files were counted
     /// otherwise is not this item's.
-    bool whole() const { return !overrun_ && next_ == recorded_.size(); }
+    bool whole() const { return !overrun_ && next_ == recorded_.files.size(); }
 
 private:
+    /// Whether a file is still as recorded. The status change time tells the edits its stamp
+    /// cannot: content changed with the time, size and inode given back (`cp -p`, `touch -r`,
+    /// `rsync --inplace`), also while another target's command ran in the last run, after
+    /// this item's record was made. The system sets it on every write and change of times,
+    /// and no user command can set it back. A file read whose status changed at or after the
+    /// command's start is not trusted (the store already left such a file without a stamp,
+    /// so one with a stamp changed later). Inputs a dependency built earlier in the same run
+    /// changed before the command started, and pass.
+    bool matches(const std::optional<Util::FileState>& now, const Util::FileStamp& before,
+                 Role role) const {
+        if (!now || now->stamp != before) return false;
+        return role == Role::Written || now->changeTime < recorded_.knownSince;
+    }
+
     const RecordedStamp* take() {
-        if (next_ >= recorded_.size()) {
+        if (next_ >= recorded_.files.size()) {
             overrun_ = true;
             return nullptr;
         }
-        return &recorded_[next_++];
+        return &recorded_.files[next_++];
     }
 
-    const std::vector<RecordedStamp>& recorded_;
+    const StampedFiles& recorded_;
     const PathStamps& stamps_;
     std::size_t next_ = 0;
     bool overrun_ = false;
@@ -122,8 +151,8 @@ bool compareWithRecorded(WorkItem& item, const WorkItem& before, const LastBuild
     bool stale = false;
     for (std::size_t i = 0; i < item.inputs.size(); ++i) {
         WorkItemEntry& entry = item.inputs[i];
-        const bool inputSame = walk.sameFiles(entry.input.value);
-        const bool intermediateSame = walk.sameFiles(entry.intermediate().value);
+        const bool inputSame = walk.sameFiles(entry.input.value, Role::Read);
+        const bool intermediateSame = walk.sameFiles(entry.intermediate().value, Role::Written);
         entry.intermediateFlag =
             inputSame && intermediateSame && sameIntermediate(entry, before.inputs[i]);
         if (!entry.intermediateFlag) stale = true;
@@ -131,7 +160,7 @@ bool compareWithRecorded(WorkItem& item, const WorkItem& before, const LastBuild
     bool anyOutput = false;
     bool outputsSame = true;
     for (const Assignment& output : item.outputs) {
-        outputsSame = walk.sameFiles(output.value, &anyOutput) && outputsSame;
+        outputsSame = walk.sameFiles(output.value, Role::Written, &anyOutput) && outputsSame;
     }
     bool filesReadSame = !item.dependencyFiles || last.filesRead;
     if (last.filesRead) filesReadSame = walk.sameFilesRead(*last.filesRead, memo) && filesReadSame;

@@ -23,7 +23,9 @@ std::vector<RecordedStamp> stampInputFiles(const WorkItem& item, const PathStamp
 /// intermediate the command made and every output are stamped as they are now. A file the
 /// build read is stamped as it is now, but not known when its status changed at or after the
 /// command's start or its time lies between that start and now: it may have changed after
-/// the command read it, and then been given back an older or a future time.
+/// the command read it, and then been given back an older or a future time. The stamps are
+/// known since `commandStart` (`StampedFiles::knownSince`): a later run trusts an input or
+/// a file read only while its status is older than that.
 FileStamps stampBuiltWorkItem(const WorkItem& item, const std::vector<RecordedStamp>& before,
                               const FilesRead& filesRead, std::int64_t commandStart,
                               const PathStamps& stamps);

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/build/target_build_services.h"
-#include "app/cache/cache_records.h"
 #include "app/cache/planning/target_work.h"
+#include "app/cache/record_places.h"
 #include "app/jobs/run_journal.h"
 #include "app/load/workspace.h"
 #include "app/toolbox/best_tool.h"
@@ -17,13 +17,13 @@ namespace Rilk {
 
 /// The target build's services over the run's own objects: the workspace's unit index and
 /// the runtime context of each project (or the implicit context without project), the
-/// tool map with its weights, and the one owner of a target's cached work over the run's
-/// records with `-j`. It is the job runner that owner is given: the jobs group's, with the
-/// run's journal (null: none) and its stop signals.
+/// tool map with its weights, and the one owner of a target's cached work over the places of
+/// the run's records (its projects' caches) with `-j`. It is the job runner that owner is
+/// given: the jobs group's, with the run's journal (null: none) and its stop signals.
 class ApplicationBuildServices : public TargetBuildServices, private JobRunner {
 public:
     ApplicationBuildServices(const Workspace& workspace, const ToolMap& tools,
-                             const MatchWeights& weights, CacheRecords& records, std::int32_t jobs,
+                             const MatchWeights& weights, RecordPlaces& records, std::int32_t jobs,
                              RunJournal* journal = nullptr)
         : workspace_(workspace),
           tools_(tools),

@@ -35,21 +35,21 @@ std::unique_ptr<BuildCache> startLoadingCache(const std::filesystem::path& proje
 
 namespace {
 
-/// Saves the cache, then removes the run's journal: its outputs are accounted for.
-void finishRun(BuildCache& buildCache, RunJournal* journal) {
-    buildCache.save();
+/// Saves the caches, then removes the run's journal: its outputs are accounted for.
+void finishRun(ProjectCaches& caches, RunJournal* journal) {
+    caches.save();
     if (journal != nullptr) journal->finish();
 }
 
 }  // namespace
 
-int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCache>& buildCache,
-             const RunOptions& options, std::shared_ptr<void>& finishedBuild,
-             RunJournal* journal) {
+int runBuild(Workspace& workspace, const ToolMap& tools, ProjectCaches& caches,
+             const RunOptions& options, std::shared_ptr<void>& finishedBuild, RunJournal* journal) {
     const QualifiedTargetName& mainTarget = workspace.mainTarget;
     const ProjectPtr& project = workspace.project;
-    if (!buildCache) buildCache = startLoadingCache(workspace.projectRoot);
-    buildCache->load();
+    if (caches.own() == nullptr) caches.startOwn(workspace.projectRoot);
+    caches.load();
+    caches.route(project.get());
     Rilk::log(Rilk::LogLevel::Info, "Starting build\n");
     Rilk::log(Rilk::LogLevel::Trace, "Main file: {}\n", options.load.unitFile.string());
     Rilk::log(Rilk::LogLevel::Trace, "Main unit: {}\n", mainTarget.unit);
@@ -64,14 +64,13 @@ int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCa
 
     struct BuildState {
         BuildState(const Workspace& workspace, const ToolMap& tools, const RunOptions& options,
-                   BuildCache& buildCache, RunJournal* journal)
-            : services(workspace, tools, options.weights, buildCache, options.jobs, journal),
+                   ProjectCaches& caches, RunJournal* journal)
+            : services(workspace, tools, options.weights, caches, options.jobs, journal),
               build(services) {}
         ApplicationBuildServices services;
         TargetBuild build;
     };
-    auto state =
-        std::make_shared<BuildState>(workspace, tools, options, *buildCache, journal);
+    auto state = std::make_shared<BuildState>(workspace, tools, options, caches, journal);
     finishedBuild = state;
     Rilk::VisitingChain chain;
     // A namespace named on the command line is kept; the main project's own is left empty.
@@ -89,12 +88,12 @@ int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCa
         } catch (...) {
             // Whatever ended the build, the records of the work that finished are kept;
             // the failed or stopped jobs removed what they had begun to write.
-            finishRun(*buildCache, journal);
+            finishRun(caches, journal);
             if (buildInterrupted()) endInterruptedRun();
             throw;
         }
         // Saved before the -o file: the build succeeded even when that file cannot be written.
-        finishRun(*buildCache, journal);
+        finishRun(caches, journal);
         if (buildInterrupted()) endInterruptedRun();
     }
     if (!options.outFile.empty()) writeOutputFile(options.outFile, outputs);

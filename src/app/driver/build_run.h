@@ -4,6 +4,7 @@
 
 #include "app/cache/file/build_cache.h"
 #include "app/driver/command_line.h"
+#include "app/driver/project_caches.h"
 #include "app/jobs/run_journal.h"
 #include "app/load/workspace.h"
 #include "app/toolbox/tool_map.h"
@@ -18,15 +19,16 @@ std::unique_ptr<BuildCache> startLoadingCache(const std::filesystem::path& proje
 /// without project, and with `-c` the command-line assignments.
 void dumpContexts(const Workspace& workspace, const LoadOptions& options);
 
-/// Builds the main target after everything it depends on: loads the build cache (created
-/// here when `buildCache` is null), makes the runtime contexts (`-d` shows them), builds,
-/// saves the cache and writes the `-o` file. The finished build's state (every target's
+/// Builds the main target after everything it depends on: loads the build caches (the own
+/// project's started here when none is), settles which one keeps the records of each
+/// project's targets, makes the runtime contexts (`-d` shows them), builds, saves the
+/// caches and writes the `-o` file. The finished build's state (every target's
 /// output context) goes into `finishedBuild`, which the process keeps. Returns 0; every
-/// failure is thrown, after the cache is saved with the records of the work that finished.
+/// failure is thrown, after the caches are saved with the records of the work that finished.
 /// A stop signal during the build ends the process once that is saved
 /// (`endInterruptedRun`). The jobs record their outputs in `journal` (when not null), which
-/// is finished once the cache is saved.
-int runBuild(Workspace& workspace, const ToolMap& tools, std::unique_ptr<BuildCache>& buildCache,
+/// is finished once the caches are saved.
+int runBuild(Workspace& workspace, const ToolMap& tools, ProjectCaches& caches,
              const RunOptions& options, std::shared_ptr<void>& finishedBuild,
              RunJournal* journal = nullptr);
 

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <fmt/format.h>
+
 #include "types/rilk_errors.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
@@ -46,8 +48,9 @@ void reportLeft(const std::vector<RunJournal::Left>& left) {
     }
 }
 
+/// `where` names the project in messages: "this project", or the imported one.
 void cleanUpKilledRun(const std::filesystem::path& projectRoot,
-                      const std::filesystem::path& cacheFile) {
+                      const std::filesystem::path& cacheFile, const std::string& where) {
     const std::filesystem::path journal = projectRoot / kRunJournalFile;
     RunJournal::Recovery recovery;
     try {
@@ -65,18 +68,27 @@ void cleanUpKilledRun(const std::filesystem::path& projectRoot,
     if (!recovery.found) return;
     if (recovery.damaged) {
         log(LogLevel::Warning,
-            "The last run in this project was killed and its record '{}' cannot be read: "
+            "The last run in {} was killed and its record '{}' cannot be read: "
             "building everything again.\n",
-            (projectRoot / kRunJournalFile).string());
+            where, (projectRoot / kRunJournalFile).string());
         return;
     }
     for (const std::filesystem::path& file : recovery.removed) {
         log(LogLevel::Verbose, "Removed '{}', left behind by a killed run.\n",
             Util::shownText(file.string()));
     }
-    log(LogLevel::Info,
-        "The last run in this project was killed; removed {} output files it had changed.\n",
-        recovery.removed.size());
+    log(LogLevel::Info, "The last run in {} was killed; removed {} output files it had changed.\n",
+        where, recovery.removed.size());
+}
+
+/// Cleans up after a killed run in the project in `projectRoot`, whose lock the run holds
+/// (`lock`) and not nested in that run, and removes the state files it left half written.
+void finishKilledRun(const std::filesystem::path& projectRoot, const ProjectLock& lock,
+                     const std::string& where) {
+    cleanUpKilledRun(projectRoot, projectRoot / ".rilk_cache", where);
+    // Only the holder of the lock writes these, or a run nested in it, which is not running
+    // yet: a process that is gone was killed while it wrote them.
+    if (lock.lock) Util::removeLeftTemporaries(projectRoot, {".rilk_cache", kRunJournalFile});
 }
 
 }  // namespace
@@ -84,11 +96,14 @@ void cleanUpKilledRun(const std::filesystem::path& projectRoot,
 std::unique_ptr<RunJournal> startRunJournal(const std::filesystem::path& projectRoot,
                                             const ProjectLock& lock) {
     if (lock.nested) return nullptr;
-    cleanUpKilledRun(projectRoot, projectRoot / ".rilk_cache");
-    // Only the holder of the lock writes these, or a run nested in it, which is not running
-    // yet: a process that is gone was killed while it wrote them.
-    if (lock.lock) Util::removeLeftTemporaries(projectRoot, {".rilk_cache", kRunJournalFile});
+    finishKilledRun(projectRoot, lock, "this project");
     return std::make_unique<RunJournal>(projectRoot / kRunJournalFile);
+}
+
+void finishImportedKilledRun(const std::filesystem::path& projectRoot, const ProjectLock& lock) {
+    if (lock.nested) return;
+    finishKilledRun(projectRoot, lock,
+                    fmt::format("the imported project '{}'", projectRoot.string()));
 }
 
 }  // namespace Rilk

@@ -3,15 +3,16 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <utility>
 
+#include "app/driver/lock_marks.h"
+#include "app/driver/lock_wait.h"
+#include "app/jobs/child_environment.h"
+#include "app/load/project_imports.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
 
@@ -19,105 +20,40 @@ namespace Rilk {
 
 namespace {
 
-/// How deep runs may nest in one project, each level a lock file of its own; as deep as
-/// the ancestors `heldByAncestor` looks at.
+/// How deep runs may nest in one project, each level a lock file of its own.
 constexpr int kNestingLevels = 64;
 
-/// The parent of process `pid`, from /proc; 0 when unknown.
-pid_t parentOf(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat;
-    std::getline(in, stat);
-    // "pid (name) state ppid ...": the name may hold blanks and parentheses.
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream rest(stat.substr(close + 1));
-    char state = 0;
-    pid_t parent = 0;
-    rest >> state >> parent;
-    return rest ? parent : 0;
-}
-
-/// What a lock file says of its holder: its process id, then this word when it builds in
-/// the project as one its own project imports.
+/// What a lock file says of its holder, for people and for older runs nested in this one:
+/// its process id, then this word when it builds in the project as one its own project
+/// imports. No run reads it back.
 constexpr std::string_view kImportedMark = " imported";
 
-/// How a run that this process descends from holds a project's lock file.
-enum class AncestorHold { None, Own, Imported };
-
-/// How the process whose id is written into the lock file holds it, when it is an ancestor
-/// of this process.
-AncestorHold heldByAncestor(const std::filesystem::path& file) {
-    const std::string text = Util::FileLock::readHolder(file);
-    pid_t holder = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), holder);
-    if (error != std::errc() || holder <= 1) return AncestorHold::None;
-    pid_t process = ::getppid();
-    for (int depth = 0; depth < kNestingLevels && process > 1; ++depth) {
-        if (process == holder) {
-            const bool imported = std::string_view(end, text.data() + text.size()) == kImportedMark;
-            return imported ? AncestorHold::Imported : AncestorHold::Own;
-        }
-        process = parentOf(process);
-    }
-    return AncestorHold::None;
+/// How an ancestor of this process that holds `file` holds it, by its process mark: for a
+/// run whose environment did not come down from the build that started it. True: as its own
+/// project; empty when no ancestor holds the file (or none says so).
+std::optional<bool> heldByAncestorProcess(const std::filesystem::path& file) {
+    const std::optional<Util::MarkedFile> marks = Util::MarkedFile::open(file);
+    if (!marks) return std::nullopt;
+    const std::optional<Util::ProcessMark> holder = LockMarks::holderProcess(*marks);
+    if (!holder || !LockMarks::isAncestor(holder->pid)) return std::nullopt;
+    return holder->offset == LockMarks::kOwnHolder;
 }
 
-/// Writes this process's id into the lock file, for nested runs to find.
-ProjectLock describe(Util::FileLock lock, bool imported, bool nested) {
-    try {
-        std::string holder = std::to_string(::getpid());
-        if (imported) holder += kImportedMark;
-        lock.describeHolder(holder);
-    } catch (const std::runtime_error&) {
-        // A nested run then waits, as for any other run.
-    }
-    return ProjectLock{std::move(lock), nested};
+/// The project's folder, for comparison with the ancestors' locks; nothing to compare without
+/// any.
+Util::FileIdentity projectIdentity(const std::filesystem::path& root,
+                                   const LockAncestry& ancestry) {
+    return ancestry.locks().empty() ? Util::FileIdentity{} : identityOf(root);
 }
 
-/// The lock file of the runs nested `level` deep in a build of the project in `root`.
-std::filesystem::path lockFile(const std::filesystem::path& root, int level) {
-    std::filesystem::path file = root / kProjectLockFile;
-    if (level > 0) file += "." + std::to_string(level);
-    return file;
-}
-
-/// What trying a project's lock found: the lock taken, or the lock file that a run this
-/// process does not descend from holds.
-struct Attempt {
-    ProjectLock taken;
-    std::filesystem::path busyFile;
-    /// Whether a run this process descends from holds the project as its own.
-    bool nested = false;
-};
-
-/// Takes the project's lock unless a run that is no ancestor holds it: one level deeper for
-/// each level an ancestor holds. `imported`: the project is not the run's own.
-Attempt tryLock(const std::filesystem::path& root, bool imported) {
-    bool nested = false;
-    for (int level = 0; level < kNestingLevels; ++level) {
-        const std::filesystem::path file = lockFile(root, level);
-        std::optional<Util::FileLock> lock = Util::FileLock::tryAcquire(file);
-        if (lock) return {describe(std::move(*lock), imported, nested), {}, nested};
-        const AncestorHold ancestor = heldByAncestor(file);
-        if (ancestor == AncestorHold::None) return {{}, file, nested};
-        nested = nested || ancestor == AncestorHold::Own;
-        if (level == 0) {
-            log(LogLevel::Verbose,
-                "Run inside a build of this project: not taking its lock. Taking the lock "
-                "of the runs that build started instead.\n");
-        }
-    }
-    return {};
-}
-
-/// Turns the lock's own errors into the run's: a link in the lock file's place ends the
-/// run, any other failure leaves the project unlocked with a warning.
+/// Turns the lock's own errors into the run's: a link (or a file that is not a regular one)
+/// in the lock file's place ends the run, any other failure leaves the project unlocked with
+/// a warning.
 template <typename Lock>
 auto orUnlocked(Lock take) -> decltype(take()) {
     try {
         return take();
-    } catch (const Util::LockFileIsALink& e) {
+    } catch (const Util::LockFileRefused& e) {
         throw RilkException(e.what());
     } catch (const std::runtime_error& e) {
         log(LogLevel::Warning, "{}; building without it.\n", e.what());
@@ -134,9 +70,8 @@ std::filesystem::path canonicalRoot(const std::filesystem::path& root) {
 }
 
 void addImportedRoots(const Project& project, std::vector<std::filesystem::path>& roots) {
-    for (const ProjectPtr& imported : project.importedProjects) {
+    for (const ProjectPtr& imported : importedProjectsOf(project)) {
         roots.push_back(canonicalRoot(imported->projectFile.parent_path()));
-        addImportedRoots(*imported, roots);
     }
 }
 
@@ -161,6 +96,13 @@ bool ProjectLocks::lockImportedProjects(const Project& project) {
     return lockAll(roots);
 }
 
+const ProjectLock* ProjectLocks::find(const std::filesystem::path& root) const {
+    for (const Held& held : held_) {
+        if (held.root == root) return &held.lock;
+    }
+    return nullptr;
+}
+
 const ProjectLock& ProjectLocks::own() const {
     for (const Held& held : held_) {
         if (held.root == ownRoot_) return held.lock;
@@ -173,7 +115,84 @@ bool ProjectLocks::holds(const std::filesystem::path& root) const {
                        [&](const Held& held) { return held.root == root; });
 }
 
+ProjectLocks::Attempt ProjectLocks::tryLock(const std::filesystem::path& root, bool imported) {
+    const Util::FileIdentity project = projectIdentity(root, *ancestry_);
+    bool nested = ancestry_->holdsAsOwn(project);
+    for (int level = 0; level < kNestingLevels; ++level) {
+        const std::filesystem::path file = projectLockFile(root, level);
+        if (ancestry_->holding(project, level) == nullptr) {
+            if (std::optional<Util::FileLock> lock = Util::FileLock::tryAcquire(file)) {
+                return settle(std::move(*lock), root, level, imported, nested);
+            }
+            const std::optional<bool> ancestorsOwn = heldByAncestorProcess(file);
+            if (!ancestorsOwn) return {.nested = nested, .file = file, .busy = true};
+            nested = nested || *ancestorsOwn;
+        }
+        if (level == 0) {
+            log(LogLevel::Verbose,
+                "Run inside a build of this project: not taking its lock. Taking the lock "
+                "of the runs that build started instead.\n");
+        }
+    }
+    return {};
+}
+
+ProjectLocks::Attempt ProjectLocks::settle(Util::FileLock lock, const std::filesystem::path& root,
+                                           int level, bool imported, bool nested) {
+    LockMarks::markHolder(lock, token_, imported);
+    if (lock.writable()) {
+        try {
+            std::string holder = std::to_string(::getpid());
+            if (imported) holder += kImportedMark;
+            lock.describeHolder(holder);
+        } catch (const std::runtime_error&) {
+            // Only people read it.
+        }
+    }
+    // A deeper level held by a run that no ancestor started: the build it belongs to holds
+    // this level no more (it was killed), while that run still builds in the project.
+    const Util::FileIdentity project = projectIdentity(root, *ancestry_);
+    for (int deeper = level + 1; deeper < kNestingLevels; ++deeper) {
+        if (ancestry_->holding(project, deeper) != nullptr) continue;
+        const std::filesystem::path file = projectLockFile(root, deeper);
+        const std::optional<Util::MarkedFile> marks = Util::MarkedFile::open(file);
+        if (!marks) break;
+        if (marks->lockIsFree() || heldByAncestorProcess(file)) continue;
+        return {.nested = nested, .file = file, .busy = true, .leftOver = true};
+    }
+    const std::filesystem::path file = lock.file();
+    held_.push_back({root, file, imported, ProjectLock{std::move(lock), nested}});
+    return {};
+}
+
+void ProjectLocks::announceWait(const Attempt& attempt, const std::filesystem::path& root,
+                                bool imported) const {
+    const std::string holder = LockMarks::holderText(attempt.file);
+    if (attempt.leftOver) {
+        log(LogLevel::Info,
+            "Waiting for a run in this project that a build which has ended (killed) started to "
+            "finish. The lock file '{}' is held by {}.\n",
+            attempt.file.string(), holder);
+    } else if (!imported) {
+        log(LogLevel::Info,
+            "Waiting for another run in this project to finish. The lock file '{}' is held by "
+            "{}.\n",
+            attempt.file.string(), holder);
+    } else {
+        log(LogLevel::Info,
+            "Waiting for another run that builds in the imported project '{}' to finish. The "
+            "lock file '{}' is held by {}.\n",
+            root.string(), attempt.file.string(), holder);
+    }
+    // Seen now, also where the output goes to a file or a pipe.
+    flushConsole();
+}
+
 bool ProjectLocks::lockAll(const std::vector<std::filesystem::path>& roots) {
+    if (!ancestry_) {
+        ancestry_ = LockAncestry::fromEnvironment();
+        token_ = LockMarks::newRunToken();
+    }
     bool ownLetGo = false;
     for (std::size_t i = 0; i < roots.size();) {
         const std::filesystem::path& root = roots[i];
@@ -183,31 +202,39 @@ bool ProjectLocks::lockAll(const std::vector<std::filesystem::path>& roots) {
         }
         const bool imported = root != ownRoot_;
         Attempt attempt = orUnlocked([&] { return tryLock(root, imported); });
-        if (attempt.busyFile.empty()) {
-            held_.push_back({root, std::move(attempt.taken)});
-            ++i;
-            continue;
+        bool waited = false;
+        while (attempt.busy) {
+            // Never waits holding a lock: the run it waits for may be waiting for that one.
+            ownLetGo = ownLetGo || holds(ownRoot_);
+            held_.clear();
+            announceWait(attempt, root, imported);
+            waited = true;
+            attempt = orUnlocked([&] {
+                if (attempt.leftOver) {
+                    // Let go at once: the run left over has ended.
+                    waitForLock(attempt.file, *ancestry_);
+                    return tryLock(root, imported);
+                }
+                return settle(waitForLock(attempt.file, *ancestry_), root,
+                              projectLockLevel(attempt.file).value_or(0), imported, attempt.nested);
+            });
         }
-        // Never waits holding a lock: the run it waits for may be waiting for that one.
-        ownLetGo = ownLetGo || holds(ownRoot_);
-        held_.clear();
-        if (!imported) {
-            log(LogLevel::Info, "Waiting for another run in this project to finish.\n");
-        } else {
-            log(LogLevel::Info,
-                "Waiting for another run that builds in the imported project '{}' to finish.\n",
-                root.string());
-        }
-        // Seen now, also where the output goes to a file or a pipe.
-        flushConsole();
-        held_.push_back({root, orUnlocked([&] {
-                             return describe(Util::FileLock::acquire(attempt.busyFile), imported,
-                                             attempt.nested);
-                         })});
-        // The locks before this one are taken anew.
-        i = 0;
+        if (!holds(root)) held_.push_back({root, {}, imported, ProjectLock{{}, attempt.nested}});
+        // The locks before this one are taken anew after a wait.
+        i = waited ? 0 : i + 1;
     }
+    passToCommands();
     return ownLetGo;
+}
+
+void ProjectLocks::passToCommands() const {
+    std::vector<HeldLock> locks;
+    for (const AncestorLock& lock : ancestry_->locks()) locks.push_back(lock.held);
+    for (const Held& held : held_) {
+        if (!held.lock.lock) continue;
+        locks.push_back({std::filesystem::absolute(held.file), token_, held.imported});
+    }
+    setCommandVariable(kHeldLocksVariable, heldLocksText(locks));
 }
 
 }  // namespace Rilk

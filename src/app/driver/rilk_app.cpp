@@ -14,10 +14,12 @@
 #include "app/driver/build_run_start.h"
 #include "app/driver/command_line.h"
 #include "app/driver/listings.h"
+#include "app/driver/project_caches.h"
 #include "app/driver/project_locks.h"
 #include "app/driver/project_template.h"
 #include "app/driver/rilk_error_report.h"
 #include "app/jobs/build_interrupt.h"
+#include "app/load/project_imports.h"
 #include "app/load/workspace.h"
 #include "app/registry/registry_modes.h"
 #include "app/registry/rilk_registry.h"
@@ -27,8 +29,8 @@
 #include "tools/probe_cache.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
-#include "util/user_cache_dir.h"
 #include "util/rilk_version.h"
+#include "util/user_cache_dir.h"
 
 namespace Rilk {
 namespace {
@@ -41,8 +43,10 @@ struct Run {
     std::string registryFailure;
     Workspace workspace;
     ToolMap tools;
-    /// Created once the project root is settled in a build run (or just before the build).
-    std::unique_ptr<BuildCache> buildCache;
+    /// The build caches: the own project's started once the project root is settled in a
+    /// build run (or just before the build), those of the imported projects once their
+    /// locks are held.
+    ProjectCaches caches;
     /// A build run's hold on its project and those it imports, from before the cache is
     /// read to the end.
     ProjectLocks projectLocks;
@@ -64,11 +68,12 @@ public:
         startReadingState(workspace);
     }
     bool projectLoaded(const Workspace& workspace) override {
-        if (mode_ == RunMode::Build && workspace.project &&
-            run_.projectLocks.lockImportedProjects(*workspace.project)) {
-            // Another run in this project may have changed its state files meanwhile.
-            run_.buildCache.reset();
-            startReadingState(workspace);
+        if (mode_ == RunMode::Build && workspace.project) {
+            if (run_.projectLocks.lockImportedProjects(*workspace.project)) {
+                // Another run in this project may have changed its state files meanwhile.
+                startReadingState(workspace);
+            }
+            startReadingImportedState(*workspace.project);
         }
         return mode_ != RunMode::RegisterProject;
     }
@@ -80,7 +85,18 @@ private:
     /// With the project's lock held: cleans up after a killed run and starts reading the cache.
     void startReadingState(const Workspace& workspace) {
         run_.runJournal = startRunJournal(workspace.projectRoot, run_.projectLocks.own());
-        run_.buildCache = startLoadingCache(workspace.projectRoot);
+        run_.caches.startOwn(workspace.projectRoot);
+    }
+    /// The same in each imported project whose lock the run holds: its targets' records
+    /// are kept in its own cache file.
+    void startReadingImportedState(const Project& project) {
+        for (const ProjectPtr& imported : importedProjectsOf(project)) {
+            const std::filesystem::path root = imported->projectFile.parent_path();
+            const ProjectLock* lock = run_.projectLocks.find(root);
+            if (lock == nullptr || !lock->lock || run_.caches.reads(root)) continue;
+            finishImportedKilledRun(root, *lock);
+            run_.caches.startImported(root);
+        }
     }
 
     Run& run_;
@@ -163,7 +179,7 @@ int runSteps(Run& run, int argc, char** argv) {
     if (mode == RunMode::RegisterProject) return registerMainProject(run);
     if (mode != RunMode::Build) return listing(mode, run);
     requireMainTarget(run.workspace);
-    return runBuild(run.workspace, run.tools, run.buildCache, run.options, run.finishedBuild,
+    return runBuild(run.workspace, run.tools, run.caches, run.options, run.finishedBuild,
                     run.runJournal.get());
 }
 

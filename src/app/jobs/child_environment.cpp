@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <string_view>
 
 namespace Rilk {
@@ -13,14 +14,36 @@ constexpr std::string_view kPathEntry = "PATH=";
 
 bool isPathEntry(const std::string& entry) { return entry.starts_with(kPathEntry); }
 
+/// The variables `setCommandVariable` set, by name; an empty value takes the name away.
+std::map<std::string, std::string>& commandVariables() {
+    static std::map<std::string, std::string> variables;
+    return variables;
+}
+
+/// Whether `entry` ("NAME=value") sets `name`.
+bool sets(std::string_view entry, const std::string& name) {
+    return entry.size() > name.size() && entry.starts_with(name) && entry[name.size()] == '=';
+}
+
 }  // namespace
 
 std::vector<std::string> currentEnvironment() {
+    const std::map<std::string, std::string>& variables = commandVariables();
     std::vector<std::string> entries;
     for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        entries.emplace_back(*entry);
+        const std::string_view text = *entry;
+        const bool replaced = std::any_of(variables.begin(), variables.end(),
+                                          [&](const auto& set) { return sets(text, set.first); });
+        if (!replaced) entries.emplace_back(text);
+    }
+    for (const auto& [name, value] : variables) {
+        if (!value.empty()) entries.push_back(name + "=" + value);
     }
     return entries;
+}
+
+void setCommandVariable(const std::string& name, const std::string& value) {
+    commandVariables()[name] = value;
 }
 
 std::vector<std::string> childEnvironment(

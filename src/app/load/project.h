@@ -36,9 +36,13 @@ public:
     /// The project's namespace in qualified target names. An importer's namespace for it
     /// takes precedence over the name written in the file.
     std::string name;
+    /// The name written in the file: the namespace of the project's targets in a run of its
+    /// own, which its build cache keeps their records under.
+    std::string declaredName;
     /// The file's import section, in file order.
     std::vector<ProjectImport> imports;
-    /// The projects loaded for `imports`, in import order.
+    /// The projects loaded for `imports`, in import order. A project reached by several
+    /// imports under one namespace is one object, shared by its importers.
     std::vector<ProjectPtr> importedProjects;
     /// The file's tool definitions, in file order; each carries its name.
     std::vector<BuildToolDefinition> toolDefinitions;

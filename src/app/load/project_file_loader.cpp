@@ -48,6 +48,7 @@ fs::path projectDirectory(const fs::path& file) {
 }
 
 void fillProject(Project& project, ProjectData&& data) {
+    project.declaredName = data.name;
     if (project.name.empty()) project.name = std::move(data.name);
     project.imports = std::move(data.imports);
     project.importedProjects.clear();

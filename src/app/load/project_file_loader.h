@@ -11,9 +11,9 @@ namespace Rilk {
 /// The name of every project file.
 inline constexpr const char* kProjectFileName = ".rilk_project.txt";
 
-/// Reads the file named by `project.projectFile` and fills the project from it: the name
-/// (only when the project has none yet), imports, tool definitions, profiles and units.
-/// `importedProjects` is emptied; `projectFile` and `activeProfile` stay.
+/// Reads the file named by `project.projectFile` and fills the project from it: the
+/// declared name, the name (only when the project has none yet), imports, tool definitions,
+/// profiles and units. `importedProjects` is emptied; `projectFile` and `activeProfile` stay.
 ///
 /// Throws `NotFoundException` ("Project file") when the path is not a readable regular
 /// file, `std::runtime_error` with the first lexical or syntax error as

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -30,11 +31,17 @@ struct ImportStep {
     }
 };
 
-ImportStep stepOf(const Rilk::Project& project) {
+/// The path with its links resolved, so that one file has one path whichever way it is
+/// reached; as much of it as exists.
+std::filesystem::path canonicalFile(const std::filesystem::path& file) {
     std::error_code error;
-    std::filesystem::path file = std::filesystem::weakly_canonical(project.projectFile, error);
-    if (error) file = std::filesystem::absolute(project.projectFile).lexically_normal();
-    return {file, project.activeProfile};
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(file, error);
+    if (error) return std::filesystem::absolute(file).lexically_normal();
+    return canonical;
+}
+
+ImportStep stepOf(const Rilk::Project& project) {
+    return {canonicalFile(project.projectFile), project.activeProfile};
 }
 
 bool hasProfile(const Rilk::Project& project, const std::string& name) {
@@ -56,20 +63,28 @@ void refuseCycle(const std::vector<ImportStep>& path, const ImportStep& next) {
 }
 
 /// Walks the imports depth first, keeping the path from the main project to the project
-/// being loaded. Every project of the tree needs a namespace of its own: one met again
-/// ends the walk there, before the projects below it are loaded (a project that imports
-/// the next one twice, level after level, would otherwise load 2^levels projects).
+/// being loaded. A project file met again under the namespace it was loaded with, and in
+/// the same profile, is the project loaded then (a diamond of imports loads it once);
+/// any other project needs a namespace of its own: one met again ends the walk there,
+/// before the projects below it are loaded.
 class ImportResolver {
 public:
     explicit ImportResolver(const Rilk::RilkRegistry* registry) : registry_(registry) {}
 
-    void resolveFrom(Rilk::Project& root) {
-        path_.push_back(stepOf(root));
-        claimNamespace(root, false);
-        resolve(root);
+    void resolveFrom(const Rilk::ProjectPtr& root) {
+        path_.push_back(stepOf(*root));
+        claimNamespace(*root, false);
+        loaded_.push_back({root, path_.back()});
+        resolve(*root);
     }
 
 private:
+    /// A project loaded so far, with its file and profile.
+    struct Loaded {
+        Rilk::ProjectPtr project;
+        ImportStep step;
+    };
+
     void resolve(Rilk::Project& project) {
         project.importedProjects.clear();
         for (const Rilk::ProjectImport& entry : project.imports) {
@@ -79,7 +94,13 @@ private:
                 }
                 if (!Util::CiString::equal(entry.sourceProfile, project.activeProfile)) continue;
             }
-            auto imported = std::make_shared<Rilk::Project>(fileOf(project, entry), entry.alias);
+            const std::filesystem::path file = canonicalFile(fileOf(project, entry));
+            if (const Loaded* again = loadedAgain(file, entry)) {
+                refuseCycle(path_, again->step);
+                project.importedProjects.push_back(again->project);
+                continue;
+            }
+            auto imported = std::make_shared<Rilk::Project>(file, entry.alias);
             Rilk::loadProjectFile(*imported);
             if (!entry.importProfile.empty()) {
                 if (!hasProfile(*imported, entry.importProfile)) {
@@ -90,11 +111,29 @@ private:
             const ImportStep step = stepOf(*imported);
             refuseCycle(path_, step);
             claimNamespace(*imported, true);
+            loaded_.push_back({imported, step});
             path_.push_back(step);
             resolve(*imported);
             path_.pop_back();
             project.importedProjects.push_back(std::move(imported));
         }
+    }
+
+    /// The project loaded before from `file` that `entry` imports again: in the same
+    /// profile and under the same namespace (the import's own, or else the name the file
+    /// declares). Null when there is none.
+    const Loaded* loadedAgain(const std::filesystem::path& file,
+                              const Rilk::ProjectImport& entry) const {
+        for (const Loaded& loaded : loaded_) {
+            const Rilk::Project& project = *loaded.project;
+            const std::string& ns = entry.alias.empty() ? project.declaredName : entry.alias;
+            if (loaded.step.file == file &&
+                Util::CiString::equal(loaded.step.profile, entry.importProfile) &&
+                Util::CiString::equal(ns, project.name)) {
+                return &loaded;
+            }
+        }
+        return nullptr;
     }
 
     /// The project file an import names: the registered path, or the import's path taken
@@ -114,12 +153,15 @@ private:
     }
 
     /// Takes the project's namespace for it, as the main project or as imported by the last
-    /// project on the path. A namespace taken already fails, naming both claims.
+    /// project on the path. A namespace taken already fails, naming both claims (an
+    /// imported project with the profile its import activates).
     void claimNamespace(const Rilk::Project& project, bool imported) {
-        const std::string file = stepOf(project).file.string();
-        const std::string claim =
-            imported ? fmt::format("'{}' imported by '{}'", file, path_.back().file.string())
-                     : fmt::format("the main project '{}'", file);
+        const ImportStep step = stepOf(project);
+        const std::string profile = step.profile.empty() ? "" : " (" + step.profile + ")";
+        const std::string claim = imported
+                                      ? fmt::format("'{}'{} imported by '{}'", step.file.string(),
+                                                    profile, path_.back().file.string())
+                                      : fmt::format("the main project '{}'", step.file.string());
         const auto [taken, added] = namespaces_.emplace(Util::CiString(project.name), claim);
         if (added) return;
         throw Rilk::RilkException(fmt::format(
@@ -130,6 +172,8 @@ private:
 
     const Rilk::RilkRegistry* registry_;
     std::vector<ImportStep> path_;
+    /// Every project loaded so far, the main project first.
+    std::vector<Loaded> loaded_;
     /// The namespaces of the projects loaded so far, each with who took it.
     std::map<Util::CiString, std::string> namespaces_;
 };
@@ -140,7 +184,22 @@ namespace Rilk {
 
 void resolveProjectImports(const ProjectPtr& project, const RilkRegistry* registry) {
     if (!project) throw InternalError();
-    ImportResolver(registry).resolveFrom(*project);
+    ImportResolver(registry).resolveFrom(project);
+}
+
+std::vector<ProjectPtr> importedProjectsOf(const Project& project) {
+    std::vector<ProjectPtr> found;
+    std::set<const Project*> seen{&project};
+    // Depth first, in import order: each project before the ones it imports.
+    const auto visit = [&](const auto& self, const Project& from) -> void {
+        for (const ProjectPtr& imported : from.importedProjects) {
+            if (!seen.insert(imported.get()).second) continue;
+            found.push_back(imported);
+            self(self, *imported);
+        }
+    };
+    visit(visit, project);
+    return found;
 }
 
 }  // namespace Rilk

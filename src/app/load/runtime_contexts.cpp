@@ -6,6 +6,7 @@
 
 #include <fmt/format.h>
 
+#include "app/load/project_imports.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_string.h"
 
@@ -38,9 +39,9 @@ void noteCommandLineNames(Rilk::Workspace& workspace, const Rilk::LoadOptions& o
     }
 }
 
-/// Stores the runtime context of `project` and, depth first, of the projects it imports.
-void addRuntimeContexts(Rilk::Workspace& workspace, const Rilk::LoadOptions& options,
-                        const Rilk::ProjectPtr& project) {
+/// Stores the runtime context of `project`.
+void addRuntimeContext(Rilk::Workspace& workspace, const Rilk::LoadOptions& options,
+                       const Rilk::ProjectPtr& project) {
     if (!project) throw Rilk::InternalError();
     if (workspace.runtimeContexts.contains(project->name)) {
         throw Rilk::RilkException(
@@ -50,8 +51,15 @@ void addRuntimeContexts(Rilk::Workspace& workspace, const Rilk::LoadOptions& opt
         project->name,
         Rilk::ProjectRuntimeContext{
             project, Rilk::createImplicitContextForProject(workspace, options, project)});
-    for (const Rilk::ProjectPtr& imported : project->importedProjects) {
-        addRuntimeContexts(workspace, options, imported);
+}
+
+/// Stores the runtime context of `project` and, depth first, of the projects it imports
+/// (once each).
+void addRuntimeContexts(Rilk::Workspace& workspace, const Rilk::LoadOptions& options,
+                        const Rilk::ProjectPtr& project) {
+    addRuntimeContext(workspace, options, project);
+    for (const Rilk::ProjectPtr& imported : Rilk::importedProjectsOf(*project)) {
+        addRuntimeContext(workspace, options, imported);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/load/project_imports.h"
 #include "app/load/unit_file_parser.h"
 #include "types/rilk_errors.h"
 #include "util/ci_string.h"
@@ -104,8 +105,8 @@ void loadProjectUnits(Workspace& workspace, const ProjectPtr& loading) {
 
 void loadProjectTreeUnits(Workspace& workspace, const ProjectPtr& loading) {
     loadProjectUnits(workspace, loading);
-    for (const ProjectPtr& imported : loading->importedProjects) {
-        loadProjectTreeUnits(workspace, imported);
+    for (const ProjectPtr& imported : importedProjectsOf(*loading)) {
+        loadProjectUnits(workspace, imported);
     }
 }
 

@@ -18,7 +18,8 @@ UnitPtr loadUnitFile(Workspace& workspace, const std::filesystem::path& path,
 /// project's units are loaded once; its first unit is also registered as "1".
 void loadProjectUnits(Workspace& workspace, const ProjectPtr& project);
 
-/// `loadProjectUnits` for `project`, then, depth first, for every project it imports.
+/// `loadProjectUnits` for `project`, then, depth first, for every project it imports
+/// (once each).
 void loadProjectTreeUnits(Workspace& workspace, const ProjectPtr& project);
 
 }  // namespace Rilk

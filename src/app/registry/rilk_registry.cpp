@@ -12,12 +12,12 @@
 #include "app/registry/registry_reader.h"
 #include "app/registry/registry_writer.h"
 #include "parser/name_rules.h"
-#include "util/user_config_dir.h"
 #include "types/rilk_errors.h"
 #include "util/bounded_file_read.h"
 #include "util/file_lock.h"
 #include "util/file_writer.h"
 #include "util/logger.h"
+#include "util/user_config_dir.h"
 
 namespace Rilk {
 
@@ -61,7 +61,7 @@ std::string readRegistryFile(const std::filesystem::path& file) {
 Util::FileLock lockRegistry(const std::filesystem::path& file) {
     try {
         return Util::FileLock::acquire(file);
-    } catch (const Util::LockFileIsALink& error) {
+    } catch (const Util::LockFileRefused& error) {
         throw Rilk::RilkException(error.what());
     }
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/load/project_imports.h"
 #include "app/registry/rilk_registry.h"
 #include "tools/tool_factory_registry.h"
 #include "types/rilk_errors.h"
@@ -154,15 +155,24 @@ void registerTool(ToolMap& tools, const ToolSource& source) {
     entry->second = std::move(tool);
 }
 
-void registerProjectTools(ToolMap& tools, const ProjectPtr& project) {
-    if (!project) return;
+namespace {
+
+/// Registers the tools of `project` as "<project>/<tool>".
+void registerToolsOf(ToolMap& tools, const ProjectPtr& project) {
     const std::string prefix = project->name.empty() ? "" : project->name + "/";
     for (const Rilk::BuildToolDefinition& definition : project->toolDefinitions) {
         registerTool(tools, {prefix + definition.name, definition.contextTemplate,
                              "Project " + project->name, project->name});
     }
-    for (const Rilk::ProjectPtr& imported : project->importedProjects) {
-        registerProjectTools(tools, imported);
+}
+
+}  // namespace
+
+void registerProjectTools(ToolMap& tools, const ProjectPtr& project) {
+    if (!project) return;
+    registerToolsOf(tools, project);
+    for (const Rilk::ProjectPtr& imported : importedProjectsOf(*project)) {
+        registerToolsOf(tools, imported);
     }
 }
 

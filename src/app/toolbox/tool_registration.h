@@ -29,7 +29,7 @@ std::shared_ptr<Matcher> createTool(const ToolSource& source);
 void registerTool(ToolMap& tools, const ToolSource& source);
 
 /// Registers the tools of `project` as "<project>/<tool>", then, depth first, those of
-/// the projects it imports.
+/// the projects it imports (once each).
 void registerProjectTools(ToolMap& tools, const ProjectPtr& project);
 
 }  // namespace Rilk

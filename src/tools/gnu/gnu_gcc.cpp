@@ -149,8 +149,10 @@ std::vector<std::string> GNU_GCC::createCommandLines(const std::string& targetNa
     const std::string flags = job.getString("C_FLAGS", "");
     if (!flags.empty()) head += " " + flags;
     if (!isCompileOnly(job)) return {linkCommand(head, targetName, job)};
-    // Each object's dependency file goes beside it, named as the object with ".d".
-    head += " -MMD";
+    // Each object's dependency file goes beside it, named as the object with ".d". "-MD"
+    // names every header the compile read, those of system folders ("-isystem", the
+    // compiler's own) too: a change to any of them makes the object stale.
+    head += " -MD";
     if (job.hasVariable("OBJS")) {
         log(LogLevel::Warning, "OBJS were passed to '{}', but target uses -c.\n", targetName);
     }
@@ -161,14 +163,15 @@ std::string GNU_GCC::linkCommand(const std::string& head, const std::string& tar
                                  const Context& job) const {
     const SharedArguments shared = sharedArguments(job);
     // Several sources compiled and linked in one command would each overwrite the one
-    // dependency file "-MMD" names; the compiler appends to the file this variable names.
-    // It is emptied first, so that it always exists after the command and names nothing
-    // of an earlier run.
+    // dependency file "-MD" names; the compiler appends to the file this variable names,
+    // every header each source read (system folders' too, which DEPENDENCIES_OUTPUT would
+    // leave out) and not the source itself. It is emptied first, so that it always exists
+    // after the command and names nothing of an earlier run.
     std::string line = head;
     if (hasSources(job)) {
         const std::string dependencies =
             shellQuoted(linkDependencyFileName(jobOutputName(job, targetName)));
-        line = ": > " + dependencies + " && DEPENDENCIES_OUTPUT=" + dependencies + " " + head;
+        line = ": > " + dependencies + " && SUNPRO_DEPENDENCIES=" + dependencies + " " + head;
     }
     for (const std::string& name : sourceVariables()) {
         line += job.formatVariableArgs(name, "", true);

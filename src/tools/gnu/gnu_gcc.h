@@ -17,12 +17,13 @@ namespace Rilk {
 ///   command, except those whose objects are placed in subdirectories (sources sharing a
 ///   file name), which get a command of their own with "-o".
 ///
-/// Every compile also writes a make dependency file naming the headers it read, so that
-/// the build cache rebuilds what a changed header makes stale: in compile-only mode "-MMD"
-/// puts one beside each object (its name with ".d"); in link mode, where one "-MMD" file
-/// would be overwritten by each source, the compiler appends every source's rules to the
-/// file DEPENDENCIES_OUTPUT names (the program's name with ".d"), emptied first. Sources
-/// ending in ".s" are not preprocessed and write none.
+/// Every compile also writes a make dependency file naming every header it read, those
+/// found in system folders ("-isystem", the compiler's own) included, so that the build
+/// cache rebuilds what a changed header makes stale: in compile-only mode "-MD" puts one
+/// beside each object (its name with ".d"); in link mode, where one "-MD" file would be
+/// overwritten by each source, the compiler appends every source's rules to the file
+/// SUNPRO_DEPENDENCIES names (the program's name with ".d"), emptied first. Sources ending
+/// in ".s" are not preprocessed and write none.
 ///
 /// GCC compiles the C sources (C_FILES) only; `GNU_GPP` adds the C++ sources.
 class GNU_GCC : public GNUTool {

@@ -22,18 +22,23 @@ TEST(BuiltDependencies, NamesEveryFileButEachRulesSourceOnceAndInFull) {
         {{"b.o"}, {"/p/src/b.c", "/p/inc/x.h", "./z.h"}},
         {{"x.h"}, {}},
     };
-    EXPECT_EQ(filesReadByCompile(rules, "/p/out"),
+    // "-MD" names each rule's source first; SUNPRO_DEPENDENCIES names only the files read.
+    EXPECT_EQ(filesReadByCompile(rules, "/p/out", true),
               (std::vector<std::string>{"/p/inc/x.h", "/p/out/z.h", "/usr/local/include/y.h"}));
+    EXPECT_EQ(filesReadByCompile(rules, "/p/out", false),
+              (std::vector<std::string>{"/p/inc/x.h", "/p/out/z.h", "/p/src/a.c", "/p/src/b.c",
+                                        "/usr/local/include/y.h"}));
 }
 
 TEST(BuiltDependencies, AFileNamedForTheItemIsReadWhateverItsOutputs) {
     RilkTest::TempDir dir;
-    dir.write("app.d", "a.o: a.c x.h\nb.o: b.c y.h\n");
+    // As SUNPRO_DEPENDENCIES has the compiler write it: no rule names its source.
+    dir.write("app.d", "a.o: /usr/include/stdc-predef.h x.h\nb.o: y.h\n");
     WorkItem item;
     item.dependencyFiles = DependencyFiles::named(dir.path() / "app.d", "/w");
     const FilesRead read = readBuiltDependencies(item);
     ASSERT_TRUE(read);
-    EXPECT_EQ(*read, (std::vector<std::string>{"/w/x.h", "/w/y.h"}));
+    EXPECT_EQ(*read, (std::vector<std::string>{"/usr/include/stdc-predef.h", "/w/x.h", "/w/y.h"}));
 }
 
 TEST(BuiltDependencies, ReadsTheItemsDependencyFilesOrNothing) {

@@ -23,10 +23,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<Util::FileStamp> statOf(const std::string& text) {
+std::optional<Util::FileState> stateOf(const std::string& text) {
     struct stat info {};
     if (::stat(text.c_str(), &info) != 0) return std::nullopt;
-    return Util::stampOf(info);
+    return Util::stateOf(info);
+}
+
+std::optional<Util::FileStamp> statOf(const std::string& text) {
+    const std::optional<Util::FileState> state = stateOf(text);
+    if (!state) return std::nullopt;
+    return state->stamp;
 }
 
 void age(const fs::path& file, int seconds) {
@@ -53,7 +59,7 @@ TEST(FileTimePrefetch, AnswersOnlyAsAStatOfTheSameFullPathText) {
     FileTimePrefetch& prefetch = *made;
     prefetch.wait();
     EXPECT_EQ(prefetch.size(), texts.size() - 3);
-    stamps.usePrefetch(std::move(made));
+    stamps.usePrefetch(nullptr, std::move(made));
 
     // Asked as base and text, split in every way a path value may be.
     const struct {
@@ -74,10 +80,11 @@ TEST(FileTimePrefetch, AnswersOnlyAsAStatOfTheSameFullPathText) {
     for (const auto& [base, text, readAhead] : asked) {
         const auto path = makePathString(text, base);
         const JoinedPath joined = joinPath(path->baseDirectory().native(), path->text());
-        const std::optional<Util::FileStamp> found = prefetch.find(joined);
+        const std::optional<Util::FileState> found = prefetch.find(joined);
         EXPECT_EQ(found.has_value(), readAhead) << base << " | " << text;
         if (found) {
-            EXPECT_EQ(found, statOf(path->fullPathText())) << base << " | " << text;
+            // The status change time comes with the stamp, from the same stat.
+            EXPECT_EQ(found, stateOf(path->fullPathText())) << base << " | " << text;
         }
         const std::optional<Util::FileStamp> expected =
             text.find('\0') == std::string::npos ? statOf(path->fullPathText()) : std::nullopt;
@@ -96,7 +103,7 @@ TEST(FileTimePrefetch, NeverConsultedOnceDroppedOrGone) {
         prefetch->wait();
         return prefetch;
     };
-    stamps.usePrefetch(readAhead());
+    stamps.usePrefetch(nullptr, readAhead());
     const std::optional<Util::FileStamp> before = stamps.of(*path);
     age(file, 10);  // as a job would
     // Still in use: the time read ahead stands for the time a moment ago.
@@ -105,12 +112,44 @@ TEST(FileTimePrefetch, NeverConsultedOnceDroppedOrGone) {
     EXPECT_EQ(stamps.of(*path), statOf(file.string()));
     EXPECT_NE(stamps.of(*path), before);
     // Another in use (as after a second load), then none.
-    stamps.usePrefetch(readAhead());
+    stamps.usePrefetch(nullptr, readAhead());
     const std::optional<Util::FileStamp> readAgain = statOf(file.string());
     age(file, 30);
     EXPECT_EQ(stamps.of(*path), readAgain);
-    stamps.usePrefetch(nullptr);
+    stamps.forgetPrefetch(nullptr);
     EXPECT_EQ(stamps.of(*path), statOf(file.string()));
+}
+
+// One prefetch per cache file read: each is consulted for its own paths, until it is gone.
+TEST(FileTimePrefetch, SeveralInUseEachAnswerForTheirOwnPaths) {
+    RilkTest::TempDir dir;
+    const fs::path first = dir.write("own.txt", "x");
+    const fs::path second = dir.write("imported.txt", "x");
+    age(first, 60);
+    age(second, 60);
+    const auto readAhead = [](const fs::path& file) {
+        auto prefetch = std::make_unique<FileTimePrefetch>(std::vector{file.string()}, 1);
+        prefetch->wait();
+        return prefetch;
+    };
+    // The caches that give them.
+    const char own = 0;
+    const char imported = 0;
+    PathStamps stamps;
+    stamps.usePrefetch(&own, readAhead(first));
+    const auto secondPath = makePathString("imported.txt", dir.path());
+    std::optional<Util::FileStamp> before;
+    {
+        stamps.usePrefetch(&imported, readAhead(second));
+        before = stamps.of(*secondPath);
+        age(first, 10);
+        age(second, 10);
+        EXPECT_EQ(stamps.of(*secondPath), before);
+        EXPECT_NE(stamps.of(*makePathString("own.txt", dir.path())), statOf(first.string()));
+    }
+    stamps.forgetPrefetch(&imported);
+    EXPECT_EQ(stamps.of(*secondPath), statOf(second.string()));
+    EXPECT_NE(stamps.of(*secondPath), before);
 }
 
 TEST(FileTimePrefetch, ThreadsOnlyForManyPaths) {
@@ -122,7 +161,11 @@ TEST(FileTimePrefetch, ThreadsOnlyForManyPaths) {
     for (const auto& [paths, threads] : cases) {
         EXPECT_EQ(FileTimePrefetch::threadsFor(paths), threads) << paths;
     }
-    EXPECT_EQ(FileTimePrefetch::start(std::vector<std::string>(per - 1, "/")), nullptr);
+    EXPECT_EQ(FileTimePrefetch::start({}), nullptr);
+    // Too few for a thread, the paths are still held, so that each is read once.
+    const auto few = FileTimePrefetch::start(std::vector<std::string>(per - 1, "/"));
+    ASSERT_NE(few, nullptr);
+    EXPECT_EQ(few->size(), 1u);
 }
 
 TEST(FileTimePrefetch, LookupsWhileThreadsReadAndStopsEarly) {
@@ -136,15 +179,15 @@ TEST(FileTimePrefetch, LookupsWhileThreadsReadAndStopsEarly) {
         FileTimePrefetch prefetch(texts, 3);
         if (stopEarly) prefetch.stop();
         for (const std::string& text : texts) {
-            const std::optional<Util::FileStamp> found = prefetch.find({{}, false, text});
+            const std::optional<Util::FileState> found = prefetch.find({{}, false, text});
             if (found) {
-                EXPECT_EQ(found, statOf(text)) << text;
+                EXPECT_EQ(found, stateOf(text)) << text;
             }
         }
         prefetch.wait();
         if (stopEarly) continue;
         for (const std::string& text : texts) {
-            EXPECT_EQ(prefetch.find({{}, false, text}), statOf(text)) << text;
+            EXPECT_EQ(prefetch.find({{}, false, text}), stateOf(text)) << text;
         }
     }
 }
@@ -156,8 +199,8 @@ TEST(FileTimePrefetch, ALookupAheadOfTheThreadsReadsThePathOnce) {
     const std::string missing = dir.path().string() + "/missing.txt";
     // No threads: every path is left to the lookups.
     FileTimePrefetch prefetch({file.string(), missing}, 0);
-    const std::optional<Util::FileStamp> first = prefetch.find({{}, false, file.string()});
-    EXPECT_EQ(first, statOf(file.string()));
+    const std::optional<Util::FileState> first = prefetch.find({{}, false, file.string()});
+    EXPECT_EQ(first, stateOf(file.string()));
     age(file, 10);
     // Read once: the time stands for the time a moment ago, as a thread's would.
     EXPECT_EQ(prefetch.find({{}, false, file.string()}), first);

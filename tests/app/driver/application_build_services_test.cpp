@@ -13,9 +13,10 @@ using Rilk::ApplicationBuildServices;
 /// Services over `workspace` without tools, with records only in memory.
 struct Services {
     explicit Services(const Rilk::Workspace& workspace)
-        : services(workspace, tools, {}, records, 1) {}
+        : services(workspace, tools, {}, place, 1) {}
     Rilk::ToolMap tools;
     Rilk::CacheRecords records;
+    Rilk::OneRecordPlace place{records};
     ApplicationBuildServices services;
 };
 

@@ -74,11 +74,22 @@ TEST_F(ProjectImportsTest, RefusesACycleButLoadsAProjectReachedTwice) {
            {"shared", "name shared\n"}});
     EXPECT_EQ(resolve(), "ok");
     EXPECT_EQ(tree(app.project), " a@a [ shared@shared ] b@b [ other@shared ]");
-    // Under one namespace twice: both importing files are named.
-    write({{"b", "name b\nimport { \"../shared/.rilk_project.txt\"; }\n"}});
+    // Under one namespace twice, by paths spelled apart: one project, loaded once.
+    write({{"b", "name b\nimport { \"../a/../shared/.rilk_project.txt\"; }\n"}});
+    EXPECT_EQ(resolve(), "ok");
+    EXPECT_EQ(tree(app.project), " a@a [ shared@shared ] b@b [ shared@shared ]");
+    const Rilk::ProjectPtr& a = app.project->importedProjects.at(0);
+    const Rilk::ProjectPtr& b = app.project->importedProjects.at(1);
+    EXPECT_EQ(a->importedProjects.at(0), b->importedProjects.at(0));
+    std::string each;
+    for (const auto& project : Rilk::importedProjectsOf(*app.project)) each += project->name + " ";
+    EXPECT_EQ(each, "a shared b ");
+    // Two files under one namespace: both importing files are named.
+    write({{"b", "name b\nimport { \"../other/.rilk_project.txt\"; }\n"},
+           {"other", "name shared\n"}});
     EXPECT_EQ(resolve(), "Project namespace 'shared' is used more than once: by '" +
                              file("shared") + "' imported by '" + file("a") + "' and by '" +
-                             file("shared") + "' imported by '" + file("b") +
+                             file("other") + "' imported by '" + file("b") +
                              "'. Import each project once, or give each import a namespace of "
                              "its own.");
 
@@ -94,8 +105,8 @@ TEST_F(ProjectImportsTest, RefusesACycleButLoadsAProjectReachedTwice) {
             "name self\nimport { dev: \".rilk_project.txt\" (rel); }\n"
             "profiles { dev { } rel { } }\n"}});
     EXPECT_EQ(resolve(), "Project namespace 'self' is used more than once: by '" + file("self") +
-                             "' imported by '" + file("main") + "' and by '" + file("self") +
-                             "' imported by '" + file("self") +
+                             "' (dev) imported by '" + file("main") + "' and by '" + file("self") +
+                             "' (rel) imported by '" + file("self") +
                              "'. Import each project once, or give each import a namespace of "
                              "its own.");
 

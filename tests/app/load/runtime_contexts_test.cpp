@@ -89,14 +89,14 @@ TEST_F(RuntimeContextsTest, OneContextPerProjectUnderItsNamespace) {
     app.runtimeContexts.at("app").context.getVariable("EXTRA")->append(*lib.getVariable("EXTRA"));
     EXPECT_EQ(text(lib, "EXTRA"), "e");
 
-    // The same project imported twice under one namespace (which loading the imports
-    // refuses first).
+    // Two projects under one namespace (which loading the imports refuses first).
     dir.write("main/.rilk_project.txt",
               "name app\nimport { \"../lib/.rilk_project.txt\"; }\n");
     Rilk::loadProjectFile(*app.project);
     app.project->activeProfile.clear();
     Rilk::resolveProjectImports(app.project, nullptr);
-    app.project->importedProjects.push_back(app.project->importedProjects.front());
+    app.project->importedProjects.push_back(
+        std::make_shared<Rilk::Project>(*app.project->importedProjects.front()));
     app.runtimeContexts.clear();
     try {
         Rilk::createProjectRuntimeContexts(app, options);

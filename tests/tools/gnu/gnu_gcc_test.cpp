@@ -59,21 +59,21 @@ TEST_F(GnuCompilerTest, LinkModeCommandTexts) {
     const std::pair<std::vector<Assignment>, std::string> cases[] = {
         {{var("C_FLAGS", str("-O2")), var("C_FILES", list({"a.c", "b.c"})),
           var("INCLUDE", str("inc")), var("LIB", str("-lm")), var("OUTPUT_NAME", str("app"))},
-         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )"
+         R"(: > "app.d" && SUNPRO_DEPENDENCIES="app.d" )"
          R"("/tc/bin/gcc" -O2 "a.c" "b.c" -I"inc" -o "app" "-lm")"},
         {{var("C_FLAGS", str("")), var("C_FILES", str("a.c")), var("OUTPUT_NAME", nullptr)},
-         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )"
+         R"(: > "app.d" && SUNPRO_DEPENDENCIES="app.d" )"
          R"("/tc/bin/gcc" "a.c" -o "app")"},
         {{var("C_FILES", str("a.c")), var("C_DEFINES", list({"A=1", "B"})),
           var("INCLUDE", str("/x y")), var("OUTPUT_NAME", str(""))},
-         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )"
+         R"(: > "app.d" && SUNPRO_DEPENDENCIES="app.d" )"
          R"("/tc/bin/gcc" "a.c" -DA=1 -DB -I"/x y" -o "app")"},
         {{var("C_FILES", str("a.c")), var("LIB", str("\"-lz\" -lm")),
           var("LINK_FLAGS", list({"-static"}))},
-         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )"
+         R"(: > "app.d" && SUNPRO_DEPENDENCIES="app.d" )"
          R"("/tc/bin/gcc" "a.c" -o "app" "-lz" "-lm" -Wl,"-static")"},
         {{var("C_FILES", str("a.c")), var("LIBPATH", str("/l")), var("LINK_FLAGS", str(""))},
-         R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" )"
+         R"(: > "app.d" && SUNPRO_DEPENDENCIES="app.d" )"
          R"("/tc/bin/gcc" "a.c" -o "app" -Wl,-L"/l")"},
         {{var("OBJS", list({"x.o", "y.o"})), var("LD_SCRIPT", str("s.ld")),
           var("CPP_FILES", str("c.cpp")), var("OUTPUT_NAME", str("a$`\"b"))},
@@ -94,7 +94,7 @@ TEST_F(GnuCompilerTest, LinkModeCommandTexts) {
         EXPECT_EQ(built.plan.maxParallelJobs, 1u);
     }
     EXPECT_EQ(commands(build(gpp, {var("C_FILES", str("a.c")), var("CPP_FILES", str("b.cpp"))})),
-              ": > \"app.d\" && DEPENDENCIES_OUTPUT=\"app.d\" \"/tc/bin/g++\" \"a.c\" \"b.cpp\" -o "
+              ": > \"app.d\" && SUNPRO_DEPENDENCIES=\"app.d\" \"/tc/bin/g++\" \"a.c\" \"b.cpp\" -o "
               "\"app\"\n");
 }
 
@@ -136,7 +136,7 @@ TEST_F(GnuCompilerTest, CompileOnlyPlansOneItemPerSourceAndSpreadsThemOverJobs) 
               fmt::format("^OBJS = P\"{}/s7.o\"", out.string()));
     ASSERT_EQ(built.jobs.size(), 4u);
     EXPECT_EQ(built.recipes.at(1).command,
-              fmt::format(R"("/tc/bin/gcc" -fno-common -c -MMD "{0}/s2.c" "{0}/s3.c")",
+              fmt::format(R"("/tc/bin/gcc" -fno-common -c -MD "{0}/s2.c" "{0}/s3.c")",
                           temp.path().string()));
     EXPECT_EQ(built.outputs.at(3).getString("objs"),
               fmt::format("{0}/s6.o {0}/s7.o", out.string()));
@@ -144,7 +144,7 @@ TEST_F(GnuCompilerTest, CompileOnlyPlansOneItemPerSourceAndSpreadsThemOverJobs) 
     // G++ compiles the C++ sources as well.
     const DrivenBuild both = build(gpp, {var("C_FLAGS", str("-c")), var("C_FILES", str("a.c")),
                                          var("CPP_FILES", str("b.cpp"))});
-    EXPECT_EQ(commands(both), "\"/tc/bin/g++\" -c -MMD \"a.c\" \"b.cpp\"\n");
+    EXPECT_EQ(commands(both), "\"/tc/bin/g++\" -c -MD \"a.c\" \"b.cpp\"\n");
 }
 
 TEST_F(GnuCompilerTest, SameNamedSourcesEachGetTheirOwnObjectFile) {
@@ -153,9 +153,9 @@ TEST_F(GnuCompilerTest, SameNamedSourcesEachGetTheirOwnObjectFile) {
         build(gcc, {var("C_FLAGS", str("-c")), var("INCLUDE", str("inc")), var("LIB", str("-lm")),
                     var("C_FILES", list({t + "/src/a.c", t + "/lib/a.c", t + "/src/b.c"}, true))});
     EXPECT_EQ(commands(built),
-              fmt::format("\"/tc/bin/gcc\" -c -MMD \"{0}/src/b.c\" -I\"inc\"\n"
-                          "\"/tc/bin/gcc\" -c -MMD \"{0}/src/a.c\" -I\"inc\" -o \"{1}/src/a.o\"\n"
-                          "\"/tc/bin/gcc\" -c -MMD \"{0}/lib/a.c\" -I\"inc\" -o \"{1}/lib/a.o\"\n",
+              fmt::format("\"/tc/bin/gcc\" -c -MD \"{0}/src/b.c\" -I\"inc\"\n"
+                          "\"/tc/bin/gcc\" -c -MD \"{0}/src/a.c\" -I\"inc\" -o \"{1}/src/a.o\"\n"
+                          "\"/tc/bin/gcc\" -c -MD \"{0}/lib/a.c\" -I\"inc\" -o \"{1}/lib/a.o\"\n",
                           t, out.string()));
     EXPECT_TRUE(fs::is_directory(out / "src") && fs::is_directory(out / "lib"));
     EXPECT_EQ(built.outputs.at(0).getString("objs"),
@@ -169,7 +169,7 @@ TEST_F(GnuCompilerTest, ParameterisedTargetsKeepTheirNameInTheirOwnDirectory) {
     const fs::path directory = out.string() + "@" + hash;
     EXPECT_EQ(built.recipes.at(0).workingDirectory, directory);
     EXPECT_EQ(built.recipes.at(0).command,
-              R"(: > "app.d" && DEPENDENCIES_OUTPUT="app.d" "/tc/bin/gcc" "a.c" -o "app")");
+              R"(: > "app.d" && SUNPRO_DEPENDENCIES="app.d" "/tc/bin/gcc" "a.c" -o "app")");
     EXPECT_EQ(written(built.plan.workItems[0].outputs[0]),
               fmt::format("^BINARY = P\"{}/app\"", directory.string()));
     EXPECT_EQ(fullPathOf(built.outputs.at(0), "binary"), (directory / "app").string());

@@ -38,8 +38,11 @@ public:
 
     /// The bytes of `record`, held as bytes, safe to read: the record's own while no
     /// command has run, else a copy made in `copy`. Nothing when the cache file they lie in
-    /// was changed in place since it was read (`checkFileAfterCommands`): they are then no
-    /// record of anything.
+    /// was changed in place since it was read (`checkFileAfterCommands`), or a read of them
+    /// met a page cut away from it: they are then no record of anything. Reading the
+    /// record's own bytes never ends the process (`Util::guardMapping`), but what a read
+    /// of them finds is trusted only while `Util::mappedBytesLost` of them is false after it
+    /// (`heldRecordMatches` and `readHeldRecord` ask).
     std::optional<std::string_view> heldBytesToRead(const RuntimeRecord& record, std::string& copy);
     /// Call after commands ran: they may have cut short or rewritten the cache file in
     /// place, which changes the bytes of records held as bytes under them. Checks whether
@@ -104,8 +107,13 @@ private:
         std::shared_ptr<const Util::MappedFile> heldFile;
         /// The file's stamp when it was read; nothing when there was no file.
         std::optional<Util::FileStamp> fileStamp;
+        /// The file was cut short or rewritten while it was read: no record is kept.
+        bool fileChanged = false;
     };
-    /// Reads `file`; a missing or unreadable file gives no records and no message.
+    /// The warning for a cache file changed during the run, not by rilk.
+    static std::string changedFileMessage(const std::filesystem::path& file);
+    /// Reads `file`; a missing or unreadable file gives no records and no message, one
+    /// changed while it was read (`fileChanged`) none and one message.
     static ReadResult readFile(const std::filesystem::path& file, bool holdBytes);
     /// Reads `bytes`, naming the file `shown` in messages; `bytesOfFile` tells whether they
     /// are the file's own. With `storage`, what keeps `bytes` alive, records may be held as

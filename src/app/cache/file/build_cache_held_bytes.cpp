@@ -11,12 +11,17 @@
 #include "app/cache/record_comparison.h"
 #include "util/logger.h"
 #include "util/mapped_copy.h"
+#include "util/mapping_guard.h"
 
 namespace Rilk {
 
 std::optional<std::string_view> BuildCache::heldBytesToRead(const RuntimeRecord& record,
                                                             std::string& copy) {
-    if (heldBytesLost_) return std::nullopt;
+    // A read of bytes of the same file met a page cut away from it.
+    if (heldBytesLost_ || Util::mappedBytesLost(record.heldBytes)) {
+        loseHeldBytes();
+        return std::nullopt;
+    }
     if (!commandsRan_) return record.heldBytes;
     // A command may have left a process that changes the file while it is read.
     copy.resize(record.heldBytes.size());
@@ -69,10 +74,14 @@ void BuildCache::loseHeldBytes() {
     if (heldBytesLost_.exchange(true)) return;
     // The file is written anew, without them.
     markChanged();
-    log(LogLevel::Warning,
-        "Cache file '{}' was changed during the run, not by rilk: the records read from it "
-        "are dropped, and their targets build again.\n",
-        path_.string());
+    log(LogLevel::Warning, "{}", changedFileMessage(path_));
+}
+
+std::string BuildCache::changedFileMessage(const std::filesystem::path& file) {
+    return fmt::format(
+        "Cache file '{}' was changed during the run, not by rilk: the records read from it are "
+        "dropped, and their targets build again.\n",
+        file.string());
 }
 
 }  // namespace Rilk

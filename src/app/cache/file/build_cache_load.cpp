@@ -73,6 +73,15 @@ BuildCache::ReadResult BuildCache::readFile(const std::filesystem::path& file, b
     const std::string_view bytes = storage->bytes();
     ReadResult result = readBytes(bytes, file.string(), true, holdBytes ? storage : nullptr);
     result.fileStamp = storage->stamp();
+    if (!storage->unchanged()) {
+        // Cut short or rewritten under the read (lost pages read as zero bytes): what was
+        // read is no record of anything, and its messages would blame the file's writer.
+        ReadResult changed;
+        changed.messages.push_back(changedFileMessage(file));
+        changed.fileStamp = storage->stamp();
+        changed.fileChanged = true;
+        return changed;
+    }
     if (result.heldStorage) result.heldFile = std::move(storage);
     return result;
 }
@@ -82,6 +91,8 @@ void BuildCache::takeRecordsOfFile(bool overStored) {
     if (!now || now == loadedStamp_) return;
     // Held as bytes, so that each record can be told from the one read before.
     ReadResult read = readFile(path_, true);
+    // Changed again while it was read: the records read before may lie in it too.
+    if (read.fileChanged) loseHeldBytes();
     // The file may have been changed in place, under the bytes of the records read before.
     const bool ownBytesLost = !heldBytesStillRead();
     loadedStamp_ = now;
@@ -116,6 +127,8 @@ BuildCache::BuildCache(std::filesystem::path file) : path_(std::move(file)) { se
 
 BuildCache::~BuildCache() {
     if (loader_.joinable()) loader_.join();
+    // The stamps may be the run's, shared with other caches.
+    stamps().forgetPrefetch(this);
 }
 
 void BuildCache::loadBytes(std::string_view bytes) {
@@ -209,7 +222,7 @@ void BuildCache::install(ReadResult read) {
     if (read.heldFile) heldFiles_.push_back(std::move(read.heldFile));
     replaceRecords(std::move(read.records));
     fileIsCurrent_ = read.fileIsCurrent;
-    stamps().usePrefetch(std::move(read.prefetch));
+    stamps().usePrefetch(this, std::move(read.prefetch));
 }
 
 }  // namespace Rilk

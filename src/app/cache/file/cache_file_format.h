@@ -25,6 +25,10 @@ public:
     std::size_t remaining() const { return bytes_.size() - pos_; }
     /// The offset of the next unread byte.
     std::size_t position() const { return pos_; }
+    /// The next unread bytes, at most `count` of them, left unread.
+    std::string_view peek(std::size_t count) const { return bytes_.substr(pos_, count); }
+    /// Consumes `count` bytes, at most those left.
+    void skip(std::size_t count) { pos_ += std::min(count, remaining()); }
 
     /// The next line without its line feed (a last line may end at the end of the file).
     /// False, consuming nothing, at the end or when the line is longer than `maxLength`.
@@ -155,6 +159,16 @@ bool readStampLine(CacheInput& in, RecordedStamp& stamp);
 
 /// Appends a stamp line.
 void writeStampLine(std::string& out, const RecordedStamp& stamp);
+
+/// The line of a work item's stamps telling since when its files are known
+/// (`StampedFiles::knownSince`): a time in nanoseconds of decimal digits without a leading
+/// zero, ended by a line feed, spelled exactly as `writeStampsTime` spells it. False,
+/// consuming nothing, for any other line.
+bool readStampsTime(CacheInput& in, std::int64_t& time);
+
+/// Appends the line of a work item's stamps time; a time before the epoch is written 0,
+/// which trusts no file.
+void writeStampsTime(std::string& out, std::int64_t time);
 
 /// Appends the length, a line feed, the bytes and a line feed.
 void writeSizedString(std::string& out, std::string_view text);

@@ -14,37 +14,68 @@
 namespace Rilk {
 namespace {
 
-/// Reads the records of `chunk`, stopping after one whose structure is damaged, and gathers
-/// their file paths when `filePaths` asks for them: each record is at hand just then.
+/// Reads the record at `in`'s position into `record`, leaving `in` after it; false when its
+/// structure is damaged. Gathers its file paths when `filePaths` asks for them: the record
+/// is at hand just then.
+bool readRecord(std::string_view bytes, CacheFileVersion version, CacheInput& in,
+                CacheFileRecord& record, std::vector<std::string>* filePaths, bool holdBytes,
+                CacheAssignmentMemo& memo) {
+    CacheRecordReader reader(in, version, true, &memo);
+    record.record = std::make_shared<RuntimeRecord>();
+    if (!reader.read(record.key, record.record->contents)) {
+        record.record.reset();
+        record.malformedPart = reader.part;
+        return false;
+    }
+    record.damaged = reader.damaged;
+    if (filePaths != nullptr) addCachedFilePaths(record.record->contents, *filePaths);
+    if (holdBytes && version == kCurrentCacheVersion && !record.damaged) {
+        // The key is a sized text in place: its line feed ends it.
+        const std::size_t contentsStart =
+            static_cast<std::size_t>(record.key.data() - bytes.data()) + record.key.size() + 1;
+        const std::string_view held = bytes.substr(contentsStart, in.position() - contentsStart);
+        if (recordHeldAsWritten(held, record.record->contents)) {
+            record.record->heldBytes = held;
+            // Dropped here, where the reading thread reuses the memory freed.
+            record.record->contents = RecordContents();
+        }
+    }
+    return true;
+}
+
+/// Reads the records of `chunk`, stopping after one whose structure is damaged.
 void readChunk(std::string_view bytes, CacheFileVersion version, CacheRecordChunk& chunk,
                bool filePaths, bool holdBytes, CacheAssignmentMemo& memo) {
     chunk.records.resize(chunk.starts.size());
     for (std::size_t i = 0; i < chunk.starts.size(); ++i) {
         CacheInput in(bytes, chunk.starts[i]);
-        CacheRecordReader reader(in, version, true, &memo);
-        CacheFileRecord& record = chunk.records[i];
-        record.record = std::make_shared<RuntimeRecord>();
-        if (!reader.read(record.key, record.record->contents)) {
-            record.record.reset();
-            record.malformedPart = reader.part;
+        if (!readRecord(bytes, version, in, chunk.records[i],
+                        filePaths ? &chunk.filePaths : nullptr, holdBytes, memo)) {
             chunk.records.resize(i + 1);
             return;
         }
-        record.damaged = reader.damaged;
-        if (filePaths) addCachedFilePaths(record.record->contents, chunk.filePaths);
-        if (holdBytes && version == kCurrentCacheVersion && !record.damaged) {
-            // The key is a sized text in place: its line feed ends it.
-            const std::size_t contentsStart =
-                static_cast<std::size_t>(record.key.data() - bytes.data()) + record.key.size() + 1;
-            const std::string_view held =
-                bytes.substr(contentsStart, in.position() - contentsStart);
-            if (recordHeldAsWritten(held, record.record->contents)) {
-                record.record->heldBytes = held;
-                // Dropped here, where the reading thread reuses the memory freed.
-                record.record->contents = RecordContents();
-            }
+    }
+}
+
+/// Reads up to `count` records from `start` on, one after the other, into one chunk, and
+/// returns the offset where the read ended: what one thread does without walking the
+/// structure first, which would only read every record twice.
+std::size_t readInOrder(std::string_view bytes, std::size_t start, CacheFileVersion version,
+                        std::uint64_t count, bool filePaths, bool holdBytes,
+                        CacheChunkQueue& queue) {
+    CacheAssignmentMemo memo;
+    CacheRecordChunk chunk;
+    CacheInput in(bytes, start);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        chunk.starts.push_back(in.position());
+        CacheFileRecord& record = chunk.records.emplace_back();
+        if (!readRecord(bytes, version, in, record, filePaths ? &chunk.filePaths : nullptr,
+                        holdBytes, memo)) {
+            break;
         }
     }
+    queue.add(std::move(chunk));
+    return in.position();
 }
 
 /// Reads chunks until none is left.
@@ -89,7 +120,10 @@ CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
     CacheFileRecords result;
     CacheChunkQueue queue;
     std::vector<std::future<void>> readers;
-    {
+    if (threads <= 1) {
+        result.end = readInOrder(bytes, start, version, count, filePaths, holdBytes, queue);
+        queue.close();
+    } else {
         // Closed however this block is left, before the readers are waited for.
         CacheChunkQueueCloser closer(queue);
         // Where no thread can be started, the chunks are read by this one.
@@ -100,7 +134,7 @@ CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
         result.end = walkRecords(bytes, start, version, count,
                                  std::max<std::size_t>(chunkRecords, 1), queue);
     }
-    readChunks(bytes, version, queue, filePaths, holdBytes);
+    if (threads > 1) readChunks(bytes, version, queue, filePaths, holdBytes);
     for (std::future<void>& reader : readers) reader.get();
 
     std::size_t pathCount = 0;

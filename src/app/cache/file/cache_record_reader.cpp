@@ -20,7 +20,8 @@ std::size_t smallReserve(std::uint64_t count) {
 }  // namespace
 
 std::optional<CacheFileVersion> cacheFileVersion(std::string_view header) {
-    if (header == kCurrentCacheHeader) return CacheFileVersion::V7;
+    if (header == kCurrentCacheHeader) return CacheFileVersion::V8;
+    if (header == "RILK_CACHE_V7") return CacheFileVersion::V7;
     if (header == "RILK_CACHE_V6") return CacheFileVersion::V6;
     if (header == "RILK_CACHE_V5") return CacheFileVersion::V5;
     if (header == "RILK_CACHE_V4") return CacheFileVersion::V4;
@@ -128,14 +129,21 @@ bool CacheRecordReader::readStamps(WorkItem& item) {
     std::uint64_t count = 0;
     if (!step("stamps count", readCountLine(in_, count))) return false;
     if (count == 0) return true;
-    std::vector<RecordedStamp> stamps;
-    if (interpret_) stamps.reserve(smallReserve(count - 1));
+    StampedFiles stamped;
+    if (version_ >= CacheFileVersion::V8 &&
+        !step("stamps time", readStampsTime(in_, stamped.knownSince))) {
+        return false;
+    }
+    // A V7 record's stamps are read and dropped: it does not say since when its files are
+    // known, so each of its work items builds once.
+    const bool keep = interpret_ && version_ >= CacheFileVersion::V8;
+    if (keep) stamped.files.reserve(smallReserve(count - 1));
     for (std::uint64_t i = 1; i < count; ++i) {
         RecordedStamp stamp;
         if (!step("stamp", readStampLine(in_, stamp))) return false;
-        if (interpret_) stamps.push_back(stamp);
+        if (keep) stamped.files.push_back(stamp);
     }
-    if (interpret_) item.stamps = std::make_shared<const std::vector<RecordedStamp>>(std::move(stamps));
+    if (keep) item.stamps = std::make_shared<const StampedFiles>(std::move(stamped));
     return true;
 }
 

@@ -49,8 +49,9 @@ void writeFileStamps(std::string& out, const FileStamps& stamps) {
         out += "0\n";
         return;
     }
-    out += std::to_string(stamps->size() + 1) + "\n";
-    for (const RecordedStamp& stamp : *stamps) writeStampLine(out, stamp);
+    out += std::to_string(stamps->files.size() + 1) + "\n";
+    writeStampsTime(out, stamps->knownSince);
+    for (const RecordedStamp& stamp : stamps->files) writeStampLine(out, stamp);
 }
 
 bool writeRecordContext(std::string& out, const RecordContents& contents) {

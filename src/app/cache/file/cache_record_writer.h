@@ -23,8 +23,8 @@ bool writeWorkItemParts(std::string& out, const WorkItem& item);
 /// and each as a sized string.
 void writeFilesRead(std::string& out, const FilesRead& files);
 
-/// Appends the stamps of a work item's files: 0 when not known, else their count + 1 and
-/// a stamp line each.
+/// Appends the stamps of a work item's files: 0 when not known, else their count + 1, the
+/// time since which they are known and a stamp line each.
 void writeFileStamps(std::string& out, const FileStamps& stamps);
 
 /// Appends the context assignments with their count: a record's last bytes.

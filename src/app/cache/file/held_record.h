@@ -17,10 +17,13 @@ bool recordHeldAsWritten(std::string_view held, const RecordContents& contents);
 /// (the files it read and the stamps of its files), which a plan does not know: those of
 /// the held record are then put in `lastBuilds`, one entry for each work item in order.
 /// False when the plan itself holds any of them. The plan's values then equal the
-/// record's.
+/// record's. False too when `held` lies in a mapped file that lost pages under the read
+/// (`Util::mappedBytesLost`).
 bool heldRecordMatches(std::string_view held, const RecordContents& plan,
                        std::vector<LastBuild>& lastBuilds);
-/// The contents of a record held as bytes, parsed as the file's reader parses them.
+/// The contents of a record held as bytes, parsed as the file's reader parses them; none
+/// (every planned work item is then stale) when they no longer read whole, as when the
+/// mapped file they lie in lost pages under the read.
 RecordContents readHeldRecord(std::string_view held);
 
 }  // namespace Rilk

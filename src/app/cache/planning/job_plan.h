@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/cache/record_contents.h"
@@ -13,11 +14,13 @@ namespace Rilk {
 /// One target's work from its builder's plan to its record, made in one planning step: the
 /// planned work items and context assignments in the form the record keeps (`work`, the
 /// builder's plan taken over whole), the jobs of the work items that must be built again
-/// with the work items and files of each, and a claim token when the record is to be
-/// stored. Without a build cache it is one job on the target context itself.
+/// with the work items and files of each, and a claim token with the record's key when the
+/// record is to be stored. Without a build cache it is one job on the target context itself.
 struct JobPlan {
     bool cached = false;
     std::uint64_t claimToken = 0;
+    /// With a claim: the key of the claimed record.
+    std::string recordKey;
     /// The work items (whose outputs become the target's outputs), each once and in plan
     /// order, with the intermediate flags and last builds the comparison left, and the
     /// context assignments the plan depends on. The record stored is a copy of it with what

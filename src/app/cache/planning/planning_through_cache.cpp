@@ -10,6 +10,7 @@
 
 #include "app/cache/planning/job_context_split.h"
 #include "app/cache/record_comparison.h"
+#include "types/unique_target_name.h"
 #include "util/logger.h"
 
 namespace Rilk {
@@ -68,7 +69,7 @@ std::uint64_t computeParallelism(std::uint64_t requested, std::uint64_t planMaxi
 }
 
 JobPlan planThroughCache(CacheRecords& cache, Builder& builder, const TargetContext& target,
-                         std::uint64_t requestedJobs) {
+                         std::uint64_t requestedJobs, std::string_view recordNamespace) {
     // The messages name the target as "unit::target", from its two parts.
     const std::string& unit = target.name.unit;
     const std::string& name = target.name.target;
@@ -88,7 +89,10 @@ JobPlan planThroughCache(CacheRecords& cache, Builder& builder, const TargetCont
     contents.addAll(std::move(built.workItems));
     contents.context = std::move(built.context);
 
-    const std::string key = target.uniqueName();
+    std::string key =
+        recordNamespace.empty()
+            ? target.uniqueName()
+            : uniqueTargetName({std::string(recordNamespace), unit, name}, target.parameterHash());
     CacheRecords::Lookup lookup = cache.findOrClaim(key);
     Decision decision;
     if (lookup.claimToken != 0) {
@@ -104,6 +108,7 @@ JobPlan planThroughCache(CacheRecords& cache, Builder& builder, const TargetCont
         case Outcome::Claimed:
             log(LogLevel::Trace, "Cache claimed for '{}::{}'.\n", unit, name);
             plan.claimToken = decision.claimToken;
+            plan.recordKey = std::move(key);
             break;
         case Outcome::Unclaimed:
             log(LogLevel::Trace, "Cache miss for '{}::{}'. Building...\n", unit, name);

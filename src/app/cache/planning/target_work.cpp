@@ -110,24 +110,29 @@ std::optional<RecordContents> recordOf(const JobPlan& plan, const JobsStart& sta
 }  // namespace
 
 JobPlan TargetWork::run(Builder& builder, const TargetContext& target, const Util::CiString& label,
-                        const std::string& uniqueName, Context& output) {
+                        Context& output) {
     runner_.stopIfAsked();
-    JobPlan plan = planThroughCache(records_, builder, target, requestedJobs_);
+    const RecordPlaces::Place place = places_.placeOf(target.name.ns);
+    CacheRecords& records = *place.records;
+    JobPlan plan =
+        planThroughCache(records, builder, target, requestedJobs_, place.recordNamespace);
     runner_.stopIfAsked();
     const bool jobs = !plan.jobContexts.empty();
     // The jobs may move directories kept open, and change the files whose stamps were read
     // ahead.
-    if (jobs) records_.stamps().filesMayChange();
-    const JobsStart start(plan, records_.stamps());
+    if (jobs) forEachRecords([](CacheRecords& each) { each.stamps().filesMayChange(); });
+    const JobsStart start(plan, records.stamps());
     std::vector<bool> finished;
     // However the jobs end, the record of those that finished is stored.
     const auto store = [&] {
-        if (jobs) records_.afterCommands();
+        if (jobs) forEachRecords([](CacheRecords& each) { each.afterCommands(); });
         if (plan.claimToken == 0) return;
         // The jobs may have moved directories kept open since the start.
-        if (jobs) records_.stamps().forgetOpenDirectories();
-        std::optional<RecordContents> record = recordOf(plan, start, finished, records_.stamps());
-        if (record) records_.upsert(uniqueName, std::move(*record), plan.claimToken);
+        if (jobs) {
+            forEachRecords([](CacheRecords& each) { each.stamps().forgetOpenDirectories(); });
+        }
+        std::optional<RecordContents> record = recordOf(plan, start, finished, records.stamps());
+        if (record) records.upsert(plan.recordKey, std::move(*record), plan.claimToken);
     };
     try {
         if (jobs) runner_.run(builder, plan, label, output, finished);

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/cache/cache_records.h"
 #include "app/cache/planning/job_plan.h"
+#include "app/cache/record_places.h"
 #include "tools/builder.h"
 #include "types/rilk_context_types.h"
 #include "util/ci_string.h"
@@ -30,32 +33,46 @@ public:
 };
 
 /// The one owner of a target's cached work, from its plan to its record, for one run's
-/// records and `-j`: plans the target through the records (`planThroughCache`), runs its
-/// jobs through the runner it is given, and stores the record of the work that finished.
+/// records and `-j`: plans the target through the records its namespace's records are kept
+/// in (`planThroughCache`), runs its jobs through the runner it is given, and stores the
+/// record of the work that finished.
 ///
 /// Its rules: the run is asked whether to stop before the plan and before the jobs; before
-/// any job runs, the stamps read ahead are dropped and the open directories forgotten
-/// (the jobs change files), and the time and the inputs' stamps are taken. However the jobs
-/// end, once they have ended the records' backing is told (`CacheRecords::afterCommands`)
-/// and, when the plan holds a claim, the record is stored: every work item that was up to
-/// date with what its last build left, every one of a job that succeeded with the files it
-/// read and the stamps it left, every one of a job that did not succeed without stamps (so
-/// the next run builds it again). When no job succeeded the record stays as it was. One
-/// target at a time.
+/// any job runs, the stamps read ahead are dropped and the open directories forgotten in
+/// every records of the run (the jobs change files), and the time and the inputs' stamps
+/// are taken. However the jobs end, once they have ended every records' backing is told
+/// (`CacheRecords::afterCommands`) and, when the plan holds a claim, the record is stored:
+/// every work item that was up to date with what its last build left, every one of a job
+/// that succeeded with the files it read and the stamps it left, every one of a job that did
+/// not succeed without stamps (so the next run builds it again). When no job succeeded the
+/// record stays as it was. One target at a time.
 class TargetWork {
 public:
+    TargetWork(RecordPlaces& places, JobRunner& runner, std::uint64_t requestedJobs)
+        : places_(places), runner_(runner), requestedJobs_(requestedJobs) {}
+    /// Over the one cache that keeps every target's record.
     TargetWork(CacheRecords& records, JobRunner& runner, std::uint64_t requestedJobs)
-        : records_(records), runner_(runner), requestedJobs_(requestedJobs) {}
+        : onePlace_(std::in_place, records),
+          places_(*onePlace_),
+          runner_(runner),
+          requestedJobs_(requestedJobs) {}
+    TargetWork(const TargetWork&) = delete;
+    TargetWork& operator=(const TargetWork&) = delete;
 
-    /// Builds the work of `target`, whose builder is `builder`, named `label` in messages and
-    /// keyed `uniqueName` in the records, appending the jobs' outputs to `output`. Returns
-    /// the plan, whose work items give the target's outputs. A failed job or a stop throws,
-    /// after the record is stored.
+    /// Builds the work of `target`, whose builder is `builder`, named `label` in messages,
+    /// appending the jobs' outputs to `output`. Returns the plan, whose work items give the
+    /// target's outputs. A failed job or a stop throws, after the record is stored.
     JobPlan run(Builder& builder, const TargetContext& target, const Util::CiString& label,
-                const std::string& uniqueName, Context& output);
+                Context& output);
 
 private:
-    CacheRecords& records_;
+    /// Calls `visit` with every records of the run.
+    void forEachRecords(const std::function<void(CacheRecords&)>& visit) {
+        places_.forEachRecords(visit);
+    }
+
+    std::optional<OneRecordPlace> onePlace_;
+    RecordPlaces& places_;
     JobRunner& runner_;
     std::uint64_t requestedJobs_;
 };

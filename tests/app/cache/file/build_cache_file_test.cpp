@@ -95,20 +95,21 @@ TEST_F(BuildCacheFile, WritesTheCurrentLayout) {
     item.inputs.emplace_back(text("FLAG", "-g"));
     item.filesRead =
         std::make_shared<std::vector<std::string>>(std::vector<std::string>{"/p/a b.h", "/p/c.h"});
-    item.stamps = std::make_shared<std::vector<RecordedStamp>>(std::vector<RecordedStamp>{
-        Util::FileStamp{-1, 2, 3}, std::nullopt, Util::FileStamp{1765000000123456789, 0, 42}});
+    item.stamps = std::make_shared<StampedFiles>(StampedFiles{
+        1765000000987654321,
+        {Util::FileStamp{-1, 2, 3}, std::nullopt, Util::FileStamp{1765000000123456789, 0, 42}}});
     contents.add(item);
     contents.add(workItem({text("FLAG", "-O")}, {}));
     contents.context = {text("PROFILE", "debug")};
     cache.upsert("u::t", contents, 0);
     cache.save();
     EXPECT_EQ(readFile(file()),
-              "RILK_CACHE_V7\n1\n4\nu::t\n2\n2\n"
+              "RILK_CACHE_V8\n1\n4\nu::t\n2\n2\n"
               "A 1 0\n17\nSRC = P\"(/p/a.c)\"\n1\nA 1 0\n17\nOBJ = P\"(/p/a.o)\"\n"
               "A 1 0\n11\nFLAG = \"-g\"\n0\n"
               "1\nA 1 1\n18\nOBJS = P\"(/p/a.o)\"\n"
               "3\n8\n/p/a b.h\n6\n/p/c.h\n"
-              "4\n-1 2 3\n?\n1765000000123456789 0 42\n"
+              "4\n1765000000987654321\n-1 2 3\n?\n1765000000123456789 0 42\n"
               "1\nA 1 0\n11\nFLAG = \"-O\"\n0\n0\n0\n0\n"
               "1\nA 1 0\n17\nPROFILE = \"debug\"\n");
 }
@@ -163,7 +164,7 @@ TEST_F(BuildCacheFile, WritesTheFileOnlyWhenItDiffersFromTheRecords) {
         const auto old = inode();
         capture(9, [&] { cache.save(); });
         EXPECT_NE(inode(), old) << bytes;
-        EXPECT_EQ(readFile(file()).rfind("RILK_CACHE_V7\n", 0), 0u) << bytes;
+        EXPECT_EQ(readFile(file()).rfind("RILK_CACHE_V8\n", 0), 0u) << bytes;
     }
 }
 
@@ -186,6 +187,15 @@ TEST_F(BuildCacheFile, ReadsOlderVersions) {
     EXPECT_EQ(load(v3, cache), "");
     ASSERT_TRUE(cache.find("u::t"));
     EXPECT_TRUE(cache.find("u::t")->contents.context.empty());
+
+    // A V7 record does not say since when its files are known: its work item builds once.
+    const std::string v7 =
+        "RILK_CACHE_V7\n1\n4\nu::t\n1\n1\nA 1 0\n13\nSRC = P\"/p/a\"\n0\n"
+        "1\nA 1 1\n14\nOBJS = P\"/p/o\"\n0\n3\n1 2 3\n4 5 6\n0\n";
+    EXPECT_EQ(load(v7, cache), "");
+    ASSERT_TRUE(cache.find("u::t"));
+    ASSERT_EQ(cache.find("u::t")->contents.workItems().size(), 1u);
+    EXPECT_FALSE(cache.find("u::t")->contents.workItems()[0].stamps);
 }
 
 TEST_F(BuildCacheFile, EachDefectEmptiesTheCacheWithItsMessage) {
@@ -200,8 +210,13 @@ TEST_F(BuildCacheFile, EachDefectEmptiesTheCacheWithItsMessage) {
         {std::string(200, 'R'), "has invalid header"},
         {"RILK_CACHE_V6\n0\n", ""},
         {"RILK_CACHE_V7\n0\n", ""},
-        {"RILK_CACHE_V8\n0\n", "has unsupported header 'RILK_CACHE_V8'"},
-        {"RILK_CACHE_V7\n1\n" + record + "0\n0\n0\n", "is malformed (stamps count)"},
+        {"RILK_CACHE_V8\n0\n", ""},
+        {"RILK_CACHE_V9\n0\n", "has unsupported header 'RILK_CACHE_V9'"},
+        {"RILK_CACHE_V8\n1\n" + record + "0\n0\n0\n", "is malformed (stamps count)"},
+        {"RILK_CACHE_V8\n1\n" + record + "0\n0\n0\n2\nx\n1 2 3\n", "is malformed (stamps time)"},
+        {"RILK_CACHE_V8\n1\n" + record + "0\n0\n0\n2\n-5\n1 2 3\n", "is malformed (stamps time)"},
+        {"RILK_CACHE_V8\n1\n" + record + "0\n0\n0\n2\n05\n1 2 3\n", "is malformed (stamps time)"},
+        {"RILK_CACHE_V8\n1\n" + record + "0\n0\n0\n2\n5\n1 2\n", "is malformed (stamp)"},
         {"RILK_CACHE_V7\n1\n" + record + "0\n0\n0\n2\n1 2\n", "is malformed (stamp)"},
         {"RILK_CACHE_V7\n1\n" + record + "0\n0\n0\n2\n1 2 3 \n", "is malformed (stamp)"},
         {"RILK_CACHE_V6\n1\n" + record + "0\n0\n", "is malformed (read files count)"},

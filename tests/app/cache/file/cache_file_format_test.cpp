@@ -1,7 +1,9 @@
 #include "app/cache/file/cache_file_format.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +106,71 @@ TEST(CacheFileFormat, ShortLineReadsMatchTheGeneralRead) {
         } else {
             EXPECT_EQ(record.position(), 0u) << line;
         }
+    }
+}
+
+// A stamp line is read only in the writer's spelling, so that bytes holding equal stamps are
+// equal bytes; its numbers are read fast (the file holds one per file of every work item),
+// never past what their types hold.
+TEST(CacheFileFormat, StampLinesReadOnlyAsTheWriterSpellsThem) {
+    const struct {
+        std::string bytes;
+        bool ok;
+        RecordedStamp stamp;
+        std::size_t taken;  // bytes consumed
+    } cases[] = {
+        {"1765000000123456789 1905 3412345\nnext", true,
+         Util::FileStamp{1765000000123456789, 1905, 3412345}, 33},
+        {"-1 2 3\n", true, Util::FileStamp{-1, 2, 3}, 7},
+        {"0 0 0\n", true, Util::FileStamp{0, 0, 0}, 6},
+        {"?\n", true, std::nullopt, 2},
+        {"?", true, std::nullopt, 1},  // the last line of the bytes
+        {"12345678 9 10", true, Util::FileStamp{12345678, 9, 10}, 13},
+        {"9223372036854775807 18446744073709551615 18446744073709551615\n", true,
+         Util::FileStamp{INT64_MAX, UINT64_MAX, UINT64_MAX}, 62},
+        {"-9223372036854775808 1 1\n", true, Util::FileStamp{INT64_MIN, 1, 1}, 25},
+        {"9223372036854775808 1 1\n", false, {}, 0},
+        {"-9223372036854775809 1 1\n", false, {}, 0},
+        {"1 18446744073709551616 1\n", false, {}, 0},
+        {"1 2 123456789012345678901\n", false, {}, 0},
+        {"01 2 3\n", false, {}, 0},
+        {"-0 2 3\n", false, {}, 0},
+        {"1 -2 3\n", false, {}, 0},
+        {"+1 2 3\n", false, {}, 0},
+        {"1  2 3\n", false, {}, 0},
+        {"1 2 3 \n", false, {}, 0},
+        {"1 2\n", false, {}, 0},
+        {"1 2 3x\n", false, {}, 0},
+        {"12345678a 2 3\n", false, {}, 0},
+        {"?x\n", false, {}, 0},
+        {"1 2 3" + std::string(70, '0') + "\n", false, {}, 0},
+    };
+    for (const auto& c : cases) {
+        CacheInput in(c.bytes);
+        RecordedStamp stamp = Util::FileStamp{7, 7, 7};
+        ASSERT_EQ(readStampLine(in, stamp), c.ok) << c.bytes;
+        EXPECT_EQ(in.position(), c.taken) << c.bytes;
+        if (c.ok) {
+            EXPECT_EQ(stamp, c.stamp) << c.bytes;
+            std::string written;
+            writeStampLine(written, stamp);
+            EXPECT_EQ(written, c.bytes.substr(0, c.taken).back() == '\n'
+                                   ? c.bytes.substr(0, c.taken)
+                                   : c.bytes.substr(0, c.taken) + "\n");
+        }
+    }
+    // The line of the time since which a work item's files are known: no sign, no leading
+    // zero.
+    for (const auto& [bytes, ok] :
+         std::initializer_list<std::pair<std::string, bool>>{{"1765000000123456789\n", true},
+                                                             {"0\n", true},
+                                                             {"-1\n", false},
+                                                             {"012\n", false},
+                                                             {"9223372036854775808\n", false},
+                                                             {"12 3\n", false}}) {
+        CacheInput in(bytes);
+        std::int64_t time = 0;
+        EXPECT_EQ(readStampsTime(in, time), ok) << bytes;
     }
 }
 

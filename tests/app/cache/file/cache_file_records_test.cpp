@@ -2,6 +2,9 @@
 // after the other gives, wherever the file is cut or damaged. Also run under ThreadSanitizer.
 #include "app/cache/file/cache_file_records.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -10,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include "app/cache/file/cache_file_format.h"
+#include "support/temp_dir.h"
+#include "util/mapped_file.h"
 
 namespace Rilk {
 namespace {
@@ -149,6 +154,51 @@ TEST(CacheFileRecords, ReadOnSeveralThreadsAsInOrderWhereverCutOrDamaged) {
         std::string changed = whole;
         changed[size] = changed[size] == '1' ? '3' : '1';
         expectSameAsInOrder(changed, "changed at " + std::to_string(size), threaded);
+    }
+}
+
+// Another process cuts the mapped file short or zeroes it in place before the read: the
+// read ends at the first record it reached, on every thread, never with SIGBUS, and the
+// mapping tells whether pages were lost.
+TEST(CacheFileRecords, AFileChangedUnderTheReadEndsWhereTheChangeBegins) {
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    std::string whole = "RILK_CACHE_V5\n300\n";
+    for (int i = 0; i < 300; ++i) {
+        whole += sized("u::t" + std::to_string(i)) + "0\n1\n" +
+                 assignmentRecord("A 1 0", "cwd = \"/p" + std::string(60, 'x') + "\"");
+    }
+    ASSERT_GT(whole.size(), 4 * page);
+    const struct {
+        const char* name;
+        std::size_t kept;
+        bool zeroed;
+    } cases[] = {{"emptied", 0, false}, {"shortened", page, false}, {"zeroed", page, true}};
+    RilkTest::TempDir dir;
+    for (const auto& c : cases) {
+        for (const unsigned threads : {1u, 3u}) {
+            SCOPED_TRACE(std::string(c.name) + ", threads " + std::to_string(threads));
+            const auto file = dir.write("cache", whole);
+            const auto mapped = Util::MappedFile::open(file);
+            ASSERT_TRUE(mapped);
+            if (c.zeroed) {
+                const int fd = ::open(file.c_str(), O_WRONLY);
+                const std::string zeros(whole.size() - c.kept, '\0');
+                ASSERT_EQ(::pwrite(fd, zeros.data(), zeros.size(), static_cast<off_t>(c.kept)),
+                          static_cast<ssize_t>(zeros.size()));
+                ::close(fd);
+            } else {
+                ASSERT_EQ(::truncate(file.c_str(), static_cast<off_t>(c.kept)), 0);
+            }
+            const std::size_t start = std::string_view("RILK_CACHE_V5\n300\n").size();
+            const CacheFileRecords read =
+                readCacheFileRecords(mapped->bytes(), start, CacheFileVersion::V5, 300, threads, 4);
+            // Every record wholly before the change, then the one it damaged.
+            std::size_t before = 0;
+            for (std::size_t at = start; (at = whole.find("\nu::t", at + 1)) < c.kept;) ++before;
+            ASSERT_EQ(read.records.size(), c.kept == 0 ? 1 : before);
+            EXPECT_NE(read.records.back().malformedPart, nullptr);
+            EXPECT_EQ(mapped->pagesLost(), !c.zeroed);
+        }
     }
 }
 

@@ -88,7 +88,8 @@ std::string canonicalRecord(const std::string& name, const std::string& files = 
            sized(context);
 }
 
-std::string fileOf(const std::vector<std::string>& records, const std::string& header = "RILK_CACHE_V7") {
+std::string fileOf(const std::vector<std::string>& records,
+                   const std::string& header = "RILK_CACHE_V8") {
     std::string bytes = header + "\n" + std::to_string(records.size()) + "\n";
     for (const std::string& record : records) bytes += record;
     return bytes;
@@ -96,7 +97,8 @@ std::string fileOf(const std::vector<std::string>& records, const std::string& h
 
 TEST_F(HeldRecords, LoadAndSaveAsRecordsParsed) {
     const std::string a = canonicalRecord("a");
-    const std::string b = canonicalRecord("b", "3\n6\n/p/a.h\n6\n/p/b.h\n4\n1 2 3\n?\n-5 6 7\n");
+    const std::string b =
+        canonicalRecord("b", "3\n6\n/p/a.h\n6\n/p/b.h\n4\n1765000000000000000\n1 2 3\n?\n-5 6 7\n");
     std::string spelled = canonicalRecord("c");
     spelled.replace(spelled.find("1\n1\nA"), 1, "+1");  // a count spelled otherwise
     const std::string damaged = canonicalRecord("d", "0\n0\n", "= broken");
@@ -189,7 +191,7 @@ TEST_F(HeldRecords, AreDroppedWhenTheFileIsChangedInPlace) {
         const std::string kept = c.cut ? "" : canonicalRecord("a") + canonicalRecord("b");
         EXPECT_EQ(
             RilkTest::readFile(file("held")),
-            "RILK_CACHE_V7\n" + std::string(c.cut ? "1" : "3") + "\n" + kept + "6\nu::new\n0\n0\n");
+            "RILK_CACHE_V8\n" + std::string(c.cut ? "1" : "3") + "\n" + kept + "6\nu::new\n0\n0\n");
     }
 }
 

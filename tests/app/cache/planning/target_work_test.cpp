@@ -81,14 +81,14 @@ TEST(TargetWork, PlansClaimsRunsAndStoresWhatFinished) {
         Context output;
         if (c.recordBefore) {
             QuietRunner earlier;
-            TargetWork(records, earlier, 2).run(builder, *target, "u::t", "u::t", output);
+            TargetWork(records, earlier, 2).run(builder, *target, "u::t", output);
             records.find("u::t")->current = false;  // as read from the cache file
             builder.plans = 0;
         }
         // The outputs' stamps read ahead; the jobs write the outputs anew.
         auto prefetch = std::make_unique<FileTimePrefetch>(outputs, 1);
         prefetch->wait();
-        records.stamps().usePrefetch(std::move(prefetch));
+        records.stamps().usePrefetch(nullptr, std::move(prefetch));
         QuietRunner runner;
         runner.stopAtCheck = c.stopAtCheck;
         runner.stopInJobs = c.stopInJobs;
@@ -100,7 +100,7 @@ TEST(TargetWork, PlansClaimsRunsAndStoresWhatFinished) {
         std::optional<JobPlan> plan;
         Ending ending = Ending::Built;
         try {
-            plan = TargetWork(records, runner, 2).run(builder, *target, "u::t", "u::t", output);
+            plan = TargetWork(records, runner, 2).run(builder, *target, "u::t", output);
         } catch (const QuietRunner::Stopped&) {
             ending = Ending::Stopped;
         } catch (const RilkException&) {
@@ -120,7 +120,8 @@ TEST(TargetWork, PlansClaimsRunsAndStoresWhatFinished) {
         // A stored item is stamped as its job left its files, never as they were read ahead.
         const std::size_t built = std::string(c.record).find('S');
         if (record && built != std::string::npos && !c.recordBefore) {
-            const std::vector<RecordedStamp>& stamps = *record->contents.workItems()[built].stamps;
+            const std::vector<RecordedStamp>& stamps =
+                record->contents.workItems()[built].stamps->files;
             EXPECT_EQ(stamps.back(), Util::stampOfFile(outputs[built].c_str()));
         }
     }

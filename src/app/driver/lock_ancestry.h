@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+#include "app/driver/held_locks.h"
+#include "util/file_marks.h"
+
+namespace Rilk {
+
+/// A project lock held by a run that this process descends from.
+struct AncestorLock {
+    HeldLock held;
+    Util::FileIdentity file;
+    /// The project's folder.
+    Util::FileIdentity project;
+    int level = 0;
+};
+
+/// The project locks the runs this process descends from hold, as the environment told
+/// (`kHeldLocksVariable`), each found still held by the run that told it: the locks of a
+/// build that was killed, or has ended, are left out, and so is what a damaged value names.
+class LockAncestry {
+public:
+    /// From this process's environment.
+    static LockAncestry fromEnvironment();
+    /// From the locks `told`, checked.
+    explicit LockAncestry(const std::vector<HeldLock>& told);
+    LockAncestry() = default;
+
+    /// The lock of `level` in the project whose folder is `project`, when an ancestor holds
+    /// it; null otherwise.
+    const AncestorLock* holding(const Util::FileIdentity& project, int level) const;
+    /// Whether an ancestor holds a lock of the project as its own project, at any level.
+    bool holdsAsOwn(const Util::FileIdentity& project) const;
+    const std::vector<AncestorLock>& locks() const { return locks_; }
+
+private:
+    std::vector<AncestorLock> locks_;
+};
+
+/// The identity of a folder or file by its path; all zero when it cannot be read.
+Util::FileIdentity identityOf(const std::filesystem::path& path);
+
+}  // namespace Rilk
