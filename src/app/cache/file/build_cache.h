@@ -126,7 +126,8 @@ private:
     /// Whether the bytes of records held as bytes can still be read: none were lost, and
     /// no file they lie in was changed in place since (else they are lost from now on).
     bool heldBytesStillRead();
-    /// Takes the bytes of records held as bytes for lost, saying so once.
+    /// Takes the bytes of records held as bytes for lost, saying so unless the run already
+    /// said that the file changed under it.
     void loseHeldBytes();
 
     std::filesystem::path path_;
@@ -146,6 +147,8 @@ private:
     std::atomic<bool> commandsRan_{false};
     /// Set once a mapped file was found changed: no held bytes are read any more.
     std::atomic<bool> heldBytesLost_{false};
+    /// Set once the run said that the file was changed under it: it says so once.
+    std::atomic<bool> changeReported_{false};
     /// The file times read ahead for the installed records, in use until a job runs.
     std::unique_ptr<FileTimePrefetch> prefetch_;
     /// The read `startLoading` began, until `load` takes it.
