@@ -134,7 +134,8 @@ private:
     /// Whether the bytes of records held as bytes can still be read: none were lost, and
     /// no file they lie in was changed in place since (else they are lost from now on).
     bool heldBytesStillRead();
-    /// Takes the bytes of records held as bytes for lost, saying so once.
+    /// Takes the bytes of records held as bytes for lost, saying so unless the run already
+    /// said that the file changed under it.
     void loseHeldBytes();
 
     std::filesystem::path path_;
@@ -154,6 +155,8 @@ private:
     std::atomic<bool> commandsRan_{false};
     /// Set once a mapped file was found changed: no held bytes are read any more.
     std::atomic<bool> heldBytesLost_{false};
+    /// Set once the run said that the file was changed under it: it says so once.
+    std::atomic<bool> changeReported_{false};
     /// The read `startLoading` began, until `load` takes it.
     std::future<ReadResult> pending_;
     /// The thread of that read.

@@ -74,7 +74,7 @@ void BuildCache::loseHeldBytes() {
     if (heldBytesLost_.exchange(true)) return;
     // The file is written anew, without them.
     markChanged();
-    log(LogLevel::Warning, "{}", changedFileMessage(path_));
+    if (!changeReported_.exchange(true)) log(LogLevel::Warning, "{}", changedFileMessage(path_));
 }
 
 std::string BuildCache::changedFileMessage(const std::filesystem::path& file) {

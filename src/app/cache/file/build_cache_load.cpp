@@ -217,6 +217,7 @@ BuildCache::ReadResult BuildCache::readBytes(std::string_view bytes, const std::
 
 void BuildCache::install(ReadResult read) {
     for (const std::string& message : read.messages) log(LogLevel::Warning, "{}", message);
+    if (read.fileChanged) changeReported_ = true;
     loadedStamp_ = read.fileStamp;
     if (read.heldStorage) heldStorage_.push_back(std::move(read.heldStorage));
     if (read.heldFile) heldFiles_.push_back(std::move(read.heldFile));
