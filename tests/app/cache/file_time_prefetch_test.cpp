@@ -127,13 +127,13 @@ TEST(FileTimePrefetch, SeveralInUseEachAnswerForTheirOwnPaths) {
     age(first, 60);
     age(second, 60);
     forgetOpenDirectories();
-    FileTimePrefetch own({first.string()}, 1);
+    FileTimePrefetch own(std::vector<std::string>{first.string()}, 1);
     own.wait();
     const InUse inUse(own);
     const auto secondPath = makePathString("imported.txt", dir.path());
     std::optional<Util::FileStamp> before;
     {
-        FileTimePrefetch imported({second.string()}, 1);
+        FileTimePrefetch imported(std::vector<std::string>{second.string()}, 1);
         imported.wait();
         useFileTimePrefetch(&imported);
         useFileTimePrefetch(&imported);  // once in use is enough
