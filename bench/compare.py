@@ -9,7 +9,7 @@ Run from the repository root after a release build (build/src/rilk):
 Each case writes its projects into a temporary directory: a rilk unit file, a build.ninja
 and a Makefile that do the same work. Every tool runs with a HOME of its own (an empty
 directory) and stdin from /dev/null. The table gives the median wall time of the runs
-(the no-op cases 1 and 7 run the tools interleaved, one run of each in turn), the peak RSS of one more run (from wait4's rusage), and the ratios rilk/ninja and
+(the no-op cases 1, 7 and 8 run the tools interleaved, one run of each in turn), the peak RSS of one more run (from wait4's rusage), and the ratios rilk/ninja and
 rilk/make. Cases that need rilk to build print "not available yet" while it cannot.
 """
 

@@ -3,12 +3,17 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "app/cache/file_time_prefetch.h"
 #include "types/path_values.h"
 
 namespace Rilk {
 
-void addCachedFilePaths(const RecordContents& contents, std::vector<std::string>& paths) {
-    const auto add = [&](const RilkPathString& path) { paths.push_back(path.fullPathText()); };
+void addCachedFilePaths(const RecordContents& contents, std::string& paths) {
+    std::string joined;
+    const auto add = [&](const RilkPathString& path) {
+        assignJoinedPath(joined, joinPath(path.baseDirectory().native(), path.text()));
+        addPathText(paths, joined);
+    };
     // The files read already added, viewed in the record's own lists.
     std::unordered_set<std::string_view> read;
     for (const WorkItem& item : contents.workItems()) {
@@ -19,12 +24,9 @@ void addCachedFilePaths(const RecordContents& contents, std::vector<std::string>
         for (const Assignment& output : item.outputs) forEachPathValue(output.value, add);
         if (!item.filesRead) continue;
         // One work item's list holds each file once.
-        if (contents.workItems().size() == 1) {
-            paths.insert(paths.end(), item.filesRead->begin(), item.filesRead->end());
-            continue;
-        }
+        const bool alone = contents.workItems().size() == 1;
         for (const std::string& file : *item.filesRead) {
-            if (read.insert(file).second) paths.push_back(file);
+            if (alone || read.insert(file).second) addPathText(paths, file);
         }
     }
 }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <system_error>
@@ -26,7 +28,7 @@ unsigned FileTimePrefetch::threadsFor(std::size_t count) {
     return static_cast<unsigned>(std::min<std::size_t>(count / kPathsPerThread, kMaxThreads));
 }
 
-std::unique_ptr<FileTimePrefetch> FileTimePrefetch::start(std::vector<std::string> paths) {
+std::unique_ptr<FileTimePrefetch> FileTimePrefetch::start(std::string paths) {
     if (paths.empty()) return nullptr;
     auto prefetch = std::make_unique<FileTimePrefetch>(std::move(paths), 0);
     // Threads for the files, not for the times records name them: a C++ project's
@@ -35,13 +37,30 @@ std::unique_ptr<FileTimePrefetch> FileTimePrefetch::start(std::vector<std::strin
     return prefetch;
 }
 
-FileTimePrefetch::FileTimePrefetch(std::vector<std::string> paths, unsigned threads)
-    : slots_(std::make_unique<Slot[]>(paths.size())),
-      places_(std::bit_ceil(std::max<std::size_t>(paths.size() * 2, 16)), 0),
-      mask_(places_.size() - 1) {
-    for (std::string& path : paths) add(std::move(path));
+FileTimePrefetch::FileTimePrefetch(std::string paths, unsigned threads) : texts_(std::move(paths)) {
+    const std::size_t count =
+        static_cast<std::size_t>(std::count(texts_.begin(), texts_.end(), '\0'));
+    slots_ = std::make_unique<Slot[]>(count);
+    places_.assign(std::bit_ceil(std::max<std::size_t>(count * 2, 16)), 0);
+    mask_ = places_.size() - 1;
+    for (std::size_t begin = 0; begin < texts_.size();) {
+        const std::size_t end = texts_.find('\0', begin);
+        if (end == std::string::npos) break;
+        add(begin, end - begin);
+        begin = end + 1;
+    }
+    texts_.resize(textsEnd_);
     startThreads(threads);
 }
+
+FileTimePrefetch::FileTimePrefetch(const std::vector<std::string>& paths, unsigned threads)
+    : FileTimePrefetch(
+          [&] {
+              std::string texts;
+              for (const std::string& path : paths) addPathText(texts, path);
+              return texts;
+          }(),
+          threads) {}
 
 void FileTimePrefetch::startThreads(unsigned threads) {
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, count_));
@@ -59,20 +78,25 @@ FileTimePrefetch::~FileTimePrefetch() {
     wait();
 }
 
-void FileTimePrefetch::add(std::string path) {
-    // A relative text would depend on the working directory, and the system cuts a text at
-    // its first NUL byte: neither is read ahead.
-    if (path.empty() || path.front() != '/' || path.find('\0') != std::string::npos) return;
-    const std::uint64_t hash = hashOf(path);
+void FileTimePrefetch::add(std::size_t begin, std::size_t length) {
+    // Offsets are 32 bits: texts beyond 4 GiB are not read ahead.
+    if (length == 0 || texts_[begin] != '/' || textsEnd_ + length >= UINT32_MAX) return;
+    const std::string_view text(texts_.data() + begin, length);
+    const std::uint64_t hash = hashOf(text);
     std::size_t place = hash & mask_;
     while (places_[place] != 0) {
         const Slot& held = slots_[places_[place] - 1];
-        if (held.hash == static_cast<std::uint32_t>(hash) && held.path == path) return;
+        if (held.hash == static_cast<std::uint32_t>(hash) && pathOf(held) == text) return;
         place = (place + 1) & mask_;
     }
+    // Moved down over the repeated texts left out before it, its NUL byte too.
+    if (begin != textsEnd_)
+        std::memmove(texts_.data() + textsEnd_, texts_.data() + begin, length + 1);
     Slot& slot = slots_[count_];
-    slot.path = std::move(path);
+    slot.offset = static_cast<std::uint32_t>(textsEnd_);
+    slot.length = static_cast<std::uint32_t>(length);
     slot.hash = static_cast<std::uint32_t>(hash);
+    textsEnd_ += length + 1;
     places_[place] = static_cast<std::uint32_t>(++count_);
 }
 
@@ -88,9 +112,10 @@ void FileTimePrefetch::run() {
     }
 }
 
-bool FileTimePrefetch::read(Slot& slot) {
+bool FileTimePrefetch::read(Slot& slot) const {
     struct stat info {};
-    if (::stat(slot.path.c_str(), &info) != 0) {
+    // The text is followed by its NUL byte.
+    if (::stat(texts_.data() + slot.offset, &info) != 0) {
         slot.state.store(kUnreadable, std::memory_order_release);
         return false;
     }
@@ -111,7 +136,7 @@ std::optional<Util::FileState> FileTimePrefetch::findText(std::string_view text)
     const std::uint64_t hash = hashOf(text);
     for (std::size_t place = hash & mask_; places_[place] != 0; place = (place + 1) & mask_) {
         Slot& slot = slots_[places_[place] - 1];
-        if (slot.hash != static_cast<std::uint32_t>(hash) || slot.path != text) continue;
+        if (slot.hash != static_cast<std::uint32_t>(hash) || pathOf(slot) != text) continue;
         std::uint8_t state = slot.state.load(std::memory_order_acquire);
         // Ahead of the threads (which read in their own order): read it now, once.
         if (state == kFree && slot.state.compare_exchange_strong(state, kTaken)) {
@@ -134,6 +159,12 @@ void FileTimePrefetch::wait() {
     for (std::thread& thread : threads_) {
         if (thread.joinable()) thread.join();
     }
+}
+
+void addPathText(std::string& texts, std::string_view text) {
+    if (text.empty() || text.front() != '/' || text.find('\0') != std::string_view::npos) return;
+    texts.append(text);
+    texts.push_back('\0');
 }
 
 }  // namespace Rilk

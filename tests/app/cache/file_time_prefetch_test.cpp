@@ -161,9 +161,11 @@ TEST(FileTimePrefetch, ThreadsOnlyForManyPaths) {
     for (const auto& [paths, threads] : cases) {
         EXPECT_EQ(FileTimePrefetch::threadsFor(paths), threads) << paths;
     }
-    EXPECT_EQ(FileTimePrefetch::start({}), nullptr);
+    EXPECT_EQ(FileTimePrefetch::start(""), nullptr);
     // Too few for a thread, the paths are still held, so that each is read once.
-    const auto few = FileTimePrefetch::start(std::vector<std::string>(per - 1, "/"));
+    std::string texts;
+    for (std::size_t i = 0; i + 1 < per; ++i) texts += std::string("/\0", 2);
+    const auto few = FileTimePrefetch::start(texts);
     ASSERT_NE(few, nullptr);
     EXPECT_EQ(few->size(), 1u);
 }
@@ -198,7 +200,7 @@ TEST(FileTimePrefetch, ALookupAheadOfTheThreadsReadsThePathOnce) {
     age(file, 60);
     const std::string missing = dir.path().string() + "/missing.txt";
     // No threads: every path is left to the lookups.
-    FileTimePrefetch prefetch({file.string(), missing}, 0);
+    FileTimePrefetch prefetch(std::vector<std::string>{file.string(), missing}, 0);
     const std::optional<Util::FileState> first = prefetch.find({{}, false, file.string()});
     EXPECT_EQ(first, stateOf(file.string()));
     age(file, 10);

@@ -15,8 +15,8 @@ namespace Rilk {
 struct CacheRecordChunk {
     std::vector<std::size_t> starts;
     std::vector<CacheFileRecord> records;
-    /// The file paths the records name, when they are asked for.
-    std::vector<std::string> filePaths;
+    /// The file paths the records name, when they are asked for (`addCachedFilePaths`).
+    std::string filePaths;
 };
 
 /// The chunks of a cache file in file order, handed out to the threads that read them while

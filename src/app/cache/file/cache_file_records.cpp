@@ -18,7 +18,7 @@ namespace {
 /// structure is damaged. Gathers its file paths when `filePaths` asks for them: the record
 /// is at hand just then.
 bool readRecord(std::string_view bytes, CacheFileVersion version, CacheInput& in,
-                CacheFileRecord& record, std::vector<std::string>* filePaths, bool holdBytes,
+                CacheFileRecord& record, std::string* filePaths, bool holdBytes,
                 CacheAssignmentMemo& memo) {
     CacheRecordReader reader(in, version, true, &memo);
     record.record = std::make_shared<RuntimeRecord>();
@@ -137,11 +137,16 @@ CacheFileRecords readCacheFileRecords(std::string_view bytes, std::size_t start,
     if (threads > 1) readChunks(bytes, version, queue, filePaths, holdBytes);
     for (std::future<void>& reader : readers) reader.get();
 
-    std::size_t pathCount = 0;
-    for (const CacheRecordChunk& chunk : queue.chunks()) pathCount += chunk.filePaths.size();
-    result.filePaths.reserve(pathCount);
+    std::size_t pathBytes = 0;
+    for (const CacheRecordChunk& chunk : queue.chunks()) pathBytes += chunk.filePaths.size();
+    if (queue.chunks().size() > 1) result.filePaths.reserve(pathBytes);
     for (CacheRecordChunk& chunk : queue.chunks()) {
-        for (std::string& path : chunk.filePaths) result.filePaths.push_back(std::move(path));
+        if (queue.chunks().size() == 1) {
+            result.filePaths = std::move(chunk.filePaths);
+        } else {
+            result.filePaths += chunk.filePaths;
+            std::string().swap(chunk.filePaths);
+        }
         for (CacheFileRecord& record : chunk.records) {
             // The read as a whole ends at the first damaged structure.
             const bool last = record.malformedPart != nullptr;

@@ -31,8 +31,8 @@ struct CacheFileRecords {
     std::vector<CacheFileRecord> records;
     std::size_t end = 0;
     /// When asked for, the full path texts of the files the records' work items name
-    /// (`addCachedFilePaths`), gathered as each record is read.
-    std::vector<std::string> filePaths;
+    /// (`addCachedFilePaths`: each ended by a NUL byte), gathered as each record is read.
+    std::string filePaths;
 };
 
 /// Records in one chunk of the parallel read.
