@@ -71,11 +71,9 @@ public:
     Rilk::JobPlan runTargetWork(Rilk::Builder&, const std::shared_ptr<Rilk::TargetContext>& target,
                                 const Util::CiString& label, const std::string& uniqueName,
                                 Rilk::Context&) override {
-        Rilk::JobPlan planned = Rilk::uncachedJobPlan(target);
-        if (plan) {
-            planned = *plan;
-            planned.jobContexts = {target};
-        }
+        // Without a plan set, the one a build without cache makes: the target as its job.
+        Rilk::JobPlan planned = plan ? *plan : Rilk::JobPlan();
+        planned.jobContexts = {target};
         runs.push_back({label.str(), Rilk::logIndent, planned.jobContexts});
         if (planned.claimToken != 0) stored.push_back(uniqueName);
         if (planned.jobContexts.front()->hasVariable("fail")) {

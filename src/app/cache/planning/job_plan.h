@@ -36,11 +36,4 @@ struct JobPlan {
     std::vector<std::vector<std::filesystem::path>> jobOutputFiles;
 };
 
-/// The plan without a build cache: the target context as the only job.
-inline JobPlan uncachedJobPlan(const ContextPtr& target) {
-    JobPlan plan;
-    plan.jobContexts.push_back(target);
-    return plan;
-}
-
 }  // namespace Rilk
