@@ -138,6 +138,12 @@ def write(path, text):
         out.write(text)
 
 
+def write_project(root, rilk, ninja, make):
+    """Writes one project's rilk unit file, build.ninja and Makefile (lists of lines)."""
+    for name, lines in (("rilk.txt", rilk), ("build.ninja", ninja), ("Makefile", make)):
+        write(os.path.join(root, name), "\n".join(lines) + "\n")
+
+
 def copy_project(root, count):
     """`count` targets, each copying in/fN.txt to out/fN.txt, under one top target `all`,
     as a rilk unit (rilk.txt, unit "big"), a build.ninja and a Makefile in `root`."""
@@ -152,9 +158,7 @@ def copy_project(root, count):
         make += ["out/f%d.txt: in/f%d.txt" % (i, i), "\tcp $< $@"]
     ninja.append("build all: phony " + " ".join("out/f%d.txt" % i for i in range(count)))
     ninja.append("default all")
-    write(os.path.join(root, "rilk.txt"), "\n".join(rilk) + "\n")
-    write(os.path.join(root, "build.ninja"), "\n".join(ninja) + "\n")
-    write(os.path.join(root, "Makefile"), "\n".join(make) + "\n")
+    write_project(root, rilk, ninja, make)
     os.makedirs(os.path.join(root, "in"), exist_ok=True)
     os.makedirs(os.path.join(root, "out"), exist_ok=True)
     for i in range(count):
@@ -279,9 +283,7 @@ def fanout_project(root, count, toolchain):
     for i in range(count):
         ninja.append("build obj/s%d.o: cc src/s%d.c" % (i, i))
         make += ["obj/s%d.o: src/s%d.c" % (i, i), "\t@mkdir -p obj", "\t%s -c $< -o $@" % toolchain]
-    write(os.path.join(root, "rilk.txt"), "\n".join(rilk) + "\n")
-    write(os.path.join(root, "build.ninja"), "\n".join(ninja) + "\n")
-    write(os.path.join(root, "Makefile"), "\n".join(make) + "\n")
+    write_project(root, rilk, ninja, make)
 
 
 def gcc_home(options, root):
@@ -374,9 +376,7 @@ def diamond_project(root, layers):
     rilk = [rilk[0], "top: j0 {", "    NO_TOOL = 1", "}"] + rilk[1:]
     ninja.append("build top: phony out/j0.txt")
     ninja.append("default top")
-    write(os.path.join(root, "rilk.txt"), "\n".join(rilk) + "\n")
-    write(os.path.join(root, "build.ninja"), "\n".join(ninja) + "\n")
-    write(os.path.join(root, "Makefile"), "\n".join(make) + "\n")
+    write_project(root, rilk, ninja, make)
 
 
 def case_diamonds(options, root):
@@ -458,9 +458,18 @@ def small_c_project(root, compiler):
             "mobj/%.o: src/%.c", "\t@mkdir -p mobj",
             "\t%s -O2 -c -Isrc -MD -MF $@.d $< -o $@" % compiler,
             "-include $(wildcard mobj/*.d) $(wildcard mapp.d)"]
-    write(os.path.join(root, "rilk.txt"), "\n".join(rilk) + "\n")
-    write(os.path.join(root, "build.ninja"), "\n".join(ninja) + "\n")
-    write(os.path.join(root, "Makefile"), "\n".join(make) + "\n")
+    write_project(root, rilk, ninja, make)
+
+
+def interleaved_noop(options, root, project, jobs):
+    """rilk (with a registry that has GCC), ninja and make, each given `jobs` (empty: none),
+    built once and then timed interleaved in `project`."""
+    commands = [([options.rilk] + jobs, project, gcc_home(options, root)),
+                ([options.ninja] + jobs, project, home_for(root, "ninja")),
+                ([options.make, "-r"] + jobs, project, home_for(root, "make"))]
+    for argv, cwd, home in commands:
+        built_once(argv, cwd, home, argv[0])
+    return measure_interleaved(commands, options.runs)
 
 
 def case_small(options, root):
@@ -469,12 +478,7 @@ def case_small(options, root):
     --find-compilers, against the same work in ninja and make; interleaved runs."""
     project = os.path.join(root, "small")
     small_c_project(project, shutil.which("gcc") or "gcc")
-    commands = [([options.rilk], project, gcc_home(options, root)),
-                ([options.ninja], project, home_for(root, "ninja")),
-                ([options.make, "-r"], project, home_for(root, "make"))]
-    for argv, cwd, home in commands:
-        built_once(argv, cwd, home, argv[0])
-    rilk, ninja, make = measure_interleaved(commands, options.runs)
+    rilk, ninja, make = interleaved_noop(options, root, project, [])
     return [Row("7 small C no-op", "33 sources", rilk, ninja, make,
                 "registry from --find-compilers; compile-only target, archive, link")]
 
@@ -520,9 +524,7 @@ def cpp_project(root, compiler, libraries=5, per_library=10):
             "mobj/%.o: src/%.cpp", "\t@mkdir -p mobj",
             "\t%s -c -Isrc -MD -MF $@.d $< -o $@" % compiler,
             "-include $(wildcard mobj/*.d) $(wildcard mapp.d)"]
-    write(os.path.join(root, "rilk.txt"), "\n".join(rilk) + "\n")
-    write(os.path.join(root, "build.ninja"), "\n".join(ninja) + "\n")
-    write(os.path.join(root, "Makefile"), "\n".join(make) + "\n")
+    write_project(root, rilk, ninja, make)
 
 
 def case_cpp(options, root):
@@ -531,12 +533,7 @@ def case_cpp(options, root):
     every header the compiler read tracked; interleaved runs."""
     project = os.path.join(root, "cpp")
     cpp_project(project, shutil.which("g++") or "g++")
-    commands = [([options.rilk, "-j", "4"], project, gcc_home(options, root)),
-                ([options.ninja, "-j", "4"], project, home_for(root, "ninja")),
-                ([options.make, "-r", "-j", "4"], project, home_for(root, "make"))]
-    for argv, cwd, home in commands:
-        built_once(argv, cwd, home, argv[0])
-    rilk, ninja, make = measure_interleaved(commands, options.runs)
+    rilk, ninja, make = interleaved_noop(options, root, project, ["-j", "4"])
     return [Row("8 C++ no-op", "51 sources", rilk, ninja, make,
                 "<iostream>, <map>, <string>, <vector>: about 150 headers a source")]
 

@@ -3,11 +3,11 @@
 // begun to write is removed.
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/jobs/build_interrupt.h"
@@ -25,12 +25,14 @@ class StubbornCommand : public RilkRun {};
 /// Whether the process `pid` is seen to have ended before `deadline`: a look counts only when
 /// it was over before the deadline.
 bool endsBefore(pid_t pid, std::chrono::steady_clock::time_point deadline) {
-    for (;;) {
-        const bool ended = RilkTest::processEnded(pid);
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        if (ended) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return RilkTest::waitUntil(
+        [&] {
+            const bool ended = RilkTest::processEnded(pid);
+            return ended && std::chrono::steady_clock::now() < deadline;
+        },
+        std::max(left, std::chrono::milliseconds(0)));
 }
 
 TEST_F(StubbornCommand, IsKilledOnASecondSignalOrAfterAGraceTime) {

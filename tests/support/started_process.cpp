@@ -10,7 +10,6 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 #include "support/wait_until.h"
 
@@ -73,18 +72,16 @@ int waitExit(pid_t pid) {
 }
 
 std::optional<int> waitExitWithin(pid_t pid, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
-    for (;;) {
-        const pid_t ended = ::waitpid(pid, &status, WNOHANG);
-        if (ended == pid) return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-        if (ended < 0 && errno != EINTR) return -1;
-        if (std::chrono::steady_clock::now() > deadline) {
-            killWithCommands(pid);
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    std::optional<int> code;
+    const auto ended = [&] {
+        const pid_t reaped = ::waitpid(pid, &status, WNOHANG);
+        if (reaped == pid) code = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+        if (reaped < 0 && errno != EINTR) code = -1;
+        return code.has_value();
+    };
+    if (!waitUntil(ended, limit)) killWithCommands(pid);
+    return code;
 }
 
 bool signalPending(pid_t pid, int signal) {

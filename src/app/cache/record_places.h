@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/cache/cache_records.h"
+#include "app/cache/path_stamp.h"
 
 namespace Rilk {
 
@@ -25,6 +26,9 @@ public:
     /// Calls `visit` with the records of each cache of the run, for what a target's jobs
     /// concern in every one of them.
     virtual void forEachRecords(const std::function<void(CacheRecords&)>& visit) = 0;
+    /// The stamps every cache of the run reads files through (`CacheRecords::stamps`): one
+    /// per run.
+    virtual PathStamps& stamps() = 0;
 };
 
 /// Every target's record in one cache, under the target's own name.
@@ -36,6 +40,7 @@ public:
     void forEachRecords(const std::function<void(CacheRecords&)>& visit) override {
         visit(records_);
     }
+    PathStamps& stamps() override { return records_.stamps(); }
 
 private:
     CacheRecords& records_;

@@ -61,6 +61,8 @@ public:
     Place placeOf(std::string_view ns) override;
     /// `RecordPlaces`: the own cache's records, then each imported project's.
     void forEachRecords(const std::function<void(CacheRecords&)>& visit) override;
+    /// `RecordPlaces`: the stamps every cache reads through.
+    PathStamps& stamps() override { return *stamps_; }
     /// Saves every cache (`BuildCache::save`).
     void save();
 

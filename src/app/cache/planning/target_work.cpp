@@ -118,20 +118,21 @@ JobPlan TargetWork::run(Builder& builder, const TargetContext& target, const Uti
         planThroughCache(records, builder, target, requestedJobs_, place.recordNamespace);
     runner_.stopIfAsked();
     const bool jobs = !plan.jobContexts.empty();
-    // The jobs may move directories kept open, and change the files whose stamps were read
-    // ahead.
-    if (jobs) forEachRecords([](CacheRecords& each) { each.stamps().filesMayChange(); });
-    const JobsStart start(plan, records.stamps());
+    // Every cache of the run reads files through the run's one `PathStamps`. The jobs may
+    // move directories kept open, and change the files whose stamps were read ahead.
+    PathStamps& stamps = places_.stamps();
+    if (jobs) stamps.filesMayChange();
+    const JobsStart start(plan, stamps);
     std::vector<bool> finished;
     // However the jobs end, the record of those that finished is stored.
     const auto store = [&] {
-        if (jobs) forEachRecords([](CacheRecords& each) { each.afterCommands(); });
-        if (plan.claimToken == 0) return;
-        // The jobs may have moved directories kept open since the start.
         if (jobs) {
-            forEachRecords([](CacheRecords& each) { each.stamps().forgetOpenDirectories(); });
+            places_.forEachRecords([](CacheRecords& each) { each.afterCommands(); });
+            // The jobs may have moved directories kept open since the start.
+            stamps.forgetOpenDirectories();
         }
-        std::optional<RecordContents> record = recordOf(plan, start, finished, records.stamps());
+        if (plan.claimToken == 0) return;
+        std::optional<RecordContents> record = recordOf(plan, start, finished, stamps);
         if (record) records.upsert(plan.recordKey, std::move(*record), plan.claimToken);
     };
     try {

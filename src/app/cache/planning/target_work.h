@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,10 +37,11 @@ public:
 /// record of the work that finished.
 ///
 /// Its rules: the run is asked whether to stop before the plan and before the jobs; before
-/// any job runs, the stamps read ahead are dropped and the open directories forgotten in
-/// every records of the run (the jobs change files), and the time and the inputs' stamps
-/// are taken. However the jobs end, once they have ended every records' backing is told
-/// (`CacheRecords::afterCommands`) and, when the plan holds a claim, the record is stored:
+/// any job runs, the run's stamps drop what they read ahead and forget their open
+/// directories (the jobs change files), and the time and the inputs' stamps are taken.
+/// However the jobs end, once they have ended every records' backing is told
+/// (`CacheRecords::afterCommands`), the open directories are forgotten again and, when the
+/// plan holds a claim, the record is stored:
 /// every work item that was up to date with what its last build left, every one of a job
 /// that succeeded with the files it read and the stamps it left, every one of a job that did
 /// not succeed without stamps (so the next run builds it again). When no job succeeded the
@@ -66,11 +66,6 @@ public:
                 Context& output);
 
 private:
-    /// Calls `visit` with every records of the run.
-    void forEachRecords(const std::function<void(CacheRecords&)>& visit) {
-        places_.forEachRecords(visit);
-    }
-
     std::optional<OneRecordPlace> onePlace_;
     RecordPlaces& places_;
     JobRunner& runner_;
