@@ -84,7 +84,9 @@ TEST_F(StoppedBuild, AHeaderFirstReadInAFailedRunIsTracked) {
 }
 
 // A slow command target stands in for a long compile: the run is stopped while it runs,
-// after a quick target with other values has finished.
+// after a quick target with other values has finished. The slow command notes its process
+// id in `started` (whole, by a rename) and, unless stopped, outlives every wait of the test
+// (200 s): it ends sooner by itself only once the file `go` exists, made after the check.
 TEST_F(StoppedBuild, AStoppedRunKeepsWhatFinished) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);
@@ -93,16 +95,19 @@ TEST_F(StoppedBuild, AStoppedRunKeepsWhatFinished) {
                 "quick: { SRC = P\"(in.txt)\" ^OUT = P\"(out/quick.txt)\" "
                 "cmdline = \"mkdir -p out && echo ${MODE} > out/quick.txt\" }\n"
                 "slow: { ^OUT = P\"(out/slow.txt)\" "
-                "cmdline = \"touch started; sleep 30; touch out/slow.txt\" }\n"},
+                "cmdline = \"echo $$ > pid; mv pid started; i=0; while [ ! -f go ] && "
+                "[ $i -lt 4000 ]; do sleep 0.05; i=$((i + 1)); done; touch out/slow.txt\" }\n"},
                {"in.txt", "x"}});
-        fs::remove(work.path() / "started");
+        for (const char* file : {"started", "go"}) fs::remove(work.path() / file);
         ASSERT_EQ(rilk({"MODE=a", "quick"}).exitCode, 0);
         const pid_t run = start({"MODE=b"});
         ASSERT_TRUE(await("started"));
         ::kill(run, signal);
-        EXPECT_EQ(RilkTest::waitExit(run), 128 + signal);
+        EXPECT_EQ(RilkTest::waitExitWithin(run, RilkTest::kHangGuard), 128 + signal);
         EXPECT_EQ(read("out/quick.txt"), "b\n");
-        EXPECT_FALSE(anyStillRunning("started")) << "nothing to check: the slow command";
+        EXPECT_NE(read("started"), "");
+        EXPECT_FALSE(anyStillRunning("started"));
+        write({{"go", ""}});
         ASSERT_EQ(rilk({"MODE=a", "quick"}).exitCode, 0);
         EXPECT_EQ(read("out/quick.txt"), "a\n");
     }
