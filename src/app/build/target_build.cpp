@@ -243,7 +243,7 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
     Rilk::Context output;
     const JobPlan plan = services_.runTargetWork(*builder, context, label, uniqueName, output);
     warnUnwrittenOutputs(plan, own);
-    outputs.fill(*context, plan.cached, plan.work.workItems(), output);
+    outputs.fill(*context, plan.work.workItems(), output);
     Rilk::log(Rilk::LogLevel::Verbose, "Output context:\n");
     output.print(Rilk::LogLevel::Verbose);
     Rilk::log(Rilk::LogLevel::Info, "Build done\n");

@@ -107,12 +107,16 @@ void TargetOutputs::addWorkItemOutputs(const Rilk::Context& target, const Rilk::
     if (!listed.empty()) output.appendToList(listed);
 }
 
-void TargetOutputs::fill(const Rilk::Context& target, bool cached,
-                         const std::vector<Rilk::WorkItem>& planned, Rilk::Context& output) const {
-    if (cached) {
-        output = Rilk::Context();
-        for (const Rilk::WorkItem& item : planned) addWorkItemOutputs(target, item, output);
-    }
+void TargetOutputs::fill(const Rilk::Context& target, const std::vector<Rilk::WorkItem>& planned,
+                         Rilk::Context& output) const {
+    output = Rilk::Context();
+    for (const Rilk::WorkItem& item : planned) addWorkItemOutputs(target, item, output);
+    applyOutputVariables(target, planned, output);
+}
+
+void TargetOutputs::applyOutputVariables(const Rilk::Context& target,
+                                         const std::vector<Rilk::WorkItem>& planned,
+                                         Rilk::Context& output) const {
     // `appliedOutput` of each variable, with the output names and kept values walked
     // alongside the target's variables (all in the same order) rather than searched.
     Rilk::OrderedLookup<std::set<Util::CiString>> outputNames(names_);

@@ -35,13 +35,17 @@ public:
     /// context, and so the dependants and the `-o` file, get what they stand for.
     void resolveKeptValues(Rilk::Context& target);
 
-    /// Fills the output context once the jobs ran: with a `cached` plan the outputs the jobs
-    /// appended give way to the `planned` work items' outputs, in plan order; then every
-    /// output variable of the target is applied by its own operator (with the kept value
-    /// where there is one). An appending output variable whose value a planned work item
-    /// already output is not applied again, so it does not appear twice.
-    void fill(const Rilk::Context& target, bool cached, const std::vector<Rilk::WorkItem>& planned,
+    /// Fills the output context once the jobs ran: the outputs the jobs appended give way to
+    /// the `planned` work items' outputs, in plan order, gathered into lists; then
+    /// `applyOutputVariables`.
+    void fill(const Rilk::Context& target, const std::vector<Rilk::WorkItem>& planned,
               Rilk::Context& output) const;
+    /// Applies every output variable of the target to `output` by its own operator (with the
+    /// kept value where there is one). An appending output variable whose value a `planned`
+    /// work item already output is not applied again, so it does not appear twice.
+    void applyOutputVariables(const Rilk::Context& target,
+                              const std::vector<Rilk::WorkItem>& planned,
+                              Rilk::Context& output) const;
 
 private:
     /// The rule of `appliedOutput`, however the name was found: a variable is an output

@@ -141,7 +141,6 @@ TEST(TargetBuild, OutputVariablesKeepTheTargetsOwnValueAndAppearOnce) {
                          Rilk::AssignModifier::None),
         Rilk::kKeepModifier);
     services.plan = std::make_unique<Rilk::JobPlan>();
-    services.plan->cached = true;
     services.plan->claimToken = 7;
     Rilk::WorkItem item;
     item.outputs = {Rilk::Assignment("ADDED", RilkTest::str("a"), Rilk::AssignType::Set,

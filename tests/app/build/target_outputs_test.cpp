@@ -109,12 +109,12 @@ TEST(TargetOutputs, CachedOutputsAreWhatGatheringEveryListFirstGives) {
         for (const auto& produced : c.items) planned.push_back(producing(produced));
         Context filled;
         filled.addAssignment(assign("result", str("0")), Rilk::kKeepModifier);
-        outputs.fill(target, true, planned, filled);
+        outputs.fill(target, planned, filled);
 
         // Every list gathered, then the same variables applied over them.
         Context expected;
         for (const Rilk::WorkItem& item : planned) expected.appendToList(item.outputs);
-        outputs.fill(target, false, planned, expected);
+        outputs.applyOutputVariables(target, planned, expected);
 
         EXPECT_EQ(described(filled), described(expected)) << c.label;
     }
@@ -138,12 +138,12 @@ TEST(TargetOutputs, AnOutputTheInheritedContextAlsoSetsKeepsTheTargetsValue) {
         ASSERT_NE(target.assignments.at("out").modifier, kUp);
 
         Context filled;
-        outputs.fill(target, false, {}, filled);
+        outputs.fill(target, {}, filled);
         EXPECT_EQ(RilkTest::textOf(filled, "out"), "mine") << many;
         EXPECT_FALSE(filled.hasVariable("src")) << many;
         // Set on the command line, it carries the value the target's command sees.
         Context fromCommandLine;
-        overridden.fill(target, false, {}, fromCommandLine);
+        overridden.fill(target, {}, fromCommandLine);
         EXPECT_EQ(RilkTest::textOf(fromCommandLine, "out"), "theirs") << many;
     }
 }

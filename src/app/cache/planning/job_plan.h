@@ -15,9 +15,8 @@ namespace Rilk {
 /// planned work items and context assignments in the form the record keeps (`work`, the
 /// builder's plan taken over whole), the jobs of the work items that must be built again
 /// with the work items and files of each, and a claim token with the record's key when the
-/// record is to be stored. Without a build cache it is one job on the target context itself.
+/// record is to be stored. A plan without work items is one job on the target context itself.
 struct JobPlan {
-    bool cached = false;
     std::uint64_t claimToken = 0;
     /// With a claim: the key of the claimed record.
     std::string recordKey;
@@ -28,8 +27,7 @@ struct JobPlan {
     RecordContents work;
     std::vector<ContextPtr> jobContexts;
     /// The positions in `work`'s work items of those each job builds, by job, in plan order.
-    /// Empty when the jobs build no work items of the plan's (no cache, or a plan without
-    /// work items).
+    /// Empty when the jobs build no work items of the plan's (a plan without work items).
     std::vector<std::vector<std::size_t>> jobItems;
     /// The files each job writes (the outputs of its work items), by job; a job that fails
     /// must not leave them changed. Empty when they are not known.

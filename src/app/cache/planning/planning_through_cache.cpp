@@ -76,7 +76,6 @@ JobPlan planThroughCache(CacheRecords& cache, Builder& builder, const TargetCont
     BuildPlan built = builder.planBuild(target);
 
     JobPlan plan;
-    plan.cached = true;
     if (built.workItems.empty()) {
         log(LogLevel::Debug, "Target '{}::{}' not suitable for caching. Using the original context.\n", unit,
             name);
