@@ -241,7 +241,7 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
     context->print(Rilk::LogLevel::Verbose);
 
     Rilk::Context output;
-    const JobPlan plan = services_.runTargetWork(*builder, context, label, uniqueName, output);
+    const JobPlan plan = services_.runTargetWork(*builder, context, label, output);
     warnUnwrittenOutputs(plan, own);
     outputs.fill(*context, plan.work.workItems(), output);
     Rilk::log(Rilk::LogLevel::Verbose, "Output context:\n");

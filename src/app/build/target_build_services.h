@@ -56,8 +56,7 @@ public:
     /// target's outputs.
     virtual JobPlan runTargetWork(Rilk::Builder& builder,
                                   const std::shared_ptr<Rilk::TargetContext>& target,
-                                  const Util::CiString& label, const std::string& uniqueName,
-                                  Rilk::Context& output) = 0;
+                                  const Util::CiString& label, Rilk::Context& output) = 0;
 };
 
 }  // namespace Rilk

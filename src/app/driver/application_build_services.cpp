@@ -50,7 +50,6 @@ std::string ApplicationBuildServices::whyNoTool(const Rilk::TargetContext& targe
 JobPlan ApplicationBuildServices::runTargetWork(Rilk::Builder& builder,
                                                 const std::shared_ptr<Rilk::TargetContext>& target,
                                                 const Util::CiString& label,
-                                                const std::string& /*uniqueName*/,
                                                 Rilk::Context& output) {
     return work_.run(builder, *target, label, output);
 }

@@ -39,8 +39,7 @@ public:
     const Matcher* findBestTool(const TargetContext& target) override;
     std::string whyNoTool(const TargetContext& target) override;
     JobPlan runTargetWork(Builder& builder, const std::shared_ptr<TargetContext>& target,
-                          const Util::CiString& label, const std::string& uniqueName,
-                          Context& output) override;
+                          const Util::CiString& label, Context& output) override;
 
 private:
     /// `JobRunner`: an interrupt that came while no command ran ends the build here.

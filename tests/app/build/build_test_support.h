@@ -69,13 +69,12 @@ public:
         return target.hasVariable("no_tool") ? nullptr : &tool;
     }
     Rilk::JobPlan runTargetWork(Rilk::Builder&, const std::shared_ptr<Rilk::TargetContext>& target,
-                                const Util::CiString& label, const std::string& uniqueName,
-                                Rilk::Context&) override {
+                                const Util::CiString& label, Rilk::Context&) override {
         // Without a plan set, the one a build without cache makes: the target as its job.
         Rilk::JobPlan planned = plan ? *plan : Rilk::JobPlan();
         planned.jobContexts = {target};
         runs.push_back({label.str(), Rilk::logIndent, planned.jobContexts});
-        if (planned.claimToken != 0) stored.push_back(uniqueName);
+        if (planned.claimToken != 0) stored.push_back(target->uniqueName());
         if (planned.jobContexts.front()->hasVariable("fail")) {
             throw Rilk::RilkException("Build failed.");
         }

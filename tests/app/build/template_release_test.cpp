@@ -14,11 +14,10 @@ class WatchingServices : public RilkTest::FakeServices {
 public:
     Rilk::JobPlan runTargetWork(Rilk::Builder& builder,
                                 const std::shared_ptr<Rilk::TargetContext>& context,
-                                const Util::CiString& label, const std::string& uniqueName,
-                                Rilk::Context& output) override {
+                                const Util::CiString& label, Rilk::Context& output) override {
         baseReleased.push_back(target("base").bodyReleased());
         baseDependenciesKept.push_back(!target("base").dependencies.empty());
-        return FakeServices::runTargetWork(builder, context, label, uniqueName, output);
+        return FakeServices::runTargetWork(builder, context, label, output);
     }
     Rilk::Target& target(const std::string& name) { return units.at("u")->targets.at(name); }
 
