@@ -69,17 +69,12 @@ void ProjectCaches::route(const Project* main) {
     }
 }
 
-ProjectCaches::Route ProjectCaches::routeOf(std::string_view ns) const {
+RecordPlaces::Place ProjectCaches::placeOf(std::string_view ns) {
     if (!routes_.empty()) {
         const auto found = routes_.find(ns);
         if (found != routes_.end()) return {found->second.first, found->second.second};
     }
     return {own_.get(), {}};
-}
-
-RecordPlaces::Place ProjectCaches::placeOf(std::string_view ns) {
-    const Route route = routeOf(ns);
-    return {route.cache, route.recordNamespace};
 }
 
 void ProjectCaches::forEachRecords(const std::function<void(CacheRecords&)>& visit) {

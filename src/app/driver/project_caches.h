@@ -27,13 +27,6 @@ namespace Rilk {
 /// read the stamps of files through one `PathStamps`, the run's.
 class ProjectCaches : public RecordPlaces {
 public:
-    /// Where the records of one namespace's targets are kept.
-    struct Route {
-        BuildCache* cache = nullptr;
-        /// The namespace the record keys name the targets under; empty: their own.
-        std::string_view recordNamespace;
-    };
-
     /// Starts reading the own project's cache file in `root` (`startLoadingCache`), in
     /// place of one started before.
     void startOwn(const std::filesystem::path& root);
@@ -52,12 +45,12 @@ public:
     /// Settles where the records of each project of the tree of `main` (the main project,
     /// null without one) are kept. Call it once the caches are started.
     void route(const Project* main);
-    /// Where the records of the targets of namespace `ns` are kept.
-    Route routeOf(std::string_view ns) const;
     /// Whether every target's record is kept in the own cache under its own namespace.
     bool allOwn() const { return routes_.empty(); }
 
-    /// `RecordPlaces`: `routeOf`.
+    /// `RecordPlaces`: where the records of the targets of namespace `ns` are kept, as
+    /// `route` settled it: one of the caches of the run, the own one for a namespace it did
+    /// not name.
     Place placeOf(std::string_view ns) override;
     /// `RecordPlaces`: the own cache's records, then each imported project's.
     void forEachRecords(const std::function<void(CacheRecords&)>& visit) override;

@@ -48,10 +48,12 @@ TEST(ProjectCaches, KeepsEachProjectsRecordsInItsOwnCacheUnderItsOwnName) {
         {"Y", "other", ""}, {"ro", "app", ""},       {"unknown", "app", ""},
     };
     for (const auto& c : cases) {
-        const Rilk::ProjectCaches::Route route = caches.routeOf(c.ns);
-        ASSERT_NE(route.cache, nullptr) << c.ns;
-        EXPECT_EQ(route.cache->path(), root / c.cacheFolder / ".rilk_cache") << c.ns;
-        EXPECT_EQ(route.recordNamespace, c.recordNamespace) << c.ns;
+        const Rilk::RecordPlaces::Place place = caches.placeOf(c.ns);
+        ASSERT_NE(place.records, nullptr) << c.ns;
+        // Every place of the run's caches is one of its `BuildCache`s.
+        const auto* cache = static_cast<const Rilk::BuildCache*>(place.records);
+        EXPECT_EQ(cache->path(), root / c.cacheFolder / ".rilk_cache") << c.ns;
+        EXPECT_EQ(place.recordNamespace, c.recordNamespace) << c.ns;
     }
 }
 
