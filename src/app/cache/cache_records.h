@@ -41,7 +41,9 @@ public:
     };
     using RecordMap = std::unordered_map<Util::CiString, std::shared_ptr<RuntimeRecord>, KeyHash>;
 
-    CacheRecords() = default;
+    /// Records backed by `backing` where they are held as their bytes; without one (records
+    /// kept only in memory) none is.
+    explicit CacheRecords(RecordBacking* backing = nullptr) : backing_(backing) {}
     CacheRecords(const CacheRecords&) = delete;
     CacheRecords& operator=(const CacheRecords&) = delete;
 
@@ -87,9 +89,6 @@ public:
         if (backing_ != nullptr) backing_->commandsEnded();
     }
 
-    /// Where the records held as their bytes lie; null (the default) when none is.
-    void setBacking(RecordBacking* backing) { backing_ = backing; }
-
     /// Installs `records` in place of the current ones, none of them changed since, and
     /// restarts the claim tokens.
     void replaceRecords(RecordMap records);
@@ -116,7 +115,8 @@ private:
     std::atomic<bool> changed_{false};
     std::atomic<std::uint64_t> nextClaimToken_{1};
     std::shared_ptr<PathStamps> stamps_ = std::make_shared<PathStamps>();
-    RecordBacking* backing_ = nullptr;
+    /// Where the records held as their bytes lie; null when none is.
+    RecordBacking* const backing_;
 };
 
 }  // namespace Rilk

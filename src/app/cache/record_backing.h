@@ -11,8 +11,9 @@ namespace Rilk {
 
 /// Where a run's records are kept between runs, as far as the records need it while the run
 /// builds: the bytes of records held as them (`RuntimeRecord::heldBytes`), and what the
-/// commands of a target may change there. The cache file's side supplies it
-/// (`CacheRecords::setBacking`); records kept only in memory have none.
+/// commands of a target may change there. The cache file's side supplies it, giving it to the
+/// records it backs as they are made (`CacheRecords::CacheRecords`); records kept only in
+/// memory have none.
 class RecordBacking {
 public:
     virtual ~RecordBacking() = default;

@@ -19,7 +19,8 @@ namespace Rilk {
 /// The build cache of one run: its records (`Rilk::CacheRecords`, what the build asks of
 /// it) and the one file that keeps them between runs, which it reads before the build and
 /// writes after it. It backs the records it holds as their bytes in that file
-/// (`RecordBacking`), through the records' public calls only.
+/// (`RecordBacking`), through the records' public calls only, and gives its records itself
+/// as their backing when it is made.
 class BuildCache : public CacheRecords, private RecordBacking {
 public:
     /// A cache for the file `file`, with no records.

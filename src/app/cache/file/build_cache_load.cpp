@@ -123,7 +123,9 @@ void BuildCache::load() {
     install(std::move(read));
 }
 
-BuildCache::BuildCache(std::filesystem::path file) : path_(std::move(file)) { setBacking(this); }
+// The records are given this cache as their backing before its `RecordBacking` side is made:
+// they only keep its address.
+BuildCache::BuildCache(std::filesystem::path file) : CacheRecords(this), path_(std::move(file)) {}
 
 BuildCache::~BuildCache() {
     if (loader_.joinable()) loader_.join();
