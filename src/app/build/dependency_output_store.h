@@ -44,10 +44,10 @@ public:
     /// they arrived; call it after the target context was resolved. Errors propagate.
     void retryMergedFailures();
 
-    /// The dependencies whose outputs are added next, in order, read where they are (they
-    /// outlive the adding): a collision with an earlier one of the same name says so.
-    void listDependencies(const std::vector<Rilk::Dependency>& dependencies) {
-        dependencies_ = &dependencies;
+    /// The dependencies whose outputs are added next, in order, read where they are until
+    /// the next call (null: none): a collision with an earlier one of the same name says so.
+    void listDependencies(const std::vector<Rilk::Dependency>* dependencies) {
+        dependencies_ = dependencies;
     }
 
     /// The builder given at construction (may be null).

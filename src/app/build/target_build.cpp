@@ -272,7 +272,7 @@ std::vector<PendingPlusMerge> TargetBuild::buildDependencies(Rilk::TargetContext
     std::vector<PendingPlusMerge> failedAppends;
     std::vector<Rilk::Dependency> expanded;
     const std::vector<Rilk::Dependency>& dependencies = target.dependencyList(expanded);
-    store.listDependencies(dependencies);
+    store.listDependencies(&dependencies);
     for (const Rilk::Dependency& dependency : dependencies) {
         const std::vector<Rilk::RilkValuePtr> values = dependencyParameters(dependency, target);
         Rilk::QualifiedTargetName name = dependencyName(dependency, target.name);
@@ -292,6 +292,8 @@ std::vector<PendingPlusMerge> TargetBuild::buildDependencies(Rilk::TargetContext
             failedAppends.insert(failedAppends.end(), failed.begin(), failed.end());
         }
     }
+    // The list may be this function's own.
+    store.listDependencies(nullptr);
     return failedAppends;
 }
 
