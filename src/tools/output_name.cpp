@@ -5,11 +5,11 @@ namespace Rilk {
 namespace fs = std::filesystem;
 
 std::string outputNameFor(const Context& target, const std::string& targetName,
-                          const std::string& defaultExtension) {
-    std::string name = target.getString("OUTPUT_NAME", "");
+                          const std::string& emptyNameExtension) {
+    std::string name = target.getString("OUTPUT_NAME", targetName);
     if (!name.empty()) return name;
-    if (defaultExtension.empty()) return targetName;
-    return fs::path(targetName).replace_extension(defaultExtension).string();
+    if (emptyNameExtension.empty()) return targetName;
+    return fs::path(targetName).replace_extension(emptyNameExtension).string();
 }
 
 void createOutputNameDirectory(const fs::path& outputDirectory, const std::string& outputName) {

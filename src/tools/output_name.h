@@ -11,12 +11,14 @@ namespace Rilk {
 // line and the output variables always name the same file.
 
 /// The output name of a target, relative to its output directory (an absolute name stands
-/// alone): the text of OUTPUT_NAME when it is not empty; otherwise (OUTPUT_NAME absent,
-/// declared without value, or empty) the tool's default: the target's plain name, with its
-/// extension replaced by `defaultExtension` when that is not empty (core gives core.a,
-/// x.o gives x.a). Never empty for a non-empty target name.
+/// alone): the text of OUTPUT_NAME when it is not empty; the target's plain name when
+/// OUTPUT_NAME is absent or declared without value (an archive target core writes core);
+/// for an OUTPUT_NAME whose text is empty, the target's plain name with its extension
+/// replaced by `emptyNameExtension` (core gives core.a, x.o gives x.a), or the plain name
+/// when that extension is empty, so that no command is handed an empty file name. Never
+/// empty for a non-empty target name.
 std::string outputNameFor(const Context& target, const std::string& targetName,
-                          const std::string& defaultExtension);
+                          const std::string& emptyNameExtension);
 
 /// Creates the directories of the name's directory part below the output directory
 /// (nothing for a plain file name). Throws `std::filesystem::filesystem_error` on failure.

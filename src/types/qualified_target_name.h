@@ -23,6 +23,12 @@ struct QualifiedTargetName {
     /// ns + "/" + unit + "::" + target, with both separators also when parts are empty.
     std::string toString() const;
 
+    /// This name, as a reference written in target `own` means it: the namespace and unit
+    /// it leaves empty are `own`'s.
+    QualifiedTargetName within(const QualifiedTargetName& own) const {
+        return {ns.empty() ? own.ns : ns, unit.empty() ? own.unit : unit, target};
+    }
+
     /// The target as messages name it, the way a reference to it is written: "unit::target",
     /// with "ns/" before it for a target of an imported project (whose units may have the
     /// names of the main project's).

@@ -92,6 +92,43 @@ lib: { ^X = "x" NO_TOOL = 1 }
     }
 }
 
+TEST_F(Build, ACollisionOfTwoDependenciesOfOneNameSaysSo) {
+    write({{".rilk_project.txt",
+            "name demo import { \"b/.rilk_project.txt\" b; \"c/.rilk_project.txt\" c; }\n"
+            "units { u { \"rilk.txt\" } other { \"other.txt\" } }\n"},
+           {"b/.rilk_project.txt", "name b units { core { \"rilk.txt\" } }\n"},
+           {"b/rilk.txt", "unit core lib: { ^X = \"b\" NO_TOOL = 1 }\n"},
+           {"c/.rilk_project.txt", "name c units { core { \"rilk.txt\" } }\n"},
+           {"c/rilk.txt", "unit core lib: { ^X = \"c\" NO_TOOL = 1 }\n"},
+           {"other.txt", "unit other tool: { ^Y = \"y\" NO_TOOL = 1 }\n"},
+           {"rilk.txt", R"(unit u
+all: instances imported cased { NO_TOOL = 1 }
+instances: p(n1) p(n2) { n1 = "1" n2 = "2" NO_TOOL = 1 }
+imported: +b/core::lib +c/core::lib { NO_TOOL = 1 }
+cased: other::tool other::TOOL { NO_TOOL = 1 }
+p(N): { ^X = "${N}" NO_TOOL = 1 }
+)"}});
+    const std::string apart =
+        ", and '=> name' after one of them gives its outputs a name of their own.";
+    const std::string warnings[] = {
+        "[u::instances] Dependency output 'p' of demo/u::p collides with an existing context "
+        "variable in target demo/u::instances; both dependencies are named 'p'" +
+            apart + kAmbiguous,
+        "[u::imported] Dependency output 'c/core::lib' collides with an existing dependency "
+        "output in target demo/u::imported; both dependencies are named 'lib' in a unit 'core'" +
+            apart + kAmbiguous,
+        // Names that differ in letter case only keep the case-insensitive words alone.
+        "[u::cased] Dependency output 'demo/other::TOOL' collides with an existing dependency "
+        "output in target demo/u::cased." +
+            kAmbiguous,
+    };
+    const auto result = rilk({});
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+    for (const std::string& warning : warnings) {
+        EXPECT_EQ(count(result.out, warning), 1u) << warning << result.out;
+    }
+}
+
 TEST_F(Build, FailuresEndTheRunAfterVisitingTheTarget) {
     struct Case {
         const char* unit;

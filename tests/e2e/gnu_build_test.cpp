@@ -91,7 +91,7 @@ raw: app { INPUT = "${app.binary}" OBJCOPY_FLAGS = "-O binary" }
                  "/a.c\" \"" + dir() + "/b.c\" -I\"" + dir() + "/inc\" -o \"app\" \"-lm\"",
              "[u::pic] " + kGcc + " -fPIC -c -MD \"" + dir() + "/s.c\"",
              "[u::shared] \"/usr/bin/x86_64-linux-gnu-ld\" \"" + pic +
-                 "/s.o\" -shared  -o \"shared.so\"",
+                 "/s.o\" -shared  -o \"shared\"",
              "[u::archive] \"/usr/bin/x86_64-linux-gnu-ar\" rcs \"libanswer.a\" \"" + pic +
                  "/s.o\"",
              "[u::raw] \"/usr/bin/x86_64-linux-gnu-objcopy\" -O binary \"" +
@@ -100,7 +100,7 @@ raw: app { INPUT = "${app.binary}" OBJCOPY_FLAGS = "-O binary" }
         EXPECT_TRUE(hasLine(result.out, line)) << line << "\n" << result.out;
     }
     EXPECT_EQ(RilkTest::runProcess({(outputDir("app") / "app").string()}).out, "2 4\n");
-    for (const fs::path& file : {outputDir("pic") / "s.o", outputDir("shared") / "shared.so",
+    for (const fs::path& file : {outputDir("pic") / "s.o", outputDir("shared") / "shared",
                                  outputDir("archive") / "libanswer.a", outputDir("raw") / "raw"}) {
         EXPECT_TRUE(fs::is_regular_file(file)) << file;
     }
@@ -277,6 +277,34 @@ objs: { C_FILES = P"(b.c)" C_FLAGS = "-c" }
                                         (outputDir("objs") / "b.o").string() + "\""))
         << result.out;
     EXPECT_EQ(result.out.find("collides"), result.out.rfind("collides")) << result.out;
+}
+
+TEST_F(GnuBuild, AnArchiveIsNamedAfterItsTargetAndLinksByThatName) {
+    findCompilers();
+    write({{"b.c", "int two(void) { return 2; }\n"},
+           {"m.c", "int two(void);\nint main(void) { return two() - 2; }\n"},
+           {"rilk.txt", R"x(unit u
+app: +core { C_FILES = P"(m.c)" LIB }
+core: +objs { OBJS STATIC }
+dotted: +objs { OBJS STATIC OUTPUT_NAME = "" }
+objs: { C_FILES = P"(b.c)" C_FLAGS = "-c" }
+)x"}});
+    // Target, the archive's name: OUTPUT_NAME empty adds the archiver's extension.
+    const std::pair<std::string, std::string> cases[] = {{"core", "core"}, {"dotted", "dotted.a"}};
+    for (const auto& [target, archive] : cases) {
+        const auto result = rilk({"-o", "vars.txt", target});
+        ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+        EXPECT_TRUE(hasLine(result.out, "[u::" + target + "] \"/usr/bin/x86_64-linux-gnu-ar\" rcs \"" +
+                                            archive + "\" \"" +
+                                            (outputDir("objs") / "b.o").string() + "\""))
+            << result.out;
+        EXPECT_EQ(readFile(work.path() / "vars.txt"),
+                  "LIB = [ P\"(" + (outputDir(target) / archive).string() + ")\" ]\nLIB_NAME = [ \"" +
+                      archive + "\" ]\n");
+    }
+    const auto linked = rilk({"app"});
+    ASSERT_EQ(linked.exitCode, 0) << linked.out << linked.err;
+    EXPECT_EQ(RilkTest::runProcess({(outputDir("app") / "app").string()}).exitCode, 0);
 }
 
 TEST_F(GnuBuild, NamesWithShellCharactersReachTheToolsUnchanged) {

@@ -100,6 +100,56 @@ TEST_F(GnuMessages, AToolThatCannotBeMadeIsNamedWithTheReason) {
     }
 }
 
+TEST_F(GnuMessages, AToolchainRuledOutByItsOwnDefinitionSaysSo) {
+    // The definition's toolchain_version "0" finds any version, but no target matches it.
+    home.write(".config/rilk/.rilk_registry.txt",
+               "tools { t1 { tool_type = \"gnu-gcc\" toolchain_path = \"/usr/bin\" "
+               "toolchain_version = \"0\" } }\n");
+    const std::string toolchain = "its toolchain (x86_64-linux-gnu, version V) ";
+    const std::pair<const char*, std::string> cases[] = {
+        {"", toolchain + "is not of the toolchain_version \"0\" that the tool's own definition "
+                         "sets, which must equal the version; set it to \"V\" there or leave it "
+                         "out."},
+        {"ARCH = \"arm\"", toolchain + "is not the one the target's ARCH, TOOLCHAIN_TRIPLET or "
+                                       "wanted version asks for."},
+    };
+    for (const auto& [wants, reason] : cases) {
+        write({{"rilk.txt", std::string("unit u\napp: { C_FILES = P\"(m.c)\" ") + wants + " }\n"}});
+        const auto result = rilk({"app"});
+        // The machine's GCC version, not the definition's "0".
+        const std::regex version("(version |\")[0-9]+\\.[0-9.]+(\\)|\")");
+        EXPECT_EQ(std::regex_replace(lastLine(result.out), version, "$1V$2"),
+                  "Error: No tool to build u::app. The nearest tool, 't1', cannot build it: " +
+                      reason + "\n")
+            << wants;
+        EXPECT_EQ(result.exitCode, 1) << wants;
+    }
+}
+
+TEST_F(GnuMessages, ObjectsGivenToACompileOnlyTargetAreWarnedOfOnce) {
+    write({{"b.c", "int g(void) { return 2; }\n"},
+           {"c.c", "int h(void) { return 3; }\n"},
+           {"rilk.txt",
+            "unit u\n"
+            "with: { C_FILES = [P\"(a.c)\", P\"(b.c)\", P\"(c.c)\", P\"(m.c)\"] C_FLAGS = \"-c\" "
+            "OBJS = P\"(x.o)\" }\n"
+            "without: { C_FILES = [P\"(a.c)\", P\"(b.c)\"] C_FLAGS = \"-c\" }\n"}});
+    // Target, times its warning is printed when its sources compile in several jobs.
+    const std::pair<std::string, std::size_t> cases[] = {{"with", 1}, {"without", 0}};
+    for (const auto& [target, times] : cases) {
+        const auto result = rilk({"-j", "4", target});
+        EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+        const std::string warning =
+            "[u::" + target + "] OBJS were passed to '" + target + "', but target uses -c.\n";
+        std::size_t seen = 0;
+        for (auto at = result.out.find(warning); at != std::string::npos;
+             at = result.out.find(warning, at + 1)) {
+            ++seen;
+        }
+        EXPECT_EQ(seen, times) << result.out;
+    }
+}
+
 TEST_F(GnuMessages, MergedOutputsThatMisleadTheToolAreWarnedOf) {
     write({{".rilk_project.txt", "name p\nunits { lib { \"lib/rilk.txt\" } u { \"rilk.txt\" } }\n"},
            {"lib/rilk.txt", "unit lib\nobjs: { C_FILES = P\"(../a.c)\" C_FLAGS = \"-c\" }\n"},

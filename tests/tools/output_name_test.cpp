@@ -7,13 +7,14 @@
 namespace Rilk {
 namespace {
 
-TEST(OutputName, EveryFormOfAMissingNameGivesTheToolsDefault) {
+TEST(OutputName, OnlyAnEmptyNameTakesTheToolsExtension) {
     // OUTPUT_NAME as the target holds it ("-" absent, null declared without value), the
-    // tool's default extension, the output name of target "core".
+    // tool's extension for an empty name, the output name of target "core".
     const std::tuple<const char*, RilkValuePtr, const char*, const char*> cases[] = {
-        {"-", nullptr, "", "core"},
-        {"null", nullptr, ".a", "core.a"},
+        {"-", nullptr, ".a", "core"},
+        {"null", nullptr, ".a", "core"},
         {"empty", makeString(""), ".so", "core.so"},
+        {"empty, no extension", makeString(""), "", "core"},
         {"empty list", std::make_shared<RilkList>(), "", "core"},
         {"set", makeString("out/libx.a"), ".a", "out/libx.a"},
         {"list", std::make_shared<RilkList>(std::vector<RilkValuePtr>{makeString("app")}), ".elf",
@@ -29,7 +30,12 @@ TEST(OutputName, EveryFormOfAMissingNameGivesTheToolsDefault) {
         }
         EXPECT_EQ(outputNameFor(target, "core", extension), expected) << label;
     }
-    EXPECT_EQ(outputNameFor(Context(), "x.o", ".a"), "x.a");
+    Context empty;
+    empty.addAssignment(Assignment("OUTPUT_NAME", makeString(""), AssignType::Set,
+                                   AssignModifier::None),
+                        0);
+    EXPECT_EQ(outputNameFor(empty, "x.o", ".a"), "x.a");
+    EXPECT_EQ(outputNameFor(Context(), "x.o", ".a"), "x.o");
 }
 
 }  // namespace

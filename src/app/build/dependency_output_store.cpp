@@ -1,7 +1,9 @@
 #include "app/build/dependency_output_store.h"
 
 #include <memory>
+#include <string>
 #include <utility>
+#include <variant>
 
 #include "app/build/output_collision.h"
 #include "app/build/second_try.h"
@@ -38,6 +40,15 @@ std::string otherSpelling(const Rilk::Context& target, const std::string& name) 
     return " '" + found->second.name + "'";
 }
 
+/// The name a dependency's outputs are reached under in the target `targetName`: its
+/// alias, its target's name in the target's own unit, else unit::target.
+std::string reachedAs(const Rilk::Dependency& dependency, const Rilk::QualifiedTargetName& name,
+                      const Rilk::QualifiedTargetName& targetName) {
+    if (!dependency.alias.empty()) return dependency.alias;
+    if (sameUnitAndNamespace(name, targetName)) return name.target;
+    return name.unit + "::" + name.target;
+}
+
 }  // namespace
 
 DependencyOutputStore::DependencyOutputStore(Rilk::Context& target,
@@ -48,20 +59,20 @@ DependencyOutputStore::DependencyOutputStore(Rilk::Context& target,
 void DependencyOutputStore::warnCollision(const Rilk::Context& target,
                                           const Rilk::QualifiedTargetName& targetName,
                                           const Rilk::QualifiedTargetName& dependencyName,
-                                          const std::string& alias) {
+                                          const std::string& alias, const std::string& note) {
     const std::string variable = "an existing context variable";
     if (!alias.empty()) {
         if (target.hasVariable(alias)) {
             warnOutputCollision(describedOutput(alias, dependencyName, targetName),
-                                variable + otherSpelling(target, alias), targetName);
+                                variable + otherSpelling(target, alias), targetName, note);
         }
         return;
     }
     if (sameUnitAndNamespace(dependencyName, targetName)) {
         if (target.hasVariable(dependencyName.target)) {
             warnOutputCollision(describedOutput(alias, dependencyName, targetName),
-                                variable + otherSpelling(target, dependencyName.target),
-                                targetName);
+                                variable + otherSpelling(target, dependencyName.target), targetName,
+                                note);
         }
         return;
     }
@@ -75,8 +86,31 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
             targetName);
     } else if (unitValue->context()->hasVariable(dependencyName.target)) {
         warnOutputCollision(describedOutput(alias, dependencyName, targetName),
-                            "an existing dependency output", targetName);
+                            "an existing dependency output", targetName, note);
     }
+}
+
+std::string DependencyOutputStore::namesakeNote(const Rilk::Dependency& dependency,
+                                                const Rilk::QualifiedTargetName& name) const {
+    if (dependencies_ == nullptr) return {};
+    const std::string reached = reachedAs(dependency, name, targetName_);
+    for (const Rilk::Dependency& other : *dependencies_) {
+        if (&other == &dependency) return {};
+        const auto* written = std::get_if<Rilk::QualifiedTargetName>(&other.target);
+        if (written == nullptr) continue;
+        const std::string otherReached =
+            reachedAs(other, written->within(targetName_), targetName_);
+        // Names alike only ignoring letter case are left to the warning's own words.
+        if (otherReached != reached) continue;
+        const std::string named =
+            !dependency.alias.empty() ? "have the alias '" + dependency.alias + "'"
+            : sameUnitAndNamespace(name, targetName_)
+                ? "are named '" + name.target + "'"
+                : "are named '" + name.target + "' in a unit '" + name.unit + "'";
+        return "; both dependencies " + named +
+               ", and '=> name' after one of them gives its outputs a name of their own";
+    }
+    return {};
 }
 
 std::string DependencyOutputStore::describedOutput(const std::string& alias,
@@ -151,7 +185,7 @@ bool DependencyOutputStore::addOutput(const Rilk::Dependency& dependency,
         warnToolVariable(*nested, dependency, name, *output);
         return false;
     }
-    warnCollision(target_, targetName_, name, dependency.alias);
+    warnCollision(target_, targetName_, name, dependency.alias, namesakeNote(dependency, name));
     // "+=" merges the outputs into what the name holds, values and all: a copy of their own.
     if (shared) {
         value = placement(dependency, name, nestedValue(std::make_shared<Rilk::Context>(*output)))
@@ -167,7 +201,8 @@ void DependencyOutputStore::addMergedAliasOutput(const Rilk::Dependency& depende
     if (dependency.alias.empty()) throw Rilk::InternalError();
     Rilk::ContextPtr& shared = mergedAliases_[dependency.alias];
     if (!shared) {
-        warnCollision(target_, targetName_, name, dependency.alias);
+        warnCollision(target_, targetName_, name, dependency.alias,
+                      target_.hasVariable(dependency.alias) ? namesakeNote(dependency, name) : "");
         if (!target_.hasVariable(dependency.alias)) {
             warnToolVariable(dependency.alias, dependency, name, *output);
         }

@@ -44,15 +44,22 @@ public:
     /// they arrived; call it after the target context was resolved. Errors propagate.
     void retryMergedFailures();
 
+    /// The dependencies whose outputs are added next, in order, read where they are until
+    /// the next call (null: none): a collision with an earlier one of the same name says so.
+    void listDependencies(const std::vector<Rilk::Dependency>* dependencies) {
+        dependencies_ = dependencies;
+    }
+
     /// The builder given at construction (may be null).
     const Rilk::Builder* tool() const { return tool_; }
 
-    /// Prints the `Warning` (`warnOutputCollision`) when the name under which a dependency's
-    /// outputs will appear is already a variable of the target context. Only prints.
+    /// Prints the `Warning` (`warnOutputCollision`, with `note`) when the name under which
+    /// a dependency's outputs will appear is already a variable of the target context.
+    /// Only prints.
     static void warnCollision(const Rilk::Context& target,
                               const Rilk::QualifiedTargetName& targetName,
                               const Rilk::QualifiedTargetName& dependencyName,
-                              const std::string& alias);
+                              const std::string& alias, const std::string& note = {});
     /// The outputs as a collision warning names them: "alias 'l' of u::lib", "'lib' of
     /// u::lib" in the target's own unit, else "'other::tool'" (each with the namespace of
     /// an imported project: "'ns/other::tool'").
@@ -79,11 +86,19 @@ private:
                           const Rilk::QualifiedTargetName& dependencyName,
                           const Rilk::Context& output) const;
 
+    /// The note of a collision warning when a dependency listed before `dependency` (one of
+    /// the listed) puts
+    /// its outputs under the same name spelled exactly alike ("; both dependencies are named
+    /// 'p', and '=> name' ..."): letter case cannot be what parts them. Empty otherwise.
+    std::string namesakeNote(const Rilk::Dependency& dependency,
+                             const Rilk::QualifiedTargetName& name) const;
+
     Rilk::Context& target_;
     Rilk::QualifiedTargetName targetName_;
     const Rilk::Builder* tool_;
     std::map<Util::CiString, Rilk::ContextPtr> mergedAliases_;
     std::map<Util::CiString, std::vector<Rilk::Assignment>> mergedFailures_;
+    const std::vector<Rilk::Dependency>* dependencies_ = nullptr;
 };
 
 }  // namespace Rilk

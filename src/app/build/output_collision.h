@@ -12,8 +12,9 @@ namespace Rilk {
 /// ambiguous." Targets are named as `QualifiedTargetName::shownName` writes them, with the
 /// namespace of an imported project. `output` says which outputs ("'lib' of u::lib",
 /// "alias 'l' of u::lib", "'other::tool'", "'ns/other::tool'"), `existing` what they meet
-/// ("an existing context variable", "the variable 'LIB' of its tool 'gcc'").
+/// ("an existing context variable", "the variable 'LIB' of its tool 'gcc'"). A `note`
+/// that is not empty goes after "in target <target>": "; both dependencies are ...".
 void warnOutputCollision(const std::string& output, const std::string& existing,
-                         const QualifiedTargetName& target);
+                         const QualifiedTargetName& target, const std::string& note = {});
 
 }  // namespace Rilk

@@ -76,9 +76,7 @@ Rilk::QualifiedTargetName dependencyName(const Rilk::Dependency& dependency,
                                          const Rilk::QualifiedTargetName& own) {
     const auto* written = std::get_if<Rilk::QualifiedTargetName>(&dependency.target);
     if (written == nullptr) throw Rilk::InternalError();
-    return Rilk::QualifiedTargetName(written->ns.empty() ? own.ns : written->ns,
-                                     written->unit.empty() ? own.unit : written->unit,
-                                     written->target);
+    return written->within(own);
 }
 
 std::vector<Rilk::RilkValuePtr> dependencyParameters(const Rilk::Dependency& dependency,
@@ -273,7 +271,9 @@ std::vector<PendingPlusMerge> TargetBuild::buildDependencies(Rilk::TargetContext
                                                              Rilk::VisitingChain& chain) {
     std::vector<PendingPlusMerge> failedAppends;
     std::vector<Rilk::Dependency> expanded;
-    for (const Rilk::Dependency& dependency : target.dependencyList(expanded)) {
+    const std::vector<Rilk::Dependency>& dependencies = target.dependencyList(expanded);
+    store.listDependencies(&dependencies);
+    for (const Rilk::Dependency& dependency : dependencies) {
         const std::vector<Rilk::RilkValuePtr> values = dependencyParameters(dependency, target);
         Rilk::QualifiedTargetName name = dependencyName(dependency, target.name);
         const Rilk::ContextPtr output = buildShared(name, values, chain);
@@ -292,6 +292,8 @@ std::vector<PendingPlusMerge> TargetBuild::buildDependencies(Rilk::TargetContext
             failedAppends.insert(failedAppends.end(), failed.begin(), failed.end());
         }
     }
+    // The list may be this function's own.
+    store.listDependencies(nullptr);
     return failedAppends;
 }
 

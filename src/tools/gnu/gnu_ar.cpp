@@ -26,7 +26,7 @@ MatchResult GNU_AR::matchResult(const Context& target, bool isSubject) const {
     return result;
 }
 
-std::string GNU_AR::defaultOutputExtension(const Context&) const { return ".a"; }
+std::string GNU_AR::emptyNameExtension(const Context&) const { return ".a"; }
 
 PlannedWork GNU_AR::planWork(const TargetContext& target) const {
     PlannedWork planned;

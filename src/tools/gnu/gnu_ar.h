@@ -9,8 +9,9 @@
 namespace Rilk {
 
 /// The GNU archiver ("ar"): makes the static library named by the output name (by default
-/// the target's name with ".a") from OBJS with "rcs". The old archive is removed before
-/// the job runs, so that objects dropped from OBJS do not linger in it.
+/// the target's name; with ".a" when OUTPUT_NAME is an empty text) from OBJS with "rcs".
+/// The old archive is removed before the job runs, so that objects dropped from OBJS do
+/// not linger in it.
 class GNU_AR : public GNUTool {
 public:
     using GNUTool::GNUTool;
@@ -27,7 +28,7 @@ protected:
     PlannedWork planWork(const TargetContext& target) const override;
     std::vector<std::string> createCommandLines(const std::string& targetName,
                                                 const Context& job) const override;
-    std::string defaultOutputExtension(const Context& target) const override;
+    std::string emptyNameExtension(const Context& target) const override;
     /// Removes the archive left by an earlier build.
     void onOutputsPrepared(Context& firstJob) override;
 };

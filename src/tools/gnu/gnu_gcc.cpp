@@ -109,6 +109,11 @@ PlannedWork GNU_GCC::planWork(const TargetContext& target) const {
         appendContextAssignment(target.assignments, name, planned.context);
     }
     if (isCompileOnly(target)) {
+        // The jobs' contexts hold the sources only: OBJS is said here, once per target.
+        if (target.hasVariable("OBJS")) {
+            log(LogLevel::Warning, "OBJS were passed to '{}', but target uses -c.\n",
+                target.name.target);
+        }
         for (const std::string& name : sourceVariables()) {
             addCompileWorkItems(target.assignments, name, directory, planned.workItems);
         }
@@ -153,9 +158,6 @@ std::vector<std::string> GNU_GCC::createCommandLines(const std::string& targetNa
     // names every header the compile read, those of system folders ("-isystem", the
     // compiler's own) too: a change to any of them makes the object stale.
     head += " -MD";
-    if (job.hasVariable("OBJS")) {
-        log(LogLevel::Warning, "OBJS were passed to '{}', but target uses -c.\n", targetName);
-    }
     return compileCommands(head, job);
 }
 

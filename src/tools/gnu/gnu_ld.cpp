@@ -21,7 +21,7 @@ std::span<const Util::CiString> GNU_LD::subjectNames() const {
     return names;
 }
 
-std::string GNU_LD::defaultOutputExtension(const Context& target) const {
+std::string GNU_LD::emptyNameExtension(const Context& target) const {
     if (buildsSharedObject(target)) return ".so";
     return target.hasVariable("KO") ? ".ko" : ".elf";
 }

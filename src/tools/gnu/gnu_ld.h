@@ -9,8 +9,9 @@
 namespace Rilk {
 
 /// The GNU linker ("ld"): links OBJS with LIB, LIBPATH, LINK_FLAGS and LD_SCRIPT into a
-/// shared object (SO or SHARED present: "-shared", default extension ".so"), a kernel
-/// module (KO present: ".ko") or a program (".elf").
+/// shared object (SO or SHARED present: "-shared"), a kernel module (KO present) or a
+/// program, named by the output name; an empty OUTPUT_NAME gives the target's name with
+/// ".so", ".ko" or ".elf".
 class GNU_LD : public GNUTool {
 public:
     using GNUTool::GNUTool;
@@ -24,7 +25,7 @@ protected:
     PlannedWork planWork(const TargetContext& target) const override;
     std::vector<std::string> createCommandLines(const std::string& targetName,
                                                 const Context& job) const override;
-    std::string defaultOutputExtension(const Context& target) const override;
+    std::string emptyNameExtension(const Context& target) const override;
 };
 
 }  // namespace Rilk

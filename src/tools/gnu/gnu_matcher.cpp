@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "tools/version_rules.h"
 #include "types/rilk_list.h"
 #include "types/value_cast.h"
@@ -99,29 +101,54 @@ bool GNUMatcher::holdsSubjectName(const TargetContext& target) const {
     return false;
 }
 
-bool GNUMatcher::acceptsToolchain(const TargetContext& target) const {
+GNUMatcher::Misfit GNUMatcher::misfitOf(const TargetContext& target) const {
     const AssignmentTable& variables = target.assignments;
     // An ARCH without value wants nothing, like an empty one.
     if (const Assignment* arch = heldBy(variables, kArch);
         arch && !wantHolds(textOf(arch), toolchain.arch)) {
-        return false;
+        return Misfit::TargetWants;
     }
     // A triplet declared without value wants nothing, like an empty one.
-    if (!wantHolds(textOf(heldBy(variables, kTriplet)), toolchain.prefix)) return false;
+    if (!wantHolds(textOf(heldBy(variables, kTriplet)), toolchain.prefix)) {
+        return Misfit::TargetWants;
+    }
     if (const Assignment* version = heldBy(variables, kVersion);
         version && !valueContains(version->value, toolchain.version)) {
-        return false;
+        return Misfit::TargetWants;
     }
     if (const Assignment* minimum = heldBy(variables, kMinVersion);
         minimum && !meetsMinVersion(toolchain.version, textOf(minimum))) {
-        return false;
+        return Misfit::TargetWants;
     }
     if (const Assignment* wanted = definitionValue(criteria, kVersion);
         wanted != nullptr && !valueContains(wanted->value, toolchain.version)) {
-        return false;
+        return Misfit::DefinitionVersion;
     }
     const Assignment* minimum = definitionValue(criteria, kMinVersion);
-    return minimum == nullptr || meetsMinVersion(toolchain.version, minimum->value->toString());
+    if (minimum != nullptr && !meetsMinVersion(toolchain.version, minimum->value->toString())) {
+        return Misfit::DefinitionMinVersion;
+    }
+    return Misfit::None;
+}
+
+std::string GNUMatcher::misfitReason(Misfit misfit) const {
+    const std::string toolchainText =
+        "its toolchain (" + toolchain.prefix + ", version " + toolchain.version + ")";
+    if (misfit == Misfit::TargetWants) {
+        return toolchainText +
+               " is not the one the target's ARCH, TOOLCHAIN_TRIPLET or wanted version asks for";
+    }
+    // The target asked for nothing: the tool definition's own wants rule the toolchain out.
+    if (misfit == Misfit::DefinitionVersion) {
+        return fmt::format(
+            "{} is not of the toolchain_version {} that the tool's own definition sets, which "
+            "must equal the version; set it to \"{}\" there or leave it out",
+            toolchainText, definitionValue(criteria, kVersion)->value->toDisplayString(),
+            toolchain.version);
+    }
+    return toolchainText + " is older than the toolchain_min_version " +
+           definitionValue(criteria, kMinVersion)->value->toDisplayString() +
+           " that the tool's own definition sets";
 }
 
 MatchResult GNUMatcher::match(const TargetContext& target, const ToolScores&) const {
@@ -172,10 +199,8 @@ ToolRefusal GNUMatcher::refusal(const TargetContext& target) const {
     ToolRefusal refusal = Matcher::refusal(target);
     if (nearest == nullptr) return refusal;
     refusal.known += nearestRank.second;
-    if (!acceptsToolchain(target)) {
-        refusal.reason = "its toolchain (" + toolchain.prefix + ", version " + toolchain.version +
-                         ") is not the one the target's ARCH, TOOLCHAIN_TRIPLET or wanted "
-                         "version asks for";
+    if (const Misfit misfit = misfitOf(target); misfit != Misfit::None) {
+        refusal.reason = misfitReason(misfit);
     } else {
         refusal.reason = subjectWanted(*nearest, target);
     }

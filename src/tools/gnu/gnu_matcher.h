@@ -35,8 +35,18 @@ public:
     std::vector<std::shared_ptr<GNUTool>> tools;
 
 private:
+    /// Which wants the toolchain fails, checked in this order.
+    enum class Misfit { None, TargetWants, DefinitionVersion, DefinitionMinVersion };
+    /// The first of the target's wants (ARCH, TOOLCHAIN_TRIPLET, toolchain_version,
+    /// toolchain_min_version), then the tool definition's own versions, that the toolchain
+    /// does not meet; `Misfit::None` when it meets them all.
+    Misfit misfitOf(const TargetContext& target) const;
     /// Whether the toolchain passes the target's and the definition's wants.
-    bool acceptsToolchain(const TargetContext& target) const;
+    bool acceptsToolchain(const TargetContext& target) const {
+        return misfitOf(target) == Misfit::None;
+    }
+    /// Why a toolchain that does not meet `misfit` cannot build the target.
+    std::string misfitReason(Misfit misfit) const;
     /// Whether the target holds a variable (output variables too) that makes targets match
     /// subjects of some tool.
     bool holdsSubjectName(const TargetContext& target) const;

@@ -44,14 +44,14 @@ void GNUTool::onBeginBuild(Context& firstJob) {
     onOutputsPrepared(firstJob);
 }
 
-std::string GNUTool::defaultOutputExtension(const Context&) const { return {}; }
+std::string GNUTool::emptyNameExtension(const Context&) const { return {}; }
 
 bool GNUTool::writesNamedOutput(const Context&) const { return true; }
 
 void GNUTool::onOutputsPrepared(Context&) {}
 
 std::string GNUTool::outputNameOf(const Context& target, const std::string& name) const {
-    return outputNameFor(target, name, defaultOutputExtension(target));
+    return outputNameFor(target, name, emptyNameExtension(target));
 }
 
 std::string GNUTool::jobOutputName(const Context& job, const std::string& name) const {

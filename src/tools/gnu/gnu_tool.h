@@ -50,9 +50,9 @@ protected:
     /// of that name below the output directory; then `onOutputsPrepared`.
     void onBeginBuild(Context& firstJob) override;
 
-    /// The extension of the default output name (the name of a target without a usable
-    /// OUTPUT_NAME). Default: none, the target's name as it is.
-    virtual std::string defaultOutputExtension(const Context& target) const;
+    /// The extension given to the target's name when OUTPUT_NAME is an empty text (see
+    /// `outputNameFor`). Default: none, the target's name as it is.
+    virtual std::string emptyNameExtension(const Context& target) const;
     /// Whether the target writes an output file named by `outputNameOf`. Default: yes.
     virtual bool writesNamedOutput(const Context& target) const;
     /// Hook at the end of `onBeginBuild`. Default: nothing.

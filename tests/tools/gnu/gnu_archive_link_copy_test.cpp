@@ -60,8 +60,8 @@ TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
     const std::tuple<Builder*, std::vector<Assignment>, std::string> cases[] = {
         {&ar,
          {var("OBJS", list({"a.o", "b c.o"}, true))},
-         R"("/tc/bin/ar" rcs "core.a" "a.o" "b c.o" | LIB=<out>/core.a | LIB_NAME=core.a |)"
-         " lib=<out>/core.a lib_name=core.a"},
+         R"("/tc/bin/ar" rcs "core" "a.o" "b c.o" | LIB=<out>/core | LIB_NAME=core |)"
+         " lib=<out>/core lib_name=core"},
         {&ar,
          {var("OBJS", str("a.o")), var("OUTPUT_NAME", str(""))},
          R"("/tc/bin/ar" rcs "core.a" "a.o" | LIB=<out>/core.a | LIB_NAME=core.a |)"
@@ -77,6 +77,11 @@ TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
          " lib=<out>/-v.a lib_name=-v.a"},
         {&ld,
          {var("OBJS", str("a.o")), var("SO", nullptr), var("KO", nullptr)},
+         R"("/tc/bin/ld" "a.o" -shared  -o "core" | BINARY=<out>/core |)"
+         " BINARY_NAME=core | SO=<out>/core | SO_NAME=core | binary=<out>/core"
+         " binary_name=core so=<out>/core so_name=core"},
+        {&ld,
+         {var("OBJS", str("a.o")), var("SHARED", nullptr), var("OUTPUT_NAME", str(""))},
          R"("/tc/bin/ld" "a.o" -shared  -o "core.so" | BINARY=<out>/core.so |)"
          " BINARY_NAME=core.so | SO=<out>/core.so | SO_NAME=core.so | binary=<out>/core.so"
          " binary_name=core.so so=<out>/core.so so_name=core.so"},
@@ -85,8 +90,8 @@ TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
           var("LIBPATH", str("/l")), var("LINK_FLAGS", list({"-static", "--gc-sections"})),
           var("LD_SCRIPT", str("k.ld"))},
          R"("/tc/bin/ld" "a.o" "-lx" "/l y/l.a" -L"/l" "-static" "--gc-sections" -T"k.ld")"
-         R"( -o "core.ko" | BINARY=<out>/core.ko | BINARY_NAME=core.ko |)"
-         " binary=<out>/core.ko binary_name=core.ko"},
+         R"( -o "core" | BINARY=<out>/core | BINARY_NAME=core |)"
+         " binary=<out>/core binary_name=core"},
         // A list's one element is one argument, blanks and all; a string alone is words.
         {&ld,
          {var("OBJS", str("a.o")), var("LIB", list({"/l y/l.a"})),
@@ -100,8 +105,12 @@ TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
          " output=<out>/x output_name=x"},
         {&ld,
          {var("OBJS", str("a.o")), var("OUTPUT_NAME", nullptr)},
-         R"("/tc/bin/ld" "a.o" -o "core.elf" | BINARY=<out>/core.elf | BINARY_NAME=core.elf |)"
-         " binary=<out>/core.elf binary_name=core.elf"},
+         R"("/tc/bin/ld" "a.o" -o "core" | BINARY=<out>/core | BINARY_NAME=core |)"
+         " binary=<out>/core binary_name=core"},
+        {&ld,
+         {var("OBJS", str("a.o")), var("KO", nullptr), var("OUTPUT_NAME", str(""))},
+         R"("/tc/bin/ld" "a.o" -o "core.ko" | BINARY=<out>/core.ko | BINARY_NAME=core.ko |)"
+         " binary=<out>/core.ko binary_name=core.ko"},
         {&objcopy,
          {var("INPUT", str("app.elf")), var("OBJCOPY_FLAGS", str("-O binary")),
           var("OUTPUT_NAME", str("app.bin"))},
@@ -127,9 +136,9 @@ TEST_F(GnuArchiveLinkCopyTest, CommandsAndOutputsNameTheSameFile) {
 }
 
 TEST_F(GnuArchiveLinkCopyTest, TheOldArchiveIsRemovedBeforeTheJobRuns) {
-    temp.write("project/x86_64-linux-gnu/main/core/core.a", "stale members");
+    temp.write("project/x86_64-linux-gnu/main/core/core", "stale members");
     build(ar, {var("OBJS", str("a.o"))});
-    EXPECT_FALSE(fs::exists(out / "core.a"));
+    EXPECT_FALSE(fs::exists(out / "core"));
 }
 
 TEST_F(GnuArchiveLinkCopyTest, MatchSubjectsAndTheArchiveNameBonus) {
