@@ -76,7 +76,7 @@ TEST_F(RuntimeContextsTest, LayersProfilesAndTheCommandLineOverTheImplicitVariab
 }
 
 TEST_F(RuntimeContextsTest, ACommandLineEqualsReplacesTheEntryOfEveryContextWhole) {
-    commandLine("year = \"c\"");  // "?=" in the default profile and as implicit variable
+    commandLine("YEAR = \"c\"");  // "?=" in the default profile and as implicit variable
     commandLine("FLAGS ?= \"c\"");
     Rilk::createProjectRuntimeContexts(app, options);
     Rilk::applyDefaultProfile(app, options);
@@ -87,6 +87,7 @@ TEST_F(RuntimeContextsTest, ACommandLineEqualsReplacesTheEntryOfEveryContextWhol
         const Rilk::Assignment& year = context->assignments.at("YEAR");
         EXPECT_EQ(year.type, Rilk::AssignType::Set);
         EXPECT_EQ(year.value->toString(), "c");
+        EXPECT_EQ(year.name, "year");  // the first spelling stays
     }
     EXPECT_EQ(text(*contexts[0], "FLAGS"), "-d");
     EXPECT_EQ(text(*contexts[1], "FLAGS"), "c");
