@@ -78,7 +78,14 @@ std::int32_t RilkVisitorImpl::intValue(antlr4::ParserRuleContext* node,
 }
 
 Rilk::RilkValuePtr RilkVisitorImpl::pathValue(const std::string& text) const {
-    if (fileKind != Project) return Rilk::makePathString(text, baseDirectory);
+    if (fileKind != Project) {
+        // Relative to ".", a text that starts with "./" says so already: joined again it
+        // would grow by a "./" each time a written-out value is read back.
+        if (text.starts_with("./") && baseDirectory.native() == ".") {
+            return Rilk::makePathString(text, std::filesystem::path());
+        }
+        return Rilk::makePathString(text, baseDirectory);
+    }
     // A project file fixes its relative paths to its own directory at load time.
     std::filesystem::path path(text);
     if (!path.has_root_directory()) path = baseDirectory / path;

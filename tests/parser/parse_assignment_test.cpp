@@ -1,6 +1,7 @@
 #include "parser/parse_assignment.h"
 
 #include "parser/parser_test_support.h"
+#include "types/rilk_list.h"
 
 using Type = Rilk::Assignment::AssignType;
 using Modifier = Rilk::AssignModifier;
@@ -15,7 +16,10 @@ TEST(ParseAssignment, ReadsOneAssignment) {
         {"L += [a, b]", "L", Type::Append, Modifier::None, "RilkList:a b"},
         {"  X=1\n", "X", Type::Set, Modifier::None, "RilkInt:1"},
         // A path literal is relative to the source.
-        {"P ?= P\"(src)\"", "P", Type::SetIfUnset, Modifier::None, "RilkString:src in ."}};
+        {"P ?= P\"(src)\"", "P", Type::SetIfUnset, Modifier::None, "RilkString:src in ."},
+        // ... except one that says "./" already, which a second "./" would only lengthen.
+        {"P = P\"(./src)\"", "P", Type::Set, Modifier::None, "RilkString:./src in "},
+        {"P = P\"(/src)\"", "P", Type::Set, Modifier::None, "RilkString:/src in ."}};
     for (const auto& [text, name, type, modifier, value] : cases) {
         auto assignment = Rilk::parseAssignment(text, ".");
         EXPECT_EQ(assignment.name, name) << text;
@@ -23,6 +27,18 @@ TEST(ParseAssignment, ReadsOneAssignment) {
         EXPECT_EQ(assignment.modifier, modifier) << text;
         EXPECT_EQ(shown(assignment.value), value) << text;
     }
+}
+
+TEST(ParseAssignment, APathInTheWorkingDirectorySaysDotSlashOnce) {
+    const auto list = Rilk::parseAssignment("P = [P\"(./a)\", P\"(b)\", P\"(../c)\"]", ".").value;
+    std::string paths;
+    for (const auto& element : dynamic_cast<const Rilk::RilkList&>(*list).elements()) {
+        paths += dynamic_cast<const Rilk::RilkPathString&>(*element).fullPathText() + " ";
+    }
+    EXPECT_EQ(paths, "./a ./b ./../c ");
+    // Elsewhere "./" is joined as any relative text.
+    const auto elsewhere = Rilk::parseAssignment("P = P\"(./a)\"", "/base").value;
+    EXPECT_EQ(dynamic_cast<const Rilk::RilkPathString&>(*elsewhere).fullPathText(), "/base/./a");
 }
 
 TEST(ParseAssignment, FailsWithTheErrorText) {

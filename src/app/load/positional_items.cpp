@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include "app/load/command_line_assignment.h"
 #include "parser/parse_assignment.h"
 #include "types/qualified_target_name.h"
 #include "types/rilk_errors.h"
@@ -74,7 +75,7 @@ void handlePositionalItems(Workspace& workspace, const LoadOptions& options) {
         }
         if (useProfileNamed(workspace, item, true)) continue;
         const Rilk::Assignment assignment = parseItemAssignment(item);
-        workspace.commandLineContext.addAssignment(assignment, Rilk::kKeepModifier);
+        Rilk::applyCommandLineAssignment(workspace.commandLineContext, assignment);
         Rilk::log(Rilk::LogLevel::Trace, "Identified assignment '{}'.\n", assignment.toString());
     }
 }

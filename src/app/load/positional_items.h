@@ -18,7 +18,7 @@ bool useProfileNamed(Workspace& workspace, const std::string& name, bool confirm
 
 /// Sorts the positional items out: the first target name becomes the main target, a
 /// profile name is confirmed, anything else is parsed as an assignment into
-/// `commandLineContext`.
+/// `commandLineContext` (an "=" replacing an earlier item's variable whole).
 void handlePositionalItems(Workspace& workspace, const LoadOptions& options);
 
 }  // namespace Rilk

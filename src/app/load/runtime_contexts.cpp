@@ -6,6 +6,7 @@
 
 #include <fmt/format.h>
 
+#include "app/load/command_line_assignment.h"
 #include "app/load/project_imports.h"
 #include "types/rilk_errors.h"
 #include "types/rilk_string.h"
@@ -72,7 +73,8 @@ void applyDefaultProfile(Workspace& workspace, const LoadOptions& options) {
     workspace.implicitContext.addAssignments(Rilk::Context(workspace.implicitVariables));
     noteCommandLineNames(workspace, options);
     if (!options.cmdMode) {
-        workspace.implicitContext.addAssignments(Rilk::Context(workspace.commandLineContext));
+        Rilk::applyCommandLineAssignments(workspace.implicitContext,
+                                          Rilk::Context(workspace.commandLineContext));
     }
 }
 
@@ -99,7 +101,9 @@ Context createImplicitContextForProject(const Workspace& workspace, const LoadOp
         if (active != defaultProfile) applyProfile(context, active->second);
         setString(context, "PROFILE", project->activeProfile);
     }
-    if (!options.cmdMode) context.addAssignments(Rilk::Context(workspace.commandLineContext));
+    if (!options.cmdMode) {
+        Rilk::applyCommandLineAssignments(context, Rilk::Context(workspace.commandLineContext));
+    }
     return context;
 }
 

@@ -73,4 +73,12 @@ TEST_F(PositionalItemsTest, OtherItemsAreAssignments) {
     EXPECT_EQ(appHolder->commandLineContext.assignments.at("D").modifier, Rilk::AssignModifier::Up);
 }
 
+TEST_F(PositionalItemsTest, AnEqualsReplacesAnEarlierItemWhole) {
+    ASSERT_EQ(run({"A+=x", "A=y", "B=u", "B+=v"}), "ok");
+    const auto& variables = appHolder->commandLineContext.assignments;
+    EXPECT_EQ(variables.at("A").type, Rilk::AssignType::Set);
+    EXPECT_EQ(variable("A"), "y");
+    EXPECT_EQ(variable("B"), "u v");
+}
+
 }  // namespace

@@ -75,6 +75,24 @@ TEST_F(RuntimeContextsTest, LayersProfilesAndTheCommandLineOverTheImplicitVariab
     EXPECT_EQ(app.commandLineContext.getString("FLAGS"), "-c");
 }
 
+TEST_F(RuntimeContextsTest, ACommandLineEqualsReplacesTheEntryOfEveryContextWhole) {
+    commandLine("YEAR = \"c\"");  // "?=" in the default profile and as implicit variable
+    commandLine("FLAGS ?= \"c\"");
+    Rilk::createProjectRuntimeContexts(app, options);
+    Rilk::applyDefaultProfile(app, options);
+    const Rilk::Context* contexts[] = {&app.runtimeContexts.at("app").context,
+                                       &app.runtimeContexts.at("lib").context,
+                                       &app.implicitContext};
+    for (const Rilk::Context* context : contexts) {
+        const Rilk::Assignment& year = context->assignments.at("YEAR");
+        EXPECT_EQ(year.type, Rilk::AssignType::Set);
+        EXPECT_EQ(year.value->toString(), "c");
+        EXPECT_EQ(year.name, "year");  // the first spelling stays
+    }
+    EXPECT_EQ(text(*contexts[0], "FLAGS"), "-d");
+    EXPECT_EQ(text(*contexts[1], "FLAGS"), "c");
+}
+
 TEST_F(RuntimeContextsTest, OneContextPerProjectUnderItsNamespace) {
     app.project->activeProfile = "release";
     commandLine("EXTRA = \"e\"");
