@@ -134,10 +134,10 @@ std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt
                 jobs[i].ran = true;
                 continue;
             }
-            tasks.emplace_back(i, std::async(std::launch::async, runJob, jobs[i].recipes,
-                                             std::cref(environment), std::ref(interrupt),
-                                             std::ref(interrupt.slot(i)), &jobs[i].notStarted,
-                                             journal));
+            tasks.emplace_back(
+                i, std::async(std::launch::async, runJob, jobs[i].recipes, std::cref(environment),
+                              std::ref(interrupt), std::ref(interrupt.slot(i)), &jobs[i].notStarted,
+                              journal));
         }
     } catch (...) {
         startError = std::current_exception();

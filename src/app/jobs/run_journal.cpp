@@ -240,8 +240,7 @@ void RunJournal::start() {
     content_ = fmt::format("{}{}{} {}\n", kHeader, kRunLine, boot.empty() ? "-" : boot, token_);
 }
 
-void RunJournal::record(const std::vector<const OutputSnapshot*>& snapshots,
-                        bool commandsStart) {
+void RunJournal::record(const std::vector<const OutputSnapshot*>& snapshots, bool commandsStart) {
     const std::string added = format(snapshots);
     if (added.size() == kHeader.size() && (written_ || !commandsStart)) return;
     const std::lock_guard lock(groupsMutex_);

@@ -96,9 +96,9 @@ TEST(CommandGroups, AGroupWhoseLeaderIsGoneIsKnownByItsMembersToken) {
 
 TEST(CommandGroups, TheGroupOfThisProcessIsLeftAlone) {
     const pid_t own = ::getpgrp();
-    const EndedGroups result = endKilledRunGroups(
-        {{own, processStartTime(own)}, {0, 0}, {1, processStartTime(1)}}, currentBootId(), "",
-        kLimit);
+    const EndedGroups result =
+        endKilledRunGroups({{own, processStartTime(own)}, {0, 0}, {1, processStartTime(1)}},
+                           currentBootId(), "", kLimit);
     EXPECT_EQ(result.ended, 0U);
 }
 

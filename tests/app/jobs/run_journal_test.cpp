@@ -23,11 +23,13 @@ TEST(RunJournal, TextHoldsEveryEntryWithAnyPathAndRejectsDamage) {
     dir.write("old", "bytes");
     const OutputSnapshot snapshot(
         {d / "old", d / "with blank", d / "line\nbreak", d / "9 9 9", "relative.o"});
-    const std::string text = RunJournal::format({&snapshot});
+    std::string text = RunJournal::format({&snapshot});
+    text.insert(text.find('\n') + 1, "run b-1 t0\ngroup 12 34\n");
 
     const auto contents = RunJournal::parse(text);
     ASSERT_TRUE(contents.has_value());
     const auto* parsed = &contents->entries;
+    EXPECT_EQ(contents->groups, (std::vector<CommandGroup>{{12, 34}}));
     ASSERT_EQ(parsed->size(), snapshot.entries().size());
     for (std::size_t i = 0; i < parsed->size(); ++i) {
         const OutputSnapshot::Entry& want = snapshot.entries()[i];
