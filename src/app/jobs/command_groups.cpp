@@ -198,7 +198,7 @@ std::string currentBootId() {
     return *id;
 }
 
-std::string newRunToken() {
+std::string randomRunToken() {
     std::uint64_t bits[2] = {};
     if (::getrandom(bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits)) {
         // Unique enough without the random bits: this process, now.

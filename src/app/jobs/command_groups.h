@@ -32,7 +32,7 @@ std::uint64_t processStartTime(pid_t pid);
 std::string currentBootId();
 
 /// A new random token for a run, 32 hexadecimal digits.
-std::string newRunToken();
+std::string randomRunToken();
 
 /// What `endKilledRunGroups` did with the groups it was given.
 struct EndedGroups {

@@ -235,7 +235,7 @@ RunJournal::~RunJournal() {
 }
 
 void RunJournal::start() {
-    token_ = newRunToken();
+    token_ = randomRunToken();
     const std::string boot = currentBootId();
     content_ = fmt::format("{}{}{} {}\n", kHeader, kRunLine, boot.empty() ? "-" : boot, token_);
 }
@@ -248,7 +248,14 @@ void RunJournal::record(const std::vector<const OutputSnapshot*>& snapshots, boo
     content_.append(added, kHeader.size());
     if (appendTo_ >= 0) ::close(appendTo_);
     appendTo_ = -1;
-    Util::writeOwnFileReplacing(file_, content_);
+    try {
+        Util::writeOwnFileReplacing(file_, content_);
+    } catch (const std::runtime_error&) {
+        // Without outputs to record the commands may start all the same (a full disk must
+        // not stop them); their groups are then not named.
+        if (added.size() != kHeader.size()) throw;
+        return;
+    }
     written_ = true;
     // The file just written, which only this run changes while it holds the lock.
     appendTo_ = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);

@@ -46,7 +46,7 @@ public:
     /// Adds the snapshots to the record and writes it whole, flushed to disk, before it
     /// returns; when `commandsStart`, writes it also without snapshots, once, so that it can
     /// name the commands' process groups. Throws std::runtime_error naming the file when it
-    /// cannot be written.
+    /// cannot be written and there are snapshots to add.
     void record(const std::vector<const OutputSnapshot*>& snapshots, bool commandsStart = true);
 
     /// The token the run's commands carry; empty until the record is first written.

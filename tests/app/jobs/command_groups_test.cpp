@@ -39,11 +39,11 @@ pid_t startGroup(const std::string& command, const std::vector<std::string>& env
 constexpr auto kLimit = std::chrono::seconds(30);
 
 TEST(CommandGroups, OnlyGroupsShownToBeTheKilledRunsAreEnded) {
-    const std::string token = newRunToken();
+    const std::string token = randomRunToken();
     const std::string boot = currentBootId();
     ASSERT_FALSE(boot.empty());
     ASSERT_EQ(token.size(), 32U);
-    ASSERT_NE(newRunToken(), token);
+    ASSERT_NE(randomRunToken(), token);
     const std::string carried = std::string(kRunTokenVariable) + "=" + token;
     const std::string otherBoot = "00000000-0000-0000-0000-000000000000";
     const struct {
@@ -80,7 +80,7 @@ TEST(CommandGroups, OnlyGroupsShownToBeTheKilledRunsAreEnded) {
 
 TEST(CommandGroups, AGroupWhoseLeaderIsGoneIsKnownByItsMembersToken) {
     RilkTest::TempDir dir;
-    const std::string token = newRunToken();
+    const std::string token = randomRunToken();
     const std::string member = (dir.path() / "member").string();
     const pid_t leader = startGroup("sleep 60 & echo $! > '" + member + "'",
                                     {std::string(kRunTokenVariable) + "=" + token});
