@@ -48,6 +48,29 @@ void reportLeft(const std::vector<RunJournal::Left>& left) {
     }
 }
 
+/// Says what became of the process groups of the commands the killed run had left running:
+/// one line for those ended, before the outputs are removed.
+void reportEndedGroups(const EndedGroups& groups, const std::string& where) {
+    if (groups.ended > 0) {
+        log(LogLevel::Info,
+            "The last run in {} was killed; ended {} process groups of commands it had left "
+            "running.\n",
+            where, groups.ended);
+    }
+    if (groups.stillLiving > 0) {
+        log(LogLevel::Warning,
+            "The last run in {} was killed; {} process groups of commands it had left running "
+            "did not end within {} seconds after SIGKILL, and may still write its outputs.\n",
+            where, groups.stillLiving, RunJournal::kCommandsEndLimit.count());
+    }
+    if (groups.leftAlone > 0) {
+        log(LogLevel::Verbose,
+            "Left {} living process groups that the record of the killed run names alone: "
+            "nothing shows that they are its commands.\n",
+            groups.leftAlone);
+    }
+}
+
 /// `where` names the project in messages: "this project", or the imported one.
 void cleanUpKilledRun(const std::filesystem::path& projectRoot,
                       const std::filesystem::path& cacheFile, const std::string& where) {
@@ -73,6 +96,7 @@ void cleanUpKilledRun(const std::filesystem::path& projectRoot,
             where, (projectRoot / kRunJournalFile).string());
         return;
     }
+    reportEndedGroups(recovery.groups, where);
     for (const std::filesystem::path& file : recovery.removed) {
         log(LogLevel::Verbose, "Removed '{}', left behind by a killed run.\n",
             Util::shownText(file.string()));

@@ -62,14 +62,15 @@ void blockInterrupts() {
 /// One job's thread: runs its own copy of the recipes in order and stops at the first
 /// that does not succeed, or when an interrupt arrived (the job then did not succeed).
 int runJob(std::vector<Recipe> recipes, const std::vector<std::string>& environment,
-           InterruptGuard& interrupt, RunningCommandSlot& slot, std::string* notStarted) {
+           InterruptGuard& interrupt, RunningCommandSlot& slot, std::string* notStarted,
+           RunJournal* journal) {
     blockInterrupts();
     for (const Recipe& recipe : recipes) {
         if (interrupt.interrupted()) return kCommandSignalled;
         log(LogLevel::Info, "{}\n", recipe.command);
         if (recipe.kind == Recipe::NotRun) return kRecipeNotRun;
         const int result = runCommand(recipe, childEnvironment(environment, recipe.pathDirectories),
-                                      slot, notStarted);
+                                      slot, notStarted, journal);
         if (result != 0) return result;
     }
     return 0;
@@ -102,21 +103,27 @@ void awaitTask(const std::future<int>& task, InterruptGuard& interrupt) {
 }
 
 /// Takes the snapshot of every job's outputs and adds them to the journal, before any job
-/// starts.
+/// starts; the commands then carry the run's token.
 void snapshotOutputs(std::vector<BuildJob>& jobs, RunJournal* journal) {
     std::vector<const OutputSnapshot*> snapshots;
+    bool commands = false;
     for (BuildJob& job : jobs) {
         job.snapshot.emplace(job.outputFiles);
         snapshots.push_back(&*job.snapshot);
+        commands = commands || !job.recipes.empty();
     }
-    if (journal != nullptr) journal->record(snapshots);
+    if (journal == nullptr) return;
+    journal->record(snapshots, commands);
+    if (!journal->token().empty()) setCommandVariable(kRunTokenVariable, journal->token());
 }
 
-/// Starts one thread per job with recipes and waits for all of them in job order; every
+/// Starts one thread per job with recipes, naming each command's process group in the
+/// journal, and waits for all of them in job order; every
 /// job that was started has ended when this returns. A job without recipes has nothing to
 /// run and succeeds without a thread, so a long chain of targets that run nothing starts
 /// none. An error starting a thread is returned.
-std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt) {
+std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt,
+                          RunJournal* journal) {
     const std::vector<std::string> environment = currentEnvironment();
     std::vector<std::pair<std::size_t, std::future<int>>> tasks;
     tasks.reserve(jobs.size());
@@ -127,9 +134,10 @@ std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt
                 jobs[i].ran = true;
                 continue;
             }
-            tasks.emplace_back(i, std::async(std::launch::async, runJob, jobs[i].recipes,
-                                             std::cref(environment), std::ref(interrupt),
-                                             std::ref(interrupt.slot(i)), &jobs[i].notStarted));
+            tasks.emplace_back(
+                i, std::async(std::launch::async, runJob, jobs[i].recipes, std::cref(environment),
+                              std::ref(interrupt), std::ref(interrupt.slot(i)), &jobs[i].notStarted,
+                              journal));
         }
     } catch (...) {
         startError = std::current_exception();
@@ -255,7 +263,7 @@ void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
         refuseNulBytes(jobs, name);
         snapshotOutputs(jobs, journal);
         interrupt.emplace(jobs.size());
-        const std::exception_ptr startError = runAll(jobs, *interrupt);
+        const std::exception_ptr startError = runAll(jobs, *interrupt, journal);
         reportFinished(jobs, jobContexts.size(), finished);
         if (interrupt->interrupted()) endInterrupted(jobs);
         for (const std::filesystem::path& file : removePartialOutputs(jobs)) {

@@ -91,7 +91,7 @@ std::string startFailure(const Recipe& recipe, int error, bool phrase) {
 }  // namespace
 
 int runCommand(const Recipe& recipe, const std::vector<std::string>& environment,
-               RunningCommandSlot& slot, std::string* notStarted) {
+               RunningCommandSlot& slot, std::string* notStarted, RunJournal* journal) {
     flushConsole();
     pid_t pid = 0;
     if (const int error = startShell(recipe, environment, pid); error != 0) {
@@ -102,6 +102,7 @@ int runCommand(const Recipe& recipe, const std::vector<std::string>& environment
         }
         return error;
     }
+    if (journal != nullptr) journal->recordCommandGroup(pid);
     slot.publish(pid);
     awaitExit(pid);  // an error here shows again, and is reported, when reaping
     const bool stopped = slot.withdraw();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/jobs/build_interrupt.h"
+#include "app/jobs/run_journal.h"
 #include "tools/recipe.h"
 
 namespace Rilk {
@@ -26,8 +27,10 @@ inline constexpr int kCommandSignalled = -1;
 ///
 /// Why a command could not be started is logged, or, when `notStarted` is given, stored
 /// there for the caller's failure message ("command could not start in '<directory>':
-/// <reason>"); it stays as it was when the command started.
+/// <reason>"); it stays as it was when the command started. With a `journal`, the
+/// command's process group is added to it as soon as the command has started.
 int runCommand(const Recipe& recipe, const std::vector<std::string>& environment,
-               RunningCommandSlot& slot, std::string* notStarted = nullptr);
+               RunningCommandSlot& slot, std::string* notStarted = nullptr,
+               RunJournal* journal = nullptr);
 
 }  // namespace Rilk

@@ -1,5 +1,6 @@
 #include "app/jobs/run_journal.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,8 +23,14 @@ namespace Rilk {
 
 namespace {
 
-/// The first line of a record; another one is not read.
-constexpr std::string_view kHeader = "rilk run journal 2\n";
+/// The first line of a record; another one is not read but the one before, which holds
+/// entries only.
+constexpr std::string_view kHeader = "rilk run journal 3\n";
+constexpr std::string_view kHeaderWithoutRun = "rilk run journal 2\n";
+/// The line after the header that names the run: its boot ("-" when unknown) and its token.
+constexpr std::string_view kRunLine = "run ";
+/// A line naming a command's process group and its leader's start time.
+constexpr std::string_view kGroupLine = "group ";
 
 timespec timeOf(std::int64_t nanoseconds) {
     timespec time{};
@@ -112,6 +119,37 @@ bool takeEntry(std::string_view& text, RunJournal::Entry& entry) {
     return true;
 }
 
+/// Reads a word (no blank, no line break) and the character after it, `end`.
+bool takeWord(std::string_view& text, std::string& word, char end) {
+    const std::size_t stop = text.find_first_of(" \n");
+    if (stop == 0 || stop == std::string_view::npos || text[stop] != end) return false;
+    word = std::string(text.substr(0, stop));
+    text.remove_prefix(stop + 1);
+    return true;
+}
+
+/// "run <boot> <token>\n" after the header of a record that names its run.
+bool takeRun(std::string_view& text, RunJournal::Contents& contents) {
+    if (!text.starts_with(kRunLine)) return false;
+    text.remove_prefix(kRunLine.size());
+    if (!takeWord(text, contents.bootId, ' ') || !takeWord(text, contents.token, '\n')) {
+        return false;
+    }
+    if (contents.bootId == "-") contents.bootId.clear();
+    return true;
+}
+
+/// "group <number> <leader's start>\n".
+bool takeGroup(std::string_view& text, CommandGroup& group) {
+    text.remove_prefix(kGroupLine.size());
+    if (!take(text, group.group) || group.group <= 0) return false;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), group.leaderStart);
+    if (error != std::errc() || end == text.data() + text.size() || *end != '\n') return false;
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()) + 1);
+    return true;
+}
+
 /// The path with every link resolved; nothing when it cannot be found.
 std::optional<std::string> realPath(const std::filesystem::path& path) {
     char* resolved = ::realpath(path.c_str(), nullptr);
@@ -176,29 +214,72 @@ std::string RunJournal::format(const std::vector<const OutputSnapshot*>& snapsho
     return text;
 }
 
-std::optional<std::vector<RunJournal::Entry>> RunJournal::parse(std::string_view text) {
-    if (!text.starts_with(kHeader)) return std::nullopt;
+std::optional<RunJournal::Contents> RunJournal::parse(std::string_view text) {
+    const bool namesRun = text.starts_with(kHeader);
+    if (!namesRun && !text.starts_with(kHeaderWithoutRun)) return std::nullopt;
     text.remove_prefix(kHeader.size());
-    std::vector<Entry> entries;
+    Contents contents;
+    if (namesRun && text.starts_with(kRunLine) && !takeRun(text, contents)) return std::nullopt;
     while (!text.empty()) {
-        if (!takeEntry(text, entries.emplace_back())) return std::nullopt;
+        if (!namesRun || !text.starts_with(kGroupLine)) {
+            if (!takeEntry(text, contents.entries.emplace_back())) return std::nullopt;
+        } else if (!takeGroup(text, contents.groups.emplace_back())) {
+            return std::nullopt;
+        }
     }
-    return entries;
+    return contents;
 }
 
-void RunJournal::record(const std::vector<const OutputSnapshot*>& snapshots) {
-    std::string added = format(snapshots);
-    if (added.size() == kHeader.size()) return;
-    if (content_.empty()) {
-        content_ = std::move(added);
-    } else {
-        content_.append(added, kHeader.size());
+RunJournal::~RunJournal() {
+    if (appendTo_ >= 0) ::close(appendTo_);
+}
+
+void RunJournal::start() {
+    token_ = randomRunToken();
+    const std::string boot = currentBootId();
+    content_ = fmt::format("{}{}{} {}\n", kHeader, kRunLine, boot.empty() ? "-" : boot, token_);
+}
+
+void RunJournal::record(const std::vector<const OutputSnapshot*>& snapshots, bool commandsStart) {
+    const std::string added = format(snapshots);
+    if (added.size() == kHeader.size() && (written_ || !commandsStart)) return;
+    const std::lock_guard lock(groupsMutex_);
+    if (content_.empty()) start();
+    content_.append(added, kHeader.size());
+    if (appendTo_ >= 0) ::close(appendTo_);
+    appendTo_ = -1;
+    try {
+        Util::writeOwnFileReplacing(file_, content_);
+    } catch (const std::runtime_error&) {
+        // Without outputs to record the commands may start all the same (a full disk must
+        // not stop them); their groups are then not named.
+        if (added.size() != kHeader.size()) throw;
+        return;
     }
-    Util::writeOwnFileReplacing(file_, content_);
     written_ = true;
+    // The file just written, which only this run changes while it holds the lock.
+    appendTo_ = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+}
+
+void RunJournal::recordCommandGroup(pid_t group) noexcept {
+    char line[64];
+    const auto written = fmt::format_to_n(line, sizeof line, "{}{} {}\n", kGroupLine, group,
+                                          processStartTime(group));
+    const std::size_t size = std::min(written.size, sizeof line);
+    const std::lock_guard lock(groupsMutex_);
+    if (appendTo_ < 0) return;
+    try {
+        content_.append(line, size);
+    } catch (...) {
+        return;  // out of memory: the group stays unnamed
+    }
+    while (::write(appendTo_, line, size) < 0 && errno == EINTR) {
+    }
 }
 
 void RunJournal::finish() noexcept {
+    if (appendTo_ >= 0) ::close(appendTo_);
+    appendTo_ = -1;
     if (!written_) return;
     ::unlink(file_.c_str());
     content_.clear();
@@ -222,10 +303,13 @@ RunJournal::Recovery RunJournal::recoverKilledRun(const std::filesystem::path& f
     } else {
         recovery.found = true;
         std::optional<Util::MappedFile> mapped = Util::MappedFile::open(file);
-        std::optional<std::vector<Entry>> entries;
-        if (mapped) entries = parse(mapped->bytes());
-        if (entries) {
-            removeChangedInProject(*entries, file.parent_path(), recovery);
+        std::optional<Contents> contents;
+        if (mapped) contents = parse(mapped->bytes());
+        if (contents) {
+            // Nothing the killed run started may write once the outputs are removed.
+            recovery.groups = endKilledRunGroups(contents->groups, contents->bootId,
+                                                 contents->token, kCommandsEndLimit);
+            removeChangedInProject(contents->entries, file.parent_path(), recovery);
         } else {
             recovery.damaged = true;
             ::unlink(cacheFile.c_str());

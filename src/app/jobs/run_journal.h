@@ -1,13 +1,18 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "app/jobs/command_groups.h"
 #include "app/jobs/output_snapshot.h"
 
 namespace Rilk {
@@ -19,21 +24,39 @@ namespace Rilk {
 ///
 /// A run adds the snapshots of each batch of jobs before the batch starts and removes the
 /// record once it has ended by itself (saved its cache, failed, or was interrupted and
-/// removed its partial outputs). A record found when a run starts was left by a killed
-/// run: `recoverKilledRun` removes every listed output that the killed run changed, but
-/// only inside the project and in the very folder the record names: a record copied with
-/// its project, or written by hand, never removes another project's files.
+/// removed its partial outputs). It also names the process group of each command it
+/// starts, and the run itself: the boot it ran in and the token its commands carry in
+/// `kRunTokenVariable`. A record found when a run starts was left by a killed run, whose
+/// commands may still be running: `recoverKilledRun` first ends those it can show to be
+/// that run's, then removes every listed output that the killed run changed, but only
+/// inside the project and in the very folder the record names: a record copied with its
+/// project, or written by hand, never removes another project's files.
 /// The record is written only by runs that start commands, so a run that builds nothing
 /// pays for it with a single failed open.
 ///
-/// Used on the main thread only, by the one run holding the project's lock.
+/// Used on the main thread, by the one run holding the project's lock; only
+/// `recordCommandGroup` is called from the job threads.
 class RunJournal {
 public:
     explicit RunJournal(std::filesystem::path file) : file_(std::move(file)) {}
+    ~RunJournal();
+    RunJournal(const RunJournal&) = delete;
+    RunJournal& operator=(const RunJournal&) = delete;
 
     /// Adds the snapshots to the record and writes it whole, flushed to disk, before it
-    /// returns. Throws std::runtime_error naming the file when it cannot be written.
-    void record(const std::vector<const OutputSnapshot*>& snapshots);
+    /// returns; when `commandsStart`, writes it also without snapshots, once, so that it can
+    /// name the commands' process groups. Throws std::runtime_error naming the file when it
+    /// cannot be written and there are snapshots to add.
+    void record(const std::vector<const OutputSnapshot*>& snapshots, bool commandsStart = true);
+
+    /// The token the run's commands carry; empty until the record is first written.
+    const std::string& token() const { return token_; }
+
+    /// Appends the process group that the command just started leads, and its leader's start
+    /// time. Not flushed to disk: it has only to outlive this process, not the machine, whose
+    /// end ends the command too. Nothing before the record is written; a failed write is
+    /// ignored (the group is then not ended after a kill). Safe to call from several threads.
+    void recordCommandGroup(pid_t group) noexcept;
 
     /// Removes the record; failures are ignored (the next run then removes the outputs of
     /// this one once more and builds them again).
@@ -63,11 +86,26 @@ public:
         bool found = false;    ///< a killed run left a record
         bool damaged = false;  ///< it could not be read, so the cache file was removed
         bool link = false;     ///< a symbolic link stood in its place and was removed
+        EndedGroups groups;    ///< what became of the process groups of its commands
         std::vector<std::filesystem::path> removed;  ///< the outputs removed
         std::vector<Left> left;                      ///< changed files not removed
     };
 
-    /// When `file` holds the record of a killed run: removes every regular file it lists
+    /// The whole content of a record.
+    struct Contents {
+        std::vector<Entry> entries;
+        /// The boot and the token of the run that wrote it; empty in an older record.
+        std::string bootId;
+        std::string token;
+        std::vector<CommandGroup> groups;
+    };
+
+    /// How long `recoverKilledRun` waits for the killed run's commands to end.
+    static constexpr std::chrono::seconds kCommandsEndLimit{10};
+
+    /// When `file` holds the record of a killed run: ends the process groups it names that
+    /// still run and are shown to be the killed run's (`endKilledRunGroups`), waiting for
+    /// them to be gone, then removes every regular file it lists
     /// that was created or changed since its state was recorded, lies in the project (the
     /// folder of `file`, links resolved) and whose folder is the one the record names,
     /// then the record. Other changed files it lists are left and returned, and so is every
@@ -81,14 +119,23 @@ public:
                                      const std::filesystem::path& cacheFile);
 
     /// The whole record's text for the snapshots' entries, and back: empty when `text` is
-    /// not a whole record of this form (a record of an older form names no folders).
+    /// not a whole record of this form or of the one before, which names no run and no
+    /// process groups (an older one names no folders).
     static std::string format(const std::vector<const OutputSnapshot*>& snapshots);
-    static std::optional<std::vector<Entry>> parse(std::string_view text);
+    static std::optional<Contents> parse(std::string_view text);
 
 private:
+    /// Creates the record's text, naming the run, and the run's token.
+    void start();
+
     std::filesystem::path file_;
     std::string content_;
+    std::string token_;
     bool written_ = false;
+    /// The record, open for appending the process groups; -1 while it is not written.
+    int appendTo_ = -1;
+    /// Guards `content_` and `appendTo_` while the jobs run.
+    std::mutex groupsMutex_;
 };
 
 }  // namespace Rilk

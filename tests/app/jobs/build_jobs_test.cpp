@@ -248,7 +248,8 @@ TEST(BuildJobs, JournalHoldsEveryJobsOutputsOnDiskBeforeAnyJobStarts) {
     const fs::path d = dir.path();
     dir.write("a.o", "old");
     ScriptedBuilder builder;
-    builder.recipes = {{sh("cp journal seen0; echo new > a.o", d)}, {sh("cp journal seen1", d)}};
+    builder.recipes = {{sh("cp journal seen0; echo new > a.o", d)},
+                       {sh("cp journal seen1; echo \"$RILK_RUN_TOKEN\" > token", d)}};
     RunJournal journal(d / "journal");
     Context output;
     ASSERT_EQ(RilkTest::capture(5, [&] {
@@ -257,8 +258,9 @@ TEST(BuildJobs, JournalHoldsEveryJobsOutputsOnDiskBeforeAnyJobStarts) {
               }).find("failed"),
               std::string::npos);
     for (const char* seen : {"seen0", "seen1"}) {
-        const auto entries = RunJournal::parse(readFile(d / seen));
-        ASSERT_TRUE(entries.has_value()) << seen;
+        const auto contents = RunJournal::parse(readFile(d / seen));
+        ASSERT_TRUE(contents.has_value()) << seen;
+        const auto* entries = &contents->entries;
         ASSERT_EQ(entries->size(), 3u);
         EXPECT_EQ((*entries)[0].file, d / "a.o");
         EXPECT_TRUE((*entries)[0].existed);
@@ -266,8 +268,12 @@ TEST(BuildJobs, JournalHoldsEveryJobsOutputsOnDiskBeforeAnyJobStarts) {
         EXPECT_EQ((*entries)[2].file, d / "c.o");
         EXPECT_FALSE((*entries)[2].existed);
     }
-    // The run finishes it once the cache is saved.
-    EXPECT_TRUE(fs::exists(d / "journal"));
+    // The run finishes it once the cache is saved; it names each command's process group,
+    // and the token the commands carry.
+    const auto contents = RunJournal::parse(readFile(d / "journal"));
+    ASSERT_TRUE(contents.has_value());
+    EXPECT_EQ(contents->groups.size(), 2U);
+    EXPECT_EQ(readFile(d / "token"), journal.token() + "\n");
 }
 
 // A job's command sends the signal to the runner, as a terminal or a supervisor would. It

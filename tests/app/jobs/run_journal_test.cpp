@@ -1,6 +1,7 @@
 #include "app/jobs/run_journal.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -22,10 +23,13 @@ TEST(RunJournal, TextHoldsEveryEntryWithAnyPathAndRejectsDamage) {
     dir.write("old", "bytes");
     const OutputSnapshot snapshot(
         {d / "old", d / "with blank", d / "line\nbreak", d / "9 9 9", "relative.o"});
-    const std::string text = RunJournal::format({&snapshot});
+    std::string text = RunJournal::format({&snapshot});
+    text.insert(text.find('\n') + 1, "run b-1 t0\ngroup 12 34\n");
 
-    const auto parsed = RunJournal::parse(text);
-    ASSERT_TRUE(parsed.has_value());
+    const auto contents = RunJournal::parse(text);
+    ASSERT_TRUE(contents.has_value());
+    const auto* parsed = &contents->entries;
+    EXPECT_EQ(contents->groups, (std::vector<CommandGroup>{{12, 34}}));
     ASSERT_EQ(parsed->size(), snapshot.entries().size());
     for (std::size_t i = 0; i < parsed->size(); ++i) {
         const OutputSnapshot::Entry& want = snapshot.entries()[i];
@@ -40,18 +44,53 @@ TEST(RunJournal, TextHoldsEveryEntryWithAnyPathAndRejectsDamage) {
 
     // A cut record either reads as the entries before the cut or not at all.
     for (std::size_t cut = 0; cut < text.size(); ++cut) {
-        const auto part = RunJournal::parse(std::string_view(text).substr(0, cut));
-        if (!part) continue;
+        const auto cutContents = RunJournal::parse(std::string_view(text).substr(0, cut));
+        if (!cutContents) continue;
+        const auto* part = &cutContents->entries;
         ASSERT_LT(part->size(), parsed->size()) << "cut at " << cut;
         for (std::size_t i = 0; i < part->size(); ++i)
             EXPECT_EQ((*part)[i].file, (*parsed)[i].file);
     }
     for (const char* damaged :
-         {"rilk run journal 3\n", "rilk run journal 1\n1 0 0 0 0 0 1 a\n",
+         {"rilk run journal 4\n", "rilk run journal 1\n1 0 0 0 0 0 1 a\n",
           "rilk run journal 2\n1 0 0 0 0 0 1 a\n", "rilk run journal 2\n2 0 0 0 0 0 0 0 1 a\n",
           "rilk run journal 2\n1 0 0 0 0 0 0 0 5 a\n", "rilk run journal 2\n1 0 0 0 -1 0 0 0 1 a\n",
           "rilk run journal 2\n1 0 0 0 0 0 0 0 0 \n", "rilk run journal 2\n1 0 0 0 0 0 0 0 1 ab\n"}) {
         EXPECT_FALSE(RunJournal::parse(damaged).has_value()) << damaged;
+    }
+}
+
+TEST(RunJournal, RecordNamesItsRunAndTheProcessGroupsOfItsCommands) {
+    const std::string entry = "1 0 0 0 0 0 0 0 1 a\n";
+    const struct {
+        std::string text;
+        bool read;
+        std::string boot;
+        std::string token;
+        std::vector<CommandGroup> groups;
+        std::size_t entries = 0;
+    } cases[] = {
+        {"rilk run journal 3\nrun b-1 t0\ngroup 12 34\n", true, "b-1", "t0", {{12, 34}}},
+        {"rilk run journal 3\nrun - t0\n" + entry + "group 5 0\n" + entry, true, "", "t0",
+         {{5, 0}}, 2},
+        {"rilk run journal 2\n" + entry, true, "", "", {}, 1},
+        {"rilk run journal 2\ngroup 12 34\n", false, "", "", {}},
+        {"rilk run journal 3\ngroup 0 34\n", false, "", "", {}},
+        {"rilk run journal 3\ngroup -3 34\n", false, "", "", {}},
+        {"rilk run journal 3\ngroup 12\n", false, "", "", {}},
+        {"rilk run journal 3\ngroup 12 34", false, "", "", {}},
+        {"rilk run journal 3\nrun b\n", false, "", "", {}},
+        {"rilk run journal 3\nrun b t u\n", false, "", "", {}},
+        {"rilk run journal 3\n" + entry + "run b t\n", false, "", "", {}},
+    };
+    for (const auto& c : cases) {
+        const auto contents = RunJournal::parse(c.text);
+        ASSERT_EQ(contents.has_value(), c.read) << c.text;
+        if (!contents) continue;
+        EXPECT_EQ(contents->bootId, c.boot) << c.text;
+        EXPECT_EQ(contents->token, c.token) << c.text;
+        EXPECT_EQ(contents->groups, c.groups) << c.text;
+        EXPECT_EQ(contents->entries.size(), c.entries) << c.text;
     }
 }
 
@@ -60,17 +99,28 @@ TEST(RunJournal, RecordIsOnDiskUntilFinishedAndOnlyWhenThereIsSomethingToRecord)
     const fs::path file = dir.path() / "journal";
     RunJournal journal(file);
     const OutputSnapshot none(std::vector<fs::path>{});
-    journal.record({&none});
+    journal.record({&none}, false);
+    journal.recordCommandGroup(::getpid());
     EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(journal.token(), "");
 
+    // Commands without outputs: the record names the run, and then their groups.
+    journal.record({&none}, true);
+    journal.recordCommandGroup(::getpid());
     const OutputSnapshot first({dir.path() / "a"});
     const OutputSnapshot second({dir.path() / "b"});
     journal.record({&first});
     journal.record({&second});
+    journal.recordCommandGroup(::getppid());
     const auto onDisk = RunJournal::parse(readFile(file));
     ASSERT_TRUE(onDisk.has_value());
-    ASSERT_EQ(onDisk->size(), 2u);
-    EXPECT_EQ((*onDisk)[1].file, dir.path() / "b");
+    ASSERT_EQ(onDisk->entries.size(), 2u);
+    EXPECT_EQ(onDisk->entries[1].file, dir.path() / "b");
+    EXPECT_EQ(onDisk->token, journal.token());
+    EXPECT_EQ(onDisk->bootId, currentBootId());
+    EXPECT_EQ(onDisk->groups,
+              (std::vector<CommandGroup>{{::getpid(), processStartTime(::getpid())},
+                                         {::getppid(), processStartTime(::getppid())}}));
     journal.finish();
     EXPECT_FALSE(fs::exists(file));
 }

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Rilk {
+
+/// The variable that carries a build run's token to every command it starts (and, through
+/// their environment, to what those start): it shows later which processes the run began.
+inline constexpr const char* kRunTokenVariable = "RILK_RUN_TOKEN";
+
+/// The process group of a command a run started, as its journal names it: the group's
+/// number (the pid of the command's shell, which leads it) and the shell's start time.
+struct CommandGroup {
+    pid_t group = 0;
+    /// The leader's start in clock ticks after boot (/proc/<pid>/stat, field 22); 0 when
+    /// it could not be read.
+    std::uint64_t leaderStart = 0;
+
+    bool operator==(const CommandGroup&) const = default;
+};
+
+/// The start time of process `pid` in clock ticks after boot; 0 when unknown.
+std::uint64_t processStartTime(pid_t pid);
+
+/// The id of the running boot of the system; empty when unknown.
+std::string currentBootId();
+
+/// A new random token for a run, 32 hexadecimal digits.
+std::string randomRunToken();
+
+/// What `endKilledRunGroups` did with the groups it was given.
+struct EndedGroups {
+    std::size_t ended = 0;        ///< killed, and gone when it returned
+    std::size_t stillLiving = 0;  ///< killed, but some member still lived at the time limit
+    std::size_t leftAlone = 0;    ///< living, but not shown to be the killed run's, or ours
+};
+
+/// Ends every process group of `groups` that still has a living member (a zombie is not
+/// one) and is shown to be the one the killed run started: on the boot `bootId` its leader
+/// lives with the recorded start time, or one of its living members carries `token` in
+/// `kRunTokenVariable` of its environment. A group whose number was given to another since
+/// shows neither and is left alone, and so is the group of this process or of one of its
+/// ancestors. The others get SIGKILL, and the call waits, at most `limit`, until none of
+/// their members lives.
+EndedGroups endKilledRunGroups(const std::vector<CommandGroup>& groups, const std::string& bootId,
+                               const std::string& token, std::chrono::milliseconds limit);
+
+}  // namespace Rilk

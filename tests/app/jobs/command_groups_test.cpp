@@ -1,0 +1,102 @@
+#include "app/jobs/command_groups.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/started_process.h"
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+
+namespace Rilk {
+namespace {
+
+/// Starts `command` through the shell in a process group of its own, as a build's command,
+/// with `environment` only.
+pid_t startGroup(const std::string& command, const std::vector<std::string>& environment) {
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    std::vector<char*> envp;
+    for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
+    char shell[] = "sh";
+    char option[] = "-c";
+    char* argv[] = {shell, option, const_cast<char*>(command.c_str()), nullptr};
+    pid_t pid = 0;
+    EXPECT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, &attributes, argv, envp.data()), 0);
+    posix_spawnattr_destroy(&attributes);
+    return pid;
+}
+
+constexpr auto kLimit = std::chrono::seconds(30);
+
+TEST(CommandGroups, OnlyGroupsShownToBeTheKilledRunsAreEnded) {
+    const std::string token = randomRunToken();
+    const std::string boot = currentBootId();
+    ASSERT_FALSE(boot.empty());
+    ASSERT_EQ(token.size(), 32U);
+    ASSERT_NE(randomRunToken(), token);
+    const std::string carried = std::string(kRunTokenVariable) + "=" + token;
+    const std::string otherBoot = "00000000-0000-0000-0000-000000000000";
+    const struct {
+        const char* what;
+        bool rightStart;  ///< the journal names the leader's start time
+        std::string boot;
+        std::string environment;  ///< of the group's members
+        bool ended;
+    } cases[] = {
+        {"its leader, started when recorded", true, boot, "A=1", true},
+        {"a number given to another group since", false, boot, "A=1", false},
+        {"a leader of that start on another boot", true, otherBoot, "A=1", false},
+        {"a member carrying the run's token", false, boot, carried, true},
+        {"a member carrying another run's token", false, boot, carried + "0", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const pid_t leader = startGroup("exec sleep 60", {c.environment});
+        ASSERT_TRUE(RilkTest::waitUntil([&] { return processStartTime(leader) != 0; }));
+        const std::uint64_t start = processStartTime(leader) + (c.rightStart ? 0 : 1);
+        // Once it runs sleep, its environment is the one it was given.
+        ASSERT_TRUE(RilkTest::waitUntil([&] {
+            return RilkTest::readFile("/proc/" + std::to_string(leader) + "/cmdline")
+                .starts_with("sleep");
+        }));
+        const EndedGroups result = endKilledRunGroups({{leader, start}}, c.boot, token, kLimit);
+        EXPECT_EQ(result.ended, c.ended ? 1U : 0U);
+        EXPECT_EQ(result.leftAlone, c.ended ? 0U : 1U);
+        EXPECT_EQ(RilkTest::processEnded(leader), c.ended);
+        ::kill(leader, SIGKILL);
+        RilkTest::waitExit(leader);
+    }
+    // Nor this process's own group, nor group 1 (every process), nor 0 (this one's).
+    const pid_t own = ::getpgrp();
+    EXPECT_EQ(endKilledRunGroups({{own, processStartTime(own)}, {0, 0}, {1, processStartTime(1)}},
+                                 boot, token, kLimit)
+                  .ended,
+              0U);
+}
+
+TEST(CommandGroups, AGroupWhoseLeaderIsGoneIsKnownByItsMembersToken) {
+    RilkTest::TempDir dir;
+    const std::string token = randomRunToken();
+    const std::string member = (dir.path() / "member").string();
+    const pid_t leader = startGroup("sleep 60 & echo $! > '" + member + "'",
+                                    {std::string(kRunTokenVariable) + "=" + token});
+    RilkTest::waitExit(leader);
+    const pid_t sleeper = static_cast<pid_t>(std::stol(RilkTest::readFile(member)));
+    const EndedGroups result =
+        endKilledRunGroups({{leader, 12345}, {leader, 12345}}, currentBootId(), token, kLimit);
+    EXPECT_EQ(result.ended, 1U);
+    EXPECT_TRUE(RilkTest::processEnded(sleeper));
+}
+
+}  // namespace
+}  // namespace Rilk
