@@ -1,6 +1,8 @@
 #include "util/file_lock.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,6 +81,55 @@ TEST(FileLock, NeverTakenThroughALinkNorOnAFifo) {
     EXPECT_THROW(FileLock::tryAcquire(dir.path() / "fifo"), LockFileRefused);
     EXPECT_EQ(FileLock::readHolder(notes), "mine");
     EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+}
+
+// A folder or a socket cannot be opened as a file: each is refused as a FIFO is.
+TEST(FileLock, NeverTakenOnAFolderNorASocket) {
+    RilkTest::TempDir dir;
+    fs::create_directory(dir.path() / "folder");
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (dir.path() / "socket").string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    for (const char* name : {"folder", "socket"}) {
+        EXPECT_THROW(FileLock::tryAcquire(dir.path() / name), LockFileRefused) << name;
+    }
+    ::close(server);
+}
+
+// A missing lock file in a folder this process may not write (run as nobody when the test
+// runs as root): `LockFileCannotBeMade`, not on a read-only file system.
+TEST(FileLock, AFileThatCannotBeMadeSaysSo) {
+    RilkTest::TempDir dir;
+    const fs::path closed = dir.path() / "closed";
+    fs::create_directory(closed);
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_exec);
+    fs::permissions(closed, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_exec);
+    const auto attempt = [&] {
+        try {
+            FileLock::tryAcquire(closed / "lock");
+        } catch (const LockFileCannotBeMade& e) {
+            return e.readOnlyFileSystem() ? 2 : 0;
+        } catch (...) {
+        }
+        return 1;
+    };
+    if (::geteuid() != 0) {
+        EXPECT_EQ(attempt(), 0);
+        return;
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        ::_exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 ? attempt() : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(FileLock, FailureNamesTheFile) {
