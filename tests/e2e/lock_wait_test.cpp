@@ -138,9 +138,8 @@ TEST_F(LockWait, BuildsRunningRilkInEachOthersProjectEndOneWithAnError) {
                     "name " + std::string(name) + "\nunits { u { \"rilk.txt\" } }\n"}});
             writeCommands(std::string(name) + "/rilk.txt",
                           {{"all", "touch ../" + std::string(name) + ".started; until [ -e ../" +
-                                       other + ".started ]; do sleep 0.01; done; cd ../" +
-                                       other + " && " + (cleared ? "env -i " : "") + kRilk +
-                                       " inner"},
+                                       other + ".started ]; do sleep 0.01; done; cd ../" + other +
+                                       " && " + (cleared ? "env -i " : "") + kRilk + " inner"},
                            {"inner", "echo inner > inner.txt"}});
         }
         const pid_t inP = start({}, "p.log", "p");
@@ -168,7 +167,8 @@ TEST_F(LockWait, BuildsRunningRilkInEachOthersProjectEndOneWithAnError) {
             "' and '" + dir() + "/" + failed +
             "' wait for each other; this run stops so that the other can go on.\n";
         EXPECT_NE(read(failed + ".log").find(message), std::string::npos) << read(failed + ".log");
-        EXPECT_EQ(read(failed + "/inner.txt"), "inner\n") << "the build that went on ran its command";
+        EXPECT_EQ(read(failed + "/inner.txt"), "inner\n")
+            << "the build that went on ran its command";
     }
 }
 

@@ -1,8 +1,6 @@
 #include "util/file_lock.h"
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -81,23 +79,6 @@ TEST(FileLock, NeverTakenThroughALinkNorOnAFifo) {
     EXPECT_THROW(FileLock::tryAcquire(dir.path() / "fifo"), LockFileRefused);
     EXPECT_EQ(FileLock::readHolder(notes), "mine");
     EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
-}
-
-// A folder or a socket cannot be opened as a file: each is refused as a FIFO is.
-TEST(FileLock, NeverTakenOnAFolderNorASocket) {
-    RilkTest::TempDir dir;
-    fs::create_directory(dir.path() / "folder");
-    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = (dir.path() / "socket").string();
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    socketPath.copy(address.sun_path, socketPath.size());
-    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    for (const char* name : {"folder", "socket"}) {
-        EXPECT_THROW(FileLock::tryAcquire(dir.path() / name), LockFileRefused) << name;
-    }
-    ::close(server);
 }
 
 // A missing lock file in a folder this process may not write (run as nobody when the test

@@ -1,6 +1,5 @@
 #include "util/process_ancestors.h"
 
-#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,12 +9,8 @@
 #include <algorithm>
 #include <csignal>
 
-#include "support/temp_dir.h"
-
 namespace Util {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(ProcessAncestors, FollowTheParentLinksUpFromTheParent) {
     if (::getppid() <= 1) GTEST_SKIP() << "the test's parent is the namespace's first process";
@@ -57,17 +52,6 @@ TEST(ProcessAncestors, ReadAProcessWhateverItsNameUntilItEnds) {
     EXPECT_FALSE(stillRunning(*entry));
     ::close(ready[0]);
     ::close(ready[1]);
-}
-
-TEST(ProcessAncestors, OpenFilesAreNamedByTheirPaths) {
-    RilkTest::TempDir dir;
-    const fs::path file = dir.write("open file", "");
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    const std::vector<fs::path> open = openFilesOf(::getpid());
-    EXPECT_NE(std::find(open.begin(), open.end(), file), open.end());
-    ::close(fd);
-    EXPECT_TRUE(openFilesOf(0).empty());
 }
 
 }  // namespace

@@ -68,8 +68,9 @@ std::string holderText(const std::filesystem::path& file) {
 bool isAncestor(pid_t pid) {
     if (pid <= 1) return false;
     if (pid == ::getppid()) return true;
-    return std::ranges::any_of(Util::processAncestors(kAncestorDepth),
-                               [&](const Util::ProcessEntry& process) { return process.pid == pid; });
+    return std::ranges::any_of(
+        Util::processAncestors(kAncestorDepth),
+        [&](const Util::ProcessEntry& process) { return process.pid == pid; });
 }
 
 }  // namespace Rilk::LockMarks

@@ -48,9 +48,9 @@ TEST(LockAncestry, ARunFindsTheProjectLocksItsAncestorsHold) {
         int wrong = 0;
         for (const auto& c : cases) {
             const fs::path file = dir.path() / c.file;
-            const auto found = std::find_if(
-                ancestry.locks().begin(), ancestry.locks().end(),
-                [&](const AncestorLock& lock) { return lock.held.file == file; });
+            const auto found =
+                std::find_if(ancestry.locks().begin(), ancestry.locks().end(),
+                             [&](const AncestorLock& lock) { return lock.held.file == file; });
             const bool listed = found != ancestry.locks().end();
             if (listed != c.found) ++wrong;
             if (listed && (found->held.imported != c.imported ||
