@@ -50,30 +50,54 @@ const char* notRegular(const struct stat& info) {
     return "a device";
 }
 
+[[noreturn]] void refuseLink(const std::filesystem::path& file) {
+    throw LockFileRefused(fmt::format(
+        "The lock file '{}' is a symbolic link; rilk does not write through it. Remove it and "
+        "run again.",
+        file.string()));
+}
+
+/// Refuses what stands at `file` (as `info` shows it) when it is not a regular file.
+void refuseUnlessRegular(const std::filesystem::path& file, const struct stat& info) {
+    if (const std::string_view kind = notRegular(info); !kind.empty()) {
+        throw LockFileRefused(fmt::format(
+            "The lock file '{}' is {}, not a regular file; rilk takes its lock only on a regular "
+            "file. Remove it and run again.",
+            file.string(), kind));
+    }
+}
+
+/// Says why the lock file could not be opened (`error`, the first failure): a directory or a
+/// socket cannot be opened as a file, a missing file may not be made here.
+[[noreturn]] void failToOpen(const std::filesystem::path& file, int error) {
+    if (error == ELOOP) refuseLink(file);
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode)) refuseLink(file);
+        refuseUnlessRegular(file, info);
+    } else if (errno == ENOENT && (error == EROFS || error == EACCES || error == EPERM)) {
+        throw LockFileCannotBeMade(
+            fmt::format("Unable to lock file '{}': {}", file.string(), std::strerror(error)),
+            error == EROFS);
+    }
+    fail(file, error);
+}
+
 }  // namespace
 
 std::optional<FileLock> FileLock::lock(const std::filesystem::path& file, bool wait) {
     bool writable = true;
     const int fd = openLockFile(file, writable);
-    if (fd < 0 && errno == ELOOP) {
-        throw LockFileRefused(fmt::format(
-            "The lock file '{}' is a symbolic link; rilk does not write through it. Remove it "
-            "and run again.",
-            file.string()));
-    }
-    if (fd < 0) fail(file, errno);
+    if (fd < 0) failToOpen(file, errno);
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         const int error = errno;
         ::close(fd);
         fail(file, error);
     }
-    if (const std::string_view kind = notRegular(info); !kind.empty()) {
+    if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        throw LockFileRefused(fmt::format(
-            "The lock file '{}' is {}, not a regular file; rilk takes its lock only on a regular "
-            "file. Remove it and run again.",
-            file.string(), kind));
+        refuseUnlessRegular(file, info);
     }
     if (info.st_nlink > 1) {
         ::close(fd);

@@ -20,6 +20,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// Thrown when the lock file is missing and this process cannot make it: its folder lies on
+/// a read-only file system, or this user may not write the folder.
+class LockFileCannotBeMade : public std::runtime_error {
+public:
+    LockFileCannotBeMade(const std::string& what, bool readOnlyFileSystem)
+        : std::runtime_error(what), readOnlyFileSystem_(readOnlyFileSystem) {}
+    /// Whether the folder's file system is mounted read-only (rather than closed to this user).
+    bool readOnlyFileSystem() const { return readOnlyFileSystem_; }
+
+private:
+    bool readOnlyFileSystem_ = false;
+};
+
 /// An advisory lock (`flock`, exclusive) on a file, held while the object lives and by no
 /// other process: the descriptor is closed on exec, so commands started meanwhile never
 /// hold it, and the system releases it when the process ends in any way, also by SIGKILL.
@@ -29,8 +42,9 @@ public:
     /// unless another holder has it. Empty when it is held elsewhere. A file this process may
     /// read but not write (another user's) is locked all the same, read-only. Throws
     /// `LockFileRefused` when `file` is a symbolic link, has another hard link or is not a
-    /// regular file, std::runtime_error naming the file and the system's reason when it
-    /// cannot be opened or locked.
+    /// regular file (a directory or a socket too, which cannot be opened as one),
+    /// `LockFileCannotBeMade` when it is missing and cannot be made, std::runtime_error naming
+    /// the file and the system's reason when it cannot be opened or locked otherwise.
     static std::optional<FileLock> tryAcquire(const std::filesystem::path& file);
     /// Takes the lock on `file`, waiting for as long as another holder keeps it. Throws as
     /// `tryAcquire` does.

@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "e2e/rilk_run.h"
 #include "support/started_process.h"
@@ -23,6 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using RilkTest::kHangGuard;
+/// Far longer than a circle of waits takes to be found (about a second).
+constexpr std::chrono::seconds kCircleGuard{30};
 
 const std::string kRilk = std::string("'") + RILK_BINARY + "'";
 const std::string kWaiting = "Waiting for another run in this project to finish.";
@@ -108,40 +112,64 @@ TEST_F(LockWait, TheNestedRunsOfAKilledBuildNeverHoldUpTheNextBuild) {
 }
 
 // A command of the build in p builds in q while a command of the build in q builds in p: one
-// of the nested runs finds the circle and gives up, so that the other build goes on.
+// of the nested runs finds the circle and gives up, so that the other build goes on; also
+// where those commands start rilk with an empty environment (`env -i`), on one side or both.
 TEST_F(LockWait, BuildsRunningRilkInEachOthersProjectEndOneWithAnError) {
-    for (const auto& [name, other] : {std::pair{"p", "q"}, std::pair{"q", "p"}}) {
-        write({{std::string(name) + "/.rilk_project.txt",
-                "name " + std::string(name) + "\nunits { u { \"rilk.txt\" } }\n"}});
-        writeCommands(std::string(name) + "/rilk.txt",
-                      {{"all", "touch ../" + std::string(name) + ".started; until [ -e ../" +
-                                   other + ".started ]; do sleep 0.01; done; cd ../" + other +
-                                   " && " + kRilk + " inner"},
-                       {"inner", "echo inner > inner.txt"}});
+    const struct {
+        const char* what;
+        bool clearedInP;  ///< p's command clears the environment
+        bool clearedInQ;
+    } cases[] = {
+        {"the environment kept", false, false},
+        {"env -i in p's command", true, false},
+        {"env -i in q's command", false, true},
+        {"env -i in both", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(work.path() / "p");
+        fs::remove_all(work.path() / "q");
+        for (const char* started : {"p.started", "q.started", "p.log", "q.log"}) {
+            fs::remove(work.path() / started);
+        }
+        for (const auto& [name, other, cleared] :
+             {std::tuple{"p", "q", c.clearedInP}, std::tuple{"q", "p", c.clearedInQ}}) {
+            write({{std::string(name) + "/.rilk_project.txt",
+                    "name " + std::string(name) + "\nunits { u { \"rilk.txt\" } }\n"}});
+            writeCommands(std::string(name) + "/rilk.txt",
+                          {{"all", "touch ../" + std::string(name) + ".started; until [ -e ../" +
+                                       other + ".started ]; do sleep 0.01; done; cd ../" + other +
+                                       " && " + (cleared ? "env -i " : "") + kRilk + " inner"},
+                           {"inner", "echo inner > inner.txt"}});
+        }
+        const pid_t inP = start({}, "p.log", "p");
+        const pid_t inQ = start({}, "q.log", "q");
+        const std::optional<int> p = RilkTest::waitExitWithin(inP, kCircleGuard);
+        const std::optional<int> q = RilkTest::waitExitWithin(inQ, kCircleGuard);
+        if (!p || !q) {
+            ADD_FAILURE() << "a build waits for ever:\n" << read("p.log") << read("q.log");
+            continue;
+        }
+        EXPECT_EQ(*p + *q, 1) << read("p.log") << read("q.log");
+        // The nested run that gave up is in the project of the build that went on.
+        const bool pFailed = *p != 0;
+        const std::string failed = pFailed ? "p" : "q";
+        const std::string went = pFailed ? "q" : "p";
+        const std::string message =
+            "Error: Waiting for the lock file '" + dir() + "/" + went + "/.rilk_lock' (held by " +
+            "process " + std::to_string(pFailed ? inQ : inP) +
+            ") would never end: that run waits, through the runs its commands started, for the "
+            "lock file '" +
+            dir() + "/" + failed +
+            "/.rilk_lock', which a run that started this one holds "
+            "(process " +
+            std::to_string(pFailed ? inP : inQ) + "). The builds in '" + dir() + "/" + went +
+            "' and '" + dir() + "/" + failed +
+            "' wait for each other; this run stops so that the other can go on.\n";
+        EXPECT_NE(read(failed + ".log").find(message), std::string::npos) << read(failed + ".log");
+        EXPECT_EQ(read(failed + "/inner.txt"), "inner\n")
+            << "the build that went on ran its command";
     }
-    const pid_t inP = start({}, "p.log", "p");
-    const pid_t inQ = start({}, "q.log", "q");
-    const std::optional<int> p = RilkTest::waitExitWithin(inP, kHangGuard);
-    const std::optional<int> q = RilkTest::waitExitWithin(inQ, kHangGuard);
-    ASSERT_TRUE(p && q) << "a build waits for ever:\n" << read("p.log") << read("q.log");
-    EXPECT_EQ(*p + *q, 1) << read("p.log") << read("q.log");
-    // The nested run that gave up is in the project of the build that went on.
-    const bool pFailed = *p != 0;
-    const std::string failed = pFailed ? "p" : "q";
-    const std::string went = pFailed ? "q" : "p";
-    const std::string message =
-        "Error: Waiting for the lock file '" + dir() + "/" + went + "/.rilk_lock' (held by " +
-        "process " + std::to_string(pFailed ? inQ : inP) +
-        ") would never end: that run waits, through the runs its commands started, for the lock "
-        "file '" +
-        dir() + "/" + failed +
-        "/.rilk_lock', which a run that started this one holds "
-        "(process " +
-        std::to_string(pFailed ? inP : inQ) + "). The builds in '" + dir() + "/" + went +
-        "' and '" + dir() + "/" + failed +
-        "' wait for each other; this run stops so that the other can go on.\n";
-    EXPECT_NE(read(failed + ".log").find(message), std::string::npos) << read(failed + ".log");
-    EXPECT_EQ(read(failed + "/inner.txt"), "inner\n") << "the build that went on ran its command";
 }
 
 // outer runs rilk inner; the lock's pid cannot be read back by inner in each case.

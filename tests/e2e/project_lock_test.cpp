@@ -1,7 +1,13 @@
 // Build runs in one project take turns: a second run waits for the first and then finds its
 // work done; one-shot modes that only read never wait.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iterator>
 #include <optional>
@@ -19,6 +25,18 @@ namespace fs = std::filesystem;
 using RilkTest::kHangGuard;
 
 const std::string kWaiting = "Waiting for another run in this project to finish.";
+
+/// Leaves a socket file at `file` (its socket closed).
+void makeSocketFile(const fs::path& file) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(file.string().size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, file.c_str());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+}
 
 class ProjectLock : public RilkRun {
 protected:
@@ -246,6 +264,38 @@ TEST_F(ProjectLock, ARunStartedByARunStartedByTheBuildWaitsForNeither) {
     }
     EXPECT_EQ(RilkTest::waitExit(outer), 0) << read("outer.log");
     EXPECT_EQ(count(read("outer.log"), kWaiting), 0u) << read("outer.log");
+}
+
+// A folder or a socket in the lock file's place, of the build or of its nested runs, ends the
+// run with an error naming it: no run builds without the lock.
+TEST_F(ProjectLock, ALockFileThatIsNoRegularFileEndsTheRun) {
+    write({{"rilk.txt", "unit u\nouter: {\n    cmdline = \"'" RILK_BINARY "' inner\"\n}\n"
+                        "inner: {\n    cmdline = \"echo inner built\"\n}\n"}});
+    const struct {
+        const char* file;
+        const char* kind;
+        std::function<void(const fs::path&)> make;
+    } cases[] = {
+        {".rilk_lock", "a directory", [](const fs::path& at) { fs::create_directory(at); }},
+        {".rilk_lock", "a socket", makeSocketFile},
+        {".rilk_lock.1", "a directory", [](const fs::path& at) { fs::create_directory(at); }},
+        {".rilk_lock.1", "a socket", makeSocketFile},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " is " + c.kind);
+        const fs::path lock = work.path() / c.file;
+        c.make(lock);
+        const auto result = rilk({"outer"});
+        fs::remove_all(lock);
+        EXPECT_EQ(result.exitCode, 1) << result.out;
+        EXPECT_NE(result.out.find("The lock file '" + lock.string() + "' is " + c.kind +
+                                  ", not a regular file; rilk takes its lock only on a regular "
+                                  "file. Remove it and run again.\n"),
+                  std::string::npos)
+            << result.out;
+        EXPECT_EQ(result.out.find("inner built"), std::string::npos) << result.out;
+        EXPECT_EQ(result.out.find("building without it"), std::string::npos) << result.out;
+    }
 }
 
 }  // namespace

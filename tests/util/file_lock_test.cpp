@@ -81,6 +81,38 @@ TEST(FileLock, NeverTakenThroughALinkNorOnAFifo) {
     EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
 }
 
+// A missing lock file in a folder this process may not write (run as nobody when the test
+// runs as root): `LockFileCannotBeMade`, not on a read-only file system.
+TEST(FileLock, AFileThatCannotBeMadeSaysSo) {
+    RilkTest::TempDir dir;
+    const fs::path closed = dir.path() / "closed";
+    fs::create_directory(closed);
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_exec);
+    fs::permissions(closed, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_exec);
+    const auto attempt = [&] {
+        try {
+            FileLock::tryAcquire(closed / "lock");
+        } catch (const LockFileCannotBeMade& e) {
+            return e.readOnlyFileSystem() ? 2 : 0;
+        } catch (...) {
+        }
+        return 1;
+    };
+    if (::geteuid() != 0) {
+        EXPECT_EQ(attempt(), 0);
+        return;
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        ::_exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 ? attempt() : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
 TEST(FileLock, FailureNamesTheFile) {
     RilkTest::TempDir dir;
     const fs::path file = dir.path() / "missing" / "lock";

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/driver/lock_marks.h"
+#include "util/process_ancestors.h"
 
 namespace Rilk {
 
@@ -43,6 +44,30 @@ bool LockAncestry::holdsAsOwn(const Util::FileIdentity& project) const {
     return std::any_of(locks_.begin(), locks_.end(), [&](const AncestorLock& lock) {
         return lock.project == project && !lock.held.imported;
     });
+}
+
+bool LockAncestry::lists(const Util::FileIdentity& file) const {
+    return std::any_of(locks_.begin(), locks_.end(),
+                       [&](const AncestorLock& lock) { return lock.file == file; });
+}
+
+void LockAncestry::addHeldByAncestorProcesses() {
+    for (const Util::ProcessEntry& ancestor : Util::processAncestors(LockMarks::kAncestorDepth)) {
+        for (const std::filesystem::path& file : Util::openFilesOf(ancestor.pid)) {
+            const std::optional<int> level = projectLockLevel(file);
+            if (!level) continue;
+            const std::optional<Util::MarkedFile> marks = Util::MarkedFile::open(file);
+            if (!marks || lists(marks->identity())) continue;
+            // The mark is the kernel's word that the process holds the lock now; the start
+            // read again after it, that the id still names the ancestor, not a process that
+            // took its id once it ended.
+            const std::optional<Util::ProcessMark> holder = LockMarks::holderProcess(*marks);
+            if (!holder || holder->pid != ancestor.pid || !Util::stillRunning(ancestor)) continue;
+            const bool imported = holder->offset == LockMarks::kImportedHolder;
+            locks_.push_back({HeldLock{file, 0, imported}, marks->identity(),
+                              identityOf(file.parent_path()), *level});
+        }
+    }
 }
 
 }  // namespace Rilk

@@ -35,7 +35,17 @@ public:
     bool holdsAsOwn(const Util::FileIdentity& project) const;
     const std::vector<AncestorLock>& locks() const { return locks_; }
 
+    /// Adds the project locks that this process's ancestors hold as the processes themselves
+    /// show them, for a run whose environment told it less (a command cleared it, `env -i`):
+    /// each project lock file that an ancestor in this PID namespace has open and whose
+    /// holder's process mark is that ancestor's. Ancestors whose open files this user may not
+    /// read are passed over. Reads /proc: for a run that waits, not on every run's way.
+    void addHeldByAncestorProcesses();
+
 private:
+    /// Whether `file` is one of `locks_`.
+    bool lists(const Util::FileIdentity& file) const;
+
     std::vector<AncestorLock> locks_;
 };
 

@@ -3,34 +3,17 @@
 #include <sys/random.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <fmt/format.h>
 
+#include "util/process_ancestors.h"
+
 namespace Rilk::LockMarks {
 
 namespace {
-
-/// How far up `isAncestor` looks: as deep as runs may nest.
-constexpr int kAncestorDepth = 64;
-
-/// The parent of process `pid`, from /proc; 0 when unknown.
-pid_t parentOf(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat;
-    std::getline(in, stat);
-    // "pid (name) state ppid ...": the name may hold blanks and parentheses.
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream rest(stat.substr(close + 1));
-    char state = 0;
-    pid_t parent = 0;
-    rest >> state >> parent;
-    return rest ? parent : 0;
-}
 
 std::uint64_t mixed(std::uint64_t x) {
     x ^= x >> 33;
@@ -84,12 +67,10 @@ std::string holderText(const std::filesystem::path& file) {
 
 bool isAncestor(pid_t pid) {
     if (pid <= 1) return false;
-    pid_t process = ::getppid();
-    for (int depth = 0; depth < kAncestorDepth && process > 1; ++depth) {
-        if (process == pid) return true;
-        process = parentOf(process);
-    }
-    return false;
+    if (pid == ::getppid()) return true;
+    return std::ranges::any_of(
+        Util::processAncestors(kAncestorDepth),
+        [&](const Util::ProcessEntry& process) { return process.pid == pid; });
 }
 
 }  // namespace Rilk::LockMarks

@@ -92,7 +92,11 @@ RilkException neverEnds(const std::filesystem::path& file, const AncestorLock& o
 
 }  // namespace
 
-Util::FileLock waitForLock(const std::filesystem::path& file, const LockAncestry& ancestry) {
+Util::FileLock waitForLock(const std::filesystem::path& file, const LockAncestry& told) {
+    // Also the locks of ancestors that the environment did not name: a command between them
+    // and this run may have cleared it.
+    LockAncestry ancestry = told;
+    ancestry.addHeldByAncestorProcesses();
     std::optional<WaitMarks> marks;
     int sightings = 0;
     for (;;) {

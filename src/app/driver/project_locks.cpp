@@ -9,6 +9,8 @@
 #include <system_error>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "app/driver/lock_marks.h"
 #include "app/driver/lock_wait.h"
 #include "app/jobs/child_environment.h"
@@ -46,17 +48,31 @@ Util::FileIdentity projectIdentity(const std::filesystem::path& root,
     return ancestry.locks().empty() ? Util::FileIdentity{} : identityOf(root);
 }
 
-/// Turns the lock's own errors into the run's: a link (or a file that is not a regular one)
-/// in the lock file's place ends the run, any other failure leaves the project unlocked with
-/// a warning.
+/// Turns the lock's own errors into the run's: the run ends unless no other run can build in
+/// the project meanwhile.
 template <typename Lock>
 auto orUnlocked(Lock take) -> decltype(take()) {
     try {
         return take();
     } catch (const Util::LockFileRefused& e) {
         throw RilkException(e.what());
-    } catch (const std::runtime_error& e) {
+    } catch (const Util::LockFileCannotBeMade& e) {
+        if (!e.readOnlyFileSystem()) {
+            throw RilkException(fmt::format(
+                "{}. Another user may build in the project meanwhile, and rilk does not build "
+                "there without its lock. A lock file made there once (empty, by a user who may "
+                "write the folder) is locked all the same by users who may only read it.",
+                e.what()));
+        }
+        // A project on a read-only file system: no run reaching it here can make the lock
+        // file or write anything in the project, so none changes what another reads. (A run
+        // reaching the same files through a writable mount elsewhere is not seen.)
         log(LogLevel::Warning, "{}; building without it.\n", e.what());
+    } catch (const std::runtime_error& e) {
+        throw RilkException(fmt::format(
+            "{}. rilk does not build in the project without its lock: another run could build "
+            "there at the same time.",
+            e.what()));
     }
     return {};
 }
@@ -134,7 +150,12 @@ ProjectLocks::Attempt ProjectLocks::tryLock(const std::filesystem::path& root, b
                 "of the runs that build started instead.\n");
         }
     }
-    return {};
+    // Others nested as deep would go unlocked beside this run.
+    throw RilkException(fmt::format(
+        "Runs are nested more than {} deep in builds of the project '{}' (each started by a "
+        "command of the one before); rilk has no lock for a run nested deeper and does not "
+        "build without one.",
+        kNestingLevels, root.string()));
 }
 
 ProjectLocks::Attempt ProjectLocks::settle(Util::FileLock lock, const std::filesystem::path& root,

@@ -38,9 +38,11 @@ public:
     /// as this run's. When another run holds it, says once (level Info) that this run waits
     /// for it, naming the holder and the lock file, and waits, unless that run is an ancestor
     /// of this process. A run of a build that has ended (killed) and is still running in the
-    /// project is waited for too. A lock file that cannot be made (a read-only project) is
-    /// reported as a warning and the run goes on without the lock; a symbolic link in its
-    /// place, or a file that is not a regular one, is an error (`RilkException`).
+    /// project is waited for too. A lock file that cannot be made on a read-only file system
+    /// is reported as a warning and the run goes on without the lock; any other lock that
+    /// cannot be taken (a symbolic link or a file that is not a regular one in its place, a
+    /// folder this user may not write, a file system without locks, runs nested too deep)
+    /// ends the run (`RilkException`).
     void lockOwnProject(const std::filesystem::path& root);
 
     /// Takes, as `lockOwnProject` does, the lock of each project that `project` imports,
