@@ -16,9 +16,9 @@ namespace Rilk {
 /// would tell the user nothing).
 ///
 /// Path literals are relative to `source`; with `source` "." (the working directory), one
-/// that starts with "./" is taken as written, without a base directory. "!" is refused (the visitor's error passes
-/// through). A value written as an identifier becomes a plain string of its text:
-/// `MODE = release` sets the string "release".
+/// that starts with "./" is taken as written, without a base directory. "!" is refused (the
+/// visitor's error passes through). A value written as an identifier becomes a plain string of its
+/// text: `MODE = release` sets the string "release".
 Assignment parseAssignment(const std::string& text, const std::filesystem::path& source,
                            bool quiet = false);
 

@@ -16,17 +16,6 @@ using FoundNames = RilkRun;
 
 using RilkTest::readFile;
 
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
-/// How often `path` stands whole in the -o file's text, as a plain or a raw path literal.
-std::size_t countPath(const std::string& text, const std::string& path) {
-    return count(text, path + "\"") + count(text, path + ")\"");
-}
-
 TEST_F(FoundNames, GlobMatchesReachDependantsAsTheyAre) {
     const char* const names[] = {"${HOME}.c", "#{foo}.c", "st*.c", "starfish.c"};
     for (const char* name : names) write({{std::string("src/") + name, "\n"}});

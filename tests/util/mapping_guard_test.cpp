@@ -36,7 +36,9 @@ TEST(MappingGuard, PagesCutAwayReadAsZerosAndMarkTheMappingLost) {
         ASSERT_TRUE(mapped);
         // A guard ended and taken again starts whole.
         EXPECT_FALSE(mapped->pagesLost());
-        if (c.kept < 4 * kPage) ASSERT_EQ(::truncate(file.c_str(), static_cast<off_t>(c.kept)), 0);
+        if (c.kept < 4 * kPage) {
+            ASSERT_EQ(::truncate(file.c_str(), static_cast<off_t>(c.kept)), 0);
+        }
 
         // One page a thread, as the cache's chunk readers read.
         const std::string_view bytes = mapped->bytes();

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "app/driver/lock_marks.h"
-#include "util/process_ancestors.h"
+#include "util/process_table.h"
 
 namespace Rilk {
 

@@ -9,7 +9,7 @@
 
 #include <fmt/format.h>
 
-#include "util/process_ancestors.h"
+#include "util/process_table.h"
 
 namespace Rilk::LockMarks {
 

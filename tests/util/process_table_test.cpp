@@ -1,4 +1,4 @@
-#include "util/process_ancestors.h"
+#include "util/process_table.h"
 
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -12,7 +12,7 @@
 namespace Util {
 namespace {
 
-TEST(ProcessAncestors, FollowTheParentLinksUpFromTheParent) {
+TEST(ProcessTable, FollowTheParentLinksUpFromTheParent) {
     if (::getppid() <= 1) GTEST_SKIP() << "the test's parent is the namespace's first process";
     const std::vector<ProcessEntry> all = processAncestors(64);
     ASSERT_FALSE(all.empty());
@@ -26,7 +26,7 @@ TEST(ProcessAncestors, FollowTheParentLinksUpFromTheParent) {
 
 // A child whose name holds blanks and parentheses: its parent and start are read all the same,
 // and once it has ended its entry no longer names a running process.
-TEST(ProcessAncestors, ReadAProcessWhateverItsNameUntilItEnds) {
+TEST(ProcessTable, ReadAProcessWhateverItsNameUntilItEnds) {
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
@@ -45,7 +45,8 @@ TEST(ProcessAncestors, ReadAProcessWhateverItsNameUntilItEnds) {
     EXPECT_EQ(entry->parent, ::getpid());
     EXPECT_GT(entry->start, 0u);
     EXPECT_TRUE(stillRunning(*entry));
-    EXPECT_FALSE(stillRunning(ProcessEntry{child, ::getpid(), entry->start + 1}))
+    EXPECT_FALSE(
+        stillRunning(ProcessEntry{.pid = child, .parent = ::getpid(), .start = entry->start + 1}))
         << "an id with another start names another process";
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);

@@ -6,22 +6,31 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace Util {
 
-/// A process as /proc shows it: its id, its parent's, and when it started (clock ticks since
-/// boot). Id and start together name one process: an id reused after it ended comes with a
-/// later start.
+/// A process as /proc shows it: its id, its parent's, its process group, its state and when
+/// it started (clock ticks since boot). Id and start together name one process: an id reused
+/// after it ended comes with a later start.
 struct ProcessEntry {
     pid_t pid = 0;
     pid_t parent = 0;
+    pid_t group = 0;
+    char state = 0;
     std::uint64_t start = 0;
+
+    /// A zombie, or a process on its way out, runs nothing any more.
+    bool living() const { return state != 'Z' && state != 'X' && state != 'x'; }
 };
 
 /// Process `pid` of this PID namespace from /proc/<pid>/stat; empty when it is gone or
 /// cannot be read.
 std::optional<ProcessEntry> readProcess(pid_t pid);
+
+/// Every process of this PID namespace that /proc shows.
+std::vector<ProcessEntry> allProcesses();
 
 /// This process's ancestors, its parent first, each read from /proc following the parent
 /// links, at most `limit`: up to the first process of the PID namespace (id 1), which is
@@ -30,6 +39,14 @@ std::vector<ProcessEntry> processAncestors(std::size_t limit);
 
 /// Whether `process` still lives: its id names a process with the same start.
 bool stillRunning(const ProcessEntry& process);
+
+/// Up to `limit` bytes of a file of /proc or /sys, read as the system gives them (such files
+/// tell no size); empty when it cannot be opened.
+std::optional<std::string> readSystemFile(const char* path, std::size_t limit);
+
+/// Up to `limit` bytes of a /proc file of process `pid` (`name`: "environ", "cmdline"),
+/// read as the system gives them; empty when it cannot be read.
+std::optional<std::string> readProcessFile(pid_t pid, const char* name, std::size_t limit);
 
 /// The paths of the files process `pid` has open (from /proc/<pid>/fd), as the kernel names
 /// them; empty when they cannot be read (another user's process, or one that has ended).
