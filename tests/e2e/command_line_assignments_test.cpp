@@ -39,17 +39,14 @@ TEST_F(CommandLineAssignments, AnEqualsReplacesWhatEveryTargetAndProfileSets) {
     const Case cases[] = {
         {"X ?= \"p\"", "X = \"t\"", "X=\"c\"", "X=c"},
         {"X += \"p\"", "X = \"t\"", "X=\"c\"", "X=c"},
-        {"X = \"p\"", "X = \"t\"", "X=\"c\"", "X=c"},
         {"X ?= \"p\"", "X = \"t\"", "X+=\"c\"", "X=t"},
         {"X ?= \"p\"", "X = \"t\"", "X?=\"c\"", "X=t"},
         {"X = \"p\"", "X = \"t\"", "X+=\"c\"", "X=p c"},
         {"X = \"p\"", "X = \"t\"", "X?=\"c\"", "X=p"},
         {"", "X = \"t\"", "X+=\"c\"", "X=t c"},
-        {"", "X = \"t\"", "X?=\"c\"", "X=t"},
         // An implicit variable ("?="), with a project and without one.
         {"", "year = \"t\" X = year", "year=\"c\"", "X=c"},
         {nullptr, "year = \"t\" X = year", "year=\"c\"", "X=c"},
-        {nullptr, "year = \"t\" X = year", "year?=\"c\"", "X=t"},
     };
     for (const Case& c : cases) {
         std::filesystem::remove(work.path() / ".rilk_project.txt");
