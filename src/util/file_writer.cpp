@@ -162,20 +162,22 @@ private:
     bool renamed_ = false;
 };
 
-/// Writes the content into the temporary file, gives it `mode`, and makes it durable.
+/// Writes the content into the temporary file, gives it `mode`, and makes it durable unless
+/// told otherwise.
 void writeWhole(TemporaryFile& temp, std::string_view content, mode_t mode,
-                const fs::path& target) {
+                const fs::path& target, bool durable = true) {
     writeAll(temp.fd(), content, target);
     if (::fchmod(temp.fd(), mode) != 0) fail(target, errno);
-    if (::fsync(temp.fd()) != 0) fail(target, errno);
+    if (durable && ::fsync(temp.fd()) != 0) fail(target, errno);
     temp.closeChecked(target);
 }
 
 /// Writes `content` to a temporary file beside `target`, flushed and given `mode`, and
 /// renames it over whatever `target` names.
-void replaceByRename(const fs::path& target, std::string_view content, mode_t mode) {
+void replaceByRename(const fs::path& target, std::string_view content, mode_t mode,
+                     bool durable = true) {
     TemporaryFile temp(target);
-    writeWhole(temp, content, mode, target);
+    writeWhole(temp, content, mode, target, durable);
     temp.renamedTo(target);
 }
 
@@ -200,10 +202,10 @@ void writeFileReplacing(const fs::path& requested, std::string_view content) {
     replaceByRename(target, content, exists ? (old.st_mode & 07777) : newFileMode());
 }
 
-void writeOwnFileReplacing(const fs::path& target, std::string_view content) {
+void writeOwnFileReplacing(const fs::path& target, std::string_view content, bool durable) {
     struct stat old {};
     const bool regular = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    replaceByRename(target, content, regular ? (old.st_mode & 07777) : newFileMode());
+    replaceByRename(target, content, regular ? (old.st_mode & 07777) : newFileMode(), durable);
 }
 
 bool writeNewFile(const fs::path& target, std::string_view content) {

@@ -246,10 +246,12 @@ void RunJournal::record(const std::vector<const OutputSnapshot*>& snapshots, boo
     const std::lock_guard lock(groupsMutex_);
     if (content_.empty()) start();
     content_.append(added, kHeader.size());
+    holdsOutputs_ = holdsOutputs_ || added.size() != kHeader.size();
     if (appendTo_ >= 0) ::close(appendTo_);
     appendTo_ = -1;
     try {
-        Util::writeOwnFileReplacing(file_, content_);
+        // Process groups alone need to outlive only this process: a power loss ends them too.
+        Util::writeOwnFileReplacing(file_, content_, holdsOutputs_);
     } catch (const std::runtime_error&) {
         // Without outputs to record the commands may start all the same (a full disk must
         // not stop them); their groups are then not named.
@@ -284,6 +286,7 @@ void RunJournal::finish() noexcept {
     ::unlink(file_.c_str());
     content_.clear();
     written_ = false;
+    holdsOutputs_ = false;
 }
 
 RunJournal::Recovery RunJournal::recoverKilledRun(const std::filesystem::path& file,

@@ -45,7 +45,8 @@ public:
 
     /// Adds the snapshots to the record and writes it whole, flushed to disk, before it
     /// returns; when `commandsStart`, writes it also without snapshots, once, so that it can
-    /// name the commands' process groups. Throws std::runtime_error naming the file when it
+    /// name the commands' process groups (not flushed while it lists no outputs: the groups
+    /// need to outlive only this process). Throws std::runtime_error naming the file when it
     /// cannot be written and there are snapshots to add.
     void record(const std::vector<const OutputSnapshot*>& snapshots, bool commandsStart = true);
 
@@ -132,6 +133,8 @@ private:
     std::string content_;
     std::string token_;
     bool written_ = false;
+    /// Whether the record lists outputs: it must then survive a power loss too.
+    bool holdsOutputs_ = false;
     /// The record, open for appending the process groups; -1 while it is not written.
     int appendTo_ = -1;
     /// Guards `content_` and `appendTo_` while the jobs run.
