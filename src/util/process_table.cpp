@@ -70,8 +70,11 @@ std::optional<ProcessEntry> readProcess(pid_t pid) {
     ProcessEntry entry{.pid = pid};
     entry.state = rest.front();
     rest.remove_prefix(1);
-    if (!takeNumber(rest, entry.parent) || !takeNumber(rest, entry.group)) return std::nullopt;
-    for (int field = 6; field < 22; ++field) skipField(rest);
+    if (!takeNumber(rest, entry.parent) || !takeNumber(rest, entry.group) ||
+        !takeNumber(rest, entry.session)) {
+        return std::nullopt;
+    }
+    for (int field = 7; field < 22; ++field) skipField(rest);
     if (!takeNumber(rest, entry.start)) return std::nullopt;
     return entry;
 }

@@ -11,13 +11,14 @@
 
 namespace Util {
 
-/// A process as /proc shows it: its id, its parent's, its process group, its state and when
-/// it started (clock ticks since boot). Id and start together name one process: an id reused
-/// after it ended comes with a later start.
+/// A process as /proc shows it: its id, its parent's, its process group and session, its
+/// state and when it started (clock ticks since boot). Id and start together name one process: an
+/// id reused after it ended comes with a later start.
 struct ProcessEntry {
     pid_t pid = 0;
     pid_t parent = 0;
     pid_t group = 0;
+    pid_t session = 0;
     char state = 0;
     std::uint64_t start = 0;
 

@@ -17,14 +17,15 @@ namespace fs = std::filesystem;
 class KilledRunCommands : public RilkRun {
 protected:
     /// The project in folder `project`, named so, with `imports` (its sections before the
-    /// units): its target u::t writes t.txt slowly in the project's folder, after the pid of
-    /// its shell in pid.txt.
+    /// units): its target u::t writes t.txt in the project's folder, after the pid of its
+    /// shell in pid.txt, slowly the first time only.
     void writeSlowProject(const std::string& project, const std::string& imports = "") const {
         write({{project + "/.rilk_project.txt",
                 "name " + project + "\n" + imports + "units { u { \"rilk.txt\" } }\n"},
                {project + "/rilk.txt",
                 "unit u\nt: {\n    ^FILE = P\"(t.txt)\"  cwd = P\"(.)\"\n    cmdline = \"echo $$ > "
-                "pid.txt; echo start > t.txt; sleep 2; echo done >> t.txt\"\n}\n"}});
+                "pid.txt; echo start > t.txt; [ -e slow ] || { : > slow; sleep 30; }; echo done >> "
+                "t.txt\"\n}\n"}});
     }
 
     /// Starts a run in `project`, kills it alone (SIGKILL) once its command has begun to

@@ -55,27 +55,19 @@ bool carriesToken(pid_t pid, const std::string& token) {
     return false;
 }
 
-/// The living members of `group`.
-std::vector<pid_t> livingMembers(const std::vector<Util::ProcessEntry>& table, pid_t group) {
-    std::vector<pid_t> members;
-    for (const Util::ProcessEntry& entry : table) {
-        if (entry.group == group && entry.living()) members.push_back(entry.pid);
-    }
-    return members;
+/// Whether `group` has a living member.
+bool livesOn(const std::vector<Util::ProcessEntry>& table, pid_t group) {
+    return std::any_of(table.begin(), table.end(), [&](const Util::ProcessEntry& entry) {
+        return entry.group == group && entry.living();
+    });
 }
 
-/// Whether the living group is the one the killed run started: its leader, while it lives
-/// (a zombie too), holds the number, so none other can lead a group of it.
-bool startedByKilledRun(const CommandGroup& recorded, const std::vector<Util::ProcessEntry>& table,
-                        const std::vector<pid_t>& members, bool sameBoot,
-                        const std::string& token) {
+/// Whether the recorded group's leader still lives with the start time recorded: while it
+/// lives (a zombie too) it holds the number, so none other can lead a group of it.
+bool startedByKilledRun(const CommandGroup& recorded,
+                        const std::vector<Util::ProcessEntry>& table) {
     const Util::ProcessEntry* leader = find(table, recorded.group);
-    if (sameBoot && leader != nullptr && recorded.leaderStart != 0 &&
-        leader->start == recorded.leaderStart) {
-        return true;
-    }
-    return std::any_of(members.begin(), members.end(),
-                       [&](pid_t member) { return carriesToken(member, token); });
+    return leader != nullptr && recorded.leaderStart != 0 && leader->start == recorded.leaderStart;
 }
 
 /// Waits until no group of `killed` has a living member, at most `limit`, killing again
@@ -87,7 +79,7 @@ std::size_t awaitGone(const std::vector<pid_t>& killed, std::chrono::millisecond
         const std::vector<Util::ProcessEntry> table = Util::allProcesses();
         std::size_t living = 0;
         for (const pid_t group : killed) {
-            if (livingMembers(table, group).empty()) continue;
+            if (!livesOn(table, group)) continue;
             ++living;
             ::kill(-group, SIGKILL);
         }
@@ -95,6 +87,21 @@ std::size_t awaitGone(const std::vector<pid_t>& killed, std::chrono::millisecond
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
+}
+
+/// The groups of the living processes that carry `token`: the killed run's commands, also
+/// those whose group the journal could not name before the run was killed. A process that
+/// leads a session of its own (a daemon, `setsid`) left its command's group on purpose.
+std::set<pid_t> groupsCarryingToken(const std::vector<Util::ProcessEntry>& table,
+                                    const std::string& token) {
+    std::set<pid_t> groups;
+    for (const Util::ProcessEntry& entry : table) {
+        if (entry.living() && entry.group > 1 && entry.group != entry.session &&
+            !groups.contains(entry.group) && carriesToken(entry.pid, token)) {
+            groups.insert(entry.group);
+        }
+    }
+    return groups;
 }
 
 }  // namespace
@@ -129,24 +136,29 @@ std::string randomRunToken() {
 EndedGroups endKilledRunGroups(const std::vector<CommandGroup>& groups, const std::string& bootId,
                                const std::string& token, std::chrono::milliseconds limit) {
     EndedGroups result;
-    if (groups.empty()) return result;
+    if (groups.empty() && token.empty()) return result;
     const std::vector<Util::ProcessEntry> table = Util::allProcesses();
     const std::set<pid_t> own = ownGroups(table);
     const bool sameBoot = !bootId.empty() && bootId == currentBootId();
-    std::set<pid_t> seen;
-    std::vector<pid_t> killed;
+    std::set<pid_t> proven = groupsCarryingToken(table, token);
     for (const CommandGroup& recorded : groups) {
         // Group numbers 0 and 1 would name this process's group, or every process.
-        if (recorded.group <= 1 || !seen.insert(recorded.group).second) continue;
-        const std::vector<pid_t> members = livingMembers(table, recorded.group);
-        if (members.empty()) continue;
-        if (own.contains(recorded.group) ||
-            !startedByKilledRun(recorded, table, members, sameBoot, token)) {
+        if (recorded.group <= 1 || proven.contains(recorded.group)) continue;
+        if (!livesOn(table, recorded.group)) continue;
+        if (sameBoot && startedByKilledRun(recorded, table)) {
+            proven.insert(recorded.group);
+        } else {
+            ++result.leftAlone;
+        }
+    }
+    std::vector<pid_t> killed;
+    for (const pid_t group : proven) {
+        if (own.contains(group)) {
             ++result.leftAlone;
             continue;
         }
-        ::kill(-recorded.group, SIGKILL);
-        killed.push_back(recorded.group);
+        ::kill(-group, SIGKILL);
+        killed.push_back(group);
     }
     if (killed.empty()) return result;
     result.stillLiving = awaitGone(killed, limit);

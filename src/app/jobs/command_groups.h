@@ -41,12 +41,14 @@ struct EndedGroups {
     std::size_t leftAlone = 0;    ///< living, but not shown to be the killed run's, or ours
 };
 
-/// Ends every process group of `groups` that still has a living member (a zombie is not
-/// one) and is shown to be the one the killed run started: on the boot `bootId` its leader
-/// lives with the recorded start time, or one of its living members carries `token` in
-/// `kRunTokenVariable` of its environment. A group whose number was given to another since
-/// shows neither and is left alone, and so is the group of this process or of one of its
-/// ancestors. The others get SIGKILL, and the call waits, at most `limit`, until none of
+/// Ends every process group that still has a living member (a zombie is not one) and is
+/// shown to be one the killed run started: a group of `groups` whose leader lives, on the
+/// boot `bootId`, with the recorded start time, or any group one of whose living members
+/// carries `token` in `kRunTokenVariable` of its environment (so also a command whose group
+/// the run had no time to record), unless that member leads a session of its own (a daemon
+/// left its command's group on purpose). A recorded group whose number was given to another
+/// since shows neither and is left alone, and so is the group of this process or of one of
+/// its ancestors. The others get SIGKILL, and the call waits, at most `limit`, until none of
 /// their members lives.
 EndedGroups endKilledRunGroups(const std::vector<CommandGroup>& groups, const std::string& bootId,
                                const std::string& token, std::chrono::milliseconds limit);

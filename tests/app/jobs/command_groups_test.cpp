@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -84,18 +85,27 @@ TEST(CommandGroups, OnlyGroupsShownToBeTheKilledRunsAreEnded) {
               0U);
 }
 
-TEST(CommandGroups, AGroupWhoseLeaderIsGoneIsKnownByItsMembersToken) {
+// A group the journal does not name (the run was killed before it could), whose leader is
+// gone: its member carries the run's token, and is ended; a daemon that carries it but leads
+// a session of its own is left.
+TEST(CommandGroups, AGroupTheJournalDoesNotNameIsKnownByItsMembersToken) {
     RilkTest::TempDir dir;
     const std::string token = randomRunToken();
-    const std::string member = (dir.path() / "member").string();
-    const pid_t leader = startGroup("sleep 60 & echo $! > '" + member + "'",
-                                    {std::string(kRunTokenVariable) + "=" + token});
+    const std::string pids = (dir.path() / "pids").string();
+    const pid_t leader =
+        startGroup("sleep 60 & m=$!; setsid sleep 60 & echo $m $! > '" + pids + "'",
+                   {std::string(kRunTokenVariable) + "=" + token, "PATH=/usr/bin:/bin"});
     RilkTest::waitExit(leader);
-    const pid_t sleeper = static_cast<pid_t>(std::stol(RilkTest::readFile(member)));
-    const EndedGroups result =
-        endKilledRunGroups({{leader, 12345}, {leader, 12345}}, currentBootId(), token, kLimit);
+    ASSERT_TRUE(RilkTest::waitUntil([&] { return RilkTest::readFile(pids).ends_with("\n"); }));
+    pid_t member = 0;
+    pid_t daemon = 0;
+    std::istringstream(RilkTest::readFile(pids)) >> member >> daemon;
+    ASSERT_TRUE(RilkTest::waitUntil([&] { return processStartTime(daemon) != 0; }));
+    const EndedGroups result = endKilledRunGroups({}, currentBootId(), token, kLimit);
     EXPECT_EQ(result.ended, 1U);
-    EXPECT_TRUE(RilkTest::processEnded(sleeper));
+    EXPECT_TRUE(RilkTest::processEnded(member));
+    EXPECT_FALSE(RilkTest::processEnded(daemon));
+    ::kill(daemon, SIGKILL);
 }
 
 }  // namespace
