@@ -1,5 +1,6 @@
 #include "app/build/dependency_output_store.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -59,12 +60,14 @@ DependencyOutputStore::DependencyOutputStore(Rilk::Context& target,
 void DependencyOutputStore::warnCollision(const Rilk::Context& target,
                                           const Rilk::QualifiedTargetName& targetName,
                                           const Rilk::QualifiedTargetName& dependencyName,
-                                          const std::string& alias, const std::string& note) {
+                                          const std::string& alias,
+                                          const std::function<std::string()>& note) {
+    const auto noteText = [&] { return note ? note() : std::string(); };
     const std::string variable = "an existing context variable";
     if (!alias.empty()) {
         if (target.hasVariable(alias)) {
             warnOutputCollision(describedOutput(alias, dependencyName, targetName),
-                                variable + otherSpelling(target, alias), targetName, note);
+                                variable + otherSpelling(target, alias), targetName, noteText());
         }
         return;
     }
@@ -72,7 +75,7 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
         if (target.hasVariable(dependencyName.target)) {
             warnOutputCollision(describedOutput(alias, dependencyName, targetName),
                                 variable + otherSpelling(target, dependencyName.target), targetName,
-                                note);
+                                noteText());
         }
         return;
     }
@@ -86,7 +89,7 @@ void DependencyOutputStore::warnCollision(const Rilk::Context& target,
             targetName);
     } else if (unitValue->context()->hasVariable(dependencyName.target)) {
         warnOutputCollision(describedOutput(alias, dependencyName, targetName),
-                            "an existing dependency output", targetName, note);
+                            "an existing dependency output", targetName, noteText());
     }
 }
 
@@ -185,7 +188,8 @@ bool DependencyOutputStore::addOutput(const Rilk::Dependency& dependency,
         warnToolVariable(*nested, dependency, name, *output);
         return false;
     }
-    warnCollision(target_, targetName_, name, dependency.alias, namesakeNote(dependency, name));
+    warnCollision(target_, targetName_, name, dependency.alias,
+                  [&] { return namesakeNote(dependency, name); });
     // "+=" merges the outputs into what the name holds, values and all: a copy of their own.
     if (shared) {
         value = placement(dependency, name, nestedValue(std::make_shared<Rilk::Context>(*output)))
@@ -202,7 +206,7 @@ void DependencyOutputStore::addMergedAliasOutput(const Rilk::Dependency& depende
     Rilk::ContextPtr& shared = mergedAliases_[dependency.alias];
     if (!shared) {
         warnCollision(target_, targetName_, name, dependency.alias,
-                      target_.hasVariable(dependency.alias) ? namesakeNote(dependency, name) : "");
+                      [&] { return namesakeNote(dependency, name); });
         if (!target_.hasVariable(dependency.alias)) {
             warnToolVariable(dependency.alias, dependency, name, *output);
         }
@@ -225,7 +229,8 @@ void DependencyOutputStore::retryMergedFailures() {
     for (const auto& [alias, failed] : mergedFailures_) {
         const Rilk::ContextPtr& shared = mergedAliases_.at(alias);
         for (const Assignment& assignment : failed) {
-            Rilk::log(Rilk::LogLevel::Trace, "Second try adding merged dependency output append {}.\n",
+            Rilk::log(Rilk::LogLevel::Trace,
+                      "Second try adding merged dependency output append {}.\n",
                       displayText(assignment.value));
             // As the first try says it, with the alias the variable is reached under.
             addOnSecondTry(*shared, assignment, alias.str() + "." + assignment.name,

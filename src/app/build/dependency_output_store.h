@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -53,13 +54,14 @@ public:
     /// The builder given at construction (may be null).
     const Rilk::Builder* tool() const { return tool_; }
 
-    /// Prints the `Warning` (`warnOutputCollision`, with `note`) when the name under which
-    /// a dependency's outputs will appear is already a variable of the target context.
-    /// Only prints.
+    /// Prints the `Warning` (`warnOutputCollision`, with the text `note` makes, asked only
+    /// then) when the name under which a dependency's outputs will appear is already a
+    /// variable of the target context. Only prints.
     static void warnCollision(const Rilk::Context& target,
                               const Rilk::QualifiedTargetName& targetName,
                               const Rilk::QualifiedTargetName& dependencyName,
-                              const std::string& alias, const std::string& note = {});
+                              const std::string& alias,
+                              const std::function<std::string()>& note = {});
     /// The outputs as a collision warning names them: "alias 'l' of u::lib", "'lib' of
     /// u::lib" in the target's own unit, else "'other::tool'" (each with the namespace of
     /// an imported project: "'ns/other::tool'").
@@ -87,9 +89,9 @@ private:
                           const Rilk::Context& output) const;
 
     /// The note of a collision warning when a dependency listed before `dependency` (one of
-    /// the listed) puts
-    /// its outputs under the same name spelled exactly alike ("; both dependencies are named
-    /// 'p', and '=> name' ..."): letter case cannot be what parts them. Empty otherwise.
+    /// the listed) puts its outputs under the same name spelled exactly alike ("; both
+    /// dependencies are named 'p', and '=> name' ..."): letter case cannot be what parts
+    /// them. Empty otherwise.
     std::string namesakeNote(const Rilk::Dependency& dependency,
                              const Rilk::QualifiedTargetName& name) const;
 

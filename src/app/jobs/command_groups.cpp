@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <ctime>
 #include <optional>
 #include <set>
@@ -26,12 +27,10 @@ const Util::ProcessEntry* find(const std::vector<Util::ProcessEntry>& table, pid
 }
 
 /// The process groups of this process and of its ancestors: ending one would end this run.
-std::set<pid_t> ownGroups(const std::vector<Util::ProcessEntry>& table) {
+std::set<pid_t> ownGroups() {
     std::set<pid_t> groups{::getpgrp()};
-    std::set<pid_t> seen;
-    for (const Util::ProcessEntry* entry = find(table, ::getpid());
-         entry != nullptr && seen.insert(entry->pid).second; entry = find(table, entry->parent)) {
-        groups.insert(entry->group);
+    for (const Util::ProcessEntry& ancestor : Util::processAncestors(SIZE_MAX)) {
+        groups.insert(ancestor.group);
     }
     return groups;
 }
@@ -138,7 +137,7 @@ EndedGroups endKilledRunGroups(const std::vector<CommandGroup>& groups, const st
     EndedGroups result;
     if (groups.empty() && token.empty()) return result;
     const std::vector<Util::ProcessEntry> table = Util::allProcesses();
-    const std::set<pid_t> own = ownGroups(table);
+    const std::set<pid_t> own = ownGroups();
     const bool sameBoot = !bootId.empty() && bootId == currentBootId();
     std::set<pid_t> proven = groupsCarryingToken(table, token);
     for (const CommandGroup& recorded : groups) {
