@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "support/started_process.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
+#include "util/process_table.h"
 
 namespace Rilk {
 namespace {
@@ -100,7 +102,11 @@ TEST(CommandGroups, AGroupTheJournalDoesNotNameIsKnownByItsMembersToken) {
     pid_t member = 0;
     pid_t daemon = 0;
     std::istringstream(RilkTest::readFile(pids)) >> member >> daemon;
-    ASSERT_TRUE(RilkTest::waitUntil([&] { return processStartTime(daemon) != 0; }));
+    // Until the daemon has its own session it is still a member of the group.
+    ASSERT_TRUE(RilkTest::waitUntil([&] {
+        const std::optional<Util::ProcessEntry> entry = Util::readProcess(daemon);
+        return entry && entry->session == daemon;
+    }));
     const EndedGroups result = endKilledRunGroups({}, currentBootId(), token, kLimit);
     EXPECT_EQ(result.ended, 1U);
     EXPECT_TRUE(RilkTest::processEnded(member));
