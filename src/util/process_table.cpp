@@ -14,8 +14,6 @@
 
 namespace Util {
 
-namespace {}  // namespace
-
 std::optional<std::string> readSystemFile(const char* path, std::size_t limit) {
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
@@ -104,6 +102,20 @@ std::vector<ProcessEntry> processAncestors(std::size_t limit) {
         process = entry->parent;
     }
     return ancestors;
+}
+
+std::uint64_t processStartTime(pid_t pid) {
+    const std::optional<ProcessEntry> entry = readProcess(pid);
+    return entry ? entry->start : 0;
+}
+
+std::string currentBootId() {
+    std::optional<std::string> id = readSystemFile("/proc/sys/kernel/random/boot_id", 128);
+    if (!id) return "";
+    while (!id->empty() && (id->back() == '\n' || id->back() == ' ')) id->pop_back();
+    // Callers keep it as one word.
+    if (id->find_first_of(" \n") != std::string::npos) return "";
+    return *id;
 }
 
 bool stillRunning(const ProcessEntry& process) {

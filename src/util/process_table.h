@@ -38,6 +38,12 @@ std::vector<ProcessEntry> allProcesses();
 /// left out, or to an ancestor outside the namespace (parent id 0).
 std::vector<ProcessEntry> processAncestors(std::size_t limit);
 
+/// The start time of process `pid` in clock ticks after boot; 0 when unknown.
+std::uint64_t processStartTime(pid_t pid);
+
+/// The id of the running boot of the system; empty when unknown.
+std::string currentBootId();
+
 /// Whether `process` still lives: its id names a process with the same start.
 bool stillRunning(const ProcessEntry& process);
 

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <future>
@@ -18,6 +19,7 @@
 #include "app/jobs/child_environment.h"
 #include "app/jobs/command_runner.h"
 #include "app/jobs/output_snapshot.h"
+#include "app/jobs/run_token.h"
 #include "types/path_glob.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
@@ -114,7 +116,10 @@ void snapshotOutputs(std::vector<BuildJob>& jobs, RunJournal* journal) {
     }
     if (journal == nullptr) return;
     journal->record(snapshots, commands);
-    if (!journal->token().empty()) setCommandVariable(kRunTokenVariable, journal->token());
+    if (!journal->token().empty()) {
+        const char* inherited = std::getenv(kRunTokenVariable);
+        setCommandVariable(kRunTokenVariable, commandRunTokens(inherited == nullptr ? "" : inherited));
+    }
 }
 
 /// Starts one thread per job with recipes, naming each command's process group in the

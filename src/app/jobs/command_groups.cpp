@@ -1,18 +1,15 @@
 #include "app/jobs/command_groups.h"
 
 #include <signal.h>
-#include <sys/random.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <ctime>
 #include <optional>
 #include <set>
 #include <thread>
 
-#include <fmt/format.h>
-
+#include "app/jobs/run_token.h"
 #include "util/process_table.h"
 
 namespace Rilk {
@@ -33,25 +30,6 @@ std::set<pid_t> ownGroups() {
         groups.insert(ancestor.group);
     }
     return groups;
-}
-
-/// Whether `pid` carries the token in its environment (which only the user's own processes
-/// show).
-bool carriesToken(pid_t pid, const std::string& token) {
-    if (token.empty()) return false;
-    const std::optional<std::string> environment =
-        Util::readProcessFile(pid, "environ", std::size_t{16} << 20);
-    if (!environment) return false;
-    const std::string entry = fmt::format("{}={}", kRunTokenVariable, token);
-    for (std::size_t at = environment->find(entry); at != std::string::npos;
-         at = environment->find(entry, at + 1)) {
-        const std::size_t end = at + entry.size();
-        if ((at == 0 || (*environment)[at - 1] == '\0') &&
-            (end == environment->size() || (*environment)[end] == '\0')) {
-            return true;
-        }
-    }
-    return false;
 }
 
 /// Whether `group` has a living member.
@@ -96,7 +74,7 @@ std::set<pid_t> groupsCarryingToken(const std::vector<Util::ProcessEntry>& table
     std::set<pid_t> groups;
     for (const Util::ProcessEntry& entry : table) {
         if (entry.living() && entry.group > 1 && entry.group != entry.session &&
-            !groups.contains(entry.group) && carriesToken(entry.pid, token)) {
+            !groups.contains(entry.group) && carriesRunToken(entry.pid, token)) {
             groups.insert(entry.group);
         }
     }
@@ -105,40 +83,13 @@ std::set<pid_t> groupsCarryingToken(const std::vector<Util::ProcessEntry>& table
 
 }  // namespace
 
-std::uint64_t processStartTime(pid_t pid) {
-    const std::optional<Util::ProcessEntry> entry = Util::readProcess(pid);
-    return entry ? entry->start : 0;
-}
-
-std::string currentBootId() {
-    std::optional<std::string> id = Util::readSystemFile("/proc/sys/kernel/random/boot_id", 128);
-    if (!id) return "";
-    while (!id->empty() && (id->back() == '\n' || id->back() == ' ')) id->pop_back();
-    // The journal keeps it as one word.
-    if (id->find_first_of(" \n") != std::string::npos) return "";
-    return *id;
-}
-
-std::string randomRunToken() {
-    std::uint64_t bits[2] = {};
-    if (::getrandom(bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits)) {
-        // Unique enough without the random bits: this process, now.
-        timespec now{};
-        ::clock_gettime(CLOCK_REALTIME, &now);
-        bits[0] = static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000U +
-                  static_cast<std::uint64_t>(now.tv_nsec);
-        bits[1] = static_cast<std::uint64_t>(::getpid()) ^ processStartTime(::getpid());
-    }
-    return fmt::format("{:016x}{:016x}", bits[0], bits[1]);
-}
-
 EndedGroups endKilledRunGroups(const std::vector<CommandGroup>& groups, const std::string& bootId,
                                const std::string& token, std::chrono::milliseconds limit) {
     EndedGroups result;
     if (groups.empty() && token.empty()) return result;
     const std::vector<Util::ProcessEntry> table = Util::allProcesses();
     const std::set<pid_t> own = ownGroups();
-    const bool sameBoot = !bootId.empty() && bootId == currentBootId();
+    const bool sameBoot = !bootId.empty() && bootId == Util::currentBootId();
     std::set<pid_t> proven = groupsCarryingToken(table, token);
     for (const CommandGroup& recorded : groups) {
         // Group numbers 0 and 1 would name this process's group, or every process.

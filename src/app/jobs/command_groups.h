@@ -8,11 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace Rilk {
+#include "app/jobs/run_token.h"
 
-/// The variable that carries a build run's token to every command it starts (and, through
-/// their environment, to what those start): it shows later which processes the run began.
-inline constexpr const char* kRunTokenVariable = "RILK_RUN_TOKEN";
+namespace Rilk {
 
 /// The process group of a command a run started, as its journal names it: the group's
 /// number (the pid of the command's shell, which leads it) and the shell's start time.
@@ -24,15 +22,6 @@ struct CommandGroup {
 
     bool operator==(const CommandGroup&) const = default;
 };
-
-/// The start time of process `pid` in clock ticks after boot; 0 when unknown.
-std::uint64_t processStartTime(pid_t pid);
-
-/// The id of the running boot of the system; empty when unknown.
-std::string currentBootId();
-
-/// A new random token for a run, 32 hexadecimal digits.
-std::string randomRunToken();
 
 /// What `endKilledRunGroups` did with the groups it was given.
 struct EndedGroups {

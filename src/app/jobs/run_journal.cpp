@@ -15,9 +15,11 @@
 
 #include <fmt/format.h>
 
+#include "app/jobs/run_token.h"
 #include "util/file_time.h"
 #include "util/file_writer.h"
 #include "util/mapped_file.h"
+#include "util/process_table.h"
 
 namespace Rilk {
 
@@ -235,8 +237,8 @@ RunJournal::~RunJournal() {
 }
 
 void RunJournal::start() {
-    token_ = randomRunToken();
-    const std::string boot = currentBootId();
+    token_ = ownRunToken();
+    const std::string boot = Util::currentBootId();
     content_ = fmt::format("{}{}{} {}\n", kHeader, kRunLine, boot.empty() ? "-" : boot, token_);
 }
 
@@ -266,7 +268,7 @@ void RunJournal::record(const std::vector<const OutputSnapshot*>& snapshots, boo
 void RunJournal::recordCommandGroup(pid_t group) noexcept {
     char line[64];
     const auto written = fmt::format_to_n(line, sizeof line, "{}{} {}\n", kGroupLine, group,
-                                          processStartTime(group));
+                                          Util::processStartTime(group));
     const std::size_t size = std::min(written.size, sizeof line);
     const std::lock_guard lock(groupsMutex_);
     if (appendTo_ < 0) return;

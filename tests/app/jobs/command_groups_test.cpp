@@ -16,6 +16,7 @@
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
 #include "util/process_table.h"
+#include "util/random_token.h"
 
 namespace Rilk {
 namespace {
@@ -42,11 +43,11 @@ pid_t startGroup(const std::string& command, const std::vector<std::string>& env
 constexpr auto kLimit = std::chrono::seconds(30);
 
 TEST(CommandGroups, OnlyGroupsShownToBeTheKilledRunsAreEnded) {
-    const std::string token = randomRunToken();
-    const std::string boot = currentBootId();
+    const std::string token = Util::randomRunToken();
+    const std::string boot = Util::currentBootId();
     ASSERT_FALSE(boot.empty());
     ASSERT_EQ(token.size(), 32U);
-    ASSERT_NE(randomRunToken(), token);
+    ASSERT_NE(Util::randomRunToken(), token);
     const std::string carried = std::string(kRunTokenVariable) + "=" + token;
     const std::string otherBoot = "00000000-0000-0000-0000-000000000000";
     const struct {
@@ -61,12 +62,14 @@ TEST(CommandGroups, OnlyGroupsShownToBeTheKilledRunsAreEnded) {
         {"a leader of that start on another boot", true, otherBoot, "A=1", false},
         {"a member carrying the run's token", false, boot, carried, true},
         {"a member carrying another run's token", false, boot, carried + "0", false},
+        {"a member of a run nested in it", false, boot,
+         std::string(kRunTokenVariable) + "=" + token + " " + Util::randomRunToken(), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const pid_t leader = startGroup("exec sleep 60", {c.environment});
-        ASSERT_TRUE(RilkTest::waitUntil([&] { return processStartTime(leader) != 0; }));
-        const std::uint64_t start = processStartTime(leader) + (c.rightStart ? 0 : 1);
+        ASSERT_TRUE(RilkTest::waitUntil([&] { return Util::processStartTime(leader) != 0; }));
+        const std::uint64_t start = Util::processStartTime(leader) + (c.rightStart ? 0 : 1);
         // Once it runs sleep, its environment is the one it was given.
         ASSERT_TRUE(RilkTest::waitUntil([&] {
             return RilkTest::readFile("/proc/" + std::to_string(leader) + "/cmdline")
@@ -81,7 +84,7 @@ TEST(CommandGroups, OnlyGroupsShownToBeTheKilledRunsAreEnded) {
     }
     // Nor this process's own group, nor group 1 (every process), nor 0 (this one's).
     const pid_t own = ::getpgrp();
-    EXPECT_EQ(endKilledRunGroups({{own, processStartTime(own)}, {0, 0}, {1, processStartTime(1)}},
+    EXPECT_EQ(endKilledRunGroups({{own, Util::processStartTime(own)}, {0, 0}, {1, Util::processStartTime(1)}},
                                  boot, token, kLimit)
                   .ended,
               0U);
@@ -92,7 +95,7 @@ TEST(CommandGroups, OnlyGroupsShownToBeTheKilledRunsAreEnded) {
 // a session of its own is left.
 TEST(CommandGroups, AGroupTheJournalDoesNotNameIsKnownByItsMembersToken) {
     RilkTest::TempDir dir;
-    const std::string token = randomRunToken();
+    const std::string token = Util::randomRunToken();
     const std::string pids = (dir.path() / "pids").string();
     const pid_t leader =
         startGroup("sleep 60 & m=$!; setsid sleep 60 & echo $m $! > '" + pids + "'",
@@ -107,7 +110,7 @@ TEST(CommandGroups, AGroupTheJournalDoesNotNameIsKnownByItsMembersToken) {
         const std::optional<Util::ProcessEntry> entry = Util::readProcess(daemon);
         return entry && entry->session == daemon;
     }));
-    const EndedGroups result = endKilledRunGroups({}, currentBootId(), token, kLimit);
+    const EndedGroups result = endKilledRunGroups({}, Util::currentBootId(), token, kLimit);
     EXPECT_EQ(result.ended, 1U);
     EXPECT_TRUE(RilkTest::processEnded(member));
     EXPECT_FALSE(RilkTest::processEnded(daemon));

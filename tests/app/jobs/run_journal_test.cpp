@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "support/temp_dir.h"
+#include "util/process_table.h"
 
 namespace Rilk {
 namespace {
@@ -114,10 +115,10 @@ TEST(RunJournal, RecordIsOnDiskUntilFinishedAndOnlyWhenThereIsSomethingToRecord)
     ASSERT_EQ(onDisk->entries.size(), 2u);
     EXPECT_EQ(onDisk->entries[1].file, dir.path() / "b");
     EXPECT_EQ(onDisk->token, journal.token());
-    EXPECT_EQ(onDisk->bootId, currentBootId());
+    EXPECT_EQ(onDisk->bootId, Util::currentBootId());
     EXPECT_EQ(onDisk->groups,
-              (std::vector<CommandGroup>{{::getpid(), processStartTime(::getpid())},
-                                         {::getppid(), processStartTime(::getppid())}}));
+              (std::vector<CommandGroup>{{::getpid(), Util::processStartTime(::getpid())},
+                                         {::getppid(), Util::processStartTime(::getppid())}}));
     journal.finish();
     EXPECT_FALSE(fs::exists(file));
 }
