@@ -7,6 +7,7 @@
 #include "app/driver/application_build_services.h"
 #include "app/driver/output_file.h"
 #include "app/jobs/build_interrupt.h"
+#include "app/jobs/leftover_commands.h"
 #include "app/load/runtime_contexts.h"
 #include "util/logger.h"
 
@@ -87,7 +88,9 @@ int runBuild(Workspace& workspace, const ToolMap& tools, ProjectCaches& caches,
             outputs = state->build.buildTarget(main, {}, chain);
         } catch (...) {
             // Whatever ended the build, the records of the work that finished are kept;
-            // the failed or stopped jobs removed what they had begun to write.
+            // the failed or stopped jobs removed what they had begun to write. What the
+            // commands left running ends before the journal goes, which names them.
+            endLeftoverCommands();
             finishRun(caches, journal);
             if (buildInterrupted()) endInterruptedRun();
             throw;

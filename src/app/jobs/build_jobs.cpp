@@ -3,9 +3,9 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <future>
@@ -18,6 +18,7 @@
 #include "app/jobs/build_interrupt.h"
 #include "app/jobs/child_environment.h"
 #include "app/jobs/command_runner.h"
+#include "app/jobs/leftover_commands.h"
 #include "app/jobs/output_snapshot.h"
 #include "app/jobs/run_token.h"
 #include "types/path_glob.h"
@@ -105,7 +106,7 @@ void awaitTask(const std::future<int>& task, InterruptGuard& interrupt) {
 }
 
 /// Takes the snapshot of every job's outputs and adds them to the journal, before any job
-/// starts; the commands then carry the run's token.
+/// starts.
 void snapshotOutputs(std::vector<BuildJob>& jobs, RunJournal* journal) {
     std::vector<const OutputSnapshot*> snapshots;
     bool commands = false;
@@ -116,10 +117,6 @@ void snapshotOutputs(std::vector<BuildJob>& jobs, RunJournal* journal) {
     }
     if (journal == nullptr) return;
     journal->record(snapshots, commands);
-    if (!journal->token().empty()) {
-        const char* inherited = std::getenv(kRunTokenVariable);
-        setCommandVariable(kRunTokenVariable, commandRunTokens(inherited == nullptr ? "" : inherited));
-    }
 }
 
 /// Starts one thread per job with recipes, naming each command's process group in the
@@ -129,7 +126,9 @@ void snapshotOutputs(std::vector<BuildJob>& jobs, RunJournal* journal) {
 /// none. An error starting a thread is returned.
 std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt,
                           RunJournal* journal) {
-    const std::vector<std::string> environment = currentEnvironment();
+    // Every command carries the run's token, which shows later what the run started.
+    std::vector<std::string> environment = currentEnvironment();
+    giveRunTokens(environment);
     std::vector<std::pair<std::size_t, std::future<int>>> tasks;
     tasks.reserve(jobs.size());
     std::exception_ptr startError;
@@ -171,6 +170,22 @@ std::vector<std::filesystem::path> removePartialOutputs(const std::vector<BuildJ
         }
     }
     return removed;
+}
+
+/// Whether a job did not succeed.
+bool anyFailed(const std::vector<BuildJob>& jobs) {
+    return std::any_of(jobs.begin(), jobs.end(),
+                       [](const BuildJob& job) { return job.result != 0 || job.error; });
+}
+
+/// Once every job has ended and one did not succeed, or a stop came: ends what the run's
+/// commands left running, before their outputs are removed, so that none writes after.
+void endLeftovers() {
+    const std::size_t groups = endLeftoverCommands();
+    if (groups > 0) {
+        log(LogLevel::Info, "Ended {} process {} that this run's commands had left running.\n",
+            groups, groups == 1 ? "group" : "groups");
+    }
 }
 
 /// Once the jobs an interrupt stopped have all ended: removes what they left behind and
@@ -270,6 +285,7 @@ void runBuildJobs(Builder& builder, const std::vector<ContextPtr>& jobContexts,
         interrupt.emplace(jobs.size());
         const std::exception_ptr startError = runAll(jobs, *interrupt, journal);
         reportFinished(jobs, jobContexts.size(), finished);
+        if (interrupt->interrupted() || anyFailed(jobs)) endLeftovers();
         if (interrupt->interrupted()) endInterrupted(jobs);
         for (const std::filesystem::path& file : removePartialOutputs(jobs)) {
             log(LogLevel::Verbose, "Removed '{}', left behind by a failed job.\n", file.string());

@@ -4,12 +4,18 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <system_error>
+#include <thread>
+#include <vector>
 
 #include <fmt/format.h>
 
+#include "app/jobs/leftover_commands.h"
 #include "util/logger.h"
+#include "util/process_table.h"
 
 namespace Rilk {
 
@@ -66,6 +72,28 @@ void awaitExit(pid_t pid) {
     }
 }
 
+/// Whether a process of `group` still lives (a zombie does not).
+bool groupLives(pid_t group) {
+    const std::vector<Util::ProcessEntry> table = Util::allProcesses();
+    return std::any_of(table.begin(), table.end(), [&](const Util::ProcessEntry& entry) {
+        return entry.group == group && entry.living();
+    });
+}
+
+/// Once a stop came: waits until no process of the command's group lives, so that nothing
+/// the command started writes after the run removed its outputs. The shell that leads the
+/// group is not reaped yet, so the group's number stays the command's, and the slot still
+/// names it: a second signal, or the runner once the grace has passed, kills the group. Gives
+/// up after the grace and the kill's limit, as the run then ends all the same.
+void awaitGroupEnd(pid_t group) {
+    const auto deadline = std::chrono::steady_clock::now() + kLeftoverGrace + kLeftoverKillLimit;
+    auto pause = std::chrono::milliseconds(2);
+    while (groupLives(group) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+}
+
 /// Reaps the ended child; its job result, or the error of the wait.
 int reap(pid_t pid) {
     int status = 0;
@@ -105,6 +133,7 @@ int runCommand(const Recipe& recipe, const std::vector<std::string>& environment
     if (journal != nullptr) journal->recordCommandGroup(pid);
     slot.publish(pid);
     awaitExit(pid);  // an error here shows again, and is reported, when reaping
+    if (buildInterrupted()) awaitGroupEnd(pid);
     const bool stopped = slot.withdraw();
     const int result = reap(pid);
     // Still running at the stop: a cleanup trap may end it with 0 after its work was cut

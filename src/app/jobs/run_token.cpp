@@ -55,6 +55,18 @@ std::string commandRunTokens(std::string_view inherited) {
     return value + ownRunToken();
 }
 
+void giveRunTokens(std::vector<std::string>& environment) {
+    const std::string prefix = std::string(kRunTokenVariable) + "=";
+    const auto inherited =
+        std::find_if(environment.begin(), environment.end(),
+                     [&](const std::string& entry) { return entry.starts_with(prefix); });
+    if (inherited == environment.end()) {
+        environment.push_back(prefix + commandRunTokens(""));
+    } else {
+        *inherited = prefix + commandRunTokens(std::string_view(*inherited).substr(prefix.size()));
+    }
+}
+
 bool carriesRunToken(pid_t pid, const std::string& token) {
     if (token.empty()) return false;
     const std::optional<std::string> environment =

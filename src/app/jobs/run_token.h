@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Rilk {
 
@@ -21,6 +22,10 @@ const std::string& ownRunToken();
 /// process inherited (well-formed ones only, at most a bounded number of the innermost),
 /// then its own.
 std::string commandRunTokens(std::string_view inherited);
+
+/// Gives the commands of `environment` ("NAME=value" entries, as this process inherited
+/// them) the tokens of `commandRunTokens` in place of the inherited ones.
+void giveRunTokens(std::vector<std::string>& environment);
 
 /// Whether process `pid` carries `token` among the tokens of `kRunTokenVariable` in its
 /// environment (which only the user's own processes show). False for an empty token.
