@@ -16,7 +16,7 @@
 namespace RilkTest {
 
 TerminalProcess::TerminalProcess(const std::vector<std::string>& argv,
-                                 const ProcessOptions& options) {
+                                 const ProcessOptions& options, bool terminalInput) {
     const PreparedExec program(argv, options);
     std::fflush(nullptr);
     pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
@@ -26,7 +26,7 @@ TerminalProcess::TerminalProcess(const std::vector<std::string>& argv,
         tcgetattr(1, &settings);
         settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
         tcsetattr(1, TCSANOW, &settings);
-        dup2(open("/dev/null", O_RDONLY), 0);
+        if (!terminalInput) dup2(open("/dev/null", O_RDONLY), 0);
         program.run();
     }
 }

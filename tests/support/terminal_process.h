@@ -17,9 +17,10 @@ namespace RilkTest {
 
 class TerminalProcess {
 public:
-    /// Starts `argv` (no shell) as `options` say, standard input from /dev/null, standard
-    /// output and error on the terminal.
-    TerminalProcess(const std::vector<std::string>& argv, const ProcessOptions& options);
+    /// Starts `argv` (no shell) as `options` say, standard output and error on the terminal,
+    /// standard input from /dev/null or, with `terminalInput`, the terminal too.
+    TerminalProcess(const std::vector<std::string>& argv, const ProcessOptions& options,
+                    bool terminalInput = false);
     /// Kills the program if it still runs, and reaps it.
     ~TerminalProcess();
     TerminalProcess(const TerminalProcess&) = delete;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "app/jobs/output_reader.h"
 #include "types/rilk_errors.h"
 #include "util/file_time.h"
 #include "util/logger.h"
@@ -30,6 +31,8 @@ std::atomic<RunningCommandSlot*> activeSlots{nullptr};
 std::atomic<std::size_t> activeSlotCount{0};
 /// Whether a `BuildSignals` is in place.
 std::atomic<bool> signalsInPlace{false};
+/// Whether a closed output stops the run (`catchClosedOutput` caught SIGPIPE).
+std::atomic<bool> closedOutputStops{false};
 
 /// Ends a command and everything it started. SIGTERM, whatever the signal received: a
 /// shell run with "-c" defers SIGINT until its current child ends, and would still start
@@ -60,15 +63,19 @@ std::int64_t monotonicNanoseconds() {
     return Util::nanosecondsOf(now);
 }
 
+/// Records `signal` as the stop of the run and stops the running commands; false when a
+/// stop came first. Async-signal-safe.
+bool recordStop(int signal) {
+    int none = 0;
+    if (!receivedSignal.compare_exchange_strong(none, signal)) return false;
+    signalTime.store(monotonicNanoseconds());
+    forEachRunningCommand(stopGroup);
+    return true;
+}
+
 void onInterrupt(int signal) {
     const int savedErrno = errno;  // the interrupted code may be about to read its own
-    int none = 0;
-    if (receivedSignal.compare_exchange_strong(none, signal)) {
-        signalTime.store(monotonicNanoseconds());
-        forEachRunningCommand(stopGroup);
-    } else {
-        forEachRunningCommand(killGroup);
-    }
+    if (!recordStop(signal)) forEachRunningCommand(killGroup);
     errno = savedErrno;
 }
 
@@ -96,6 +103,9 @@ void RunningCommandSlot::publish(pid_t processGroup) {
 
 bool RunningCommandSlot::withdraw() {
     processGroup_.store(0);
+    // A command that ended once the output had closed may have ended because of it, as a
+    // rilk it ran on the same output stops then: it did not finish.
+    stopIfOutputClosed();
     // Pairs with the handler as `publish` does: a signal stored before this point found the
     // command published, so it was still running at the stop.
     return receivedSignal.load() != 0;
@@ -121,7 +131,12 @@ BuildSignals::~BuildSignals() {
 
 void catchClosedOutput() {
     struct sigaction old {};
-    install(SIGPIPE, old);
+    closedOutputStops.store(install(SIGPIPE, old));
+}
+
+void stopIfOutputClosed() {
+    if (!closedOutputStops.load() || receivedSignal.load() != 0) return;
+    if (standardOutputReaderGone()) recordStop(SIGPIPE);
 }
 
 InterruptGuard::InterruptGuard(std::size_t jobCount)

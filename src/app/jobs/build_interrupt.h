@@ -60,6 +60,14 @@ private:
 /// the run starts stays ignored.
 void catchClosedOutput();
 
+/// Stops the build as a closed output (SIGPIPE) does when standard output, a pipe or a
+/// socket, has lost its reader, although no write has failed yet: while commands run rilk
+/// may write nothing for long (a silent command, or a rilk run by a command that stopped
+/// on the same output). Only once `catchClosedOutput` made a closed output stop the run,
+/// and only while no stop came first. The job runner asks while it waits for its jobs, and
+/// `RunningCommandSlot::withdraw` when a command has ended.
+void stopIfOutputClosed();
+
 /// Where one job publishes the process group of the command it is running, so that an
 /// interrupt can stop the command together with everything it started.
 class RunningCommandSlot {
@@ -68,8 +76,9 @@ public:
     void publish(pid_t processGroup);
     /// Forgets the command, once it has ended. Call it before the command's process is
     /// reaped, so the interrupt never signals a process group whose number was given to
-    /// another. Returns whether a stop signal arrived while the command was published: it
-    /// was still running at the stop, whatever status it then ended with.
+    /// another. Returns whether a stop signal arrived while the command was published, or
+    /// the output is found closed now (`stopIfOutputClosed`): it was still running at the
+    /// stop, whatever status it then ended with.
     bool withdraw();
     /// The published process group, or 0.
     pid_t processGroup() const { return processGroup_.load(); }

@@ -94,11 +94,12 @@ std::vector<BuildJob> makeJobs(const std::vector<ContextPtr>& contexts,
     return jobs;
 }
 
-/// Waits for one job's task. Once an interrupt came, commands that still run after
-/// `kStubbornCommandGrace` are killed.
+/// Waits for one job's task, looking for a closed output meanwhile. Once an interrupt came,
+/// commands that still run after `kStubbornCommandGrace` are killed.
 void awaitTask(const std::future<int>& task, InterruptGuard& interrupt) {
     constexpr auto kPoll = std::chrono::milliseconds(50);
     while (task.wait_for(kPoll) != std::future_status::ready) {
+        stopIfOutputClosed();
         if (interrupt.interrupted() && interrupt.sinceSignal() >= kStubbornCommandGrace) {
             interrupt.killRunningCommands();
         }

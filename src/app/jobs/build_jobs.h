@@ -32,7 +32,8 @@ using JobOutputFiles = std::vector<std::vector<std::filesystem::path>>;
 /// not succeed and throws `BuildInterrupted`. A job whose command ended after the signal
 /// did not succeed, whatever status the command exited with. A command that ignores the
 /// signal is killed (SIGKILL to its process group) on a second signal, or
-/// `kStubbornCommandGrace` after the first.
+/// `kStubbornCommandGrace` after the first. A closed standard output stops them so too, seen
+/// also while no write fails (`stopIfOutputClosed`).
 ///
 /// With a `journal`, the state of every listed output file is added to it, on disk, before
 /// the first job starts. With `finished`, it tells on every path, by job context, whether

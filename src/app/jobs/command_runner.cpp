@@ -13,6 +13,7 @@
 
 #include <fmt/format.h>
 
+#include "app/jobs/command_input.h"
 #include "app/jobs/leftover_commands.h"
 #include "util/logger.h"
 #include "util/process_table.h"
@@ -49,6 +50,7 @@ int startShell(const Recipe& recipe, const std::vector<std::string>& environment
     posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
     posix_spawnattr_setpgroup(&setup.attributes, 0);
     posix_spawnattr_setsigmask(&setup.attributes, &none);
+    if (const int error = addCommandInput(setup.actions); error != 0) return error;
     if (!recipe.workingDirectory.empty()) {
         const int error =
             posix_spawn_file_actions_addchdir_np(&setup.actions, recipe.workingDirectory.c_str());

@@ -15,7 +15,8 @@ inline constexpr int kCommandSignalled = -1;
 
 /// Runs one recipe's command as "/bin/sh" "-c" command in the recipe's working directory,
 /// with `environment` ("NAME=value" entries), in a process group of its own that is
-/// published in `slot` while it runs, and waits for it.
+/// published in `slot` while it runs, and waits for it. Its standard input is rilk's own,
+/// or empty in place of a terminal (`addCommandInput`).
 ///
 /// Returns the shell's exit status; the signal's number negated when it was killed;
 /// `kCommandSignalled` when a stop signal arrived while it ran (it did not finish, whatever

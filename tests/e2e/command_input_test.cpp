@@ -1,0 +1,60 @@
+// What commands read as their standard input: rilk's own, except a terminal. A command runs
+// in a process group of its own, never the terminal's foreground group, so reading the
+// terminal would stop it (SIGTTIN) and the build would wait for ever; it reads an empty
+// input instead.
+#include <fstream>
+#include <sstream>
+
+#include "e2e/rilk_run.h"
+#include "support/run_process.h"
+#include "support/terminal_process.h"
+
+namespace {
+
+class CommandInput : public RilkRun {
+protected:
+    std::string contents(const std::string& relative) const {
+        std::ifstream in(work.path() / relative);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+};
+
+TEST_F(CommandInput, IsRilksOwnButNeverATerminal) {
+    // The shell reads a line itself, and a program it starts reads the rest.
+    write({{"rilk.txt",
+            "unit u\nread: { ^OUT = P\"(o.txt)\" cmdline = \"read x; y=$(cat); echo in:$x:$y > "
+            "o.txt\" }\n"},
+           {"in.txt", "first\nsecond\n"}});
+    const std::string rilk = RILK_BINARY;
+    struct Case {
+        const char* input;
+        std::vector<std::string> argv;
+        std::string read;
+    };
+    const Case cases[] = {
+        {"a terminal", {rilk}, "in::\n"},
+        {"a pipe",
+         {"/bin/sh", "-c", "printf 'first\\nsecond\\n' | exec " + rilk},
+         "in:first:second\n"},
+        {"a file", {"/bin/sh", "-c", "exec " + rilk + " < in.txt"}, "in:first:second\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        std::filesystem::remove(work.path() / "o.txt");
+        std::filesystem::remove(work.path() / ".rilk_cache");
+        const RilkTest::ProcessOptions options{.workingDirectory = work.path(),
+                                               .environment = userEnvironment()};
+        if (c.argv.size() == 1) {
+            RilkTest::TerminalProcess run(c.argv, options, /*terminalInput=*/true);
+            EXPECT_EQ(run.wait(), 0) << run.output();
+        } else {
+            const auto run = RilkTest::runProcess(c.argv, options);
+            EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+        }
+        EXPECT_EQ(contents("o.txt"), c.read);
+    }
+}
+
+}  // namespace
