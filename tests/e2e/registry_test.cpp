@@ -164,9 +164,11 @@ TEST_F(Registry, RewritesKeepWhatAHandWrittenToolHolds) {
     const std::vector<Case> cases = {
         {"CTXV = { y = 1 }", "CTXV = { y = 1 }"},
         {"LST = [\"a\", { z = 2 }]", "LST = [\"a\", { z = 2 }]"},
-        {"MAPS = [{}, { a = { b = [1, { c = 2 }] } }]", "MAPS = [{}, { a = { b = [1, { c = 2 }] } }]"},
+        {"MAPS = [{}, { a = { b = [1, { c = 2 }] } }]",
+         "MAPS = [{}, { a = { b = [1, { c = 2 }] } }]"},
         {"if os = \"linux\" { COND = { y = 1 } }", "if os = \"linux\" { COND = { y = 1 } }"},
-        {"!MARKED += [P\"(rel)\", { k = 1 }] // kept", "!MARKED += [P\"(rel)\", { k = 1 }] // kept"},
+        {"!MARKED += [P\"(rel)\", { k = 1 }] // kept",
+         "!MARKED += [P\"(rel)\", { k = 1 }] // kept"},
         {"NEST = [a, [b, [c]], []]", "NEST = [ a, b, c ]"},
         {"RAW = R\"(say \"hi\")\"", "RAW = R\"(say \"hi\")\""},
         {"TWO = \"two\nlines\"", "TWO = \"two\nlines\""},
