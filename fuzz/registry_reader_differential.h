@@ -4,6 +4,7 @@
 // reader, and renders both registries, so that a test or fuzz target can check that they
 // agree.
 
+#include <cstddef>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -27,20 +28,23 @@ struct RegistryReadings {
 };
 
 /// Every field of `registry`: the projects and tools in file order, each tool's block with
-/// each value's exact type and text.
+/// each value's exact type and text, and the written text kept for it.
 inline std::string renderRegistry(const ParsedRegistry& registry) {
     std::string out;
     for (const auto& project : registry.projects) {
         out += "project[" + project.name + "|" + project.path.string() + "]\n";
     }
-    for (const auto& tool : registry.tools) {
+    for (std::size_t i = 0; i < registry.tools.size(); ++i) {
+        const auto& tool = registry.tools[i];
         out += "tool[" + tool.name + "]";
         if (tool.contextTemplate) {
             renderBlock(out, tool.contextTemplate->assignments, tool.contextTemplate->conditions);
         } else {
             out += "none";
         }
-        out += "\n";
+        out += "\nwritten[";
+        out += i < registry.writtenBlocks.size() ? registry.writtenBlocks[i] : "(missing)";
+        out += "]\n";
     }
     return out;
 }

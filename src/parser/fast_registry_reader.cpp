@@ -3,9 +3,11 @@
 // values are the fast unit reader's, read as the visitor reads them in a registry file.
 #include "parser/fast_registry_reader.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -32,7 +34,7 @@ public:
     ParsedRegistry read() {
         ParsedRegistry registry;
         if (skip(Kind::ProjectsKeyword)) readProjects(registry.projects);
-        if (skip(Kind::ToolsKeyword)) readTools(registry.tools);
+        if (skip(Kind::ToolsKeyword)) readTools(registry);
         if (!at(Kind::End)) decline();
         return registry;
     }
@@ -52,14 +54,32 @@ private:
         }
     }
 
-    void readTools(std::vector<BuildToolDefinition>& tools) {
+    void readTools(ParsedRegistry& registry) {
         take(Kind::LBrace);
         while (!skip(Kind::RBrace)) {
             std::string name = take(Kind::Identifier);
             auto block = std::make_shared<ContextTemplate>();
+            const std::size_t start = offsetIn(text_);
+            valuelessBlock_ = false;
             readBlock(block->assignments, block->conditions);
-            tools.push_back(BuildToolDefinition{std::move(name), std::move(block)});
+            // The template lacks what such a block held: its text keeps it.
+            const std::string_view written = text_.substr(start, offsetIn(text_) - start);
+            registry.writtenBlocks.push_back(valuelessBlock_ ? std::string(tokensOf(written))
+                                                             : std::string());
+            registry.tools.push_back(BuildToolDefinition{std::move(name), std::move(block)});
         }
+    }
+
+    /// `text` from its first token to the end of its last, without the blanks and
+    /// comments after it.
+    static std::string_view tokensOf(std::string_view text) {
+        FastLexer lexer(text);
+        std::size_t end = 0;
+        for (FastToken token = lexer.next(); token.kind != Kind::End && token.kind != Kind::Invalid;
+             token = lexer.next()) {
+            end = static_cast<std::size_t>(token.text.data() - text.data()) + token.text.size();
+        }
+        return text.substr(0, end);
     }
 };
 

@@ -126,6 +126,8 @@ protected:
     /// Blocks and values are read as the visitor reads them in a registry file: "!" is
     /// legal in every block, and a block as a value has no value (a list leaves it out).
     bool registry_ = false;
+    /// Whether a block read as a value got no value, as in a registry.
+    bool valuelessBlock_ = false;
 };
 
 }  // namespace Rilk::fast_read

@@ -56,7 +56,10 @@ RilkValuePtr FastUnitReader::readList() {
 RilkValuePtr FastUnitReader::readContextValue() {
     ContextTemplate block;
     readBlock(block.assignments, block.conditions);
-    if (registry_) return nullptr;
+    if (registry_) {
+        valuelessBlock_ = true;
+        return nullptr;
+    }
     return std::make_shared<RilkContext>(block.createContext());
 }
 

@@ -89,7 +89,8 @@ public:
     antlrcpp::Any visitDependency_macro(RilkTopParser::Dependency_macroContext* ctx) override;
 
     // The registry file and tool definitions (visit_registry.cpp).
-    /// -> `ParsedRegistry`
+    /// -> `ParsedRegistry`, with the written text of each tool block that holds a block as
+    /// a value
     antlrcpp::Any visitRilkRegistry(RilkTopParser::RilkRegistryContext* ctx) override;
     /// -> `std::vector<RilkRegProject>`
     antlrcpp::Any visitProjects(RilkTopParser::ProjectsContext* ctx) override;
@@ -160,6 +161,8 @@ private:
     Rilk::AssignModifier assignModifier(RilkTopParser::AssignmentContext* ctx);
 
     std::size_t nesting_ = 0;
+    /// The blocks read as values that got no value (file kinds other than `Unit`).
+    std::size_t valuelessBlocks_ = 0;
 };
 
 /// Moves the result of a visit operation out of its `antlrcpp::Any`. A result of another

@@ -2,6 +2,7 @@
 // shared with the project file's `tools` block.
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "parser/literal_text.h"
@@ -25,6 +26,12 @@ private:
     bool saved_;
 };
 
+/// The text of `node` as it stands in the parsed text.
+std::string writtenText(antlr4::ParserRuleContext* node) {
+    return node->getStart()->getInputStream()->getText(
+        antlr4::misc::Interval(node->getStart()->getStartIndex(), node->getStop()->getStopIndex()));
+}
+
 }  // namespace
 
 antlrcpp::Any RilkVisitorImpl::visitRilkRegistry(RilkTopParser::RilkRegistryContext* ctx) {
@@ -33,8 +40,16 @@ antlrcpp::Any RilkVisitorImpl::visitRilkRegistry(RilkTopParser::RilkRegistryCont
         data.projects = takeResult<std::vector<RilkRegProject>>(visitProjects(ctx->projects()));
     }
     if (ctx->build_tools() != nullptr) {
-        data.tools = takeResult<std::vector<Rilk::BuildToolDefinition>>(
-            visitBuild_tools(ctx->build_tools()));
+        const auto nodes = ctx->build_tools()->build_tool();
+        data.tools.reserve(nodes.size());
+        data.writtenBlocks.reserve(nodes.size());
+        for (auto* node : nodes) {
+            const std::size_t valuelessBefore = valuelessBlocks_;
+            data.tools.push_back(takeResult<Rilk::BuildToolDefinition>(visitBuild_tool(node)));
+            // The template lacks what such a block held: its text keeps it.
+            data.writtenBlocks.push_back(
+                valuelessBlocks_ == valuelessBefore ? std::string() : writtenText(node->context()));
+        }
     }
     return data;
 }

@@ -93,6 +93,9 @@ Rilk::RilkValuePtr RilkVisitorImpl::pathValue(const std::string& text) const {
 }
 
 Rilk::RilkValuePtr RilkVisitorImpl::contextValue(RilkTopParser::ContextContext* ctx) {
-    if (fileKind != Unit) return nullptr;
+    if (fileKind != Unit) {
+        ++valuelessBlocks_;
+        return nullptr;
+    }
     return std::make_shared<Rilk::RilkContext>(blockTemplate(ctx)->createContext());
 }

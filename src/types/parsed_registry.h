@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "types/build_tool_definition.h"
@@ -11,4 +12,8 @@
 struct ParsedRegistry {
     std::vector<RilkRegProject> projects;
     std::vector<Rilk::BuildToolDefinition> tools;
+    /// For each tool, in the order of `tools`: its block as written, from its "{" to its
+    /// "}", when the block holds a block as a value, which a registry reads as no value (so
+    /// the template does not hold all that was written); empty for every other tool.
+    std::vector<std::string> writtenBlocks;
 };

@@ -2,6 +2,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "e2e/rilk_run.h"
 
@@ -149,6 +150,51 @@ TEST_F(Registry, ARelativeRegisteredPathIsTakenFromTheRegistryDirectory) {
               std::string::npos)
         << result.out;
     EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST_F(Registry, RewritesKeepWhatAHandWrittenToolHolds) {
+    // One tool a case, each written in the registry's own layout: a block as a value, which
+    // the registry reads as no value, comes back as it was written; every other value as
+    // the registry reads it.
+    const std::string directory = registryFile().parent_path().string();
+    struct Case {
+        std::string written;
+        std::string rewritten;
+    };
+    const std::vector<Case> cases = {
+        {"CTXV = { y = 1 }", "CTXV = { y = 1 }"},
+        {"LST = [\"a\", { z = 2 }]", "LST = [\"a\", { z = 2 }]"},
+        {"MAPS = [{}, { a = { b = [1, { c = 2 }] } }]",
+         "MAPS = [{}, { a = { b = [1, { c = 2 }] } }]"},
+        {"if os = \"linux\" { COND = { y = 1 } }", "if os = \"linux\" { COND = { y = 1 } }"},
+        {"!MARKED += [P\"(rel)\", { k = 1 }] // kept",
+         "!MARKED += [P\"(rel)\", { k = 1 }] // kept"},
+        {"NEST = [a, [b, [c]], []]", "NEST = [ a, b, c ]"},
+        {"RAW = R\"(say \"hi\")\"", "RAW = R\"(say \"hi\")\""},
+        {"TWO = \"two\nlines\"", "TWO = \"two\nlines\""},
+        {"PTH = P\"(rel/x)\"", "PTH = P\"(" + directory + "/rel/x)\""},
+        {"^RANGE ?= a.b[1:3][k]", "^RANGE ?= a.b[1:3][k]"},
+        {"N = -3", "N = -3"},
+        {"CLEARED", "CLEARED"},
+    };
+    const auto tool = [](std::size_t index, const std::string& body) {
+        return "  t" + std::to_string(index) + " {\n    tool_type = \"command\"\n    " + body +
+               "\n  }\n";
+    };
+    std::string written = "tools {\n";
+    for (std::size_t i = 0; i < cases.size(); ++i) written += tool(i, cases[i].written);
+    home.write(".config/rilk/.rilk_registry.txt", written + "}\n");
+
+    for (const std::string option : {"-r", "--find-compilers"}) {
+        const auto result = rilk({option});
+        EXPECT_EQ(result.exitCode, 0) << option << ": " << result.out;
+        const std::string text = registryText();
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            EXPECT_NE(text.find(tool(i, cases[i].rewritten)), std::string::npos)
+                << option << " lost " << cases[i].written << " of t" << i << ":\n"
+                << text;
+        }
+    }
 }
 
 TEST_F(Registry, ASaveOnAFullDiskIsReportedAndLeavesTheOldRegistryWhole) {

@@ -1,5 +1,6 @@
 #include "app/registry/registry_reader.h"
 
+#include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <system_error>
@@ -68,7 +69,17 @@ RegistryEntries readRegistryText(const std::string& text, const std::filesystem:
 
     RegistryEntries entries;
     for (auto& project : data->projects) entries.projects[project.name] = std::move(project.path);
-    for (auto& tool : data->tools) entries.toolDefinitions[tool.name] = tool.contextTemplate;
+    for (std::size_t i = 0; i < data->tools.size(); ++i) {
+        BuildToolDefinition& tool = data->tools[i];
+        entries.toolDefinitions[tool.name] = tool.contextTemplate;
+        // A later entry of the same name replaces the earlier one's written block too.
+        if (i < data->writtenBlocks.size() && !data->writtenBlocks[i].empty()) {
+            entries.writtenBlocks[tool.name] =
+                WrittenToolBlock{tool.contextTemplate, std::move(data->writtenBlocks[i])};
+        } else if (!entries.writtenBlocks.empty()) {
+            entries.writtenBlocks.erase(tool.name);
+        }
+    }
     return entries;
 }
 

@@ -27,7 +27,15 @@ std::string projectLine(const Util::CiString& name, const std::filesystem::path&
 }
 
 void appendTool(std::string& out, const Util::CiString& name,
-                const std::shared_ptr<Rilk::ContextTemplate>& definition) {
+                const std::shared_ptr<Rilk::ContextTemplate>& definition,
+                const WrittenToolBlocks& writtenBlocks) {
+    // A block whose template does not hold all it held goes back as it was written, as
+    // long as the tool still has the template read from it.
+    const auto written = writtenBlocks.find(name);
+    if (written != writtenBlocks.end() && definition && written->second.definition == definition) {
+        out += fmt::format("  {} {}\n", name.str(), written->second.text);
+        return;
+    }
     out += fmt::format("  {} {{\n", name.str());
     Rilk::SourceWriter writer(Rilk::SourceForm::Template);
     if (definition && !writer.blockLines(out, *definition, 4)) {
@@ -48,7 +56,7 @@ std::string render(const RegistryEntries& entries) {
     if (!entries.toolDefinitions.empty()) {
         text += "tools {\n";
         for (const auto& [name, definition] : entries.toolDefinitions) {
-            appendTool(text, name, definition);
+            appendTool(text, name, definition, entries.writtenBlocks);
         }
         text += "}\n";
     }
@@ -107,6 +115,10 @@ std::string registryFileText(const RegistryEntries& entries, const std::filesyst
     for (const auto& tool : entries.toolDefinitions) {
         RegistryEntries single;
         single.toolDefinitions.insert(tool);
+        if (auto written = entries.writtenBlocks.find(tool.first);
+            written != entries.writtenBlocks.end()) {
+            single.writtenBlocks.insert(*written);
+        }
         if (auto problem = roundTripProblem(single, file)) {
             refuse(fmt::format("tool '{}'", tool.first.str()), *problem, file);
         }

@@ -80,6 +80,7 @@ std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
             readRegistryText(readRegistryFile(registry->filePath), registry->filePath);
         registry->projects = std::move(entries.projects);
         registry->toolDefinitions = std::move(entries.toolDefinitions);
+        registry->writtenBlocks = std::move(entries.writtenBlocks);
     } catch (const Rilk::RilkException& error) {
         Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
         (registry ? registry->loadFailure : whyNone) = error.message();
@@ -130,11 +131,13 @@ void RilkRegistry::reload() {
         if (!std::filesystem::exists(filePath)) {
             projects.clear();
             toolDefinitions.clear();
+            writtenBlocks.clear();
             return;
         }
         RegistryEntries entries = readRegistryText(readRegistryFile(filePath), filePath);
         projects = std::move(entries.projects);
         toolDefinitions = std::move(entries.toolDefinitions);
+        writtenBlocks = std::move(entries.writtenBlocks);
     } catch (const Rilk::RilkException& error) {
         Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
         loadFailure = error.message();
@@ -151,7 +154,7 @@ void RilkRegistry::save() {
             "writing it now would drop its entries. Correct or remove it, then try again.",
             filePath.string(), loadFailure));
     }
-    const std::string text = registryFileText({projects, toolDefinitions}, filePath);
+    const std::string text = registryFileText({projects, toolDefinitions, writtenBlocks}, filePath);
     try {
         Util::writeFileReplacing(filePath, text);
     } catch (const std::runtime_error& error) {

@@ -49,6 +49,8 @@ public:
     std::filesystem::path filePath;
     RegistryProjects projects;
     RegistryTools toolDefinitions;
+    /// The blocks of hand-written tools that `save` writes back as they were written.
+    WrittenToolBlocks writtenBlocks;
     /// Why the existing file could not be loaded; empty after a good load.
     std::string loadFailure;
 

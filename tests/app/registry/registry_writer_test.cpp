@@ -64,6 +64,41 @@ TEST(RegistryWriter, KeepsWhatAHandWrittenToolDefinitionHolds) {
     EXPECT_EQ(Rilk::registryFileText(entries, kFile), text);
 }
 
+TEST(RegistryWriter, WritesAToolHoldingABlockAsAValueBackAsItWasWritten) {
+    // A block as a value reads as no value in a registry: the tool's own text keeps it,
+    // for as long as the tool has the template read from that text.
+    struct Case {
+        std::string text;
+        std::string rewritten;
+    };
+    const std::string kept =
+        "tools {\n  cc { x = { y = 1 } // note\n    l = [\"a\", { z = [2, {}] }]\n"
+        "    if os = \"linux\" { c = {} } }\n}\n";
+    const Case cases[] = {
+        {kept, kept},
+        // Read by the grammar: the fast reader leaves this number to it.
+        {"tools {\n  cc { x = { n = 99999999999 } }\n}\n",
+         "tools {\n  cc { x = { n = 99999999999 } }\n}\n"},
+        // The entry of a name read last decides, with its own text or without one.
+        {"tools { cc { x = {} } CC { y = 1 } }", "tools {\n  cc {\n    y = 1\n  }\n}\n"},
+        {"tools { cc { y = 1 } CC /* c */ { x = { } } /* c */ }", "tools {\n  cc { x = { } }\n}\n"},
+    };
+    for (const Case& c : cases) {
+        const Rilk::RegistryEntries entries = Rilk::readRegistryText(c.text, kFile);
+        const std::string rewritten = Rilk::registryFileText(entries, kFile);
+        EXPECT_EQ(rewritten, c.rewritten) << c.text;
+        const Rilk::RegistryEntries readBack = Rilk::readRegistryText(rewritten, kFile);
+        EXPECT_TRUE(
+            Rilk::sameTemplate(readBack.toolDefinitions.at("cc"), entries.toolDefinitions.at("cc")))
+            << c.text;
+    }
+    // A tool given another template is written in the registry's own form.
+    Rilk::RegistryEntries entries = Rilk::readRegistryText(kept, kFile);
+    entries.toolDefinitions["CC"] = gccTool();
+    EXPECT_EQ(Rilk::registryFileText(entries, kFile),
+              "tools {\n  cc {\n    tool_type = \"gnu-gcc\"\n    arch = \"x86_64\"\n  }\n}\n");
+}
+
 TEST(RegistryWriter, RefusesAnEntryThatWouldNotReadBackTheSame) {
     auto tool = [](Rilk::RilkValuePtr value) {
         return std::make_shared<Rilk::ContextTemplate>(std::vector<Rilk::Assignment>{
