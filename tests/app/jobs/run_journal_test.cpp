@@ -251,8 +251,6 @@ TEST(RunJournal, RecoveryEndsTheKilledRunsCommandsOnlyWhereItsRecordShowsThem) {
          Proof::OtherSystem, false},
         {"a record of an older rilk", "rilk run journal 3\n", "run " + boot + " t\n", -1, 0600,
          Proof::Unnamed, false},
-        {"a killed run of another session", "rilk run journal 4\n",
-         runLine(boot, "t", gone, ::getsid(0) + 1, d), -1, 0600, Proof::Shown, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
