@@ -202,10 +202,14 @@ void writeFileReplacing(const fs::path& requested, std::string_view content) {
     replaceByRename(target, content, exists ? (old.st_mode & 07777) : newFileMode());
 }
 
-void writeOwnFileReplacing(const fs::path& target, std::string_view content, bool durable) {
-    struct stat old {};
-    const bool regular = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    replaceByRename(target, content, regular ? (old.st_mode & 07777) : newFileMode(), durable);
+void writeOwnFileReplacing(const fs::path& target, std::string_view content, bool durable,
+                           mode_t mode) {
+    if (mode == 0) {
+        struct stat old {};
+        const bool regular = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+        mode = regular ? (old.st_mode & 07777) : newFileMode();
+    }
+    replaceByRename(target, content, mode, durable);
 }
 
 bool writeNewFile(const fs::path& target, std::string_view content) {

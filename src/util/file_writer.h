@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <initializer_list>
 #include <string_view>
@@ -25,11 +27,11 @@ void writeFileReplacing(const std::filesystem::path& target, std::string_view co
 /// saved answers): whatever stands in its place that is not a directory (a symbolic link,
 /// a FIFO, a device) is replaced by the new regular file, never written through or into,
 /// so a link there never changes the file it points to. A regular file keeps its
-/// permission bits. Without `durable` the content is not flushed to disk first: for a file
-/// that needs to outlive only the process, not the system (a power loss may leave it
-/// empty or damaged).
+/// permission bits, unless `mode` gives others (not 0). Without `durable` the content is not
+/// flushed to disk first: for a file that needs to outlive only the process, not the system
+/// (a power loss may leave it empty or damaged).
 void writeOwnFileReplacing(const std::filesystem::path& target, std::string_view content,
-                           bool durable = true);
+                           bool durable = true, mode_t mode = 0);
 
 /// Creates `target` with `content` unless something exists under that name (also a
 /// dangling link); false then, and nothing is written. Of several writers at once exactly

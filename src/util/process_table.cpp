@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -116,6 +117,12 @@ std::string currentBootId() {
     // Callers keep it as one word.
     if (id->find_first_of(" \n") != std::string::npos) return "";
     return *id;
+}
+
+std::uint64_t pidNamespaceId() {
+    struct stat state {};
+    if (::stat("/proc/self/ns/pid", &state) != 0) return 0;
+    return static_cast<std::uint64_t>(state.st_ino);
 }
 
 bool stillRunning(const ProcessEntry& process) {

@@ -44,6 +44,10 @@ std::uint64_t processStartTime(pid_t pid);
 /// The id of the running boot of the system; empty when unknown.
 std::string currentBootId();
 
+/// The identity (inode) of this process's PID namespace, in which the process ids it sees
+/// are given; 0 when unknown.
+std::uint64_t pidNamespaceId();
+
 /// Whether `process` still lives: its id names a process with the same start.
 bool stillRunning(const ProcessEntry& process);
 

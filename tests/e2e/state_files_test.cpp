@@ -1,9 +1,14 @@
 // The files rilk keeps for itself when they are not what they seem: links in their place
 // are never written through, and the record of a killed run removes nothing but this
 // project's outputs as it recorded them.
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "e2e/system_toolchain_project.h"
@@ -105,17 +110,38 @@ TEST_F(StateFiles, AKilledRunsRecordRemovesOnlyThisProjectsOutputsInTheirRecorde
     EXPECT_FALSE(fs::exists(work.path() / "half.o"));
 }
 
-TEST_F(StateFiles, AJournalThatIsADirectoryOrADanglingLinkIsNamed) {
+TEST_F(StateFiles, AJournalThatIsNoRegularFileOrADanglingLinkIsNamed) {
     ASSERT_EQ(rilk({}).exitCode, 0);
-    fs::create_directory(journal());
-    const auto directory = rilk({});
-    EXPECT_EQ(directory.exitCode, 1);
-    EXPECT_EQ(directory.out, "Error: '" + dir() +
-                                 "/.rilk_journal' is a directory, where rilk keeps the record "
-                                 "of a running build. Remove or rename it and run again.\n");
-    EXPECT_TRUE(fs::exists(work.path() / ".rilk_cache")) << "the cache is kept";
+    const struct {
+        const char* kind;
+        std::function<void(const fs::path&)> make;
+    } cases[] = {
+        {"a directory", [](const fs::path& file) { fs::create_directory(file); }},
+        {"a FIFO", [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }},
+        {"a socket",
+         [](const fs::path& file) {
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             ASSERT_LT(file.native().size(), sizeof address.sun_path) << file;
+             std::strcpy(address.sun_path, file.c_str());
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+             ::close(fd);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        c.make(journal());
+        const auto refused = rilk({});
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_EQ(refused.out, "Error: '" + dir() + "/.rilk_journal' is " + c.kind +
+                                   ", where rilk keeps the record of a running build. Remove or "
+                                   "rename it and run again.\n");
+        EXPECT_TRUE(fs::exists(work.path() / ".rilk_cache")) << "the cache is kept";
+        EXPECT_TRUE(fs::exists(fs::symlink_status(journal()))) << "nothing is removed";
+        fs::remove(journal());
+    }
 
-    fs::remove(journal());
     fs::create_symlink(work.path() / "nowhere", journal());
     const auto dangling = rilk({"-v", "6"});
     EXPECT_EQ(dangling.exitCode, 0);

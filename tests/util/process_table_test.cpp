@@ -25,6 +25,15 @@ TEST(ProcessTable, ReadAProcessWhateverItsNameUntilItEnds) {
         ::pause();
         ::_exit(0);
     }
+    // Whatever assertion fails, the child does not outlive the test.
+    struct EndChild {
+        pid_t pid;
+        ~EndChild() {
+            if (pid <= 0) return;
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    } endChild{child};
     char byte = 0;
     ASSERT_EQ(::read(ready[0], &byte, 1), 1);
     const std::optional<ProcessEntry> entry = readProcess(child);
@@ -40,8 +49,11 @@ TEST(ProcessTable, ReadAProcessWhateverItsNameUntilItEnds) {
     ::kill(child, SIGKILL);
     siginfo_t info{};
     ::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT);
-    EXPECT_FALSE(readProcess(child)->living()) << "a zombie runs nothing";
+    const std::optional<ProcessEntry> zombie = readProcess(child);
+    ASSERT_TRUE(zombie.has_value());
+    EXPECT_FALSE(zombie->living()) << "a zombie runs nothing";
     ::waitpid(child, nullptr, 0);
+    endChild.pid = -1;  // reaped: its id may name another process now
     EXPECT_FALSE(stillRunning(*entry));
     ::close(ready[0]);
     ::close(ready[1]);

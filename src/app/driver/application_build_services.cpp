@@ -51,6 +51,7 @@ JobPlan ApplicationBuildServices::runTargetWork(Rilk::Builder& builder,
                                                 const std::shared_ptr<Rilk::TargetContext>& target,
                                                 const Util::CiString& label,
                                                 Rilk::Context& output) {
+    targetNamespace_ = &target->name.ns;
     return work_.run(builder, *target, label, output);
 }
 
@@ -62,7 +63,10 @@ void ApplicationBuildServices::stopIfAsked() {
 void ApplicationBuildServices::run(Rilk::Builder& builder, const JobPlan& plan,
                                    const Util::CiString& label, Rilk::Context& output,
                                    std::vector<bool>& finished) {
-    runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles, journal_,
+    RunJournal* journal = journals_ != nullptr && targetNamespace_ != nullptr
+                              ? journals_->of(*targetNamespace_)
+                              : nullptr;
+    runBuildJobs(builder, plan.jobContexts, label, output, plan.jobOutputFiles, journal,
                  &finished);
 }
 

@@ -36,21 +36,23 @@ std::unique_ptr<BuildCache> startLoadingCache(const std::filesystem::path& proje
 
 namespace {
 
-/// Saves the caches, then removes the run's journal: its outputs are accounted for.
-void finishRun(ProjectCaches& caches, RunJournal* journal) {
+/// Saves the caches, then removes the run's journals: its outputs are accounted for.
+void finishRun(ProjectCaches& caches, ProjectJournals* journals) {
     caches.save();
-    if (journal != nullptr) journal->finish();
+    if (journals != nullptr) journals->finish();
 }
 
 }  // namespace
 
 int runBuild(Workspace& workspace, const ToolMap& tools, ProjectCaches& caches,
-             const RunOptions& options, std::shared_ptr<void>& finishedBuild, RunJournal* journal) {
+             const RunOptions& options, std::shared_ptr<void>& finishedBuild,
+             ProjectJournals* journals) {
     const QualifiedTargetName& mainTarget = workspace.mainTarget;
     const ProjectPtr& project = workspace.project;
     if (caches.own() == nullptr) caches.startOwn(workspace.projectRoot);
     caches.load();
     caches.route(project.get());
+    if (journals != nullptr) journals->route(project.get());
     Rilk::log(Rilk::LogLevel::Info, "Starting build\n");
     Rilk::log(Rilk::LogLevel::Trace, "Main file: {}\n", options.load.unitFile.string());
     Rilk::log(Rilk::LogLevel::Trace, "Main unit: {}\n", mainTarget.unit);
@@ -65,13 +67,13 @@ int runBuild(Workspace& workspace, const ToolMap& tools, ProjectCaches& caches,
 
     struct BuildState {
         BuildState(const Workspace& workspace, const ToolMap& tools, const RunOptions& options,
-                   ProjectCaches& caches, RunJournal* journal)
-            : services(workspace, tools, options.weights, caches, options.jobs, journal),
+                   ProjectCaches& caches, ProjectJournals* journals)
+            : services(workspace, tools, options.weights, caches, options.jobs, journals),
               build(services) {}
         ApplicationBuildServices services;
         TargetBuild build;
     };
-    auto state = std::make_shared<BuildState>(workspace, tools, options, caches, journal);
+    auto state = std::make_shared<BuildState>(workspace, tools, options, caches, journals);
     finishedBuild = state;
     Rilk::VisitingChain chain;
     // A namespace named on the command line is kept; the main project's own is left empty.
@@ -89,14 +91,14 @@ int runBuild(Workspace& workspace, const ToolMap& tools, ProjectCaches& caches,
         } catch (...) {
             // Whatever ended the build, the records of the work that finished are kept;
             // the failed or stopped jobs removed what they had begun to write. What the
-            // commands left running ends before the journal goes, which names them.
+            // commands left running ends before the journals go, which name them.
             endLeftoverCommands();
-            finishRun(caches, journal);
+            finishRun(caches, journals);
             if (buildInterrupted()) endInterruptedRun();
             throw;
         }
         // Saved before the -o file: the build succeeded even when that file cannot be written.
-        finishRun(caches, journal);
+        finishRun(caches, journals);
         if (buildInterrupted()) endInterruptedRun();
     }
     if (!options.outFile.empty()) writeOutputFile(options.outFile, outputs);

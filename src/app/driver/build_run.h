@@ -5,7 +5,7 @@
 #include "app/cache/file/build_cache.h"
 #include "app/driver/command_line.h"
 #include "app/driver/project_caches.h"
-#include "app/jobs/run_journal.h"
+#include "app/driver/project_journals.h"
 #include "app/load/workspace.h"
 #include "app/toolbox/tool_map.h"
 
@@ -26,10 +26,10 @@ void dumpContexts(const Workspace& workspace, const LoadOptions& options);
 /// output context) goes into `finishedBuild`, which the process keeps. Returns 0; every
 /// failure is thrown, after the caches are saved with the records of the work that finished.
 /// A stop signal during the build ends the process once that is saved
-/// (`endInterruptedRun`). The jobs record their outputs in `journal` (when not null), which
-/// is finished once the caches are saved.
+/// (`endInterruptedRun`). The jobs record their outputs in `journals` (when not null), the
+/// journal of each target's project, which are finished once the caches are saved.
 int runBuild(Workspace& workspace, const ToolMap& tools, ProjectCaches& caches,
              const RunOptions& options, std::shared_ptr<void>& finishedBuild,
-             RunJournal* journal = nullptr);
+             ProjectJournals* journals = nullptr);
 
 }  // namespace Rilk

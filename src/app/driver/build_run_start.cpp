@@ -33,6 +33,13 @@ void reportLeft(const std::vector<RunJournal::Left>& left) {
                     "that is not the one the run wrote to.\n",
                     file);
                 break;
+            case Why::NewFolder:
+                log(LogLevel::Warning,
+                    "Left '{}' as it is: the record of the killed run names it in a folder "
+                    "that did not exist when the record was made, and does not show that it "
+                    "was written in this project.\n",
+                    file);
+                break;
             case Why::RelativePath:
                 log(LogLevel::Warning,
                     "Left '{}' as it is: the record of the killed run names it by a relative "
@@ -48,26 +55,71 @@ void reportLeft(const std::vector<RunJournal::Left>& left) {
     }
 }
 
+/// "1 process group", "2 process groups".
+std::string processGroups(std::size_t count) {
+    return fmt::format("{} process group{}", count, count == 1 ? "" : "s");
+}
+
+/// Says why no process of the killed run was ended, when its record names some.
+void reportUnproven(const RunJournal::Recovery& recovery, const std::filesystem::path& journal) {
+    using Proof = RunJournal::Proof;
+    if (!recovery.namesCommands) return;
+    const std::string file = Util::shownText(journal.string());
+    switch (recovery.proof) {
+        case Proof::Shown:
+            return;
+        case Proof::Unnamed:
+            log(LogLevel::Verbose,
+                "Ended no process of the killed run: its record '{}' does not name the run "
+                "that wrote it (an older rilk wrote it).\n",
+                file);
+            return;
+        case Proof::OtherUser:
+            log(LogLevel::Verbose,
+                "Ended no process of the killed run: its record '{}' belongs to another user, "
+                "or others may write it.\n",
+                file);
+            return;
+        case Proof::OtherFolder:
+            log(LogLevel::Verbose,
+                "Ended no process of the killed run: its record '{}' was written in another "
+                "folder (this project is a copy of that one).\n",
+                file);
+            return;
+        case Proof::OtherSystem:
+            log(LogLevel::Verbose,
+                "Ended no process of the killed run: its record '{}' was written on another "
+                "boot or in another PID namespace.\n",
+                file);
+            return;
+        case Proof::WriterRuns:
+            log(LogLevel::Verbose,
+                "Ended no process of the run that wrote the record '{}': it still runs "
+                "(process {}).\n",
+                file, recovery.writer);
+            return;
+    }
+}
+
 /// Says what became of the process groups of the commands the killed run had left running:
 /// one line for those ended, before the outputs are removed.
 void reportEndedGroups(const EndedGroups& groups, const std::string& where) {
     if (groups.ended > 0) {
         log(LogLevel::Info,
-            "The last run in {} was killed; ended {} process groups of commands it had left "
-            "running.\n",
-            where, groups.ended);
+            "The last run in {} was killed; ended {} of commands it had left running.\n", where,
+            processGroups(groups.ended));
     }
     if (groups.stillLiving > 0) {
         log(LogLevel::Warning,
-            "The last run in {} was killed; {} process groups of commands it had left running "
-            "did not end within {} seconds after SIGKILL, and may still write its outputs.\n",
-            where, groups.stillLiving, RunJournal::kCommandsEndLimit.count());
+            "The last run in {} was killed; {} of commands it had left running did not end "
+            "within {} seconds after SIGKILL, and may still write its outputs.\n",
+            where, processGroups(groups.stillLiving), RunJournal::kCommandsEndLimit.count());
     }
     if (groups.leftAlone > 0) {
         log(LogLevel::Verbose,
-            "Left {} living process groups that the record of the killed run names alone: "
-            "nothing shows that they are its commands.\n",
-            groups.leftAlone);
+            "Left {} living {} that the record of the killed run names alone: nothing shows "
+            "that they are its commands.\n",
+            groups.leftAlone, groups.leftAlone == 1 ? "process group" : "process groups");
     }
 }
 
@@ -96,6 +148,7 @@ void cleanUpKilledRun(const std::filesystem::path& projectRoot,
             where, (projectRoot / kRunJournalFile).string());
         return;
     }
+    reportUnproven(recovery, journal);
     reportEndedGroups(recovery.groups, where);
     for (const std::filesystem::path& file : recovery.removed) {
         log(LogLevel::Verbose, "Removed '{}', left behind by a killed run.\n",
@@ -124,10 +177,12 @@ std::unique_ptr<RunJournal> startRunJournal(const std::filesystem::path& project
     return std::make_unique<RunJournal>(projectRoot / kRunJournalFile);
 }
 
-void finishImportedKilledRun(const std::filesystem::path& projectRoot, const ProjectLock& lock) {
-    if (lock.nested) return;
+std::unique_ptr<RunJournal> startImportedRunJournal(const std::filesystem::path& projectRoot,
+                                                    const ProjectLock& lock) {
+    if (lock.nested) return nullptr;
     finishKilledRun(projectRoot, lock,
                     fmt::format("the imported project '{}'", projectRoot.string()));
+    return std::make_unique<RunJournal>(projectRoot / kRunJournalFile);
 }
 
 }  // namespace Rilk

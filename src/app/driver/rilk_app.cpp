@@ -15,6 +15,7 @@
 #include "app/driver/command_line.h"
 #include "app/driver/listings.h"
 #include "app/driver/project_caches.h"
+#include "app/driver/project_journals.h"
 #include "app/driver/project_locks.h"
 #include "app/driver/project_template.h"
 #include "app/driver/rilk_error_report.h"
@@ -50,8 +51,9 @@ struct Run {
     /// A build run's hold on its project and those it imports, from before the cache is
     /// read to the end.
     ProjectLocks projectLocks;
-    /// The record of the outputs a build run's commands may change; null when nested.
-    std::unique_ptr<RunJournal> runJournal;
+    /// The records of the outputs a build run's commands may change, in each project whose
+    /// lock it holds; none when nested.
+    ProjectJournals journals;
     std::shared_ptr<void> finishedBuild;
 };
 
@@ -84,7 +86,7 @@ public:
 private:
     /// With the project's lock held: cleans up after a killed run and starts reading the cache.
     void startReadingState(const Workspace& workspace) {
-        run_.runJournal = startRunJournal(workspace.projectRoot, run_.projectLocks.own());
+        run_.journals.setOwn(startRunJournal(workspace.projectRoot, run_.projectLocks.own()));
         run_.caches.startOwn(workspace.projectRoot);
     }
     /// The same in each imported project whose lock the run holds: its targets' records
@@ -94,7 +96,7 @@ private:
             const std::filesystem::path root = imported->projectFile.parent_path();
             const ProjectLock* lock = run_.projectLocks.find(root);
             if (lock == nullptr || !lock->lock || run_.caches.reads(root)) continue;
-            finishImportedKilledRun(root, *lock);
+            run_.journals.addImported(root, startImportedRunJournal(root, *lock));
             run_.caches.startImported(root);
         }
     }
@@ -180,7 +182,7 @@ int runSteps(Run& run, int argc, char** argv) {
     if (mode != RunMode::Build) return listing(mode, run);
     requireMainTarget(run.workspace);
     return runBuild(run.workspace, run.tools, run.caches, run.options, run.finishedBuild,
-                    run.runJournal.get());
+                    &run.journals);
 }
 
 }  // namespace

@@ -5,12 +5,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
-#include <set>
 #include <thread>
+#include <utility>
 
 #include "app/jobs/run_token.h"
-#include "util/process_table.h"
 
 namespace Rilk {
 
@@ -39,81 +37,112 @@ bool livesOn(const std::vector<Util::ProcessEntry>& table, pid_t group) {
     });
 }
 
-/// Whether the recorded group's leader still lives with the start time recorded: while it
-/// lives (a zombie too) it holds the number, so none other can lead a group of it.
-bool startedByKilledRun(const CommandGroup& recorded,
-                        const std::vector<Util::ProcessEntry>& table) {
+/// Whether the recorded group's leader still leads it, in the run's session, with the start
+/// time recorded.
+bool leaderAsRecorded(const CommandGroup& recorded, const RunProof& proof,
+                      const std::vector<Util::ProcessEntry>& table) {
     const Util::ProcessEntry* leader = find(table, recorded.group);
-    return leader != nullptr && recorded.leaderStart != 0 && leader->start == recorded.leaderStart;
+    return leader != nullptr && recorded.leaderStart != 0 &&
+           leader->start == recorded.leaderStart && leader->group == recorded.group &&
+           leader->session == proof.session;
 }
 
-/// Waits until no group of `killed` has a living member, at most `limit`, killing again
-/// what a member started meanwhile; how many still had one at the end.
-std::size_t awaitGone(const std::vector<pid_t>& killed, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    auto pause = std::chrono::milliseconds(2);
-    while (true) {
-        const std::vector<Util::ProcessEntry> table = Util::allProcesses();
-        std::size_t living = 0;
-        for (const pid_t group : killed) {
-            if (!livesOn(table, group)) continue;
-            ++living;
-            ::kill(-group, SIGKILL);
-        }
-        if (living == 0 || std::chrono::steady_clock::now() >= deadline) return living;
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(50));
-    }
-}
+/// A group that got SIGKILL, with its members then (id and start, which name one process).
+struct KilledGroup {
+    pid_t group = 0;
+    std::vector<std::pair<pid_t, std::uint64_t>> members;
+};
 
-/// The groups of the living processes that carry `token`: the killed run's commands, also
-/// those whose group the journal could not name before the run was killed. A process that
-/// leads a session of its own (a daemon, `setsid`) left its command's group on purpose.
-std::set<pid_t> groupsCarryingToken(const std::vector<Util::ProcessEntry>& table,
-                                    const std::string& token) {
-    std::set<pid_t> groups;
-    for (const Util::ProcessEntry& entry : table) {
-        if (entry.living() && entry.group > 1 && entry.group != entry.session &&
-            !groups.contains(entry.group) && carriesRunToken(entry.pid, token)) {
-            groups.insert(entry.group);
-        }
-    }
-    return groups;
+/// Whether the process (id, start) still lives.
+bool stillLiving(const std::vector<Util::ProcessEntry>& table,
+                 const std::pair<pid_t, std::uint64_t>& process) {
+    const Util::ProcessEntry* entry = find(table, process.first);
+    return entry != nullptr && entry->start == process.second && entry->living();
 }
 
 }  // namespace
 
-EndedGroups endKilledRunGroups(const std::vector<CommandGroup>& groups, const std::string& bootId,
-                               const std::string& token, std::chrono::milliseconds limit) {
-    EndedGroups result;
-    if (groups.empty() && token.empty()) return result;
-    const std::vector<Util::ProcessEntry> table = Util::allProcesses();
-    const std::set<pid_t> own = ownGroups();
-    const bool sameBoot = !bootId.empty() && bootId == Util::currentBootId();
-    std::set<pid_t> proven = groupsCarryingToken(table, token);
-    for (const CommandGroup& recorded : groups) {
-        // Group numbers 0 and 1 would name this process's group, or every process.
-        if (recorded.group <= 1 || proven.contains(recorded.group)) continue;
-        if (!livesOn(table, recorded.group)) continue;
-        if (sameBoot && startedByKilledRun(recorded, table)) {
+std::set<pid_t> provenGroups(const RunProof& proof, const std::vector<Util::ProcessEntry>& table,
+                             const std::function<bool(pid_t)>& carriesToken,
+                             std::size_t* unproven) {
+    std::set<pid_t> proven;
+    // Group numbers 0 and 1 would name this process's group, or every process.
+    const auto candidate = [&](pid_t group) {
+        return group > 1 && !proof.spared.contains(group) && !proven.contains(group);
+    };
+    if (!proof.token.empty()) {
+        for (const Util::ProcessEntry& entry : table) {
+            if (entry.living() && entry.session == proof.session && candidate(entry.group) &&
+                carriesToken(entry.pid)) {
+                proven.insert(entry.group);
+            }
+        }
+    }
+    for (const CommandGroup& recorded : proof.groups) {
+        if (!candidate(recorded.group) || !livesOn(table, recorded.group)) continue;
+        if (leaderAsRecorded(recorded, proof, table)) {
             proven.insert(recorded.group);
-        } else {
-            ++result.leftAlone;
+        } else if (unproven != nullptr) {
+            ++*unproven;
         }
     }
-    std::vector<pid_t> killed;
-    for (const pid_t group : proven) {
-        if (own.contains(group)) {
-            ++result.leftAlone;
-            continue;
+    return proven;
+}
+
+EndedGroups endProvenGroups(const RunProof& proof, const ProcessAccess& access,
+                            std::chrono::milliseconds limit) {
+    EndedGroups result;
+    std::vector<KilledGroup> killed;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    auto pause = std::chrono::milliseconds(2);
+    std::size_t living = 0;
+    for (bool first = true;; first = false) {
+        const std::vector<Util::ProcessEntry> table = access.table();
+        const std::set<pid_t> proven =
+            provenGroups(proof, table, access.carriesToken, first ? &result.leftAlone : nullptr);
+        for (const pid_t group : proven) {
+            if (std::any_of(killed.begin(), killed.end(),
+                            [&](const KilledGroup& known) { return known.group == group; })) {
+                continue;
+            }
+            KilledGroup& added = killed.emplace_back(KilledGroup{group, {}});
+            for (const Util::ProcessEntry& member : table) {
+                if (member.group == group && member.living()) {
+                    added.members.emplace_back(member.pid, member.start);
+                }
+            }
         }
-        ::kill(-group, SIGKILL);
-        killed.push_back(group);
+        living = 0;
+        for (const KilledGroup& group : killed) {
+            if (proven.contains(group.group)) {
+                ++living;
+                access.killGroup(group.group);
+            } else if (std::any_of(group.members.begin(), group.members.end(),
+                                   [&](const auto& member) { return stillLiving(table, member); })) {
+                // Killed, but not gone yet: it runs nothing more.
+                ++living;
+            }
+        }
+        if (living == 0 || std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
-    if (killed.empty()) return result;
-    result.stillLiving = awaitGone(killed, limit);
-    result.ended = killed.size() - result.stillLiving;
+    result.stillLiving = living;
+    result.ended = killed.size() - living;
     return result;
+}
+
+EndedGroups endKilledRunGroups(const std::vector<CommandGroup>& groups, const std::string& bootId,
+                               const std::string& token, pid_t session,
+                               std::chrono::milliseconds limit) {
+    if (groups.empty() && token.empty()) return {};
+    const bool sameBoot = !bootId.empty() && bootId == Util::currentBootId();
+    const RunProof proof{sameBoot ? groups : std::vector<CommandGroup>{}, token, session,
+                         ownGroups()};
+    const ProcessAccess access{
+        Util::allProcesses, [&](pid_t pid) { return carriesRunToken(pid, token); },
+        [](pid_t group) { ::kill(-group, SIGKILL); }};
+    return endProvenGroups(proof, access, limit);
 }
 
 }  // namespace Rilk

@@ -5,10 +5,13 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/jobs/run_token.h"
+#include "util/process_table.h"
 
 namespace Rilk {
 
@@ -27,19 +30,58 @@ struct CommandGroup {
 struct EndedGroups {
     std::size_t ended = 0;        ///< killed, and gone when it returned
     std::size_t stillLiving = 0;  ///< killed, but some member still lived at the time limit
-    std::size_t leftAlone = 0;    ///< living, but not shown to be the killed run's, or ours
+    std::size_t leftAlone = 0;    ///< named by the record and living, but not shown to be the run's
 };
 
-/// Ends every process group that still has a living member (a zombie is not one) and is
-/// shown to be one the killed run started: a group of `groups` whose leader lives, on the
-/// boot `bootId`, with the recorded start time, or any group one of whose living members
-/// carries `token` in `kRunTokenVariable` of its environment (so also a command whose group
-/// the run had no time to record), unless that member leads a session of its own (a daemon
-/// left its command's group on purpose). A recorded group whose number was given to another
-/// since shows neither and is left alone, and so is the group of this process or of one of
-/// its ancestors. The others get SIGKILL, and the call waits, at most `limit`, until none of
-/// their members lives.
+/// What shows that a process group is one a run's commands live in. Only a group of the
+/// run's session is, never one of `spared`, and only while it has a living member (a zombie
+/// is not one); then it is one whose leader is a group of `groups` with the start time
+/// recorded (while the leader lives, a zombie too, it holds the number, so none other can
+/// lead a group of it), or one a living member of which carries `token` in
+/// `kRunTokenVariable` (so also a command whose group the run had no time to record, or a
+/// process a command moved into a group of its own). A process that leaves the session
+/// (`setsid`, a daemon) leaves the run, and so does all it starts.
+struct RunProof {
+    /// The groups the run recorded, on the running boot.
+    std::vector<CommandGroup> groups;
+    std::string token;
+    /// The session of the run's process, which its commands share unless they left it.
+    pid_t session = 0;
+    /// Groups never ended: this process's and its ancestors' (ending one would end this run).
+    std::set<pid_t> spared;
+};
+
+/// What `endKilledRunGroups` sees of the processes and does to them: the table of processes,
+/// whether a process carries the run's token, and SIGKILL to a whole group.
+struct ProcessAccess {
+    std::function<std::vector<Util::ProcessEntry>()> table;
+    std::function<bool(pid_t)> carriesToken;
+    std::function<void(pid_t)> killGroup;
+};
+
+/// The groups of `table` that `proof` shows to be the run's. Counts in `unproven`, when
+/// given, the groups of `proof.groups` that have a living member but are not shown to be
+/// the run's (their number was given to another group since, or they are of another
+/// session), never a spared one.
+std::set<pid_t> provenGroups(const RunProof& proof, const std::vector<Util::ProcessEntry>& table,
+                             const std::function<bool(pid_t)>& carriesToken,
+                             std::size_t* unproven = nullptr);
+
+/// Ends every group that `proof` shows to be the run's (`access.killGroup`), then waits, at
+/// most `limit`, until none of them has a living member: each round reads the table again
+/// and kills each group that still passes `proof` (what a member started meanwhile, also in
+/// a group of its own), never a number freed and given to another group since, and waits
+/// too for each member a group had when it was first killed.
+EndedGroups endProvenGroups(const RunProof& proof, const ProcessAccess& access,
+                            std::chrono::milliseconds limit);
+
+/// Ends (SIGKILL) every process group of session `session` shown by a `RunProof` to be the
+/// one of a run's commands: `groups` recorded on the boot `bootId` (none when it is not the
+/// running one), `token` the run's, and this process's group and its ancestors' spared. A
+/// killed run's commands, which a later run ends, or the leftovers of this very run (its own
+/// token and session). Waits until they are gone, at most `limit` (`endProvenGroups`).
 EndedGroups endKilledRunGroups(const std::vector<CommandGroup>& groups, const std::string& bootId,
-                               const std::string& token, std::chrono::milliseconds limit);
+                               const std::string& token, pid_t session,
+                               std::chrono::milliseconds limit);
 
 }  // namespace Rilk

@@ -18,19 +18,23 @@
 #include "app/jobs/run_token.h"
 #include "util/file_time.h"
 #include "util/file_writer.h"
-#include "util/mapped_file.h"
 #include "util/process_table.h"
 
 namespace Rilk {
 
 namespace {
 
-/// The first line of a record; another one is not read but the one before, which holds
-/// entries only.
-constexpr std::string_view kHeader = "rilk run journal 3\n";
+/// The first line of a record; another one is not read but the two before: one whose run
+/// line names no writer, and one that holds entries only. All three are of one length.
+constexpr std::string_view kHeader = "rilk run journal 4\n";
+constexpr std::string_view kHeaderWithoutWriter = "rilk run journal 3\n";
 constexpr std::string_view kHeaderWithoutRun = "rilk run journal 2\n";
-/// The line after the header that names the run: its boot ("-" when unknown) and its token.
+/// The line after the header that names the run: its boot ("-" when unknown), its token,
+/// then its writer: pid, start, session, PID namespace, and the device and inode of the
+/// folder it was written in.
 constexpr std::string_view kRunLine = "run ";
+/// Only its owner may write the record: the processes it names are ended on its word.
+constexpr mode_t kRecordMode = 0600;
 /// A line naming a command's process group and its leader's start time.
 constexpr std::string_view kGroupLine = "group ";
 
@@ -130,13 +134,32 @@ bool takeWord(std::string_view& text, std::string& word, char end) {
     return true;
 }
 
-/// "run <boot> <token>\n" after the header of a record that names its run.
-bool takeRun(std::string_view& text, RunJournal::Contents& contents) {
+/// Reads a decimal number and the line break after it from the front of `text`.
+template <typename Number>
+bool takeLast(std::string_view& text, Number& number) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end == text.data() + text.size() || *end != '\n') return false;
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()) + 1);
+    return true;
+}
+
+/// "<pid> <start> <session> <PID namespace> <folder's device> <folder's inode>\n".
+bool takeWriter(std::string_view& text, RunJournal::Writer& writer) {
+    return take(text, writer.pid) && writer.pid > 0 && take(text, writer.start) &&
+           take(text, writer.session) && writer.session > 0 && take(text, writer.pidNamespace) &&
+           take(text, writer.folderDevice) && takeLast(text, writer.folderInode);
+}
+
+/// "run <boot> <token>\n" after the header of a record that names its run, or
+/// "run <boot> <token> <writer>\n" in one that names its writer too.
+bool takeRun(std::string_view& text, RunJournal::Contents& contents, bool withWriter) {
     if (!text.starts_with(kRunLine)) return false;
     text.remove_prefix(kRunLine.size());
-    if (!takeWord(text, contents.bootId, ' ') || !takeWord(text, contents.token, '\n')) {
+    if (!takeWord(text, contents.bootId, ' ') ||
+        !takeWord(text, contents.token, withWriter ? ' ' : '\n')) {
         return false;
     }
+    if (withWriter && !takeWriter(text, contents.writer.emplace())) return false;
     if (contents.bootId == "-") contents.bootId.clear();
     return true;
 }
@@ -144,12 +167,7 @@ bool takeRun(std::string_view& text, RunJournal::Contents& contents) {
 /// "group <number> <leader's start>\n".
 bool takeGroup(std::string_view& text, CommandGroup& group) {
     text.remove_prefix(kGroupLine.size());
-    if (!take(text, group.group) || group.group <= 0) return false;
-    const auto [end, error] =
-        std::from_chars(text.data(), text.data() + text.size(), group.leaderStart);
-    if (error != std::errc() || end == text.data() + text.size() || *end != '\n') return false;
-    text.remove_prefix(static_cast<std::size_t>(end - text.data()) + 1);
-    return true;
+    return take(text, group.group) && group.group > 0 && takeLast(text, group.leaderStart);
 }
 
 /// The path with every link resolved; nothing when it cannot be found.
@@ -169,18 +187,20 @@ bool inside(const std::filesystem::path& folder, const std::optional<std::string
     return real->size() > root->size() && real->starts_with(*root) && (*real)[root->size()] == '/';
 }
 
-/// Whether `folder` is the folder the entry recorded.
-bool sameFolder(const std::filesystem::path& folder, const RunJournal::Entry& entry) {
+/// Whether `folder` is the one of identity (`device`, `inode`).
+bool sameFolder(const std::filesystem::path& folder, std::uint64_t device, std::uint64_t inode) {
     struct stat state {};
     return ::stat(folder.empty() ? "." : folder.c_str(), &state) == 0 &&
-           static_cast<std::uint64_t>(state.st_dev) == entry.folderDevice &&
-           static_cast<std::uint64_t>(state.st_ino) == entry.folderInode;
+           static_cast<std::uint64_t>(state.st_dev) == device &&
+           static_cast<std::uint64_t>(state.st_ino) == inode;
 }
 
 /// Removes each changed file of the entries that lies in `project` and in its recorded
-/// folder; notes the other changed ones.
+/// folder, or, when the record is this project's own (`ownRecord`), in a folder that did not
+/// exist when it was recorded: the killed run made it. Notes the other changed ones.
 void removeChangedInProject(const std::vector<RunJournal::Entry>& entries,
-                            const std::filesystem::path& project, RunJournal::Recovery& recovery) {
+                            const std::filesystem::path& project, bool ownRecord,
+                            RunJournal::Recovery& recovery) {
     const std::optional<std::string> root = realPath(project.empty() ? "." : project);
     using Why = RunJournal::Left::Why;
     for (const RunJournal::Entry& entry : entries) {
@@ -193,14 +213,67 @@ void removeChangedInProject(const std::vector<RunJournal::Entry>& entries,
         if (::lstat(entry.file.c_str(), &now) != 0 || !S_ISREG(now.st_mode)) continue;
         if (!OutputSnapshot::changedSince(entry, now)) continue;
         const std::filesystem::path folder = entry.file.parent_path();
+        const bool newFolder = entry.folderDevice == 0 && entry.folderInode == 0;
         if (!inside(folder, root)) {
             recovery.left.push_back({entry.file, Why::OutsideProject});
-        } else if (!sameFolder(folder, entry)) {
+        } else if (newFolder && !ownRecord) {
+            recovery.left.push_back({entry.file, Why::NewFolder});
+        } else if (!newFolder && !sameFolder(folder, entry.folderDevice, entry.folderInode)) {
             recovery.left.push_back({entry.file, Why::OtherFolder});
         } else if (::unlink(entry.file.c_str()) == 0) {
             recovery.removed.push_back(entry.file);
         }
     }
+}
+
+/// What a file that is not a regular one is, for the message that refuses it.
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    return "not a regular file";
+}
+
+/// The bytes of the regular file `file`, and its state (`state`); empty when it cannot be
+/// read or is no regular file.
+std::optional<std::string> readRecord(const std::filesystem::path& file, struct stat& state) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::string> text;
+    if (::fstat(fd, &state) == 0 && S_ISREG(state.st_mode)) {
+        text.emplace();
+        char buffer[1 << 16];
+        while (true) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) text.reset();
+            if (got <= 0) break;
+            text->append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    return text;
+}
+
+/// Whether the record in `folder`, whose file is in the state `state`, shows that the
+/// processes it names may be ended.
+RunJournal::Proof proofOf(const RunJournal::Contents& contents, const struct stat& state,
+                          const std::filesystem::path& folder) {
+    using Proof = RunJournal::Proof;
+    if (!contents.writer) return Proof::Unnamed;
+    const RunJournal::Writer& writer = *contents.writer;
+    if (state.st_uid != ::geteuid() || (state.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return Proof::OtherUser;
+    }
+    if (!sameFolder(folder, writer.folderDevice, writer.folderInode)) return Proof::OtherFolder;
+    if (contents.bootId.empty() || contents.bootId != Util::currentBootId() ||
+        writer.pidNamespace != Util::pidNamespaceId()) {
+        return Proof::OtherSystem;
+    }
+    const std::optional<Util::ProcessEntry> process = Util::readProcess(writer.pid);
+    if (process && process->living() && process->start == writer.start) return Proof::WriterRuns;
+    return Proof::Shown;
 }
 
 }  // namespace
@@ -217,11 +290,15 @@ std::string RunJournal::format(const std::vector<const OutputSnapshot*>& snapsho
 }
 
 std::optional<RunJournal::Contents> RunJournal::parse(std::string_view text) {
-    const bool namesRun = text.starts_with(kHeader);
+    const bool namesWriter = text.starts_with(kHeader);
+    const bool namesRun = namesWriter || text.starts_with(kHeaderWithoutWriter);
     if (!namesRun && !text.starts_with(kHeaderWithoutRun)) return std::nullopt;
     text.remove_prefix(kHeader.size());
     Contents contents;
-    if (namesRun && text.starts_with(kRunLine) && !takeRun(text, contents)) return std::nullopt;
+    if (namesWriter && !takeRun(text, contents, true)) return std::nullopt;
+    if (!namesWriter && namesRun && text.starts_with(kRunLine) && !takeRun(text, contents, false)) {
+        return std::nullopt;
+    }
     while (!text.empty()) {
         if (!namesRun || !text.starts_with(kGroupLine)) {
             if (!takeEntry(text, contents.entries.emplace_back())) return std::nullopt;
@@ -239,7 +316,15 @@ RunJournal::~RunJournal() {
 void RunJournal::start() {
     token_ = ownRunToken();
     const std::string boot = Util::currentBootId();
-    content_ = fmt::format("{}{}{} {}\n", kHeader, kRunLine, boot.empty() ? "-" : boot, token_);
+    const std::filesystem::path folder = file_.parent_path();
+    struct stat state {};
+    if (::stat(folder.empty() ? "." : folder.c_str(), &state) != 0) state = {};
+    const pid_t self = ::getpid();
+    content_ = fmt::format("{}{}{} {} {} {} {} {} {} {}\n", kHeader, kRunLine,
+                           boot.empty() ? "-" : boot, token_, self, Util::processStartTime(self),
+                           ::getsid(0), Util::pidNamespaceId(),
+                           static_cast<std::uint64_t>(state.st_dev),
+                           static_cast<std::uint64_t>(state.st_ino));
 }
 
 void RunJournal::record(const std::vector<const OutputSnapshot*>& snapshots, bool commandsStart) {
@@ -253,7 +338,7 @@ void RunJournal::record(const std::vector<const OutputSnapshot*>& snapshots, boo
     appendTo_ = -1;
     try {
         // Process groups alone need to outlive only this process: a power loss ends them too.
-        Util::writeOwnFileReplacing(file_, content_, holdsOutputs_);
+        Util::writeOwnFileReplacing(file_, content_, holdsOutputs_, kRecordMode);
     } catch (const std::runtime_error&) {
         // Without outputs to record the commands may start all the same (a full disk must
         // not stop them); their groups are then not named.
@@ -297,24 +382,34 @@ RunJournal::Recovery RunJournal::recoverKilledRun(const std::filesystem::path& f
     struct stat state {};
     if (::lstat(file.c_str(), &state) != 0) {
         if (errno == ENOENT) return recovery;
-    } else if (S_ISDIR(state.st_mode)) {
+    } else if (!S_ISREG(state.st_mode) && !S_ISLNK(state.st_mode)) {
         throw std::runtime_error(
-            fmt::format("'{}' is a directory, where rilk keeps the record of a running build. "
+            fmt::format("'{}' is {}, where rilk keeps the record of a running build. "
                         "Remove or rename it and run again.",
-                        file.string()));
+                        file.string(), kindOf(state.st_mode)));
     }
     if (S_ISLNK(state.st_mode)) {
         recovery.link = true;
     } else {
         recovery.found = true;
-        std::optional<Util::MappedFile> mapped = Util::MappedFile::open(file);
+        const std::optional<std::string> text = readRecord(file, state);
         std::optional<Contents> contents;
-        if (mapped) contents = parse(mapped->bytes());
+        if (text) contents = parse(*text);
         if (contents) {
+            const std::filesystem::path project = file.parent_path();
+            recovery.proof = proofOf(*contents, state, project);
+            recovery.namesCommands = !contents->groups.empty() || !contents->token.empty();
+            if (contents->writer) recovery.writer = contents->writer->pid;
             // Nothing the killed run started may write once the outputs are removed.
-            recovery.groups = endKilledRunGroups(contents->groups, contents->bootId,
-                                                 contents->token, kCommandsEndLimit);
-            removeChangedInProject(contents->entries, file.parent_path(), recovery);
+            if (recovery.proof == Proof::Shown) {
+                recovery.groups =
+                    endKilledRunGroups(contents->groups, contents->bootId, contents->token,
+                                       contents->writer->session, kCommandsEndLimit);
+            }
+            const bool ownRecord = recovery.proof != Proof::Unnamed &&
+                                   recovery.proof != Proof::OtherUser &&
+                                   recovery.proof != Proof::OtherFolder;
+            removeChangedInProject(contents->entries, project, ownRecord, recovery);
         } else {
             recovery.damaged = true;
             ::unlink(cacheFile.c_str());
