@@ -21,15 +21,6 @@ const Util::ProcessEntry* find(const std::vector<Util::ProcessEntry>& table, pid
     return found == table.end() ? nullptr : &*found;
 }
 
-/// The process groups of this process and of its ancestors: ending one would end this run.
-std::set<pid_t> ownGroups() {
-    std::set<pid_t> groups{::getpgrp()};
-    for (const Util::ProcessEntry& ancestor : Util::processAncestors(SIZE_MAX)) {
-        groups.insert(ancestor.group);
-    }
-    return groups;
-}
-
 /// Whether `group` has a living member.
 bool livesOn(const std::vector<Util::ProcessEntry>& table, pid_t group) {
     return std::any_of(table.begin(), table.end(), [&](const Util::ProcessEntry& entry) {
@@ -61,6 +52,14 @@ bool stillLiving(const std::vector<Util::ProcessEntry>& table,
 }
 
 }  // namespace
+
+std::set<pid_t> ownGroups() {
+    std::set<pid_t> groups{::getpgrp()};
+    for (const Util::ProcessEntry& ancestor : Util::processAncestors(SIZE_MAX)) {
+        groups.insert(ancestor.group);
+    }
+    return groups;
+}
 
 std::set<pid_t> provenGroups(const RunProof& proof, const std::vector<Util::ProcessEntry>& table,
                              const std::function<bool(pid_t)>& carriesToken,

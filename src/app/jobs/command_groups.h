@@ -59,6 +59,10 @@ struct ProcessAccess {
     std::function<void(pid_t)> killGroup;
 };
 
+/// The process groups of this process and of its ancestors: ending one would end this run,
+/// or the build it is nested in.
+std::set<pid_t> ownGroups();
+
 /// The groups of `table` that `proof` shows to be the run's. Counts in `unproven`, when
 /// given, the groups of `proof.groups` that have a living member but are not shown to be
 /// the run's (their number was given to another group since, or they are of another

@@ -20,7 +20,8 @@ inline constexpr std::chrono::seconds kLeftoverKillLimit{10};
 ///
 /// The groups get SIGTERM (and SIGCONT, to wake a stopped one); whatever of them still
 /// lives after `grace` gets SIGKILL, until none lives or `killLimit` has passed. Returns how
-/// many groups it found; none when no command of the run left anything.
+/// many groups it found; none when no command of the run left anything. The proof is
+/// `RunProof`'s, with this run's token and session and no recorded groups.
 std::size_t endLeftoverCommands(std::chrono::milliseconds grace = kLeftoverGrace,
                                 std::chrono::milliseconds killLimit = kLeftoverKillLimit);
 
