@@ -38,7 +38,8 @@ TEST_F(GnuMessages, AFailedTargetNamesWhatIsWrong) {
             "long: { C_FILES = P\"(m.c)\" OUTPUT_NAME = \"" +
                 name +
                 "\" }\n"
-                "typo: +objz { OUTPUT_NAME = \"libx.a\" }\n"}});
+                "typo: +objz { OUTPUT_NAME = \"libx.a\" }\n"
+                "up: { ^C_FILES = P\"(m.c)\" }\n"}});
     struct Case {
         const char* target;
         std::string last;
@@ -51,6 +52,11 @@ TEST_F(GnuMessages, AFailedTargetNamesWhatIsWrong) {
          "Error: No tool to build u::arm. The nearest tool, 'default_gnu_x86_64_V', cannot "
          "build it: its toolchain (x86_64-linux-gnu, version V) is not the one the target's "
          "ARCH, TOOLCHAIN_TRIPLET or wanted version asks for.\n"},
+        // A source only as output variable, the target's one variable.
+        {"up",
+         "Error: No tool to build u::up. The nearest tool, 'default_gnu_x86_64_V', cannot "
+         "build it: 'x86_64-linux-gnu-gcc' needs C_FILES or OBJS (the target has C_FILES only "
+         "as output variable).\n"},
         // The dependency that does not exist, not what the tool lacks without it.
         {"typo", "Error: Target 'u::objz' not found. It is a dependency of u::typo.\n"},
         {"long", "Error: The OUTPUT_NAME of u::long is too long: its dependency file '" + name +
