@@ -26,6 +26,12 @@ Builder::Builder(AssignmentTable inputs, VariableSpecTable declared)
 
 std::string Builder::name() const { return "builder"; }
 
+std::string Builder::unwrittenOutputHint() const {
+    return "The tool '" + name() +
+           "' names this file itself: flags given to it that make it write another file, or "
+           "none, leave it unwritten.";
+}
+
 MatchResult Builder::selectMatchSubject(const Context& target) const {
     MatchResult result;
     result.status = BuildPossible;

@@ -36,6 +36,10 @@ public:
 
     /// The name shown as the tool in the driver's report.
     virtual std::string name() const;
+    /// The sentence that ends the warning about a file the target's outputs name but its
+    /// commands, succeeding, did not write: where the file's name comes from. Default: the
+    /// tool names it, and flags that send its program's output elsewhere leave it unwritten.
+    virtual std::string unwrittenOutputHint() const;
     /// Called once before any recipe of the target is made.
     virtual void beginBuild(Context& firstJob, const std::size_t& jobCount) = 0;
     /// Called once after the target's jobs.

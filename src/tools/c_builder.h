@@ -127,7 +127,8 @@ protected:
     static void addInput(const AssignmentTable& variables, const std::string& name, WorkItem& item,
                          const std::optional<IntermediateSpec>& intermediate);
     /// Appends the output variables pathVariable (a path string) and nameVariable (its file
-    /// name), both marked as output variables.
+    /// name), both marked as output variables. A relative base directory is made absolute
+    /// against the working directory, so the path names the file wherever it is passed.
     static void addOutputPair(std::vector<Assignment>& out, const std::string& pathVariable,
                               const std::string& nameVariable,
                               const std::filesystem::path& baseDirectory,

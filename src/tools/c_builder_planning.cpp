@@ -147,8 +147,12 @@ void CBuilder::addInput(const AssignmentTable& variables, const std::string& nam
 void CBuilder::addOutputPair(std::vector<Assignment>& out, const std::string& pathVariable,
                              const std::string& nameVariable, const fs::path& baseDirectory,
                              const std::string& pathText) {
-    // Names made here are taken literally wherever they go, like the files they name.
-    auto path = makePathString(pathText, baseDirectory);
+    // Names made here are taken literally wherever they go, like the files they name. A
+    // relative output directory (OUTPUT_DIR = "lib") is where the commands run; the targets
+    // that take the file in run elsewhere, so it goes on as a full path, as objects do.
+    auto path = makePathString(pathText, baseDirectory.is_relative() && !baseDirectory.empty()
+                                             ? fs::absolute(baseDirectory)
+                                             : baseDirectory);
     path->markLiteral();
     out.emplace_back(pathVariable, std::move(path), AssignType::Set, AssignModifier::Up);
     out.emplace_back(nameVariable, makeLiteralString(fileNameText(pathText)), AssignType::Set,

@@ -19,7 +19,9 @@ namespace Rilk {
 using ToolScores = std::map<Util::CiString, std::int32_t>;
 
 /// How near a tool came to building a target it cannot build, for the message that no tool
-/// can: how many of the target's own (non-output) variables it knows, and what it lacks.
+/// can: how many of the target's own (non-output) variables it knows, and of the variables
+/// that would make the target its subject those the target holds only as output variables
+/// ('^'), and what it lacks.
 struct ToolRefusal {
     int known = 0;
     /// A phrase that completes "... the nearest tool, 'gcc', ": "needs OBJS". Empty when

@@ -120,6 +120,31 @@ Dependency expandEntry(const Dependency& macro, bool sourceParameter,
     return record;
 }
 
+/// The operator of a unit file's dependency that `entry` holds, which no value can: an
+/// alias ("=>", "+>") or the modifier "+" in front; empty when it holds none.
+std::string unitFileOperator(const std::string& entry) {
+    for (const char* alias : {"+>", "=>"}) {
+        if (entry.find(alias) != std::string::npos) return alias;
+    }
+    return entry.starts_with('+') ? "+" : "";
+}
+
+/// Refuses an entry holding `unitFileOperator`, which would otherwise be read as part of a
+/// target name or a parameter list and named as such; `subject` is the text shown.
+void refuseUnitFileOperator(const std::string& entry, const std::string& subject,
+                            const Identifier& variable) {
+    const std::string found = unitFileOperator(entry);
+    if (found.empty()) return;
+    const std::string name = variable.toString();
+    throw VariableError(
+        name, invalid(subject, fmt::format("'{}' cannot stand in a value that names dependencies, "
+                                           "which holds target names and their parameters only; "
+                                           "write '+', '=>' or '+>' with the reference in the "
+                                           "unit file (+@{}, @{} => name, @{} +> name)",
+                                           found, name, name, name))
+                  .message());
+}
+
 /// `make()`, with a dependency string that cannot be read told as the error of the
 /// variable that holds it.
 template <class Make>
@@ -171,7 +196,11 @@ std::vector<Dependency> TargetContext::createDependencyList() {
                           "single output alias cannot be used when a macro expands to multiple "
                           "dependencies");
         }
+        // A string's words are shown in the string; a list element or a name alone.
+        const bool words = valueCast<const RilkList>(value.get()) == nullptr &&
+                           valueCast<const RilkContext>(value.get()) == nullptr;
         for (const auto& entry : entries) {
+            refuseUnitFileOperator(entry.first, words ? text : entry.first, macro.identifier);
             list.push_back(namingVariable(macro.identifier, entry.first, [&] {
                 return expandEntry(record, macro.sourceParameter, entry);
             }));

@@ -62,6 +62,51 @@ TEST_F(BuildWarnings, ADeclaredOutputTheCommandDidNotWriteIsNamedEveryRun) {
     }
 }
 
+TEST_F(BuildWarnings, AToolsOutputItsCommandDidNotWriteIsToldWithTheToolsHint) {
+    const std::string d = dir();
+    // A compiler stand-in that answers for its version and writes nothing.
+    write({{"c3/c3c", "#!/bin/sh\n[ \"$1\" != --version ] || echo 'C3 Compiler Version: 0.6.8'\n"},
+           {"a.c", "int f(void) { return 1; }\n"},
+           {"a.c3", "fn void main() {}\n"}});
+    std::filesystem::permissions(work.path() / "c3/c3c", std::filesystem::perms::owner_all);
+    const std::string tools =
+        "name demo\ntools { c3 { tool_type = \"c3c\" toolchain_path = P\"(c3)\" } " +
+        std::string(std::filesystem::exists("/usr/bin/x86_64-linux-gnu-gcc")
+                        ? "gcc { tool_type = \"gnu-gcc\" toolchain_path = P\"(/usr/bin)\" } "
+                        : "") +
+        "}\nunits { u { \"rilk.txt\" } }\n";
+    write({{".rilk_project.txt", tools},
+           {"rilk.txt",
+            "unit u\n"
+            "objs: { C_FILES = P\"(a.c)\" C_FLAGS = \"-c -fsyntax-only\" }\n"
+            "c3: { C3_FILES = P\"(a.c3)\" }\n"}});
+    const std::string hint =
+        "' names this file itself: flags given to it that make it write "
+        "another file, or none, leave it unwritten.\n";
+    struct Case {
+        const char* target;
+        std::string file;
+        std::string tool;
+    };
+    const Case cases[] = {
+        {"objs", "/out/x86_64-linux-gnu/demo/u/objs/a.o", "x86_64-linux-gnu-gcc"},
+        {"c3", "/out/c3c-0.6.8/demo/u/c3/c3", "c3c"},
+    };
+    for (const Case& c : cases) {
+        if (c.tool != "c3c" && tools.find("gnu-gcc") == std::string::npos) continue;
+        const auto result = rilk({c.target});
+        EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+        EXPECT_NE(result.out.find("Target demo/u::" + std::string(c.target) +
+                                  " declares the output '" + d + c.file +
+                                  "', which its commands did not write: they succeeded, but the "
+                                  "file is not there, so the target builds again on every run. "
+                                  "The tool '" +
+                                  c.tool + hint),
+                  std::string::npos)
+            << result.out;
+    }
+}
+
 TEST_F(BuildWarnings, ASyntaxErrorAfterARawStringThatEndedOnItsLineSaysWhere) {
     const std::string d = dir();
     const std::string follows = "a syntax error follows this ";

@@ -126,4 +126,27 @@ TEST_F(C3Build, AToolThatFindsNoCompilerIsReportedAndNotUsed) {
     }
 }
 
+TEST_F(C3Build, ATargetTheCompilerCannotBuildIsToldWhy) {
+    const std::string noTool =
+        "Error: No tool to build u::app. The nearest tool, 'demo/c3', "
+        "cannot build it: ";
+    const std::pair<std::string, std::string> cases[] = {
+        {"C3_FILES = P\"(src/main.c3)\" toolchain_version = \"0.6.1\"",
+         "its toolchain (c3c, version 0.6.8) is not of the toolchain_version \"0.6.1\" that the "
+         "target asks for."},
+        {"C3_FILES = P\"(src/main.c3)\" toolchain_min_version = \"0.7\"",
+         "its toolchain (c3c, version 0.6.8) is older than the toolchain_min_version \"0.7\" "
+         "that the target asks for."},
+        {"^C3_FILES = P\"(src/main.c3)\"",
+         "'c3c' needs C3_FILES, C3C_FILES or C3_TEST_FILES (the target has C3_FILES only as "
+         "output variable)."},
+    };
+    for (const auto& [variables, reason] : cases) {
+        write({{"rilk.txt", "unit u\napp: { " + variables + " }\n"}});
+        const auto result = build();
+        EXPECT_EQ(result.exitCode, 1) << variables;
+        EXPECT_NE(result.out.find(noTool + reason), std::string::npos) << result.out;
+    }
+}
+
 }  // namespace

@@ -307,6 +307,28 @@ objs: { C_FILES = P"(b.c)" C_FLAGS = "-c" }
     EXPECT_EQ(RilkTest::runProcess({(outputDir("app") / "app").string()}).exitCode, 0);
 }
 
+TEST_F(GnuBuild, OutputsOfARelativeOutputDirGoOnAsFullPaths) {
+    findCompilers();
+    write({{"f.c", "int two(void) { return 2; }\n"},
+           {"m.c", "int two(void);\nint main(void) { return two() - 2; }\n"},
+           {"rilk.txt", R"x(unit u
+objs: { C_FILES = P"(f.c)" C_FLAGS = "-c" OUTPUT_DIR = "objout" }
+lib: +objs { OBJS OUTPUT_NAME = "libx.a" OUTPUT_DIR = "libout" }
+app: +lib { C_FILES = P"(m.c)" OUTPUT_NAME = "app" }
+)x"}});
+    const std::string full = fs::canonical(work.path()).string();
+    // The archive is made in its folder as named, and linked through its full path.
+    const auto result = rilk({"app"});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("[u::lib] Output dir: libout\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("-o \"app\" \"" + full + "/libout/libx.a\"\n"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(RilkTest::runProcess({(outputDir("app") / "app").string()}).exitCode, 0);
+    ASSERT_EQ(rilk({"-o", "vars.txt", "lib"}).exitCode, 0);
+    EXPECT_EQ(readFile(work.path() / "vars.txt"),
+              "LIB = [ P\"(" + full + "/libout/libx.a)\" ]\nLIB_NAME = [ \"libx.a\" ]\n");
+}
+
 TEST_F(GnuBuild, NamesWithShellCharactersReachTheToolsUnchanged) {
     findCompilers();
     const std::string root = "p r\"o$j`x`";

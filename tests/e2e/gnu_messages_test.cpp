@@ -6,6 +6,7 @@
 #include <string>
 
 #include "e2e/rilk_run.h"
+#include "tools/fake_toolchain.h"
 
 namespace {
 
@@ -37,7 +38,8 @@ TEST_F(GnuMessages, AFailedTargetNamesWhatIsWrong) {
             "long: { C_FILES = P\"(m.c)\" OUTPUT_NAME = \"" +
                 name +
                 "\" }\n"
-                "typo: +objz { OUTPUT_NAME = \"libx.a\" }\n"}});
+                "typo: +objz { OUTPUT_NAME = \"libx.a\" }\n"
+                "up: { ^C_FILES = P\"(m.c)\" }\n"}});
     struct Case {
         const char* target;
         std::string last;
@@ -50,6 +52,11 @@ TEST_F(GnuMessages, AFailedTargetNamesWhatIsWrong) {
          "Error: No tool to build u::arm. The nearest tool, 'default_gnu_x86_64_V', cannot "
          "build it: its toolchain (x86_64-linux-gnu, version V) is not the one the target's "
          "ARCH, TOOLCHAIN_TRIPLET or wanted version asks for.\n"},
+        // A source only as output variable, the target's one variable.
+        {"up",
+         "Error: No tool to build u::up. The nearest tool, 'default_gnu_x86_64_V', cannot "
+         "build it: 'x86_64-linux-gnu-gcc' needs C_FILES or OBJS (the target has C_FILES only "
+         "as output variable).\n"},
         // The dependency that does not exist, not what the tool lacks without it.
         {"typo", "Error: Target 'u::objz' not found. It is a dependency of u::typo.\n"},
         {"long", "Error: The OUTPUT_NAME of u::long is too long: its dependency file '" + name +
@@ -98,6 +105,42 @@ TEST_F(GnuMessages, AToolThatCannotBeMadeIsNamedWithTheReason) {
             << c.tool;
         EXPECT_EQ(result.exitCode, 1) << c.tool;
     }
+}
+
+// Stand-in compilers: a gcc 13 whose g++ of that version is missing beside a gcc and g++ 12.
+class GnuToolchainMessages : public RilkRun {};
+
+TEST_F(GnuToolchainMessages, ANewestGccWithoutItsGppSaysWhichGppIsThereAndWhatToDo) {
+    const fs::path bin = work.path() / "tc/bin";
+    RilkTest::writeFakeCompiler(bin / "gcc-13", {"x86_64-linux-gnu", "13.1.0", ""});
+    for (const char* name : {"gcc", "g++"}) {
+        RilkTest::writeFakeCompiler(bin / name, {"x86_64-linux-gnu", "12.2.0", ""});
+    }
+    for (const char* name : {"ar", "ld"}) RilkTest::writeScript(bin / name, "exit 0\n");
+    write({{".rilk_project.txt",
+            "name demo\ntools { gcc { tool_type = \"gnu-gcc\" toolchain_path = P\"(tc)\" } }\n"
+            "units { u { \"rilk.txt\" } }\n"},
+           {"rilk.txt", "unit u\napp: { C_FILES = P\"(m.c)\" }\n"}});
+    const auto result = rilk({"app"});
+    const std::string b = bin.string();
+    EXPECT_NE(result.out.find(
+                  "Required GNU tool missing: '" + b +
+                  "/x86_64-linux-gnu-g++'. The toolchain "
+                  "chosen, x86_64-linux-gnu 13.1.0 (found as '" +
+                  b +
+                  "/gcc-13'), has no g++ of "
+                  "its version there: '" +
+                  b +
+                  "/g++' is x86_64-linux-gnu 12.2.0. A toolchain's "
+                  "gcc and g++ must both be of its version: install the g++ of x86_64-linux-gnu "
+                  "13.1.0 in '" +
+                  b +
+                  "', or choose a version whose gcc and g++ are both there "
+                  "with toolchain_version in the tool's definition (\"12.2.0\").\nUnable to "
+                  "create Project demo tool 'gnu-gcc' for 'demo/gcc'.\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.exitCode, 1);
 }
 
 TEST_F(GnuMessages, AToolchainRuledOutByItsOwnDefinitionSaysSo) {

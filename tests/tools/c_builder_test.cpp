@@ -212,6 +212,13 @@ TEST(CBuilderOperations, OutputPairsArePathAndFileName) {
                   written(collected.assignments.at("BINARY_NAME")),
               "BINARY = P\"/out/app\";BINARY_NAME = \"app\"");
     EXPECT_EQ(TestCompiler::fileNameText("out/"), "out/");
+    // A relative output directory (OUTPUT_DIR = "libout") is taken from the working directory.
+    std::vector<Assignment> relative;
+    TestCompiler::addOutputPair(relative, "LIB", "LIB_NAME", "libout", "libx.a");
+    TestCompiler::addOutputPair(relative, "SO", "SO_NAME", "libout", "/abs/libx.so");
+    EXPECT_EQ(written(relative[0]) + ";" + written(relative[2]),
+              "^LIB = P\"" + (fs::current_path() / "libout/libx.a").string() +
+                  "\";^SO = P\"/abs/libx.so\"");
 }
 
 }  // namespace

@@ -101,6 +101,28 @@ TEST(DependencyList, ErrorsNameTheDynamicTextAndTheReason) {
     EXPECT_THROW(expand(str("a"), {missing}), NotFoundException);
 }
 
+TEST(DependencyList, AModifierOrAnAliasInTheValueIsNamedAsNotAllowedThere) {
+    const std::string rest =
+        " cannot stand in a value that names dependencies, which holds target names and their "
+        "parameters only; write '+', '=>' or '+>' with the reference in the unit file (+@deps, "
+        "@deps => name, @deps +> name)";
+    // A list element or a block's name is the subject; a string's words, the whole string.
+    const std::pair<RilkValuePtr, std::string> cases[] = {
+        {list({str("greet(a) +> parts")}), "'greet(a) +> parts': '+>'"},
+        {list({str("a"), str("greet => g")}), "'greet => g': '=>'"},
+        {list({str("+greet")}), "'+greet': '+'"},
+        {str("greet(a) +> parts"), "'greet(a) +> parts': '+>'"},
+        {str("a +lib"), "'a +lib': '+'"},
+    };
+    for (const auto& [deps, message] : cases) {
+        EXPECT_EQ(errorText([&] { expand(deps, {dynamic()}); }),
+                  "Variable 'deps': Invalid dynamic dependency " + message + rest)
+            << deps->toString();
+    }
+    // A '+' inside a name or a parameter list is no modifier.
+    EXPECT_THAT(expand(list({str("a+b")}), {dynamic()}), ElementsAre("||a+b"));
+}
+
 TEST(DependencyList, EmptyValuesAreLoggedAndSkipped) {
     const std::string log = capture(1, [] {
         for (const RilkValuePtr& value : {RilkValuePtr(str("")), RilkValuePtr(str("   ")),

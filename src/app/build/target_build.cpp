@@ -240,7 +240,7 @@ Rilk::ContextPtr TargetBuild::buildInstance(std::shared_ptr<Rilk::TargetContext>
 
     Rilk::Context output;
     const JobPlan plan = services_.runTargetWork(*builder, context, label, output);
-    warnUnwrittenOutputs(plan, own);
+    warnUnwrittenOutputs(plan, own, *builder);
     outputs.fill(*context, plan.work.workItems(), output);
     Rilk::log(Rilk::LogLevel::Verbose, "Output context:\n");
     output.print(Rilk::LogLevel::Verbose);

@@ -21,7 +21,8 @@ bool isMissing(const std::filesystem::path& file) {
 
 }  // namespace
 
-void warnUnwrittenOutputs(const JobPlan& plan, const QualifiedTargetName& target) {
+void warnUnwrittenOutputs(const JobPlan& plan, const QualifiedTargetName& target,
+                          const Builder& tool) {
     std::vector<std::filesystem::path> warned;
     for (const std::vector<std::filesystem::path>& files : plan.jobOutputFiles) {
         for (const std::filesystem::path& file : files) {
@@ -31,8 +32,8 @@ void warnUnwrittenOutputs(const JobPlan& plan, const QualifiedTargetName& target
             log(LogLevel::Warning,
                 "Target {} declares the output '{}', which its commands did not write: they "
                 "succeeded, but the file is not there, so the target builds again on every "
-                "run. A command target's outputs ('^') name the files its command writes.\n",
-                target.shownName(), file.string());
+                "run. {}\n",
+                target.shownName(), file.string(), tool.unwrittenOutputHint());
         }
     }
 }

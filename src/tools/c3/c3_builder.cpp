@@ -37,8 +37,12 @@ fs::path C3Builder::programDirectory() const { return binDirectory_; }
 std::string C3Builder::programIdentity() const { return compilerPath_.string() + " " + version_; }
 
 MatchResult C3Builder::selectMatchSubject(const Context& target) const {
+    return subjectFrom(target, subjectNames());
+}
+
+std::span<const Util::CiString> C3Builder::subjectNames() {
     static const Util::CiString names[] = {"C3_FILES", "C3C_FILES", "C3_TEST_FILES"};
-    return subjectFrom(target, names);
+    return names;
 }
 
 PlannedWork C3Builder::planWork(const TargetContext& target) const {

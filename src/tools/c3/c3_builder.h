@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,9 @@ public:
     /// Buildable when the first of C3_FILES, C3C_FILES, C3_TEST_FILES that the target
     /// defines as an ordinary variable exists; every variable is classified either way.
     MatchResult selectMatchSubject(const Context& target) const override;
+    /// C3_FILES, C3C_FILES and C3_TEST_FILES: the variables that make a target a match
+    /// subject.
+    static std::span<const Util::CiString> subjectNames();
 
     const std::string& version() const { return version_; }
     const std::filesystem::path& compilerPath() const { return compilerPath_; }

@@ -29,6 +29,9 @@ public:
     MatchResult match(const TargetContext& target, const ToolScores& scores = {}) const override;
     /// The shared builder when the builder finds a match subject in the target, else null.
     std::shared_ptr<Builder> builderFor(const TargetContext& target) const override;
+    /// How many of the target's variables the builder knows, and that the compiler is not
+    /// of the version the target wants, or which variables would make the target a subject.
+    ToolRefusal refusal(const TargetContext& target) const override;
 
     const std::string& version() const { return version_; }
     const std::filesystem::path& compilerPath() const { return compilerPath_; }
@@ -36,6 +39,10 @@ public:
 
 private:
     C3Matcher(const C3Matcher&) = default;
+
+    /// Which of the target's wants the compiler's version fails, checked in this order.
+    enum class Misfit { None, Version, MinVersion };
+    Misfit misfitOf(const TargetContext& target) const;
 
     std::string version_;
     std::filesystem::path compilerPath_;

@@ -30,6 +30,10 @@ BasicBuilder::BasicBuilder() : Builder({}, makeVariableSpecTable({"cmdline"})) {
 
 std::string BasicBuilder::name() const { return commandVariable; }
 
+std::string BasicBuilder::unwrittenOutputHint() const {
+    return "A command target's outputs ('^') name the files its command writes.";
+}
+
 void BasicBuilder::beginBuild(Context&, const std::size_t&) {}
 
 void BasicBuilder::endBuild() {}

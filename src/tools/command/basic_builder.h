@@ -23,6 +23,8 @@ public:
 
     /// "cmdline".
     std::string name() const override;
+    /// The outputs ('^') name the files the command writes.
+    std::string unwrittenOutputHint() const override;
     void beginBuild(Context& firstJob, const std::size_t& jobCount) override;
     void endBuild() override;
     /// "result" = the job's result, as an integer.

@@ -1,9 +1,11 @@
 #include "tools/gnu/gnu_matcher.h"
 
+#include <tuple>
 #include <utility>
 
 #include <fmt/format.h>
 
+#include "tools/subject_wanted.h"
 #include "tools/version_rules.h"
 #include "types/rilk_list.h"
 #include "types/value_cast.h"
@@ -63,24 +65,6 @@ int knownBy(const GNUTool& tool, const TargetContext& target) {
         if (tool.inputVariables.contains(name) || tool.declaredVariables.contains(name)) ++known;
     }
     return known;
-}
-
-/// "'ar' needs OBJS", "'gcc' needs C_FILES or OBJS", noting a subject variable that the
-/// target holds only as an output variable.
-std::string subjectWanted(const GNUTool& tool, const TargetContext& target) {
-    std::string names;
-    std::string outputs;
-    const auto subjects = tool.subjectNames();
-    for (std::size_t i = 0; i < subjects.size(); ++i) {
-        names += (i == 0 ? "" : i + 1 == subjects.size() ? " or " : ", ") + subjects[i].str();
-        const Assignment* held = heldBy(target.assignments, subjects[i]);
-        if (held && held->modifier == AssignModifier::Up) {
-            outputs += (outputs.empty() ? "" : ", ") + held->name;
-        }
-    }
-    std::string reason = "'" + tool.name() + "' needs " + names;
-    if (!outputs.empty()) reason += " (the target has " + outputs + " only as output variable)";
-    return reason;
 }
 
 }  // namespace
@@ -184,13 +168,14 @@ std::shared_ptr<Builder> GNUMatcher::builderFor(const TargetContext& target) con
 
 ToolRefusal GNUMatcher::refusal(const TargetContext& target) const {
     // The tool whose declared variables score best for the target, as in `builderFor`;
-    // then the one that knows most of them.
+    // then the one that knows most of them; then the one whose subject the target holds
+    // as an output variable (`^C_FILES` alone is a mistake the tool can name).
     const GNUTool* nearest = nullptr;
-    std::pair<int, int> nearestRank{-1, -1};
+    std::tuple<int, int, int> nearestRank{-1, -1, -1};
     for (const auto& tool : tools) {
-        const int known = knownBy(*tool, target);
-        const std::pair<int, int> rank{scoreOf(*tool, tool->matchResult(target, false), target),
-                                       known};
+        const std::tuple<int, int, int> rank{
+            scoreOf(*tool, tool->matchResult(target, false), target), knownBy(*tool, target),
+            outputOnlySubjects(tool->subjectNames(), target)};
         if (rank > nearestRank) {
             nearest = tool.get();
             nearestRank = rank;
@@ -198,11 +183,11 @@ ToolRefusal GNUMatcher::refusal(const TargetContext& target) const {
     }
     ToolRefusal refusal = Matcher::refusal(target);
     if (nearest == nullptr) return refusal;
-    refusal.known += nearestRank.second;
+    refusal.known += std::get<1>(nearestRank) + std::get<2>(nearestRank);
     if (const Misfit misfit = misfitOf(target); misfit != Misfit::None) {
         refusal.reason = misfitReason(misfit);
     } else {
-        refusal.reason = subjectWanted(*nearest, target);
+        refusal.reason = subjectWanted(nearest->name(), nearest->subjectNames(), target);
     }
     return refusal;
 }

@@ -1,7 +1,10 @@
 #include "tools/gnu/gnu_registration.h"
 
+#include <algorithm>
 #include <system_error>
 #include <vector>
+
+#include <fmt/format.h>
 
 #include "tools/compiler_discovery.h"
 #include "tools/gnu/gnu_ar.h"
@@ -20,9 +23,55 @@ namespace fs = std::filesystem;
 
 namespace {
 
+std::string missingToolText(const CompilerInfo& toolchain, const std::string& tool) {
+    return "Required GNU tool missing: '" +
+           (toolchain.binDir / (toolchain.prefix + "-" + tool)).string() + "'.";
+}
+
 [[noreturn]] void failMissingTool(const CompilerInfo& toolchain, const std::string& tool) {
-    throw RilkException("Required GNU tool missing: '" +
-                        (toolchain.binDir / (toolchain.prefix + "-" + tool)).string() + "'.");
+    throw RilkException(missingToolText(toolchain, tool));
+}
+
+/// The versions, in discovery order and each once, of the toolchains `found` whose gcc and
+/// g++ are both there: those a definition's toolchain_version can choose.
+std::vector<std::string> completeVersions(const std::vector<CompilerInfo>& found) {
+    std::vector<std::string> versions;
+    for (const CompilerInfo& toolchain : found) {
+        if (std::find(versions.begin(), versions.end(), toolchain.version) != versions.end()) {
+            continue;
+        }
+        if (!findToolchainCompiler(toolchain, "gcc").empty() &&
+            !findToolchainCompiler(toolchain, "g++").empty()) {
+            versions.push_back(toolchain.version);
+        }
+    }
+    return versions;
+}
+
+/// The compiler `tool` ("gcc" or "g++") of the toolchain's version is not there. When
+/// other versions of it are, the message names them and what to do, so that a toolchain
+/// whose gcc is newer than its g++ is not taken for one without g++.
+[[noreturn]] void failMissingCompiler(const CompilerInfo& toolchain, const std::string& tool,
+                                      const std::vector<CompilerCandidate>& others,
+                                      const std::vector<CompilerInfo>& found) {
+    if (others.empty()) failMissingTool(toolchain, tool);
+    std::string seen;
+    for (const CompilerCandidate& other : others) {
+        seen += fmt::format("{}'{}' is {}{}", seen.empty() ? "" : ", ", other.path, other.machine,
+                            other.version.empty() ? " of no known version" : " " + other.version);
+    }
+    std::string versions;
+    for (const std::string& version : completeVersions(found)) {
+        versions += fmt::format("{}\"{}\"", versions.empty() ? "" : ", ", version);
+    }
+    const std::string chosen = toolchain.prefix + " " + toolchain.version;
+    throw RilkException(fmt::format(
+        "{} The toolchain chosen, {} (found as '{}'), has no {} of its version there: {}. A "
+        "toolchain's gcc and g++ must both be of its version: install the {} of {} in '{}', or "
+        "choose a version whose gcc and g++ are both there with toolchain_version in the tool's "
+        "definition{}.",
+        missingToolText(toolchain, tool), chosen, toolchain.compilerPath.string(), tool, seen, tool,
+        chosen, toolchain.binDir.string(), versions.empty() ? "" : " (" + versions + ")"));
 }
 
 template <typename Tool>
@@ -31,16 +80,18 @@ void addTool(GNUMatcher& matcher, const BuilderTables& tables, fs::path executab
         std::make_shared<Tool>(tables, matcher.toolchain, std::move(executable)));
 }
 
-void addTools(GNUMatcher& matcher) {
+void addTools(GNUMatcher& matcher, const std::vector<CompilerInfo>& found) {
     const CompilerInfo& toolchain = matcher.toolchain;
     std::error_code ec;
     if (toolchain.binDir.empty() || !fs::is_directory(toolchain.binDir, ec)) {
         throw RilkException("GNU binary directory not found: '" + toolchain.binDir.string() + "'.");
     }
-    const fs::path gcc = findToolchainCompiler(toolchain, "gcc");
-    if (gcc.empty()) failMissingTool(toolchain, "gcc");
-    const fs::path gpp = findToolchainCompiler(toolchain, "g++");
-    if (gpp.empty()) failMissingTool(toolchain, "g++");
+    std::vector<CompilerCandidate> otherGcc;
+    const fs::path gcc = findToolchainCompiler(toolchain, "gcc", &otherGcc);
+    if (gcc.empty()) failMissingCompiler(toolchain, "gcc", otherGcc, found);
+    std::vector<CompilerCandidate> otherGpp;
+    const fs::path gpp = findToolchainCompiler(toolchain, "g++", &otherGpp);
+    if (gpp.empty()) failMissingCompiler(toolchain, "g++", otherGpp, found);
     const fs::path ar = findGnuTool(toolchain.binDir, toolchain.prefix, "ar");
     if (ar.empty()) failMissingTool(toolchain, "ar");
     const fs::path ld = findGnuTool(toolchain.binDir, toolchain.prefix, "ld");
@@ -90,7 +141,7 @@ std::unique_ptr<GNUMatcher> createGNUMatcher(const std::string& toolName,
     }
     matcher->toolchain = chooseNewestToolchain(found, "GNU");
     log(LogLevel::Trace, "Compiler at {} added.\n", root.string());
-    addTools(*matcher);
+    addTools(*matcher, found);
     return matcher;
 }
 

@@ -48,7 +48,8 @@ fs::path findGnuTool(const fs::path& binDirectory, const std::string& prefix,
     return {};
 }
 
-fs::path findToolchainCompiler(const CompilerInfo& toolchain, const std::string& tool) {
+fs::path findToolchainCompiler(const CompilerInfo& toolchain, const std::string& tool,
+                               std::vector<CompilerCandidate>* others) {
     std::vector<fs::path> candidates = plainCandidates(toolchain.binDir, toolchain.prefix, tool);
     for (const std::string& version : versionForms(toolchain.version)) {
         candidates.push_back(toolchain.binDir / (toolchain.prefix + "-" + tool + "-" + version));
@@ -59,10 +60,12 @@ fs::path findToolchainCompiler(const CompilerInfo& toolchain, const std::string&
     for (const fs::path& candidate : candidates) {
         if (!fileExists(candidate) || !insertNormalizedPath(tried, candidate)) continue;
         const auto identity = identifyCompiler(candidate, kind);
-        if (identity && Util::CiString::equal(identity->machine, toolchain.prefix) &&
+        if (!identity) continue;
+        if (Util::CiString::equal(identity->machine, toolchain.prefix) &&
             Util::CiString::equal(identity->version, toolchain.version)) {
             return candidate;
         }
+        if (others) others->push_back({identity->version, identity->machine, candidate.string()});
     }
     return {};
 }

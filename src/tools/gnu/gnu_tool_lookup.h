@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tools/compiler_info.h"
 
@@ -19,6 +20,9 @@ std::filesystem::path findGnuTool(const std::filesystem::path& binDirectory,
 /// plain one), the first whose own answers (`identifyCompiler`) give the toolchain's triple
 /// and version. An empty path when no file of that version is there, so that a toolchain
 /// chosen for its version never runs another version's compiler.
-std::filesystem::path findToolchainCompiler(const CompilerInfo& toolchain, const std::string& tool);
+/// When `others` is given, each candidate that is there and answers, but with another
+/// triple or version, is added to it (for the message that the compiler is missing).
+std::filesystem::path findToolchainCompiler(const CompilerInfo& toolchain, const std::string& tool,
+                                            std::vector<CompilerCandidate>* others = nullptr);
 
 }  // namespace Rilk

@@ -149,5 +149,34 @@ TEST(C3Matcher, TargetVersionsAreComparedLiterallyBeforeTheSources) {
     }
 }
 
+TEST(C3Matcher, ARefusedTargetIsToldTheVersionOrTheVariablesWanted) {
+    RilkTest::TempDir dir;
+    RilkTest::writeFakeC3c(dir.path() / "bin/c3c", "c3c 0.6.8");
+    auto made = registerTool(definition({{"toolchain_path", dir.path().c_str()}}));
+    const std::unique_ptr<C3Matcher> matcher = std::move(std::get<0>(made));
+    const RilkValuePtr sources = makeString("main.c3");
+    const std::string toolchain = "its toolchain (c3c, version 0.6.8) ";
+    const std::string needs = "'c3c' needs C3_FILES, C3C_FILES or C3_TEST_FILES";
+    // variables, how many the tool knows, why it refuses
+    const std::tuple<std::vector<RilkTest::TestVariable>, int, std::string> cases[] = {
+        {{{"C3_FILES", sources}, {"toolchain_version", makeString("0.6")}},
+         1,
+         toolchain + "is not of the toolchain_version \"0.6\" that the target asks for"},
+        {{{"C3_FILES", sources},
+          {"OUTPUT_NAME", sources},
+          {"toolchain_min_version", makeString("0.7")}},
+         2,
+         toolchain + "is older than the toolchain_min_version \"0.7\" that the target asks for"},
+        {{{"^C3_FILES", sources}}, 1, needs + " (the target has C3_FILES only as output variable)"},
+        {{{"C3C_FLAGS", sources}, {"unknown", sources}}, 1, needs},
+        {{{"unknown", sources}}, 0, needs},
+    };
+    for (const auto& [variables, known, reason] : cases) {
+        const ToolRefusal refusal = matcher->clone()->refusal(*RilkTest::makeC3Target(variables));
+        EXPECT_EQ(refusal.known, known) << reason;
+        EXPECT_EQ(refusal.reason, reason);
+    }
+}
+
 }  // namespace
 }  // namespace Rilk

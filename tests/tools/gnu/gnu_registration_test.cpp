@@ -101,14 +101,73 @@ TEST(GnuRegistration, AToolchainChosenForItsVersionRunsThatVersionsCompilers) {
                          {"x86_64-linux-gnu-gcc-12.2", {"arm-none-eabi", "12.2.0", ""}}});
     const auto wanted =
         definition({{"toolchain_path", bin.c_str()}, {"toolchain_version", "12.2.0"}});
-    EXPECT_EQ(outcome(wanted),
-              "Required GNU tool missing: '" + bin.string() + "/x86_64-linux-gnu-g++'.");
+    const std::string missing = "Required GNU tool missing: '" + bin.string() +
+                                "/x86_64-linux-gnu-g++'. The toolchain chosen, x86_64-linux-gnu "
+                                "12.2.0 (found as '" +
+                                bin.string() + "/gcc-12'), has no g++ of its version there: '" +
+                                bin.string() + "/g++' is x86_64-linux-gnu 13.1.0";
+    const std::string advice =
+        ". A toolchain's gcc and g++ must both be of its version: install the g++ of "
+        "x86_64-linux-gnu 12.2.0 in '" +
+        bin.string() +
+        "', or choose a version whose gcc and "
+        "g++ are both there with toolchain_version in the tool's definition.";
+    EXPECT_EQ(outcome(wanted), missing + advice);
     writeFakeCompiler(bin / "g++-12", {"x86_64-linux-gnu", "", ""});
     EXPECT_EQ(outcome(wanted),
-              "Required GNU tool missing: '" + bin.string() + "/x86_64-linux-gnu-g++'.");
+              missing + ", '" + bin.string() + "/g++-12' is x86_64-linux-gnu 12" + advice);
     writeFakeCompiler(bin / "g++-12.2.0", {"x86_64-linux-gnu", "12.2.0", ""});
     EXPECT_EQ(outcome(wanted), "tools: gcc-12 g++-12.2.0 ar ld objcopy");
     EXPECT_EQ(outcome(definition({{"toolchain_path", bin.c_str()}})),
+              "tools: gcc g++ ar ld objcopy");
+}
+
+TEST(GnuRegistration, ANewestGccWithoutItsGppNamesTheGppFoundAndWhatToDo) {
+    TempDir dir;
+    const fs::path bin = dir.path() / "bin";
+    const std::string b = bin.string();
+    writeToolchain(
+        bin, {{"gcc-13", {"x86_64-linux-gnu", "13.1.0", ""}}, {"gcc", gcc12}, {"g++", gcc12}});
+    const auto any = definition({{"toolchain_path", b.c_str()}});
+    const std::string missing = "Required GNU tool missing: '" + b +
+                                "/x86_64-linux-gnu-g++'. The toolchain chosen, "
+                                "x86_64-linux-gnu 13.1.0 (found as '" +
+                                b +
+                                "/gcc-13'), has no g++ of its version "
+                                "there: '" +
+                                b + "/g++' is ";
+    const std::string advice =
+        ". A toolchain's gcc and g++ must both be of its version: install the g++ of "
+        "x86_64-linux-gnu 13.1.0 in '" +
+        b +
+        "', or choose a version whose gcc and g++ are "
+        "both there with toolchain_version in the tool's definition";
+    struct Case {
+        const char* gpp;  // the g++ beside gcc-13, or none
+        FakeAnswers answers;
+        std::string outcome;
+    };
+    const Case cases[] = {
+        {nullptr, {}, missing + "x86_64-linux-gnu 12.2.0" + advice + " (\"12.2.0\")."},
+        // A g++ of no version the scan takes is named all the same.
+        {"x86_64-linux-gnu-g++",
+         {"x86_64-linux-gnu", "", ""},
+         "Required GNU tool missing: '" + b +
+             "/x86_64-linux-gnu-g++'. The toolchain chosen, "
+             "x86_64-linux-gnu 13.1.0 (found as '" +
+             b +
+             "/gcc-13'), has no g++ of its version "
+             "there: '" +
+             b + "/x86_64-linux-gnu-g++' is x86_64-linux-gnu of no known version, '" + b +
+             "/g++' is x86_64-linux-gnu 12.2.0" + advice + " (\"12.2.0\")."},
+        {"g++-13", {"x86_64-linux-gnu", "13.1.0", ""}, "tools: gcc-13 g++-13 ar ld objcopy"},
+    };
+    for (const Case& c : cases) {
+        if (c.gpp != nullptr) writeFakeCompiler(bin / c.gpp, c.answers);
+        EXPECT_EQ(outcome(any), c.outcome) << (c.gpp ? c.gpp : "");
+    }
+    // The version the message offers builds.
+    EXPECT_EQ(outcome(definition({{"toolchain_path", b.c_str()}, {"toolchain_version", "12.2.0"}})),
               "tools: gcc g++ ar ld objcopy");
 }
 
