@@ -1,7 +1,7 @@
 // No run waits for ever: a killed build's nested runs, builds running rilk in each other's
-// project, nested runs that cannot read the pid in a lock file (or read a wrong one) and a
-// lock file the user cannot write all end, and two runs that are not nested in one build
-// never build in one project at once.
+// project, runs nested deeper than the project has lock levels, nested runs that cannot read
+// the pid in a lock file (or read a wrong one) and a lock file the user cannot write all end,
+// and two runs that are not nested in one build never build in one project at once.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +20,7 @@
 #include "support/terminal_process.h"
 #include "support/wait_until.h"
 #include "util/file_lock.h"
+#include "util/process_table.h"
 
 namespace {
 
@@ -30,6 +31,25 @@ constexpr std::chrono::seconds kCircleGuard{30};
 
 const std::string kRilk = std::string("'") + RILK_BINARY + "'";
 const std::string kWaiting = "Waiting for another run in this project to finish.";
+
+/// Runs the rest of its arguments `$1` shells below itself, each waiting for the next.
+const std::string kDeepShells =
+    "n=$1; shift\n"
+    "if [ \"$n\" -gt 0 ]; then sh \"$0\" $((n - 1)) \"$@\"; exit $?; fi\n"
+    "exec \"$@\"\n";
+
+/// Ends every process left in the session `leader` started.
+void endSession(pid_t leader) {
+    RilkTest::waitUntil([&] {
+        bool left = false;
+        for (const Util::ProcessEntry& process : Util::allProcesses()) {
+            if (process.session != leader || !process.living()) continue;
+            ::kill(process.pid, SIGKILL);
+            left = true;
+        }
+        return !left;
+    });
+}
 
 /// Whether `unshare -pf --mount-proc` starts a program in a new PID namespace here.
 bool pidNamespacesWork() {
@@ -113,18 +133,22 @@ TEST_F(LockWait, TheNestedRunsOfAKilledBuildNeverHoldUpTheNextBuild) {
 
 // A command of the build in p builds in q while a command of the build in q builds in p: one
 // of the nested runs finds the circle and gives up, so that the other build goes on; also
-// where those commands start rilk with an empty environment (`env -i`), on one side or both.
+// where those commands start rilk with an empty environment (`env -i`), on one side or both,
+// and with 70 shells between a build and the run its command starts.
 TEST_F(LockWait, BuildsRunningRilkInEachOthersProjectEndOneWithAnError) {
     const struct {
         const char* what;
         bool clearedInP;  ///< p's command clears the environment
         bool clearedInQ;
+        int shellsInP = 0;  ///< between p's command and the run it starts
     } cases[] = {
         {"the environment kept", false, false},
         {"env -i in p's command", true, false},
         {"env -i in q's command", false, true},
         {"env -i in both", true, true},
+        {"env -i in p's command, 70 shells below it", true, false, 70},
     };
+    write({{"deep.sh", kDeepShells}});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(work.path() / "p");
@@ -132,14 +156,18 @@ TEST_F(LockWait, BuildsRunningRilkInEachOthersProjectEndOneWithAnError) {
         for (const char* started : {"p.started", "q.started", "p.log", "q.log"}) {
             fs::remove(work.path() / started);
         }
-        for (const auto& [name, other, cleared] :
-             {std::tuple{"p", "q", c.clearedInP}, std::tuple{"q", "p", c.clearedInQ}}) {
+        for (const auto& [name, other, cleared, shells] :
+             {std::tuple{"p", "q", c.clearedInP, c.shellsInP},
+              std::tuple{"q", "p", c.clearedInQ, 0}}) {
             write({{std::string(name) + "/.rilk_project.txt",
                     "name " + std::string(name) + "\nunits { u { \"rilk.txt\" } }\n"}});
+            const std::string below =
+                shells == 0 ? "" : "sh ../deep.sh " + std::to_string(shells) + " ";
             writeCommands(std::string(name) + "/rilk.txt",
                           {{"all", "touch ../" + std::string(name) + ".started; until [ -e ../" +
                                        other + ".started ]; do sleep 0.01; done; cd ../" + other +
-                                       " && " + (cleared ? "env -i " : "") + kRilk + " inner"},
+                                       " && " + below + (cleared ? "env -i " : "") + kRilk +
+                                       " inner"},
                            {"inner", "echo inner > inner.txt"}});
         }
         const pid_t inP = start({}, "p.log", "p");
@@ -169,6 +197,37 @@ TEST_F(LockWait, BuildsRunningRilkInEachOthersProjectEndOneWithAnError) {
         EXPECT_NE(read(failed + ".log").find(message), std::string::npos) << read(failed + ".log");
         EXPECT_EQ(read(failed + "/inner.txt"), "inner\n")
             << "the build that went on ran its command";
+    }
+}
+
+// A command that runs rilk on its own target again, so that each run is nested in the one
+// before it: 64 levels of runs build, and the run below them ends with an error, which each
+// run above passes on. So also where each command clears the environment, so that a run
+// finds the builds it is nested in only among its ancestors, beyond the 64th of them too.
+TEST_F(LockWait, RunsNestedDeeperThanTheLockLevelsEndWithAnError) {
+    for (const std::string clear : {"", "env -i "}) {
+        SCOPED_TRACE(clear.empty() ? "the environment kept" : "env -i");
+        fs::remove(work.path() / "levels.txt");
+        fs::remove(work.path() / "run.log");
+        writeCommands("rilk.txt", {{"t", "echo >> levels.txt; " + clear + kRilk + " t"}});
+        // In a session of its own, so that the runs a hang leaves can be ended.
+        const pid_t run = RilkTest::startProcess({"/usr/bin/setsid", RILK_BINARY, "t"},
+                                                 work.path(), userEnvironment(),
+                                                 work.path() / "run.log");
+        const std::optional<int> status = RilkTest::waitExitWithin(run, kHangGuard);
+        if (!status) {
+            endSession(run);
+            ADD_FAILURE() << "a nested run waits for ever:\n" << read("run.log");
+            continue;
+        }
+        EXPECT_EQ(*status, 1) << read("run.log");
+        EXPECT_EQ(read("levels.txt"), std::string(64, '\n'));
+        const std::string error = "Error: Runs are nested more than 64 deep in builds of the "
+                                  "project '" + dir() + "' (each started by a command of the "
+                                  "one before); rilk has no lock for a run nested deeper and "
+                                  "does not build without one.\n";
+        EXPECT_NE(read("run.log").find(error), std::string::npos) << read("run.log");
+        EXPECT_EQ(read("run.log").find("Waiting for"), std::string::npos) << read("run.log");
     }
 }
 

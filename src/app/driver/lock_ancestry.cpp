@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 
@@ -52,7 +53,7 @@ bool LockAncestry::lists(const Util::FileIdentity& file) const {
 }
 
 void LockAncestry::addHeldByAncestorProcesses() {
-    for (const Util::ProcessEntry& ancestor : Util::processAncestors(LockMarks::kAncestorDepth)) {
+    for (const Util::ProcessEntry& ancestor : Util::processAncestors(SIZE_MAX)) {
         for (const std::filesystem::path& file : Util::openFilesOf(ancestor.pid)) {
             const std::optional<int> level = projectLockLevel(file);
             if (!level) continue;

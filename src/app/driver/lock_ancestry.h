@@ -37,8 +37,8 @@ public:
 
     /// Adds the project locks that this process's ancestors hold as the processes themselves
     /// show them, for a run whose environment told it less (a command cleared it, `env -i`):
-    /// each project lock file that an ancestor in this PID namespace has open and whose
-    /// holder's process mark is that ancestor's. Ancestors whose open files this user may not
+    /// each project lock file that an ancestor in this PID namespace, however far up, has open
+    /// and whose holder's process mark is that ancestor's. Ancestors whose open files this user may not
     /// read are passed over. Reads /proc: for a run that waits, not on every run's way.
     void addHeldByAncestorProcesses();
 
