@@ -6,22 +6,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
+#include "app/driver/held_locks.h"
+#include "app/driver/lock_marks.h"
 #include "e2e/rilk_run.h"
 #include "support/started_process.h"
 #include "support/terminal_process.h"
 #include "support/wait_until.h"
 #include "util/file_lock.h"
-#include "util/process_table.h"
 
 namespace {
 
@@ -38,19 +41,6 @@ const std::string kDeepShells =
     "n=$1; shift\n"
     "if [ \"$n\" -gt 0 ]; then sh \"$0\" $((n - 1)) \"$@\"; exit $?; fi\n"
     "exec \"$@\"\n";
-
-/// Ends every process left in the session `leader` started.
-void endSession(pid_t leader) {
-    RilkTest::waitUntil([&] {
-        bool left = false;
-        for (const Util::ProcessEntry& process : Util::allProcesses()) {
-            if (process.session != leader || !process.living()) continue;
-            ::kill(process.pid, SIGKILL);
-            left = true;
-        }
-        return !left;
-    });
-}
 
 /// Whether `unshare -pf --mount-proc` starts a program in a new PID namespace here.
 bool pidNamespacesWork() {
@@ -201,41 +191,41 @@ TEST_F(LockWait, BuildsRunningRilkInEachOthersProjectEndOneWithAnError) {
     }
 }
 
-// A command that runs rilk on its own target again, so that each run is nested in the one
-// before it: 64 levels of runs build, and the run below them ends with an error, which each
-// run above passes on. So also where each command clears the environment, so that a run
-// finds the builds it is nested in only among its ancestors, beyond the 64th of them too.
+// Builds stand nested in the project, each holding a lock level (this test holds them, as
+// the builds would, and tells the run through the environment as they would): below 63 of
+// them the run builds on the last level, `.rilk_lock.63`; below 64 it ends with an error.
 TEST_F(LockWait, RunsNestedDeeperThanTheLockLevelsEndWithAnError) {
-    for (const std::string clear : {"", "env -i "}) {
-        SCOPED_TRACE(clear.empty() ? "the environment kept" : "env -i");
-        fs::remove(work.path() / "levels.txt");
-        fs::remove(work.path() / "run.log");
-        // Never deeper than 70 levels, should the runs go on past the last lock level.
-        const std::string again = clear + kRilk + " t";
-        writeCommands("rilk.txt",
-                      {{"t", "echo >> levels.txt; test $(wc -l < levels.txt) -gt 70 || " + again}});
-        // In a session of its own, so that the runs a hang leaves can be ended.
-        const pid_t run = RilkTest::startProcess({"/usr/bin/setsid", RILK_BINARY, "t"}, work.path(),
-                                                 userEnvironment(), work.path() / "run.log");
-        const std::optional<int> status = RilkTest::waitExitWithin(run, kHangGuard);
-        if (!status) {
-            endSession(run);
-            ADD_FAILURE() << "a nested run waits for ever:\n" << read("run.log");
+    writeCommands("rilk.txt", {{"t", "echo built"}});
+    for (const int above : {63, 64}) {
+        SCOPED_TRACE(std::to_string(above) + " builds above the run");
+        std::vector<Util::FileLock> held;
+        std::vector<Rilk::HeldLock> told;
+        for (int level = 0; level < above; ++level) {
+            held.push_back(Util::FileLock::acquire(Rilk::projectLockFile(work.path(), level)));
+            Rilk::LockMarks::markHolder(held.back(), 100 + level, false);
+            told.push_back({held.back().file(), static_cast<std::uint64_t>(100 + level), false});
+        }
+        std::map<std::string, std::string> environment = userEnvironment();
+        environment[Rilk::kHeldLocksVariable] = Rilk::heldLocksText(told);
+        const auto run =
+            RilkTest::runRilk({"t"}, {.workingDirectory = work.path(), .environment = environment});
+        if (above < 64) {
+            EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+            EXPECT_NE(run.out.find("\nbuilt\n"), std::string::npos) << run.out;
             continue;
         }
-        EXPECT_EQ(*status, 1) << read("run.log");
-        const std::string levels = read("levels.txt");
-        EXPECT_EQ(std::count(levels.begin(), levels.end(), '\n'), 64) << "levels that built";
+        EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+        EXPECT_EQ(run.out.find("\nbuilt\n"), std::string::npos) << run.out;
         const std::string error =
             "Error: Runs are nested more than 64 deep in builds of the project '" + dir() +
             "' (each started by a command of the one before); rilk has no lock for a run nested "
             "deeper and does not build without one.\n";
-        EXPECT_NE(read("run.log").find(error), std::string::npos) << read("run.log");
-        EXPECT_EQ(read("run.log").find("Waiting for"), std::string::npos) << read("run.log");
+        EXPECT_NE((run.out + run.err).find(error), std::string::npos) << run.out << run.err;
     }
 }
 
-// outer runs rilk inner; the lock's pid cannot be read back by inner in each case.
+// outer runs rilk inner; the lock's pid cannot be read back by inner in each case, or inner
+// finds outer only far up its ancestors.
 TEST_F(LockWait, ANestedRunFindsItsBuildWithoutReadingItsPid) {
     struct Case {
         const char* what;
@@ -260,6 +250,14 @@ TEST_F(LockWait, ANestedRunFindsItsBuildWithoutReadingItsPid) {
          {"/bin/sh", "-c",
           "{ (ulimit -f 0 && trap '' XFSZ && exec \"$0\" \"$@\"); echo $? > status; } 2>&1 | "
           "cat; exit $(cat status)"},
+         0,
+         ""},
+        {"the nested run's environment cleared, 70 shells below the build",
+         "sh deep.sh 70 env -i " + kRilk + " inner",
+         [&] {
+             write({{"deep.sh", kDeepShells}});
+         },
+         {},
          0,
          ""},
         {"the nested run is in a new PID namespace",
