@@ -99,6 +99,9 @@ std::vector<ProcessEntry> processAncestors(std::size_t limit) {
     while (ancestors.size() < limit && process > 1) {
         const std::optional<ProcessEntry> entry = readProcess(process);
         if (!entry) break;
+        // A parent starts before its children: a later start is a process that took the id
+        // once the ancestor had ended, and the ancestors beyond it are not this process's.
+        if (!ancestors.empty() && entry->start > ancestors.back().start) break;
         ancestors.push_back(*entry);
         process = entry->parent;
     }

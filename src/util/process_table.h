@@ -35,7 +35,8 @@ std::vector<ProcessEntry> allProcesses();
 
 /// This process's ancestors, its parent first, each read from /proc following the parent
 /// links, at most `limit`: up to the first process of the PID namespace (id 1), which is
-/// left out, or to an ancestor outside the namespace (parent id 0).
+/// left out, or to an ancestor outside the namespace (parent id 0). Stops where an id has
+/// been taken by a newer process since it was read as a parent's.
 std::vector<ProcessEntry> processAncestors(std::size_t limit);
 
 /// The start time of process `pid` in clock ticks after boot; 0 when unknown.

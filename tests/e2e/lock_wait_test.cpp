@@ -1,20 +1,25 @@
 // No run waits for ever: a killed build's nested runs, builds running rilk in each other's
-// project, nested runs that cannot read the pid in a lock file (or read a wrong one) and a
-// lock file the user cannot write all end, and two runs that are not nested in one build
-// never build in one project at once.
+// project, runs nested deeper than the project has lock levels, nested runs that cannot read
+// the pid in a lock file (or read a wrong one) and a lock file the user cannot write all end,
+// and two runs that are not nested in one build never build in one project at once.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
+#include "app/driver/held_locks.h"
+#include "app/driver/lock_marks.h"
 #include "e2e/rilk_run.h"
 #include "support/started_process.h"
 #include "support/terminal_process.h"
@@ -30,6 +35,12 @@ constexpr std::chrono::seconds kCircleGuard{30};
 
 const std::string kRilk = std::string("'") + RILK_BINARY + "'";
 const std::string kWaiting = "Waiting for another run in this project to finish.";
+
+/// Runs the rest of its arguments `$1` shells below itself, each waiting for the next.
+const std::string kDeepShells =
+    "n=$1; shift\n"
+    "if [ \"$n\" -gt 0 ]; then sh \"$0\" $((n - 1)) \"$@\"; exit $?; fi\n"
+    "exec \"$@\"\n";
 
 /// Whether `unshare -pf --mount-proc` starts a program in a new PID namespace here.
 bool pidNamespacesWork() {
@@ -125,18 +136,22 @@ TEST_F(LockWait, TheNestedRunsOfAKilledBuildNeverHoldUpTheNextBuild) {
 
 // A command of the build in p builds in q while a command of the build in q builds in p: one
 // of the nested runs finds the circle and gives up, so that the other build goes on; also
-// where those commands start rilk with an empty environment (`env -i`), on one side or both.
+// where those commands start rilk with an empty environment (`env -i`), on one side or both,
+// and with 70 shells between a build and the run its command starts.
 TEST_F(LockWait, BuildsRunningRilkInEachOthersProjectEndOneWithAnError) {
     const struct {
         const char* what;
         bool clearedInP;  ///< p's command clears the environment
         bool clearedInQ;
+        int shellsInP = 0;  ///< between p's command and the run it starts
     } cases[] = {
         {"the environment kept", false, false},
         {"env -i in p's command", true, false},
         {"env -i in q's command", false, true},
         {"env -i in both", true, true},
+        {"env -i in p's command, 70 shells below it", true, false, 70},
     };
+    write({{"deep.sh", kDeepShells}});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(work.path() / "p");
@@ -144,15 +159,19 @@ TEST_F(LockWait, BuildsRunningRilkInEachOthersProjectEndOneWithAnError) {
         for (const char* started : {"p.started", "q.started", "p.log", "q.log"}) {
             fs::remove(work.path() / started);
         }
-        for (const auto& [name, other, cleared] :
-             {std::tuple{"p", "q", c.clearedInP}, std::tuple{"q", "p", c.clearedInQ}}) {
+        for (const auto& [name, other, cleared, shells] :
+             {std::tuple{"p", "q", c.clearedInP, c.shellsInP},
+              std::tuple{"q", "p", c.clearedInQ, 0}}) {
             write({{std::string(name) + "/.rilk_project.txt",
                     "name " + std::string(name) + "\nunits { u { \"rilk.txt\" } }\n"}});
-            writeCommands(std::string(name) + "/rilk.txt",
-                          {{"all", "touch ../" + std::string(name) + ".started; until [ -e ../" +
-                                       other + ".started ]; do sleep 0.01; done; cd ../" + other +
-                                       " && " + (cleared ? "env -i " : "") + kRilk + " inner"},
-                           {"inner", "echo inner > inner.txt"}});
+            const std::string below =
+                shells == 0 ? "" : "sh ../deep.sh " + std::to_string(shells) + " ";
+            writeCommands(
+                std::string(name) + "/rilk.txt",
+                {{"all", "touch ../" + std::string(name) + ".started; until [ -e ../" + other +
+                             ".started ]; do sleep 0.01; done; cd ../" + other + " && " + below +
+                             (cleared ? "env -i " : "") + kRilk + " inner"},
+                 {"inner", "echo inner > inner.txt"}});
         }
         const pid_t inP = start({}, "p.log", "p");
         const pid_t inQ = start({}, "q.log", "q");
@@ -184,7 +203,41 @@ TEST_F(LockWait, BuildsRunningRilkInEachOthersProjectEndOneWithAnError) {
     }
 }
 
-// outer runs rilk inner; the lock's pid cannot be read back by inner in each case.
+// Builds stand nested in the project, each holding a lock level (this test holds them, as
+// the builds would, and tells the run through the environment as they would): below 63 of
+// them the run builds on the last level, `.rilk_lock.63`; below 64 it ends with an error.
+TEST_F(LockWait, RunsNestedDeeperThanTheLockLevelsEndWithAnError) {
+    writeCommands("rilk.txt", {{"t", "echo built"}});
+    for (const int above : {63, 64}) {
+        SCOPED_TRACE(std::to_string(above) + " builds above the run");
+        std::vector<Util::FileLock> held;
+        std::vector<Rilk::HeldLock> told;
+        for (int level = 0; level < above; ++level) {
+            held.push_back(Util::FileLock::acquire(Rilk::projectLockFile(work.path(), level)));
+            Rilk::LockMarks::markHolder(held.back(), 100 + level, false);
+            told.push_back({held.back().file(), static_cast<std::uint64_t>(100 + level), false});
+        }
+        std::map<std::string, std::string> environment = userEnvironment();
+        environment[Rilk::kHeldLocksVariable] = Rilk::heldLocksText(told);
+        const auto run =
+            RilkTest::runRilk({"t"}, {.workingDirectory = work.path(), .environment = environment});
+        if (above < 64) {
+            EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+            EXPECT_NE(run.out.find("\nbuilt\n"), std::string::npos) << run.out;
+            continue;
+        }
+        EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+        EXPECT_EQ(run.out.find("\nbuilt\n"), std::string::npos) << run.out;
+        const std::string error =
+            "Error: Runs are nested more than 64 deep in builds of the project '" + dir() +
+            "' (each started by a command of the one before); rilk has no lock for a run nested "
+            "deeper and does not build without one.\n";
+        EXPECT_NE((run.out + run.err).find(error), std::string::npos) << run.out << run.err;
+    }
+}
+
+// outer runs rilk inner; the lock's pid cannot be read back by inner in each case, or inner
+// finds outer only far up its ancestors.
 TEST_F(LockWait, ANestedRunFindsItsBuildWithoutReadingItsPid) {
     struct Case {
         const char* what;
@@ -209,6 +262,14 @@ TEST_F(LockWait, ANestedRunFindsItsBuildWithoutReadingItsPid) {
          {"/bin/sh", "-c",
           "{ (ulimit -f 0 && trap '' XFSZ && exec \"$0\" \"$@\"); echo $? > status; } 2>&1 | "
           "cat; exit $(cat status)"},
+         0,
+         ""},
+        {"the nested run's environment cleared, 70 shells below the build",
+         "sh deep.sh 70 env -i " + kRilk + " inner",
+         [&] {
+             write({{"deep.sh", kDeepShells}});
+         },
+         {},
          0,
          ""},
         {"the nested run is in a new PID namespace",

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 
@@ -51,18 +52,20 @@ bool LockAncestry::lists(const Util::FileIdentity& file) const {
                        [&](const AncestorLock& lock) { return lock.file == file; });
 }
 
-void LockAncestry::addHeldByAncestorProcesses() {
-    for (const Util::ProcessEntry& ancestor : Util::processAncestors(LockMarks::kAncestorDepth)) {
-        for (const std::filesystem::path& file : Util::openFilesOf(ancestor.pid)) {
+void LockAncestry::addHeldByAncestorProcesses() { addHeldBy(Util::processAncestors(SIZE_MAX)); }
+
+void LockAncestry::addHeldBy(const std::vector<Util::ProcessEntry>& processes) {
+    for (const Util::ProcessEntry& process : processes) {
+        for (const std::filesystem::path& file : Util::openFilesOf(process.pid)) {
             const std::optional<int> level = projectLockLevel(file);
             if (!level) continue;
             const std::optional<Util::MarkedFile> marks = Util::MarkedFile::open(file);
             if (!marks || lists(marks->identity())) continue;
             // The mark is the kernel's word that the process holds the lock now; the start
-            // read again after it, that the id still names the ancestor, not a process that
-            // took its id once it ended.
+            // read again after it, that the id still names the process, not one that took its
+            // id once it ended.
             const std::optional<Util::ProcessMark> holder = LockMarks::holderProcess(*marks);
-            if (!holder || holder->pid != ancestor.pid || !Util::stillRunning(ancestor)) continue;
+            if (!holder || holder->pid != process.pid || !Util::stillRunning(process)) continue;
             const bool imported = holder->offset == LockMarks::kImportedHolder;
             locks_.push_back({HeldLock{file, 0, imported}, marks->identity(),
                               identityOf(file.parent_path()), *level});

@@ -5,6 +5,7 @@
 
 #include "app/driver/held_locks.h"
 #include "util/file_marks.h"
+#include "util/process_table.h"
 
 namespace Rilk {
 
@@ -37,10 +38,14 @@ public:
 
     /// Adds the project locks that this process's ancestors hold as the processes themselves
     /// show them, for a run whose environment told it less (a command cleared it, `env -i`):
-    /// each project lock file that an ancestor in this PID namespace has open and whose
-    /// holder's process mark is that ancestor's. Ancestors whose open files this user may not
-    /// read are passed over. Reads /proc: for a run that waits, not on every run's way.
+    /// `addHeldBy` this process's ancestors in its PID namespace, however far up. Reads /proc:
+    /// for a run that waits, not on every run's way.
     void addHeldByAncestorProcesses();
+    /// Adds each project lock file that a process of `processes` (as /proc showed them) has
+    /// open and holds: the holder's process mark is that process's, and its id still names
+    /// it (the same start), not a process that took the id once it ended. Processes whose
+    /// open files this user may not read are passed over.
+    void addHeldBy(const std::vector<Util::ProcessEntry>& processes);
 
 private:
     /// Whether `file` is one of `locks_`.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include <fmt/format.h>
@@ -69,7 +70,7 @@ bool isAncestor(pid_t pid) {
     if (pid <= 1) return false;
     if (pid == ::getppid()) return true;
     return std::ranges::any_of(
-        Util::processAncestors(kAncestorDepth),
+        Util::processAncestors(SIZE_MAX),
         [&](const Util::ProcessEntry& process) { return process.pid == pid; });
 }
 

@@ -2,7 +2,6 @@
 
 #include <sys/types.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -45,10 +44,8 @@ std::optional<Util::ProcessMark> holderProcess(const Util::MarkedFile& marks);
 
 /// The holder of `file`, for messages: "process 123", or why its id cannot be told.
 std::string holderText(const std::filesystem::path& file);
-/// How far up this process's ancestors runs look for the build they are nested in: as deep as
-/// runs may nest.
-inline constexpr std::size_t kAncestorDepth = 64;
-/// Whether process `pid` (of this PID namespace) is one of this process's ancestors.
+/// Whether process `pid` (of this PID namespace) is one of this process's ancestors, however
+/// far up.
 bool isAncestor(pid_t pid);
 
 }  // namespace LockMarks
