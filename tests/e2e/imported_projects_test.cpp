@@ -162,7 +162,7 @@ TEST_F(ImportedProjects, ARunImportingAProjectFinishesTheJournalAKilledRunLeftTh
     EXPECT_EQ(inA.exitCode, 0) << inA.out;
     EXPECT_NE(inA.out.find("The last run in the imported project '" +
                            fs::canonical(work.path() / "b").string() +
-                           "' was killed; removed 1 output files it had changed.\n"),
+                           "' was killed; removed 1 output file it had changed.\n"),
               std::string::npos)
         << inA.out;
     EXPECT_EQ(jobs(inA), 1U) << inA.out;

@@ -84,7 +84,7 @@ TEST_F(KilledRunCommands, TheNextRunEndsThemBeforeItBuilds) {
     EXPECT_EQ(next.exitCode, 0) << next.out << next.err;
     EXPECT_NE(next.out.find("The last run in this project was killed; ended 1 process group "
                             "of commands it had left running.\nThe last run in this project "
-                            "was killed; removed 1 output files it had changed.\n"),
+                            "was killed; removed 1 output file it had changed.\n"),
               std::string::npos)
         << next.out;
     expectCommandEndedFirst(shell, "p");
@@ -195,7 +195,7 @@ TEST_F(KilledRunCommands, AnImportedProjectsRunsEndTheCommandsAKilledImporterRan
         } else {
             EXPECT_NE(after.out.find("The last run in the imported project '" +
                                      fs::canonical(work.path() / root / "lib").string() +
-                                     "' was killed; removed 1 output files it had changed.\n"),
+                                     "' was killed; removed 1 output file it had changed.\n"),
                       std::string::npos)
                 << after.out;
             EXPECT_EQ(read(root + "trace"), "start app\nstart again\nend again\n");
@@ -216,7 +216,7 @@ TEST_F(KilledRunCommands, AnOutputInAFolderTheKilledCommandMadeIsRemoved) {
     const auto next = rilk({}, "p");
     EXPECT_EQ(next.exitCode, 0) << next.out << next.err;
     EXPECT_EQ(next.out.find("Left '"), std::string::npos) << next.out;
-    EXPECT_NE(next.out.find("was killed; removed 1 output files it had changed.\n"),
+    EXPECT_NE(next.out.find("was killed; removed 1 output file it had changed.\n"),
               std::string::npos)
         << next.out;
     EXPECT_EQ(read("p/o/d/f.txt"), "x\n");

@@ -154,8 +154,9 @@ void cleanUpKilledRun(const std::filesystem::path& projectRoot,
         log(LogLevel::Verbose, "Removed '{}', left behind by a killed run.\n",
             Util::shownText(file.string()));
     }
-    log(LogLevel::Info, "The last run in {} was killed; removed {} output files it had changed.\n",
-        where, recovery.removed.size());
+    const std::size_t removed = recovery.removed.size();
+    log(LogLevel::Info, "The last run in {} was killed; removed {} output file{} it had changed.\n",
+        where, removed, removed == 1 ? "" : "s");
 }
 
 /// Cleans up after a killed run in the project in `projectRoot`, whose lock the run holds
