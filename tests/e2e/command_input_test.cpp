@@ -11,15 +11,7 @@
 
 namespace {
 
-class CommandInput : public RilkRun {
-protected:
-    std::string contents(const std::string& relative) const {
-        std::ifstream in(work.path() / relative);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-};
+using CommandInput = RilkRun;
 
 TEST_F(CommandInput, IsRilksOwnButNeverATerminal) {
     // The shell reads a line itself, and a program it starts reads the rest.

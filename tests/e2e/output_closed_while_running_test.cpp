@@ -39,12 +39,6 @@ protected:
         return status;
     }
 
-    std::string contents(const std::string& relative) const {
-        std::ifstream in(work.path() / relative);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
 
     /// Whether every shell whose id a command appended to `pids` has ended.
     bool commandsEnded() const {

@@ -3,8 +3,10 @@
 // Runs the real rilk binary in a fresh working directory with its own home directory.
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,14 @@ protected:
     /// Writes each file (path relative to the working directory, content).
     void write(const std::map<std::string, std::string>& files) const {
         for (const auto& [path, content] : files) work.write(path, content);
+    }
+
+    /// The text of a file below the working directory; empty when it cannot be read.
+    std::string contents(const std::string& relative) const {
+        std::ifstream in(work.path() / relative);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
     }
 
     /// The working directory's path text, for expected messages.

@@ -236,12 +236,6 @@ protected:
         return run;
     }
 
-    std::string contents(const std::string& relative) const {
-        std::ifstream in(work.path() / relative);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
 };
 
 // Every line a run prints is a moment its output may close at, before, during or after the
