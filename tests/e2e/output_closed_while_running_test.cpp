@@ -24,14 +24,7 @@ protected:
     /// has made `file`; the run's status, or empty when it did not end within the hang guard.
     std::optional<int> runUntilReaderLeaves(const std::vector<std::string>& args,
                                             const std::string& file) const {
-        std::vector<std::string> argv{RILK_BINARY};
-        argv.insert(argv.end(), args.begin(), args.end());
-        const RilkTest::PreparedExec exec(
-            argv, {.workingDirectory = work.path(), .environment = userEnvironment()});
-        const RilkTest::PipedChild child = RilkTest::forkWithPipes([&] {
-            ::signal(SIGPIPE, SIG_DFL);  // as a shell starts it
-            exec.run();
-        });
+        const RilkTest::PipedChild child = startPiped(args);
         EXPECT_TRUE(RilkTest::waitForFile(work.path() / file));
         ::close(child.out);
         const std::optional<int> status = RilkTest::waitExitWithin(child.pid, RilkTest::kHangGuard);

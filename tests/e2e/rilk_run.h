@@ -2,6 +2,7 @@
 
 // Runs the real rilk binary in a fresh working directory with its own home directory.
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -44,6 +45,19 @@ protected:
         std::filesystem::create_directories(where);
         return RilkTest::runRilkWithFileSizeLimit(
             bytes, args, {.workingDirectory = where, .environment = userEnvironment()});
+    }
+
+    /// Starts rilk with `args` in the working directory, its standard output and error to
+    /// pipes, and SIGPIPE as a shell leaves it (its default action).
+    RilkTest::PipedChild startPiped(const std::vector<std::string>& args) const {
+        std::vector<std::string> argv{RILK_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const RilkTest::PreparedExec exec(
+            argv, {.workingDirectory = work.path(), .environment = userEnvironment()});
+        return RilkTest::forkWithPipes([&] {
+            ::signal(SIGPIPE, SIG_DFL);
+            exec.run();
+        });
     }
 
     /// HOME in the test's own directory; XDG_CACHE_HOME empty, so that the user's cache

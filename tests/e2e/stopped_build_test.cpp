@@ -204,14 +204,7 @@ protected:
     /// Runs rilk with `args`, its standard output to a pipe whose reader reads `lines` lines
     /// and then closes it, as `head` does.
     CutRun rilkReadFor(std::size_t lines, const std::vector<std::string>& args) const {
-        std::vector<std::string> argv{RILK_BINARY};
-        argv.insert(argv.end(), args.begin(), args.end());
-        const RilkTest::PreparedExec exec(
-            argv, {.workingDirectory = work.path(), .environment = userEnvironment()});
-        const RilkTest::PipedChild child = RilkTest::forkWithPipes([&] {
-            ::signal(SIGPIPE, SIG_DFL);  // as a shell starts it
-            exec.run();
-        });
+        const RilkTest::PipedChild child = startPiped(args);
         CutRun run{0, 0, ""};
         char c = 0;
         for (std::size_t seen = 0; seen < lines && ::read(child.out, &c, 1) == 1; ++run.written) {
