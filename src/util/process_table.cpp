@@ -70,10 +70,11 @@ std::optional<ProcessEntry> readProcess(pid_t pid) {
     entry.state = rest.front();
     rest.remove_prefix(1);
     if (!takeNumber(rest, entry.parent) || !takeNumber(rest, entry.group) ||
-        !takeNumber(rest, entry.session)) {
+        !takeNumber(rest, entry.session) || !takeNumber(rest, entry.terminal) ||
+        !takeNumber(rest, entry.terminalGroup)) {
         return std::nullopt;
     }
-    for (int field = 7; field < 22; ++field) skipField(rest);
+    for (int field = 9; field < 22; ++field) skipField(rest);
     if (!takeNumber(rest, entry.start)) return std::nullopt;
     return entry;
 }

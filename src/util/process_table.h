@@ -19,6 +19,10 @@ struct ProcessEntry {
     pid_t parent = 0;
     pid_t group = 0;
     pid_t session = 0;
+    /// Its controlling terminal (a device number; 0: none) and that terminal's foreground
+    /// process group (-1: none).
+    int terminal = 0;
+    pid_t terminalGroup = -1;
     char state = 0;
     std::uint64_t start = 0;
 

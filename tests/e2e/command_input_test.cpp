@@ -49,4 +49,28 @@ TEST_F(CommandInput, IsRilksOwnButNeverATerminal) {
     }
 }
 
+// A command that opens the terminal itself (a password prompt, a pager) is stopped by it, as
+// it is not in the terminal's foreground group: the build ends it and says why, never waits.
+TEST_F(CommandInput, ACommandTheTerminalStopsFailsItsBuild) {
+    const struct {
+        const char* what;
+        const char* command;
+    } cases[] = {
+        {"a read of the terminal", "read x < /dev/tty; echo $x > o.txt"},
+        {"a change of its settings", "stty -echo < /dev/tty; echo done > o.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        write({{"rilk.txt", std::string("unit u\nt: { ^OUT = P\"(o.txt)\" cmdline = \"") +
+                                c.command + "\" }\n"}});
+        RilkTest::TerminalProcess run({RILK_BINARY}, {.workingDirectory = work.path(),
+                                                      .environment = userEnvironment()});
+        EXPECT_EQ(run.wait(std::chrono::seconds(60)), 1) << run.output();
+        EXPECT_NE(run.output().find("Build of u::t failed (command stopped by the terminal"),
+                  std::string::npos)
+            << run.output();
+        EXPECT_FALSE(std::filesystem::exists(work.path() / "o.txt"));
+    }
+}
+
 }  // namespace

@@ -140,7 +140,7 @@ void stopIfOutputClosed() {
 }
 
 InterruptGuard::InterruptGuard(std::size_t jobCount)
-    : slots_(std::make_unique<RunningCommandSlot[]>(jobCount)) {
+    : slots_(std::make_unique<RunningCommandSlot[]>(jobCount)), jobCount_(jobCount) {
     if (activeSlots.load() != nullptr) throw InternalError();
     activeSlotCount.store(jobCount);
     activeSlots.store(slots_.get());

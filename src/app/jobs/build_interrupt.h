@@ -82,9 +82,14 @@ public:
     bool withdraw();
     /// The published process group, or 0.
     pid_t processGroup() const { return processGroup_.load(); }
+    /// Notes that the terminal stopped the published command, which is then killed
+    /// (`TerminalStops`); the job fails saying so.
+    void markStoppedByTerminal() { stoppedByTerminal_.store(true); }
+    bool stoppedByTerminal() const { return stoppedByTerminal_.load(); }
 
 private:
     std::atomic<pid_t> processGroup_{0};
+    std::atomic<bool> stoppedByTerminal_{false};
 };
 
 /// How long commands may take to end after the first SIGINT or SIGTERM before they are
@@ -116,9 +121,11 @@ public:
     /// Kills the process group of every published command (SIGKILL).
     void killRunningCommands();
     RunningCommandSlot& slot(std::size_t job) { return slots_[job]; }
+    std::size_t jobCount() const { return jobCount_; }
 
 private:
     std::unique_ptr<RunningCommandSlot[]> slots_;
+    std::size_t jobCount_ = 0;
     /// The handlers of the batch when no `BuildSignals` was in place.
     std::unique_ptr<BuildSignals> signals_;
 };

@@ -21,6 +21,7 @@
 #include "app/jobs/leftover_commands.h"
 #include "app/jobs/output_snapshot.h"
 #include "app/jobs/run_token.h"
+#include "app/jobs/terminal_stops.h"
 #include "types/path_glob.h"
 #include "types/rilk_errors.h"
 #include "util/logger.h"
@@ -43,6 +44,8 @@ struct BuildJob {
     int result = 0;
     /// Why its command could not be started; empty when every command started.
     std::string notStarted;
+    /// Its command was stopped by the terminal, and killed.
+    bool stoppedByTerminal = false;
     std::exception_ptr error;
 };
 
@@ -94,12 +97,15 @@ std::vector<BuildJob> makeJobs(const std::vector<ContextPtr>& contexts,
     return jobs;
 }
 
-/// Waits for one job's task, looking for a closed output meanwhile. Once an interrupt came,
+/// Waits for one job's task, looking for a closed output and for commands the terminal
+/// stopped meanwhile. Once an interrupt came,
 /// commands that still run after `kStubbornCommandGrace` are killed.
-void awaitTask(const std::future<int>& task, InterruptGuard& interrupt) {
+void awaitTask(const std::future<int>& task, InterruptGuard& interrupt,
+               TerminalStops& terminalStops) {
     constexpr auto kPoll = std::chrono::milliseconds(50);
     while (task.wait_for(kPoll) != std::future_status::ready) {
         stopIfOutputClosed();
+        terminalStops.look(interrupt);
         if (interrupt.interrupted() && interrupt.sinceSignal() >= kStubbornCommandGrace) {
             interrupt.killRunningCommands();
         }
@@ -147,10 +153,12 @@ std::exception_ptr runAll(std::vector<BuildJob>& jobs, InterruptGuard& interrupt
     } catch (...) {
         startError = std::current_exception();
     }
+    TerminalStops terminalStops;
     for (auto& [i, task] : tasks) {
         try {
-            awaitTask(task, interrupt);
+            awaitTask(task, interrupt, terminalStops);
             jobs[i].result = task.get();
+            jobs[i].stoppedByTerminal = interrupt.slot(i).stoppedByTerminal();
             jobs[i].ran = true;
         } catch (...) {
             jobs[i].result = kCommandSignalled;
@@ -210,6 +218,10 @@ void reportFinished(const std::vector<BuildJob>& jobs, std::size_t contexts,
 std::string describeResult(const BuildJob& job) {
     const int result = job.result;
     if (!job.notStarted.empty()) return job.notStarted;
+    if (job.stoppedByTerminal) {
+        return "command stopped by the terminal, which it read or set up: commands run in the "
+               "background of rilk's terminal, so it was killed; give it its input another way";
+    }
     if (result == kRecipeNotRun) return "a recipe that must not run";
     if (result == kCommandSignalled) return "command killed by a signal";
     if (result < 0) {
