@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "every_entry.h"
 #include "model_text.h"
@@ -27,16 +28,24 @@ struct RegistryReadings {
     bool agree() const { return !fast || (grammar && *grammar == *fast); }
 };
 
-/// Every field of `registry`: the projects and tools in file order, each tool's block with
-/// each value's exact type and text, and the written text kept for it.
+/// The line `lines` gives for entry `index`, or "(missing)".
+inline std::string lineOf(const std::vector<std::size_t>& lines, std::size_t index) {
+    return index < lines.size() ? std::to_string(lines[index]) : "(missing)";
+}
+
+/// Every field of `registry`: the projects and tools in file order with the lines of their
+/// names, each tool's block with each value's exact type and text, and the written text kept
+/// for it.
 inline std::string renderRegistry(const ParsedRegistry& registry) {
     std::string out;
-    for (const auto& project : registry.projects) {
-        out += "project[" + project.name + "|" + project.path.string() + "]\n";
+    for (std::size_t i = 0; i < registry.projects.size(); ++i) {
+        const auto& project = registry.projects[i];
+        out += "project[" + project.name + "|" + project.path.string() + "] line " +
+               lineOf(registry.projectLines, i) + "\n";
     }
     for (std::size_t i = 0; i < registry.tools.size(); ++i) {
         const auto& tool = registry.tools[i];
-        out += "tool[" + tool.name + "]";
+        out += "tool[" + tool.name + "] line " + lineOf(registry.toolLines, i) + " ";
         if (tool.contextTemplate) {
             renderBlock(out, tool.contextTemplate->assignments, tool.contextTemplate->conditions);
         } else {

@@ -3,6 +3,7 @@
 // values are the fast unit reader's, read as the visitor reads them in a registry file.
 #include "parser/fast_registry_reader.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <filesystem>
 #include <memory>
@@ -33,16 +34,17 @@ public:
 
     ParsedRegistry read() {
         ParsedRegistry registry;
-        if (skip(Kind::ProjectsKeyword)) readProjects(registry.projects);
+        if (skip(Kind::ProjectsKeyword)) readProjects(registry);
         if (skip(Kind::ToolsKeyword)) readTools(registry);
         if (!at(Kind::End)) decline();
         return registry;
     }
 
 private:
-    void readProjects(std::vector<RilkRegProject>& projects) {
+    void readProjects(ParsedRegistry& registry) {
         take(Kind::LBrace);
         while (!skip(Kind::RBrace)) {
+            registry.projectLines.push_back(currentLine());
             std::string name = take(Kind::Identifier);
             if (!at(Kind::String)) decline();
             const std::string_view quoted = token_.text;
@@ -50,13 +52,14 @@ private:
             advance();
             // A relative entry is taken against the registry file's own directory.
             if (!path.has_root_directory()) path = baseDirectory_ / path;
-            projects.push_back(RilkRegProject{std::move(name), std::move(path)});
+            registry.projects.push_back(RilkRegProject{std::move(name), std::move(path)});
         }
     }
 
     void readTools(ParsedRegistry& registry) {
         take(Kind::LBrace);
         while (!skip(Kind::RBrace)) {
+            registry.toolLines.push_back(currentLine());
             std::string name = take(Kind::Identifier);
             auto block = std::make_shared<ContextTemplate>();
             const std::size_t start = offsetIn(text_);
@@ -70,6 +73,15 @@ private:
         }
     }
 
+    /// The line of the current token, counted from 1; tokens are asked for in text order.
+    std::size_t currentLine() {
+        const std::size_t offset = offsetIn(text_);
+        const std::string_view passed = text_.substr(linesCounted_, offset - linesCounted_);
+        lines_ += static_cast<std::size_t>(std::count(passed.begin(), passed.end(), '\n'));
+        linesCounted_ = offset;
+        return lines_;
+    }
+
     /// `text` from its first token to the end of its last, without the blanks and
     /// comments after it.
     static std::string_view tokensOf(std::string_view text) {
@@ -81,6 +93,10 @@ private:
         }
         return text.substr(0, end);
     }
+
+    /// `currentLine`'s count: the line at `linesCounted_`.
+    std::size_t lines_ = 1;
+    std::size_t linesCounted_ = 0;
 };
 
 }  // namespace

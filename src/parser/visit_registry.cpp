@@ -38,12 +38,17 @@ antlrcpp::Any RilkVisitorImpl::visitRilkRegistry(RilkTopParser::RilkRegistryCont
     ParsedRegistry data;
     if (ctx->projects() != nullptr) {
         data.projects = takeResult<std::vector<RilkRegProject>>(visitProjects(ctx->projects()));
+        for (auto* node : ctx->projects()->project()) {
+            data.projectLines.push_back(node->getStart()->getLine());
+        }
     }
     if (ctx->build_tools() != nullptr) {
         const auto nodes = ctx->build_tools()->build_tool();
         data.tools.reserve(nodes.size());
         data.writtenBlocks.reserve(nodes.size());
+        data.toolLines.reserve(nodes.size());
         for (auto* node : nodes) {
+            data.toolLines.push_back(node->getStart()->getLine());
             const std::size_t valuelessBefore = valuelessBlocks_;
             data.tools.push_back(takeResult<Rilk::BuildToolDefinition>(visitBuild_tool(node)));
             // The template lacks what such a block held: its text keeps it.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,4 +17,8 @@ struct ParsedRegistry {
     /// "}", when the block holds a block as a value, which a registry reads as no value (so
     /// the template does not hold all that was written); empty for every other tool.
     std::vector<std::string> writtenBlocks;
+    /// The line of each project's and each tool's name, in the order of `projects` and
+    /// `tools`, counted from 1.
+    std::vector<std::size_t> projectLines;
+    std::vector<std::size_t> toolLines;
 };

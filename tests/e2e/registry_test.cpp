@@ -197,6 +197,49 @@ TEST_F(Registry, RewritesKeepWhatAHandWrittenToolHolds) {
     }
 }
 
+TEST_F(Registry, RewritesSayWhichEntriesOfANameWrittenTwiceTheyDrop) {
+    // A name written more than once, in any letter case, is one entry: the last one is in
+    // use, and a rewrite keeps only that one, after saying so for each one it drops.
+    const std::string written =
+        "projects {\n"
+        "  lib \"/a/.rilk_project.txt\"\n"
+        "  LIB \"/b/.rilk_project.txt\"\n"
+        "}\n"
+        "tools {\n"
+        "  cc { tool_type = \"command\" x = 1 }\n"
+        "  other { tool_type = \"command\" }\n"
+        "  cc { tool_type = \"command\" x = 2 }\n"
+        "  CC { tool_type = \"command\" x = 3 }\n"
+        "}\n";
+    const auto dropped = [&](const std::string& kind, const std::string& name, int line) {
+        return "The registry file '" + registryFile().string() + "' names " + kind + " '" + name +
+               "' more than once; only the last entry is in use, and rewriting the file "
+               "drops the one on line " +
+               std::to_string(line) + ".\n";
+    };
+    const std::string warnings =
+        dropped("project", "lib", 2) + dropped("tool", "cc", 6) + dropped("tool", "cc", 8);
+
+    home.write(".config/rilk/.rilk_registry.txt", written);
+    EXPECT_EQ(rilk({"-p"}).out, "dev\n") << "a run that does not rewrite the file says nothing";
+    for (const std::string option : {"-r", "--find-compilers"}) {
+        home.write(".config/rilk/.rilk_registry.txt", written);
+        auto result = rilk({option});
+        EXPECT_EQ(result.exitCode, 0) << option << ": " << result.out;
+        EXPECT_NE(result.out.find(warnings + updated()), std::string::npos)
+            << option << ": " << result.out;
+        const std::string text = registryText();
+        EXPECT_NE(text.find("  lib \"/b/.rilk_project.txt\"\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("  cc {\n    tool_type = \"command\"\n    x = 3\n  }\n"),
+                  std::string::npos)
+            << text;
+
+        result = rilk({option});
+        EXPECT_EQ(result.out.find("more than once"), std::string::npos)
+            << option << " again: " << result.out;
+    }
+}
+
 TEST_F(Registry, ASaveOnAFullDiskIsReportedAndLeavesTheOldRegistryWhole) {
     const std::string old = "projects {\n  other \"/o/.rilk_project.txt\"\n}\n";
     home.write(".config/rilk/.rilk_registry.txt", old);

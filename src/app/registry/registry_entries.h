@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "types/context_template.h"
 #include "util/ci_string.h"
@@ -26,6 +28,17 @@ struct WrittenToolBlock {
 /// The written blocks by tool name.
 using WrittenToolBlocks = std::map<Util::CiString, WrittenToolBlock>;
 
+/// An entry of the registry file that a later entry of the same name (in any letter case)
+/// replaces: it is not in use, and a rewritten file no longer holds it.
+struct ReplacedEntry {
+    /// "project" or "tool".
+    std::string kind;
+    /// As written.
+    std::string name;
+    /// Of the name, counted from 1.
+    std::size_t line;
+};
+
 /// What a registry holds. Names are case-insensitive: a name occurs once, in the spelling
 /// of its first entry, and a later entry of the same name replaces the earlier one's value.
 struct RegistryEntries {
@@ -33,6 +46,8 @@ struct RegistryEntries {
     RegistryTools toolDefinitions;
     /// For the tools whose template does not hold all their written block holds.
     WrittenToolBlocks writtenBlocks = {};
+    /// The file's entries that a later one of their name replaces, in file order.
+    std::vector<ReplacedEntry> replacedEntries = {};
 };
 
 }  // namespace Rilk

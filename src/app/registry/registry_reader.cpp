@@ -1,9 +1,11 @@
 #include "app/registry/registry_reader.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 #include "parser/closing_inside_literal.h"
 #include "parser/fast_registry_reader.h"
@@ -56,6 +58,21 @@ ParsedRegistry readWithGrammar(const std::string& text, const std::filesystem::p
     return takeResult<ParsedRegistry>(visitor.visitRilkRegistry(root->rilkRegistry()));
 }
 
+/// Adds to `replaced` the entry before `index` in `written` that entry `index` replaces, the
+/// last one before it of its name.
+template <typename Entry>
+void addReplaced(std::vector<ReplacedEntry>& replaced, const char* kind,
+                 const std::vector<Entry>& written, const std::vector<std::size_t>& lines,
+                 std::size_t index) {
+    for (std::size_t earlier = index; earlier-- > 0;) {
+        if (Util::CiString::equal(written[earlier].name, written[index].name)) {
+            const std::size_t line = earlier < lines.size() ? lines[earlier] : 0;
+            replaced.push_back(ReplacedEntry{kind, written[earlier].name, line});
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 RegistryEntries readRegistryText(const std::string& text, const std::filesystem::path& file) {
@@ -68,10 +85,17 @@ RegistryEntries readRegistryText(const std::string& text, const std::filesystem:
     }
 
     RegistryEntries entries;
-    for (auto& project : data->projects) entries.projects[project.name] = std::move(project.path);
+    for (std::size_t i = 0; i < data->projects.size(); ++i) {
+        RilkRegProject& project = data->projects[i];
+        if (!entries.projects.insert_or_assign(project.name, std::move(project.path)).second) {
+            addReplaced(entries.replacedEntries, "project", data->projects, data->projectLines, i);
+        }
+    }
     for (std::size_t i = 0; i < data->tools.size(); ++i) {
         BuildToolDefinition& tool = data->tools[i];
-        entries.toolDefinitions[tool.name] = tool.contextTemplate;
+        if (!entries.toolDefinitions.insert_or_assign(tool.name, tool.contextTemplate).second) {
+            addReplaced(entries.replacedEntries, "tool", data->tools, data->toolLines, i);
+        }
         // A later entry of the same name replaces the earlier one's written block too.
         if (i < data->writtenBlocks.size() && !data->writtenBlocks[i].empty()) {
             entries.writtenBlocks[tool.name] =
@@ -80,6 +104,10 @@ RegistryEntries readRegistryText(const std::string& text, const std::filesystem:
             entries.writtenBlocks.erase(tool.name);
         }
     }
+    // In file order: an entry is found when a later one of its name comes.
+    std::stable_sort(
+        entries.replacedEntries.begin(), entries.replacedEntries.end(),
+        [](const ReplacedEntry& a, const ReplacedEntry& b) { return a.line < b.line; });
     return entries;
 }
 

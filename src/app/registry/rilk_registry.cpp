@@ -81,6 +81,7 @@ std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
         registry->projects = std::move(entries.projects);
         registry->toolDefinitions = std::move(entries.toolDefinitions);
         registry->writtenBlocks = std::move(entries.writtenBlocks);
+        registry->replacedEntries = std::move(entries.replacedEntries);
     } catch (const Rilk::RilkException& error) {
         Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
         (registry ? registry->loadFailure : whyNone) = error.message();
@@ -132,12 +133,14 @@ void RilkRegistry::reload() {
             projects.clear();
             toolDefinitions.clear();
             writtenBlocks.clear();
+            replacedEntries.clear();
             return;
         }
         RegistryEntries entries = readRegistryText(readRegistryFile(filePath), filePath);
         projects = std::move(entries.projects);
         toolDefinitions = std::move(entries.toolDefinitions);
         writtenBlocks = std::move(entries.writtenBlocks);
+        replacedEntries = std::move(entries.replacedEntries);
     } catch (const Rilk::RilkException& error) {
         Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
         loadFailure = error.message();
@@ -155,12 +158,20 @@ void RilkRegistry::save() {
             filePath.string(), loadFailure));
     }
     const std::string text = registryFileText({projects, toolDefinitions, writtenBlocks}, filePath);
+    // Only the last entry of a name is read, so the written file cannot hold the others.
+    for (const ReplacedEntry& entry : replacedEntries) {
+        Rilk::log(Rilk::LogLevel::Warning,
+                  "The registry file '{}' names {} '{}' more than once; only the last entry is "
+                  "in use, and rewriting the file drops the one on line {}.\n",
+                  filePath.string(), entry.kind, entry.name, entry.line);
+    }
     try {
         Util::writeFileReplacing(filePath, text);
     } catch (const std::runtime_error& error) {
         Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.what());
         throw std::runtime_error("Unable to write registry file: " + filePath.string());
     }
+    replacedEntries.clear();
     Rilk::log(Rilk::LogLevel::Info, "Updated file '{}'.\n", filePath.string());
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/registry/registry_entries.h"
 
@@ -40,10 +41,11 @@ public:
     void addProject(const std::string& name, const std::filesystem::path& projectFile);
 
     /// Replaces the file with the registry's entries, through a temporary file, and logs
-    /// "Updated file '...'." at level `Info`. Throws Rilk::RilkException when the file failed
-    /// to load or an entry cannot be written so that it reads back the same, and
-    /// std::runtime_error "Unable to write registry file: <path>" when writing fails; the
-    /// old file is then left whole.
+    /// "Updated file '...'." at level `Info`; first it warns of each entry of the file that
+    /// the new file drops because a later one of its name replaced it when it was read.
+    /// Throws Rilk::RilkException when the file failed to load or an entry cannot be written
+    /// so that it reads back the same, and std::runtime_error "Unable to write registry file:
+    /// <path>" when writing fails; the old file is then left whole.
     void save();
 
     std::filesystem::path filePath;
@@ -51,6 +53,8 @@ public:
     RegistryTools toolDefinitions;
     /// The blocks of hand-written tools that `save` writes back as they were written.
     WrittenToolBlocks writtenBlocks;
+    /// The entries of the file as last read that a later one of their name replaces.
+    std::vector<ReplacedEntry> replacedEntries;
     /// Why the existing file could not be loaded; empty after a good load.
     std::string loadFailure;
 

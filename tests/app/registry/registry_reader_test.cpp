@@ -8,9 +8,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "../../../fuzz/registry_reader_differential.h"
 #include "app/registry/registry_writer.h"
+#include "parser/fast_registry_reader.h"
 #include "support/temp_dir.h"
 #include "types/rilk_path_string.h"
 
@@ -64,6 +66,28 @@ TEST(RegistryReader, TakesRelativePathsAgainstTheFilesResolvedDirectory) {
     const RilkFuzz::RegistryReadings readings = RilkFuzz::readRegistryBothWays(text, base);
     EXPECT_TRUE(readings.fast.has_value());
     EXPECT_TRUE(readings.agree());
+}
+
+TEST(RegistryReader, NamesTheEntriesALaterOneOfTheirNameReplaces) {
+    // Both roads count the same lines: the fast one, and the grammar's, which a number too
+    // large for the fast reader sends the text to.
+    const std::string head =
+        "projects {\n  a \"/x\"\n  b \"/y\"\n  A \"/z\"\n}\ntools {\n  cc { }\n";
+    const std::string tail = "\n  CC { x = 1 }\n  /* two\n lines */ cc { x = 2 }\n}\n";
+    for (const auto& [middle, fastReads] :
+         {std::pair<std::string, bool>{"", true}, {"  n { x = { n = 99999999999 } }", false}}) {
+        const std::string text = head + middle + tail;
+        EXPECT_EQ(Rilk::readRegistryFast(text, "/").has_value(), fastReads) << text;
+        const Rilk::RegistryEntries entries = Rilk::readRegistryText(text, kFile);
+        std::string replaced;
+        for (const Rilk::ReplacedEntry& entry : entries.replacedEntries) {
+            replaced += entry.kind + " " + entry.name + " " + std::to_string(entry.line) + "\n";
+        }
+        EXPECT_EQ(replaced, "project a 2\ntool cc 7\ntool CC 9\n") << text;
+        EXPECT_EQ(entries.projects.begin()->first.str(), "a");
+        EXPECT_EQ(entries.projects.at("a"), fs::path("/z"));
+        EXPECT_EQ(entries.toolDefinitions.at("cc")->assignments.at(0).value->toString(), "2");
+    }
 }
 
 }  // namespace
