@@ -96,11 +96,16 @@ int openRegularFile(const std::filesystem::path& file, const FileReadRules& rule
 }
 
 std::string readWholeFile(const std::filesystem::path& file, const FileReadRules& rules) {
-    off_t size = 0;
-    const Descriptor fd(openRegularFile(file, rules, size));
+    struct stat info {};
+    return readWholeFile(file, rules, info);
+}
+
+std::string readWholeFile(const std::filesystem::path& file, const FileReadRules& rules,
+                          struct stat& info) {
+    const Descriptor fd(openRegularFile(file, rules, info));
     // One byte more than the size is asked for, so that a file that grew is read on to
     // its end, or to the limit.
-    std::string text(static_cast<std::size_t>(size) + 1, '\0');
+    std::string text(static_cast<std::size_t>(info.st_size) + 1, '\0');
     std::size_t filled = 0;
     for (;;) {
         if (filled == text.size()) {

@@ -64,6 +64,9 @@ int openRegularFile(const std::filesystem::path& file, const FileReadRules& rule
 /// as well. The only reader of whole files: every file rilk reads in full goes through it.
 /// Throws FileReadError.
 std::string readWholeFile(const std::filesystem::path& file, const FileReadRules& rules = {});
+/// `readWholeFile` that stores all the system tells of the file, as it was opened, in `info`.
+std::string readWholeFile(const std::filesystem::path& file, const FileReadRules& rules,
+                          struct stat& info);
 
 /// At most the first `maxBytes` bytes of a regular file of any size, opened as
 /// `openRegularFile` does: for a reader that needs only the start of a file (its first

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <string>
@@ -94,10 +95,10 @@ std::vector<ProcessEntry> allProcesses() {
     return table;
 }
 
-std::vector<ProcessEntry> processAncestors(std::size_t limit) {
+std::vector<ProcessEntry> processAncestors() {
     std::vector<ProcessEntry> ancestors;
     pid_t process = ::getppid();
-    while (ancestors.size() < limit && process > 1) {
+    while (process > 1) {
         const std::optional<ProcessEntry> entry = readProcess(process);
         if (!entry) break;
         // A parent starts before its children: a later start is a process that took the id
@@ -107,6 +108,12 @@ std::vector<ProcessEntry> processAncestors(std::size_t limit) {
         process = entry->parent;
     }
     return ancestors;
+}
+
+bool groupLives(const std::vector<ProcessEntry>& table, pid_t group) {
+    return std::any_of(table.begin(), table.end(), [&](const ProcessEntry& entry) {
+        return entry.group == group && entry.living();
+    });
 }
 
 std::uint64_t processStartTime(pid_t pid) {

@@ -38,10 +38,13 @@ std::optional<ProcessEntry> readProcess(pid_t pid);
 std::vector<ProcessEntry> allProcesses();
 
 /// This process's ancestors, its parent first, each read from /proc following the parent
-/// links, at most `limit`: up to the first process of the PID namespace (id 1), which is
-/// left out, or to an ancestor outside the namespace (parent id 0). Stops where an id has
-/// been taken by a newer process since it was read as a parent's.
-std::vector<ProcessEntry> processAncestors(std::size_t limit);
+/// links, however far up: to the first process of the PID namespace (id 1), which is left
+/// out, or to an ancestor outside the namespace (parent id 0). Stops where an id has been
+/// taken by a newer process since it was read as a parent's.
+std::vector<ProcessEntry> processAncestors();
+
+/// Whether process group `group` has a living process (a zombie is none) in `table`.
+bool groupLives(const std::vector<ProcessEntry>& table, pid_t group);
 
 /// The start time of process `pid` in clock ticks after boot; 0 when unknown.
 std::uint64_t processStartTime(pid_t pid);

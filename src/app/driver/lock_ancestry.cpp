@@ -52,7 +52,7 @@ bool LockAncestry::lists(const Util::FileIdentity& file) const {
                        [&](const AncestorLock& lock) { return lock.file == file; });
 }
 
-void LockAncestry::addHeldByAncestorProcesses() { addHeldBy(Util::processAncestors(SIZE_MAX)); }
+void LockAncestry::addHeldByAncestorProcesses() { addHeldBy(Util::processAncestors()); }
 
 void LockAncestry::addHeldBy(const std::vector<Util::ProcessEntry>& processes) {
     for (const Util::ProcessEntry& process : processes) {

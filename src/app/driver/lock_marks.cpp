@@ -70,7 +70,7 @@ bool isAncestor(pid_t pid) {
     if (pid <= 1) return false;
     if (pid == ::getppid()) return true;
     return std::ranges::any_of(
-        Util::processAncestors(SIZE_MAX),
+        Util::processAncestors(),
         [&](const Util::ProcessEntry& process) { return process.pid == pid; });
 }
 

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <thread>
 #include <utility>
 
 #include "app/jobs/run_token.h"
+#include "util/poll_until.h"
 
 namespace Rilk {
 
@@ -19,13 +19,6 @@ const Util::ProcessEntry* find(const std::vector<Util::ProcessEntry>& table, pid
         std::find_if(table.begin(), table.end(),
                      [&](const Util::ProcessEntry& entry) { return entry.pid == pid; });
     return found == table.end() ? nullptr : &*found;
-}
-
-/// Whether `group` has a living member.
-bool livesOn(const std::vector<Util::ProcessEntry>& table, pid_t group) {
-    return std::any_of(table.begin(), table.end(), [&](const Util::ProcessEntry& entry) {
-        return entry.group == group && entry.living();
-    });
 }
 
 /// Whether the recorded group's leader still leads it, in the run's session, with the start
@@ -55,10 +48,15 @@ bool stillLiving(const std::vector<Util::ProcessEntry>& table,
 
 std::set<pid_t> ownGroups() {
     std::set<pid_t> groups{::getpgrp()};
-    for (const Util::ProcessEntry& ancestor : Util::processAncestors(SIZE_MAX)) {
+    for (const Util::ProcessEntry& ancestor : Util::processAncestors()) {
         groups.insert(ancestor.group);
     }
     return groups;
+}
+
+ProcessAccess systemProcessAccess(const std::string& token) {
+    return {Util::allProcesses, [token](pid_t pid) { return carriesRunToken(pid, token); },
+            [](pid_t group) { ::kill(-group, SIGKILL); }};
 }
 
 std::set<pid_t> provenGroups(const RunProof& proof, const std::vector<Util::ProcessEntry>& table,
@@ -78,7 +76,7 @@ std::set<pid_t> provenGroups(const RunProof& proof, const std::vector<Util::Proc
         }
     }
     for (const CommandGroup& recorded : proof.groups) {
-        if (!candidate(recorded.group) || !livesOn(table, recorded.group)) continue;
+        if (!candidate(recorded.group) || !Util::groupLives(table, recorded.group)) continue;
         if (leaderAsRecorded(recorded, proof, table)) {
             proven.insert(recorded.group);
         } else if (unproven != nullptr) {
@@ -92,13 +90,13 @@ EndedGroups endProvenGroups(const RunProof& proof, const ProcessAccess& access,
                             std::chrono::milliseconds limit) {
     EndedGroups result;
     std::vector<KilledGroup> killed;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    auto pause = std::chrono::milliseconds(2);
     std::size_t living = 0;
-    for (bool first = true;; first = false) {
+    bool first = true;
+    Util::pollUntil(std::chrono::steady_clock::now() + limit, [&] {
         const std::vector<Util::ProcessEntry> table = access.table();
         const std::set<pid_t> proven =
             provenGroups(proof, table, access.carriesToken, first ? &result.leftAlone : nullptr);
+        first = false;
         for (const pid_t group : proven) {
             if (std::any_of(killed.begin(), killed.end(),
                             [&](const KilledGroup& known) { return known.group == group; })) {
@@ -122,10 +120,8 @@ EndedGroups endProvenGroups(const RunProof& proof, const ProcessAccess& access,
                 ++living;
             }
         }
-        if (living == 0 || std::chrono::steady_clock::now() >= deadline) break;
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(50));
-    }
+        return living == 0;
+    });
     result.stillLiving = living;
     result.ended = killed.size() - living;
     return result;
@@ -138,10 +134,7 @@ EndedGroups endKilledRunGroups(const std::vector<CommandGroup>& groups, const st
     const bool sameBoot = !bootId.empty() && bootId == Util::currentBootId();
     const RunProof proof{sameBoot ? groups : std::vector<CommandGroup>{}, token, session,
                          ownGroups()};
-    const ProcessAccess access{
-        Util::allProcesses, [&](pid_t pid) { return carriesRunToken(pid, token); },
-        [](pid_t group) { ::kill(-group, SIGKILL); }};
-    return endProvenGroups(proof, access, limit);
+    return endProvenGroups(proof, systemProcessAccess(token), limit);
 }
 
 }  // namespace Rilk

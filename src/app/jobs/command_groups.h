@@ -63,6 +63,10 @@ struct ProcessAccess {
 /// or the build it is nested in.
 std::set<pid_t> ownGroups();
 
+/// This system's processes as `ProcessAccess` gives them: /proc, `carriesRunToken` of
+/// `token`, and SIGKILL to the group.
+ProcessAccess systemProcessAccess(const std::string& token);
+
 /// The groups of `table` that `proof` shows to be the run's. Counts in `unproven`, when
 /// given, the groups of `proof.groups` that have a living member but are not shown to be
 /// the run's (their number was given to another group since, or they are of another

@@ -4,11 +4,9 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include <fmt/format.h>
@@ -16,6 +14,7 @@
 #include "app/jobs/command_input.h"
 #include "app/jobs/leftover_commands.h"
 #include "util/logger.h"
+#include "util/poll_until.h"
 #include "util/process_table.h"
 
 namespace Rilk {
@@ -74,14 +73,6 @@ void awaitExit(pid_t pid) {
     }
 }
 
-/// Whether a process of `group` still lives (a zombie does not).
-bool groupLives(pid_t group) {
-    const std::vector<Util::ProcessEntry> table = Util::allProcesses();
-    return std::any_of(table.begin(), table.end(), [&](const Util::ProcessEntry& entry) {
-        return entry.group == group && entry.living();
-    });
-}
-
 /// Once a stop came: waits until no process of the command's group lives, so that nothing
 /// the command started writes after the run removed its outputs. The shell that leads the
 /// group is not reaped yet, so the group's number stays the command's, and the slot still
@@ -89,11 +80,7 @@ bool groupLives(pid_t group) {
 /// up after the grace and the kill's limit, as the run then ends all the same.
 void awaitGroupEnd(pid_t group) {
     const auto deadline = std::chrono::steady_clock::now() + kLeftoverGrace + kLeftoverKillLimit;
-    auto pause = std::chrono::milliseconds(2);
-    while (groupLives(group) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(50));
-    }
+    Util::pollUntil(deadline, [&] { return !Util::groupLives(Util::allProcesses(), group); });
 }
 
 /// Reaps the ended child; its job result, or the error of the wait.

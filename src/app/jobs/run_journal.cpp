@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <iterator>
 #include <stdexcept>
 #include <system_error>
@@ -88,12 +86,12 @@ void appendEntry(std::string& text, const OutputSnapshot::Entry& entry,
     text += '\n';
 }
 
-/// Reads a decimal number and the blank after it from the front of `text`.
+/// Reads a decimal number and the character after it, `end`, from the front of `text`.
 template <typename Number>
-bool take(std::string_view& text, Number& number) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end == text.data() + text.size() || *end != ' ') return false;
-    text.remove_prefix(static_cast<std::size_t>(end - text.data()) + 1);
+bool take(std::string_view& text, Number& number, char end = ' ') {
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || stop == text.data() + text.size() || *stop != end) return false;
+    text.remove_prefix(static_cast<std::size_t>(stop - text.data()) + 1);
     return true;
 }
 
@@ -134,20 +132,11 @@ bool takeWord(std::string_view& text, std::string& word, char end) {
     return true;
 }
 
-/// Reads a decimal number and the line break after it from the front of `text`.
-template <typename Number>
-bool takeLast(std::string_view& text, Number& number) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end == text.data() + text.size() || *end != '\n') return false;
-    text.remove_prefix(static_cast<std::size_t>(end - text.data()) + 1);
-    return true;
-}
-
 /// "<pid> <start> <session> <PID namespace> <folder's device> <folder's inode>\n".
 bool takeWriter(std::string_view& text, RunJournal::Writer& writer) {
     return take(text, writer.pid) && writer.pid > 0 && take(text, writer.start) &&
            take(text, writer.session) && writer.session > 0 && take(text, writer.pidNamespace) &&
-           take(text, writer.folderDevice) && takeLast(text, writer.folderInode);
+           take(text, writer.folderDevice) && take(text, writer.folderInode, '\n');
 }
 
 /// "run <boot> <token>\n" after the header of a record that names its run, or
@@ -167,113 +156,7 @@ bool takeRun(std::string_view& text, RunJournal::Contents& contents, bool withWr
 /// "group <number> <leader's start>\n".
 bool takeGroup(std::string_view& text, CommandGroup& group) {
     text.remove_prefix(kGroupLine.size());
-    return take(text, group.group) && group.group > 0 && takeLast(text, group.leaderStart);
-}
-
-/// The path with every link resolved; nothing when it cannot be found.
-std::optional<std::string> realPath(const std::filesystem::path& path) {
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return std::nullopt;
-    std::string text(resolved);
-    std::free(resolved);
-    return text;
-}
-
-/// Whether `folder`, its links resolved, is `root` or lies below it.
-bool inside(const std::filesystem::path& folder, const std::optional<std::string>& root) {
-    const std::optional<std::string> real = realPath(folder.empty() ? "." : folder);
-    if (!root || !real) return false;
-    if (*root == "/" || *real == *root) return true;
-    return real->size() > root->size() && real->starts_with(*root) && (*real)[root->size()] == '/';
-}
-
-/// Whether `folder` is the one of identity (`device`, `inode`).
-bool sameFolder(const std::filesystem::path& folder, std::uint64_t device, std::uint64_t inode) {
-    struct stat state {};
-    return ::stat(folder.empty() ? "." : folder.c_str(), &state) == 0 &&
-           static_cast<std::uint64_t>(state.st_dev) == device &&
-           static_cast<std::uint64_t>(state.st_ino) == inode;
-}
-
-/// Removes each changed file of the entries that lies in `project` and in its recorded
-/// folder, or, when the record is this project's own (`ownRecord`), in a folder that did not
-/// exist when it was recorded: the killed run made it. Notes the other changed ones.
-void removeChangedInProject(const std::vector<RunJournal::Entry>& entries,
-                            const std::filesystem::path& project, bool ownRecord,
-                            RunJournal::Recovery& recovery) {
-    const std::optional<std::string> root = realPath(project.empty() ? "." : project);
-    using Why = RunJournal::Left::Why;
-    for (const RunJournal::Entry& entry : entries) {
-        // Taken against the working directory, it might name any file.
-        if (!entry.file.is_absolute()) {
-            recovery.left.push_back({entry.file, Why::RelativePath});
-            continue;
-        }
-        struct stat now {};
-        if (::lstat(entry.file.c_str(), &now) != 0 || !S_ISREG(now.st_mode)) continue;
-        if (!OutputSnapshot::changedSince(entry, now)) continue;
-        const std::filesystem::path folder = entry.file.parent_path();
-        const bool newFolder = entry.folderDevice == 0 && entry.folderInode == 0;
-        if (!inside(folder, root)) {
-            recovery.left.push_back({entry.file, Why::OutsideProject});
-        } else if (newFolder && !ownRecord) {
-            recovery.left.push_back({entry.file, Why::NewFolder});
-        } else if (!newFolder && !sameFolder(folder, entry.folderDevice, entry.folderInode)) {
-            recovery.left.push_back({entry.file, Why::OtherFolder});
-        } else if (::unlink(entry.file.c_str()) == 0) {
-            recovery.removed.push_back(entry.file);
-        }
-    }
-}
-
-/// What a file that is not a regular one is, for the message that refuses it.
-const char* kindOf(mode_t mode) {
-    if (S_ISDIR(mode)) return "a directory";
-    if (S_ISFIFO(mode)) return "a FIFO";
-    if (S_ISSOCK(mode)) return "a socket";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-    return "not a regular file";
-}
-
-/// The bytes of the regular file `file`, and its state (`state`); empty when it cannot be
-/// read or is no regular file.
-std::optional<std::string> readRecord(const std::filesystem::path& file, struct stat& state) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::optional<std::string> text;
-    if (::fstat(fd, &state) == 0 && S_ISREG(state.st_mode)) {
-        text.emplace();
-        char buffer[1 << 16];
-        while (true) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) text.reset();
-            if (got <= 0) break;
-            text->append(buffer, static_cast<std::size_t>(got));
-        }
-    }
-    ::close(fd);
-    return text;
-}
-
-/// Whether the record in `folder`, whose file is in the state `state`, shows that the
-/// processes it names may be ended.
-RunJournal::Proof proofOf(const RunJournal::Contents& contents, const struct stat& state,
-                          const std::filesystem::path& folder) {
-    using Proof = RunJournal::Proof;
-    if (!contents.writer) return Proof::Unnamed;
-    const RunJournal::Writer& writer = *contents.writer;
-    if (state.st_uid != ::geteuid() || (state.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-        return Proof::OtherUser;
-    }
-    if (!sameFolder(folder, writer.folderDevice, writer.folderInode)) return Proof::OtherFolder;
-    if (contents.bootId.empty() || contents.bootId != Util::currentBootId() ||
-        writer.pidNamespace != Util::pidNamespaceId()) {
-        return Proof::OtherSystem;
-    }
-    const std::optional<Util::ProcessEntry> process = Util::readProcess(writer.pid);
-    if (process && process->living() && process->start == writer.start) return Proof::WriterRuns;
-    return Proof::Shown;
+    return take(text, group.group) && group.group > 0 && take(text, group.leaderStart, '\n');
 }
 
 }  // namespace
@@ -374,52 +257,6 @@ void RunJournal::finish() noexcept {
     content_.clear();
     written_ = false;
     holdsOutputs_ = false;
-}
-
-RunJournal::Recovery RunJournal::recoverKilledRun(const std::filesystem::path& file,
-                                                  const std::filesystem::path& cacheFile) {
-    Recovery recovery;
-    struct stat state {};
-    if (::lstat(file.c_str(), &state) != 0) {
-        if (errno == ENOENT) return recovery;
-    } else if (!S_ISREG(state.st_mode) && !S_ISLNK(state.st_mode)) {
-        throw std::runtime_error(
-            fmt::format("'{}' is {}, where rilk keeps the record of a running build. "
-                        "Remove or rename it and run again.",
-                        file.string(), kindOf(state.st_mode)));
-    }
-    if (S_ISLNK(state.st_mode)) {
-        recovery.link = true;
-    } else {
-        recovery.found = true;
-        const std::optional<std::string> text = readRecord(file, state);
-        std::optional<Contents> contents;
-        if (text) contents = parse(*text);
-        if (contents) {
-            const std::filesystem::path project = file.parent_path();
-            recovery.proof = proofOf(*contents, state, project);
-            recovery.namesCommands = !contents->groups.empty() || !contents->token.empty();
-            if (contents->writer) recovery.writer = contents->writer->pid;
-            // Nothing the killed run started may write once the outputs are removed.
-            if (recovery.proof == Proof::Shown) {
-                recovery.groups =
-                    endKilledRunGroups(contents->groups, contents->bootId, contents->token,
-                                       contents->writer->session, kCommandsEndLimit);
-            }
-            const bool ownRecord = recovery.proof != Proof::Unnamed &&
-                                   recovery.proof != Proof::OtherUser &&
-                                   recovery.proof != Proof::OtherFolder;
-            removeChangedInProject(contents->entries, project, ownRecord, recovery);
-        } else {
-            recovery.damaged = true;
-            ::unlink(cacheFile.c_str());
-        }
-    }
-    if (::unlink(file.c_str()) != 0 && errno != ENOENT) {
-        throw std::runtime_error(
-            fmt::format("Unable to remove file '{}': {}", file.string(), std::strerror(errno)));
-    }
-    return recovery;
 }
 
 }  // namespace Rilk

@@ -28,12 +28,19 @@ std::set<pid_t> stoppedOn(int terminal, const std::vector<Util::ProcessEntry>& t
     return groups;
 }
 
+/// rilk's controlling terminal, asked once, at the first batch of jobs; 0 without one.
+int ownTerminal() {
+    static const int terminal = [] {
+        const std::optional<Util::ProcessEntry> self = Util::readProcess(::getpid());
+        return self ? self->terminal : 0;
+    }();
+    return terminal;
+}
+
 }  // namespace
 
-TerminalStops::TerminalStops() : next_(std::chrono::steady_clock::now() + kLookEvery) {
-    const std::optional<Util::ProcessEntry> self = Util::readProcess(::getpid());
-    if (self) terminal_ = self->terminal;
-}
+TerminalStops::TerminalStops()
+    : terminal_(ownTerminal()), next_(std::chrono::steady_clock::now() + kLookEvery) {}
 
 void TerminalStops::look(InterruptGuard& interrupt) {
     if (terminal_ == 0 || std::chrono::steady_clock::now() < next_) return;
@@ -42,8 +49,9 @@ void TerminalStops::look(InterruptGuard& interrupt) {
     for (std::size_t job = 0; job < interrupt.jobCount(); ++job) {
         RunningCommandSlot& slot = interrupt.slot(job);
         const pid_t group = slot.processGroup();
-        // Stopped at the last look too: not a command caught between its stop and a
-        // SIGCONT that someone sends it.
+        // Only a command of this run: the group its slot publishes, whose shell is not
+        // reaped while it is published, so the number is still the command's. Stopped at the
+        // last look too: not one caught between its stop and a SIGCONT someone sends it.
         if (group <= 0 || !stopped.contains(group) || !stopped_.contains(group)) continue;
         slot.markStoppedByTerminal();
         ::kill(-group, SIGKILL);
