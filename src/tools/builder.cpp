@@ -24,6 +24,15 @@ MatchKind compareValues(const RilkValuePtr& builderValue, const RilkValuePtr& ta
 Builder::Builder(AssignmentTable inputs, VariableSpecTable declared)
     : inputVariables(std::move(inputs)), declaredVariables(std::move(declared)) {}
 
+int Builder::knownVariables(const Context& target) const {
+    int known = 0;
+    for (const auto& [name, assignment] : target.assignments) {
+        if (assignment.modifier == AssignModifier::Up) continue;
+        if (inputVariables.contains(name) || declaredVariables.contains(name)) ++known;
+    }
+    return known;
+}
+
 std::string Builder::name() const { return "builder"; }
 
 std::string Builder::unwrittenOutputHint() const {

@@ -34,6 +34,10 @@ public:
     Builder(AssignmentTable inputVariables, VariableSpecTable declaredVariables);
     virtual ~Builder() = default;
 
+    /// How many of the target's own variables (not its output variables) the builder reads or
+    /// declares: how near it comes to building the target, for the report of a refusal.
+    int knownVariables(const Context& target) const;
+
     /// The name shown as the tool in the driver's report.
     virtual std::string name() const;
     /// The sentence that ends the warning about a file the target's outputs name but its

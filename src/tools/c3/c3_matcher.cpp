@@ -55,12 +55,7 @@ MatchResult C3Matcher::match(const TargetContext& target, const ToolScores&) con
 ToolRefusal C3Matcher::refusal(const TargetContext& target) const {
     ToolRefusal refusal = Matcher::refusal(target);
     if (!builder_) return refusal;
-    for (const auto& [name, assignment] : target.assignments) {
-        if (assignment.modifier == AssignModifier::Up) continue;
-        if (builder_->inputVariables.contains(name) || builder_->declaredVariables.contains(name)) {
-            ++refusal.known;
-        }
-    }
+    refusal.known += builder_->knownVariables(target);
     refusal.known += outputOnlySubjects(C3Builder::subjectNames(), target);
     const std::string toolchain = "its toolchain (c3c, version " + version_ + ")";
     switch (misfitOf(target)) {

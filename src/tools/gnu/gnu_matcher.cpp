@@ -57,16 +57,6 @@ int scoreOf(const GNUTool& tool, const MatchResult& result, const TargetContext&
     return score;
 }
 
-/// How many of the target's own variables the tool reads or declares.
-int knownBy(const GNUTool& tool, const TargetContext& target) {
-    int known = 0;
-    for (const auto& [name, assignment] : target.assignments) {
-        if (assignment.modifier == AssignModifier::Up) continue;
-        if (tool.inputVariables.contains(name) || tool.declaredVariables.contains(name)) ++known;
-    }
-    return known;
-}
-
 }  // namespace
 
 GNUMatcher::GNUMatcher(std::string name, const AssignmentTable& assignments,
@@ -174,7 +164,7 @@ ToolRefusal GNUMatcher::refusal(const TargetContext& target) const {
     std::tuple<int, int, int> nearestRank{-1, -1, -1};
     for (const auto& tool : tools) {
         const std::tuple<int, int, int> rank{
-            scoreOf(*tool, tool->matchResult(target, false), target), knownBy(*tool, target),
+            scoreOf(*tool, tool->matchResult(target, false), target), tool->knownVariables(target),
             outputOnlySubjects(tool->subjectNames(), target)};
         if (rank > nearestRank) {
             nearest = tool.get();
