@@ -76,12 +76,8 @@ std::shared_ptr<RilkRegistry> RilkRegistry::load(std::string& whyNone) {
             touch(registry->filePath);
             return registry;
         }
-        RegistryEntries entries =
-            readRegistryText(readRegistryFile(registry->filePath), registry->filePath);
-        registry->projects = std::move(entries.projects);
-        registry->toolDefinitions = std::move(entries.toolDefinitions);
-        registry->writtenBlocks = std::move(entries.writtenBlocks);
-        registry->replacedEntries = std::move(entries.replacedEntries);
+        registry->adopt(
+            readRegistryText(readRegistryFile(registry->filePath), registry->filePath));
     } catch (const Rilk::RilkException& error) {
         Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
         (registry ? registry->loadFailure : whyNone) = error.message();
@@ -127,20 +123,18 @@ void RilkRegistry::update(const std::function<void(RilkRegistry&)>& change) {
     save();
 }
 
+void RilkRegistry::adopt(RegistryEntries entries) {
+    projects = std::move(entries.projects);
+    toolDefinitions = std::move(entries.toolDefinitions);
+    writtenBlocks = std::move(entries.writtenBlocks);
+    replacedEntries = std::move(entries.replacedEntries);
+}
+
 void RilkRegistry::reload() {
     try {
-        if (!std::filesystem::exists(filePath)) {
-            projects.clear();
-            toolDefinitions.clear();
-            writtenBlocks.clear();
-            replacedEntries.clear();
-            return;
-        }
-        RegistryEntries entries = readRegistryText(readRegistryFile(filePath), filePath);
-        projects = std::move(entries.projects);
-        toolDefinitions = std::move(entries.toolDefinitions);
-        writtenBlocks = std::move(entries.writtenBlocks);
-        replacedEntries = std::move(entries.replacedEntries);
+        adopt(std::filesystem::exists(filePath)
+                  ? readRegistryText(readRegistryFile(filePath), filePath)
+                  : RegistryEntries{});
     } catch (const Rilk::RilkException& error) {
         Rilk::log(Rilk::LogLevel::Warning, "{}\n", error.message());
         loadFailure = error.message();

@@ -59,6 +59,8 @@ public:
     std::string loadFailure;
 
 private:
+    /// Takes the entries read from the file as the registry's.
+    void adopt(RegistryEntries entries);
     /// Reads the file again into the entries; a failure is reported and kept as for `load`.
     void reload();
 };
