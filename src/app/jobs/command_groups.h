@@ -45,7 +45,9 @@ struct RunProof {
     /// The groups the run recorded, on the running boot.
     std::vector<CommandGroup> groups;
     std::string token;
-    /// The session of the run's process, which its commands share unless they left it.
+    /// The session of the run's process, which its commands share unless they left it: as
+    /// this PID namespace sees it, so 0 where its leader lies outside (in a container). A
+    /// session set up inside (`setsid`) never reads 0, so it is told apart all the same.
     pid_t session = 0;
     /// Groups never ended: this process's and its ancestors' (ending one would end this run).
     std::set<pid_t> spared;

@@ -13,8 +13,10 @@ namespace Rilk {
 
 std::size_t endLeftoverCommands(std::chrono::milliseconds grace,
                                 std::chrono::milliseconds killLimit) {
+    // 0 where the session's leader lies outside this PID namespace, as in a container: its
+    // commands read 0 too, and what set up a session of its own still reads otherwise.
     const pid_t session = ::getsid(0);
-    if (session <= 0) return 0;
+    if (session < 0) return 0;
     const RunProof proof{{}, ownRunToken(), session, ownGroups()};
     const ProcessAccess access = systemProcessAccess(proof.token);
     std::set<pid_t> groups = provenGroups(proof, access.table(), access.carriesToken);

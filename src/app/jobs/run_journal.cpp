@@ -132,10 +132,11 @@ bool takeWord(std::string_view& text, std::string& word, char end) {
     return true;
 }
 
-/// "<pid> <start> <session> <PID namespace> <folder's device> <folder's inode>\n".
+/// "<pid> <start> <session> <PID namespace> <folder's device> <folder's inode>\n". The
+/// session is 0 where its leader lies outside the writer's PID namespace (in a container).
 bool takeWriter(std::string_view& text, RunJournal::Writer& writer) {
     return take(text, writer.pid) && writer.pid > 0 && take(text, writer.start) &&
-           take(text, writer.session) && writer.session > 0 && take(text, writer.pidNamespace) &&
+           take(text, writer.session) && writer.session >= 0 && take(text, writer.pidNamespace) &&
            take(text, writer.folderDevice) && take(text, writer.folderInode, '\n');
 }
 

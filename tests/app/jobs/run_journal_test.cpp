@@ -83,6 +83,10 @@ TEST(RunJournal, RecordNamesItsRunAndTheProcessGroupsOfItsCommands) {
     } cases[] = {
         {"rilk run journal 4\nrun b-1 t0 7 8 9 10 11 12\ngroup 12 34\n" + entry, true, "b-1", "t0",
          {{12, 34}}, 1, RunJournal::Writer{7, 8, 9, 10, 11, 12}},
+        // Session 0: its leader lies outside the writer's PID namespace (a container's run).
+        {"rilk run journal 4\nrun b-1 t0 7 8 0 10 11 12\n", true, "b-1", "t0", {}, 0,
+         RunJournal::Writer{7, 8, 0, 10, 11, 12}},
+        {"rilk run journal 4\nrun b-1 t0 7 8 -1 10 11 12\n", false, "", "", {}},
         {"rilk run journal 4\nrun b-1 t0\ngroup 12 34\n", false, "", "", {}},
         {"rilk run journal 4\nrun b-1 t0 0 8 9 10 11 12\n", false, "", "", {}},
         {"rilk run journal 4\n" + entry, false, "", "", {}},
@@ -306,6 +310,7 @@ TEST(RunJournal, RecoveryEndsTheCommandsBeforeItRemovesAnyOutput) {
     const RunJournal::Recovery recovery = RunJournal::recoverKilledRun(d / "journal", d / "cache");
     EXPECT_EQ(recovery.groups.ended, 1U);
     EXPECT_EQ(recovery.removed, std::vector<fs::path>{d / "out.o"});
+    ::kill(command, SIGKILL);  // should recovery have left it
     ::waitpid(command, nullptr, 0);
     std::vector<std::string> order;
     alignas(inotify_event) char buffer[8192];
