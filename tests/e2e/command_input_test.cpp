@@ -2,11 +2,14 @@
 // in a process group of its own, never the terminal's foreground group, so reading the
 // terminal would stop it (SIGTTIN) and the build would wait for ever; it reads an empty
 // input instead.
+#include <signal.h>
+
 #include <fstream>
 #include <sstream>
 
 #include "e2e/rilk_run.h"
 #include "support/run_process.h"
+#include "support/started_process.h"
 #include "support/terminal_process.h"
 
 namespace {
@@ -51,7 +54,14 @@ TEST_F(CommandInput, IsRilksOwnButNeverATerminal) {
 
 // A command that opens the terminal itself (a password prompt, a pager) is stopped by it, as
 // it is not in the terminal's foreground group: the build ends it and says why, never waits.
+// A process of the user's stopped on the same terminal, which no command of the run started
+// (a shell's stopped job), is never touched.
 TEST_F(CommandInput, ACommandTheTerminalStopsFailsItsBuild) {
+    // The job ignores SIGHUP from its start, so that rilk's end, which orphans its group,
+    // does not end it.
+    const std::string run =
+        std::string("trap '' HUP; set -m; sleep 60 & echo $! > job.pid; kill -STOP $!; exec ") +
+        RILK_BINARY;
     const struct {
         const char* what;
         const char* command;
@@ -63,13 +73,16 @@ TEST_F(CommandInput, ACommandTheTerminalStopsFailsItsBuild) {
         SCOPED_TRACE(c.what);
         write({{"rilk.txt", std::string("unit u\nt: { ^OUT = P\"(o.txt)\" cmdline = \"") +
                                 c.command + "\" }\n"}});
-        RilkTest::TerminalProcess run({RILK_BINARY}, {.workingDirectory = work.path(),
-                                                      .environment = userEnvironment()});
-        EXPECT_EQ(run.wait(std::chrono::seconds(60)), 1) << run.output();
-        EXPECT_NE(run.output().find("Build of u::t failed (command stopped by the terminal"),
+        RilkTest::TerminalProcess rilk({"/bin/sh", "-c", run}, {.workingDirectory = work.path(),
+                                                               .environment = userEnvironment()});
+        EXPECT_EQ(rilk.wait(std::chrono::seconds(60)), 1) << rilk.output();
+        EXPECT_NE(rilk.output().find("Build of u::t failed (command stopped by the terminal"),
                   std::string::npos)
-            << run.output();
+            << rilk.output();
         EXPECT_FALSE(std::filesystem::exists(work.path() / "o.txt"));
+        const pid_t job = std::stoi(contents("job.pid"));
+        EXPECT_FALSE(RilkTest::processEnded(job)) << "the shell's stopped job was ended";
+        ::kill(job, SIGKILL);
     }
 }
 
