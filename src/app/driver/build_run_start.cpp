@@ -60,44 +60,38 @@ std::string processGroups(std::size_t count) {
     return fmt::format("{} process group{}", count, count == 1 ? "" : "s");
 }
 
+/// Why a record does not prove that the processes it names are the killed run's, as the
+/// end of "its record '...' ..."; null for `Shown` and `WriterRuns`, which say otherwise.
+const char* unprovenBecause(RunJournal::Proof proof) {
+    using Proof = RunJournal::Proof;
+    switch (proof) {
+        case Proof::Unnamed:
+            return "does not name the run that wrote it (an older rilk wrote it)";
+        case Proof::OtherUser:
+            return "belongs to another user, or others may write it";
+        case Proof::OtherFolder:
+            return "was written in another folder (this project is a copy of that one)";
+        case Proof::OtherSystem:
+            return "was written on another boot or in another PID namespace";
+        case Proof::Shown:
+        case Proof::WriterRuns:
+            break;
+    }
+    return nullptr;
+}
+
 /// Says why no process of the killed run was ended, when its record names some.
 void reportUnproven(const RunJournal::Recovery& recovery, const std::filesystem::path& journal) {
-    using Proof = RunJournal::Proof;
-    if (!recovery.namesCommands) return;
+    if (!recovery.namesCommands || recovery.proof == RunJournal::Proof::Shown) return;
     const std::string file = Util::shownText(journal.string());
-    switch (recovery.proof) {
-        case Proof::Shown:
-            return;
-        case Proof::Unnamed:
-            log(LogLevel::Verbose,
-                "Ended no process of the killed run: its record '{}' does not name the run "
-                "that wrote it (an older rilk wrote it).\n",
-                file);
-            return;
-        case Proof::OtherUser:
-            log(LogLevel::Verbose,
-                "Ended no process of the killed run: its record '{}' belongs to another user, "
-                "or others may write it.\n",
-                file);
-            return;
-        case Proof::OtherFolder:
-            log(LogLevel::Verbose,
-                "Ended no process of the killed run: its record '{}' was written in another "
-                "folder (this project is a copy of that one).\n",
-                file);
-            return;
-        case Proof::OtherSystem:
-            log(LogLevel::Verbose,
-                "Ended no process of the killed run: its record '{}' was written on another "
-                "boot or in another PID namespace.\n",
-                file);
-            return;
-        case Proof::WriterRuns:
-            log(LogLevel::Verbose,
-                "Ended no process of the run that wrote the record '{}': it still runs "
-                "(process {}).\n",
-                file, recovery.writer);
-            return;
+    if (recovery.proof == RunJournal::Proof::WriterRuns) {
+        log(LogLevel::Verbose,
+            "Ended no process of the run that wrote the record '{}': it still runs "
+            "(process {}).\n",
+            file, recovery.writer);
+    } else {
+        log(LogLevel::Verbose, "Ended no process of the killed run: its record '{}' {}.\n", file,
+            unprovenBecause(recovery.proof));
     }
 }
 

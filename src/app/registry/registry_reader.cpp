@@ -100,7 +100,7 @@ RegistryEntries readRegistryText(const std::string& text, const std::filesystem:
         if (i < data->writtenBlocks.size() && !data->writtenBlocks[i].empty()) {
             entries.writtenBlocks[tool.name] =
                 WrittenToolBlock{tool.contextTemplate, std::move(data->writtenBlocks[i])};
-        } else if (!entries.writtenBlocks.empty()) {
+        } else {
             entries.writtenBlocks.erase(tool.name);
         }
     }
